@@ -1,0 +1,65 @@
+# Tessaril: the two commands a player and a developer need, and their parts.
+#   make play   install what is missing, build, start the game
+#   make test   install what is missing, build both configurations, run every test
+
+PACKAGES := cmake g++ make pkg-config libsdl1.2-dev libsdl-mixer1.2-dev \
+            libsdl-image1.2-dev libsdl-ttf2.0-dev libgtest-dev
+JOBS ?= 2
+
+# apt-get through sudo unless we are root.
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all deps build build-desktop build-handheld play test test-desktop test-handheld \
+        format format-check media clean
+
+all: build
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' \
+	    || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+build-desktop:
+	cmake -S . -B build -DTESSARIL_HANDHELD=OFF
+	cmake --build build -j$(JOBS)
+
+build-handheld:
+	cmake -S . -B build-handheld -DTESSARIL_HANDHELD=ON
+	cmake --build build-handheld -j$(JOBS)
+
+build: build-desktop build-handheld
+
+play: deps build-desktop
+	./build/tessaril
+
+test-desktop: build-desktop
+	cd build && ctest -j$(JOBS) --output-on-failure
+
+test-handheld: build-handheld
+	cd build-handheld && ctest -j$(JOBS) --output-on-failure
+
+test: deps
+	$(MAKE) build
+	$(MAKE) test-desktop test-handheld
+
+# Every C++ file through clang-format.
+SOURCES = $(shell git ls-files '*.cpp' '*.h')
+format:
+	clang-format -i $(SOURCES)
+
+format-check:
+	clang-format --dry-run --Werror $(SOURCES)
+
+# Draws, synthesises and encodes the data/ tree again (the result is committed).
+media:
+	tools/mkmedia.sh
+
+clean:
+	rm -rf build build-handheld

@@ -1,0 +1,119 @@
+// The application frame: SDL start-up, the fixed-rate main loop with its frame
+// hooks, the per-frame key counters, the media factories and the one instance.
+#pragma once
+
+#include "fwResource.h"
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TfwFont;
+class TfwSDLImage;
+class TfwSDLImages;
+class TfwSDLMusic;
+class TfwSDLSound;
+
+// The millisecond clock (SDL_GetTicks) and sleep (SDL_Delay) that the main loop
+// and the sprite animations use. Tests put a stepped clock in their place; an
+// empty function restores SDL's.
+using TfwTicksFunc = std::function<uint32_t()>;
+using TfwDelayFunc = std::function<void(uint32_t ms)>;
+uint32_t fwGetTicks();
+void fwDelay(uint32_t ms);
+void fwSetClock(TfwTicksFunc ticks, TfwDelayFunc delay);
+
+// Handheld buttons: the keys a button of the GP2X Wiz stands for. The pad is
+// buttons 0..7 from up clockwise, so a diagonal holds two arrows.
+struct TfwButtonKey {
+    SDLKey Key;
+    std::vector<int> Buttons;
+};
+const std::vector<TfwButtonKey>& fwButtonKeys();
+// Marks every key of the table up in state, then down where one of its buttons
+// is pressed. state has count entries (SDL's key-state array).
+void fwApplyButtons(const bool (&buttons)[32], uint8_t* state, int count);
+
+class TfwGameApp {
+public:
+    // args: the command-line arguments without the program's own path.
+    // Throws EfwError("SDLApp already exists") when an instance exists.
+    explicit TfwGameApp(const std::vector<std::string>& args = {});
+    virtual ~TfwGameApp();
+    TfwGameApp(const TfwGameApp&) = delete;
+    TfwGameApp& operator=(const TfwGameApp&) = delete;
+
+    // The one application object, or nullptr.
+    static TfwGameApp* Instance();
+
+    // An argument as an option line: trimmed, leading "-" then "/" removed,
+    // "=1" appended when it holds no "=".
+    static std::string ParseOption(const std::string& arg);
+
+    SDL_Surface* Screen = nullptr;     // not owned: SDL releases it
+    SDL_Surface* BackBuffer = nullptr; // owned
+    std::vector<std::string> Options;
+    std::unique_ptr<TfwResourceManager> Resources; // owns every factory-made medium
+    bool UseBackBuffer = false;
+    uint32_t VideoFlags = 0;
+    const SDL_VideoInfo* VideoInfo = nullptr;
+    int32_t FrameCount = 0;
+    uint8_t Keys[512] = {}; // 0 up, 1 went down this frame, n held n updates (wraps)
+    bool Terminated = false;
+    uint32_t SecondMark = 0;
+    float FPS = 0;
+    uint32_t FrameTime = 0; // ms of work in the last iteration
+    int32_t KeyCount = 0;
+    int32_t JoystickCount = 0;
+    SDL_Joystick* Joystick = nullptr; // never closed: SDL_Quit does that
+    bool JoyButtons[32] = {};
+
+    virtual void InitSDL();
+    virtual void InitGame() {}
+    virtual void DoneGame() {}
+    virtual void ClearScreen();
+    virtual void Flip();
+    virtual void SecondElapsed(uint32_t elapsed) { (void)elapsed; }
+    virtual void DoFrame();
+    virtual void HandleEvent(const SDL_Event& event);
+    virtual void UpdateFrame(SDL_Surface* surface) { (void)surface; }
+    virtual void DrawFrame(SDL_Surface* surface) { (void)surface; }
+    virtual void ProcessFrame(SDL_Surface* surface) { (void)surface; }
+    // Called on SDL_mixer's audio thread when a piece of music has ended.
+    virtual void MusicFinished() {}
+    virtual void Init(bool doInitSDL);
+    virtual void Quit() { Terminated = true; }
+    virtual void Run();
+
+    // Media factories: a new, unloaded resource registered in Resources, which
+    // owns it; the caller keeps a plain reference.
+    virtual TfwFont* CreateFont(int32_t size, int32_t tag);
+    virtual TfwSDLImage* CreateImage(TfwSDLImages* images, int32_t tag);
+    virtual TfwSDLMusic* CreateMusic(int32_t tag);
+    virtual TfwSDLSound* CreateSound(int32_t tag);
+
+    // BackBuffer when set, else Screen.
+    SDL_Surface* GetSurface() const { return BackBuffer != nullptr ? BackBuffer : Screen; }
+    // Refreshes Keys from SDL's key state; called once per loop iteration.
+    void UpdateKeys();
+    // Is the key down this frame? With waitRelease, waits (events handled, no
+    // frames) until it is released before answering true.
+    bool KeyPressed(uint16_t key, bool waitRelease);
+    // Did some key go down in this frame (a counter of exactly 1)?
+    bool AnyKeyPressed() const;
+
+private:
+    void PollEvents();
+};
+
+// Builds the application of class T, initialises and runs it, and frees it in
+// every case; an exception passes on after the object is gone.
+template <class T> void RunApp(const std::vector<std::string>& args = {}) {
+    auto app = std::make_unique<T>(args);
+    app->Init(true);
+    app->Run();
+}

@@ -1,0 +1,387 @@
+#include "uHighscore.h"
+
+#include "fwConfig.h"
+#include "fwFont.h"
+#include "fwGameApp.h"
+#include "fwLog.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr uint32_t kWhite = 0x00FFFFFF;
+// Day 0 of the table's dates, 1899-12-30, counted from 1970-01-01.
+constexpr int64_t kDateEpochFromUnix = -25569;
+// Days from 1899-12-30 to 9999-12-31, the last day a date may fall on.
+constexpr double kLastDay = 2958465.0;
+
+uint32_t RGBOf(int32_t colour) {
+    return static_cast<uint32_t>(colour) & 0x00FFFFFF;
+}
+
+void PutLE32(uint8_t* p, uint32_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+    p[2] = static_cast<uint8_t>(v >> 16);
+    p[3] = static_cast<uint8_t>(v >> 24);
+}
+
+uint32_t GetLE32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+// Days since 1970-01-01 of a day of the proleptic Gregorian calendar, and back
+// (H. Hinnant's civil calendar algorithms; exact for every year we meet).
+int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2 ? 1 : 0;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<int64_t>(doe) - 719468;
+}
+
+void CivilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    y = static_cast<int64_t>(yoe) + era * 400 + (m <= 2 ? 1 : 0);
+}
+
+std::string ErrorText(int error) {
+    return std::strerror(error);
+}
+
+} // namespace
+
+void EncodeHScoreRecord(const THScoreRecord& record, uint8_t (&bytes)[kHScoreRecordSize]) {
+    std::memset(bytes, 0, sizeof bytes);
+    PutLE32(bytes + 0, static_cast<uint32_t>(record.Category));
+    PutLE32(bytes + 4, static_cast<uint32_t>(record.SubCategory));
+    const size_t n = std::min(record.Name.size(), kHScoreNameLength);
+    std::memcpy(bytes + 8, record.Name.data(), n); // bytes 8+n .. 19 stay zero
+    PutLE32(bytes + 20, record.Score);
+    uint64_t bits = 0;
+    std::memcpy(&bits, &record.Date, sizeof bits);
+    const uint32_t low = static_cast<uint32_t>(bits);
+    const uint32_t high = static_cast<uint32_t>(bits >> 32);
+    // The handheld's floating-point layout puts the upper word first.
+    if constexpr (kHandheld) {
+        PutLE32(bytes + 24, high);
+        PutLE32(bytes + 28, low);
+    } else {
+        PutLE32(bytes + 24, low);
+        PutLE32(bytes + 28, high);
+    }
+}
+
+THScoreRecord DecodeHScoreRecord(const uint8_t (&bytes)[kHScoreRecordSize]) {
+    THScoreRecord record;
+    record.Category = static_cast<int32_t>(GetLE32(bytes + 0));
+    record.SubCategory = static_cast<int32_t>(GetLE32(bytes + 4));
+    size_t n = 0;
+    while (n < kHScoreNameLength + 1 && bytes[8 + n] != 0)
+        ++n;
+    record.Name.assign(reinterpret_cast<const char*>(bytes + 8), n);
+    record.Score = GetLE32(bytes + 20);
+    uint64_t low, high;
+    if constexpr (kHandheld) {
+        high = GetLE32(bytes + 24);
+        low = GetLE32(bytes + 28);
+    } else {
+        low = GetLE32(bytes + 24);
+        high = GetLE32(bytes + 28);
+    }
+    const uint64_t bits = high << 32 | low;
+    std::memcpy(&record.Date, &bits, sizeof bits);
+    return record;
+}
+
+std::string FormatHScoreDate(double date) {
+    // The negated test also catches NaN; a file can hold any bits here.
+    if (!(date >= 0.0 && date < kLastDay + 1.0))
+        return "----------";
+    int64_t y;
+    unsigned m, d;
+    CivilFromDays(static_cast<int64_t>(std::floor(date)) + kDateEpochFromUnix, y, m, d);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(y), m, d);
+    return text;
+}
+
+std::string PrintableHScoreName(const std::string& name) {
+    std::string shown = name;
+    for (char& c : shown) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 32 || u > 126)
+            c = '?';
+    }
+    return shown;
+}
+
+double HScoreNow() {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t seconds = system_clock::to_time_t(now);
+    std::tm local{};
+    if (localtime_r(&seconds, &local) == nullptr)
+        return 0.0;
+    const auto sinceSecond = now - system_clock::from_time_t(seconds);
+    double ms = static_cast<double>(duration_cast<milliseconds>(sinceSecond).count());
+    if (ms < 0 || ms >= 1000)
+        ms = 0;
+    const int64_t day = DaysFromCivil(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
+                                      static_cast<unsigned>(local.tm_mday)) -
+                        kDateEpochFromUnix;
+    // A leap second (tm_sec 60) stays within the day.
+    const double secondOfDay =
+        std::min(86399.0, local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec) +
+        ms / 1000.0;
+    return static_cast<double>(day) + secondOfDay / 86400.0;
+}
+
+THScoreItem::THScoreItem(const std::string& name, uint32_t score, int32_t category,
+                         int32_t subCategory)
+    : Category(category), SubCategory(subCategory), Name(name), Score(score), Date(HScoreNow()) {}
+
+// ---------------------------------------------------------------------------
+
+THighscoreManager::THighscoreManager(TfwGameApp* app) : TfwCustomScene(app) {}
+
+std::unique_ptr<THScoreItem> THighscoreManager::ItemClass(const std::string& name, uint32_t score,
+                                                          int32_t category,
+                                                          int32_t subCategory) const {
+    return std::make_unique<THScoreItem>(name, score, category, subCategory);
+}
+
+bool THighscoreManager::IsHighscore(uint32_t score, int32_t category, int32_t subCategory) const {
+    if (static_cast<int64_t>(Entries.size()) < MaxEntries)
+        return true;
+    int32_t counted = 0;
+    for (const auto& entry : Entries) {
+        if (entry->Category != category || entry->SubCategory != subCategory)
+            continue;
+        if (entry->Score < score)
+            return true;
+        if (++counted >= MaxEntries)
+            return false;
+    }
+    return false;
+}
+
+void THighscoreManager::AddScore(const std::string& name, uint32_t score, int32_t category,
+                                 int32_t subCategory) {
+    auto item = ItemClass(name, score, category, subCategory);
+    auto at = Entries.begin();
+    while (at != Entries.end() && (*at)->Score >= score)
+        ++at;
+    Entries.insert(at, std::move(item));
+}
+
+bool THighscoreManager::LoadFromFile(const std::string& fileName) {
+    static const char* const kTag = "THighscoreManager::LoadFromFile";
+    FileName = fileName;
+    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    if (file == nullptr) {
+        // A missing table is the normal first start: the next save creates it.
+        if (errno == ENOENT)
+            return true;
+        Log().Write(kTag, fileName + ": " + ErrorText(errno));
+        return false;
+    }
+    bool ok = true;
+    uint8_t bytes[kHScoreRecordSize];
+    for (;;) {
+        const size_t got = std::fread(bytes, 1, sizeof bytes, file);
+        if (got < sizeof bytes) {
+            // A short read is either the end (a partial record is dropped) or
+            // an error; the entries read so far are kept in both cases.
+            if (std::ferror(file)) {
+                Log().Write(kTag, fileName + ": " + ErrorText(errno));
+                ok = false;
+            }
+            break;
+        }
+        const THScoreRecord record = DecodeHScoreRecord(bytes);
+        auto item = ItemClass(record.Name, record.Score, record.Category, record.SubCategory);
+        item->Date = record.Date;
+        Entries.push_back(std::move(item));
+    }
+    std::fclose(file); // read-only: nothing can be lost on close
+    return ok;
+}
+
+bool THighscoreManager::SaveToFile(const std::string& fileName) {
+    static const char* const kTag = "THighscoreManager::SaveToFile";
+    // The new table goes to a file beside the old one and replaces it in one
+    // rename, so a crash, a kill or a full disk never leaves a truncated table.
+    const std::string tempName = fileName + ".tmp";
+    std::FILE* file = std::fopen(tempName.c_str(), "wb");
+    if (file == nullptr) {
+        Log().Write(kTag, tempName + ": " + ErrorText(errno));
+        return false;
+    }
+    int error = 0;
+    const size_t count =
+        MaxEntries > 0 ? std::min(Entries.size(), static_cast<size_t>(MaxEntries)) : 0;
+    for (size_t i = 0; i < count && error == 0; ++i) {
+        const THScoreItem& entry = *Entries[i];
+        THScoreRecord record;
+        record.Category = entry.Category;
+        record.SubCategory = entry.SubCategory;
+        record.Name = entry.Name;
+        record.Score = entry.Score;
+        record.Date = entry.Date;
+        uint8_t bytes[kHScoreRecordSize];
+        EncodeHScoreRecord(record, bytes);
+        if (std::fwrite(bytes, 1, sizeof bytes, file) != sizeof bytes)
+            error = errno != 0 ? errno : EIO;
+    }
+    if (error == 0 && std::fflush(file) != 0)
+        error = errno;
+    if (error == 0 && fsync(fileno(file)) != 0)
+        error = errno;
+    if (std::fclose(file) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && std::rename(tempName.c_str(), fileName.c_str()) != 0)
+        error = errno;
+    if (error != 0) {
+        Log().Write(kTag, fileName + ": " + ErrorText(error));
+        unlink(tempName.c_str()); // ours: it was created above
+        return false;
+    }
+    // Make the rename itself durable; the table is already complete either way.
+    const size_t slash = fileName.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : fileName.substr(0, slash));
+    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    return true;
+}
+
+bool THighscoreManager::Save() {
+    if (FileName.empty())
+        return true;
+    return SaveToFile(FileName);
+}
+
+void THighscoreManager::DrawTable(SDL_Surface* surface, TfwFont* font, int32_t nameX, int32_t dateX,
+                                  int32_t topY, int32_t lineHeight) const {
+    if (font == nullptr)
+        return;
+    const uint32_t colour = RGBOf(TextColour);
+    const size_t count =
+        MaxEntries > 0 ? std::min(Entries.size(), static_cast<size_t>(MaxEntries)) : 0;
+    int32_t y = topY;
+    for (size_t i = 0; i < count; ++i) {
+        const THScoreItem& entry = *Entries[i];
+        font->DrawText(surface, nameX, y, PrintableHScoreName(entry.Name), colour);
+        const std::string score = std::to_string(entry.Score);
+        font->DrawText(surface, dateX - 20 - font->TextWidth(score), y, score, colour);
+        font->DrawText(surface, dateX, y, FormatHScoreDate(entry.Date), kWhite);
+        y += lineHeight;
+    }
+}
+
+bool THighscoreManager::HandleInput() {
+    if (App == nullptr || !App->KeyPressed(SDLK_RETURN, false))
+        return false;
+    Finished = true;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
+THighscoreEditor::THighscoreEditor(TfwGameApp* app) : TfwCustomScene(app) {
+    Finished = false;
+}
+
+void THighscoreEditor::SetEntry(const std::string& name, int32_t score) {
+    Name = name;
+    Score = score;
+}
+
+void THighscoreEditor::EnterScene() {
+    Finished = false;
+}
+
+bool THighscoreEditor::HandleInput() {
+    if (App == nullptr)
+        return false;
+    // CursorPos is a public field: keep it on the name whatever was stored.
+    CursorPos = std::max(1, std::min(kNameLength, CursorPos));
+    const bool up = App->KeyPressed(SDLK_UP, false);
+    const bool down = App->KeyPressed(SDLK_DOWN, false);
+    if (up || down) {
+        if (Name.size() < static_cast<size_t>(kNameLength))
+            Name.resize(kNameLength, ' ');
+        char& c = Name[static_cast<size_t>(CursorPos - 1)];
+        const char* found = std::strchr(Charset, c);
+        // strchr also finds the terminating zero: a zero byte is not in the set.
+        int32_t i = (found != nullptr && c != '\0') ? static_cast<int32_t>(found - Charset) + 1 : 0;
+        if (up)
+            ++i;
+        if (down)
+            --i;
+        if (i < 1)
+            i = kCharsetLength;
+        if (i > kCharsetLength)
+            i = 1;
+        c = Charset[i - 1];
+    } else if (App->KeyPressed(SDLK_LEFT, false)) {
+        if (CursorPos > 1)
+            --CursorPos;
+    } else if (App->KeyPressed(SDLK_RIGHT, false)) {
+        if (CursorPos < kNameLength)
+            ++CursorPos;
+    } else if (App->KeyPressed(SDLK_RETURN, false)) {
+        Finished = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void THighscoreEditor::Draw(SDL_Surface* surface) {
+    const uint32_t colour = RGBOf(TextColour);
+    if (ScoreFont != nullptr) {
+        ScoreFont->DrawText(surface, 65, 70, std::string("Your Score:"), colour);
+        const std::string score = std::to_string(Score);
+        ScoreFont->DrawText(surface, 215 - ScoreFont->TextWidth(score), 70, score, colour);
+    }
+    if (NameFont != nullptr) {
+        const std::string shown = PrintableHScoreName(Name);
+        for (int32_t i = 1; i <= kNameLength; ++i) {
+            const int32_t x = 50 + 15 * i;
+            if (i == CursorPos)
+                NameFont->DrawText(surface, x, 105, std::string("_"), kWhite);
+            const size_t at = static_cast<size_t>(i - 1);
+            const char c = at < shown.size() ? shown[at] : ' ';
+            NameFont->DrawText(surface, x, 100, std::string(1, c), colour);
+        }
+    }
+    if (HelpFont != nullptr) {
+        HelpFont->DrawText(surface, 65, 150, std::string("Enter - save score"), colour);
+        HelpFont->DrawText(surface, 65, 165, std::string("X - Quit without saving score"), colour);
+        HelpFont->DrawText(surface, 65, 180, std::string("Up/Down - Change characters"), colour);
+        HelpFont->DrawText(surface, 65, 195, std::string("Left/Right - Change character position"),
+                           colour);
+    }
+}

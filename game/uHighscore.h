@@ -1,0 +1,142 @@
+// High scores: the table of the best scores with its file highscore.dat and its
+// drawing, and the scene in which a player enters a name for a new entry.
+#pragma once
+
+#include "fwScene.h"
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TfwFont;
+class TfwGameApp;
+
+// One entry of the table.
+class THScoreItem {
+public:
+    // Date is set to now.
+    THScoreItem(const std::string& name, uint32_t score, int32_t category, int32_t subCategory);
+    virtual ~THScoreItem() = default;
+    THScoreItem(const THScoreItem&) = delete;
+    THScoreItem& operator=(const THScoreItem&) = delete;
+
+    int32_t Category;
+    int32_t SubCategory;
+    std::string Name;
+    uint32_t Score;
+    double Date; // days since 1899-12-30, time of day as the fraction, local time
+};
+
+// The fields of one highscore.dat record.
+struct THScoreRecord {
+    int32_t Category = 0;
+    int32_t SubCategory = 0;
+    std::string Name;
+    uint32_t Score = 0;
+    double Date = 0;
+};
+
+// Size in bytes of one record of highscore.dat.
+inline constexpr size_t kHScoreRecordSize = 32;
+// Longest name a record holds.
+inline constexpr size_t kHScoreNameLength = 10;
+
+// One record, little-endian byte by byte whatever the processor: Category at 0,
+// SubCategory at 4, Name at 8 (its first 10 characters, then zeros up to 19),
+// Score at 20, Date at 24. The desktop build writes the date's 8 IEEE bytes
+// little-endian; the handheld build its upper 32-bit half first, each half
+// little-endian.
+void EncodeHScoreRecord(const THScoreRecord& record, uint8_t (&bytes)[kHScoreRecordSize]);
+// The inverse: Name runs up to the first zero byte of its 11 bytes; the date's
+// bits are taken as they are (NaN included).
+THScoreRecord DecodeHScoreRecord(const uint8_t (&bytes)[kHScoreRecordSize]);
+
+// "yyyy-mm-dd" of the day a date falls on; "----------" for a value that is no
+// calendar day from 1899-12-30 to 9999-12-31 (negative, NaN, infinite, too large).
+std::string FormatHScoreDate(double date);
+// The name as it is shown: every byte outside 32..126 becomes '?'.
+std::string PrintableHScoreName(const std::string& name);
+// Now in local time as days since 1899-12-30, the time of day as the fraction.
+double HScoreNow();
+
+// The high score table. As a scene it is shown until Return is pressed; the
+// game draws it through DrawTable with its own layout.
+class THighscoreManager : public TfwCustomScene {
+public:
+    explicit THighscoreManager(TfwGameApp* app);
+
+    std::string FileName;    // set by LoadFromFile
+    int32_t TextColour = -1; // 0xRRGGBB of names and scores, top byte ignored; -1 is white
+    int32_t MaxEntries = 10;
+    // Best first. Only the first MaxEntries are drawn and saved; more can exist
+    // after an insertion or after loading a longer file.
+    std::vector<std::unique_ptr<THScoreItem>> Entries;
+
+    // Makes a new entry of the table's entry class (THScoreItem here), dated now.
+    virtual std::unique_ptr<THScoreItem> ItemClass(const std::string& name, uint32_t score,
+                                                   int32_t category, int32_t subCategory) const;
+    // Would the score enter the table of its category? A full table lets in a
+    // score only above one of its entries: an equal score does not displace one.
+    virtual bool IsHighscore(uint32_t score, int32_t category, int32_t subCategory) const;
+    // Inserts a new entry before the first one (any category) with a lower
+    // score, so among equal scores the older ones stay ahead.
+    virtual void AddScore(const std::string& name, uint32_t score, int32_t category,
+                          int32_t subCategory);
+
+    // Remembers fileName and appends the file's whole records in file order (a
+    // trailing partial record is ignored). A missing file adds nothing. A read
+    // error writes one log line and keeps what was read; false then.
+    bool LoadFromFile(const std::string& fileName);
+    // Writes the first MaxEntries entries through a temporary file in the same
+    // folder that then replaces fileName, so the file on disk is always the old
+    // table or the new one. A failure writes one log line, leaves the old file
+    // as it was and answers false.
+    bool SaveToFile(const std::string& fileName);
+    // SaveToFile(FileName) when FileName is set; true when nothing was to do.
+    bool Save();
+
+    // Per entry from topY down by lineHeight: the name at nameX in TextColour,
+    // the score ending 20 pixels before dateX in TextColour, the date at dateX
+    // in white. Nothing without a font.
+    void DrawTable(SDL_Surface* surface, TfwFont* font, int32_t nameX, int32_t dateX, int32_t topY,
+                   int32_t lineHeight) const;
+
+    // Return finishes the scene.
+    bool HandleInput() override;
+};
+
+// The name entry scene: Up and Down step the character under the cursor
+// through Charset, Left and Right move the cursor over 10 places, Return
+// finishes. The game reads Name and Score when Finished is set.
+class THighscoreEditor : public TfwCustomScene {
+public:
+    explicit THighscoreEditor(TfwGameApp* app);
+
+    // The capitals without W, the digits 1 to 9 and 0, ".", "-", ":" and space.
+    static constexpr const char* Charset = "ABCDEFGHIJKLMNOPQRSTUVXYZ1234567890.-: ";
+    static constexpr int32_t kCharsetLength = 39;
+    static constexpr int32_t kNameLength = 10;
+
+    std::string Name;
+    int32_t CursorPos = 1; // 1-based, 1..10; kept from one editing to the next
+    int32_t Score = -1;
+    TfwFont* NameFont = nullptr;  // not owned
+    TfwFont* ScoreFont = nullptr; // not owned
+    TfwFont* HelpFont = nullptr;  // not owned
+    int32_t TextColour = -1;      // 0xRRGGBB, top byte ignored; -1 is white
+
+    // Starts an editing with this name and score; CursorPos stays.
+    void SetEntry(const std::string& name, int32_t score);
+
+    void EnterScene() override;
+    // One action per call, the first that applies: Up/Down change the
+    // character, else Left, else Right moves, else Return finishes. False when
+    // none of these keys is down.
+    bool HandleInput() override;
+    // The score line, the name with its cursor and the help lines; each part
+    // only when its font is set.
+    void Draw(SDL_Surface* surface) override;
+};

@@ -1,0 +1,104 @@
+#include "testutil.h"
+
+#include "fwGameApp.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+std::string SourcePath(const std::string& relative) {
+    return std::string(TESSARIL_SOURCE_DIR) + "/" + relative;
+}
+
+TTempDir::TTempDir() {
+    char buffer[4096];
+    if (getcwd(buffer, sizeof buffer) != nullptr)
+        previous_ = buffer;
+    char pattern[] = "/tmp/tessaril-test-XXXXXX";
+    char* made = mkdtemp(pattern);
+    if (made == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    path_ = made;
+    if (chdir(path_.c_str()) != 0)
+        throw std::runtime_error("chdir failed");
+}
+
+TTempDir::~TTempDir() {
+    if (!previous_.empty() && chdir(previous_.c_str()) != 0)
+        return;
+    std::string command = "chmod -R u+w '" + path_ + "' 2>/dev/null; rm -rf '" + path_ + "'";
+    if (std::system(command.c_str()) != 0)
+        return;
+}
+
+TFakeClock::TFakeClock(uint32_t start) : Now(start) {
+    fwSetClock([this] { return Now; },
+               [this](uint32_t ms) {
+                   Now += ms;
+                   TotalDelay += ms;
+                   LastDelay = ms;
+                   ++DelayCalls;
+               });
+}
+
+TFakeClock::~TFakeClock() {
+    fwSetClock(nullptr, nullptr);
+}
+
+void SetKeyDown(SDLKey key, bool down) {
+    int count = 0;
+    Uint8* state = SDL_GetKeyState(&count);
+    if (state != nullptr && key < count)
+        state[key] = down ? 1 : 0;
+}
+
+void ReleaseAllKeys() {
+    int count = 0;
+    Uint8* state = SDL_GetKeyState(&count);
+    if (state != nullptr)
+        std::memset(state, 0, static_cast<size_t>(count));
+}
+
+void PushKeyDown(SDLKey key) {
+    SDL_Event event;
+    std::memset(&event, 0, sizeof event);
+    event.type = SDL_KEYDOWN;
+    event.key.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = key;
+    SDL_PushEvent(&event);
+}
+
+void PushQuit() {
+    SDL_Event event;
+    std::memset(&event, 0, sizeof event);
+    event.type = SDL_QUIT;
+    SDL_PushEvent(&event);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+SDL_Surface* OpenDummyScreen() {
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_Init(SDL_INIT_VIDEO) < 0)
+        return nullptr;
+    return SDL_SetVideoMode(320, 240, 16, SDL_SWSURFACE);
+}

@@ -1,0 +1,54 @@
+// Helpers shared by the tests: temporary working folders, a stepped clock,
+// SDL key state and event injection, files.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <string>
+
+// The repository's data/ tree, for tests that load the real media.
+std::string SourcePath(const std::string& relative);
+
+// A fresh folder that is the working directory while the object lives.
+class TTempDir {
+public:
+    TTempDir();
+    ~TTempDir();
+    TTempDir(const TTempDir&) = delete;
+    TTempDir& operator=(const TTempDir&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+    std::string previous_;
+};
+
+// A clock that the test steps: fwGetTicks answers Now, fwDelay advances it.
+// Installed while the object lives.
+class TFakeClock {
+public:
+    explicit TFakeClock(uint32_t start = 1000);
+    ~TFakeClock();
+    TFakeClock(const TFakeClock&) = delete;
+    TFakeClock& operator=(const TFakeClock&) = delete;
+    uint32_t Now;
+    uint32_t TotalDelay = 0;
+    int DelayCalls = 0;
+    uint32_t LastDelay = 0;
+};
+
+// Writes SDL's own key-state array, which SDL_GetKeyState hands out (the dummy
+// video driver never changes it itself).
+void SetKeyDown(SDLKey key, bool down);
+void ReleaseAllKeys();
+// Queues a key-down event for key (the event alone; see SetKeyDown).
+void PushKeyDown(SDLKey key);
+void PushQuit();
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& content);
+bool FileExists(const std::string& path);
+
+// Brings SDL's video up on the dummy driver with the game's 320 x 240 x 16 mode.
+SDL_Surface* OpenDummyScreen();

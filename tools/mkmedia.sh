@@ -1,0 +1,43 @@
+#!/bin/sh
+# Regenerates the media tree data/ (pictures, sounds, music, font).
+# Run from anywhere: tools/mkmedia.sh
+# Needs g++, the SDL 1.2 development files, oggenc (vorbis-tools) and the
+# DejaVu fonts (fonts-dejavu-core, fonts-dejavu-extra).
+set -eu
+
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+cd "$ROOT"
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/mkmedia.XXXXXX")
+trap 'rm -rf "$WORK"' EXIT INT TERM
+
+echo "compiling the generator"
+g++ -std=c++17 -O2 -Wall -o "$WORK/mkmedia" tools/mkmedia.cpp $(pkg-config --cflags --libs sdl)
+
+mkdir -p data/images data/sounds data/musics data/fonts
+SDL_VIDEODRIVER=dummy "$WORK/mkmedia" data "$WORK"
+
+echo "encoding the music"
+# fixed serial numbers, so every run gives the same files
+oggenc -Q -q 2 -s 20101 -o data/musics/track1.ogg "$WORK/track1.wav"
+oggenc -Q -q 2 -s 20102 -o data/musics/track2.ogg "$WORK/track2.wav"
+ls -l data/musics/*.ogg
+
+echo "copying the font"
+FONT=/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf
+FONTDOC=/usr/share/doc/fonts-dejavu-extra/copyright
+if [ -f "$FONT" ] && [ -f "$FONTDOC" ]; then
+    cp "$FONT" data/fonts/orangefizz.ttf
+    {
+        echo "data/fonts/orangefizz.ttf is DejaVu Sans Condensed (DejaVuSansCondensed.ttf),"
+        echo "copied unchanged from the Debian package fonts-dejavu-extra"
+        echo "(/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf)."
+        echo "Only the file name differs. Its licence, from"
+        echo "/usr/share/doc/fonts-dejavu-extra/copyright, follows."
+        echo
+        cat "$FONTDOC"
+    } > data/fonts/LICENSE-orangefizz.txt
+else
+    echo "warning: $FONT not found (install fonts-dejavu-extra); font left as it is" >&2
+fi
+echo "done"
