@@ -63,3 +63,6 @@ media:
 
 clean:
 	rm -rf build build-handheld
+
+# Further targets (cross build, end-to-end, benchmark, robustness) live beside.
+-include mk/*.mk

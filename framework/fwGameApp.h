@@ -105,8 +105,7 @@ public:
     bool KeyPressed(uint16_t key, bool waitRelease);
     // Did some key go down in this frame (a counter of exactly 1)?
     bool AnyKeyPressed() const;
-
-private:
+    // Hands every pending SDL event to HandleEvent.
     void PollEvents();
 };
 
