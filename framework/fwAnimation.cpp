@@ -1,8 +1,6 @@
 #include "fwAnimation.h"
 
-namespace {
-SDL_Rect MakeRect(int32_t x, int32_t y, int32_t w, int32_t h) {
-    // SDL 1.2 keeps x, y in signed and w, h in unsigned 16 bits: cut, don't clamp.
+SDL_Rect fwMakeRect(int32_t x, int32_t y, int32_t w, int32_t h) {
     SDL_Rect r;
     r.x = static_cast<Sint16>(x);
     r.y = static_cast<Sint16>(y);
@@ -10,10 +8,9 @@ SDL_Rect MakeRect(int32_t x, int32_t y, int32_t w, int32_t h) {
     r.h = static_cast<Uint16>(h);
     return r;
 }
-} // namespace
 
 void TfwAnimSequence::AddFrame(int32_t x, int32_t y, int32_t w, int32_t h) {
-    Frames.push_back(MakeRect(x, y, w, h));
+    Frames.push_back(fwMakeRect(x, y, w, h));
 }
 
 void TfwAnimSequence::GetFrame(int32_t index, SDL_Rect& r) const {

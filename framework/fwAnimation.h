@@ -7,6 +7,10 @@
 
 #include <vector>
 
+// (x, y, w, h) as SDL 1.2's rectangle: x, y cut to signed and w, h to
+// unsigned 16 bits (cut, not clamped).
+SDL_Rect fwMakeRect(int32_t x, int32_t y, int32_t w, int32_t h);
+
 class TfwAnimSequence : public TfwObject {
 public:
     std::vector<SDL_Rect> Frames;

@@ -1,5 +1,6 @@
 #include "fwImage.h"
 
+#include "fwAnimation.h"
 #include "fwLog.h"
 
 #include <SDL_image.h>
@@ -26,16 +27,6 @@ bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
             return false;
     }
     return true;
-}
-
-// SDL_Rect holds 16-bit fields; wider coordinates are cut, not clamped.
-SDL_Rect MakeRect(int32_t x, int32_t y, int32_t w, int32_t h) {
-    SDL_Rect r;
-    r.x = static_cast<Sint16>(x);
-    r.y = static_cast<Sint16>(y);
-    r.w = static_cast<Uint16>(w);
-    r.h = static_cast<Uint16>(h);
-    return r;
 }
 
 // An image about to be destroyed must not stay registered: the lists hold
@@ -165,7 +156,7 @@ void TfwSDLImage::GetBounds(SDL_Rect& r) const {
 }
 
 void TfwSDLImage::GetBoundsAt(int32_t x, int32_t y, SDL_Rect& r) const {
-    r = MakeRect(x, y, Width(), Height());
+    r = fwMakeRect(x, y, Width(), Height());
 }
 
 void TfwSDLImage::Draw(SDL_Surface* dest, SDL_Rect* destRect) {
@@ -174,14 +165,14 @@ void TfwSDLImage::Draw(SDL_Surface* dest, SDL_Rect* destRect) {
 }
 
 void TfwSDLImage::Draw(SDL_Surface* dest, int32_t x, int32_t y, int32_t w, int32_t h) {
-    SDL_Rect r = MakeRect(x, y, w, h);
+    SDL_Rect r = fwMakeRect(x, y, w, h);
     Draw(dest, &r);
 }
 
 void TfwSDLImage::Draw(SDL_Surface* dest, int32_t x, int32_t y, int32_t srcX, int32_t srcY,
                        int32_t w, int32_t h) {
-    SDL_Rect src = MakeRect(srcX, srcY, w, h);
-    SDL_Rect dst = MakeRect(x, y, w, h);
+    SDL_Rect src = fwMakeRect(srcX, srcY, w, h);
+    SDL_Rect dst = fwMakeRect(x, y, w, h);
     if (SDL_BlitSurface(Surface, &src, dest, &dst) == -1)
         Log().Write(kDrawTag, SDL_GetError());
 }

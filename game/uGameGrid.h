@@ -201,7 +201,7 @@ public:
     void FillGaps();
     bool KindOnBoard(int32_t kind) const;
 
-    // The n-th valid exchange (n = 0 counts as 1) in search order: rows, then
+    // The n-th valid exchange (n <= 0 counts as 1) in search order: rows, then
     // columns; neighbours left, right, up, down. (col1, row1) is the
     // neighbour, (col2, row2) the visited cell; untouched when none is found.
     bool FindMove(int32_t n, int32_t& col1, int32_t& row1, int32_t& col2, int32_t& row2);

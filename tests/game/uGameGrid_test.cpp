@@ -580,21 +580,25 @@ TEST_F(GameGridTest, PhasesFollowEachOtherWithoutIdleFrames) {
     int removed = 0;
     grid.OnStoneRemoved = [&](TButtonSprite*) { ++removed; };
     grid.Swap(3, 0, 4, 0);
-    std::vector<int> busyFrames;
-    int explodedAt = 0, removedAt = 0;
-    for (int frame = 1; frame <= 41; ++frame) {
+    int explodedAt = 0, removedAt = 0, refilledAt = 0;
+    for (int frame = 1; frame <= 40; ++frame) {
         grid.UpdateModifiers(0);
-        if (grid.CheckBoard())
+        const int children = engine.ChildCount();
+        if (grid.CheckBoard() && explodedAt == 0)
             explodedAt = frame;
+        if (engine.ChildCount() > children && refilledAt == 0)
+            refilledAt = frame;
         if (removed > 0 && removedAt == 0)
             removedAt = frame;
-        if (!grid.IsBusy())
-            busyFrames.push_back(frame);
+        EXPECT_TRUE(grid.IsBusy()) << "idle in frame " << frame;
     }
-    EXPECT_EQ(14, explodedAt); // swap done and run exploding in one frame
-    EXPECT_EQ(27, removedAt);  // 13 frames of explosion; refill starts at once
+    EXPECT_EQ(14, explodedAt); // the swap ends and its run explodes in one frame
+    EXPECT_EQ(27, removedAt);  // 13 frames of explosion ...
+    EXPECT_EQ(27, refilledAt); // ... and the refill starts in the same frame
     EXPECT_EQ(3, removed);
-    EXPECT_EQ(std::vector<int>{41}, busyFrames); // the one refill step ends in frame 41
+    grid.UpdateModifiers(0); // the refill step ends in frame 41
+    for (int c = 4; c <= 6; ++c)
+        EXPECT_NE(nullptr, grid.StoneAt(c, 0));
 }
 
 // ---------------------------------------------------------------- refill
