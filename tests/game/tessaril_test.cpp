@@ -1,1 +1,1627 @@
+// The game itself, run headless: the real TMiniGame on SDL's dummy drivers,
+// stepped frame by frame as the main loop steps it, on a fake clock of 18 ms a
+// frame, with keys pushed as SDL events. Boards come from a fixed seed and are
+// arranged stone by stone where a test needs a known position.
+#include "tessaril.h"
+
+#include "fwConfig.h"
+#include "fwFont.h"
+#include "fwImage.h"
+#include "fwLog.h"
+#include "fwSound.h"
+#include "fwSprite.h"
+#include "testutil.h"
+#include "uHighscore.h"
+
+#include <SDL_mixer.h>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint32_t kSeed = 1234;
+constexpr uint32_t kFrameMs = 18;
+constexpr int32_t kStride = 26; // cell pitch on the board
+
+// Kinds 1 to 4 tiled in 2 by 2 blocks: every row and column alternates two
+// kinds, so the board holds no run and no exchange makes one.
+int32_t TileKind(int32_t col, int32_t row) {
+    return 1 + col % 2 + 2 * (row % 2);
+}
+
+std::string LineEnd() {
+    if constexpr (kHandheld)
+        return "\n";
+    else
+        return "\r\n";
+}
+
+// ---------------------------------------------------------------------------
+// Pixels
+
+using TSurface = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
+
+class TLock {
+public:
+    explicit TLock(SDL_Surface* s) : s_(SDL_MUSTLOCK(s) ? s : nullptr) {
+        if (s_ != nullptr)
+            SDL_LockSurface(s_);
+    }
+    ~TLock() {
+        if (s_ != nullptr)
+            SDL_UnlockSurface(s_);
+    }
+    TLock(const TLock&) = delete;
+    TLock& operator=(const TLock&) = delete;
+
+private:
+    SDL_Surface* s_;
+};
+
+uint32_t PixelAt(SDL_Surface* s, int x, int y) {
+    const int bpp = s->format->BytesPerPixel;
+    const uint8_t* p = static_cast<const uint8_t*>(s->pixels) + y * s->pitch + x * bpp;
+    switch (bpp) {
+    case 1:
+        return p[0];
+    case 2: {
+        uint16_t v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
+    case 3:
+        return p[0] | (p[1] << 8) | (p[2] << 16);
+    default: {
+        uint32_t v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
+    }
+}
+
+// A black surface of the same size and pixel format as like.
+TSurface Blank(SDL_Surface* like) {
+    const SDL_PixelFormat* f = like->format;
+    SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, like->w, like->h, f->BitsPerPixel,
+                                          f->Rmask, f->Gmask, f->Bmask, f->Amask);
+    SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 0, 0, 0));
+    return TSurface(s, &SDL_FreeSurface);
+}
+
+TSurface Copy(SDL_Surface* s) {
+    TSurface copy = Blank(s);
+    SDL_BlitSurface(s, nullptr, copy.get(), nullptr);
+    return copy;
+}
+
+void Clear(SDL_Surface* s) {
+    SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 0, 0, 0));
+}
+
+// Pixels of the rectangle (x, y, w, h) that differ between a and b.
+int DiffCount(SDL_Surface* a, SDL_Surface* b, int x, int y, int w, int h) {
+    TLock la(a), lb(b);
+    int n = 0;
+    for (int j = y; j < y + h; ++j)
+        for (int i = x; i < x + w; ++i)
+            if (PixelAt(a, i, j) != PixelAt(b, i, j))
+                ++n;
+    return n;
+}
+
+int NonBlackCount(SDL_Surface* s, int x, int y, int w, int h) {
+    TLock l(s);
+    const uint32_t black = SDL_MapRGB(s->format, 0, 0, 0);
+    int n = 0;
+    for (int j = y; j < y + h; ++j)
+        for (int i = x; i < x + w; ++i)
+            if (PixelAt(s, i, j) != black)
+                ++n;
+    return n;
+}
+
+// The share of the picture's opaque pixels that s shows unchanged with the
+// picture's top left corner at (x, y).
+double ImageMatch(SDL_Surface* s, const TfwSDLImage& image, int x, int y) {
+    SDL_Surface* img = image.Surface;
+    TLock ls(s), li(img);
+    const uint32_t key = img->format->colorkey;
+    int opaque = 0;
+    int same = 0;
+    for (int j = 0; j < img->h; ++j)
+        for (int i = 0; i < img->w; ++i) {
+            const uint32_t p = PixelAt(img, i, j);
+            if (p == key || x + i < 0 || x + i >= s->w || y + j < 0 || y + j >= s->h)
+                continue;
+            ++opaque;
+            if (PixelAt(s, x + i, y + j) == p)
+                ++same;
+        }
+    return opaque == 0 ? 0.0 : static_cast<double>(same) / opaque;
+}
+
+// With TESSARIL_SHOTS naming a folder, the surface is kept there as a PNG.
+void SaveShot(SDL_Surface* s, const std::string& name) {
+    const char* dir = std::getenv("TESSARIL_SHOTS");
+    if (dir == nullptr || *dir == '\0')
+        return;
+    const std::string bmp = std::string(dir) + "/" + name + ".bmp";
+    SDL_SaveBMP(s, bmp.c_str());
+    const std::string command =
+        "convert '" + bmp + "' '" + dir + "/" + name + ".png' && rm -f '" + bmp + "'";
+    if (std::system(command.c_str()) != 0)
+        return;
+}
+
+// The repository's pictures, loaded the way the game loads them (magenta
+// keyed out, display format), to draw the expected screens with.
+class TReference {
+public:
+    TReference() { list_.SetColorKey(true, 255, 0, 255); }
+
+    TfwSDLImage& Image(const std::string& file) {
+        images_.push_back(list_.LoadImage(file, SourcePath("data/images/" + file)));
+        if (images_.back() == nullptr)
+            throw std::runtime_error("reference image missing: " + file);
+        return *images_.back();
+    }
+
+    // The glyph cells of text as the game places them.
+    static void Number(SDL_Surface* s, TfwSDLImage& digits, int x, int y, const std::string& text,
+                       bool rightAligned) {
+        const int n = static_cast<int>(text.size());
+        for (int i = 0; i < n; ++i) {
+            const int c = static_cast<unsigned char>(text[static_cast<size_t>(i)]);
+            if (c < 48)
+                continue;
+            const int at = rightAligned ? x - (n - i) * 6 : x + i * 6;
+            digits.Draw(s, at, y, (c - 48) * 6, 0, 6, 14);
+        }
+    }
+
+private:
+    TfwSDLImages list_;
+    std::vector<std::unique_ptr<TfwSDLImage>> images_;
+};
+
+// ---------------------------------------------------------------------------
+// The harness
+
+class TessarilGame : public ::testing::Test {
+protected:
+    void TearDown() override { Stop(); }
+
+    // The repository's media as data/ of the working folder.
+    static void LinkData() { ASSERT_EQ(0, symlink(SourcePath("data").c_str(), "data")); }
+
+    // A data/ tree of the repository's pictures, sounds and font, without music.
+    static void LinkDataWithoutMusic() {
+        ASSERT_EQ(0, mkdir("data", 0755));
+        for (const char* part : {"images", "sounds", "fonts"})
+            ASSERT_EQ(0, symlink(SourcePath(std::string("data/") + part).c_str(),
+                                 (std::string("data/") + part).c_str()));
+    }
+
+    // Constructs and initialises the game as the program body does.
+    void Start(bool linkData = true) {
+        if (linkData) {
+            LinkData();
+            if (HasFatalFailure())
+                return;
+        }
+        logBase_ = Log().LinesWritten();
+        game = std::make_unique<TMiniGame>();
+        game->Init(true);
+        game->SecondMark = fwGetTicks(); // as Run does before its first iteration
+        ASSERT_NE(nullptr, game->Board);
+        game->Board->FixSeed(kSeed);
+    }
+
+    // Ends the game as the end of the main loop and the program body do.
+    void Stop() {
+        if (game == nullptr)
+            return;
+        ReleaseAllKeys();
+        game->DoneGame();
+        Mix_CloseAudio();
+        game.reset();
+    }
+
+    // One iteration of the main loop.
+    void Frame() {
+        const uint32_t t0 = fwGetTicks();
+        game->UpdateKeys();
+        game->PollEvents();
+        game->DoFrame();
+        const uint32_t spent = fwGetTicks() - t0;
+        if (spent < kFrameMs)
+            fwDelay(kFrameMs - spent);
+    }
+
+    void Frames(int n) {
+        for (int i = 0; i < n; ++i)
+            Frame();
+    }
+
+    // A key pressed and released before the frame: down in this frame only.
+    void Press(int32_t key) {
+        PushKeyDown(static_cast<SDLKey>(key));
+        Frame();
+    }
+
+    // Frames until the board is idle; their number.
+    int Settle(int limit = 2000) {
+        int n = 0;
+        while (game->Board->IsBusy() && n < limit) {
+            Frame();
+            ++n;
+        }
+        return n;
+    }
+
+    // The end of the playing track as the mixer reports it (a halt alone
+    // reports nothing).
+    void EndTrack() {
+        game->Music->Stop(0);
+        game->MusicFinished();
+    }
+
+    // No once-a-second tick within the next 55 frames.
+    void HoldSecond() { game->SecondMark = fwGetTicks(); }
+
+    // Title, select, select: a game in play on a settled board.
+    void StartPlaying() {
+        Press(game->KeySelect);
+        ASSERT_EQ(gsReady, game->State);
+        Press(game->KeySelect);
+        ASSERT_EQ(gsPlaying, game->State);
+        Settle();
+        ASSERT_FALSE(game->Board->IsBusy());
+        HoldSecond();
+    }
+
+    void Arrange(const std::function<int32_t(int32_t, int32_t)>& kind) {
+        for (int32_t c = 0; c < game->Board->Width; ++c)
+            for (int32_t r = 0; r < game->Board->Height; ++r)
+                ASSERT_NE(nullptr, game->Board->ChangeStone(c, r, kind(c, r)));
+    }
+
+    int32_t KindAt(int32_t col, int32_t row) const {
+        return game->Board->KindAt(game->Board->Cells, col, row);
+    }
+
+    // Column by column, top to bottom.
+    std::vector<int32_t> Kinds() const {
+        std::vector<int32_t> kinds;
+        for (int32_t c = 0; c < game->Board->Width; ++c)
+            for (int32_t r = 0; r < game->Board->Height; ++r)
+                kinds.push_back(KindAt(c, r));
+        return kinds;
+    }
+
+    // A table of ten scores that nothing below 1000000 enters.
+    void FillTable() {
+        for (int i = 0; i < 10; ++i)
+            game->Highscores->AddScore("BEST", 1000000 + i, 1, 1);
+    }
+
+    bool Shown(const TfwSprite* s) const { return s != nullptr && s->State == 1; }
+
+    SDL_Surface* Surface() const { return game->GetSurface(); }
+    void Draw() { game->DrawFrame(Surface()); }
+
+    // Lines the game wrote to the log since Start.
+    int LogLines() const { return Log().LinesWritten() - logBase_; }
+
+    TTempDir work; // a folder of its own also when tests share a process
+    TFakeClock clock;
+    std::unique_ptr<TMiniGame> game;
+
+private:
+    int logBase_ = 0;
+};
+
+// ---------------------------------------------------------------------------
+// States and keys
+
+using TessarilStates = TessarilGame;
+
+TEST_F(TessarilStates, TitleSelectDealsANewGameAndReadyWaitsForSelect) {
+    Start();
+    ASSERT_EQ(gsTitle, game->State);
+    game->Score = 900; // left over from a last game
+    game->Lives = 0;
+    game->Level = 4;
+    Press(game->KeySelect);
+    EXPECT_EQ(gsReady, game->State);
+    EXPECT_EQ(1, game->Level);
+    EXPECT_EQ(3, game->Lives);
+    EXPECT_EQ(0, game->Score);
+    EXPECT_EQ(60, game->TimeLeft);
+    EXPECT_TRUE(game->Board->IsBusy()) << "the new stones fall into place";
+
+    Frames(5);
+    EXPECT_EQ(gsReady, game->State) << "ready waits for the select key";
+    Press(SDLK_LEFT);
+    EXPECT_FALSE(Shown(game->Cursor)) << "any key in ready hides the cursor";
+    Press(game->KeySelect);
+    EXPECT_EQ(gsPlaying, game->State);
+    EXPECT_TRUE(Shown(game->Cursor));
+}
+
+TEST_F(TessarilStates, PauseKeyTogglesPlayOnlyAndStopsTheClock) {
+    Start();
+    Press(game->KeySelect);
+    Press(game->KeyPause);
+    EXPECT_EQ(gsReady, game->State) << "pause does nothing in ready";
+    Press(game->KeySelect);
+    Settle();
+    ASSERT_EQ(gsPlaying, game->State);
+
+    Press(game->KeyPause);
+    ASSERT_EQ(gsPaused, game->State);
+    const int32_t time = game->TimeLeft;
+    Frames(130); // more than two seconds
+    EXPECT_EQ(time, game->TimeLeft) << "the clock stands while paused";
+    Press(game->KeyPause);
+    EXPECT_EQ(gsPlaying, game->State);
+    Frames(130);
+    EXPECT_LT(game->TimeLeft, time);
+
+    Press(SDLK_r);
+    ASSERT_EQ(gsRetry, game->State);
+    Press(game->KeyPause);
+    EXPECT_EQ(gsRetry, game->State) << "pause does nothing in retry";
+}
+
+TEST_F(TessarilStates, QuitKeyLeavesPlayForTheTitleAndEndsTheProgramThere) {
+    Start();
+    StartPlaying();
+    game->Score = 475;
+    Frames(60); // a second of play
+    Press(game->KeyQuit);
+    EXPECT_EQ(gsTitle, game->State);
+    EXPECT_EQ(0, game->IdleSeconds);
+    EXPECT_FALSE(game->Terminated);
+    EXPECT_TRUE(game->Highscores->Entries.empty()) << "a dropped game enters no score";
+    EXPECT_EQ(475, game->Score) << "kept for the title's last-score line";
+
+    Press(game->KeyQuit);
+    EXPECT_TRUE(game->Terminated);
+}
+
+TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
+    Start();
+    StartPlaying();
+    Press(SDLK_a);
+    if constexpr (kHandheld) {
+        // The A button is the handheld's pause key; that build has no switch.
+        EXPECT_FALSE(game->AutoPlay);
+        EXPECT_EQ(gsPaused, game->State);
+        Press(SDLK_a);
+        ASSERT_EQ(gsPlaying, game->State);
+        game->AutoPlay = true;
+    } else {
+        EXPECT_TRUE(game->AutoPlay);
+        Press(SDLK_a);
+        EXPECT_FALSE(game->AutoPlay);
+        Press(SDLK_a);
+        ASSERT_TRUE(game->AutoPlay);
+    }
+
+    // Without the demo, autoplay goes on to the next level by itself.
+    for (int k = 1; k <= game->Colours; ++k)
+        game->Goals[k] = 0;
+    int frames = 0;
+    while (game->State == gsPlaying && frames < 200) {
+        Frame(); // the move autoplay may have started runs out first
+        ++frames;
+    }
+    ASSERT_EQ(gsLevelDone, game->State);
+    frames = 0;
+    while (game->State == gsLevelDone && frames < 200) {
+        Frame();
+        ++frames;
+    }
+    EXPECT_EQ(gsPlaying, game->State);
+    EXPECT_EQ(2, game->Level);
+    EXPECT_TRUE(game->AutoPlay);
+    EXPECT_FALSE(game->DemoMode);
+    EXPECT_TRUE(Shown(game->Cursor));
+}
+
+TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
+    Start();
+    Press(SDLK_r);
+    EXPECT_EQ(gsRetry, game->State) << "the restart key works on the title too";
+    Press(game->KeyQuit);
+    ASSERT_EQ(gsTitle, game->State);
+
+    Press(game->KeySelect); // ready, stones still falling
+    ASSERT_TRUE(game->Board->IsBusy());
+    Press(SDLK_r);
+    ASSERT_EQ(gsRetry, game->State);
+    Press(game->KeySelect);
+    EXPECT_EQ(gsRetry, game->State) << "select is ignored while the board is busy";
+    Settle();
+    HoldSecond();
+    game->Score = 300;
+    game->Lives = 2;
+    game->TimeLeft = 12;
+    game->Goals[1] = 0;
+    Press(game->KeySelect);
+    EXPECT_EQ(gsPlaying, game->State);
+    EXPECT_EQ(60, game->TimeLeft);
+    EXPECT_EQ(3, game->Goals[1]);
+    EXPECT_EQ(300, game->Score);
+    EXPECT_EQ(2, game->Lives);
+    EXPECT_TRUE(Shown(game->Cursor));
+    EXPECT_FALSE(Shown(game->Selection));
+    EXPECT_TRUE(game->Board->IsBusy()) << "the level is dealt again";
+}
+
+TEST_F(TessarilStates, LevelDoneWaitsForSelectThenStartsTheNextLevel) {
+    Start();
+    StartPlaying();
+    for (int k = 1; k <= game->Colours; ++k)
+        game->Goals[k] = 0;
+    Frame();
+    ASSERT_EQ(gsLevelDone, game->State);
+    EXPECT_FALSE(Shown(game->Cursor));
+    EXPECT_TRUE(game->Board->IsBusy()) << "the stones fall out";
+    Press(game->KeySelect);
+    EXPECT_EQ(gsLevelDone, game->State) << "ignored while the stones fall";
+    Settle();
+    Press(game->KeyPause);
+    EXPECT_EQ(gsLevelDone, game->State) << "pause does nothing in level done";
+    const bool musicPlayed = Mix_PlayingMusic() != 0;
+    Press(game->KeySelect);
+    EXPECT_EQ(gsPlaying, game->State);
+    EXPECT_EQ(2, game->Level);
+    EXPECT_EQ(65, game->TimeLeft);
+    EXPECT_EQ(4, game->Goals[1]);
+    EXPECT_TRUE(Shown(game->Cursor));
+    if (musicPlayed) {
+        EXPECT_EQ(MIX_FADING_OUT, Mix_FadingMusic()) << "the level's track fades out";
+    }
+    Mix_HaltMusic();
+}
+
+TEST_F(TessarilStates, GameOverReturnsToTheTitleBySelect) {
+    Start();
+    FillTable();
+    StartPlaying();
+    game->Lives = 0;
+    Frame();
+    ASSERT_EQ(gsGameOver, game->State);
+    Frames(3);
+    EXPECT_EQ(gsGameOver, game->State);
+    Press(game->KeySelect);
+    EXPECT_EQ(gsTitle, game->State);
+}
+
+TEST_F(TessarilStates, TableKeyShowsTheTableAndReturnGoesBackKeepingTheIdleCount) {
+    Start();
+    game->IdleSeconds = 7;
+    Press(game->KeyHighscores);
+    ASSERT_EQ(gsHighscores, game->State);
+    EXPECT_FALSE(game->Highscores->Finished);
+    Frames(120);
+    EXPECT_EQ(7, game->IdleSeconds) << "the idle count runs on the title only";
+    Press(SDLK_RETURN);
+    Frame();
+    EXPECT_EQ(gsTitle, game->State);
+    EXPECT_EQ(7, game->IdleSeconds);
+    EXPECT_TRUE(game->Highscores->Finished);
+}
+
+TEST_F(TessarilStates, FinishedNameEntryAddsAndSavesTheEntryAndShowsTheTable) {
+    Start(); // no highscore.dat: every score enters
+    StartPlaying();
+    game->Score = 500;
+    game->Lives = 0;
+    Frame();
+    ASSERT_EQ(gsEnterName, game->State);
+    EXPECT_EQ(500, game->NameEditor->Score);
+    EXPECT_FALSE(game->NameEditor->Finished);
+    Press(SDLK_UP);
+    Press(SDLK_UP);
+    const std::string name = game->NameEditor->Name;
+    EXPECT_FALSE(name.empty());
+    Press(SDLK_RETURN);
+    Frame();
+    ASSERT_EQ(gsHighscores, game->State);
+    ASSERT_EQ(1u, game->Highscores->Entries.size());
+    EXPECT_EQ(name, game->Highscores->Entries[0]->Name);
+    EXPECT_EQ(500u, game->Highscores->Entries[0]->Score);
+    EXPECT_TRUE(FileExists("highscore.dat"));
+    EXPECT_EQ(name, game->LastName);
+    EXPECT_FALSE(game->Highscores->Finished);
+
+    // The next entry starts from the name last entered.
+    Press(SDLK_RETURN);
+    Frame();
+    ASSERT_EQ(gsTitle, game->State);
+    StartPlaying();
+    game->Score = 50;
+    game->Lives = 0;
+    Frame();
+    ASSERT_EQ(gsEnterName, game->State);
+    EXPECT_EQ(name, game->NameEditor->Name);
+    EXPECT_EQ(50, game->NameEditor->Score);
+}
+
+TEST_F(TessarilStates, QuitKeyInTheNameEntryDropsTheEntryUnsaved) {
+    Start();
+    StartPlaying();
+    game->Score = 500;
+    game->Lives = 0;
+    Frame();
+    ASSERT_EQ(gsEnterName, game->State);
+    Press(game->KeyQuit);
+    EXPECT_EQ(gsTitle, game->State);
+    EXPECT_FALSE(game->Terminated);
+    EXPECT_TRUE(game->Highscores->Entries.empty());
+    Frames(3);
+    EXPECT_FALSE(FileExists("highscore.dat"));
+}
+
+TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
+    Start();
+    StartPlaying();
+    // Tiles with one exchange: (5,4) and (6,4) make 2 2 2 in row 4; (5,4) and
+    // (5,5) make nothing.
+    Arrange(TileKind);
+    ASSERT_NE(nullptr, game->Board->ChangeStone(8, 4, 2));
+    ASSERT_NE(nullptr, game->Board->ChangeStone(9, 4, 5));
+    ASSERT_TRUE(game->Board->IsValidSwap(5, 4, 6, 4));
+    ASSERT_FALSE(game->Board->IsValidSwap(5, 4, 5, 5));
+    ASSERT_EQ(5, game->CursorCol);
+    ASSERT_EQ(4, game->CursorRow);
+
+    auto cursorAt = [&](int32_t col, int32_t row) {
+        return game->CursorCol == col && game->CursorRow == row;
+    };
+    Press(game->KeySelect);
+    ASSERT_TRUE(Shown(game->Selection));
+    EXPECT_EQ(5, game->SelCol);
+    EXPECT_EQ(4, game->SelRow);
+    Press(SDLK_RIGHT);
+    EXPECT_TRUE(cursorAt(6, 4));
+    Press(SDLK_RIGHT);
+    EXPECT_TRUE(cursorAt(6, 4)) << "two cells away";
+    Press(SDLK_DOWN);
+    EXPECT_TRUE(cursorAt(6, 4)) << "diagonal to the selection";
+    Press(SDLK_LEFT);
+    Press(SDLK_LEFT);
+    EXPECT_TRUE(cursorAt(4, 4));
+    Press(SDLK_UP);
+    EXPECT_TRUE(cursorAt(4, 4));
+    Press(SDLK_RIGHT);
+    Press(SDLK_UP);
+    EXPECT_TRUE(cursorAt(5, 3));
+    Press(SDLK_UP);
+    EXPECT_TRUE(cursorAt(5, 3));
+    Press(SDLK_DOWN);
+    ASSERT_TRUE(cursorAt(5, 4));
+
+    Press(game->KeySelect);
+    EXPECT_FALSE(Shown(game->Selection)) << "select on the selected cell drops it";
+    EXPECT_FALSE(game->Board->IsBusy());
+    Press(SDLK_RIGHT);
+    Press(SDLK_RIGHT);
+    EXPECT_TRUE(cursorAt(7, 4)) << "free again without a selection";
+    Press(SDLK_LEFT);
+    Press(SDLK_LEFT);
+
+    // A neighbour without a run: out and back, the marker gone.
+    Press(game->KeySelect);
+    Press(SDLK_DOWN);
+    ASSERT_TRUE(cursorAt(5, 5));
+    Press(game->KeySelect);
+    EXPECT_FALSE(Shown(game->Selection));
+    EXPECT_TRUE(game->Board->IsBusy());
+    Settle();
+    EXPECT_EQ(2, KindAt(5, 4));
+    EXPECT_EQ(4, KindAt(5, 5));
+    EXPECT_EQ(0, game->Score);
+    ASSERT_EQ(gsPlaying, game->State);
+
+    // A neighbour with a run: exchanged and cleared, the marker gone.
+    Press(SDLK_UP);
+    Press(game->KeySelect);
+    Press(SDLK_RIGHT);
+    ASSERT_TRUE(cursorAt(6, 4));
+    Press(game->KeySelect);
+    EXPECT_FALSE(Shown(game->Selection));
+    ASSERT_TRUE(game->Board->IsBusy());
+
+    // A select key going down while the board is busy is lost, also when it
+    // is still held once the board is idle.
+    SetKeyDown(static_cast<SDLKey>(game->KeySelect), true);
+    PushKeyDown(static_cast<SDLKey>(game->KeySelect));
+    Frame();
+    Settle();
+    Frames(2);
+    SetKeyDown(static_cast<SDLKey>(game->KeySelect), false);
+    Frame();
+    EXPECT_FALSE(Shown(game->Selection));
+    EXPECT_GE(game->Score, 75);
+}
+
+TEST_F(TessarilStates, VolumeKeysMoveBothVolumesTogetherWithin0And128) {
+    Start();
+    EXPECT_EQ(80, game->SoundVolume);
+    EXPECT_EQ(kHandheld ? 40 : 60, game->MusicVolume);
+    game->MusicVolume = 60;
+    Press(game->KeyVolumeDown);
+    EXPECT_EQ(79, game->SoundVolume);
+    EXPECT_EQ(59, game->MusicVolume);
+    EXPECT_EQ(59, Mix_VolumeMusic(-1));
+    EXPECT_EQ(79, Mix_Volume(0, -1));
+    Press(game->KeyVolumeUp);
+    EXPECT_EQ(80, game->SoundVolume);
+    EXPECT_EQ(60, game->MusicVolume);
+
+    game->SoundVolume = 0;
+    Press(game->KeyVolumeDown);
+    EXPECT_EQ(0, game->SoundVolume);
+    EXPECT_EQ(60, game->MusicVolume) << "the volumes move together or not at all";
+    EXPECT_EQ(0, Mix_Volume(0, -1));
+
+    game->SoundVolume = 5;
+    game->MusicVolume = 128;
+    Press(game->KeyVolumeUp);
+    EXPECT_EQ(5, game->SoundVolume);
+    EXPECT_EQ(128, game->MusicVolume);
+
+    game->SoundVolume = 127;
+    game->MusicVolume = 50;
+    Press(game->KeyVolumeUp);
+    Press(game->KeyVolumeUp);
+    EXPECT_EQ(128, game->SoundVolume);
+    EXPECT_EQ(51, game->MusicVolume);
+}
+
+TEST_F(TessarilStates, DemoStartsAfterElevenTicksAndEndsWithItsFirstLevel) {
+    Start();
+    int ticks = 0;
+    uint32_t mark = game->SecondMark;
+    int frames = 0;
+    while (game->State == gsTitle && frames < 2000) {
+        Frame();
+        ++frames;
+        if (game->SecondMark != mark) {
+            mark = game->SecondMark;
+            ++ticks;
+            if (ticks == 10) {
+                EXPECT_EQ(gsTitle, game->State) << "ten ticks are not enough";
+            }
+        }
+    }
+    ASSERT_EQ(gsPlaying, game->State);
+    EXPECT_EQ(11, ticks);
+    EXPECT_TRUE(game->AutoPlay);
+    EXPECT_TRUE(game->DemoMode);
+    EXPECT_EQ(0, game->IdleSeconds);
+    EXPECT_EQ(1, game->Level);
+
+    for (int k = 1; k <= 32; ++k)
+        game->Goals[k] = 1;
+    bool levelDone = false;
+    for (frames = 0; frames < 3000 && game->State != gsTitle; ++frames) {
+        Frame();
+        levelDone = levelDone || game->State == gsLevelDone;
+        ASSERT_NE(gsRetry, game->State) << "the demo lost a life after " << frames << " frames";
+    }
+    ASSERT_EQ(gsTitle, game->State);
+    EXPECT_TRUE(levelDone);
+    EXPECT_FALSE(game->DemoMode);
+    EXPECT_FALSE(game->AutoPlay);
+    EXPECT_FALSE(Shown(game->Cursor));
+    EXPECT_FALSE(Shown(game->Selection));
+    EXPECT_GE(game->Score, 6 * 3 * 25 + 250) << "a run of every colour and the bonus";
+    EXPECT_EQ(1, game->Level);
+}
+
+TEST_F(TessarilStates, DemoLeftWithTheQuitKeyStartsNoOtherDemo) {
+    Start();
+    int frames = 0;
+    while (game->State == gsTitle && frames < 2000) {
+        Frame();
+        ++frames;
+    }
+    ASSERT_TRUE(game->DemoMode);
+    Press(game->KeyQuit);
+    ASSERT_EQ(gsTitle, game->State);
+    EXPECT_TRUE(game->DemoMode);
+    Frames(56 * 13); // thirteen seconds
+    EXPECT_EQ(gsTitle, game->State);
+    EXPECT_EQ(0, game->IdleSeconds) << "the idle count stands while the demo flag is on";
+}
+
+// ---------------------------------------------------------------------------
+// Rules
+
+using TessarilRules = TessarilGame;
+
+TEST_F(TessarilRules, LevelTimeColoursAndGoals) {
+    Start();
+    struct {
+        int32_t level, time, colours, goal;
+    } const cases[] = {
+        {1, 60, 6, 3}, {5, 80, 6, 7}, {6, 85, 7, 8}, {10, 105, 7, 12}, {11, 110, 8, 13}};
+    for (const auto& c : cases) {
+        game->StartLevel(c.level);
+        Settle();
+        EXPECT_EQ(c.level, game->Level);
+        EXPECT_EQ(c.time, game->TimeLeft) << "level " << c.level;
+        EXPECT_EQ(c.colours, game->Colours) << "level " << c.level;
+        EXPECT_EQ(c.colours, game->Board->ColourCount) << "level " << c.level;
+        for (int k = 1; k <= 32; ++k)
+            EXPECT_EQ(c.goal, game->Goals[k]) << "level " << c.level << " kind " << k;
+        std::set<int32_t> dealt;
+        for (int32_t kind : Kinds())
+            dealt.insert(kind);
+        EXPECT_EQ(1, *dealt.begin());
+        EXPECT_EQ(c.colours, *dealt.rbegin()) << "level " << c.level;
+        EXPECT_EQ(-1, game->SelCol);
+        EXPECT_EQ(5, game->CursorCol);
+        EXPECT_EQ(4, game->CursorRow);
+    }
+}
+
+TEST_F(TessarilRules, RunOfFiveScores125AndStopsItsGoalAtZero) {
+    Start();
+    StartPlaying();
+    Arrange(TileKind);
+    for (int32_t c = 0; c < 5; ++c)
+        game->Board->ChangeStone(c, 7, 5);
+    game->Goals[5] = 2;
+    game->Score = 0;
+    int frames = 0;
+    while (game->Score == 0 && frames < 100) {
+        Frame();
+        ++frames;
+    }
+    EXPECT_EQ(125, game->Score);
+    EXPECT_EQ(0, game->Goals[5]);
+    EXPECT_EQ(3, game->Goals[1]);
+
+    // A +25 marker rises from the middle of each removed stone.
+    std::set<int32_t> markers;
+    for (int i = 0; i < game->Engine->ChildCount(); ++i) {
+        auto* s = dynamic_cast<TfwSprite*>(game->Engine->GetChild(i));
+        if (s != nullptr && s->Image == game->MarkerImage && Shown(s)) {
+            markers.insert(s->X);
+            EXPECT_LE(s->Y, 7 * kStride + 12 - 5);
+            EXPECT_GE(s->Y, 7 * kStride + 12 - 5 - 4);
+        }
+    }
+    EXPECT_EQ((std::set<int32_t>{7, 33, 59, 85, 111}), markers);
+    EXPECT_TRUE(game->Board->IsBusy()) << "the refill, not the markers";
+}
+
+TEST_F(TessarilRules, RemovedStonesOfOtherKindsScoreWithoutCountingGoals) {
+    Start();
+    StartPlaying();
+    TButtonSprite* special = game->Board->ChangeStone(0, 0, 10);
+    ASSERT_NE(nullptr, special);
+    game->Score = 0;
+    game->StoneRemoved(special);
+    EXPECT_EQ(25, game->Score);
+    EXPECT_EQ(2, game->Goals[10]);
+    for (int k = 1; k <= 6; ++k)
+        EXPECT_EQ(3, game->Goals[k]);
+
+    TButtonSprite* stone = game->Board->StoneAt(1, 0);
+    ASSERT_NE(nullptr, stone);
+    stone->Kind = -1;
+    game->StoneRemoved(stone);
+    EXPECT_EQ(25, game->Score) << "a stone without a kind is ignored";
+}
+
+TEST_F(TessarilRules, CompletingLevel3Adds750) {
+    Start();
+    StartPlaying();
+    game->StartLevel(3);
+    Settle();
+    ASSERT_EQ(gsPlaying, game->State);
+    game->Score = 1000;
+    for (int k = 1; k <= game->Colours; ++k)
+        game->Goals[k] = 0; // the goals beyond the colours in play stay open
+    Frame();
+    EXPECT_EQ(gsLevelDone, game->State);
+    EXPECT_EQ(1750, game->Score);
+    EXPECT_FALSE(Shown(game->Cursor));
+    EXPECT_EQ(3, game->Level);
+}
+
+TEST_F(TessarilRules, NoMoveLeftCostsALifeAndTheLastOneEndsTheGame) {
+    Start();
+    FillTable();
+    StartPlaying();
+    game->Lives = 2;
+    Arrange(TileKind);
+    ASSERT_FALSE(game->Board->HasMoves());
+    Frame();
+    ASSERT_EQ(gsRetry, game->State);
+    EXPECT_EQ(1, game->Lives);
+    EXPECT_FALSE(Shown(game->Cursor));
+    EXPECT_TRUE(game->Board->IsBusy()) << "the stones fall out";
+    Settle();
+    Press(game->KeySelect);
+    ASSERT_EQ(gsPlaying, game->State);
+    Settle();
+
+    game->AutoPlay = true;
+    Arrange(TileKind);
+    Frame();
+    EXPECT_EQ(gsGameOver, game->State) << "no retry pause after the last life";
+    EXPECT_EQ(0, game->Lives);
+    EXPECT_FALSE(game->AutoPlay);
+}
+
+TEST_F(TessarilRules, LastLifeWithAQualifyingScoreGoesToTheNameEntry) {
+    Start();
+    StartPlaying();
+    game->Lives = 1;
+    game->Score = 300;
+    Arrange(TileKind);
+    Frame();
+    EXPECT_EQ(gsEnterName, game->State);
+    EXPECT_EQ(0, game->Lives);
+    EXPECT_EQ(300, game->NameEditor->Score);
+    EXPECT_FALSE(game->NameEditor->Finished);
+}
+
+TEST_F(TessarilRules, HintCostsTenSecondsDownToZeroAndTheLifeGoesAtTheNextCheck) {
+    Start();
+    StartPlaying();
+    int32_t c1 = -1, r1 = -1, c2 = -1, r2 = -1;
+    ASSERT_TRUE(game->Board->FindMove(1, c1, r1, c2, r2));
+    game->TimeLeft = 25;
+    Press(SDLK_y);
+    EXPECT_EQ(15, game->TimeLeft);
+    EXPECT_GT(game->Board->StoneAt(c1, r1)->BlinkCycles, 0);
+    EXPECT_GT(game->Board->StoneAt(c2, r2)->BlinkCycles, 0);
+
+    HoldSecond();
+    game->TimeLeft = 7;
+    Press(SDLK_y);
+    EXPECT_EQ(0, game->TimeLeft);
+    EXPECT_EQ(3, game->Lives) << "taken at the next check, not in the key's frame";
+    EXPECT_EQ(gsPlaying, game->State);
+    Frame();
+    EXPECT_EQ(2, game->Lives);
+    EXPECT_EQ(gsRetry, game->State);
+    EXPECT_TRUE(Shown(game->Cursor)) << "a time-out leaves the cursor shown";
+}
+
+TEST_F(TessarilRules, TimeOutWaitsForTheIdleBoard) {
+    Start();
+    StartPlaying();
+    game->TimeLeft = -3; // run out while stones were moving
+    game->Board->ChangeStone(0, 0, 1);
+    game->DropAllStones();
+    ASSERT_TRUE(game->Board->IsBusy());
+    Frame();
+    EXPECT_EQ(gsPlaying, game->State);
+    EXPECT_EQ(3, game->Lives);
+    Settle();
+    EXPECT_EQ(gsRetry, game->State);
+    EXPECT_EQ(2, game->Lives);
+}
+
+TEST_F(TessarilRules, LevelsDealtOnABusyBoardEndWithEveryStoneInItsCell) {
+    Start();
+    FillTable();
+    auto stonesOnEngine = [&] {
+        int n = 0;
+        for (int i = 0; i < game->Engine->ChildCount(); ++i)
+            if (dynamic_cast<TButtonSprite*>(game->Engine->GetChild(i)) != nullptr)
+                ++n;
+        return n;
+    };
+    auto everyStoneInPlace = [&] {
+        for (int32_t c = 0; c < 10; ++c)
+            for (int32_t r = 0; r < 8; ++r) {
+                TButtonSprite* stone = game->Board->StoneAt(c, r);
+                if (stone == nullptr || stone->X != c * kStride || stone->Y != r * kStride)
+                    return false;
+            }
+        return true;
+    };
+
+    // A new game while the last one's stones still fall out.
+    StartPlaying();
+    game->Lives = 2;
+    Arrange(TileKind);
+    Frame();
+    ASSERT_EQ(gsRetry, game->State);
+    Frames(5);
+    ASSERT_TRUE(game->Board->IsBusy());
+    Press(game->KeyQuit);
+    Press(game->KeySelect);
+    ASSERT_EQ(gsReady, game->State);
+    Settle();
+    EXPECT_EQ(80, stonesOnEngine());
+    EXPECT_TRUE(everyStoneInPlace());
+
+    // A board file loaded while two stones are being exchanged.
+    Press(game->KeySelect);
+    Settle();
+    ASSERT_EQ(gsPlaying, game->State);
+    Arrange(TileKind);
+    game->Board->ChangeStone(8, 4, 2);
+    game->Board->ChangeStone(9, 4, 5);
+    WriteFile("puzzle.txt", "0 0 9\n9 7 9\n");
+    Press(game->KeySelect);
+    Press(SDLK_RIGHT);
+    Press(game->KeySelect);
+    Frames(4);
+    ASSERT_TRUE(game->Board->IsBusy());
+    Press(SDLK_l);
+    Settle();
+    EXPECT_EQ(80, stonesOnEngine());
+    EXPECT_TRUE(everyStoneInPlace());
+    EXPECT_EQ(9, KindAt(0, 0));
+    EXPECT_EQ(9, KindAt(9, 7));
+    EXPECT_EQ(gsPlaying, game->State);
+}
+
+// ---------------------------------------------------------------------------
+// Screens
+
+using TessarilScreens = TessarilGame;
+
+TEST_F(TessarilScreens, DrawNumberPlacesTheDigitStripCells) {
+    Start();
+    TReference ref;
+    TfwSDLImage& digits = ref.Image("zahlen.bmp");
+    SDL_Surface* s = Surface();
+    TSurface expected = Blank(s);
+    struct {
+        int x, y;
+        const char* text;
+        bool right;
+    } const cases[] = {{85, 2, "0", true},      {85, 2, "123450", true}, {260, 2, " 1:05", true},
+                       {260, 2, " 0:00", true}, {260, 2, "10:00", true}, {260, 2, " 0:-05", true},
+                       {130, 2, "3", false},    {40, 100, "9876", false}};
+    for (const auto& c : cases) {
+        Clear(s);
+        Clear(expected.get());
+        game->DrawNumber(s, c.x, c.y, c.text, c.right);
+        TReference::Number(expected.get(), digits, c.x, c.y, c.text, c.right);
+        EXPECT_GT(NonBlackCount(s, 0, 0, 320, 240), 20) << c.text;
+        EXPECT_EQ(0, DiffCount(s, expected.get(), 0, 0, 320, 240)) << '"' << c.text << '"';
+    }
+    // The gap: nothing at all in the blank's cell of " 1:05".
+    Clear(s);
+    game->DrawNumber(s, 260, 2, " 1:05", true);
+    EXPECT_EQ(0, NonBlackCount(s, 230, 0, 6, 20));
+    EXPECT_GT(NonBlackCount(s, 236, 2, 6, 14), 0);
+    SaveShot(s, "digits");
+}
+
+TEST_F(TessarilScreens, HeadsUpDisplayPlacesScoreTimeAndCounters) {
+    Start();
+    StartPlaying();
+    TReference ref;
+    TfwSDLImage& digits = ref.Image("zahlen.bmp");
+    SDL_Surface* s = Surface();
+
+    struct {
+        int32_t score, time;
+        const char* scoreText;
+        const char* timeText;
+    } const cases[] = {{0, 65, "0", " 1:05"},
+                       {123450, 0, "123450", " 0:00"},
+                       {7, 600, "7", "10:00"},
+                       {25, -5, "25", " 0:-05"}};
+    for (const auto& c : cases) {
+        game->Score = c.score;
+        game->TimeLeft = c.time;
+        Draw();
+        TSurface expected = Blank(s);
+        TReference::Number(expected.get(), digits, 85, 2, c.scoreText, true);
+        TReference::Number(expected.get(), digits, 260, 2, c.timeText, true);
+        TReference::Number(expected.get(), digits, 130, 2, "3", false);
+        TReference::Number(expected.get(), digits, 180, 2, "1", false);
+        // Between the labels only the numbers are drawn.
+        EXPECT_EQ(0, DiffCount(s, expected.get(), 36, 0, 64, 18)) << "score " << c.score;
+        EXPECT_EQ(0, DiffCount(s, expected.get(), 128, 0, 22, 18)) << "lives";
+        EXPECT_EQ(0, DiffCount(s, expected.get(), 178, 0, 22, 18)) << "level";
+        EXPECT_EQ(0, DiffCount(s, expected.get(), 223, 0, 43, 18)) << "time " << c.time;
+        if (c.time == 65)
+            SaveShot(s, "game_score0_time105");
+        if (c.score == 123450)
+            SaveShot(s, "game_score123450");
+        if (c.time < 0)
+            SaveShot(s, "game_time_negative");
+    }
+    // The labels in their places.
+    EXPECT_EQ(1.0, ImageMatch(s, ref.Image("points.bmp"), 5, 3));
+    EXPECT_EQ(1.0, ImageMatch(s, ref.Image("lives.bmp"), 100, 3));
+    EXPECT_EQ(1.0, ImageMatch(s, ref.Image("level.bmp"), 150, 3));
+    EXPECT_EQ(1.0, ImageMatch(s, ref.Image("time.bmp"), 200, 3));
+}
+
+TEST_F(TessarilScreens, GoalsColumnHoldsEightStones26PixelsApart) {
+    Start();
+    StartPlaying();
+    game->StartLevel(11);
+    Settle();
+    ASSERT_EQ(8, game->Colours);
+    game->Goals[3] = 0;
+    Draw();
+    SDL_Surface* s = Surface();
+    SaveShot(s, "game_level11_goals");
+    TReference ref;
+    TfwSDLImage& digits = ref.Image("zahlen.bmp");
+    const char* files[] = {"dblue.bmp", "green.bmp",  "orange.bmp", "purple.bmp",
+                           "red.bmp",   "yellow.bmp", "blue.bmp",   "magenta.bmp"};
+    TSurface expected = Blank(s);
+    for (int i = 1; i <= 8; ++i) {
+        const int y = (24 + 2) * (i - 1);
+        ref.Image(files[i - 1]).Draw(expected.get(), 295, y + 18);
+        TReference::Number(expected.get(), digits, 292, y + 23, i == 3 ? "0" : "13", true);
+    }
+    EXPECT_EQ(0, DiffCount(s, expected.get(), 266, 18, 54, 222));
+    EXPECT_GT(NonBlackCount(s, 295, 200, 24, 24), 100) << "the eighth stone at y 200";
+    EXPECT_EQ(0, NonBlackCount(s, 266, 226, 54, 14)) << "no ninth kind";
+}
+
+TEST_F(TessarilScreens, TitleShowsTheLastScoreLineOnlyAfterAScore) {
+    Start();
+    ASSERT_EQ(gsTitle, game->State);
+    SDL_Surface* s = Surface();
+    game->Score = 0;
+    Draw();
+    TSurface noScore = Copy(s);
+    SaveShot(s, "title_score0");
+    game->Score = 1250;
+    Draw();
+    SaveShot(s, "title_score1250");
+
+    // With no score the line's band shows the translucent splash alone.
+    TSurface splash = Blank(s);
+    game->Splash->Draw(splash.get(), 0, 0);
+    EXPECT_EQ(0, DiffCount(noScore.get(), splash.get(), 0, 145, 320, 27));
+    EXPECT_GT(DiffCount(s, noScore.get(), 15, 154, 200, 18), 50);
+    EXPECT_EQ(0, DiffCount(s, noScore.get(), 0, 0, 320, 145)) << "the rest stays the same";
+    EXPECT_EQ(0, DiffCount(s, noScore.get(), 0, 172, 320, 68));
+    TReference ref;
+    EXPECT_EQ(1.0, ImageMatch(s, ref.Image("tessaril.bmp"), 5, 5)) << "the logo";
+}
+
+TEST_F(TessarilScreens, PauseHidesTheBoardAndKeepsTheHeadsUpDisplay) {
+    Start();
+    StartPlaying();
+    game->StoneRemoved(game->Board->StoneAt(2, 2)); // a +25 marker on the board
+    Press(game->KeySelect);                         // and the selection marker
+    ASSERT_TRUE(Shown(game->Selection));
+    Frame();
+    SDL_Surface* s = Surface();
+    Draw();
+    TSurface playing = Copy(s);
+    SaveShot(s, "game_playing");
+    Press(game->KeyPause);
+    ASSERT_EQ(gsPaused, game->State);
+    Draw();
+    SaveShot(s, "game_paused");
+
+    TReference ref;
+    EXPECT_EQ(1.0, ImageMatch(s, ref.Image("gamepaused.bmp"), 10, 110));
+    EXPECT_GT(NonBlackCount(playing.get(), 5, 18, 260, 222), 10000);
+    // Outside the overlay the board's area is black.
+    EXPECT_EQ(0, NonBlackCount(s, 5, 18, 260, 92));
+    EXPECT_EQ(0, NonBlackCount(s, 5, 160, 260, 80));
+    EXPECT_EQ(0, NonBlackCount(s, 5, 110, 5, 50));
+    EXPECT_EQ(0, NonBlackCount(s, 260, 110, 5, 50));
+    EXPECT_EQ(0, DiffCount(s, playing.get(), 0, 0, 320, 18)) << "the top line stays";
+    EXPECT_EQ(0, DiffCount(s, playing.get(), 266, 18, 54, 222)) << "the goals stay";
+}
+
+TEST_F(TessarilScreens, OverlayOnlyOnAnIdleBoard) {
+    Start();
+    FillTable();
+    TReference ref;
+    TfwSDLImage& pressKey = ref.Image("presskey.bmp");
+    SDL_Surface* s = Surface();
+    Press(game->KeySelect);
+    ASSERT_EQ(gsReady, game->State);
+    Frames(20);
+    ASSERT_TRUE(game->Board->IsBusy());
+    Draw();
+    SaveShot(s, "ready_busy");
+    EXPECT_LT(ImageMatch(s, pressKey, 10, 110), 0.5) << "no overlay while stones fall";
+    Settle();
+    Draw();
+    SaveShot(s, "ready_idle");
+    EXPECT_EQ(1.0, ImageMatch(s, pressKey, 10, 110));
+
+    Press(game->KeySelect);
+    Draw();
+    EXPECT_LT(ImageMatch(s, pressKey, 10, 110), 0.5) << "none in play";
+    Press(SDLK_r);
+    Draw();
+    EXPECT_EQ(1.0, ImageMatch(s, pressKey, 10, 110)) << "retry";
+
+    Press(game->KeySelect);
+    Settle();
+    game->Lives = 0;
+    Frame();
+    ASSERT_EQ(gsGameOver, game->State);
+    Draw();
+    SaveShot(s, "gameover");
+    EXPECT_EQ(1.0, ImageMatch(s, ref.Image("gameover.bmp"), 10, 110));
+}
+
+TEST_F(TessarilScreens, TableAndNameEntryScreens) {
+    Start();
+    game->Highscores->AddScore("ALICE", 4200, 1, 1);
+    game->Highscores->AddScore("BOB", 1300, 1, 1);
+    Press(game->KeyHighscores);
+    ASSERT_EQ(gsHighscores, game->State);
+    Draw();
+    SDL_Surface* s = Surface();
+    SaveShot(s, "highscores");
+    TReference ref;
+    EXPECT_EQ(1.0, ImageMatch(s, ref.Image("tessaril.bmp"), 5, 5));
+    TSurface table = Copy(s);
+    TSurface splash = Blank(s);
+    game->Splash->Draw(splash.get(), 0, 0);
+    EXPECT_GT(DiffCount(table.get(), splash.get(), 50, 60, 200, 30), 50) << "two lines drawn";
+
+    Press(SDLK_RETURN);
+    Frame();
+    ASSERT_EQ(gsTitle, game->State);
+    StartPlaying();
+    game->Score = 5000;
+    game->Lives = 0;
+    Frame();
+    ASSERT_EQ(gsEnterName, game->State);
+    Press(SDLK_UP);
+    Draw();
+    SaveShot(s, "nameentry");
+    EXPECT_EQ(1.0, ImageMatch(s, ref.Image("tessaril.bmp"), 5, 5));
+    EXPECT_GT(DiffCount(s, splash.get(), 0, 50, 320, 190), 200) << "the editor draws";
+}
+
+TEST_F(TessarilScreens, HelpLinesNameThisBuildsKeys) {
+    const auto lines = TMiniGame::HelpLines();
+    if constexpr (kHandheld) {
+        EXPECT_STREQ("'B'  - Start game / select stone", lines[0]);
+        EXPECT_STREQ("'X' - Quit game", lines[2]);
+    } else {
+        EXPECT_STREQ("SPACE - Start game / select stone", lines[0]);
+        EXPECT_STREQ("'x' - Quit game", lines[2]);
+    }
+    EXPECT_STREQ("Cursor keys - move cursor", lines[1]);
+}
+
+// ---------------------------------------------------------------------------
+// Start-up
+
+using TessarilStartup = TessarilGame;
+
+TEST_F(TessarilStartup, FullMediaListLoadsWithoutALogLine) {
+    Start();
+    EXPECT_EQ(1, LogLines()) << Log().LastLine();
+    EXPECT_EQ("SDLApp::InitSDL: Done", Log().LastLine());
+    EXPECT_EQ(gsTitle, game->State);
+
+    for (TfwSDLImage* image :
+         {game->Splash, game->Logo, game->BarBlock, game->Steps, game->Digits, game->TimeLabel,
+          game->LevelLabel, game->LivesLabel, game->PointsLabel, game->PressKeyImage,
+          game->PausedImage, game->GameOverImage, game->MarkerImage, game->CursorImage}) {
+        ASSERT_NE(nullptr, image);
+        EXPECT_TRUE(image->Loaded) << image->FileName;
+    }
+    for (TfwSDLSound* sound :
+         {game->SoundExplode, game->SoundGameOver, game->SoundNextLevel, game->SoundNoMoves,
+          game->SoundRestart, game->SoundClick1, game->SoundClick2}) {
+        ASSERT_NE(nullptr, sound);
+        EXPECT_TRUE(sound->Loaded);
+    }
+    EXPECT_EQ("W01", game->SoundExplode->Name);
+    EXPECT_EQ("data/sounds/power8.wav", game->SoundExplode->FileName);
+    EXPECT_EQ("W04", game->SoundClick2->Name);
+    EXPECT_EQ("data/sounds/click2.wav", game->SoundClick2->FileName);
+    EXPECT_EQ("data/sounds/restart.wav", game->SoundRestart->FileName);
+    for (TfwFont* font : {game->F1, game->F2, game->F3})
+        ASSERT_NE(nullptr, font);
+    EXPECT_EQ(12, game->F1->Size);
+    EXPECT_EQ(16, game->F3->Size);
+
+    const std::vector<std::pair<int, const char*>> stones = {
+        {1, "dblue"},  {2, "green"},  {3, "orange"},  {4, "purple"}, {5, "red"},
+        {6, "yellow"}, {7, "blue"},   {8, "magenta"}, {9, "white"},  {10, "wetime"},
+        {11, "bomb"},  {20, "frame"}, {30, "frame"}};
+    std::set<int> filled;
+    for (const auto& [kind, file] : stones) {
+        TfwSDLImage* image = game->StoneImages[static_cast<size_t>(kind - 1)];
+        ASSERT_NE(nullptr, image) << "kind " << kind;
+        EXPECT_TRUE(image->Loaded);
+        EXPECT_EQ(std::string("data/images/") + file + ".bmp", image->FileName);
+        filled.insert(kind);
+    }
+    EXPECT_NE(game->StoneImages[19], game->StoneImages[29]) << "two frame pictures";
+    EXPECT_EQ("I10", game->StoneImages[29]->Name);
+    EXPECT_EQ("F1", game->StoneImages[19]->Name);
+    EXPECT_EQ("Z1", game->Digits->Name);
+    EXPECT_EQ("data/images/zahlen.bmp", game->Digits->FileName);
+    EXPECT_EQ("data/images/steps.bmp", game->Steps->FileName);
+    EXPECT_EQ("data/images/cursor.bmp", game->CursorImage->FileName);
+    for (int kind = 1; kind <= 32; ++kind) {
+        if (filled.count(kind) == 0) {
+            EXPECT_EQ(nullptr, game->StoneImages[static_cast<size_t>(kind - 1)]) << kind;
+        }
+    }
+
+    EXPECT_EQ(160, game->Splash->GetAlpha());
+    EXPECT_EQ(5, game->Engine->X);
+    EXPECT_EQ(18, game->Engine->Y);
+    EXPECT_EQ(10, game->Board->Width);
+    EXPECT_EQ(8, game->Board->Height);
+    EXPECT_EQ(24, game->Board->CellWidth);
+    ASSERT_NE(nullptr, game->Cursor);
+    ASSERT_NE(nullptr, game->Selection);
+    EXPECT_TRUE(Shown(game->Cursor));
+    EXPECT_FALSE(Shown(game->Selection));
+    EXPECT_EQ(10, game->Cursor->Z);
+    EXPECT_EQ(9, game->Selection->Z);
+    EXPECT_EQ(game->CursorImage, game->Cursor->Image);
+
+    ASSERT_NE(nullptr, game->Music);
+    EXPECT_EQ("data/musics/track1.ogg", game->Music->FileName);
+    EXPECT_TRUE(game->Music->IsPlaying());
+    EXPECT_EQ(0, game->TrackIndex);
+    Frames(30);
+    EXPECT_EQ(1, LogLines()) << Log().LastLine();
+}
+
+TEST_F(TessarilStartup, LoadingBarGrowsFromOneTo25Blocks) {
+    Start();
+    TReference ref;
+    TfwSDLImage& block = ref.Image("whitesmall.bmp");
+    SDL_Surface* s = Surface();
+    auto blocks = [&] {
+        int n = 0;
+        while (n < 30 && ImageMatch(s, block, 5 + n * 12, 210) == 1.0)
+            ++n;
+        return n;
+    };
+    game->LoadProgress(0, 34);
+    EXPECT_EQ(1, blocks());
+    game->LoadProgress(17, 34);
+    EXPECT_EQ(13, blocks());
+    Clear(s);
+    game->LoadProgress(34, 34);
+    EXPECT_EQ(25, blocks());
+    SaveShot(s, "loading_done");
+    EXPECT_EQ(1.0, ImageMatch(s, ref.Image("tessaril.bmp"), 5, 5));
+}
+
+TEST_F(TessarilStartup, StartsWithoutTableFileAndWithoutMusic) {
+    LinkDataWithoutMusic();
+    Start(false);
+    EXPECT_EQ(1, LogLines()) << Log().LastLine();
+    EXPECT_TRUE(game->PlayList.empty());
+    EXPECT_TRUE(game->Highscores->Entries.empty());
+    ASSERT_NE(nullptr, game->Music);
+    EXPECT_FALSE(game->Music->Loaded);
+    EXPECT_FALSE(Mix_PlayingMusic());
+    StartPlaying();
+    Frames(60);
+    EXPECT_EQ(gsPlaying, game->State);
+    EndTrack();
+    Frames(2);
+    EXPECT_EQ(1, LogLines()) << Log().LastLine();
+}
+
+// ---------------------------------------------------------------------------
+// Board files
+
+using TessarilBoardFiles = TessarilGame;
+
+TEST_F(TessarilBoardFiles, SaveWritesEveryStoneInColumnOrder) {
+    Start();
+    StartPlaying();
+    Press(SDLK_s);
+    const std::string text = ReadFile("puzzle1.txt");
+    std::string expected;
+    for (int32_t c = 0; c < 10; ++c)
+        for (int32_t r = 0; r < 8; ++r)
+            expected += std::to_string(c) + " " + std::to_string(r) + " " +
+                        std::to_string(KindAt(c, r)) + LineEnd();
+    EXPECT_EQ(expected, text);
+    size_t lines = 0;
+    for (size_t at = text.find(LineEnd()); at != std::string::npos;
+         at = text.find(LineEnd(), at + 1))
+        ++lines;
+    EXPECT_EQ(80u, lines);
+    EXPECT_EQ(0u, text.rfind("0 0 ", 0));
+    EXPECT_EQ(gsPlaying, game->State);
+}
+
+TEST_F(TessarilBoardFiles, OneLineChangesOneStone) {
+    Start();
+    Press(game->KeySelect);
+    Settle();
+    const std::vector<int32_t> before = Kinds();
+    Press(SDLK_l); // no puzzle.txt: nothing at all
+    EXPECT_FALSE(game->Board->IsBusy());
+    EXPECT_EQ(before, Kinds());
+
+    WriteFile("puzzle.txt", "4 3 7\n");
+    game->TimeLeft = 12;
+    game->Score = 100;
+    Press(SDLK_l);
+    EXPECT_EQ(gsReady, game->State);
+    EXPECT_EQ(60, game->TimeLeft) << "the level starts again";
+    EXPECT_EQ(100, game->Score);
+    EXPECT_TRUE(Shown(game->Cursor));
+    EXPECT_FALSE(Shown(game->Selection));
+    Settle();
+    std::vector<int32_t> after = Kinds();
+    EXPECT_EQ(7, after[4 * 8 + 3]);
+    EXPECT_EQ(game->StoneImages[6], game->Board->StoneAt(4, 3)->Image);
+    after[4 * 8 + 3] = before[4 * 8 + 3];
+    EXPECT_EQ(before, after) << "the same seed deals the same 79 others";
+}
+
+TEST_F(TessarilBoardFiles, SavedBoardLoadsBackCellByCell) {
+    Start();
+    Press(game->KeySelect);
+    Settle();
+    const std::vector<int32_t> saved = Kinds();
+    Press(SDLK_s);
+    fs::copy_file("puzzle1.txt", "puzzle.txt");
+    game->Board->FixSeed(kSeed + 77);
+    game->StartLevel(1);
+    Settle();
+    ASSERT_NE(saved, Kinds());
+    Press(SDLK_l);
+    EXPECT_EQ(saved, Kinds());
+    Settle();
+    EXPECT_EQ(saved, Kinds());
+    EXPECT_EQ(1, LogLines()) << Log().LastLine();
+}
+
+TEST_F(TessarilBoardFiles, MalformedFilesKeepTheGameRunning) {
+    Start();
+    Press(game->KeySelect);
+    Settle();
+    struct {
+        const char* text;
+        int logLines;
+        bool secondApplied; // the line "1 1 8" after "0 0 7"
+    } const cases[] = {
+        {"0 0 7\n1 1 8\n5 5\n2 2 9\n", 1, true},
+        {"0 0 7\nnot a stone\n2 2 9\n", 1, false},
+        {"0 0 7\n1 1 8\n3 3 0\n2 2 9\n", 1, true},
+        {"0 0 7\n1 1 8\n3 3 33\n2 2 9\n", 1, true},
+        {"0 0 7\n1 1 8\n\n", 0, true},
+        {"0 0 7\r\n1 1 8\r\n   \r\n", 0, true},
+        {"0 0 7\n1 1 8   ", 0, true},
+        {"0 0 7\n1 1 8", 0, true},
+        {"0 0 7\n\n1 1 8\n", 0, true},
+    };
+    for (const auto& c : cases) {
+        Settle();
+        WriteFile("puzzle.txt", c.text);
+        const int lines = LogLines();
+        Press(SDLK_l);
+        EXPECT_EQ(c.logLines, LogLines() - lines) << '"' << c.text << '"';
+        EXPECT_EQ(7, KindAt(0, 0)) << '"' << c.text << '"';
+        if (c.secondApplied) {
+            EXPECT_EQ(8, KindAt(1, 1)) << '"' << c.text << '"';
+        }
+        EXPECT_NE(9, KindAt(2, 2)) << "nothing after the bad line: " << c.text;
+        EXPECT_FALSE(game->Terminated);
+        EXPECT_EQ(gsReady, game->State);
+    }
+    Settle();
+    Press(game->KeySelect);
+    Frames(10);
+    EXPECT_EQ(gsPlaying, game->State);
+}
+
+TEST_F(TessarilBoardFiles, AFailedSaveIsLoggedAndPlayGoesOn) {
+    Start();
+    StartPlaying();
+    ASSERT_EQ(0, mkdir("puzzle1.txt", 0755)); // cannot be opened for writing
+    const int lines = LogLines();
+    Press(SDLK_s);
+    EXPECT_EQ(1, LogLines() - lines);
+    EXPECT_FALSE(game->Terminated);
+    Frames(5);
+    EXPECT_EQ(gsPlaying, game->State);
+}
+
+TEST(TessarilBoardFileParser, AcceptsLinesOfThreeIntegersWithAKindOf1To32) {
+    std::vector<TBoardFileLine> lines;
+    auto parse = [&](const std::string& text) {
+        lines.clear();
+        return ParseBoardFile(text, lines);
+    };
+    EXPECT_EQ(0, parse(""));
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(0, parse("4 3 7"));
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_EQ(4, lines[0].Col);
+    EXPECT_EQ(3, lines[0].Row);
+    EXPECT_EQ(7, lines[0].Kind);
+    EXPECT_EQ(0, parse("  4\t3  32 and more text\r\n9 7 1\r\n"));
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_EQ(32, lines[0].Kind);
+    EXPECT_EQ(9, lines[1].Col);
+    EXPECT_EQ(0, parse("12 40 5\n")) << "cells off the board are the board's to ignore";
+    EXPECT_EQ(1u, lines.size());
+    EXPECT_EQ(0, parse("1 2 3\n\n\n4 5 6\n\n"));
+    EXPECT_EQ(2u, lines.size());
+
+    EXPECT_EQ(2, parse("1 2 3\n4 5\n6 7 8\n")) << "two numbers";
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_EQ(3, lines[0].Kind);
+    EXPECT_EQ(1, parse("1 1 0\n"));
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(1, parse("1 1 33\n"));
+    EXPECT_EQ(1, parse("1 1 -4\n"));
+    EXPECT_EQ(3, parse("1 1 1\n2 2 2\nx 2 3\n"));
+    EXPECT_EQ(2u, lines.size());
+    EXPECT_EQ(1, parse("99999999999 1 1\n")) << "too large for any cell";
+    EXPECT_EQ(1, parse("1 1 4294967297\n")) << "not kind 1 by wrapping";
+}
+
+// ---------------------------------------------------------------------------
+// Music play list
+
+using TessarilMusic = TessarilGame;
+
+TEST(TessarilPlayList, SortedWithoutCaseAndFirstOfEqualNamesKept) {
+    std::vector<std::string> list;
+    for (const char* entry : {"B.ogg", "a.ogg", "c.ogg", "A.ogg", "b.OGG", ""})
+        AddToPlayList(list, entry);
+    EXPECT_EQ((std::vector<std::string>{"", "a.ogg", "B.ogg", "c.ogg"}), list);
+
+    EXPECT_EQ((std::vector<std::string>{"a.ogg", "A.ogg"}), SplitPlayListLines("a.ogg\nA.ogg\n"));
+    EXPECT_EQ((std::vector<std::string>{"", "x.ogg"}), SplitPlayListLines("\nx.ogg\n"));
+    EXPECT_EQ((std::vector<std::string>{" a b.ogg "}), SplitPlayListLines(" a b.ogg "));
+    EXPECT_EQ((std::vector<std::string>{"a.ogg", "b.ogg"}),
+              SplitPlayListLines("a.ogg\r\nb.ogg\r\n"))
+        << "a play list written with CR LF names the files, not names ending in CR";
+}
+
+TEST_F(TessarilMusic, FolderSearchFindsOggFilesInNameOrder) {
+    Start();
+    ASSERT_EQ(0, mkdir("m", 0755));
+    for (const char* name : {"B.ogg", "a.ogg", "notes.txt", "c.ogg.bak"})
+        WriteFile(std::string("m/") + name, "");
+    std::vector<std::string> list;
+    game->FindMusicFiles("m", list);
+    EXPECT_EQ((std::vector<std::string>{"m/a.ogg", "m/B.ogg"}), list);
+    list.clear();
+    game->FindMusicFiles("m/", list);
+    EXPECT_EQ((std::vector<std::string>{"m/a.ogg", "m/B.ogg"}), list);
+    list.clear();
+    game->FindMusicFiles("nowhere/", list);
+    EXPECT_TRUE(list.empty());
+}
+
+// A data tree whose musics/ holds copies of the repository's tracks.
+void MusicFolder(const std::vector<std::pair<const char*, const char*>>& tracks) {
+    ASSERT_EQ(0, mkdir("data", 0755));
+    for (const char* part : {"images", "sounds", "fonts"})
+        ASSERT_EQ(0, symlink(SourcePath(std::string("data/") + part).c_str(),
+                             (std::string("data/") + part).c_str()));
+    ASSERT_EQ(0, mkdir("data/musics", 0755));
+    for (const auto& [name, source] : tracks)
+        fs::copy_file(SourcePath(std::string("data/musics/") + source),
+                      std::string("data/musics/") + name);
+}
+
+TEST_F(TessarilMusic, TracksPlayInNameOrderWithoutCaseAndAlternate) {
+    MusicFolder({{"B.ogg", "track1.ogg"}, {"a.ogg", "track2.ogg"}});
+    Start(false);
+    EXPECT_EQ((std::vector<std::string>{"data/musics/a.ogg", "data/musics/B.ogg"}), game->PlayList);
+    EXPECT_EQ("data/musics/a.ogg", game->Music->FileName);
+    EXPECT_EQ(0, game->TrackIndex);
+    EXPECT_TRUE(game->Music->IsPlaying());
+
+    const char* order[] = {"data/musics/B.ogg", "data/musics/a.ogg", "data/musics/B.ogg"};
+    for (int i = 0; i < 3; ++i) {
+        EndTrack();
+        Frame();
+        EXPECT_EQ(order[i], game->Music->FileName);
+        EXPECT_EQ((i + 1) % 2, game->TrackIndex);
+        EXPECT_TRUE(game->Music->IsPlaying());
+        Frames(3);
+        EXPECT_EQ(order[i], game->Music->FileName) << "one end, one change";
+    }
+    // Called directly, too, the list goes round.
+    game->NextTrack();
+    EXPECT_EQ("data/musics/a.ogg", game->Music->FileName);
+    EXPECT_EQ(0, game->TrackIndex);
+    game->NextTrack();
+    EXPECT_EQ("data/musics/B.ogg", game->Music->FileName);
+    EXPECT_EQ(1, game->TrackIndex);
+    EXPECT_TRUE(game->Music->IsPlaying());
+    EXPECT_EQ(1, LogLines()) << Log().LastLine();
+}
+
+TEST_F(TessarilMusic, CompletedLevelFadesToTheOtherTrack) {
+    Start();
+    ASSERT_EQ("data/musics/track1.ogg", game->Music->FileName);
+    StartPlaying();
+    for (int k = 1; k <= 6; ++k)
+        game->Goals[k] = 0;
+    Frame();
+    ASSERT_EQ(gsLevelDone, game->State);
+    Settle();
+    Press(game->KeySelect);
+    ASSERT_EQ(gsPlaying, game->State);
+    EXPECT_EQ(MIX_FADING_OUT, Mix_FadingMusic());
+    EndTrack(); // the fade's end, without waiting for it
+    Frame();
+    EXPECT_EQ("data/musics/track2.ogg", game->Music->FileName);
+    EXPECT_EQ(1, game->TrackIndex);
+    EXPECT_TRUE(game->Music->IsPlaying());
+}
+
+TEST_F(TessarilMusic, PlayListFileKeepsTheFirstOfEqualNames) {
+    LinkData();
+    fs::copy_file(SourcePath("data/musics/track2.ogg"), "a.ogg");
+    WriteFile("playlist.txt", "a.ogg\nA.ogg\n");
+    Start(false);
+    EXPECT_EQ((std::vector<std::string>{"a.ogg"}), game->PlayList);
+    EXPECT_EQ("a.ogg", game->Music->FileName);
+    EXPECT_TRUE(game->Music->IsPlaying());
+}
+
+TEST_F(TessarilMusic, OneTrackPlaysOnce) {
+    LinkData();
+    fs::copy_file(SourcePath("data/musics/track1.ogg"), "one.ogg");
+    WriteFile("playlist.txt", "one.ogg\n");
+    Start(false);
+    ASSERT_EQ("one.ogg", game->Music->FileName);
+    ASSERT_TRUE(game->Music->IsPlaying());
+    EndTrack();
+    Frames(3);
+    EXPECT_EQ(0, game->TrackIndex);
+    EXPECT_FALSE(game->Music->IsPlaying()) << "the one track is found loaded: nothing starts";
+    game->NextTrack();
+    EXPECT_FALSE(game->Music->IsPlaying());
+    EXPECT_EQ(0, game->TrackIndex);
+}
+
+TEST_F(TessarilMusic, EmptyFirstLineSilencesTheMusic) {
+    LinkData();
+    fs::copy_file(SourcePath("data/musics/track1.ogg"), "t.ogg");
+    WriteFile("playlist.txt", "\nt.ogg\n");
+    Start(false);
+    EXPECT_EQ((std::vector<std::string>{"", "t.ogg"}), game->PlayList);
+    EXPECT_EQ(0, game->TrackIndex);
+    EXPECT_FALSE(game->Music->Loaded);
+    EXPECT_FALSE(Mix_PlayingMusic());
+    Frames(60);
+    EXPECT_FALSE(Mix_PlayingMusic()) << "nothing starts the music again";
+    EXPECT_EQ(0, game->TrackIndex);
+    EXPECT_EQ(1, LogLines()) << Log().LastLine();
+}
+
+} // namespace
