@@ -38,6 +38,7 @@ void CloseFace(TTF_Font*& font) {
 TfwFont::TfwFont(int32_t size, int32_t tag) : TfwResource(tag), Size(size) {}
 
 TfwFont::~TfwFont() {
+    ClearTextCache();
     CloseFace(Font);
 }
 
@@ -49,7 +50,9 @@ bool TfwFont::LoadFromFile(const std::string& name, const std::string& fileName,
     if (TTF_WasInit() == 0)
         TTF_Init();
     TTextBuffer path(fileName);
-    // A reload replaces the face; the old one is closed so that it does not leak.
+    // A reload replaces the face; the old one is closed so that it does not
+    // leak, and what it rendered is no longer what the font draws.
+    ClearTextCache();
     CloseFace(Font);
     Font = TTF_OpenFont(path.Data, size);
     if (Font == nullptr) {
@@ -67,6 +70,7 @@ bool TfwFont::LoadFromFile(const std::string& name, const std::string& fileName,
 bool TfwFont::Unload() {
     if (Font == nullptr)
         return false;
+    ClearTextCache();
     CloseFace(Font);
     return true;
 }
@@ -101,19 +105,23 @@ void TfwFont::DrawText(SDL_Surface* dest, int32_t x, int32_t y, const std::strin
                        uint32_t color) {
     if (!Opened)
         return;
-    // Owns the rendered surface, so it is freed on every path out.
-    struct TRendered {
-        SDL_Surface* Surface;
-        ~TRendered() { SDL_FreeSurface(Surface); }
-    } rendered{RenderText(text, color)};
-    if (rendered.Surface == nullptr || dest == nullptr)
-        return;
     SDL_Rect r;
     r.x = static_cast<Sint16>(x);
     r.y = static_cast<Sint16>(y);
     r.w = 0;
     r.h = 0;
-    SDL_BlitSurface(rendered.Surface, nullptr, dest, &r);
+    if (CacheLimit == 0) {
+        // Uncached: rendered for this blit alone and freed on every path out.
+        std::unique_ptr<SDL_Surface, TSurfaceFree> rendered(RenderText(text, color));
+        if (rendered != nullptr && dest != nullptr)
+            SDL_BlitSurface(rendered.get(), nullptr, dest, &r);
+        return;
+    }
+    // A blit reads its source only, so a kept surface draws exactly what a
+    // fresh rendering of the same text would.
+    SDL_Surface* rendered = CachedRender(text, color);
+    if (rendered != nullptr && dest != nullptr)
+        SDL_BlitSurface(rendered, nullptr, dest, &r);
 }
 
 void TfwFont::DrawText(SDL_Surface* dest, int32_t x, int32_t y, int32_t value, uint32_t color) {
@@ -127,4 +135,56 @@ void TfwFont::DrawText(SDL_Surface* dest, int32_t x, int32_t y, float value, uin
     char text[64];
     std::snprintf(text, sizeof(text), "%0.2f", static_cast<double>(value));
     DrawText(dest, x, y, std::string(text), color);
+}
+
+bool TfwFont::TTextKey::operator==(const TTextKey& o) const {
+    return Color == o.Color && Blended == o.Blended && Background == o.Background &&
+           Style == o.Style && Outline == o.Outline && Hinting == o.Hinting &&
+           Kerning == o.Kerning && Text == o.Text;
+}
+
+size_t TfwFont::TTextKeyHash::operator()(const TTextKey& k) const {
+    size_t h = std::hash<std::string>()(k.Text);
+    for (uint32_t v : {k.Color, k.Background, static_cast<uint32_t>(k.Blended),
+                       static_cast<uint32_t>(k.Style), static_cast<uint32_t>(k.Outline),
+                       static_cast<uint32_t>(k.Hinting), static_cast<uint32_t>(k.Kerning)})
+        h = h * 1000003u ^ v;
+    return h;
+}
+
+void TfwFont::ClearTextCache() {
+    index_.clear();
+    cache_.clear();
+}
+
+SDL_Surface* TfwFont::CachedRender(const std::string& text, uint32_t color) {
+    TTextKey key;
+    key.Text = text;
+    key.Color = color;
+    key.Blended = Blended;
+    key.Background = Blended ? 0
+                             : static_cast<uint32_t>(Background.r) << 24 |
+                                   static_cast<uint32_t>(Background.g) << 16 |
+                                   static_cast<uint32_t>(Background.b) << 8 | Background.unused;
+    // Settings that anyone holding the public face may change between draws.
+    key.Style = Font != nullptr ? TTF_GetFontStyle(Font) : 0;
+    key.Outline = Font != nullptr ? TTF_GetFontOutline(Font) : 0;
+    key.Hinting = Font != nullptr ? TTF_GetFontHinting(Font) : 0;
+    key.Kerning = Font != nullptr ? TTF_GetFontKerning(Font) : 0;
+
+    auto found = index_.find(key);
+    if (found != index_.end()) {
+        cache_.splice(cache_.begin(), cache_, found->second);
+        return found->second->Surface.get();
+    }
+    std::unique_ptr<SDL_Surface, TSurfaceFree> rendered(RenderText(text, color));
+    if (rendered == nullptr)
+        return nullptr;
+    while (cache_.size() >= CacheLimit) {
+        index_.erase(cache_.back().Key);
+        cache_.pop_back();
+    }
+    cache_.push_front(TCachedText{std::move(key), std::move(rendered)});
+    index_.emplace(cache_.front().Key, cache_.begin());
+    return cache_.front().Surface.get();
 }

@@ -5,7 +5,9 @@
 
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -36,6 +38,284 @@ void ForgetImage(TfwSDLImages* list, TfwSDLImage* image) {
     list->Items.Remove(image);
     if (image->Images != nullptr && image->Images != list)
         image->Images->Items.Remove(image);
+}
+
+// --- Translucent colour-keyed blits of 16-bit pictures ---
+//
+// SDL 1.2 blits a picture that has both a colour key and a per-surface alpha
+// through its generic per-pixel loop, about a hundred instructions a pixel: the
+// translucent title background alone took most of a title frame. Between two
+// 16-bit surfaces of one format that loop skips the pixels equal to the key
+// and blends every channel on its own, widened to 8 bits (v << loss), as
+// d + (((s - d) * alpha + 255) >> 8), keeping the top bits. BlendBlit gives the
+// same pixels from one table per channel and alpha. Every table set is checked
+// against SDL's own blit of a probe before its first use; should the two ever
+// differ (another SDL build), SDL goes on doing these blits itself.
+
+struct TBlendChannel {
+    uint32_t Mask = 0;
+    int Shift = 0;
+    int Bits = 0;             // 8 - loss: significant bits of the channel
+    std::vector<uint8_t> Mix; // [s << Bits | d]: the blended channel value
+};
+
+struct TBlendTables {
+    uint32_t Masks[3] = {};
+    uint8_t Alpha = 0;
+    bool MatchesSDL = false;
+    TBlendChannel Channels[3];
+    // Blend(s, 0) for every s: a destination pixel of 0 (black in every
+    // layout) is the common case under a translucent background.
+    std::vector<Uint16> OverZero;
+
+    uint32_t Blend(uint32_t s, uint32_t d) const {
+        uint32_t out = 0;
+        for (const TBlendChannel& c : Channels) {
+            const uint32_t sc = (s & c.Mask) >> c.Shift;
+            const uint32_t dc = (d & c.Mask) >> c.Shift;
+            out |= static_cast<uint32_t>(c.Mix[sc << c.Bits | dc]) << c.Shift;
+        }
+        return out;
+    }
+};
+
+// SDL_UpperBlit's cutting of a blit: the source part cut to the source, then
+// the destination cut to dst's clip rectangle. dst receives the destination
+// rectangle as SDL writes it back; false when nothing is left to draw.
+bool CutLikeSDL(const SDL_Surface* src, const SDL_Rect* srcRect, const SDL_Surface* dest,
+                SDL_Rect& dst, SDL_Rect& part) {
+    int srcX = 0;
+    int srcY = 0;
+    int w = src->w;
+    int h = src->h;
+    if (srcRect != nullptr) {
+        srcX = srcRect->x;
+        w = srcRect->w;
+        if (srcX < 0) {
+            w += srcX;
+            dst.x = static_cast<Sint16>(dst.x - srcX);
+            srcX = 0;
+        }
+        w = std::min(w, src->w - srcX);
+        srcY = srcRect->y;
+        h = srcRect->h;
+        if (srcY < 0) {
+            h += srcY;
+            dst.y = static_cast<Sint16>(dst.y - srcY);
+            srcY = 0;
+        }
+        h = std::min(h, src->h - srcY);
+    }
+    const SDL_Rect& clip = dest->clip_rect;
+    int d = clip.x - dst.x;
+    if (d > 0) {
+        w -= d;
+        dst.x = static_cast<Sint16>(dst.x + d);
+        srcX += d;
+    }
+    d = dst.x + w - clip.x - clip.w;
+    if (d > 0)
+        w -= d;
+    d = clip.y - dst.y;
+    if (d > 0) {
+        h -= d;
+        dst.y = static_cast<Sint16>(dst.y + d);
+        srcY += d;
+    }
+    d = dst.y + h - clip.y - clip.h;
+    if (d > 0)
+        h -= d;
+    if (w <= 0 || h <= 0) {
+        dst.w = 0;
+        dst.h = 0;
+        return false;
+    }
+    dst.w = static_cast<Uint16>(w);
+    dst.h = static_cast<Uint16>(h);
+    part = fwMakeRect(srcX, srcY, w, h);
+    return true;
+}
+
+// The blits that take SDL's slow path and that BlendBlit does alike: a keyed,
+// translucent 16-bit picture without alpha channel onto an unlocked software
+// surface of the same format whose channels fill all 16 bits.
+bool IsTableBlit(const SDL_Surface* src, const SDL_Surface* dest) {
+    if (src == nullptr || dest == nullptr || src == dest)
+        return false;
+    const SDL_PixelFormat* sf = src->format;
+    const SDL_PixelFormat* df = dest->format;
+    const Uint32 modes = SDL_SRCCOLORKEY | SDL_SRCALPHA | SDL_RLEACCEL;
+    if ((src->flags & modes) != (SDL_SRCCOLORKEY | SDL_SRCALPHA))
+        return false;
+    // Alpha 255 is SDL's opaque keyed blit, alpha 0 draws nothing.
+    if (sf->alpha == 0 || sf->alpha == SDL_ALPHA_OPAQUE)
+        return false;
+    if (sf->BytesPerPixel != 2 || df->BytesPerPixel != 2 || sf->Amask != 0 || df->Amask != 0)
+        return false;
+    if (sf->Rmask != df->Rmask || sf->Gmask != df->Gmask || sf->Bmask != df->Bmask ||
+        (sf->Rmask | sf->Gmask | sf->Bmask) != 0xFFFF)
+        return false;
+    // Locked surfaces make SDL fail the blit; it reports that itself.
+    return !SDL_MUSTLOCK(src) && !SDL_MUSTLOCK(dest) && src->locked == 0 && dest->locked == 0;
+}
+
+void FillTables(TBlendTables& t, const SDL_PixelFormat* f, uint8_t alpha) {
+    t.Masks[0] = f->Rmask;
+    t.Masks[1] = f->Gmask;
+    t.Masks[2] = f->Bmask;
+    t.Alpha = alpha;
+    const int shifts[3] = {f->Rshift, f->Gshift, f->Bshift};
+    const int losses[3] = {f->Rloss, f->Gloss, f->Bloss};
+    for (int c = 0; c < 3; ++c) {
+        TBlendChannel& ch = t.Channels[c];
+        ch.Mask = t.Masks[c];
+        ch.Shift = shifts[c];
+        ch.Bits = 8 - losses[c];
+        const int n = 1 << ch.Bits;
+        ch.Mix.resize(static_cast<size_t>(n * n));
+        for (int s = 0; s < n; ++s)
+            for (int d = 0; d < n; ++d) {
+                const int s8 = s << losses[c];
+                const int d8 = d << losses[c];
+                // Floor division by 256, also of a negative difference.
+                const int v = (((s8 - d8) * alpha + 255 + 65536) >> 8) - 256 + d8;
+                ch.Mix[static_cast<size_t>(s << ch.Bits | d)] =
+                    static_cast<uint8_t>(v >> losses[c]);
+            }
+    }
+    t.OverZero.resize(65536);
+    for (uint32_t s = 0; s < 65536; ++s)
+        t.OverZero[s] = static_cast<Uint16>(t.Blend(s, 0));
+}
+
+// One row of a blit in any layout of the three channels.
+void BlendRow(const TBlendTables& t, const Uint16* s, Uint16* d, int w, uint32_t key) {
+    for (int x = 0; x < w; ++x)
+        if (s[x] != key)
+            d[x] = static_cast<Uint16>(t.Blend(s[x], d[x]));
+}
+
+// One row in the display's usual layout, red 5 bits at the top, green 6, blue
+// 5: the same tables with the channel positions known to the compiler.
+void BlendRow565(const TBlendTables& t, const Uint16* s, Uint16* d, int w, uint32_t key) {
+    const uint8_t* red = t.Channels[0].Mix.data();
+    const uint8_t* green = t.Channels[1].Mix.data();
+    const uint8_t* blue = t.Channels[2].Mix.data();
+    const Uint16* overZero = t.OverZero.data();
+    for (int x = 0; x < w; ++x) {
+        const uint32_t sp = s[x];
+        if (sp == key)
+            continue;
+        const uint32_t dp = d[x];
+        if (dp == 0) {
+            d[x] = overZero[sp];
+            continue;
+        }
+        const uint32_t r = red[(sp >> 6 & 0x3E0) | dp >> 11];
+        const uint32_t g = green[(sp & 0x7E0) << 1 | (dp >> 5 & 0x3F)];
+        const uint32_t b = blue[(sp & 0x1F) << 5 | (dp & 0x1F)];
+        d[x] = static_cast<Uint16>(r << 11 | g << 5 | b);
+    }
+}
+
+// Blends the part of src onto dest at (x, y); both already cut to fit.
+void BlendRect(const TBlendTables& t, const SDL_Surface* src, const SDL_Rect& part,
+               SDL_Surface* dest, int x, int y) {
+    const uint32_t key = src->format->colorkey;
+    const bool rgb565 = t.Masks[0] == 0xF800 && t.Masks[1] == 0x07E0 && t.Masks[2] == 0x001F;
+    for (int row = 0; row < part.h; ++row) {
+        const auto* s = reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(src->pixels) +
+                                                        (part.y + row) * src->pitch) +
+                        part.x;
+        auto* d =
+            reinterpret_cast<Uint16*>(static_cast<Uint8*>(dest->pixels) + (y + row) * dest->pitch) +
+            x;
+        if (rgb565)
+            BlendRow565(t, s, d, part.w, key);
+        else
+            BlendRow(t, s, d, part.w, key);
+    }
+}
+
+// Blends a 64 x 64 probe through SDL and through BlendRect. Pixel k pairs
+// every source value of each channel with every destination value of it
+// somewhere in the probe; every 17th source pixel is the key and every 13th
+// destination pixel black.
+bool TablesMatchSDL(const TBlendTables& t, const SDL_PixelFormat* f, Uint32 key) {
+    const int side = 64;
+    auto probe = [&] {
+        return SDL_CreateRGBSurface(SDL_SWSURFACE, side, side, 16, f->Rmask, f->Gmask, f->Bmask, 0);
+    };
+    SDL_Surface* src = probe();
+    SDL_Surface* bySDL = probe();
+    SDL_Surface* byTables = probe();
+    bool same = src != nullptr && bySDL != nullptr && byTables != nullptr;
+    auto at = [side](SDL_Surface* s, int k) -> Uint16& {
+        return reinterpret_cast<Uint16*>(static_cast<Uint8*>(s->pixels) +
+                                         (k / side) * s->pitch)[k % side];
+    };
+    if (same) {
+        for (int k = 0; k < side * side; ++k) {
+            uint32_t sv = 0;
+            uint32_t dv = 0;
+            for (int c = 0; c < 3; ++c) {
+                const TBlendChannel& ch = t.Channels[c];
+                const int n = 1 << ch.Bits;
+                const int pair = (k * (2 * c + 1) + c * 11) % (n * n);
+                sv |= static_cast<uint32_t>(pair / n) << ch.Shift;
+                dv |= static_cast<uint32_t>(pair % n) << ch.Shift;
+            }
+            at(src, k) = static_cast<Uint16>(k % 17 == 0 ? key : sv);
+            at(bySDL, k) = at(byTables, k) = static_cast<Uint16>(k % 13 == 0 ? 0 : dv);
+        }
+        SDL_SetColorKey(src, SDL_SRCCOLORKEY, key);
+        SDL_SetAlpha(src, SDL_SRCALPHA, t.Alpha);
+        same = SDL_BlitSurface(src, nullptr, bySDL, nullptr) == 0;
+        BlendRect(t, src, fwMakeRect(0, 0, side, side), byTables, 0, 0);
+    }
+    for (int k = 0; same && k < side * side; ++k)
+        same = at(bySDL, k) == at(byTables, k);
+    SDL_FreeSurface(src);
+    SDL_FreeSurface(bySDL);
+    SDL_FreeSurface(byTables);
+    return same;
+}
+
+// The tables of one format and alpha, made and checked on first use. A few
+// sets at most: a program fading through many alphas drops the oldest.
+const TBlendTables& TablesFor(const SDL_PixelFormat* f, uint8_t alpha) {
+    static std::vector<std::unique_ptr<TBlendTables>> sets;
+    for (const auto& t : sets)
+        if (t->Alpha == alpha && t->Masks[0] == f->Rmask && t->Masks[1] == f->Gmask &&
+            t->Masks[2] == f->Bmask)
+            return *t;
+    const size_t kMaxSets = 8;
+    if (sets.size() >= kMaxSets)
+        sets.erase(sets.begin());
+    auto t = std::make_unique<TBlendTables>();
+    FillTables(*t, f, alpha);
+    t->MatchesSDL = TablesMatchSDL(*t, f, f->colorkey);
+    sets.push_back(std::move(t));
+    return *sets.back();
+}
+
+// SDL_BlitSurface, with the translucent keyed 16-bit blits done from tables;
+// the same pixels, rectangle written back and result.
+int BlendBlit(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dest, SDL_Rect* destRect) {
+    if (!IsTableBlit(src, dest))
+        return SDL_BlitSurface(src, srcRect, dest, destRect);
+    const TBlendTables& t = TablesFor(src->format, src->format->alpha);
+    if (!t.MatchesSDL)
+        return SDL_BlitSurface(src, srcRect, dest, destRect);
+    SDL_Rect dst = destRect != nullptr ? *destRect : fwMakeRect(0, 0, 0, 0);
+    SDL_Rect part;
+    const bool any = CutLikeSDL(src, srcRect, dest, dst, part);
+    if (destRect != nullptr)
+        *destRect = dst;
+    if (!any)
+        return 0;
+    BlendRect(t, src, part, dest, dst.x, dst.y);
+    return 0;
 }
 
 } // namespace
@@ -160,7 +440,7 @@ void TfwSDLImage::GetBoundsAt(int32_t x, int32_t y, SDL_Rect& r) const {
 }
 
 void TfwSDLImage::Draw(SDL_Surface* dest, SDL_Rect* destRect) {
-    if (SDL_BlitSurface(Surface, nullptr, dest, destRect) == -1)
+    if (BlendBlit(Surface, nullptr, dest, destRect) == -1)
         Log().Write(kDrawTag, SDL_GetError());
 }
 
@@ -173,7 +453,7 @@ void TfwSDLImage::Draw(SDL_Surface* dest, int32_t x, int32_t y, int32_t srcX, in
                        int32_t w, int32_t h) {
     SDL_Rect src = fwMakeRect(srcX, srcY, w, h);
     SDL_Rect dst = fwMakeRect(x, y, w, h);
-    if (SDL_BlitSurface(Surface, &src, dest, &dst) == -1)
+    if (BlendBlit(Surface, &src, dest, &dst) == -1)
         Log().Write(kDrawTag, SDL_GetError());
 }
 

@@ -367,3 +367,204 @@ TEST_F(FontTest, ColoursAreRGBBlendedOverTheDestinationOrShadedOnTheBackground) 
 }
 
 } // namespace
+
+// --- The text cache: DrawText blits kept renderings, pixel for pixel as a
+// fresh rendering of the same text would draw ---
+
+namespace {
+
+// Counts the renderings DrawText asks for.
+class TCountingFont : public TfwFont {
+public:
+    using TfwFont::TfwFont;
+    int Renders = 0;
+    SDL_Surface* RenderText(const std::string& text, uint32_t color) override {
+        ++Renders;
+        return TfwFont::RenderText(text, color);
+    }
+};
+
+// The screen's layout, filled with a pattern so that the blend of every edge
+// pixel shows.
+SDL_Surface* NewScreenCanvas() {
+    SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, 0xF800, 0x07E0, 0x001F, 0);
+    for (int y = 0; y < s->h; ++y)
+        for (int x = 0; x < s->w; ++x)
+            static_cast<Uint16*>(s->pixels)[y * s->pitch / 2 + x] =
+                static_cast<Uint16>((x * 211 + y * 1031) ^ (x * y));
+    return s;
+}
+
+// DrawText before the cache: a fresh rendering blitted once and freed.
+void DrawFresh(TfwFont& font, SDL_Surface* dest, int x, int y, const std::string& text,
+               uint32_t color) {
+    SDL_Surface* rendered = font.RenderText(text, color);
+    SDL_Rect at = {static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
+    if (rendered != nullptr)
+        SDL_BlitSurface(rendered, nullptr, dest, &at);
+    SDL_FreeSurface(rendered);
+}
+
+class TextCacheTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteFile("test.ttf", MakeTestFont());
+        cached = NewScreenCanvas();
+        fresh = NewScreenCanvas();
+    }
+    void TearDown() override {
+        SDL_FreeSurface(cached);
+        SDL_FreeSurface(fresh);
+    }
+    // Draws text through the cache on one canvas and freshly on the other;
+    // the two must stay equal.
+    void DrawBoth(TfwFont& font, int x, int y, const std::string& text, uint32_t color) {
+        font.DrawText(cached, x, y, text, color);
+        DrawFresh(font, fresh, x, y, text, color);
+        ASSERT_TRUE(SameSurface(cached, fresh)) << "\"" << text << "\" at " << x << "," << y;
+    }
+    // Texts the game might draw: more of them than the cache holds.
+    static std::vector<std::string> Texts(int n) {
+        std::vector<std::string> texts;
+        for (int i = 0; i < n; ++i)
+            texts.push_back((i % 3 == 0   ? "Last Score: "
+                             : i % 3 == 1 ? "Volume: "
+                                          : "ANNA ") +
+                            std::to_string(i * 37));
+        return texts;
+    }
+    TTempDir dir;
+    SDL_Surface* cached = nullptr;
+    SDL_Surface* fresh = nullptr;
+};
+
+TEST_F(TextCacheTest, KeptTextsDrawAsFreshOnesThroughEvictionReloadAndShading) {
+    TfwFont font(14, 0);
+    ASSERT_TRUE(font.LoadFromFile("F2", SourcePath("data/fonts/orangefizz.ttf")));
+    ASSERT_EQ(font.CacheLimit, 64u);
+    const std::vector<std::string> texts = Texts(90);
+    const uint32_t white = 0x00FFFFFF;
+
+    // Three rounds over more texts than the cache holds, in changing order and
+    // places, two colours: hits, misses and evictions all draw the same.
+    for (int round = 0; round < 3; ++round)
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const size_t k = round == 1 ? texts.size() - 1 - i : (i * 7) % texts.size();
+            const int x = static_cast<int>((k * 13 + round * 5) % 300) - 10;
+            const int y = static_cast<int>((k * 29) % 250) - 5;
+            DrawBoth(font, x, y, texts[k], (k + round) % 2 == 0 ? kOrange : white);
+            ASSERT_LE(font.CachedTexts(), 64u);
+        }
+    EXPECT_EQ(font.CachedTexts(), 64u);
+    // The title's own lines, drawn frame after frame.
+    for (int frame = 0; frame < 5; ++frame) {
+        DrawBoth(font, 15, 172, "SPACE - Start game / select stone", kOrange);
+        DrawBoth(font, 15, 186, "Cursor keys - move cursor", kOrange);
+    }
+
+    // Shaded: the box of the background, which is part of the key.
+    font.Blended = false;
+    font.Background = {0, 0, 255, 255};
+    DrawBoth(font, 20, 30, texts[0], kOrange);
+    DrawBoth(font, 20, 60, texts[1], kOrange);
+    font.Background = {40, 200, 0, 255};
+    DrawBoth(font, 20, 30, texts[0], kOrange);
+    font.Blended = true;
+    DrawBoth(font, 20, 30, texts[0], kOrange);
+
+    // A reload at another size draws the new face, never a kept rendering.
+    ASSERT_TRUE(font.LoadFromFile("F2", SourcePath("data/fonts/orangefizz.ttf"), 20));
+    EXPECT_EQ(font.CachedTexts(), 0u);
+    for (size_t k = 0; k < 10; ++k)
+        DrawBoth(font, 5, static_cast<int>(k * 22), texts[k], kOrange);
+    // So does a reload from another file under the same name.
+    ASSERT_TRUE(font.LoadFromFile("F2", "test.ttf", 20));
+    for (size_t k = 0; k < 10; ++k)
+        DrawBoth(font, 5, static_cast<int>(k * 22), texts[k], kOrange);
+}
+
+TEST_F(TextCacheTest, EachTextIsRenderedOnceUntilItIsTheOneDrawnLongestAgo) {
+    TCountingFont font(16, 0);
+    ASSERT_TRUE(font.LoadFromFile("f", "test.ttf"));
+    font.CacheLimit = 3;
+    for (const char* t : {"A", "B", "C"})
+        DrawBoth(font, 0, 0, t, kOrange);
+    EXPECT_EQ(font.Renders, 3 + 3); // each DrawBoth renders once more for the fresh side
+    font.Renders = 0;
+    font.DrawText(cached, 0, 0, std::string("A"), kOrange);
+    font.DrawText(cached, 0, 0, std::string("A"), kOrange);
+    EXPECT_EQ(font.Renders, 0);
+    // Full: D pushes out B, the one drawn longest ago (A was drawn again).
+    font.DrawText(cached, 0, 0, std::string("D"), kOrange);
+    EXPECT_EQ(font.Renders, 1);
+    EXPECT_EQ(font.CachedTexts(), 3u);
+    for (const char* t : {"A", "C", "D"})
+        font.DrawText(cached, 0, 0, std::string(t), kOrange);
+    EXPECT_EQ(font.Renders, 1);
+    font.DrawText(cached, 0, 0, std::string("B"), kOrange);
+    EXPECT_EQ(font.Renders, 2);
+
+    // Numbers go through the same cache.
+    font.Renders = 0;
+    font.DrawText(cached, 0, 0, 125, kOrange);
+    font.DrawText(cached, 0, 0, 125, kOrange);
+    font.DrawText(cached, 0, 0, 2.5f, kOrange);
+    font.DrawText(cached, 0, 0, 2.5f, kOrange);
+    EXPECT_EQ(font.Renders, 2);
+    // An empty text renders to nothing and keeps nothing.
+    const size_t kept = font.CachedTexts();
+    font.DrawText(cached, 0, 0, std::string(""), kOrange);
+    EXPECT_EQ(font.CachedTexts(), kept);
+}
+
+TEST_F(TextCacheTest, WhatChangesTheRenderingIsPartOfTheKeyAndAFaceChangeEmptiesIt) {
+    TCountingFont font(16, 0);
+    ASSERT_TRUE(font.LoadFromFile("f", "test.ttf"));
+    // Renderings of the cached side in one DrawBoth (the fresh side renders once).
+    auto cachedRenders = [&](int x, int y, const std::string& text, uint32_t color) {
+        const int before = font.Renders;
+        DrawBoth(font, x, y, text, color);
+        return font.Renders - before - 1;
+    };
+    EXPECT_EQ(cachedRenders(4, 4, "Zz", kOrange), 1);
+    EXPECT_EQ(cachedRenders(4, 4, "Zz", kOrange), 0);
+    EXPECT_EQ(cachedRenders(4, 4, "Zz", 0x00FF8000), 1); // another colour value
+    font.Blended = false;
+    EXPECT_EQ(cachedRenders(4, 4, "Zz", kOrange), 1);
+    font.Background = {9, 9, 9, 255};
+    EXPECT_EQ(cachedRenders(4, 4, "Zz", kOrange), 1);
+    font.Blended = true;
+    EXPECT_EQ(cachedRenders(4, 4, "Zz", kOrange), 0);
+    // A style set on the face by whoever holds it.
+    TTF_SetFontStyle(font.Font, TTF_STYLE_BOLD);
+    EXPECT_EQ(cachedRenders(4, 30, "Zz", kOrange), 1);
+    TTF_SetFontStyle(font.Font, TTF_STYLE_NORMAL);
+    EXPECT_EQ(cachedRenders(4, 60, "Zz", kOrange), 0);
+
+    // Unload, a failed load and a good one each empty the cache.
+    EXPECT_GT(font.CachedTexts(), 0u);
+    EXPECT_TRUE(font.Unload());
+    EXPECT_EQ(font.CachedTexts(), 0u);
+    ASSERT_TRUE(font.LoadFromFile("f", "test.ttf"));
+    font.DrawText(cached, 0, 0, std::string("Zz"), kOrange);
+    EXPECT_EQ(font.CachedTexts(), 1u);
+    EXPECT_FALSE(font.LoadFromFile("g", "missing.ttf"));
+    EXPECT_EQ(font.CachedTexts(), 0u);
+    // With no face nothing is drawn, from the cache or otherwise.
+    SDL_Surface* before = SDL_ConvertSurface(cached, cached->format, SDL_SWSURFACE);
+    font.DrawText(cached, 0, 0, std::string("Zz"), kOrange);
+    EXPECT_TRUE(SameSurface(cached, before));
+    SDL_FreeSurface(before);
+}
+
+TEST_F(TextCacheTest, ALimitOfZeroRendersEveryTimeAndKeepsNothing) {
+    TCountingFont font(16, 0);
+    ASSERT_TRUE(font.LoadFromFile("f", "test.ttf"));
+    font.CacheLimit = 0;
+    for (int i = 0; i < 3; ++i)
+        DrawBoth(font, 10, 10, "abc", kOrange);
+    EXPECT_EQ(font.Renders, 6);
+    EXPECT_EQ(font.CachedTexts(), 0u);
+}
+
+} // namespace

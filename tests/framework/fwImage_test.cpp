@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 
@@ -449,3 +451,178 @@ TEST(MediaFactories, AnImageMadeWithAListIsRegisteredInResourcesOnly) {
     EXPECT_EQ(app.CreateImage(nullptr, 0)->Images, nullptr);
     EXPECT_EQ(app.Resources->Count(), 2);
 }
+
+// --- Translucent keyed pictures: the framework blends them itself, pixel for
+// pixel as SDL's own blit does ---
+
+namespace {
+
+Uint16& Pixel16(SDL_Surface* s, int x, int y) {
+    return static_cast<Uint16*>(s->pixels)[y * s->pitch / 2 + x];
+}
+
+// A destination in the screen's layout: black on every fifth pixel (the
+// common case under the title background), noise elsewhere.
+SDL_Surface* NoisyCanvas(int w, int h, uint32_t seed) {
+    SDL_Surface* s = NewCanvas(w, h, {0, 0, 0});
+    uint32_t state = seed * 2654435761u + 1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            state = state * 1664525u + 1013904223u;
+            Pixel16(s, x, y) = (x + y) % 5 == 0 ? 0 : static_cast<Uint16>(state >> 16);
+        }
+    return s;
+}
+
+SDL_Surface* CopyOf(SDL_Surface* s) {
+    return SDL_ConvertSurface(s, s->format, SDL_SWSURFACE);
+}
+
+bool SamePixels(SDL_Surface* a, SDL_Surface* b) {
+    if (a->w != b->w || a->h != b->h)
+        return false;
+    for (int y = 0; y < a->h; ++y)
+        if (std::memcmp(&Pixel16(a, 0, y), &Pixel16(b, 0, y), static_cast<size_t>(a->w) * 2) != 0)
+            return false;
+    return true;
+}
+
+// Every pixel value of the screen's layout once, in a 256 x 256 picture
+// loaded as the game loads its pictures: magenta is the key.
+class BlendTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(OpenDummyScreen(), nullptr);
+        SDL_Surface* all = NewCanvas(256, 256, {0, 0, 0});
+        for (int v = 0; v < 65536; ++v)
+            Pixel16(all, v % 256, v / 256) = static_cast<Uint16>(v);
+        ASSERT_EQ(SDL_SaveBMP(all, "all.bmp"), 0);
+        SDL_FreeSurface(all);
+        list.SetColorKey(true, 255, 0, 255);
+        image = list.LoadImage("ALL", "all.bmp");
+        ASSERT_TRUE(image);
+        ASSERT_EQ(image->Surface->format->BytesPerPixel, 2);
+        for (int v = 0; v < 65536; v += 257)
+            ASSERT_EQ(Pixel16(image->Surface, v % 256, v / 256), v);
+    }
+    void TearDown() override {
+        image.reset();
+        SDL_Quit();
+    }
+    TTempDir dir;
+    TfwSDLImages list;
+    std::unique_ptr<TfwSDLImage> image;
+};
+
+TEST_F(BlendTest, EveryPixelValueBlendsAsSDLBlendsItAtEveryAlpha) {
+    for (int alpha : {1, 2, 64, 127, 128, 129, 160, 200, 254}) {
+        SCOPED_TRACE("alpha " + std::to_string(alpha));
+        image->SetAlpha(static_cast<uint8_t>(alpha));
+        for (uint32_t seed : {1u, 2u}) {
+            SDL_Surface* drawn = NoisyCanvas(256, 256, seed * 1000 + static_cast<uint32_t>(alpha));
+            SDL_Surface* expected = CopyOf(drawn);
+            image->Draw(drawn, 0, 0);
+            SDL_Rect at = {0, 0, 0, 0};
+            ASSERT_EQ(SDL_BlitSurface(image->Surface, nullptr, expected, &at), 0);
+            EXPECT_TRUE(SamePixels(drawn, expected));
+            // Magenta stayed transparent; others changed the black below them.
+            EXPECT_EQ(Pixel16(drawn, 0xF81F % 256, 0xF81F / 256),
+                      Pixel16(expected, 0xF81F % 256, 0xF81F / 256));
+            SDL_FreeSurface(drawn);
+            SDL_FreeSurface(expected);
+        }
+    }
+}
+
+TEST_F(BlendTest, PlacesCutsAndClipsLikeSDL) {
+    image->SetAlpha(160);
+    const int places[][2] = {{-300, -300}, {-200, -100}, {-20, -30}, {0, 0},     {50, 40},
+                             {99, 79},     {100, 80},    {-255, 70}, {32000, 5}, {-32000, 9}};
+    for (bool clipped : {false, true}) {
+        SDL_Surface* drawn = NoisyCanvas(100, 80, clipped ? 7 : 8);
+        SDL_Surface* expected = CopyOf(drawn);
+        SDL_Rect clip = {10, 5, 70, 60};
+        SDL_SetClipRect(drawn, clipped ? &clip : nullptr);
+        SDL_SetClipRect(expected, clipped ? &clip : nullptr);
+        for (const auto& p : places) {
+            SCOPED_TRACE(std::to_string(p[0]) + "," + std::to_string(p[1]) +
+                         (clipped ? " clipped" : ""));
+            // The whole picture, with the rectangle written back.
+            SDL_Rect mine = {static_cast<Sint16>(p[0]), static_cast<Sint16>(p[1]), 3, 4};
+            SDL_Rect sdl = mine;
+            image->Draw(drawn, &mine);
+            SDL_BlitSurface(image->Surface, nullptr, expected, &sdl);
+            EXPECT_EQ(mine.x, sdl.x);
+            EXPECT_EQ(mine.y, sdl.y);
+            EXPECT_EQ(mine.w, sdl.w);
+            EXPECT_EQ(mine.h, sdl.h);
+            // Parts, also reaching outside the picture.
+            for (int src : {-10, 0, 120, 250})
+                for (int size : {0, 5, 300}) {
+                    image->Draw(drawn, p[0], p[1], src, src / 2, size, size / 2 + 1);
+                    SDL_Rect part = {static_cast<Sint16>(src), static_cast<Sint16>(src / 2),
+                                     static_cast<Uint16>(size), static_cast<Uint16>(size / 2 + 1)};
+                    SDL_Rect at = {static_cast<Sint16>(p[0]), static_cast<Sint16>(p[1]),
+                                   static_cast<Uint16>(size), static_cast<Uint16>(size / 2 + 1)};
+                    SDL_BlitSurface(image->Surface, &part, expected, &at);
+                }
+            ASSERT_TRUE(SamePixels(drawn, expected));
+        }
+        SDL_FreeSurface(drawn);
+        SDL_FreeSurface(expected);
+    }
+}
+
+TEST_F(BlendTest, TheTitleBackgroundOnTheScreenIsSDLsPicture) {
+    std::unique_ptr<TfwSDLImage> splash =
+        list.LoadImage("SPLASH", SourcePath("data/images/splash.bmp"));
+    ASSERT_TRUE(splash);
+    splash->SetAlpha(160);
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    SDL_Surface* expected = NewCanvas(screen->w, screen->h, {0, 0, 0});
+    for (int frame = 0; frame < 2; ++frame) {
+        SDL_FillRect(screen, nullptr, 0);
+        splash->Draw(screen, 0, 0);
+        SDL_FillRect(expected, nullptr, 0);
+        SDL_Rect at = {0, 0, 0, 0};
+        SDL_BlitSurface(splash->Surface, nullptr, expected, &at);
+        EXPECT_TRUE(SamePixels(screen, expected));
+    }
+    // Something of the picture shows.
+    SDL_FillRect(expected, nullptr, 0);
+    EXPECT_FALSE(SamePixels(screen, expected));
+    SDL_FreeSurface(expected);
+}
+
+TEST_F(BlendTest, OpaqueUnkeyedAndLockedCasesStayWithSDL) {
+    // Opaque and keyed; then translucent without a key.
+    for (bool keyed : {true, false}) {
+        if (!keyed)
+            SDL_SetColorKey(image->Surface, 0, 0);
+        image->SetAlpha(keyed ? 255 : 160);
+        SDL_Surface* drawn = NoisyCanvas(256, 256, keyed ? 3 : 4);
+        SDL_Surface* expected = CopyOf(drawn);
+        image->Draw(drawn, 0, 0);
+        SDL_Rect at = {0, 0, 0, 0};
+        SDL_BlitSurface(image->Surface, nullptr, expected, &at);
+        EXPECT_TRUE(SamePixels(drawn, expected)) << (keyed ? "opaque" : "unkeyed");
+        SDL_FreeSurface(drawn);
+        SDL_FreeSurface(expected);
+    }
+    // A locked destination fails the blit as SDL fails it: logged, untouched.
+    SDL_SetColorKey(image->Surface, SDL_SRCCOLORKEY, 0xF81F);
+    image->SetAlpha(160);
+    SDL_Surface* drawn = NoisyCanvas(64, 64, 5);
+    SDL_Surface* before = CopyOf(drawn);
+    SDL_LockSurface(drawn);
+    const int lines = Log().LinesWritten();
+    image->Draw(drawn, 0, 0);
+    EXPECT_EQ(Log().LinesWritten(), lines + 1);
+    EXPECT_EQ(Log().LastLine().rfind("SDLImage::Draw: ", 0), 0u) << Log().LastLine();
+    SDL_UnlockSurface(drawn);
+    EXPECT_TRUE(SamePixels(drawn, before));
+    SDL_FreeSurface(drawn);
+    SDL_FreeSurface(before);
+}
+
+} // namespace
