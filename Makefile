@@ -3,7 +3,7 @@
 #   make test   install what is missing, build both configurations, run every test
 
 PACKAGES := cmake g++ make pkg-config libsdl1.2-dev libsdl-mixer1.2-dev \
-            libsdl-image1.2-dev libsdl-ttf2.0-dev libgtest-dev
+            libsdl-image1.2-dev libsdl-ttf2.0-dev libgtest-dev clang-format
 JOBS ?= 2
 
 # apt-get through sudo unless we are root.
@@ -45,9 +45,13 @@ test-desktop: build-desktop
 test-handheld: build-handheld
 	cd build-handheld && ctest -j$(JOBS) --output-on-failure
 
-test: deps
+# The unit suites of both configurations, the format check, and the real game
+# played under a private X server (skipped with a notice where none starts).
+test: deps e2e-deps
 	$(MAKE) build
 	$(MAKE) test-desktop test-handheld
+	$(MAKE) format-check
+	$(MAKE) test-e2e
 
 # Every C++ file through clang-format.
 SOURCES = $(shell git ls-files '*.cpp' '*.h')

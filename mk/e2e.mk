@@ -1,0 +1,31 @@
+# End-to-end test: the real game under a private Xvfb, played with real keys.
+#   make e2e       install what it needs, build the game, play every scenario
+#   make test-e2e  the same run on an existing build/tessaril; where no X
+#                  server can be started it says so in one line and passes
+# Screenshots of a failing run are kept in build/e2e-failure/.
+
+E2E_PACKAGES := xvfb xdotool imagemagick
+
+.PHONY: e2e e2e-deps test-e2e
+
+e2e-deps:
+	@missing=""; \
+	for p in $(E2E_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' \
+	    || missing="$$missing $$p"; \
+	done; \
+	command -v python3 >/dev/null 2>&1 || missing="$$missing python3"; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+# Only the game is built: the unit tests are not needed to play it.
+e2e: deps e2e-deps
+	cmake -S . -B build -DTESSARIL_HANDHELD=OFF
+	cmake --build build -j$(JOBS) --target tessaril
+	tests/e2e/run.sh --game build/tessaril
+
+test-e2e:
+	tests/e2e/run.sh --if-possible --game build/tessaril

@@ -1,0 +1,1406 @@
+#!/usr/bin/env python3
+"""End-to-end test of the real game under a real X server, played as a player.
+
+Starts its own Xvfb, runs build/tessaril in a fresh working folder (with
+`data` linked to the repository's media), presses real keys through XTEST
+(xdotool) and reads the screen (ImageMagick's import) and the files the game
+writes. It stops at the first thing a player would not expect, names it, and
+keeps the recent screenshots in build/e2e-failure/.
+
+The screen is read against the game's own media: the stone, label, overlay and
+digit pictures under data/images/ are the templates, so the heads-up numbers,
+the board and the overlays are read exactly; text drawn with the TrueType font
+is judged by counting orange pixels in its region.
+
+Usage: e2e.py [--game PATH] [--if-possible] [--keep]
+  --if-possible  print "e2e: skipped (...)" and exit 0 when no X server can be
+                 started (Xvfb, xdotool or import missing, or Xvfb failing)
+  --keep         keep the working folders (printed) even when all passes
+Exit code: 0 all passed (or skipped), 1 a scenario failed, 2 set-up failed.
+"""
+
+import argparse
+import datetime
+import os
+import random
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+REPO = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+FAILURE_DIR = os.path.join(REPO, "build", "e2e-failure")
+
+SCREEN_W, SCREEN_H = 320, 240
+BOARD_W, BOARD_H = 10, 8
+BOARD_X, BOARD_Y = 5, 18  # screen position of the top left stone
+PITCH = 26  # 24-pixel stone and a 2-pixel gap
+STONE = 24
+BOARD_AREA = (5, 18, 265, 240)  # x0, y0, x1, y1 (exclusive) of the drawn board
+OVERLAY_AT = (10, 110)
+
+KEY_HOLD = 0.08  # seconds a key is held down
+DEMO_IDLE_TICKS = 11  # once-a-second ticks on the title before the demo
+
+
+class Failure(Exception):
+    """A scenario found something a player would not expect."""
+
+
+class SetupError(Exception):
+    """The test could not be set up (no X server, no window, ...)."""
+
+
+def log(msg):
+    print(msg, flush=True)
+
+
+# --- Pictures -------------------------------------------------------------
+
+
+class Picture:
+    """An RGB picture, 8 bits a channel, rows top to bottom."""
+
+    def __init__(self, width, height, data, label=""):
+        self.w = width
+        self.h = height
+        self.data = data
+        self.label = label
+
+    def px(self, x, y):
+        i = (y * self.w + x) * 3
+        d = self.data
+        return d[i], d[i + 1], d[i + 2]
+
+    def row(self, x0, x1, y):
+        return self.data[(y * self.w + x0) * 3 : (y * self.w + x1) * 3]
+
+    def count(self, box, pred):
+        x0, y0, x1, y1 = clip(box, self.w, self.h)
+        n = 0
+        for y in range(y0, y1):
+            r = self.row(x0, x1, y)
+            for i in range(0, len(r), 3):
+                if pred(r[i], r[i + 1], r[i + 2]):
+                    n += 1
+        return n
+
+    def lit(self, box, floor=24):
+        """Pixels in the box brighter than near-black."""
+        return self.count(box, lambda r, g, b: r > floor or g > floor or b > floor)
+
+    def diff(self, other, box, tol=24):
+        """Pixels in the box that differ between two pictures."""
+        x0, y0, x1, y1 = clip(box, self.w, self.h)
+        n = 0
+        for y in range(y0, y1):
+            a = self.row(x0, x1, y)
+            b = other.row(x0, x1, y)
+            if a == b:
+                continue
+            for i in range(0, len(a), 3):
+                if (
+                    abs(a[i] - b[i]) > tol
+                    or abs(a[i + 1] - b[i + 1]) > tol
+                    or abs(a[i + 2] - b[i + 2]) > tol
+                ):
+                    n += 1
+        return n
+
+
+def clip(box, w, h):
+    x0, y0, x1, y1 = box
+    return max(0, x0), max(0, y0), min(w, x1), min(h, y1)
+
+
+def is_orange(r, g, b):
+    # The game's text colour (255, 128, 0) after the 16-bit screen.
+    return r >= 200 and 90 <= g <= 170 and b <= 80
+
+
+def is_white(r, g, b):
+    # White text; its thin strokes blend into grey. The splash behind text
+    # is drawn at alpha 160, so it never comes this bright.
+    return r >= 170 and g >= 170 and b >= 170
+
+
+MAGENTA = (255, 0, 255)
+
+
+def load_picture(path):
+    """Any picture ImageMagick reads, as a Picture."""
+    out = subprocess.run(
+        ["convert", path, "-depth", "8", "ppm:-"], capture_output=True, check=True
+    ).stdout
+    # P6 header: magic, width, height, maxval, each after white space.
+    fields = []
+    pos = 0
+    while len(fields) < 4:
+        while out[pos : pos + 1].isspace():
+            pos += 1
+        start = pos
+        while not out[pos : pos + 1].isspace():
+            pos += 1
+        fields.append(out[start:pos])
+    pos += 1
+    w, h = int(fields[1]), int(fields[2])
+    return Picture(w, h, out[pos : pos + w * h * 3], os.path.basename(path))
+
+
+def match_fraction(screen, pic, x, y, src=None, tol=40, step=1):
+    """Share of the picture's opaque pixels (magenta is transparent) that the
+    screen shows at (x, y); src = (sx, sy, w, h) takes a part of the picture."""
+    sx, sy, w, h = src if src else (0, 0, pic.w, pic.h)
+    total = hit = 0
+    for j in range(0, h, step):
+        for i in range(0, w, step):
+            p = pic.px(sx + i, sy + j)
+            if p == MAGENTA:
+                continue
+            X, Y = x + i, y + j
+            if not (0 <= X < screen.w and 0 <= Y < screen.h):
+                continue
+            total += 1
+            q = screen.px(X, Y)
+            if abs(p[0] - q[0]) <= tol and abs(p[1] - q[1]) <= tol and abs(p[2] - q[2]) <= tol:
+                hit += 1
+    return hit / total if total else 0.0
+
+
+def signature(pic, x, y, inset=4, grid=4):
+    """Mean colours of grid x grid blocks of a stone square without its
+    outer `inset` pixels (the cursor's corners reach into those); magenta
+    (transparent) counts as the black behind it."""
+    x += inset
+    y += inset
+    block = (STONE - 2 * inset) // grid
+    sig = []
+    for by in range(grid):
+        for bx in range(grid):
+            r = g = b = 0
+            for yy in range(y + by * block, y + (by + 1) * block):
+                row = pic.row(x + bx * block, x + (bx + 1) * block, yy)
+                for i in range(0, len(row), 3):
+                    p = (row[i], row[i + 1], row[i + 2])
+                    if p == MAGENTA:
+                        continue
+                    r += p[0]
+                    g += p[1]
+                    b += p[2]
+            n = block * block
+            sig.extend((r / n, g / n, b / n))
+    return sig
+
+
+class Media:
+    """The game's own pictures, read from data/images/ as templates."""
+
+    STONE_FILES = {
+        1: "dblue",
+        2: "green",
+        3: "orange",
+        4: "purple",
+        5: "red",
+        6: "yellow",
+        7: "blue",
+        8: "magenta",
+        9: "white",
+        10: "wetime",
+        11: "bomb",
+        20: "frame",
+    }
+
+    def __init__(self, data_dir):
+        img = lambda name: load_picture(os.path.join(data_dir, "images", name + ".bmp"))
+        self.digits = img("zahlen")
+        self.presskey = img("presskey")
+        self.paused = img("gamepaused")
+        self.gameover = img("gameover")
+        self.points = img("points")
+        self.lives = img("lives")
+        self.level = img("level")
+        self.time = img("time")
+        self.stones = {k: img(f) for k, f in self.STONE_FILES.items()}
+        self.stone_sigs = {k: signature(p, 0, 0) for k, p in self.stones.items()}
+        # Digit glyphs 0-9 and ':' as 6 x 14 cells, transparent drawn black.
+        self.glyphs = {}
+        for c in range(11):
+            cell = []
+            for y in range(14):
+                for x in range(6):
+                    p = self.digits.px(c * 6 + x, y)
+                    cell.append((0, 0, 0) if p == MAGENTA else p)
+            self.glyphs["0123456789:"[c]] = cell
+
+
+# --- Reading the game screen ------------------------------------------------
+
+
+def read_glyph(media, screen, x, y):
+    """The character drawn with the digit image at (x, y): a digit, ':', ' '
+    for an empty cell, or '?' for anything else."""
+    cell = []
+    for j in range(14):
+        for i in range(6):
+            cell.append(screen.px(x + i, y + j) if 0 <= x + i < screen.w else (0, 0, 0))
+    if all(max(p) <= 24 for p in cell):
+        return " "
+    best, best_err = "?", None
+    for ch, g in media.glyphs.items():
+        err = 0
+        for p, q in zip(cell, g):
+            err += max(abs(p[0] - q[0]), abs(p[1] - q[1]), abs(p[2] - q[2]))
+        if best_err is None or err < best_err:
+            best, best_err = ch, err
+    return best if best_err <= 84 * 20 else "?"
+
+
+def read_number(media, screen, x, y, right_aligned, cells=8):
+    """Reads a heads-up number drawn with the digit image: right-aligned so
+    that it ends at x, or left-aligned from x. Gaps inside are kept, the
+    string is stripped."""
+    chars = []
+    for n in range(cells):
+        cx = x - (n + 1) * 6 if right_aligned else x + n * 6
+        if cx < 0 or cx + 6 > screen.w:
+            break
+        chars.append(read_glyph(media, screen, cx, y))
+    if right_aligned:
+        chars.reverse()
+    return "".join(chars).strip()
+
+
+def hud(media, screen):
+    """The heads-up display as a player reads it: score, lives, level, time
+    (seconds) and the goals column; None for a field that cannot be read."""
+
+    def num(text):
+        return int(text) if text.isdigit() else None
+
+    out = {
+        "score": num(read_number(media, screen, 85, 2, True)),
+        "lives": num(read_number(media, screen, 130, 2, False, cells=3)),
+        "level": num(read_number(media, screen, 180, 2, False, cells=3)),
+    }
+    t = read_number(media, screen, 260, 2, True, cells=5)
+    parts = t.split(":")
+    if len(parts) == 2 and parts[0].strip().isdigit() and len(parts[1]) == 2 and parts[1].isdigit():
+        out["time"] = int(parts[0]) * 60 + int(parts[1])
+    else:
+        out["time"] = None
+    out["time_text"] = t
+    goals = []
+    for i in range(1, 9):
+        g = read_number(media, screen, 292, 26 * (i - 1) + 23, True, cells=3)
+        goals.append(num(g))
+    out["goals"] = goals
+    return out
+
+
+def hud_visible(media, screen):
+    """The four label images of the heads-up display are on the screen."""
+    return (
+        match_fraction(screen, media.points, 5, 3) > 0.9
+        and match_fraction(screen, media.lives, 100, 3) > 0.9
+        and match_fraction(screen, media.level, 150, 3) > 0.9
+        and match_fraction(screen, media.time, 200, 3) > 0.9
+    )
+
+
+def overlay_shown(media, screen, pic):
+    # The three overlays share their frame (the paused one matches the
+    # press-key picture to 80 %); a shown overlay matches its own fully.
+    return match_fraction(screen, pic, OVERLAY_AT[0], OVERLAY_AT[1], step=2) > 0.97
+
+
+def cell_origin(col, row):
+    return BOARD_X + col * PITCH, BOARD_Y + row * PITCH
+
+
+def read_board(media, screen):
+    """The kind of the stone shown in every cell ([row][col]), None where the
+    cell shows no stone a player could name. Frame stones read as 20."""
+    board = []
+    for row in range(BOARD_H):
+        line = []
+        for col in range(BOARD_W):
+            x, y = cell_origin(col, row)
+            sig = signature(screen, x, y)
+            best, best_d = None, None
+            for k, ref in media.stone_sigs.items():
+                d = sum(abs(a - b) for a, b in zip(sig, ref)) / len(sig)
+                if best_d is None or d < best_d:
+                    best, best_d = k, d
+            line.append(best if best_d is not None and best_d < 12 else None)
+        board.append(line)
+    return board
+
+
+def is_cursor_colour(r, g, b):
+    # The cursor picture's frame: white, gold and orange.
+    return r >= 200 and (b <= 120 or (g >= 200 and b >= 200))
+
+
+def ring_sides(screen, col, row):
+    """Share of cursor-coloured pixels on each of the four 2-pixel sides of the gap ring
+    around a cell, where the cursor and the selection marker are drawn."""
+    x, y = cell_origin(col, row)
+    x -= 2
+    y -= 2
+    sides = [(x, y, x + 28, y + 2), (x, y + 26, x + 28, y + 28), (x, y + 2, x + 2, y + 26),
+             (x + 26, y + 2, x + 28, y + 26)]
+    out = []
+    vx0, vy0, vx1, vy1 = BOARD_AREA
+    for x0, y0, x1, y1 in sides:
+        # The board is drawn clipped to its view: at the edges of the board
+        # a side of the frame is cut away.
+        b = (max(x0, vx0), max(y0, vy0), min(x1, vx1), min(y1, vy1))
+        if b[2] <= b[0] or b[3] <= b[1]:
+            out.append(1.0)
+            continue
+        area = (b[2] - b[0]) * (b[3] - b[1])
+        out.append(screen.count(b, is_cursor_colour) / area)
+    return out
+
+
+def framed_cells(screen):
+    """Cells with a cursor-like frame on all four sides."""
+    return sorted(
+        (c, r)
+        for r in range(BOARD_H)
+        for c in range(BOARD_W)
+        if min(ring_sides(screen, c, r)) >= 0.8
+    )
+
+
+def stone_interiors_diff(a, b, skip=()):
+    """Differing pixels in the stone squares of two screens, cells in skip
+    left out."""
+    n = 0
+    for r in range(BOARD_H):
+        for c in range(BOARD_W):
+            if (c, r) in skip:
+                continue
+            x, y = cell_origin(c, r)
+            n += a.diff(b, (x, y, x + STONE, y + STONE))
+    return n
+
+
+# --- The rules, to know what a board allows ---------------------------------
+
+
+def kind_at(g, c, r):
+    return g[r][c] if 0 <= c < BOARD_W and 0 <= r < BOARD_H and g[r][c] is not None else -1
+
+
+def in_run(g, c, r, k):
+    for dx, dy in ((1, 0), (0, 1)):
+        n = 0
+        for d in range(-2, 3):
+            x, y = c + d * dx, r + d * dy
+            if d == 0 or (k >= 0 and kind_at(g, x, y) == k):
+                n += 1
+            else:
+                n = 0
+            if n >= 3:
+                return True
+    return False
+
+
+def is_valid_swap(g, c1, r1, c2, r2):
+    h = [row[:] for row in g]
+    h[r1][c1], h[r2][c2] = h[r2][c2], h[r1][c1]
+    return in_run(h, c1, r1, kind_at(h, c1, r1)) or in_run(h, c2, r2, kind_at(h, c2, r2))
+
+
+def valid_swaps(g):
+    out = []
+    for r in range(BOARD_H):
+        for c in range(BOARD_W):
+            for dc, dr in ((1, 0), (0, 1)):
+                c2, r2 = c + dc, r + dr
+                if c2 < BOARD_W and r2 < BOARD_H and is_valid_swap(g, c, r, c2, r2):
+                    out.append(((c, r), (c2, r2)))
+    return out
+
+
+def run_cells(g):
+    return [(c, r) for r in range(BOARD_H) for c in range(BOARD_W) if in_run(g, c, r, kind_at(g, c, r))]
+
+
+def board_file_text(g):
+    """A board as the game's board file: column order, CR LF."""
+    return "".join(
+        f"{c} {r} {g[r][c]}\r\n" for c in range(BOARD_W) for r in range(BOARD_H)
+    ).encode()
+
+
+def parse_board_file(data, what):
+    """Checks a board file written by the desktop game and gives its board."""
+    if not data.endswith(b"\r\n"):
+        raise Failure(f"{what}: does not end with CR LF")
+    lines = data.split(b"\r\n")[:-1]
+    for i, line in enumerate(lines):
+        if b"\r" in line or b"\n" in line:
+            raise Failure(f"{what}: line {i + 1} has a line end other than CR LF")
+    if len(lines) != BOARD_W * BOARD_H:
+        raise Failure(f"{what}: {len(lines)} lines, a full board has {BOARD_W * BOARD_H}")
+    g = [[None] * BOARD_W for _ in range(BOARD_H)]
+    for i, line in enumerate(lines):
+        parts = line.split(b" ")
+        if len(parts) != 3 or not all(p.isdigit() for p in parts):
+            raise Failure(f"{what}: line {i + 1} is not 'col row kind': {line!r}")
+        c, r, k = (int(p) for p in parts)
+        if (c, r) != (i // BOARD_H, i % BOARD_H):
+            raise Failure(f"{what}: line {i + 1} names cell ({c}, {r}); column order wants "
+                          f"({i // BOARD_H}, {i % BOARD_H})")
+        if not 1 <= k <= 32:
+            raise Failure(f"{what}: line {i + 1} has kind {k}")
+        g[r][c] = k
+    return g
+
+
+def board_with_run(seed, kinds=6):
+    """A full board without runs except one horizontal run of three stones
+    of kind 1 in the top row, columns 3 to 5; it has further moves."""
+    rnd = random.Random(seed)
+    while True:
+        g = [[None] * BOARD_W for _ in range(BOARD_H)]
+        run = [(3, 0), (4, 0), (5, 0)]
+        for c, r in run:
+            g[r][c] = 1
+        ok = True
+        for c in range(BOARD_W):
+            for r in range(BOARD_H):
+                if g[r][c] is not None:
+                    continue
+                choices = [k for k in range(1, kinds + 1) if not in_run(g, c, r, k)]
+                if not choices:
+                    ok = False
+                    break
+                g[r][c] = rnd.choice(choices)
+            if not ok:
+                break
+        if ok and sorted(run_cells(g)) == sorted(run) and valid_swaps(g):
+            return g, run
+        seed += 1
+
+
+def board_without_moves():
+    """Diagonal stripes of four kinds: no run and no swap that makes one."""
+    g = [[(c + 2 * r) % 4 + 1 for c in range(BOARD_W)] for r in range(BOARD_H)]
+    assert not run_cells(g) and not valid_swaps(g)
+    return g
+
+
+# --- The X server ----------------------------------------------------------
+
+
+class XServer:
+    """An Xvfb of our own on a free display; Xvfb picks the number itself
+    (-displayfd), so two runs at once cannot collide."""
+
+    def __init__(self):
+        self.proc = None
+        self.display = None
+
+    def start(self, timeout=15.0):
+        rfd, wfd = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(wfd), "-screen", "0", "320x240x24", "-nolisten", "tcp",
+             "-noreset"],
+            pass_fds=(wfd,),
+            stdout=subprocess.DEVNULL,
+            stderr=subprocess.PIPE,
+            start_new_session=True,
+        )
+        os.close(wfd)
+        buf = b""
+        deadline = time.monotonic() + timeout
+        os.set_blocking(rfd, False)
+        while b"\n" not in buf and time.monotonic() < deadline:
+            if self.proc.poll() is not None:
+                break
+            try:
+                chunk = os.read(rfd, 64)
+                if chunk == b"":
+                    break
+                buf += chunk
+            except BlockingIOError:
+                time.sleep(0.05)
+        os.close(rfd)
+        if b"\n" not in buf:
+            err = b""
+            if self.proc.poll() is not None:
+                err = self.proc.stderr.read()
+            self.stop()
+            raise SetupError("Xvfb did not start" + (": " + err.decode(errors="replace").strip()
+                                                     if err else ""))
+        self.display = ":" + buf.decode().strip()
+
+    def stop(self):
+        if self.proc is not None and self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.proc = None
+
+
+# --- The game under test -----------------------------------------------------
+
+
+class Recorder:
+    """Keeps the latest screenshots for the failure report."""
+
+    KEEP = 24
+
+    def __init__(self):
+        self.shots = []  # (name, Picture), the latest KEEP
+        self.kept = []  # checkpoints
+        self.counter = 0
+
+    def checkpoint(self):
+        """Keeps the latest screenshot for good: the last screen of each
+        scenario that passed."""
+        if self.shots:
+            self.kept.append(self.shots[-1])
+
+    def add(self, prefix, pic):
+        self.counter += 1
+        self.shots.append((f"{self.counter:04d}-{prefix}", pic))
+        if len(self.shots) > self.KEEP:
+            self.shots.pop(0)
+
+    def save(self, folder):
+        seen = set()
+        for name, pic in self.kept + self.shots:
+            if name in seen:
+                continue
+            seen.add(name)
+            safe = "".join(ch if ch.isalnum() or ch in "-_" else "_" for ch in name)
+            subprocess.run(
+                ["convert", "-size", f"{pic.w}x{pic.h}", "-depth", "8", "rgb:-",
+                 os.path.join(folder, safe + ".png")],
+                input=pic.data, check=False)
+
+
+class Game:
+    """One run of build/tessaril in its own working folder."""
+
+    def __init__(self, binary, xserver, recorder, media, name):
+        self.binary = binary
+        self.x = xserver
+        self.rec = recorder
+        self.media = media
+        self.name = name
+        self.dir = tempfile.mkdtemp(prefix=f"tessaril-e2e-{name}-")
+        os.symlink(os.path.join(REPO, "data"), os.path.join(self.dir, "data"))
+        self.proc = None
+        self.win = None
+        self.scenario = ""
+        self.env = dict(os.environ)
+        self.env.update(DISPLAY=xserver.display, SDL_AUDIODRIVER="dummy", SDL_VIDEODRIVER="x11")
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def xdo(self, *args, check=True):
+        r = subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True)
+        if check and r.returncode != 0:
+            raise SetupError(f"xdotool {' '.join(args)} failed: {r.stderr.strip()}")
+        return r
+
+    def start(self, timeout=20.0):
+        self.out = open(self.path("game-output.txt"), "wb")
+        self.proc = subprocess.Popen([self.binary], cwd=self.dir, env=self.env, stdout=self.out,
+                                     stderr=subprocess.STDOUT)
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            self.check_running()
+            r = self.xdo("search", "--class", "tessaril", check=False)
+            for wid in r.stdout.split():
+                g = self.xdo("getwindowgeometry", "--shell", wid, check=False).stdout
+                geo = dict(l.split("=", 1) for l in g.split() if "=" in l)
+                if geo.get("WIDTH") == "320" and geo.get("HEIGHT") == "240":
+                    self.win = wid
+                    self.origin = (int(geo.get("X", 0)), int(geo.get("Y", 0)))
+                    self.focus()
+                    return
+            time.sleep(0.1)
+        raise Failure("the game window (class tessaril, 320 x 240) did not appear "
+                      f"within {timeout:.0f} s")
+
+    def check_running(self):
+        if self.proc is not None and self.proc.poll() is not None:
+            raise Failure(f"the game ended unexpectedly with exit code {self.proc.returncode}"
+                          f"; log.txt: {self.read('log.txt')!r}")
+
+    def focus(self):
+        """Gives the window the input focus; without a window manager the
+        focus follows the pointer, so the pointer goes over the window too."""
+        cx, cy = self.origin[0] + 160, self.origin[1] + 120
+        self.xdo("mousemove", str(cx), str(cy))
+        self.xdo("windowfocus", "--sync", self.win, check=False)
+        if not self.has_focus():
+            raise SetupError("the game window cannot be given the input focus")
+
+    def has_focus(self):
+        r = self.xdo("getwindowfocus", check=False)
+        return r.stdout.strip() == self.win
+
+    def key(self, name, hold=KEY_HOLD):
+        """Presses and releases one key, as a player does, with the window
+        focused (a key pressed without focus is lost)."""
+        self.check_running()
+        if not self.has_focus():
+            log(f"  note: the window had lost the focus before '{name}'; focusing it again")
+            self.focus()
+        self.xdo("keydown", name, "sleep", str(hold), "keyup", name)
+
+    def shot(self, label="shot"):
+        self.check_running()
+        x, y = self.origin
+        r = subprocess.run(
+            ["import", "-window", "root", "-crop", f"{SCREEN_W}x{SCREEN_H}+{x}+{y}", "+repage",
+             "-depth", "8", "rgb:-"],
+            env=self.env, capture_output=True)
+        if r.returncode != 0 or len(r.stdout) != SCREEN_W * SCREEN_H * 3:
+            raise SetupError(f"screenshot failed: {r.stderr.decode(errors='replace').strip()}")
+        pic = Picture(SCREEN_W, SCREEN_H, r.stdout, label)
+        self.rec.add(f"{self.name}-{self.scenario}-{label}", pic)
+        return pic
+
+    def wait_for(self, what, pred, timeout=5.0, interval=0.05):
+        """Screenshots until pred(screen) holds; gives that screen and the
+        seconds waited. Fails naming `what` when it never holds."""
+        t0 = time.monotonic()
+        last_err = None
+        while True:
+            s = self.shot("wait")
+            try:
+                if pred(s):
+                    return s, time.monotonic() - t0
+            except Failure as e:
+                last_err = e
+            if time.monotonic() - t0 > timeout:
+                msg = f"{what}: not seen within {timeout:.1f} s"
+                if last_err:
+                    msg += f" ({last_err})"
+                raise Failure(msg)
+            time.sleep(interval)
+
+    def hud(self, screen=None):
+        return hud(self.media, screen or self.shot("hud"))
+
+    def read(self, name):
+        try:
+            with open(self.path(name), "rb") as f:
+                return f.read()
+        except FileNotFoundError:
+            return None
+
+    def write(self, name, data):
+        with open(self.path(name), "wb") as f:
+            f.write(data)
+
+    def wait_exit(self, timeout=5.0):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"the game did not end within {timeout:.0f} s")
+
+    def stop(self):
+        if self.proc is not None and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        if getattr(self, "out", None):
+            self.out.close()
+
+    def keep_files(self, folder):
+        dest = os.path.join(folder, self.name)
+        os.makedirs(dest, exist_ok=True)
+        for n in os.listdir(self.dir):
+            p = os.path.join(self.dir, n)
+            if os.path.isfile(p) and not os.path.islink(p):
+                shutil.copy(p, dest)
+
+    def remove(self):
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+# --- Helpers used by the scenarios -------------------------------------------
+
+
+def expect(cond, msg):
+    if not cond:
+        raise Failure(msg)
+
+
+def title_regions(s):
+    return {
+        "version": s.count((5, 44, 200, 58), is_orange),
+        "credits": s.count((5, 64, 315, 136), is_orange),
+        "lastscore": s.count((15, 154, 250, 168), is_orange),
+        "help": s.count((15, 172, 315, 214), is_orange),
+        "volume": s.count((250, 220, 320, 234), is_orange),
+    }
+
+
+def on_title(s):
+    t = title_regions(s)
+    return t["version"] >= 40 and t["help"] >= 200 and t["credits"] >= 200
+
+
+def board_idle_full(game, screen):
+    """The board shows a stone in every cell; gives it or None."""
+    b = read_board(game.media, screen)
+    return b if all(k is not None for row in b for k in row) else None
+
+
+def wait_board_settled(game, what, timeout=8.0):
+    """Waits until the board shows all 80 stones and stays the same (and the
+    score with it) for half a second; gives the board and the screen."""
+    state = {"prev": None, "since": None}
+
+    def settled(s):
+        b = board_idle_full(game, s)
+        h = hud(game.media, s)
+        key = (str(b), h["score"]) if b else None
+        now = time.monotonic()
+        if key is None or key != state["prev"]:
+            state["prev"], state["since"] = key, now
+            return False
+        return now - state["since"] >= 0.5
+
+    s, _ = game.wait_for(what, settled, timeout=timeout, interval=0.1)
+    return read_board(game.media, s), s
+
+
+def cursor_at(game, cell, what, extra=()):
+    """Waits until the cells framed on the screen are exactly cell and extra."""
+    want = sorted({cell, *extra})
+    holder = {}
+
+    def pred(s):
+        holder["seen"] = framed_cells(s)
+        return holder["seen"] == want
+
+    try:
+        return game.wait_for(what, pred, timeout=2.0)[0]
+    except Failure:
+        raise Failure(f"{what}: framed cells {holder.get('seen')} on the screen, expected {want}")
+
+
+def move_cursor(game, frm, to, extra=()):
+    """Moves the cursor with the arrow keys, one press a cell, checking each
+    step on the screen."""
+    c, r = frm
+    while (c, r) != to:
+        if c < to[0]:
+            k, c = "Right", c + 1
+        elif c > to[0]:
+            k, c = "Left", c - 1
+        elif r < to[1]:
+            k, r = "Down", r + 1
+        else:
+            k, r = "Up", r - 1
+        game.key(k)
+        cursor_at(game, (c, r), f"cursor after {k} at cell ({c}, {r})", extra)
+    return c, r
+
+
+def save_board(game, what):
+    """Presses S and gives the board of the fresh puzzle1.txt."""
+    try:
+        os.remove(game.path("puzzle1.txt"))
+    except FileNotFoundError:
+        pass
+    game.key("s")
+    deadline = time.monotonic() + 3.0
+    data = None
+    while time.monotonic() < deadline:
+        data = game.read("puzzle1.txt")
+        if data and data.endswith(b"\n") and data.count(b"\n") >= BOARD_W * BOARD_H:
+            break
+        time.sleep(0.05)
+    expect(data is not None, f"{what}: the save key (S) wrote no puzzle1.txt")
+    time.sleep(0.05)
+    return parse_board_file(game.read("puzzle1.txt"), f"{what}: puzzle1.txt")
+
+
+def fmt_board(g):
+    return "\n".join(" ".join(f"{k if k is not None else '.':>2}" for k in row) for row in g)
+
+
+def check_exit(game, what):
+    game.key("Escape")
+    code = game.wait_exit(5.0)
+    expect(code == 0, f"{what}: the game ended with exit code {code}, expected 0")
+    logtxt = game.read("log.txt")
+    expect(logtxt == b"SDLApp::InitSDL: Done\r\n",
+           f"{what}: log.txt holds {logtxt!r}, expected only the line "
+           "'SDLApp::InitSDL: Done' with CR LF")
+
+
+def days_since_1899(dt):
+    return (dt - datetime.datetime(1899, 12, 30)).total_seconds() / 86400.0
+
+
+# --- Scenarios: the first run (a table file with known records) -------------
+
+# Two records of clearly different widths, so their order shows on the screen.
+KNOWN_RECORDS = [("ALICEMAYER", 5000, 45000.25), ("BO", 10, 44000.5)]
+
+
+def record_bytes(name, score, date, cat=1, sub=1):
+    nb = name.encode("latin-1")[:10]
+    return struct.pack("<ii11sxId", cat, sub, nb + b"\0" * (11 - len(nb)), score, date)
+
+
+def sc_start_title(game, st):
+    """The title after start-up: version line, credits, help, no last score."""
+    game.write("highscore.dat", b"".join(record_bytes(*r) for r in KNOWN_RECORDS))
+    game.start()
+    s, _ = game.wait_for("the title screen (orange version line, credits and help)", on_title,
+                         timeout=15.0)
+    t = title_regions(s)
+    expect(t["version"] >= 40, f"version line region y 44..58 has {t['version']} orange pixels")
+    expect(t["help"] >= 200, f"help region y 172..214 has {t['help']} orange pixels")
+    expect(t["volume"] >= 20, f"no volume line at (250, 220) ({t['volume']} orange pixels)")
+    expect(t["lastscore"] < 10, f"a 'Last Score' line is shown with no game played "
+                                f"({t['lastscore']} orange pixels at y 154..168)")
+    st["title"] = s
+    st["title_at"] = time.monotonic()
+
+
+def sc_table(game, st):
+    """H shows the table of the file's two records; Return goes back."""
+    game.key("h")
+
+    # The table draws names, scores and dates in white (the table's own
+    # colour); the translucent splash behind it has nothing that bright.
+    def table(s):
+        return not on_title(s) and s.count((50, 60, 150, 74), is_white) >= 30
+
+    s, _ = game.wait_for("the high score table after H (names in row 1)", table)
+    rows = [(s.count((50, 60 + 15 * i, 150, 74 + 15 * i), is_white),
+             s.count((150, 60 + 15 * i, 212, 74 + 15 * i), is_white),
+             s.count((230, 60 + 15 * i, 315, 74 + 15 * i), is_white)) for i in range(3)]
+    for i in range(2):
+        name, score, date = rows[i]
+        y = 60 + 15 * i
+        expect(name >= 30, f"table row {i + 1}: no name at x 50, y {y} ({name} white pixels)")
+        expect(score >= 10, f"table row {i + 1}: no score ending at x 210, y {y} ({score})")
+        expect(date >= 30, f"table row {i + 1}: no date at x 230, y {y} ({date})")
+    # Longer name and score in row 1 than in row 2.
+    expect(rows[0][0] > rows[1][0] and rows[0][1] > rows[1][1],
+           f"the rows are not in the file's order (ALICEMAYER 5000, BO 10): {rows[:2]}")
+    expect(sum(rows[2]) < 5, f"table row 3 shows something ({rows[2]}), the file has two records")
+    # The help text of the title is gone; the splash alone stays behind it.
+    help_now = s.count((15, 172, 315, 214), is_orange)
+    expect(help_now < title_regions(st["title"])["help"] / 4,
+           f"the title's help is still drawn on the table screen ({help_now} orange pixels)")
+    game.key("Return")
+    game.wait_for("the title after Return on the table", on_title, timeout=3.0)
+
+
+def sc_new_game_ready(game, st):
+    """Space deals a game: the stones fall in, then the press-key overlay."""
+    expect(time.monotonic() - st["title_at"] < 9.0, "too slow on the title: the demo would start")
+    game.key("space")
+    s, waited = game.wait_for(
+        "the press-key overlay at (10, 110) after the stones have fallen in",
+        lambda s: overlay_shown(game.media, s, game.media.presskey), timeout=5.0)
+    expect(waited > 0.3, f"the press-key overlay came {waited:.2f} s after Space: "
+                         "before the stones could have fallen in")
+    expect(hud_visible(game.media, s), "the heads-up display is not shown in the ready state")
+    h = hud(game.media, s)
+    expect((h["score"], h["lives"], h["level"]) == (0, 3, 1),
+           f"a new game shows score {h['score']}, lives {h['lives']}, level {h['level']}; "
+           "expected 0, 3, 1")
+    expect(h["time"] == 60, f"a new game shows time '{h['time_text']}', expected 1:00")
+    expect(h["goals"][:6] == [3] * 6 and h["goals"][6:] == [None, None],
+           f"goals column reads {h['goals']}, expected 3 for each of 6 kinds")
+    expect(framed_cells(s) == [], "the cursor is shown in the ready state")
+
+
+def sc_play(game, st):
+    """Space again: overlay gone, heads-up display on top, cursor on (5, 4)."""
+    game.key("space")
+    s, _ = game.wait_for("the overlay gone after Space in the ready state",
+                         lambda s: not overlay_shown(game.media, s, game.media.presskey)
+                         and board_idle_full(game, s) is not None, timeout=3.0)
+    expect(hud_visible(game.media, s), "no heads-up display at the top in play")
+    cursor_at(game, (5, 4), "the cursor on the middle cell (5, 4) at the start of play")
+
+
+def sc_clock(game, st):
+    """The time region x 200..260, y 2..16 changes over 2 s; time counts down."""
+    s1 = game.shot("clock-1")
+    t1 = hud(game.media, s1)["time"]
+    time.sleep(2.0)
+    s2 = game.shot("clock-2")
+    t2 = hud(game.media, s2)["time"]
+    expect(s1.diff(s2, (200, 2, 260, 16)) > 0, "the time region did not change over 2 s")
+    expect(t1 is not None and t2 is not None, "the time cannot be read as m:ss")
+    expect(1 <= t1 - t2 <= 3, f"the clock went from {t1} s to {t2} s over 2 s")
+    expect(t2 < 60, f"the clock is not running ({t2} s)")
+
+
+def sc_save(game, st):
+    """S writes puzzle1.txt: 80 lines, CR LF, column order, no runs; it is
+    the board the screen shows."""
+    g = save_board(game, "save")
+    expect(not run_cells(g), f"the saved idle board holds runs of three at {run_cells(g)}")
+    b, s = wait_board_settled(game, "an idle board")
+    expect(b == g, "the board on the screen differs from puzzle1.txt:\nscreen\n"
+           f"{fmt_board(b)}\nfile\n{fmt_board(g)}")
+    st["board"] = g
+    st["board_shot"] = s
+
+
+def sc_refused_swap(game, st):
+    """Cursor moves, a stone selected, a refused swap puts both back."""
+    g = st["board"]
+    a = (5, 4)
+    # A neighbour of a whose swap makes no run and whose stone looks different.
+    cands = [(a[0] + dc, a[1] + dr) for dc, dr in ((1, 0), (-1, 0), (0, 1), (0, -1))]
+    refused = [b for b in cands
+               if not is_valid_swap(g, a[0], a[1], b[0], b[1]) and g[b[1]][b[0]] != g[a[1]][a[0]]]
+    if not refused:
+        # Move the cursor to a cell that has such a neighbour.
+        for r in range(BOARD_H):
+            for c in range(BOARD_W):
+                for dc, dr in ((1, 0), (0, 1)):
+                    c2, r2 = c + dc, r + dr
+                    if (c2 < BOARD_W and r2 < BOARD_H and g[r][c] != g[r2][c2]
+                            and not is_valid_swap(g, c, r, c2, r2)):
+                        refused = [(c2, r2)]
+                        a = (c, r)
+                        break
+                if refused:
+                    break
+            if refused:
+                break
+    expect(refused, "no refused swap on this board")
+    b = refused[0]
+    # A few moves away and back first: the cursor follows each key.
+    pos = move_cursor(game, (5, 4), (6, 4))
+    pos = move_cursor(game, pos, (6, 3))
+    pos = move_cursor(game, pos, a)
+    game.key("space")
+    cursor_at(game, a, "the cursor on the selected stone")
+    # The selection marker stays on the selected stone while the cursor
+    # goes to the neighbour.
+    move_cursor(game, a, b, extra=(a,))
+    before = game.shot("before-refused")
+    game.key("space")
+    moved = {"seen": False}
+
+    def centre(cell):
+        # The middle of a stone square, where the cursor's corners never reach.
+        x, y = cell_origin(*cell)
+        return (x + 4, y + 4, x + STONE - 4, y + STONE - 4)
+
+    def back(s):
+        # The two stones travel onto each other's place and back; then only
+        # the cursor frame stays, on the neighbour.
+        if s.diff(before, centre(a)) > 20 or s.diff(before, centre(b)) > 20:
+            moved["seen"] = True
+        return moved["seen"] and framed_cells(s) == [b] and stone_interiors_diff(
+            before, s, skip=(a, b)) == 0 and read_board(game.media, s) == g
+
+    s, _ = game.wait_for("both stones of the refused swap back in their cells", back,
+                         timeout=3.0, interval=0.02)
+    expect(moved["seen"], "the refused swap showed no movement")
+    g2 = save_board(game, "after the refused swap")
+    expect(g2 == g, "the refused swap changed the board file:\nbefore\n"
+           f"{fmt_board(g)}\nafter\n{fmt_board(g2)}")
+    expect(hud(game.media, s)["score"] == 0, "a refused swap scored")
+    diff = stone_interiors_diff(st["board_shot"], s, skip=(a, b, (5, 4)))
+    expect(diff == 0, f"the board area differs from before the refused swap in {diff} pixels")
+    st["cursor"] = b
+
+
+def sc_valid_swap(game, st):
+    """A swap that makes a run: the board changes and the score rises."""
+    g = st["board"]
+    moves = valid_swaps(g)
+    expect(moves, "the dealt board has no move (the game should have taken a life)")
+    (c1, r1), (c2, r2) = moves[0]
+    pos = move_cursor(game, st["cursor"], (c1, r1))
+    game.key("space")
+    cursor_at(game, (c1, r1), "the selected stone for the valid swap")
+    move_cursor(game, pos, (c2, r2), extra=((c1, r1),))
+    game.key("space")
+
+    def scored(s):
+        h = hud(game.media, s)
+        return h["score"] is not None and h["score"] > 0
+
+    s, _ = game.wait_for("the score rising after a swap that makes a run", scored, timeout=3.0)
+    b, s = wait_board_settled(game, "the board settled after the swap")
+    h = hud(game.media, s)
+    score = h["score"]
+    swapped = [row[:] for row in g]
+    swapped[r1][c1], swapped[r2][c2] = swapped[r2][c2], swapped[r1][c1]
+    cleared = len(run_cells(swapped))
+    expect(score >= 25 * cleared and score % 25 == 0,
+           f"the score reads {score} after the swap made runs of {cleared} stones: "
+           "25 a stone (cascades may add more)")
+    expect(b != g, "the board looks unchanged after a valid swap")
+    counted = sum(3 - k for k in h["goals"][:6] if k is not None)
+    expect(1 <= counted <= score // 25,
+           f"the goals column {h['goals'][:6]} did not count the {score // 25} removed stones down")
+    st["board"] = b
+    st["score"] = score
+
+
+def sc_pause(game, st):
+    """P hides the board (board area black, paused overlay) and stops the
+    clock; P again shows the board."""
+    before = game.hud()
+    game.key("p")
+
+    def paused(s):
+        return overlay_shown(game.media, s, game.media.paused)
+
+    s, _ = game.wait_for("the paused overlay after P", paused, timeout=2.0)
+    x0, y0, x1, y1 = BOARD_AREA
+    ox, oy = OVERLAY_AT
+    p = game.media.paused
+    lit = (s.lit((x0, y0, x1, oy)) + s.lit((x0, oy + p.h, x1, y1)) + s.lit((x0, oy, ox, oy + p.h))
+           + s.lit((ox + p.w, oy, x1, oy + p.h)))
+    expect(lit == 0, f"paused, the board area outside the overlay still has {lit} lit pixels")
+    expect(hud_visible(game.media, s), "paused, the heads-up display is gone")
+    t1 = hud(game.media, s)["time"]
+    time.sleep(1.5)
+    t2 = game.hud()["time"]
+    expect(t1 == t2, f"the clock runs while paused ({t1} s, then {t2} s)")
+    game.key("p")
+    s, _ = game.wait_for("the board shown again after the second P",
+                         lambda s: board_idle_full(game, s) is not None
+                         and not overlay_shown(game.media, s, game.media.paused), timeout=2.0)
+    expect(read_board(game.media, s) == st["board"], "the board is not the same after the pause")
+    h = hud(game.media, s)
+    expect(h["score"] == before["score"], "the score changed over the pause")
+
+
+def sc_quit_to_title(game, st):
+    """X leaves the game for the title, which now shows the last score."""
+    game.key("x")
+    s, _ = game.wait_for("the title after X in play", on_title, timeout=3.0)
+    st["title_at"] = time.monotonic()
+    t = title_regions(s)
+    expect(t["lastscore"] >= 30, f"no 'Last Score' line at y 154 after a game with score "
+                                 f"{st['score']} ({t['lastscore']} orange pixels)")
+
+
+def sc_demo(game, st):
+    """Left idle on the title, the demo starts by itself and scores."""
+    s, waited = game.wait_for("the demo's game screen after idling on the title",
+                              lambda s: hud_visible(game.media, s), timeout=16.0, interval=0.1)
+    waited = time.monotonic() - st["title_at"]
+    expect(waited >= DEMO_IDLE_TICKS - 1.5,
+           f"the demo started after only {waited:.1f} s on the title (eleven idle seconds)")
+    h0 = hud(game.media, s)
+    expect(h0["score"] == 0 and h0["lives"] == 3 and h0["level"] == 1,
+           f"the demo does not start as a new game: score {h0['score']}, lives {h0['lives']}, "
+           f"level {h0['level']}")
+    def scoring(s):
+        sc = hud(game.media, s)["score"]
+        return sc is not None and sc > 0 and s.diff(s_first, (35, 2, 85, 16)) > 0
+
+    s_first = s
+    s2, _ = game.wait_for("the demo scoring (the score region changing)", scoring, timeout=10.0,
+                          interval=0.1)
+    sc = hud(game.media, s2)["score"]
+    expect(sc % 25 == 0, f"the demo's score {sc} is not a multiple of 25")
+    # Back to the title; the demo does not start again by itself.
+    game.key("x")
+    game.wait_for("the title after X in the demo", on_title, timeout=3.0)
+
+
+def sc_exit_a(game, st):
+    """Escape ends the program with exit code 0 and a clean log."""
+    check_exit(game, "Escape")
+    data = game.read("highscore.dat")
+    expect(data == b"".join(record_bytes(*r) for r in KNOWN_RECORDS),
+           "highscore.dat was changed although no score was entered")
+
+
+# --- Scenarios: the second run (no table file) ------------------------------
+
+
+def sc_b_start(game, st):
+    """A fresh start without highscore.dat, straight into play."""
+    game.start()
+    game.wait_for("the title screen", on_title, timeout=15.0)
+    game.key("space")
+    game.wait_for("the press-key overlay", lambda s: overlay_shown(game.media, s,
+                                                                   game.media.presskey))
+    game.key("space")
+    game.wait_for("play (overlay gone, board full)",
+                  lambda s: not overlay_shown(game.media, s, game.media.presskey)
+                  and board_idle_full(game, s) is not None, timeout=3.0)
+
+
+def sc_b_load_runs(game, st):
+    """L lays puzzle.txt (a run of three in the top row) over a new board;
+    the run is cleared in play and scores 25 a stone."""
+    g, run = board_with_run(1234)
+    game.write("puzzle.txt", board_file_text(g))
+    t0 = time.monotonic()
+    game.key("l")
+    # Saved at once, while the loaded stones still fall in: the file's kinds.
+    saved = save_board(game, "right after L")
+    late = time.monotonic() - t0
+    wrong = [(c, r) for r in range(BOARD_H) for c in range(BOARD_W)
+             if saved[r][c] != g[r][c] and (c, r) not in run]
+    expect(not wrong, f"the loaded board differs from puzzle.txt at {wrong} "
+                      f"(saved {late:.2f} s after L)\nloaded\n{fmt_board(saved)}\n"
+                      f"puzzle.txt\n{fmt_board(g)}")
+
+    def scored(s):
+        sc = hud(game.media, s)["score"]
+        return sc is not None and sc >= 75
+
+    game.wait_for("the score rising to 75 or more after the run is cleared", scored, timeout=4.0)
+    b, s = wait_board_settled(game, "the board settled after the loaded run", timeout=10.0)
+    h = hud(game.media, s)
+    expect(h["score"] % 25 == 0, f"score {h['score']} is not 25 a stone")
+    expect(h["goals"][0] == 0, f"the goal of kind 1 reads {h['goals'][0]} after clearing three "
+                               "stones of it, expected 0")
+    expect(h["lives"] == 3, f"lives read {h['lives']} after the loaded run")
+    st["score"] = h["score"]
+
+
+def sc_b_lives(game, st):
+    """Three boards without a move cost the three lives: retry twice, then
+    the name entry (the score qualifies for an empty table)."""
+    game.write("puzzle.txt", board_file_text(board_without_moves()))
+    lives = 3
+    first = True
+    while lives > 0:
+        if not first:
+            game.key("space")  # deal the level again from the retry state
+        first = False
+        game.key("l")
+        lives -= 1
+        if lives > 0:
+            def retry(s, want=lives):
+                h = hud(game.media, s)
+                return h["lives"] == want and overlay_shown(game.media, s, game.media.presskey)
+
+            s, _ = game.wait_for(f"a life lost on the board without moves: lives {lives} and "
+                                 "the press-key overlay of the retry", retry, timeout=6.0)
+            h = hud(game.media, s)
+            expect(h["score"] == st["score"], f"the score changed to {h['score']} when a life "
+                                              f"was lost (was {st['score']})")
+            # The stones have fallen out of the board (rising +25 markers of
+            # the earlier run may still cross it for a moment).
+            above = (BOARD_AREA[0], BOARD_AREA[1], BOARD_AREA[2], OVERLAY_AT[1])
+            game.wait_for("the board empty above the overlay in the retry (stones fallen out)",
+                          lambda s: s.lit(above) == 0, timeout=2.0)
+
+    def name_entry(s):
+        return (not hud_visible(game.media, s) and s.count((65, 70, 230, 88), is_orange) >= 40
+                and s.count((65, 150, 300, 210), is_orange) >= 150)
+
+    s, _ = game.wait_for("the name entry screen after the last life", name_entry, timeout=6.0)
+    st["entry"] = s
+
+
+def sc_b_name(game, st):
+    """The name typed with the arrows: Up A, Up B, Right, Up A; Return
+    stores it as the right record and shows the table."""
+    s0 = st["entry"]
+    box = lambda i: (50 + 15 * i, 98, 50 + 15 * i + 15, 118)  # character i (1-based)
+    ubox = lambda i: (50 + 15 * i, 112, 50 + 15 * i + 15, 130)  # the white '_'
+    expect(s0.count(box(1), is_orange) == 0, "the name starts with a character; expected empty")
+    expect(s0.count(ubox(1), is_white) > 0, "no white cursor under the first character")
+    game.key("Up")
+    sa, _ = game.wait_for("a letter at position 1 after Up",
+                          lambda s: s.count(box(1), is_orange) >= 10)
+    game.key("Up")
+    sb, _ = game.wait_for("the letter at position 1 changing after the second Up",
+                          lambda s: s.diff(sa, box(1)) > 5 and s.count(box(1), is_orange) >= 10)
+    game.key("Right")
+    game.wait_for("the white cursor moved to position 2 after Right",
+                  lambda s: s.count(ubox(2), is_white) > 0 and s.count(ubox(1), is_white) == 0)
+    game.key("Up")
+    s, _ = game.wait_for("a letter at position 2 after Up",
+                         lambda s: s.count(box(2), is_orange) >= 10)
+    expect(s.diff(sa, box(1)) > 5, "position 1 changed when position 2 was edited")
+    expect(s.count(box(2), is_orange) >= 10, "no letter at position 2")
+    game.key("Return")
+
+    def table(s):
+        return s.count((50, 60, 150, 74), is_white) >= 20 and s.count((230, 60, 315, 74),
+                                                                        is_white) >= 30
+
+    s, _ = game.wait_for("the table with the new entry after Return", table, timeout=4.0)
+    expect(s.count((50, 75, 315, 89), lambda r, g, b: is_orange(r, g, b) or is_white(r, g, b))
+           < 5, "the table shows a second row; only one score was entered")
+    # The file: one 32-byte record.
+    deadline = time.monotonic() + 2.0
+    data = game.read("highscore.dat")
+    while (data is None or len(data) < 32) and time.monotonic() < deadline:
+        time.sleep(0.05)
+        data = game.read("highscore.dat")
+    expect(data is not None, "no highscore.dat written after the name entry")
+    expect(len(data) == 32, f"highscore.dat holds {len(data)} bytes, expected one 32-byte record")
+    cat, sub, name, pad, score, date = struct.unpack("<ii11sBId", data)
+    expect((cat, sub) == (1, 1), f"the record has category {cat}/{sub}, expected 1/1")
+    expect(name == b"BA" + b" " * 8 + b"\0",
+           f"the record's name bytes are {name!r}, expected b'BA' and eight blanks, then zero")
+    expect(pad == 0, f"byte 19 of the record is {pad}, expected 0")
+    expect(score == st["score"], f"the record holds score {score}, the game showed {st['score']}")
+    now = days_since_1899(datetime.datetime.now())
+    expect(abs(date - now) < 1.05, f"the record's date {date} is not today ({now:.3f})")
+    game.key("Return")
+    s, _ = game.wait_for("the title after Return on the table", on_title, timeout=3.0)
+    expect(title_regions(s)["lastscore"] >= 30, "no 'Last Score' line on the title after a game")
+
+
+def sc_exit_b(game, st):
+    """Escape ends the program with exit code 0 and a clean log."""
+    check_exit(game, "Escape")
+
+
+RUNS = [
+    ("a", [
+        ("title: version line and help", sc_start_title),
+        ("table file shown by H, Return back", sc_table),
+        ("new game: ready overlay after the fall", sc_new_game_ready),
+        ("into play: overlay gone, HUD on top", sc_play),
+        ("clock running", sc_clock),
+        ("save key: puzzle1.txt", sc_save),
+        ("cursor, selection, refused swap", sc_refused_swap),
+        ("valid swap scores", sc_valid_swap),
+        ("pause hides the board", sc_pause),
+        ("quit key back to the title", sc_quit_to_title),
+        ("idle demo starts and scores", sc_demo),
+        ("Escape: exit code 0, clean log", sc_exit_a),
+    ]),
+    ("b", [
+        ("fresh start without a table into play", sc_b_start),
+        ("loaded puzzle.txt: run cleared, score rising", sc_b_load_runs),
+        ("three lives lost on boards without moves", sc_b_lives),
+        ("name entry stored as the right record", sc_b_name),
+        ("Escape: exit code 0, clean log", sc_exit_b),
+    ]),
+]
+
+
+# --- Main --------------------------------------------------------------------
+
+
+def skip(msg):
+    log(f"e2e: skipped ({msg})")
+    sys.exit(0)
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    ap.add_argument("--game", default=os.path.join(REPO, "build", "tessaril"))
+    ap.add_argument("--if-possible", action="store_true")
+    ap.add_argument("--keep", action="store_true")
+    args = ap.parse_args()
+    args.game = os.path.abspath(args.game)
+
+    missing = [t for t in ("Xvfb", "xdotool", "import", "convert") if shutil.which(t) is None]
+    if missing:
+        if args.if_possible:
+            skip("no X server can be started")
+        log(f"e2e: missing tools: {' '.join(missing)} (make e2e installs them)")
+        return 2
+    if not os.access(args.game, os.X_OK):
+        log(f"e2e: no game binary at {args.game}")
+        return 2
+
+    # Terminating signals unwind through the finally blocks below.
+    def on_signal(sig, frame):
+        raise SystemExit(128 + sig)
+
+    signal.signal(signal.SIGTERM, on_signal)
+    signal.signal(signal.SIGHUP, on_signal)
+
+    xs = XServer()
+    try:
+        xs.start()
+    except SetupError as e:
+        if args.if_possible:
+            skip("no X server can be started")
+        log(f"e2e: {e}")
+        return 2
+
+    media = Media(os.path.join(REPO, "data"))
+    rec = Recorder()
+    passed = failed = 0
+    total = sum(len(s) for _, s in RUNS)
+    games = []
+    t_all = time.monotonic()
+    failure = None
+    try:
+        log(f"e2e: {args.game} on Xvfb {xs.display}")
+        for run_name, scenarios in RUNS:
+            game = Game(args.game, xs, rec, media, run_name)
+            games.append(game)
+            st = {}
+            try:
+                for name, fn in scenarios:
+                    game.scenario = fn.__name__
+                    t0 = time.monotonic()
+                    try:
+                        fn(game, st)
+                    except Exception as e:  # a crash of the test itself is reported too
+                        failure = (run_name, name, e)
+                        log(f"FAIL [{run_name}] {name} ({time.monotonic() - t0:.1f} s): {e}")
+                        try:
+                            rec.add(f"{run_name}-{fn.__name__}-at-failure", game.shot("failure"))
+                        except Exception:
+                            pass
+                        break
+                    passed += 1
+                    rec.checkpoint()
+                    log(f"ok   [{run_name}] {name} ({time.monotonic() - t0:.1f} s)")
+            finally:
+                game.stop()
+            if failure:
+                break
+    finally:
+        xs.stop()
+
+    if failure:
+        failed = 1
+        shutil.rmtree(FAILURE_DIR, ignore_errors=True)
+        os.makedirs(FAILURE_DIR, exist_ok=True)
+        rec.save(FAILURE_DIR)
+        for g in games:
+            g.keep_files(FAILURE_DIR)
+        with open(os.path.join(FAILURE_DIR, "failure.txt"), "w") as f:
+            f.write(f"[{failure[0]}] {failure[1]}: {failure[2]}\n")
+        log(f"e2e: screenshots and the game's files are kept in {FAILURE_DIR}")
+    else:
+        shutil.rmtree(FAILURE_DIR, ignore_errors=True)
+    for g in games:
+        if args.keep:
+            log(f"e2e: working folder kept: {g.dir}")
+        else:
+            g.remove()
+    skipped = total - passed - failed
+    log(f"e2e: played for {time.monotonic() - t_all:.0f} s")
+    # The closing line, in the plain form CI reads.
+    log(f"e2e: {passed} passed, {failed} failed" + (f", {skipped} skipped" if skipped else ""))
+    return 1 if failure else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
