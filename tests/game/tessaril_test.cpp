@@ -1486,6 +1486,10 @@ TEST(TessarilBoardFileParser, AcceptsLinesOfThreeIntegersWithAKindOf1To32) {
     EXPECT_EQ(2u, lines.size());
     EXPECT_EQ(1, parse("99999999999 1 1\n")) << "too large for any cell";
     EXPECT_EQ(1, parse("1 1 4294967297\n")) << "not kind 1 by wrapping";
+    EXPECT_EQ(0, parse("1 2 3\r4 5 6\r")) << "line ends of CR alone";
+    EXPECT_EQ(2u, lines.size());
+    EXPECT_EQ(2, parse("1 2 3\rbad\r7 7 7\r"));
+    EXPECT_EQ(1u, lines.size());
 }
 
 // ---------------------------------------------------------------------------
