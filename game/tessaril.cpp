@@ -81,22 +81,9 @@ bool ReadInteger(const std::string& text, size_t& pos, int32_t& value) {
     return true;
 }
 
-} // namespace
-
-// --- Play list and board file helpers ---
-
-void AddToPlayList(std::vector<std::string>& list, const std::string& entry) {
-    auto less = [](const std::string& a, const std::string& b) {
-        return strcasecmp(a.c_str(), b.c_str()) < 0;
-    };
-    auto it = std::lower_bound(list.begin(), list.end(), entry, less);
-    if (it != list.end() && strcasecmp(it->c_str(), entry.c_str()) == 0)
-        return;
-    list.insert(it, entry);
-}
-
-std::vector<std::string> SplitPlayListLines(const std::string& content) {
-    // Lines end with LF, CR LF or CR; a last line without an end counts too.
+// The lines of a text file: lines end with LF, CR LF or CR; a last line
+// without an end counts too.
+std::vector<std::string> SplitLines(const std::string& content) {
     std::vector<std::string> lines;
     std::string line;
     for (size_t i = 0; i < content.size(); ++i) {
@@ -115,15 +102,27 @@ std::vector<std::string> SplitPlayListLines(const std::string& content) {
     return lines;
 }
 
+} // namespace
+
+// --- Play list and board file helpers ---
+
+void AddToPlayList(std::vector<std::string>& list, const std::string& entry) {
+    auto less = [](const std::string& a, const std::string& b) {
+        return strcasecmp(a.c_str(), b.c_str()) < 0;
+    };
+    auto it = std::lower_bound(list.begin(), list.end(), entry, less);
+    if (it != list.end() && strcasecmp(it->c_str(), entry.c_str()) == 0)
+        return;
+    list.insert(it, entry);
+}
+
+std::vector<std::string> SplitPlayListLines(const std::string& content) {
+    return SplitLines(content);
+}
+
 int ParseBoardFile(const std::string& content, std::vector<TBoardFileLine>& lines) {
-    size_t pos = 0;
     int lineNumber = 0;
-    while (pos < content.size()) {
-        size_t end = content.find('\n', pos);
-        if (end == std::string::npos)
-            end = content.size();
-        std::string line = content.substr(pos, end - pos);
-        pos = end + 1;
+    for (const std::string& line : SplitLines(content)) {
         ++lineNumber;
         if (std::all_of(line.begin(), line.end(), IsBlank))
             continue;
@@ -716,7 +715,9 @@ std::array<const char*, 3> TMiniGame::HelpLines() {
 
 void TMiniGame::DrawNumber(SDL_Surface* surface, int32_t x, int32_t y, const std::string& text,
                            bool rightAligned) {
-    if (Digits == nullptr)
+    // A digit strip that failed to load draws nothing: blitting its empty
+    // surface would log a failure for every digit of every frame.
+    if (Digits == nullptr || Digits->Surface == nullptr)
         return;
     const std::string shown = text.substr(0, 31);
     const int32_t n = static_cast<int32_t>(shown.size());
