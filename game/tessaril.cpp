@@ -887,11 +887,15 @@ void TMiniGame::FindMusicFiles(const std::string& folder, std::vector<std::strin
     if (dir == nullptr)
         return;
     const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    errno = 0;
     while (dirent* entry = readdir(dir)) {
         const std::string name = entry->d_name;
         if (name.size() > 4 && name.compare(name.size() - 4, 4, ".ogg") == 0)
             AddToPlayList(list, prefix + name);
     }
+    // readdir ends with nullptr on errors as at the end: tell them apart.
+    if (errno != 0)
+        Log().Write("TMiniGame::FindMusicFiles", folder + ": " + std::strerror(errno));
     closedir(dir);
 }
 
