@@ -72,7 +72,10 @@ void EncodeHScoreRecord(const THScoreRecord& record, uint8_t (&bytes)[kHScoreRec
     std::memset(bytes, 0, sizeof bytes);
     PutLE32(bytes + 0, static_cast<uint32_t>(record.Category));
     PutLE32(bytes + 4, static_cast<uint32_t>(record.SubCategory));
-    const size_t n = std::min(record.Name.size(), kHScoreNameLength);
+    // The name ends at its first zero byte, if it holds one: the bytes after
+    // the terminator must be zero too, or a reload and save would differ.
+    const size_t n =
+        std::min(record.Name.find('\0'), std::min(record.Name.size(), kHScoreNameLength));
     std::memcpy(bytes + 8, record.Name.data(), n); // bytes 8+n .. 19 stay zero
     PutLE32(bytes + 20, record.Score);
     uint64_t bits = 0;

@@ -154,6 +154,9 @@ TEST(HScoreRecord, NameIsCutToTenAndReadToTheFirstZero) {
     EXPECT_EQ(DecodeHScoreRecord(b).Name, std::string(11, 'Z'));
     b[10] = 0;
     EXPECT_EQ(DecodeHScoreRecord(b).Name, "ZZ");
+    // A name holding a zero byte ends there: nothing after it reaches the file.
+    EncodeHScoreRecord(Record(std::string("AB\0CD", 5), 1, 0), b);
+    EXPECT_EQ(Bytes(b + 8, 12), std::string("AB\0\0\0\0\0\0\0\0\0\0", 12));
 }
 
 TEST(HScoreRecord, WellFormedRecordsRoundTripByteExact) {

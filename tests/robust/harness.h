@@ -1,0 +1,64 @@
+// The game run headless for the soak and the robustness programs: SDL's dummy
+// video and audio drivers, a clock that advances 18 ms per frame, delays that
+// return at once, and frames driven one by one the way the main loop drives them.
+#pragma once
+
+#include "tessaril.h"
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// A fresh folder under the system's temporary folder that is the working
+// directory while the object lives; removed with everything in it afterwards
+// unless Keep is set.
+class TWorkFolder {
+public:
+    TWorkFolder();
+    ~TWorkFolder();
+    TWorkFolder(const TWorkFolder&) = delete;
+    TWorkFolder& operator=(const TWorkFolder&) = delete;
+    const std::string& Path() const { return path_; }
+    bool Keep = false;
+
+private:
+    std::string path_;
+    std::string previous_;
+};
+
+// The game object with its clock. Start builds and initialises it; the
+// destructor ends it as the main loop does (DoneGame, audio closed) and frees it.
+class TGameHarness {
+public:
+    TGameHarness();
+    ~TGameHarness();
+    TGameHarness(const TGameHarness&) = delete;
+    TGameHarness& operator=(const TGameHarness&) = delete;
+
+    // Construction and Init(true): SDL, audio, video, then InitGame.
+    TMiniGame& Start();
+    // One main-loop iteration without the padding: keys, events, frame; then
+    // the clock moves on by kFrameMs.
+    void Frame();
+    // A key that goes down in the next frame and is up again after it.
+    void Press(SDLKey key);
+
+    static constexpr uint32_t kFrameMs = 18;
+    uint32_t Now = 1000; // ms, the game's clock
+    uint64_t Frames = 0;
+    std::unique_ptr<TMiniGame> Game;
+};
+
+// The repository's folder (where data/ lies), fixed at build time.
+std::string RepositoryPath(const std::string& relative);
+std::string ReadWholeFile(const std::string& path);
+bool WriteWholeFile(const std::string& path, const std::string& content);
+// Resident memory of this process in kB, from /proc/self/statm. Under
+// AddressSanitizer the allocator's quarantine is emptied first, so that what
+// is counted is memory in use, not memory waiting to be reused.
+long ResidentKilobytes();
+// Heap in use by the program in kB as AddressSanitizer's allocator counts it
+// (its own bookkeeping left out); -1 without AddressSanitizer.
+long HeapInUseKilobytes();
