@@ -6,25 +6,13 @@ PACKAGES := cmake g++ make pkg-config libsdl1.2-dev libsdl-mixer1.2-dev \
             libsdl-image1.2-dev libsdl-ttf2.0-dev libgtest-dev clang-format
 JOBS ?= 2
 
-# apt-get through sudo unless we are root.
-SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
-
 .PHONY: all deps build build-desktop build-handheld play test test-desktop test-handheld \
         format format-check media clean
 
 all: build
 
 deps:
-	@missing=""; \
-	for p in $(PACKAGES); do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' \
-	    || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	  echo "Installing:$$missing"; \
-	  $(SUDO) apt-get update -qq && \
-	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
-	fi
+	@tools/install-missing.sh $(PACKAGES)
 
 build-desktop:
 	cmake -S . -B build -DTESSARIL_HANDHELD=OFF
@@ -66,7 +54,7 @@ media:
 	tools/mkmedia.sh
 
 clean:
-	rm -rf build build-handheld
+	rm -rf build build-handheld build-bench build-asan build-fuzz build-soak
 
 # Further targets (cross build, end-to-end, benchmark, robustness) live beside.
 -include mk/*.mk

@@ -14,19 +14,9 @@ ARM_JOBS ?= $(or $(JOBS),2)
 ARM_TEST_JOBS ?= 2
 ARM_PACKAGES := cmake make pkg-config g++-arm-linux-gnueabi qemu-user
 ARM_DIR = $(abspath $(ARM_BUILD))
-ARM_SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 arm-deps:
-	@missing=""; \
-	for p in $(ARM_PACKAGES); do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' \
-	    || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	  echo "Installing:$$missing"; \
-	  $(ARM_SUDO) apt-get update -qq && \
-	  DEBIAN_FRONTEND=noninteractive $(ARM_SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
-	fi
+	@tools/install-missing.sh $(ARM_PACKAGES)
 
 arm-sysroot: arm-deps
 	tools/arm-sysroot.sh $(ARM_DIR)

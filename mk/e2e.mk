@@ -9,17 +9,7 @@ E2E_PACKAGES := xvfb xdotool imagemagick
 .PHONY: e2e e2e-deps test-e2e
 
 e2e-deps:
-	@missing=""; \
-	for p in $(E2E_PACKAGES); do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' \
-	    || missing="$$missing $$p"; \
-	done; \
-	command -v python3 >/dev/null 2>&1 || missing="$$missing python3"; \
-	if [ -n "$$missing" ]; then \
-	  echo "Installing:$$missing"; \
-	  $(SUDO) apt-get update -qq && \
-	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
-	fi
+	@tools/install-missing.sh $(E2E_PACKAGES) $$(command -v python3 >/dev/null 2>&1 || echo python3)
 
 # Only the game is built: the unit tests are not needed to play it.
 e2e: deps e2e-deps

@@ -20,16 +20,7 @@ SANITIZE_ENV := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0 \
 .PHONY: robust-deps fuzz sanitize
 
 robust-deps: deps
-	@missing=""; \
-	for p in $(ROBUST_PACKAGES); do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' \
-	    || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	  echo "Installing:$$missing"; \
-	  $(SUDO) apt-get update -qq && \
-	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
-	fi
+	@tools/install-missing.sh $(ROBUST_PACKAGES)
 
 fuzz: robust-deps
 	cmake -S tests/fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++
