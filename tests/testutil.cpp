@@ -102,3 +102,24 @@ SDL_Surface* OpenDummyScreen() {
         return nullptr;
     return SDL_SetVideoMode(320, 240, 16, SDL_SWSURFACE);
 }
+
+void PutLE16(std::string& s, uint32_t v) {
+    s += static_cast<char>(v & 0xFF);
+    s += static_cast<char>((v >> 8) & 0xFF);
+}
+
+void PutLE32(std::string& s, uint32_t v) {
+    PutLE16(s, v & 0xFFFF);
+    PutLE16(s, v >> 16);
+}
+
+std::pair<std::string, std::string> LongPath(size_t prefixLength, size_t totalLength,
+                                             const std::string& ext) {
+    std::string dir;
+    while (prefixLength - dir.size() > 200) {
+        dir += std::string(150, 'd') + "/";
+        mkdir(dir.c_str(), 0755);
+    }
+    std::string prefix = dir + std::string(prefixLength - dir.size() - ext.size(), 'p') + ext;
+    return {prefix, prefix + std::string(totalLength - prefixLength, 'q')};
+}

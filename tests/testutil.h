@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 // The repository's data/ tree, for tests that load the real media.
 std::string SourcePath(const std::string& relative);
@@ -45,6 +46,15 @@ void ReleaseAllKeys();
 // Queues a key-down event for key (the event alone; see SetKeyDown).
 void PushKeyDown(SDLKey key);
 void PushQuit();
+
+// Appends v little-endian as 2 or 4 bytes (file formats built by tests).
+void PutLE16(std::string& s, uint32_t v);
+void PutLE32(std::string& s, uint32_t v);
+
+// Nested folders making a path of totalLength characters whose first
+// prefixLength characters name a file ending in ext; answers (prefix, whole).
+std::pair<std::string, std::string> LongPath(size_t prefixLength, size_t totalLength,
+                                             const std::string& ext);
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);

@@ -165,19 +165,6 @@ std::string MakeTestFont() {
     return font.Data + body;
 }
 
-// Nested folders making a path of totalLength characters whose first
-// prefixLength characters name a file ending in ext; answers (prefix, whole).
-std::pair<std::string, std::string> LongPath(size_t prefixLength, size_t totalLength,
-                                             const std::string& ext) {
-    std::string dir;
-    while (prefixLength - dir.size() > 200) {
-        dir += std::string(150, 'd') + "/";
-        mkdir(dir.c_str(), 0755);
-    }
-    std::string prefix = dir + std::string(prefixLength - dir.size() - ext.size(), 'p') + ext;
-    return {prefix, prefix + std::string(totalLength - prefixLength, 'q')};
-}
-
 SDL_Surface* NewCanvas(int w, int h, uint32_t rgb) {
     SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0xFF0000, 0x00FF00, 0x0000FF, 0);
     SDL_FillRect(s, nullptr, rgb);

@@ -52,16 +52,6 @@ uint32_t RawAt(int bpp, int x, int y) {
     }
 }
 
-void Put16(std::string& s, uint32_t v) {
-    s += static_cast<char>(v & 0xFF);
-    s += static_cast<char>((v >> 8) & 0xFF);
-}
-
-void Put32(std::string& s, uint32_t v) {
-    Put16(s, v & 0xFFFF);
-    Put16(s, v >> 16);
-}
-
 // An uncompressed Windows bitmap of the test picture at 8 (palette), 16 (5-5-5),
 // 24 or 32 bits per pixel, bottom-up as the format stores it.
 void WriteTestBmp(const std::string& path, int bpp) {
@@ -93,20 +83,20 @@ void WriteTestBmp(const std::string& path, int bpp) {
     }
     const uint32_t offset = 14 + 40 + static_cast<uint32_t>(palette.size());
     std::string file = "BM";
-    Put32(file, offset + static_cast<uint32_t>(pixels.size()));
-    Put32(file, 0);
-    Put32(file, offset);
-    Put32(file, 40);
-    Put32(file, kW);
-    Put32(file, kH);
-    Put16(file, 1);
-    Put16(file, static_cast<uint32_t>(bpp));
-    Put32(file, 0); // BI_RGB
-    Put32(file, static_cast<uint32_t>(pixels.size()));
-    Put32(file, 2835);
-    Put32(file, 2835);
-    Put32(file, bpp == 8 ? 256 : 0);
-    Put32(file, 0);
+    PutLE32(file, offset + static_cast<uint32_t>(pixels.size()));
+    PutLE32(file, 0);
+    PutLE32(file, offset);
+    PutLE32(file, 40);
+    PutLE32(file, kW);
+    PutLE32(file, kH);
+    PutLE16(file, 1);
+    PutLE16(file, static_cast<uint32_t>(bpp));
+    PutLE32(file, 0); // BI_RGB
+    PutLE32(file, static_cast<uint32_t>(pixels.size()));
+    PutLE32(file, 2835);
+    PutLE32(file, 2835);
+    PutLE32(file, bpp == 8 ? 256 : 0);
+    PutLE32(file, 0);
     WriteFile(path, file + palette + pixels);
 }
 
@@ -130,19 +120,6 @@ bool Near(const TRGB& a, const TRGB& b) {
 
 std::string Show(const TRGB& c) {
     return std::to_string(c.R) + "," + std::to_string(c.G) + "," + std::to_string(c.B);
-}
-
-// Nested folders making a path of totalLength characters whose first
-// prefixLength characters name a file ending in ext; answers (prefix, whole).
-std::pair<std::string, std::string> LongPath(size_t prefixLength, size_t totalLength,
-                                             const std::string& ext) {
-    std::string dir;
-    while (prefixLength - dir.size() > 200) {
-        dir += std::string(150, 'd') + "/";
-        mkdir(dir.c_str(), 0755);
-    }
-    std::string prefix = dir + std::string(prefixLength - dir.size() - ext.size(), 'p') + ext;
-    return {prefix, prefix + std::string(totalLength - prefixLength, 'q')};
 }
 
 class ImageTest : public ::testing::Test {

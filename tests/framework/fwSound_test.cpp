@@ -9,16 +9,6 @@
 
 namespace {
 
-void Put16(std::string& s, uint32_t v) {
-    s += static_cast<char>(v & 0xFF);
-    s += static_cast<char>((v >> 8) & 0xFF);
-}
-
-void Put32(std::string& s, uint32_t v) {
-    Put16(s, v & 0xFFFF);
-    Put16(s, v >> 16);
-}
-
 // A PCM WAV file of ms milliseconds: 22050 Hz, 16-bit stereo, a quiet square
 // wave. SDL_mixer reads it as a sample and as music alike.
 void WriteWav(const std::string& path, int ms) {
@@ -26,35 +16,22 @@ void WriteWav(const std::string& path, int ms) {
     std::string data;
     for (uint32_t i = 0; i < frames; ++i) {
         const uint32_t v = (i / 50) % 2 ? 0x0400 : 0xFC00;
-        Put16(data, v);
-        Put16(data, v);
+        PutLE16(data, v);
+        PutLE16(data, v);
     }
     std::string file = "RIFF";
-    Put32(file, 36 + static_cast<uint32_t>(data.size()));
+    PutLE32(file, 36 + static_cast<uint32_t>(data.size()));
     file += "WAVEfmt ";
-    Put32(file, 16);
-    Put16(file, 1); // PCM
-    Put16(file, 2);
-    Put32(file, 22050);
-    Put32(file, 22050 * 4);
-    Put16(file, 4);
-    Put16(file, 16);
+    PutLE32(file, 16);
+    PutLE16(file, 1); // PCM
+    PutLE16(file, 2);
+    PutLE32(file, 22050);
+    PutLE32(file, 22050 * 4);
+    PutLE16(file, 4);
+    PutLE16(file, 16);
     file += "data";
-    Put32(file, static_cast<uint32_t>(data.size()));
+    PutLE32(file, static_cast<uint32_t>(data.size()));
     WriteFile(path, file + data);
-}
-
-// Nested folders making a path of totalLength characters whose first
-// prefixLength characters name a file ending in ext; answers (prefix, whole).
-std::pair<std::string, std::string> LongPath(size_t prefixLength, size_t totalLength,
-                                             const std::string& ext) {
-    std::string dir;
-    while (prefixLength - dir.size() > 200) {
-        dir += std::string(150, 'd') + "/";
-        mkdir(dir.c_str(), 0755);
-    }
-    std::string prefix = dir + std::string(prefixLength - dir.size() - ext.size(), 'p') + ext;
-    return {prefix, prefix + std::string(totalLength - prefixLength, 'q')};
 }
 
 bool StartsWith(const std::string& s, const std::string& prefix) {
