@@ -79,52 +79,39 @@ struct TBlendTables {
     }
 };
 
+// One axis of SDL_UpperBlit's cutting of a blit: the source span (pos, len)
+// cut to the source's size, then its destination at dstPos cut to the clip
+// span (clipPos, clipLen), moving pos along with dstPos.
+void CutSpan(int srcSize, int clipPos, int clipLen, int& pos, int& len, Sint16& dstPos) {
+    if (pos < 0) {
+        len += pos;
+        dstPos = static_cast<Sint16>(dstPos - pos);
+        pos = 0;
+    }
+    len = std::min(len, srcSize - pos);
+    int d = clipPos - dstPos;
+    if (d > 0) {
+        len -= d;
+        dstPos = static_cast<Sint16>(dstPos + d);
+        pos += d;
+    }
+    d = dstPos + len - clipPos - clipLen;
+    if (d > 0)
+        len -= d;
+}
+
 // SDL_UpperBlit's cutting of a blit: the source part cut to the source, then
 // the destination cut to dst's clip rectangle. dst receives the destination
 // rectangle as SDL writes it back; false when nothing is left to draw.
 bool CutLikeSDL(const SDL_Surface* src, const SDL_Rect* srcRect, const SDL_Surface* dest,
                 SDL_Rect& dst, SDL_Rect& part) {
-    int srcX = 0;
-    int srcY = 0;
-    int w = src->w;
-    int h = src->h;
-    if (srcRect != nullptr) {
-        srcX = srcRect->x;
-        w = srcRect->w;
-        if (srcX < 0) {
-            w += srcX;
-            dst.x = static_cast<Sint16>(dst.x - srcX);
-            srcX = 0;
-        }
-        w = std::min(w, src->w - srcX);
-        srcY = srcRect->y;
-        h = srcRect->h;
-        if (srcY < 0) {
-            h += srcY;
-            dst.y = static_cast<Sint16>(dst.y - srcY);
-            srcY = 0;
-        }
-        h = std::min(h, src->h - srcY);
-    }
+    int srcX = srcRect != nullptr ? srcRect->x : 0;
+    int srcY = srcRect != nullptr ? srcRect->y : 0;
+    int w = srcRect != nullptr ? srcRect->w : src->w;
+    int h = srcRect != nullptr ? srcRect->h : src->h;
     const SDL_Rect& clip = dest->clip_rect;
-    int d = clip.x - dst.x;
-    if (d > 0) {
-        w -= d;
-        dst.x = static_cast<Sint16>(dst.x + d);
-        srcX += d;
-    }
-    d = dst.x + w - clip.x - clip.w;
-    if (d > 0)
-        w -= d;
-    d = clip.y - dst.y;
-    if (d > 0) {
-        h -= d;
-        dst.y = static_cast<Sint16>(dst.y + d);
-        srcY += d;
-    }
-    d = dst.y + h - clip.y - clip.h;
-    if (d > 0)
-        h -= d;
+    CutSpan(src->w, clip.x, clip.w, srcX, w, dst.x);
+    CutSpan(src->h, clip.y, clip.h, srcY, h, dst.y);
     if (w <= 0 || h <= 0) {
         dst.w = 0;
         dst.h = 0;
@@ -405,8 +392,7 @@ void TfwSDLImage::SetColorKey(uint8_t r, uint8_t g, uint8_t b) {
         SDL_SetColorKey(Surface, SDL_SRCCOLORKEY, SDL_MapRGB(Surface->format, r, g, b));
 }
 
-uint32_t TfwSDLImage::GetPixel(int32_t x, int32_t y) const {
-    const SDL_Surface* s = PixelSurface;
+uint32_t fwSurfacePixel(const SDL_Surface* s, int32_t x, int32_t y) {
     if (s == nullptr || x < 0 || x >= s->w || y < 0 || y >= s->h)
         return 0;
     const int bpp = s->format->BytesPerPixel;
@@ -429,6 +415,10 @@ uint32_t TfwSDLImage::GetPixel(int32_t x, int32_t y) const {
     default:
         return 0;
     }
+}
+
+uint32_t TfwSDLImage::GetPixel(int32_t x, int32_t y) const {
+    return fwSurfacePixel(PixelSurface, x, y);
 }
 
 void TfwSDLImage::GetBounds(SDL_Rect& r) const {

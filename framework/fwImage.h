@@ -11,6 +11,11 @@
 
 class TfwSDLImages;
 
+// The raw pixel (x, y) of s in its own format (1 to 4 bytes a pixel, bytes in
+// memory order); 0 outside the surface or for another pixel size. The caller
+// holds the surface locked when it needs locking.
+uint32_t fwSurfacePixel(const SDL_Surface* s, int32_t x, int32_t y);
+
 class TfwSDLImage : public TfwResource {
 public:
     // images: the list whose colour key applies at load (not owned), or nullptr.

@@ -312,6 +312,17 @@ void TMiniGame::SetVolumes() {
     Mix_Volume(-1, SoundVolume);
 }
 
+void TMiniGame::StepVolumes(int32_t step) {
+    // The two volumes move together, and only while both stay in 0 .. 128.
+    const int32_t sound = SoundVolume + step;
+    const int32_t music = MusicVolume + step;
+    if (sound >= 0 && sound <= MIX_MAX_VOLUME && music >= 0 && music <= MIX_MAX_VOLUME) {
+        SoundVolume = sound;
+        MusicVolume = music;
+    }
+    SetVolumes();
+}
+
 void TMiniGame::PlaySound(TfwSDLSound* sound, int32_t volume) {
     if (sound != nullptr)
         sound->Play(volume);
@@ -352,20 +363,10 @@ void TMiniGame::HandleKeys() {
         else if (State == gsPlaying)
             SetState(gsPaused);
     }
-    if (KeyPressed(KeyVolumeDown, false)) {
-        if (SoundVolume > 0 && MusicVolume > 0) {
-            --SoundVolume;
-            --MusicVolume;
-        }
-        SetVolumes();
-    }
-    if (KeyPressed(KeyVolumeUp, false)) {
-        if (SoundVolume < MIX_MAX_VOLUME && MusicVolume < MIX_MAX_VOLUME) {
-            ++SoundVolume;
-            ++MusicVolume;
-        }
-        SetVolumes();
-    }
+    if (KeyPressed(KeyVolumeDown, false))
+        StepVolumes(-1);
+    if (KeyPressed(KeyVolumeUp, false))
+        StepVolumes(1);
     if (KeyPressed(KeyQuit, true)) {
         if (State == gsTitle)
             Quit();

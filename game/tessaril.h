@@ -184,6 +184,7 @@ private:
     void PlaySound(TfwSDLSound* sound, int32_t volume);
     int32_t LoudVolume() const { return MusicVolume * 5 / 4; } // MusicVolume * 1.25, truncated
     void SetVolumes();
+    void StepVolumes(int32_t step); // both volumes by step, then applied
     void DrawBackground(SDL_Surface* surface);
     void DrawTitle(SDL_Surface* surface);
     void DrawGame(SDL_Surface* surface);

@@ -306,24 +306,19 @@ bool TGameGrid::InRun(const TCells& cells, int32_t col, int32_t row, int32_t kin
     if (!OnBoard(cells, col, row))
         return false;
     const int32_t reach = MinRunLength - 1;
-    // The cell itself counts as holding kind, whatever it holds.
-    int32_t counter = 0;
-    for (int32_t x = col - reach; x <= col + reach; ++x) {
-        if (x == col || IsKind(cells, x, row, kind))
-            ++counter;
-        else
-            counter = 0;
-        if (counter >= MinRunLength)
-            return true;
-    }
-    counter = 0;
-    for (int32_t y = row - reach; y <= row + reach; ++y) {
-        if (y == row || IsKind(cells, col, y, kind))
-            ++counter;
-        else
-            counter = 0;
-        if (counter >= MinRunLength)
-            return true;
+    // Horizontally, then vertically; the cell itself counts as holding kind,
+    // whatever it holds.
+    const int32_t directions[2][2] = {{1, 0}, {0, 1}};
+    for (const auto& d : directions) {
+        int32_t counter = 0;
+        for (int32_t i = -reach; i <= reach; ++i) {
+            if (i == 0 || IsKind(cells, col + i * d[0], row + i * d[1], kind))
+                ++counter;
+            else
+                counter = 0;
+            if (counter >= MinRunLength)
+                return true;
+        }
     }
     return false;
 }

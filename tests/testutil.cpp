@@ -2,6 +2,7 @@
 
 #include "fwGameApp.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -30,9 +31,13 @@ TTempDir::TTempDir() {
 TTempDir::~TTempDir() {
     if (!previous_.empty() && chdir(previous_.c_str()) != 0)
         return;
+    if (Keep) {
+        std::fprintf(stderr, "kept %s\n", path_.c_str());
+        return;
+    }
     std::string command = "chmod -R u+w '" + path_ + "' 2>/dev/null; rm -rf '" + path_ + "'";
     if (std::system(command.c_str()) != 0)
-        return;
+        std::fprintf(stderr, "could not remove %s\n", path_.c_str());
 }
 
 TFakeClock::TFakeClock(uint32_t start) : Now(start) {
@@ -87,9 +92,10 @@ std::string ReadFile(const std::string& path) {
     return out.str();
 }
 
-void WriteFile(const std::string& path, const std::string& content) {
+bool WriteFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
+    return static_cast<bool>(out);
 }
 
 bool FileExists(const std::string& path) {

@@ -19,6 +19,7 @@ public:
     TTempDir(const TTempDir&) = delete;
     TTempDir& operator=(const TTempDir&) = delete;
     const std::string& Path() const { return path_; }
+    bool Keep = false; // leave the folder behind (its path goes to stderr)
 
 private:
     std::string path_;
@@ -57,7 +58,7 @@ std::pair<std::string, std::string> LongPath(size_t prefixLength, size_t totalLe
                                              const std::string& ext);
 
 std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& content);
+bool WriteFile(const std::string& path, const std::string& content);
 bool FileExists(const std::string& path);
 
 // Brings SDL's video up on the dummy driver with the game's 320 x 240 x 16 mode.

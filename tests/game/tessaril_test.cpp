@@ -71,24 +71,7 @@ private:
 };
 
 uint32_t PixelAt(SDL_Surface* s, int x, int y) {
-    const int bpp = s->format->BytesPerPixel;
-    const uint8_t* p = static_cast<const uint8_t*>(s->pixels) + y * s->pitch + x * bpp;
-    switch (bpp) {
-    case 1:
-        return p[0];
-    case 2: {
-        uint16_t v;
-        std::memcpy(&v, p, sizeof v);
-        return v;
-    }
-    case 3:
-        return p[0] | (p[1] << 8) | (p[2] << 16);
-    default: {
-        uint32_t v;
-        std::memcpy(&v, p, sizeof v);
-        return v;
-    }
-    }
+    return fwSurfacePixel(s, x, y);
 }
 
 // A black surface of the same size and pixel format as like.

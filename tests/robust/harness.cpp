@@ -6,12 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
 #include <unistd.h>
-#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define TESSARIL_ASAN 1
@@ -26,34 +21,6 @@
 extern "C" void __sanitizer_purge_allocator();
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
-
-TWorkFolder::TWorkFolder() {
-    char buffer[4096];
-    if (getcwd(buffer, sizeof buffer) != nullptr)
-        previous_ = buffer;
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern =
-        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tessaril-robust-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (mkdtemp(name.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed for " + pattern);
-    path_ = name.data();
-    if (chdir(path_.c_str()) != 0)
-        throw std::runtime_error("chdir failed for " + path_);
-}
-
-TWorkFolder::~TWorkFolder() {
-    if (!previous_.empty() && chdir(previous_.c_str()) != 0)
-        return;
-    if (Keep) {
-        std::fprintf(stderr, "kept %s\n", path_.c_str());
-        return;
-    }
-    const std::string command = "rm -rf '" + path_ + "'";
-    if (std::system(command.c_str()) != 0)
-        std::fprintf(stderr, "could not remove %s\n", path_.c_str());
-}
 
 TGameHarness::TGameHarness() {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -93,30 +60,7 @@ void TGameHarness::Frame() {
 void TGameHarness::Press(SDLKey key) {
     // An event alone: SDL's key-state array stays up (the dummy driver never
     // sets it), so the key counts 1 in the next frame and 0 after it.
-    SDL_Event event;
-    std::memset(&event, 0, sizeof event);
-    event.type = SDL_KEYDOWN;
-    event.key.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = key;
-    SDL_PushEvent(&event);
-}
-
-std::string RepositoryPath(const std::string& relative) {
-    return std::string(TESSARIL_SOURCE_DIR) + "/" + relative;
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
-    return static_cast<bool>(out);
+    PushKeyDown(key);
 }
 
 long ResidentKilobytes() {

@@ -4,29 +4,13 @@
 #pragma once
 
 #include "tessaril.h"
+#include "testutil.h"
 
 #include <SDL.h>
 
 #include <cstdint>
 #include <memory>
 #include <string>
-
-// A fresh folder under the system's temporary folder that is the working
-// directory while the object lives; removed with everything in it afterwards
-// unless Keep is set.
-class TWorkFolder {
-public:
-    TWorkFolder();
-    ~TWorkFolder();
-    TWorkFolder(const TWorkFolder&) = delete;
-    TWorkFolder& operator=(const TWorkFolder&) = delete;
-    const std::string& Path() const { return path_; }
-    bool Keep = false;
-
-private:
-    std::string path_;
-    std::string previous_;
-};
 
 // The game object with its clock. Start builds and initialises it; the
 // destructor ends it as the main loop does (DoneGame, audio closed) and frees it.
@@ -51,10 +35,6 @@ public:
     std::unique_ptr<TMiniGame> Game;
 };
 
-// The repository's folder (where data/ lies), fixed at build time.
-std::string RepositoryPath(const std::string& relative);
-std::string ReadWholeFile(const std::string& path);
-bool WriteWholeFile(const std::string& path, const std::string& content);
 // Resident memory of this process in kB, from /proc/self/statm. Under
 // AddressSanitizer the allocator's quarantine is emptied first, so that what
 // is counted is memory in use, not memory waiting to be reused.

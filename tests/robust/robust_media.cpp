@@ -111,7 +111,7 @@ std::string Broken(const std::string& bytes, TBreak how, uint32_t seed) {
 // data/ in the working folder: every file a link to the repository's, except
 // the broken ones (target: one file under data/, or the music folder).
 bool MakeData(const std::string& target, TBreak how) {
-    const std::string source = RepositoryPath("data");
+    const std::string source = SourcePath("data");
     if (mkdir("data", 0755) != 0)
         return false;
     uint32_t seed = 1;
@@ -133,7 +133,7 @@ bool MakeData(const std::string& target, TBreak how) {
             }
             if (how == TBreak::Missing)
                 continue;
-            if (!WriteWholeFile(to, Broken(ReadWholeFile(from), how, seed++)))
+            if (!WriteFile(to, Broken(ReadFile(from), how, seed++)))
                 return false;
         }
     }
@@ -171,7 +171,7 @@ using TExpected = std::vector<std::pair<std::string, int>>;
 
 TCaseResult RunCase(const std::string& target, TBreak how, const TExpected& expected) {
     TCaseResult result;
-    TWorkFolder folder;
+    TTempDir folder;
     if (!MakeData(target, how)) {
         result.Passed = false;
         result.Detail = "could not prepare data/";
@@ -196,7 +196,7 @@ TCaseResult RunCase(const std::string& target, TBreak how, const TExpected& expe
         folder.Keep = true;
     }
 
-    std::istringstream log(ReadWholeFile("log.txt"));
+    std::istringstream log(ReadFile("log.txt"));
     std::string line;
     std::vector<int> found(expected.size(), 0);
     int lineNumber = 0;
@@ -255,7 +255,7 @@ int main(int argc, char** argv) {
     for (const TMedium& m : media)
         if (m.File.rfind("images/", 0) == 0)
             listed.insert(m.File.substr(7));
-    const std::vector<std::string> present = FolderEntries(RepositoryPath("data/images"));
+    const std::vector<std::string> present = FolderEntries(SourcePath("data/images"));
     if (std::set<std::string>(present.begin(), present.end()) != listed || listed.size() != 26) {
         std::printf("robust media FAILED: data/images does not hold the 26 listed pictures\n");
         return 1;

@@ -322,14 +322,14 @@ int main(int argc, char** argv) {
     long heapEnd = -1;
     std::string log;
     {
-        TWorkFolder folder;
-        if (symlink(RepositoryPath("data").c_str(), "data") != 0) {
+        TTempDir folder;
+        if (symlink(SourcePath("data").c_str(), "data") != 0) {
             std::perror("symlink data");
             return 1;
         }
         // A board file for the load key: frame stones in two corners, a
         // special stone in the middle.
-        WriteWholeFile("puzzle.txt", "0 0 20\n9 7 30\n4 3 10\n5 3 11\n");
+        WriteFile("puzzle.txt", "0 0 20\n9 7 30\n4 3 10\n5 3 11\n");
 
         TGameHarness h;
         TMiniGame& game = h.Start();
@@ -365,11 +365,11 @@ int main(int argc, char** argv) {
         if (counters.BoardSaves > 0 && access("puzzle1.txt", F_OK) != 0)
             failures.push_back("the save key wrote no puzzle1.txt");
         // The table as the game saved it: whole records only, at most ten.
-        const std::string table = ReadWholeFile("highscore.dat");
+        const std::string table = ReadFile("highscore.dat");
         if (counters.NamesEntered > 0 && (table.empty() || table.size() % kHScoreRecordSize != 0 ||
                                           table.size() > 10 * kHScoreRecordSize))
             failures.push_back("highscore.dat holds " + std::to_string(table.size()) + " bytes");
-        log = ReadWholeFile("log.txt");
+        log = ReadFile("log.txt");
         // h ends the game here, then the folder goes.
     }
 
