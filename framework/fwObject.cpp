@@ -8,7 +8,7 @@ int32_t objectCounter = 0;
 } // namespace
 
 EfwListIndexError::EfwListIndexError(int index)
-    : std::out_of_range("List index out of bounds (" + std::to_string(index) + ")") {}
+    : EfwError("List index out of bounds (" + std::to_string(index) + ")") {}
 
 TfwObject::TfwObject() : ID(++objectCounter) {}
 
@@ -16,16 +16,25 @@ int32_t TfwObject::LastID() {
     return objectCounter;
 }
 
+namespace {
+// Moves entry from to position to, as erasing it and inserting it there would.
+template <class Entries> void MoveEntry(Entries& entries, size_t from, size_t to) {
+    auto at = [&](size_t i) { return entries.begin() + static_cast<std::ptrdiff_t>(i); };
+    if (from < to)
+        std::rotate(at(from), at(from + 1), at(to + 1));
+    else
+        std::rotate(at(to), at(from), at(from + 1));
+}
+} // namespace
+
 TfwObjectlist::TfwObjectlist(bool ownsObjects) : owns_(ownsObjects) {}
 
 TfwObjectlist::~TfwObjectlist() {
     Clear();
 }
 
-void TfwObjectlist::Free(TfwObject* item) const {
-    // The owning list is the one place that frees what it holds.
-    if (owns_)
-        std::unique_ptr<TfwObject> release(item);
+int TfwObjectlist::Count() const {
+    return static_cast<int>(owns_ ? owned_.size() : referenced_.size());
 }
 
 void TfwObjectlist::CheckIndex(int index) const {
@@ -33,29 +42,55 @@ void TfwObjectlist::CheckIndex(int index) const {
         throw EfwListIndexError(index);
 }
 
-int TfwObjectlist::Add(TfwObject* item) {
-    items_.push_back(item);
+void TfwObjectlist::CheckInsertIndex(int index) const {
+    if (index < 0 || index > Count())
+        throw EfwListIndexError(index);
+}
+
+void TfwObjectlist::RequireOwning(bool owning, const char* operation) const {
+    if (owns_ != owning)
+        throw EfwError(std::string("TfwObjectlist::") + operation +
+                       (owns_ ? " on an owning list" : " on a reference list"));
+}
+
+int TfwObjectlist::Add(std::unique_ptr<TfwObject> item) {
+    Insert(Count(), std::move(item));
     return Count() - 1;
 }
 
-void TfwObjectlist::Insert(int index, TfwObject* item) {
-    if (index < 0 || index > Count())
-        throw EfwListIndexError(index);
-    items_.insert(items_.begin() + index, item);
+int TfwObjectlist::AddReference(TfwObject* item) {
+    InsertReference(Count(), item);
+    return Count() - 1;
+}
+
+void TfwObjectlist::Insert(int index, std::unique_ptr<TfwObject> item) {
+    RequireOwning(true, "Insert");
+    CheckInsertIndex(index);
+    owned_.insert(owned_.begin() + index, std::move(item));
+}
+
+void TfwObjectlist::InsertReference(int index, TfwObject* item) {
+    RequireOwning(false, "InsertReference");
+    CheckInsertIndex(index);
+    referenced_.insert(referenced_.begin() + index, item);
 }
 
 TfwObject* TfwObjectlist::Items(int index) const {
     CheckIndex(index);
-    return items_[static_cast<size_t>(index)];
+    const auto i = static_cast<size_t>(index);
+    return owns_ ? owned_[i].get() : referenced_[i];
 }
 
 int TfwObjectlist::IndexOf(const TfwObject* item) const {
-    auto it = std::find(items_.begin(), items_.end(), item);
-    return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
+    for (int i = 0; i < Count(); ++i)
+        if (Items(i) == item)
+            return i;
+    return -1;
 }
 
 void TfwObjectlist::Delete(int index) {
-    Free(Extract(index));
+    // The extracted item is freed here, after it has left the list.
+    Extract(index);
 }
 
 int TfwObjectlist::Remove(TfwObject* item) {
@@ -65,23 +100,32 @@ int TfwObjectlist::Remove(TfwObject* item) {
     return index;
 }
 
-TfwObject* TfwObjectlist::Extract(int index) {
+std::unique_ptr<TfwObject> TfwObjectlist::Extract(int index) {
     CheckIndex(index);
-    TfwObject* item = items_[static_cast<size_t>(index)];
-    items_.erase(items_.begin() + index);
+    if (!owns_) {
+        referenced_.erase(referenced_.begin() + index);
+        return nullptr;
+    }
+    std::unique_ptr<TfwObject> item = std::move(owned_[static_cast<size_t>(index)]);
+    owned_.erase(owned_.begin() + index);
     return item;
 }
 
 void TfwObjectlist::Move(int from, int to) {
-    TfwObject* item = Extract(from);
-    Insert(to, item);
+    CheckIndex(from);
+    CheckIndex(to);
+    if (owns_)
+        MoveEntry(owned_, static_cast<size_t>(from), static_cast<size_t>(to));
+    else
+        MoveEntry(referenced_, static_cast<size_t>(from), static_cast<size_t>(to));
 }
 
 void TfwObjectlist::Clear() {
     // Take the items out first, so that a destructor that looks at this list
     // (a world object's subtree) never sees a freed entry.
-    std::vector<TfwObject*> items;
-    items.swap(items_);
-    for (TfwObject* item : items)
-        Free(item);
+    std::vector<std::unique_ptr<TfwObject>> owned;
+    owned.swap(owned_);
+    referenced_.clear();
+    for (std::unique_ptr<TfwObject>& item : owned)
+        item.reset(); // in list order
 }

@@ -9,22 +9,23 @@
 #include <typeinfo>
 #include <vector>
 
-// The general exception: one message, no codes. The program body catches it.
+// The general exception: one message, no codes. Every error the program
+// raises is one of these, so the program body needs one guard.
 class EfwError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
 // Raised by list access outside 0 .. Count() - 1.
-class EfwListIndexError : public std::out_of_range {
+class EfwListIndexError : public EfwError {
 public:
     explicit EfwListIndexError(int index);
 };
 
 // Raised by typed list access when the item is not of the requested class.
-class EfwInvalidCast : public std::bad_cast {
+class EfwInvalidCast : public EfwError {
 public:
-    const char* what() const noexcept override { return "Invalid type cast"; }
+    EfwInvalidCast() : EfwError("Invalid type cast") {}
 };
 
 // Base of resources, sequences, world objects and modifiers. Every construction
@@ -43,21 +44,25 @@ public:
 };
 
 // Ordered, index-addressed list of objects that owns its items or not, fixed at
-// construction. An owning list frees an item when it is deleted, removed, or the
-// list is cleared or destroyed; a reference list never frees anything.
+// construction. An owning list holds its items as unique_ptr and frees an item
+// when it is deleted, removed, or the list is cleared or destroyed; a reference
+// list holds plain pointers and never frees anything. Adding to a list of the
+// other kind is a broken invariant and raises EfwError.
 class TfwObjectlist : public TfwObject {
 public:
     explicit TfwObjectlist(bool ownsObjects = true);
     ~TfwObjectlist() override;
 
     bool OwnsObjects() const { return owns_; }
-    int Count() const { return static_cast<int>(items_.size()); }
+    int Count() const;
 
-    // Appends and returns the new index. On an owning list the list takes the
-    // object over; the unique_ptr form makes that explicit at the call site.
-    int Add(TfwObject* item);
-    int Add(std::unique_ptr<TfwObject> item) { return Add(item.release()); }
-    void Insert(int index, TfwObject* item);
+    // Owning list: appends item, which the list owns from now on; the new index.
+    int Add(std::unique_ptr<TfwObject> item);
+    // Reference list: appends a plain reference; the new index.
+    int AddReference(TfwObject* item);
+    // As Add and AddReference, at index 0 .. Count().
+    void Insert(int index, std::unique_ptr<TfwObject> item);
+    void InsertReference(int index, TfwObject* item);
 
     // The stored item; EfwListIndexError outside the list.
     TfwObject* Items(int index) const;
@@ -77,16 +82,20 @@ public:
     void Delete(int index);
     // Takes item out (freed when owned); its former index, or -1.
     int Remove(TfwObject* item);
-    // Takes item i out without freeing it, whatever the ownership.
-    TfwObject* Extract(int index);
-    // Moves item from one index to another (take out, then insert).
+    // Takes item i out without freeing it: an owning list hands it over to the
+    // caller; a reference list answers an empty pointer (it owned nothing).
+    std::unique_ptr<TfwObject> Extract(int index);
+    // Moves item from one index to another, as taking it out and inserting it
+    // at to would; both indexes are checked before anything moves.
     void Move(int from, int to);
     void Clear();
 
 private:
     void CheckIndex(int index) const;
-    void Free(TfwObject* item) const;
+    void CheckInsertIndex(int index) const;
+    void RequireOwning(bool owning, const char* operation) const;
 
     bool owns_;
-    std::vector<TfwObject*> items_;
+    std::vector<std::unique_ptr<TfwObject>> owned_; // the items of an owning list
+    std::vector<TfwObject*> referenced_;            // the items of a reference list
 };

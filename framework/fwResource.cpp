@@ -20,7 +20,9 @@ int TfwResourceManager::Add(TfwResource* resource) {
     int index = IndexOf(resource);
     if (index >= 0)
         return index;
-    return Items.Add(resource);
+    if (Items.OwnsObjects())
+        return Items.Add(std::unique_ptr<TfwObject>(resource));
+    return Items.AddReference(resource);
 }
 
 TfwResourceItem::TfwResourceItem(TfwResource* resource, std::string name, std::string fileName)

@@ -53,14 +53,17 @@ void TfwWorldObject::Add(TfwWorldObject* obj) {
         return;
     // An object belongs to one owning list only: adopting a child of another
     // object takes it out of that list first, or both would free it.
+    std::unique_ptr<TfwObject> owned;
     if (obj->Parent != nullptr) {
         const int old = obj->Parent->Children.IndexOf(obj);
         if (old >= 0)
-            obj->Parent->Children.Extract(old);
+            owned = obj->Parent->Children.Extract(old);
     }
+    if (owned == nullptr)
+        owned.reset(obj); // not held by any list yet: this object takes it over
     obj->Engine = Engine;
     obj->Parent = this;
-    Children.Add(obj);
+    Children.Add(std::move(owned));
 }
 
 int TfwWorldObject::Remove(TfwWorldObject* obj) {
