@@ -928,12 +928,18 @@ void TMiniGame::NextTrack() {
 
 // --- Program body ---
 
-int TessarilMain(const std::vector<std::string>& args) {
+int RunGuarded(const std::function<void()>& body) {
+    // The program ends quietly; the log holds the reason.
     try {
-        RunApp<TMiniGame>(args);
+        body();
     } catch (const EfwError& e) {
-        // The program ends quietly; the log holds the reason.
         Log().Write(e.what());
+    } catch (const std::exception& e) {
+        Log().Write(e.what()); // from the standard library (allocation, containers)
     }
     return 0;
+}
+
+int TessarilMain(const std::vector<std::string>& args) {
+    return RunGuarded([&args] { RunApp<TMiniGame>(args); });
 }

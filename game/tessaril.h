@@ -11,6 +11,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -197,6 +198,11 @@ private:
     std::atomic<bool> musicEnded_{false};
 };
 
-// The program body: runs the game inside the guard that logs an escaping
-// error's message. The process's exit code.
+// The program body's guard: runs body; an EfwError or any other std::exception
+// that escapes it has its message written to the log as a one-part line, and
+// the program ends quietly. Other thrown objects pass on. The exit code (0).
+int RunGuarded(const std::function<void()>& body);
+
+// The program body: runs the game through RunApp inside RunGuarded. The
+// process's exit code.
 int TessarilMain(const std::vector<std::string>& args);
