@@ -29,6 +29,8 @@ void OnMusicFinished() {
 }
 
 constexpr int kKeyLimit = 512;
+// Every iteration of the main loop lasts at least this long (about 55 per second).
+constexpr uint32_t kFramePeriodMs = 18;
 
 } // namespace
 
@@ -169,18 +171,22 @@ void TfwGameApp::Run() {
     SecondMark = fwGetTicks();
     FrameTime = 0;
     while (!Terminated) {
-        uint32_t t0 = fwGetTicks();
-        UpdateKeys();
-        PollEvents();
-        DoFrame();
-        FrameTime = fwGetTicks() - t0;
-        if (FrameTime < 18)
-            fwDelay(18 - FrameTime); // a slow frame is not made up for
-        if (KeyPressed(SDLK_ESCAPE, false))
-            Quit();
+        RunIteration();
+        if (FrameTime < kFramePeriodMs)
+            fwDelay(kFramePeriodMs - FrameTime); // a slow frame is not made up for
     }
     DoneGame();
     Mix_CloseAudio();
+}
+
+void TfwGameApp::RunIteration() {
+    const uint32_t t0 = fwGetTicks();
+    UpdateKeys();
+    PollEvents();
+    DoFrame();
+    FrameTime = fwGetTicks() - t0;
+    if (KeyPressed(SDLK_ESCAPE, false))
+        Quit();
 }
 
 void TfwGameApp::DoFrame() {

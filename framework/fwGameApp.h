@@ -87,7 +87,12 @@ public:
     virtual void MusicFinished() {}
     virtual void Init(bool doInitSDL);
     virtual void Quit() { Terminated = true; }
+    // Loops RunIteration, each padded to at least 18 ms, until Terminated.
     virtual void Run();
+    // One iteration of Run's loop without its padding: the key counters, the
+    // pending events, one frame, then the Escape test. FrameTime holds the ms
+    // of work. The test harnesses and the benchmark drive the game with it.
+    void RunIteration();
 
     // Media factories: a new, unloaded resource registered in Resources, which
     // owns it; the caller keeps a plain reference.

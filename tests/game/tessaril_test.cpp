@@ -222,15 +222,11 @@ protected:
         game.reset();
     }
 
-    // One iteration of the main loop.
+    // One iteration of the main loop, padded as Run pads it.
     void Frame() {
-        const uint32_t t0 = fwGetTicks();
-        game->UpdateKeys();
-        game->PollEvents();
-        game->DoFrame();
-        const uint32_t spent = fwGetTicks() - t0;
-        if (spent < kFrameMs)
-            fwDelay(kFrameMs - spent);
+        game->RunIteration();
+        if (game->FrameTime < kFrameMs)
+            fwDelay(kFrameMs - game->FrameTime);
     }
 
     void Frames(int n) {

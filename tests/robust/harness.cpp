@@ -50,9 +50,7 @@ TMiniGame& TGameHarness::Start() {
 }
 
 void TGameHarness::Frame() {
-    Game->UpdateKeys();
-    Game->PollEvents();
-    Game->DoFrame();
+    Game->RunIteration();
     Now += kFrameMs;
     ++Frames;
 }
