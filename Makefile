@@ -33,12 +33,14 @@ test-desktop: build-desktop
 test-handheld: build-handheld
 	cd build-handheld && ctest -j$(JOBS) --output-on-failure
 
-# The unit suites of both configurations, the format check, and the real game
-# played under a private X server (skipped with a notice where none starts).
+# The unit suites of both configurations, the format check, clang-tidy, and
+# the real game played under a private X server (skipped with a notice where
+# none starts).
 test: deps e2e-deps
 	$(MAKE) build
 	$(MAKE) test-desktop test-handheld
 	$(MAKE) format-check
+	$(MAKE) tidy
 	$(MAKE) test-e2e
 
 # Every C++ file through clang-format.

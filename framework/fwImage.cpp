@@ -6,6 +6,7 @@
 #include <SDL_image.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -159,7 +160,7 @@ void FillTables(TBlendTables& t, const SDL_PixelFormat* f, uint8_t alpha) {
         ch.Shift = shifts[c];
         ch.Bits = 8 - losses[c];
         const int n = 1 << ch.Bits;
-        ch.Mix.resize(static_cast<size_t>(n * n));
+        ch.Mix.resize(static_cast<size_t>(n) * static_cast<size_t>(n));
         for (int s = 0; s < n; ++s)
             for (int d = 0; d < n; ++d) {
                 const int s8 = s << losses[c];
@@ -211,12 +212,13 @@ void BlendRect(const TBlendTables& t, const SDL_Surface* src, const SDL_Rect& pa
     const uint32_t key = src->format->colorkey;
     const bool rgb565 = t.Masks[0] == 0xF800 && t.Masks[1] == 0x07E0 && t.Masks[2] == 0x001F;
     for (int row = 0; row < part.h; ++row) {
-        const auto* s = reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(src->pixels) +
-                                                        (part.y + row) * src->pitch) +
-                        part.x;
-        auto* d =
-            reinterpret_cast<Uint16*>(static_cast<Uint8*>(dest->pixels) + (y + row) * dest->pitch) +
-            x;
+        const auto* s =
+            reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(src->pixels) +
+                                            static_cast<ptrdiff_t>(part.y + row) * src->pitch) +
+            part.x;
+        auto* d = reinterpret_cast<Uint16*>(static_cast<Uint8*>(dest->pixels) +
+                                            static_cast<ptrdiff_t>(y + row) * dest->pitch) +
+                  x;
         if (rgb565)
             BlendRow565(t, s, d, part.w, key);
         else
@@ -239,7 +241,7 @@ bool TablesMatchSDL(const TBlendTables& t, const SDL_PixelFormat* f, Uint32 key)
     bool same = src != nullptr && bySDL != nullptr && byTables != nullptr;
     auto at = [side](SDL_Surface* s, int k) -> Uint16& {
         return reinterpret_cast<Uint16*>(static_cast<Uint8*>(s->pixels) +
-                                         (k / side) * s->pitch)[k % side];
+                                         static_cast<ptrdiff_t>(k / side) * s->pitch)[k % side];
     };
     if (same) {
         for (int k = 0; k < side * side; ++k) {
@@ -396,7 +398,8 @@ uint32_t fwSurfacePixel(const SDL_Surface* s, int32_t x, int32_t y) {
     if (s == nullptr || x < 0 || x >= s->w || y < 0 || y >= s->h)
         return 0;
     const int bpp = s->format->BytesPerPixel;
-    const uint8_t* p = static_cast<const uint8_t*>(s->pixels) + y * s->pitch + x * bpp;
+    const uint8_t* p = static_cast<const uint8_t*>(s->pixels) +
+                       static_cast<ptrdiff_t>(y) * s->pitch + static_cast<ptrdiff_t>(x) * bpp;
     switch (bpp) {
     case 1:
         return p[0];
