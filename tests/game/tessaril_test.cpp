@@ -460,13 +460,16 @@ TEST_F(TessarilStates, LevelDoneWaitsForSelectThenStartsTheNextLevel) {
     StartPlaying();
     for (int k = 1; k <= game->Colours; ++k)
         game->Goals[k] = 0;
+    TButtonSprite* top = game->Board->StoneAt(0, 0);
+    const int32_t topY = top->Y;
     Frame();
     ASSERT_EQ(TGameState::gsLevelDone, game->State);
     EXPECT_FALSE(Shown(game->Cursor));
     EXPECT_TRUE(game->Board->IsBusy()) << "the stones fall out";
     Press(game->KeySelect);
     EXPECT_EQ(TGameState::gsLevelDone, game->State) << "ignored while the stones fall";
-    Settle();
+    EXPECT_EQ(56, Settle()) << "57 frames of falling";
+    EXPECT_EQ(topY + 224, top->Y) << "the top row ends below the board";
     Press(game->KeyPause);
     EXPECT_EQ(TGameState::gsLevelDone, game->State) << "pause does nothing in level done";
     const bool musicPlayed = Mix_PlayingMusic() != 0;
