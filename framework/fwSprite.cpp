@@ -172,12 +172,12 @@ TfwPosModifier::TfwPosModifier(TfwWorldObject* target, bool freeOnFinish)
 bool TfwPosModifier::CanMove(int32_t x, int32_t y, int32_t z) {
     if (OnMove && !OnMove(this, x, y, z))
         return false;
-    State = 2;
+    State = TfwModifierState::msRunning;
     return true;
 }
 
 void TfwPosModifier::Finish() {
-    State = 3;
+    State = TfwModifierState::msFinishing;
     // A copy, so that a handler that replaces or clears OnFinish does not
     // destroy the function it is running in.
     FinishEvent handler = OnFinish;
@@ -185,10 +185,10 @@ void TfwPosModifier::Finish() {
         if (handler)
             handler(this);
     } catch (...) {
-        State = 4;
+        State = TfwModifierState::msFinished;
         throw;
     }
-    State = 4;
+    State = TfwModifierState::msFinished;
 }
 
 // ---------------------------------------------------------------------------
@@ -206,7 +206,7 @@ void TfwModifierList::Update(int32_t arg) {
             if (m == nullptr)
                 continue;
             m->Step(arg);
-            if (m->State == 4 && m->FreeOnFinish)
+            if (m->State == TfwModifierState::msFinished && m->FreeOnFinish)
                 finished.push_back(m);
         }
     } catch (...) {
@@ -264,7 +264,7 @@ int32_t TfwSprite::GetHeight() const {
 
 void TfwSprite::Update(int32_t arg) {
     (void)arg;
-    if (State == 1)
+    if (Shown())
         Animate();
 }
 
@@ -293,7 +293,7 @@ void TfwSprite::Animate() {
 
 void TfwSprite::Draw(SDL_Surface* surface, const TfwRect& r, const TfwRect& clip, int32_t flags) {
     (void)clip;
-    if (State != 1)
+    if (!Shown())
         return;
 
     const int32_t width = GetWidth();

@@ -76,8 +76,16 @@ public:
     void DrawClipped(SDL_Surface* surface, const TfwRect& clip);
 };
 
-// A small per-frame animation of one world object. States: 0 new, 2 running,
-// 3 finishing (inside OnFinish), 4 finished.
+// The life of a modifier: new until its first allowed step, then running;
+// finishing while its OnFinish runs, finished afterwards. The values are fixed.
+enum class TfwModifierState : uint8_t {
+    msNew = 0,
+    msRunning = 2,
+    msFinishing = 3,
+    msFinished = 4,
+};
+
+// A small per-frame animation of one world object.
 class TfwPosModifier : public TfwObject {
 public:
     using MoveEvent = std::function<bool(TfwPosModifier* sender, int32_t x, int32_t y, int32_t z)>;
@@ -87,7 +95,7 @@ public:
 
     TfwWorldObject* Target; // not owned
     bool FreeOnFinish;
-    uint8_t State = 0;
+    TfwModifierState State = TfwModifierState::msNew;
     MoveEvent OnMove;
     FinishEvent OnFinish;
 
@@ -95,7 +103,7 @@ public:
     virtual void Step(int32_t arg) { (void)arg; }
     // Asks OnMove; on yes (or no handler) the modifier is running.
     bool CanMove(int32_t x, int32_t y, int32_t z);
-    // Runs OnFinish; the state is 4 afterwards even when the handler throws.
+    // Runs OnFinish; the modifier is finished afterwards even when the handler throws.
     void Finish();
 };
 
@@ -120,13 +128,20 @@ public:
     virtual void Update(int32_t arg);
 };
 
+// Only a shown sprite draws and animates; a dead one stays in its engine,
+// undrawn, until removed. The values are fixed.
+enum class TfwSpriteState : uint8_t {
+    ssHidden = 0,
+    ssShown = 1,
+    ssDead = 2,
+};
+
 // A drawable world object: an image, whole or one animation frame at a time.
-// States: 0 hidden, 1 shown, 2 dead; only a shown sprite draws and animates.
 class TfwSprite : public TfwWorldObject {
 public:
     TfwSprite(TfwWorldObject* engine, TfwWorldObject* parent);
 
-    uint8_t State = 0;
+    TfwSpriteState State = TfwSpriteState::ssHidden;
     TfwSDLImage* Image = nullptr;           // not owned
     uint32_t LastTick;                      // ms
     TfwAnimSequences* Animations = nullptr; // not owned
@@ -146,11 +161,12 @@ public:
     virtual void OnSequenceEnd(int32_t sequenceIndex) { (void)sequenceIndex; }
     // Advances the frame on the millisecond clock (fwGetTicks).
     virtual void Animate();
-    virtual void Hide() { State = 0; }
-    virtual void Show() { State = 1; }
+    virtual void Hide() { State = TfwSpriteState::ssHidden; }
+    virtual void Show() { State = TfwSpriteState::ssShown; }
+    bool Shown() const { return State == TfwSpriteState::ssShown; }
     virtual void Kill(int32_t sequenceIndex) {
         (void)sequenceIndex;
-        State = 2;
+        State = TfwSpriteState::ssDead;
     }
 };
 

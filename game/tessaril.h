@@ -1,12 +1,16 @@
 // The game: the one application object of the program. It owns the sprite
 // engine, the board, the high score scenes, the image list and the play list,
-// holds every game variable, and fills the frame hooks of the application:
-// state machine and keys, the rules of a game, the screens, the music play
-// list and the board files.
+// holds every game variable, and fills the frame hooks of the application.
+// Its methods live in the module of their subject: start-up and shut-down in
+// tessaril.cpp, the state machine and keys in uGameStates.cpp, the rules of a
+// game in uGameRules.cpp, the screens in uScreens.cpp, the board files in
+// uBoardFile.cpp and the music play list in uPlayList.cpp.
 #pragma once
 
 #include "fwGameApp.h"
+#include "uBoardFile.h"
 #include "uGameGrid.h"
+#include "uPlayList.h"
 
 #include <array>
 #include <atomic>
@@ -27,38 +31,21 @@ class TfwSpriteEngine;
 class THighscoreEditor;
 class THighscoreManager;
 
-// The game's states; 2 and 3 are unused.
-enum TGameState : uint8_t {
-    gsTitle = 1,
-    gsReady = 4,
-    gsPlaying = 5,
-    gsRetry = 6,
-    gsLevelDone = 7,
-    gsPaused = 8,
-    gsGameOver = 9,
-    gsHighscores = 10,
-    gsEnterName = 11,
+// The game's states; the values are fixed, 2 and 3 are unused.
+enum class TGameState : uint8_t {
+    gsTitle = 1,       // title, credits and help; the idle demo starts here
+    gsReady = 4,       // a new game is dealt; waits for the select key
+    gsPlaying = 5,     // play; the clock runs
+    gsRetry = 6,       // a life was lost or the level restarted; select deals it again
+    gsLevelDone = 7,   // all goals met; select starts the next level
+    gsPaused = 8,      // the clock stops, the board is hidden
+    gsGameOver = 9,    // the game has ended
+    gsHighscores = 10, // the table scene is active
+    gsEnterName = 11,  // the name entry scene is active
 };
 
 // All text the game draws is orange.
 inline constexpr uint32_t kTextColour = 0xFFFF8000;
-
-// The music play list: kept sorted without regard to case, an entry equal to
-// one present (without regard to case) is not added again.
-void AddToPlayList(std::vector<std::string>& list, const std::string& entry);
-// The lines of a play list file, taken whole; an empty line is an empty entry.
-std::vector<std::string> SplitPlayListLines(const std::string& content);
-
-// One line of a board file: column, row, stone kind.
-struct TBoardFileLine {
-    int32_t Col;
-    int32_t Row;
-    int32_t Kind;
-};
-// Reads a board file's text (lines end with LF, CR LF or CR). Every line holds three integers (more
-// text after them is ignored) with a kind of 1 to 32; blank lines are skipped. On a bad line the
-// lines before it are in lines and the result is its 1-based number; 0 when the whole text is good.
-int ParseBoardFile(const std::string& content, std::vector<TBoardFileLine>& lines);
 
 class TMiniGame : public TfwGameApp {
 public:
@@ -108,7 +95,7 @@ public:
     TfwFont* F3 = nullptr;                 // 16 points
 
     // Game variables.
-    uint8_t State = gsTitle;
+    TGameState State = TGameState::gsTitle;
     int32_t Score = 0;
     int32_t Lives = 3;
     int32_t Level = 1;
@@ -146,7 +133,8 @@ public:
     void LoadProgress(int32_t done, int32_t total);
 
     // State machine and input.
-    void SetState(uint8_t state);
+    // Changes the state; entering the title restarts the idle count.
+    void SetState(TGameState state);
     void HandleKeys();
 
     // Rules.
@@ -178,21 +166,62 @@ public:
     static std::array<const char*, 3> HelpLines();
 
 private:
-    void PlayKeys();
-    void NoKeyStep();
-    void TryStone(); // the select key in play
-    void MakeSelection(int32_t col, int32_t row);
-    void PlaySound(TfwSDLSound* sound, int32_t volume);
-    int32_t LoudVolume() const { return MusicVolume * 5 / 4; } // MusicVolume * 1.25, truncated
-    void SetVolumes();
-    void StepVolumes(int32_t step); // both volumes by step, then applied
-    void DrawBackground(SDL_Surface* surface);
-    void DrawTitle(SDL_Surface* surface);
-    void DrawGame(SDL_Surface* surface);
-    void DrawOverlay(SDL_Surface* surface);
+    // Start-up.
+    void SetStartValues();
+    void SetKeyTable();
+    void LoadLoadingScreen();
+    void LoadMedia();
+    void MakeCursorSprites();
     TfwSDLImage* AddImage(class TfwResourceLoader& loader, const std::string& name,
                           const std::string& file);
     TfwSprite* MakeCursorSprite(int32_t z);
+
+    // Keys, one handler per state; each is called only in a frame in which a key went down.
+    bool SceneTookKeys();
+    bool CommandKeys(); // restart, load, save, autoplay: each ends the frame's keys
+    void PauseKey();
+    void VolumeKeys();
+    void QuitKey();
+    void StateKeys();
+    void TitleKeys();
+    void ReadyKeys();
+    void RetryKeys();
+    void LevelDoneKeys();
+    void PlayKeys();
+    void GameOverKeys();
+    void MoveCursorKeys();
+    void NoKeyStep();
+    void TryStone(); // the select key in play
+    void MakeSelection(int32_t col, int32_t row);
+    void SetVolumes();
+    void StepVolumes(int32_t step); // both volumes by step, then applied
+    // The high score scenes' results: the two transitions that write State directly.
+    void TakeSceneResults();
+
+    // Rules of a frame of play.
+    bool PlayRules(); // false: the frame ends without input
+    void LevelComplete();
+    void NoMoveLeft();
+    bool TimeUp();   // false when it ended the game
+    bool LoseLife(); // true while lives remain; the last one ends the game
+    void EndGame();
+    void AutoPlayMove();
+    void StartNextLevel();
+    void EndDemo();
+    void PlaceOnCell(TfwSprite* sprite, int32_t col, int32_t row);
+    void PlaySound(TfwSDLSound* sound, int32_t volume);
+    int32_t LoudVolume() const { return MusicVolume * 5 / 4; } // MusicVolume * 1.25, truncated
+
+    // Screens.
+    void DrawBackground(SDL_Surface* surface);
+    void DrawTitle(SDL_Surface* surface);
+    void DrawGame(SDL_Surface* surface);
+    void DrawHeadsUp(SDL_Surface* surface);
+    void DrawGoals(SDL_Surface* surface);
+    void DrawOverlay(SDL_Surface* surface);
+
+    // Music: the next track once the mixer has reported the end of one.
+    void NextTrackIfEnded();
 
     std::vector<std::unique_ptr<TfwSDLImage>> images_; // every picture the game loaded
     std::atomic<bool> musicEnded_{false};

@@ -11,8 +11,8 @@
 
 namespace {
 
-// A one-cell step and a refused swap both travel this far (the cell stride of 26).
-constexpr int32_t kStepPixels = 26;
+// Pixels a stone moves in one frame of a step or a refused swap.
+constexpr int32_t kStepSpeed = 2;
 // The entry drop of a new board: lifted this far, brought down by a
 // TmodButtonMoving(104, 0, 2), that is 52 frames of 4 pixels.
 constexpr int32_t kDealLift = 208;
@@ -66,47 +66,52 @@ void TButtonSprite::Draw(SDL_Surface* surface, const TfwRect& r, const TfwRect& 
 // ---------------------------------------------------------------- modifiers
 
 TmodButtonOk::TmodButtonOk(TfwWorldObject* stone, int32_t dx, int32_t dy, int32_t targetCol,
-                           int32_t targetRow)
-    : TfwPosModifier(stone, true), DX(dx), DY(dy), TargetCol(targetCol), TargetRow(targetRow) {}
+                           int32_t targetRow, int32_t distance)
+    : TfwPosModifier(stone, true), DX(dx), DY(dy), TargetCol(targetCol), TargetRow(targetRow),
+      Distance(distance) {}
 
 void TmodButtonOk::Step(int32_t arg) {
     (void)arg;
     if (Target == nullptr)
         return;
-    if (Progress >= kStepPixels) {
+    if (Progress >= Distance) {
         Finish();
         return;
     }
     if (CanMove(Target->X, Target->Y, Target->Z)) {
-        Target->X += 2 * DX;
-        Target->Y += 2 * DY;
-        Progress += 2;
+        // The last move of an odd distance is 1 pixel, so the stone ends on its cell.
+        const int32_t move = std::min(kStepSpeed, Distance - Progress);
+        Target->X += move * DX;
+        Target->Y += move * DY;
+        Progress += move;
     }
 }
 
-TmodButtonFailed::TmodButtonFailed(TfwWorldObject* stone, int32_t dx, int32_t dy)
-    : TfwPosModifier(stone, true), DX(dx), DY(dy) {}
+TmodButtonFailed::TmodButtonFailed(TfwWorldObject* stone, int32_t dx, int32_t dy, int32_t distance)
+    : TfwPosModifier(stone, true), DX(dx), DY(dy), Distance(distance) {}
 
 void TmodButtonFailed::Step(int32_t arg) {
     (void)arg;
     if (Target == nullptr)
         return;
     if (!Returning) {
-        if (Progress >= kStepPixels) {
+        if (Progress >= Distance) {
             Returning = true; // the frame of rest at the far end
         } else if (CanMove(Target->X, Target->Y, Target->Z)) {
-            Target->X += 2 * DX;
-            Target->Y += 2 * DY;
-            Progress += 2;
+            const int32_t move = std::min(kStepSpeed, Distance - Progress);
+            Target->X += move * DX;
+            Target->Y += move * DY;
+            Progress += move;
         }
         return;
     }
     if (Progress <= 0) {
         Finish();
     } else if (CanMove(Target->X, Target->Y, Target->Z)) {
-        Target->X -= 2 * DX;
-        Target->Y -= 2 * DY;
-        Progress -= 2;
+        const int32_t move = std::min(kStepSpeed, Progress);
+        Target->X -= move * DX;
+        Target->Y -= move * DY;
+        Progress -= move;
     }
 }
 
@@ -217,7 +222,7 @@ void TGameGrid::DiscardStoneModifiers() {
         // cut off its stone and marked finished, and the list frees it at the
         // end of this pass or, when it was stepped already, of the next one.
         m->Target = nullptr;
-        m->State = 4;
+        m->State = TfwModifierState::msFinished;
         m->FreeOnFinish = true;
     }
 }
@@ -256,8 +261,8 @@ void TGameGrid::NewBoard(const TStoneImages& images, int32_t colourCount) {
     Rand.Seed(SeedSource ? SeedSource() : ClockSeed());
     ResizeCells();
 
-    const int32_t strideX = CellWidth + 2;
-    const int32_t strideY = CellHeight + 2;
+    const int32_t strideX = CellPitchX();
+    const int32_t strideY = CellPitchY();
     for (int32_t col = 0; col < Width; ++col) {
         for (int32_t row = 0; row < Height; ++row) {
             // Only stones to the left and above exist yet, so refusing every
@@ -360,9 +365,12 @@ void TGameGrid::Swap(int32_t col1, int32_t row1, int32_t col2, int32_t row2) {
         return;
     TButtonSprite* first = Cells[row1][col1];
     TButtonSprite* second = Cells[row2][col2];
+    const int32_t pitch = dx != 0 ? CellPitchX() : CellPitchY();
     auto arrived = [this](TfwPosModifier* sender) { StoneArrived(sender); };
-    Modifiers.Add(std::make_unique<TmodButtonOk>(first, dx, dy, col2, row2))->OnFinish = arrived;
-    Modifiers.Add(std::make_unique<TmodButtonOk>(second, -dx, -dy, col1, row1))->OnFinish = arrived;
+    Modifiers.Add(std::make_unique<TmodButtonOk>(first, dx, dy, col2, row2, pitch))->OnFinish =
+        arrived;
+    Modifiers.Add(std::make_unique<TmodButtonOk>(second, -dx, -dy, col1, row1, pitch))->OnFinish =
+        arrived;
 }
 
 void TGameGrid::RejectSwap(int32_t col1, int32_t row1, int32_t col2, int32_t row2) {
@@ -370,8 +378,9 @@ void TGameGrid::RejectSwap(int32_t col1, int32_t row1, int32_t col2, int32_t row
     int32_t dy = 0;
     if (!StraightPair(col1, row1, col2, row2, dx, dy))
         return;
-    Modifiers.Add(std::make_unique<TmodButtonFailed>(Cells[row1][col1], dx, dy));
-    Modifiers.Add(std::make_unique<TmodButtonFailed>(Cells[row2][col2], -dx, -dy));
+    const int32_t pitch = dx != 0 ? CellPitchX() : CellPitchY();
+    Modifiers.Add(std::make_unique<TmodButtonFailed>(Cells[row1][col1], dx, dy, pitch));
+    Modifiers.Add(std::make_unique<TmodButtonFailed>(Cells[row2][col2], -dx, -dy, pitch));
 }
 
 void TGameGrid::StoneArrived(TfwPosModifier* sender) {
@@ -455,45 +464,42 @@ void TGameGrid::ExplodeMarked() {
 void TGameGrid::FillGaps() {
     if (IsBusy())
         return;
-    const int32_t strideX = CellWidth + 2;
-    const int32_t strideY = CellHeight + 2;
+    for (int32_t col = 0; col < Width; ++col)
+        FillColumnGap(col);
+}
+
+void TGameGrid::FillColumnGap(int32_t col) {
+    int32_t gap = -1;
+    for (int32_t row = Height - 1; row >= 0 && gap < 0; --row)
+        if (Cells[row][col] == nullptr)
+            gap = row;
+    if (gap < 0)
+        return;
+    const int32_t pitch = CellPitchY();
     auto arrived = [this](TfwPosModifier* sender) { StoneArrived(sender); };
-    for (int32_t col = 0; col < Width; ++col) {
-        int32_t gap = -1;
-        for (int32_t row = Height - 1; row >= 0; --row) {
-            if (Cells[row][col] == nullptr) {
-                gap = row;
-                break;
-            }
-        }
-        if (gap < 0)
-            continue;
-        // Everything above the lowest gap comes down one cell, also stones
-        // above further gaps; those are closed by the following calls.
-        for (int32_t row = gap - 1; row >= 0; --row)
-            if (TButtonSprite* stone = Cells[row][col])
-                Modifiers.Add(std::make_unique<TmodButtonOk>(stone, 0, 1, col, row + 1))->OnFinish =
-                    arrived;
+    // Everything above the lowest gap comes down one cell, also stones
+    // above further gaps; those are closed by the following calls.
+    for (int32_t row = gap - 1; row >= 0; --row)
+        if (TButtonSprite* stone = Cells[row][col])
+            Modifiers.Add(std::make_unique<TmodButtonOk>(stone, 0, 1, col, row + 1, pitch))
+                ->OnFinish = arrived;
 
-        int32_t kind;
-        if (++SpawnCount == kSpawnCycle) {
-            SpawnCount = 0;
-            if (!KindOnBoard(kSpecialKind1))
-                kind = kSpecialKind1;
-            else if (!KindOnBoard(kSpecialKind2))
-                kind = kSpecialKind2;
-            else
-                kind = Rand.Random(ColourCount) + 1;
-        } else {
-            kind = Rand.Random(ColourCount) + 1;
-        }
+    TButtonSprite* stone = NewStone(SpawnKind(), col * CellPitchX(), -pitch);
+    if (stone == nullptr)
+        return;
+    stone->Show();
+    Modifiers.Add(std::make_unique<TmodButtonOk>(stone, 0, 1, col, 0, pitch))->OnFinish = arrived;
+}
 
-        TButtonSprite* stone = NewStone(kind, col * strideX, -strideY);
-        if (stone == nullptr)
-            continue;
-        stone->Show();
-        Modifiers.Add(std::make_unique<TmodButtonOk>(stone, 0, 1, col, 0))->OnFinish = arrived;
-    }
+int32_t TGameGrid::SpawnKind() {
+    if (++SpawnCount != kSpawnCycle)
+        return Rand.Random(ColourCount) + 1;
+    SpawnCount = 0;
+    if (!KindOnBoard(kSpecialKind1))
+        return kSpecialKind1;
+    if (!KindOnBoard(kSpecialKind2))
+        return kSpecialKind2;
+    return Rand.Random(ColourCount) + 1;
 }
 
 bool TGameGrid::KindOnBoard(int32_t kind) const {

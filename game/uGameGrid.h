@@ -4,7 +4,7 @@
 //
 // All animation is counted in frames: a modifier advances once per call of
 // TGameGrid::UpdateModifiers. Positions are pixels in sprite-engine
-// coordinates; cell (col, row) rests at col * (CellWidth + 2), row * (CellHeight + 2).
+// coordinates; cell (col, row) rests at col * CellPitchX(), row * CellPitchY().
 #pragma once
 
 #include "fwSprite.h"
@@ -36,31 +36,35 @@ public:
     void Draw(SDL_Surface* surface, const TfwRect& r, const TfwRect& clip, int32_t flags) override;
 };
 
-// One-cell step: 13 frames of 2 * (DX, DY) pixels, finishing in the 14th frame.
-// TargetCol/TargetRow: the cell the stone enters when it finishes.
+// One-cell step of Distance pixels (the board's cell pitch along the
+// direction (DX, DY)), 2 pixels a frame, finishing in the frame after the last
+// move: 14 frames for the pitch of 26. TargetCol/TargetRow: the cell the stone
+// enters when it finishes.
 class TmodButtonOk : public TfwPosModifier {
 public:
     TmodButtonOk(TfwWorldObject* stone, int32_t dx, int32_t dy, int32_t targetCol,
-                 int32_t targetRow);
+                 int32_t targetRow, int32_t distance);
 
     int32_t Progress = 0; // pixels travelled along the step
     int32_t DX;
     int32_t DY;
     int32_t TargetCol;
     int32_t TargetRow;
+    int32_t Distance;
 
     void Step(int32_t arg) override;
 };
 
-// Refused swap: 13 frames out, one frame of rest, 13 frames back to the exact
-// start; finishes in the 28th frame.
+// Refused swap: out by Distance pixels (the board's cell pitch), one frame of
+// rest, back to the exact start; 2 pixels a frame, so 28 frames for the pitch of 26.
 class TmodButtonFailed : public TfwPosModifier {
 public:
-    TmodButtonFailed(TfwWorldObject* stone, int32_t dx, int32_t dy);
+    TmodButtonFailed(TfwWorldObject* stone, int32_t dx, int32_t dy, int32_t distance);
 
     int32_t Progress = 0;
     int32_t DX;
     int32_t DY;
+    int32_t Distance;
     bool Returning = false;
 
     void Step(int32_t arg) override;
@@ -117,6 +121,8 @@ private:
 using TCells = std::vector<std::vector<TButtonSprite*>>;
 
 inline constexpr int kStoneImageCount = 32;
+// Pixels between two neighbouring cells.
+inline constexpr int32_t kCellGap = 2;
 // Entry k-1 is the picture of stone kind k; not owned.
 using TStoneImages = std::array<TfwSDLImage*, kStoneImageCount>;
 
@@ -158,6 +164,10 @@ public:
     // dimensions always agree; the next NewBoard deals it.
     void SetGridSize(int32_t width, int32_t height);
     void SetCellSize(int32_t cellWidth, int32_t cellHeight);
+    // From one cell to the next, in pixels: the cell size plus the gap. Stones,
+    // their steps and whatever is drawn over the cells keep to it.
+    int32_t CellPitchX() const { return CellWidth + kCellGap; }
+    int32_t CellPitchY() const { return CellHeight + kCellGap; }
 
     // Deals a new random board without runs; the stones drop in from 208 pixels
     // above their cells (busy for 53 frames). Any running modifier of a stone is
@@ -220,6 +230,10 @@ private:
     void DiscardStoneModifiers();
     void RemoveAllStones();
     void ResizeCells();
+    // FillGaps in one column: the stones above its lowest gap step down, a new one enters.
+    void FillColumnGap(int32_t col);
+    // The kind of the next stone FillGaps brings in; every 30th is special.
+    int32_t SpawnKind();
     bool StraightPair(int32_t col1, int32_t row1, int32_t col2, int32_t row2, int32_t& dx,
                       int32_t& dy) const;
 

@@ -228,6 +228,45 @@ bool THighscoreManager::LoadFromFile(const std::string& fileName) {
     return ok;
 }
 
+namespace {
+
+// Writes the records and flushes them to the disk; 0 or the errno of the failure.
+int WriteHScoreRecords(std::FILE* file, const std::vector<std::unique_ptr<THScoreItem>>& entries,
+                       size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        const THScoreItem& entry = *entries[i];
+        THScoreRecord record;
+        record.Category = entry.Category;
+        record.SubCategory = entry.SubCategory;
+        record.Name = entry.Name;
+        record.Score = entry.Score;
+        record.Date = entry.Date;
+        uint8_t bytes[kHScoreRecordSize];
+        EncodeHScoreRecord(record, bytes);
+        if (std::fwrite(bytes, 1, sizeof bytes, file) != sizeof bytes)
+            return errno != 0 ? errno : EIO;
+    }
+    if (std::fflush(file) != 0)
+        return errno;
+    if (fsync(fileno(file)) != 0)
+        return errno;
+    return 0;
+}
+
+// Makes a rename inside the folder of fileName durable.
+void SyncFolderOf(const std::string& fileName) {
+    const size_t slash = fileName.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : fileName.substr(0, slash));
+    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+}
+
+} // namespace
+
 bool THighscoreManager::SaveToFile(const std::string& fileName) {
     static const char* const kTag = "THighscoreManager::SaveToFile";
     // The new table goes to a file beside the old one and replaces it in one
@@ -238,26 +277,9 @@ bool THighscoreManager::SaveToFile(const std::string& fileName) {
         Log().Write(kTag, tempName + ": " + ErrorText(errno));
         return false;
     }
-    int error = 0;
     const size_t count =
         MaxEntries > 0 ? std::min(Entries.size(), static_cast<size_t>(MaxEntries)) : 0;
-    for (size_t i = 0; i < count && error == 0; ++i) {
-        const THScoreItem& entry = *Entries[i];
-        THScoreRecord record;
-        record.Category = entry.Category;
-        record.SubCategory = entry.SubCategory;
-        record.Name = entry.Name;
-        record.Score = entry.Score;
-        record.Date = entry.Date;
-        uint8_t bytes[kHScoreRecordSize];
-        EncodeHScoreRecord(record, bytes);
-        if (std::fwrite(bytes, 1, sizeof bytes, file) != sizeof bytes)
-            error = errno != 0 ? errno : EIO;
-    }
-    if (error == 0 && std::fflush(file) != 0)
-        error = errno;
-    if (error == 0 && fsync(fileno(file)) != 0)
-        error = errno;
+    int error = WriteHScoreRecords(file, Entries, count);
     if (std::fclose(file) != 0 && error == 0)
         error = errno;
     if (error == 0 && std::rename(tempName.c_str(), fileName.c_str()) != 0)
@@ -268,14 +290,7 @@ bool THighscoreManager::SaveToFile(const std::string& fileName) {
         return false;
     }
     // Make the rename itself durable; the table is already complete either way.
-    const size_t slash = fileName.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? "." : (slash == 0 ? "/" : fileName.substr(0, slash));
-    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
-    }
+    SyncFolderOf(fileName);
     return true;
 }
 

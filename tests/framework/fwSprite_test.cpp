@@ -295,7 +295,7 @@ private:
 TEST(PosModifier, CanMoveAsksTheMoveHandler) {
     TfwWorldObject target(nullptr, nullptr);
     TfwPosModifier m(&target, true);
-    EXPECT_EQ(m.State, 0);
+    EXPECT_EQ(m.State, TfwModifierState::msNew);
     EXPECT_EQ(m.Target, &target);
 
     int asked = 0;
@@ -307,29 +307,29 @@ TEST(PosModifier, CanMoveAsksTheMoveHandler) {
         return ++asked > 1;
     };
     EXPECT_FALSE(m.CanMove(1, 2, 3));
-    EXPECT_EQ(m.State, 0);
+    EXPECT_EQ(m.State, TfwModifierState::msNew);
     EXPECT_TRUE(m.CanMove(1, 2, 3));
-    EXPECT_EQ(m.State, 2);
+    EXPECT_EQ(m.State, TfwModifierState::msRunning);
 
     TfwPosModifier unasked(&target, false);
     EXPECT_TRUE(unasked.CanMove(0, 0, 0));
-    EXPECT_EQ(unasked.State, 2);
+    EXPECT_EQ(unasked.State, TfwModifierState::msRunning);
 }
 
 TEST(PosModifier, FinishIsFinishingInsideTheHandlerAndFinishedAfter) {
     TfwPosModifier m(nullptr, true);
-    int seen = -1;
+    TfwModifierState seen = TfwModifierState::msNew;
     m.OnFinish = [&](TfwPosModifier* sender) { seen = sender->State; };
     m.Finish();
-    EXPECT_EQ(seen, 3);
-    EXPECT_EQ(m.State, 4);
+    EXPECT_EQ(seen, TfwModifierState::msFinishing);
+    EXPECT_EQ(m.State, TfwModifierState::msFinished);
 }
 
 TEST(PosModifier, ThrowingFinishHandlerStillLeavesItFinished) {
     TfwPosModifier m(nullptr, true);
     m.OnFinish = [](TfwPosModifier*) { throw EfwError("handler failed"); };
     EXPECT_THROW(m.Finish(), EfwError);
-    EXPECT_EQ(m.State, 4);
+    EXPECT_EQ(m.State, TfwModifierState::msFinished);
 }
 
 TEST(PosModifier, HandlerMayClearItsOwnEvent) {
@@ -342,7 +342,7 @@ TEST(PosModifier, HandlerMayClearItsOwnEvent) {
     m.Finish();
     m.Finish();
     EXPECT_EQ(calls, 1);
-    EXPECT_EQ(m.State, 4);
+    EXPECT_EQ(m.State, TfwModifierState::msFinished);
 }
 
 TEST(ModifierList, FinishedModifierIsFreedAfterThePass) {
@@ -372,7 +372,7 @@ TEST(ModifierList, FreesInNotedOrderAndKeepsThoseNotFreedOnFinish) {
     EXPECT_EQ(log, (std::vector<std::string>{"step a", "step b", "step c", "free a", "free c"}));
     ASSERT_EQ(list.Count(), 1);
     EXPECT_EQ(list.Modifiers(0), kept);
-    EXPECT_EQ(kept->State, 4);
+    EXPECT_EQ(kept->State, TfwModifierState::msFinished);
 
     log.clear();
     list.Update(0);
@@ -427,7 +427,7 @@ TEST(Sprite, StartsHiddenWithClockAndDefaults) {
     TFakeClock clock(4321);
     TfwSpriteEngine engine(nullptr);
     auto* sprite = engine.AddChildOfClass<TfwSprite>();
-    EXPECT_EQ(sprite->State, 0);
+    EXPECT_EQ(sprite->State, TfwSpriteState::ssHidden);
     EXPECT_EQ(sprite->LastTick, 4321u);
     EXPECT_EQ(sprite->FrameDelay, 1000u);
     EXPECT_TRUE(sprite->ClipToView);
@@ -437,13 +437,13 @@ TEST(Sprite, StartsHiddenWithClockAndDefaults) {
     EXPECT_FALSE(sprite->HasAnimations());
 
     sprite->Show();
-    EXPECT_EQ(sprite->State, 1);
+    EXPECT_EQ(sprite->State, TfwSpriteState::ssShown);
     sprite->Kill(0);
-    EXPECT_EQ(sprite->State, 2);
+    EXPECT_EQ(sprite->State, TfwSpriteState::ssDead);
     sprite->Show();
-    EXPECT_EQ(sprite->State, 1);
+    EXPECT_EQ(sprite->State, TfwSpriteState::ssShown);
     sprite->Hide();
-    EXPECT_EQ(sprite->State, 0);
+    EXPECT_EQ(sprite->State, TfwSpriteState::ssHidden);
 }
 
 TEST(Sprite, SizeComesFromTheCurrentFrame) {
@@ -493,7 +493,7 @@ TEST(SpriteAnimation, EndOfSequenceOncePerPassOnTheClock) {
     }
     EXPECT_EQ(sprite->Ends, (std::vector<int32_t>{0, 0, 0})); // at 2000, 3000 and 4000
     EXPECT_EQ(frames, (std::vector<int32_t>{0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3, 0}));
-    EXPECT_EQ(sprite->State, 1);
+    EXPECT_EQ(sprite->State, TfwSpriteState::ssShown);
 }
 
 TEST(SpriteAnimation, LateStepsAreNotCaughtUp) {
@@ -534,7 +534,7 @@ TEST(SpriteAnimation, LoopingWrapsWithoutNotice) {
         sprite->Update(0);
     EXPECT_EQ(sprite->Frame, 1);
     EXPECT_TRUE(sprite->Ends.empty());
-    EXPECT_EQ(sprite->State, 1);
+    EXPECT_EQ(sprite->State, TfwSpriteState::ssShown);
 }
 
 TEST(SpriteAnimation, ZeroDelayAdvancesOnEveryCall) {
@@ -801,7 +801,7 @@ TEST_F(SpriteDrawing, DyingSpriteIsGoneAfterItsFirstPass) {
     s->DieAtEnd = true;
     for (clock.Now = 1000; clock.Now <= 2000; clock.Now += 50)
         engine.Update(0);
-    EXPECT_EQ(s->State, 2);
+    EXPECT_EQ(s->State, TfwSpriteState::ssDead);
     EXPECT_EQ(s->Frame, 0);
     EXPECT_EQ(engine.ChildCount(), 1); // dead, not freed
     engine.DrawAll(target, view);

@@ -263,9 +263,9 @@ protected:
     // Title, select, select: a game in play on a settled board.
     void StartPlaying() {
         Press(game->KeySelect);
-        ASSERT_EQ(gsReady, game->State);
+        ASSERT_EQ(TGameState::gsReady, game->State);
         Press(game->KeySelect);
-        ASSERT_EQ(gsPlaying, game->State);
+        ASSERT_EQ(TGameState::gsPlaying, game->State);
         Settle();
         ASSERT_FALSE(game->Board->IsBusy());
         HoldSecond();
@@ -296,7 +296,7 @@ protected:
             game->Highscores->AddScore("BEST", 1000000 + i, 1, 1);
     }
 
-    bool Shown(const TfwSprite* s) const { return s != nullptr && s->State == 1; }
+    bool Shown(const TfwSprite* s) const { return s != nullptr && s->Shown(); }
 
     SDL_Surface* Surface() const { return game->GetSurface(); }
     void Draw() { game->DrawFrame(Surface()); }
@@ -319,12 +319,12 @@ using TessarilStates = TessarilGame;
 
 TEST_F(TessarilStates, TitleSelectDealsANewGameAndReadyWaitsForSelect) {
     Start();
-    ASSERT_EQ(gsTitle, game->State);
+    ASSERT_EQ(TGameState::gsTitle, game->State);
     game->Score = 900; // left over from a last game
     game->Lives = 0;
     game->Level = 4;
     Press(game->KeySelect);
-    EXPECT_EQ(gsReady, game->State);
+    EXPECT_EQ(TGameState::gsReady, game->State);
     EXPECT_EQ(1, game->Level);
     EXPECT_EQ(3, game->Lives);
     EXPECT_EQ(0, game->Score);
@@ -332,11 +332,11 @@ TEST_F(TessarilStates, TitleSelectDealsANewGameAndReadyWaitsForSelect) {
     EXPECT_TRUE(game->Board->IsBusy()) << "the new stones fall into place";
 
     Frames(5);
-    EXPECT_EQ(gsReady, game->State) << "ready waits for the select key";
+    EXPECT_EQ(TGameState::gsReady, game->State) << "ready waits for the select key";
     Press(SDLK_LEFT);
     EXPECT_FALSE(Shown(game->Cursor)) << "any key in ready hides the cursor";
     Press(game->KeySelect);
-    EXPECT_EQ(gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_TRUE(Shown(game->Cursor));
 }
 
@@ -344,25 +344,25 @@ TEST_F(TessarilStates, PauseKeyTogglesPlayOnlyAndStopsTheClock) {
     Start();
     Press(game->KeySelect);
     Press(game->KeyPause);
-    EXPECT_EQ(gsReady, game->State) << "pause does nothing in ready";
+    EXPECT_EQ(TGameState::gsReady, game->State) << "pause does nothing in ready";
     Press(game->KeySelect);
     Settle();
-    ASSERT_EQ(gsPlaying, game->State);
+    ASSERT_EQ(TGameState::gsPlaying, game->State);
 
     Press(game->KeyPause);
-    ASSERT_EQ(gsPaused, game->State);
+    ASSERT_EQ(TGameState::gsPaused, game->State);
     const int32_t time = game->TimeLeft;
     Frames(130); // more than two seconds
     EXPECT_EQ(time, game->TimeLeft) << "the clock stands while paused";
     Press(game->KeyPause);
-    EXPECT_EQ(gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
     Frames(130);
     EXPECT_LT(game->TimeLeft, time);
 
     Press(SDLK_r);
-    ASSERT_EQ(gsRetry, game->State);
+    ASSERT_EQ(TGameState::gsRetry, game->State);
     Press(game->KeyPause);
-    EXPECT_EQ(gsRetry, game->State) << "pause does nothing in retry";
+    EXPECT_EQ(TGameState::gsRetry, game->State) << "pause does nothing in retry";
 }
 
 TEST_F(TessarilStates, QuitKeyLeavesPlayForTheTitleAndEndsTheProgramThere) {
@@ -371,7 +371,7 @@ TEST_F(TessarilStates, QuitKeyLeavesPlayForTheTitleAndEndsTheProgramThere) {
     game->Score = 475;
     Frames(60); // a second of play
     Press(game->KeyQuit);
-    EXPECT_EQ(gsTitle, game->State);
+    EXPECT_EQ(TGameState::gsTitle, game->State);
     EXPECT_EQ(0, game->IdleSeconds);
     EXPECT_FALSE(game->Terminated);
     EXPECT_TRUE(game->Highscores->Entries.empty()) << "a dropped game enters no score";
@@ -388,9 +388,9 @@ TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
     if constexpr (kHandheld) {
         // The A button is the handheld's pause key; that build has no switch.
         EXPECT_FALSE(game->AutoPlay);
-        EXPECT_EQ(gsPaused, game->State);
+        EXPECT_EQ(TGameState::gsPaused, game->State);
         Press(SDLK_a);
-        ASSERT_EQ(gsPlaying, game->State);
+        ASSERT_EQ(TGameState::gsPlaying, game->State);
         game->AutoPlay = true;
     } else {
         EXPECT_TRUE(game->AutoPlay);
@@ -404,17 +404,17 @@ TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
     for (int k = 1; k <= game->Colours; ++k)
         game->Goals[k] = 0;
     int frames = 0;
-    while (game->State == gsPlaying && frames < 200) {
+    while (game->State == TGameState::gsPlaying && frames < 200) {
         Frame(); // the move autoplay may have started runs out first
         ++frames;
     }
-    ASSERT_EQ(gsLevelDone, game->State);
+    ASSERT_EQ(TGameState::gsLevelDone, game->State);
     frames = 0;
-    while (game->State == gsLevelDone && frames < 200) {
+    while (game->State == TGameState::gsLevelDone && frames < 200) {
         Frame();
         ++frames;
     }
-    EXPECT_EQ(gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(2, game->Level);
     EXPECT_TRUE(game->AutoPlay);
     EXPECT_FALSE(game->DemoMode);
@@ -424,16 +424,16 @@ TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
 TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
     Start();
     Press(SDLK_r);
-    EXPECT_EQ(gsRetry, game->State) << "the restart key works on the title too";
+    EXPECT_EQ(TGameState::gsRetry, game->State) << "the restart key works on the title too";
     Press(game->KeyQuit);
-    ASSERT_EQ(gsTitle, game->State);
+    ASSERT_EQ(TGameState::gsTitle, game->State);
 
     Press(game->KeySelect); // ready, stones still falling
     ASSERT_TRUE(game->Board->IsBusy());
     Press(SDLK_r);
-    ASSERT_EQ(gsRetry, game->State);
+    ASSERT_EQ(TGameState::gsRetry, game->State);
     Press(game->KeySelect);
-    EXPECT_EQ(gsRetry, game->State) << "select is ignored while the board is busy";
+    EXPECT_EQ(TGameState::gsRetry, game->State) << "select is ignored while the board is busy";
     Settle();
     HoldSecond();
     game->Score = 300;
@@ -441,7 +441,7 @@ TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
     game->TimeLeft = 12;
     game->Goals[1] = 0;
     Press(game->KeySelect);
-    EXPECT_EQ(gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(60, game->TimeLeft);
     EXPECT_EQ(3, game->Goals[1]);
     EXPECT_EQ(300, game->Score);
@@ -456,18 +456,21 @@ TEST_F(TessarilStates, LevelDoneWaitsForSelectThenStartsTheNextLevel) {
     StartPlaying();
     for (int k = 1; k <= game->Colours; ++k)
         game->Goals[k] = 0;
+    TButtonSprite* top = game->Board->StoneAt(0, 0);
+    const int32_t topY = top->Y;
     Frame();
-    ASSERT_EQ(gsLevelDone, game->State);
+    ASSERT_EQ(TGameState::gsLevelDone, game->State);
     EXPECT_FALSE(Shown(game->Cursor));
     EXPECT_TRUE(game->Board->IsBusy()) << "the stones fall out";
     Press(game->KeySelect);
-    EXPECT_EQ(gsLevelDone, game->State) << "ignored while the stones fall";
-    Settle();
+    EXPECT_EQ(TGameState::gsLevelDone, game->State) << "ignored while the stones fall";
+    EXPECT_EQ(56, Settle()) << "57 frames of falling";
+    EXPECT_EQ(topY + 224, top->Y) << "the top row ends below the board";
     Press(game->KeyPause);
-    EXPECT_EQ(gsLevelDone, game->State) << "pause does nothing in level done";
+    EXPECT_EQ(TGameState::gsLevelDone, game->State) << "pause does nothing in level done";
     const bool musicPlayed = Mix_PlayingMusic() != 0;
     Press(game->KeySelect);
-    EXPECT_EQ(gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(2, game->Level);
     EXPECT_EQ(65, game->TimeLeft);
     EXPECT_EQ(4, game->Goals[1]);
@@ -484,24 +487,24 @@ TEST_F(TessarilStates, GameOverReturnsToTheTitleBySelect) {
     StartPlaying();
     game->Lives = 0;
     Frame();
-    ASSERT_EQ(gsGameOver, game->State);
+    ASSERT_EQ(TGameState::gsGameOver, game->State);
     Frames(3);
-    EXPECT_EQ(gsGameOver, game->State);
+    EXPECT_EQ(TGameState::gsGameOver, game->State);
     Press(game->KeySelect);
-    EXPECT_EQ(gsTitle, game->State);
+    EXPECT_EQ(TGameState::gsTitle, game->State);
 }
 
 TEST_F(TessarilStates, TableKeyShowsTheTableAndReturnGoesBackKeepingTheIdleCount) {
     Start();
     game->IdleSeconds = 7;
     Press(game->KeyHighscores);
-    ASSERT_EQ(gsHighscores, game->State);
+    ASSERT_EQ(TGameState::gsHighscores, game->State);
     EXPECT_FALSE(game->Highscores->Finished);
     Frames(120);
     EXPECT_EQ(7, game->IdleSeconds) << "the idle count runs on the title only";
     Press(SDLK_RETURN);
     Frame();
-    EXPECT_EQ(gsTitle, game->State);
+    EXPECT_EQ(TGameState::gsTitle, game->State);
     EXPECT_EQ(7, game->IdleSeconds);
     EXPECT_TRUE(game->Highscores->Finished);
 }
@@ -512,7 +515,7 @@ TEST_F(TessarilStates, FinishedNameEntryAddsAndSavesTheEntryAndShowsTheTable) {
     game->Score = 500;
     game->Lives = 0;
     Frame();
-    ASSERT_EQ(gsEnterName, game->State);
+    ASSERT_EQ(TGameState::gsEnterName, game->State);
     EXPECT_EQ(500, game->NameEditor->Score);
     EXPECT_FALSE(game->NameEditor->Finished);
     Press(SDLK_UP);
@@ -521,7 +524,7 @@ TEST_F(TessarilStates, FinishedNameEntryAddsAndSavesTheEntryAndShowsTheTable) {
     EXPECT_FALSE(name.empty());
     Press(SDLK_RETURN);
     Frame();
-    ASSERT_EQ(gsHighscores, game->State);
+    ASSERT_EQ(TGameState::gsHighscores, game->State);
     ASSERT_EQ(1u, game->Highscores->Entries.size());
     EXPECT_EQ(name, game->Highscores->Entries[0]->Name);
     EXPECT_EQ(500u, game->Highscores->Entries[0]->Score);
@@ -532,12 +535,12 @@ TEST_F(TessarilStates, FinishedNameEntryAddsAndSavesTheEntryAndShowsTheTable) {
     // The next entry starts from the name last entered.
     Press(SDLK_RETURN);
     Frame();
-    ASSERT_EQ(gsTitle, game->State);
+    ASSERT_EQ(TGameState::gsTitle, game->State);
     StartPlaying();
     game->Score = 50;
     game->Lives = 0;
     Frame();
-    ASSERT_EQ(gsEnterName, game->State);
+    ASSERT_EQ(TGameState::gsEnterName, game->State);
     EXPECT_EQ(name, game->NameEditor->Name);
     EXPECT_EQ(50, game->NameEditor->Score);
 }
@@ -548,9 +551,9 @@ TEST_F(TessarilStates, QuitKeyInTheNameEntryDropsTheEntryUnsaved) {
     game->Score = 500;
     game->Lives = 0;
     Frame();
-    ASSERT_EQ(gsEnterName, game->State);
+    ASSERT_EQ(TGameState::gsEnterName, game->State);
     Press(game->KeyQuit);
-    EXPECT_EQ(gsTitle, game->State);
+    EXPECT_EQ(TGameState::gsTitle, game->State);
     EXPECT_FALSE(game->Terminated);
     EXPECT_TRUE(game->Highscores->Entries.empty());
     Frames(3);
@@ -616,7 +619,7 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     EXPECT_EQ(2, KindAt(5, 4));
     EXPECT_EQ(4, KindAt(5, 5));
     EXPECT_EQ(0, game->Score);
-    ASSERT_EQ(gsPlaying, game->State);
+    ASSERT_EQ(TGameState::gsPlaying, game->State);
 
     // A neighbour with a run: exchanged and cleared, the marker gone.
     Press(SDLK_UP);
@@ -638,6 +641,23 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     Frame();
     EXPECT_FALSE(Shown(game->Selection));
     EXPECT_GE(game->Score, 75);
+}
+
+TEST_F(TessarilStates, CursorAndMarkerSitOnTheirCellsAtTheBoardsPitch) {
+    Start();
+    StartPlaying();
+    Press(game->KeySelect); // the marker on (5, 4)
+    Press(SDLK_RIGHT);      // the cursor on (6, 4)
+    for (auto [cell, pitch] : {std::pair{24, 26}, std::pair{30, 32}}) {
+        SCOPED_TRACE(cell);
+        game->Board->SetCellSize(cell, cell);
+        Frame();
+        // Drawn 2 pixels up and left of the cell.
+        EXPECT_EQ(6 * pitch - 2, game->Cursor->X);
+        EXPECT_EQ(4 * pitch - 2, game->Cursor->Y);
+        EXPECT_EQ(5 * pitch - 2, game->Selection->X);
+        EXPECT_EQ(4 * pitch - 2, game->Selection->Y);
+    }
 }
 
 TEST_F(TessarilStates, VolumeKeysMoveBothVolumesTogetherWithin0And128) {
@@ -679,18 +699,18 @@ TEST_F(TessarilStates, DemoStartsAfterElevenTicksAndEndsWithItsFirstLevel) {
     int ticks = 0;
     uint32_t mark = game->SecondMark;
     int frames = 0;
-    while (game->State == gsTitle && frames < 2000) {
+    while (game->State == TGameState::gsTitle && frames < 2000) {
         Frame();
         ++frames;
         if (game->SecondMark != mark) {
             mark = game->SecondMark;
             ++ticks;
             if (ticks == 10) {
-                EXPECT_EQ(gsTitle, game->State) << "ten ticks are not enough";
+                EXPECT_EQ(TGameState::gsTitle, game->State) << "ten ticks are not enough";
             }
         }
     }
-    ASSERT_EQ(gsPlaying, game->State);
+    ASSERT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(11, ticks);
     EXPECT_TRUE(game->AutoPlay);
     EXPECT_TRUE(game->DemoMode);
@@ -700,12 +720,13 @@ TEST_F(TessarilStates, DemoStartsAfterElevenTicksAndEndsWithItsFirstLevel) {
     for (int k = 1; k <= 32; ++k)
         game->Goals[k] = 1;
     bool levelDone = false;
-    for (frames = 0; frames < 3000 && game->State != gsTitle; ++frames) {
+    for (frames = 0; frames < 3000 && game->State != TGameState::gsTitle; ++frames) {
         Frame();
-        levelDone = levelDone || game->State == gsLevelDone;
-        ASSERT_NE(gsRetry, game->State) << "the demo lost a life after " << frames << " frames";
+        levelDone = levelDone || game->State == TGameState::gsLevelDone;
+        ASSERT_NE(TGameState::gsRetry, game->State)
+            << "the demo lost a life after " << frames << " frames";
     }
-    ASSERT_EQ(gsTitle, game->State);
+    ASSERT_EQ(TGameState::gsTitle, game->State);
     EXPECT_TRUE(levelDone);
     EXPECT_FALSE(game->DemoMode);
     EXPECT_FALSE(game->AutoPlay);
@@ -718,16 +739,16 @@ TEST_F(TessarilStates, DemoStartsAfterElevenTicksAndEndsWithItsFirstLevel) {
 TEST_F(TessarilStates, DemoLeftWithTheQuitKeyStartsNoOtherDemo) {
     Start();
     int frames = 0;
-    while (game->State == gsTitle && frames < 2000) {
+    while (game->State == TGameState::gsTitle && frames < 2000) {
         Frame();
         ++frames;
     }
     ASSERT_TRUE(game->DemoMode);
     Press(game->KeyQuit);
-    ASSERT_EQ(gsTitle, game->State);
+    ASSERT_EQ(TGameState::gsTitle, game->State);
     EXPECT_TRUE(game->DemoMode);
     Frames(56 * 13); // thirteen seconds
-    EXPECT_EQ(gsTitle, game->State);
+    EXPECT_EQ(TGameState::gsTitle, game->State);
     EXPECT_EQ(0, game->IdleSeconds) << "the idle count stands while the demo flag is on";
 }
 
@@ -817,12 +838,12 @@ TEST_F(TessarilRules, CompletingLevel3Adds750) {
     StartPlaying();
     game->StartLevel(3);
     Settle();
-    ASSERT_EQ(gsPlaying, game->State);
+    ASSERT_EQ(TGameState::gsPlaying, game->State);
     game->Score = 1000;
     for (int k = 1; k <= game->Colours; ++k)
         game->Goals[k] = 0; // the goals beyond the colours in play stay open
     Frame();
-    EXPECT_EQ(gsLevelDone, game->State);
+    EXPECT_EQ(TGameState::gsLevelDone, game->State);
     EXPECT_EQ(1750, game->Score);
     EXPECT_FALSE(Shown(game->Cursor));
     EXPECT_EQ(3, game->Level);
@@ -836,19 +857,19 @@ TEST_F(TessarilRules, NoMoveLeftCostsALifeAndTheLastOneEndsTheGame) {
     Arrange(TileKind);
     ASSERT_FALSE(game->Board->HasMoves());
     Frame();
-    ASSERT_EQ(gsRetry, game->State);
+    ASSERT_EQ(TGameState::gsRetry, game->State);
     EXPECT_EQ(1, game->Lives);
     EXPECT_FALSE(Shown(game->Cursor));
     EXPECT_TRUE(game->Board->IsBusy()) << "the stones fall out";
     Settle();
     Press(game->KeySelect);
-    ASSERT_EQ(gsPlaying, game->State);
+    ASSERT_EQ(TGameState::gsPlaying, game->State);
     Settle();
 
     game->AutoPlay = true;
     Arrange(TileKind);
     Frame();
-    EXPECT_EQ(gsGameOver, game->State) << "no retry pause after the last life";
+    EXPECT_EQ(TGameState::gsGameOver, game->State) << "no retry pause after the last life";
     EXPECT_EQ(0, game->Lives);
     EXPECT_FALSE(game->AutoPlay);
 }
@@ -860,7 +881,7 @@ TEST_F(TessarilRules, LastLifeWithAQualifyingScoreGoesToTheNameEntry) {
     game->Score = 300;
     Arrange(TileKind);
     Frame();
-    EXPECT_EQ(gsEnterName, game->State);
+    EXPECT_EQ(TGameState::gsEnterName, game->State);
     EXPECT_EQ(0, game->Lives);
     EXPECT_EQ(300, game->NameEditor->Score);
     EXPECT_FALSE(game->NameEditor->Finished);
@@ -882,10 +903,10 @@ TEST_F(TessarilRules, HintCostsTenSecondsDownToZeroAndTheLifeGoesAtTheNextCheck)
     Press(SDLK_y);
     EXPECT_EQ(0, game->TimeLeft);
     EXPECT_EQ(3, game->Lives) << "taken at the next check, not in the key's frame";
-    EXPECT_EQ(gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
     Frame();
     EXPECT_EQ(2, game->Lives);
-    EXPECT_EQ(gsRetry, game->State);
+    EXPECT_EQ(TGameState::gsRetry, game->State);
     EXPECT_TRUE(Shown(game->Cursor)) << "a time-out leaves the cursor shown";
 }
 
@@ -897,10 +918,10 @@ TEST_F(TessarilRules, TimeOutWaitsForTheIdleBoard) {
     game->DropAllStones();
     ASSERT_TRUE(game->Board->IsBusy());
     Frame();
-    EXPECT_EQ(gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(3, game->Lives);
     Settle();
-    EXPECT_EQ(gsRetry, game->State);
+    EXPECT_EQ(TGameState::gsRetry, game->State);
     EXPECT_EQ(2, game->Lives);
 }
 
@@ -929,12 +950,12 @@ TEST_F(TessarilRules, LevelsDealtOnABusyBoardEndWithEveryStoneInItsCell) {
     game->Lives = 2;
     Arrange(TileKind);
     Frame();
-    ASSERT_EQ(gsRetry, game->State);
+    ASSERT_EQ(TGameState::gsRetry, game->State);
     Frames(5);
     ASSERT_TRUE(game->Board->IsBusy());
     Press(game->KeyQuit);
     Press(game->KeySelect);
-    ASSERT_EQ(gsReady, game->State);
+    ASSERT_EQ(TGameState::gsReady, game->State);
     Settle();
     EXPECT_EQ(80, stonesOnEngine());
     EXPECT_TRUE(everyStoneInPlace());
@@ -942,7 +963,7 @@ TEST_F(TessarilRules, LevelsDealtOnABusyBoardEndWithEveryStoneInItsCell) {
     // A board file loaded while two stones are being exchanged.
     Press(game->KeySelect);
     Settle();
-    ASSERT_EQ(gsPlaying, game->State);
+    ASSERT_EQ(TGameState::gsPlaying, game->State);
     Arrange(TileKind);
     game->Board->ChangeStone(8, 4, 2);
     game->Board->ChangeStone(9, 4, 5);
@@ -958,7 +979,7 @@ TEST_F(TessarilRules, LevelsDealtOnABusyBoardEndWithEveryStoneInItsCell) {
     EXPECT_TRUE(everyStoneInPlace());
     EXPECT_EQ(9, KindAt(0, 0));
     EXPECT_EQ(9, KindAt(9, 7));
-    EXPECT_EQ(gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
 }
 
 // ---------------------------------------------------------------------------
@@ -1065,7 +1086,7 @@ TEST_F(TessarilScreens, GoalsColumnHoldsEightStones26PixelsApart) {
 
 TEST_F(TessarilScreens, TitleShowsTheLastScoreLineOnlyAfterAScore) {
     Start();
-    ASSERT_EQ(gsTitle, game->State);
+    ASSERT_EQ(TGameState::gsTitle, game->State);
     SDL_Surface* s = Surface();
     game->Score = 0;
     Draw();
@@ -1098,7 +1119,7 @@ TEST_F(TessarilScreens, PauseHidesTheBoardAndKeepsTheHeadsUpDisplay) {
     TSurface playing = Copy(s);
     SaveShot(s, "game_playing");
     Press(game->KeyPause);
-    ASSERT_EQ(gsPaused, game->State);
+    ASSERT_EQ(TGameState::gsPaused, game->State);
     Draw();
     SaveShot(s, "game_paused");
 
@@ -1121,7 +1142,7 @@ TEST_F(TessarilScreens, OverlayOnlyOnAnIdleBoard) {
     TfwSDLImage& pressKey = ref.Image("presskey.bmp");
     SDL_Surface* s = Surface();
     Press(game->KeySelect);
-    ASSERT_EQ(gsReady, game->State);
+    ASSERT_EQ(TGameState::gsReady, game->State);
     Frames(20);
     ASSERT_TRUE(game->Board->IsBusy());
     Draw();
@@ -1143,7 +1164,7 @@ TEST_F(TessarilScreens, OverlayOnlyOnAnIdleBoard) {
     Settle();
     game->Lives = 0;
     Frame();
-    ASSERT_EQ(gsGameOver, game->State);
+    ASSERT_EQ(TGameState::gsGameOver, game->State);
     Draw();
     SaveShot(s, "gameover");
     EXPECT_EQ(1.0, ImageMatch(s, ref.Image("gameover.bmp"), 10, 110));
@@ -1154,7 +1175,7 @@ TEST_F(TessarilScreens, TableAndNameEntryScreens) {
     game->Highscores->AddScore("ALICE", 4200, 1, 1);
     game->Highscores->AddScore("BOB", 1300, 1, 1);
     Press(game->KeyHighscores);
-    ASSERT_EQ(gsHighscores, game->State);
+    ASSERT_EQ(TGameState::gsHighscores, game->State);
     Draw();
     SDL_Surface* s = Surface();
     SaveShot(s, "highscores");
@@ -1167,12 +1188,12 @@ TEST_F(TessarilScreens, TableAndNameEntryScreens) {
 
     Press(SDLK_RETURN);
     Frame();
-    ASSERT_EQ(gsTitle, game->State);
+    ASSERT_EQ(TGameState::gsTitle, game->State);
     StartPlaying();
     game->Score = 5000;
     game->Lives = 0;
     Frame();
-    ASSERT_EQ(gsEnterName, game->State);
+    ASSERT_EQ(TGameState::gsEnterName, game->State);
     Press(SDLK_UP);
     Draw();
     SaveShot(s, "nameentry");
@@ -1201,7 +1222,7 @@ TEST_F(TessarilStartup, FullMediaListLoadsWithoutALogLine) {
     Start();
     EXPECT_EQ(1, LogLines()) << Log().LastLine();
     EXPECT_EQ("SDLApp::InitSDL: Done", Log().LastLine());
-    EXPECT_EQ(gsTitle, game->State);
+    EXPECT_EQ(TGameState::gsTitle, game->State);
 
     for (TfwSDLImage* image :
          {game->Splash, game->Logo, game->BarBlock, game->Steps, game->Digits, game->TimeLabel,
@@ -1306,7 +1327,7 @@ TEST_F(TessarilStartup, StartsWithoutTableFileAndWithoutMusic) {
     EXPECT_FALSE(Mix_PlayingMusic());
     StartPlaying();
     Frames(60);
-    EXPECT_EQ(gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
     EndTrack();
     Frames(2);
     EXPECT_EQ(1, LogLines()) << Log().LastLine();
@@ -1334,7 +1355,7 @@ TEST_F(TessarilBoardFiles, SaveWritesEveryStoneInColumnOrder) {
         ++lines;
     EXPECT_EQ(80u, lines);
     EXPECT_EQ(0u, text.rfind("0 0 ", 0));
-    EXPECT_EQ(gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
 }
 
 TEST_F(TessarilBoardFiles, OneLineChangesOneStone) {
@@ -1350,7 +1371,7 @@ TEST_F(TessarilBoardFiles, OneLineChangesOneStone) {
     game->TimeLeft = 12;
     game->Score = 100;
     Press(SDLK_l);
-    EXPECT_EQ(gsReady, game->State);
+    EXPECT_EQ(TGameState::gsReady, game->State);
     EXPECT_EQ(60, game->TimeLeft) << "the level starts again";
     EXPECT_EQ(100, game->Score);
     EXPECT_TRUE(Shown(game->Cursor));
@@ -1412,12 +1433,12 @@ TEST_F(TessarilBoardFiles, MalformedFilesKeepTheGameRunning) {
         }
         EXPECT_NE(9, KindAt(2, 2)) << "nothing after the bad line: " << c.text;
         EXPECT_FALSE(game->Terminated);
-        EXPECT_EQ(gsReady, game->State);
+        EXPECT_EQ(TGameState::gsReady, game->State);
     }
     Settle();
     Press(game->KeySelect);
     Frames(10);
-    EXPECT_EQ(gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
 }
 
 TEST_F(TessarilBoardFiles, AFailedSaveIsLoggedAndPlayGoesOn) {
@@ -1429,7 +1450,7 @@ TEST_F(TessarilBoardFiles, AFailedSaveIsLoggedAndPlayGoesOn) {
     EXPECT_EQ(1, LogLines() - lines);
     EXPECT_FALSE(game->Terminated);
     Frames(5);
-    EXPECT_EQ(gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
 }
 
 TEST(TessarilBoardFileParser, AcceptsLinesOfThreeIntegersWithAKindOf1To32) {
@@ -1554,10 +1575,10 @@ TEST_F(TessarilMusic, CompletedLevelFadesToTheOtherTrack) {
     for (int k = 1; k <= 6; ++k)
         game->Goals[k] = 0;
     Frame();
-    ASSERT_EQ(gsLevelDone, game->State);
+    ASSERT_EQ(TGameState::gsLevelDone, game->State);
     Settle();
     Press(game->KeySelect);
-    ASSERT_EQ(gsPlaying, game->State);
+    ASSERT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(MIX_FADING_OUT, Mix_FadingMusic());
     EndTrack(); // the fade's end, without waiting for it
     Frame();

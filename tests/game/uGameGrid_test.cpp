@@ -138,8 +138,8 @@ protected:
                 ASSERT_NE(nullptr, s) << c << "," << r;
                 ASSERT_TRUE(seen.insert(s).second) << c << "," << r;
                 ASSERT_GE(engine.Children.IndexOf(s), 0);
-                ASSERT_EQ(c * kStride, s->X) << c << "," << r;
-                ASSERT_EQ(r * kStride, s->Y) << c << "," << r;
+                ASSERT_EQ(c * grid.CellPitchX(), s->X) << c << "," << r;
+                ASSERT_EQ(r * grid.CellPitchY(), s->Y) << c << "," << r;
             }
         ASSERT_EQ(grid.Width * grid.Height, StoneCount(engine));
     }
@@ -287,7 +287,7 @@ TEST_F(GameGridTest, EntryDropTakes53Frames) {
             ASSERT_NE(nullptr, s);
             EXPECT_EQ(c * kStride, s->X);
             EXPECT_EQ(r * kStride - 208, s->Y);
-            EXPECT_EQ(1, s->State); // shown
+            EXPECT_TRUE(s->Shown());
         }
     TButtonSprite* corner = grid.StoneAt(9, 7);
     Frames(1);
@@ -504,6 +504,29 @@ TEST_F(GameGridTest, CheckBoardResetsMarksAndDoesNothingWhileBusy) {
 }
 
 // ---------------------------------------------------------------- swaps
+
+TEST_F(GameGridTest, StonesKeepToThePitchOfAnyCellSize) {
+    for (auto [w, h] : {std::pair{30, 30}, std::pair{25, 21}}) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        grid.SetCellSize(w, h);
+        EXPECT_EQ(w + 2, grid.CellPitchX());
+        EXPECT_EQ(h + 2, grid.CellPitchY());
+        Deal(11);
+        PaintBackground();
+        ExpectSound();
+        grid.Swap(3, 2, 4, 2);
+        Settle();
+        grid.Swap(3, 2, 3, 3);
+        Settle();
+        grid.RejectSwap(5, 5, 6, 5);
+        grid.RejectSwap(7, 5, 7, 6);
+        Settle();
+        ExpectSound();
+        Put({{0, 7}, {1, 7}, {2, 7}}, 11); // a run: cleared, the columns come down and refill
+        Resolve();
+        ExpectSound();
+    }
+}
 
 TEST_F(GameGridTest, SwapTakes14FramesAndExchangesTheCells) {
     Deal(11);
@@ -769,9 +792,15 @@ TEST_F(GameGridTest, ModifierFrameCounts) {
         int32_t dx, dy; // net movement
     };
     const std::vector<TCase> cases = {
-        {"ok down", [&] { return std::make_unique<TmodButtonOk>(stone, 0, 1, 0, 0); }, 14, 0, 26},
-        {"ok left", [&] { return std::make_unique<TmodButtonOk>(stone, -1, 0, 0, 0); }, 14, -26, 0},
-        {"failed", [&] { return std::make_unique<TmodButtonFailed>(stone, 1, 0); }, 28, 0, 0},
+        {"ok down", [&] { return std::make_unique<TmodButtonOk>(stone, 0, 1, 0, 0, 26); }, 14, 0,
+         26},
+        {"ok left", [&] { return std::make_unique<TmodButtonOk>(stone, -1, 0, 0, 0, 26); }, 14, -26,
+         0},
+        {"ok odd pitch", [&] { return std::make_unique<TmodButtonOk>(stone, 1, 0, 0, 0, 27); }, 15,
+         27, 0},
+        {"failed", [&] { return std::make_unique<TmodButtonFailed>(stone, 1, 0, 26); }, 28, 0, 0},
+        {"failed odd pitch", [&] { return std::make_unique<TmodButtonFailed>(stone, 0, 1, 27); },
+         30, 0, 0},
         {"explode", [&] { return std::make_unique<TmodButtonExplode>(stone); }, 13, 0, 0},
         {"entry", [&] { return std::make_unique<TmodButtonMoving>(stone, 104, 0, 2); }, 53, 0, 208},
         {"drop", [&] { return std::make_unique<TmodButtonMoving>(stone, 112, 0, 2); }, 57, 0, 224},
@@ -802,8 +831,8 @@ TEST_F(GameGridTest, ModifierFrameCounts) {
 TEST_F(GameGridTest, ModifiersWithoutTargetOrPermissionStandStill) {
     TButtonSprite* stone = engine.AddChildOfClass<TButtonSprite>();
     std::vector<std::unique_ptr<TfwPosModifier>> idle;
-    idle.push_back(std::make_unique<TmodButtonOk>(nullptr, 0, 1, 0, 0));
-    idle.push_back(std::make_unique<TmodButtonFailed>(nullptr, 0, 1));
+    idle.push_back(std::make_unique<TmodButtonOk>(nullptr, 0, 1, 0, 0, 26));
+    idle.push_back(std::make_unique<TmodButtonFailed>(nullptr, 0, 1, 26));
     idle.push_back(std::make_unique<TmodButtonExplode>(nullptr));
     idle.push_back(std::make_unique<TmodButtonMoving>(nullptr, 10, 1, 1));
     for (auto& m : idle) {
@@ -812,22 +841,22 @@ TEST_F(GameGridTest, ModifiersWithoutTargetOrPermissionStandStill) {
         for (int i = 0; i < 100; ++i)
             m->Step(0);
         EXPECT_EQ(0, finished);
-        EXPECT_EQ(0, m->State);
+        EXPECT_EQ(TfwModifierState::msNew, m->State);
     }
     // OnMove refusing: no movement and no progress, so no finish either.
-    TmodButtonOk ok(stone, 0, 1, 0, 0);
+    TmodButtonOk ok(stone, 0, 1, 0, 0, 26);
     ok.OnMove = [](TfwPosModifier*, int32_t, int32_t, int32_t) { return false; };
     for (int i = 0; i < 40; ++i)
         ok.Step(0);
     EXPECT_EQ(0, ok.Progress);
     EXPECT_EQ(0, stone->Y);
-    EXPECT_EQ(0, ok.State);
+    EXPECT_EQ(TfwModifierState::msNew, ok.State);
     // A refused drop still counts its frames down and finishes on time.
     TmodButtonMoving drop(stone, 6, 0, 2);
     drop.OnMove = ok.OnMove;
     for (int i = 0; i < 4; ++i)
         drop.Step(0);
-    EXPECT_EQ(4, drop.State);
+    EXPECT_EQ(TfwModifierState::msFinished, drop.State);
     EXPECT_EQ(0, stone->Y);
 }
 

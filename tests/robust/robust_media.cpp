@@ -149,7 +149,7 @@ int PlayDemo() {
     while (demoFrames < 2000 && h.Frames < 6000) {
         // The idle demo, started on the next second and again each time it
         // has returned to the title.
-        if (game.State == gsTitle && !game.DemoMode && game.IdleSeconds < 10)
+        if (game.State == TGameState::gsTitle && !game.DemoMode && game.IdleSeconds < 10)
             game.IdleSeconds = 10;
         h.Frame();
         if (game.DemoMode)

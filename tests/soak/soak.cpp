@@ -62,14 +62,14 @@ public:
     void Act(TGameHarness& h, TCounters& counters) {
         TMiniGame& g = *h.Game;
         if (g.State != state_) {
-            if (g.State == gsTitle)
+            if (g.State == TGameState::gsTitle)
                 ++titleVisits_;
             state_ = g.State;
             since_ = h.Frames;
         }
         const uint64_t inState = h.Frames - since_;
         switch (g.State) {
-        case gsTitle:
+        case TGameState::gsTitle:
             if (g.DemoMode)
                 break;
             // Every third visit starts a game, every third shows the table;
@@ -84,11 +84,11 @@ public:
                 g.IdleSeconds = 9;
             }
             break;
-        case gsReady:
+        case TGameState::gsReady:
             if (Every(inState, 20))
                 h.Press(SDLKey(g.KeySelect));
             break;
-        case gsPlaying:
+        case TGameState::gsPlaying:
             if (g.DemoMode) {
                 if (Chance(300))
                     h.Press(Pick({SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN}));
@@ -113,24 +113,24 @@ public:
             if (Chance(25))
                 PressInPlay(h, counters);
             break;
-        case gsPaused:
+        case TGameState::gsPaused:
             if (Every(inState, 25))
                 h.Press(SDLKey(g.KeyPause));
             break;
-        case gsRetry:
-        case gsLevelDone:
-        case gsGameOver:
+        case TGameState::gsRetry:
+        case TGameState::gsLevelDone:
+        case TGameState::gsGameOver:
             // Ignored while the stones still drop: pressed again until it works.
             if (Every(inState, 40))
                 h.Press(SDLKey(g.KeySelect));
             break;
-        case gsEnterName:
+        case TGameState::gsEnterName:
             if (inState < 60 && Chance(6))
                 h.Press(Pick({SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_UP}));
             else if (inState >= 60 && Every(inState, 20))
                 h.Press(SDLK_RETURN);
             break;
-        case gsHighscores:
+        case TGameState::gsHighscores:
             if (Every(inState, 40))
                 h.Press(SDLK_RETURN);
             break;
@@ -187,7 +187,7 @@ private:
     }
 
     std::mt19937 rng_;
-    uint8_t state_ = 0;
+    TGameState state_{}; // none seen yet
     uint64_t since_ = 0;
     int titleVisits_ = 0;
 };
@@ -200,13 +200,14 @@ public:
             ++c.Demos;
         demo_ = g.DemoMode;
         if (g.State != state_) {
-            if (g.State == gsLevelDone)
+            if (g.State == TGameState::gsLevelDone)
                 ++c.LevelsWon;
-            if (g.State == gsGameOver || (g.State == gsEnterName && state_ != gsEnterName))
+            if (g.State == TGameState::gsGameOver ||
+                (g.State == TGameState::gsEnterName && state_ != TGameState::gsEnterName))
                 ++c.GameOvers;
-            if (g.State == gsHighscores && state_ == gsEnterName)
+            if (g.State == TGameState::gsHighscores && state_ == TGameState::gsEnterName)
                 ++c.NamesEntered;
-            if (g.State == gsHighscores)
+            if (g.State == TGameState::gsHighscores)
                 ++c.TablesShown;
             state_ = g.State;
         }
@@ -236,7 +237,7 @@ public:
 
 private:
     bool demo_ = false;
-    uint8_t state_ = 0;
+    TGameState state_{}; // none seen yet
     int32_t lives_ = 3;
     int32_t timeLeft_ = 0;
     std::string track_;
@@ -357,8 +358,8 @@ int main(int argc, char** argv) {
             }
             if (frame % 20000 == 0)
                 std::printf("soak: frame %llu, state %d, level %d, score %d\n",
-                            static_cast<unsigned long long>(frame), game.State, game.Level,
-                            game.Score);
+                            static_cast<unsigned long long>(frame), static_cast<int>(game.State),
+                            game.Level, game.Score);
         }
         rssEnd = ResidentKilobytes();
         heapEnd = HeapInUseKilobytes();

@@ -137,7 +137,7 @@ struct TPlayCounts {
 void StartDemo(TBenchGame& game) {
     // As the idle timer of the title starts it.
     game.NewGame();
-    game.SetState(gsPlaying);
+    game.SetState(TGameState::gsPlaying);
     game.AutoPlay = true;
     game.DemoMode = true;
 }
@@ -149,23 +149,23 @@ void KeepPlaying(TBenchGame& game, TPlayCounts& counts) {
     counts.Points += std::max(game.Score - counts.Score, 0);
     counts.Score = game.Score;
     switch (game.State) {
-    case gsPlaying:
+    case TGameState::gsPlaying:
         game.AutoPlay = true;
         break;
-    case gsTitle:
+    case TGameState::gsTitle:
         ++counts.Restarts;
         StartDemo(game);
         break;
-    case gsRetry:
+    case TGameState::gsRetry:
         if (game.Board->IsBusy())
             break;
         ++counts.Retries;
         game.StartLevel(game.Level);
-        game.SetState(gsPlaying);
+        game.SetState(TGameState::gsPlaying);
         game.AutoPlay = true;
         break;
-    case gsGameOver:
-    case gsEnterName:
+    case TGameState::gsGameOver:
+    case TGameState::gsEnterName:
         if (game.Board->IsBusy())
             break;
         ++counts.GamesOver;
@@ -267,7 +267,7 @@ int main(int argc, char** argv) {
             game.IdleSeconds = 0;
             RunFrame(game, title);
         }
-        const bool titleHeld = game.State == gsTitle;
+        const bool titleHeld = game.State == TGameState::gsTitle;
 
         // The demo in play, on a fixed board sequence.
         game.Board->FixSeed(20240611);
@@ -289,13 +289,13 @@ int main(int argc, char** argv) {
         for (int i = 0; i < 10; ++i)
             game.Highscores->AddScore(kNames[i], static_cast<uint32_t>(25000 - i * 1975), 1, 1);
         game.Highscores->Activate();
-        game.State = gsHighscores;
+        game.State = TGameState::gsHighscores;
         TFrames table;
         for (int i = 0; i < tableFrames; ++i) {
             game.IdleSeconds = 0;
             RunFrame(game, table);
         }
-        const bool tableHeld = game.State == gsHighscores;
+        const bool tableHeld = game.State == TGameState::gsHighscores;
         const double peakMb = PeakRssMb();
 
         const TStats t = Summarise(title.Wall);

@@ -1,0 +1,261 @@
+// The rules of a game: starting games and levels, points, goals, time and
+// lives, the end of a level and of a game, autoplay and the idle demo, in the
+// order the per-frame and per-second hooks apply them.
+#include "fwImage.h"
+#include "fwSound.h"
+#include "fwSprite.h"
+#include "tessaril.h"
+#include "uHighscore.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int32_t kStartLives = 3;
+constexpr int32_t kStoneScore = 25;
+constexpr int32_t kLevelBonus = 250;           // times the level
+constexpr int32_t kIdleSecondsBeforeDemo = 10; // the demo starts at the tick after
+constexpr int32_t kRestartVolume = 60;         // the time-out sound, whatever the volumes
+// The cursor and the selection marker are drawn this far up and left of their cell.
+constexpr int32_t kCursorInset = 2;
+// The +25 marker rises 120 frames of 2 pixels.
+constexpr int32_t kMarkerDistance = 240;
+// At the end of a board the stones fall this far below the board's lower edge.
+constexpr int32_t kDropBelowBoard = 16;
+// The category pair the game's scores go under.
+constexpr int32_t kScoreCategory = 1;
+constexpr int32_t kScoreSubCategory = 1;
+
+int32_t LevelSeconds(int32_t n) {
+    return (n - 1) * 5 + 60;
+}
+
+int32_t LevelColours(int32_t n) {
+    return n > 10 ? 8 : n > 5 ? 7 : 6;
+}
+
+} // namespace
+
+void TMiniGame::PlaceOnCell(TfwSprite* sprite, int32_t col, int32_t row) {
+    sprite->X = col * Board->CellPitchX() - kCursorInset;
+    sprite->Y = row * Board->CellPitchY() - kCursorInset;
+    sprite->Animate();
+}
+
+void TMiniGame::UpdateFrame(SDL_Surface* surface) {
+    (void)surface;
+    NextTrackIfEnded();
+    if (!Board)
+        return;
+    if (Cursor != nullptr)
+        PlaceOnCell(Cursor, CursorCol, CursorRow);
+    if (Selection != nullptr && Selection->Shown())
+        PlaceOnCell(Selection, SelCol, SelRow);
+    Board->UpdateModifiers(0);
+}
+
+void TMiniGame::ProcessFrame(SDL_Surface* surface) {
+    (void)surface;
+    if (!Board) {
+        Quit();
+        return;
+    }
+    if (State == TGameState::gsPlaying) {
+        if (!PlayRules())
+            return;
+    } else {
+        TakeSceneResults();
+    }
+    HandleKeys();
+}
+
+bool TMiniGame::PlayRules() {
+    Board->CheckBoard();
+    if (Board->IsBusy())
+        return true;
+    if (Lives < 1) {
+        EndGame();
+        return false;
+    }
+    if (TimeLeft <= 0)
+        return TimeUp();
+    if (AllGoalsMet()) {
+        LevelComplete();
+        return false;
+    }
+    if (!Board->HasMoves()) {
+        NoMoveLeft();
+        return false;
+    }
+    if (AutoPlay)
+        AutoPlayMove();
+    return true;
+}
+
+void TMiniGame::LevelComplete() {
+    DropAllStones();
+    PlaySound(SoundNextLevel, LoudVolume());
+    Score += Level * kLevelBonus;
+    SetState(TGameState::gsLevelDone);
+    Cursor->Hide();
+}
+
+void TMiniGame::NoMoveLeft() {
+    if (!LoseLife())
+        return;
+    DropAllStones();
+    PlaySound(SoundNoMoves, LoudVolume());
+    SetState(TGameState::gsRetry);
+    Cursor->Hide();
+}
+
+bool TMiniGame::TimeUp() {
+    if (!LoseLife())
+        return false;
+    PlaySound(SoundRestart, kRestartVolume);
+    DropAllStones();
+    SetState(TGameState::gsRetry); // the cursor stays shown
+    return true;
+}
+
+bool TMiniGame::LoseLife() {
+    --Lives;
+    if (Lives > 0)
+        return true;
+    EndGame();
+    return false;
+}
+
+void TMiniGame::EndGame() {
+    AutoPlay = false;
+    GameOver();
+}
+
+void TMiniGame::AutoPlayMove() {
+    int32_t c1 = 0, r1 = 0, c2 = 0, r2 = 0;
+    if (!Board->FindMove(1, c1, r1, c2, r2)) {
+        AutoPlay = false; // the player takes over
+        return;
+    }
+    CursorCol = c1;
+    CursorRow = r1;
+    MakeSelection(c2, r2);
+    TryStone();
+}
+
+void TMiniGame::SecondElapsed(uint32_t elapsed) {
+    (void)elapsed;
+    if (State == TGameState::gsPlaying)
+        --TimeLeft;
+    if (DemoMode || State != TGameState::gsTitle)
+        return;
+    ++IdleSeconds;
+    if (IdleSeconds > kIdleSecondsBeforeDemo) {
+        NewGame();
+        IdleSeconds = 0;
+        SetState(TGameState::gsPlaying);
+        AutoPlay = true;
+        DemoMode = true;
+    }
+}
+
+void TMiniGame::NewGame() {
+    AutoPlay = false;
+    Level = 1;
+    Lives = kStartLives;
+    Score = 0;
+    Colours = LevelColours(1);
+    TimeLeft = LevelSeconds(1);
+    StartLevel(1);
+}
+
+void TMiniGame::StartLevel(int32_t n) {
+    SelCol = -1;
+    SelRow = -1;
+    Level = n;
+    TimeLeft = LevelSeconds(n);
+    CursorCol = Board->Width / 2;
+    CursorRow = Board->Height / 2;
+    Goals.fill(0);
+    for (int k = 1; k <= kStoneImageCount; ++k)
+        Goals[k] = n + 2;
+    Colours = LevelColours(n);
+    Cursor->Hide();
+    Selection->Hide();
+    Board->OnStoneRemoved = [this](TButtonSprite* stone) { StoneRemoved(stone); };
+    Board->OnStonesExploded = [this](int32_t count) { StonesCleared(count); };
+    // The board discards the animations of the stones it frees, so a level
+    // can start while stones still move.
+    Board->NewBoard(StoneImages, Colours);
+}
+
+void TMiniGame::StoneRemoved(TButtonSprite* stone) {
+    if (stone == nullptr || stone->Kind < 0 || stone->Kind > kStoneImageCount)
+        return;
+    Goals[stone->Kind] = std::max(Goals[stone->Kind] - 1, 0);
+    Score += kStoneScore;
+    TfwSprite* marker = Engine->AddChildOfClass<TfwSprite>();
+    if (marker == nullptr)
+        return;
+    marker->SetImage(MarkerImage);
+    const int32_t w = StoneImages[0] != nullptr ? StoneImages[0]->Width() : 0;
+    const int32_t h = StoneImages[0] != nullptr ? StoneImages[0]->Height() : 0;
+    marker->SetPos(stone->X + w / 2 - 5, stone->Y + h / 2 - 5, 0);
+    marker->Show();
+    TmodNonLocking* rise =
+        Board->AddModifier(std::make_unique<TmodNonLocking>(marker, kMarkerDistance, 0, -1));
+    rise->OnFinish = [this](TfwPosModifier* m) { RemoveMarker(m); };
+}
+
+void TMiniGame::RemoveMarker(TfwPosModifier* modifier) {
+    if (modifier != nullptr && modifier->Target != nullptr)
+        Engine->RemoveSprite(modifier->Target);
+}
+
+void TMiniGame::StonesCleared(int32_t count) {
+    (void)count;
+    PlaySound(SoundExplode, SoundVolume);
+}
+
+void TMiniGame::DropAllStones() {
+    // Far enough for the top row to leave the board: 224 pixels, 56 frames of
+    // 4, with the 26-pixel pitch of 8 rows. The distance counts half the pixels.
+    const int32_t fall = Board->Height * Board->CellPitchY() + kDropBelowBoard;
+    for (int32_t col = 0; col < Board->Width; ++col)
+        for (int32_t row = 0; row < Board->Height; ++row)
+            if (TButtonSprite* stone = Board->StoneAt(col, row))
+                Board->AddModifier(std::make_unique<TmodButtonMoving>(stone, fall / 2, 0, 2));
+}
+
+bool TMiniGame::AllGoalsMet() const {
+    for (int32_t k = 1; k <= Colours && k <= kStoneImageCount; ++k)
+        if (Goals[k] > 0)
+            return false;
+    return true;
+}
+
+void TMiniGame::ShowHint() {
+    int32_t c1 = 0, r1 = 0, c2 = 0, r2 = 0;
+    if (!Board->FindMove(1, c1, r1, c2, r2))
+        return;
+    if (TButtonSprite* a = Board->StoneAt(c1, r1))
+        a->Blink(true);
+    if (TButtonSprite* b = Board->StoneAt(c2, r2))
+        b->Blink(true);
+}
+
+void TMiniGame::GameOver() {
+    SetState(TGameState::gsGameOver);
+    PlaySound(SoundGameOver, LoudVolume());
+    if (Highscores &&
+        Highscores->IsHighscore(static_cast<uint32_t>(Score), kScoreCategory, kScoreSubCategory)) {
+        SetState(TGameState::gsEnterName);
+        NameEditor->SetEntry(LastName, Score);
+        NameEditor->Activate();
+    }
+}
+
+void TMiniGame::PlaySound(TfwSDLSound* sound, int32_t volume) {
+    if (sound != nullptr)
+        sound->Play(volume);
+}

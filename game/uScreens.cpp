@@ -1,0 +1,181 @@
+// The screens: the loading screen, the title, the high score table and name
+// entry screens, and the game screen with its heads-up display and overlays.
+#include "fwConfig.h"
+#include "fwFont.h"
+#include "fwImage.h"
+#include "fwSprite.h"
+#include "tessaril.h"
+#include "uHighscore.h"
+
+#include <cstdio>
+
+namespace {
+
+// The board as drawn: (5, 18) to (265, 240) on the screen.
+const TfwRect kBoardView = {5, 18, 265, 240};
+// The digit strip: cells of 6 by 14 pixels, the cell of character c at (c - '0') * 6.
+constexpr int32_t kDigitWidth = 6;
+constexpr int32_t kDigitHeight = 14;
+// The loading bar: 1 block at the start, 25 when everything is loaded.
+constexpr int32_t kLoadingBarSteps = 24;
+constexpr uint32_t kLoadingFrameMs = 25;
+
+} // namespace
+
+void TMiniGame::LoadProgress(int32_t done, int32_t total) {
+    const int32_t blocks = (total > 0 ? done * kLoadingBarSteps / total : 0) + 1;
+    if (Splash == nullptr)
+        return;
+    SDL_Surface* surface = GetSurface();
+    Splash->Draw(surface, 0, 0);
+    if (Logo != nullptr)
+        Logo->Draw(surface, 5, 5);
+    if (BarBlock != nullptr)
+        for (int32_t i = 0; i < blocks; ++i)
+            BarBlock->Draw(surface, 5 + i * BarBlock->Width(), 210);
+    Flip();
+    SDL_Event dropped;
+    SDL_PollEvent(&dropped);
+    fwDelay(kLoadingFrameMs);
+}
+
+std::array<const char*, 3> TMiniGame::HelpLines() {
+    if constexpr (kHandheld)
+        return {"'B'  - Start game / select stone", "Cursor keys - move cursor", "'X' - Quit game"};
+    else
+        return {"SPACE - Start game / select stone", "Cursor keys - move cursor",
+                "'x' - Quit game"};
+}
+
+void TMiniGame::DrawNumber(SDL_Surface* surface, int32_t x, int32_t y, const std::string& text,
+                           bool rightAligned) {
+    // A digit strip that failed to load draws nothing: blitting its empty
+    // surface would log a failure for every digit of every frame.
+    if (Digits == nullptr || Digits->Surface == nullptr)
+        return;
+    const std::string shown = text.substr(0, 31);
+    const int32_t n = static_cast<int32_t>(shown.size());
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t c = static_cast<unsigned char>(shown[static_cast<size_t>(i)]);
+        if (c < '0')
+            continue; // blanks and signs leave a gap
+        const int32_t at = rightAligned ? x - (n - i) * kDigitWidth : x + i * kDigitWidth;
+        Digits->Draw(surface, at, y, (c - '0') * kDigitWidth, 0, kDigitWidth, kDigitHeight);
+    }
+}
+
+void TMiniGame::DrawBackground(SDL_Surface* surface) {
+    if (Splash != nullptr)
+        Splash->Draw(surface, 0, 0);
+    if (Logo != nullptr)
+        Logo->Draw(surface, 5, 5);
+}
+
+void TMiniGame::DrawTitle(SDL_Surface* surface) {
+    DrawBackground(surface);
+    auto text = [&](TfwFont* font, int32_t x, int32_t y, const std::string& s) {
+        if (font != nullptr)
+            font->DrawText(surface, x, y, s, kTextColour);
+    };
+    text(F1, 5, 44, "Tessaril - Version 0.5");
+    text(F3, 5, 64, "Written by ");
+    text(F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
+    text(F3, 15, 100, "Mabel Quorne (Programming / Art)");
+    text(F3, 15, 118, "The Internet (Sound)");
+    text(F1, 250, 220, "Volume: " + std::to_string(SoundVolume));
+    if (Score > 0)
+        text(F2, 15, 154, "Last Score: " + std::to_string(Score));
+    const auto help = HelpLines();
+    text(F2, 15, 172, help[0]);
+    text(F2, 15, 186, help[1]);
+    text(F2, 15, 200, help[2]);
+}
+
+void TMiniGame::DrawHeadsUp(SDL_Surface* surface) {
+    auto label = [&](TfwSDLImage* image, int32_t x) {
+        if (image != nullptr)
+            image->Draw(surface, x, 3);
+    };
+    label(PointsLabel, 5);
+    DrawNumber(surface, 85, 2, std::to_string(Score), true);
+    label(LivesLabel, 100);
+    DrawNumber(surface, 130, 2, std::to_string(Lives), false);
+    label(LevelLabel, 150);
+    DrawNumber(surface, 180, 2, std::to_string(Level), false);
+    label(TimeLabel, 200);
+    char time[32];
+    std::snprintf(time, sizeof time, "%2d:%.2d", TimeLeft / 60, TimeLeft % 60);
+    DrawNumber(surface, 260, 2, time, true);
+}
+
+void TMiniGame::DrawGoals(SDL_Surface* surface) {
+    for (int32_t i = 1; i <= Colours && i <= kStoneImageCount; ++i) {
+        TfwSDLImage* stone = StoneImages[static_cast<size_t>(i - 1)];
+        const int32_t h = stone != nullptr ? stone->Height() : 0;
+        DrawNumber(surface, 292, (h + 2) * (i - 1) + 23, std::to_string(Goals[i]), true);
+        if (stone != nullptr)
+            stone->Draw(surface, 295, (h + 2) * (i - 1) + 18);
+    }
+}
+
+void TMiniGame::DrawGame(SDL_Surface* surface) {
+    if (F3 != nullptr) {
+        DrawHeadsUp(surface);
+        DrawGoals(surface);
+    }
+    if (State != TGameState::gsPaused && Engine)
+        Engine->DrawAll(surface, kBoardView);
+}
+
+void TMiniGame::DrawOverlay(SDL_Surface* surface) {
+    if (!Board || Board->IsBusy())
+        return;
+    TfwSDLImage* overlay = nullptr;
+    switch (State) {
+    case TGameState::gsReady:
+    case TGameState::gsRetry:
+    case TGameState::gsLevelDone:
+        overlay = PressKeyImage;
+        break;
+    case TGameState::gsPaused:
+        overlay = PausedImage;
+        break;
+    case TGameState::gsGameOver:
+        overlay = GameOverImage;
+        break;
+    default:
+        break;
+    }
+    if (overlay != nullptr)
+        overlay->Draw(surface, 10, 110);
+}
+
+void TMiniGame::DrawFrame(SDL_Surface* surface) {
+    ClearScreen();
+    switch (State) {
+    case TGameState::gsTitle:
+        DrawTitle(surface);
+        break;
+    case TGameState::gsHighscores:
+        DrawBackground(surface);
+        if (Highscores && Engine)
+            Highscores->DrawTable(surface, F1, 50, 230, 60, 15);
+        break;
+    case TGameState::gsEnterName:
+        DrawBackground(surface);
+        if (NameEditor && Engine)
+            NameEditor->Draw(surface);
+        break;
+    case TGameState::gsReady:
+    case TGameState::gsPlaying:
+    case TGameState::gsRetry:
+    case TGameState::gsLevelDone:
+    case TGameState::gsPaused:
+    case TGameState::gsGameOver:
+        DrawGame(surface);
+        DrawOverlay(surface);
+        break;
+    default:
+        break;
+    }
+}
