@@ -6,7 +6,6 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <typeinfo>
 #include <vector>
 
 // The general exception: one message, no codes. Every error the program

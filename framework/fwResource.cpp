@@ -20,9 +20,7 @@ int TfwResourceManager::Add(TfwResource* resource) {
     int index = IndexOf(resource);
     if (index >= 0)
         return index;
-    if (Items.OwnsObjects())
-        return Items.Add(std::unique_ptr<TfwObject>(resource));
-    return Items.AddReference(resource);
+    return Items.AddReference(resource); // EfwError on an owning registry
 }
 
 TfwResourceItem::TfwResourceItem(TfwResource* resource, std::string name, std::string fileName)

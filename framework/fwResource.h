@@ -39,12 +39,16 @@ public:
     TfwResource* Resources(int index) const { return Items.ItemAs<TfwResource>(index); }
     // Position of that very object, or -1.
     int IndexOf(const TfwResource* resource) const;
-    // Appends unless present; the position either way. An owning registry
-    // takes the resource over (also when it was present: it is the same object).
+    // Appends unless present; the position either way. A reference registry
+    // holds a plain reference. An owning registry takes resources over through
+    // Adopt only: Add answers the position of one it holds, and raises EfwError
+    // for any other.
     int Add(TfwResource* resource);
+    // Owning registry: takes resource over and hands back a plain reference
+    // (EfwError on a reference registry).
     template <class T> T* Adopt(std::unique_ptr<T> resource) {
-        T* r = resource.release();
-        Add(r);
+        T* r = resource.get();
+        Items.Add(std::move(resource));
         return r;
     }
 };

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 namespace {

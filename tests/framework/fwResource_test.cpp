@@ -48,6 +48,9 @@ TEST(TfwResourceManager, OneEntryPerObjectAndOwnershipAsChosen) {
         // Identity, not name: an equal-looking resource is another entry.
         TFakeResource stranger(true);
         EXPECT_EQ(owning.IndexOf(&stranger), -1);
+        // Ownership is never taken over from a plain pointer.
+        EXPECT_THROW(owning.Add(&stranger), EfwError);
+        EXPECT_EQ(owning.Count(), 2);
     }
     EXPECT_EQ(deaths, 2); // each freed exactly once
 
@@ -55,9 +58,10 @@ TEST(TfwResourceManager, OneEntryPerObjectAndOwnershipAsChosen) {
     TFakeResource kept(true, &deaths);
     {
         TfwResourceManager plain(false);
-        plain.Add(&kept);
-        plain.Add(&kept);
+        EXPECT_EQ(plain.Add(&kept), 0);
+        EXPECT_EQ(plain.Add(&kept), 0);
         EXPECT_EQ(plain.Count(), 1);
+        EXPECT_THROW(plain.Adopt(std::make_unique<TFakeResource>(true)), EfwError);
     }
     EXPECT_EQ(deaths, 0);
 }
