@@ -6,6 +6,7 @@
 #pragma once
 
 #include "fwGameApp.h"
+#include "fwPictureCache.h"
 #include "uGameGrid.h"
 
 #include <array>
@@ -66,6 +67,7 @@ public:
 
     // Owned objects, made by the constructor.
     std::unique_ptr<TfwSpriteEngine> Engine;
+    TfwPictureCache TitlePicture; // the title at rest, drawn again only when it changes
     std::unique_ptr<TfwSDLImages> ImageList;
     std::vector<std::string> PlayList;
     std::unique_ptr<THighscoreManager> Highscores;

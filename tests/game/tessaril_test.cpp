@@ -1090,6 +1090,39 @@ TEST_F(TessarilScreens, TitleShowsTheLastScoreLineOnlyAfterAScore) {
     EXPECT_EQ(1.0, ImageMatch(s, ref.Image("tessaril.bmp"), 5, 5)) << "the logo";
 }
 
+TEST_F(TessarilScreens, TheTitleKeptBetweenFramesEqualsTheTitleDrawnAfresh) {
+    Start();
+    ASSERT_EQ(gsTitle, game->State);
+    SDL_Surface* s = Surface();
+    auto afresh = [&] {
+        game->TitlePicture.Clear();
+        Draw();
+        return Copy(s);
+    };
+    // Each change of what the title shows, then a frame with nothing changed.
+    const std::vector<std::function<void()>> changes = {
+        [] {},
+        [&] { game->SoundVolume = 64; },
+        [&] { game->Score = 1250; },
+        [&] { SDL_SetAlpha(game->Splash->Surface, SDL_SRCALPHA, 90); },
+    };
+    TSurface last = Copy(s);
+    for (size_t i = 0; i < changes.size(); ++i) {
+        changes[i]();
+        for (int frame = 0; frame < 2; ++frame) {
+            Draw();
+            TSurface shown = Copy(s);
+            EXPECT_EQ(0, DiffCount(shown.get(), afresh().get(), 0, 0, 320, 240))
+                << "change " << i << ", frame " << frame;
+            if (i > 0 && frame == 0) {
+                EXPECT_GT(DiffCount(shown.get(), last.get(), 0, 0, 320, 240), 0) << i;
+            }
+            last = std::move(shown);
+        }
+    }
+    EXPECT_TRUE(game->TitlePicture.Holds());
+}
+
 TEST_F(TessarilScreens, PauseHidesTheBoardAndKeepsTheHeadsUpDisplay) {
     Start();
     StartPlaying();
