@@ -258,8 +258,9 @@ void TfwGameApp::SetVideoMode() {
     if (Screen == nullptr)
         return;
     Scale = FitScale(Screen->w, Screen->h);
-    PictureX = (Screen->w - kPictureWidth * Scale) / 2;
-    PictureY = (Screen->h - kPictureHeight * Scale) / 2;
+    // A mode smaller than the picture (never asked for) shows its top left.
+    PictureX = std::max(0, (Screen->w - kPictureWidth * Scale) / 2);
+    PictureY = std::max(0, (Screen->h - kPictureHeight * Scale) / 2);
     SDL_FillRect(Screen, nullptr, SDL_MapRGB(Screen->format, 0, 0, 0));
     if (BackBuffer == nullptr) {
         // The picture keeps the window's 16-bit format, which the pictures
@@ -382,6 +383,11 @@ void TfwGameApp::SendRects(std::vector<SDL_Rect>& rects) {
     const int bpp = Screen->format->BytesPerPixel;
     const size_t pitch = Screen->pitch;
     for (SDL_Rect& r : rects) {
+        // Cut to the window, in picture pixels.
+        const int32_t w = std::min<int32_t>(r.w, (Screen->w - PictureX) / Scale - r.x);
+        const int32_t h = std::min<int32_t>(r.h, (Screen->h - PictureY) / Scale - r.y);
+        r.w = static_cast<Uint16>(std::max(0, w));
+        r.h = static_cast<Uint16>(std::max(0, h));
         const size_t bytes = static_cast<size_t>(r.w) * Scale * bpp;
         for (int32_t y = r.y; y < r.y + r.h; ++y) {
             Uint8* dst = static_cast<Uint8*>(Screen->pixels) +
