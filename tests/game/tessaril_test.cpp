@@ -1123,6 +1123,38 @@ TEST_F(TessarilScreens, TheTitleKeptBetweenFramesEqualsTheTitleDrawnAfresh) {
     EXPECT_TRUE(game->TitlePicture.Holds());
 }
 
+TEST_F(TessarilScreens, InPlayWithOnlyTheCursorAnimatingOnlyItsRectangleIsSent) {
+    if constexpr (kHandheld)
+        GTEST_SKIP() << "the handheld sends its whole screen";
+    Start();
+    StartPlaying();
+    std::vector<std::vector<SDL_Rect>> sent;
+    fwSetUpdateRects([&](SDL_Surface*, int n, SDL_Rect* r) { sent.emplace_back(r, r + n); });
+    TfwRect bounds, cursor;
+    game->Cursor->GetBounds(bounds);
+    game->Cursor->ToScreen(bounds, cursor);
+    int flips = 0;
+    for (int frame = 0; frame < 60; ++frame) {
+        HoldSecond(); // the clock on the display stands still
+        sent.clear();
+        Frame();
+        ASSERT_LE(sent.size(), 1u);
+        if (sent.empty())
+            continue;
+        ++flips;
+        for (const SDL_Rect& r : sent[0]) {
+            EXPECT_GE(r.x, cursor.Left);
+            EXPECT_GE(r.y, cursor.Top);
+            EXPECT_LE(r.x + r.w, cursor.Right);
+            EXPECT_LE(r.y + r.h, cursor.Bottom);
+        }
+    }
+    fwSetUpdateRects(nullptr);
+    // 60 frames of 19 ms or more: five or six changes of a 200 ms animation.
+    EXPECT_GE(flips, 5);
+    EXPECT_LE(flips, 6);
+}
+
 TEST_F(TessarilScreens, PauseHidesTheBoardAndKeepsTheHeadsUpDisplay) {
     Start();
     StartPlaying();
