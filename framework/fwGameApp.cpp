@@ -276,7 +276,9 @@ void TfwGameApp::SetVideoMode() {
     // Every 16-bit picture value in the window's format.
     WindowPixel.resize(1 << 16);
     for (Uint32 v = 0; v < WindowPixel.size(); ++v) {
-        Uint8 r = 0, g = 0, b = 0;
+        Uint8 r = 0;
+        Uint8 g = 0;
+        Uint8 b = 0;
         SDL_GetRGB(v, BackBuffer->format, &r, &g, &b);
         WindowPixel[v] = SDL_MapRGB(Screen->format, r, g, b);
     }
@@ -365,7 +367,7 @@ void TfwGameApp::Present() {
     }
     if (rects.empty())
         return;
-    SendRects(rects);
+    ScaleIntoWindow(rects);
     if (all)
         rects.assign(1, fwMakeRect(0, 0, Screen->w, Screen->h)); // the border too
     if (updateRectsFunc)
@@ -376,7 +378,7 @@ void TfwGameApp::Present() {
 
 // Scales the picture rectangles into the window surface and turns them into
 // window rectangles.
-void TfwGameApp::SendRects(std::vector<SDL_Rect>& rects) {
+void TfwGameApp::ScaleIntoWindow(std::vector<SDL_Rect>& rects) {
     const bool lock = SDL_MUSTLOCK(Screen);
     if (lock && SDL_LockSurface(Screen) < 0)
         return;

@@ -147,7 +147,7 @@ private:
     void ReadVideoOptions();
     void SetVideoMode();
     void Present();
-    void SendRects(std::vector<SDL_Rect>& rects);
+    void ScaleIntoWindow(std::vector<SDL_Rect>& rects);
     bool TakeToggleKey(const SDL_keysym& key);
 };
 
