@@ -1,5 +1,6 @@
 #include "fwGameApp.h"
 
+#include "fwAnimation.h"
 #include "fwConfig.h"
 #include "fwFont.h"
 #include "fwImage.h"
@@ -8,6 +9,9 @@
 
 #include <SDL_mixer.h>
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 // The one application object of the process.
@@ -15,6 +19,7 @@ TfwGameApp* instance = nullptr;
 
 TfwTicksFunc ticksFunc;
 TfwDelayFunc delayFunc;
+TfwUpdateRectsFunc updateRectsFunc;
 
 // SDL_mixer calls this on its audio thread.
 void OnMusicFinished() {
@@ -32,6 +37,67 @@ constexpr int kKeyLimit = 512;
 // Every iteration of the main loop lasts at least this long (about 55 per second).
 constexpr uint32_t kFramePeriodMs = 18;
 
+// Window scales an option may ask for: up to an 8K window.
+constexpr int32_t kMaxScale = 16;
+// Share of the desktop (in percent) the window may take by default.
+constexpr int32_t kDesktopSharePct = 85;
+// Keys the frame takes for itself: F11 alone, Return together with Alt.
+constexpr SDLKey kToggleKeys[] = {SDLK_F11, SDLK_RETURN};
+
+// "N" with 1 <= N <= kMaxScale as a scale; false for anything else.
+bool ParseScale(const std::string& text, int32_t& scale) {
+    if (text.empty() || text.size() > 2 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const int32_t n = std::stoi(text);
+    if (n < 1 || n > kMaxScale)
+        return false;
+    scale = n;
+    return true;
+}
+
+// Writes one picture row of w pixels scale times wider into dst, each pixel
+// through lut into the window's format (P: the window pixel's storage).
+template <class P>
+void ScaleRow(const Uint16* src, int32_t w, int32_t scale, const Uint32* lut, Uint8* dst) {
+    P* d = reinterpret_cast<P*>(dst);
+    for (int32_t x = 0; x < w; ++x) {
+        const P v = static_cast<P>(lut[src[x]]);
+        for (int32_t k = 0; k < scale; ++k)
+            *d++ = v;
+    }
+}
+
+// The same for three-byte window pixels, stored low byte first.
+void ScaleRow24(const Uint16* src, int32_t w, int32_t scale, const Uint32* lut, Uint8* dst) {
+    for (int32_t x = 0; x < w; ++x) {
+        const Uint32 v = lut[src[x]];
+        for (int32_t k = 0; k < scale; ++k) {
+            *dst++ = static_cast<Uint8>(v);
+            *dst++ = static_cast<Uint8>(v >> 8);
+            *dst++ = static_cast<Uint8>(v >> 16);
+        }
+    }
+}
+
+const Uint16* PictureRow(const SDL_Surface* s, int32_t y) {
+    return reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(s->pixels) + y * s->pitch);
+}
+
+// First and last pixel (inclusive) where two rows of w pixels differ; false
+// when they are equal.
+bool RowChange(const Uint16* a, const Uint16* b, int32_t w, int32_t& first, int32_t& last) {
+    if (std::memcmp(a, b, static_cast<size_t>(w) * sizeof(Uint16)) == 0)
+        return false;
+    first = 0;
+    while (a[first] == b[first])
+        ++first;
+    last = w - 1;
+    while (a[last] == b[last])
+        --last;
+    return true;
+}
+
 } // namespace
 
 uint32_t fwGetTicks() {
@@ -48,6 +114,10 @@ void fwDelay(uint32_t ms) {
 void fwSetClock(TfwTicksFunc ticks, TfwDelayFunc delay) {
     ticksFunc = std::move(ticks);
     delayFunc = std::move(delay);
+}
+
+void fwSetUpdateRects(TfwUpdateRectsFunc update) {
+    updateRectsFunc = std::move(update);
 }
 
 const std::vector<TfwButtonKey>& fwButtonKeys() {
@@ -128,16 +198,118 @@ void TfwGameApp::InitSDL() {
     if (VideoInfo == nullptr)
         FailInit("SDLApp::InitSDL - SDL_GetVideoInfo", "InitSDL:Video failed");
 
-    VideoFlags =
-        kHandheld ? SDL_SWSURFACE : SDL_HWSURFACE | SDL_HWACCEL | SDL_HWPALETTE | SDL_DOUBLEBUF;
-    Screen = SDL_SetVideoMode(320, 240, 16, VideoFlags);
+    if constexpr (kHandheld) {
+        VideoFlags = SDL_SWSURFACE;
+        Screen = SDL_SetVideoMode(kPictureWidth, kPictureHeight, 16, VideoFlags);
+    } else {
+        DesktopWidth = VideoInfo->current_w;
+        DesktopHeight = VideoInfo->current_h;
+        ReadVideoOptions();
+        SetVideoMode();
+    }
     if (Screen == nullptr)
         FailInit("SDLApp::InitSDL", "InitSDL failed");
     SDL_SetClipRect(Screen, nullptr);
-    if (UseBackBuffer)
+    if constexpr (!kHandheld) {
+        if (BackBuffer == nullptr)
+            FailInit("SDLApp::InitSDL", "InitSDL failed");
+    } else if (UseBackBuffer) {
         BackBuffer = SDL_DisplayFormat(Screen);
+    }
     SDL_ShowCursor(0);
     Log().Write("SDLApp::InitSDL", "Done");
+}
+
+int32_t TfwGameApp::FitScale(int32_t width, int32_t height) {
+    return std::max<int32_t>(1, std::min(width / kPictureWidth, height / kPictureHeight));
+}
+
+void TfwGameApp::ReadVideoOptions() {
+    const int32_t fit =
+        FitScale(DesktopWidth * kDesktopSharePct / 100, DesktopHeight * kDesktopSharePct / 100);
+    WindowScale = fit;
+    for (const std::string& line : Options) {
+        const size_t eq = line.find('=');
+        const std::string name = line.substr(0, eq);
+        const std::string value = line.substr(eq + 1);
+        if (name == "fullscreen") {
+            Fullscreen = value != "0";
+        } else if (name == "scale" && !ParseScale(value, WindowScale)) {
+            WindowScale = fit;
+            Log().Write("SDLApp::InitSDL", "scale=" + value + " is no scale from 1 to " +
+                                               std::to_string(kMaxScale) + "; using " +
+                                               std::to_string(fit));
+        }
+    }
+}
+
+// The window at WindowScale, or fullscreen at the desktop's size with the
+// largest scale that fits, centred on black. Screen is nullptr on failure.
+void TfwGameApp::SetVideoMode() {
+    int32_t width = kPictureWidth * WindowScale;
+    int32_t height = kPictureHeight * WindowScale;
+    VideoFlags = SDL_SWSURFACE; // no double buffer: SDL_UpdateRects sends parts
+    if (Fullscreen) {
+        VideoFlags |= SDL_FULLSCREEN;
+        if (DesktopWidth >= kPictureWidth && DesktopHeight >= kPictureHeight) {
+            width = DesktopWidth;
+            height = DesktopHeight;
+        }
+    }
+    Screen = SDL_SetVideoMode(width, height, 16, VideoFlags);
+    if (Screen == nullptr)
+        return;
+    Scale = FitScale(Screen->w, Screen->h);
+    // A mode smaller than the picture (never asked for) shows its top left.
+    PictureX = std::max(0, (Screen->w - kPictureWidth * Scale) / 2);
+    PictureY = std::max(0, (Screen->h - kPictureHeight * Scale) / 2);
+    SDL_FillRect(Screen, nullptr, SDL_MapRGB(Screen->format, 0, 0, 0));
+    if (BackBuffer == nullptr) {
+        // The picture keeps the window's 16-bit format, which the pictures
+        // loaded with SDL_DisplayFormat share, so blits onto it stay direct.
+        const SDL_PixelFormat* f = Screen->format;
+        const bool same = f->BytesPerPixel == 2;
+        BackBuffer = SDL_CreateRGBSurface(SDL_SWSURFACE, kPictureWidth, kPictureHeight, 16,
+                                          same ? f->Rmask : 0xF800, same ? f->Gmask : 0x07E0,
+                                          same ? f->Bmask : 0x001F, 0);
+        if (BackBuffer == nullptr)
+            return;
+    }
+    // Every 16-bit picture value in the window's format.
+    WindowPixel.resize(1 << 16);
+    for (Uint32 v = 0; v < WindowPixel.size(); ++v) {
+        Uint8 r = 0;
+        Uint8 g = 0;
+        Uint8 b = 0;
+        SDL_GetRGB(v, BackBuffer->format, &r, &g, &b);
+        WindowPixel[v] = SDL_MapRGB(Screen->format, r, g, b);
+    }
+    PresentAll = true;
+}
+
+void TfwGameApp::ToggleFullscreen() {
+    if (kHandheld || Screen == nullptr)
+        return;
+    Fullscreen = !Fullscreen;
+    SetVideoMode();
+    if (Screen != nullptr)
+        return;
+    Log().Write("SDLApp::ToggleFullscreen", SDL_GetError());
+    Fullscreen = !Fullscreen; // back to the mode that worked
+    SetVideoMode();
+    if (Screen == nullptr)
+        throw EfwError("ToggleFullscreen failed");
+}
+
+bool TfwGameApp::WindowToPicture(int32_t wx, int32_t wy, int32_t& px, int32_t& py) const {
+    const int32_t dx = wx - PictureX;
+    const int32_t dy = wy - PictureY;
+    if (Scale < 1 || dx < 0 || dy < 0 || dx / Scale >= kPictureWidth ||
+        dy / Scale >= kPictureHeight)
+        return false;
+    px = dx / Scale;
+    py = dy / Scale;
+    return true;
 }
 
 void TfwGameApp::Init(bool doInitSDL) {
@@ -153,10 +325,92 @@ void TfwGameApp::ClearScreen() {
 }
 
 void TfwGameApp::Flip() {
+    if (!kHandheld && BackBuffer != nullptr && Screen != nullptr &&
+        BackBuffer->w == kPictureWidth && BackBuffer->h == kPictureHeight &&
+        BackBuffer->format->BytesPerPixel == 2) {
+        Present();
+        return;
+    }
     if (BackBuffer != nullptr)
         SDL_BlitSurface(BackBuffer, nullptr, Screen, nullptr);
     if (Screen != nullptr)
         SDL_Flip(Screen);
+}
+
+// Sends what changed since the last presented picture, scaled into the window:
+// one rectangle per band of changed rows, as wide as the changes in it.
+// Nothing when nothing changed; the whole window after a mode change or expose.
+void TfwGameApp::Present() {
+    const size_t size = static_cast<size_t>(kPictureWidth) * kPictureHeight;
+    const bool all = PresentAll || Presented.size() != size;
+    Presented.resize(size);
+    PresentAll = false;
+    std::vector<SDL_Rect> rects;
+    bool open = false;
+    for (int32_t y = 0; y < kPictureHeight; ++y) {
+        const Uint16* now = PictureRow(BackBuffer, y);
+        Uint16* last = &Presented[static_cast<size_t>(y) * kPictureWidth];
+        int32_t first = 0;
+        int32_t end = kPictureWidth - 1;
+        if (!all && !RowChange(now, last, kPictureWidth, first, end)) {
+            open = false;
+            continue;
+        }
+        std::memcpy(last, now, kPictureWidth * sizeof(Uint16));
+        if (!open) {
+            rects.push_back(fwMakeRect(first, y, end - first + 1, 1));
+            open = true;
+            continue;
+        }
+        SDL_Rect& r = rects.back();
+        const int32_t x0 = std::min<int32_t>(r.x, first);
+        const int32_t x1 = std::max<int32_t>(r.x + r.w - 1, end);
+        r = fwMakeRect(x0, r.y, x1 - x0 + 1, r.h + 1);
+    }
+    if (rects.empty())
+        return;
+    ScaleIntoWindow(rects);
+    if (all)
+        rects.assign(1, fwMakeRect(0, 0, Screen->w, Screen->h)); // the border too
+    if (updateRectsFunc)
+        updateRectsFunc(Screen, static_cast<int>(rects.size()), rects.data());
+    else
+        SDL_UpdateRects(Screen, static_cast<int>(rects.size()), rects.data());
+}
+
+// Scales the picture rectangles into the window surface and turns them into
+// window rectangles.
+void TfwGameApp::ScaleIntoWindow(std::vector<SDL_Rect>& rects) {
+    const bool lock = SDL_MUSTLOCK(Screen);
+    if (lock && SDL_LockSurface(Screen) < 0)
+        return;
+    const int bpp = Screen->format->BytesPerPixel;
+    const size_t pitch = Screen->pitch;
+    for (SDL_Rect& r : rects) {
+        // Cut to the window, in picture pixels.
+        const int32_t w = std::min<int32_t>(r.w, (Screen->w - PictureX) / Scale - r.x);
+        const int32_t h = std::min<int32_t>(r.h, (Screen->h - PictureY) / Scale - r.y);
+        r.w = static_cast<Uint16>(std::max(0, w));
+        r.h = static_cast<Uint16>(std::max(0, h));
+        const size_t bytes = static_cast<size_t>(r.w) * Scale * bpp;
+        for (int32_t y = r.y; y < r.y + r.h; ++y) {
+            Uint8* dst = static_cast<Uint8*>(Screen->pixels) +
+                         static_cast<size_t>(PictureY + y * Scale) * pitch +
+                         static_cast<size_t>(PictureX + r.x * Scale) * bpp;
+            const Uint16* src = PictureRow(BackBuffer, y) + r.x;
+            if (bpp == 2)
+                ScaleRow<Uint16>(src, r.w, Scale, WindowPixel.data(), dst);
+            else if (bpp == 4)
+                ScaleRow<Uint32>(src, r.w, Scale, WindowPixel.data(), dst);
+            else if (bpp == 3)
+                ScaleRow24(src, r.w, Scale, WindowPixel.data(), dst);
+            for (int32_t k = 1; k < Scale; ++k)
+                std::memcpy(dst + k * pitch, dst, bytes);
+        }
+        r = fwMakeRect(PictureX + r.x * Scale, PictureY + r.y * Scale, r.w * Scale, r.h * Scale);
+    }
+    if (lock)
+        SDL_UnlockSurface(Screen);
 }
 
 void TfwGameApp::PollEvents() {
@@ -212,6 +466,10 @@ void TfwGameApp::HandleEvent(const SDL_Event& event) {
     case SDL_KEYDOWN:
         if (KeyPressed(SDLK_ESCAPE, false))
             Terminated = true;
+        if (!kHandheld && TakeToggleKey(event.key.keysym)) {
+            ToggleFullscreen();
+            break;
+        }
         if (event.key.keysym.sym < kKeyLimit)
             Keys[event.key.keysym.sym] = 1;
         break;
@@ -225,6 +483,9 @@ void TfwGameApp::HandleEvent(const SDL_Event& event) {
         break;
     case SDL_QUIT:
         Terminated = true;
+        break;
+    case SDL_VIDEOEXPOSE:
+        PresentAll = true;
         break;
     default:
         break;
@@ -242,6 +503,25 @@ void TfwGameApp::UpdateKeys() {
     const int n = count < kKeyLimit ? count : kKeyLimit;
     for (int i = 0; i < n; ++i)
         Keys[i] = state[i] == 1 ? static_cast<uint8_t>(Keys[i] + 1) : 0; // wraps 255 -> 0
+    // A key the frame took stays up for the game until it is released.
+    for (SDLKey key : kToggleKeys) {
+        if (!TakenKeys[key])
+            continue;
+        if (key >= count || state[key] != 1)
+            TakenKeys[key] = false;
+        Keys[key] = 0;
+    }
+}
+
+// F11, and Return with Alt held, toggle fullscreen; the game never sees them.
+bool TfwGameApp::TakeToggleKey(const SDL_keysym& key) {
+    const bool toggle =
+        key.sym == SDLK_F11 || (key.sym == SDLK_RETURN && (key.mod & KMOD_ALT) != 0);
+    if (toggle) {
+        TakenKeys[key.sym] = true;
+        Keys[key.sym] = 0;
+    }
+    return toggle;
 }
 
 bool TfwGameApp::KeyPressed(uint16_t key, bool waitRelease) {

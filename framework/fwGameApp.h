@@ -2,6 +2,7 @@
 // hooks, the per-frame key counters, the media factories and the one instance.
 #pragma once
 
+#include "fwConfig.h"
 #include "fwResource.h"
 
 #include <SDL.h>
@@ -26,6 +27,15 @@ using TfwDelayFunc = std::function<void(uint32_t ms)>;
 uint32_t fwGetTicks();
 void fwDelay(uint32_t ms);
 void fwSetClock(TfwTicksFunc ticks, TfwDelayFunc delay);
+
+// Sends rectangles of the window surface to the display (SDL_UpdateRects).
+// Tests put an observer in its place; an empty function restores SDL's.
+using TfwUpdateRectsFunc = std::function<void(SDL_Surface* screen, int count, SDL_Rect* rects)>;
+void fwSetUpdateRects(TfwUpdateRectsFunc update);
+
+// The picture the game draws, in pixels, in both builds.
+inline constexpr int32_t kPictureWidth = 320;
+inline constexpr int32_t kPictureHeight = 240;
 
 // Handheld buttons: the keys a button of the GP2X Wiz stands for. The pad is
 // buttons 0..7 from up clockwise, so a diagonal holds two arrows.
@@ -58,7 +68,9 @@ public:
     SDL_Surface* BackBuffer = nullptr; // owned
     std::vector<std::string> Options;
     std::unique_ptr<TfwResourceManager> Resources; // owns every factory-made medium
-    bool UseBackBuffer = false;
+    // The desktop always draws into a 320 x 240 x 16 back buffer that Flip
+    // presents scaled; the handheld draws straight onto its screen.
+    bool UseBackBuffer = !kHandheld;
     uint32_t VideoFlags = 0;
     const SDL_VideoInfo* VideoInfo = nullptr;
     int32_t FrameCount = 0;
@@ -71,6 +83,16 @@ public:
     int32_t JoystickCount = 0;
     SDL_Joystick* Joystick = nullptr; // never closed: SDL_Quit does that
     bool JoyButtons[32] = {};
+
+    // Desktop presentation. Each picture pixel is Scale x Scale window pixels;
+    // the picture's top-left sits at (PictureX, PictureY) of the window, which
+    // is non-zero only in fullscreen with its black border.
+    int32_t Scale = 1;
+    int32_t PictureX = 0, PictureY = 0;
+    int32_t WindowScale = 1;   // the scale of the window mode (option "scale=N")
+    bool Fullscreen = false;   // option "fullscreen=1"; F11 and Alt+Return toggle it
+    int32_t DesktopWidth = 0;  // the desktop's size in pixels, read before the
+    int32_t DesktopHeight = 0; // first mode is set; 0 when the driver does not say
 
     virtual void InitSDL();
     virtual void InitGame() {}
@@ -112,6 +134,26 @@ public:
     bool AnyKeyPressed() const;
     // Hands every pending SDL event to HandleEvent.
     void PollEvents();
+
+    // The picture pixel under a window position; false on the black border of
+    // fullscreen or outside the 320 x 240 picture.
+    bool WindowToPicture(int32_t wx, int32_t wy, int32_t& px, int32_t& py) const;
+    // Switches between the window and fullscreen and shows the picture again.
+    void ToggleFullscreen();
+    // The largest whole scale at which the picture fits into width x height; at least 1.
+    static int32_t FitScale(int32_t width, int32_t height);
+
+private:
+    std::vector<Uint16> Presented;   // the picture as last sent to the window
+    bool PresentAll = true;          // send everything once: new mode or expose
+    bool TakenKeys[512] = {};        // toggle keys held since the frame took them
+    std::vector<Uint32> WindowPixel; // back buffer pixel -> window pixel, per mode
+
+    void ReadVideoOptions();
+    void SetVideoMode();
+    void Present();
+    void ScaleIntoWindow(std::vector<SDL_Rect>& rects);
+    bool TakeToggleKey(const SDL_keysym& key);
 };
 
 // Builds the application of class T, initialises and runs it, and frees it in

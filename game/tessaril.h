@@ -8,6 +8,7 @@
 #pragma once
 
 #include "fwGameApp.h"
+#include "fwPictureCache.h"
 #include "uBoardFile.h"
 #include "uGameGrid.h"
 #include "uPlayList.h"
@@ -54,6 +55,7 @@ public:
 
     // Owned objects, made by the constructor.
     std::unique_ptr<TfwSpriteEngine> Engine;
+    TfwPictureCache TitlePicture; // the title at rest, drawn again only when it changes
     std::unique_ptr<TfwSDLImages> ImageList;
     std::vector<std::string> PlayList;
     std::unique_ptr<THighscoreManager> Highscores;

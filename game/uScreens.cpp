@@ -71,6 +71,28 @@ void TMiniGame::DrawBackground(SDL_Surface* surface) {
         Logo->Draw(surface, 5, 5);
 }
 
+namespace {
+
+// Everything the title's picture depends on: the numbers it shows and the
+// pictures and faces it draws, down to what a reload or a new alpha changes.
+TfwPictureCache::TKey TitleKey(const TMiniGame& game) {
+    TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.SoundVolume),
+                                 static_cast<uintptr_t>(game.Score)};
+    for (const TfwSDLImage* image : {game.Splash, game.Logo}) {
+        const SDL_Surface* s = image != nullptr ? image->Surface : nullptr;
+        key.insert(key.end(), {reinterpret_cast<uintptr_t>(image), reinterpret_cast<uintptr_t>(s),
+                               s != nullptr ? s->flags : 0, s != nullptr ? s->format->alpha : 0u,
+                               s != nullptr ? s->format->colorkey : 0});
+    }
+    for (const TfwFont* font : {game.F1, game.F2, game.F3})
+        key.insert(key.end(), {reinterpret_cast<uintptr_t>(font),
+                               reinterpret_cast<uintptr_t>(font != nullptr ? font->Font : nullptr),
+                               font != nullptr && font->Opened, font != nullptr && font->Blended});
+    return key;
+}
+
+} // namespace
+
 void TMiniGame::DrawTitle(SDL_Surface* surface) {
     DrawBackground(surface);
     auto text = [&](TfwFont* font, int32_t x, int32_t y, const std::string& s) {
@@ -154,7 +176,7 @@ void TMiniGame::DrawFrame(SDL_Surface* surface) {
     ClearScreen();
     switch (State) {
     case TGameState::gsTitle:
-        DrawTitle(surface);
+        TitlePicture.Draw(surface, TitleKey(*this), [this](SDL_Surface* s) { DrawTitle(s); });
         break;
     case TGameState::gsHighscores:
         DrawBackground(surface);

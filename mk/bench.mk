@@ -1,9 +1,15 @@
-# make bench: an optimised desktop build of the benchmark, then one run of it
-# on the repository's media. Its last line is the BENCH summary.
-.PHONY: bench
+# make bench: an optimised desktop build of the benchmark and of the game, one
+# headless run of the benchmark on the repository's media, then the game's
+# processor use under a private Xvfb. Its last line is the BENCH summary.
+.PHONY: bench bench-deps
 
-bench: deps
+BENCH_PACKAGES := xvfb xdotool imagemagick
+
+bench-deps:
+	@tools/install-missing.sh $(BENCH_PACKAGES) $$(command -v python3 >/dev/null 2>&1 || echo python3)
+
+bench: deps bench-deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTESSARIL_HANDHELD=OFF \
 	      -DTESSARIL_BENCH=ON -DTESSARIL_TESTS=OFF
-	cmake --build build-bench -j$(JOBS) --target tessaril_bench
-	./build-bench/tools/bench/tessaril_bench "$(CURDIR)/data"
+	cmake --build build-bench -j$(JOBS) --target tessaril_bench tessaril
+	tools/bench/run.sh build-bench "$(CURDIR)/data"

@@ -4,7 +4,8 @@
 #                  server can be started it says so in one line and passes
 # Screenshots of a failing run are kept in build/e2e-failure/.
 
-E2E_PACKAGES := xvfb xdotool imagemagick
+# libsdl1.2-compat: the second SDL 1.2 library the game is played on.
+E2E_PACKAGES := xvfb xdotool imagemagick libsdl1.2-compat
 
 .PHONY: e2e e2e-deps test-e2e
 

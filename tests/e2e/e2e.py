@@ -111,6 +111,35 @@ class Picture:
         return n
 
 
+def sample(win, n):
+    """The top left pixel of every n x n block of a picture, as RGB bytes."""
+    if n == 1:
+        return win.data
+    out = bytearray()
+    for y in range(0, win.h, n):
+        row = win.row(0, win.w, y)
+        for x in range(0, len(row), 3 * n):
+            out += row[x:x + 3]
+    return bytes(out)
+
+
+def scaled(pic, n):
+    """A picture's RGB bytes with every pixel an n x n block."""
+    out = bytearray()
+    for y in range(pic.h):
+        row = pic.row(0, pic.w, y)
+        wide = b"".join(row[i:i + 3] * n for i in range(0, len(row), 3))
+        out += wide * n
+    return bytes(out)
+
+
+def as_565(data):
+    """RGB bytes cut to the 5, 6 and 5 bits of the game's 16-bit picture: the
+    two SDL 1.2 libraries widen its channels to 8 bits each their own way."""
+    mask = bytes((0xF8, 0xFC, 0xF8)) * (len(data) // 3)
+    return bytes(a & m for a, m in zip(data, mask))
+
+
 def clip(box, w, h):
     x0, y0, x1, y1 = box
     return max(0, x0), max(0, y0), min(w, x1), min(h, y1)
@@ -503,14 +532,15 @@ class XServer:
     """An Xvfb of our own on a free display; Xvfb picks the number itself
     (-displayfd), so two runs at once cannot collide."""
 
-    def __init__(self):
+    def __init__(self, screen="320x240x24"):
         self.proc = None
         self.display = None
+        self.screen = screen
 
     def start(self, timeout=15.0):
         rfd, wfd = os.pipe()
         self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(wfd), "-screen", "0", "320x240x24", "-nolisten", "tcp",
+            ["Xvfb", "-displayfd", str(wfd), "-screen", "0", self.screen, "-nolisten", "tcp",
              "-noreset"],
             pass_fds=(wfd,),
             stdout=subprocess.DEVNULL,
@@ -593,8 +623,12 @@ class Recorder:
 class Game:
     """One run of build/tessaril in its own working folder."""
 
-    def __init__(self, binary, xserver, recorder, media, name):
+    def __init__(self, binary, xserver, recorder, media, name, scale=1, libdir=None,
+                 options=()):
         self.binary = binary
+        self.scale = scale  # window pixels per picture pixel
+        self.libdir = libdir
+        self.options = list(options)
         self.x = xserver
         self.rec = recorder
         self.media = media
@@ -606,6 +640,8 @@ class Game:
         self.scenario = ""
         self.env = dict(os.environ)
         self.env.update(DISPLAY=xserver.display, SDL_AUDIODRIVER="dummy", SDL_VIDEODRIVER="x11")
+        if libdir:  # another SDL 1.2 library
+            self.env["LD_LIBRARY_PATH"] = libdir
 
     def path(self, name):
         return os.path.join(self.dir, name)
@@ -618,8 +654,9 @@ class Game:
 
     def start(self, timeout=20.0):
         self.out = open(self.path("game-output.txt"), "wb")
-        self.proc = subprocess.Popen([self.binary], cwd=self.dir, env=self.env, stdout=self.out,
+        self.proc = subprocess.Popen([self.binary] + self.options, cwd=self.dir, env=self.env, stdout=self.out,
                                      stderr=subprocess.STDOUT)
+        width, height = str(SCREEN_W * self.scale), str(SCREEN_H * self.scale)
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             self.check_running()
@@ -627,13 +664,13 @@ class Game:
             for wid in r.stdout.split():
                 g = self.xdo("getwindowgeometry", "--shell", wid, check=False).stdout
                 geo = dict(l.split("=", 1) for l in g.split() if "=" in l)
-                if geo.get("WIDTH") == "320" and geo.get("HEIGHT") == "240":
+                if geo.get("WIDTH") == width and geo.get("HEIGHT") == height:
                     self.win = wid
                     self.origin = (int(geo.get("X", 0)), int(geo.get("Y", 0)))
                     self.focus()
                     return
             time.sleep(0.1)
-        raise Failure("the game window (class tessaril, 320 x 240) did not appear "
+        raise Failure(f"the game window (class tessaril, {width} x {height}) did not appear "
                       f"within {timeout:.0f} s")
 
     def check_running(self):
@@ -644,7 +681,7 @@ class Game:
     def focus(self):
         """Gives the window the input focus; without a window manager the
         focus follows the pointer, so the pointer goes over the window too."""
-        cx, cy = self.origin[0] + 160, self.origin[1] + 120
+        cx, cy = self.origin[0] + 160 * self.scale, self.origin[1] + 120 * self.scale
         self.xdo("mousemove", str(cx), str(cy))
         self.xdo("windowfocus", "--sync", self.win, check=False)
         if not self.has_focus():
@@ -663,16 +700,23 @@ class Game:
             self.focus()
         self.xdo("keydown", name, "sleep", str(hold), "keyup", name)
 
-    def shot(self, label="shot"):
+    def shot_window(self):
+        """The whole window, scaled as it is shown."""
         self.check_running()
         x, y = self.origin
+        w, h = SCREEN_W * self.scale, SCREEN_H * self.scale
         r = subprocess.run(
-            ["import", "-window", "root", "-crop", f"{SCREEN_W}x{SCREEN_H}+{x}+{y}", "+repage",
+            ["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "+repage",
              "-depth", "8", "rgb:-"],
             env=self.env, capture_output=True)
-        if r.returncode != 0 or len(r.stdout) != SCREEN_W * SCREEN_H * 3:
+        if r.returncode != 0 or len(r.stdout) != w * h * 3:
             raise SetupError(f"screenshot failed: {r.stderr.decode(errors='replace').strip()}")
-        pic = Picture(SCREEN_W, SCREEN_H, r.stdout, label)
+        return Picture(w, h, r.stdout)
+
+    def shot(self, label="shot"):
+        """The 320 x 240 picture: one window pixel of each scale x scale block."""
+        win = self.shot_window()
+        pic = Picture(SCREEN_W, SCREEN_H, sample(win, self.scale), label)
         self.rec.add(f"{self.name}-{self.scenario}-{label}", pic)
         return pic
 
@@ -877,6 +921,7 @@ def sc_start_title(game, st):
                                 f"({t['lastscore']} orange pixels at y 154..168)")
     st["title"] = s
     st["title_at"] = time.monotonic()
+    REFERENCE[None] = s
 
 
 def sc_table(game, st):
@@ -1274,6 +1319,57 @@ def sc_exit_b(game, st):
     check_exit(game, "Escape")
 
 
+# --- Scenarios on a desktop-sized screen --------------------------------------
+
+# The title at scale 1 by SDL library folder (None: the classic library), as
+# the first run and the compat run at scale 1 saw it: the reference of the
+# scaled runs. The two libraries blend some pixels a step apart, so each
+# library is compared with itself.
+REFERENCE = {}
+
+
+def sc_scaled_title(game, st):
+    """At scale 3 the title is read from the scaled window, every picture pixel
+    a 3 x 3 block, and equals the title seen at scale 1 scaled."""
+    game.start()
+    s, _ = game.wait_for("the title screen read from the window at scale 3", on_title,
+                         timeout=15.0)
+    t = title_regions(s)
+    expect(t["lastscore"] < 10 and t["volume"] >= 20, f"the scaled title reads wrong: {t}")
+    same_as_reference(game)
+
+
+def same_as_reference(game):
+    ref = REFERENCE.get(game.libdir)
+    if ref is None:
+        raise SetupError("no title at scale 1 to compare with")
+    win = game.shot_window()
+    want = as_565(scaled(ref, game.scale))
+    got = as_565(win.data)
+    bad = sum(1 for i in range(0, len(want), 3) if want[i:i + 3] != got[i:i + 3])
+    expect(bad == 0, f"{bad} window pixels differ from the title at scale 1 scaled "
+                     f"{game.scale} x {game.scale}")
+
+
+def sc_library_reference(game, st):
+    """On this SDL 1.2 library at scale 1 the game reaches the title."""
+    game.start()
+    s, _ = game.wait_for("the title screen at scale 1", on_title, timeout=15.0)
+    REFERENCE[game.libdir] = s
+    check_exit(game, "Escape")
+
+
+def sc_library_title(game, st):
+    """On this SDL 1.2 library at scale 2 the game reaches the title, and the
+    window shows the scale 1 title scaled, pixel for pixel."""
+    game.start()
+    game.wait_for("the title screen at scale 2", on_title, timeout=15.0)
+    same_as_reference(game)
+    check_exit(game, "Escape")
+
+
+COMPAT_DIR = "/usr/lib/x86_64-linux-gnu/sdl12-compat"
+
 RUNS = [
     ("a", [
         ("title: version line and help", sc_start_title),
@@ -1296,6 +1392,16 @@ RUNS = [
         ("name entry stored as the right record", sc_b_name),
         ("Escape: exit code 0, clean log", sc_exit_b),
     ]),
+]
+
+# Runs on a 1920 x 1080 screen: (name, scenarios, scale, SDL library folder).
+LARGE_RUNS = [
+    ("x3", [("scale 3: the title read from the scaled window", sc_scaled_title),
+            ("Escape: exit code 0, clean log", sc_exit_b)], 3, None),
+    ("sdl12", [("classic SDL 1.2 at scale 2: the title scaled", sc_library_title)], 2, None),
+    ("compat1", [("sdl12-compat at scale 1: the title", sc_library_reference)], 1, COMPAT_DIR),
+    ("compat", [("sdl12-compat at scale 2: the title scaled", sc_library_title)], 2,
+     COMPAT_DIR),
 ]
 
 
@@ -1333,25 +1439,32 @@ def main():
     signal.signal(signal.SIGHUP, on_signal)
 
     xs = XServer()
+    large = XServer("1920x1080x24")
     try:
         xs.start()
+        large.start()
     except SetupError as e:
+        xs.stop()
         if args.if_possible:
             skip("no X server can be started")
         log(f"e2e: {e}")
         return 2
+    runs = [(name, scenarios, xs, 1, None, []) for name, scenarios in RUNS]
+    runs += [(name, scenarios, large, scale, lib, [f"-scale={scale}"])
+             for name, scenarios, scale, lib in LARGE_RUNS]
 
     media = Media(os.path.join(REPO, "data"))
     rec = Recorder()
     passed = failed = 0
-    total = sum(len(s) for _, s in RUNS)
+    total = sum(len(r[1]) for r in runs)
     games = []
     t_all = time.monotonic()
     failure = None
     try:
-        log(f"e2e: {args.game} on Xvfb {xs.display}")
-        for run_name, scenarios in RUNS:
-            game = Game(args.game, xs, rec, media, run_name)
+        log(f"e2e: {args.game} on Xvfb {xs.display} (320x240) and {large.display} (1920x1080)")
+        # On the small screen the game picks scale 1 by itself.
+        for run_name, scenarios, xserver, scale, lib, options in runs:
+            game = Game(args.game, xserver, rec, media, run_name, scale, lib, options)
             games.append(game)
             st = {}
             try:
@@ -1377,6 +1490,7 @@ def main():
                 break
     finally:
         xs.stop()
+        large.stop()
 
     if failure:
         failed = 1

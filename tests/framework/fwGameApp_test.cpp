@@ -84,15 +84,17 @@ TEST(TfwGameApp, InitSdlOpensTheScreenAndLogsDone) {
     TfwGameApp app;
     app.InitSDL();
     ASSERT_NE(app.Screen, nullptr);
+    // The desktop draws into a back buffer of the handheld's screen format
+    // and shows it in a window without double buffering (scale 1 here).
+    SDL_Surface* picture = app.GetSurface();
+    EXPECT_EQ(picture->w, 320);
+    EXPECT_EQ(picture->h, 240);
+    EXPECT_EQ(picture->format->BitsPerPixel, 16);
     EXPECT_EQ(app.Screen->w, 320);
     EXPECT_EQ(app.Screen->h, 240);
-    EXPECT_EQ(app.Screen->format->BitsPerPixel, 16);
-    EXPECT_EQ(app.GetSurface(), app.Screen);
+    EXPECT_EQ(picture == app.Screen, kHandheld);
     EXPECT_EQ(Log().LastLine(), "SDLApp::InitSDL: Done");
-    if constexpr (kHandheld)
-        EXPECT_EQ(app.VideoFlags, static_cast<uint32_t>(SDL_SWSURFACE));
-    else
-        EXPECT_EQ(app.VideoFlags, 0x60000101u);
+    EXPECT_EQ(app.VideoFlags, static_cast<uint32_t>(SDL_SWSURFACE));
     EXPECT_EQ(Mix_VolumeMusic(-1), 25);
     EXPECT_EQ(Mix_Volume(0, -1), 37);
 }

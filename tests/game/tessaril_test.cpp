@@ -1107,6 +1107,71 @@ TEST_F(TessarilScreens, TitleShowsTheLastScoreLineOnlyAfterAScore) {
     EXPECT_EQ(1.0, ImageMatch(s, ref.Image("tessaril.bmp"), 5, 5)) << "the logo";
 }
 
+TEST_F(TessarilScreens, TheTitleKeptBetweenFramesEqualsTheTitleDrawnAfresh) {
+    Start();
+    ASSERT_EQ(TGameState::gsTitle, game->State);
+    SDL_Surface* s = Surface();
+    auto afresh = [&] {
+        game->TitlePicture.Clear();
+        Draw();
+        return Copy(s);
+    };
+    // Each change of what the title shows, then a frame with nothing changed.
+    const std::vector<std::function<void()>> changes = {
+        [] {},
+        [&] { game->SoundVolume = 64; },
+        [&] { game->Score = 1250; },
+        [&] { SDL_SetAlpha(game->Splash->Surface, SDL_SRCALPHA, 90); },
+    };
+    TSurface last = Copy(s);
+    for (size_t i = 0; i < changes.size(); ++i) {
+        changes[i]();
+        for (int frame = 0; frame < 2; ++frame) {
+            Draw();
+            TSurface shown = Copy(s);
+            EXPECT_EQ(0, DiffCount(shown.get(), afresh().get(), 0, 0, 320, 240))
+                << "change " << i << ", frame " << frame;
+            if (i > 0 && frame == 0) {
+                EXPECT_GT(DiffCount(shown.get(), last.get(), 0, 0, 320, 240), 0) << i;
+            }
+            last = std::move(shown);
+        }
+    }
+    EXPECT_TRUE(game->TitlePicture.Holds());
+}
+
+TEST_F(TessarilScreens, InPlayWithOnlyTheCursorAnimatingOnlyItsRectangleIsSent) {
+    if constexpr (kHandheld)
+        GTEST_SKIP() << "the handheld sends its whole screen";
+    Start();
+    StartPlaying();
+    std::vector<std::vector<SDL_Rect>> sent;
+    fwSetUpdateRects([&](SDL_Surface*, int n, SDL_Rect* r) { sent.emplace_back(r, r + n); });
+    TfwRect bounds, cursor;
+    game->Cursor->GetBounds(bounds);
+    game->Cursor->ToScreen(bounds, cursor);
+    int flips = 0;
+    for (int frame = 0; frame < 60; ++frame) {
+        HoldSecond(); // the clock on the display stands still
+        sent.clear();
+        Frame();
+        ASSERT_LE(sent.size(), 1u);
+        if (sent.empty())
+            continue;
+        ++flips;
+        for (const SDL_Rect& r : sent[0]) {
+            EXPECT_GE(r.x, cursor.Left);
+            EXPECT_GE(r.y, cursor.Top);
+            EXPECT_LE(r.x + r.w, cursor.Right);
+            EXPECT_LE(r.y + r.h, cursor.Bottom);
+        }
+    }
+    fwSetUpdateRects(nullptr);
+    // 60 frames of 19 ms or more: five or six changes of a 200 ms animation.
+    EXPECT_GE(flips, 5);
+    EXPECT_LE(flips, 6);
+}
+
 TEST_F(TessarilScreens, PauseHidesTheBoardAndKeepsTheHeadsUpDisplay) {
     Start();
     StartPlaying();
