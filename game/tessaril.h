@@ -7,6 +7,7 @@
 
 #include "fwGameApp.h"
 #include "uGameGrid.h"
+#include "uMediaList.h"
 
 #include <array>
 #include <atomic>
@@ -17,6 +18,7 @@
 
 class TfwAnimSequences;
 class TfwFont;
+class TfwResource;
 class TfwSDLImage;
 class TfwSDLImages;
 class TfwSDLMusic;
@@ -191,6 +193,10 @@ private:
     void DrawOverlay(SDL_Surface* surface);
     TfwSDLImage* AddImage(class TfwResourceLoader& loader, const std::string& name,
                           const std::string& file);
+    // One item of the media list added to the loader, made by the factory of its kind.
+    TfwResource* AddMedia(class TfwResourceLoader& loader, const TMediaItem& item);
+    // The loaded media (by list position) to the members that use them.
+    void UseMedia(const std::array<TfwResource*, kMediaCount>& media);
     TfwSprite* MakeCursorSprite(int32_t z);
 
     std::vector<std::unique_ptr<TfwSDLImage>> images_; // every picture the game loaded
