@@ -5,6 +5,7 @@
 // Plain constants only: the generator includes this without the framework.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -58,7 +59,7 @@ struct TMediaItem {
     int32_t StoneKind = 0; // the stone table entry this picture fills; 0 for none
 };
 
-inline constexpr TMediaItem kMediaList[] = {
+inline constexpr std::array<TMediaItem, kMediaCount> kMediaList = {{
     {miSoundExplode, TMediaKind::Sound, "W01", "data/sounds/power8.wav"},
     {miSoundGameOver, TMediaKind::Sound, "W02", "data/sounds/gameover.wav"},
     {miSoundNextLevel, TMediaKind::Sound, "W03", "data/sounds/nextlevel.wav"},
@@ -93,14 +94,15 @@ inline constexpr TMediaItem kMediaList[] = {
     {miTimeStone, TMediaKind::Image, "E1", "data/images/wetime.bmp", 0, 10},
     {miBomb, TMediaKind::Image, "B1", "data/images/bomb.bmp", 0, 11},
     {miEmptyFrame, TMediaKind::Image, "F1", "data/images/frame.bmp", 0, 20},
-};
+}};
 
-// Every item sits at the position its id names.
+// Every item sits at the position its id names (an item left out would
+// leave a default one with the wrong id).
 constexpr bool MediaListInIdOrder() {
     for (size_t i = 0; i < kMediaCount; ++i)
         if (static_cast<size_t>(kMediaList[i].Id) != i)
             return false;
-    return sizeof kMediaList / sizeof kMediaList[0] == kMediaCount;
+    return true;
 }
 static_assert(MediaListInIdOrder(), "kMediaList must list every TMediaId in order");
 
@@ -123,13 +125,14 @@ struct TOverlayLettering {
 // The overlays name the build's own keys: the desktop's keyboard, the
 // handheld's buttons. Both builds read the same file names; the handheld's
 // pictures are laid over the desktop's in its media tree.
-inline constexpr TOverlayLettering kDesktopOverlays[] = {
+using TOverlaySet = std::array<TOverlayLettering, 3>;
+inline constexpr TOverlaySet kDesktopOverlays = {{
     {miPressKey, "PRESS SPACE", "TO PLAY"},
     {miPaused, "GAME PAUSED", "PRESS P TO GO ON"},
     {miGameOverImage, "GAME OVER", "PRESS SPACE"},
-};
-inline constexpr TOverlayLettering kHandheldOverlays[] = {
+}};
+inline constexpr TOverlaySet kHandheldOverlays = {{
     {miPressKey, "PRESS B", "TO PLAY"},
     {miPaused, "GAME PAUSED", "PRESS A TO GO ON"},
     {miGameOverImage, "GAME OVER", "PRESS B"},
-};
+}};

@@ -36,7 +36,7 @@ using Picture = std::function<Image()>;
 using Sound = std::function<std::vector<float>()>;
 
 // The makers of the pictures of the media list, by item.
-std::map<TMediaId, Picture> listPictures(const TOverlayLettering (&overlays)[3]) {
+std::map<TMediaId, Picture> listPictures(const TOverlaySet& overlays) {
     std::map<TMediaId, Picture> pictures = {
         {miSteps, makeSteps},
         {miDigits, makeDigits},
