@@ -132,45 +132,61 @@ void TMiniGame::LoadLoadingScreen() {
             images_.push_back(std::move(image));
         return raw;
     };
-    Splash = keep(ImageList->LoadImage("SPLASH", "data/images/splash.bmp"));
-    Logo = keep(ImageList->LoadImage("LOGO", "data/images/tessaril.bmp"));
-    BarBlock = keep(ImageList->LoadImage("IWB", "data/images/whitesmall.bmp"));
+    Splash = keep(ImageList->LoadImage(kSplashImage.Name, kSplashImage.File));
+    Logo = keep(ImageList->LoadImage(kLogoImage.Name, kLogoImage.File));
+    BarBlock = keep(ImageList->LoadImage(kBarBlockImage.Name, kBarBlockImage.File));
 }
 
 void TMiniGame::LoadMedia() {
     TfwResourceLoader loader;
-    SoundExplode = loader.Add(CreateSound(0), "W01", "data/sounds/power8.wav");
-    SoundGameOver = loader.Add(CreateSound(0), "W02", "data/sounds/gameover.wav");
-    SoundNextLevel = loader.Add(CreateSound(0), "W03", "data/sounds/nextlevel.wav");
-    SoundNoMoves = loader.Add(CreateSound(0), "W03", "data/sounds/nomovesleft.wav");
-    SoundRestart = loader.Add(CreateSound(0), "W03", "data/sounds/restart.wav");
-    SoundClick1 = loader.Add(CreateSound(0), "W04", "data/sounds/click1.wav");
-    SoundClick2 = loader.Add(CreateSound(0), "W04", "data/sounds/click2.wav");
-    F1 = loader.Add(CreateFont(12, 0), "F1", "data/fonts/orangefizz.ttf");
-    F2 = loader.Add(CreateFont(14, 0), "F2", "data/fonts/orangefizz.ttf");
-    F3 = loader.Add(CreateFont(16, 0), "F3", "data/fonts/orangefizz.ttf");
-    Steps = AddImage(loader, "S1", "data/images/steps.bmp");
-    Digits = AddImage(loader, "Z1", "data/images/zahlen.bmp");
-    TimeLabel = AddImage(loader, "T1", "data/images/time.bmp");
-    LevelLabel = AddImage(loader, "L1", "data/images/level.bmp");
-    LivesLabel = AddImage(loader, "L2", "data/images/lives.bmp");
-    PointsLabel = AddImage(loader, "P2", "data/images/points.bmp");
-    PressKeyImage = AddImage(loader, "PK", "data/images/presskey.bmp");
-    PausedImage = AddImage(loader, "GP", "data/images/gamepaused.bmp");
-    GameOverImage = AddImage(loader, "GO", "data/images/gameover.bmp");
-    MarkerImage = AddImage(loader, "P25", "data/images/p25.bmp");
     StoneImages.fill(nullptr);
-    static const char* const kColourFiles[9] = {"dblue",  "green", "orange",  "purple", "red",
-                                                "yellow", "blue",  "magenta", "white"};
-    for (int k = 0; k < 9; ++k)
-        StoneImages[k] = AddImage(loader, "I" + std::to_string(k + 1),
-                                  std::string("data/images/") + kColourFiles[k] + ".bmp");
-    StoneImages[29] = AddImage(loader, "I10", "data/images/frame.bmp");
-    CursorImage = AddImage(loader, "C1", "data/images/cursor.bmp");
-    StoneImages[9] = AddImage(loader, "E1", "data/images/wetime.bmp");
-    StoneImages[10] = AddImage(loader, "B1", "data/images/bomb.bmp");
-    StoneImages[19] = AddImage(loader, "F1", "data/images/frame.bmp");
+    std::array<TfwResource*, kMediaCount> media{};
+    for (const TMediaItem& item : kMediaList)
+        media[item.Id] = AddMedia(loader, item);
+    UseMedia(media);
     loader.LoadAll([this](int32_t done, int32_t total) { LoadProgress(done, total); });
+}
+
+TfwResource* TMiniGame::AddMedia(TfwResourceLoader& loader, const TMediaItem& item) {
+    switch (item.Kind) {
+    case TMediaKind::Sound:
+        return loader.Add(CreateSound(0), item.Name, item.File);
+    case TMediaKind::Font:
+        return loader.Add(CreateFont(item.FontSize, 0), item.Name, item.File);
+    case TMediaKind::Image:
+        return AddImage(loader, item.Name, item.File);
+    }
+    return nullptr;
+}
+
+void TMiniGame::UseMedia(const std::array<TfwResource*, kMediaCount>& media) {
+    auto sound = [&media](TMediaId id) { return static_cast<TfwSDLSound*>(media[id]); };
+    auto font = [&media](TMediaId id) { return static_cast<TfwFont*>(media[id]); };
+    auto image = [&media](TMediaId id) { return static_cast<TfwSDLImage*>(media[id]); };
+    SoundExplode = sound(miSoundExplode);
+    SoundGameOver = sound(miSoundGameOver);
+    SoundNextLevel = sound(miSoundNextLevel);
+    SoundNoMoves = sound(miSoundNoMoves);
+    SoundRestart = sound(miSoundRestart);
+    SoundClick1 = sound(miSoundClick1);
+    SoundClick2 = sound(miSoundClick2);
+    F1 = font(miFontSmall);
+    F2 = font(miFontMedium);
+    F3 = font(miFontLarge);
+    Steps = image(miSteps);
+    Digits = image(miDigits);
+    TimeLabel = image(miTimeLabel);
+    LevelLabel = image(miLevelLabel);
+    LivesLabel = image(miLivesLabel);
+    PointsLabel = image(miPointsLabel);
+    PressKeyImage = image(miPressKey);
+    PausedImage = image(miPaused);
+    GameOverImage = image(miGameOverImage);
+    MarkerImage = image(miMarker);
+    CursorImage = image(miCursor);
+    for (const TMediaItem& item : kMediaList)
+        if (item.StoneKind > 0)
+            StoneImages[item.StoneKind - 1] = image(item.Id);
 }
 
 void TMiniGame::MakeCursorSprites() {

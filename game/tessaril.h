@@ -11,6 +11,7 @@
 #include "fwPictureCache.h"
 #include "uBoardFile.h"
 #include "uGameGrid.h"
+#include "uMediaList.h"
 #include "uPlayList.h"
 
 #include <array>
@@ -23,6 +24,7 @@
 
 class TfwAnimSequences;
 class TfwFont;
+class TfwResource;
 class TfwSDLImage;
 class TfwSDLImages;
 class TfwSDLMusic;
@@ -176,6 +178,10 @@ private:
     void MakeCursorSprites();
     TfwSDLImage* AddImage(class TfwResourceLoader& loader, const std::string& name,
                           const std::string& file);
+    // One item of the media list added to the loader, made by the factory of its kind.
+    TfwResource* AddMedia(class TfwResourceLoader& loader, const TMediaItem& item);
+    // The loaded media (by list position) to the members that use them.
+    void UseMedia(const std::array<TfwResource*, kMediaCount>& media);
     TfwSprite* MakeCursorSprite(int32_t z);
 
     // Keys, one handler per state; each is called only in a frame in which a key went down.

@@ -32,13 +32,15 @@ arm: arm-configure
 arm-test: arm
 	cd $(ARM_DIR) && ctest -j$(ARM_TEST_JOBS) --output-on-failure
 
-# The card folder: the stripped executable, the media and the menu's launcher.
+# The card folder: the stripped executable, the media (the handheld's own
+# pictures from data-handheld/ laid over data/) and the menu's launcher.
 wiz: arm-configure
 	cmake --build $(ARM_DIR) -j$(ARM_JOBS) --target tessaril
 	rm -rf $(ARM_DIR)/wiz
 	mkdir -p $(ARM_DIR)/wiz
 	arm-linux-gnueabi-strip -o $(ARM_DIR)/wiz/tessaril $(ARM_DIR)/tessaril
 	cp -R data $(ARM_DIR)/wiz/data
+	cp -R data-handheld/. $(ARM_DIR)/wiz/data
 	install -m 755 tools/tessaril.gpe $(ARM_DIR)/wiz/tessaril.gpe
 	@echo "Card folder: $(ARM_DIR)/wiz"
 

@@ -12,7 +12,8 @@
 #include <unistd.h>
 
 std::string SourcePath(const std::string& relative) {
-    return std::string(TESSARIL_SOURCE_DIR) + "/" + relative;
+    const bool media = relative == "data" || relative.rfind("data/", 0) == 0;
+    return std::string(media ? TESSARIL_MEDIA_ROOT : TESSARIL_SOURCE_DIR) + "/" + relative;
 }
 
 TTempDir::TTempDir() {

@@ -8,7 +8,9 @@
 #include <string>
 #include <utility>
 
-// The repository's data/ tree, for tests that load the real media.
+// A path in the repository. Paths into data/ lead to the configuration's media
+// tree, for tests that load the real media: in the handheld build that is
+// data/ with the handheld's own pictures laid over it.
 std::string SourcePath(const std::string& relative);
 
 // A fresh folder that is the working directory while the object lives.

@@ -1,8 +1,10 @@
 #!/bin/sh
-# Regenerates the media tree data/ (pictures, sounds, music, font).
-# Run from anywhere: tools/mkmedia.sh
-# Needs g++, the SDL 1.2 development files, oggenc (vorbis-tools) and the
-# DejaVu fonts (fonts-dejavu-core, fonts-dejavu-extra).
+# Regenerates the media: the data/ tree (pictures, sounds, music, font), the
+# handheld's own pictures data-handheld/ and the desktop icons under
+# dist/icons/. Run from anywhere: tools/mkmedia.sh (or make media, which
+# installs what it needs first).
+# Needs g++, the SDL 1.2 development files, oggenc (vorbis-tools), convert
+# (imagemagick) and the DejaVu fonts (fonts-dejavu-core, fonts-dejavu-extra).
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,16 +14,29 @@ WORK=$(mktemp -d "${TMPDIR:-/tmp}/mkmedia.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT INT TERM
 
 echo "compiling the generator"
-g++ -std=c++17 -O2 -Wall -o "$WORK/mkmedia" tools/mkmedia.cpp $(pkg-config --cflags --libs sdl)
+g++ -std=c++17 -O2 -Wall -Wextra -Igame -o "$WORK/mkmedia" tools/mkmedia/*.cpp \
+    $(pkg-config --cflags --libs sdl)
 
-mkdir -p data/images data/sounds data/musics data/fonts
-SDL_VIDEODRIVER=dummy "$WORK/mkmedia" data "$WORK"
+mkdir -p data/images data/sounds data/musics data/fonts data-handheld/images
+SDL_VIDEODRIVER=dummy "$WORK/mkmedia" . "$WORK"
 
 echo "encoding the music"
 # fixed serial numbers, so every run gives the same files
 oggenc -Q -q 2 -s 20101 -o data/musics/track1.ogg "$WORK/track1.wav"
 oggenc -Q -q 2 -s 20102 -o data/musics/track2.ogg "$WORK/track2.wav"
 ls -l data/musics/*.ogg
+
+echo "converting the icons"
+# colour and alpha pictures into one PNG; no time stamps, so every run gives
+# the same files
+for N in 32 48 64 128 256; do
+    DIR=dist/icons/hicolor/${N}x${N}/apps
+    mkdir -p "$DIR"
+    convert "$WORK/icon-$N.bmp" "$WORK/icon-$N-alpha.bmp" -alpha off \
+        -compose CopyOpacity -composite -strip \
+        -define png:exclude-chunks=date,time PNG32:"$DIR/tessaril.png"
+    echo "  $DIR/tessaril.png"
+done
 
 echo "copying the font"
 FONT=/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf

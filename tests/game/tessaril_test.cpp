@@ -23,6 +23,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -1266,16 +1267,86 @@ TEST_F(TessarilScreens, TableAndNameEntryScreens) {
     EXPECT_GT(DiffCount(s, splash.get(), 0, 50, 320, 190), 200) << "the editor draws";
 }
 
-TEST_F(TessarilScreens, HelpLinesNameThisBuildsKeys) {
-    const auto lines = TMiniGame::HelpLines();
-    if constexpr (kHandheld) {
-        EXPECT_STREQ("'B'  - Start game / select stone", lines[0]);
-        EXPECT_STREQ("'X' - Quit game", lines[2]);
-    } else {
-        EXPECT_STREQ("SPACE - Start game / select stone", lines[0]);
-        EXPECT_STREQ("'x' - Quit game", lines[2]);
+// The keys a text names: the word after "PRESS", a quoted character, or the
+// name before " - " of a help line ("SPACE", "Cursor keys"). A name that is
+// no key of the keyboard gives SDLK_UNKNOWN.
+std::set<int32_t> NamedKeys(const std::string& text) {
+    std::vector<std::string> names;
+    const size_t press = text.find("PRESS ");
+    if (press != std::string::npos)
+        names.push_back(text.substr(press + 6, text.find(' ', press + 6) - press - 6));
+    const size_t quote = text.find('\'');
+    if (quote != std::string::npos && text.size() > quote + 2 && text[quote + 2] == '\'')
+        names.push_back(text.substr(quote + 1, 1));
+    const size_t dash = text.find(" - ");
+    if (dash != std::string::npos && quote == std::string::npos)
+        names.push_back(text.substr(0, dash));
+    std::set<int32_t> keys;
+    for (const std::string& name : names) {
+        if (name == "Cursor keys") {
+            keys.insert({SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT});
+            continue;
+        }
+        int32_t found = SDLK_UNKNOWN;
+        for (int32_t k = SDLK_FIRST + 1; k < SDLK_LAST; ++k)
+            if (strcasecmp(name.c_str(), SDL_GetKeyName(static_cast<SDLKey>(k))) == 0)
+                found = k;
+        keys.insert(found);
     }
-    EXPECT_STREQ("Cursor keys - move cursor", lines[1]);
+    return keys;
+}
+
+// The keys this build can produce: the handheld's buttons stand for a fixed
+// set of keys; the desktop's keyboard has every key SDL names.
+bool BuildHasKey(int32_t key) {
+    if constexpr (kHandheld) {
+        for (const TfwButtonKey& entry : fwButtonKeys())
+            if (entry.Key == key)
+                return true;
+        return false;
+    }
+    return key != SDLK_UNKNOWN;
+}
+
+// The overlay pictures' lettering and the title's help lines are the only
+// texts that name keys: each names the key of its action in this build's key
+// table, and that key is one the build has.
+TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
+    Start();
+    const auto& overlays = kHandheld ? kHandheldOverlays : kDesktopOverlays;
+    const auto help = TMiniGame::HelpLines();
+    const std::set<int32_t> none, select{game->KeySelect}, pause{game->KeyPause},
+        quit{game->KeyQuit}, cursor{SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT};
+    const std::pair<std::string, std::set<int32_t>> texts[] = {
+        {overlays[0].Big, select},  {overlays[0].Small, none}, {overlays[1].Big, none},
+        {overlays[1].Small, pause}, {overlays[2].Big, none},   {overlays[2].Small, select},
+        {help[0], select},          {help[1], cursor},         {help[2], quit},
+    };
+    ASSERT_EQ(miPressKey, overlays[0].Id);
+    ASSERT_EQ(miPaused, overlays[1].Id);
+    ASSERT_EQ(miGameOverImage, overlays[2].Id);
+    for (const auto& [text, keys] : texts) {
+        const std::set<int32_t> named = NamedKeys(text);
+        EXPECT_EQ(keys, named) << '"' << text << '"';
+        for (int32_t key : named)
+            EXPECT_TRUE(BuildHasKey(key)) << '"' << text << "\" names a key this build lacks";
+    }
+}
+
+// The overlay pictures the game loads are this build's set: the handheld's
+// own pictures (which differ from the desktop's) in the handheld build.
+TEST(TessarilMedia, OverlayPicturesAreThisBuildsSet) {
+    const std::string source = TESSARIL_SOURCE_DIR;
+    const std::string own = kHandheld ? "/data-handheld/" : "/data/";
+    for (const TOverlayLettering& overlay : kDesktopOverlays) {
+        const std::string file = std::string(kMediaList[overlay.Id].File).substr(5);
+        const std::string loaded = ReadFile(SourcePath("data/" + file));
+        EXPECT_FALSE(loaded.empty()) << file;
+        EXPECT_TRUE(loaded == ReadFile(source + own + file)) << file << " is not this build's";
+        EXPECT_FALSE(ReadFile(source + "/data-handheld/" + file) ==
+                     ReadFile(source + "/data/" + file))
+            << file << ": the two sets are the same";
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -1,0 +1,138 @@
+// The game's media, written once: the start-up list that the game's loader
+// adds to its batch loader (in this order) and that the media generator
+// draws and synthesises, the three pictures of the loading screen, and the
+// lettering of the overlay pictures in each build.
+// Plain constants only: the generator includes this without the framework.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+enum class TMediaKind : uint8_t { Sound, Font, Image };
+
+// Position of each item in kMediaList.
+enum TMediaId : uint8_t {
+    miSoundExplode,
+    miSoundGameOver,
+    miSoundNextLevel,
+    miSoundNoMoves,
+    miSoundRestart,
+    miSoundClick1,
+    miSoundClick2,
+    miFontSmall,
+    miFontMedium,
+    miFontLarge,
+    miSteps,
+    miDigits,
+    miTimeLabel,
+    miLevelLabel,
+    miLivesLabel,
+    miPointsLabel,
+    miPressKey,
+    miPaused,
+    miGameOverImage,
+    miMarker,
+    miStone1,
+    miStone2,
+    miStone3,
+    miStone4,
+    miStone5,
+    miStone6,
+    miStone7,
+    miStone8,
+    miStone9,
+    miFixedFrame,
+    miCursor,
+    miTimeStone,
+    miBomb,
+    miEmptyFrame,
+    kMediaCount
+};
+
+struct TMediaItem {
+    TMediaId Id;
+    TMediaKind Kind;
+    const char* Name;      // given to the loader; names repeat, nothing looks media up by them
+    const char* File;      // relative to the working folder
+    int32_t FontSize = 0;  // points; fonts only
+    int32_t StoneKind = 0; // the stone table entry this picture fills; 0 for none
+};
+
+inline constexpr std::array<TMediaItem, kMediaCount> kMediaList = {{
+    {miSoundExplode, TMediaKind::Sound, "W01", "data/sounds/power8.wav"},
+    {miSoundGameOver, TMediaKind::Sound, "W02", "data/sounds/gameover.wav"},
+    {miSoundNextLevel, TMediaKind::Sound, "W03", "data/sounds/nextlevel.wav"},
+    {miSoundNoMoves, TMediaKind::Sound, "W03", "data/sounds/nomovesleft.wav"},
+    {miSoundRestart, TMediaKind::Sound, "W03", "data/sounds/restart.wav"},
+    {miSoundClick1, TMediaKind::Sound, "W04", "data/sounds/click1.wav"},
+    {miSoundClick2, TMediaKind::Sound, "W04", "data/sounds/click2.wav"},
+    {miFontSmall, TMediaKind::Font, "F1", "data/fonts/orangefizz.ttf", 12},
+    {miFontMedium, TMediaKind::Font, "F2", "data/fonts/orangefizz.ttf", 14},
+    {miFontLarge, TMediaKind::Font, "F3", "data/fonts/orangefizz.ttf", 16},
+    {miSteps, TMediaKind::Image, "S1", "data/images/steps.bmp"},
+    {miDigits, TMediaKind::Image, "Z1", "data/images/zahlen.bmp"},
+    {miTimeLabel, TMediaKind::Image, "T1", "data/images/time.bmp"},
+    {miLevelLabel, TMediaKind::Image, "L1", "data/images/level.bmp"},
+    {miLivesLabel, TMediaKind::Image, "L2", "data/images/lives.bmp"},
+    {miPointsLabel, TMediaKind::Image, "P2", "data/images/points.bmp"},
+    {miPressKey, TMediaKind::Image, "PK", "data/images/presskey.bmp"},
+    {miPaused, TMediaKind::Image, "GP", "data/images/gamepaused.bmp"},
+    {miGameOverImage, TMediaKind::Image, "GO", "data/images/gameover.bmp"},
+    {miMarker, TMediaKind::Image, "P25", "data/images/p25.bmp"},
+    {miStone1, TMediaKind::Image, "I1", "data/images/dblue.bmp", 0, 1},
+    {miStone2, TMediaKind::Image, "I2", "data/images/green.bmp", 0, 2},
+    {miStone3, TMediaKind::Image, "I3", "data/images/orange.bmp", 0, 3},
+    {miStone4, TMediaKind::Image, "I4", "data/images/purple.bmp", 0, 4},
+    {miStone5, TMediaKind::Image, "I5", "data/images/red.bmp", 0, 5},
+    {miStone6, TMediaKind::Image, "I6", "data/images/yellow.bmp", 0, 6},
+    {miStone7, TMediaKind::Image, "I7", "data/images/blue.bmp", 0, 7},
+    {miStone8, TMediaKind::Image, "I8", "data/images/magenta.bmp", 0, 8},
+    {miStone9, TMediaKind::Image, "I9", "data/images/white.bmp", 0, 9},
+    {miFixedFrame, TMediaKind::Image, "I10", "data/images/frame.bmp", 0, 30},
+    {miCursor, TMediaKind::Image, "C1", "data/images/cursor.bmp"},
+    {miTimeStone, TMediaKind::Image, "E1", "data/images/wetime.bmp", 0, 10},
+    {miBomb, TMediaKind::Image, "B1", "data/images/bomb.bmp", 0, 11},
+    {miEmptyFrame, TMediaKind::Image, "F1", "data/images/frame.bmp", 0, 20},
+}};
+
+// Every item sits at the position its id names (an item left out would
+// leave a default one with the wrong id).
+constexpr bool MediaListInIdOrder() {
+    for (size_t i = 0; i < kMediaCount; ++i)
+        if (static_cast<size_t>(kMediaList[i].Id) != i)
+            return false;
+    return true;
+}
+static_assert(MediaListInIdOrder(), "kMediaList must list every TMediaId in order");
+
+// The loading screen's pictures, loaded directly through the image list
+// before the batch (the loading screen draws them).
+inline constexpr TMediaItem kSplashImage = {kMediaCount, TMediaKind::Image, "SPLASH",
+                                            "data/images/splash.bmp"};
+inline constexpr TMediaItem kLogoImage = {kMediaCount, TMediaKind::Image, "LOGO",
+                                          "data/images/tessaril.bmp"};
+inline constexpr TMediaItem kBarBlockImage = {kMediaCount, TMediaKind::Image, "IWB",
+                                              "data/images/whitesmall.bmp"};
+
+// What an overlay picture says: big lettering and a smaller second line.
+struct TOverlayLettering {
+    TMediaId Id;
+    const char* Big;
+    const char* Small;
+};
+
+// The overlays name the build's own keys: the desktop's keyboard, the
+// handheld's buttons. Both builds read the same file names; the handheld's
+// pictures are laid over the desktop's in its media tree.
+using TOverlaySet = std::array<TOverlayLettering, 3>;
+inline constexpr TOverlaySet kDesktopOverlays = {{
+    {miPressKey, "PRESS SPACE", "TO PLAY"},
+    {miPaused, "GAME PAUSED", "PRESS P TO GO ON"},
+    {miGameOverImage, "GAME OVER", "PRESS SPACE"},
+}};
+inline constexpr TOverlaySet kHandheldOverlays = {{
+    {miPressKey, "PRESS B", "TO PLAY"},
+    {miPaused, "GAME PAUSED", "PRESS A TO GO ON"},
+    {miGameOverImage, "GAME OVER", "PRESS B"},
+}};
