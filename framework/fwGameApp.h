@@ -38,6 +38,13 @@ const std::vector<TfwButtonKey>& fwButtonKeys();
 // is pressed. state has count entries (SDL's key-state array).
 void fwApplyButtons(const bool (&buttons)[32], uint8_t* state, int count);
 
+// A start-up failure of SDL: the fixed message, and SDL's own error text.
+class EfwSDLError : public EfwError {
+public:
+    EfwSDLError(const std::string& message, std::string reason);
+    const std::string Reason;
+};
+
 class TfwGameApp {
 public:
     // args: the command-line arguments without the program's own path.
@@ -71,7 +78,12 @@ public:
     int32_t JoystickCount = 0;
     SDL_Joystick* Joystick = nullptr; // never closed: SDL_Quit does that
     bool JoyButtons[32] = {};
+    // No sound device could be opened: the program goes on without sound, the
+    // factories make no sounds or music, and the mixer is never asked to play.
+    bool Silent = false;
 
+    // Starts SDL and opens the screen; failures raise EfwSDLError. A sound
+    // device that cannot be opened is logged once and leaves the program Silent.
     virtual void InitSDL();
     virtual void InitGame() {}
     virtual void DoneGame() {}
@@ -90,7 +102,8 @@ public:
     virtual void Run();
 
     // Media factories: a new, unloaded resource registered in Resources, which
-    // owns it; the caller keeps a plain reference.
+    // owns it; the caller keeps a plain reference. Sounds and music: nullptr
+    // when Silent.
     virtual TfwFont* CreateFont(int32_t size, int32_t tag);
     virtual TfwSDLImage* CreateImage(TfwSDLImages* images, int32_t tag);
     virtual TfwSDLMusic* CreateMusic(int32_t tag);
@@ -107,6 +120,11 @@ public:
     bool AnyKeyPressed() const;
     // Hands every pending SDL event to HandleEvent.
     void PollEvents();
+
+private:
+    // The audio subsystem, the mixer's device and its start volumes; false
+    // (SDL's error set) when there is no device to open.
+    bool OpenAudio();
 };
 
 // Builds the application of class T, initialises and runs it, and frees it in

@@ -744,7 +744,7 @@ void TMiniGame::DrawTitle(SDL_Surface* surface) {
         if (font != nullptr)
             font->DrawText(surface, x, y, s, kTextColour);
     };
-    text(F1, 5, 44, "Tessaril - Version 0.5");
+    text(F1, 5, 44, "Tessaril - Version " TESSARIL_VERSION);
     text(F3, 5, 64, "Written by ");
     text(F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
     text(F3, 15, 100, "Mabel Quorne (Programming / Art)");
@@ -928,12 +928,29 @@ void TMiniGame::NextTrack() {
 
 // --- Program body ---
 
+namespace {
+
+constexpr int kExitNormal = 0;
+constexpr int kExitFailed = 1;
+
+// A run ended by an error: its message goes to the log and, for the player
+// who started the program, to standard error with SDL's reason where known.
+int ReportFailure(const EfwError& e) {
+    Log().Write(e.what());
+    std::string line = std::string("tessaril: ") + e.what();
+    if (const auto* sdl = dynamic_cast<const EfwSDLError*>(&e); sdl && !sdl->Reason.empty())
+        line += ": " + sdl->Reason;
+    std::fprintf(stderr, "%s\n", line.c_str());
+    return kExitFailed;
+}
+
+} // namespace
+
 int TessarilMain(const std::vector<std::string>& args) {
     try {
         RunApp<TMiniGame>(args);
     } catch (const EfwError& e) {
-        // The program ends quietly; the log holds the reason.
-        Log().Write(e.what());
+        return ReportFailure(e);
     }
-    return 0;
+    return kExitNormal;
 }
