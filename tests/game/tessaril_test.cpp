@@ -1316,6 +1316,54 @@ TEST_F(TessarilStartup, StartsWithoutTableFileAndWithoutMusic) {
     EXPECT_EQ(1, LogLines()) << Log().LastLine();
 }
 
+TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    Start();
+    ASSERT_TRUE(game->Silent);
+    const std::string log = ReadFile("log.txt");
+    const std::string done = "SDLApp::InitSDL: Done" + LineEnd();
+    ASSERT_GT(log.size(), done.size());
+    EXPECT_EQ(0u, log.rfind("SDLApp::InitSDL: ", 0)) << log;
+    EXPECT_EQ(log.size() - done.size(), log.find(done)) << "the audio line, then Done: " << log;
+    EXPECT_EQ(2, LogLines());
+    for (TfwSDLSound* sound :
+         {game->SoundExplode, game->SoundGameOver, game->SoundNextLevel, game->SoundNoMoves,
+          game->SoundRestart, game->SoundClick1, game->SoundClick2})
+        EXPECT_EQ(nullptr, sound);
+    EXPECT_EQ(nullptr, game->Music);
+
+    // The title, and the volume keys still change the volume it shows.
+    SDL_Surface* s = Surface();
+    Draw();
+    TReference ref;
+    EXPECT_EQ(1.0, ImageMatch(s, ref.Image("tessaril.bmp"), 5, 5)) << "the logo";
+    TSurface before = Copy(s);
+    Press(game->KeyVolumeDown);
+    EXPECT_EQ(79, game->SoundVolume);
+    Draw();
+    EXPECT_GT(DiffCount(s, before.get(), 250, 220, 70, 14), 0) << "the volume line";
+
+    // A run scores, the level completes and the next one starts: every rule
+    // that would sound or change the music.
+    StartPlaying();
+    Arrange(TileKind);
+    for (int32_t c = 0; c < 3; ++c)
+        game->Board->ChangeStone(c, 7, 5);
+    game->Score = 0;
+    for (int k = 1; k <= game->Colours; ++k)
+        game->Goals[k] = k == 5 ? 3 : 0;
+    for (int frames = 0; game->State == gsPlaying && frames < 400; ++frames)
+        Frame();
+    EXPECT_EQ(75 + 250, game->Score);
+    ASSERT_EQ(gsLevelDone, game->State);
+    Settle();
+    Press(game->KeySelect);
+    EXPECT_EQ(gsPlaying, game->State);
+    EXPECT_EQ(2, game->Level);
+    Frames(30);
+    EXPECT_EQ(2, LogLines()) << Log().LastLine();
+}
+
 // ---------------------------------------------------------------------------
 // Board files
 
