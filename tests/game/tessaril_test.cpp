@@ -1364,6 +1364,44 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
     EXPECT_EQ(2, LogLines()) << Log().LastLine();
 }
 
+// The program body: a failed start says why on standard error and ends with
+// exit code 1; Escape ends a run with exit code 0 and says nothing.
+TEST(TessarilProgram, AFailedStartEndsWithExitCode1AndTheReasonOnStderr) {
+    setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+    testing::internal::CaptureStderr();
+    const int code = TessarilMain({});
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(1, code);
+    const std::string log = ReadFile("log.txt");
+    const std::string tag = "SDLApp::InitSDL: ";
+    ASSERT_EQ(0u, log.rfind(tag, 0)) << log;
+    const std::string reason = log.substr(tag.size(), log.find(LineEnd()) - tag.size());
+    EXPECT_FALSE(reason.empty());
+    EXPECT_EQ(tag + reason + LineEnd() + "InitSDL failed" + LineEnd(), log);
+    EXPECT_EQ("tessaril: InitSDL failed: " + reason + "\n", err);
+}
+
+TEST(TessarilProgram, EscapeEndsWithExitCode0AndNothingOnStderr) {
+    ASSERT_EQ(0, symlink(SourcePath("data").c_str(), "data"));
+    constexpr int kLoadingDelays = 40; // the loading screen waits once per medium
+    uint32_t now = 1000;
+    int delays = 0;
+    fwSetClock([&] { return now; },
+               [&](uint32_t ms) {
+                   now += ms;
+                   if (++delays > kLoadingDelays)
+                       PushKeyDown(SDLK_ESCAPE);
+               });
+    testing::internal::CaptureStderr();
+    const int code = TessarilMain({});
+    const std::string err = testing::internal::GetCapturedStderr();
+    fwSetClock({}, {});
+    EXPECT_EQ(0, code);
+    EXPECT_EQ("", err);
+    EXPECT_GT(delays, kLoadingDelays) << "the main loop ran";
+    EXPECT_EQ("SDLApp::InitSDL: Done" + LineEnd(), ReadFile("log.txt"));
+}
+
 // ---------------------------------------------------------------------------
 // Board files
 
