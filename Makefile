@@ -40,6 +40,7 @@ test: deps e2e-deps
 	$(MAKE) test-desktop test-handheld
 	$(MAKE) format-check
 	$(MAKE) test-e2e
+	$(MAKE) test-install
 
 # Every C++ file through clang-format.
 SOURCES = $(shell git ls-files '*.cpp' '*.h')
