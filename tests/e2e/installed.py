@@ -21,7 +21,8 @@ import subprocess
 import sys
 import tempfile
 
-import e2e
+sys.dont_write_bytecode = True  # no __pycache__ beside the sources
+import e2e  # noqa: E402
 from e2e import Failure, SetupError, expect, log
 
 # A name SDL knows no audio driver by: opening the sound device fails.
