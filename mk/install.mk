@@ -69,7 +69,8 @@ check-version:
 
 # Built in a copy of the committed tree, so that nothing of the working tree's
 # builds or untracked files reaches the package.
-deb: deb-deps check-version
+deb: deb-deps
+	$(MAKE) check-version
 	rm -rf build-deb
 	mkdir -p build-deb/src
 	git ls-files -z | xargs -0 cp --parents -t build-deb/src
@@ -78,7 +79,8 @@ deb: deb-deps check-version
 	@ls build-deb/*.deb
 
 # make test runs this.
-test-install: install-deps check-version
+test-install: install-deps
+	$(MAKE) check-version
 	desktop-file-validate dist/tessaril.desktop
 	appstreamcli validate --no-net dist/$(METAINFO)
 	@out=$$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l dist/tessaril.6 2>&1 >/dev/null); \
