@@ -87,6 +87,23 @@ SCENARIOS = [
 ]
 
 
+def check_no_display(launcher, home):
+    """Without a display the launcher's game ends with exit code 1 and says
+    why on standard error (the log keeps the same message)."""
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "XDG_DATA_HOME")}
+    env.update(HOME=home, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="dummy")
+    r = subprocess.run([launcher], env=env, capture_output=True, text=True, timeout=30)
+    expect(r.returncode == 1, f"without a display the game ended with exit code {r.returncode}")
+    err = r.stderr.splitlines()
+    expect(len(err) == 1 and err[0].startswith("tessaril: InitSDL failed: ")
+           and len(err[0]) > len("tessaril: InitSDL failed: "),
+           f"standard error without a display: {r.stderr!r}; expected one line "
+           "'tessaril: InitSDL failed: <SDL's reason>'")
+    with open(os.path.join(home, ".local", "share", "tessaril", "log.txt"), "rb") as f:
+        expect(f.read().endswith(b"\r\nInitSDL failed\r\n"), "log.txt does not end with the message")
+    log("ok   [installed] no display: exit code 1, the reason on standard error")
+
+
 def make(*args):
     r = subprocess.run(["make", "--no-print-directory", "-C", e2e.REPO, *args],
                        capture_output=True, text=True)
@@ -129,6 +146,11 @@ def main():
             expect(prefix + "/libexec/tessaril/tessaril" in f.read(),
                    "the launcher does not name the game under the prefix")
 
+        launcher = os.path.join(prefix, "bin", "tessaril")
+        home = os.path.join(tmp, "home")
+        os.mkdir(home)
+        check_no_display(launcher, home)
+
         if [t for t in ("Xvfb", "xdotool", "import", "convert") if shutil.which(t) is None]:
             if args.if_possible:
                 log("installed: skipped playing (no X server can be started)")
@@ -142,7 +164,7 @@ def main():
                 log("installed: skipped playing (no X server can be started)")
                 return 0
             raise
-        game = InstalledGame(os.path.join(prefix, "bin", "tessaril"), xs, e2e.Recorder(),
+        game = InstalledGame(launcher, xs, e2e.Recorder(),
                              e2e.Media(os.path.join(staged, "share", "tessaril", "data")))
         st = {"media": os.path.join(prefix, "share", "tessaril", "data")}
         for name, fn in SCENARIOS:
