@@ -62,10 +62,14 @@ uninstall:
 	rm -rf $(DESTDIR)$(DATADIR)/tessaril $(DESTDIR)$(DATADIR)/doc/tessaril
 	-rmdir $(DESTDIR)$(LIBEXECDIR) 2>/dev/null
 
-# The package's version is VERSION's; debian/changelog must name the same.
+# The package's version is VERSION's; debian/changelog and the newest release
+# of the metainfo must name the same.
 check-version:
 	@v=$$(dpkg-parsechangelog -S Version) && [ "$$v" = "$(VERSION)" ] || \
 	    { echo "debian/changelog names version $$v, VERSION says $(VERSION)" >&2; exit 1; }
+	@v=$$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' dist/$(METAINFO) | head -n 1) && \
+	    [ "$$v" = "$(VERSION)" ] || \
+	    { echo "dist/$(METAINFO) names release $$v, VERSION says $(VERSION)" >&2; exit 1; }
 
 # Built in a copy of the committed tree, so that nothing of the working tree's
 # builds or untracked files reaches the package.
