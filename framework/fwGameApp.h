@@ -42,7 +42,7 @@ void fwApplyButtons(const bool (&buttons)[32], uint8_t* state, int count);
 class EfwSDLError : public EfwError {
 public:
     EfwSDLError(const std::string& message, std::string reason);
-    const std::string Reason;
+    std::string Reason; // SDL_GetError at the failure
 };
 
 class TfwGameApp {
