@@ -26,7 +26,8 @@ INSTALLED_FILES := $(LIBEXECDIR)/tessaril $(BINDIR)/tessaril \
     $(MANDIR)/man6/tessaril.6 \
     $(foreach n,$(ICON_SIZES),$(DATADIR)/icons/hicolor/$(n)x$(n)/apps/tessaril.png)
 
-.PHONY: install install-files uninstall deb deb-deps install-deps test-install check-version
+.PHONY: install install-files uninstall deb deb-deps install-deps test-install check-version \
+        screenshot
 
 install-deps:
 	@tools/install-missing.sh $(INSTALL_PACKAGES)
@@ -90,3 +91,11 @@ test-install: install-deps
 	@out=$$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l dist/tessaril.6 2>&1 >/dev/null); \
 	    [ -z "$$out" ] || { echo "$$out" >&2; exit 1; }
 	tests/e2e/installed.py --if-possible --game-build $(GAME_BUILD)
+
+# The metainfo's screenshot, made again from the game: the play screen as the
+# unit test of the pause draws it, at twice its size (the result is committed).
+screenshot: build-desktop
+	rm -rf build/shots && mkdir -p build/shots
+	cd build && TESSARIL_SHOTS=$(CURDIR)/build/shots \
+	    ctest -R TessarilScreens.PauseHidesTheBoardAndKeepsTheHeadsUpDisplay
+	convert build/shots/game_playing.png -scale 200% -strip dist/screenshot.png
