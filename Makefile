@@ -42,6 +42,7 @@ test: deps e2e-deps
 	$(MAKE) format-check
 	$(MAKE) tidy
 	$(MAKE) test-e2e
+	$(MAKE) test-install
 
 # Every C++ file through clang-format.
 SOURCES = $(shell git ls-files '*.cpp' '*.h')

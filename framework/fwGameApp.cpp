@@ -27,10 +27,12 @@ void OnMusicFinished() {
         instance->MusicFinished();
 }
 
-// Fails start-up: one log line with the SDL error, then the exception.
+// Fails start-up: one log line with the SDL error, then the exception, which
+// carries the same error as its reason.
 [[noreturn]] void FailInit(const char* tag, const char* message) {
-    Log().Write(tag, SDL_GetError());
-    throw EfwError(message);
+    const std::string reason = SDL_GetError();
+    Log().Write(tag, reason);
+    throw EfwSDLError(message, reason);
 }
 
 constexpr int kKeyLimit = 512;
@@ -179,20 +181,21 @@ std::string TfwGameApp::ParseOption(const std::string& arg) {
     return s;
 }
 
+EfwSDLError::EfwSDLError(const std::string& message, std::string reason)
+    : EfwError(message), Reason(std::move(reason)) {}
+
 void TfwGameApp::InitSDL() {
-    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
+    // Audio starts on its own below: a machine without a sound device plays silent.
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
         FailInit("SDLApp::InitSDL", "InitSDL failed");
 
     JoystickCount = SDL_NumJoysticks();
     if (JoystickCount > 0)
         Joystick = SDL_JoystickOpen(0);
 
-    const int chunkSize = kHandheld ? 1024 : 2048;
-    if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, chunkSize) == -1)
-        FailInit("SDLApp::InitSDL", "InitSDL:Audio failed");
-    Mix_VolumeMusic(25);
-    Mix_Volume(-1, 37);
-    Mix_HookMusicFinished(OnMusicFinished);
+    Silent = !OpenAudio();
+    if (Silent)
+        Log().Write("SDLApp::InitSDL", SDL_GetError());
 
     VideoInfo = SDL_GetVideoInfo();
     if (VideoInfo == nullptr)
@@ -309,6 +312,17 @@ bool TfwGameApp::WindowToPicture(int32_t wx, int32_t wy, int32_t& px, int32_t& p
         return false;
     px = dx / Scale;
     py = dy / Scale;
+    return true;
+}
+
+bool TfwGameApp::OpenAudio() {
+    const int chunkSize = kHandheld ? 1024 : 2048;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0 ||
+        Mix_OpenAudio(22050, AUDIO_S16LSB, 2, chunkSize) == -1)
+        return false;
+    Mix_VolumeMusic(25);
+    Mix_Volume(-1, 37);
+    Mix_HookMusicFinished(OnMusicFinished);
     return true;
 }
 
@@ -553,9 +567,13 @@ TfwSDLImage* TfwGameApp::CreateImage(TfwSDLImages* images, int32_t tag) {
 }
 
 TfwSDLMusic* TfwGameApp::CreateMusic(int32_t tag) {
+    if (Silent)
+        return nullptr;
     return Resources->Adopt(std::make_unique<TfwSDLMusic>(tag));
 }
 
 TfwSDLSound* TfwGameApp::CreateSound(int32_t tag) {
+    if (Silent)
+        return nullptr;
     return Resources->Adopt(std::make_unique<TfwSDLSound>(tag));
 }

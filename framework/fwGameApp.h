@@ -48,6 +48,13 @@ const std::vector<TfwButtonKey>& fwButtonKeys();
 // is pressed. state has count entries (SDL's key-state array).
 void fwApplyButtons(const bool (&buttons)[32], uint8_t* state, int count);
 
+// A start-up failure of SDL: the fixed message, and SDL's own error text.
+class EfwSDLError : public EfwError {
+public:
+    EfwSDLError(const std::string& message, std::string reason);
+    std::string Reason; // SDL_GetError at the failure
+};
+
 class TfwGameApp {
 public:
     // args: the command-line arguments without the program's own path.
@@ -83,6 +90,9 @@ public:
     int32_t JoystickCount = 0;
     SDL_Joystick* Joystick = nullptr; // never closed: SDL_Quit does that
     bool JoyButtons[32] = {};
+    // No sound device could be opened: the program goes on without sound, the
+    // factories make no sounds or music, and the mixer is never asked to play.
+    bool Silent = false;
 
     // Desktop presentation. Each picture pixel is Scale x Scale window pixels;
     // the picture's top-left sits at (PictureX, PictureY) of the window, which
@@ -94,6 +104,8 @@ public:
     int32_t DesktopWidth = 0;  // the desktop's size in pixels, read before the
     int32_t DesktopHeight = 0; // first mode is set; 0 when the driver does not say
 
+    // Starts SDL and opens the screen; failures raise EfwSDLError. A sound
+    // device that cannot be opened is logged once and leaves the program Silent.
     virtual void InitSDL();
     virtual void InitGame() {}
     virtual void DoneGame() {}
@@ -117,7 +129,8 @@ public:
     void RunIteration();
 
     // Media factories: a new, unloaded resource registered in Resources, which
-    // owns it; the caller keeps a plain reference.
+    // owns it; the caller keeps a plain reference. Sounds and music: nullptr
+    // when Silent.
     virtual TfwFont* CreateFont(int32_t size, int32_t tag);
     virtual TfwSDLImage* CreateImage(TfwSDLImages* images, int32_t tag);
     virtual TfwSDLMusic* CreateMusic(int32_t tag);
@@ -154,6 +167,9 @@ private:
     void Present();
     void ScaleIntoWindow(std::vector<SDL_Rect>& rects);
     bool TakeToggleKey(const SDL_keysym& key);
+    // The audio subsystem, the mixer's device and its start volumes; false
+    // (SDL's error set) when there is no device to open.
+    bool OpenAudio();
 };
 
 // Builds the application of class T, initialises and runs it, and frees it in

@@ -15,6 +15,8 @@
 
 #include <SDL_mixer.h>
 
+#include <cstdio>
+
 namespace {
 
 constexpr int32_t kBoardWidth = 10;
@@ -202,16 +204,33 @@ void TMiniGame::MakeCursorSprites() {
 
 // --- Program body ---
 
+namespace {
+
+constexpr int kExitNormal = 0;
+constexpr int kExitFailed = 1;
+
+// A run ended by an error: its message goes to the log and, for the player
+// who started the program, to standard error with SDL's reason where known.
+int ReportFailure(const std::exception& e) {
+    Log().Write(e.what());
+    std::string line = std::string("tessaril: ") + e.what();
+    if (const auto* sdl = dynamic_cast<const EfwSDLError*>(&e); sdl && !sdl->Reason.empty())
+        line += ": " + sdl->Reason;
+    std::fprintf(stderr, "%s\n", line.c_str());
+    return kExitFailed;
+}
+
+} // namespace
+
 int RunGuarded(const std::function<void()>& body) {
-    // The program ends quietly; the log holds the reason.
     try {
         body();
     } catch (const EfwError& e) {
-        Log().Write(e.what());
+        return ReportFailure(e);
     } catch (const std::exception& e) {
-        Log().Write(e.what()); // from the standard library (allocation, containers)
+        return ReportFailure(e); // from the standard library (allocation, containers)
     }
-    return 0;
+    return kExitNormal;
 }
 
 int TessarilMain(const std::vector<std::string>& args) {

@@ -236,8 +236,10 @@ private:
 };
 
 // The program body's guard: runs body; an EfwError or any other std::exception
-// that escapes it has its message written to the log as a one-part line, and
-// the program ends quietly. Other thrown objects pass on. The exit code (0).
+// that escapes it has its message written to the log as a one-part line and,
+// with SDL's reason where there is one, to standard error as
+// "tessaril: message: reason". Other thrown objects pass on. The exit code:
+// 0 for a normal end, 1 for a failure.
 int RunGuarded(const std::function<void()>& body);
 
 // The program body: runs the game through RunApp inside RunGuarded. The

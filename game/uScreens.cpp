@@ -99,7 +99,7 @@ void TMiniGame::DrawTitle(SDL_Surface* surface) {
         if (font != nullptr)
             font->DrawText(surface, x, y, s, kTextColour);
     };
-    text(F1, 5, 44, "Tessaril - Version 0.5");
+    text(F1, 5, 44, "Tessaril - Version " TESSARIL_VERSION);
     text(F3, 5, 64, "Written by ");
     text(F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
     text(F3, 15, 100, "Mabel Quorne (Programming / Art)");

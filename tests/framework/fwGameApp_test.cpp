@@ -94,6 +94,7 @@ TEST(TfwGameApp, InitSdlOpensTheScreenAndLogsDone) {
     EXPECT_EQ(app.Screen->h, 240);
     EXPECT_EQ(picture == app.Screen, kHandheld);
     EXPECT_EQ(Log().LastLine(), "SDLApp::InitSDL: Done");
+    EXPECT_FALSE(app.Silent);
     EXPECT_EQ(app.VideoFlags, static_cast<uint32_t>(SDL_SWSURFACE));
     EXPECT_EQ(Mix_VolumeMusic(-1), 25);
     EXPECT_EQ(Mix_Volume(0, -1), 37);
@@ -105,11 +106,25 @@ TEST(TfwGameApp, AFailingStartLogsTheSdlErrorAndRaises) {
     try {
         app.InitSDL();
         FAIL() << "InitSDL succeeded without a video driver";
-    } catch (const EfwError& e) {
+    } catch (const EfwSDLError& e) {
         EXPECT_STREQ(e.what(), "InitSDL failed");
+        EXPECT_EQ(Log().LastLine(), "SDLApp::InitSDL: " + e.Reason) << "the reason is SDL's error";
     }
-    EXPECT_EQ(Log().LastLine().rfind("SDLApp::InitSDL: ", 0), 0u);
     EXPECT_NE(Log().LastLine(), "SDLApp::InitSDL: Done");
+}
+
+TEST(TfwGameApp, NoSoundDeviceIsLoggedOnceAndLeavesTheProgramSilent) {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    TfwGameApp app;
+    const int before = Log().LinesWritten();
+    app.InitSDL();
+    EXPECT_TRUE(app.Silent);
+    ASSERT_NE(app.Screen, nullptr);
+    EXPECT_EQ(Log().LinesWritten() - before, 2) << "the audio's line, then Done";
+    EXPECT_EQ(Log().LastLine(), "SDLApp::InitSDL: Done");
+    EXPECT_EQ(app.CreateSound(0), nullptr);
+    EXPECT_EQ(app.CreateMusic(0), nullptr);
+    EXPECT_EQ(app.Resources->Count(), 0);
 }
 
 TEST(TfwGameApp, RunAppFreesTheApplicationWhenInitRaises) {

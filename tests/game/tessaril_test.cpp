@@ -1469,6 +1469,92 @@ TEST_F(TessarilStartup, StartsWithoutTableFileAndWithoutMusic) {
     EXPECT_EQ(1, LogLines()) << Log().LastLine();
 }
 
+TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    Start();
+    ASSERT_TRUE(game->Silent);
+    const std::string log = ReadFile("log.txt");
+    const std::string done = "SDLApp::InitSDL: Done" + LineEnd();
+    ASSERT_GT(log.size(), done.size());
+    EXPECT_EQ(0u, log.rfind("SDLApp::InitSDL: ", 0)) << log;
+    EXPECT_EQ(log.size() - done.size(), log.find(done)) << "the audio line, then Done: " << log;
+    EXPECT_EQ(2, LogLines());
+    for (TfwSDLSound* sound :
+         {game->SoundExplode, game->SoundGameOver, game->SoundNextLevel, game->SoundNoMoves,
+          game->SoundRestart, game->SoundClick1, game->SoundClick2})
+        EXPECT_EQ(nullptr, sound);
+    EXPECT_EQ(nullptr, game->Music);
+
+    // The title, and the volume keys still change the volume it shows.
+    SDL_Surface* s = Surface();
+    Draw();
+    TReference ref;
+    EXPECT_EQ(1.0, ImageMatch(s, ref.Image("tessaril.bmp"), 5, 5)) << "the logo";
+    TSurface before = Copy(s);
+    Press(game->KeyVolumeDown);
+    EXPECT_EQ(79, game->SoundVolume);
+    Draw();
+    EXPECT_GT(DiffCount(s, before.get(), 250, 220, 70, 14), 0) << "the volume line";
+
+    // A run scores, the level completes and the next one starts: every rule
+    // that would sound or change the music.
+    StartPlaying();
+    Arrange(TileKind);
+    for (int32_t c = 0; c < 3; ++c)
+        game->Board->ChangeStone(c, 7, 5);
+    game->Score = 0;
+    for (int k = 1; k <= game->Colours; ++k)
+        game->Goals[k] = k == 5 ? 3 : 0;
+    for (int frames = 0; game->State == TGameState::gsPlaying && frames < 400; ++frames)
+        Frame();
+    EXPECT_EQ(75 + 250, game->Score);
+    ASSERT_EQ(TGameState::gsLevelDone, game->State);
+    Settle();
+    Press(game->KeySelect);
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(2, game->Level);
+    Frames(30);
+    EXPECT_EQ(2, LogLines()) << Log().LastLine();
+}
+
+// The program body: a failed start says why on standard error and ends with
+// exit code 1; Escape ends a run with exit code 0 and says nothing.
+TEST(TessarilProgram, AFailedStartEndsWithExitCode1AndTheReasonOnStderr) {
+    setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+    testing::internal::CaptureStderr();
+    const int code = TessarilMain({});
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(1, code);
+    const std::string log = ReadFile("log.txt");
+    const std::string tag = "SDLApp::InitSDL: ";
+    ASSERT_EQ(0u, log.rfind(tag, 0)) << log;
+    const std::string reason = log.substr(tag.size(), log.find(LineEnd()) - tag.size());
+    EXPECT_FALSE(reason.empty());
+    EXPECT_EQ(tag + reason + LineEnd() + "InitSDL failed" + LineEnd(), log);
+    EXPECT_EQ("tessaril: InitSDL failed: " + reason + "\n", err);
+}
+
+TEST(TessarilProgram, EscapeEndsWithExitCode0AndNothingOnStderr) {
+    ASSERT_EQ(0, symlink(SourcePath("data").c_str(), "data"));
+    constexpr int kLoadingDelays = 40; // the loading screen waits once per medium
+    uint32_t now = 1000;
+    int delays = 0;
+    fwSetClock([&] { return now; },
+               [&](uint32_t ms) {
+                   now += ms;
+                   if (++delays > kLoadingDelays)
+                       PushKeyDown(SDLK_ESCAPE);
+               });
+    testing::internal::CaptureStderr();
+    const int code = TessarilMain({});
+    const std::string err = testing::internal::GetCapturedStderr();
+    fwSetClock({}, {});
+    EXPECT_EQ(0, code);
+    EXPECT_EQ("", err);
+    EXPECT_GT(delays, kLoadingDelays) << "the main loop ran";
+    EXPECT_EQ("SDLApp::InitSDL: Done" + LineEnd(), ReadFile("log.txt"));
+}
+
 // ---------------------------------------------------------------------------
 // Board files
 
