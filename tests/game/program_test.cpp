@@ -37,7 +37,7 @@ int RunFailingApp() {
 
 } // namespace
 
-TEST(ProgramBody, AnErrorInsideRunAppIsLoggedAndTheProgramEndsQuietly) {
+TEST(ProgramBody, AnErrorInsideRunAppIsLoggedAndEndsTheProgramAsAFailure) {
     struct TCase {
         const char* Name;
         TFailingApp::THook Hook;
@@ -67,7 +67,7 @@ TEST(ProgramBody, AnErrorInsideRunAppIsLoggedAndTheProgramEndsQuietly) {
         TFailingApp::FailIn = c.Hook;
         TFailingApp::Fail = c.Fail;
         const int lines = Log().LinesWritten();
-        EXPECT_EQ(RunFailingApp(), 0);
+        EXPECT_EQ(RunFailingApp(), 1);
         EXPECT_EQ(Log().LastLine(), c.Logged);
         EXPECT_GT(Log().LinesWritten(), lines);
         EXPECT_EQ(TfwGameApp::Instance(), nullptr); // freed on the way out
