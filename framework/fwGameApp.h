@@ -6,6 +6,7 @@
 
 #include <SDL.h>
 
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -37,6 +38,27 @@ const std::vector<TfwButtonKey>& fwButtonKeys();
 // Marks every key of the table up in state, then down where one of its buttons
 // is pressed. state has count entries (SDL's key-state array).
 void fwApplyButtons(const bool (&buttons)[32], uint8_t* state, int count);
+
+// Desktop gamepad: joystick 0 in the layout most pads give under Linux
+// (0 south, 1 east, 2 west, 3 north, 4 and 5 the shoulders, 6 back, 7 start).
+// Button 7 stands for both pause and Return: only the high score screens read
+// Return, and pause does nothing there.
+const std::vector<TfwButtonKey>& fwPadButtonKeys();
+// An axis further than this from its centre (of -32768 .. 32767) holds an arrow.
+inline constexpr int32_t kfwAxisDeadZone = 32768 / 3;
+using TfwKeySet = std::bitset<512>;
+// The keys the desktop pad holds: its buttons, the arrows of its first hat and
+// of its first two axes (0 left-right, 1 up-down).
+TfwKeySet fwPadKeys(const bool (&buttons)[32], uint8_t hat, const int16_t (&axes)[2]);
+
+// A mouse button going down or up over the window, as the picture sees it.
+struct TfwPointerEvent {
+    uint8_t Button = 0; // SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, ...
+    bool Down = false;
+    bool OnPicture = false; // false on the fullscreen border or off the picture
+    int32_t X = 0;          // picture pixel, when OnPicture
+    int32_t Y = 0;
+};
 
 class TfwGameApp {
 public:
@@ -71,6 +93,14 @@ public:
     int32_t JoystickCount = 0;
     SDL_Joystick* Joystick = nullptr; // never closed: SDL_Quit does that
     bool JoyButtons[32] = {};
+    // Desktop only: joystick 0's first hat and first two axes as last reported.
+    uint8_t JoyHat = SDL_HAT_CENTERED;
+    int16_t JoyAxes[2] = {};
+    // Desktop only: the mouse buttons of this frame, oldest first; what the
+    // frame's ProcessFrame leaves unread is dropped, as a key press would be.
+    std::vector<TfwPointerEvent> PointerEvents;
+    int32_t Scale = 1;                  // picture pixels are Scale x Scale window pixels
+    int32_t PictureX = 0, PictureY = 0; // window position of the picture's top left
 
     virtual void InitSDL();
     virtual void InitGame() {}
@@ -107,6 +137,18 @@ public:
     bool AnyKeyPressed() const;
     // Hands every pending SDL event to HandleEvent.
     void PollEvents();
+    // Marks key as gone down in this frame, as its key-down event would.
+    void PressKey(uint16_t key);
+    // The picture pixel under a window position; false on the border around
+    // the picture or outside it.
+    bool WindowToPicture(int32_t wx, int32_t wy, int32_t& px, int32_t& py) const;
+    // The keys the desktop pad holds now; none on the handheld, whose buttons
+    // reach the keys through fwApplyButtons.
+    TfwKeySet PadKeys() const;
+
+private:
+    void HandleJoystick(const SDL_Event& event);
+    void HandleMouseButton(const SDL_MouseButtonEvent& button);
 };
 
 // Builds the application of class T, initialises and runs it, and frees it in

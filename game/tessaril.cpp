@@ -594,6 +594,7 @@ void TMiniGame::ProcessFrame(SDL_Surface* surface) {
         Highscores->Deactivate();
         State = gsTitle;
     }
+    HandlePointer();
     HandleKeys();
 }
 

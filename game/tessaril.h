@@ -147,6 +147,11 @@ public:
     // State machine and input.
     void SetState(uint8_t state);
     void HandleKeys();
+    // Desktop mouse: this frame's pointer events, taken just before the keys.
+    // In play a left click acts as the select key on the stone under it and a
+    // drag onto a neighbour swaps; the right button asks for a hint. On other
+    // screens a left click is the screen's confirm key.
+    void HandlePointer();
 
     // Rules.
     void NewGame();
@@ -192,9 +197,17 @@ private:
     TfwSDLImage* AddImage(class TfwResourceLoader& loader, const std::string& name,
                           const std::string& file);
     TfwSprite* MakeCursorSprite(int32_t z);
+    void PointerPressed(const TfwPointerEvent& e);
+    void PointerReleased(const TfwPointerEvent& e);
+    bool StoneAt(const TfwPointerEvent& e, int32_t& col, int32_t& row) const;
+    void ClickStone(int32_t col, int32_t row);
 
     std::vector<std::unique_ptr<TfwSDLImage>> images_; // every picture the game loaded
     std::atomic<bool> musicEnded_{false};
+    // The cell a left press in play went down on, where a drag starts; -1 none.
+    int32_t dragCol_ = -1;
+    int32_t dragRow_ = -1;
+    bool dragOnSelected_ = false; // pressed on the selected stone: its release there drops it
 };
 
 // The program body: runs the game inside the guard that logs an escaping
