@@ -281,6 +281,8 @@ void TfwGameApp::HandleJoystick(const SDL_Event& event) {
     default:
         break;
     }
+    if (kHandheld)
+        return; // its buttons reach the keys through fwApplyButtons only
     // A pad key that went down reads 1 in this frame, as a key-down event makes it.
     const TfwKeySet pressed = PadKeys() & ~before;
     for (int key = 0; key < kKeyLimit; ++key)

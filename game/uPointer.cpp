@@ -10,7 +10,12 @@
 
 namespace {
 
-constexpr int32_t kCellGap = 2; // between two stones, as the board lays them out
+constexpr int32_t kCellGap = 2;     // between two stones, as the board lays them out
+constexpr uint8_t kSpriteShown = 1; // TfwSprite::State of a shown sprite
+
+bool Shown(const TfwSprite* sprite) {
+    return sprite != nullptr && sprite->State == kSpriteShown;
+}
 
 bool Neighbours(int32_t col1, int32_t row1, int32_t col2, int32_t row2) {
     return std::abs(col1 - col2) + std::abs(row1 - row2) == 1;
@@ -52,7 +57,7 @@ void TMiniGame::PointerPressed(const TfwPointerEvent& e) {
         return; // as the select key, a click on a busy board is lost
     dragCol_ = col;
     dragRow_ = row;
-    dragOnSelected_ = Selection->State == 1 && SelCol == col && SelRow == row;
+    dragOnSelected_ = Shown(Selection) && SelCol == col && SelRow == row;
     // The selected stone is dropped on release, so that a drag from it swaps.
     if (!dragOnSelected_)
         ClickStone(col, row);
@@ -65,7 +70,7 @@ void TMiniGame::PointerReleased(const TfwPointerEvent& e) {
     int32_t col = 0, row = 0;
     if (fromCol < 0 || State != gsPlaying || !StoneAt(e, col, row) || Board->IsBusy())
         return;
-    const bool fromSelected = Selection->State == 1 && SelCol == fromCol && SelRow == fromRow;
+    const bool fromSelected = Shown(Selection) && SelCol == fromCol && SelRow == fromRow;
     if (col == fromCol && row == fromRow) {
         if (dragOnSelected_ && fromSelected)
             ClickStone(col, row); // a click on the selected stone drops it
@@ -91,7 +96,7 @@ bool TMiniGame::StoneAt(const TfwPointerEvent& e, int32_t& col, int32_t& row) co
 // The select key with the cursor on (col, row); a stone that is not the
 // selected one or its neighbour drops the selection first and is selected.
 void TMiniGame::ClickStone(int32_t col, int32_t row) {
-    if (Selection->State == 1 && !(SelCol == col && SelRow == row) &&
+    if (Shown(Selection) && !(SelCol == col && SelRow == row) &&
         !Neighbours(SelCol, SelRow, col, row))
         Selection->Hide();
     CursorCol = col;
