@@ -99,6 +99,8 @@ bool RowChange(const Uint16* a, const Uint16* b, int32_t w, int32_t& first, int3
         --last;
     return true;
 }
+constexpr uint8_t kPadHat = 0;  // the one hat the pad reads
+constexpr uint8_t kPadAxes = 2; // axes 0 (left-right) and 1 (up-down)
 
 } // namespace
 
@@ -141,6 +143,31 @@ void fwApplyButtons(const bool (&buttons)[32], uint8_t* state, int count) {
         for (int button : entry.Buttons)
             if (buttons[button] && entry.Key < count)
                 state[entry.Key] = 1;
+}
+
+const std::vector<TfwButtonKey>& fwPadButtonKeys() {
+    static const std::vector<TfwButtonKey> table = {
+        {SDLK_SPACE, {0}}, {SDLK_x, {1}}, {SDLK_y, {2}}, {SDLK_h, {3}},      {SDLK_1, {4}},
+        {SDLK_2, {5}},     {SDLK_r, {6}}, {SDLK_p, {7}}, {SDLK_RETURN, {7}},
+    };
+    return table;
+}
+
+TfwKeySet fwPadKeys(const bool (&buttons)[32], uint8_t hat, const int16_t (&axes)[2]) {
+    TfwKeySet keys;
+    for (const TfwButtonKey& entry : fwPadButtonKeys())
+        for (int button : entry.Buttons)
+            if (buttons[button])
+                keys.set(entry.Key);
+    if ((hat & SDL_HAT_LEFT) != 0 || axes[0] <= -kfwAxisDeadZone)
+        keys.set(SDLK_LEFT);
+    if ((hat & SDL_HAT_RIGHT) != 0 || axes[0] >= kfwAxisDeadZone)
+        keys.set(SDLK_RIGHT);
+    if ((hat & SDL_HAT_UP) != 0 || axes[1] <= -kfwAxisDeadZone)
+        keys.set(SDLK_UP);
+    if ((hat & SDL_HAT_DOWN) != 0 || axes[1] >= kfwAxisDeadZone)
+        keys.set(SDLK_DOWN);
+    return keys;
 }
 
 TfwGameApp::TfwGameApp(const std::vector<std::string>& args) {
@@ -219,7 +246,8 @@ void TfwGameApp::InitSDL() {
     } else if (UseBackBuffer) {
         BackBuffer = SDL_DisplayFormat(Screen);
     }
-    SDL_ShowCursor(0);
+    // The desktop is played with the mouse too; the handheld has none.
+    SDL_ShowCursor(kHandheld ? SDL_DISABLE : SDL_ENABLE);
     Log().Write("SDLApp::InitSDL", "Done");
 }
 
@@ -462,6 +490,7 @@ void TfwGameApp::DoFrame() {
     UpdateFrame(s);
     DrawFrame(s);
     ProcessFrame(s);
+    PointerEvents.clear();
     Flip();
     fwDelay(1); // give the processor away once per frame
     ++FrameCount;
@@ -488,12 +517,15 @@ void TfwGameApp::HandleEvent(const SDL_Event& event) {
             Keys[event.key.keysym.sym] = 1;
         break;
     case SDL_JOYBUTTONDOWN:
-        if (event.jbutton.button <= 31)
-            JoyButtons[event.jbutton.button] = true;
-        break;
     case SDL_JOYBUTTONUP:
-        if (event.jbutton.button <= 31)
-            JoyButtons[event.jbutton.button] = false;
+    case SDL_JOYHATMOTION:
+    case SDL_JOYAXISMOTION:
+        HandleJoystick(event);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        if (!kHandheld)
+            HandleMouseButton(event.button);
         break;
     case SDL_QUIT:
         Terminated = true;
@@ -506,6 +538,56 @@ void TfwGameApp::HandleEvent(const SDL_Event& event) {
     }
 }
 
+void TfwGameApp::HandleJoystick(const SDL_Event& event) {
+    const TfwKeySet before = PadKeys();
+    switch (event.type) {
+    case SDL_JOYBUTTONDOWN:
+        if (event.jbutton.button <= 31)
+            JoyButtons[event.jbutton.button] = true;
+        break;
+    case SDL_JOYBUTTONUP:
+        if (event.jbutton.button <= 31)
+            JoyButtons[event.jbutton.button] = false;
+        break;
+    case SDL_JOYHATMOTION:
+        if (!kHandheld && event.jhat.which == 0 && event.jhat.hat == kPadHat)
+            JoyHat = event.jhat.value;
+        break;
+    case SDL_JOYAXISMOTION:
+        if (!kHandheld && event.jaxis.which == 0 && event.jaxis.axis < kPadAxes)
+            JoyAxes[event.jaxis.axis] = event.jaxis.value;
+        break;
+    default:
+        break;
+    }
+    if (kHandheld)
+        return; // its buttons reach the keys through fwApplyButtons only
+    // A pad key that went down reads 1 in this frame, as a key-down event makes it.
+    const TfwKeySet pressed = PadKeys() & ~before;
+    for (int key = 0; key < kKeyLimit; ++key)
+        if (pressed[key])
+            PressKey(static_cast<uint16_t>(key));
+}
+
+void TfwGameApp::HandleMouseButton(const SDL_MouseButtonEvent& button) {
+    TfwPointerEvent e;
+    e.Button = button.button;
+    e.Down = button.type == SDL_MOUSEBUTTONDOWN;
+    e.OnPicture = WindowToPicture(button.x, button.y, e.X, e.Y);
+    PointerEvents.push_back(e);
+}
+
+void TfwGameApp::PressKey(uint16_t key) {
+    if (key < kKeyLimit)
+        Keys[key] = 1;
+}
+
+TfwKeySet TfwGameApp::PadKeys() const {
+    if (kHandheld)
+        return {};
+    return fwPadKeys(JoyButtons, JoyHat, JoyAxes);
+}
+
 void TfwGameApp::UpdateKeys() {
     int count = 0;
     Uint8* state = SDL_GetKeyState(&count);
@@ -514,9 +596,12 @@ void TfwGameApp::UpdateKeys() {
         return;
     if (kHandheld && JoystickCount > 0 && Joystick != nullptr)
         fwApplyButtons(JoyButtons, state, count);
+    const TfwKeySet pad = PadKeys();
     const int n = count < kKeyLimit ? count : kKeyLimit;
-    for (int i = 0; i < n; ++i)
-        Keys[i] = state[i] == 1 ? static_cast<uint8_t>(Keys[i] + 1) : 0; // wraps 255 -> 0
+    for (int i = 0; i < n; ++i) {
+        const bool down = state[i] == 1 || pad[static_cast<size_t>(i)];
+        Keys[i] = down ? static_cast<uint8_t>(Keys[i] + 1) : 0; // wraps 255 -> 0
+    }
     // A key the frame took stays up for the game until it is released.
     for (SDLKey key : kToggleKeys) {
         if (!TakenKeys[key])

@@ -7,6 +7,7 @@
 
 #include <SDL.h>
 
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -55,6 +56,27 @@ public:
     std::string Reason; // SDL_GetError at the failure
 };
 
+// Desktop gamepad: joystick 0 in the layout most pads give under Linux
+// (0 south, 1 east, 2 west, 3 north, 4 and 5 the shoulders, 6 back, 7 start).
+// Button 7 stands for both pause and Return: only the high score screens read
+// Return, and pause does nothing there.
+const std::vector<TfwButtonKey>& fwPadButtonKeys();
+// An axis further than this from its centre (of -32768 .. 32767) holds an arrow.
+inline constexpr int32_t kfwAxisDeadZone = 32768 / 3;
+using TfwKeySet = std::bitset<512>;
+// The keys the desktop pad holds: its buttons, the arrows of its first hat and
+// of its first two axes (0 left-right, 1 up-down).
+TfwKeySet fwPadKeys(const bool (&buttons)[32], uint8_t hat, const int16_t (&axes)[2]);
+
+// A mouse button going down or up over the window, as the picture sees it.
+struct TfwPointerEvent {
+    uint8_t Button = 0; // SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, ...
+    bool Down = false;
+    bool OnPicture = false; // false on the fullscreen border or off the picture
+    int32_t X = 0;          // picture pixel, when OnPicture
+    int32_t Y = 0;
+};
+
 class TfwGameApp {
 public:
     // args: the command-line arguments without the program's own path.
@@ -93,6 +115,12 @@ public:
     // No sound device could be opened: the program goes on without sound, the
     // factories make no sounds or music, and the mixer is never asked to play.
     bool Silent = false;
+    // Desktop only: joystick 0's first hat and first two axes as last reported.
+    uint8_t JoyHat = SDL_HAT_CENTERED;
+    int16_t JoyAxes[2] = {};
+    // Desktop only: the mouse buttons of this frame, oldest first; what the
+    // frame's ProcessFrame leaves unread is dropped, as a key press would be.
+    std::vector<TfwPointerEvent> PointerEvents;
 
     // Desktop presentation. Each picture pixel is Scale x Scale window pixels;
     // the picture's top-left sits at (PictureX, PictureY) of the window, which
@@ -155,6 +183,11 @@ public:
     void ToggleFullscreen();
     // The largest whole scale at which the picture fits into width x height; at least 1.
     static int32_t FitScale(int32_t width, int32_t height);
+    // Marks key as gone down in this frame, as its key-down event would.
+    void PressKey(uint16_t key);
+    // The keys the desktop pad holds now; none on the handheld, whose buttons
+    // reach the keys through fwApplyButtons.
+    TfwKeySet PadKeys() const;
 
 private:
     std::vector<Uint16> Presented;   // the picture as last sent to the window
@@ -170,6 +203,8 @@ private:
     // The audio subsystem, the mixer's device and its start volumes; false
     // (SDL's error set) when there is no device to open.
     bool OpenAudio();
+    void HandleJoystick(const SDL_Event& event);
+    void HandleMouseButton(const SDL_MouseButtonEvent& button);
 };
 
 // Builds the application of class T, initialises and runs it, and frees it in

@@ -140,6 +140,11 @@ public:
     // Changes the state; entering the title restarts the idle count.
     void SetState(TGameState state);
     void HandleKeys();
+    // Desktop mouse: this frame's pointer events, taken just before the keys.
+    // In play a left click acts as the select key on the stone under it and a
+    // drag onto a neighbour swaps; the right button asks for a hint. On other
+    // screens a left click is the screen's confirm key.
+    void HandlePointer();
 
     // Rules.
     void NewGame();
@@ -183,6 +188,10 @@ private:
     // The loaded media (by list position) to the members that use them.
     void UseMedia(const std::array<TfwResource*, kMediaCount>& media);
     TfwSprite* MakeCursorSprite(int32_t z);
+    void PointerPressed(const TfwPointerEvent& e);
+    void PointerReleased(const TfwPointerEvent& e);
+    bool StoneAt(const TfwPointerEvent& e, int32_t& col, int32_t& row) const;
+    void ClickStone(int32_t col, int32_t row);
 
     // Keys, one handler per state; each is called only in a frame in which a key went down.
     bool SceneTookKeys();
@@ -233,6 +242,10 @@ private:
 
     std::vector<std::unique_ptr<TfwSDLImage>> images_; // every picture the game loaded
     std::atomic<bool> musicEnded_{false};
+    // The cell a left press in play went down on, where a drag starts; -1 none.
+    int32_t dragCol_ = -1;
+    int32_t dragRow_ = -1;
+    bool dragOnSelected_ = false; // pressed on the selected stone: its release there drops it
 };
 
 // The program body's guard: runs body; an EfwError or any other std::exception

@@ -66,6 +66,7 @@ void TMiniGame::ProcessFrame(SDL_Surface* surface) {
     } else {
         TakeSceneResults();
     }
+    HandlePointer();
     HandleKeys();
 }
 

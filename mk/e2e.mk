@@ -1,4 +1,5 @@
-# End-to-end test: the real game under a private Xvfb, played with real keys.
+# End-to-end test: the real game under a private Xvfb, played with real keys
+# and mouse clicks.
 #   make e2e       install what it needs, build the game, play every scenario
 #   make test-e2e  the same run on an existing build/tessaril; where no X
 #                  server can be started it says so in one line and passes

@@ -2,8 +2,8 @@
 """End-to-end test of the real game under a real X server, played as a player.
 
 Starts its own Xvfb, runs build/tessaril in a fresh working folder (with
-`data` linked to the repository's media), presses real keys through XTEST
-(xdotool) and reads the screen (ImageMagick's import) and the files the game
+`data` linked to the repository's media), presses real keys and clicks the
+real mouse through XTEST (xdotool) and reads the screen (ImageMagick's import) and the files the game
 writes. It stops at the first thing a player would not expect, names it, and
 keeps the recent screenshots in build/e2e-failure/.
 
@@ -700,6 +700,14 @@ class Game:
             self.focus()
         self.xdo("keydown", name, "sleep", str(hold), "keyup", name)
 
+    def click(self, x, y, button=1):
+        """Presses and releases a mouse button with the pointer over picture
+        pixel (x, y) of the window, as a player does."""
+        self.check_running()
+        wx, wy = x * self.scale + self.scale // 2, y * self.scale + self.scale // 2
+        self.xdo("mousemove", "--window", self.win, str(wx), str(wy))
+        self.xdo("mousedown", str(button), "sleep", str(KEY_HOLD), "mouseup", str(button))
+
     def shot_window(self):
         """The whole window, scaled as it is shown."""
         self.check_running()
@@ -1107,6 +1115,40 @@ def sc_valid_swap(game, st):
     st["score"] = score
 
 
+def sc_mouse_swap(game, st):
+    """Two mouse clicks, on a stone and on its neighbour, swap them: the
+    selection shows on the clicked stone, then the run clears and scores."""
+    g = st["board"]
+    moves = valid_swaps(g)
+    expect(moves, "the board has no move left for the mouse swap")
+    (c1, r1), (c2, r2) = moves[-1]
+
+    def centre(c, r):
+        x, y = cell_origin(c, r)
+        return x + STONE // 2, y + STONE // 2
+
+    game.click(*centre(c1, r1))
+    cursor_at(game, (c1, r1), "the cursor and selection on the clicked stone")
+    game.click(*centre(c2, r2))
+
+    def scored(s):
+        sc = hud(game.media, s)["score"]
+        return sc is not None and sc > st["score"]
+
+    game.wait_for("the score rising after the mouse swap", scored, timeout=3.0)
+    b, s = wait_board_settled(game, "the board settled after the mouse swap")
+    h = hud(game.media, s)
+    swapped = [row[:] for row in g]
+    swapped[r1][c1], swapped[r2][c2] = swapped[r2][c2], swapped[r1][c1]
+    gained = h["score"] - st["score"]
+    cleared = len(run_cells(swapped))
+    expect(gained >= 25 * cleared and gained % 25 == 0,
+           f"the mouse swap made runs of {cleared} stones but scored {gained}")
+    expect(b != g, "the board looks unchanged after the mouse swap")
+    st["board"] = b
+    st["score"] = h["score"]
+
+
 def sc_pause(game, st):
     """P hides the board (board area black, paused overlay) and stops the
     clock; P again shows the board."""
@@ -1380,6 +1422,7 @@ RUNS = [
         ("save key: puzzle1.txt", sc_save),
         ("cursor, selection, refused swap", sc_refused_swap),
         ("valid swap scores", sc_valid_swap),
+        ("mouse clicks swap and score", sc_mouse_swap),
         ("pause hides the board", sc_pause),
         ("quit key back to the title", sc_quit_to_title),
         ("idle demo starts and scores", sc_demo),

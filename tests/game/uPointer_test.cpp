@@ -1,0 +1,356 @@
+// The game played with the mouse and a gamepad on the desktop: the real
+// TMiniGame on SDL's dummy drivers, a fake clock of 18 ms a frame, and mouse
+// and joystick events queued as a device would queue them.
+#include "tessaril.h"
+
+#include "fwConfig.h"
+#include "fwSprite.h"
+#include "pointerpad.h"
+#include "testutil.h"
+#include "uHighscore.h"
+
+#include <SDL_mixer.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+constexpr uint32_t kFrameMs = 18;
+constexpr int32_t kPitch = 26;               // a 24-pixel stone and a 2-pixel gap
+constexpr int32_t kBoardX = 5, kBoardY = 18; // the top left stone on the picture
+
+// Kinds 1 to 4 in 2 by 2 blocks (no run, no move), then row 4 changed so that
+// (5,4) and (6,4) exchanged make a run of three and (5,4), (5,5) make none.
+int32_t Kind(int32_t col, int32_t row) {
+    if (row == 4 && col == 8)
+        return 2;
+    if (row == 4 && col == 9)
+        return 5;
+    return 1 + col % 2 + 2 * (row % 2);
+}
+
+class PointerPad : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(0, symlink(SourcePath("data").c_str(), "data"));
+        game = std::make_unique<TMiniGame>();
+        game->Init(true);
+        game->SecondMark = fwGetTicks();
+        game->Board->FixSeed(1234);
+    }
+    void TearDown() override {
+        ReleaseAllKeys();
+        game->DoneGame();
+        Mix_CloseAudio();
+        game.reset();
+    }
+
+    void Frame() {
+        const uint32_t t0 = fwGetTicks();
+        game->UpdateKeys();
+        game->PollEvents();
+        game->DoFrame();
+        const uint32_t spent = fwGetTicks() - t0;
+        if (spent < kFrameMs)
+            fwDelay(kFrameMs - spent);
+    }
+    void Frames(int n) {
+        for (int i = 0; i < n; ++i)
+            Frame();
+    }
+    void Settle() {
+        for (int n = 0; game->Board->IsBusy() && n < 2000; ++n)
+            Frame();
+        game->SecondMark = fwGetTicks(); // no clock tick in the next frames
+    }
+
+    // The window position of a picture pixel.
+    int32_t WindowX(int32_t px) const { return game->PictureX + px * game->Scale; }
+    int32_t WindowY(int32_t py) const { return game->PictureY + py * game->Scale; }
+    // Button down and up at picture pixel (px, py), then a frame.
+    void ClickAt(int32_t px, int32_t py, uint8_t button = SDL_BUTTON_LEFT) {
+        PushMouseButton(button, true, WindowX(px), WindowY(py));
+        PushMouseButton(button, false, WindowX(px), WindowY(py));
+        Frame();
+    }
+    // Near the bottom right of a stone, so that a wrong pitch or offset misses.
+    void Click(int32_t col, int32_t row) {
+        ClickAt(kBoardX + col * kPitch + 23, kBoardY + row * kPitch + 23);
+    }
+    void Drag(int32_t col1, int32_t row1, int32_t col2, int32_t row2) {
+        PushMouseButton(SDL_BUTTON_LEFT, true, WindowX(kBoardX + col1 * kPitch + 12),
+                        WindowY(kBoardY + row1 * kPitch + 12));
+        Frame();
+        PushMouseButton(SDL_BUTTON_LEFT, false, WindowX(kBoardX + col2 * kPitch + 12),
+                        WindowY(kBoardY + row2 * kPitch + 12));
+        Frame();
+    }
+    void PadButton(uint8_t button) {
+        PushJoyButton(button, true);
+        PushJoyButton(button, false);
+        Frame();
+    }
+
+    // Title, button 0 or a click, again: play on the arranged, settled board.
+    void StartPlaying() {
+        PushKeyDown(static_cast<SDLKey>(game->KeySelect));
+        Frame();
+        Settle();
+        PushKeyDown(static_cast<SDLKey>(game->KeySelect));
+        Frame();
+        ASSERT_EQ(TGameState::gsPlaying, game->State);
+        for (int32_t c = 0; c < game->Board->Width; ++c)
+            for (int32_t r = 0; r < game->Board->Height; ++r)
+                ASSERT_NE(nullptr, game->Board->ChangeStone(c, r, Kind(c, r)));
+        ASSERT_FALSE(game->Board->IsBusy());
+        ASSERT_TRUE(game->Board->IsValidSwap(5, 4, 6, 4));
+        game->SecondMark = fwGetTicks();
+    }
+
+    bool Selected(int32_t col, int32_t row) const {
+        return game->Selection->Shown() && game->SelCol == col && game->SelRow == row;
+    }
+    bool CursorAt(int32_t col, int32_t row) const {
+        return game->CursorCol == col && game->CursorRow == row;
+    }
+    bool Unchanged() const {
+        for (int32_t c = 0; c < game->Board->Width; ++c)
+            for (int32_t r = 0; r < game->Board->Height; ++r)
+                if (game->Board->KindAt(game->Board->Cells, c, r) != Kind(c, r))
+                    return false;
+        return true;
+    }
+    // After an accepted swap the exchanged stones are cleared and the score rises.
+    void ExpectSwapScored() {
+        EXPECT_TRUE(game->Board->IsBusy()) << "the swap runs";
+        EXPECT_FALSE(game->Selection->Shown());
+        Settle();
+        EXPECT_GE(game->Score, 75);
+    }
+
+    TTempDir work;
+    TFakeClock clock;
+    std::unique_ptr<TMiniGame> game;
+};
+
+// The handheld has neither mouse nor this pad layout: such events change nothing.
+class DesktopPointerPad : public PointerPad {
+protected:
+    void SetUp() override {
+        if constexpr (kHandheld)
+            GTEST_SKIP() << "desktop only";
+        PointerPad::SetUp();
+    }
+    void TearDown() override {
+        if (game)
+            PointerPad::TearDown();
+    }
+};
+
+} // namespace
+
+TEST_F(DesktopPointerPad, ClicksSelectRefuseAndSwapAsTheSelectKey) {
+    StartPlaying();
+    Click(5, 4);
+    EXPECT_TRUE(Selected(5, 4));
+    Click(5, 5); // a neighbour whose exchange makes no run
+    EXPECT_FALSE(game->Selection->Shown());
+    EXPECT_TRUE(CursorAt(5, 5));
+    EXPECT_TRUE(game->Board->IsBusy()) << "the refused stones move out and back";
+    Settle();
+    EXPECT_TRUE(Unchanged());
+    EXPECT_EQ(0, game->Score);
+
+    Click(5, 4);
+    Click(5, 4);
+    EXPECT_FALSE(game->Selection->Shown()) << "a click on the selected stone drops it";
+    Click(5, 4);
+    Click(6, 4);
+    ExpectSwapScored();
+}
+
+TEST_F(DesktopPointerPad, AClickOnAFarStoneMovesTheSelectionThereAndOffTheBoardDoesNothing) {
+    StartPlaying();
+    Click(5, 4);
+    Click(0, 7);
+    EXPECT_TRUE(Selected(0, 7));
+    EXPECT_TRUE(CursorAt(0, 7));
+    EXPECT_FALSE(game->Board->IsBusy());
+    ClickAt(kBoardX + 10 * kPitch + 3, 100); // right of the board
+    ClickAt(100, kBoardY - 1);               // above it
+    ClickAt(kBoardX - 1, 100);               // left of it
+    EXPECT_TRUE(Selected(0, 7));
+    EXPECT_TRUE(CursorAt(0, 7));
+    Click(9, 0);
+    EXPECT_TRUE(Selected(9, 0));
+    EXPECT_TRUE(Unchanged());
+}
+
+TEST_F(DesktopPointerPad, ADragOntoANeighbourSwaps) {
+    StartPlaying();
+    Drag(5, 4, 7, 4); // released two cells away: only the press's selection
+    EXPECT_TRUE(Selected(5, 4));
+    EXPECT_FALSE(game->Board->IsBusy());
+    Drag(5, 4, 6, 4); // from the selected stone: swaps instead of dropping it
+    ExpectSwapScored();
+}
+
+TEST_F(DesktopPointerPad, AFreshDragSwapsAndAClickOnABusyBoardIsLost) {
+    StartPlaying();
+    Drag(6, 4, 5, 4);
+    ASSERT_TRUE(game->Board->IsBusy());
+    Click(2, 2);
+    EXPECT_FALSE(game->Selection->Shown());
+    EXPECT_FALSE(CursorAt(2, 2));
+    Settle();
+    Frame();
+    EXPECT_FALSE(game->Selection->Shown()) << "the lost click does not come back";
+    EXPECT_GE(game->Score, 75);
+}
+
+TEST_F(DesktopPointerPad, ClicksMapThroughScale3AndTheFullscreenBorder) {
+    game->Scale = 3;
+    game->PictureX = 160;
+    game->PictureY = 120;
+    PushMouseButton(SDL_BUTTON_LEFT, true, 100, 300); // on the border
+    Frame();
+    EXPECT_EQ(TGameState::gsTitle, game->State);
+    ClickAt(319, 239);
+    EXPECT_EQ(TGameState::gsReady, game->State);
+    Settle();
+    ClickAt(0, 0);
+    StartPlaying();
+    Click(6, 4);
+    EXPECT_TRUE(Selected(6, 4));
+    PushMouseButton(SDL_BUTTON_LEFT, true, WindowX(kBoardX + 5 * kPitch + 12), 119);
+    Frame(); // above the picture, over column 5
+    EXPECT_TRUE(Selected(6, 4));
+    Click(5, 4);
+    ExpectSwapScored();
+}
+
+TEST_F(DesktopPointerPad, TheRightButtonCostsTenSecondsAndBlinksTheHint) {
+    StartPlaying();
+    game->TimeLeft = 25;
+    ClickAt(300, 200, SDL_BUTTON_RIGHT);
+    EXPECT_EQ(15, game->TimeLeft);
+    EXPECT_GT(game->Board->StoneAt(5, 4)->BlinkCycles, 0);
+    EXPECT_GT(game->Board->StoneAt(6, 4)->BlinkCycles, 0);
+    EXPECT_EQ(0, game->Board->StoneAt(0, 0)->BlinkCycles);
+    PushKeyDown(SDLK_ESCAPE); // any frame with a key: the right button alone counts once
+    SetKeyDown(SDLK_ESCAPE, false);
+    Frame();
+    EXPECT_EQ(15, game->TimeLeft);
+}
+
+TEST_F(DesktopPointerPad, TheHatAndTheStickMoveTheCursorOncePerPress) {
+    StartPlaying();
+    ASSERT_TRUE(CursorAt(5, 4));
+    PushJoyHat(SDL_HAT_RIGHT);
+    Frames(10);
+    EXPECT_TRUE(CursorAt(6, 4)) << "held for ten frames: one step";
+    PushJoyHat(SDL_HAT_CENTERED);
+    Frame();
+    PushJoyHat(SDL_HAT_LEFTUP);
+    Frame();
+    EXPECT_TRUE(CursorAt(5, 3));
+    PushJoyHat(SDL_HAT_CENTERED);
+    Frame();
+
+    PushJoyAxis(1, 8000); // inside the dead zone
+    Frames(5);
+    EXPECT_TRUE(CursorAt(5, 3));
+    PushJoyAxis(1, 20000);
+    Frame();
+    PushJoyAxis(1, 32767); // further in the same direction: the same press
+    Frames(5);
+    EXPECT_TRUE(CursorAt(5, 4));
+    PushJoyAxis(1, 0);
+    Frame();
+    PushJoyAxis(0, -32768);
+    Frame();
+    EXPECT_TRUE(CursorAt(4, 4));
+}
+
+TEST_F(DesktopPointerPad, PadButtonsStartPauseAndConfirm) {
+    PadButton(0);
+    EXPECT_EQ(TGameState::gsReady, game->State) << "button 0 on the title starts a game";
+    Settle();
+    PadButton(0);
+    ASSERT_EQ(TGameState::gsPlaying, game->State);
+    PadButton(7);
+    EXPECT_EQ(TGameState::gsPaused, game->State);
+    PadButton(7);
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    PadButton(1);
+    EXPECT_EQ(TGameState::gsTitle, game->State) << "button 1 is the quit key";
+    PadButton(3);
+    ASSERT_EQ(TGameState::gsHighscores, game->State) << "button 3 shows the table";
+    PadButton(7);
+    Frame();
+    EXPECT_EQ(TGameState::gsTitle, game->State) << "button 7 is Return on the table";
+}
+
+TEST_F(DesktopPointerPad, AClickIsEachScreensConfirmKey) {
+    ClickAt(160, 120);
+    ASSERT_EQ(TGameState::gsReady, game->State) << "the title starts a game";
+    Settle();
+    ClickAt(160, 120);
+    ASSERT_EQ(TGameState::gsPlaying, game->State) << "ready starts play";
+
+    game->Lives = 0;
+    Frame();
+    ASSERT_EQ(TGameState::gsEnterName, game->State); // no table file: every score enters
+    ClickAt(160, 120);
+    Frames(2);
+    EXPECT_EQ(TGameState::gsEnterName, game->State) << "the name entry keeps the keyboard";
+    PadButton(7);
+    Frame();
+    ASSERT_EQ(TGameState::gsHighscores, game->State) << "button 7 is Return in the name entry";
+    ClickAt(160, 120);
+    Frame();
+    ASSERT_EQ(TGameState::gsTitle, game->State) << "the table takes a click as Return";
+
+    ClickAt(160, 120);
+    Settle();
+    ClickAt(160, 120);
+    PushKeyDown(SDLK_r);
+    Frame();
+    ASSERT_EQ(TGameState::gsRetry, game->State);
+    Settle();
+    ClickAt(160, 120);
+    EXPECT_EQ(TGameState::gsPlaying, game->State) << "retry deals the level again";
+    Settle();
+
+    for (int k = 1; k <= game->Colours; ++k)
+        game->Goals[k] = 0;
+    Frame();
+    ASSERT_EQ(TGameState::gsLevelDone, game->State);
+    Settle();
+    ClickAt(160, 120);
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(2, game->Level) << "level done starts the next level";
+    Settle();
+
+    for (int i = 0; i < 10; ++i)
+        game->Highscores->AddScore("BEST", 1000000 + i, 1, 1);
+    game->Lives = 0;
+    Frame();
+    ASSERT_EQ(TGameState::gsGameOver, game->State);
+    ClickAt(160, 120);
+    EXPECT_EQ(TGameState::gsTitle, game->State) << "game over returns to the title";
+}
+
+TEST_F(PointerPad, TheHandheldIgnoresTheMouseAndThePadLayout) {
+    if constexpr (!kHandheld)
+        GTEST_SKIP() << "handheld only";
+    ClickAt(160, 120);
+    PadButton(0); // the desktop pad's select
+    EXPECT_EQ(TGameState::gsTitle, game->State);
+    PushJoyHat(SDL_HAT_UP);
+    Frame();
+    EXPECT_EQ(0, game->Keys[SDLK_UP]);
+    EXPECT_EQ(SDL_DISABLE, SDL_ShowCursor(SDL_QUERY));
+}
