@@ -193,7 +193,8 @@ private:
     bool StoneAt(const TfwPointerEvent& e, int32_t& col, int32_t& row) const;
     void ClickStone(int32_t col, int32_t row);
 
-    // Keys, one handler per state; each is called only in a frame in which a key went down.
+    // Keys: one handler per state, run in frames in which a key went down;
+    // NoKeyStep runs in the others.
     bool SceneTookKeys();
     bool CommandKeys(); // restart, load, save, autoplay: each ends the frame's keys
     void PauseKey();
@@ -225,6 +226,7 @@ private:
     void AutoPlayMove();
     void StartNextLevel();
     void EndDemo();
+    // Puts the cursor or the marker over a cell at the board's pitch, and animates it.
     void PlaceOnCell(TfwSprite* sprite, int32_t col, int32_t row);
     void PlaySound(TfwSDLSound* sound, int32_t volume);
     int32_t LoudVolume() const { return MusicVolume * 5 / 4; } // MusicVolume * 1.25, truncated
