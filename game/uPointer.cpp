@@ -28,7 +28,8 @@ void TMiniGame::HandlePointer() {
             PointerPressed(e);
         else if (e.Button == SDL_BUTTON_LEFT)
             PointerReleased(e);
-        else if (e.Button == SDL_BUTTON_RIGHT && e.Down && e.OnPicture && State == TGameState::gsPlaying)
+        else if (e.Button == SDL_BUTTON_RIGHT && e.Down && e.OnPicture &&
+                 State == TGameState::gsPlaying)
             PressKey(SDLK_y); // the hint key, with its cost
     }
 }
