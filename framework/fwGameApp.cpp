@@ -10,6 +10,7 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -83,7 +84,8 @@ void ScaleRow24(const Uint16* src, int32_t w, int32_t scale, const Uint32* lut, 
 }
 
 const Uint16* PictureRow(const SDL_Surface* s, int32_t y) {
-    return reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(s->pixels) + y * s->pitch);
+    return reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(s->pixels) +
+                                           static_cast<ptrdiff_t>(y) * s->pitch);
 }
 
 // First and last pixel (inclusive) where two rows of w pixels differ; false

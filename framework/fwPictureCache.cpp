@@ -1,5 +1,6 @@
 #include "fwPictureCache.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -11,8 +12,10 @@ void CopyPixels(SDL_Surface* from, SDL_Surface* to) {
     const bool lockTo = SDL_MUSTLOCK(to) && SDL_LockSurface(to) == 0;
     const size_t bytes = static_cast<size_t>(from->w) * from->format->BytesPerPixel;
     for (int y = 0; y < from->h; ++y)
-        std::memcpy(static_cast<Uint8*>(to->pixels) + y * to->pitch,
-                    static_cast<const Uint8*>(from->pixels) + y * from->pitch, bytes);
+        std::memcpy(static_cast<Uint8*>(to->pixels) + static_cast<ptrdiff_t>(y) * to->pitch,
+                    static_cast<const Uint8*>(from->pixels) +
+                        static_cast<ptrdiff_t>(y) * from->pitch,
+                    bytes);
     if (lockTo)
         SDL_UnlockSurface(to);
     if (lockFrom)
