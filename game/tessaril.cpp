@@ -324,6 +324,8 @@ void TMiniGame::StepVolumes(int32_t step) {
 }
 
 void TMiniGame::PlaySound(TfwSDLSound* sound, int32_t volume) {
+    if (OnPlaySound)
+        OnPlaySound(sound, volume);
     if (sound != nullptr)
         sound->Play(volume);
 }

@@ -47,6 +47,8 @@ TFakeClock::TFakeClock(uint32_t start) : Now(start) {
                    TotalDelay += ms;
                    LastDelay = ms;
                    ++DelayCalls;
+                   if (OnDelay)
+                       OnDelay();
                });
 }
 

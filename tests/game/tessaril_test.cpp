@@ -16,6 +16,7 @@
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -182,6 +183,25 @@ private:
 // ---------------------------------------------------------------------------
 // The harness
 
+// The game with a mark on the stretch of the frame in which it handles keys:
+// a wait there is the game waiting for a key's release.
+class TProbeGame : public TMiniGame {
+public:
+    void ProcessFrame(SDL_Surface* surface) override {
+        Processing = true;
+        TMiniGame::ProcessFrame(surface);
+        Processing = false;
+    }
+    bool Processing = false;
+};
+
+// One sound as the game asked for it.
+struct TPlayed {
+    const TfwSDLSound* Sound;
+    int32_t Volume;
+    bool operator==(const TPlayed& o) const { return Sound == o.Sound && Volume == o.Volume; }
+};
+
 class TessarilGame : public ::testing::Test {
 protected:
     void TearDown() override { Stop(); }
@@ -205,11 +225,19 @@ protected:
                 return;
         }
         logBase_ = Log().LinesWritten();
-        game = std::make_unique<TMiniGame>();
+        game = std::make_unique<TProbeGame>();
         game->Init(true);
         game->SecondMark = fwGetTicks(); // as Run does before its first iteration
         ASSERT_NE(nullptr, game->Board);
         game->Board->FixSeed(kSeed);
+        game->OnPlaySound = [this](const TfwSDLSound* s, int32_t v) { Played.push_back({s, v}); };
+        // The player lets go of the keys when the game waits for that.
+        clock.OnDelay = [this] {
+            if (game == nullptr || !game->Processing || held_.empty())
+                return;
+            ReleaseHeld();
+            Taken = true;
+        };
     }
 
     // Ends the game as the end of the main loop and the program body do.
@@ -222,12 +250,17 @@ protected:
         game.reset();
     }
 
-    // One iteration of the main loop.
-    void Frame() {
-        const uint32_t t0 = fwGetTicks();
+    // The main loop's body without its padding to the frame's length.
+    void Iterate() {
         game->UpdateKeys();
         game->PollEvents();
         game->DoFrame();
+    }
+
+    // One iteration of the main loop.
+    void Frame() {
+        const uint32_t t0 = fwGetTicks();
+        Iterate();
         const uint32_t spent = fwGetTicks() - t0;
         if (spent < kFrameMs)
             fwDelay(kFrameMs - spent);
@@ -238,10 +271,21 @@ protected:
             Frame();
     }
 
-    // A key pressed and released before the frame: down in this frame only.
+    // The key goes down as SDL sees it (key state and event) for one frame and
+    // is let go when the game waits for that (Taken) or else after the frame.
     void Press(int32_t key) {
+        Taken = false;
+        SetKeyDown(static_cast<SDLKey>(key), true);
         PushKeyDown(static_cast<SDLKey>(key));
+        held_.push_back(static_cast<SDLKey>(key));
         Frame();
+        ReleaseHeld();
+    }
+
+    void ReleaseHeld() {
+        for (SDLKey key : held_)
+            SetKeyDown(key, false);
+        held_.clear();
     }
 
     // Frames until the board is idle; their number.
@@ -310,16 +354,98 @@ protected:
 
     TTempDir work; // a folder of its own also when tests share a process
     TFakeClock clock;
-    std::unique_ptr<TMiniGame> game;
+    std::unique_ptr<TProbeGame> game;
+    bool Taken = false;          // the last Press was let go while the game waited
+    std::vector<TPlayed> Played; // every sound the game played, in order
 
 private:
     int logBase_ = 0;
+    std::vector<SDLKey> held_;
 };
 
 // ---------------------------------------------------------------------------
 // States and keys
 
 using TessarilStates = TessarilGame;
+
+// Every key in every state that reads keys: taken (the frame waited for the
+// key's release) or not, whether anything changed when not taken, and the
+// state after. A cell is two letters: 'T' taken, 'H' held and acted on, '.'
+// nothing; then the state after: t title, r ready, p playing, R retry, d level
+// done, z paused, o game over, h table.
+TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
+    Start();
+    game->NewGame();
+    Settle();
+    struct TColumn {
+        const char* Name;
+        int32_t Key;
+    };
+    const std::vector<TColumn> columns = {{"select", game->KeySelect},
+                                          {"pause", game->KeyPause},
+                                          {"quit", game->KeyQuit},
+                                          {"volume", game->KeyVolumeUp},
+                                          {"table", game->KeyHighscores},
+                                          {"restart", SDLK_r},
+                                          {"load", SDLK_l},
+                                          {"save", SDLK_s},
+                                          {"autoplay", SDLK_a},
+                                          {"hint", SDLK_y},
+                                          {"left", SDLK_LEFT}};
+    struct TRow {
+        TGameState State;
+        const char* Cells;
+    };
+    //  select pause quit volume table restart load save autoplay hint left
+    const TRow rows[] = {
+        {gsTitle, /*   */ "Tr .t Tt Ht Th TR Tt Tt Ht .t .t"},
+        {gsReady, /*   */ "Tp .r Tt Hr .r TR Tr Tr Hr .r .r"},
+        {gsPlaying, /* */ "Tp Hz Tt Hp .p TR Tp Tp Hp Hp Hp"},
+        {gsRetry, /*   */ "Tp .R Tt HR .R TR TR TR HR .R .R"},
+        {gsLevelDone, /**/ "Tp .d Tt Hd .d TR Td Td Hd .d .d"},
+        {gsPaused, /*  */ ".z Hp Tt Hz .z TR Tz Tz Hz .z .z"},
+        {gsGameOver, /**/ "Ht .o Tt Ho .o TR To To Ho .o .o"},
+    };
+    const std::string letters = "trpRdzoh";
+    const TGameState states[] = {gsTitle,     gsReady,  gsPlaying,  gsRetry,
+                                 gsLevelDone, gsPaused, gsGameOver, gsHighscores};
+    auto snapshot = [this] {
+        return std::vector<int32_t>{game->State,    game->SoundVolume,     game->AutoPlay,
+                                    game->TimeLeft, game->CursorCol,       game->Terminated,
+                                    game->Level,    Shown(game->Selection)};
+    };
+    for (const TRow& row : rows)
+        for (size_t c = 0; c < columns.size(); ++c) {
+            const TColumn& column = columns[c];
+            // The handheld's A and Y are the pause and table keys.
+            if (std::any_of(columns.begin(), columns.begin() + static_cast<long>(c),
+                            [&](const TColumn& o) { return o.Key == column.Key; }))
+                continue;
+            std::string cell(row.Cells + c * 3, 2);
+            if (kHandheld && column.Key == SDLK_y && row.State == gsPlaying)
+                cell = "Hp"; // the handheld's table key is the hint key in play
+            Settle();
+            game->Highscores->Deactivate();
+            game->Selection->Hide();
+            game->Terminated = false;
+            game->AutoPlay = false;
+            game->SoundVolume = game->MusicVolume = 80;
+            game->CursorCol = 5;
+            game->TimeLeft = 60;
+            game->Level = 1;
+            game->State = row.State;
+            HoldSecond();
+            const auto before = snapshot();
+            Press(column.Key);
+            const std::string where = std::string(column.Name) + " in state " +
+                                      std::to_string(row.State) + ", expected " + cell;
+            EXPECT_EQ(cell[0] == 'T', Taken) << where;
+            if (cell[0] != 'T') {
+                EXPECT_EQ(cell[0] == 'H', snapshot() != before) << where;
+            }
+            EXPECT_EQ(states[letters.find(cell[1])], game->State) << where;
+        }
+}
 
 TEST_F(TessarilStates, TitleSelectDealsANewGameAndReadyWaitsForSelect) {
     Start();
