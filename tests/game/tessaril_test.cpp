@@ -500,6 +500,7 @@ TEST_F(TessarilStates, QuitKeyLeavesPlayForTheTitleAndEndsTheProgramThere) {
     StartPlaying();
     game->Score = 475;
     Frames(60); // a second of play
+    game->IdleSeconds = 4;
     Press(game->KeyQuit);
     EXPECT_EQ(gsTitle, game->State);
     EXPECT_EQ(0, game->IdleSeconds);
@@ -539,11 +540,12 @@ TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
         ++frames;
     }
     ASSERT_EQ(gsLevelDone, game->State);
-    frames = 0;
-    while (game->State == gsLevelDone && frames < 200) {
-        Frame();
-        ++frames;
-    }
+    game->AutoPlay = false;
+    Settle();
+    game->AutoPlay = true;
+    Press(game->KeyVolumeUp);
+    EXPECT_EQ(gsLevelDone, game->State) << "no no-key step in a frame where a key went down";
+    Frame();
     EXPECT_EQ(gsPlaying, game->State);
     EXPECT_EQ(2, game->Level);
     EXPECT_TRUE(game->AutoPlay);
@@ -921,6 +923,61 @@ TEST_F(TessarilRules, RunOfFiveScores125AndStopsItsGoalAtZero) {
     }
     EXPECT_EQ((std::set<int32_t>{7, 33, 59, 85, 111}), markers);
     EXPECT_TRUE(game->Board->IsBusy()) << "the refill, not the markers";
+}
+
+// Each of the seven sounds at its volume: the sound volume for the clicks and
+// the explosion, 5/4 of the music volume (truncated) for the three loud ones,
+// 60 for the restart.
+TEST_F(TessarilRules, EverySoundPlaysAtItsVolume) {
+    Start();
+    FillTable();
+    StartPlaying();
+    game->SoundVolume = 70;
+    game->MusicVolume = 53;
+    auto expect = [&](const std::vector<TPlayed>& sounds, const char* what) {
+        EXPECT_TRUE(sounds == Played) << what << ": " << Played.size() << " sounds";
+        Played.clear();
+    };
+    auto again = [&] { // the level dealt again and in play
+        Settle();
+        Press(game->KeySelect);
+        Settle();
+        Played.clear();
+    };
+    Played.clear();
+    for (SDLKey arrow : {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN})
+        Press(arrow);
+    expect(std::vector<TPlayed>(4, {game->SoundClick1, 70}), "a click per cursor move");
+    game->CursorCol = 0;
+    Press(SDLK_LEFT);
+    expect({}, "no click where the cursor cannot move");
+    Press(game->KeySelect);
+    expect({{game->SoundClick2, 70}}, "select");
+
+    Press(game->KeySelect);
+    Arrange(TileKind);
+    game->Board->ChangeStone(0, 1, 1);
+    Played.clear();
+    Frame();
+    expect({{game->SoundExplode, 70}}, "a run explodes");
+    Settle();
+    Played.clear();
+    for (int k = 1; k <= game->Colours; ++k)
+        game->Goals[k] = 0;
+    Frame();
+    expect({{game->SoundNextLevel, 66}}, "level done");
+    again();
+    Arrange(TileKind);
+    Frame();
+    expect({{game->SoundNoMoves, 66}}, "no move left");
+    again();
+    game->TimeLeft = 0;
+    Frame();
+    expect({{game->SoundRestart, 60}}, "time out");
+    again();
+    game->Lives = 0;
+    Frame();
+    expect({{game->SoundGameOver, 66}}, "game over");
 }
 
 TEST_F(TessarilRules, RemovedStonesOfOtherKindsScoreWithoutCountingGoals) {
