@@ -133,9 +133,12 @@ std::string CompareWithReference(SDL_Surface* s, const std::string& name) {
                     ++count;
                 }
     }
-    if (count == 0)
-        return "";
     const std::string base = std::string(TESSARIL_BUILD_DIR) + "/screen-" + kBuildName + "-" + name;
+    if (count == 0) { // no pictures left over from an earlier failure
+        std::remove((base + "-actual.bmp").c_str());
+        std::remove((base + "-diff.bmp").c_str());
+        return "";
+    }
     SDL_SaveBMP(s, (base + "-actual.bmp").c_str());
     SDL_SaveBMP(diff.get(), (base + "-diff.bmp").c_str());
     return std::to_string(count) + " pixels differ: " + base + "-actual.bmp, " + base + "-diff.bmp";
