@@ -374,9 +374,14 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
     const TGameState states[] = {gsTitle,     gsReady,  gsPlaying,  gsRetry,
                                  gsLevelDone, gsPaused, gsGameOver, gsHighscores};
     auto snapshot = [this] {
-        return std::vector<int32_t>{game->State,    game->SoundVolume,     game->AutoPlay,
-                                    game->TimeLeft, game->CursorCol,       game->Terminated,
-                                    game->Level,    Shown(game->Selection)};
+        return std::vector<int32_t>{static_cast<int32_t>(game->State),
+                                    game->SoundVolume,
+                                    game->AutoPlay,
+                                    game->TimeLeft,
+                                    game->CursorCol,
+                                    game->Terminated,
+                                    game->Level,
+                                    Shown(game->Selection)};
     };
     for (const TRow& row : rows)
         for (size_t c = 0; c < columns.size(); ++c) {
@@ -402,7 +407,8 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
             const auto before = snapshot();
             Press(column.Key);
             const std::string where = std::string(column.Name) + " in state " +
-                                      std::to_string(row.State) + ", expected " + cell;
+                                      std::to_string(static_cast<int>(row.State)) + ", expected " +
+                                      cell;
             EXPECT_EQ(cell[0] == 'T', Taken) << where;
             if (cell[0] != 'T') {
                 EXPECT_EQ(cell[0] == 'H', snapshot() != before) << where;
