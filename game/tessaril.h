@@ -123,6 +123,9 @@ public:
     int32_t KeyVolumeDown = SDLK_1;
     int32_t KeyVolumeUp = SDLK_2;
     int32_t KeyHighscores = SDLK_h;
+    // Told of every sound the game is about to play and its volume (0 .. 128),
+    // also of a sound that failed to load; empty in the game, set by tests.
+    std::function<void(const TfwSDLSound* sound, int32_t volume)> OnPlaySound;
 
     // Application hooks.
     void InitGame() override;

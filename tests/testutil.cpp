@@ -48,6 +48,8 @@ TFakeClock::TFakeClock(uint32_t start) : Now(start) {
                    TotalDelay += ms;
                    LastDelay = ms;
                    ++DelayCalls;
+                   if (OnDelay)
+                       OnDelay();
                });
 }
 

@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -40,6 +41,7 @@ public:
     uint32_t TotalDelay = 0;
     int DelayCalls = 0;
     uint32_t LastDelay = 0;
+    std::function<void()> OnDelay; // called after each fwDelay has advanced Now
 };
 
 // Writes SDL's own key-state array, which SDL_GetKeyState hands out (the dummy

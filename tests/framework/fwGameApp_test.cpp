@@ -6,9 +6,22 @@
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <functional>
+#include <memory>
 #include <vector>
+
+// The chunk size that InitSDL asked the mixer for: the test program's own
+// Mix_OpenAudio stands in front of the library's and passes the call on.
+static int openedChunkSize = 0;
+extern "C" int Mix_OpenAudio(int frequency, Uint16 format, int channels, int chunkSize) {
+    using TOpen = int (*)(int, Uint16, int, int);
+    static const auto next = reinterpret_cast<TOpen>(dlsym(RTLD_NEXT, "Mix_OpenAudio"));
+    openedChunkSize = chunkSize;
+    return next(frequency, format, channels, chunkSize);
+}
 
 namespace {
 
@@ -98,6 +111,66 @@ TEST(TfwGameApp, InitSdlOpensTheScreenAndLogsDone) {
     EXPECT_EQ(app.VideoFlags, static_cast<uint32_t>(SDL_SWSURFACE));
     EXPECT_EQ(Mix_VolumeMusic(-1), 25);
     EXPECT_EQ(Mix_Volume(0, -1), 37);
+}
+
+// The application's own wiring: the mixer's format, the end-of-music hook, the
+// hidden mouse cursor, DoneGame before the audio closes, and the registry
+// freed while the application and SDL still stand.
+TEST(TfwGameApp, StartUpWiringAndTheOrderOfTheEnd) {
+    TTempDir dir;
+    TFakeClock clock;
+    struct TWiredApp : TTestApp {
+        std::atomic<bool> Ended{false};
+        bool AudioOpenAtDone = false;
+        void MusicFinished() override { Ended = true; }
+        void DoneGame() override {
+            AudioOpenAtDone = Mix_QuerySpec(nullptr, nullptr, nullptr) != 0;
+        }
+    };
+    struct TProbe : TfwResource {
+        bool* AppAlive;
+        explicit TProbe(bool* alive) : TfwResource(0), AppAlive(alive) {}
+        ~TProbe() override { *AppAlive = TfwGameApp::Instance() != nullptr && SDL_WasInit(0) != 0; }
+        bool LoadFromFile(const std::string&, const std::string&) override { return false; }
+    };
+    bool appAliveAtFree = false;
+    auto app = std::make_unique<TWiredApp>();
+    app->InitSDL();
+    app->Resources->Adopt(std::make_unique<TProbe>(&appAliveAtFree));
+    int frequency = 0, channels = 0;
+    Uint16 format = 0;
+    ASSERT_NE(0, Mix_QuerySpec(&frequency, &format, &channels));
+    EXPECT_EQ(22050, frequency);
+    EXPECT_EQ(AUDIO_S16LSB, format);
+    EXPECT_EQ(2, channels);
+    EXPECT_EQ(kHandheld ? 1024 : 2048, openedChunkSize);
+    if constexpr (kHandheld) { // the desktop may show its pointer
+        EXPECT_EQ(SDL_DISABLE, SDL_ShowCursor(SDL_QUERY));
+    }
+
+    // A real track of 50 ms of silence, played to its end by the mixer thread.
+    std::string wav = "RIFF";
+    const uint32_t bytes = 22050 / 20 * 4;
+    PutLE32(wav, 36 + bytes);
+    wav += "WAVEfmt ";
+    for (uint32_t v : {16u, 1u | 2u << 16, 22050u, 22050u * 4, 4u | 16u << 16})
+        PutLE32(wav, v);
+    wav += "data";
+    PutLE32(wav, bytes);
+    wav += std::string(bytes, '\0');
+    ASSERT_TRUE(WriteFile("short.wav", wav));
+    Mix_Music* music = Mix_LoadMUS("short.wav");
+    ASSERT_NE(nullptr, music) << Mix_GetError();
+    ASSERT_EQ(0, Mix_PlayMusic(music, 0));
+    for (int i = 0; i < 1000 && !app->Ended; ++i)
+        SDL_Delay(10); // the mixer's thread runs on real time; a bound, not a measure
+    EXPECT_TRUE(app->Ended) << "the end of the track reaches MusicFinished";
+    Mix_FreeMusic(music);
+
+    app->Run();
+    EXPECT_TRUE(app->AudioOpenAtDone);
+    app.reset();
+    EXPECT_TRUE(appAliveAtFree) << "the registry is freed before SDL shuts down";
 }
 
 TEST(TfwGameApp, AFailingStartLogsTheSdlErrorAndRaises) {

@@ -421,6 +421,20 @@ void AddFourFrames(TfwAnimSequences& set) {
         s->AddFrame(i * 6, 0, 6, 24);
 }
 
+// A counting sprite on an engine, animated by those four frames, on a stepped
+// clock standing at 1000 ms.
+class SpriteAnimation : public ::testing::Test {
+protected:
+    SpriteAnimation() {
+        AddFourFrames(set);
+        sprite->Animations = &set;
+    }
+    TFakeClock clock{1000};
+    TfwSpriteEngine engine{nullptr};
+    TCountingSprite* sprite = engine.AddChildOfClass<TCountingSprite>();
+    TfwAnimSequences set;
+};
+
 } // namespace
 
 TEST(Sprite, StartsHiddenWithClockAndDefaults) {
@@ -472,13 +486,7 @@ TEST(Sprite, SizeComesFromTheCurrentFrame) {
     EXPECT_THROW(sprite->GetWidth(), EfwListIndexError);
 }
 
-TEST(SpriteAnimation, EndOfSequenceOncePerPassOnTheClock) {
-    TFakeClock clock(1000);
-    TfwSpriteEngine engine(nullptr);
-    auto* sprite = engine.AddChildOfClass<TCountingSprite>();
-    TfwAnimSequences set;
-    AddFourFrames(set);
-    sprite->Animations = &set;
+TEST_F(SpriteAnimation, EndOfSequenceOncePerPassOnTheClock) {
     sprite->FrameDelay = 250;
     sprite->Show();
 
@@ -496,13 +504,7 @@ TEST(SpriteAnimation, EndOfSequenceOncePerPassOnTheClock) {
     EXPECT_EQ(sprite->State, TfwSpriteState::ssShown);
 }
 
-TEST(SpriteAnimation, LateStepsAreNotCaughtUp) {
-    TFakeClock clock(1000);
-    TfwSpriteEngine engine(nullptr);
-    auto* sprite = engine.AddChildOfClass<TCountingSprite>();
-    TfwAnimSequences set;
-    AddFourFrames(set);
-    sprite->Animations = &set;
+TEST_F(SpriteAnimation, LateStepsAreNotCaughtUp) {
     sprite->FrameDelay = 250;
     sprite->Show();
 
@@ -519,13 +521,7 @@ TEST(SpriteAnimation, LateStepsAreNotCaughtUp) {
     EXPECT_EQ(sprite->Frame, 2);
 }
 
-TEST(SpriteAnimation, LoopingWrapsWithoutNotice) {
-    TFakeClock clock;
-    TfwSpriteEngine engine(nullptr);
-    auto* sprite = engine.AddChildOfClass<TCountingSprite>();
-    TfwAnimSequences set;
-    AddFourFrames(set);
-    sprite->Animations = &set;
+TEST_F(SpriteAnimation, LoopingWrapsWithoutNotice) {
     sprite->FrameDelay = 0;
     sprite->Looping = true;
     sprite->DieAtEnd = true;
@@ -537,13 +533,7 @@ TEST(SpriteAnimation, LoopingWrapsWithoutNotice) {
     EXPECT_EQ(sprite->State, TfwSpriteState::ssShown);
 }
 
-TEST(SpriteAnimation, ZeroDelayAdvancesOnEveryCall) {
-    TFakeClock clock;
-    TfwSpriteEngine engine(nullptr);
-    auto* sprite = engine.AddChildOfClass<TCountingSprite>();
-    TfwAnimSequences set;
-    AddFourFrames(set);
-    sprite->Animations = &set;
+TEST_F(SpriteAnimation, ZeroDelayAdvancesOnEveryCall) {
     sprite->FrameDelay = 0;
     std::vector<int32_t> frames;
     for (int i = 0; i < 5; ++i) {
@@ -554,13 +544,7 @@ TEST(SpriteAnimation, ZeroDelayAdvancesOnEveryCall) {
     EXPECT_EQ(sprite->Ends.size(), 1u);
 }
 
-TEST(SpriteAnimation, HideStopsAndShowResumesFromTheSameFrame) {
-    TFakeClock clock(1000);
-    TfwSpriteEngine engine(nullptr);
-    auto* sprite = engine.AddChildOfClass<TCountingSprite>();
-    TfwAnimSequences set;
-    AddFourFrames(set);
-    sprite->Animations = &set;
+TEST_F(SpriteAnimation, HideStopsAndShowResumesFromTheSameFrame) {
     sprite->FrameDelay = 250;
     sprite->Show();
 
@@ -577,13 +561,7 @@ TEST(SpriteAnimation, HideStopsAndShowResumesFromTheSameFrame) {
     EXPECT_EQ(sprite->Frame, 2);
 }
 
-TEST(SpriteAnimation, SequenceOutsideTheSetIsIgnored) {
-    TFakeClock clock;
-    TfwSpriteEngine engine(nullptr);
-    auto* sprite = engine.AddChildOfClass<TCountingSprite>();
-    TfwAnimSequences set;
-    AddFourFrames(set);
-    sprite->Animations = &set;
+TEST_F(SpriteAnimation, SequenceOutsideTheSetIsIgnored) {
     sprite->FrameDelay = 0;
     for (int32_t bad : {1, -1}) {
         sprite->Sequence = bad;
