@@ -257,6 +257,8 @@ void TMiniGame::GameOver() {
 }
 
 void TMiniGame::PlaySound(TfwSDLSound* sound, int32_t volume) {
+    if (OnPlaySound)
+        OnPlaySound(sound, volume);
     if (sound != nullptr)
         sound->Play(volume);
 }
