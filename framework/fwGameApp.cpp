@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -213,10 +214,31 @@ std::string TfwGameApp::ParseOption(const std::string& arg) {
 EfwSDLError::EfwSDLError(const std::string& message, std::string reason)
     : EfwError(message), Reason(std::move(reason)) {}
 
+namespace {
+
+// Without a graphical display SDL falls back on its own to drawing in the
+// text terminal with characters (aalib, caca): no way to play the desktop
+// game, so start-up fails and says why. Named in SDL_VIDEODRIVER, they are
+// used as asked.
+bool FellBackToTextTerminal() {
+    if (kHandheld || std::getenv("SDL_VIDEODRIVER") != nullptr)
+        return false;
+    char name[32] = {};
+    if (SDL_VideoDriverName(name, sizeof name) == nullptr)
+        return false;
+    return std::strcmp(name, "aalib") == 0 || std::strcmp(name, "caca") == 0;
+}
+
+} // namespace
+
 void TfwGameApp::InitSDL() {
     // Audio starts on its own below: a machine without a sound device plays silent.
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
         FailInit("SDLApp::InitSDL", "InitSDL failed");
+    if (FellBackToTextTerminal()) {
+        SDL_SetError("No graphical display (DISPLAY is not set or cannot be opened)");
+        FailInit("SDLApp::InitSDL", "InitSDL failed");
+    }
 
     JoystickCount = SDL_NumJoysticks();
     if (JoystickCount > 0)

@@ -1786,11 +1786,20 @@ TEST_F(TessarilScreens, TheTitleKeptBetweenFramesEqualsTheTitleDrawnAfresh) {
     EXPECT_TRUE(game->TitlePicture.Holds());
 }
 
-TEST(TessarilProgram, AFailedStartEndsWithExitCode1AndTheReasonOnStderr) {
-    setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+// Runs the program expecting a failed start: exit code 1, and SDL's reason in
+// the log and on standard error. A start that succeeds after all is ended by
+// Escape at its first delay, so such a fault fails instead of hanging.
+void ExpectFailedStart() {
+    uint32_t now = 1000;
+    fwSetClock([&] { return now; },
+               [&](uint32_t ms) {
+                   now += ms;
+                   PushKeyDown(SDLK_ESCAPE);
+               });
     testing::internal::CaptureStderr();
     const int code = TessarilMain({});
     const std::string err = testing::internal::GetCapturedStderr();
+    fwSetClock({}, {});
     EXPECT_EQ(1, code);
     const std::string log = ReadFile("log.txt");
     const std::string tag = "SDLApp::InitSDL: ";
@@ -1799,6 +1808,21 @@ TEST(TessarilProgram, AFailedStartEndsWithExitCode1AndTheReasonOnStderr) {
     EXPECT_FALSE(reason.empty());
     EXPECT_EQ(tag + reason + LineEnd() + "InitSDL failed" + LineEnd(), log);
     EXPECT_EQ("tessaril: InitSDL failed: " + reason + "\n", err);
+}
+
+TEST(TessarilProgram, AFailedStartEndsWithExitCode1AndTheReasonOnStderr) {
+    setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+    ExpectFailedStart();
+}
+
+// Left to itself without a display, SDL would draw the desktop game in the
+// terminal's characters.
+TEST(TessarilProgram, WithoutAGraphicalDisplayTheStartFailsInsteadOfDrawingInTheTerminal) {
+    if constexpr (kHandheld)
+        GTEST_SKIP() << "the handheld draws on its own screen";
+    unsetenv("SDL_VIDEODRIVER");
+    unsetenv("DISPLAY");
+    ExpectFailedStart();
 }
 
 TEST(TessarilProgram, EscapeEndsWithExitCode0AndNothingOnStderr) {
