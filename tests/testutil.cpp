@@ -71,20 +71,56 @@ void ReleaseAllKeys() {
         std::memset(state, 0, static_cast<size_t>(count));
 }
 
-void PushKeyDown(SDLKey key) {
+namespace {
+
+// An event of the given type, zeroed but for its type, as a device queues it.
+SDL_Event NewEvent(Uint8 type) {
     SDL_Event event;
     std::memset(&event, 0, sizeof event);
-    event.type = SDL_KEYDOWN;
-    event.key.type = SDL_KEYDOWN;
+    event.type = type;
+    return event;
+}
+
+} // namespace
+
+void PushKeyDown(SDLKey key) {
+    SDL_Event event = NewEvent(SDL_KEYDOWN);
     event.key.state = SDL_PRESSED;
     event.key.keysym.sym = key;
     SDL_PushEvent(&event);
 }
 
 void PushQuit() {
-    SDL_Event event;
-    std::memset(&event, 0, sizeof event);
-    event.type = SDL_QUIT;
+    SDL_Event event = NewEvent(SDL_QUIT);
+    SDL_PushEvent(&event);
+}
+
+void PushMouseButton(uint8_t button, bool down, int32_t wx, int32_t wy) {
+    SDL_Event event = NewEvent(down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP);
+    event.button.button = button;
+    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.button.x = static_cast<Uint16>(wx);
+    event.button.y = static_cast<Uint16>(wy);
+    SDL_PushEvent(&event);
+}
+
+void PushJoyButton(uint8_t button, bool down) {
+    SDL_Event event = NewEvent(down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP);
+    event.jbutton.button = button;
+    event.jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
+    SDL_PushEvent(&event);
+}
+
+void PushJoyHat(uint8_t value) {
+    SDL_Event event = NewEvent(SDL_JOYHATMOTION);
+    event.jhat.value = value;
+    SDL_PushEvent(&event);
+}
+
+void PushJoyAxis(uint8_t axis, int16_t value) {
+    SDL_Event event = NewEvent(SDL_JOYAXISMOTION);
+    event.jaxis.axis = axis;
+    event.jaxis.value = value;
     SDL_PushEvent(&event);
 }
 

@@ -51,6 +51,13 @@ void ReleaseAllKeys();
 // Queues a key-down event for key (the event alone; see SetKeyDown).
 void PushKeyDown(SDLKey key);
 void PushQuit();
+// Mouse and joystick 0 events as SDL queues them from a device (none is
+// needed): a button at window position (wx, wy), a pad button, the first
+// hat's position, an axis's value.
+void PushMouseButton(uint8_t button, bool down, int32_t wx, int32_t wy);
+void PushJoyButton(uint8_t button, bool down);
+void PushJoyHat(uint8_t value);
+void PushJoyAxis(uint8_t axis, int16_t value);
 
 // Appends v little-endian as 2 or 4 bytes (file formats built by tests).
 void PutLE16(std::string& s, uint32_t v);

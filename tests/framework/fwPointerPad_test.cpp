@@ -2,7 +2,6 @@
 // through the key counters, window positions to picture pixels.
 #include "fwConfig.h"
 #include "fwGameApp.h"
-#include "pointerpad.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>

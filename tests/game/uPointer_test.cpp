@@ -5,7 +5,6 @@
 
 #include "fwConfig.h"
 #include "fwSprite.h"
-#include "pointerpad.h"
 #include "testutil.h"
 #include "uHighscore.h"
 
@@ -48,13 +47,9 @@ protected:
     }
 
     void Frame() {
-        const uint32_t t0 = fwGetTicks();
-        game->UpdateKeys();
-        game->PollEvents();
-        game->DoFrame();
-        const uint32_t spent = fwGetTicks() - t0;
-        if (spent < kFrameMs)
-            fwDelay(kFrameMs - spent);
+        game->RunIteration();
+        if (game->FrameTime < kFrameMs)
+            fwDelay(kFrameMs - game->FrameTime);
     }
     void Frames(int n) {
         for (int i = 0; i < n; ++i)
