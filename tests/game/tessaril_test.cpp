@@ -10,6 +10,7 @@
 #include "fwLog.h"
 #include "fwSound.h"
 #include "fwSprite.h"
+#include "game/gamefixture.h"
 #include "testutil.h"
 #include "uHighscore.h"
 
@@ -34,8 +35,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr uint32_t kSeed = 1234;
-constexpr uint32_t kFrameMs = 18;
 constexpr int32_t kStride = 26; // cell pitch on the board
 
 // Kinds 1 to 4 tiled in 2 by 2 blocks: every row and column alternates two
@@ -162,180 +161,6 @@ std::string CompareWithReference(SDL_Surface* s, const std::string& name) {
     SDL_SaveBMP(diff.get(), (base + "-diff.bmp").c_str());
     return std::to_string(count) + " pixels differ: " + base + "-actual.bmp, " + base + "-diff.bmp";
 }
-
-// ---------------------------------------------------------------------------
-// The harness
-
-// The game with a mark on the stretch of the frame in which it handles keys:
-// a wait there is the game waiting for a key's release.
-class TProbeGame : public TMiniGame {
-public:
-    void ProcessFrame(SDL_Surface* surface) override {
-        Processing = true;
-        TMiniGame::ProcessFrame(surface);
-        Processing = false;
-    }
-    bool Processing = false;
-};
-
-// One sound as the game asked for it.
-struct TPlayed {
-    const TfwSDLSound* Sound;
-    int32_t Volume;
-    bool operator==(const TPlayed& o) const { return Sound == o.Sound && Volume == o.Volume; }
-};
-
-class TessarilGame : public ::testing::Test {
-protected:
-    void TearDown() override { Stop(); }
-
-    // The repository's media as data/ of the working folder.
-    static void LinkData() { ASSERT_EQ(0, symlink(SourcePath("data").c_str(), "data")); }
-
-    // A data/ tree of the repository's pictures, sounds and font, without music.
-    static void LinkDataWithoutMusic() {
-        ASSERT_EQ(0, mkdir("data", 0755));
-        for (const char* part : {"images", "sounds", "fonts"})
-            ASSERT_EQ(0, symlink(SourcePath(std::string("data/") + part).c_str(),
-                                 (std::string("data/") + part).c_str()));
-    }
-
-    // Constructs and initialises the game as the program body does.
-    void Start(bool linkData = true) {
-        if (linkData) {
-            LinkData();
-            if (HasFatalFailure())
-                return;
-        }
-        logBase_ = Log().LinesWritten();
-        game = std::make_unique<TProbeGame>();
-        game->Init(true);
-        game->SecondMark = fwGetTicks(); // as Run does before its first iteration
-        ASSERT_NE(nullptr, game->Board);
-        game->Board->FixSeed(kSeed);
-        game->OnPlaySound = [this](const TfwSDLSound* s, int32_t v) { Played.push_back({s, v}); };
-        // The player lets go of the keys when the game waits for that.
-        clock.OnDelay = [this] {
-            if (game == nullptr || !game->Processing || held_.empty())
-                return;
-            ReleaseHeld();
-            Taken = true;
-        };
-    }
-
-    // Ends the game as the end of the main loop and the program body do.
-    void Stop() {
-        if (game == nullptr)
-            return;
-        ReleaseAllKeys();
-        game->DoneGame();
-        Mix_CloseAudio();
-        game.reset();
-    }
-
-    // One iteration of the main loop, padded as Run pads it.
-    void Frame() {
-        game->RunIteration();
-        if (game->FrameTime < kFrameMs)
-            fwDelay(kFrameMs - game->FrameTime);
-    }
-
-    void Frames(int n) {
-        for (int i = 0; i < n; ++i)
-            Frame();
-    }
-
-    // The key goes down as SDL sees it (key state and event) for one frame and
-    // is let go when the game waits for that (Taken) or else after the frame.
-    void Press(int32_t key) {
-        Taken = false;
-        SetKeyDown(static_cast<SDLKey>(key), true);
-        PushKeyDown(static_cast<SDLKey>(key));
-        held_.push_back(static_cast<SDLKey>(key));
-        Frame();
-        ReleaseHeld();
-    }
-
-    void ReleaseHeld() {
-        for (SDLKey key : held_)
-            SetKeyDown(key, false);
-        held_.clear();
-    }
-
-    // Frames until the board is idle; their number.
-    int Settle(int limit = 2000) {
-        int n = 0;
-        while (game->Board->IsBusy() && n < limit) {
-            Frame();
-            ++n;
-        }
-        return n;
-    }
-
-    // The end of the playing track as the mixer reports it (a halt alone
-    // reports nothing).
-    void EndTrack() {
-        game->Music->Stop(0);
-        game->MusicFinished();
-    }
-
-    // No once-a-second tick within the next 55 frames.
-    void HoldSecond() { game->SecondMark = fwGetTicks(); }
-
-    // Title, select, select: a game in play on a settled board.
-    void StartPlaying() {
-        Press(game->KeySelect);
-        ASSERT_EQ(TGameState::gsReady, game->State);
-        Press(game->KeySelect);
-        ASSERT_EQ(TGameState::gsPlaying, game->State);
-        Settle();
-        ASSERT_FALSE(game->Board->IsBusy());
-        HoldSecond();
-    }
-
-    void Arrange(const std::function<int32_t(int32_t, int32_t)>& kind) {
-        for (int32_t c = 0; c < game->Board->Width; ++c)
-            for (int32_t r = 0; r < game->Board->Height; ++r)
-                ASSERT_NE(nullptr, game->Board->ChangeStone(c, r, kind(c, r)));
-    }
-
-    int32_t KindAt(int32_t col, int32_t row) const {
-        return game->Board->KindAt(game->Board->Cells, col, row);
-    }
-
-    // Column by column, top to bottom.
-    std::vector<int32_t> Kinds() const {
-        std::vector<int32_t> kinds;
-        for (int32_t c = 0; c < game->Board->Width; ++c)
-            for (int32_t r = 0; r < game->Board->Height; ++r)
-                kinds.push_back(KindAt(c, r));
-        return kinds;
-    }
-
-    // A table of ten scores that nothing below 1000000 enters.
-    void FillTable() {
-        for (int i = 0; i < 10; ++i)
-            game->Highscores->AddScore("BEST", 1000000 + i, 1, 1);
-    }
-
-    bool Shown(const TfwSprite* s) const { return s != nullptr && s->Shown(); }
-
-    SDL_Surface* Surface() const { return game->GetSurface(); }
-    void Draw() { game->DrawFrame(Surface()); }
-
-    // Lines the game wrote to the log since Start.
-    int LogLines() const { return Log().LinesWritten() - logBase_; }
-
-    TTempDir work; // a folder of its own also when tests share a process
-    TFakeClock clock;
-    std::unique_ptr<TProbeGame> game;
-    bool Taken = false;          // the last Press was let go while the game waited
-    std::vector<TPlayed> Played; // every sound the game played, in order
-
-private:
-    int logBase_ = 0;
-    std::vector<SDLKey> held_;
-};
 
 // ---------------------------------------------------------------------------
 // States and keys

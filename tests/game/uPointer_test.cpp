@@ -1,10 +1,10 @@
-// The game played with the mouse and a gamepad on the desktop: the real
-// TMiniGame on SDL's dummy drivers, a fake clock of 18 ms a frame, and mouse
-// and joystick events queued as a device would queue them.
+// The game played with the mouse and a gamepad on the desktop, in the game
+// harness, with mouse and joystick events queued as a device would queue them.
 #include "tessaril.h"
 
 #include "fwConfig.h"
 #include "fwSprite.h"
+#include "game/gamefixture.h"
 #include "testutil.h"
 #include "uHighscore.h"
 
@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr uint32_t kFrameMs = 18;
 constexpr int32_t kPitch = 26;               // a 24-pixel stone and a 2-pixel gap
 constexpr int32_t kBoardX = 5, kBoardY = 18; // the top left stone on the picture
 
@@ -30,35 +29,14 @@ int32_t Kind(int32_t col, int32_t row) {
     return 1 + col % 2 + 2 * (row % 2);
 }
 
-class PointerPad : public ::testing::Test {
+class PointerPad : public TessarilGame {
 protected:
-    void SetUp() override {
-        ASSERT_EQ(0, symlink(SourcePath("data").c_str(), "data"));
-        game = std::make_unique<TMiniGame>();
-        game->Init(true);
-        game->SecondMark = fwGetTicks();
-        game->Board->FixSeed(1234);
-    }
-    void TearDown() override {
-        ReleaseAllKeys();
-        game->DoneGame();
-        Mix_CloseAudio();
-        game.reset();
-    }
+    void SetUp() override { Start(); }
 
-    void Frame() {
-        game->RunIteration();
-        if (game->FrameTime < kFrameMs)
-            fwDelay(kFrameMs - game->FrameTime);
-    }
-    void Frames(int n) {
-        for (int i = 0; i < n; ++i)
-            Frame();
-    }
+    // Frames until the board is idle, then no clock tick in the next frames.
     void Settle() {
-        for (int n = 0; game->Board->IsBusy() && n < 2000; ++n)
-            Frame();
-        game->SecondMark = fwGetTicks(); // no clock tick in the next frames
+        TessarilGame::Settle();
+        HoldSecond();
     }
 
     // The window position of a picture pixel.
@@ -88,20 +66,16 @@ protected:
         Frame();
     }
 
-    // Title, button 0 or a click, again: play on the arranged, settled board.
+    // Title, select, select: play on the arranged, settled board.
     void StartPlaying() {
-        PushKeyDown(static_cast<SDLKey>(game->KeySelect));
-        Frame();
-        Settle();
-        PushKeyDown(static_cast<SDLKey>(game->KeySelect));
-        Frame();
-        ASSERT_EQ(TGameState::gsPlaying, game->State);
-        for (int32_t c = 0; c < game->Board->Width; ++c)
-            for (int32_t r = 0; r < game->Board->Height; ++r)
-                ASSERT_NE(nullptr, game->Board->ChangeStone(c, r, Kind(c, r)));
+        TessarilGame::StartPlaying();
+        ArrangeBoard();
+    }
+    void ArrangeBoard() {
+        Arrange(Kind);
         ASSERT_FALSE(game->Board->IsBusy());
         ASSERT_TRUE(game->Board->IsValidSwap(5, 4, 6, 4));
-        game->SecondMark = fwGetTicks();
+        HoldSecond();
     }
 
     bool Selected(int32_t col, int32_t row) const {
@@ -124,10 +98,6 @@ protected:
         Settle();
         EXPECT_GE(game->Score, 75);
     }
-
-    TTempDir work;
-    TFakeClock clock;
-    std::unique_ptr<TMiniGame> game;
 };
 
 // The handheld has neither mouse nor this pad layout: such events change nothing.
@@ -137,10 +107,6 @@ protected:
         if constexpr (kHandheld)
             GTEST_SKIP() << "desktop only";
         PointerPad::SetUp();
-    }
-    void TearDown() override {
-        if (game)
-            PointerPad::TearDown();
     }
 };
 
@@ -216,7 +182,8 @@ TEST_F(DesktopPointerPad, ClicksMapThroughScale3AndTheFullscreenBorder) {
     EXPECT_EQ(TGameState::gsReady, game->State);
     Settle();
     ClickAt(0, 0);
-    StartPlaying();
+    ASSERT_EQ(TGameState::gsPlaying, game->State);
+    ArrangeBoard();
     Click(6, 4);
     EXPECT_TRUE(Selected(6, 4));
     PushMouseButton(SDL_BUTTON_LEFT, true, WindowX(kBoardX + 5 * kPitch + 12), 119);
