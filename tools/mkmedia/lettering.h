@@ -38,6 +38,17 @@ struct TextStyle {
     bool bevel = true; // lighter top edge, darker bottom edge
 };
 
+// A gradient with an outline and neither shadow nor bevel, for small lettering.
+inline TextStyle flatStyle(RGB top, RGB bottom, RGB outline) {
+    TextStyle s;
+    s.top = top;
+    s.bottom = bottom;
+    s.outline = outline;
+    s.shadowOn = false;
+    s.bevel = false;
+    return s;
+}
+
 // Draws a text bitmap with outline, shadow and gradient. The mask should be
 // padded by outlineW + shadow offset; it is drawn with its corner at (x, y).
 void drawText(Image& dst, int x0, int y0, const Mask& text, const TextStyle& st);

@@ -16,15 +16,7 @@ namespace mkmedia {
 
 namespace {
 
-const TextStyle LABEL = [] {
-    TextStyle s;
-    s.top = RGB(210, 240, 255);
-    s.bottom = RGB(90, 170, 255);
-    s.outline = RGB(10, 20, 50);
-    s.shadowOn = false;
-    s.bevel = false;
-    return s;
-}();
+const TextStyle LABEL = flatStyle(RGB(210, 240, 255), RGB(90, 170, 255), RGB(10, 20, 50));
 
 } // namespace
 
@@ -112,12 +104,7 @@ Image makeBanner(int w, int h, const std::string& big, const std::string& small,
         drawText(im, (w - m.w) / 2, y0, m, bigStyle);
         if (!small.empty()) {
             Mask sm = pad(textMask(small), 1);
-            TextStyle st;
-            st.top = RGB(255, 255, 255);
-            st.bottom = RGB(190, 220, 255);
-            st.outline = RGB(10, 10, 40);
-            st.shadowOn = false;
-            st.bevel = false;
+            const TextStyle st = flatStyle(RGB(255, 255, 255), RGB(190, 220, 255), RGB(10, 10, 40));
             drawText(im, (w - sm.w) / 2, y0 + bigH, sm, st);
         }
     }

@@ -239,13 +239,8 @@ Image makeFrameStone() {
 Image makePlus25() {
     Image im(20, 10);
     Mask m = pad(textMask("+25"), 1);
-    TextStyle s;
-    s.top = RGB(255, 255, 200);
-    s.bottom = RGB(255, 200, 40);
-    s.outline = RGB(60, 25, 0);
-    s.shadowOn = false;
-    s.bevel = false;
-    drawText(im, (20 - m.w) / 2, 0, m, s);
+    drawText(im, (20 - m.w) / 2, 0, m,
+             flatStyle(RGB(255, 255, 200), RGB(255, 200, 40), RGB(60, 25, 0)));
     return im;
 }
 
