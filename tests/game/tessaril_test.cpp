@@ -1039,7 +1039,19 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     Press(game->KeySelect);
     Settle();
     Press(SDLK_r);
-    check("retry");
+    check("retry"); // level 12 dealt again
+    Press(game->KeySelect);
+    Settle();
+    game->TimeLeft = 0;
+    Frame();
+    Settle();
+    check("retry-out-of-time");
+    Press(game->KeySelect);
+    Settle();
+    Arrange([](int32_t c, int32_t r) { return 1 + c % 2 + 2 * (r % 2); }); // no move
+    Frame();
+    Settle();
+    check("retry-no-moves");
     Press(game->KeySelect);
     Settle();
     game->State = TGameState::gsGameOver;
