@@ -3,7 +3,7 @@
 #   make test   install what is missing, build both configurations, run every test
 
 PACKAGES := cmake g++ make pkg-config libsdl1.2-dev libsdl-mixer1.2-dev \
-            libsdl-image1.2-dev libsdl-ttf2.0-dev libgtest-dev clang-format
+            libsdl-image1.2-dev libsdl-ttf2.0-dev libx11-dev libgtest-dev clang-format
 JOBS ?= 2
 
 .PHONY: all deps build build-desktop build-handheld play test test-desktop test-handheld \
