@@ -24,7 +24,10 @@ build-handheld:
 
 build: build-desktop build-handheld
 
-play: deps build-desktop
+# Only what the game needs: the game itself (its media are the committed data/).
+play: deps
+	cmake -S . -B build -DTESSARIL_HANDHELD=OFF
+	cmake --build build -j$(JOBS) --target tessaril tessaril_media
 	./build/tessaril
 
 test-desktop: build-desktop

@@ -44,8 +44,7 @@ constexpr int kKeyLimit = 512;
 // Every iteration of the main loop lasts at least this long (about 55 per second).
 constexpr uint32_t kFramePeriodMs = 18;
 
-// Window scales an option may ask for: up to an 8K window.
-constexpr int32_t kMaxScale = 16;
+constexpr int32_t kMaxScale = kfwMaxScale;
 // Share of the desktop (in percent) the window may take by default.
 constexpr int32_t kDesktopSharePct = 85;
 // Keys the frame takes for itself: F11 alone, Return together with Alt.

@@ -37,6 +37,8 @@ void fwSetUpdateRects(TfwUpdateRectsFunc update);
 // The picture the game draws, in pixels, in both builds.
 inline constexpr int32_t kPictureWidth = 320;
 inline constexpr int32_t kPictureHeight = 240;
+// Window scales an option may ask for: up to an 8K window.
+inline constexpr int32_t kfwMaxScale = 16;
 
 // Handheld buttons: the keys a button of the GP2X Wiz stands for. The pad is
 // buttons 0..7 from up clockwise, so a diagonal holds two arrows.
