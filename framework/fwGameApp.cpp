@@ -304,11 +304,15 @@ void TfwGameApp::ReadVideoOptions() {
 
 // A window larger than the whole desktop could not be seen whole: the scale
 // is cut to the largest that fits, and the player who asked for it is told.
+int32_t TfwGameApp::CutToDesktop(int32_t scale, int32_t desktopWidth, int32_t desktopHeight) {
+    if (desktopWidth < kPictureWidth || desktopHeight < kPictureHeight)
+        return scale; // the driver tells no size
+    return std::min(scale, FitScale(desktopWidth, desktopHeight));
+}
+
 void TfwGameApp::FitScaleToDesktop() {
-    if (DesktopWidth < kPictureWidth || DesktopHeight < kPictureHeight)
-        return; // the driver tells no size
-    const int32_t most = FitScale(DesktopWidth, DesktopHeight);
-    if (WindowScale <= most)
+    const int32_t most = CutToDesktop(WindowScale, DesktopWidth, DesktopHeight);
+    if (most == WindowScale)
         return;
     const std::string line = "scale " + std::to_string(WindowScale) + " is larger than the " +
                              std::to_string(DesktopWidth) + " x " + std::to_string(DesktopHeight) +

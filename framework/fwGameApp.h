@@ -205,6 +205,9 @@ public:
     void ResizeWindow(int32_t width, int32_t height);
     // The largest whole scale at which the picture fits into width x height; at least 1.
     static int32_t FitScale(int32_t width, int32_t height);
+    // scale, or the largest that fits a desktop it would not fit; scale when
+    // the desktop's size is unknown (smaller than the picture).
+    static int32_t CutToDesktop(int32_t scale, int32_t desktopWidth, int32_t desktopHeight);
     // Marks key as gone down in this frame, as its key-down event would.
     void PressKey(uint16_t key);
     // The keys the desktop pad holds now; none on the handheld, whose buttons
