@@ -104,9 +104,11 @@ void TMiniGame::DrawTitle(SDL_Surface* surface) {
     text(F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
     text(F3, 15, 100, "Mabel Quorne (Programming / Art)");
     text(F3, 15, 118, "The Internet (Sound)");
-    // Without a sound device there is no volume to tell.
+    // Without a sound device the desktop has no volume to tell; the handheld
+    // keeps its volume line.
     text(F1, 250, 220,
-         Silent ? std::string("Sound: off") : "Volume: " + std::to_string(SoundVolume));
+         Silent && !kHandheld ? std::string("Sound: off")
+                              : "Volume: " + std::to_string(SoundVolume));
     if (Score > 0)
         text(F2, 15, 154, "Last Score: " + std::to_string(Score));
     const auto help = HelpLines();
