@@ -52,7 +52,7 @@ void TSettings::Parse(const std::string& content, const std::string& fileName) {
 std::string TSettings::Format() const {
     std::string text;
     for (const auto& [name, value] : entries_)
-        text += name + "=" + value + "\n";
+        text.append(name).append("=").append(value).append("\n");
     return text;
 }
 
