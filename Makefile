@@ -3,8 +3,8 @@
 #   make test   install what is missing, build both configurations, run every test
 
 PACKAGES := cmake g++ make pkg-config libsdl1.2-dev libsdl-mixer1.2-dev \
-            libsdl-image1.2-dev libsdl-ttf2.0-dev libfreetype-dev libgtest-dev \
-            clang-format
+            libsdl-image1.2-dev libsdl-ttf2.0-dev libfreetype-dev libx11-dev \
+            libgtest-dev clang-format
 JOBS ?= 2
 
 .PHONY: all deps build build-desktop build-handheld play test test-desktop test-handheld \
@@ -25,7 +25,10 @@ build-handheld:
 
 build: build-desktop build-handheld
 
-play: deps build-desktop
+# Only what the game needs: the game itself (its media are the committed data/).
+play: deps
+	cmake -S . -B build -DTESSARIL_HANDHELD=OFF
+	cmake --build build -j$(JOBS) --target tessaril tessaril_media
 	./build/tessaril
 
 test-desktop: build-desktop

@@ -6,11 +6,14 @@
 #include "fwImage.h"
 #include "fwLog.h"
 #include "fwSound.h"
+#include "fwWindowPlace.h"
 
+#include <SDL_image.h>
 #include <SDL_mixer.h>
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -41,8 +44,7 @@ constexpr int kKeyLimit = 512;
 // Every iteration of the main loop lasts at least this long (about 55 per second).
 constexpr uint32_t kFramePeriodMs = 18;
 
-// Window scales an option may ask for: up to an 8K window.
-constexpr int32_t kMaxScale = 16;
+constexpr int32_t kMaxScale = kfwMaxScale;
 // Share of the desktop (in percent) the window may take by default.
 constexpr int32_t kDesktopSharePct = 85;
 // Keys the frame takes for itself: F11 alone, Return together with Alt.
@@ -259,6 +261,7 @@ void TfwGameApp::InitSDL() {
         DesktopWidth = VideoInfo->current_w;
         DesktopHeight = VideoInfo->current_h;
         ReadVideoOptions();
+        ShowTitleAndIcon();
         SetVideoMode();
     }
     if (Screen == nullptr)
@@ -282,7 +285,7 @@ int32_t TfwGameApp::FitScale(int32_t width, int32_t height) {
 void TfwGameApp::ReadVideoOptions() {
     const int32_t fit =
         FitScale(DesktopWidth * kDesktopSharePct / 100, DesktopHeight * kDesktopSharePct / 100);
-    WindowScale = fit;
+    WindowScale = StartScale >= 1 && StartScale <= kMaxScale ? StartScale : fit;
     for (const std::string& line : Options) {
         const size_t eq = line.find('=');
         const std::string name = line.substr(0, eq);
@@ -296,14 +299,58 @@ void TfwGameApp::ReadVideoOptions() {
                                                std::to_string(fit));
         }
     }
+    FitScaleToDesktop();
+}
+
+// A window larger than the whole desktop could not be seen whole: the scale
+// is cut to the largest that fits, and the player who asked for it is told.
+int32_t TfwGameApp::CutToDesktop(int32_t scale, int32_t desktopWidth, int32_t desktopHeight) {
+    if (desktopWidth < kPictureWidth || desktopHeight < kPictureHeight)
+        return scale; // the driver tells no size
+    return std::min(scale, FitScale(desktopWidth, desktopHeight));
+}
+
+void TfwGameApp::FitScaleToDesktop() {
+    const int32_t most = CutToDesktop(WindowScale, DesktopWidth, DesktopHeight);
+    if (most == WindowScale)
+        return;
+    const std::string line = "scale " + std::to_string(WindowScale) + " is larger than the " +
+                             std::to_string(DesktopWidth) + " x " + std::to_string(DesktopHeight) +
+                             " desktop; using scale " + std::to_string(most);
+    std::fprintf(stderr, "%s\n", line.c_str());
+    Log().Write("SDLApp::InitSDL", line);
+    WindowScale = most;
+}
+
+// Before the first mode is set: SDL hands the icon to the window manager
+// only with the window's creation.
+void TfwGameApp::ShowTitleAndIcon() {
+    if (!WindowTitle.empty())
+        SDL_WM_SetCaption(WindowTitle.c_str(), WindowTitle.c_str());
+    if (WindowIconFile.empty())
+        return;
+    std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> icon(IMG_Load(WindowIconFile.c_str()),
+                                                              SDL_FreeSurface);
+    if (icon == nullptr) {
+        Log().Write("SDLApp::InitSDL", WindowIconFile + ": " + SDL_GetError());
+        return;
+    }
+    SetWindowIcon(icon.get());
+}
+
+void TfwGameApp::SetWindowIcon(SDL_Surface* icon) {
+    // No mask: SDL makes one from the picture's alpha channel.
+    SDL_WM_SetIcon(icon, nullptr);
 }
 
 // The window at WindowScale, or fullscreen at the desktop's size with the
 // largest scale that fits, centred on black. Screen is nullptr on failure.
 void TfwGameApp::SetVideoMode() {
-    int32_t width = kPictureWidth * WindowScale;
-    int32_t height = kPictureHeight * WindowScale;
+    int32_t width = WindowWidth > 0 ? WindowWidth : kPictureWidth * WindowScale;
+    int32_t height = WindowHeight > 0 ? WindowHeight : kPictureHeight * WindowScale;
     VideoFlags = SDL_SWSURFACE; // no double buffer: SDL_UpdateRects sends parts
+    if (!Fullscreen)
+        VideoFlags |= SDL_RESIZABLE;
     if (Fullscreen) {
         VideoFlags |= SDL_FULLSCREEN;
         if (DesktopWidth >= kPictureWidth && DesktopHeight >= kPictureHeight) {
@@ -343,17 +390,50 @@ void TfwGameApp::SetVideoMode() {
 }
 
 void TfwGameApp::ToggleFullscreen() {
-    if (kHandheld || Screen == nullptr)
+    if constexpr (!kHandheld) { // the window's place is the desktop build's (Xlib)
+        if (Screen == nullptr)
+            return;
+        if (!Fullscreen)
+            PlaceKnown = fwGetWindowPlace(PlaceX, PlaceY);
+        ChangeVideoMode("ToggleFullscreen", [this] { Fullscreen = !Fullscreen; });
+        // SDL 1.2 opens the window again wherever the window manager likes.
+        if (!Fullscreen && PlaceKnown)
+            fwSetWindowPlace(PlaceX, PlaceY);
+    }
+}
+
+void TfwGameApp::ResizeWindow(int32_t width, int32_t height) {
+    if (kHandheld || Screen == nullptr || Fullscreen)
         return;
-    Fullscreen = !Fullscreen;
+    // Smaller than the picture would cut it: the window keeps at least its size.
+    width = std::max(width, kPictureWidth);
+    height = std::max(height, kPictureHeight);
+    if (width == Screen->w && height == Screen->h)
+        return;
+    ChangeVideoMode("ResizeWindow", [this, width, height] {
+        WindowWidth = width;
+        WindowHeight = height;
+        WindowScale = FitScale(width, height);
+    });
+}
+
+void TfwGameApp::ChangeVideoMode(const std::string& name, const std::function<void()>& change) {
+    const bool fullscreen = Fullscreen;
+    const int32_t scale = WindowScale;
+    const int32_t width = WindowWidth;
+    const int32_t height = WindowHeight;
+    change();
     SetVideoMode();
     if (Screen != nullptr)
         return;
-    Log().Write("SDLApp::ToggleFullscreen", SDL_GetError());
-    Fullscreen = !Fullscreen; // back to the mode that worked
+    Log().Write("SDLApp::" + name, SDL_GetError());
+    Fullscreen = fullscreen; // back to the mode that worked
+    WindowScale = scale;
+    WindowWidth = width;
+    WindowHeight = height;
     SetVideoMode();
     if (Screen == nullptr)
-        throw EfwError("ToggleFullscreen failed");
+        throw EfwError(name + " failed");
 }
 
 bool TfwGameApp::WindowToPicture(int32_t wx, int32_t wy, int32_t& px, int32_t& py) const {
@@ -533,6 +613,12 @@ void TfwGameApp::HandleEvent(const SDL_Event& event) {
     case SDL_KEYDOWN:
         if (KeyPressed(SDLK_ESCAPE, false))
             Terminated = true;
+        // The window manager's close key; in fullscreen SDL holds the
+        // keyboard, so the frame answers it as the window's close.
+        if (!kHandheld && event.key.keysym.sym == SDLK_F4 && (event.key.keysym.mod & KMOD_ALT)) {
+            Terminated = true;
+            break;
+        }
         if (!kHandheld && TakeToggleKey(event.key.keysym)) {
             ToggleFullscreen();
             break;
@@ -556,6 +642,14 @@ void TfwGameApp::HandleEvent(const SDL_Event& event) {
         break;
     case SDL_VIDEOEXPOSE:
         PresentAll = true;
+        break;
+    case SDL_VIDEORESIZE:
+        ResizeWindow(event.resize.w, event.resize.h);
+        break;
+    case SDL_ACTIVEEVENT:
+        if (!kHandheld && event.active.gain == 0 &&
+            (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0)
+            WindowDeactivated();
         break;
     default:
         break;

@@ -37,6 +37,8 @@ void fwSetUpdateRects(TfwUpdateRectsFunc update);
 // The picture the game draws, in pixels, in both builds.
 inline constexpr int32_t kPictureWidth = 320;
 inline constexpr int32_t kPictureHeight = 240;
+// Window scales an option may ask for: up to an 8K window.
+inline constexpr int32_t kfwMaxScale = 16;
 
 // Handheld buttons: the keys a button of the GP2X Wiz stands for. The pad is
 // buttons 0..7 from up clockwise, so a diagonal holds two arrows.
@@ -127,8 +129,19 @@ public:
     // is non-zero only in fullscreen with its black border.
     int32_t Scale = 1;
     int32_t PictureX = 0, PictureY = 0;
-    int32_t WindowScale = 1;   // the scale of the window mode (option "scale=N")
-    bool Fullscreen = false;   // option "fullscreen=1"; F11 and Alt+Return toggle it
+    int32_t WindowScale = 1; // the scale of the window mode (option "scale=N")
+    bool Fullscreen = false; // option "fullscreen=1"; F11 and Alt+Return toggle it
+    // Set before InitSDL: the window's scale unless an option names one; 0
+    // for the largest that fits about 85 % of the desktop.
+    int32_t StartScale = 0;
+    // The window's size once the player has resized it; 0 while it is the
+    // picture at WindowScale.
+    int32_t WindowWidth = 0, WindowHeight = 0;
+    // Set before InitSDL: the window's title and the picture file of its icon
+    // (any format SDL_image reads), given to the window manager before the
+    // window opens. Empty: none.
+    std::string WindowTitle;
+    std::string WindowIconFile;
     int32_t DesktopWidth = 0;  // the desktop's size in pixels, read before the
     int32_t DesktopHeight = 0; // first mode is set; 0 when the driver does not say
 
@@ -147,6 +160,11 @@ public:
     virtual void ProcessFrame(SDL_Surface* surface) { (void)surface; }
     // Called on SDL_mixer's audio thread when a piece of music has ended.
     virtual void MusicFinished() {}
+    // Desktop: the window lost the keyboard focus or was minimised.
+    virtual void WindowDeactivated() {}
+    // Hands the window's icon to the window manager (SDL_WM_SetIcon); the
+    // picture stays the caller's.
+    virtual void SetWindowIcon(SDL_Surface* icon);
     virtual void Init(bool doInitSDL);
     virtual void Quit() { Terminated = true; }
     // Loops RunIteration, each padded to at least 18 ms, until Terminated.
@@ -179,10 +197,17 @@ public:
     // The picture pixel under a window position; false on the black border of
     // fullscreen or outside the 320 x 240 picture.
     bool WindowToPicture(int32_t wx, int32_t wy, int32_t& px, int32_t& py) const;
-    // Switches between the window and fullscreen and shows the picture again.
+    // Switches between the window and fullscreen and shows the picture again;
+    // the window comes back where it stood.
     void ToggleFullscreen();
+    // The player resized the window to width x height: the largest whole
+    // scale that fits, centred on black. Ignored in fullscreen.
+    void ResizeWindow(int32_t width, int32_t height);
     // The largest whole scale at which the picture fits into width x height; at least 1.
     static int32_t FitScale(int32_t width, int32_t height);
+    // scale, or the largest that fits a desktop it would not fit; scale when
+    // the desktop's size is unknown (smaller than the picture).
+    static int32_t CutToDesktop(int32_t scale, int32_t desktopWidth, int32_t desktopHeight);
     // Marks key as gone down in this frame, as its key-down event would.
     void PressKey(uint16_t key);
     // The keys the desktop pad holds now; none on the handheld, whose buttons
@@ -194,9 +219,16 @@ private:
     bool PresentAll = true;          // send everything once: new mode or expose
     bool TakenKeys[512] = {};        // toggle keys held since the frame took them
     std::vector<Uint32> WindowPixel; // back buffer pixel -> window pixel, per mode
+    bool PlaceKnown = false;         // where the window stood before fullscreen
+    int32_t PlaceX = 0, PlaceY = 0;
 
     void ReadVideoOptions();
+    void FitScaleToDesktop();
+    void ShowTitleAndIcon();
     void SetVideoMode();
+    // change() then SetVideoMode; on failure (logged under "SDLApp::" + name)
+    // back to the mode that worked, or EfwError(name + " failed").
+    void ChangeVideoMode(const std::string& name, const std::function<void()>& change);
     void Present();
     void ScaleIntoWindow(std::vector<SDL_Rect>& rects);
     bool TakeToggleKey(const SDL_keysym& key);

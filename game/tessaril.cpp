@@ -11,6 +11,7 @@
 #include "fwResource.h"
 #include "fwSound.h"
 #include "fwSprite.h"
+#include "uCommandLine.h"
 #include "uHighscore.h"
 
 #include <SDL_mixer.h>
@@ -32,6 +33,8 @@ constexpr uint32_t kCursorFrameMs = 200;
 constexpr int32_t kCursorZ = 10;
 constexpr int32_t kSelectionZ = 9;
 constexpr uint8_t kSplashAlpha = 160;
+// The window's icon: the desktop entry's icon, copied into the media tree.
+constexpr const char* kWindowIcon = "data/images/icon.png";
 
 } // namespace
 
@@ -44,6 +47,9 @@ TMiniGame::TMiniGame(const std::vector<std::string>& args) : TfwGameApp(args) {
     LastName.clear();
     Highscores->MaxEntries = 10;
     Highscores->LoadFromFile("highscore.dat");
+    WindowTitle = "Tessaril";
+    WindowIconFile = kWindowIcon;
+    LoadSettings();
 }
 
 TMiniGame::~TMiniGame() {
@@ -80,6 +86,7 @@ TfwSprite* TMiniGame::MakeCursorSprite(int32_t z) {
 
 void TMiniGame::InitGame() {
     SetStartValues();
+    RestoreVolumes();
     SetKeyTable();
     Engine->SetPos(kBoardLeft, kBoardTop, 0);
     Board = std::make_unique<TGameGrid>(Engine.get());
@@ -115,6 +122,17 @@ void TMiniGame::SetStartValues() {
     TimeLeft = 60;
     TrackIndex = -1;
     AutoPlay = false;
+}
+
+void TMiniGame::WindowDeactivated() {
+    // Only the demo plays itself; a player's game waits for its player.
+    const bool demo = DemoMode && AutoPlay;
+    if (State == TGameState::gsPlaying && !demo)
+        SetState(TGameState::gsPaused);
+}
+
+void TMiniGame::DoneGame() {
+    SaveSettings();
 }
 
 void TMiniGame::SetKeyTable() {
@@ -213,6 +231,7 @@ namespace {
 
 constexpr int kExitNormal = 0;
 constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2; // a command line the program refused
 
 // A run ended by an error: its message goes to the log and, for the player
 // who started the program, to standard error with SDL's reason where known.
@@ -239,5 +258,18 @@ int RunGuarded(const std::function<void()>& body) {
 }
 
 int TessarilMain(const std::vector<std::string>& args) {
-    return RunGuarded([&args] { RunApp<TMiniGame>(args); });
+    std::vector<std::string> options = args; // the handheld's launcher gives none
+    if constexpr (!kHandheld) {
+        const TCommandLine line = ParseCommandLine(args);
+        if (!line.Error.empty()) {
+            std::fprintf(stderr, "tessaril: %s\n%s", line.Error.c_str(), UsageText());
+            return kExitUsage;
+        }
+        if (line.Help) {
+            std::fputs(UsageText(), stdout);
+            return kExitNormal;
+        }
+        options = line.OptionLines();
+    }
+    return RunGuarded([&options] { RunApp<TMiniGame>(options); });
 }

@@ -13,6 +13,7 @@
 #include "uGameGrid.h"
 #include "uMediaList.h"
 #include "uPlayList.h"
+#include "uSettings.h"
 
 #include <array>
 #include <atomic>
@@ -74,6 +75,7 @@ public:
     std::vector<std::string> PlayList;
     std::unique_ptr<THighscoreManager> Highscores;
     std::unique_ptr<THighscoreEditor> NameEditor;
+    TSettings Settings; // settings.txt as read, with what this run changed
     // Made by InitGame.
     std::unique_ptr<TGameGrid> Board;
     std::unique_ptr<TfwAnimSequences> CursorAnimations;
@@ -153,6 +155,9 @@ public:
     void ProcessFrame(SDL_Surface* surface) override;
     // Mixer thread: only raises a flag that the next frame acts on.
     void MusicFinished() override;
+    // Leaving the window pauses a player's game in play; the demo runs on.
+    void WindowDeactivated() override;
+    void DoneGame() override;
 
     // Loading screen: the progress event of the start-up batch.
     void LoadProgress(int32_t done, int32_t total);
@@ -194,6 +199,15 @@ public:
     void FindMusicFiles(const std::string& folder, std::vector<std::string>& list);
     void FillPlayList();
     void NextTrack();
+
+    // Settings (desktop only; the handheld keeps none): settings.txt in the
+    // working folder. LoadSettings, before InitSDL, reads the file and sets
+    // the window's; RestoreVolumes, in InitGame, the volumes. SaveSettings
+    // writes the file when a setting changed since the start of the run.
+    static constexpr int kSettingCount = 4;
+    void LoadSettings();
+    void RestoreVolumes();
+    void SaveSettings();
 
     // The help lines of the title screen in this build.
     static std::array<const char*, 3> HelpLines();
@@ -275,12 +289,18 @@ private:
     // Music: the next track once the mixer has reported the end of one.
     void NextTrackIfEnded();
 
+    bool SettingNumber(int index, int32_t low, int32_t high, int32_t& value);
+    std::array<std::string, kSettingCount> SettingValues() const;
+
     std::vector<std::unique_ptr<TfwSDLImage>> images_; // every picture the game loaded
     std::atomic<bool> musicEnded_{false};
     // The cell a left press in play went down on, where a drag starts; -1 none.
     int32_t dragCol_ = -1;
     int32_t dragRow_ = -1;
     bool dragOnSelected_ = false; // pressed on the selected stone: its release there drops it
+    std::string settingsWritten_; // the settings file's text as last read or written
+    std::array<std::string, kSettingCount> settingsAtStart_; // SettingValues when play began
+    std::array<bool, kSettingCount> settingsChanged_{};      // changed at some moment of the run
 };
 
 // The program body's guard: runs body; an EfwError or any other std::exception

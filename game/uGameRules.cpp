@@ -148,6 +148,7 @@ void TMiniGame::AutoPlayMove() {
 
 void TMiniGame::SecondElapsed(uint32_t elapsed) {
     (void)elapsed;
+    SaveSettings(); // at most once a second, and only when one changed
     if (State == TGameState::gsPlaying)
         --TimeLeft;
     if (DemoMode || State != TGameState::gsTitle)

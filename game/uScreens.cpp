@@ -83,7 +83,7 @@ namespace {
 // pictures and faces it draws, down to what a reload or a new alpha changes.
 TfwPictureCache::TKey TitleKey(const TMiniGame& game) {
     TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.SoundVolume),
-                                 static_cast<uintptr_t>(game.Score)};
+                                 static_cast<uintptr_t>(game.Score), game.Silent};
     for (const TfwSDLImage* image : {game.Splash, game.Logo}) {
         const SDL_Surface* s = image != nullptr ? image->Surface : nullptr;
         key.insert(key.end(), {reinterpret_cast<uintptr_t>(image), reinterpret_cast<uintptr_t>(s),
@@ -110,7 +110,11 @@ void TMiniGame::DrawTitle(SDL_Surface* surface) {
     text(F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
     text(F3, 15, 100, "Mabel Quorne (Programming / Art)");
     text(F3, 15, 118, "The Internet (Sound)");
-    text(F1, 250, 220, "Volume: " + std::to_string(SoundVolume));
+    // Without a sound device the desktop has no volume to tell; the handheld
+    // keeps its volume line.
+    text(F1, 250, 220,
+         Silent && !kHandheld ? std::string("Sound: off")
+                              : "Volume: " + std::to_string(SoundVolume));
     if (Score > 0)
         text(F2, 15, 154, "Last Score: " + std::to_string(Score));
     const auto help = HelpLines();

@@ -1,4 +1,5 @@
-// Small text-file helpers shared by the board files and the music play list.
+// Small file helpers shared by the board files, the music play list, the
+// high score table and the settings.
 #pragma once
 
 #include <string>
@@ -11,3 +12,9 @@ bool ReadWholeFile(const std::string& path, std::string& content);
 // The lines of a text: lines end with LF, CR LF or CR; a last line without an
 // end counts too, an empty one after the last line end does not.
 std::vector<std::string> SplitLines(const std::string& content);
+// Replaces fileName with content so that a crash, a kill or a full disk
+// leaves either the old file or the new one: content goes to fileName + ".tmp",
+// is flushed to the disk and renamed into place, then the folder is synced.
+// A failure writes one log line under tag naming the file and its error,
+// removes the temporary file and answers false.
+bool WriteFileSafely(const std::string& fileName, const std::string& content, const char* tag);

@@ -5,8 +5,9 @@
 #                  server can be started it says so in one line and passes
 # Screenshots of a failing run are kept in build/e2e-failure/.
 
-# libsdl1.2-compat: the second SDL 1.2 library the game is played on.
-E2E_PACKAGES := xvfb xdotool imagemagick libsdl1.2-compat
+# libsdl1.2-compat: the second SDL 1.2 library the game is played on; openbox:
+# the window manager of the window scenarios; x11-utils: xprop reads the title.
+E2E_PACKAGES := xvfb xdotool imagemagick libsdl1.2-compat openbox x11-utils
 
 .PHONY: e2e e2e-deps test-e2e
 

@@ -37,6 +37,9 @@ for N in 32 48 64 128 256; do
         -define png:exclude-chunks=date,time PNG32:"$DIR/tessaril.png"
     echo "  $DIR/tessaril.png"
 done
+# The window's icon is the desktop entry's, read by the game from its media.
+cp dist/icons/hicolor/64x64/apps/tessaril.png data/images/icon.png
+echo "  data/images/icon.png"
 
 echo "copying the font"
 FONT=/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf

@@ -1410,6 +1410,109 @@ def sc_library_title(game, st):
     check_exit(game, "Escape")
 
 
+# --- Scenarios under a window manager ---------------------------------------
+
+
+class WindowManager:
+    """openbox on a display, as a desktop player has some window manager."""
+
+    def __init__(self, display):
+        self.proc = subprocess.Popen(["openbox"], env=dict(os.environ, DISPLAY=display),
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                     start_new_session=True)
+        time.sleep(0.5)
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            self.proc.wait(5)
+
+
+def window_place(game):
+    """The client window's top-left on the screen (xdotool counts a reparenting
+    window manager's frame twice)."""
+    r = subprocess.run(["xwininfo", "-id", game.win], env=game.env, capture_output=True,
+                       text=True)
+    v = dict(l.strip().split(":", 1) for l in r.stdout.splitlines() if ":" in l)
+    return int(v["Absolute upper-left X"]), int(v["Absolute upper-left Y"])
+
+
+def start_managed(game):
+    game.start()
+    game.origin = window_place(game)
+    game.focus()
+    return game.wait_for("the title screen under the window manager", on_title, timeout=15.0)[0]
+
+
+def sc_wm_title(game, st):
+    """The window manager reads the window's name and finds its icon."""
+    start_managed(game)
+    r = subprocess.run(["xprop", "-id", game.win, "WM_NAME", "WM_HINTS"], env=game.env,
+                       capture_output=True, text=True)
+    expect('WM_NAME(STRING) = "Tessaril"' in r.stdout or
+           'WM_NAME(UTF8_STRING) = "Tessaril"' in r.stdout,
+           f"the window is not named Tessaril: {r.stdout.strip()!r}")
+    expect("bitmap id # to use for icon" in r.stdout, f"the window has no icon: {r.stdout!r}")
+
+
+def sc_wm_minimise(game, st):
+    """Minimised in play and restored, the game is paused, its clock stopped."""
+    game.key("space")
+    game.wait_for("the press-key overlay", lambda s: overlay_shown(game.media, s,
+                                                                   game.media.presskey))
+    game.key("space")
+    game.wait_for("play", lambda s: board_idle_full(game, s) is not None, timeout=3.0)
+    game.xdo("windowminimize", "--sync", game.win)
+    time.sleep(0.5)
+    game.xdo("windowactivate", "--sync", game.win, check=False)
+    game.focus()
+    s, _ = game.wait_for("the paused overlay after minimising and restoring",
+                         lambda s: overlay_shown(game.media, s, game.media.paused), timeout=3.0)
+    t1 = hud(game.media, s)["time"]
+    time.sleep(1.5)
+    t2 = game.hud()["time"]
+    expect(t1 == t2, f"the clock runs after the window came back ({t1} s, then {t2} s)")
+    game.key("p")
+    game.wait_for("play again after P", lambda s: not overlay_shown(game.media, s,
+                                                                    game.media.paused))
+
+
+def sc_wm_fullscreen_place(game, st):
+    """Leaving fullscreen puts the window back where it stood; the game plays on."""
+    game.xdo("windowmove", "--sync", game.win, "300", "200")
+    time.sleep(0.3)
+    before = window_place(game)
+    game.key("F11")
+    time.sleep(1.0)
+    game.key("F11")
+    time.sleep(1.0)
+    after = window_place(game)
+    expect(after == before, f"the window stood at {before} and came back at {after}")
+    game.origin = after
+    s = game.shot("after fullscreen")
+    expect(not overlay_shown(game.media, s, game.media.paused),
+           "the trip to fullscreen paused the game")
+
+
+def sc_wm_volume_kept(game, st):
+    """A volume changed is written to settings.txt and found again after a restart."""
+    game.key("x")
+    s0, _ = game.wait_for("the title", on_title, timeout=3.0)
+    for _ in range(3):
+        game.key("2")
+    s1, _ = game.wait_for("the volume line changed",
+                          lambda s: s.diff(s0, (250, 220, 320, 234)) > 0, timeout=2.0)
+    time.sleep(1.5)  # the once-a-second write
+    expect(b"sound_volume=83\n" in (game.read("settings.txt") or b""),
+           f"settings.txt holds {game.read('settings.txt')!r}, expected sound_volume=83")
+    check_exit(game, "Escape")
+    start_managed(game)
+    s2, _ = game.wait_for("the title after the restart", on_title, timeout=15.0)
+    expect(s2.diff(s1, (250, 220, 320, 234)) == 0,
+           "after the restart the title's volume line differs from the one set before")
+    check_exit(game, "Escape")
+
+
 COMPAT_DIR = "/usr/lib/x86_64-linux-gnu/sdl12-compat"
 
 RUNS = [
@@ -1447,6 +1550,14 @@ LARGE_RUNS = [
      COMPAT_DIR),
 ]
 
+# The same screen with a window manager: (name, scenarios, scale).
+MANAGED_RUNS = [
+    ("wm", [("the window's name and icon", sc_wm_title),
+            ("minimised and restored in play: paused", sc_wm_minimise),
+            ("fullscreen and back: the window in its place", sc_wm_fullscreen_place),
+            ("a volume kept over a restart", sc_wm_volume_kept)], 2),
+]
+
 
 # --- Main --------------------------------------------------------------------
 
@@ -1464,7 +1575,8 @@ def main():
     args = ap.parse_args()
     args.game = os.path.abspath(args.game)
 
-    missing = [t for t in ("Xvfb", "xdotool", "import", "convert") if shutil.which(t) is None]
+    missing = [t for t in ("Xvfb", "xdotool", "import", "convert", "openbox", "xprop", "xwininfo")
+               if shutil.which(t) is None]
     if missing:
         if args.if_possible:
             skip("no X server can be started")
@@ -1495,6 +1607,9 @@ def main():
     runs = [(name, scenarios, xs, 1, None, []) for name, scenarios in RUNS]
     runs += [(name, scenarios, large, scale, lib, [f"-scale={scale}"])
              for name, scenarios, scale, lib in LARGE_RUNS]
+    runs += [(name, scenarios, "wm", scale, None, [f"--scale={scale}"])
+             for name, scenarios, scale in MANAGED_RUNS]
+    wm = None
 
     media = Media(os.path.join(REPO, "data"))
     rec = Recorder()
@@ -1507,6 +1622,9 @@ def main():
         log(f"e2e: {args.game} on Xvfb {xs.display} (320x240) and {large.display} (1920x1080)")
         # On the small screen the game picks scale 1 by itself.
         for run_name, scenarios, xserver, scale, lib, options in runs:
+            if xserver == "wm":  # the large screen from here on has a window manager
+                xserver = large
+                wm = wm or WindowManager(large.display)
             game = Game(args.game, xserver, rec, media, run_name, scale, lib, options)
             games.append(game)
             st = {}
@@ -1532,6 +1650,8 @@ def main():
             if failure:
                 break
     finally:
+        if wm:
+            wm.stop()
         xs.stop()
         large.stop()
 

@@ -98,7 +98,8 @@ TEST(TfwGameApp, InitSdlOpensTheScreenAndLogsDone) {
     app.InitSDL();
     ASSERT_NE(app.Screen, nullptr);
     // The desktop draws into a back buffer of the handheld's screen format
-    // and shows it in a window without double buffering (scale 1 here).
+    // and shows it in a resizable window without double buffering (scale 1
+    // here); the handheld's screen is a plain software surface.
     SDL_Surface* picture = app.GetSurface();
     EXPECT_EQ(picture->w, 320);
     EXPECT_EQ(picture->h, 240);
@@ -108,7 +109,7 @@ TEST(TfwGameApp, InitSdlOpensTheScreenAndLogsDone) {
     EXPECT_EQ(picture == app.Screen, kHandheld);
     EXPECT_EQ(Log().LastLine(), "SDLApp::InitSDL: Done");
     EXPECT_FALSE(app.Silent);
-    EXPECT_EQ(app.VideoFlags, static_cast<uint32_t>(SDL_SWSURFACE));
+    EXPECT_EQ(app.VideoFlags, static_cast<uint32_t>(kHandheld ? SDL_SWSURFACE : SDL_RESIZABLE));
     EXPECT_EQ(Mix_VolumeMusic(-1), 25);
     EXPECT_EQ(Mix_Volume(0, -1), 37);
 }

@@ -256,3 +256,88 @@ TEST_F(TPresent, WindowPositionsMapToPicturePixels) {
         }
     }
 }
+
+TEST_F(TPresent, AResizedWindowShowsTheLargestWholeScaleCentredOnBlack) {
+    struct TCase {
+        int Width, Height; // asked for by the window manager
+        int WindowW, WindowH, Scale, X, Y;
+    };
+    const TCase cases[] = {
+        {700, 500, 700, 500, 2, 30, 10},   // between 2 and 3
+        {959, 719, 959, 719, 2, 159, 119}, // one pixel short of 3
+        {960, 720, 960, 720, 3, 0, 0},     // exactly 3
+        {1600, 730, 1600, 730, 3, 320, 5}, // the height decides
+        {300, 200, 320, 240, 1, 0, 0},     // never smaller than the picture
+        {640, 480, 640, 480, 2, 0, 0},     // back to the start: no change
+    };
+    auto app = Start({"-scale=2"});
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Width << " x " << c.Height);
+        SDL_Event resize = {};
+        resize.type = SDL_VIDEORESIZE;
+        resize.resize.w = c.Width;
+        resize.resize.h = c.Height;
+        app->HandleEvent(resize);
+        ASSERT_EQ(app->Screen->w, c.WindowW);
+        ASSERT_EQ(app->Screen->h, c.WindowH);
+        EXPECT_NE(app->VideoFlags & SDL_RESIZABLE, 0u);
+        EXPECT_EQ(app->Scale, c.Scale);
+        EXPECT_EQ(app->WindowScale, c.Scale);
+        EXPECT_EQ(app->PictureX, c.X);
+        EXPECT_EQ(app->PictureY, c.Y);
+        FillNoise(app->GetSurface(), 21);
+        app->Flip();
+        EXPECT_TRUE(ShowsPictureScaled(*app));
+    }
+    // Fullscreen ignores the window's size and comes back to the resized window.
+    app->ResizeWindow(700, 500);
+    app->ToggleFullscreen();
+    EXPECT_EQ(app->VideoFlags & SDL_RESIZABLE, 0u);
+    app->ResizeWindow(400, 300);
+    EXPECT_EQ(app->Screen->w, 1000);
+    app->ToggleFullscreen();
+    EXPECT_EQ(app->Screen->w, 700);
+    EXPECT_EQ(app->Screen->h, 500);
+    EXPECT_EQ(app->PictureX, 30);
+}
+
+TEST_F(TPresent, AScaleLargerThanTheDesktopIsCutToIt) {
+    struct TCase {
+        int Scale, DesktopW, DesktopH, Want;
+    };
+    const TCase cases[] = {
+        {16, 1920, 1080, 4}, {5, 1920, 1080, 4}, {4, 1920, 1080, 4},  {3, 1920, 1080, 3},
+        {8, 3840, 2160, 8},  {9, 3840, 2160, 9}, {10, 3840, 2160, 9}, {16, 0, 0, 16},
+        {2, 300, 200, 2},    {5, 1600, 1200, 5},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(TfwGameApp::CutToDesktop(c.Scale, c.DesktopW, c.DesktopH), c.Want)
+            << c.Scale << " on " << c.DesktopW << " x " << c.DesktopH;
+}
+
+TEST_F(TPresent, AltF4ClosesAsTheWindowsCloseDoesInAWindowAndInFullscreen) {
+    struct TCase {
+        SDLKey Key;
+        SDLMod Mod;
+        bool Closes;
+    };
+    const TCase cases[] = {
+        {SDLK_F4, KMOD_LALT, true},   {SDLK_F4, KMOD_RALT, true},  {SDLK_F4, KMOD_NONE, false},
+        {SDLK_F4, KMOD_LCTRL, false}, {SDLK_F3, KMOD_LALT, false},
+    };
+    for (bool fullscreen : {false, true})
+        for (const TCase& c : cases) {
+            SCOPED_TRACE(testing::Message()
+                         << c.Key << " mod " << c.Mod << " fullscreen " << fullscreen);
+            auto app = Start({});
+            if (fullscreen)
+                app->ToggleFullscreen();
+            SDL_Event down = {};
+            down.type = SDL_KEYDOWN;
+            down.key.keysym.sym = c.Key;
+            down.key.keysym.mod = c.Mod;
+            app->HandleEvent(down);
+            EXPECT_EQ(app->Terminated, c.Closes);
+            app.reset();
+        }
+}

@@ -28,14 +28,23 @@ inline constexpr uint32_t kFrameMs = 18;
 
 // The game with a mark on the stretch of the frame in which it handles keys:
 // a wait there is the game waiting for a key's release.
+// Also records the icon handed to the window manager.
 class TProbeGame : public TMiniGame {
 public:
+    using TMiniGame::TMiniGame;
     void ProcessFrame(SDL_Surface* surface) override {
         Processing = true;
         TMiniGame::ProcessFrame(surface);
         Processing = false;
     }
+    void SetWindowIcon(SDL_Surface* icon) override {
+        IconSize = icon->w;
+        IconBeforeWindow = Screen == nullptr;
+        TMiniGame::SetWindowIcon(icon);
+    }
     bool Processing = false;
+    int IconSize = 0;              // 0: no icon was given
+    bool IconBeforeWindow = false; // given before the first video mode
 };
 
 // One sound as the game asked for it.
@@ -68,7 +77,7 @@ protected:
                 return;
         }
         logBase_ = Log().LinesWritten();
-        game = std::make_unique<TProbeGame>();
+        game = std::make_unique<TProbeGame>(Args);
         game->Init(true);
         game->SecondMark = fwGetTicks(); // as Run does before its first iteration
         ASSERT_NE(nullptr, game->Board);
@@ -186,7 +195,14 @@ protected:
     // Lines the game wrote to the log since Start.
     int LogLines() const { return Log().LinesWritten() - logBase_; }
 
-    TTempDir work; // a folder of its own also when tests share a process
+    // The one-second tick of the main loop, in the next frame.
+    void Tick() {
+        game->SecondMark = fwGetTicks() - 1000;
+        Frame();
+    }
+
+    TTempDir work;                 // a folder of its own also when tests share a process
+    std::vector<std::string> Args; // the application's option lines at Start
     TFakeClock clock;
     std::unique_ptr<TProbeGame> game;
     bool Taken = false;          // the last Press was let go while the game waited

@@ -617,6 +617,55 @@ TEST_F(TessarilStates, VolumeKeysMoveBothVolumesTogetherWithin0And128) {
     EXPECT_EQ(51, game->MusicVolume);
 }
 
+TEST_F(TessarilStates, LeavingTheWindowPausesAPlayersGameInPlayAndNothingElse) {
+    Start();
+    StartPlaying();
+    const Uint8 focus = SDL_APPINPUTFOCUS;
+    const Uint8 shown = SDL_APPACTIVE; // lost: minimised
+    struct TCase {
+        TGameState From;
+        bool Demo, AutoPlay;
+        Uint8 What, Gain;
+        TGameState To; // on the desktop; the handheld's state never changes
+    };
+    const TCase cases[] = {
+        {TGameState::gsPlaying, false, false, focus, 0, TGameState::gsPaused},
+        {TGameState::gsPlaying, false, false, shown, 0, TGameState::gsPaused},
+        {TGameState::gsPlaying, false, false, focus | shown, 0, TGameState::gsPaused},
+        {TGameState::gsPlaying, false, true, focus, 0,
+         TGameState::gsPaused}, // the player's autoplay
+        {TGameState::gsPlaying, true, false, focus, 0, TGameState::gsPaused}, // after a left demo
+        {TGameState::gsPlaying, false, false, SDL_APPMOUSEFOCUS, 0, TGameState::gsPlaying},
+        {TGameState::gsPlaying, false, false, focus | shown, 1, TGameState::gsPlaying},
+        {TGameState::gsPaused, false, false, focus | shown, 1, TGameState::gsPaused},
+        {TGameState::gsPaused, false, false, focus, 0, TGameState::gsPaused},
+        {TGameState::gsPlaying, true, true, focus | shown, 0, TGameState::gsPlaying}, // the demo
+        {TGameState::gsTitle, false, false, focus, 0, TGameState::gsTitle},
+        {TGameState::gsReady, false, false, shown, 0, TGameState::gsReady},
+        {TGameState::gsRetry, false, false, focus, 0, TGameState::gsRetry},
+        {TGameState::gsLevelDone, false, false, focus, 0, TGameState::gsLevelDone},
+        {TGameState::gsGameOver, false, false, shown, 0, TGameState::gsGameOver},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "state " << int(c.From) << " demo " << c.Demo << " autoplay " << c.AutoPlay
+                     << " what " << int(c.What) << " gain " << int(c.Gain));
+        game->State = c.From;
+        game->DemoMode = c.Demo;
+        game->AutoPlay = c.AutoPlay;
+        HoldSecond();
+        SDL_Event e = {};
+        e.type = SDL_ACTIVEEVENT;
+        e.active.state = c.What;
+        e.active.gain = c.Gain;
+        ASSERT_EQ(0, SDL_PushEvent(&e));
+        Frame();
+        EXPECT_EQ(kHandheld ? c.From : c.To, game->State);
+    }
+    game->AutoPlay = false;
+    game->DemoMode = false;
+}
+
 TEST_F(TessarilStates, DemoStartsAfterElevenTicksAndEndsWithItsFirstLevel) {
     Start();
     int ticks = 0;
@@ -983,6 +1032,10 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     game->LoadProgress(34, 34);
     check("loading-25", false);
     check("title");
+    // Without a sound device the desktop's title says so instead of a volume.
+    game->Silent = true;
+    check(kHandheld ? "title" : "title-silent");
+    game->Silent = false;
     game->Score = 1250;
     check("title-last-score");
 
@@ -1683,6 +1736,60 @@ TEST(TessarilProgram, EscapeEndsWithExitCode0AndNothingOnStderr) {
     EXPECT_EQ("SDLApp::InitSDL: Done" + LineEnd(), ReadFile("log.txt"));
 }
 
+TEST_F(TessarilStartup, TheWindowIsTitledAndCarriesTheDesktopEntrysIcon) {
+    Start();
+    char* title = nullptr;
+    char* iconTitle = nullptr;
+    SDL_WM_GetCaption(&title, &iconTitle);
+    if constexpr (kHandheld) {
+        EXPECT_EQ(0, game->IconSize) << "the handheld has no window";
+        return;
+    }
+    ASSERT_NE(nullptr, title);
+    EXPECT_STREQ("Tessaril", title);
+    EXPECT_EQ(64, game->IconSize);
+    EXPECT_TRUE(game->IconBeforeWindow) << "SDL takes the icon only with the window's creation";
+    EXPECT_EQ(1, LogLines()) << Log().LastLine();
+    // The same picture as the desktop entry's icon.
+    const std::string entry = ReadFile(SourcePath("dist/icons/hicolor/64x64/apps/tessaril.png"));
+    EXPECT_FALSE(entry.empty());
+    EXPECT_EQ(entry, ReadFile("data/images/icon.png"));
+}
+
+TEST(TessarilProgram, HelpEndsAtOnceAndARefusedCommandLineEndsWithExitCode2) {
+    if constexpr (kHandheld)
+        GTEST_SKIP() << "the handheld's launcher gives no options";
+    TTempDir work;
+    struct TCase {
+        std::vector<std::string> Args;
+        int Code;
+        std::string Out, Err; // the first line of each; "" for nothing at all
+    };
+    const TCase cases[] = {
+        {{"--help"}, 0, "Usage: tessaril [options]", ""},
+        {{"-h"}, 0, "Usage: tessaril [options]", ""},
+        {{"--bogus"}, 2, "", "tessaril: unknown option '--bogus'"},
+        {{"-scale=0"}, 2, "", "tessaril: bad scale '0': a whole number from 1 to 16"},
+        {{"--scale"}, 2, "", "tessaril: --scale needs a whole number from 1 to 16"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Args[0]);
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const int code = TessarilMain(c.Args);
+        const std::string out = testing::internal::GetCapturedStdout();
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(c.Code, code);
+        EXPECT_EQ(c.Out, out.substr(0, out.find('\n')));
+        EXPECT_EQ(c.Err, err.substr(0, err.find('\n')));
+        // The usage follows the reason, and names the keys too.
+        const std::string told = c.Code == 0 ? out : err;
+        EXPECT_NE(std::string::npos, told.find("Usage: tessaril [options]\n"));
+        EXPECT_NE(std::string::npos, told.find("F11, Alt+Return"));
+        EXPECT_FALSE(FileExists("log.txt")) << "the game did not start";
+    }
+}
+
 TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     Start();
@@ -1699,15 +1806,16 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
         EXPECT_EQ(nullptr, sound);
     EXPECT_EQ(nullptr, game->Music);
 
-    // The title, and the volume keys still change the volume it shows.
+    // The desktop's title says the sound is off, whatever the volume keys do;
+    // the handheld's keeps showing its volume.
     SDL_Surface* s = Surface();
     Draw();
-    EXPECT_EQ("", CompareWithReference(s, "title"));
+    EXPECT_EQ("", CompareWithReference(s, kHandheld ? "title" : "title-silent"));
     TSurface before = Copy(s);
     Press(game->KeyVolumeDown);
     EXPECT_EQ(79, game->SoundVolume);
     Draw();
-    EXPECT_GT(DiffCount(s, before.get(), 250, 220, 70, 14), 0) << "the volume line";
+    EXPECT_EQ(kHandheld, DiffCount(s, before.get(), 250, 220, 70, 14) > 0) << "the volume line";
 
     // A run scores, the level completes and the next one starts: every rule
     // that would sound or change the music.

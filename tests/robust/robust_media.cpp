@@ -1,5 +1,5 @@
 // The game started on broken media. Each medium of the start-up list (the 26
-// pictures, the 7 sounds, the font) and, as one more medium, all music files
+// pictures, the 7 sounds, the font), the window's icon and, as one more medium, all music files
 // together are in turn missing, cut to half their bytes, and replaced by as
 // many random bytes. Each case runs in a child process in a copy of data/ with
 // that one change, plays 2,000 frames of demo and ends; the case passes when
@@ -64,6 +64,7 @@ const char* const kImageTag = "TfwSDLImage::LoadFromFile: ";
 const char* const kSoundTag = "SDLSoundFX::LoadFromFile: ";
 const char* const kFontLine = "TrueType \"data/fonts/orangefizz.ttf\" font not loaded";
 const char* const kMusicFolder = "musics";
+const char* const kIconTag = "SDLApp::InitSDL: data/images/icon.png: ";
 
 std::vector<TMedium> MediaList() {
     std::vector<TMedium> list;
@@ -76,6 +77,7 @@ std::vector<TMedium> MediaList() {
     for (const char* name : images)
         list.push_back({std::string("images/") + name + ".bmp",
                         std::string(name) == "frame" ? 2 : 1, kImageTag});
+    list.push_back({"images/icon.png", 1, kIconTag}); // the window's icon
     const char* const sounds[] = {"power8",  "gameover", "nextlevel", "nomovesleft",
                                   "restart", "click1",   "click2"};
     for (const char* name : sounds)
@@ -256,8 +258,8 @@ int main(int argc, char** argv) {
         if (m.File.rfind("images/", 0) == 0)
             listed.insert(m.File.substr(7));
     const std::vector<std::string> present = FolderEntries(SourcePath("data/images"));
-    if (std::set<std::string>(present.begin(), present.end()) != listed || listed.size() != 26) {
-        std::printf("robust media FAILED: data/images does not hold the 26 listed pictures\n");
+    if (std::set<std::string>(present.begin(), present.end()) != listed || listed.size() != 27) {
+        std::printf("robust media FAILED: data/images does not hold the 27 listed pictures\n");
         return 1;
     }
 

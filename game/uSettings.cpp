@@ -1,0 +1,152 @@
+// The settings file and the settings the game keeps in it: the volumes, the
+// fullscreen switch and the window's scale.
+#include "uSettings.h"
+
+#include "fwConfig.h"
+#include "fwLog.h"
+#include "tessaril.h"
+#include "uTextFile.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr const char* kSettingsFile = "settings.txt";
+constexpr const char* kTag = "TMiniGame::Settings";
+constexpr int32_t kMaxVolume = 128; // SDL_mixer's loudest
+
+// The settings the game keeps, in the order SettingValues lists them.
+enum TSettingIndex { siSoundVolume, siMusicVolume, siFullscreen, siScale };
+constexpr const char* kSettingNames[TMiniGame::kSettingCount] = {"sound_volume", "music_volume",
+                                                                 "fullscreen", "scale"};
+
+// A whole number from low to high, written as plain digits.
+bool ReadNumber(const std::string& text, int32_t low, int32_t high, int32_t& value) {
+    if (text.empty() || text.size() > 3 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const int32_t n = std::stoi(text);
+    if (n < low || n > high)
+        return false;
+    value = n;
+    return true;
+}
+
+} // namespace
+
+void TSettings::Parse(const std::string& content, const std::string& fileName) {
+    int lineNumber = 0;
+    for (const std::string& line : SplitLines(content)) {
+        ++lineNumber;
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos || eq == 0) {
+            if (!line.empty())
+                Log().Write(kTag, fileName + " line " + std::to_string(lineNumber) +
+                                      ": expected name=value");
+            continue;
+        }
+        Set(line.substr(0, eq), line.substr(eq + 1));
+    }
+}
+
+std::string TSettings::Format() const {
+    std::string text;
+    for (const auto& [name, value] : entries_)
+        text.append(name).append("=").append(value).append("\n");
+    return text;
+}
+
+bool TSettings::Get(const std::string& name, std::string& value) const {
+    for (const auto& entry : entries_)
+        if (entry.first == name) {
+            value = entry.second;
+            return true;
+        }
+    return false;
+}
+
+void TSettings::Set(const std::string& name, const std::string& value) {
+    for (auto& entry : entries_)
+        if (entry.first == name) {
+            entry.second = value;
+            return;
+        }
+    entries_.emplace_back(name, value);
+}
+
+void TSettings::Remove(const std::string& name) {
+    entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
+                                  [&name](const auto& e) { return e.first == name; }),
+                   entries_.end());
+}
+
+// A setting the file holds, checked; a bad value is logged, left out of the
+// file and answers false.
+bool TMiniGame::SettingNumber(int index, int32_t low, int32_t high, int32_t& value) {
+    std::string text;
+    if (!Settings.Get(kSettingNames[index], text))
+        return false;
+    if (ReadNumber(text, low, high, value))
+        return true;
+    Log().Write(kTag, std::string(kSettingsFile) + ": " + kSettingNames[index] + "=" + text +
+                          " is no number from " + std::to_string(low) + " to " +
+                          std::to_string(high));
+    Settings.Remove(kSettingNames[index]);
+    return false;
+}
+
+void TMiniGame::LoadSettings() {
+    if (kHandheld || !PathExists(kSettingsFile))
+        return; // the handheld keeps nothing; a first start has no file yet
+    std::string content;
+    if (!ReadWholeFile(kSettingsFile, content)) {
+        Log().Write(kTag, std::string(kSettingsFile) + ": cannot be read");
+        return;
+    }
+    Settings.Parse(content, kSettingsFile);
+    // The window's settings before InitSDL opens it; the command line's
+    // options, read there, come on top.
+    int32_t value = 0;
+    if (SettingNumber(siFullscreen, 0, 1, value))
+        Fullscreen = value == 1;
+    if (SettingNumber(siScale, 1, kfwMaxScale, value))
+        StartScale = value;
+    // The volumes are checked now, and taken by InitGame.
+    SettingNumber(siSoundVolume, 0, kMaxVolume, value);
+    SettingNumber(siMusicVolume, 0, kMaxVolume, value);
+    settingsWritten_ = Settings.Format();
+}
+
+void TMiniGame::RestoreVolumes() {
+    int32_t value = 0;
+    if (SettingNumber(siSoundVolume, 0, kMaxVolume, value))
+        SoundVolume = value;
+    if (SettingNumber(siMusicVolume, 0, kMaxVolume, value))
+        MusicVolume = value;
+    settingsAtStart_ = SettingValues();
+}
+
+std::array<std::string, TMiniGame::kSettingCount> TMiniGame::SettingValues() const {
+    return {std::to_string(SoundVolume), std::to_string(MusicVolume), Fullscreen ? "1" : "0",
+            std::to_string(WindowScale)};
+}
+
+void TMiniGame::SaveSettings() {
+    if (kHandheld)
+        return;
+    // A setting goes into the file once it differs from its value at the
+    // start of the run: what the command line gave holds for the run alone,
+    // and a value the player never changed stays as the file has it.
+    const auto now = SettingValues();
+    for (int i = 0; i < kSettingCount; ++i) {
+        settingsChanged_[i] = settingsChanged_[i] || now[i] != settingsAtStart_[i];
+        if (settingsChanged_[i])
+            Settings.Set(kSettingNames[i], now[i]);
+    }
+    const std::string text = Settings.Format();
+    if (text == settingsWritten_)
+        return;
+    // Failed or not, the same text is not tried again: one log line, not one a second.
+    settingsWritten_ = text;
+    WriteFileSafely(kSettingsFile, text, kTag);
+}

@@ -1,0 +1,110 @@
+// The settings file: read with bad lines and values logged and skipped, names
+// it does not know kept, written when a setting changed (at the tick and at
+// the end), command-line values held for their run only.
+#include "gamefixture.h"
+#include "uSettings.h"
+
+namespace {
+
+class TessarilSettings : public TessarilGame {
+protected:
+    void SetUp() override {
+        if constexpr (kHandheld)
+            GTEST_SKIP() << "the handheld keeps no settings";
+    }
+};
+
+} // namespace
+
+TEST(Settings, LinesAreNameEqualsValueAndBadOnesAreLoggedAndLeftOut) {
+    TSettings settings;
+    const int before = Log().LinesWritten();
+    settings.Parse("sound_volume=70\r\nno equals sign\n=5\n\nnewer=a=b\nsound_volume=71\n",
+                   "settings.txt");
+    EXPECT_EQ(2, Log().LinesWritten() - before);
+    EXPECT_EQ("TMiniGame::Settings: settings.txt line 3: expected name=value", Log().LastLine());
+    EXPECT_EQ("sound_volume=71\nnewer=a=b\n", settings.Format());
+    settings.Set("scale", "2");
+    settings.Remove("sound_volume");
+    std::string value;
+    EXPECT_FALSE(settings.Get("sound_volume", value));
+    ASSERT_TRUE(settings.Get("newer", value));
+    EXPECT_EQ("a=b", value);
+    EXPECT_EQ("newer=a=b\nscale=2\n", settings.Format());
+}
+
+TEST_F(TessarilSettings, AFileFromANewerVersionIsRestoredAndItsUnknownNamesKept) {
+    WriteFile("settings.txt", "future=x\nsound_volume=70\nmusic_volume=30\nfullscreen=1\n"
+                              "scale=2\nbroken line\n");
+    Start();
+    EXPECT_EQ(70, game->SoundVolume);
+    EXPECT_EQ(30, game->MusicVolume);
+    EXPECT_TRUE(game->Fullscreen);
+    EXPECT_EQ(2, game->WindowScale);
+    EXPECT_EQ(2, LogLines()) << "the bad line, then Done";
+    // Nothing changed: a tick writes nothing.
+    const std::string before = ReadFile("settings.txt");
+    Tick();
+    EXPECT_EQ(before, ReadFile("settings.txt"));
+    // A change is written at the next tick, not before, in the file's order.
+    Press(game->KeyVolumeUp);
+    EXPECT_EQ(before, ReadFile("settings.txt"));
+    Tick();
+    EXPECT_EQ("future=x\nsound_volume=71\nmusic_volume=31\nfullscreen=1\nscale=2\n",
+              ReadFile("settings.txt"));
+    EXPECT_FALSE(FileExists("settings.txt.tmp"));
+}
+
+TEST_F(TessarilSettings, BadValuesAreLoggedAndTheDefaultsKept) {
+    const char* const bad[] = {"sound_volume=129", "music_volume=x", "fullscreen=2",
+                               "scale=0",          "scale=17",       "sound_volume="};
+    for (const char* line : bad) {
+        SCOPED_TRACE(line);
+        WriteFile("settings.txt", std::string(line) + "\n");
+        Start(!FileExists("data"));
+        EXPECT_EQ(80, game->SoundVolume);
+        EXPECT_EQ(60, game->MusicVolume);
+        EXPECT_FALSE(game->Fullscreen);
+        EXPECT_EQ(1, game->WindowScale); // the dummy driver's default
+        EXPECT_EQ(2, LogLines()) << Log().LastLine();
+        Stop();
+    }
+}
+
+TEST_F(TessarilSettings, AVolumeChangedIsFoundAgainAfterARestart) {
+    Start();
+    Tick();
+    EXPECT_FALSE(FileExists("settings.txt")) << "nothing changed, nothing written";
+    Press(game->KeyVolumeDown);
+    Press(game->KeyVolumeDown);
+    Stop(); // the end writes what changed since the last tick
+    EXPECT_EQ("sound_volume=78\nmusic_volume=58\n", ReadFile("settings.txt"));
+    Start(false);
+    EXPECT_EQ(78, game->SoundVolume);
+    EXPECT_EQ(58, game->MusicVolume);
+    // Changed, written, and changed back to the run's first value: written again.
+    Press(game->KeyVolumeUp);
+    Tick();
+    EXPECT_EQ("sound_volume=79\nmusic_volume=59\n", ReadFile("settings.txt"));
+    Press(game->KeyVolumeDown);
+    game->ToggleFullscreen();
+    Tick();
+    EXPECT_EQ("sound_volume=78\nmusic_volume=58\nfullscreen=1\n", ReadFile("settings.txt"));
+}
+
+TEST_F(TessarilSettings, CommandLineValuesHoldForTheRunAndAreNotWritten) {
+    WriteFile("settings.txt", "scale=2\n");
+    Args = {"scale=3", "fullscreen=1"};
+    Start();
+    EXPECT_EQ(3, game->WindowScale);
+    EXPECT_TRUE(game->Fullscreen);
+    Press(game->KeyVolumeUp);
+    Tick();
+    EXPECT_EQ("scale=2\nsound_volume=81\nmusic_volume=61\n", ReadFile("settings.txt"));
+    // A window resized by the player is the player's scale.
+    game->ToggleFullscreen();
+    game->ResizeWindow(1300, 1000);
+    Tick();
+    EXPECT_EQ("scale=4\nsound_volume=81\nmusic_volume=61\nfullscreen=0\n",
+              ReadFile("settings.txt"));
+}
