@@ -209,8 +209,14 @@ public:
     void RestoreVolumes();
     void SaveSettings();
 
-    // The help lines of the title screen in this build.
+    // The help lines of the title screen in this build; on the desktop they
+    // are the title's entries (TTitleEntry order) that answer a click.
     static std::array<const char*, 3> HelpLines();
+    // The desktop title's further lines: the keys and the mouse in play.
+    static std::vector<const char*> KeyLines();
+    enum TTitleEntry : int32_t { teStart, teHighscores, teQuit };
+    // The title entry drawn at picture pixel (x, y); -1 for none (and on the handheld).
+    int32_t TitleEntryAt(int32_t x, int32_t y) const;
 
 private:
     // Start-up.
@@ -229,6 +235,9 @@ private:
     void PointerPressed(const TfwPointerEvent& e);
     void PointerReleased(const TfwPointerEvent& e);
     bool StoneAt(const TfwPointerEvent& e, int32_t& col, int32_t& row) const;
+    bool OnPauseSymbol(const TfwPointerEvent& e) const;
+    void TitleClicked(const TfwPointerEvent& e);
+    void NameEntryClicked(const TfwPointerEvent& e);
     void ClickStone(int32_t col, int32_t row);
 
     // Keys: one handler per state, run in frames in which a key went down;

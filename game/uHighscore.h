@@ -110,7 +110,10 @@ public:
 
 // The name entry scene: Up and Down step the character under the cursor
 // through Charset, Left and Right move the cursor over 10 places, Return
-// finishes. The game reads Name and Score when Finished is set.
+// finishes. The game reads Name and Score when Finished is set. On the
+// desktop the game gives it the mouse as those keys: the wheel as Up and
+// Down, a click on a place as the cursor, a click on the confirm line as
+// Return.
 class THighscoreEditor : public TfwCustomScene {
 public:
     explicit THighscoreEditor(TfwGameApp* app);
@@ -130,6 +133,11 @@ public:
 
     // Starts an editing with this name and score; CursorPos stays.
     void SetEntry(const std::string& name, int32_t score);
+    // The name's place (1 .. kNameLength) drawn at screen pixel (x, y), its
+    // character and cursor; 0 for none.
+    static int32_t PlaceAt(int32_t x, int32_t y);
+    // Whether screen pixel (x, y) is on the help line that names Return.
+    static bool OnConfirmLine(int32_t x, int32_t y);
 
     void EnterScene() override;
     // One action per call, the first that applies: Up/Down change the

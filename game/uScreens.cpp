@@ -18,6 +18,9 @@ constexpr TDigitCells kHudDigits = {0, 6, 14, 6};
 // The loading bar: 1 block at the start, 25 when everything is loaded.
 constexpr int32_t kLoadingBarSteps = 24;
 constexpr uint32_t kLoadingFrameMs = 25;
+// The desktop table's way out, below the ten lines of the table.
+constexpr int32_t kTableHelpY = 216;
+constexpr const char* kTableHelp = "Click or Return - back to the title";
 
 } // namespace
 
@@ -41,9 +44,42 @@ void TMiniGame::LoadProgress(int32_t done, int32_t total) {
 std::array<const char*, 3> TMiniGame::HelpLines() {
     if constexpr (kHandheld)
         return {"'B'  - Start game / select stone", "Cursor keys - move cursor", "'X' - Quit game"};
+    else // the title's entries, in the order of TTitleEntry
+        return {"SPACE or click - Start", "H - High scores", "X - Quit"};
+}
+
+std::vector<const char*> TMiniGame::KeyLines() {
+    if constexpr (kHandheld)
+        return {};
     else
-        return {"SPACE - Start game / select stone", "Cursor keys - move cursor",
-                "'x' - Quit game"};
+        return {"Click or SPACE - swap", "Arrow keys - move", "P or click II - pause",
+                "Y or right click - hint", "F11 - fullscreen"};
+}
+
+namespace {
+
+// The title's help lines, kHelpLineHeight apart from kHelpTop; the desktop's
+// key lines in a column of their own to the right.
+constexpr int32_t kHelpLeft = 15;
+constexpr int32_t kHelpTop = 172;
+constexpr int32_t kHelpLineHeight = 14;
+constexpr int32_t kKeyLinesLeft = 180;
+constexpr int32_t kKeyLinesTop = 150;
+constexpr int32_t kKeyLineHeight = 13;
+// A click counts for an entry this far left and right of its text.
+constexpr int32_t kEntrySlack = 5;
+
+} // namespace
+
+int32_t TMiniGame::TitleEntryAt(int32_t x, int32_t y) const {
+    if (kHandheld || F2 == nullptr || y < kHelpTop)
+        return -1;
+    const int32_t line = (y - kHelpTop) / kHelpLineHeight;
+    const auto lines = HelpLines();
+    if (line >= static_cast<int32_t>(lines.size()))
+        return -1;
+    const int32_t right = kHelpLeft + F2->TextWidth(lines[static_cast<size_t>(line)]);
+    return x >= kHelpLeft - kEntrySlack && x < right + kEntrySlack ? line : -1;
 }
 
 void TMiniGame::DrawNumber(SDL_Surface* surface, int32_t x, int32_t y, const std::string& text,
@@ -118,9 +154,11 @@ void TMiniGame::DrawTitle(SDL_Surface* surface) {
     if (Score > 0)
         text(F2, 15, 154, "Last Score: " + std::to_string(Score));
     const auto help = HelpLines();
-    text(F2, 15, 172, help[0]);
-    text(F2, 15, 186, help[1]);
-    text(F2, 15, 200, help[2]);
+    for (size_t i = 0; i < help.size(); ++i)
+        text(F2, kHelpLeft, kHelpTop + static_cast<int32_t>(i) * kHelpLineHeight, help[i]);
+    const auto keys = KeyLines();
+    for (size_t i = 0; i < keys.size(); ++i)
+        text(F1, kKeyLinesLeft, kKeyLinesTop + static_cast<int32_t>(i) * kKeyLineHeight, keys[i]);
 }
 
 void TMiniGame::DrawHeadsUp(SDL_Surface* surface) {
@@ -235,6 +273,8 @@ void TMiniGame::DrawFrame(SDL_Surface* surface) {
         DrawBackground(surface);
         if (Highscores && Engine)
             Highscores->DrawTable(surface, F1, 50, 230, 60, 15);
+        if (!kHandheld && F1 != nullptr) // the handheld's menu button is named nowhere
+            F1->DrawText(surface, 50, kTableHelpY, kTableHelp, kTextColour);
         break;
     case TGameState::gsEnterName:
         DrawBackground(surface);
