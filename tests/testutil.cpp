@@ -87,6 +87,10 @@ void PushKeyDown(SDLKey key) {
     SDL_Event event = NewEvent(SDL_KEYDOWN);
     event.key.state = SDL_PRESSED;
     event.key.keysym.sym = key;
+    // The character SDL reports with character events on: the ASCII keys'
+    // symbols are their characters (small letters).
+    if (key < 128)
+        event.key.keysym.unicode = static_cast<Uint16>(key);
     SDL_PushEvent(&event);
 }
 

@@ -48,7 +48,8 @@ public:
 // video driver never changes it itself).
 void SetKeyDown(SDLKey key, bool down);
 void ReleaseAllKeys();
-// Queues a key-down event for key (the event alone; see SetKeyDown).
+// Queues a key-down event for key (the event alone; see SetKeyDown), with
+// the key's character for the ASCII keys.
 void PushKeyDown(SDLKey key);
 void PushQuit();
 // Mouse and joystick 0 events as SDL queues them from a device (none is

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -167,11 +168,12 @@ std::string CompareWithReference(SDL_Surface* s, const std::string& name) {
 
 using TessarilStates = TessarilGame;
 
-// Every key in every state that reads keys: taken (the frame waited for the
-// key's release) or not, whether anything changed when not taken, and the
-// state after. A cell is two letters: 'T' taken, 'H' held and acted on, '.'
-// nothing; then the state after: t title, r ready, p playing, R retry, d level
-// done, z paused, o game over, h table.
+// Every key in every state: taken (the frame waited for the key's release)
+// or not, whether anything changed when not taken, and the state after. A cell
+// is two letters: 'T' taken, 'H' held and acted on, '.' nothing; then the state
+// after: t title, r ready, p playing, R retry, d level done, z paused, o game
+// over, h table, e name entry. On the desktop's name entry the keys type
+// (k a K, w nothing, x an X) and Escape leaves without ending the program.
 TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
     Start();
     game->NewGame();
@@ -190,35 +192,50 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
                                           {"save", SDLK_s},
                                           {"autoplay", SDLK_a},
                                           {"hint", SDLK_y},
-                                          {"left", SDLK_LEFT}};
+                                          {"left", SDLK_LEFT},
+                                          {"return", SDLK_RETURN},
+                                          {"escape", SDLK_ESCAPE},
+                                          {"k", SDLK_k},
+                                          {"w", SDLK_w}};
     struct TRow {
         TGameState State;
         const char* Cells;
     };
-    //  select pause quit volume table restart load save autoplay hint left
+    // Keys a handheld button gives type nothing on its name entry, and the
+    // volume buttons work there.
+    const char* const nameEntry = kHandheld ? ".e .e Tt He .e .e .e .e .e .e He He He .e .e"
+                                            : "He He He He He He He He He He He He Tt He .e";
+    //  select pause quit volume table restart load save autoplay hint left return escape k w
     const TRow rows[] = {
-        {TGameState::gsTitle, /*   */ "Tr .t Tt Ht Th TR Tt Tt Ht .t .t"},
-        {TGameState::gsReady, /*   */ "Tp .r Tt Hr .r TR Tr Tr Hr .r .r"},
-        {TGameState::gsPlaying, /* */ "Tp Hz Tt Hp .p TR Tp Tp Hp Hp Hp"},
-        {TGameState::gsRetry, /*   */ "Tp .R Tt HR .R TR TR TR HR .R .R"},
-        {TGameState::gsLevelDone, /**/ "Tp .d Tt Hd .d TR Td Td Hd .d .d"},
-        {TGameState::gsPaused, /*  */ ".z Hp Tt Hz .z TR Tz Tz Hz .z .z"},
-        {TGameState::gsGameOver, /**/ "Ht .o Tt Ho .o TR To To Ho .o .o"},
+        {TGameState::gsTitle, /*     */ "Tr .t Tt Ht Th .t .t .t .t .t .t .t Ht .t .t"},
+        {TGameState::gsReady, /*     */ "Tp .r Tt Hr .r .r .r .r .r .r .r .r Hr .r .r"},
+        {TGameState::gsPlaying, /*   */ "Tp Hz Tt Hp .p TR Tp Tp Hp Hp Hp .p Hp .p .p"},
+        {TGameState::gsRetry, /*     */ "Tp .R Tt HR .R TR .R .R .R .R .R .R HR .R .R"},
+        {TGameState::gsLevelDone, /* */ "Tp .d Tt Hd .d TR .d .d .d .d .d .d Hd .d .d"},
+        {TGameState::gsPaused, /*    */ ".z Hp Tt Hz .z TR .z .z .z .z .z .z Hz .z .z"},
+        {TGameState::gsGameOver, /*  */ "Ht .o Tt Ho .o .o .o .o .o .o .o .o Ho .o .o"},
+        {TGameState::gsHighscores, /**/ ".h .h Tt Hh .h .h .h .h .h .h .h Hh Hh .h .h"},
+        {TGameState::gsEnterName, nameEntry},
     };
-    const std::string letters = "trpRdzoh";
-    const TGameState states[] = {TGameState::gsTitle,     TGameState::gsReady,
-                                 TGameState::gsPlaying,   TGameState::gsRetry,
-                                 TGameState::gsLevelDone, TGameState::gsPaused,
-                                 TGameState::gsGameOver,  TGameState::gsHighscores};
+    const std::string letters = "trpRdzohe";
+    const TGameState states[] = {
+        TGameState::gsTitle,    TGameState::gsReady,      TGameState::gsPlaying,
+        TGameState::gsRetry,    TGameState::gsLevelDone,  TGameState::gsPaused,
+        TGameState::gsGameOver, TGameState::gsHighscores, TGameState::gsEnterName};
     auto snapshot = [this] {
-        return std::vector<int32_t>{static_cast<int32_t>(game->State),
-                                    game->SoundVolume,
-                                    game->AutoPlay,
-                                    game->TimeLeft,
-                                    game->CursorCol,
-                                    game->Terminated,
-                                    game->Level,
-                                    Shown(game->Selection)};
+        const THighscoreEditor& editor = *game->NameEditor;
+        return std::vector<std::string>{std::to_string(static_cast<int>(game->State)),
+                                        std::to_string(game->SoundVolume),
+                                        std::to_string(game->AutoPlay),
+                                        std::to_string(game->TimeLeft),
+                                        std::to_string(game->CursorCol),
+                                        std::to_string(game->Terminated),
+                                        std::to_string(game->Level),
+                                        std::to_string(Shown(game->Selection)),
+                                        std::to_string(game->Highscores->Finished),
+                                        editor.Name,
+                                        std::to_string(editor.CursorPos),
+                                        std::to_string(editor.Finished)};
     };
     for (const TRow& row : rows)
         for (size_t c = 0; c < columns.size(); ++c) {
@@ -231,10 +248,14 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
             if (kHandheld && column.Key == SDLK_y && row.State == TGameState::gsPlaying)
                 cell = "Hp"; // the handheld's table key is the hint key in play
             Settle();
-            game->Highscores->Deactivate();
+            game->Highscores->Activate();
+            game->NameEditor->SetEntry("ALEX", 500);
+            game->NameEditor->CursorPos = 3;
+            game->NameEditor->Activate();
             game->Selection->Hide();
             game->Terminated = false;
             game->AutoPlay = false;
+            game->DemoMode = false;
             game->SoundVolume = game->MusicVolume = 80;
             game->CursorCol = 5;
             game->TimeLeft = 60;
@@ -364,11 +385,10 @@ TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
 TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
     Start();
     Press(SDLK_r);
-    EXPECT_EQ(TGameState::gsRetry, game->State) << "the restart key works on the title too";
-    Press(game->KeyQuit);
-    ASSERT_EQ(TGameState::gsTitle, game->State);
+    EXPECT_EQ(TGameState::gsTitle, game->State) << "no game to restart on the title";
 
-    Press(game->KeySelect); // ready, stones still falling
+    Press(game->KeySelect);
+    Press(game->KeySelect); // in play, stones still falling
     ASSERT_TRUE(game->Board->IsBusy());
     Press(SDLK_r);
     ASSERT_EQ(TGameState::gsRetry, game->State);
@@ -492,12 +512,84 @@ TEST_F(TessarilStates, QuitKeyInTheNameEntryDropsTheEntryUnsaved) {
     game->Lives = 0;
     Frame();
     ASSERT_EQ(TGameState::gsEnterName, game->State);
-    Press(game->KeyQuit);
+    Press(kHandheld ? game->KeyQuit : SDLK_ESCAPE);
     EXPECT_EQ(TGameState::gsTitle, game->State);
     EXPECT_FALSE(game->Terminated);
     EXPECT_TRUE(game->Highscores->Entries.empty());
     Frames(3);
     EXPECT_FALSE(FileExists("highscore.dat"));
+}
+
+// The desktop's name entry takes typed characters, many in one frame: the
+// first replaces the name the entry opened with (BOB, cursor at 3), small
+// letters are capitals, W and others outside the set do nothing, Backspace
+// blanks leftwards. Every end of the program stores the name as it stands.
+TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
+    if constexpr (kHandheld)
+        GTEST_SKIP() << "the handheld's names are built with the pad";
+    Start();
+    struct TCase {
+        const char* Typed;
+        const char* Name;
+        int32_t Cursor;
+    };
+    const TCase cases[] = {
+        {"alex", "ALEX      ", 5},
+        {"a\bb", "B         ", 2},
+        {"w", "BOB", 3},
+        {"\b", "B B       ", 2},
+        {"x1.-: 0", "X1.-: 0   ", 8},
+        {"Q", "Q         ", 2},
+        {"abcdefghijkl", "ABCDEFGHIL", 10},
+    };
+    int32_t score = 100;
+    auto openEntry = [&] {
+        game->LastName = "BOB";
+        game->NameEditor->CursorPos = 3;
+        game->Score = score += 100;
+        game->GameOver();
+        ASSERT_EQ(TGameState::gsEnterName, game->State);
+    };
+    auto type = [&](const std::string& text) {
+        for (char c : text)
+            PushKeyDown(static_cast<SDLKey>(c)); // 'Q': with Shift held
+        Frame();
+    };
+    auto stored = [&](const std::string& name) {
+        THighscoreManager table(nullptr);
+        table.LoadFromFile("highscore.dat");
+        return std::any_of(table.Entries.begin(), table.Entries.end(),
+                           [&](const auto& e) { return e->Name == name; });
+    };
+    for (const TCase& c : cases) {
+        openEntry();
+        type(c.Typed);
+        EXPECT_EQ(c.Name, game->NameEditor->Name) << c.Typed;
+        EXPECT_EQ(c.Cursor, game->NameEditor->CursorPos) << c.Typed;
+        EXPECT_EQ(80, game->SoundVolume) << "1 types a 1 here: " << c.Typed;
+        Press(SDLK_RETURN);
+        Frame();
+        EXPECT_TRUE(stored(c.Name)) << c.Typed;
+    }
+
+    openEntry(); // the window's close button
+    type("sam");
+    PushQuit();
+    Frame();
+    ASSERT_TRUE(game->Terminated);
+    game->DoneGame(); // as the main loop ends
+    EXPECT_TRUE(stored("SAM       "));
+
+    openEntry(); // SIGTERM, in the real main loop
+    type("tom");
+    bool raised = false;
+    clock.OnDelay = [&raised] {
+        if (!raised)
+            raised = std::raise(SIGTERM) == 0;
+    };
+    game->Run();
+    EXPECT_TRUE(stored("TOM       "));
+    EXPECT_EQ(TGameState::gsHighscores, game->State);
 }
 
 TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
@@ -643,9 +735,11 @@ TEST_F(TessarilStates, DemoStartsAfterElevenTicksAndEndsWithItsFirstLevel) {
     for (int k = 1; k <= 32; ++k)
         game->Goals[k] = 1;
     bool levelDone = false;
+    int32_t demoScore = 0;
     for (frames = 0; frames < 3000 && game->State != TGameState::gsTitle; ++frames) {
         Frame();
         levelDone = levelDone || game->State == TGameState::gsLevelDone;
+        demoScore = std::max(demoScore, game->Score);
         ASSERT_NE(TGameState::gsRetry, game->State)
             << "the demo lost a life after " << frames << " frames";
     }
@@ -655,24 +749,89 @@ TEST_F(TessarilStates, DemoStartsAfterElevenTicksAndEndsWithItsFirstLevel) {
     EXPECT_FALSE(game->AutoPlay);
     EXPECT_FALSE(Shown(game->Cursor));
     EXPECT_FALSE(Shown(game->Selection));
-    EXPECT_GE(game->Score, 6 * 3 * 25 + 250) << "a run of every colour and the bonus";
+    EXPECT_GE(demoScore, 6 * 3 * 25 + 250) << "a run of every colour and the bonus";
+    EXPECT_EQ(0, game->Score) << "the title's last score stays the player's";
     EXPECT_EQ(1, game->Level);
 }
 
-TEST_F(TessarilStates, DemoLeftWithTheQuitKeyStartsNoOtherDemo) {
+// The demo is an attract mode: a key, a click or a pad button ends it and is
+// not passed on, and so does a lost life. Each end leaves nothing behind: the
+// title shows the player's last score, the next demo comes after eleven idle
+// seconds again, and a player's autoplay later is the player's game.
+TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
     Start();
-    int frames = 0;
-    while (game->State == TGameState::gsTitle && frames < 2000) {
-        Frame();
-        ++frames;
+    game->Score = 1250; // the player's last game
+    auto ticksUntilDemo = [this] {
+        int ticks = 0;
+        uint32_t mark = game->SecondMark;
+        for (int frames = 0; !game->DemoMode && frames < 2000; ++frames) {
+            Frame();
+            ticks += game->SecondMark != mark ? 1 : 0;
+            mark = game->SecondMark;
+        }
+        return ticks;
+    };
+    struct TCase {
+        const char* Name;
+        bool Desktop; // the handheld has no mouse, and its buttons are keys
+        std::function<void()> End;
+    };
+    const TCase cases[] = {
+        {"select key", false, [&] { Press(game->KeySelect); }},
+        {"quit key", false, [&] { Press(game->KeyQuit); }},
+        {"click", true,
+         [&] {
+             PushMouseButton(SDL_BUTTON_LEFT, true, 50, 50);
+             Frame();
+         }},
+        {"pad button", true,
+         [&] {
+             PushJoyButton(0, true);
+             Frame();
+             PushJoyButton(0, false);
+         }},
+        {"time up", false,
+         [&] {
+             game->TimeLeft = 0;
+             Settle();
+             Frame();
+         }},
+    };
+    for (const TCase& c : cases) {
+        if (c.Desktop && kHandheld)
+            continue;
+        SCOPED_TRACE(c.Name);
+        ASSERT_EQ(11, ticksUntilDemo());
+        ASSERT_EQ(TGameState::gsPlaying, game->State);
+        Frames(40);
+        c.End();
+        EXPECT_EQ(TGameState::gsTitle, game->State) << "the input is not passed on";
+        EXPECT_FALSE(game->DemoMode);
+        EXPECT_FALSE(game->AutoPlay);
+        EXPECT_FALSE(game->Terminated);
+        EXPECT_EQ(1250, game->Score);
+        EXPECT_TRUE(game->Highscores->Entries.empty());
+        Frame(); // the key still held after the frame does nothing more
+        EXPECT_EQ(TGameState::gsTitle, game->State);
     }
-    ASSERT_TRUE(game->DemoMode);
-    Press(game->KeyQuit);
-    ASSERT_EQ(TGameState::gsTitle, game->State);
-    EXPECT_TRUE(game->DemoMode);
-    Frames(56 * 13); // thirteen seconds
-    EXPECT_EQ(TGameState::gsTitle, game->State);
-    EXPECT_EQ(0, game->IdleSeconds) << "the idle count stands while the demo flag is on";
+
+    // The player's own autoplay goes on to the next level and ends in the name entry.
+    StartPlaying();
+    if constexpr (kHandheld)
+        game->AutoPlay = true;
+    else
+        Press(SDLK_a);
+    ASSERT_TRUE(game->AutoPlay);
+    for (int k = 1; k <= game->Colours; ++k)
+        game->Goals[k] = 0;
+    for (int frames = 0; game->Level == 1 && frames < 400; ++frames)
+        Frame();
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(2, game->Level);
+    game->Lives = 0;
+    Settle();
+    Frame();
+    EXPECT_EQ(TGameState::gsEnterName, game->State);
 }
 
 // ---------------------------------------------------------------------------
@@ -1179,8 +1338,7 @@ TEST_F(TessarilBoardFiles, SaveWritesEveryStoneInColumnOrder) {
 
 TEST_F(TessarilBoardFiles, OneLineChangesOneStone) {
     Start();
-    Press(game->KeySelect);
-    Settle();
+    StartPlaying();
     const std::vector<int32_t> before = Kinds();
     Press(SDLK_l); // no puzzle.txt: nothing at all
     EXPECT_FALSE(game->Board->IsBusy());
@@ -1190,7 +1348,7 @@ TEST_F(TessarilBoardFiles, OneLineChangesOneStone) {
     game->TimeLeft = 12;
     game->Score = 100;
     Press(SDLK_l);
-    EXPECT_EQ(TGameState::gsReady, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(60, game->TimeLeft) << "the level starts again";
     EXPECT_EQ(100, game->Score);
     EXPECT_TRUE(Shown(game->Cursor));
@@ -1205,8 +1363,7 @@ TEST_F(TessarilBoardFiles, OneLineChangesOneStone) {
 
 TEST_F(TessarilBoardFiles, SavedBoardLoadsBackCellByCell) {
     Start();
-    Press(game->KeySelect);
-    Settle();
+    StartPlaying();
     const std::vector<int32_t> saved = Kinds();
     Press(SDLK_s);
     fs::copy_file("puzzle1.txt", "puzzle.txt");
@@ -1223,8 +1380,7 @@ TEST_F(TessarilBoardFiles, SavedBoardLoadsBackCellByCell) {
 
 TEST_F(TessarilBoardFiles, MalformedFilesKeepTheGameRunning) {
     Start();
-    Press(game->KeySelect);
-    Settle();
+    StartPlaying();
     struct {
         const char* text;
         int logLines;
@@ -1252,12 +1408,8 @@ TEST_F(TessarilBoardFiles, MalformedFilesKeepTheGameRunning) {
         }
         EXPECT_NE(9, KindAt(2, 2)) << "nothing after the bad line: " << c.text;
         EXPECT_FALSE(game->Terminated);
-        EXPECT_EQ(TGameState::gsReady, game->State);
+        EXPECT_EQ(TGameState::gsPlaying, game->State);
     }
-    Settle();
-    Press(game->KeySelect);
-    Frames(10);
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
 }
 
 TEST_F(TessarilBoardFiles, AFailedSaveIsLoggedAndPlayGoesOn) {
