@@ -75,3 +75,7 @@ bool FileExists(const std::string& path);
 
 // Brings SDL's video up on the dummy driver with the game's 320 x 240 x 16 mode.
 SDL_Surface* OpenDummyScreen();
+
+// Calls of SDL_mixer's playing, volume, music-hook and closing functions in
+// this process so far (the opening is not counted).
+int MixerCalls();

@@ -25,9 +25,11 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <sched.h>
 #include <set>
 #include <string>
 #include <strings.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -1126,8 +1128,8 @@ using TessarilScreens = TessarilGame;
 
 // Every screen the game draws, from a fixed seed, against its reference
 // picture: the loading bar at 1 and 25 blocks, the title without and with a
-// last score, the table, the name entry, and the game screen in each of its
-// states.
+// last score, the table (also with its notice of a failed save), the name entry, and the game
+// screen in each of its states.
 TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     Start();
     SDL_Surface* s = Surface();
@@ -1152,6 +1154,9 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     Press(game->KeyHighscores);
     ASSERT_EQ(TGameState::gsHighscores, game->State);
     check("table");
+    game->Highscores->SaveError = "highscore.dat: No space left on device";
+    check("table-unsaved");
+    game->Highscores->SaveError.clear();
     Press(SDLK_RETURN);
     Frame();
 
@@ -1417,11 +1422,77 @@ TEST_F(TessarilBoardFiles, AFailedSaveIsLoggedAndPlayGoesOn) {
     StartPlaying();
     ASSERT_EQ(0, mkdir("puzzle1.txt", 0755)); // cannot be opened for writing
     const int lines = LogLines();
+    testing::internal::CaptureStderr();
     Press(SDLK_s);
+    EXPECT_EQ("tessaril: puzzle1.txt: Is a directory (the board could not be saved)\n",
+              testing::internal::GetCapturedStderr());
     EXPECT_EQ(1, LogLines() - lines);
     EXPECT_FALSE(game->Terminated);
     Frames(5);
     EXPECT_EQ(TGameState::gsPlaying, game->State);
+}
+
+// A private mount namespace with a tmpfs of four pages on folder: a disk
+// that fills up, which refuses writes also to root. Without the right to
+// mount, a user namespace of one's own is tried.
+bool MountTinyDisk(const std::string& folder) {
+    if (unshare(CLONE_NEWNS) != 0) {
+        const std::string uid = "0 " + std::to_string(getuid()) + " 1";
+        const std::string gid = "0 " + std::to_string(getgid()) + " 1";
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 ||
+            !WriteFile("/proc/self/setgroups", "deny") || !WriteFile("/proc/self/uid_map", uid) ||
+            !WriteFile("/proc/self/gid_map", gid))
+            return false;
+    }
+    return mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16k") == 0;
+}
+
+// Writes a file until the disk refuses more.
+void FillDisk() {
+    std::FILE* f = std::fopen("filler", "wb");
+    ASSERT_NE(nullptr, f);
+    const std::string block(512, 'x');
+    while (std::fwrite(block.data(), 1, block.size(), f) == block.size() && std::fflush(f) == 0) {
+    }
+    std::fclose(f);
+}
+
+// Saves into a full disk: each says so on standard error, the table screen
+// shows the notice, the old table stays, and the game goes on.
+TEST_F(TessarilBoardFiles, SavesIntoAFullDiskAreReportedAndTheGameGoesOn) {
+    ASSERT_EQ(0, mkdir("disk", 0755));
+    ASSERT_TRUE(MountTinyDisk("disk")) << "no private mount: " << std::strerror(errno);
+    ASSERT_EQ(0, chdir("disk"));
+    THighscoreManager old(nullptr);
+    old.AddScore("OLD", 9000, 1, 1);
+    ASSERT_TRUE(old.SaveToFile("highscore.dat"));
+    const std::string oldTable = ReadFile("highscore.dat");
+    Start();
+    StartPlaying();
+    FillDisk();
+    testing::internal::CaptureStderr();
+    Press(SDLK_s);
+    game->Score = 500;
+    game->Lives = 0;
+    Frame();
+    ASSERT_EQ(TGameState::gsEnterName, game->State);
+    Press(SDLK_RETURN);
+    Frame();
+    EXPECT_EQ("tessaril: puzzle1.txt: No space left on device (the board could not be saved)\n"
+              "tessaril: highscore.dat: No space left on device (the high scores could not be "
+              "saved)\n",
+              testing::internal::GetCapturedStderr());
+    ASSERT_EQ(TGameState::gsHighscores, game->State);
+    EXPECT_EQ(2u, game->Highscores->Entries.size()) << "the table shows the new entry";
+    EXPECT_EQ("highscore.dat: No space left on device", game->Highscores->SaveError);
+    EXPECT_EQ(oldTable, ReadFile("highscore.dat"));
+    Press(SDLK_RETURN);
+    Frame();
+    EXPECT_EQ(TGameState::gsTitle, game->State);
+    Stop();
+    ASSERT_EQ(0, chdir(".."));
+    umount2("disk", MNT_DETACH);
 }
 
 TEST(TessarilBoardFileParser, AcceptsLinesOfThreeIntegersWithAKindOf1To32) {
@@ -1766,7 +1837,8 @@ TEST_F(TessarilScreens, TheTitleKeptBetweenFramesEqualsTheTitleDrawnAfresh) {
 // Runs the program expecting a failed start: exit code 1, and SDL's reason in
 // the log and on standard error. A start that succeeds after all is ended by
 // Escape at its first delay, so such a fault fails instead of hanging.
-void ExpectFailedStart() {
+std::string ExpectFailedStart() {
+    const size_t logged = ReadFile("log.txt").size(); // by earlier starts in this process
     uint32_t now = 1000;
     fwSetClock([&] { return now; },
                [&](uint32_t ms) {
@@ -1778,13 +1850,17 @@ void ExpectFailedStart() {
     const std::string err = testing::internal::GetCapturedStderr();
     fwSetClock({}, {});
     EXPECT_EQ(1, code);
-    const std::string log = ReadFile("log.txt");
+    const std::string log = ReadFile("log.txt").substr(logged);
     const std::string tag = "SDLApp::InitSDL: ";
-    ASSERT_EQ(0u, log.rfind(tag, 0)) << log;
+    if (log.rfind(tag, 0) != 0) {
+        ADD_FAILURE() << log;
+        return "";
+    }
     const std::string reason = log.substr(tag.size(), log.find(LineEnd()) - tag.size());
     EXPECT_FALSE(reason.empty());
     EXPECT_EQ(tag + reason + LineEnd() + "InitSDL failed" + LineEnd(), log);
     EXPECT_EQ("tessaril: InitSDL failed: " + reason + "\n", err);
+    return reason;
 }
 
 TEST(TessarilProgram, AFailedStartEndsWithExitCode1AndTheReasonOnStderr) {
@@ -1797,9 +1873,61 @@ TEST(TessarilProgram, AFailedStartEndsWithExitCode1AndTheReasonOnStderr) {
 TEST(TessarilProgram, WithoutAGraphicalDisplayTheStartFailsInsteadOfDrawingInTheTerminal) {
     if constexpr (kHandheld)
         GTEST_SKIP() << "the handheld draws on its own screen";
+    struct TCase {
+        const char* Display; // nullptr: not set
+        const char* Term;
+    };
+    // A terminal library ends the process itself on a TERM it does not know.
+    const TCase cases[] = {
+        {nullptr, "xterm"}, {nullptr, nullptr}, {"", "unknown"}, {":97", nullptr}};
     unsetenv("SDL_VIDEODRIVER");
-    unsetenv("DISPLAY");
-    ExpectFailedStart();
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::string("DISPLAY=") + (c.Display ? c.Display : "(unset)") +
+                     " TERM=" + (c.Term ? c.Term : "(unset)"));
+        c.Display ? setenv("DISPLAY", c.Display, 1) : unsetenv("DISPLAY");
+        c.Term ? setenv("TERM", c.Term, 1) : unsetenv("TERM");
+        EXPECT_EQ("No graphical display (DISPLAY is not set or cannot be opened)",
+                  ExpectFailedStart());
+        EXPECT_EQ(nullptr, std::getenv("SDL_VIDEODRIVER")) << "the environment as it was";
+    }
+}
+
+// Without one picture of the game there is nothing to show: exit code 1 and
+// one line on standard error. A single missing medium is only logged.
+TEST(TessarilProgram, ADataFolderWithoutPicturesEndsTheStartWithExitCode1) {
+    TFakeClock clock;
+    clock.OnDelay = [] { PushKeyDown(SDLK_ESCAPE); }; // a start that goes on ends
+    auto linkEach = [](std::initializer_list<const char*> parts) {
+        mkdir("data", 0755);
+        for (const char* part : parts)
+            symlink(SourcePath(std::string("data/") + part).c_str(),
+                    (std::string("data/") + part).c_str());
+    };
+    struct TCase {
+        const char* Name;
+        std::function<void()> Make;
+    };
+    const TCase cases[] = {
+        {"no data folder", [] {}},
+        {"an empty data folder", [&] { linkEach({}); }},
+        {"sounds and font only",
+         [&] {
+             linkEach({"sounds", "fonts"});
+         }},
+        {"data a file", [] { WriteFile("data", "x"); }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        c.Make();
+        testing::internal::CaptureStderr();
+        const int code = TessarilMain({});
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(1, code);
+        EXPECT_EQ("tessaril: No picture of the game could be loaded from data/images (the data "
+                  "folder is missing, unreadable or empty)\n",
+                  err);
+        fs::remove_all("data");
+    }
 }
 
 TEST(TessarilProgram, EscapeEndsWithExitCode0AndNothingOnStderr) {
@@ -1868,4 +1996,7 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
     EXPECT_EQ(2, game->Level);
     Frames(30);
     EXPECT_EQ(2, LogLines()) << Log().LastLine();
+    PushQuit();
+    game->Run(); // to its end
+    EXPECT_EQ(0, MixerCalls()) << "the mixer without a device divides by its 0 channels";
 }
