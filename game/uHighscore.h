@@ -136,9 +136,9 @@ public:
     void SetEntry(const std::string& name, int32_t score);
     // One typed character (a UTF-16 code unit): one of Charset, a small
     // letter taken as its capital, overwrites the character at the cursor and
-    // moves the cursor right; the first of an editing replaces the name it
-    // began with. Backspace (8) blanks the character left of the cursor and
-    // moves there. False for anything else, which changes nothing.
+    // moves the cursor right; the first, before any other key changed the
+    // name or moved the cursor, replaces the name the editing began with. Backspace (8) blanks the
+    // character left of the cursor and moves there. False for anything else, which changes nothing.
     bool Type(uint16_t c);
 
     void EnterScene() override;
