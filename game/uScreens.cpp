@@ -19,6 +19,8 @@ constexpr int32_t kDigitHeight = 14;
 // The loading bar: 1 block at the start, 25 when everything is loaded.
 constexpr int32_t kLoadingBarSteps = 24;
 constexpr uint32_t kLoadingFrameMs = 25;
+// The table screen's notice of a failed save: the line above the table.
+constexpr int32_t kUnsavedNoticeY = 43;
 
 } // namespace
 
@@ -186,6 +188,9 @@ void TMiniGame::DrawFrame(SDL_Surface* surface) {
         DrawBackground(surface);
         if (Highscores && Engine)
             Highscores->DrawTable(surface, F1, 50, 230, 60, 15);
+        if (Highscores && !Highscores->SaveError.empty() && F1 != nullptr)
+            F1->DrawText(surface, 50, kUnsavedNoticeY, "The scores could not be saved!",
+                         kTextColour);
         break;
     case TGameState::gsEnterName:
         DrawBackground(surface);
