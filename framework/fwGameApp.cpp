@@ -12,6 +12,7 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -34,8 +35,9 @@ void OnMusicFinished() {
 
 // Fails start-up: one log line with the SDL error, then the exception, which
 // carries the same error as its reason.
-[[noreturn]] void FailInit(const char* tag, const char* message) {
-    const std::string reason = SDL_GetError();
+// own replaces SDL's error where it is set.
+[[noreturn]] void FailInit(const char* tag, const char* message, const char* own = nullptr) {
+    const std::string reason = own != nullptr ? own : SDL_GetError();
     Log().Write(tag, reason);
     throw EfwSDLError(message, reason);
 }
@@ -218,29 +220,48 @@ EfwSDLError::EfwSDLError(const std::string& message, std::string reason)
 
 namespace {
 
+constexpr const char* kNoDisplay = "No graphical display (DISPLAY is not set or cannot be opened)";
+
 // Without a graphical display SDL falls back on its own to drawing in the
-// text terminal with characters (aalib, caca): no way to play the desktop
-// game, so start-up fails and says why. Named in SDL_VIDEODRIVER, they are
-// used as asked.
-bool FellBackToTextTerminal() {
-    if (kHandheld || std::getenv("SDL_VIDEODRIVER") != nullptr)
+// text terminal with characters (aalib, caca), whose terminal library may even
+// end the process when TERM names no terminal. So when no driver is named the
+// desktop asks SDL for X11 alone: false without a DISPLAY at all, and one that
+// cannot be opened then fails SDL_Init. A driver named in SDL_VIDEODRIVER is
+// used as asked. forced tells that SDL_VIDEODRIVER was set here.
+bool ChooseVideoDriver(bool& forced) {
+    forced = false;
+    const char* named = std::getenv("SDL_VIDEODRIVER");
+    if (kHandheld || (named != nullptr && *named != '\0'))
+        return true;
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0')
         return false;
-    char name[32] = {};
-    if (SDL_VideoDriverName(name, sizeof name) == nullptr)
-        return false;
-    return std::strcmp(name, "aalib") == 0 || std::strcmp(name, "caca") == 0;
+    forced = setenv("SDL_VIDEODRIVER", "x11", 1) == 0;
+    return true;
+}
+
+// The signal that asks the program to end (SIGTERM): its handler only raises
+// this flag, which the main loop reads once an iteration.
+volatile std::sig_atomic_t terminateRequested = 0;
+
+extern "C" void OnTerminateSignal(int) {
+    terminateRequested = 1;
 }
 
 } // namespace
 
 void TfwGameApp::InitSDL() {
     // Audio starts on its own below: a machine without a sound device plays silent.
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
-        FailInit("SDLApp::InitSDL", "InitSDL failed");
-    if (FellBackToTextTerminal()) {
-        SDL_SetError("No graphical display (DISPLAY is not set or cannot be opened)");
-        FailInit("SDLApp::InitSDL", "InitSDL failed");
-    }
+    bool forcedDriver = false;
+    if (!ChooseVideoDriver(forcedDriver))
+        FailInit("SDLApp::InitSDL", "InitSDL failed", kNoDisplay);
+    const int started = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK);
+    if (forcedDriver)
+        unsetenv("SDL_VIDEODRIVER"); // the environment as the player gave it
+    if (started < 0)
+        FailInit("SDLApp::InitSDL", "InitSDL failed", forcedDriver ? kNoDisplay : nullptr);
+    if constexpr (!kHandheld)
+        SDL_EnableUNICODE(1); // typed characters, for the name entry
 
     JoystickCount = SDL_NumJoysticks();
     if (JoystickCount > 0)
@@ -570,13 +591,17 @@ void TfwGameApp::Run() {
     FrameCount = 0;
     SecondMark = fwGetTicks();
     FrameTime = 0;
+    terminateRequested = 0;
+    const auto previous = std::signal(SIGTERM, OnTerminateSignal);
     while (!Terminated) {
         RunIteration();
         if (FrameTime < kFramePeriodMs)
             fwDelay(kFramePeriodMs - FrameTime); // a slow frame is not made up for
     }
+    std::signal(SIGTERM, previous);
     DoneGame();
-    Mix_CloseAudio();
+    if (!Silent)
+        Mix_CloseAudio();
 }
 
 void TfwGameApp::RunIteration() {
@@ -585,7 +610,7 @@ void TfwGameApp::RunIteration() {
     PollEvents();
     DoFrame();
     FrameTime = fwGetTicks() - t0;
-    if (KeyPressed(SDLK_ESCAPE, false))
+    if ((KeyPressed(SDLK_ESCAPE, false) && EscapeEndsProgram()) || terminateRequested != 0)
         Quit();
 }
 
@@ -595,6 +620,7 @@ void TfwGameApp::DoFrame() {
     DrawFrame(s);
     ProcessFrame(s);
     PointerEvents.clear();
+    TypedChars.clear();
     Flip();
     fwDelay(1); // give the processor away once per frame
     ++FrameCount;
@@ -611,7 +637,7 @@ void TfwGameApp::DoFrame() {
 void TfwGameApp::HandleEvent(const SDL_Event& event) {
     switch (event.type) {
     case SDL_KEYDOWN:
-        if (KeyPressed(SDLK_ESCAPE, false))
+        if (KeyPressed(SDLK_ESCAPE, false) && EscapeEndsProgram())
             Terminated = true;
         // The window manager's close key; in fullscreen SDL holds the
         // keyboard, so the frame answers it as the window's close.
@@ -625,6 +651,8 @@ void TfwGameApp::HandleEvent(const SDL_Event& event) {
         }
         if (event.key.keysym.sym < kKeyLimit)
             Keys[event.key.keysym.sym] = 1;
+        if (!kHandheld)
+            QueueTyped(event.key.keysym);
         break;
     case SDL_JOYBUTTONDOWN:
     case SDL_JOYBUTTONUP:
@@ -693,6 +721,15 @@ void TfwGameApp::HandleMouseButton(const SDL_MouseButtonEvent& button) {
     e.Down = button.type == SDL_MOUSEBUTTONDOWN;
     e.OnPicture = WindowToPicture(button.x, button.y, e.X, e.Y);
     PointerEvents.push_back(e);
+}
+
+// Backspace is queued as its control character whether or not the library
+// fills in the character of that key.
+void TfwGameApp::QueueTyped(const SDL_keysym& key) {
+    if (key.unicode != 0)
+        TypedChars.push_back(key.unicode);
+    else if (key.sym == SDLK_BACKSPACE)
+        TypedChars.push_back(kfwBackspace);
 }
 
 void TfwGameApp::PressKey(uint16_t key) {

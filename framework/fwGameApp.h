@@ -70,6 +70,9 @@ using TfwKeySet = std::bitset<512>;
 // of its first two axes (0 left-right, 1 up-down).
 TfwKeySet fwPadKeys(const bool (&buttons)[32], uint8_t hat, const int16_t (&axes)[2]);
 
+// The character TypedChars holds for Backspace.
+inline constexpr uint16_t kfwBackspace = 8;
+
 // A mouse button going down or up over the window, as the picture sees it.
 struct TfwPointerEvent {
     uint8_t Button = 0; // SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, ...
@@ -115,7 +118,8 @@ public:
     SDL_Joystick* Joystick = nullptr; // never closed: SDL_Quit does that
     bool JoyButtons[32] = {};
     // No sound device could be opened: the program goes on without sound, the
-    // factories make no sounds or music, and the mixer is never asked to play.
+    // factories make no sounds or music, and no mixer function is called after
+    // the failed opening (SDL_mixer divides by its channel count, 0 then).
     bool Silent = false;
     // Desktop only: joystick 0's first hat and first two axes as last reported.
     uint8_t JoyHat = SDL_HAT_CENTERED;
@@ -123,6 +127,11 @@ public:
     // Desktop only: the mouse buttons of this frame, oldest first; what the
     // frame's ProcessFrame leaves unread is dropped, as a key press would be.
     std::vector<TfwPointerEvent> PointerEvents;
+    // Desktop only: the characters typed in this frame (UTF-16 code units of
+    // SDL's key-down events, Backspace as kfwBackspace), oldest first, so fast
+    // typing loses none; dropped after the frame as the pointer events are.
+    // Pad buttons type nothing.
+    std::vector<uint16_t> TypedChars;
 
     // Desktop presentation. Each picture pixel is Scale x Scale window pixels;
     // the picture's top-left sits at (PictureX, PictureY) of the window, which
@@ -167,10 +176,15 @@ public:
     virtual void SetWindowIcon(SDL_Surface* icon);
     virtual void Init(bool doInitSDL);
     virtual void Quit() { Terminated = true; }
-    // Loops RunIteration, each padded to at least 18 ms, until Terminated.
+    // Escape ends the program after the frame in which it goes down, unless
+    // the game answers false here at that moment: then Escape is the game's key.
+    virtual bool EscapeEndsProgram() const { return true; }
+    // Loops RunIteration, each padded to at least 18 ms, until Terminated;
+    // SIGTERM meanwhile ends it as the window's close button does. Then
+    // DoneGame, which every way of ending passes through.
     virtual void Run();
     // One iteration of Run's loop without its padding: the key counters, the
-    // pending events, one frame, then the Escape test. FrameTime holds the ms
+    // pending events, one frame, then the Escape and SIGTERM test. FrameTime holds the ms
     // of work. The test harnesses and the benchmark drive the game with it.
     void RunIteration();
 
@@ -232,6 +246,7 @@ private:
     void Present();
     void ScaleIntoWindow(std::vector<SDL_Rect>& rects);
     bool TakeToggleKey(const SDL_keysym& key);
+    void QueueTyped(const SDL_keysym& key);
     // The audio subsystem, the mixer's device and its start volumes; false
     // (SDL's error set) when there is no device to open.
     bool OpenAudio();

@@ -98,8 +98,10 @@ void TMiniGame::InitGame() {
     Music = CreateMusic(0);
     if (Music != nullptr)
         NextTrack();
-    Mix_Volume(-1, SoundVolume);
+    if (!Silent)
+        Mix_Volume(-1, SoundVolume);
     LoadMedia();
+    RequirePictures();
     if (Splash != nullptr)
         Splash->SetAlpha(kSplashAlpha);
     MakeCursorSprites();
@@ -107,6 +109,16 @@ void TMiniGame::InitGame() {
     NameEditor->NameFont = F3;
     NameEditor->ScoreFont = F2;
     NameEditor->HelpFont = F1;
+}
+
+void TMiniGame::RequirePictures() const {
+    // One missing picture costs a log line and the game goes on; without any
+    // there is nothing to show, and the player is told so.
+    for (const auto& image : images_)
+        if (image->Loaded)
+            return;
+    throw EfwError("No picture of the game could be loaded from data/images (the data folder "
+                   "is missing, unreadable or empty)");
 }
 
 void TMiniGame::SetStartValues() {
@@ -132,6 +144,8 @@ void TMiniGame::WindowDeactivated() {
 }
 
 void TMiniGame::DoneGame() {
+    // However the program ends, a name being entered is stored as it stands.
+    StoreEnteredName();
     SaveSettings();
 }
 

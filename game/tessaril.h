@@ -157,7 +157,11 @@ public:
     void MusicFinished() override;
     // Leaving the window pauses a player's game in play; the demo runs on.
     void WindowDeactivated() override;
+    // The end of the program, however it came: a name being entered is stored,
+    // then the settings.
     void DoneGame() override;
+    // Not while the desktop's name entry is shown: Escape leaves it unsaved there.
+    bool EscapeEndsProgram() const override;
 
     // Loading screen: the progress event of the start-up batch.
     void LoadProgress(int32_t done, int32_t total);
@@ -224,6 +228,8 @@ private:
     void SetKeyTable();
     void LoadLoadingScreen();
     void LoadMedia();
+    // Throws EfwError when not one picture of the game could be loaded.
+    void RequirePictures() const;
     void MakeCursorSprites();
     TfwSDLImage* AddImage(class TfwResourceLoader& loader, const std::string& name,
                           const std::string& file);
@@ -240,20 +246,28 @@ private:
     void NameEntryClicked(const TfwPointerEvent& e);
     void ClickStone(int32_t col, int32_t row);
 
-    // Keys: one handler per state, run in frames in which a key went down;
-    // NoKeyStep runs in the others.
-    bool SceneTookKeys();
-    bool CommandKeys(); // restart, load, save, autoplay: each ends the frame's keys
-    void PauseKey();
-    void VolumeKeys();
-    void QuitKey();
-    void StateKeys();
+    // Keys: one handler per state, run in frames in which a key went down,
+    // after the volume keys (which the desktop's name entry takes for itself);
+    // NoKeyStep runs in the other frames. Escape, the window's close button
+    // and the fullscreen keys are the frame's.
+    using TKeyHandler = void (TMiniGame::*)();
+    static TKeyHandler KeysOf(TGameState state);
+    void NoKeys();
     void TitleKeys();
     void ReadyKeys();
+    void PlayKeys();
+    void PausedKeys();
     void RetryKeys();
     void LevelDoneKeys();
-    void PlayKeys();
     void GameOverKeys();
+    void TableKeys();
+    void NameEntryKeys();
+    // The keys the handlers share; each answers whether it took its key.
+    bool LeaveGameKey();    // the quit key: back to the title
+    bool RestartKey();      // deal the level again, through retry
+    bool PlayCommandKeys(); // load, save and the autoplay switch
+    bool PauseKey();
+    void VolumeKeys();
     void MoveCursorKeys();
     void NoKeyStep();
     void TryStone(); // the select key in play
@@ -262,6 +276,8 @@ private:
     void StepVolumes(int32_t step); // both volumes by step, then applied
     // The high score scenes' results: the two transitions that write State directly.
     void TakeSceneResults();
+    // A name entry still shown is finished with the name as it stands.
+    void StoreEnteredName();
 
     // Rules of a frame of play.
     bool PlayRules(); // false: the frame ends without input
@@ -272,7 +288,13 @@ private:
     void EndGame();
     void AutoPlayMove();
     void StartNextLevel();
-    void EndDemo();
+    // Leaving a game, the demo's or the player's, for the title: autoplay and
+    // the demo end, and the title shows the player's last score.
+    void LeaveForTitle();
+    // A key, a pad button or a mouse button went down in this frame.
+    bool InputThisFrame() const;
+    // One line on standard error, "tessaril: text", beside the log's.
+    static void ReportToPlayer(const std::string& text);
     // Puts the cursor or the marker over a cell at the board's pitch, and animates it.
     void PlaceOnCell(TfwSprite* sprite, int32_t col, int32_t row);
     void PlaySound(TfwSDLSound* sound, int32_t volume);
@@ -304,6 +326,7 @@ private:
     std::vector<std::unique_ptr<TfwSDLImage>> images_; // every picture the game loaded
     std::atomic<bool> musicEnded_{false};
     // The cell a left press in play went down on, where a drag starts; -1 none.
+    int32_t scoreBeforeDemo_ = 0; // the player's last score, shown again after the demo
     int32_t dragCol_ = -1;
     int32_t dragRow_ = -1;
     bool dragOnSelected_ = false; // pressed on the selected stone: its release there drops it

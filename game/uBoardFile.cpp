@@ -80,9 +80,11 @@ void TMiniGame::SaveBoardFile() {
     if (file != nullptr && std::fclose(file) != 0)
         ok = false;
     // A board that cannot be saved is reported; play goes on.
-    if (!ok)
-        Log().Write("TMiniGame::SaveBoardFile",
-                    std::string(kBoardSaveFile) + ": " + std::strerror(errno));
+    if (!ok) {
+        const std::string why = std::string(kBoardSaveFile) + ": " + std::strerror(errno);
+        Log().Write("TMiniGame::SaveBoardFile", why);
+        ReportToPlayer(why + " (the board could not be saved)");
+    }
 }
 
 void TMiniGame::LoadBoardFile() {

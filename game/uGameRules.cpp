@@ -60,6 +60,12 @@ void TMiniGame::ProcessFrame(SDL_Surface* surface) {
         Quit();
         return;
     }
+    // The demo is an attract mode: any key, click or button ends it, and is
+    // not passed on.
+    if (DemoMode && InputThisFrame()) {
+        LeaveForTitle();
+        return;
+    }
     if (State == TGameState::gsPlaying) {
         if (!PlayRules())
             return;
@@ -122,6 +128,10 @@ bool TMiniGame::TimeUp() {
 }
 
 bool TMiniGame::LoseLife() {
+    if (DemoMode) { // the demo ends with its first lost life
+        LeaveForTitle();
+        return false;
+    }
     --Lives;
     if (Lives > 0)
         return true;
@@ -130,6 +140,10 @@ bool TMiniGame::LoseLife() {
 }
 
 void TMiniGame::EndGame() {
+    if (DemoMode) { // the demo never enters the table
+        LeaveForTitle();
+        return;
+    }
     AutoPlay = false;
     GameOver();
 }
@@ -137,7 +151,10 @@ void TMiniGame::EndGame() {
 void TMiniGame::AutoPlayMove() {
     int32_t c1 = 0, r1 = 0, c2 = 0, r2 = 0;
     if (!Board->FindMove(1, c1, r1, c2, r2)) {
-        AutoPlay = false; // the player takes over
+        if (DemoMode)
+            LeaveForTitle();
+        else
+            AutoPlay = false; // the player takes over
         return;
     }
     CursorCol = c1;
@@ -155,6 +172,7 @@ void TMiniGame::SecondElapsed(uint32_t elapsed) {
         return;
     ++IdleSeconds;
     if (IdleSeconds > kIdleSecondsBeforeDemo) {
+        scoreBeforeDemo_ = Score;
         NewGame();
         IdleSeconds = 0;
         SetState(TGameState::gsPlaying);

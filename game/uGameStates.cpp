@@ -10,7 +10,9 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -32,25 +34,49 @@ void TMiniGame::HandleKeys() {
         NoKeyStep();
         return;
     }
-    if (SceneTookKeys() || CommandKeys())
-        return;
-    PauseKey();
-    VolumeKeys();
-    QuitKey();
-    StateKeys();
+    // On the desktop's name entry every key, the digits included, is the
+    // editor's; everywhere else the volume keys work.
+    if (kHandheld || State != TGameState::gsEnterName)
+        VolumeKeys();
+    (this->*KeysOf(State))();
 }
 
-bool TMiniGame::SceneTookKeys() {
-    if (State == TGameState::gsEnterName && NameEditor && NameEditor->HandleInput())
-        return true;
-    return State == TGameState::gsHighscores && Highscores && Highscores->HandleInput();
+// The one place that says which handler reads the keys of a state; a state
+// without an entry takes none but the global ones.
+TMiniGame::TKeyHandler TMiniGame::KeysOf(TGameState state) {
+    static const std::pair<TGameState, TKeyHandler> kHandlers[] = {
+        {TGameState::gsTitle, &TMiniGame::TitleKeys},
+        {TGameState::gsReady, &TMiniGame::ReadyKeys},
+        {TGameState::gsPlaying, &TMiniGame::PlayKeys},
+        {TGameState::gsRetry, &TMiniGame::RetryKeys},
+        {TGameState::gsLevelDone, &TMiniGame::LevelDoneKeys},
+        {TGameState::gsPaused, &TMiniGame::PausedKeys},
+        {TGameState::gsGameOver, &TMiniGame::GameOverKeys},
+        {TGameState::gsHighscores, &TMiniGame::TableKeys},
+        {TGameState::gsEnterName, &TMiniGame::NameEntryKeys},
+    };
+    for (const auto& [s, handler] : kHandlers)
+        if (s == state)
+            return handler;
+    return &TMiniGame::NoKeys;
 }
 
-bool TMiniGame::CommandKeys() {
-    if (KeyPressed(SDLK_r, true)) {
-        SetState(TGameState::gsRetry);
-        return true;
-    }
+bool TMiniGame::LeaveGameKey() {
+    if (!KeyPressed(KeyQuit, true))
+        return false;
+    LeaveForTitle();
+    return true;
+}
+
+bool TMiniGame::RestartKey() {
+    if (!KeyPressed(SDLK_r, true))
+        return false;
+    SetState(TGameState::gsRetry);
+    return true;
+}
+
+// Load, save and the autoplay switch: play's own commands.
+bool TMiniGame::PlayCommandKeys() {
     if (KeyPressed(SDLK_l, true)) {
         LoadBoardFile();
         Cursor->Show();
@@ -70,16 +96,20 @@ bool TMiniGame::CommandKeys() {
     return false;
 }
 
-void TMiniGame::PauseKey() {
+bool TMiniGame::PauseKey() {
     if (!KeyPressed(KeyPause, false))
-        return;
-    if (State == TGameState::gsPaused)
-        SetState(TGameState::gsPlaying);
-    else if (State == TGameState::gsPlaying)
-        SetState(TGameState::gsPaused);
+        return false;
+    SetState(State == TGameState::gsPaused ? TGameState::gsPlaying : TGameState::gsPaused);
+    return true;
+}
+
+void TMiniGame::ReportToPlayer(const std::string& text) {
+    std::fprintf(stderr, "tessaril: %s\n", text.c_str());
 }
 
 void TMiniGame::SetVolumes() {
+    if (Silent)
+        return; // kept for the screen; there is no mixer to tell
     Mix_VolumeMusic(MusicVolume);
     Mix_Volume(-1, SoundVolume);
 }
@@ -102,41 +132,13 @@ void TMiniGame::VolumeKeys() {
         StepVolumes(1);
 }
 
-void TMiniGame::QuitKey() {
-    if (!KeyPressed(KeyQuit, true))
-        return;
-    if (State == TGameState::gsTitle)
-        Quit();
-    else
-        SetState(TGameState::gsTitle);
-}
-
-void TMiniGame::StateKeys() {
-    switch (State) {
-    case TGameState::gsTitle:
-        TitleKeys();
-        break;
-    case TGameState::gsReady:
-        ReadyKeys();
-        break;
-    case TGameState::gsRetry:
-        RetryKeys();
-        break;
-    case TGameState::gsLevelDone:
-        LevelDoneKeys();
-        break;
-    case TGameState::gsPlaying:
-        PlayKeys();
-        break;
-    case TGameState::gsGameOver:
-        GameOverKeys();
-        break;
-    default:
-        break;
-    }
-}
+void TMiniGame::NoKeys() {}
 
 void TMiniGame::TitleKeys() {
+    if (KeyPressed(KeyQuit, true)) {
+        Quit();
+        return;
+    }
     if (KeyPressed(KeySelect, true)) {
         NewGame();
         SetState(TGameState::gsReady);
@@ -148,6 +150,8 @@ void TMiniGame::TitleKeys() {
 
 void TMiniGame::ReadyKeys() {
     Cursor->Hide();
+    if (LeaveGameKey())
+        return;
     if (KeyPressed(KeySelect, true)) {
         SetState(TGameState::gsPlaying);
         Cursor->Show();
@@ -155,7 +159,7 @@ void TMiniGame::ReadyKeys() {
 }
 
 void TMiniGame::RetryKeys() {
-    if (Board->IsBusy() || !KeyPressed(KeySelect, true))
+    if (LeaveGameKey() || RestartKey() || Board->IsBusy() || !KeyPressed(KeySelect, true))
         return;
     StartLevel(Level);
     Selection->Hide();
@@ -164,17 +168,52 @@ void TMiniGame::RetryKeys() {
 }
 
 void TMiniGame::LevelDoneKeys() {
-    if (Board->IsBusy() || !KeyPressed(KeySelect, true))
+    if (LeaveGameKey() || RestartKey() || Board->IsBusy() || !KeyPressed(KeySelect, true))
         return;
     StartNextLevel();
 }
 
 void TMiniGame::GameOverKeys() {
-    if (KeyPressed(KeySelect, false))
-        SetState(TGameState::gsTitle);
+    if (!LeaveGameKey() && KeyPressed(KeySelect, false))
+        LeaveForTitle();
+}
+
+void TMiniGame::PausedKeys() {
+    if (!LeaveGameKey() && !RestartKey())
+        PauseKey();
+}
+
+// Return (the scene's) ends the table; X leaves it as well.
+void TMiniGame::TableKeys() {
+    if (!Highscores->HandleInput())
+        LeaveGameKey();
+}
+
+// While the name entry is shown every key is the editor's. The handheld keeps
+// the editor's buttons and X to leave without saving. On the desktop the name
+// is typed as well, X types an X, and Escape leaves without saving.
+void TMiniGame::NameEntryKeys() {
+    if constexpr (kHandheld) {
+        if (!NameEditor->HandleInput())
+            LeaveGameKey();
+        return;
+    }
+    if (KeyPressed(SDLK_ESCAPE, true)) {
+        LeaveForTitle();
+        return;
+    }
+    for (uint16_t c : TypedChars)
+        NameEditor->Type(c);
+    NameEditor->HandleInput();
+}
+
+bool TMiniGame::EscapeEndsProgram() const {
+    return kHandheld || State != TGameState::gsEnterName;
 }
 
 void TMiniGame::PlayKeys() {
+    if (LeaveGameKey() || RestartKey() || PlayCommandKeys() || PauseKey())
+        return;
     if (!KeyPressed(KeySelect, false)) {
         MoveCursorKeys();
         return;
@@ -234,11 +273,11 @@ void TMiniGame::MakeSelection(int32_t col, int32_t row) {
 }
 
 void TMiniGame::NoKeyStep() {
-    if (!AutoPlay || State != TGameState::gsLevelDone || Board->IsBusy())
+    if (State != TGameState::gsLevelDone || Board->IsBusy())
         return;
     if (DemoMode)
-        EndDemo();
-    else
+        LeaveForTitle();
+    else if (AutoPlay)
         StartNextLevel();
 }
 
@@ -250,12 +289,26 @@ void TMiniGame::StartNextLevel() {
     SetState(TGameState::gsPlaying);
 }
 
-void TMiniGame::EndDemo() {
+void TMiniGame::LeaveForTitle() {
+    if (DemoMode)
+        Score = scoreBeforeDemo_; // the title's last score is the player's
     SetState(TGameState::gsTitle);
     DemoMode = false;
     AutoPlay = false;
     Cursor->Hide();
     Selection->Hide();
+}
+
+bool TMiniGame::InputThisFrame() const {
+    return AnyKeyPressed() || std::any_of(PointerEvents.begin(), PointerEvents.end(),
+                                          [](const TfwPointerEvent& e) { return e.Down; });
+}
+
+void TMiniGame::StoreEnteredName() {
+    if (State != TGameState::gsEnterName || !NameEditor)
+        return;
+    NameEditor->Finished = true;
+    TakeSceneResults();
 }
 
 void TMiniGame::TakeSceneResults() {
@@ -265,7 +318,10 @@ void TMiniGame::TakeSceneResults() {
         if (!Highscores)
             return;
         Highscores->AddScore(NameEditor->Name, static_cast<uint32_t>(NameEditor->Score), 1, 1);
-        Highscores->Save();
+        // The table shows the entry in any case; a save that failed says so
+        // there and on standard error (the log may sit on the same full disk).
+        if (!Highscores->Save())
+            ReportToPlayer(Highscores->SaveError + " (the high scores could not be saved)");
         Highscores->Activate();
         LastName = NameEditor->Name;
     } else if (State == TGameState::gsHighscores && Highscores && Highscores->Finished) {

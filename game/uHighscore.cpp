@@ -7,6 +7,7 @@
 #include "uTextFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -245,7 +246,10 @@ bool THighscoreManager::SaveToFile(const std::string& fileName) {
         EncodeHScoreRecord(record, encoded);
         bytes.append(reinterpret_cast<const char*>(encoded), sizeof encoded);
     }
-    return WriteFileSafely(fileName, bytes, "THighscoreManager::SaveToFile");
+    if (!WriteFileSafely(fileName, bytes, "THighscoreManager::SaveToFile", &SaveError))
+        return false;
+    SaveError.clear();
+    return true;
 }
 
 bool THighscoreManager::Save() {
@@ -288,10 +292,43 @@ THighscoreEditor::THighscoreEditor(TfwGameApp* app) : TfwCustomScene(app) {
 void THighscoreEditor::SetEntry(const std::string& name, int32_t score) {
     Name = name;
     Score = score;
+    edited_ = false;
+}
+
+void THighscoreEditor::PadName() {
+    if (Name.size() < static_cast<size_t>(kNameLength))
+        Name.resize(kNameLength, ' ');
+}
+
+bool THighscoreEditor::Type(uint16_t c) {
+    CursorPos = std::max(1, std::min(kNameLength, CursorPos));
+    if (c == kfwBackspace) {
+        edited_ = true;
+        if (CursorPos == 1)
+            return true;
+        PadName();
+        --CursorPos;
+        Name[static_cast<size_t>(CursorPos - 1)] = ' ';
+        return true;
+    }
+    const char typed = c < 128 ? static_cast<char>(std::toupper(c)) : '\0';
+    if (typed == '\0' || std::strchr(Charset, typed) == nullptr)
+        return false;
+    if (!edited_) { // the first character typed starts a new name
+        Name.clear();
+        CursorPos = 1;
+        edited_ = true;
+    }
+    PadName();
+    Name[static_cast<size_t>(CursorPos - 1)] = typed;
+    if (CursorPos < kNameLength)
+        ++CursorPos;
+    return true;
 }
 
 void THighscoreEditor::EnterScene() {
     Finished = false;
+    edited_ = false;
 }
 
 bool THighscoreEditor::HandleInput() {
@@ -302,8 +339,7 @@ bool THighscoreEditor::HandleInput() {
     const bool up = App->KeyPressed(SDLK_UP, false);
     const bool down = App->KeyPressed(SDLK_DOWN, false);
     if (up || down) {
-        if (Name.size() < static_cast<size_t>(kNameLength))
-            Name.resize(kNameLength, ' ');
+        PadName();
         char& c = Name[static_cast<size_t>(CursorPos - 1)];
         const char* found = std::strchr(Charset, c);
         // strchr also finds the terminating zero: a zero byte is not in the set.
@@ -325,9 +361,11 @@ bool THighscoreEditor::HandleInput() {
             ++CursorPos;
     } else if (App->KeyPressed(SDLK_RETURN, false)) {
         Finished = true;
+        return true;
     } else {
         return false;
     }
+    edited_ = true;
     return true;
 }
 
@@ -350,6 +388,11 @@ int32_t THighscoreEditor::PlaceAt(int32_t x, int32_t y) {
         return 0;
     const int32_t place = (x - kNameLeft) / kNamePitch;
     return place <= kNameLength ? place : 0;
+}
+
+void THighscoreEditor::MoveCursorTo(int32_t place) {
+    CursorPos = std::max(1, std::min(kNameLength, place));
+    edited_ = true; // typing then goes on from there
 }
 
 bool THighscoreEditor::OnConfirmLine(int32_t x, int32_t y) {
@@ -376,11 +419,13 @@ void THighscoreEditor::Draw(SDL_Surface* surface) {
         }
     }
     if (HelpFont != nullptr) {
-        // The desktop names its mouse too.
+        // The desktop names its mouse too; its X types an X, Escape leaves there.
         HelpFont->DrawText(
             surface, 65, 150,
             std::string(kHandheld ? "Enter" : "Enter or click here") + " - save score", colour);
-        HelpFont->DrawText(surface, 65, 165, std::string("X - Quit without saving score"), colour);
+        HelpFont->DrawText(surface, 65, 165,
+                           std::string(kHandheld ? "X" : "Esc") + " - Quit without saving score",
+                           colour);
         HelpFont->DrawText(surface, 65, 180,
                            std::string(kHandheld ? "Up/Down" : "Up/Down or wheel") +
                                " - Change characters",

@@ -68,7 +68,10 @@ class THighscoreManager : public TfwCustomScene {
 public:
     explicit THighscoreManager(TfwGameApp* app);
 
-    std::string FileName;    // set by LoadFromFile
+    std::string FileName; // set by LoadFromFile
+    // Empty while the table on disk is the one shown; after a failed save,
+    // what failed ("file: reason") until a save succeeds.
+    std::string SaveError;
     int32_t TextColour = -1; // 0xRRGGBB of names and scores, top byte ignored; -1 is white
     int32_t MaxEntries = 10;
     // Best first. Only the first MaxEntries are drawn and saved; more can exist
@@ -93,7 +96,7 @@ public:
     // Writes the first MaxEntries entries through a temporary file in the same
     // folder that then replaces fileName, so the file on disk is always the old
     // table or the new one. A failure writes one log line, leaves the old file
-    // as it was and answers false.
+    // as it was, sets SaveError and answers false.
     bool SaveToFile(const std::string& fileName);
     // SaveToFile(FileName) when FileName is set; true when nothing was to do.
     bool Save();
@@ -110,10 +113,10 @@ public:
 
 // The name entry scene: Up and Down step the character under the cursor
 // through Charset, Left and Right move the cursor over 10 places, Return
-// finishes. The game reads Name and Score when Finished is set. On the
-// desktop the game gives it the mouse as those keys: the wheel as Up and
-// Down, a click on a place as the cursor, a click on the confirm line as
-// Return.
+// finishes; on the desktop the name is typed as well (Type). The game reads
+// Name and Score when Finished is set. On the desktop the game gives it the
+// mouse as keys: the wheel as Up and Down, a click on the confirm line as
+// Return; a click on a place moves the cursor there.
 class THighscoreEditor : public TfwCustomScene {
 public:
     explicit THighscoreEditor(TfwGameApp* app);
@@ -133,11 +136,19 @@ public:
 
     // Starts an editing with this name and score; CursorPos stays.
     void SetEntry(const std::string& name, int32_t score);
+    // One typed character (a UTF-16 code unit): one of Charset, a small
+    // letter taken as its capital, overwrites the character at the cursor and
+    // moves the cursor right; the first, before any other key changed the
+    // name or moved the cursor, replaces the name the editing began with. Backspace (8) blanks the
+    // character left of the cursor and moves there. False for anything else, which changes nothing.
+    bool Type(uint16_t c);
     // The name's place (1 .. kNameLength) drawn at screen pixel (x, y), its
     // character and cursor; 0 for none.
     static int32_t PlaceAt(int32_t x, int32_t y);
     // Whether screen pixel (x, y) is on the help line that names Return.
     static bool OnConfirmLine(int32_t x, int32_t y);
+    // The cursor to place (1 .. kNameLength), as Left and Right move it.
+    void MoveCursorTo(int32_t place);
 
     void EnterScene() override;
     // One action per call, the first that applies: Up/Down change the
@@ -147,4 +158,8 @@ public:
     // The score line, the name with its cursor and the help lines; each part
     // only when its font is set.
     void Draw(SDL_Surface* surface) override;
+
+private:
+    bool edited_ = false; // a key changed the name or moved the cursor since SetEntry
+    void PadName();
 };

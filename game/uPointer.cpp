@@ -117,7 +117,7 @@ void TMiniGame::NameEntryClicked(const TfwPointerEvent& e) {
     if (THighscoreEditor::OnConfirmLine(e.X, e.Y))
         PressKey(SDLK_RETURN);
     else if (const int32_t place = THighscoreEditor::PlaceAt(e.X, e.Y); place > 0)
-        NameEditor->CursorPos = place;
+        NameEditor->MoveCursorTo(place);
 }
 
 bool TMiniGame::StoneAt(const TfwPointerEvent& e, int32_t& col, int32_t& row) const {

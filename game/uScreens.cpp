@@ -21,6 +21,8 @@ constexpr uint32_t kLoadingFrameMs = 25;
 // The desktop table's way out, below the ten lines of the table.
 constexpr int32_t kTableHelpY = 216;
 constexpr const char* kTableHelp = "Click or Return - back to the title";
+// The table screen's notice of a failed save: the line above the table.
+constexpr int32_t kUnsavedNoticeY = 43;
 
 } // namespace
 
@@ -275,6 +277,9 @@ void TMiniGame::DrawFrame(SDL_Surface* surface) {
             Highscores->DrawTable(surface, F1, 50, 230, 60, 15);
         if (!kHandheld && F1 != nullptr) // the handheld's menu button is named nowhere
             F1->DrawText(surface, 50, kTableHelpY, kTableHelp, kTextColour);
+        if (Highscores && !Highscores->SaveError.empty() && F1 != nullptr)
+            F1->DrawText(surface, 50, kUnsavedNoticeY, "The scores could not be saved!",
+                         kTextColour);
         break;
     case TGameState::gsEnterName:
         DrawBackground(surface);

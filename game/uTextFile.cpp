@@ -72,11 +72,22 @@ void SyncFolderOf(const std::string& fileName) {
 
 } // namespace
 
-bool WriteFileSafely(const std::string& fileName, const std::string& content, const char* tag) {
+namespace {
+
+void ReportWriteFailure(const char* tag, const std::string& text, std::string* failure) {
+    Log().Write(tag, text);
+    if (failure != nullptr)
+        *failure = text;
+}
+
+} // namespace
+
+bool WriteFileSafely(const std::string& fileName, const std::string& content, const char* tag,
+                     std::string* failure) {
     const std::string tempName = fileName + ".tmp";
     std::FILE* file = std::fopen(tempName.c_str(), "wb");
     if (file == nullptr) {
-        Log().Write(tag, tempName + ": " + std::strerror(errno));
+        ReportWriteFailure(tag, tempName + ": " + std::strerror(errno), failure);
         return false;
     }
     int error = WriteAndSync(file, content);
@@ -85,7 +96,7 @@ bool WriteFileSafely(const std::string& fileName, const std::string& content, co
     if (error == 0 && std::rename(tempName.c_str(), fileName.c_str()) != 0)
         error = errno;
     if (error != 0) {
-        Log().Write(tag, fileName + ": " + std::strerror(error));
+        ReportWriteFailure(tag, fileName + ": " + std::strerror(error), failure);
         unlink(tempName.c_str()); // ours: it was created above
         return false;
     }

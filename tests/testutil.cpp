@@ -2,9 +2,12 @@
 
 #include "fwGameApp.h"
 
+#include <SDL_mixer.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -87,6 +90,10 @@ void PushKeyDown(SDLKey key) {
     SDL_Event event = NewEvent(SDL_KEYDOWN);
     event.key.state = SDL_PRESSED;
     event.key.keysym.sym = key;
+    // The character SDL reports with character events on: the ASCII keys'
+    // symbols are their characters (small letters).
+    if (key < 128)
+        event.key.keysym.unicode = static_cast<Uint16>(key);
     SDL_PushEvent(&event);
 }
 
@@ -167,4 +174,57 @@ std::pair<std::string, std::string> LongPath(size_t prefixLength, size_t totalLe
     }
     std::string prefix = dir + std::string(prefixLength - dir.size() - ext.size(), 'p') + ext;
     return {prefix, prefix + std::string(totalLength - prefixLength, 'q')};
+}
+
+// ---------------------------------------------------------------------------
+// The mixer functions the program calls after opening the device stand in
+// front of SDL_mixer's here: each counts, then passes the call on.
+
+namespace {
+
+int mixerCalls = 0;
+
+template <class R, class... A> R PassOn(const char* name, A... args) {
+    ++mixerCalls;
+    using TNext = R (*)(A...);
+    return reinterpret_cast<TNext>(dlsym(RTLD_NEXT, name))(args...);
+}
+
+} // namespace
+
+int MixerCalls() {
+    return mixerCalls;
+}
+
+extern "C" {
+int Mix_Volume(int channel, int volume) {
+    return PassOn<int>("Mix_Volume", channel, volume);
+}
+int Mix_VolumeMusic(int volume) {
+    return PassOn<int>("Mix_VolumeMusic", volume);
+}
+int Mix_VolumeChunk(Mix_Chunk* chunk, int volume) {
+    return PassOn<int>("Mix_VolumeChunk", chunk, volume);
+}
+int Mix_PlayChannelTimed(int channel, Mix_Chunk* chunk, int loops, int ticks) {
+    return PassOn<int>("Mix_PlayChannelTimed", channel, chunk, loops, ticks);
+}
+int Mix_FadeInMusic(Mix_Music* music, int loops, int ms) {
+    return PassOn<int>("Mix_FadeInMusic", music, loops, ms);
+}
+int Mix_FadeOutMusic(int ms) {
+    return PassOn<int>("Mix_FadeOutMusic", ms);
+}
+int Mix_HaltMusic() {
+    return PassOn<int>("Mix_HaltMusic");
+}
+int Mix_PlayingMusic() {
+    return PassOn<int>("Mix_PlayingMusic");
+}
+void Mix_HookMusicFinished(void (*done)()) {
+    PassOn<void>("Mix_HookMusicFinished", done);
+}
+void Mix_CloseAudio() {
+    PassOn<void>("Mix_CloseAudio");
+}
 }

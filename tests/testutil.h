@@ -48,7 +48,8 @@ public:
 // video driver never changes it itself).
 void SetKeyDown(SDLKey key, bool down);
 void ReleaseAllKeys();
-// Queues a key-down event for key (the event alone; see SetKeyDown).
+// Queues a key-down event for key (the event alone; see SetKeyDown), with
+// the key's character for the ASCII keys.
 void PushKeyDown(SDLKey key);
 void PushQuit();
 // Mouse and joystick 0 events as SDL queues them from a device (none is
@@ -74,3 +75,7 @@ bool FileExists(const std::string& path);
 
 // Brings SDL's video up on the dummy driver with the game's 320 x 240 x 16 mode.
 SDL_Surface* OpenDummyScreen();
+
+// Calls of SDL_mixer's playing, volume, music-hook and closing functions in
+// this process so far (the opening is not counted).
+int MixerCalls();

@@ -700,6 +700,13 @@ class Game:
             self.focus()
         self.xdo("keydown", name, "sleep", str(hold), "keyup", name)
 
+    def type_text(self, text, delay_ms=10):
+        """Types text fast, a key every delay_ms, with the window focused."""
+        self.check_running()
+        if not self.has_focus():
+            self.focus()
+        self.xdo("type", "--delay", str(delay_ms), text)
+
     def click(self, x, y, button=1):
         """Presses and releases a mouse button with the pointer over picture
         pixel (x, y) of the window, as a player does."""
@@ -1209,7 +1216,7 @@ def sc_demo(game, st):
                           interval=0.1)
     sc = hud(game.media, s2)["score"]
     expect(sc % 25 == 0, f"the demo's score {sc} is not a multiple of 25")
-    # Back to the title; the demo does not start again by itself.
+    # Any key ends the demo and returns to the title.
     game.key("x")
     game.wait_for("the title after X in the demo", on_title, timeout=3.0)
 
@@ -1305,8 +1312,9 @@ def sc_b_lives(game, st):
 
 
 def sc_b_name(game, st):
-    """The name typed with the arrows: Up A, Up B, Right, Up A; Return
-    stores it as the right record and shows the table."""
+    """The name begun with the arrows: Up A, Up B, Right, Up A; then typed
+    fast as letters, which go on from the cursor: Return stores BALEX as the
+    right record and shows the table."""
     s0 = st["entry"]
     box = lambda i: (50 + 15 * i, 98, 50 + 15 * i + 15, 118)  # character i (1-based)
     ubox = lambda i: (50 + 15 * i, 112, 50 + 15 * i + 15, 130)  # the white '_'
@@ -1326,6 +1334,10 @@ def sc_b_name(game, st):
                          lambda s: s.count(box(2), is_orange) >= 10)
     expect(s.diff(sa, box(1)) > 5, "position 1 changed when position 2 was edited")
     expect(s.count(box(2), is_orange) >= 10, "no letter at position 2")
+    game.type_text("alex")
+    game.wait_for("four typed letters after the B, the cursor under the sixth place",
+                  lambda s: all(s.count(box(i), is_orange) >= 10 for i in range(1, 6))
+                  and s.count(ubox(6), is_white) > 0)
     game.key("Return")
 
     def table(s):
@@ -1345,8 +1357,8 @@ def sc_b_name(game, st):
     expect(len(data) == 32, f"highscore.dat holds {len(data)} bytes, expected one 32-byte record")
     cat, sub, name, pad, score, date = struct.unpack("<ii11sBId", data)
     expect((cat, sub) == (1, 1), f"the record has category {cat}/{sub}, expected 1/1")
-    expect(name == b"BA" + b" " * 8 + b"\0",
-           f"the record's name bytes are {name!r}, expected b'BA' and eight blanks, then zero")
+    expect(name == b"BALEX" + b" " * 5 + b"\0",
+           f"the record's name bytes are {name!r}, expected b'BALEX' and five blanks, then zero")
     expect(pad == 0, f"byte 19 of the record is {pad}, expected 0")
     expect(score == st["score"], f"the record holds score {score}, the game showed {st['score']}")
     now = days_since_1899(datetime.datetime.now())

@@ -20,14 +20,17 @@
 
 #include <algorithm>
 #include <cctype>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <sched.h>
 #include <set>
 #include <string>
 #include <strings.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -168,11 +171,12 @@ std::string CompareWithReference(SDL_Surface* s, const std::string& name) {
 
 using TessarilStates = TessarilGame;
 
-// Every key in every state that reads keys: taken (the frame waited for the
-// key's release) or not, whether anything changed when not taken, and the
-// state after. A cell is two letters: 'T' taken, 'H' held and acted on, '.'
-// nothing; then the state after: t title, r ready, p playing, R retry, d level
-// done, z paused, o game over, h table.
+// Every key in every state: taken (the frame waited for the key's release)
+// or not, whether anything changed when not taken, and the state after. A cell
+// is two letters: 'T' taken, 'H' held and acted on, '.' nothing; then the state
+// after: t title, r ready, p playing, R retry, d level done, z paused, o game
+// over, h table, e name entry. On the desktop's name entry the keys type
+// (k a K, w nothing, x an X) and Escape leaves without ending the program.
 TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
     Start();
     game->NewGame();
@@ -191,35 +195,50 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
                                           {"save", SDLK_s},
                                           {"autoplay", SDLK_a},
                                           {"hint", SDLK_y},
-                                          {"left", SDLK_LEFT}};
+                                          {"left", SDLK_LEFT},
+                                          {"return", SDLK_RETURN},
+                                          {"escape", SDLK_ESCAPE},
+                                          {"k", SDLK_k},
+                                          {"w", SDLK_w}};
     struct TRow {
         TGameState State;
         const char* Cells;
     };
-    //  select pause quit volume table restart load save autoplay hint left
+    // Keys a handheld button gives type nothing on its name entry, and the
+    // volume buttons work there.
+    const char* const nameEntry = kHandheld ? ".e .e Tt He .e .e .e .e .e .e He He He .e .e"
+                                            : "He He He He He He He He He He He He Tt He .e";
+    //  select pause quit volume table restart load save autoplay hint left return escape k w
     const TRow rows[] = {
-        {TGameState::gsTitle, /*   */ "Tr .t Tt Ht Th TR Tt Tt Ht .t .t"},
-        {TGameState::gsReady, /*   */ "Tp .r Tt Hr .r TR Tr Tr Hr .r .r"},
-        {TGameState::gsPlaying, /* */ "Tp Hz Tt Hp .p TR Tp Tp Hp Hp Hp"},
-        {TGameState::gsRetry, /*   */ "Tp .R Tt HR .R TR TR TR HR .R .R"},
-        {TGameState::gsLevelDone, /**/ "Tp .d Tt Hd .d TR Td Td Hd .d .d"},
-        {TGameState::gsPaused, /*  */ ".z Hp Tt Hz .z TR Tz Tz Hz .z .z"},
-        {TGameState::gsGameOver, /**/ "Ht .o Tt Ho .o TR To To Ho .o .o"},
+        {TGameState::gsTitle, /*     */ "Tr .t Tt Ht Th .t .t .t .t .t .t .t Ht .t .t"},
+        {TGameState::gsReady, /*     */ "Tp .r Tt Hr .r .r .r .r .r .r .r .r Hr .r .r"},
+        {TGameState::gsPlaying, /*   */ "Tp Hz Tt Hp .p TR Tp Tp Hp Hp Hp .p Hp .p .p"},
+        {TGameState::gsRetry, /*     */ "Tp .R Tt HR .R TR .R .R .R .R .R .R HR .R .R"},
+        {TGameState::gsLevelDone, /* */ "Tp .d Tt Hd .d TR .d .d .d .d .d .d Hd .d .d"},
+        {TGameState::gsPaused, /*    */ ".z Hp Tt Hz .z TR .z .z .z .z .z .z Hz .z .z"},
+        {TGameState::gsGameOver, /*  */ "Ht .o Tt Ho .o .o .o .o .o .o .o .o Ho .o .o"},
+        {TGameState::gsHighscores, /**/ ".h .h Tt Hh .h .h .h .h .h .h .h Hh Hh .h .h"},
+        {TGameState::gsEnterName, nameEntry},
     };
-    const std::string letters = "trpRdzoh";
-    const TGameState states[] = {TGameState::gsTitle,     TGameState::gsReady,
-                                 TGameState::gsPlaying,   TGameState::gsRetry,
-                                 TGameState::gsLevelDone, TGameState::gsPaused,
-                                 TGameState::gsGameOver,  TGameState::gsHighscores};
+    const std::string letters = "trpRdzohe";
+    const TGameState states[] = {
+        TGameState::gsTitle,    TGameState::gsReady,      TGameState::gsPlaying,
+        TGameState::gsRetry,    TGameState::gsLevelDone,  TGameState::gsPaused,
+        TGameState::gsGameOver, TGameState::gsHighscores, TGameState::gsEnterName};
     auto snapshot = [this] {
-        return std::vector<int32_t>{static_cast<int32_t>(game->State),
-                                    game->SoundVolume,
-                                    game->AutoPlay,
-                                    game->TimeLeft,
-                                    game->CursorCol,
-                                    game->Terminated,
-                                    game->Level,
-                                    Shown(game->Selection)};
+        const THighscoreEditor& editor = *game->NameEditor;
+        return std::vector<std::string>{std::to_string(static_cast<int>(game->State)),
+                                        std::to_string(game->SoundVolume),
+                                        std::to_string(game->AutoPlay),
+                                        std::to_string(game->TimeLeft),
+                                        std::to_string(game->CursorCol),
+                                        std::to_string(game->Terminated),
+                                        std::to_string(game->Level),
+                                        std::to_string(Shown(game->Selection)),
+                                        std::to_string(game->Highscores->Finished),
+                                        editor.Name,
+                                        std::to_string(editor.CursorPos),
+                                        std::to_string(editor.Finished)};
     };
     for (const TRow& row : rows)
         for (size_t c = 0; c < columns.size(); ++c) {
@@ -232,10 +251,14 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
             if (kHandheld && column.Key == SDLK_y && row.State == TGameState::gsPlaying)
                 cell = "Hp"; // the handheld's table key is the hint key in play
             Settle();
-            game->Highscores->Deactivate();
+            game->Highscores->Activate();
+            game->NameEditor->SetEntry("ALEX", 500);
+            game->NameEditor->CursorPos = 3;
+            game->NameEditor->Activate();
             game->Selection->Hide();
             game->Terminated = false;
             game->AutoPlay = false;
+            game->DemoMode = false;
             game->SoundVolume = game->MusicVolume = 80;
             game->CursorCol = 5;
             game->TimeLeft = 60;
@@ -365,11 +388,10 @@ TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
 TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
     Start();
     Press(SDLK_r);
-    EXPECT_EQ(TGameState::gsRetry, game->State) << "the restart key works on the title too";
-    Press(game->KeyQuit);
-    ASSERT_EQ(TGameState::gsTitle, game->State);
+    EXPECT_EQ(TGameState::gsTitle, game->State) << "no game to restart on the title";
 
-    Press(game->KeySelect); // ready, stones still falling
+    Press(game->KeySelect);
+    Press(game->KeySelect); // in play, stones still falling
     ASSERT_TRUE(game->Board->IsBusy());
     Press(SDLK_r);
     ASSERT_EQ(TGameState::gsRetry, game->State);
@@ -493,12 +515,84 @@ TEST_F(TessarilStates, QuitKeyInTheNameEntryDropsTheEntryUnsaved) {
     game->Lives = 0;
     Frame();
     ASSERT_EQ(TGameState::gsEnterName, game->State);
-    Press(game->KeyQuit);
+    Press(kHandheld ? game->KeyQuit : SDLK_ESCAPE);
     EXPECT_EQ(TGameState::gsTitle, game->State);
     EXPECT_FALSE(game->Terminated);
     EXPECT_TRUE(game->Highscores->Entries.empty());
     Frames(3);
     EXPECT_FALSE(FileExists("highscore.dat"));
+}
+
+// The desktop's name entry takes typed characters, many in one frame: the
+// first replaces the name the entry opened with (BOB, cursor at 3), small
+// letters are capitals, W and others outside the set do nothing, Backspace
+// blanks leftwards. Every end of the program stores the name as it stands.
+TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
+    if constexpr (kHandheld)
+        GTEST_SKIP() << "the handheld's names are built with the pad";
+    Start();
+    struct TCase {
+        const char* Typed;
+        const char* Name;
+        int32_t Cursor;
+    };
+    const TCase cases[] = {
+        {"alex", "ALEX      ", 5},
+        {"a\bb", "B         ", 2},
+        {"w", "BOB", 3},
+        {"\b", "B B       ", 2},
+        {"x1.-: 0", "X1.-: 0   ", 8},
+        {"Q", "Q         ", 2},
+        {"abcdefghijkl", "ABCDEFGHIL", 10},
+    };
+    int32_t score = 100;
+    auto openEntry = [&] {
+        game->LastName = "BOB";
+        game->NameEditor->CursorPos = 3;
+        game->Score = score += 100;
+        game->GameOver();
+        ASSERT_EQ(TGameState::gsEnterName, game->State);
+    };
+    auto type = [&](const std::string& text) {
+        for (char c : text)
+            PushKeyDown(static_cast<SDLKey>(c)); // 'Q': with Shift held
+        Frame();
+    };
+    auto stored = [&](const std::string& name) {
+        THighscoreManager table(nullptr);
+        table.LoadFromFile("highscore.dat");
+        return std::any_of(table.Entries.begin(), table.Entries.end(),
+                           [&](const auto& e) { return e->Name == name; });
+    };
+    for (const TCase& c : cases) {
+        openEntry();
+        type(c.Typed);
+        EXPECT_EQ(c.Name, game->NameEditor->Name) << c.Typed;
+        EXPECT_EQ(c.Cursor, game->NameEditor->CursorPos) << c.Typed;
+        EXPECT_EQ(80, game->SoundVolume) << "1 types a 1 here: " << c.Typed;
+        Press(SDLK_RETURN);
+        Frame();
+        EXPECT_TRUE(stored(c.Name)) << c.Typed;
+    }
+
+    openEntry(); // the window's close button
+    type("sam");
+    PushQuit();
+    Frame();
+    ASSERT_TRUE(game->Terminated);
+    game->DoneGame(); // as the main loop ends
+    EXPECT_TRUE(stored("SAM       "));
+
+    openEntry(); // SIGTERM, in the real main loop
+    type("tom");
+    bool raised = false;
+    clock.OnDelay = [&raised] {
+        if (!raised)
+            raised = std::raise(SIGTERM) == 0;
+    };
+    game->Run();
+    EXPECT_TRUE(stored("TOM       "));
+    EXPECT_EQ(TGameState::gsHighscores, game->State);
 }
 
 TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
@@ -693,9 +787,11 @@ TEST_F(TessarilStates, DemoStartsAfterElevenTicksAndEndsWithItsFirstLevel) {
     for (int k = 1; k <= 32; ++k)
         game->Goals[k] = 1;
     bool levelDone = false;
+    int32_t demoScore = 0;
     for (frames = 0; frames < 3000 && game->State != TGameState::gsTitle; ++frames) {
         Frame();
         levelDone = levelDone || game->State == TGameState::gsLevelDone;
+        demoScore = std::max(demoScore, game->Score);
         ASSERT_NE(TGameState::gsRetry, game->State)
             << "the demo lost a life after " << frames << " frames";
     }
@@ -705,24 +801,89 @@ TEST_F(TessarilStates, DemoStartsAfterElevenTicksAndEndsWithItsFirstLevel) {
     EXPECT_FALSE(game->AutoPlay);
     EXPECT_FALSE(Shown(game->Cursor));
     EXPECT_FALSE(Shown(game->Selection));
-    EXPECT_GE(game->Score, 6 * 3 * 25 + 250) << "a run of every colour and the bonus";
+    EXPECT_GE(demoScore, 6 * 3 * 25 + 250) << "a run of every colour and the bonus";
+    EXPECT_EQ(0, game->Score) << "the title's last score stays the player's";
     EXPECT_EQ(1, game->Level);
 }
 
-TEST_F(TessarilStates, DemoLeftWithTheQuitKeyStartsNoOtherDemo) {
+// The demo is an attract mode: a key, a click or a pad button ends it and is
+// not passed on, and so does a lost life. Each end leaves nothing behind: the
+// title shows the player's last score, the next demo comes after eleven idle
+// seconds again, and a player's autoplay later is the player's game.
+TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
     Start();
-    int frames = 0;
-    while (game->State == TGameState::gsTitle && frames < 2000) {
-        Frame();
-        ++frames;
+    game->Score = 1250; // the player's last game
+    auto ticksUntilDemo = [this] {
+        int ticks = 0;
+        uint32_t mark = game->SecondMark;
+        for (int frames = 0; !game->DemoMode && frames < 2000; ++frames) {
+            Frame();
+            ticks += game->SecondMark != mark ? 1 : 0;
+            mark = game->SecondMark;
+        }
+        return ticks;
+    };
+    struct TCase {
+        const char* Name;
+        bool Desktop; // the handheld has no mouse, and its buttons are keys
+        std::function<void()> End;
+    };
+    const TCase cases[] = {
+        {"select key", false, [&] { Press(game->KeySelect); }},
+        {"quit key", false, [&] { Press(game->KeyQuit); }},
+        {"click", true,
+         [&] {
+             PushMouseButton(SDL_BUTTON_LEFT, true, 50, 50);
+             Frame();
+         }},
+        {"pad button", true,
+         [&] {
+             PushJoyButton(0, true);
+             Frame();
+             PushJoyButton(0, false);
+         }},
+        {"time up", false,
+         [&] {
+             game->TimeLeft = 0;
+             Settle();
+             Frame();
+         }},
+    };
+    for (const TCase& c : cases) {
+        if (c.Desktop && kHandheld)
+            continue;
+        SCOPED_TRACE(c.Name);
+        ASSERT_EQ(11, ticksUntilDemo());
+        ASSERT_EQ(TGameState::gsPlaying, game->State);
+        Frames(40);
+        c.End();
+        EXPECT_EQ(TGameState::gsTitle, game->State) << "the input is not passed on";
+        EXPECT_FALSE(game->DemoMode);
+        EXPECT_FALSE(game->AutoPlay);
+        EXPECT_FALSE(game->Terminated);
+        EXPECT_EQ(1250, game->Score);
+        EXPECT_TRUE(game->Highscores->Entries.empty());
+        Frame(); // the key still held after the frame does nothing more
+        EXPECT_EQ(TGameState::gsTitle, game->State);
     }
-    ASSERT_TRUE(game->DemoMode);
-    Press(game->KeyQuit);
-    ASSERT_EQ(TGameState::gsTitle, game->State);
-    EXPECT_TRUE(game->DemoMode);
-    Frames(56 * 13); // thirteen seconds
-    EXPECT_EQ(TGameState::gsTitle, game->State);
-    EXPECT_EQ(0, game->IdleSeconds) << "the idle count stands while the demo flag is on";
+
+    // The player's own autoplay goes on to the next level and ends in the name entry.
+    StartPlaying();
+    if constexpr (kHandheld)
+        game->AutoPlay = true;
+    else
+        Press(SDLK_a);
+    ASSERT_TRUE(game->AutoPlay);
+    for (int k = 1; k <= game->Colours; ++k)
+        game->Goals[k] = 0;
+    for (int frames = 0; game->Level == 1 && frames < 400; ++frames)
+        Frame();
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(2, game->Level);
+    game->Lives = 0;
+    Settle();
+    Frame();
+    EXPECT_EQ(TGameState::gsEnterName, game->State);
 }
 
 // ---------------------------------------------------------------------------
@@ -1017,8 +1178,8 @@ using TessarilScreens = TessarilGame;
 
 // Every screen the game draws, from a fixed seed, against its reference
 // picture: the loading bar at 1 and 25 blocks, the title without and with a
-// last score, the table, the name entry, and the game screen in each of its
-// states.
+// last score, the table (also with its notice of a failed save), the name entry, and the game
+// screen in each of its states.
 TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     Start();
     SDL_Surface* s = Surface();
@@ -1047,6 +1208,9 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     Press(game->KeyHighscores);
     ASSERT_EQ(TGameState::gsHighscores, game->State);
     check("table");
+    game->Highscores->SaveError = "highscore.dat: No space left on device";
+    check("table-unsaved");
+    game->Highscores->SaveError.clear();
     Press(SDLK_RETURN);
     Frame();
 
@@ -1245,8 +1409,7 @@ TEST_F(TessarilBoardFiles, SaveWritesEveryStoneInColumnOrder) {
 
 TEST_F(TessarilBoardFiles, OneLineChangesOneStone) {
     Start();
-    Press(game->KeySelect);
-    Settle();
+    StartPlaying();
     const std::vector<int32_t> before = Kinds();
     Press(SDLK_l); // no puzzle.txt: nothing at all
     EXPECT_FALSE(game->Board->IsBusy());
@@ -1256,7 +1419,7 @@ TEST_F(TessarilBoardFiles, OneLineChangesOneStone) {
     game->TimeLeft = 12;
     game->Score = 100;
     Press(SDLK_l);
-    EXPECT_EQ(TGameState::gsReady, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(60, game->TimeLeft) << "the level starts again";
     EXPECT_EQ(100, game->Score);
     EXPECT_TRUE(Shown(game->Cursor));
@@ -1271,8 +1434,7 @@ TEST_F(TessarilBoardFiles, OneLineChangesOneStone) {
 
 TEST_F(TessarilBoardFiles, SavedBoardLoadsBackCellByCell) {
     Start();
-    Press(game->KeySelect);
-    Settle();
+    StartPlaying();
     const std::vector<int32_t> saved = Kinds();
     Press(SDLK_s);
     fs::copy_file("puzzle1.txt", "puzzle.txt");
@@ -1289,8 +1451,7 @@ TEST_F(TessarilBoardFiles, SavedBoardLoadsBackCellByCell) {
 
 TEST_F(TessarilBoardFiles, MalformedFilesKeepTheGameRunning) {
     Start();
-    Press(game->KeySelect);
-    Settle();
+    StartPlaying();
     struct {
         const char* text;
         int logLines;
@@ -1318,12 +1479,8 @@ TEST_F(TessarilBoardFiles, MalformedFilesKeepTheGameRunning) {
         }
         EXPECT_NE(9, KindAt(2, 2)) << "nothing after the bad line: " << c.text;
         EXPECT_FALSE(game->Terminated);
-        EXPECT_EQ(TGameState::gsReady, game->State);
+        EXPECT_EQ(TGameState::gsPlaying, game->State);
     }
-    Settle();
-    Press(game->KeySelect);
-    Frames(10);
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
 }
 
 TEST_F(TessarilBoardFiles, AFailedSaveIsLoggedAndPlayGoesOn) {
@@ -1331,11 +1488,77 @@ TEST_F(TessarilBoardFiles, AFailedSaveIsLoggedAndPlayGoesOn) {
     StartPlaying();
     ASSERT_EQ(0, mkdir("puzzle1.txt", 0755)); // cannot be opened for writing
     const int lines = LogLines();
+    testing::internal::CaptureStderr();
     Press(SDLK_s);
+    EXPECT_EQ("tessaril: puzzle1.txt: Is a directory (the board could not be saved)\n",
+              testing::internal::GetCapturedStderr());
     EXPECT_EQ(1, LogLines() - lines);
     EXPECT_FALSE(game->Terminated);
     Frames(5);
     EXPECT_EQ(TGameState::gsPlaying, game->State);
+}
+
+// A private mount namespace with a tmpfs of four pages on folder: a disk
+// that fills up, which refuses writes also to root. Without the right to
+// mount, a user namespace of one's own is tried.
+bool MountTinyDisk(const std::string& folder) {
+    if (unshare(CLONE_NEWNS) != 0) {
+        const std::string uid = "0 " + std::to_string(getuid()) + " 1";
+        const std::string gid = "0 " + std::to_string(getgid()) + " 1";
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 ||
+            !WriteFile("/proc/self/setgroups", "deny") || !WriteFile("/proc/self/uid_map", uid) ||
+            !WriteFile("/proc/self/gid_map", gid))
+            return false;
+    }
+    return mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16k") == 0;
+}
+
+// Writes a file until the disk refuses more.
+void FillDisk() {
+    std::FILE* f = std::fopen("filler", "wb");
+    ASSERT_NE(nullptr, f);
+    const std::string block(512, 'x');
+    while (std::fwrite(block.data(), 1, block.size(), f) == block.size() && std::fflush(f) == 0) {
+    }
+    std::fclose(f);
+}
+
+// Saves into a full disk: each says so on standard error, the table screen
+// shows the notice, the old table stays, and the game goes on.
+TEST_F(TessarilBoardFiles, SavesIntoAFullDiskAreReportedAndTheGameGoesOn) {
+    ASSERT_EQ(0, mkdir("disk", 0755));
+    ASSERT_TRUE(MountTinyDisk("disk")) << "no private mount: " << std::strerror(errno);
+    ASSERT_EQ(0, chdir("disk"));
+    THighscoreManager old(nullptr);
+    old.AddScore("OLD", 9000, 1, 1);
+    ASSERT_TRUE(old.SaveToFile("highscore.dat"));
+    const std::string oldTable = ReadFile("highscore.dat");
+    Start();
+    StartPlaying();
+    FillDisk();
+    testing::internal::CaptureStderr();
+    Press(SDLK_s);
+    game->Score = 500;
+    game->Lives = 0;
+    Frame();
+    ASSERT_EQ(TGameState::gsEnterName, game->State);
+    Press(SDLK_RETURN);
+    Frame();
+    EXPECT_EQ("tessaril: puzzle1.txt: No space left on device (the board could not be saved)\n"
+              "tessaril: highscore.dat: No space left on device (the high scores could not be "
+              "saved)\n",
+              testing::internal::GetCapturedStderr());
+    ASSERT_EQ(TGameState::gsHighscores, game->State);
+    EXPECT_EQ(2u, game->Highscores->Entries.size()) << "the table shows the new entry";
+    EXPECT_EQ("highscore.dat: No space left on device", game->Highscores->SaveError);
+    EXPECT_EQ(oldTable, ReadFile("highscore.dat"));
+    Press(SDLK_RETURN);
+    Frame();
+    EXPECT_EQ(TGameState::gsTitle, game->State);
+    Stop();
+    ASSERT_EQ(0, chdir(".."));
+    umount2("disk", MNT_DETACH);
 }
 
 TEST(TessarilBoardFileParser, AcceptsLinesOfThreeIntegersWithAKindOf1To32) {
@@ -1719,7 +1942,8 @@ TEST_F(TessarilScreens, TheTitleKeptBetweenFramesEqualsTheTitleDrawnAfresh) {
 // Runs the program expecting a failed start: exit code 1, and SDL's reason in
 // the log and on standard error. A start that succeeds after all is ended by
 // Escape at its first delay, so such a fault fails instead of hanging.
-void ExpectFailedStart() {
+std::string ExpectFailedStart() {
+    const size_t logged = ReadFile("log.txt").size(); // by earlier starts in this process
     uint32_t now = 1000;
     fwSetClock([&] { return now; },
                [&](uint32_t ms) {
@@ -1731,13 +1955,17 @@ void ExpectFailedStart() {
     const std::string err = testing::internal::GetCapturedStderr();
     fwSetClock({}, {});
     EXPECT_EQ(1, code);
-    const std::string log = ReadFile("log.txt");
+    const std::string log = ReadFile("log.txt").substr(logged);
     const std::string tag = "SDLApp::InitSDL: ";
-    ASSERT_EQ(0u, log.rfind(tag, 0)) << log;
+    if (log.rfind(tag, 0) != 0) {
+        ADD_FAILURE() << log;
+        return "";
+    }
     const std::string reason = log.substr(tag.size(), log.find(LineEnd()) - tag.size());
     EXPECT_FALSE(reason.empty());
     EXPECT_EQ(tag + reason + LineEnd() + "InitSDL failed" + LineEnd(), log);
     EXPECT_EQ("tessaril: InitSDL failed: " + reason + "\n", err);
+    return reason;
 }
 
 TEST(TessarilProgram, AFailedStartEndsWithExitCode1AndTheReasonOnStderr) {
@@ -1750,9 +1978,61 @@ TEST(TessarilProgram, AFailedStartEndsWithExitCode1AndTheReasonOnStderr) {
 TEST(TessarilProgram, WithoutAGraphicalDisplayTheStartFailsInsteadOfDrawingInTheTerminal) {
     if constexpr (kHandheld)
         GTEST_SKIP() << "the handheld draws on its own screen";
+    struct TCase {
+        const char* Display; // nullptr: not set
+        const char* Term;
+    };
+    // A terminal library ends the process itself on a TERM it does not know.
+    const TCase cases[] = {
+        {nullptr, "xterm"}, {nullptr, nullptr}, {"", "unknown"}, {":97", nullptr}};
     unsetenv("SDL_VIDEODRIVER");
-    unsetenv("DISPLAY");
-    ExpectFailedStart();
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::string("DISPLAY=") + (c.Display ? c.Display : "(unset)") +
+                     " TERM=" + (c.Term ? c.Term : "(unset)"));
+        c.Display ? setenv("DISPLAY", c.Display, 1) : unsetenv("DISPLAY");
+        c.Term ? setenv("TERM", c.Term, 1) : unsetenv("TERM");
+        EXPECT_EQ("No graphical display (DISPLAY is not set or cannot be opened)",
+                  ExpectFailedStart());
+        EXPECT_EQ(nullptr, std::getenv("SDL_VIDEODRIVER")) << "the environment as it was";
+    }
+}
+
+// Without one picture of the game there is nothing to show: exit code 1 and
+// one line on standard error. A single missing medium is only logged.
+TEST(TessarilProgram, ADataFolderWithoutPicturesEndsTheStartWithExitCode1) {
+    TFakeClock clock;
+    clock.OnDelay = [] { PushKeyDown(SDLK_ESCAPE); }; // a start that goes on ends
+    auto linkEach = [](std::initializer_list<const char*> parts) {
+        mkdir("data", 0755);
+        for (const char* part : parts)
+            symlink(SourcePath(std::string("data/") + part).c_str(),
+                    (std::string("data/") + part).c_str());
+    };
+    struct TCase {
+        const char* Name;
+        std::function<void()> Make;
+    };
+    const TCase cases[] = {
+        {"no data folder", [] {}},
+        {"an empty data folder", [&] { linkEach({}); }},
+        {"sounds and font only",
+         [&] {
+             linkEach({"sounds", "fonts"});
+         }},
+        {"data a file", [] { WriteFile("data", "x"); }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        c.Make();
+        testing::internal::CaptureStderr();
+        const int code = TessarilMain({});
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(1, code);
+        EXPECT_EQ("tessaril: No picture of the game could be loaded from data/images (the data "
+                  "folder is missing, unreadable or empty)\n",
+                  err);
+        fs::remove_all("data");
+    }
 }
 
 TEST(TessarilProgram, EscapeEndsWithExitCode0AndNothingOnStderr) {
@@ -1876,4 +2156,7 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
     EXPECT_EQ(2, game->Level);
     Frames(30);
     EXPECT_EQ(2, LogLines()) << Log().LastLine();
+    PushQuit();
+    game->Run(); // to its end
+    EXPECT_EQ(0, MixerCalls()) << "the mixer without a device divides by its 0 channels";
 }
