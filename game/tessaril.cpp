@@ -216,6 +216,11 @@ void TMiniGame::UseMedia(const std::array<TfwResource*, kMediaCount>& media) {
     PressKeyImage = image(miPressKey);
     PausedImage = image(miPaused);
     GameOverImage = image(miGameOverImage);
+    LevelDoneImage = image(miLevelDoneImage);
+    OutOfTimeImage = image(miOutOfTimeImage);
+    NoMovesImage = image(miNoMovesImage);
+    OverlayDigits = image(miOverlayDigits);
+    PauseSymbol = image(miPauseSymbol);
     MarkerImage = image(miMarker);
     CursorImage = image(miCursor);
     for (const TMediaItem& item : kMediaList)

@@ -48,6 +48,18 @@ enum class TGameState : uint8_t {
     gsEnterName = 11,  // the name entry scene is active
 };
 
+// Why the last life was lost; None while no life has been lost in the level
+// being played (also after the restart key).
+enum class TLifeLost : uint8_t { None, OutOfTime, NoMoves };
+
+// The desktop's pause symbol in the play screen's heads-up row, right of the
+// clock and above the goals column (picture pixels), and the larger area
+// around it that answers a click; neither touches the board.
+inline constexpr int32_t kPauseSymbolX = 299;
+inline constexpr int32_t kPauseSymbolY = 1;
+inline constexpr int32_t kPauseAreaLeft = 290;  // to the picture's right edge
+inline constexpr int32_t kPauseAreaBottom = 17; // from the picture's top edge
+
 // All text the game draws is orange.
 inline constexpr uint32_t kTextColour = 0xFFFF8000;
 
@@ -84,6 +96,11 @@ public:
     TfwSDLImage* PressKeyImage = nullptr;
     TfwSDLImage* PausedImage = nullptr;
     TfwSDLImage* GameOverImage = nullptr;
+    TfwSDLImage* LevelDoneImage = nullptr;
+    TfwSDLImage* OutOfTimeImage = nullptr;
+    TfwSDLImage* NoMovesImage = nullptr;
+    TfwSDLImage* OverlayDigits = nullptr; // the overlays' numbers
+    TfwSDLImage* PauseSymbol = nullptr;
     TfwSDLImage* MarkerImage = nullptr;
     TfwSDLImage* CursorImage = nullptr;
     TStoneImages StoneImages{}; // entry k-1: picture of stone kind k
@@ -105,7 +122,8 @@ public:
     int32_t Score = 0;
     int32_t Lives = 3;
     int32_t Level = 1;
-    int32_t TimeLeft = 60; // seconds
+    int32_t TimeLeft = 60;                // seconds
+    TLifeLost LifeLost = TLifeLost::None; // the retry and game over screens tell it
     int32_t Colours = 6;
     std::array<int32_t, 33> Goals{}; // indexed by stone kind 1 .. 32
     int32_t CursorCol = 0;
@@ -173,6 +191,9 @@ public:
     // Digits of text from the digit strip; characters below "0" leave a gap.
     void DrawNumber(SDL_Surface* surface, int32_t x, int32_t y, const std::string& text,
                     bool rightAligned);
+    // The same from any strip of digit cells, left-aligned from x.
+    static void DrawDigits(SDL_Surface* surface, TfwSDLImage* strip, const TDigitCells& cells,
+                           int32_t x, int32_t y, const std::string& text);
 
     // Board files: puzzle1.txt written, puzzle.txt read.
     void SaveBoardFile();
@@ -192,8 +213,14 @@ public:
     void RestoreVolumes();
     void SaveSettings();
 
-    // The help lines of the title screen in this build.
+    // The help lines of the title screen in this build; on the desktop they
+    // are the title's entries (TTitleEntry order) that answer a click.
     static std::array<const char*, 3> HelpLines();
+    // The desktop title's further lines: the keys and the mouse in play.
+    static std::vector<const char*> KeyLines();
+    enum TTitleEntry : int32_t { teStart, teHighscores, teQuit };
+    // The title entry drawn at picture pixel (x, y); -1 for none (and on the handheld).
+    int32_t TitleEntryAt(int32_t x, int32_t y) const;
 
 private:
     // Start-up.
@@ -214,6 +241,9 @@ private:
     void PointerPressed(const TfwPointerEvent& e);
     void PointerReleased(const TfwPointerEvent& e);
     bool StoneAt(const TfwPointerEvent& e, int32_t& col, int32_t& row) const;
+    bool OnPauseSymbol(const TfwPointerEvent& e) const;
+    void TitleClicked(const TfwPointerEvent& e);
+    void NameEntryClicked(const TfwPointerEvent& e);
     void ClickStone(int32_t col, int32_t row);
 
     // Keys: one handler per state, run in frames in which a key went down,
@@ -277,6 +307,15 @@ private:
     void DrawHeadsUp(SDL_Surface* surface);
     void DrawGoals(SDL_Surface* surface);
     void DrawOverlay(SDL_Surface* surface);
+    void DrawPauseSymbol(SDL_Surface* surface);
+    // The overlay picture of a state (none: Image nullptr), its lettering's
+    // id and the number drawn into it (-1 none).
+    struct TOverlay {
+        TfwSDLImage* Image = nullptr;
+        TMediaId Id = kMediaCount;
+        int32_t Number = -1;
+    };
+    TOverlay OverlayOf(TGameState state) const;
 
     // Music: the next track once the mixer has reported the end of one.
     void NextTrackIfEnded();

@@ -108,6 +108,7 @@ void TMiniGame::LevelComplete() {
 }
 
 void TMiniGame::NoMoveLeft() {
+    LifeLost = TLifeLost::NoMoves;
     if (!LoseLife())
         return;
     DropAllStones();
@@ -117,6 +118,7 @@ void TMiniGame::NoMoveLeft() {
 }
 
 bool TMiniGame::TimeUp() {
+    LifeLost = TLifeLost::OutOfTime;
     if (!LoseLife())
         return false;
     PlaySound(SoundRestart, kRestartVolume);
@@ -193,6 +195,7 @@ void TMiniGame::StartLevel(int32_t n) {
     SelCol = -1;
     SelRow = -1;
     Level = n;
+    LifeLost = TLifeLost::None;
     TimeLeft = LevelSeconds(n);
     CursorCol = Board->Width / 2;
     CursorRow = Board->Height / 2;

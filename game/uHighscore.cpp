@@ -369,6 +369,37 @@ bool THighscoreEditor::HandleInput() {
     return true;
 }
 
+namespace {
+
+// The name entry's layout: place i of the name at x = kNameLeft + i * kNamePitch.
+constexpr int32_t kNameLeft = 50;
+constexpr int32_t kNamePitch = 15;
+constexpr int32_t kNameTop = 100;
+constexpr int32_t kNameBottom = 125; // below the cursor line
+constexpr int32_t kHelpLeft = 65;
+constexpr int32_t kConfirmTop = 150;
+constexpr int32_t kConfirmRight = 240;
+constexpr int32_t kHelpLineHeight = 15;
+
+} // namespace
+
+int32_t THighscoreEditor::PlaceAt(int32_t x, int32_t y) {
+    if (y < kNameTop || y >= kNameBottom || x < kNameLeft + kNamePitch)
+        return 0;
+    const int32_t place = (x - kNameLeft) / kNamePitch;
+    return place <= kNameLength ? place : 0;
+}
+
+void THighscoreEditor::MoveCursorTo(int32_t place) {
+    CursorPos = std::max(1, std::min(kNameLength, place));
+    edited_ = true; // typing then goes on from there
+}
+
+bool THighscoreEditor::OnConfirmLine(int32_t x, int32_t y) {
+    return x >= kHelpLeft && x < kConfirmRight && y >= kConfirmTop &&
+           y < kConfirmTop + kHelpLineHeight;
+}
+
 void THighscoreEditor::Draw(SDL_Surface* surface) {
     const uint32_t colour = RGBOf(TextColour);
     if (ScoreFont != nullptr) {
@@ -379,7 +410,7 @@ void THighscoreEditor::Draw(SDL_Surface* surface) {
     if (NameFont != nullptr) {
         const std::string shown = PrintableHScoreName(Name);
         for (int32_t i = 1; i <= kNameLength; ++i) {
-            const int32_t x = 50 + 15 * i;
+            const int32_t x = kNameLeft + kNamePitch * i;
             if (i == CursorPos)
                 NameFont->DrawText(surface, x, 105, std::string("_"), kWhite);
             const size_t at = static_cast<size_t>(i - 1);
@@ -388,13 +419,20 @@ void THighscoreEditor::Draw(SDL_Surface* surface) {
         }
     }
     if (HelpFont != nullptr) {
-        HelpFont->DrawText(surface, 65, 150, std::string("Enter - save score"), colour);
-        // The desktop's X types an X; Escape leaves there.
+        // The desktop names its mouse too; its X types an X, Escape leaves there.
+        HelpFont->DrawText(
+            surface, 65, 150,
+            std::string(kHandheld ? "Enter" : "Enter or click here") + " - save score", colour);
         HelpFont->DrawText(surface, 65, 165,
                            std::string(kHandheld ? "X" : "Esc") + " - Quit without saving score",
                            colour);
-        HelpFont->DrawText(surface, 65, 180, std::string("Up/Down - Change characters"), colour);
-        HelpFont->DrawText(surface, 65, 195, std::string("Left/Right - Change character position"),
+        HelpFont->DrawText(surface, 65, 180,
+                           std::string(kHandheld ? "Up/Down" : "Up/Down or wheel") +
+                               " - Change characters",
+                           colour);
+        HelpFont->DrawText(surface, 65, 195,
+                           std::string(kHandheld ? "Left/Right" : "Left/Right or click") +
+                               " - Change character position",
                            colour);
     }
 }

@@ -114,7 +114,9 @@ public:
 // The name entry scene: Up and Down step the character under the cursor
 // through Charset, Left and Right move the cursor over 10 places, Return
 // finishes; on the desktop the name is typed as well (Type). The game reads
-// Name and Score when Finished is set.
+// Name and Score when Finished is set. On the desktop the game gives it the
+// mouse as keys: the wheel as Up and Down, a click on the confirm line as
+// Return; a click on a place moves the cursor there.
 class THighscoreEditor : public TfwCustomScene {
 public:
     explicit THighscoreEditor(TfwGameApp* app);
@@ -140,6 +142,13 @@ public:
     // name or moved the cursor, replaces the name the editing began with. Backspace (8) blanks the
     // character left of the cursor and moves there. False for anything else, which changes nothing.
     bool Type(uint16_t c);
+    // The name's place (1 .. kNameLength) drawn at screen pixel (x, y), its
+    // character and cursor; 0 for none.
+    static int32_t PlaceAt(int32_t x, int32_t y);
+    // Whether screen pixel (x, y) is on the help line that names Return.
+    static bool OnConfirmLine(int32_t x, int32_t y);
+    // The cursor to place (1 .. kNameLength), as Left and Right move it.
+    void MoveCursorTo(int32_t place);
 
     void EnterScene() override;
     // One action per call, the first that applies: Up/Down change the

@@ -47,6 +47,11 @@ enum TMediaId : uint8_t {
     miTimeStone,
     miBomb,
     miEmptyFrame,
+    miLevelDoneImage,
+    miOutOfTimeImage,
+    miNoMovesImage,
+    miOverlayDigits,
+    miPauseSymbol,
     kMediaCount
 };
 
@@ -94,6 +99,11 @@ inline constexpr std::array<TMediaItem, kMediaCount> kMediaList = {{
     {miTimeStone, TMediaKind::Image, "E1", "data/images/wetime.bmp", 0, 10},
     {miBomb, TMediaKind::Image, "B1", "data/images/bomb.bmp", 0, 11},
     {miEmptyFrame, TMediaKind::Image, "F1", "data/images/frame.bmp", 0, 20},
+    {miLevelDoneImage, TMediaKind::Image, "LD", "data/images/leveldone.bmp"},
+    {miOutOfTimeImage, TMediaKind::Image, "OT", "data/images/outoftime.bmp"},
+    {miNoMovesImage, TMediaKind::Image, "NM", "data/images/nomoves.bmp"},
+    {miOverlayDigits, TMediaKind::Image, "OD", "data/images/ovdigits.bmp"},
+    {miPauseSymbol, TMediaKind::Image, "PS", "data/images/pausesymbol.bmp"},
 }};
 
 // Every item sits at the position its id names (an item left out would
@@ -115,24 +125,59 @@ inline constexpr TMediaItem kLogoImage = {kMediaCount, TMediaKind::Image, "LOGO"
 inline constexpr TMediaItem kBarBlockImage = {kMediaCount, TMediaKind::Image, "IWB",
                                               "data/images/whitesmall.bmp"};
 
+// The overlays' digit strip: two rows of cells for "0" to "9", the big
+// lettering's digits above the small line's. Cell c of a row starts at
+// x = c * Width; a number is drawn a cell every Advance pixels (a cell holds
+// the digit's outline and shadow, which overlap the next as the letters' do).
+struct TDigitCells {
+    int32_t Y;
+    int32_t Width;
+    int32_t Height;
+    int32_t Advance;
+};
+inline constexpr TDigitCells kOverlayBigDigits = {0, 21, 27, 18};
+inline constexpr TDigitCells kOverlaySmallDigits = {27, 7, 9, 6};
+
+// The play screen's pause symbol: two cells side by side, the pause bars
+// (drawn in play) and the go-on triangle (drawn while paused).
+inline constexpr int32_t kPauseSymbolWidth = 17;
+inline constexpr int32_t kPauseSymbolHeight = 15;
+
 // What an overlay picture says: big lettering and a smaller second line.
+// A '#' in either marks where the game draws a number at run time (the
+// level, the lives left): its first digit cell's top left corner is
+// (NumberX, NumberY) of the picture, the text before it ends just left of
+// it, the text after it starts one small digit cell right of it. Overlays
+// without a number have NumberX 0.
 struct TOverlayLettering {
     TMediaId Id;
     const char* Big;
     const char* Small;
+    int32_t NumberX = 0;
+    int32_t NumberY = 0;
 };
 
-// The overlays name the build's own keys: the desktop's keyboard, the
-// handheld's buttons. Both builds read the same file names; the handheld's
-// pictures are laid over the desktop's in its media tree.
-using TOverlaySet = std::array<TOverlayLettering, 3>;
+// Overlay pictures are 250 x 50 pixels.
+inline constexpr int32_t kOverlayWidth = 250;
+inline constexpr int32_t kOverlayHeight = 50;
+
+// The overlays name the build's own keys: the desktop's keyboard and mouse,
+// the handheld's buttons. Both builds read the same file names; the
+// handheld's pictures are laid over the desktop's in its media tree.
+using TOverlaySet = std::array<TOverlayLettering, 6>;
 inline constexpr TOverlaySet kDesktopOverlays = {{
-    {miPressKey, "PRESS SPACE", "TO PLAY"},
-    {miPaused, "GAME PAUSED", "PRESS P TO GO ON"},
-    {miGameOverImage, "GAME OVER", "PRESS SPACE"},
+    {miPressKey, "LEVEL #", "PRESS SPACE OR CLICK TO PLAY", 150, 7},
+    {miLevelDoneImage, "LEVEL COMPLETE", "SPACE OR CLICK: NEXT LEVEL"},
+    {miOutOfTimeImage, "OUT OF TIME", "LIVES LEFT: # - SPACE OR CLICK", 106, 32},
+    {miNoMovesImage, "NO MOVES LEFT", "LIVES LEFT: # - SPACE OR CLICK", 106, 31},
+    {miPaused, "GAME PAUSED", "PRESS P OR CLICK TO GO ON"},
+    {miGameOverImage, "GAME OVER", "PRESS SPACE OR CLICK"},
 }};
 inline constexpr TOverlaySet kHandheldOverlays = {{
-    {miPressKey, "PRESS B", "TO PLAY"},
+    {miPressKey, "LEVEL #", "PRESS B TO PLAY", 150, 7},
+    {miLevelDoneImage, "LEVEL COMPLETE", "PRESS B FOR THE NEXT"},
+    {miOutOfTimeImage, "OUT OF TIME", "LIVES LEFT: # - PRESS B", 126, 32},
+    {miNoMovesImage, "NO MOVES LEFT", "LIVES LEFT: # - PRESS B", 126, 31},
     {miPaused, "GAME PAUSED", "PRESS A TO GO ON"},
     {miGameOverImage, "GAME OVER", "PRESS B"},
 }};

@@ -1,10 +1,13 @@
 // The desktop mouse: pointer events of a frame turned into the moves the keys
 // make. In play a click acts exactly as the select key on the stone under the
-// pointer; elsewhere it stands for the screen's confirm key.
+// pointer, and on the pause symbol as the pause key; on the title's entries as
+// their keys; in the name entry the wheel is Up and Down and a click places
+// the cursor or confirms; elsewhere a click stands for the screen's confirm key.
 #include "tessaril.h"
 
 #include "fwConfig.h"
 #include "fwSprite.h"
+#include "uHighscore.h"
 
 #include <cstdlib>
 
@@ -24,7 +27,10 @@ void TMiniGame::HandlePointer() {
     if (kHandheld)
         return;
     for (const TfwPointerEvent& e : PointerEvents) {
-        if (e.Button == SDL_BUTTON_LEFT && e.Down)
+        if ((e.Button == SDL_BUTTON_WHEELUP || e.Button == SDL_BUTTON_WHEELDOWN) && e.Down &&
+            State == TGameState::gsEnterName)
+            PressKey(e.Button == SDL_BUTTON_WHEELUP ? SDLK_UP : SDLK_DOWN);
+        else if (e.Button == SDL_BUTTON_LEFT && e.Down)
             PointerPressed(e);
         else if (e.Button == SDL_BUTTON_LEFT)
             PointerReleased(e);
@@ -40,8 +46,18 @@ void TMiniGame::PointerPressed(const TfwPointerEvent& e) {
         return;
     switch (State) {
     case TGameState::gsPlaying:
-        break;
-    case TGameState::gsEnterName: // the name is typed with the keys
+        if (!OnPauseSymbol(e))
+            break;
+        PressKey(static_cast<uint16_t>(KeyPause));
+        return;
+    case TGameState::gsPaused:
+        PressKey(static_cast<uint16_t>(KeyPause));
+        return;
+    case TGameState::gsTitle:
+        TitleClicked(e);
+        return;
+    case TGameState::gsEnterName:
+        NameEntryClicked(e);
         return;
     case TGameState::gsHighscores:
         PressKey(SDLK_RETURN);
@@ -75,6 +91,33 @@ void TMiniGame::PointerReleased(const TfwPointerEvent& e) {
     } else if (fromSelected && Neighbours(fromCol, fromRow, col, row)) {
         ClickStone(col, row); // a drag onto a neighbour swaps
     }
+}
+
+bool TMiniGame::OnPauseSymbol(const TfwPointerEvent& e) const {
+    return !DemoMode && e.X >= kPauseAreaLeft && e.Y < kPauseAreaBottom;
+}
+
+void TMiniGame::TitleClicked(const TfwPointerEvent& e) {
+    switch (TitleEntryAt(e.X, e.Y)) {
+    case teHighscores:
+        PressKey(static_cast<uint16_t>(KeyHighscores));
+        break;
+    case teQuit:
+        PressKey(static_cast<uint16_t>(KeyQuit));
+        break;
+    default: // the start entry, and everywhere else
+        PressKey(static_cast<uint16_t>(KeySelect));
+        break;
+    }
+}
+
+void TMiniGame::NameEntryClicked(const TfwPointerEvent& e) {
+    if (!NameEditor)
+        return;
+    if (THighscoreEditor::OnConfirmLine(e.X, e.Y))
+        PressKey(SDLK_RETURN);
+    else if (const int32_t place = THighscoreEditor::PlaceAt(e.X, e.Y); place > 0)
+        NameEditor->MoveCursorTo(place);
 }
 
 bool TMiniGame::StoneAt(const TfwPointerEvent& e, int32_t& col, int32_t& row) const {

@@ -14,11 +14,13 @@ namespace {
 // The board as drawn: (5, 18) to (265, 240) on the screen.
 const TfwRect kBoardView = {5, 18, 265, 240};
 // The digit strip: cells of 6 by 14 pixels, the cell of character c at (c - '0') * 6.
-constexpr int32_t kDigitWidth = 6;
-constexpr int32_t kDigitHeight = 14;
+constexpr TDigitCells kHudDigits = {0, 6, 14, 6};
 // The loading bar: 1 block at the start, 25 when everything is loaded.
 constexpr int32_t kLoadingBarSteps = 24;
 constexpr uint32_t kLoadingFrameMs = 25;
+// The desktop table's way out, below the ten lines of the table.
+constexpr int32_t kTableHelpY = 216;
+constexpr const char* kTableHelp = "Click or Return - back to the title";
 // The table screen's notice of a failed save: the line above the table.
 constexpr int32_t kUnsavedNoticeY = 43;
 
@@ -44,25 +46,65 @@ void TMiniGame::LoadProgress(int32_t done, int32_t total) {
 std::array<const char*, 3> TMiniGame::HelpLines() {
     if constexpr (kHandheld)
         return {"'B'  - Start game / select stone", "Cursor keys - move cursor", "'X' - Quit game"};
+    else // the title's entries, in the order of TTitleEntry
+        return {"SPACE or click - Start", "H - High scores", "X - Quit"};
+}
+
+std::vector<const char*> TMiniGame::KeyLines() {
+    if constexpr (kHandheld)
+        return {};
     else
-        return {"SPACE - Start game / select stone", "Cursor keys - move cursor",
-                "'x' - Quit game"};
+        return {"Click or SPACE - swap", "Arrow keys - move", "P or click II - pause",
+                "Y or right click - hint", "F11 - fullscreen"};
+}
+
+namespace {
+
+// The title's help lines, kHelpLineHeight apart from kHelpTop; the desktop's
+// key lines in a column of their own to the right.
+constexpr int32_t kHelpLeft = 15;
+constexpr int32_t kHelpTop = 172;
+constexpr int32_t kHelpLineHeight = 14;
+constexpr int32_t kKeyLinesLeft = 180;
+constexpr int32_t kKeyLinesTop = 150;
+constexpr int32_t kKeyLineHeight = 13;
+// A click counts for an entry this far left and right of its text.
+constexpr int32_t kEntrySlack = 5;
+
+} // namespace
+
+int32_t TMiniGame::TitleEntryAt(int32_t x, int32_t y) const {
+    if (kHandheld || F2 == nullptr || y < kHelpTop)
+        return -1;
+    const int32_t line = (y - kHelpTop) / kHelpLineHeight;
+    const auto lines = HelpLines();
+    if (line >= static_cast<int32_t>(lines.size()))
+        return -1;
+    const int32_t right = kHelpLeft + F2->TextWidth(lines[static_cast<size_t>(line)]);
+    return x >= kHelpLeft - kEntrySlack && x < right + kEntrySlack ? line : -1;
 }
 
 void TMiniGame::DrawNumber(SDL_Surface* surface, int32_t x, int32_t y, const std::string& text,
                            bool rightAligned) {
-    // A digit strip that failed to load draws nothing: blitting its empty
-    // surface would log a failure for every digit of every frame.
-    if (Digits == nullptr || Digits->Surface == nullptr)
-        return;
     const std::string shown = text.substr(0, 31);
     const int32_t n = static_cast<int32_t>(shown.size());
-    for (int32_t i = 0; i < n; ++i) {
-        const int32_t c = static_cast<unsigned char>(shown[static_cast<size_t>(i)]);
-        if (c < '0')
-            continue; // blanks and signs leave a gap
-        const int32_t at = rightAligned ? x - (n - i) * kDigitWidth : x + i * kDigitWidth;
-        Digits->Draw(surface, at, y, (c - '0') * kDigitWidth, 0, kDigitWidth, kDigitHeight);
+    DrawDigits(surface, Digits, kHudDigits, rightAligned ? x - n * kHudDigits.Advance : x, y,
+               shown);
+}
+
+void TMiniGame::DrawDigits(SDL_Surface* surface, TfwSDLImage* strip, const TDigitCells& cells,
+                           int32_t x, int32_t y, const std::string& text) {
+    // A digit strip that failed to load draws nothing: blitting its empty
+    // surface would log a failure for every digit of every frame.
+    if (strip == nullptr || strip->Surface == nullptr)
+        return;
+    int32_t at = x;
+    for (const char ch : text) {
+        const int32_t c = static_cast<unsigned char>(ch);
+        if (c >= '0') // blanks and signs leave a gap
+            strip->Draw(surface, at, y, (c - '0') * cells.Width, cells.Y, cells.Width,
+                        cells.Height);
+        at += cells.Advance;
     }
 }
 
@@ -114,9 +156,11 @@ void TMiniGame::DrawTitle(SDL_Surface* surface) {
     if (Score > 0)
         text(F2, 15, 154, "Last Score: " + std::to_string(Score));
     const auto help = HelpLines();
-    text(F2, 15, 172, help[0]);
-    text(F2, 15, 186, help[1]);
-    text(F2, 15, 200, help[2]);
+    for (size_t i = 0; i < help.size(); ++i)
+        text(F2, kHelpLeft, kHelpTop + static_cast<int32_t>(i) * kHelpLineHeight, help[i]);
+    const auto keys = KeyLines();
+    for (size_t i = 0; i < keys.size(); ++i)
+        text(F1, kKeyLinesLeft, kKeyLinesTop + static_cast<int32_t>(i) * kKeyLineHeight, keys[i]);
 }
 
 void TMiniGame::DrawHeadsUp(SDL_Surface* surface) {
@@ -150,32 +194,75 @@ void TMiniGame::DrawGame(SDL_Surface* surface) {
     if (F3 != nullptr) {
         DrawHeadsUp(surface);
         DrawGoals(surface);
+        DrawPauseSymbol(surface);
     }
     if (State != TGameState::gsPaused && Engine)
         Engine->DrawAll(surface, kBoardView);
 }
 
+namespace {
+
+// Where the overlays stand on the screen.
+constexpr int32_t kOverlayX = 10;
+constexpr int32_t kOverlayY = 110;
+
+// The lettering of this build's overlay picture id; nullptr for none.
+const TOverlayLettering* LetteringOf(TMediaId id) {
+    for (const TOverlayLettering& o : kHandheld ? kHandheldOverlays : kDesktopOverlays)
+        if (o.Id == id)
+            return &o;
+    return nullptr;
+}
+
+} // namespace
+
+TMiniGame::TOverlay TMiniGame::OverlayOf(TGameState state) const {
+    switch (state) {
+    case TGameState::gsRetry:
+        if (LifeLost == TLifeLost::OutOfTime)
+            return {OutOfTimeImage, miOutOfTimeImage, Lives};
+        if (LifeLost == TLifeLost::NoMoves)
+            return {NoMovesImage, miNoMovesImage, Lives};
+        [[fallthrough]]; // the restart key: the level is dealt again
+    case TGameState::gsReady:
+        return {PressKeyImage, miPressKey, Level};
+    case TGameState::gsLevelDone:
+        return {LevelDoneImage, miLevelDoneImage};
+    case TGameState::gsPaused:
+        return {PausedImage, miPaused};
+    case TGameState::gsGameOver:
+        return {GameOverImage, miGameOverImage};
+    default:
+        return {};
+    }
+}
+
 void TMiniGame::DrawOverlay(SDL_Surface* surface) {
     if (!Board || Board->IsBusy())
         return;
-    TfwSDLImage* overlay = nullptr;
-    switch (State) {
-    case TGameState::gsReady:
-    case TGameState::gsRetry:
-    case TGameState::gsLevelDone:
-        overlay = PressKeyImage;
-        break;
-    case TGameState::gsPaused:
-        overlay = PausedImage;
-        break;
-    case TGameState::gsGameOver:
-        overlay = GameOverImage;
-        break;
-    default:
-        break;
-    }
-    if (overlay != nullptr)
-        overlay->Draw(surface, 10, 110);
+    const TOverlay overlay = OverlayOf(State);
+    if (overlay.Image == nullptr)
+        return;
+    overlay.Image->Draw(surface, kOverlayX, kOverlayY);
+    // The number goes where the picture's lettering left room for it, in the
+    // digits of its line.
+    const TOverlayLettering* lettering = LetteringOf(overlay.Id);
+    if (overlay.Number < 0 || lettering == nullptr || lettering->NumberX <= 0)
+        return;
+    const bool big = std::string(lettering->Big).find('#') != std::string::npos;
+    DrawDigits(surface, OverlayDigits, big ? kOverlayBigDigits : kOverlaySmallDigits,
+               kOverlayX + lettering->NumberX, kOverlayY + lettering->NumberY,
+               std::to_string(overlay.Number));
+}
+
+void TMiniGame::DrawPauseSymbol(SDL_Surface* surface) {
+    // Desktop play only, for the player (a click ends the demo anyway).
+    const bool paused = State == TGameState::gsPaused;
+    if (kHandheld || DemoMode || PauseSymbol == nullptr ||
+        !(paused || State == TGameState::gsPlaying))
+        return;
+    PauseSymbol->Draw(surface, kPauseSymbolX, kPauseSymbolY, paused ? kPauseSymbolWidth : 0, 0,
+                      kPauseSymbolWidth, kPauseSymbolHeight);
 }
 
 void TMiniGame::DrawFrame(SDL_Surface* surface) {
@@ -188,6 +275,8 @@ void TMiniGame::DrawFrame(SDL_Surface* surface) {
         DrawBackground(surface);
         if (Highscores && Engine)
             Highscores->DrawTable(surface, F1, 50, 230, 60, 15);
+        if (!kHandheld && F1 != nullptr) // the handheld's menu button is named nowhere
+            F1->DrawText(surface, 50, kTableHelpY, kTableHelp, kTextColour);
         if (Highscores && !Highscores->SaveError.empty() && F1 != nullptr)
             F1->DrawText(surface, 50, kUnsavedNoticeY, "The scores could not be saved!",
                          kTextColour);

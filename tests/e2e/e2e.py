@@ -179,15 +179,19 @@ def load_picture(path):
     return Picture(w, h, out[pos : pos + w * h * 3], os.path.basename(path))
 
 
-def match_fraction(screen, pic, x, y, src=None, tol=40, step=1):
+def match_fraction(screen, pic, x, y, src=None, tol=40, step=1, skip=None):
     """Share of the picture's opaque pixels (magenta is transparent) that the
-    screen shows at (x, y); src = (sx, sy, w, h) takes a part of the picture."""
+    screen shows at (x, y); src = (sx, sy, w, h) takes a part of the picture,
+    skip = (sx, sy, w, h) leaves a part of it out."""
     sx, sy, w, h = src if src else (0, 0, pic.w, pic.h)
     total = hit = 0
     for j in range(0, h, step):
         for i in range(0, w, step):
             p = pic.px(sx + i, sy + j)
             if p == MAGENTA:
+                continue
+            if skip and (skip[0] <= sx + i < skip[0] + skip[2]
+                         and skip[1] <= sy + j < skip[1] + skip[3]):
                 continue
             X, Y = x + i, y + j
             if not (0 <= X < screen.w and 0 <= Y < screen.h):
@@ -248,6 +252,14 @@ class Media:
         self.presskey = img("presskey")
         self.paused = img("gamepaused")
         self.gameover = img("gameover")
+        self.leveldone = img("leveldone")
+        self.outoftime = img("outoftime")
+        self.nomoves = img("nomoves")
+        # Where the game draws a number into an overlay (the level, the lives
+        # left; game/uMediaList.h), as (x, y, w, h) of the picture.
+        self.number_boxes = {id(self.presskey): (148, 5, 102, 31),
+                             id(self.outoftime): (104, 30, 12, 12),
+                             id(self.nomoves): (104, 29, 12, 12)}
         self.points = img("points")
         self.lives = img("lives")
         self.level = img("level")
@@ -342,7 +354,9 @@ def hud_visible(media, screen):
 def overlay_shown(media, screen, pic):
     # The three overlays share their frame (the paused one matches the
     # press-key picture to 80 %); a shown overlay matches its own fully.
-    return match_fraction(screen, pic, OVERLAY_AT[0], OVERLAY_AT[1], step=2) > 0.97
+    # The number drawn into it is left out.
+    return match_fraction(screen, pic, OVERLAY_AT[0], OVERLAY_AT[1], step=2,
+                          skip=media.number_boxes.get(id(pic))) > 0.97
 
 
 def cell_origin(col, row):
@@ -805,7 +819,7 @@ def title_regions(s):
     return {
         "version": s.count((5, 44, 200, 58), is_orange),
         "credits": s.count((5, 64, 315, 136), is_orange),
-        "lastscore": s.count((15, 154, 250, 168), is_orange),
+        "lastscore": s.count((15, 154, 170, 168), is_orange),  # the key lines right of it
         "help": s.count((15, 172, 315, 214), is_orange),
         "volume": s.count((250, 220, 320, 234), is_orange),
     }
@@ -1290,10 +1304,10 @@ def sc_b_lives(game, st):
         if lives > 0:
             def retry(s, want=lives):
                 h = hud(game.media, s)
-                return h["lives"] == want and overlay_shown(game.media, s, game.media.presskey)
+                return h["lives"] == want and overlay_shown(game.media, s, game.media.nomoves)
 
             s, _ = game.wait_for(f"a life lost on the board without moves: lives {lives} and "
-                                 "the press-key overlay of the retry", retry, timeout=6.0)
+                                 "the no-moves overlay of the retry", retry, timeout=6.0)
             h = hud(game.media, s)
             expect(h["score"] == st["score"], f"the score changed to {h['score']} when a life "
                                               f"was lost (was {st['score']})")
@@ -1366,6 +1380,103 @@ def sc_b_name(game, st):
     game.key("Return")
     s, _ = game.wait_for("the title after Return on the table", on_title, timeout=3.0)
     expect(title_regions(s)["lastscore"] >= 30, "no 'Last Score' line on the title after a game")
+
+
+# --- A game by mouse alone ----------------------------------------------------
+
+PAUSE_SYMBOL = (307, 8)  # its centre, right of the clock
+START_ENTRY = (20, 178)  # "SPACE or click - Start" on the title
+
+
+def sc_m_start(game, st):
+    """The title's start entry deals a game; a click on the ready overlay
+    starts play."""
+    game.start()
+    game.wait_for("the title screen", on_title, timeout=15.0)
+    game.click(*START_ENTRY)
+    game.wait_for("the ready overlay after a click on the start entry",
+                  lambda s: overlay_shown(game.media, s, game.media.presskey), timeout=5.0)
+    game.click(160, 60)
+    st["board"], s = wait_board_settled(game, "play after a click on the ready overlay")
+    expect(not overlay_shown(game.media, s, game.media.presskey), "the ready overlay stays")
+    st["score"] = hud(game.media, s)["score"]
+
+
+def sc_m_pause(game, st):
+    """A click on the pause symbol pauses (the board hidden, the clock
+    stopped); a click on it again goes on."""
+    game.click(*PAUSE_SYMBOL)
+    s, _ = game.wait_for("the paused overlay after a click on the pause symbol",
+                         lambda s: overlay_shown(game.media, s, game.media.paused), timeout=2.0)
+    expect(s.lit((BOARD_AREA[0], BOARD_AREA[1], BOARD_AREA[2], OVERLAY_AT[1])) == 0,
+           "paused by the symbol, the board is still drawn")
+    game.click(*PAUSE_SYMBOL)
+    s, _ = game.wait_for("the board again after a second click on the symbol",
+                         lambda s: board_idle_full(game, s) is not None
+                         and not overlay_shown(game.media, s, game.media.paused), timeout=2.0)
+    expect(read_board(game.media, s) == st["board"], "the board changed over the pause")
+
+
+def sc_m_lives(game, st):
+    """Right clicks (hints, ten seconds each) run the clock out: each lost
+    life shows the out-of-time overlay with the lives left, a click deals
+    the level again; the last one leads to the name entry."""
+    for lives in (2, 1, 0):
+        wait_board_settled(game, f"a settled board before spending the time (lives {lives + 1})")
+        while True:
+            h = game.hud()
+            if h["time"] is None or h["time"] <= 0 or h["lives"] != lives + 1:
+                break
+            game.click(160, 120, button=3)
+            game.wait_for("the clock lowered by the hint",
+                          lambda s, t=h["time"]: (hud(game.media, s)["time"] or 0) <= max(t - 9, 0)
+                          or not hud_visible(game.media, s), timeout=3.0)
+        if lives == 0:
+            break
+        s, _ = game.wait_for(f"the out-of-time overlay with lives {lives}",
+                             lambda s, want=lives: hud(game.media, s)["lives"] == want
+                             and overlay_shown(game.media, s, game.media.outoftime),
+                             timeout=6.0)
+        game.click(160, 60)
+
+    def name_entry(s):
+        return (not hud_visible(game.media, s) and s.count((65, 70, 230, 88), is_orange) >= 40
+                and s.count((65, 150, 300, 210), is_orange) >= 150)
+
+    game.wait_for("the name entry screen after the last life", name_entry, timeout=6.0)
+
+
+def sc_m_name(game, st):
+    """The wheel steps the character (up twice: B), a click on the second
+    place moves the cursor there, the wheel up once more (A), a click on the
+    confirm line stores "BA" in the table, a click on the table leaves it."""
+    box = lambda i: (50 + 15 * i, 98, 50 + 15 * i + 15, 118)  # character i (1-based)
+    ubox = lambda i: (50 + 15 * i, 112, 50 + 15 * i + 15, 130)  # the white '_'
+    for n in (1, 2):
+        game.click(160, 60, button=4)
+        game.wait_for(f"a letter at position 1 after wheel step {n}",
+                      lambda s: s.count(box(1), is_orange) >= 10)
+    time.sleep(0.2)
+    game.click(50 + 30 + 7, 110)
+    game.wait_for("the white cursor at position 2 after a click there",
+                  lambda s: s.count(ubox(2), is_white) > 0 and s.count(ubox(1), is_white) == 0)
+    game.click(160, 60, button=4)
+    game.wait_for("a letter at position 2 after the wheel",
+                  lambda s: s.count(box(2), is_orange) >= 10)
+    game.click(100, 157)
+    game.wait_for("the table after a click on the confirm line",
+                  lambda s: s.count((50, 60, 150, 74), is_white) >= 10, timeout=4.0)
+    deadline = time.monotonic() + 2.0
+    data = game.read("highscore.dat")
+    while (data is None or len(data) < 32) and time.monotonic() < deadline:
+        time.sleep(0.05)
+        data = game.read("highscore.dat")
+    expect(data is not None and len(data) == 32, "no one-record highscore.dat after the entry")
+    name = struct.unpack("<ii11sBId", data)[2]
+    expect(name == b"BA" + b" " * 8 + b"\0", f"the record's name bytes are {name!r}, "
+                                            "expected b'BA' and eight blanks, then zero")
+    game.click(160, 120)
+    game.wait_for("the title after a click on the table", on_title, timeout=3.0)
 
 
 def sc_exit_b(game, st):
@@ -1548,6 +1659,15 @@ RUNS = [
         ("loaded puzzle.txt: run cleared, score rising", sc_b_load_runs),
         ("three lives lost on boards without moves", sc_b_lives),
         ("name entry stored as the right record", sc_b_name),
+        ("Escape: exit code 0, clean log", sc_exit_b),
+    ]),
+    ("m", [
+        ("by mouse: the start entry, the ready overlay", sc_m_start),
+        ("by mouse: a swap", sc_mouse_swap),
+        ("by mouse: pause and go on by the pause symbol", sc_m_pause),
+        ("by mouse: another swap", sc_mouse_swap),
+        ("by mouse: three lives run out by hints", sc_m_lives),
+        ("by mouse: the name by wheel and clicks, the table", sc_m_name),
         ("Escape: exit code 0, clean log", sc_exit_b),
     ]),
 ]

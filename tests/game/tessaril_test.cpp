@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -1256,7 +1257,19 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     Press(game->KeySelect);
     Settle();
     Press(SDLK_r);
-    check("retry");
+    check("retry"); // level 12 dealt again
+    Press(game->KeySelect);
+    Settle();
+    game->TimeLeft = 0;
+    Frame();
+    Settle();
+    check("retry-out-of-time");
+    Press(game->KeySelect);
+    Settle();
+    Arrange([](int32_t c, int32_t r) { return 1 + c % 2 + 2 * (r % 2); }); // no move
+    Frame();
+    Settle();
+    check("retry-no-moves");
     Press(game->KeySelect);
     Settle();
     game->State = TGameState::gsGameOver;
@@ -1756,29 +1769,51 @@ TEST(TessarilMedia, OverlayPicturesAreThisBuildsSet) {
     }
 }
 
-// The keys a text names: the word after "PRESS", a quoted character, or the
-// name before " - " of a help line ("SPACE", "Cursor keys"). A name that is
-// no key of the keyboard gives SDLK_UNKNOWN.
+// The keys a text names: the word after "PRESS" and the word before
+// " OR CLICK" (overlays), else the names before " - " of a help line, one or
+// several joined by " or " or "/" ("SPACE", "'X'", "Arrow keys"). Names of
+// the mouse (a click, the wheel) name no key; a name that is no key of the
+// keyboard gives SDLK_UNKNOWN.
 std::set<int32_t> NamedKeys(const std::string& text) {
     std::vector<std::string> names;
+    auto wordBefore = [&text](size_t end) {
+        const size_t start = text.rfind(' ', end - 1);
+        return text.substr(start == std::string::npos ? 0 : start + 1,
+                           end - (start == std::string::npos ? 0 : start + 1));
+    };
     const size_t press = text.find("PRESS ");
     if (press != std::string::npos)
         names.push_back(text.substr(press + 6, text.find(' ', press + 6) - press - 6));
-    const size_t quote = text.find('\'');
-    if (quote != std::string::npos && text.size() > quote + 2 && text[quote + 2] == '\'')
-        names.push_back(text.substr(quote + 1, 1));
+    const size_t orClick = text.find(" OR CLICK");
+    if (orClick != std::string::npos && press == std::string::npos)
+        names.push_back(wordBefore(orClick));
     const size_t dash = text.find(" - ");
-    if (dash != std::string::npos && quote == std::string::npos)
-        names.push_back(text.substr(0, dash));
+    if (dash != std::string::npos && press == std::string::npos && orClick == std::string::npos) {
+        std::string part = text.substr(0, dash);
+        for (const char* joint : {" or ", "/"})
+            for (size_t at; (at = part.find(joint)) != std::string::npos;) {
+                names.push_back(part.substr(0, at));
+                part = part.substr(at + std::strlen(joint));
+            }
+        names.push_back(part);
+    }
     std::set<int32_t> keys;
-    for (const std::string& name : names) {
-        if (name == "Cursor keys") {
+    for (std::string name : names) {
+        name.erase(
+            std::remove_if(name.begin(), name.end(), [](char c) { return c == '\'' || c == ' '; }),
+            name.end());
+        std::string lower = name;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (lower == "cursorkeys" || lower == "arrowkeys") {
             keys.insert({SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT});
             continue;
         }
+        if (lower.find("click") != std::string::npos || lower == "wheel")
+            continue;
         int32_t found = SDLK_UNKNOWN;
         for (int32_t k = SDLK_FIRST + 1; k < SDLK_LAST; ++k)
-            if (strcasecmp(name.c_str(), SDL_GetKeyName(static_cast<SDLKey>(k))) == 0)
+            if (lower == SDL_GetKeyName(static_cast<SDLKey>(k)))
                 found = k;
         keys.insert(found);
     }
@@ -1804,16 +1839,33 @@ TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
     Start();
     const auto& overlays = kHandheld ? kHandheldOverlays : kDesktopOverlays;
     const auto help = TMiniGame::HelpLines();
+    const auto keyLines = TMiniGame::KeyLines();
     const std::set<int32_t> none, select{game->KeySelect}, pause{game->KeyPause},
-        quit{game->KeyQuit}, cursor{SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT};
-    const std::pair<std::string, std::set<int32_t>> texts[] = {
-        {overlays[0].Big, select},  {overlays[0].Small, none}, {overlays[1].Big, none},
-        {overlays[1].Small, pause}, {overlays[2].Big, none},   {overlays[2].Small, select},
-        {help[0], select},          {help[1], cursor},         {help[2], quit},
+        quit{game->KeyQuit}, table{game->KeyHighscores}, hint{SDLK_y}, fullscreen{SDLK_F11},
+        cursor{SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT};
+    // Each overlay: its big lettering names no key, its second line the key
+    // that goes on from it.
+    const std::pair<TMediaId, std::set<int32_t>> overlayKeys[] = {
+        {miPressKey, select},     {miLevelDoneImage, select}, {miOutOfTimeImage, select},
+        {miNoMovesImage, select}, {miPaused, pause},          {miGameOverImage, select},
     };
-    ASSERT_EQ(miPressKey, overlays[0].Id);
-    ASSERT_EQ(miPaused, overlays[1].Id);
-    ASSERT_EQ(miGameOverImage, overlays[2].Id);
+    std::vector<std::pair<std::string, std::set<int32_t>>> texts;
+    ASSERT_EQ(std::size(overlayKeys), overlays.size());
+    for (size_t i = 0; i < overlays.size(); ++i) {
+        ASSERT_EQ(overlayKeys[i].first, overlays[i].Id);
+        texts.push_back({overlays[i].Big, none});
+        texts.push_back({overlays[i].Small, overlayKeys[i].second});
+    }
+    if constexpr (kHandheld) {
+        texts.insert(texts.end(), {{help[0], select}, {help[1], cursor}, {help[2], quit}});
+        EXPECT_TRUE(keyLines.empty());
+    } else {
+        texts.insert(texts.end(), {{help[0], select}, {help[1], table}, {help[2], quit}});
+        const std::set<int32_t> expected[] = {select, cursor, pause, hint, fullscreen};
+        ASSERT_EQ(std::size(expected), keyLines.size());
+        for (size_t i = 0; i < keyLines.size(); ++i)
+            texts.push_back({keyLines[i], expected[i]});
+    }
     for (const auto& [text, keys] : texts) {
         const std::set<int32_t> named = NamedKeys(text);
         EXPECT_EQ(keys, named) << '"' << text << '"';

@@ -725,11 +725,13 @@ TEST_F(EditorTest, DrawPlacesScoreNameCursorAndHelp) {
     editor.Draw(nullptr);
     EXPECT_TRUE(nameFont.Drawn.empty());
     ASSERT_EQ(helpFont.Drawn.size(), 4u);
-    // The desktop's X types an X: Escape leaves there.
-    const char* help[] = {"Enter - save score",
-                          kHandheld ? "X - Quit without saving score"
-                                    : "Esc - Quit without saving score",
-                          "Up/Down - Change characters", "Left/Right - Change character position"};
+    // The desktop names its mouse as well; its X types an X: Escape leaves there.
+    const char* help[] = {
+        kHandheld ? "Enter - save score" : "Enter or click here - save score",
+        kHandheld ? "X - Quit without saving score" : "Esc - Quit without saving score",
+        kHandheld ? "Up/Down - Change characters" : "Up/Down or wheel - Change characters",
+        kHandheld ? "Left/Right - Change character position"
+                  : "Left/Right or click - Change character position"};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(helpFont.Drawn[i].Text, help[i]);
         EXPECT_EQ(helpFont.Drawn[i].X, 65);

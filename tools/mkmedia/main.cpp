@@ -50,6 +50,8 @@ std::map<TMediaId, Picture> listPictures(const TOverlaySet& overlays) {
         {miTimeStone, makeTimeStone},
         {miBomb, makeBomb},
         {miEmptyFrame, makeFrameStone},
+        {miOverlayDigits, makeOverlayDigits},
+        {miPauseSymbol, makePauseSymbol},
     };
     for (const TOverlayLettering& o : overlays)
         pictures[o.Id] = [o] { return makeOverlay(o); };

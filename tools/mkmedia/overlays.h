@@ -12,12 +12,19 @@ namespace mkmedia {
 Image makeLabel(const std::string& text, int maxW);
 // The digit strip: 6 x 14 cells for "0" to "9" and ":".
 Image makeDigits();
-// A framed banner with big lettering and a smaller second line.
-Image makeBanner(int w, int h, const std::string& big, const std::string& small,
-                 const TextStyle& bigStyle, RGB panelTop, RGB panelBottom);
+// A framed overlay banner with big lettering and a smaller second line, laid
+// out around the run-time number where the lettering marks one; ends the
+// program when the number's place differs from the one the lettering gives.
+Image makeBanner(const TOverlayLettering& lettering, const TextStyle& bigStyle, RGB panelTop,
+                 RGB panelBottom);
 TextStyle bigGold();
-// One overlay picture (250 x 50): gold lettering on blue for the press-key
-// and paused overlays, red on purple for game over.
+// One overlay picture (250 x 50): gold lettering on blue (ready), green
+// (level done) and teal (paused); red on blue for a lost life, red on purple
+// for game over.
 Image makeOverlay(const TOverlayLettering& lettering);
+// The overlays' digit strip: the big and the small row of kOverlay*Digits.
+Image makeOverlayDigits();
+// The play screen's pause symbol: the pause bars and the go-on triangle.
+Image makePauseSymbol();
 
 } // namespace mkmedia
