@@ -532,7 +532,7 @@ void TfwGameApp::HandleEvent(const SDL_Event& event) {
     switch (event.type) {
     case SDL_KEYDOWN:
         if (KeyPressed(SDLK_ESCAPE, false))
-            Terminated = true;
+            Quit();
         if (!kHandheld && TakeToggleKey(event.key.keysym)) {
             ToggleFullscreen();
             break;

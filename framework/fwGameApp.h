@@ -148,7 +148,11 @@ public:
     // Called on SDL_mixer's audio thread when a piece of music has ended.
     virtual void MusicFinished() {}
     virtual void Init(bool doInitSDL);
-    virtual void Quit() { Terminated = true; }
+    // Ends the main loop. A web page has no program to end: there it does nothing.
+    virtual void Quit() {
+        if constexpr (!kWeb)
+            Terminated = true;
+    }
     // Loops RunIteration, each padded to at least 18 ms, until Terminated.
     virtual void Run();
     // One iteration of Run's loop without its padding: the key counters, the

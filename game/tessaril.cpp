@@ -16,6 +16,7 @@
 #include <SDL_mixer.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -32,6 +33,8 @@ constexpr uint32_t kCursorFrameMs = 200;
 constexpr int32_t kCursorZ = 10;
 constexpr int32_t kSelectionZ = 9;
 constexpr uint8_t kSplashAlpha = 160;
+// The option that fixes the boards' seed.
+const std::string kSeedOption = "seed=";
 
 } // namespace
 
@@ -85,6 +88,11 @@ void TMiniGame::InitGame() {
     Board = std::make_unique<TGameGrid>(Engine.get());
     Board->SetGridSize(kBoardWidth, kBoardHeight);
     Board->SetCellSize(kCellSize, kCellSize);
+    // -seed=N deals every board from N: a game that can be played again.
+    for (const std::string& option : Options)
+        if (option.rfind(kSeedOption, 0) == 0)
+            Board->FixSeed(static_cast<uint32_t>(
+                std::strtoul(option.c_str() + kSeedOption.size(), nullptr, 10)));
     ImageList->SetColorKey(true, 255, 0, 255);
     LoadLoadingScreen();
     FillPlayList();

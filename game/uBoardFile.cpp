@@ -1,6 +1,7 @@
 #include "uBoardFile.h"
 
 #include "fwConfig.h"
+#include "fwFile.h"
 #include "fwLog.h"
 #include "tessaril.h"
 #include "uTextFile.h"
@@ -73,16 +74,11 @@ void TMiniGame::SaveBoardFile() {
             if (TButtonSprite* stone = Board->StoneAt(col, row))
                 text += std::to_string(col) + " " + std::to_string(row) + " " +
                         std::to_string(stone->Kind) + kLineEnd;
-    std::FILE* file = std::fopen(kBoardSaveFile, "wb");
-    bool ok = file != nullptr;
-    if (ok)
-        ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (file != nullptr && std::fclose(file) != 0)
-        ok = false;
     // A board that cannot be saved is reported; play goes on.
-    if (!ok)
+    const int error = fwSaveFile(kBoardSaveFile, text);
+    if (error != 0)
         Log().Write("TMiniGame::SaveBoardFile",
-                    std::string(kBoardSaveFile) + ": " + std::strerror(errno));
+                    std::string(kBoardSaveFile) + ": " + std::strerror(error));
 }
 
 void TMiniGame::LoadBoardFile() {

@@ -1,6 +1,7 @@
 #include "uHighscore.h"
 
 #include "fwConfig.h"
+#include "fwFile.h"
 #include "fwFont.h"
 #include "fwGameApp.h"
 #include "fwLog.h"
@@ -12,8 +13,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -230,9 +229,10 @@ bool THighscoreManager::LoadFromFile(const std::string& fileName) {
 
 namespace {
 
-// Writes the records and flushes them to the disk; 0 or the errno of the failure.
-int WriteHScoreRecords(std::FILE* file, const std::vector<std::unique_ptr<THScoreItem>>& entries,
-                       size_t count) {
+// The first count records, as the file holds them.
+std::string EncodeHScoreRecords(const std::vector<std::unique_ptr<THScoreItem>>& entries,
+                                size_t count) {
+    std::string bytes;
     for (size_t i = 0; i < count; ++i) {
         const THScoreItem& entry = *entries[i];
         THScoreRecord record;
@@ -241,56 +241,25 @@ int WriteHScoreRecords(std::FILE* file, const std::vector<std::unique_ptr<THScor
         record.Name = entry.Name;
         record.Score = entry.Score;
         record.Date = entry.Date;
-        uint8_t bytes[kHScoreRecordSize];
-        EncodeHScoreRecord(record, bytes);
-        if (std::fwrite(bytes, 1, sizeof bytes, file) != sizeof bytes)
-            return errno != 0 ? errno : EIO;
+        uint8_t encoded[kHScoreRecordSize];
+        EncodeHScoreRecord(record, encoded);
+        bytes.append(reinterpret_cast<const char*>(encoded), sizeof encoded);
     }
-    if (std::fflush(file) != 0)
-        return errno;
-    if (fsync(fileno(file)) != 0)
-        return errno;
-    return 0;
-}
-
-// Makes a rename inside the folder of fileName durable.
-void SyncFolderOf(const std::string& fileName) {
-    const size_t slash = fileName.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? "." : (slash == 0 ? "/" : fileName.substr(0, slash));
-    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
-    }
+    return bytes;
 }
 
 } // namespace
 
 bool THighscoreManager::SaveToFile(const std::string& fileName) {
-    static const char* const kTag = "THighscoreManager::SaveToFile";
-    // The new table goes to a file beside the old one and replaces it in one
-    // rename, so a crash, a kill or a full disk never leaves a truncated table.
-    const std::string tempName = fileName + ".tmp";
-    std::FILE* file = std::fopen(tempName.c_str(), "wb");
-    if (file == nullptr) {
-        Log().Write(kTag, tempName + ": " + ErrorText(errno));
-        return false;
-    }
+    // Saved crash-safely: a crash, a kill or a full disk never leaves a
+    // truncated table.
     const size_t count =
         MaxEntries > 0 ? std::min(Entries.size(), static_cast<size_t>(MaxEntries)) : 0;
-    int error = WriteHScoreRecords(file, Entries, count);
-    if (std::fclose(file) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && std::rename(tempName.c_str(), fileName.c_str()) != 0)
-        error = errno;
+    const int error = fwSaveFile(fileName, EncodeHScoreRecords(Entries, count));
     if (error != 0) {
-        Log().Write(kTag, fileName + ": " + ErrorText(error));
-        unlink(tempName.c_str()); // ours: it was created above
+        Log().Write("THighscoreManager::SaveToFile", fileName + ": " + ErrorText(error));
         return false;
     }
-    // Make the rename itself durable; the table is already complete either way.
-    SyncFolderOf(fileName);
     return true;
 }
 

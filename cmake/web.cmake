@@ -1,0 +1,38 @@
+# The web configuration's libraries and page. The C libraries (SDL 1.2,
+# SDL_mixer with Ogg Vorbis, FreeType) come from TESSARIL_WEB_DEPS, built from
+# Debian's source packages by tools/web-deps.sh; SDL_image and SDL_ttf are
+# stood in for by framework/web/ (BMP pictures through SDL, fonts without text).
+if(NOT EMSCRIPTEN)
+  message(FATAL_ERROR "TESSARIL_WEB needs emscripten's toolchain (emcmake cmake ...)")
+endif()
+if(NOT EXISTS "${TESSARIL_WEB_DEPS}/lib/libSDL.a")
+  message(FATAL_ERROR "TESSARIL_WEB_DEPS (${TESSARIL_WEB_DEPS}) holds no libSDL.a: run tools/web-deps.sh")
+endif()
+
+add_library(tessaril_web_sdl INTERFACE)
+target_include_directories(tessaril_web_sdl SYSTEM INTERFACE
+  ${TESSARIL_WEB_DEPS}/include/SDL ${TESSARIL_WEB_DEPS}/include/freetype2
+  ${PROJECT_SOURCE_DIR}/framework/web)
+target_compile_definitions(tessaril_web_sdl INTERFACE _GNU_SOURCE=1 TESSARIL_WEB=1)
+foreach(lib SDL_mixer vorbisfile vorbis ogg SDL freetype)
+  target_link_libraries(tessaril_web_sdl INTERFACE ${TESSARIL_WEB_DEPS}/lib/lib${lib}.a)
+endforeach()
+set(TESSARIL_SDL tessaril_web_sdl)
+
+# The game as tessaril.js, tessaril.wasm and tessaril.data (the media, read
+# from /tessaril/data), and the page beside them.
+function(tessaril_web_page target)
+  set(library ${PROJECT_SOURCE_DIR}/framework/fwWeb.js)
+  target_link_options(${target} PRIVATE
+    -sASYNCIFY -sASYNCIFY_IMPORTS=[fwWebLoadStorage,fwWebStoreFile]
+    -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=33554432 -sENVIRONMENT=web
+    -sEXIT_RUNTIME=0 -sFORCE_FILESYSTEM -lidbfs.js
+    --js-library ${library}
+    --preload-file ${PROJECT_SOURCE_DIR}/data@/tessaril/data)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${library})
+  set_target_properties(${target} PROPERTIES SUFFIX ".js")
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/web/index.html
+            ${PROJECT_SOURCE_DIR}/web/page.js ${CMAKE_BINARY_DIR}
+    COMMENT "The page in ${CMAKE_BINARY_DIR}")
+endfunction()
