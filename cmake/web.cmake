@@ -19,20 +19,23 @@ foreach(lib SDL_mixer vorbisfile vorbis ogg SDL freetype)
 endforeach()
 set(TESSARIL_SDL tessaril_web_sdl)
 
-# The game as tessaril.js, tessaril.wasm and tessaril.data (the media, read
-# from /tessaril/data), and the page beside them.
+# The published folder: the page, tessaril.js, tessaril.wasm and tessaril.data
+# (the media, read from /tessaril/data), and nothing else.
+set(TESSARIL_WEB_SITE "${CMAKE_BINARY_DIR}/site" CACHE PATH "The web build's page folder")
+
 function(tessaril_web_page target)
   set(library ${PROJECT_SOURCE_DIR}/framework/fwWeb.js)
   target_link_options(${target} PRIVATE
-    -sASYNCIFY -sASYNCIFY_IMPORTS=[fwWebLoadStorage,fwWebStoreFile]
+    -O2 -sASYNCIFY -sASYNCIFY_IMPORTS=[fwWebLoadStorage,fwWebStoreFile]
     -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=33554432 -sENVIRONMENT=web
     -sEXIT_RUNTIME=0 -sFORCE_FILESYSTEM -lidbfs.js
     --js-library ${library}
     --preload-file ${PROJECT_SOURCE_DIR}/data@/tessaril/data)
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${library})
-  set_target_properties(${target} PROPERTIES SUFFIX ".js")
+  set_target_properties(${target} PROPERTIES SUFFIX ".js"
+    RUNTIME_OUTPUT_DIRECTORY ${TESSARIL_WEB_SITE})
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/web/index.html
-            ${PROJECT_SOURCE_DIR}/web/page.js ${CMAKE_BINARY_DIR}
-    COMMENT "The page in ${CMAKE_BINARY_DIR}")
+            ${PROJECT_SOURCE_DIR}/web/page.js ${TESSARIL_WEB_SITE}
+    COMMENT "The page in ${TESSARIL_WEB_SITE}")
 endfunction()

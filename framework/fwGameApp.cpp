@@ -232,8 +232,9 @@ bool FellBackToTextTerminal() {
 } // namespace
 
 void TfwGameApp::InitSDL() {
-    // Audio starts on its own below: a machine without a sound device plays silent.
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
+    // Audio starts on its own below: a machine without a sound device plays
+    // silent. The web page reports its gamepad itself, as joystick 0's events.
+    if (SDL_Init(SDL_INIT_VIDEO | (kWeb ? 0 : SDL_INIT_JOYSTICK)) < 0)
         FailInit("SDLApp::InitSDL", "InitSDL failed");
     if (FellBackToTextTerminal()) {
         SDL_SetError("No graphical display (DISPLAY is not set or cannot be opened)");
@@ -537,7 +538,7 @@ void TfwGameApp::HandleEvent(const SDL_Event& event) {
             ToggleFullscreen();
             break;
         }
-        if (event.key.keysym.sym < kKeyLimit)
+        if (static_cast<int>(event.key.keysym.sym) < kKeyLimit)
             Keys[event.key.keysym.sym] = 1;
         break;
     case SDL_JOYBUTTONDOWN:

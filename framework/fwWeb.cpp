@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 // The page's side, in fwWeb.js.
@@ -163,6 +164,10 @@ void PresentRects(SDL_Surface* screen, int count, SDL_Rect* rects) {
 } // namespace
 
 void fwWebStart(const std::vector<std::string>& args) {
+    // SDL draws into memory and mixes for no device: the page shows the
+    // picture, and the browser's audio is not SDL's.
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
     TWebState& s = State();
     for (const std::string& arg : args)
         if (TfwGameApp::ParseOption(arg) == "clock=step")

@@ -99,7 +99,8 @@ void TMiniGame::InitGame() {
     Music = CreateMusic(0);
     if (Music != nullptr)
         NextTrack();
-    Mix_Volume(-1, SoundVolume);
+    if (!Silent) // SDL_mixer divides by its channel count, 0 without a device
+        Mix_Volume(-1, SoundVolume);
     LoadMedia();
     if (Splash != nullptr)
         Splash->SetAlpha(kSplashAlpha);

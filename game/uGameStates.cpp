@@ -80,6 +80,8 @@ void TMiniGame::PauseKey() {
 }
 
 void TMiniGame::SetVolumes() {
+    if (Silent)
+        return; // SDL_mixer divides by its channel count, 0 without a device
     Mix_VolumeMusic(MusicVolume);
     Mix_Volume(-1, SoundVolume);
 }
