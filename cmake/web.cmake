@@ -28,7 +28,7 @@ function(tessaril_web_page target)
   target_link_options(${target} PRIVATE
     -O2 -sASYNCIFY -sASYNCIFY_IMPORTS=[fwWebLoadStorage,fwWebStoreFile]
     -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=33554432 -sENVIRONMENT=web
-    -sEXIT_RUNTIME=0 -sFORCE_FILESYSTEM -lidbfs.js
+    -sEXIT_RUNTIME=0 -sFORCE_FILESYSTEM -sEXPORTED_RUNTIME_METHODS=[FS] -lidbfs.js
     --js-library ${library}
     --preload-file ${PROJECT_SOURCE_DIR}/data@/tessaril/data)
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${library})
