@@ -10,15 +10,18 @@
 WEB_SITE ?= build-web
 WEB_WORK ?= build-web-work
 WEB_PORT ?= 8024
-WEB_PACKAGES := emscripten dpkg-dev cmake make nodejs
-WEB_TEST_PACKAGES := chromium npm imagemagick
+WEB_PACKAGES := emscripten dpkg-dev cmake make
+WEB_TEST_PACKAGES := chromium imagemagick
+# Node.js and npm from Debian, unless the machine has them already.
+WEB_NODE = $$(command -v node >/dev/null 2>&1 || echo nodejs) \
+           $$(command -v npm >/dev/null 2>&1 || echo npm)
 # Debian's emscripten finds its JavaScript tools only through this path.
 export NODE_PATH ?= /usr/share/nodejs
 
 .PHONY: web web-deps web-play test-web bench-web web-test-deps web-clean
 
 web-deps:
-	@tools/install-missing.sh $(WEB_PACKAGES)
+	@tools/install-missing.sh $(WEB_PACKAGES) $(WEB_NODE)
 
 web: web-deps
 	deps=$$(tools/web-deps.sh $(WEB_WORK)/deps) && \
@@ -34,3 +37,17 @@ web-play: web
 
 web-clean:
 	rm -rf $(WEB_SITE) $(WEB_WORK)
+
+web-test-deps:
+	@tools/install-missing.sh $(WEB_TEST_PACKAGES) $(WEB_NODE)
+
+# The oracle is the desktop build's tessaril_webshots.
+test-web: web web-test-deps
+	cmake -S . -B build -DTESSARIL_HANDHELD=OFF
+	cmake --build build -j$(JOBS) --target tessaril_webshots
+	tests/web/run.sh $(WEB_SITE) $(WEB_WORK)/test build/tests/tessaril_webshots
+
+bench-web: web web-test-deps
+	cmake -S . -B build -DTESSARIL_HANDHELD=OFF
+	cmake --build build -j$(JOBS) --target tessaril_webshots
+	tests/web/run.sh $(WEB_SITE) $(WEB_WORK)/bench build/tests/tessaril_webshots bench

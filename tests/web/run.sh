@@ -20,8 +20,9 @@ WEBSHOTS=$(cd "$(dirname "$3")" && pwd)/$(basename "$3")
 
 # The DevTools driver, as the lock file pins it; it never downloads a browser.
 export PUPPETEER_SKIP_DOWNLOAD=1 PUPPETEER_SKIP_CHROME_DOWNLOAD=1
-if ! cmp -s "$HERE/package-lock.json" "$HERE/node_modules/.package-lock.json" 2>/dev/null; then
-    (cd "$HERE" && npm ci --no-audit --no-fund --loglevel=error)
+if ! cmp -s "$HERE/package-lock.json" "$HERE/node_modules/.tessaril-lock" 2>/dev/null; then
+    (cd "$HERE" && npm ci --no-audit --no-fund --loglevel=error &&
+        cp package-lock.json node_modules/.tessaril-lock)
 fi
 
 ORACLE=$WORK/oracle
