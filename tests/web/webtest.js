@@ -78,6 +78,10 @@ function check(name, shown) {
   for (const [what, expected] of against) {
     const {count, diff} = differ(shown, expected, mask);
     console.log(`${name}: ${count} pixels differ from the ${what} picture; ${masked} text pixels masked`);
+    if (process.env.TESSARIL_WEB_KEEP) {
+      fs.mkdirSync(failureDir, {recursive: true});
+      writePNG(path.join(failureDir, `${name}-page.png`), shown);
+    }
     if (count === 0) continue;
     fs.mkdirSync(failureDir, {recursive: true});
     writePNG(path.join(failureDir, `${name}-page.png`), shown);
