@@ -10,8 +10,9 @@
 # TESSARIL_SECURITY_MIRROR, when set, name the archives instead.
 
 debian_source_uris() {
-    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
-        /etc/apt/sources.list.d/*.sources 2>/dev/null |
+    etc=${TESSARIL_APT_ETC:-/etc/apt} # another folder only in the scripts' test
+    cat "$etc/sources.list" "$etc"/sources.list.d/*.list "$etc"/sources.list.d/*.sources \
+        2>/dev/null |
         sed -n -e 's/^[[:space:]]*URIs:[[:space:]]*//p' \
             -e 's/^[[:space:]]*deb\(-src\)\{0,1\}[[:space:]]\{1,\}\(\[[^]]*\][[:space:]]*\)\{0,1\}//p' |
         tr ' \t' '\n\n' | sed -e 's,/*$,,' | grep -E '^(https?|file):' || true
