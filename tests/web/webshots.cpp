@@ -52,7 +52,18 @@ SDLKey KeyOf(const std::string& name) {
     throw std::runtime_error("unknown key " + name);
 }
 
-// The scenario's lines as steps; "press" and "click" unfold into their parts.
+// The gamepad buttons the scenario names, as SDL numbers a desktop pad's.
+uint8_t PadButtonOf(const std::string& name) {
+    static const std::map<std::string, uint8_t> buttons = {
+        {"south", 0}, {"east", 1}, {"west", 2}, {"north", 3}, {"back", 6}, {"start", 7},
+    };
+    auto found = buttons.find(name);
+    if (found == buttons.end())
+        throw std::runtime_error("unknown pad button " + name);
+    return found->second;
+}
+
+// The scenario's lines as steps; "press", "click" and "pad" unfold into their parts.
 std::vector<TStep> ReadScenario(const std::string& path) {
     std::ifstream in(path);
     if (!in)
@@ -66,7 +77,8 @@ std::vector<TStep> ReadScenario(const std::string& path) {
             continue;
         if (s.Verb == "run")
             words >> s.Ms;
-        else if (s.Verb == "down" || s.Verb == "up" || s.Verb == "press" || s.Verb == "shot")
+        else if (s.Verb == "down" || s.Verb == "up" || s.Verb == "press" || s.Verb == "shot" ||
+                 s.Verb == "pad")
             words >> s.Key;
         else if (s.Verb == "click")
             words >> s.X >> s.Y;
@@ -76,6 +88,10 @@ std::vector<TStep> ReadScenario(const std::string& path) {
             steps.push_back({"down", s.Key});
             steps.push_back({"run", "", 0, 0, kPressMs});
             steps.push_back({"up", s.Key});
+        } else if (s.Verb == "pad") {
+            steps.push_back({"paddown", s.Key});
+            steps.push_back({"run", "", 0, 0, kPressMs});
+            steps.push_back({"padup", s.Key});
         } else if (s.Verb == "click") {
             steps.push_back({"mousedown", "", s.X, s.Y});
             steps.push_back({"run", "", 0, 0, kPressMs});
@@ -168,6 +184,10 @@ private:
         } else if (s.Verb == "mousedown" || s.Verb == "mouseup") {
             const bool down = s.Verb == "mousedown";
             queued_.push_back([s, down] { PushMouseButton(SDL_BUTTON_LEFT, down, s.X, s.Y); });
+        } else if (s.Verb == "paddown" || s.Verb == "padup") {
+            const uint8_t button = PadButtonOf(s.Key);
+            const bool down = s.Verb == "paddown";
+            queued_.push_back([button, down] { PushJoyButton(button, down); });
         } else if (s.Verb == "shot") {
             WriteShot(dir_ + "/" + s.Key + ".ppm");
         }

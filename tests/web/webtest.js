@@ -136,6 +136,15 @@ async function pagePoint(page, x, y) {
 
 const step = (page, ms) => page.evaluate(ms => Module.tessarilStep(ms), ms);
 
+// A gamepad in the browser's standard layout, whose buttons the test holds.
+const PAD_BUTTONS = {south: 0, east: 1, west: 2, north: 3, back: 8, start: 9};
+const fakePad = () => {
+  window.tessarilPad = {buttons: Array.from({length: 17}, () => ({pressed: false})), axes: [0, 0, 0, 0]};
+  navigator.getGamepads = () => [window.tessarilPad];
+};
+const holdPad = (page, button, down) =>
+  page.evaluate((i, down) => { window.tessarilPad.buttons[i].pressed = down; }, button, down);
+
 async function play(page, line) {
   const [verb, a, b] = line;
   if (verb === 'run') return step(page, +a);
@@ -145,6 +154,12 @@ async function play(page, line) {
     await page.keyboard.down(a);
     await step(page, PRESS_MS);
     return page.keyboard.up(a);
+  }
+  if (verb === 'pad') {
+    if (!(a in PAD_BUTTONS)) throw new Error('unknown pad button ' + a);
+    await holdPad(page, PAD_BUTTONS[a], true);
+    await step(page, PRESS_MS);
+    return holdPad(page, PAD_BUTTONS[a], false);
   }
   if (verb === 'click') {
     const [x, y] = await pagePoint(page, +a, +b);
@@ -169,6 +184,7 @@ const readTable = page => page.evaluate(() => {
 });
 
 async function test(page, url) {
+  await page.evaluateOnNewDocument(fakePad);
   await open(page, url);
   for (const line of scenario()) await play(page, line);
   const saved = await readTable(page);
