@@ -183,10 +183,36 @@ const readTable = page => page.evaluate(() => {
   return Module.FS.analyzePath(name).exists ? Array.from(Module.FS.readFile(name)) : [];
 });
 
+// The canvas at the largest whole scale that fits, centred, following the
+// window; F11 the page's fullscreen, twice back again.
+async function checkPage(page) {
+  for (const [w, h, scale] of [[1000, 760, 3], [500, 300, 1], [800, 600, 2]]) {
+    await page.setViewport({width: w, height: h});
+    const want = [(w - W * scale) / 2, (h - H * scale) / 2, W * scale, H * scale];
+    try {
+      await page.waitForFunction(want => {
+        const b = document.getElementById('screen').getBoundingClientRect();
+        return [b.left, b.top, b.width, b.height].every((v, i) => v === want[i]);
+      }, {timeout: 2000}, want);
+    } catch (e) {
+      failures.push(`a ${w} x ${h} page does not show the picture at scale ${scale}, centred`);
+    }
+  }
+  const fullscreen = () => page.evaluate(() => document.fullscreenElement && document.fullscreenElement.id);
+  await page.keyboard.press('F11');
+  await page.waitForFunction(() => document.fullscreenElement, {timeout: 2000}).catch(() => {});
+  const on = await fullscreen();
+  await page.keyboard.press('F11');
+  await page.waitForFunction(() => !document.fullscreenElement, {timeout: 2000}).catch(() => {});
+  const off = await fullscreen();
+  if (on !== 'game' || off) failures.push(`F11 showed ${on} in fullscreen, then ${off}`);
+}
+
 async function test(page, url) {
   await page.evaluateOnNewDocument(fakePad);
   await open(page, url);
   for (const line of scenario()) await play(page, line);
+  await checkPage(page);
   const saved = await readTable(page);
   if (saved.length === 0) failures.push('the scenario saved no high score');
   await open(page, url);
