@@ -34,8 +34,13 @@ function(tessaril_web_page target)
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${library})
   set_target_properties(${target} PROPERTIES SUFFIX ".js"
     RUNTIME_OUTPUT_DIRECTORY ${TESSARIL_WEB_SITE})
-  add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/web/index.html
+  # The page's own files, copied whenever they change.
+  set(page ${TESSARIL_WEB_SITE}/index.html ${TESSARIL_WEB_SITE}/page.js)
+  add_custom_command(OUTPUT ${page}
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/web/index.html
             ${PROJECT_SOURCE_DIR}/web/page.js ${TESSARIL_WEB_SITE}
+    DEPENDS ${PROJECT_SOURCE_DIR}/web/index.html ${PROJECT_SOURCE_DIR}/web/page.js
     COMMENT "The page in ${TESSARIL_WEB_SITE}")
+  add_custom_target(${target}_page ALL DEPENDS ${page})
+  add_dependencies(${target} ${target}_page)
 endfunction()
