@@ -1159,7 +1159,8 @@ TEST_F(TessarilStartup, SeedOptionFixesTheBoardsSeed) {
         std::vector<std::string> Args;
         bool Fixed;
         uint32_t Seed;
-    } cases[] = {{{"-seed=77"}, true, 77}, {{"-scale=1", "seed=4294967295"}, true, 4294967295u},
+    } cases[] = {{{"-seed=77"}, true, 77},
+                 {{"-scale=1", "seed=4294967295"}, true, 4294967295u},
                  {{"-scale=1"}, false, 0}};
     for (const auto& c : cases) {
         TMiniGame g(c.Args);

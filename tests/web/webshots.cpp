@@ -40,8 +40,8 @@ struct TStep {
 // The page's key names the scenario uses, as SDL's keys.
 SDLKey KeyOf(const std::string& name) {
     static const std::map<std::string, SDLKey> named = {
-        {"Space", SDLK_SPACE},  {"Enter", SDLK_RETURN},     {"Escape", SDLK_ESCAPE},
-        {"ArrowUp", SDLK_UP},   {"ArrowDown", SDLK_DOWN},   {"ArrowLeft", SDLK_LEFT},
+        {"Space", SDLK_SPACE},      {"Enter", SDLK_RETURN},   {"Escape", SDLK_ESCAPE},
+        {"ArrowUp", SDLK_UP},       {"ArrowDown", SDLK_DOWN}, {"ArrowLeft", SDLK_LEFT},
         {"ArrowRight", SDLK_RIGHT},
     };
     auto found = named.find(name);
