@@ -22,6 +22,10 @@ set(TESSARIL_SDL tessaril_web_sdl)
 # The published folder: the page, tessaril.js, tessaril.wasm and tessaril.data
 # (the media, read from /tessaril/data), and nothing else.
 set(TESSARIL_WEB_SITE "${CMAKE_BINARY_DIR}/site" CACHE PATH "The web build's page folder")
+# Files packaged into the game's working folder when the folder exists: a
+# puzzle.txt for the load key, a playlist.txt.
+set(TESSARIL_WEB_FILES "${PROJECT_SOURCE_DIR}/web/files" CACHE PATH
+    "Files the web build finds in its working folder")
 
 function(tessaril_web_page target)
   set(library ${PROJECT_SOURCE_DIR}/framework/fwWeb.js)
@@ -30,7 +34,10 @@ function(tessaril_web_page target)
     -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=33554432 -sENVIRONMENT=web
     -sEXIT_RUNTIME=0 -sFORCE_FILESYSTEM -sEXPORTED_RUNTIME_METHODS=[FS] -lidbfs.js
     --js-library ${library}
-    --preload-file ${PROJECT_SOURCE_DIR}/data@/tessaril/data)
+    "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/data@/tessaril/data")
+  if(IS_DIRECTORY ${TESSARIL_WEB_FILES})
+    target_link_options(${target} PRIVATE "SHELL:--preload-file ${TESSARIL_WEB_FILES}@/tessaril")
+  endif()
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${library})
   set_target_properties(${target} PROPERTIES SUFFIX ".js"
     RUNTIME_OUTPUT_DIRECTORY ${TESSARIL_WEB_SITE})
