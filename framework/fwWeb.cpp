@@ -163,20 +163,25 @@ void PresentRects(SDL_Surface* screen, int count, SDL_Rect* rects) {
 
 } // namespace
 
-void fwWebStart(const std::vector<std::string>& args) {
+std::vector<std::string> fwWebStart(const std::vector<std::string>& args) {
     // SDL draws into memory and mixes for no device: the page shows the
     // picture, and the browser's audio is not SDL's.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     TWebState& s = State();
-    for (const std::string& arg : args)
+    std::vector<std::string> rest;
+    for (const std::string& arg : args) {
         if (TfwGameApp::ParseOption(arg) == "clock=step")
             s.Stepped = true;
+        else
+            rest.push_back(arg);
+    }
     fwWebPrepareFiles();
     fwWebLoadStorage();
     fwWebListen(s.Stepped ? 1 : 0);
     fwSetClock(PageTicks, PageDelay);
     fwSetUpdateRects(PresentRects);
+    return rest;
 }
 
 int fwWebFileSaved(const std::string& fileName) {

@@ -15,7 +15,8 @@
 // desktop's SDL reports them. args: the page's options ("-name=value", from
 // its URL query); "clock=step" makes the clock a test's: it starts at 1000 ms
 // and moves only by the delays the page's test grants (Module.tessarilStep).
-void fwWebStart(const std::vector<std::string>& args);
+// Answers the arguments it did not take, for the game.
+std::vector<std::string> fwWebStart(const std::vector<std::string>& args);
 
 // After fileName (in the working folder) was saved crash-safely: copies it
 // into the browser's storage and returns when the storage holds it. 0, or EIO

@@ -3,8 +3,8 @@
 #include "tessaril.h"
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args(argv + 1, argv + argc);
     if constexpr (kWeb)
-        fwWebStart(args); // the page: its files, clock, canvas and input
+        args = fwWebStart(args); // the page: its files, clock, canvas and input
     return TessarilMain(args);
 }
