@@ -221,6 +221,12 @@ async function test(page, url) {
   console.log(`highscore.dat: ${saved.length} bytes saved, ${loaded.length} read back after a reload`);
   if (loaded.length === 0 || Buffer.compare(Buffer.from(saved), Buffer.from(loaded)) !== 0)
     failures.push('the high score table did not survive the reload');
+  // A page has no program to end: after Escape and X on the title the game
+  // still asks for time.
+  for (const key of ['Escape', 'x']) await play(page, ['press', key]);
+  const running = await Promise.race([step(page, 36).then(() => true),
+                                      new Promise(r => setTimeout(() => r(false), 5000))]);
+  if (!running) failures.push('the game ended on Escape or X on the title');
 }
 
 // Page load to the first frame that shows the title (outside its text).
