@@ -37,9 +37,9 @@ test-desktop: build-desktop
 test-handheld: build-handheld
 	cd build-handheld && ctest -j$(JOBS) --output-on-failure
 
-# The unit suites of both configurations, the format check, clang-tidy, and
-# the real game played under a private X server (skipped with a notice where
-# none starts).
+# The unit suites of both configurations, the format check, clang-tidy, the
+# real game played under a private X server (skipped with a notice where none
+# starts), and the web build played in headless Chromium.
 test: deps e2e-deps
 	$(MAKE) build
 	$(MAKE) test-desktop test-handheld
@@ -47,6 +47,7 @@ test: deps e2e-deps
 	$(MAKE) tidy
 	$(MAKE) test-e2e
 	$(MAKE) test-install
+	$(MAKE) test-web
 
 # Every C++ file through clang-format.
 SOURCES = $(shell git ls-files '*.cpp' '*.h')
@@ -61,7 +62,7 @@ media:
 	tools/mkmedia.sh
 
 clean:
-	rm -rf build build-handheld build-bench build-asan build-fuzz build-soak
+	rm -rf build build-handheld build-bench build-asan build-fuzz build-soak build-web build-web-work
 
 # Further targets (cross build, end-to-end, benchmark, robustness) live beside.
 -include mk/*.mk

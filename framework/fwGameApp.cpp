@@ -251,11 +251,12 @@ extern "C" void OnTerminateSignal(int) {
 } // namespace
 
 void TfwGameApp::InitSDL() {
-    // Audio starts on its own below: a machine without a sound device plays silent.
+    // Audio starts on its own below: a machine without a sound device plays
+    // silent. The web page reports its gamepad itself, as joystick 0's events.
     bool forcedDriver = false;
     if (!ChooseVideoDriver(forcedDriver))
         FailInit("SDLApp::InitSDL", "InitSDL failed", kNoDisplay);
-    const int started = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK);
+    const int started = SDL_Init(SDL_INIT_VIDEO | (kWeb ? 0 : SDL_INIT_JOYSTICK));
     if (forcedDriver)
         unsetenv("SDL_VIDEODRIVER"); // the environment as the player gave it
     if (started < 0)
@@ -411,7 +412,9 @@ void TfwGameApp::SetVideoMode() {
 }
 
 void TfwGameApp::ToggleFullscreen() {
-    if constexpr (!kHandheld) { // the window's place is the desktop build's (Xlib)
+    // The window's place is the desktop build's (Xlib); the page's fullscreen
+    // is the browser's.
+    if constexpr (!kHandheld && !kWeb) {
         if (Screen == nullptr)
             return;
         if (!Fullscreen)
@@ -638,18 +641,18 @@ void TfwGameApp::HandleEvent(const SDL_Event& event) {
     switch (event.type) {
     case SDL_KEYDOWN:
         if (KeyPressed(SDLK_ESCAPE, false) && EscapeEndsProgram())
-            Terminated = true;
+            Quit();
         // The window manager's close key; in fullscreen SDL holds the
         // keyboard, so the frame answers it as the window's close.
         if (!kHandheld && event.key.keysym.sym == SDLK_F4 && (event.key.keysym.mod & KMOD_ALT)) {
-            Terminated = true;
+            Quit();
             break;
         }
         if (!kHandheld && TakeToggleKey(event.key.keysym)) {
             ToggleFullscreen();
             break;
         }
-        if (event.key.keysym.sym < kKeyLimit)
+        if (static_cast<int>(event.key.keysym.sym) < kKeyLimit)
             Keys[event.key.keysym.sym] = 1;
         if (!kHandheld)
             QueueTyped(event.key.keysym);

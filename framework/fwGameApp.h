@@ -175,7 +175,11 @@ public:
     // picture stays the caller's.
     virtual void SetWindowIcon(SDL_Surface* icon);
     virtual void Init(bool doInitSDL);
-    virtual void Quit() { Terminated = true; }
+    // Ends the main loop. A web page has no program to end: there it does nothing.
+    virtual void Quit() {
+        if constexpr (!kWeb)
+            Terminated = true;
+    }
     // Escape ends the program after the frame in which it goes down, unless
     // the game answers false here at that moment: then Escape is the game's key.
     virtual bool EscapeEndsProgram() const { return true; }

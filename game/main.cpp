@@ -1,5 +1,10 @@
+#include "fwConfig.h"
+#include "fwWeb.h"
 #include "tessaril.h"
 
 int main(int argc, char** argv) {
-    return TessarilMain(std::vector<std::string>(argv + 1, argv + argc));
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if constexpr (kWeb)
+        args = fwWebStart(args); // the page: its files, clock, canvas and input
+    return TessarilMain(args);
 }

@@ -17,6 +17,7 @@
 #include <SDL_mixer.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -35,6 +36,8 @@ constexpr int32_t kSelectionZ = 9;
 constexpr uint8_t kSplashAlpha = 160;
 // The window's icon: the desktop entry's icon, copied into the media tree.
 constexpr const char* kWindowIcon = "data/images/icon.png";
+// The option that fixes the boards' seed.
+const std::string kSeedOption = "seed=";
 
 } // namespace
 
@@ -48,7 +51,8 @@ TMiniGame::TMiniGame(const std::vector<std::string>& args) : TfwGameApp(args) {
     Highscores->MaxEntries = 10;
     Highscores->LoadFromFile("highscore.dat");
     WindowTitle = "Tessaril";
-    WindowIconFile = kWindowIcon;
+    if constexpr (!kWeb) // a page's icon is the page's own
+        WindowIconFile = kWindowIcon;
     LoadSettings();
 }
 
@@ -92,6 +96,11 @@ void TMiniGame::InitGame() {
     Board = std::make_unique<TGameGrid>(Engine.get());
     Board->SetGridSize(kBoardWidth, kBoardHeight);
     Board->SetCellSize(kCellSize, kCellSize);
+    // -seed=N deals every board from N: a game that can be played again.
+    for (const std::string& option : Options)
+        if (option.rfind(kSeedOption, 0) == 0)
+            Board->FixSeed(static_cast<uint32_t>(
+                std::strtoul(option.c_str() + kSeedOption.size(), nullptr, 10)));
     ImageList->SetColorKey(true, 255, 0, 255);
     LoadLoadingScreen();
     FillPlayList();

@@ -73,18 +73,10 @@ void TMiniGame::SaveBoardFile() {
             if (TButtonSprite* stone = Board->StoneAt(col, row))
                 text += std::to_string(col) + " " + std::to_string(row) + " " +
                         std::to_string(stone->Kind) + kLineEnd;
-    std::FILE* file = std::fopen(kBoardSaveFile, "wb");
-    bool ok = file != nullptr;
-    if (ok)
-        ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (file != nullptr && std::fclose(file) != 0)
-        ok = false;
     // A board that cannot be saved is reported; play goes on.
-    if (!ok) {
-        const std::string why = std::string(kBoardSaveFile) + ": " + std::strerror(errno);
-        Log().Write("TMiniGame::SaveBoardFile", why);
+    std::string why;
+    if (!WriteFileSafely(kBoardSaveFile, text, "TMiniGame::SaveBoardFile", &why))
         ReportToPlayer(why + " (the board could not be saved)");
-    }
 }
 
 void TMiniGame::LoadBoardFile() {

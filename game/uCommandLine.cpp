@@ -2,6 +2,8 @@
 
 #include "fwGameApp.h"
 
+#include <cstdint>
+
 namespace {
 
 // "N" with 1 <= N <= kfwMaxScale.
@@ -16,7 +18,20 @@ bool ReadScale(const std::string& text, int32_t& scale) {
     return true;
 }
 
+// "N" with 0 <= N < 2^32.
+bool ReadSeed(const std::string& text, int64_t& seed) {
+    if (text.empty() || text.size() > 10 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const int64_t n = std::stoll(text);
+    if (n > int64_t{UINT32_MAX})
+        return false;
+    seed = n;
+    return true;
+}
+
 const std::string kScaleRange = "a whole number from 1 to " + std::to_string(kfwMaxScale);
+const std::string kSeedRange = "a whole number from 0 to 4294967295";
 
 // One option: name without its dashes, its value when it came with "=".
 struct TOption {
@@ -47,6 +62,8 @@ std::vector<std::string> TCommandLine::OptionLines() const {
         lines.push_back("scale=" + std::to_string(Scale));
     if (Fullscreen >= 0)
         lines.push_back("fullscreen=" + std::to_string(Fullscreen));
+    if (Seed >= 0)
+        lines.push_back("seed=" + std::to_string(Seed));
     return lines;
 }
 
@@ -58,15 +75,18 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             line.Error = "unknown argument '" + args[i] + "'";
         } else if ((option.Name == "help" || option.Name == "h") && !option.HasValue) {
             line.Help = true;
-        } else if (option.Name == "scale") {
+        } else if (option.Name == "scale" || option.Name == "seed") {
             if (!option.HasValue && i + 1 < args.size()) {
                 option.Value = args[++i];
                 option.HasValue = true;
             }
+            const bool scale = option.Name == "scale";
+            const std::string& range = scale ? kScaleRange : kSeedRange;
             if (!option.HasValue)
-                line.Error = "--scale needs " + kScaleRange;
-            else if (!ReadScale(option.Value, line.Scale))
-                line.Error = "bad scale '" + option.Value + "': " + kScaleRange;
+                line.Error = "--" + option.Name + " needs " + range;
+            else if (scale ? !ReadScale(option.Value, line.Scale)
+                           : !ReadSeed(option.Value, line.Seed))
+                line.Error = "bad " + option.Name + " '" + option.Value + "': " + range;
         } else if (option.Name == "fullscreen") {
             if (!option.HasValue || option.Value == "1")
                 line.Fullscreen = 1;
@@ -88,6 +108,7 @@ const char* UsageText() {
            "Options:\n"
            "  --scale N          a window N times 320 x 240 (N from 1 to 16, cut to the desktop)\n"
            "  --fullscreen[=1|0] start in fullscreen (=0: in a window)\n"
+           "  --seed N           deal every board from the seed N (0 to 4294967295)\n"
            "  -h, --help         print this and end\n"
            "Options take one or two dashes; a value follows = or a blank.\n"
            "A value given here holds for this run and is not kept in settings.txt.\n"

@@ -11,9 +11,10 @@ struct TCommandLine {
     std::string Error;      // one line naming what was refused; empty when all is good
     int32_t Scale = 0;      // 1 .. kfwMaxScale; 0 when not given
     int8_t Fullscreen = -1; // 1 fullscreen, 0 a window, -1 not given
+    int64_t Seed = -1;      // 0 .. 2^32 - 1: every board dealt from it; -1 not given
 
     // The application's option lines for what was given ("scale=N",
-    // "fullscreen=0|1").
+    // "fullscreen=0|1", "seed=N").
     std::vector<std::string> OptionLines() const;
 };
 

@@ -1,15 +1,12 @@
 #include "uTextFile.h"
 
+#include "fwFile.h"
 #include "fwLog.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
-#include <unistd.h>
 
 bool PathExists(const std::string& path) {
     struct stat st;
@@ -45,62 +42,14 @@ std::vector<std::string> SplitLines(const std::string& content) {
     return lines;
 }
 
-namespace {
-
-// Writes content and flushes it to the disk; 0 or the errno of the failure.
-int WriteAndSync(std::FILE* file, const std::string& content) {
-    if (std::fwrite(content.data(), 1, content.size(), file) != content.size())
-        return errno != 0 ? errno : EIO;
-    if (std::fflush(file) != 0)
-        return errno;
-    if (fsync(fileno(file)) != 0)
-        return errno;
-    return 0;
-}
-
-// Makes a rename inside the folder of fileName durable.
-void SyncFolderOf(const std::string& fileName) {
-    const size_t slash = fileName.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? "." : (slash == 0 ? "/" : fileName.substr(0, slash));
-    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
-    }
-}
-
-} // namespace
-
-namespace {
-
-void ReportWriteFailure(const char* tag, const std::string& text, std::string* failure) {
+bool WriteFileSafely(const std::string& fileName, const std::string& content, const char* tag,
+                     std::string* failure) {
+    const int error = fwSaveFile(fileName, content);
+    if (error == 0)
+        return true;
+    const std::string text = fileName + ": " + std::strerror(error);
     Log().Write(tag, text);
     if (failure != nullptr)
         *failure = text;
-}
-
-} // namespace
-
-bool WriteFileSafely(const std::string& fileName, const std::string& content, const char* tag,
-                     std::string* failure) {
-    const std::string tempName = fileName + ".tmp";
-    std::FILE* file = std::fopen(tempName.c_str(), "wb");
-    if (file == nullptr) {
-        ReportWriteFailure(tag, tempName + ": " + std::strerror(errno), failure);
-        return false;
-    }
-    int error = WriteAndSync(file, content);
-    if (std::fclose(file) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && std::rename(tempName.c_str(), fileName.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        ReportWriteFailure(tag, fileName + ": " + std::strerror(error), failure);
-        unlink(tempName.c_str()); // ours: it was created above
-        return false;
-    }
-    // Make the rename itself durable; the file is already complete either way.
-    SyncFolderOf(fileName);
-    return true;
+    return false;
 }

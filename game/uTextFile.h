@@ -12,10 +12,8 @@ bool ReadWholeFile(const std::string& path, std::string& content);
 // The lines of a text: lines end with LF, CR LF or CR; a last line without an
 // end counts too, an empty one after the last line end does not.
 std::vector<std::string> SplitLines(const std::string& content);
-// Replaces fileName with content so that a crash, a kill or a full disk
-// leaves either the old file or the new one: content goes to fileName + ".tmp",
-// is flushed to the disk and renamed into place, then the folder is synced.
-// A failure writes one log line under tag naming the file and its error
+// Replaces fileName with content crash-safely (fwSaveFile: a crash, a kill or
+// a full disk leaves either the old file or the new one). A failure writes one log line under tag naming the file and its error
 // (also put into *failure when given), removes the temporary file and answers
 // false.
 bool WriteFileSafely(const std::string& fileName, const std::string& content, const char* tag,

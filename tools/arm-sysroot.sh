@@ -6,11 +6,12 @@
 # DIR/sysroot.
 #
 # The host's own package state is never touched: apt runs with a state of its
-# own under DIR/apt (its own lists, an empty status file, its own cache and a
-# sources list naming the host's Debian mirror) for the armel architecture
-# alone, only downloads, and every package is unpacked with dpkg-deb -x. A
-# multiarch install into the host would not do: the host's library versions
-# run ahead of armel's. No root rights are needed.
+# own under DIR/apt (tools/private-apt.sh: its own lists, an empty status
+# file, its own cache and a sources list naming the Debian mirror of the
+# host's apt sources) for the armel architecture alone, only downloads, and
+# every package is unpacked with dpkg-deb -x. A multiarch install into the
+# host would not do: the host's library versions run ahead of armel's. No
+# root rights are needed.
 #
 # A finished sysroot carries a stamp with the package list it was made from;
 # while that matches, the script does nothing, so a second run downloads
@@ -38,71 +39,9 @@ if [ -f "$STAMP" ] && [ "$(cat "$STAMP")" = "$WANT" ]; then
     exit 0
 fi
 
-# The Debian mirror the host uses (one-line or deb822 sources), else Debian's
-# own; the security archive likewise.
-host_uris() {
-    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
-        /etc/apt/sources.list.d/*.sources 2>/dev/null |
-        sed -n -e 's/^[[:space:]]*URIs:[[:space:]]*//p' \
-            -e 's/^[[:space:]]*deb[[:space:]]\{1,\}\(\[[^]]*\][[:space:]]*\)\{0,1\}//p' |
-        tr ' \t' '\n\n' | sed -e 's,/*$,,' | grep -E '^(https?|file):' || true
-}
-MIRROR=${ARM_MIRROR:-$(host_uris | grep -E '/debian$' | head -n 1)}
-MIRROR=${MIRROR:-http://deb.debian.org/debian}
-SECURITY=${ARM_SECURITY_MIRROR:-$(host_uris | grep -E '/debian-security$' | head -n 1)}
-SECURITY=${SECURITY:-http://deb.debian.org/debian-security}
-KEYRING=/usr/share/keyrings/debian-archive-keyring.gpg
-SIGNED=""
-if [ -f "$KEYRING" ]; then
-    SIGNED=" signed-by=$KEYRING"
-fi
+. "$(dirname "$0")/private-apt.sh"
+private_apt "$APTDIR" armel deb "$SUITE"
 
-mkdir -p "$APTDIR/lists/partial" "$APTDIR/cache/archives/partial" "$APTDIR/etc/apt.conf.d" \
-    "$APTDIR/etc/sources.list.d" "$APTDIR/etc/preferences.d"
-: >"$APTDIR/status"
-cat >"$APTDIR/etc/sources.list" <<EOF
-deb [arch=armel$SIGNED] $MIRROR $SUITE main
-deb [arch=armel$SIGNED] $MIRROR $SUITE-updates main
-deb [arch=armel$SIGNED] $SECURITY $SUITE-security main
-EOF
-
-# The whole configuration of this apt. APT_CONFIG is read before the host's
-# apt.conf.d, so pointing Dir::Etc::Parts at an empty folder keeps the host's
-# hooks (which act on the host's state) out; only its proxy settings come along.
-{
-    cat <<EOF
-Dir::State "$APTDIR";
-Dir::State::Lists "$APTDIR/lists";
-Dir::State::status "$APTDIR/status";
-Dir::State::extended_states "$APTDIR/extended_states";
-Dir::Cache "$APTDIR/cache";
-Dir::Cache::archives "$APTDIR/cache/archives";
-Dir::Cache::pkgcache "";
-Dir::Cache::srcpkgcache "";
-Dir::Etc::Parts "$APTDIR/etc/apt.conf.d";
-Dir::Etc::Main "$APTDIR/etc/apt.conf";
-Dir::Etc::SourceList "$APTDIR/etc/sources.list";
-Dir::Etc::SourceParts "$APTDIR/etc/sources.list.d";
-Dir::Etc::Preferences "$APTDIR/etc/preferences";
-Dir::Etc::PreferencesParts "$APTDIR/etc/preferences.d";
-Dir::Log "$APTDIR/log";
-APT::Architecture "armel";
-APT::Architectures { "armel"; };
-APT::Install-Recommends "false";
-APT::Install-Suggests "false";
-Acquire::Languages "none";
-Debug::NoLocking "true";
-EOF
-    # Downloads run as _apt, who may not be able to write into the build folder.
-    if [ "$(id -u)" = 0 ]; then
-        echo 'APT::Sandbox::User "root";'
-    fi
-    apt-config dump 2>/dev/null | grep -i -E '^Acquire::[a-z]+::Proxy' || true
-} >"$APTDIR/apt.conf"
-: >"$APTDIR/etc/apt.conf"
-export APT_CONFIG="$APTDIR/apt.conf"
-
-echo "armel sysroot: package lists from $MIRROR ($SUITE)"
 apt-get -q update
 # The exact packages and versions the resolver picks for an empty system.
 apt-get -q -s install $PACKAGES | sed -n 's/^Inst \([^ ]*\) (\([^ ]*\) .*/\1 \2/p' \

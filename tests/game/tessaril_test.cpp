@@ -1382,6 +1382,28 @@ TEST_F(TessarilStartup, StartsWithoutTableFileAndWithoutMusic) {
     EXPECT_EQ(1, LogLines()) << Log().LastLine();
 }
 
+// -seed=N deals every board from N; without it the boards are seeded by the clock.
+TEST_F(TessarilStartup, SeedOptionFixesTheBoardsSeed) {
+    LinkData();
+    const struct {
+        std::vector<std::string> Args;
+        bool Fixed;
+        uint32_t Seed;
+    } cases[] = {{{"-seed=77"}, true, 77},
+                 {{"-scale=1", "seed=4294967295"}, true, 4294967295u},
+                 {{"-scale=1"}, false, 0}};
+    for (const auto& c : cases) {
+        TMiniGame g(c.Args);
+        g.Init(true);
+        ASSERT_EQ(c.Fixed, static_cast<bool>(g.Board->SeedSource)) << c.Args.back();
+        if (c.Fixed) {
+            EXPECT_EQ(c.Seed, g.Board->SeedSource()) << c.Args.back();
+        }
+        g.DoneGame();
+        Mix_CloseAudio();
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Board files
 

@@ -45,6 +45,7 @@ TEST(CommandLine, AcceptedAndRefusedLines) {
         {{"--scale=-2"}, false, 0, -1, "bad scale '-2'"},
         {{"--scale=002"}, false, 0, -1, "bad scale '002'"},
         {{"--fullscreen=yes"}, false, 0, -1, "bad fullscreen 'yes'"},
+        {{"--seed=4294967296"}, false, 0, -1, "bad seed '4294967296'"},
         {{"--bogus", "--help"}, false, 0, -1, "unknown option '--bogus'"},
     };
     for (const TCase& c : cases) {
@@ -65,4 +66,6 @@ TEST(CommandLine, AcceptedAndRefusedLines) {
     const TCommandLine both = ParseCommandLine({"--fullscreen=0", "--scale", "4"});
     EXPECT_EQ((std::vector<std::string>{"scale=4", "fullscreen=0"}), both.OptionLines());
     EXPECT_TRUE(ParseCommandLine({}).OptionLines().empty());
+    EXPECT_EQ((std::vector<std::string>{"scale=2", "seed=4294967295"}),
+              ParseCommandLine({"--seed", "4294967295", "-scale=2"}).OptionLines());
 }

@@ -386,8 +386,9 @@ TEST_F(DesktopPointerPad, EveryScreensClickTargets) {
         Frame(); // the high score scenes' results are taken in the next frame
         EXPECT_EQ(row.After, game->State);
         EXPECT_TRUE(row.Also(*game));
-        if (row.Before == S::gsEnterName && row.After == S::gsEnterName)
+        if (row.Before == S::gsEnterName && row.After == S::gsEnterName) {
             EXPECT_EQ(row.Name, game->NameEditor->Name);
+        }
     }
 }
 

@@ -1,0 +1,62 @@
+#include "fwFile.h"
+
+#include "fwConfig.h"
+#include "fwWeb.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+struct TFileClose {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Writes content and flushes it to the disk; 0 or the errno of the failure.
+int WriteAll(std::FILE* file, const std::string& content) {
+    if (std::fwrite(content.data(), 1, content.size(), file) != content.size())
+        return errno != 0 ? errno : EIO;
+    if (std::fflush(file) != 0)
+        return errno;
+    if (fsync(fileno(file)) != 0)
+        return errno;
+    return 0;
+}
+
+// Makes a rename inside the folder of fileName durable.
+void SyncFolderOf(const std::string& fileName) {
+    const size_t slash = fileName.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : fileName.substr(0, slash));
+    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+}
+
+} // namespace
+
+int fwSaveFile(const std::string& fileName, const std::string& content) {
+    const std::string tempName = fileName + ".tmp";
+    std::unique_ptr<std::FILE, TFileClose> file(std::fopen(tempName.c_str(), "wb"));
+    if (file == nullptr)
+        return errno != 0 ? errno : EIO;
+    int error = WriteAll(file.get(), content);
+    if (std::fclose(file.release()) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && std::rename(tempName.c_str(), fileName.c_str()) != 0)
+        error = errno;
+    if (error != 0) {
+        unlink(tempName.c_str()); // ours: it was created above
+        return error;
+    }
+    // Make the rename itself durable; the file is already complete either way.
+    SyncFolderOf(fileName);
+    if constexpr (kWeb)
+        return fwWebFileSaved(fileName);
+    return 0;
+}

@@ -1,0 +1,299 @@
+// The web build played in Debian's headless Chromium (puppeteer-core, no
+// downloaded browser): the page is opened with seed 1234 and the stepped
+// clock, tests/web/scenario.txt is played with real key and mouse events, and
+// every picture it names must equal the desktop oracle's (tessaril_webshots)
+// outside the pixels the desktop draws as text; the title also equals the
+// desktop's reference picture. Then the high score saved in the scenario must
+// survive a reload of the page, and the console must have shown no error.
+//   node webtest.js SITE SCENARIO ORACLE REFERENCES FAILUREDIR [bench]
+// ORACLE holds text/NAME.ppm and notext/NAME.ppm. A failing run keeps the
+// page's pictures and a difference picture (differing pixels white) in
+// FAILUREDIR. With "bench" it only measures the time from page load to the
+// first title frame (real clock) and prints it.
+'use strict';
+
+const fs = require('fs');
+const http = require('http');
+const os = require('os');
+const path = require('path');
+const {execFileSync} = require('child_process');
+const puppeteer = require('puppeteer-core');
+
+const [site, scenarioPath, oracle, references, failureDir, mode] = process.argv.slice(2);
+const W = 320;
+const H = 240;
+const PRESS_MS = 18;
+const OPTIONS = '?seed=1234&clock=step';
+const failures = [];
+
+// --- pictures: RGB arrays of W x H
+
+function parsePPM(data, what) {
+  const header = data.toString('latin1', 0, 32).match(/^P6\s+(\d+)\s+(\d+)\s+255\s/);
+  if (!header || +header[1] !== W || +header[2] !== H) throw new Error(what + ': not a 320x240 PPM');
+  return data.subarray(header[0].length, header[0].length + W * H * 3);
+}
+
+const readPPM = file => parsePPM(fs.readFileSync(file), file);
+const readPNG = file => parsePPM(execFileSync('convert', [file, '-depth', '8', 'ppm:-']), file);
+
+function writePNG(file, rgb) {
+  const ppm = Buffer.concat([Buffer.from(`P6\n${W} ${H}\n255\n`), Buffer.from(rgb)]);
+  execFileSync('convert', ['ppm:-', file], {input: ppm});
+}
+
+// The 16-bit picture value of pixel i: the comparison ignores how the eight
+// bits of a channel were filled from its five or six.
+function pixel565(rgb, i) {
+  return (rgb[3 * i] >> 3) << 11 | (rgb[3 * i + 1] >> 2) << 5 | rgb[3 * i + 2] >> 3;
+}
+
+// Pixels of a that differ from b outside the mask.
+function differ(a, b, mask) {
+  const diff = new Uint8Array(W * H * 3);
+  let count = 0;
+  for (let i = 0; i < W * H; i++) {
+    if (mask[i] || pixel565(a, i) === pixel565(b, i)) continue;
+    diff.fill(255, 3 * i, 3 * i + 3);
+    count++;
+  }
+  return {count, diff};
+}
+
+function textMask(name) {
+  const text = readPPM(path.join(oracle, 'text', name + '.ppm'));
+  const plain = readPPM(path.join(oracle, 'notext', name + '.ppm'));
+  const mask = new Uint8Array(W * H);
+  let masked = 0;
+  for (let i = 0; i < W * H; i++)
+    if (pixel565(text, i) !== pixel565(plain, i)) mask[i] = 1, masked++;
+  return {text, mask, masked};
+}
+
+function check(name, shown) {
+  const {text, mask, masked} = textMask(name);
+  const against = [['desktop', text]];
+  const reference = path.join(references, name + '.png');
+  if (name === 'title') against.push(['reference', readPNG(reference)]);
+  for (const [what, expected] of against) {
+    const {count, diff} = differ(shown, expected, mask);
+    console.log(`${name}: ${count} pixels differ from the ${what} picture; ${masked} text pixels masked`);
+    if (process.env.TESSARIL_WEB_KEEP) {
+      fs.mkdirSync(failureDir, {recursive: true});
+      writePNG(path.join(failureDir, `${name}-page.png`), shown);
+    }
+    if (count === 0) continue;
+    fs.mkdirSync(failureDir, {recursive: true});
+    writePNG(path.join(failureDir, `${name}-page.png`), shown);
+    writePNG(path.join(failureDir, `${name}-${what}.png`), expected);
+    writePNG(path.join(failureDir, `${name}-${what}-diff.png`), diff);
+    failures.push(`${name}: ${count} pixels differ from the ${what} picture (${failureDir})`);
+  }
+}
+
+// --- the page
+
+function serve(root) {
+  const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+                 '.data': 'application/octet-stream'};
+  const server = http.createServer((req, res) => {
+    const name = decodeURIComponent(new URL(req.url, 'http://x').pathname).replace(/^\/$/, '/index.html');
+    const file = path.join(root, path.normalize(name));
+    if (!file.startsWith(path.resolve(root)) || !fs.existsSync(file)) {
+      res.writeHead(404);
+      return res.end();
+    }
+    res.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream'});
+    fs.createReadStream(file).pipe(res);
+  });
+  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+async function open(page, url) {
+  await page.goto(url);
+  await page.waitForFunction(() => typeof Module.tessarilStep === 'function', {timeout: 30000});
+  await page.focus('#screen');
+}
+
+async function canvasRGB(page) {
+  const rgba = await page.evaluate(() => {
+    const c = document.getElementById('screen');
+    return Array.from(c.getContext('2d').getImageData(0, 0, c.width, c.height).data);
+  });
+  const rgb = new Uint8Array(W * H * 3);
+  for (let i = 0; i < W * H; i++) rgb.set(rgba.slice(4 * i, 4 * i + 3), 3 * i);
+  return rgb;
+}
+
+// Page coordinates of the middle of picture pixel (x, y).
+async function pagePoint(page, x, y) {
+  const r = await page.$eval('#screen', c => {
+    const b = c.getBoundingClientRect();
+    return {left: b.left, top: b.top, scale: b.width / c.width};
+  });
+  return [r.left + (x + 0.5) * r.scale, r.top + (y + 0.5) * r.scale];
+}
+
+// Grants the stepped clock ms; rejects when the game stops asking for time
+// (it ended, or hangs).
+async function step(page, ms) {
+  const spent = await page.evaluate(ms => Promise.race([
+    Module.tessarilStep(ms).then(() => true),
+    new Promise(resolve => setTimeout(() => resolve(false), 20000))]), ms);
+  if (!spent) throw new Error(`the game stopped asking for time (${ms} ms granted)`);
+}
+
+// A gamepad in the browser's standard layout, whose buttons the test holds.
+const PAD_BUTTONS = {south: 0, east: 1, west: 2, north: 3, back: 8, start: 9};
+const fakePad = () => {
+  window.tessarilPad = {buttons: Array.from({length: 17}, () => ({pressed: false})), axes: [0, 0, 0, 0]};
+  navigator.getGamepads = () => [window.tessarilPad];
+};
+const holdPad = (page, button, down) =>
+  page.evaluate((i, down) => { window.tessarilPad.buttons[i].pressed = down; }, button, down);
+
+async function play(page, line) {
+  const [verb, a, b] = line;
+  if (verb === 'run') return step(page, +a);
+  if (verb === 'down') return page.keyboard.down(a);
+  if (verb === 'up') return page.keyboard.up(a);
+  if (verb === 'press') {
+    await page.keyboard.down(a);
+    await step(page, PRESS_MS);
+    return page.keyboard.up(a);
+  }
+  if (verb === 'pad') {
+    if (!(a in PAD_BUTTONS)) throw new Error('unknown pad button ' + a);
+    await holdPad(page, PAD_BUTTONS[a], true);
+    await step(page, PRESS_MS);
+    return holdPad(page, PAD_BUTTONS[a], false);
+  }
+  if (verb === 'click') {
+    const [x, y] = await pagePoint(page, +a, +b);
+    await page.mouse.move(x, y);
+    await page.mouse.down();
+    await step(page, PRESS_MS);
+    return page.mouse.up();
+  }
+  if (verb === 'shot') return check(a, await canvasRGB(page));
+  throw new Error('unknown step: ' + line.join(' '));
+}
+
+function scenario() {
+  return fs.readFileSync(scenarioPath, 'utf8').split('\n')
+      .map(l => l.replace(/#.*/, '').trim().split(/\s+/)).filter(l => l[0]);
+}
+
+// highscore.dat in the game's working folder, as bytes; empty when there is none.
+const readTable = page => page.evaluate(() => {
+  const name = '/tessaril/highscore.dat';
+  return Module.FS.analyzePath(name).exists ? Array.from(Module.FS.readFile(name)) : [];
+});
+
+// The canvas at the largest whole scale that fits, centred, following the
+// window; F11 the page's fullscreen, twice back again.
+async function checkPage(page) {
+  for (const [w, h, scale] of [[1000, 760, 3], [500, 300, 1], [800, 600, 2]]) {
+    await page.setViewport({width: w, height: h});
+    const want = [(w - W * scale) / 2, (h - H * scale) / 2, W * scale, H * scale];
+    try {
+      await page.waitForFunction(want => {
+        const b = document.getElementById('screen').getBoundingClientRect();
+        return [b.left, b.top, b.width, b.height].every((v, i) => v === want[i]);
+      }, {timeout: 2000}, want);
+    } catch (e) {
+      failures.push(`a ${w} x ${h} page does not show the picture at scale ${scale}, centred`);
+    }
+  }
+  const fullscreen = () => page.evaluate(() => document.fullscreenElement && document.fullscreenElement.id);
+  await page.keyboard.press('F11');
+  await page.waitForFunction(() => document.fullscreenElement, {timeout: 2000}).catch(() => {});
+  const on = await fullscreen();
+  await page.keyboard.press('F11');
+  await page.waitForFunction(() => !document.fullscreenElement, {timeout: 2000}).catch(() => {});
+  const off = await fullscreen();
+  if (on !== 'game' || off) failures.push(`F11 showed ${on} in fullscreen, then ${off}`);
+}
+
+async function test(page, url) {
+  await page.evaluateOnNewDocument(fakePad);
+  await open(page, url);
+  for (const line of scenario()) await play(page, line);
+  await checkPage(page);
+  const saved = await readTable(page);
+  if (saved.length === 0) failures.push('the scenario saved no high score');
+  await open(page, url);
+  await step(page, 1500);
+  const loaded = await readTable(page);
+  console.log(`highscore.dat: ${saved.length} bytes saved, ${loaded.length} read back after a reload`);
+  if (loaded.length === 0 || Buffer.compare(Buffer.from(saved), Buffer.from(loaded)) !== 0)
+    failures.push('the high score table did not survive the reload');
+  // A page has no program to end: after Escape and X on the title the game
+  // still asks for time.
+  try {
+    for (const key of ['Escape', 'x']) await play(page, ['press', key]);
+    await step(page, 36);
+  } catch (e) {
+    failures.push('the game ended on Escape or X on the title');
+  }
+}
+
+// Page load to the first frame that shows the title (outside its text).
+async function bench(page, url) {
+  const {text, mask} = textMask('title');
+  await page.evaluateOnNewDocument((expected, mask, w, h) => {
+    window.tessarilTitleAt = new Promise(resolve => {
+      const look = () => {
+        const c = document.getElementById('screen');
+        const d = c && c.getContext('2d').getImageData(0, 0, w, h).data;
+        let same = !!d;
+        for (let i = 0; same && i < w * h; i++)
+          same = mask[i] || ((d[4 * i] >> 3) === (expected[3 * i] >> 3) &&
+                             (d[4 * i + 1] >> 2) === (expected[3 * i + 1] >> 2) &&
+                             (d[4 * i + 2] >> 3) === (expected[3 * i + 2] >> 3));
+        if (same) resolve(performance.now());
+        else requestAnimationFrame(look);
+      };
+      requestAnimationFrame(look);
+    });
+  }, Array.from(text), Array.from(mask), W, H);
+  await page.goto(url);
+  const ms = await page.evaluate(() => window.tessarilTitleAt);
+  console.log(`BENCH web_start_to_title_ms=${Math.round(ms)}`);
+}
+
+(async () => {
+  const server = await serve(site);
+  const url = `http://127.0.0.1:${server.address().port}/`;
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tessaril-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    userDataDir: profile,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage'],
+  });
+  const consoleErrors = [];
+  const logLines = [];
+  try {
+    const page = await browser.newPage();
+    await page.setViewport({width: 800, height: 600});
+    page.on('console', m => (m.type() === 'error' ? consoleErrors : logLines).push(m.text()));
+    page.on('pageerror', e => consoleErrors.push(String(e)));
+    if (mode === 'bench') await bench(page, url);
+    else await test(page, url + OPTIONS);
+    if (failures.length) await page.screenshot({path: path.join(failureDir, 'page.png')}).catch(() => {});
+  } catch (e) {
+    failures.push(String(e.stack || e));
+  } finally {
+    await browser.close();
+    server.close();
+    fs.rmSync(profile, {recursive: true, force: true});
+  }
+  console.log('page log: ' + JSON.stringify([...new Set(logLines)]));
+  for (const e of consoleErrors) failures.push('console error: ' + e);
+  if (failures.length) {
+    console.error('web test FAILED:\n  ' + failures.join('\n  '));
+    process.exit(1);
+  }
+  console.log(mode === 'bench' ? 'web bench done' : 'web test passed');
+})();

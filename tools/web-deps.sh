@@ -1,0 +1,163 @@
+#!/bin/sh
+# Builds the C libraries of the web configuration from Debian's source
+# packages with emscripten:
+#   tools/web-deps.sh BUILDDIR
+# prints the install prefix (include/, lib/, lib/pkgconfig/) on its last line.
+#
+# libogg, libvorbis, SDL 1.2 (dummy video and audio drivers, no threads, no
+# joystick), SDL_mixer 1.2 (Ogg Vorbis through libvorbis only) and FreeType,
+# each pinned to its upstream version; whatever Debian revision the mirror
+# serves is taken and recorded in the prefix's manifest.txt. The sources are
+# fetched with apt-get source by an apt of its own under BUILDDIR/apt
+# (tools/private-apt.sh), unpacked with Debian's patches applied, and built
+# into a cache outside the clone:
+#   ${XDG_CACHE_HOME:-$HOME/.cache}/tessaril/web-deps/<key>
+# where the key sums the pinned versions, the build flags, the compiler's
+# version and this script. A finished prefix is reused as it is, by this clone
+# and by every other on the machine, without asking the network.
+set -eu
+
+if [ $# -ne 1 ]; then
+    echo "usage: $0 BUILDDIR" >&2
+    exit 2
+fi
+mkdir -p "$1"
+BUILD=$(cd "$1" && pwd)
+HERE=$(cd "$(dirname "$0")" && pwd)
+JOBS=${JOBS:-2}
+# Debian's emscripten finds its JavaScript tools (acorn) only here.
+export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
+SUITE=${WEB_DEPS_SUITE:-bookworm}
+
+# Source package, upstream version, in build order.
+SOURCES="libogg 1.3.5
+libvorbis 1.3.7
+libsdl1.2 1.2.15
+sdl-mixer1.2 1.2.12
+freetype 2.12.1"
+
+CFLAGS_WEB="-O2"
+SDL_FLAGS="--disable-shared --enable-static --disable-threads --disable-joystick --disable-cdrom
+--disable-video-x11 --disable-video-dga --disable-video-fbcon --disable-video-directfb
+--disable-video-ps2gs --disable-video-ps3 --disable-video-svga --disable-video-vgl
+--disable-video-wscons --disable-video-aalib --disable-video-caca --disable-video-qtopia
+--disable-video-picogui --disable-video-xbios --disable-video-gem --disable-video-opengl
+--disable-video-ggi --disable-video-photon --disable-video-cocoa --disable-video-fbcon
+--enable-video-dummy --disable-oss --disable-alsa --disable-esd --disable-pulseaudio
+--disable-arts --disable-nas --disable-diskaudio --enable-dummyaudio --disable-mintaudio
+--disable-nasm --disable-altivec --disable-ipod --disable-input-events --disable-input-tslib
+--disable-pth --disable-rpath --disable-assembly --disable-loadso --disable-stdio-redirect
+--disable-esd-shared --disable-pulseaudio-shared --disable-x11-shared"
+MIXER_FLAGS="--disable-shared --enable-static --disable-music-cmd --disable-music-mod
+--disable-music-midi --disable-music-timidity-midi --disable-music-native-midi
+--disable-music-fluidsynth-midi --enable-music-ogg --disable-music-ogg-tremor
+--disable-music-ogg-shared --disable-music-flac --disable-music-mp3 --disable-music-mp3-mad-gpl
+--disable-music-mod-shared --disable-sdltest --disable-smpegtest"
+FREETYPE_FLAGS="-DBUILD_SHARED_LIBS=OFF -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON
+-DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON"
+
+EMCC_VERSION=$(emcc --version | head -n 1)
+KEY=$(printf '%s\n' "$SOURCES" "$CFLAGS_WEB" "$SDL_FLAGS" "$MIXER_FLAGS" "$FREETYPE_FLAGS" \
+    "$EMCC_VERSION" "$SUITE" | cat - "$0" | sha256sum | cut -c1-16)
+CACHE=${XDG_CACHE_HOME:-$HOME/.cache}/tessaril/web-deps
+PREFIX=$CACHE/$KEY
+
+up_to_date() {
+    if [ -f "$PREFIX/manifest.txt" ]; then
+        echo "web dependencies up to date: $(tr '\n' ' ' <"$PREFIX/manifest.txt")" >&2
+        echo "$PREFIX"
+        exit 0
+    fi
+}
+up_to_date
+# One build at a time per key; a second clone waits and then reuses it.
+mkdir -p "$CACHE"
+exec 9>"$CACHE/$KEY.lock"
+flock 9
+up_to_date
+
+log() { echo "web-deps: $*" >&2; }
+
+# The newest version of source package $1 whose upstream part is $2.
+pick_version() {
+    apt-cache showsrc "$1" 2>/dev/null | sed -n 's/^Version: //p' | while read -r v; do
+        upstream=${v#*:}
+        upstream=${upstream%-*}
+        case "$upstream" in
+        "$2" | "$2"+*) echo "$v" ;;
+        esac
+    done | sort -V -r | head -n 1
+}
+
+fetch_sources() {
+    . "$HERE/private-apt.sh"
+    private_apt "$BUILD/apt" "$(dpkg --print-architecture)" deb-src "$SUITE" >&2
+    apt-get -q update >&2
+    rm -rf "$BUILD/src"
+    mkdir -p "$BUILD/src"
+    : >"$BUILD/manifest.txt"
+    echo "$SOURCES" | while read -r name upstream; do
+        version=$(pick_version "$name" "$upstream")
+        if [ -z "$version" ]; then
+            log "the mirror serves no $name $upstream source package"
+            exit 1
+        fi
+        log "fetching $name $version"
+        (cd "$BUILD/src" && apt-get -q source --download-only "$name=$version" >&2)
+        dsc=$(ls "$BUILD/src/${name}_${version#*:}.dsc")
+        (cd "$BUILD/src" && dpkg-source --no-check -x "$dsc" "$name" >&2)
+        echo "$name $version" >>"$BUILD/manifest.txt"
+    done
+}
+
+# The host system named to configure. The packages' config.sub scripts
+# predate WebAssembly; emcc's 32-bit target passes as a plain 32-bit Linux, and
+# every system interface the libraries look for is switched off or found
+# missing by their tests.
+HOST=i686-pc-linux-gnu
+
+# configure-based build of source package $1 with the given flags.
+build_autoconf() {
+    name=$1
+    shift
+    log "building $name"
+    dir="$BUILD/src/$name"
+    (cd "$dir" &&
+        CFLAGS="$CFLAGS_WEB" CPPFLAGS="-I$STAGE/include" LDFLAGS="-L$STAGE/lib" \
+            EM_PKG_CONFIG_PATH="$STAGE/lib/pkgconfig" emconfigure ./configure --host="$HOST" --prefix="$STAGE" "$@" >&2 &&
+        emmake make -j"$JOBS" >&2 && emmake make install >&2)
+}
+
+build_freetype() {
+    log "building freetype"
+    # shellcheck disable=SC2086
+    emcmake cmake -S "$BUILD/src/freetype" -B "$BUILD/src/freetype/web" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS="$CFLAGS_WEB" \
+        -DCMAKE_INSTALL_PREFIX="$STAGE" $FREETYPE_FLAGS >&2
+    cmake --build "$BUILD/src/freetype/web" -j"$JOBS" >&2
+    cmake --install "$BUILD/src/freetype/web" >&2
+}
+
+fetch_sources
+# The libraries' pkg-config files and sdl-config name their prefix: they are
+# built in place, and the manifest, written last, marks the prefix finished.
+STAGE=$PREFIX
+rm -rf "$STAGE"
+mkdir -p "$STAGE"
+build_autoconf libogg --disable-shared --enable-static
+# Its x86 Linux flags include one that clang does not know.
+sed -i 's/ -mno-ieee-fp//' "$BUILD/src/libvorbis/configure"
+build_autoconf libvorbis --disable-shared --enable-static --disable-docs --disable-examples \
+    --disable-oggtest --with-ogg="$STAGE"
+# shellcheck disable=SC2086
+build_autoconf libsdl1.2 $SDL_FLAGS
+# shellcheck disable=SC2086
+build_autoconf sdl-mixer1.2 $MIXER_FLAGS --with-sdl-prefix="$STAGE"
+if ! grep -q -- '-DOGG_MUSIC' "$BUILD/src/sdl-mixer1.2/Makefile"; then
+    log "SDL_mixer was configured without Ogg Vorbis music"
+    exit 1
+fi
+build_freetype
+cp "$BUILD/manifest.txt" "$PREFIX/manifest.txt"
+log "built into $PREFIX"
+echo "$PREFIX"
