@@ -1,5 +1,5 @@
 // The web test's native oracle: plays tests/web/scenario.txt on the desktop
-// build (SDL's dummy drivers, silent as the page is) exactly as the browser
+// build (SDL's dummy drivers) exactly as the browser
 // test plays it on the page, and writes each picture the scenario names as
 // DIR/NAME.ppm. With --no-text every font renders nothing, so the pixels
 // where the two runs differ are exactly the pixels the desktop draws as text.
@@ -218,7 +218,7 @@ int main(int argc, char** argv) {
     const bool noText = argc > 3 && std::string(argv[3]) == "--no-text";
     try {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
-        setenv("SDL_AUDIODRIVER", "none", 1); // silent, as the page is
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
         TPlayer player(ReadScenario(argv[1]), argv[2]);
         fwSetClock([&player] { return player.Now; }, [&player](uint32_t ms) { player.Delay(ms); });
         fwSetUpdateRects([&player](SDL_Surface* screen, int count, SDL_Rect* rects) {
