@@ -52,18 +52,6 @@ constexpr int32_t kDesktopSharePct = 85;
 // Keys the frame takes for itself: F11 alone, Return together with Alt.
 constexpr SDLKey kToggleKeys[] = {SDLK_F11, SDLK_RETURN};
 
-// "N" with 1 <= N <= kMaxScale as a scale; false for anything else.
-bool ParseScale(const std::string& text, int32_t& scale) {
-    if (text.empty() || text.size() > 2 ||
-        text.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    const int32_t n = std::stoi(text);
-    if (n < 1 || n > kMaxScale)
-        return false;
-    scale = n;
-    return true;
-}
-
 // Writes one picture row of w pixels scale times wider into dst, each pixel
 // through lut into the window's format (P: the window pixel's storage).
 template <class P>
@@ -314,7 +302,7 @@ void TfwGameApp::ReadVideoOptions() {
         const std::string value = line.substr(eq + 1);
         if (name == "fullscreen") {
             Fullscreen = value != "0";
-        } else if (name == "scale" && !ParseScale(value, WindowScale)) {
+        } else if (name == "scale" && !fwParseScale(value, WindowScale)) {
             WindowScale = fit;
             Log().Write("SDLApp::InitSDL", "scale=" + value + " is no scale from 1 to " +
                                                std::to_string(kMaxScale) + "; using " +
@@ -819,4 +807,20 @@ TfwSDLSound* TfwGameApp::CreateSound(int32_t tag) {
     if (Silent)
         return nullptr;
     return Resources->Adopt(std::make_unique<TfwSDLSound>(tag));
+}
+
+bool fwParseScale(const std::string& text, int32_t& scale) {
+    int64_t n = 0;
+    if (!fwParseWhole(text, 2, n) || n < 1 || n > kMaxScale)
+        return false;
+    scale = static_cast<int32_t>(n);
+    return true;
+}
+
+bool fwParseWhole(const std::string& text, size_t maxDigits, int64_t& value) {
+    if (text.empty() || text.size() > maxDigits ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    value = std::stoll(text);
+    return true;
 }

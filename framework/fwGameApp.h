@@ -39,6 +39,11 @@ inline constexpr int32_t kPictureWidth = 320;
 inline constexpr int32_t kPictureHeight = 240;
 // Window scales an option may ask for: up to an 8K window.
 inline constexpr int32_t kfwMaxScale = 16;
+// "N" with 1 <= N <= kfwMaxScale, in decimal digits alone; false otherwise.
+bool fwParseScale(const std::string& text, int32_t& scale);
+// A whole number of at most maxDigits decimal digits (nothing else, no sign);
+// false otherwise. maxDigits is at most 18.
+bool fwParseWhole(const std::string& text, size_t maxDigits, int64_t& value);
 
 // Handheld buttons: the keys a button of the GP2X Wiz stands for. The pad is
 // buttons 0..7 from up clockwise, so a diagonal holds two arrows.

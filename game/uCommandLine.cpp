@@ -6,25 +6,10 @@
 
 namespace {
 
-// "N" with 1 <= N <= kfwMaxScale.
-bool ReadScale(const std::string& text, int32_t& scale) {
-    if (text.empty() || text.size() > 2 ||
-        text.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    const int32_t n = std::stoi(text);
-    if (n < 1 || n > kfwMaxScale)
-        return false;
-    scale = n;
-    return true;
-}
-
 // "N" with 0 <= N < 2^32.
 bool ReadSeed(const std::string& text, int64_t& seed) {
-    if (text.empty() || text.size() > 10 ||
-        text.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    const int64_t n = std::stoll(text);
-    if (n > int64_t{UINT32_MAX})
+    int64_t n = 0;
+    if (!fwParseWhole(text, 10, n) || n > int64_t{UINT32_MAX})
         return false;
     seed = n;
     return true;
@@ -84,7 +69,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             const std::string& range = scale ? kScaleRange : kSeedRange;
             if (!option.HasValue)
                 line.Error = "--" + option.Name + " needs " + range;
-            else if (scale ? !ReadScale(option.Value, line.Scale)
+            else if (scale ? !fwParseScale(option.Value, line.Scale)
                            : !ReadSeed(option.Value, line.Seed))
                 line.Error = "bad " + option.Name + " '" + option.Value + "': " + range;
         } else if (option.Name == "fullscreen") {

@@ -3,6 +3,7 @@
 #include "uSettings.h"
 
 #include "fwConfig.h"
+#include "fwGameApp.h"
 #include "fwLog.h"
 #include "tessaril.h"
 #include "uTextFile.h"
@@ -22,13 +23,10 @@ constexpr const char* kSettingNames[TMiniGame::kSettingCount] = {"sound_volume",
 
 // A whole number from low to high, written as plain digits.
 bool ReadNumber(const std::string& text, int32_t low, int32_t high, int32_t& value) {
-    if (text.empty() || text.size() > 3 ||
-        text.find_first_not_of("0123456789") != std::string::npos)
+    int64_t n = 0;
+    if (!fwParseWhole(text, 3, n) || n < low || n > high)
         return false;
-    const int32_t n = std::stoi(text);
-    if (n < low || n > high)
-        return false;
-    value = n;
+    value = static_cast<int32_t>(n);
     return true;
 }
 
