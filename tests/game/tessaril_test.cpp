@@ -531,10 +531,12 @@ TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
     if constexpr (kHandheld)
         GTEST_SKIP() << "the handheld's names are built with the pad";
     Start();
+    enum TEnd { byReturn, byClose, bySigterm }; // the window's close button; in the main loop
     struct TCase {
         const char* Typed;
         const char* Name;
         int32_t Cursor;
+        TEnd End = byReturn;
     };
     const TCase cases[] = {
         {"alex", "ALEX      ", 5},
@@ -544,55 +546,42 @@ TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
         {"x1.-: 0", "X1.-: 0   ", 8},
         {"Q", "Q         ", 2},
         {"abcdefghijkl", "ABCDEFGHIL", 10},
+        {"sam", "SAM       ", 4, byClose},
+        {"tom", "TOM       ", 4, bySigterm},
     };
     int32_t score = 100;
-    auto openEntry = [&] {
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Typed);
         game->LastName = "BOB";
         game->NameEditor->CursorPos = 3;
         game->Score = score += 100;
         game->GameOver();
         ASSERT_EQ(TGameState::gsEnterName, game->State);
-    };
-    auto type = [&](const std::string& text) {
-        for (char c : text)
-            PushKeyDown(static_cast<SDLKey>(c)); // 'Q': with Shift held
+        for (const char* t = c.Typed; *t != 0; ++t)
+            PushKeyDown(static_cast<SDLKey>(*t)); // 'Q': with Shift held
         Frame();
-    };
-    auto stored = [&](const std::string& name) {
+        EXPECT_EQ(c.Name, game->NameEditor->Name);
+        EXPECT_EQ(c.Cursor, game->NameEditor->CursorPos);
+        EXPECT_EQ(80, game->SoundVolume) << "1 types a 1 here";
+        if (c.End == byReturn) {
+            Press(SDLK_RETURN);
+            Frame();
+        } else if (c.End == byClose) {
+            PushQuit();
+            Frame();
+            ASSERT_TRUE(game->Terminated);
+            game->DoneGame(); // as the main loop ends
+        } else {
+            bool raised = false;
+            clock.OnDelay = [&raised] { raised = raised || std::raise(SIGTERM) == 0; };
+            game->Run();
+            EXPECT_EQ(TGameState::gsHighscores, game->State);
+        }
         THighscoreManager table(nullptr);
         table.LoadFromFile("highscore.dat");
-        return std::any_of(table.Entries.begin(), table.Entries.end(),
-                           [&](const auto& e) { return e->Name == name; });
-    };
-    for (const TCase& c : cases) {
-        openEntry();
-        type(c.Typed);
-        EXPECT_EQ(c.Name, game->NameEditor->Name) << c.Typed;
-        EXPECT_EQ(c.Cursor, game->NameEditor->CursorPos) << c.Typed;
-        EXPECT_EQ(80, game->SoundVolume) << "1 types a 1 here: " << c.Typed;
-        Press(SDLK_RETURN);
-        Frame();
-        EXPECT_TRUE(stored(c.Name)) << c.Typed;
+        EXPECT_TRUE(std::any_of(table.Entries.begin(), table.Entries.end(),
+                                [&](const auto& e) { return e->Name == c.Name; }));
     }
-
-    openEntry(); // the window's close button
-    type("sam");
-    PushQuit();
-    Frame();
-    ASSERT_TRUE(game->Terminated);
-    game->DoneGame(); // as the main loop ends
-    EXPECT_TRUE(stored("SAM       "));
-
-    openEntry(); // SIGTERM, in the real main loop
-    type("tom");
-    bool raised = false;
-    clock.OnDelay = [&raised] {
-        if (!raised)
-            raised = std::raise(SIGTERM) == 0;
-    };
-    game->Run();
-    EXPECT_TRUE(stored("TOM       "));
-    EXPECT_EQ(TGameState::gsHighscores, game->State);
 }
 
 TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
