@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -61,10 +62,10 @@ protected:
     // The repository's media as data/ of the working folder.
     static void LinkData() { ASSERT_EQ(0, symlink(SourcePath("data").c_str(), "data")); }
 
-    // A data/ tree of the repository's pictures, sounds and font, without music.
-    static void LinkDataWithoutMusic() {
+    // A data/ tree of the given parts of the repository's media.
+    static void LinkDataParts(std::initializer_list<const char*> parts) {
         ASSERT_EQ(0, mkdir("data", 0755));
-        for (const char* part : {"images", "sounds", "fonts"})
+        for (const char* part : parts)
             ASSERT_EQ(0, symlink(SourcePath(std::string("data/") + part).c_str(),
                                  (std::string("data/") + part).c_str()));
     }
@@ -150,6 +151,18 @@ protected:
 
     // No once-a-second tick within the next 55 frames.
     void HoldSecond() { game->SecondMark = fwGetTicks(); }
+
+    // Idle frames on the title until the demo starts; the one-second ticks
+    // they took.
+    int TicksUntilDemo() {
+        int ticks = 0;
+        for (int frames = 0; !game->DemoMode && frames < 2000; ++frames) {
+            const uint32_t mark = game->SecondMark;
+            Frame();
+            ticks += game->SecondMark != mark ? 1 : 0;
+        }
+        return ticks;
+    }
 
     // Title, select, select: a game in play on a settled board.
     void StartPlaying() {

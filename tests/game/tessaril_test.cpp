@@ -531,10 +531,12 @@ TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
     if constexpr (kHandheld)
         GTEST_SKIP() << "the handheld's names are built with the pad";
     Start();
+    enum TEnd { byReturn, byClose, bySigterm }; // the window's close button; in the main loop
     struct TCase {
         const char* Typed;
         const char* Name;
         int32_t Cursor;
+        TEnd End = byReturn;
     };
     const TCase cases[] = {
         {"alex", "ALEX      ", 5},
@@ -544,55 +546,42 @@ TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
         {"x1.-: 0", "X1.-: 0   ", 8},
         {"Q", "Q         ", 2},
         {"abcdefghijkl", "ABCDEFGHIL", 10},
+        {"sam", "SAM       ", 4, byClose},
+        {"tom", "TOM       ", 4, bySigterm},
     };
     int32_t score = 100;
-    auto openEntry = [&] {
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Typed);
         game->LastName = "BOB";
         game->NameEditor->CursorPos = 3;
         game->Score = score += 100;
         game->GameOver();
         ASSERT_EQ(TGameState::gsEnterName, game->State);
-    };
-    auto type = [&](const std::string& text) {
-        for (char c : text)
-            PushKeyDown(static_cast<SDLKey>(c)); // 'Q': with Shift held
+        for (const char* t = c.Typed; *t != 0; ++t)
+            PushKeyDown(static_cast<SDLKey>(*t)); // 'Q': with Shift held
         Frame();
-    };
-    auto stored = [&](const std::string& name) {
+        EXPECT_EQ(c.Name, game->NameEditor->Name);
+        EXPECT_EQ(c.Cursor, game->NameEditor->CursorPos);
+        EXPECT_EQ(80, game->SoundVolume) << "1 types a 1 here";
+        if (c.End == byReturn) {
+            Press(SDLK_RETURN);
+            Frame();
+        } else if (c.End == byClose) {
+            PushQuit();
+            Frame();
+            ASSERT_TRUE(game->Terminated);
+            game->DoneGame(); // as the main loop ends
+        } else {
+            bool raised = false;
+            clock.OnDelay = [&raised] { raised = raised || std::raise(SIGTERM) == 0; };
+            game->Run();
+            EXPECT_EQ(TGameState::gsHighscores, game->State);
+        }
         THighscoreManager table(nullptr);
         table.LoadFromFile("highscore.dat");
-        return std::any_of(table.Entries.begin(), table.Entries.end(),
-                           [&](const auto& e) { return e->Name == name; });
-    };
-    for (const TCase& c : cases) {
-        openEntry();
-        type(c.Typed);
-        EXPECT_EQ(c.Name, game->NameEditor->Name) << c.Typed;
-        EXPECT_EQ(c.Cursor, game->NameEditor->CursorPos) << c.Typed;
-        EXPECT_EQ(80, game->SoundVolume) << "1 types a 1 here: " << c.Typed;
-        Press(SDLK_RETURN);
-        Frame();
-        EXPECT_TRUE(stored(c.Name)) << c.Typed;
+        EXPECT_TRUE(std::any_of(table.Entries.begin(), table.Entries.end(),
+                                [&](const auto& e) { return e->Name == c.Name; }));
     }
-
-    openEntry(); // the window's close button
-    type("sam");
-    PushQuit();
-    Frame();
-    ASSERT_TRUE(game->Terminated);
-    game->DoneGame(); // as the main loop ends
-    EXPECT_TRUE(stored("SAM       "));
-
-    openEntry(); // SIGTERM, in the real main loop
-    type("tom");
-    bool raised = false;
-    clock.OnDelay = [&raised] {
-        if (!raised)
-            raised = std::raise(SIGTERM) == 0;
-    };
-    game->Run();
-    EXPECT_TRUE(stored("TOM       "));
-    EXPECT_EQ(TGameState::gsHighscores, game->State);
 }
 
 TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
@@ -712,39 +701,37 @@ TEST_F(TessarilStates, VolumeKeysMoveBothVolumesTogetherWithin0And128) {
     EXPECT_EQ(51, game->MusicVolume);
 }
 
+// Focus lost or minimised: a player's game in play pauses, on the desktop,
+// also with the player's autoplay or after a left demo (only the demo flag);
+// the demo itself (both) plays on.
 TEST_F(TessarilStates, LeavingTheWindowPausesAPlayersGameInPlayAndNothingElse) {
     Start();
     StartPlaying();
-    const Uint8 focus = SDL_APPINPUTFOCUS;
-    const Uint8 shown = SDL_APPACTIVE; // lost: minimised
+    using S = TGameState;
+    const Uint8 F = SDL_APPINPUTFOCUS, M = SDL_APPACTIVE; // lost: minimised
     struct TCase {
-        TGameState From;
+        S From;
         bool Demo, AutoPlay;
         Uint8 What, Gain;
-        TGameState To; // on the desktop; the handheld's state never changes
+        S To; // on the desktop; the handheld's state never changes
     };
-    const TCase cases[] = {
-        {TGameState::gsPlaying, false, false, focus, 0, TGameState::gsPaused},
-        {TGameState::gsPlaying, false, false, shown, 0, TGameState::gsPaused},
-        {TGameState::gsPlaying, false, false, focus | shown, 0, TGameState::gsPaused},
-        {TGameState::gsPlaying, false, true, focus, 0,
-         TGameState::gsPaused}, // the player's autoplay
-        {TGameState::gsPlaying, true, false, focus, 0, TGameState::gsPaused}, // after a left demo
-        {TGameState::gsPlaying, false, false, SDL_APPMOUSEFOCUS, 0, TGameState::gsPlaying},
-        {TGameState::gsPlaying, false, false, focus | shown, 1, TGameState::gsPlaying},
-        {TGameState::gsPaused, false, false, focus | shown, 1, TGameState::gsPaused},
-        {TGameState::gsPaused, false, false, focus, 0, TGameState::gsPaused},
-        {TGameState::gsPlaying, true, true, focus | shown, 0, TGameState::gsPlaying}, // the demo
-        {TGameState::gsTitle, false, false, focus, 0, TGameState::gsTitle},
-        {TGameState::gsReady, false, false, shown, 0, TGameState::gsReady},
-        {TGameState::gsRetry, false, false, focus, 0, TGameState::gsRetry},
-        {TGameState::gsLevelDone, false, false, focus, 0, TGameState::gsLevelDone},
-        {TGameState::gsGameOver, false, false, shown, 0, TGameState::gsGameOver},
-    };
+    const TCase cases[] = {{S::gsPlaying, 0, 0, F, 0, S::gsPaused},
+                           {S::gsPlaying, 0, 0, M, 0, S::gsPaused},
+                           {S::gsPlaying, 0, 0, F | M, 0, S::gsPaused},
+                           {S::gsPlaying, 0, 1, F, 0, S::gsPaused},
+                           {S::gsPlaying, 1, 0, F, 0, S::gsPaused},
+                           {S::gsPlaying, 0, 0, SDL_APPMOUSEFOCUS, 0, S::gsPlaying},
+                           {S::gsPlaying, 0, 0, F | M, 1, S::gsPlaying},
+                           {S::gsPaused, 0, 0, F | M, 1, S::gsPaused},
+                           {S::gsPaused, 0, 0, F, 0, S::gsPaused},
+                           {S::gsPlaying, 1, 1, F | M, 0, S::gsPlaying},
+                           {S::gsTitle, 0, 0, F, 0, S::gsTitle},
+                           {S::gsReady, 0, 0, M, 0, S::gsReady},
+                           {S::gsRetry, 0, 0, F, 0, S::gsRetry},
+                           {S::gsLevelDone, 0, 0, F, 0, S::gsLevelDone},
+                           {S::gsGameOver, 0, 0, M, 0, S::gsGameOver}};
     for (const TCase& c : cases) {
-        SCOPED_TRACE(testing::Message()
-                     << "state " << int(c.From) << " demo " << c.Demo << " autoplay " << c.AutoPlay
-                     << " what " << int(c.What) << " gain " << int(c.Gain));
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
         game->State = c.From;
         game->DemoMode = c.Demo;
         game->AutoPlay = c.AutoPlay;
@@ -757,71 +744,28 @@ TEST_F(TessarilStates, LeavingTheWindowPausesAPlayersGameInPlayAndNothingElse) {
         Frame();
         EXPECT_EQ(kHandheld ? c.From : c.To, game->State);
     }
-    game->AutoPlay = false;
-    game->DemoMode = false;
+    game->AutoPlay = game->DemoMode = false;
 }
 
-TEST_F(TessarilStates, DemoStartsAfterElevenTicksAndEndsWithItsFirstLevel) {
-    Start();
-    int ticks = 0;
-    uint32_t mark = game->SecondMark;
-    int frames = 0;
-    while (game->State == TGameState::gsTitle && frames < 2000) {
-        Frame();
-        ++frames;
-        if (game->SecondMark != mark) {
-            mark = game->SecondMark;
-            ++ticks;
-            if (ticks == 10) {
-                EXPECT_EQ(TGameState::gsTitle, game->State) << "ten ticks are not enough";
-            }
-        }
-    }
-    ASSERT_EQ(TGameState::gsPlaying, game->State);
-    EXPECT_EQ(11, ticks);
-    EXPECT_TRUE(game->AutoPlay);
-    EXPECT_TRUE(game->DemoMode);
-    EXPECT_EQ(0, game->IdleSeconds);
-    EXPECT_EQ(1, game->Level);
-
-    for (int k = 1; k <= 32; ++k)
-        game->Goals[k] = 1;
-    bool levelDone = false;
-    int32_t demoScore = 0;
-    for (frames = 0; frames < 3000 && game->State != TGameState::gsTitle; ++frames) {
-        Frame();
-        levelDone = levelDone || game->State == TGameState::gsLevelDone;
-        demoScore = std::max(demoScore, game->Score);
-        ASSERT_NE(TGameState::gsRetry, game->State)
-            << "the demo lost a life after " << frames << " frames";
-    }
-    ASSERT_EQ(TGameState::gsTitle, game->State);
-    EXPECT_TRUE(levelDone);
-    EXPECT_FALSE(game->DemoMode);
-    EXPECT_FALSE(game->AutoPlay);
-    EXPECT_FALSE(Shown(game->Cursor));
-    EXPECT_FALSE(Shown(game->Selection));
-    EXPECT_GE(demoScore, 6 * 3 * 25 + 250) << "a run of every colour and the bonus";
-    EXPECT_EQ(0, game->Score) << "the title's last score stays the player's";
-    EXPECT_EQ(1, game->Level);
-}
-
-// The demo is an attract mode: a key, a click or a pad button ends it and is
-// not passed on, and so does a lost life. Each end leaves nothing behind: the
+// The demo starts after eleven idle seconds on the title and is an attract
+// mode: a key, a click or a pad button ends it and is not passed on, and so
+// do its level won and its time run out. Each end leaves nothing behind: the
 // title shows the player's last score, the next demo comes after eleven idle
 // seconds again, and a player's autoplay later is the player's game.
 TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
     Start();
-    game->Score = 1250; // the player's last game
-    auto ticksUntilDemo = [this] {
-        int ticks = 0;
-        uint32_t mark = game->SecondMark;
-        for (int frames = 0; !game->DemoMode && frames < 2000; ++frames) {
+    game->Score = 1250;   // the player's last game
+    auto winLevel = [&] { // goals of one stone each
+        for (int k = 1; k <= 32; ++k)
+            game->Goals[k] = 1;
+        int32_t levelScore = 0;
+        for (int frames = 0; frames < 3000 && game->State != TGameState::gsTitle; ++frames) {
             Frame();
-            ticks += game->SecondMark != mark ? 1 : 0;
-            mark = game->SecondMark;
+            ASSERT_NE(TGameState::gsRetry, game->State) << "the demo lost a life";
+            if (game->State == TGameState::gsLevelDone)
+                levelScore = game->Score;
         }
-        return ticks;
+        EXPECT_GE(levelScore, 6 * 3 * 25 + 250) << "a run of every colour and the bonus";
     };
     struct TCase {
         const char* Name;
@@ -829,42 +773,41 @@ TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
         std::function<void()> End;
     };
     const TCase cases[] = {
+        {"level won", false, winLevel},
         {"select key", false, [&] { Press(game->KeySelect); }},
         {"quit key", false, [&] { Press(game->KeyQuit); }},
-        {"click", true,
-         [&] {
-             PushMouseButton(SDL_BUTTON_LEFT, true, 50, 50);
-             Frame();
-         }},
+        {"click", true, [&] { PushMouseButton(SDL_BUTTON_LEFT, true, 50, 50); }},
         {"pad button", true,
          [&] {
              PushJoyButton(0, true);
-             Frame();
              PushJoyButton(0, false);
          }},
         {"time up", false,
          [&] {
              game->TimeLeft = 0;
              Settle();
-             Frame();
          }},
     };
     for (const TCase& c : cases) {
         if (c.Desktop && kHandheld)
             continue;
         SCOPED_TRACE(c.Name);
-        ASSERT_EQ(11, ticksUntilDemo());
+        ASSERT_EQ(11, TicksUntilDemo());
         ASSERT_EQ(TGameState::gsPlaying, game->State);
+        EXPECT_TRUE(game->AutoPlay);
+        EXPECT_EQ(0, game->IdleSeconds);
         Frames(40);
         c.End();
+        Frame(); // a key still held after its frame does nothing more
         EXPECT_EQ(TGameState::gsTitle, game->State) << "the input is not passed on";
         EXPECT_FALSE(game->DemoMode);
         EXPECT_FALSE(game->AutoPlay);
         EXPECT_FALSE(game->Terminated);
+        EXPECT_FALSE(Shown(game->Cursor));
+        EXPECT_FALSE(Shown(game->Selection));
         EXPECT_EQ(1250, game->Score);
+        EXPECT_EQ(1, game->Level);
         EXPECT_TRUE(game->Highscores->Entries.empty());
-        Frame(); // the key still held after the frame does nothing more
-        EXPECT_EQ(TGameState::gsTitle, game->State);
     }
 
     // The player's own autoplay goes on to the next level and ends in the name entry.
@@ -1366,7 +1309,7 @@ TEST_F(TessarilStartup, FullMediaListLoadsWithoutALogLine) {
 }
 
 TEST_F(TessarilStartup, StartsWithoutTableFileAndWithoutMusic) {
-    LinkDataWithoutMusic();
+    LinkDataParts({"images", "sounds", "fonts"}); // no music
     Start(false);
     EXPECT_EQ(1, LogLines()) << Log().LastLine();
     EXPECT_TRUE(game->PlayList.empty());
@@ -2021,31 +1964,15 @@ TEST(TessarilProgram, WithoutAGraphicalDisplayTheStartFailsInsteadOfDrawingInThe
 
 // Without one picture of the game there is nothing to show: exit code 1 and
 // one line on standard error. A single missing medium is only logged.
-TEST(TessarilProgram, ADataFolderWithoutPicturesEndsTheStartWithExitCode1) {
-    TFakeClock clock;
+TEST_F(TessarilStartup, ADataFolderWithoutPicturesEndsTheStartWithExitCode1) {
     clock.OnDelay = [] { PushKeyDown(SDLK_ESCAPE); }; // a start that goes on ends
-    auto linkEach = [](std::initializer_list<const char*> parts) {
-        mkdir("data", 0755);
-        for (const char* part : parts)
-            symlink(SourcePath(std::string("data/") + part).c_str(),
-                    (std::string("data/") + part).c_str());
-    };
-    struct TCase {
-        const char* Name;
-        std::function<void()> Make;
-    };
-    const TCase cases[] = {
-        {"no data folder", [] {}},
-        {"an empty data folder", [&] { linkEach({}); }},
-        {"sounds and font only",
-         [&] {
-             linkEach({"sounds", "fonts"});
-         }},
-        {"data a file", [] { WriteFile("data", "x"); }},
-    };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Name);
-        c.Make();
+    auto soundsOnly = [] { LinkDataParts({"sounds", "fonts"}); };
+    // No data folder, an empty one, one of sounds and font only, data a file.
+    const std::function<void()> cases[] = {[] {}, [] { LinkDataParts({}); }, soundsOnly,
+                                           [] { WriteFile("data", "x"); }};
+    for (const auto& make : cases) {
+        SCOPED_TRACE(&make - cases);
+        make();
         testing::internal::CaptureStderr();
         const int code = TessarilMain({});
         const std::string err = testing::internal::GetCapturedStderr();
@@ -2109,10 +2036,8 @@ TEST(TessarilProgram, HelpEndsAtOnceAndARefusedCommandLineEndsWithExitCode2) {
     };
     const TCase cases[] = {
         {{"--help"}, 0, "Usage: tessaril [options]", ""},
-        {{"-h"}, 0, "Usage: tessaril [options]", ""},
         {{"--bogus"}, 2, "", "tessaril: unknown option '--bogus'"},
         {{"-scale=0"}, 2, "", "tessaril: bad scale '0': a whole number from 1 to 16"},
-        {{"--scale"}, 2, "", "tessaril: --scale needs a whole number from 1 to 16"},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Args[0]);

@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <type_traits>
 #include <unistd.h>
 
 namespace {
@@ -308,85 +307,63 @@ TEST_F(DesktopPointerPad, AClickIsEachScreensConfirmKey) {
 
 // Screen x click -> result: each row starts a fresh game, brings it to the
 // screen, presses (and lets go) one button at a picture pixel and checks the
-// state after, and what else the click must have done.
+// state after, whether the program ends, and the name entry's cursor and name.
 TEST_F(DesktopPointerPad, EveryScreensClickTargets) {
-    using TSelf = std::remove_reference_t<decltype(*this)>;
-    using TSetup = void (*)(TSelf&);
-    const TSetup title = [](TSelf&) {};
-    const TSetup playing = [](TSelf& t) { t.StartPlaying(); };
-    const TSetup paused = [](TSelf& t) {
-        t.StartPlaying();
-        t.Press(t.game->KeyPause);
-    };
-    const TSetup table = [](TSelf& t) { t.Press(t.game->KeyHighscores); };
-    const TSetup nameEntry = [](TSelf& t) {
-        t.StartPlaying();
-        t.game->Lives = 0;
-        t.Frame(); // no table file: every score enters
-    };
-    using TCheck = bool (*)(const TMiniGame&);
-    const TCheck nothing = [](const TMiniGame&) { return true; };
-    const TCheck cursorAt4 = [](const TMiniGame& g) { return g.NameEditor->CursorPos == 4; };
+    using S = TGameState;
     struct TRow {
-        const char* Screen;
-        TSetup Setup;
-        TGameState Before;
+        S From;
         int32_t X, Y;
         uint8_t Button;
-        TGameState After;
-        TCheck Also;
-        const char* Name; // the name after the click, in the name entry
+        S To;
+        int32_t Cursor = 1;    // in the name entry, which opens at 1
+        const char* Name = ""; // in the name entry
+        bool Quits = false;
     };
-    constexpr uint8_t kLeft = SDL_BUTTON_LEFT, kUp = SDL_BUTTON_WHEELUP,
-                      kDown = SDL_BUTTON_WHEELDOWN;
-    using S = TGameState;
+    constexpr uint8_t L = SDL_BUTTON_LEFT, Up = SDL_BUTTON_WHEELUP, Dn = SDL_BUTTON_WHEELDOWN;
     const TRow rows[] = {
-        {"title, anywhere", title, S::gsTitle, 160, 120, kLeft, S::gsReady, nothing, ""},
-        {"title, start entry", title, S::gsTitle, 20, 178, kLeft, S::gsReady, nothing, ""},
-        {"title, high scores entry", title, S::gsTitle, 110, 192, kLeft, S::gsHighscores, nothing,
-         ""},
-        {"title, quit entry", title, S::gsTitle, 12, 206, kLeft, S::gsTitle,
-         [](const TMiniGame& g) { return g.Terminated; }, ""},
-        {"title, right of quit", title, S::gsTitle, 90, 206, kLeft, S::gsReady, nothing, ""},
-        {"title, wheel", title, S::gsTitle, 160, 120, kUp, S::gsTitle, nothing, ""},
-        {"play, pause symbol", playing, S::gsPlaying, 307, 8, kLeft, S::gsPaused, nothing, ""},
-        {"play, corner of its area", playing, S::gsPlaying, 319, 16, kLeft, S::gsPaused, nothing,
-         ""},
-        {"play, left of it", playing, S::gsPlaying, 286, 8, kLeft, S::gsPlaying, nothing, ""},
-        {"play, below it", playing, S::gsPlaying, 307, 20, kLeft, S::gsPlaying, nothing, ""},
-        {"paused, anywhere", paused, S::gsPaused, 160, 120, kLeft, S::gsPlaying, nothing, ""},
-        {"paused, the symbol", paused, S::gsPaused, 307, 8, kLeft, S::gsPlaying, nothing, ""},
-        {"paused, wheel", paused, S::gsPaused, 160, 120, kDown, S::gsPaused, nothing, ""},
-        {"table, anywhere", table, S::gsHighscores, 160, 120, kLeft, S::gsTitle, nothing, ""},
-        {"name, wheel up", nameEntry, S::gsEnterName, 160, 60, kUp, S::gsEnterName, nothing,
-         "A         "},
-        {"name, wheel down", nameEntry, S::gsEnterName, 160, 60, kDown, S::gsEnterName, nothing,
-         ":         "},
-        {"name, fourth place", nameEntry, S::gsEnterName, 117, 110, kLeft, S::gsEnterName,
-         cursorAt4, ""},
-        {"name, beside the places", nameEntry, S::gsEnterName, 225, 110, kLeft, S::gsEnterName,
-         [](const TMiniGame& g) { return g.NameEditor->CursorPos == 1; }, ""},
-        {"name, confirm line", nameEntry, S::gsEnterName, 150, 157, kLeft, S::gsHighscores, nothing,
-         ""},
-        {"name, the line below", nameEntry, S::gsEnterName, 150, 170, kLeft, S::gsEnterName,
-         nothing, ""},
+        {S::gsTitle, 160, 120, L, S::gsReady},             // anywhere
+        {S::gsTitle, 20, 178, L, S::gsReady},              // the start entry
+        {S::gsTitle, 110, 192, L, S::gsHighscores},        // the high scores entry
+        {S::gsTitle, 12, 206, L, S::gsTitle, 1, "", true}, // the quit entry
+        {S::gsTitle, 90, 206, L, S::gsReady},              // right of it
+        {S::gsTitle, 160, 120, Up, S::gsTitle},
+        {S::gsPlaying, 307, 8, L, S::gsPaused},   // the pause symbol
+        {S::gsPlaying, 319, 16, L, S::gsPaused},  // the corner of its area
+        {S::gsPlaying, 286, 8, L, S::gsPlaying},  // left of it
+        {S::gsPlaying, 307, 20, L, S::gsPlaying}, // below it
+        {S::gsPaused, 160, 120, L, S::gsPlaying},
+        {S::gsPaused, 307, 8, L, S::gsPlaying},
+        {S::gsPaused, 160, 120, Dn, S::gsPaused},
+        {S::gsHighscores, 160, 120, L, S::gsTitle},
+        {S::gsEnterName, 160, 60, Up, S::gsEnterName, 1, "A         "},
+        {S::gsEnterName, 160, 60, Dn, S::gsEnterName, 1, ":         "},
+        {S::gsEnterName, 117, 110, L, S::gsEnterName, 4}, // the fourth place
+        {S::gsEnterName, 225, 110, L, S::gsEnterName},    // beside the places
+        {S::gsEnterName, 150, 157, L, S::gsHighscores},   // the confirm line
+        {S::gsEnterName, 150, 170, L, S::gsEnterName},    // the line below
     };
-    bool first = true;
     for (const TRow& row : rows) {
-        SCOPED_TRACE(row.Screen);
-        if (!first) {
-            Stop();
-            Start(false);
-        }
-        first = false;
+        SCOPED_TRACE(testing::Message() << "row " << &row - rows);
+        Stop();
+        Start(false);
         game->NameEditor->CursorPos = 1;
-        row.Setup(*this);
-        ASSERT_EQ(row.Before, game->State);
+        if (row.From == S::gsHighscores)
+            Press(game->KeyHighscores);
+        else if (row.From != S::gsTitle)
+            StartPlaying();
+        if (row.From == S::gsPaused)
+            Press(game->KeyPause);
+        if (row.From == S::gsEnterName) {
+            game->Lives = 0;
+            Frame(); // no table file: every score enters
+        }
+        ASSERT_EQ(row.From, game->State);
         ClickAt(row.X, row.Y, row.Button);
         Frame(); // the high score scenes' results are taken in the next frame
-        EXPECT_EQ(row.After, game->State);
-        EXPECT_TRUE(row.Also(*game));
-        if (row.Before == S::gsEnterName && row.After == S::gsEnterName) {
+        EXPECT_EQ(row.To, game->State);
+        EXPECT_EQ(row.Quits, game->Terminated);
+        if (row.To == S::gsEnterName) {
+            EXPECT_EQ(row.Cursor, game->NameEditor->CursorPos);
             EXPECT_EQ(row.Name, game->NameEditor->Name);
         }
     }
