@@ -13,8 +13,8 @@ bool ReadWholeFile(const std::string& path, std::string& content);
 // end counts too, an empty one after the last line end does not.
 std::vector<std::string> SplitLines(const std::string& content);
 // Replaces fileName with content crash-safely (fwSaveFile: a crash, a kill or
-// a full disk leaves either the old file or the new one). A failure writes one log line under tag naming the file and its error
-// (also put into *failure when given), removes the temporary file and answers
-// false.
+// a full disk leaves either the old file or the new one). A failure writes one log line under tag
+// naming the file and its error (also put into *failure when given), removes the temporary file and
+// answers false.
 bool WriteFileSafely(const std::string& fileName, const std::string& content, const char* tag,
                      std::string* failure = nullptr);
