@@ -1,7 +1,8 @@
 # The web configuration's libraries and page. The C libraries (SDL 1.2,
 # SDL_mixer with Ogg Vorbis, FreeType) come from TESSARIL_WEB_DEPS, built from
 # Debian's source packages by tools/web-deps.sh; SDL_image and SDL_ttf are
-# stood in for by framework/web/ (BMP pictures through SDL, fonts without text).
+# stood in for by framework/web/ (BMP pictures through SDL; SDL_ttf's names
+# mapped onto framework/fwTrueType over FreeType).
 if(NOT EMSCRIPTEN)
   message(FATAL_ERROR "TESSARIL_WEB needs emscripten's toolchain (emcmake cmake ...)")
 endif()
