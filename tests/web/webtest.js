@@ -243,7 +243,7 @@ async function checkPage(page) {
         return [b.left, b.top, b.width, b.height].every((v, i) => Math.abs(v - want[i]) < 0.02);
       }, {timeout: 2000}, want);
     } catch (e) {
-      failures.push(`a ${w} x ${h} page at ${ratio} device pixels a pixel does not show the ` +
+      failures.push(`a ${w} x ${h} page with ${ratio} device pixels to the CSS pixel does not show the ` +
                     `picture at scale ${scale}, centred`);
     }
   }
