@@ -1,7 +1,8 @@
 # The web configuration's libraries and page. The C libraries (SDL 1.2,
 # SDL_mixer with Ogg Vorbis, FreeType) come from TESSARIL_WEB_DEPS, built from
 # Debian's source packages by tools/web-deps.sh; SDL_image and SDL_ttf are
-# stood in for by framework/web/ (BMP pictures through SDL, fonts without text).
+# stood in for by framework/web/ (BMP pictures through SDL; SDL_ttf's names
+# mapped onto framework/fwTrueType over FreeType).
 if(NOT EMSCRIPTEN)
   message(FATAL_ERROR "TESSARIL_WEB needs emscripten's toolchain (emcmake cmake ...)")
 endif()
@@ -27,10 +28,16 @@ set(TESSARIL_WEB_SITE "${CMAKE_BINARY_DIR}/site" CACHE PATH "The web build's pag
 set(TESSARIL_WEB_FILES "${PROJECT_SOURCE_DIR}/web/files" CACHE PATH
     "Files the web build finds in its working folder")
 
+# FreeType never calls back into code that sleeps: Asyncify need not make its
+# functions (reached through its many function pointers) able to unwind.
+set(TESSARIL_WEB_NO_SLEEP
+  "FT_*,ft_*,tt_*,TT_*,cff_*,cid_*,ps_*,t1_*,T1_*,t42_*,af_*,sfnt_*,pfr_*,pcf_*,bdf_*,fnt_*,FNT_*,gray_*,psh_*")
+
 function(tessaril_web_page target)
   set(library ${PROJECT_SOURCE_DIR}/framework/fwWeb.js)
   target_link_options(${target} PRIVATE
     -O2 -sASYNCIFY -sASYNCIFY_IMPORTS=[fwWebLoadStorage,fwWebStoreFile]
+    "-sASYNCIFY_REMOVE=[${TESSARIL_WEB_NO_SLEEP}]"
     -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=33554432 -sENVIRONMENT=web
     -sEXIT_RUNTIME=0 -sFORCE_FILESYSTEM -sEXPORTED_RUNTIME_METHODS=[FS] -lidbfs.js
     --js-library ${library}

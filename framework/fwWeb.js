@@ -1,6 +1,7 @@
 // The page's side of fwWeb.cpp (an emscripten JavaScript library): the
 // working folder and the browser's storage, the canvas, and the page's keys,
-// mouse and gamepad queued until the program asks for them between frames.
+// mouse, touches and gamepad queued until the program asks for them between
+// frames.
 mergeInto(LibraryManager.library, {
   $fwWeb: {
     home: '/tessaril', // the working folder; the packaged media are its data/
@@ -10,6 +11,7 @@ mergeInto(LibraryManager.library, {
     pad: null,         // the gamepad as last reported: buttons, hat, axes
     budget: 0,         // stepped clock: ms the test has granted
     spent: null,       // stepped clock: called once the grant is spent
+    touch: null,       // the identifier of the touch that holds the button
     line: [],          // log.txt's current line, as bytes
     context: null,     // the canvas's 2D context
 
@@ -83,6 +85,41 @@ mergeInto(LibraryManager.library, {
       var button = [1, 2, 3][e.button];
       if (!button) return;
       fwWeb.events.push([2, down ? 1 : 0, button, x, y]);
+    },
+
+    // Touches on the canvas take the mouse's path: the first finger down is
+    // the left button pressed where it lands and released where it lifts, so
+    // a tap is a click and a swipe from one stone to the next a swap. Other
+    // fingers are ignored. The page neither scrolls nor zooms under them, and
+    // the browser makes no mouse events of its own from them.
+    listenTouch: function(canvas) {
+      var point = function(t) { return {clientX: t.clientX, clientY: t.clientY, button: 0}; };
+      var find = function(list) {
+        for (var i = 0; i < list.length; i++)
+          if (list[i].identifier === fwWeb.touch) return list[i];
+        return null;
+      };
+      var start = function(e) {
+        e.preventDefault();
+        if (fwWeb.touch !== null) return;
+        var t = e.changedTouches[0];
+        fwWeb.touch = t.identifier;
+        canvas.focus();
+        fwWeb.mouse(point(t), true);
+      };
+      var end = function(e) {
+        e.preventDefault();
+        var t = find(e.changedTouches);
+        if (!t) return;
+        fwWeb.touch = null;
+        // A cancelled touch lets go off the picture, where a release does nothing.
+        fwWeb.mouse(e.type === 'touchend' ? point(t) : {clientX: -1e6, clientY: -1e6, button: 0}, false);
+      };
+      var options = {passive: false};
+      canvas.addEventListener('touchstart', start, options);
+      canvas.addEventListener('touchmove', function(e) { e.preventDefault(); }, options);
+      canvas.addEventListener('touchend', end, options);
+      canvas.addEventListener('touchcancel', end, options);
     },
 
     // The first gamepad in the standard layout, as SDL numbers a desktop
@@ -175,6 +212,7 @@ mergeInto(LibraryManager.library, {
     });
     window.addEventListener('mouseup', function(e) { fwWeb.mouse(e, false); });
     canvas.addEventListener('contextmenu', function(e) { e.preventDefault(); });
+    fwWeb.listenTouch(canvas);
     Module.tessarilFullscreen = fwWeb.fullscreen;
     if (stepped) {
       // Grants the stepped clock ms more; resolves once the program has spent

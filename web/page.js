@@ -1,7 +1,7 @@
 // The page around the game: the canvas at the largest whole scale of device
 // pixels that fits the page, centred on black and sharp; the fullscreen
-// button; the page's URL query as the game's options (?seed=1234 becomes
-// -seed=1234); the log's lines in the console.
+// button; no zoom by pinching; the page's URL query as the game's options
+// (?seed=1234 becomes -seed=1234); the log's lines in the console.
 'use strict';
 
 var Module = (function() {
@@ -29,6 +29,9 @@ var Module = (function() {
   new URLSearchParams(location.search).forEach(function(value, name) {
     args.push('-' + name + (value === '' ? '' : '=' + value));
   });
+
+  // Safari zooms on a pinch whatever the viewport says.
+  document.addEventListener('gesturestart', function(e) { e.preventDefault(); });
 
   document.getElementById('fullscreen').addEventListener('click', function() {
     if (Module.tessarilFullscreen) Module.tessarilFullscreen();

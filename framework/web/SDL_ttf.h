@@ -1,24 +1,23 @@
 // SDL_ttf's calls as the framework makes them, in the web build, which has no
-// SDL_ttf. Fonts open and measure, and draw no text yet (fwWebText.cpp).
+// SDL_ttf: each name is the fwTrueType module's call of the same signature,
+// which draws the same surfaces as SDL_ttf 2.0.11 over the same FreeType.
 #pragma once
 
-#include <SDL.h>
+#include "fwTrueType.h"
 
-struct TTF_Font;
+using TTF_Font = TTrueTypeFont;
 
-inline constexpr int TTF_STYLE_NORMAL = 0;
+inline constexpr int TTF_STYLE_NORMAL = kTrueTypeStyleNormal;
 
-extern "C" {
-int TTF_Init();
-int TTF_WasInit();
-void TTF_Quit();
-TTF_Font* TTF_OpenFont(const char* file, int ptsize);
-void TTF_CloseFont(TTF_Font* font);
-int TTF_SizeText(TTF_Font* font, const char* text, int* w, int* h);
-SDL_Surface* TTF_RenderText_Blended(TTF_Font* font, const char* text, SDL_Color fg);
-SDL_Surface* TTF_RenderText_Shaded(TTF_Font* font, const char* text, SDL_Color fg, SDL_Color bg);
-int TTF_GetFontStyle(const TTF_Font* font);
-int TTF_GetFontOutline(const TTF_Font* font);
-int TTF_GetFontHinting(const TTF_Font* font);
-int TTF_GetFontKerning(const TTF_Font* font);
-}
+#define TTF_Init TrueTypeInit
+#define TTF_WasInit TrueTypeWasInit
+#define TTF_Quit TrueTypeQuit
+#define TTF_OpenFont TrueTypeOpenFont
+#define TTF_CloseFont TrueTypeCloseFont
+#define TTF_SizeText TrueTypeSizeText
+#define TTF_RenderText_Blended TrueTypeRenderTextBlended
+#define TTF_RenderText_Shaded TrueTypeRenderTextShaded
+#define TTF_GetFontStyle TrueTypeGetFontStyle
+#define TTF_GetFontOutline TrueTypeGetFontOutline
+#define TTF_GetFontHinting TrueTypeGetFontHinting
+#define TTF_GetFontKerning TrueTypeGetFontKerning

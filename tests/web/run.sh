@@ -1,7 +1,7 @@
 #!/bin/sh
 # The web test (make test-web): the scenario's pictures drawn natively by the
-# desktop build's tessaril_webshots, with and without text, then the page
-# played in headless Chromium and compared with them.
+# desktop build's tessaril_webshots, then the page played in headless Chromium
+# and compared with them.
 #   tests/web/run.sh SITE WORKDIR WEBSHOTS [bench]
 # SITE: the built page folder; WORKDIR: where the oracle's pictures and a
 # failing run's pictures (WORKDIR/failure) go; WEBSHOTS: the oracle program.
@@ -27,10 +27,9 @@ fi
 
 ORACLE=$WORK/oracle
 rm -rf "$ORACLE" "$WORK/failure"
-mkdir -p "$ORACLE/text" "$ORACLE/notext" "$ORACLE/run"
+mkdir -p "$ORACLE/run"
 ln -s "$ROOT/data" "$ORACLE/run/data"
-(cd "$ORACLE/run" && "$WEBSHOTS" "$HERE/scenario.txt" ../text &&
-    "$WEBSHOTS" "$HERE/scenario.txt" ../notext --no-text)
+(cd "$ORACLE/run" && "$WEBSHOTS" "$HERE/scenario.txt" ..)
 
 node "$HERE/webtest.js" "$SITE" "$HERE/scenario.txt" "$ORACLE" "$ROOT/tests/screens/desktop" \
     "$WORK/failure" ${4:-}

@@ -1,19 +1,18 @@
 // The web test's native oracle: plays tests/web/scenario.txt on the desktop
-// build (SDL's dummy drivers) exactly as the browser
-// test plays it on the page, and writes each picture the scenario names as
-// DIR/NAME.ppm. With --no-text every font renders nothing, so the pixels
-// where the two runs differ are exactly the pixels the desktop draws as text.
-//   tessaril_webshots SCENARIO DIR [--no-text]
+// build (SDL's dummy drivers) exactly as the browser test plays it on the
+// page, and writes each picture the scenario names as DIR/NAME.ppm.
+//   tessaril_webshots SCENARIO DIR
 // The clock behaves as the page's stepped clock: it starts at 1000 ms, moves
 // only by the delays the scenario grants with "run", and input reaches SDL
-// when the delay that was waiting for the grant has passed.
-#include "fwFont.h"
+// when the delay that was waiting for the grant has passed. Keys carry the
+// character they type as the page's do.
 #include "fwGameApp.h"
 #include "tessaril.h"
 #include "testutil.h"
 
 #include <SDL.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -35,21 +34,42 @@ struct TStep {
     std::string Verb;
     std::string Key;
     int32_t X = 0, Y = 0, Ms = 0;
+    int32_t X2 = 0, Y2 = 0; // a swipe's end
 };
 
-// The page's key names the scenario uses, as SDL's keys.
-SDLKey KeyOf(const std::string& name) {
-    static const std::map<std::string, SDLKey> named = {
-        {"Space", SDLK_SPACE},      {"Enter", SDLK_RETURN},   {"Escape", SDLK_ESCAPE},
-        {"ArrowUp", SDLK_UP},       {"ArrowDown", SDLK_DOWN}, {"ArrowLeft", SDLK_LEFT},
-        {"ArrowRight", SDLK_RIGHT},
+// A key of the scenario (the page's key names) as SDL's key and the
+// character it types, as the page reports them: a printable key is its
+// character as typed, and SDL's key the small letter.
+struct TKey {
+    SDLKey Sym;
+    Uint16 Typed;
+};
+
+TKey KeyOf(const std::string& name) {
+    static const std::map<std::string, TKey> named = {
+        {"Space", {SDLK_SPACE, ' '}},    {"Enter", {SDLK_RETURN, '\r'}},
+        {"Escape", {SDLK_ESCAPE, 0x1B}}, {"Backspace", {SDLK_BACKSPACE, '\b'}},
+        {"ArrowUp", {SDLK_UP, 0}},       {"ArrowDown", {SDLK_DOWN, 0}},
+        {"ArrowLeft", {SDLK_LEFT, 0}},   {"ArrowRight", {SDLK_RIGHT, 0}},
     };
     auto found = named.find(name);
     if (found != named.end())
         return found->second;
-    if (name.size() == 1)
-        return static_cast<SDLKey>(name[0]);
+    if (name.size() == 1 && std::isprint(static_cast<unsigned char>(name[0])) != 0) {
+        const auto c = static_cast<unsigned char>(name[0]);
+        return {static_cast<SDLKey>(std::tolower(c)), c};
+    }
     throw std::runtime_error("unknown key " + name);
+}
+
+// A key-down as SDL queues it from the keyboard, with its character.
+void PushTypingKey(const TKey& key) {
+    SDL_Event event = {};
+    event.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = key.Sym;
+    event.key.keysym.unicode = key.Typed;
+    SDL_PushEvent(&event);
 }
 
 // The gamepad buttons the scenario names, as SDL numbers a desktop pad's.
@@ -63,7 +83,8 @@ uint8_t PadButtonOf(const std::string& name) {
     return found->second;
 }
 
-// The scenario's lines as steps; "press", "click" and "pad" unfold into their parts.
+// The scenario's lines as steps; "press", "click", "tap", "swipe" and "pad"
+// unfold into their parts.
 std::vector<TStep> ReadScenario(const std::string& path) {
     std::ifstream in(path);
     if (!in)
@@ -80,8 +101,10 @@ std::vector<TStep> ReadScenario(const std::string& path) {
         else if (s.Verb == "down" || s.Verb == "up" || s.Verb == "press" || s.Verb == "shot" ||
                  s.Verb == "pad")
             words >> s.Key;
-        else if (s.Verb == "click")
+        else if (s.Verb == "click" || s.Verb == "tap")
             words >> s.X >> s.Y;
+        else if (s.Verb == "swipe")
+            words >> s.X >> s.Y >> s.X2 >> s.Y2;
         if (words.fail())
             throw std::runtime_error("bad line: " + line);
         if (s.Verb == "press") {
@@ -92,33 +115,19 @@ std::vector<TStep> ReadScenario(const std::string& path) {
             steps.push_back({"paddown", s.Key});
             steps.push_back({"run", "", 0, 0, kPressMs});
             steps.push_back({"padup", s.Key});
-        } else if (s.Verb == "click") {
+        } else if (s.Verb == "click" || s.Verb == "tap" || s.Verb == "swipe") {
+            // The page gives touches the mouse's path: pressed where the
+            // finger lands, released where it lifts.
+            const bool swipe = s.Verb == "swipe";
             steps.push_back({"mousedown", "", s.X, s.Y});
             steps.push_back({"run", "", 0, 0, kPressMs});
-            steps.push_back({"mouseup", "", s.X, s.Y});
+            steps.push_back({"mouseup", "", swipe ? s.X2 : s.X, swipe ? s.Y2 : s.Y});
         } else {
             steps.push_back(s);
         }
     }
     return steps;
 }
-
-// Fonts that render nothing.
-class TNoTextFont : public TfwFont {
-public:
-    using TfwFont::TfwFont;
-    SDL_Surface* RenderText(const std::string& /*text*/, uint32_t /*color*/) override {
-        return nullptr;
-    }
-};
-
-class TNoTextGame : public TMiniGame {
-public:
-    using TMiniGame::TMiniGame;
-    TfwFont* CreateFont(int32_t size, int32_t tag) override {
-        return Resources->Adopt(std::make_unique<TNoTextFont>(size, tag));
-    }
-};
 
 class TPlayer {
 public:
@@ -174,12 +183,12 @@ private:
         if (s.Verb == "run") {
             budget_ += static_cast<uint32_t>(s.Ms);
         } else if (s.Verb == "down" || s.Verb == "up") {
-            const SDLKey key = KeyOf(s.Key);
+            const TKey key = KeyOf(s.Key);
             const bool down = s.Verb == "down";
             queued_.push_back([key, down] {
-                SetKeyDown(key, down);
+                SetKeyDown(key.Sym, down);
                 if (down)
-                    PushKeyDown(key);
+                    PushTypingKey(key);
             });
         } else if (s.Verb == "mousedown" || s.Verb == "mouseup") {
             const bool down = s.Verb == "mousedown";
@@ -211,11 +220,10 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s SCENARIO DIR [--no-text]\n", argv[0]);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s SCENARIO DIR\n", argv[0]);
         return 2;
     }
-    const bool noText = argc > 3 && std::string(argv[3]) == "--no-text";
     try {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -225,10 +233,7 @@ int main(int argc, char** argv) {
             player.Presented(screen, count, rects);
         });
         const std::vector<std::string> args = {"-seed=1234"};
-        if (noText)
-            RunApp<TNoTextGame>(args);
-        else
-            RunApp<TMiniGame>(args);
+        RunApp<TMiniGame>(args);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tessaril_webshots: %s\n", e.what());
         return 1;
