@@ -1,6 +1,6 @@
 # Tessaril: the two commands a player and a developer need, and their parts.
 #   make play   install what is missing, build, start the game
-#   make test   install what is missing, build both configurations, run every test
+#   make test   install what is missing, build the three configurations, run every test
 
 PACKAGES := cmake g++ make pkg-config libsdl1.2-dev libsdl-mixer1.2-dev \
             libsdl-image1.2-dev libsdl-ttf2.0-dev libfreetype-dev libx11-dev \
@@ -37,7 +37,7 @@ test-desktop: build-desktop
 test-handheld: build-handheld
 	cd build-handheld && ctest -j$(JOBS) --output-on-failure
 
-# The unit suites of both configurations, the format check, clang-tidy, the
+# The unit suites of the desktop and handheld configurations, the format check, clang-tidy, the
 # real game played under a private X server (skipped with a notice where none
 # starts), and the web build played in headless Chromium.
 test: deps e2e-deps
