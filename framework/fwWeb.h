@@ -22,3 +22,8 @@ std::vector<std::string> fwWebStart(const std::vector<std::string>& args);
 // into the browser's storage and returns when the storage holds it. 0, or EIO
 // with a log line when the storage refused it.
 int fwWebFileSaved(const std::string& fileName);
+
+// Does the page's sound wait for the player's first key, click or touch?
+// The browser starts a page's audio only after one; false once it runs, and
+// when the page has no sound at all.
+bool fwWebSoundWaits();

@@ -257,4 +257,67 @@ mergeInto(LibraryManager.library, {
     var bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4);
     fwWeb.context.putImageData(new ImageData(bytes, w, h), x, y);
   },
+
+  // --- Sound: the page's Web Audio pulls SDL_mixer's samples (fwWeb.cpp).
+  $fwWebSound: {
+    context: null, // the AudioContext, at the mixer's rate; suspended until a gesture
+    node: null,    // the source of its sound: runs the mixer for every buffer it plays
+    // The browser starts a page's audio only after a user gesture: the first
+    // key, click or touch resumes it. Every one tries while the context is
+    // suspended (Escape is no gesture; a phone may suspend it again).
+    gestures: ['keydown', 'mousedown', 'touchend'],
+
+    resume: function() {
+      if (fwWebSound.context.state === 'suspended') fwWebSound.context.resume();
+    },
+
+    // Plays the buffer's frames from the mixer.
+    play: function(e) {
+      var out = e.outputBuffer;
+      var frames = out.length;
+      var at = _fwWebAudioPull(frames) >> 2;
+      out.getChannelData(0).set(HEAPF32.subarray(at, at + frames));
+      out.getChannelData(1).set(HEAPF32.subarray(at + frames, at + 2 * frames));
+    },
+  },
+
+  // Opens the page's audio at rate Hz, stereo, in buffers of frames; 1 when
+  // the browser has Web Audio, else 0. Module.tessarilSound exposes it to the
+  // page's test: the context, the source node, pull(frames) (the mixer's next
+  // frames as [left, right]) and musicPlaying().
+  fwWebAudioStart__deps: ['$fwWebSound'],
+  fwWebAudioStart: function(rate, frames) {
+    var Context = window.AudioContext || window.webkitAudioContext;
+    if (!Context) return 0;
+    var context;
+    try {
+      context = new Context({sampleRate: rate});
+    } catch (e) {
+      return 0;
+    }
+    var node = context.createScriptProcessor(frames, 0, 2);
+    node.onaudioprocess = fwWebSound.play;
+    node.connect(context.destination);
+    fwWebSound.context = context;
+    fwWebSound.node = node;
+    fwWebSound.gestures.forEach(function(type) {
+      window.addEventListener(type, fwWebSound.resume, true);
+    });
+    Module.tessarilSound = {
+      context: context,
+      node: node,
+      pull: function(frames) {
+        var at = _fwWebAudioPull(frames) >> 2;
+        return [HEAPF32.slice(at, at + frames), HEAPF32.slice(at + frames, at + 2 * frames)];
+      },
+      musicPlaying: function() { return _fwWebMusicPlaying() !== 0; },
+    };
+    return 1;
+  },
+
+  // 1 while the page's audio waits for the player's first gesture.
+  fwWebAudioWaits__deps: ['$fwWebSound'],
+  fwWebAudioWaits: function() {
+    return fwWebSound.context && fwWebSound.context.state !== 'running' ? 1 : 0;
+  },
 });

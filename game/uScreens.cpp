@@ -4,6 +4,7 @@
 #include "fwFont.h"
 #include "fwImage.h"
 #include "fwSprite.h"
+#include "fwWeb.h"
 #include "tessaril.h"
 #include "uHighscore.h"
 
@@ -70,6 +71,20 @@ constexpr int32_t kKeyLinesTop = 150;
 constexpr int32_t kKeyLineHeight = 13;
 // A click counts for an entry this far left and right of its text.
 constexpr int32_t kEntrySlack = 5;
+// The volume line; in the page, the line that asks for the gesture that
+// starts its sound ends this far left of it.
+constexpr int32_t kVolumeLeft = 250;
+constexpr int32_t kVolumeTop = 220;
+constexpr int32_t kSoundHintGap = 12;
+constexpr const char* kSoundHint = "Press a key or click for sound";
+
+// Does the page's sound wait for the player's first key, click or touch?
+bool SoundWaits() {
+    if constexpr (kWeb)
+        return fwWebSoundWaits();
+    else
+        return false;
+}
 
 } // namespace
 
@@ -121,7 +136,7 @@ namespace {
 // pictures and faces it draws, down to what a reload or a new alpha changes.
 TfwPictureCache::TKey TitleKey(const TMiniGame& game) {
     TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.SoundVolume),
-                                 static_cast<uintptr_t>(game.Score), game.Silent};
+                                 static_cast<uintptr_t>(game.Score), game.Silent, SoundWaits()};
     for (const TfwSDLImage* image : {game.Splash, game.Logo}) {
         const SDL_Surface* s = image != nullptr ? image->Surface : nullptr;
         key.insert(key.end(), {reinterpret_cast<uintptr_t>(image), reinterpret_cast<uintptr_t>(s),
@@ -150,9 +165,11 @@ void TMiniGame::DrawTitle(SDL_Surface* surface) {
     text(F3, 15, 118, "The Internet (Sound)");
     // Without a sound device the desktop has no volume to tell; the handheld
     // keeps its volume line.
-    text(F1, 250, 220,
+    text(F1, kVolumeLeft, kVolumeTop,
          Silent && !kHandheld ? std::string("Sound: off")
                               : "Volume: " + std::to_string(SoundVolume));
+    if (!Silent && SoundWaits() && F1 != nullptr)
+        text(F1, kVolumeLeft - kSoundHintGap - F1->TextWidth(kSoundHint), kVolumeTop, kSoundHint);
     if (Score > 0)
         text(F2, 15, 154, "Last Score: " + std::to_string(Score));
     const auto help = HelpLines();

@@ -53,11 +53,17 @@ MIXER_FLAGS="--disable-shared --enable-static --disable-music-cmd --disable-musi
 --disable-music-fluidsynth-midi --enable-music-ogg --disable-music-ogg-tremor
 --disable-music-ogg-shared --disable-music-flac --disable-music-mp3 --disable-music-mp3-mad-gpl
 --disable-music-mod-shared --disable-sdltest --disable-smpegtest"
+# SDL 1.2 without threads opens no audio device (SDL_OpenAudio starts a thread
+# for every driver that is not interrupt driven). SDL_mixer's calls of the
+# audio device go to the web module instead (framework/fwWeb.cpp), which keeps
+# the mixer's callback and lets the page's Web Audio pull its samples.
+MIXER_CPPFLAGS="-DSDL_OpenAudio=fwWebOpenAudio -DSDL_CloseAudio=fwWebCloseAudio
+-DSDL_PauseAudio=fwWebPauseAudio -DSDL_LockAudio=fwWebLockAudio -DSDL_UnlockAudio=fwWebUnlockAudio"
 FREETYPE_FLAGS="-DBUILD_SHARED_LIBS=OFF -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON
 -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON"
 
 EMCC_VERSION=$(emcc --version | head -n 1)
-KEY=$(printf '%s\n' "$SOURCES" "$CFLAGS_WEB" "$SDL_FLAGS" "$MIXER_FLAGS" "$FREETYPE_FLAGS" \
+KEY=$(printf '%s\n' "$SOURCES" "$CFLAGS_WEB" "$SDL_FLAGS" "$MIXER_FLAGS" "$MIXER_CPPFLAGS" "$FREETYPE_FLAGS" \
     "$EMCC_VERSION" "$SUITE" | cat - "$0" | sha256sum | cut -c1-16)
 CACHE=${XDG_CACHE_HOME:-$HOME/.cache}/tessaril/web-deps
 PREFIX=$CACHE/$KEY
@@ -116,16 +122,22 @@ fetch_sources() {
 # missing by their tests.
 HOST=i686-pc-linux-gnu
 
-# configure-based build of source package $1 with the given flags.
+# configure-based build of source package $1 with the given flags. Set for
+# one package: EXTRA_CPPFLAGS, added to the preprocessor's; MAKE_TARGETS and
+# INSTALL_TARGETS, make's targets instead of all and install.
+EXTRA_CPPFLAGS=""
+MAKE_TARGETS=""
+INSTALL_TARGETS=install
 build_autoconf() {
     name=$1
     shift
     log "building $name"
     dir="$BUILD/src/$name"
+    # shellcheck disable=SC2086
     (cd "$dir" &&
-        CFLAGS="$CFLAGS_WEB" CPPFLAGS="-I$STAGE/include" LDFLAGS="-L$STAGE/lib" \
+        CFLAGS="$CFLAGS_WEB" CPPFLAGS="-I$STAGE/include $EXTRA_CPPFLAGS" LDFLAGS="-L$STAGE/lib" \
             EM_PKG_CONFIG_PATH="$STAGE/lib/pkgconfig" emconfigure ./configure --host="$HOST" --prefix="$STAGE" "$@" >&2 &&
-        emmake make -j"$JOBS" >&2 && emmake make install >&2)
+        emmake make -j"$JOBS" $MAKE_TARGETS >&2 && emmake make $INSTALL_TARGETS >&2)
 }
 
 build_freetype() {
@@ -151,12 +163,26 @@ build_autoconf libvorbis --disable-shared --enable-static --disable-docs --disab
     --disable-oggtest --with-ogg="$STAGE"
 # shellcheck disable=SC2086
 build_autoconf libsdl1.2 $SDL_FLAGS
+# The library alone (into build/, which only make's "all" creates): its
+# example players would call the audio device that only the game's web
+# module provides.
+mkdir -p "$BUILD/src/sdl-mixer1.2/build"
+EXTRA_CPPFLAGS=$(echo "$MIXER_CPPFLAGS" | tr '\n' ' ')
+MAKE_TARGETS=build/libSDL_mixer.la
+INSTALL_TARGETS="install-hdrs install-lib"
 # shellcheck disable=SC2086
 build_autoconf sdl-mixer1.2 $MIXER_FLAGS --with-sdl-prefix="$STAGE"
 if ! grep -q -- '-DOGG_MUSIC' "$BUILD/src/sdl-mixer1.2/Makefile"; then
     log "SDL_mixer was configured without Ogg Vorbis music"
     exit 1
 fi
+if ! grep -q -a fwWebOpenAudio "$STAGE/lib/libSDL_mixer.a"; then
+    log "SDL_mixer still calls SDL's own audio device"
+    exit 1
+fi
+EXTRA_CPPFLAGS=""
+MAKE_TARGETS=""
+INSTALL_TARGETS=install
 build_freetype
 cp "$BUILD/manifest.txt" "$PREFIX/manifest.txt"
 log "built into $PREFIX"

@@ -63,25 +63,20 @@ function differ(a, b) {
 }
 
 // The pictures a shot must equal: the oracle's, and the reference picture of
-// that name where there is one. The title's sound line says "Sound: off"
-// while the page runs without a sound device (SDL's log names the audio it
-// could not open): then the reference is title-silent, and the oracle, which
-// has its sound, is left out for that shot.
-function expectedPictures(name, silent) {
-  const against = [];
-  if (!(silent && name === 'title')) against.push(['desktop', readPPM(path.join(oracle, name + '.ppm'))]);
-  const refName = silent && name === 'title' ? 'title-silent' : name;
-  const reference = path.join(references, refName + '.png');
-  if (fs.existsSync(reference)) against.push([refName + ' reference', readPNG(reference)]);
+// that name where there is one.
+function expectedPictures(name) {
+  const against = [['desktop', readPPM(path.join(oracle, name + '.ppm'))]];
+  const reference = path.join(references, name + '.png');
+  if (fs.existsSync(reference)) against.push([name + ' reference', readPNG(reference)]);
   return against;
 }
 
-function check(name, shown, silent) {
+function check(name, shown) {
   if (process.env.TESSARIL_WEB_KEEP) {
     fs.mkdirSync(failureDir, {recursive: true});
     writePNG(path.join(failureDir, `${name}-page.png`), shown);
   }
-  for (const [what, expected] of expectedPictures(name, silent)) {
+  for (const [what, expected] of expectedPictures(name)) {
     const {count, diff} = differ(shown, expected);
     console.log(`${name}: ${count} pixels differ from the ${what} picture`);
     if (count === 0) continue;
@@ -95,10 +90,6 @@ function check(name, shown, silent) {
 }
 
 // --- the page
-
-// Whether the game on the page runs without a sound device: SDL's log line
-// when it could not open its audio.
-const pageSilent = () => logLines.some(line => /Couldn't (open audio|create audio)/.test(line));
 
 function serve(root) {
   const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
@@ -116,10 +107,26 @@ function serve(root) {
   return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
+// Runs fn(...args) in the page like page.evaluate, but as no user gesture:
+// puppeteer's evaluate is one, which would lift the browser's rule that a
+// page's sound starts only after the player's first key, click or touch.
+const sessions = new WeakMap();
+async function quietly(page, fn, ...args) {
+  if (!sessions.has(page)) sessions.set(page, await page.createCDPSession());
+  const {result, exceptionDetails} = await sessions.get(page).send('Runtime.evaluate', {
+    expression: `(${fn})(...${JSON.stringify(args)})`,
+    awaitPromise: true, returnByValue: true, userGesture: false});
+  if (exceptionDetails) throw new Error('in the page: ' + JSON.stringify(exceptionDetails));
+  return result.value;
+}
+
 async function open(page, url) {
   await page.goto(url);
-  await page.waitForFunction(() => typeof Module.tessarilStep === 'function', {timeout: 30000});
-  await page.focus('#screen');
+  for (let tries = 0; !(await quietly(page, () => !!window.Module && !!Module.tessarilStep)); tries++) {
+    if (tries === 600) throw new Error('the page did not start');
+    await new Promise(resolve => setTimeout(resolve, 50));
+  }
+  await quietly(page, () => document.getElementById('screen').focus());
 }
 
 async function canvasRGB(page) {
@@ -144,7 +151,7 @@ async function pagePoint(page, x, y) {
 // Grants the stepped clock ms; rejects when the game stops asking for time
 // (it ended, or hangs).
 async function step(page, ms) {
-  const spent = await page.evaluate(ms => Promise.race([
+  const spent = await quietly(page, ms => Promise.race([
     Module.tessarilStep(ms).then(() => true),
     new Promise(resolve => setTimeout(() => resolve(false), 20000))]), ms);
   if (!spent) throw new Error(`the game stopped asking for time (${ms} ms granted)`);
@@ -211,8 +218,82 @@ async function play(page, line) {
     await step(page, PRESS_MS);
     return page.mouse.up();
   }
-  if (verb === 'shot') return check(a, await canvasRGB(page), pageSilent());
+  if (verb === 'shot') return check(a, await canvasRGB(page));
+  if (verb === 'sound') return checkSound(page, a);
   throw new Error('unknown step: ' + line.join(' '));
+}
+
+// --- sound: the page's AudioContext and the mixer behind it
+
+const SOUND_LOUD = 0.01; // a peak above this is heard
+const RATE = 22050;
+const soundState = page => quietly(page, () =>
+  window.Module && Module.tessarilSound ? Module.tessarilSound.context.state : 'missing');
+
+// The peak of each quarter of the next second of the page's output, read
+// through an analyser on the page's graph (the audio context's own clock).
+const quarterPeaks = page => page.evaluate(() => new Promise((resolve, reject) => {
+  const {context, node} = Module.tessarilSound;
+  const analyser = context.createAnalyser();
+  node.connect(analyser);
+  const data = new Float32Array(analyser.fftSize);
+  const start = context.currentTime;
+  const peaks = [0, 0, 0, 0];
+  const stuck = setTimeout(() => reject(new Error('the audio clock stands still')), 10000);
+  const look = () => {
+    const quarter = Math.floor((context.currentTime - start) * 4);
+    if (quarter >= 4) {
+      clearTimeout(stuck);
+      node.disconnect(analyser);
+      return resolve(peaks);
+    }
+    analyser.getFloatTimeDomainData(data);
+    for (const v of data) peaks[quarter] = Math.max(peaks[quarter], Math.abs(v));
+    setTimeout(look, 20);
+  };
+  look();
+}));
+
+// The peak of the mixer's next ms, pulled by the test.
+const pulledPeak = (page, ms) => page.evaluate(frames => {
+  let peak = 0;
+  for (let done = 0; done < frames; done += 1024)
+    for (const channel of Module.tessarilSound.pull(1024))
+      for (const v of channel) peak = Math.max(peak, Math.abs(v));
+  return peak;
+}, Math.round(ms * RATE / 1000));
+
+// "sound suspended": the page's sound waits for the player's first gesture.
+// "sound running": it runs, and a second of its output is heard throughout.
+// "sound ends": the playing track is played out (the test pulls the mixer
+// as fast as it goes). "sound next": a track plays and is heard.
+async function checkSound(page, what) {
+  if (what === 'suspended') {
+    const state = await soundState(page);
+    if (state !== 'suspended') failures.push(`the page's sound is ${state} before the first key`);
+  } else if (what === 'running') {
+    const runs = await page.waitForFunction(() => Module.tessarilSound.context.state === 'running',
+                                            {timeout: 5000}).then(() => true, () => false);
+    if (!runs) return failures.push(`the page's sound is ${await soundState(page)} after the first key`);
+    const peaks = await quarterPeaks(page);
+    console.log(`sound: peaks of a second's quarters ${peaks.map(p => p.toFixed(3)).join(' ')}`);
+    if (peaks.some(p => p < SOUND_LOUD)) failures.push(`the page's sound is silent in a quarter of a second: ${peaks}`);
+  } else if (what === 'ends') {
+    const frames = await page.evaluate(limit => {
+      let frames = 0;
+      for (; Module.tessarilSound.musicPlaying() && frames < limit; frames += 1024)
+        Module.tessarilSound.pull(1024);
+      return Module.tessarilSound.musicPlaying() ? -1 : frames;
+    }, 600 * RATE);
+    console.log(`sound: the track ended after ${(frames / RATE).toFixed(1)} s more`);
+    if (frames <= 0) failures.push(frames < 0 ? 'the music does not end' : 'no music played');
+  } else if (what === 'next') {
+    const playing = await page.evaluate(() => Module.tessarilSound.musicPlaying());
+    const peak = await pulledPeak(page, 1000);
+    if (!playing || peak < SOUND_LOUD) failures.push(`no next track after the end of one (peak ${peak})`);
+  } else {
+    throw new Error('unknown sound check ' + what);
+  }
 }
 
 function scenario() {
