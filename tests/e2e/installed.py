@@ -132,7 +132,8 @@ def check_launcher_cases(launcher, media, tmp):
          "tessaril: InitSDL failed: No graphical display"),
     ]
     for name, extra, wrap, want in cases:
-        env = {k: v for k, v in {**base, **extra}.items() if k not in ("DISPLAY", "SDL_VIDEODRIVER")}
+        env = {k: v for k, v in {**base, **extra}.items()
+               if k not in ("DISPLAY", "SDL_VIDEODRIVER")}
         env.setdefault("SDL_AUDIODRIVER", "dummy")
         r = subprocess.run([*wrap, launcher], env=env, capture_output=True, text=True, timeout=30)
         lines = r.stderr.splitlines()
