@@ -921,6 +921,66 @@ def check_exit(game, what):
            "'SDLApp::InitSDL: Done' with CR LF")
 
 
+def wait_file(game, name, what, done, timeout=3.0):
+    """The bytes of the game's file once done(bytes) holds: the game writes
+    its files a moment after the screen shows the change."""
+    deadline = time.monotonic() + timeout
+    while True:
+        data = game.read(name)
+        if data is not None and done(data):
+            return data
+        expect(time.monotonic() < deadline, f"{what}: {name} holds {data!r} after "
+                                            f"{timeout:.1f} s")
+        time.sleep(0.05)
+
+
+def press(key):
+    return lambda game: game.key(key)
+
+
+def click_at(x, y, button=1):
+    return lambda game: game.click(x, y, button)
+
+
+def into_play(game, st, deal, go_on, how):
+    """From the title deal(game) deals a game (the ready overlay), go_on(game)
+    starts play; keeps the settled board and the score in st."""
+    deal(game)
+    game.wait_for(f"the ready overlay after {how} on the title",
+                  lambda s: overlay_shown(game.media, s, game.media.presskey), timeout=5.0)
+    go_on(game)
+    st["board"], s = wait_board_settled(game, f"play after {how} on the ready overlay")
+    expect(not overlay_shown(game.media, s, game.media.presskey), "the ready overlay stays")
+    st["score"] = hud(game.media, s)["score"]
+
+
+def pause_and_go_on(game, st, pause, go_on):
+    """pause = (how, action) shows the paused overlay alone in the board area,
+    the heads-up row still drawn and its clock stopped; go_on likewise shows
+    the same board and score again."""
+    before = game.hud()
+    pause[1](game)
+    s, _ = game.wait_for(f"the paused overlay after {pause[0]}",
+                         lambda s: overlay_shown(game.media, s, game.media.paused), timeout=3.0)
+    x0, y0, x1, y1 = BOARD_AREA
+    ox, oy = OVERLAY_AT
+    p = game.media.paused
+    lit = (s.lit((x0, y0, x1, oy)) + s.lit((x0, oy + p.h, x1, y1)) + s.lit((x0, oy, ox, oy + p.h))
+           + s.lit((ox + p.w, oy, x1, oy + p.h)))
+    expect(lit == 0, f"paused, the board area outside the overlay still has {lit} lit pixels")
+    expect(hud_visible(game.media, s), "paused, the heads-up display is gone")
+    t1 = hud(game.media, s)["time"]
+    time.sleep(1.5)
+    t2 = game.hud()["time"]
+    expect(t1 == t2, f"the clock runs while paused ({t1} s, then {t2} s)")
+    go_on[1](game)
+    s, _ = game.wait_for(f"the board shown again after {go_on[0]}",
+                         lambda s: board_idle_full(game, s) is not None
+                         and not overlay_shown(game.media, s, game.media.paused), timeout=3.0)
+    expect(read_board(game.media, s) == st["board"], "the board is not the same after the pause")
+    expect(hud(game.media, s)["score"] == before["score"], "the score changed over the pause")
+
+
 def days_since_1899(dt):
     return (dt - datetime.datetime(1899, 12, 30)).total_seconds() / 86400.0
 
@@ -1171,33 +1231,8 @@ def sc_mouse_swap(game, st):
 
 
 def sc_pause(game, st):
-    """P hides the board (board area black, paused overlay) and stops the
-    clock; P again shows the board."""
-    before = game.hud()
-    game.key("p")
-
-    def paused(s):
-        return overlay_shown(game.media, s, game.media.paused)
-
-    s, _ = game.wait_for("the paused overlay after P", paused, timeout=2.0)
-    x0, y0, x1, y1 = BOARD_AREA
-    ox, oy = OVERLAY_AT
-    p = game.media.paused
-    lit = (s.lit((x0, y0, x1, oy)) + s.lit((x0, oy + p.h, x1, y1)) + s.lit((x0, oy, ox, oy + p.h))
-           + s.lit((ox + p.w, oy, x1, oy + p.h)))
-    expect(lit == 0, f"paused, the board area outside the overlay still has {lit} lit pixels")
-    expect(hud_visible(game.media, s), "paused, the heads-up display is gone")
-    t1 = hud(game.media, s)["time"]
-    time.sleep(1.5)
-    t2 = game.hud()["time"]
-    expect(t1 == t2, f"the clock runs while paused ({t1} s, then {t2} s)")
-    game.key("p")
-    s, _ = game.wait_for("the board shown again after the second P",
-                         lambda s: board_idle_full(game, s) is not None
-                         and not overlay_shown(game.media, s, game.media.paused), timeout=2.0)
-    expect(read_board(game.media, s) == st["board"], "the board is not the same after the pause")
-    h = hud(game.media, s)
-    expect(h["score"] == before["score"], "the score changed over the pause")
+    """P hides the board and stops the clock; P again shows the board."""
+    pause_and_go_on(game, st, ("P", press("p")), ("the second P", press("p")))
 
 
 def sc_quit_to_title(game, st):
@@ -1250,13 +1285,7 @@ def sc_b_start(game, st):
     """A fresh start without highscore.dat, straight into play."""
     game.start()
     game.wait_for("the title screen", on_title, timeout=15.0)
-    game.key("space")
-    game.wait_for("the press-key overlay", lambda s: overlay_shown(game.media, s,
-                                                                   game.media.presskey))
-    game.key("space")
-    game.wait_for("play (overlay gone, board full)",
-                  lambda s: not overlay_shown(game.media, s, game.media.presskey)
-                  and board_idle_full(game, s) is not None, timeout=3.0)
+    into_play(game, st, press("space"), press("space"), "Space")
 
 
 def sc_b_load_runs(game, st):
@@ -1317,69 +1346,104 @@ def sc_b_lives(game, st):
             game.wait_for("the board empty above the overlay in the retry (stones fallen out)",
                           lambda s: s.lit(above) == 0, timeout=2.0)
 
-    def name_entry(s):
-        return (not hud_visible(game.media, s) and s.count((65, 70, 230, 88), is_orange) >= 40
-                and s.count((65, 150, 300, 210), is_orange) >= 150)
-
-    s, _ = game.wait_for("the name entry screen after the last life", name_entry, timeout=6.0)
-    st["entry"] = s
+    st["entry"] = wait_name_entry(game)
 
 
-def sc_b_name(game, st):
-    """The name begun with the arrows: Up A, Up B, Right, Up A; then typed
-    fast as letters, which go on from the cursor: Return stores BALEX as the
-    right record and shows the table."""
-    s0 = st["entry"]
-    box = lambda i: (50 + 15 * i, 98, 50 + 15 * i + 15, 118)  # character i (1-based)
-    ubox = lambda i: (50 + 15 * i, 112, 50 + 15 * i + 15, 130)  # the white '_'
-    expect(s0.count(box(1), is_orange) == 0, "the name starts with a character; expected empty")
-    expect(s0.count(ubox(1), is_white) > 0, "no white cursor under the first character")
-    game.key("Up")
-    sa, _ = game.wait_for("a letter at position 1 after Up",
-                          lambda s: s.count(box(1), is_orange) >= 10)
-    game.key("Up")
-    sb, _ = game.wait_for("the letter at position 1 changing after the second Up",
-                          lambda s: s.diff(sa, box(1)) > 5 and s.count(box(1), is_orange) >= 10)
-    game.key("Right")
-    game.wait_for("the white cursor moved to position 2 after Right",
-                  lambda s: s.count(ubox(2), is_white) > 0 and s.count(ubox(1), is_white) == 0)
-    game.key("Up")
-    s, _ = game.wait_for("a letter at position 2 after Up",
-                         lambda s: s.count(box(2), is_orange) >= 10)
-    expect(s.diff(sa, box(1)) > 5, "position 1 changed when position 2 was edited")
-    expect(s.count(box(2), is_orange) >= 10, "no letter at position 2")
-    game.type_text("alex")
-    game.wait_for("four typed letters after the B, the cursor under the sixth place",
-                  lambda s: all(s.count(box(i), is_orange) >= 10 for i in range(1, 6))
-                  and s.count(ubox(6), is_white) > 0)
-    game.key("Return")
+def wait_name_entry(game):
+    return game.wait_for("the name entry screen after the last life",
+                         lambda s: not hud_visible(game.media, s)
+                         and s.count((65, 70, 230, 88), is_orange) >= 40
+                         and s.count((65, 150, 300, 210), is_orange) >= 150, timeout=6.0)[0]
 
-    def table(s):
-        return s.count((50, 60, 150, 74), is_white) >= 20 and s.count((230, 60, 315, 74),
-                                                                        is_white) >= 30
 
-    s, _ = game.wait_for("the table with the new entry after Return", table, timeout=4.0)
-    expect(s.count((50, 75, 315, 89), lambda r, g, b: is_orange(r, g, b) or is_white(r, g, b))
-           < 5, "the table shows a second row; only one score was entered")
-    # The file: one 32-byte record.
-    deadline = time.monotonic() + 2.0
-    data = game.read("highscore.dat")
-    while (data is None or len(data) < 32) and time.monotonic() < deadline:
-        time.sleep(0.05)
-        data = game.read("highscore.dat")
-    expect(data is not None, "no highscore.dat written after the name entry")
+# --- The name entry, by keys and by the mouse alone ---------------------------
+
+
+def name_box(i):
+    """Character place i (1-based) of the name entry."""
+    return (50 + 15 * i, 98, 65 + 15 * i, 118)
+
+
+def cursor_box(i):
+    """The white cursor under place i."""
+    return (50 + 15 * i, 112, 65 + 15 * i, 130)
+
+
+def letter_changed(i):
+    return lambda s, before: (s.diff(before, name_box(i)) > 5
+                              and s.count(name_box(i), is_orange) >= 10)
+
+
+def cursor_under(i):
+    return lambda s, before: (s.count(cursor_box(i), is_white) > 0
+                              and s.count(cursor_box(i - 1), is_white) == 0)
+
+
+def typed_alex(s, before):
+    return all(s.count(name_box(i), is_orange) >= 10 for i in range(1, 6)) and cursor_under(6)(
+        s, before)
+
+
+def table_one_row(s, before):
+    return (s.count((50, 60, 150, 74), is_white) >= 10 and s.count((230, 60, 315, 74), is_white)
+            >= 30 and s.count((50, 75, 315, 89), lambda *c: is_orange(*c) or is_white(*c)) < 5)
+
+
+def title_last_score(s, before):
+    return on_title(s) and title_regions(s)["lastscore"] >= 30
+
+
+WHEEL_UP = 4
+
+# The name entry step by step: (what the screen then shows, the key, the
+# mouse, shown(screen, screen before)). Both spell BA: Up or the wheel (A),
+# again (B), the cursor to place 2, Up or the wheel (A); the keys then type
+# "alex" fast from there. Return or a click on the confirm line stores the
+# name; Return or a click on the table leaves it.
+NAME_STEPS = [
+    ("a letter at place 1", press("Up"), click_at(160, 60, WHEEL_UP), letter_changed(1)),
+    ("the letter at place 1 changed", press("Up"), click_at(160, 60, WHEEL_UP), letter_changed(1)),
+    ("the cursor under place 2", press("Right"), click_at(87, 110), cursor_under(2)),
+    ("a letter at place 2", press("Up"), click_at(160, 60, WHEEL_UP), letter_changed(2)),
+    ("the typed letters, the cursor under place 6", lambda g: g.type_text("alex"), None,
+     typed_alex),
+    ("the table with the one new row", press("Return"), click_at(100, 157), table_one_row),
+    ("the title with the last score", press("Return"), click_at(160, 120), title_last_score),
+]
+
+
+def play_name_entry(game, st, by, name):
+    """Plays NAME_STEPS by "keys" or "mouse" from the empty name entry in
+    st["entry"]; highscore.dat then holds the one right record."""
+    before = st["entry"]
+    expect(before.count(name_box(1), is_orange) == 0, "the name does not start empty")
+    expect(before.count(cursor_box(1), is_white) > 0, "no white cursor under the first place")
+    for what, keys, mouse, shown in NAME_STEPS:
+        act = keys if by == "keys" else mouse
+        if act:
+            act(game)
+            before, _ = game.wait_for(f"{what} ({by})", lambda s, b=before: shown(s, b))
+    data = wait_file(game, "highscore.dat", "the record of the name entry",
+                     lambda d: len(d) >= 32)
     expect(len(data) == 32, f"highscore.dat holds {len(data)} bytes, expected one 32-byte record")
-    cat, sub, name, pad, score, date = struct.unpack("<ii11sBId", data)
+    cat, sub, got, pad, score, date = struct.unpack("<ii11sBId", data)
+    want = name.encode().ljust(10) + b"\0"
     expect((cat, sub) == (1, 1), f"the record has category {cat}/{sub}, expected 1/1")
-    expect(name == b"BALEX" + b" " * 5 + b"\0",
-           f"the record's name bytes are {name!r}, expected b'BALEX' and five blanks, then zero")
+    expect(got == want, f"the record's name bytes are {got!r}, expected {want!r}")
     expect(pad == 0, f"byte 19 of the record is {pad}, expected 0")
     expect(score == st["score"], f"the record holds score {score}, the game showed {st['score']}")
     now = days_since_1899(datetime.datetime.now())
     expect(abs(date - now) < 1.05, f"the record's date {date} is not today ({now:.3f})")
-    game.key("Return")
-    s, _ = game.wait_for("the title after Return on the table", on_title, timeout=3.0)
-    expect(title_regions(s)["lastscore"] >= 30, "no 'Last Score' line on the title after a game")
+
+
+def sc_b_name(game, st):
+    """The name begun with the arrows, then typed fast as letters: BALEX."""
+    play_name_entry(game, st, "keys", "BALEX")
+
+
+def sc_m_name(game, st):
+    """The name by the wheel and clicks alone: BA."""
+    play_name_entry(game, st, "mouse", "BA")
 
 
 # --- A game by mouse alone ----------------------------------------------------
@@ -1393,28 +1457,14 @@ def sc_m_start(game, st):
     starts play."""
     game.start()
     game.wait_for("the title screen", on_title, timeout=15.0)
-    game.click(*START_ENTRY)
-    game.wait_for("the ready overlay after a click on the start entry",
-                  lambda s: overlay_shown(game.media, s, game.media.presskey), timeout=5.0)
-    game.click(160, 60)
-    st["board"], s = wait_board_settled(game, "play after a click on the ready overlay")
-    expect(not overlay_shown(game.media, s, game.media.presskey), "the ready overlay stays")
-    st["score"] = hud(game.media, s)["score"]
+    into_play(game, st, click_at(*START_ENTRY), click_at(160, 60), "a click")
 
 
 def sc_m_pause(game, st):
-    """A click on the pause symbol pauses (the board hidden, the clock
-    stopped); a click on it again goes on."""
-    game.click(*PAUSE_SYMBOL)
-    s, _ = game.wait_for("the paused overlay after a click on the pause symbol",
-                         lambda s: overlay_shown(game.media, s, game.media.paused), timeout=2.0)
-    expect(s.lit((BOARD_AREA[0], BOARD_AREA[1], BOARD_AREA[2], OVERLAY_AT[1])) == 0,
-           "paused by the symbol, the board is still drawn")
-    game.click(*PAUSE_SYMBOL)
-    s, _ = game.wait_for("the board again after a second click on the symbol",
-                         lambda s: board_idle_full(game, s) is not None
-                         and not overlay_shown(game.media, s, game.media.paused), timeout=2.0)
-    expect(read_board(game.media, s) == st["board"], "the board changed over the pause")
+    """A click on the pause symbol pauses, a click on it again goes on."""
+    symbol = click_at(*PAUSE_SYMBOL)
+    pause_and_go_on(game, st, ("a click on the pause symbol", symbol),
+                    ("a second click on it", symbol))
 
 
 def sc_m_lives(game, st):
@@ -1423,60 +1473,19 @@ def sc_m_lives(game, st):
     the level again; the last one leads to the name entry."""
     for lives in (2, 1, 0):
         wait_board_settled(game, f"a settled board before spending the time (lives {lives + 1})")
-        while True:
-            h = game.hud()
-            if h["time"] is None or h["time"] <= 0 or h["lives"] != lives + 1:
-                break
+        h = game.hud()
+        while h["time"] and h["lives"] == lives + 1:
             game.click(160, 120, button=3)
-            game.wait_for("the clock lowered by the hint",
-                          lambda s, t=h["time"]: (hud(game.media, s)["time"] or 0) <= max(t - 9, 0)
-                          or not hud_visible(game.media, s), timeout=3.0)
-        if lives == 0:
-            break
-        s, _ = game.wait_for(f"the out-of-time overlay with lives {lives}",
-                             lambda s, want=lives: hud(game.media, s)["lives"] == want
-                             and overlay_shown(game.media, s, game.media.outoftime),
-                             timeout=6.0)
-        game.click(160, 60)
-
-    def name_entry(s):
-        return (not hud_visible(game.media, s) and s.count((65, 70, 230, 88), is_orange) >= 40
-                and s.count((65, 150, 300, 210), is_orange) >= 150)
-
-    game.wait_for("the name entry screen after the last life", name_entry, timeout=6.0)
-
-
-def sc_m_name(game, st):
-    """The wheel steps the character (up twice: B), a click on the second
-    place moves the cursor there, the wheel up once more (A), a click on the
-    confirm line stores "BA" in the table, a click on the table leaves it."""
-    box = lambda i: (50 + 15 * i, 98, 50 + 15 * i + 15, 118)  # character i (1-based)
-    ubox = lambda i: (50 + 15 * i, 112, 50 + 15 * i + 15, 130)  # the white '_'
-    for n in (1, 2):
-        game.click(160, 60, button=4)
-        game.wait_for(f"a letter at position 1 after wheel step {n}",
-                      lambda s: s.count(box(1), is_orange) >= 10)
-    time.sleep(0.2)
-    game.click(50 + 30 + 7, 110)
-    game.wait_for("the white cursor at position 2 after a click there",
-                  lambda s: s.count(ubox(2), is_white) > 0 and s.count(ubox(1), is_white) == 0)
-    game.click(160, 60, button=4)
-    game.wait_for("a letter at position 2 after the wheel",
-                  lambda s: s.count(box(2), is_orange) >= 10)
-    game.click(100, 157)
-    game.wait_for("the table after a click on the confirm line",
-                  lambda s: s.count((50, 60, 150, 74), is_white) >= 10, timeout=4.0)
-    deadline = time.monotonic() + 2.0
-    data = game.read("highscore.dat")
-    while (data is None or len(data) < 32) and time.monotonic() < deadline:
-        time.sleep(0.05)
-        data = game.read("highscore.dat")
-    expect(data is not None and len(data) == 32, "no one-record highscore.dat after the entry")
-    name = struct.unpack("<ii11sBId", data)[2]
-    expect(name == b"BA" + b" " * 8 + b"\0", f"the record's name bytes are {name!r}, "
-                                            "expected b'BA' and eight blanks, then zero")
-    game.click(160, 120)
-    game.wait_for("the title after a click on the table", on_title, timeout=3.0)
+            s, _ = game.wait_for("the clock lowered by the hint",
+                                 lambda s, t=h["time"]: (hud(game.media, s)["time"] or 0)
+                                 <= max(t - 9, 0) or not hud_visible(game.media, s), timeout=3.0)
+            h = hud(game.media, s)
+        if lives:
+            game.wait_for(f"the out-of-time overlay with lives {lives}",
+                          lambda s, want=lives: hud(game.media, s)["lives"] == want
+                          and overlay_shown(game.media, s, game.media.outoftime), timeout=6.0)
+            game.click(160, 60)
+    st["entry"] = wait_name_entry(game)
 
 
 def sc_exit_b(game, st):
@@ -1572,32 +1581,22 @@ def sc_wm_title(game, st):
     start_managed(game)
     r = subprocess.run(["xprop", "-id", game.win, "WM_NAME", "WM_HINTS"], env=game.env,
                        capture_output=True, text=True)
-    expect('WM_NAME(STRING) = "Tessaril"' in r.stdout or
-           'WM_NAME(UTF8_STRING) = "Tessaril"' in r.stdout,
+    expect(any(f'WM_NAME({t}) = "Tessaril"' in r.stdout for t in ("STRING", "UTF8_STRING")),
            f"the window is not named Tessaril: {r.stdout.strip()!r}")
     expect("bitmap id # to use for icon" in r.stdout, f"the window has no icon: {r.stdout!r}")
 
 
-def sc_wm_minimise(game, st):
-    """Minimised in play and restored, the game is paused, its clock stopped."""
-    game.key("space")
-    game.wait_for("the press-key overlay", lambda s: overlay_shown(game.media, s,
-                                                                   game.media.presskey))
-    game.key("space")
-    game.wait_for("play", lambda s: board_idle_full(game, s) is not None, timeout=3.0)
+def minimise_and_restore(game):
     game.xdo("windowminimize", "--sync", game.win)
     time.sleep(0.5)
     game.xdo("windowactivate", "--sync", game.win, check=False)
     game.focus()
-    s, _ = game.wait_for("the paused overlay after minimising and restoring",
-                         lambda s: overlay_shown(game.media, s, game.media.paused), timeout=3.0)
-    t1 = hud(game.media, s)["time"]
-    time.sleep(1.5)
-    t2 = game.hud()["time"]
-    expect(t1 == t2, f"the clock runs after the window came back ({t1} s, then {t2} s)")
-    game.key("p")
-    game.wait_for("play again after P", lambda s: not overlay_shown(game.media, s,
-                                                                    game.media.paused))
+
+
+def sc_wm_minimise(game, st):
+    """Minimised in play and restored, the game is paused until P."""
+    into_play(game, st, press("space"), press("space"), "Space")
+    pause_and_go_on(game, st, ("minimising and restoring", minimise_and_restore), ("P", press("p")))
 
 
 def sc_wm_fullscreen_place(game, st):
@@ -1605,15 +1604,12 @@ def sc_wm_fullscreen_place(game, st):
     game.xdo("windowmove", "--sync", game.win, "300", "200")
     time.sleep(0.3)
     before = window_place(game)
-    game.key("F11")
-    time.sleep(1.0)
-    game.key("F11")
-    time.sleep(1.0)
-    after = window_place(game)
-    expect(after == before, f"the window stood at {before} and came back at {after}")
-    game.origin = after
-    s = game.shot("after fullscreen")
-    expect(not overlay_shown(game.media, s, game.media.paused),
+    for _ in range(2):
+        game.key("F11")
+        time.sleep(1.0)
+    game.origin = window_place(game)
+    expect(game.origin == before, f"the window stood at {before} and came back at {game.origin}")
+    expect(not overlay_shown(game.media, game.shot("after fullscreen"), game.media.paused),
            "the trip to fullscreen paused the game")
 
 
@@ -1623,15 +1619,13 @@ def sc_wm_volume_kept(game, st):
     s0, _ = game.wait_for("the title", on_title, timeout=3.0)
     for _ in range(3):
         game.key("2")
-    s1, _ = game.wait_for("the volume line changed",
-                          lambda s: s.diff(s0, (250, 220, 320, 234)) > 0, timeout=2.0)
-    time.sleep(1.5)  # the once-a-second write
-    expect(b"sound_volume=83\n" in (game.read("settings.txt") or b""),
-           f"settings.txt holds {game.read('settings.txt')!r}, expected sound_volume=83")
+    volume = (250, 220, 320, 234)
+    s1, _ = game.wait_for("the volume line changed", lambda s: s.diff(s0, volume) > 0)
+    wait_file(game, "settings.txt", "the volume raised three times",
+              lambda d: b"sound_volume=83\n" in d)
     check_exit(game, "Escape")
-    start_managed(game)
-    s2, _ = game.wait_for("the title after the restart", on_title, timeout=15.0)
-    expect(s2.diff(s1, (250, 220, 320, 234)) == 0,
+    s2 = start_managed(game)
+    expect(s2.diff(s1, volume) == 0,
            "after the restart the title's volume line differs from the one set before")
     check_exit(game, "Escape")
 

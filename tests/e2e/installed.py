@@ -104,14 +104,6 @@ def check_no_display(launcher, home):
     log("ok   [installed] no display: exit code 1, the reason on standard error")
 
 
-def run_launcher(launcher, env, wrap=()):
-    """The launcher's exit code and standard error, run without a display."""
-    env = {k: v for k, v in env.items() if k not in ("DISPLAY", "SDL_VIDEODRIVER")}
-    env.setdefault("SDL_AUDIODRIVER", "dummy")
-    r = subprocess.run([*wrap, launcher], env=env, capture_output=True, text=True, timeout=30)
-    return r.returncode, r.stderr
-
-
 def check_launcher_cases(launcher, media, tmp):
     """Each way the player's folder can be wrong ends the launcher with exit
     code 1 and one line saying what is wrong; a read-only home that already
@@ -121,21 +113,6 @@ def check_launcher_cases(launcher, media, tmp):
     afile = os.path.join(tmp, "a-file")
     with open(afile, "w") as f:
         f.write("x")
-    cases = [
-        ("HOME unset", {}, "tessaril: HOME is not set"),
-        ("XDG_DATA_HOME a file", {"XDG_DATA_HOME": afile},
-         f"tessaril: XDG_DATA_HOME ({afile}) is not a folder"),
-        ("the folder cannot be made", {"HOME": os.path.join(afile, "home")},
-         "tessaril: the folder " + os.path.join(afile, "home", ".local", "share", "tessaril")
-         + " cannot be made"),
-    ]
-    for name, extra, want in cases:
-        code, err = run_launcher(launcher, {**base, **extra})
-        lines = err.splitlines()
-        expect(code == 1 and len(lines) == 1 and lines[0].startswith(want),
-               f"launcher, {name}: exit code {code}, standard error {err!r}; expected 1 and "
-               f"one line '{want}...'")
-        log(f"ok   [installed] launcher: {name}")
     # Root passes every permission: a read-only mount of a private namespace.
     home = os.path.join(tmp, "ro-home")
     os.mkdir(home)
@@ -143,12 +120,27 @@ def check_launcher_cases(launcher, media, tmp):
     script = ('mount -t tmpfs tmpfs "$1" && mkdir -p "$1/.local/share/tessaril" && '
               'ln -s "$2" "$1/.local/share/tessaril/data" && mount -o remount,ro "$1" && '
               'HOME="$1" exec "$3"')
-    code, err = run_launcher(launcher, base, [*unshare, "sh", "-c", script, "sh", home, media])
-    expect(code == 1 and err.startswith("tessaril: InitSDL failed: No graphical display")
-           and len(err.splitlines()) == 1,
-           f"launcher on a read-only home: exit code {code}, standard error {err!r}; expected "
-           "the game's own start (no display here)")
-    log("ok   [installed] launcher: a read-only home with the folder in place")
+    cases = [  # (name, environment added, command before the launcher, standard error)
+        ("HOME unset", {}, [], "tessaril: HOME is not set"),
+        ("XDG_DATA_HOME a file", {"XDG_DATA_HOME": afile}, [],
+         f"tessaril: XDG_DATA_HOME ({afile}) is not a folder"),
+        ("the folder cannot be made", {"HOME": os.path.join(afile, "home")}, [],
+         "tessaril: the folder " + os.path.join(afile, "home", ".local", "share", "tessaril")
+         + " cannot be made"),
+        ("a read-only home with the folder in place", {},
+         [*unshare, "sh", "-c", script, "sh", home, media],
+         "tessaril: InitSDL failed: No graphical display"),
+    ]
+    for name, extra, wrap, want in cases:
+        env = {k: v for k, v in {**base, **extra}.items()
+               if k not in ("DISPLAY", "SDL_VIDEODRIVER")}
+        env.setdefault("SDL_AUDIODRIVER", "dummy")
+        r = subprocess.run([*wrap, launcher], env=env, capture_output=True, text=True, timeout=30)
+        lines = r.stderr.splitlines()
+        expect(r.returncode == 1 and len(lines) == 1 and lines[0].startswith(want),
+               f"launcher, {name}: exit code {r.returncode}, standard error {r.stderr!r}; "
+               f"expected 1 and one line '{want}...'")
+        log(f"ok   [installed] launcher: {name}")
 
 
 def make(*args):
