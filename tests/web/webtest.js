@@ -260,7 +260,7 @@ const quarterPeaks = page => page.evaluate(() => new Promise((resolve, reject) =
 const pull = (page, frames, untilQuiet) => page.evaluate((limit, untilQuiet) => {
   const sound = Module.tessarilSound;
   let [frames, peak] = [0, 0];
-  for (; frames < limit && !(untilQuiet && !sound.musicPlaying()); frames += 1024)
+  for (; frames < limit && (!untilQuiet || sound.musicPlaying()); frames += 1024)
     for (const channel of sound.pull(1024))
       for (const v of channel) peak = Math.max(peak, Math.abs(v));
   return {frames, playing: sound.musicPlaying(), peak};
@@ -269,7 +269,7 @@ const pull = (page, frames, untilQuiet) => page.evaluate((limit, untilQuiet) => 
 // "sound suspended": the page's sound waits for the player's first gesture.
 // "sound running": it runs, and a second of its output is heard throughout.
 // "sound ends": the playing track is played out. "sound next": a track
-// plays and is heard.
+// plays on through the next second and is heard.
 const SOUND = {
   async suspended(page) {
     const state = await soundState(page);
