@@ -44,10 +44,12 @@ function writePNG(file, rgb) {
   execFileSync('convert', ['ppm:-', file], {input: ppm});
 }
 
-// The 16-bit picture value of pixel i: the comparison ignores how the eight
-// bits of a channel were filled from its five or six.
-function pixel565(rgb, i) {
-  return (rgb[3 * i] >> 3) << 11 | (rgb[3 * i + 1] >> 2) << 5 | rgb[3 * i + 2] >> 3;
+// The 16-bit picture value of pixel i of RGB (or, stride 4, RGBA) bytes: the
+// comparison ignores how the eight bits of a channel were filled from its
+// five or six. The bench runs it in the page too.
+function pixel565(rgb, i, stride = 3) {
+  const p = stride * i;
+  return (rgb[p] >> 3) << 11 | (rgb[p + 1] >> 2) << 5 | rgb[p + 2] >> 3;
 }
 
 // Pixels of a that differ from b.
@@ -357,16 +359,12 @@ async function test(page, url) {
 // Page load to the first frame that shows the whole title, with or without
 // a sound device.
 async function bench(page, url) {
-  const titles = ['title', 'title-silent'].map(n => Array.from(readPNG(path.join(references, n + '.png'))));
+  const titles = ['title', 'title-silent'].map(n => readPNG(path.join(references, n + '.png')))
+      .map(rgb => Array.from({length: W * H}, (_, i) => pixel565(rgb, i)));
+  await page.evaluateOnNewDocument(`window.pixel565 = ${pixel565}`);
   await page.evaluateOnNewDocument((titles, w, h) => {
     window.tessarilTitleAt = new Promise(resolve => {
-      const same = (d, expected) => {
-        for (let i = 0; i < w * h; i++)
-          if ((d[4 * i] >> 3) !== (expected[3 * i] >> 3) ||
-              (d[4 * i + 1] >> 2) !== (expected[3 * i + 1] >> 2) ||
-              (d[4 * i + 2] >> 3) !== (expected[3 * i + 2] >> 3)) return false;
-        return true;
-      };
+      const same = (rgba, title) => title.every((v, i) => pixel565(rgba, i, 4) === v);
       const look = () => {
         const c = document.getElementById('screen');
         const d = c && c.getContext('2d').getImageData(0, 0, w, h).data;
