@@ -20,9 +20,9 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -30,101 +30,96 @@ namespace {
 constexpr uint32_t kClockStart = 1000;
 constexpr uint32_t kPressMs = 18; // a press holds its key for one frame
 
+// One step of the scenario as the oracle plays it: the clock granted Ms
+// more, an input queued for SDL, or the shown picture written as Shot.
 struct TStep {
-    std::string Verb;
-    std::string Key;
-    int32_t X = 0, Y = 0, Ms = 0;
-    int32_t X2 = 0, Y2 = 0; // a swipe's end
+    uint32_t Ms = 0;
+    std::function<void()> Input;
+    std::string Shot;
 };
 
-// A key of the scenario (the page's key names) as SDL's key and the
-// character it types, as the page reports them: a printable key is its
-// character as typed, and SDL's key the small letter.
-struct TKey {
-    SDLKey Sym;
-    Uint16 Typed;
-};
-
-TKey KeyOf(const std::string& name) {
-    static const std::map<std::string, TKey> named = {
+// A key of the scenario (the page's key names) going down or up as the page
+// reports it: SDL's key (a printable key's small letter) in SDL's key-state
+// array, and on the way down a key event carrying the character typed.
+std::function<void()> KeyInput(const std::string& name, bool down) {
+    static const std::map<std::string, std::pair<SDLKey, Uint16>> named = {
         {"Space", {SDLK_SPACE, ' '}},    {"Enter", {SDLK_RETURN, '\r'}},
         {"Escape", {SDLK_ESCAPE, 0x1B}}, {"Backspace", {SDLK_BACKSPACE, '\b'}},
         {"ArrowUp", {SDLK_UP, 0}},       {"ArrowDown", {SDLK_DOWN, 0}},
         {"ArrowLeft", {SDLK_LEFT, 0}},   {"ArrowRight", {SDLK_RIGHT, 0}},
     };
-    auto found = named.find(name);
-    if (found != named.end())
-        return found->second;
-    if (name.size() == 1 && std::isprint(static_cast<unsigned char>(name[0])) != 0) {
-        const auto c = static_cast<unsigned char>(name[0]);
-        return {static_cast<SDLKey>(std::tolower(c)), c};
-    }
-    throw std::runtime_error("unknown key " + name);
+    std::pair<SDLKey, Uint16> key;
+    const auto c = static_cast<unsigned char>(name.empty() ? 0 : name[0]);
+    if (named.count(name) != 0)
+        key = named.at(name);
+    else if (name.size() == 1 && std::isprint(c) != 0)
+        key = {static_cast<SDLKey>(std::tolower(c)), c};
+    else
+        throw std::runtime_error("unknown key " + name);
+    return [key, down] {
+        SetKeyDown(key.first, down);
+        if (!down)
+            return;
+        SDL_Event event = {};
+        event.type = SDL_KEYDOWN;
+        event.key.state = SDL_PRESSED;
+        event.key.keysym.sym = key.first;
+        event.key.keysym.unicode = key.second;
+        SDL_PushEvent(&event);
+    };
 }
 
-// A key-down as SDL queues it from the keyboard, with its character.
-void PushTypingKey(const TKey& key) {
-    SDL_Event event = {};
-    event.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = key.Sym;
-    event.key.keysym.unicode = key.Typed;
-    SDL_PushEvent(&event);
-}
-
-// The gamepad buttons the scenario names, as SDL numbers a desktop pad's.
-uint8_t PadButtonOf(const std::string& name) {
+// A gamepad button the scenario names, as SDL numbers a desktop pad's.
+std::function<void()> PadInput(const std::string& name, bool down) {
     static const std::map<std::string, uint8_t> buttons = {
         {"south", 0}, {"east", 1}, {"west", 2}, {"north", 3}, {"back", 6}, {"start", 7},
     };
-    auto found = buttons.find(name);
-    if (found == buttons.end())
+    if (buttons.count(name) == 0)
         throw std::runtime_error("unknown pad button " + name);
-    return found->second;
+    return [button = buttons.at(name), down] { PushJoyButton(button, down); };
 }
 
-// The scenario's lines as steps; "press", "click", "tap", "swipe" and "pad"
-// unfold into their parts.
+// The left mouse button at picture pixel (x, y). The page gives touches the
+// mouse's path: pressed where the finger lands, released where it lifts.
+std::function<void()> MouseInput(int32_t x, int32_t y, bool down) {
+    return [x, y, down] { PushMouseButton(SDL_BUTTON_LEFT, down, x, y); };
+}
+
+// The scenario's lines as steps; "press", "pad", "click", "tap" and "swipe"
+// hold their input for one frame. "sound" is the page's alone.
 std::vector<TStep> ReadScenario(const std::string& path) {
     std::ifstream in(path);
     if (!in)
         throw std::runtime_error("cannot read " + path);
     std::vector<TStep> steps;
+    const auto hold = [&steps](std::function<void()> down, std::function<void()> up) {
+        steps.push_back({0, std::move(down), ""});
+        steps.push_back({kPressMs, nullptr, ""});
+        steps.push_back({0, std::move(up), ""});
+    };
     std::string line;
     while (std::getline(in, line)) {
         std::istringstream words(line.substr(0, line.find('#')));
-        TStep s;
-        if (!(words >> s.Verb))
+        std::string verb, name;
+        int32_t x = 0, y = 0, x2 = 0, y2 = 0, ms = 0;
+        if (!(words >> verb) || verb == "sound")
             continue;
-        if (s.Verb == "run")
-            words >> s.Ms;
-        else if (s.Verb == "down" || s.Verb == "up" || s.Verb == "press" || s.Verb == "shot" ||
-                 s.Verb == "pad")
-            words >> s.Key;
-        else if (s.Verb == "click" || s.Verb == "tap")
-            words >> s.X >> s.Y;
-        else if (s.Verb == "swipe")
-            words >> s.X >> s.Y >> s.X2 >> s.Y2;
-        if (words.fail())
+        if (verb == "run" && words >> ms)
+            steps.push_back({static_cast<uint32_t>(ms), nullptr, ""});
+        else if (verb == "shot" && words >> name)
+            steps.push_back({0, nullptr, name});
+        else if ((verb == "down" || verb == "up") && words >> name)
+            steps.push_back({0, KeyInput(name, verb == "down"), ""});
+        else if (verb == "press" && words >> name)
+            hold(KeyInput(name, true), KeyInput(name, false));
+        else if (verb == "pad" && words >> name)
+            hold(PadInput(name, true), PadInput(name, false));
+        else if ((verb == "click" || verb == "tap") && words >> x >> y)
+            hold(MouseInput(x, y, true), MouseInput(x, y, false));
+        else if (verb == "swipe" && words >> x >> y >> x2 >> y2)
+            hold(MouseInput(x, y, true), MouseInput(x2, y2, false));
+        else
             throw std::runtime_error("bad line: " + line);
-        if (s.Verb == "press") {
-            steps.push_back({"down", s.Key});
-            steps.push_back({"run", "", 0, 0, kPressMs});
-            steps.push_back({"up", s.Key});
-        } else if (s.Verb == "pad") {
-            steps.push_back({"paddown", s.Key});
-            steps.push_back({"run", "", 0, 0, kPressMs});
-            steps.push_back({"padup", s.Key});
-        } else if (s.Verb == "click" || s.Verb == "tap" || s.Verb == "swipe") {
-            // The page gives touches the mouse's path: pressed where the
-            // finger lands, released where it lifts.
-            const bool swipe = s.Verb == "swipe";
-            steps.push_back({"mousedown", "", s.X, s.Y});
-            steps.push_back({"run", "", 0, 0, kPressMs});
-            steps.push_back({"mouseup", "", swipe ? s.X2 : s.X, swipe ? s.Y2 : s.Y});
-        } else {
-            steps.push_back(s);
-        }
     }
     return steps;
 }
@@ -154,15 +149,16 @@ public:
         queued_.clear();
     }
 
-    // The picture as last sent to the window (the page's canvas).
+    // The picture as last sent to the window (the page's canvas), each
+    // 16-bit pixel through SDL_GetRGB as the canvas receives it.
     void Presented(SDL_Surface* screen, int count, SDL_Rect* rects) {
-        if (shown_.empty())
-            shown_.assign(static_cast<size_t>(kPictureWidth) * kPictureHeight, 0);
+        shown_.resize(static_cast<size_t>(kPictureWidth) * kPictureHeight * 3);
         for (int i = 0; i < count; ++i)
             for (int y = rects[i].y; y < rects[i].y + rects[i].h; ++y)
-                for (int x = rects[i].x; x < rects[i].x + rects[i].w; ++x)
-                    shown_[static_cast<size_t>(y) * kPictureWidth + x] = Pixel(screen, x, y);
-        format_ = *screen->format;
+                for (int x = rects[i].x; x < rects[i].x + rects[i].w; ++x) {
+                    Uint8* rgb = &shown_[(static_cast<size_t>(y) * kPictureWidth + x) * 3];
+                    SDL_GetRGB(Pixel(screen, x, y), screen->format, &rgb[0], &rgb[1], &rgb[2]);
+                }
     }
 
 private:
@@ -171,8 +167,7 @@ private:
     size_t next_ = 0;
     uint32_t budget_ = 0;
     std::vector<std::function<void()>> queued_;
-    std::vector<Uint16> shown_;
-    SDL_PixelFormat format_ = {};
+    std::vector<Uint8> shown_; // RGB
 
     static Uint16 Pixel(SDL_Surface* s, int x, int y) {
         return reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(s->pixels) +
@@ -180,38 +175,19 @@ private:
     }
 
     void Play(const TStep& s) {
-        if (s.Verb == "run") {
-            budget_ += static_cast<uint32_t>(s.Ms);
-        } else if (s.Verb == "down" || s.Verb == "up") {
-            const TKey key = KeyOf(s.Key);
-            const bool down = s.Verb == "down";
-            queued_.push_back([key, down] {
-                SetKeyDown(key.Sym, down);
-                if (down)
-                    PushTypingKey(key);
-            });
-        } else if (s.Verb == "mousedown" || s.Verb == "mouseup") {
-            const bool down = s.Verb == "mousedown";
-            queued_.push_back([s, down] { PushMouseButton(SDL_BUTTON_LEFT, down, s.X, s.Y); });
-        } else if (s.Verb == "paddown" || s.Verb == "padup") {
-            const uint8_t button = PadButtonOf(s.Key);
-            const bool down = s.Verb == "paddown";
-            queued_.push_back([button, down] { PushJoyButton(button, down); });
-        } else if (s.Verb == "shot") {
-            WriteShot(dir_ + "/" + s.Key + ".ppm");
-        }
+        budget_ += s.Ms;
+        if (s.Input)
+            queued_.push_back(s.Input);
+        if (!s.Shot.empty())
+            WriteShot(dir_ + "/" + s.Shot + ".ppm");
     }
 
-    // The shown picture as a binary PPM, each 16-bit pixel through SDL_GetRGB
-    // (as the page's canvas receives it).
+    // The shown picture as a binary PPM.
     void WriteShot(const std::string& path) {
         std::ofstream out(path, std::ios::binary);
         out << "P6\n" << kPictureWidth << " " << kPictureHeight << "\n255\n";
-        for (Uint16 v : shown_) {
-            Uint8 rgb[3] = {};
-            SDL_GetRGB(v, &format_, &rgb[0], &rgb[1], &rgb[2]);
-            out.write(reinterpret_cast<const char*>(rgb), sizeof rgb);
-        }
+        out.write(reinterpret_cast<const char*>(shown_.data()),
+                  static_cast<std::streamsize>(shown_.size()));
         if (!out)
             throw std::runtime_error("cannot write " + path);
     }

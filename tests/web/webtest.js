@@ -10,7 +10,7 @@
 // ORACLE holds NAME.ppm. A failing run keeps the page's pictures and a
 // difference picture (differing pixels white) in FAILUREDIR. With "bench" it
 // only measures the time from page load to the first title frame (real
-// clock) and prints it.
+// clock) and prints it. TESSARIL_WEB_KEEP=1 keeps every page picture.
 'use strict';
 
 const fs = require('fs');
@@ -44,10 +44,12 @@ function writePNG(file, rgb) {
   execFileSync('convert', ['ppm:-', file], {input: ppm});
 }
 
-// The 16-bit picture value of pixel i: the comparison ignores how the eight
-// bits of a channel were filled from its five or six.
-function pixel565(rgb, i) {
-  return (rgb[3 * i] >> 3) << 11 | (rgb[3 * i + 1] >> 2) << 5 | rgb[3 * i + 2] >> 3;
+// The 16-bit picture value of pixel i of RGB (or, stride 4, RGBA) bytes: the
+// comparison ignores how the eight bits of a channel were filled from its
+// five or six. The bench runs it in the page too.
+function pixel565(rgb, i, stride = 3) {
+  const p = stride * i;
+  return (rgb[p] >> 3) << 11 | (rgb[p + 1] >> 2) << 5 | rgb[p + 2] >> 3;
 }
 
 // Pixels of a that differ from b.
@@ -72,20 +74,19 @@ function expectedPictures(name) {
 }
 
 function check(name, shown) {
-  if (process.env.TESSARIL_WEB_KEEP) {
+  const keep = (what, rgb) => {
     fs.mkdirSync(failureDir, {recursive: true});
-    writePNG(path.join(failureDir, `${name}-page.png`), shown);
-  }
+    writePNG(path.join(failureDir, `${name}-${what}.png`), rgb);
+  };
+  if (process.env.TESSARIL_WEB_KEEP) keep('page', shown);
   for (const [what, expected] of expectedPictures(name)) {
     const {count, diff} = differ(shown, expected);
-    console.log(`${name}: ${count} pixels differ from the ${what} picture`);
+    const result = `${name}: ${count} pixels differ from the ${what} picture`;
+    console.log(result);
     if (count === 0) continue;
     const file = what.replace(/ /g, '-');
-    fs.mkdirSync(failureDir, {recursive: true});
-    writePNG(path.join(failureDir, `${name}-page.png`), shown);
-    writePNG(path.join(failureDir, `${name}-${file}.png`), expected);
-    writePNG(path.join(failureDir, `${name}-${file}-diff.png`), diff);
-    failures.push(`${name}: ${count} pixels differ from the ${what} picture (${failureDir})`);
+    [['page', shown], [file, expected], [file + '-diff', diff]].forEach(([f, rgb]) => keep(f, rgb));
+    failures.push(`${result} (${failureDir})`);
   }
 }
 
@@ -107,18 +108,25 @@ function serve(root) {
   return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
+// The test's one DevTools session with the page (it outlives reloads).
+let session = null;
+const devtools = async page => session || (session = await page.createCDPSession());
+
 // Runs fn(...args) in the page like page.evaluate, but as no user gesture:
 // puppeteer's evaluate is one, which would lift the browser's rule that a
 // page's sound starts only after the player's first key, click or touch.
-const sessions = new WeakMap();
 async function quietly(page, fn, ...args) {
-  if (!sessions.has(page)) sessions.set(page, await page.createCDPSession());
-  const {result, exceptionDetails} = await sessions.get(page).send('Runtime.evaluate', {
+  const {result, exceptionDetails} = await (await devtools(page)).send('Runtime.evaluate', {
     expression: `(${fn})(...${JSON.stringify(args)})`,
     awaitPromise: true, returnByValue: true, userGesture: false});
   if (exceptionDetails) throw new Error('in the page: ' + JSON.stringify(exceptionDetails));
   return result.value;
 }
+
+// Whether fn(arg) becomes true in the page within five seconds (polled by
+// puppeteer: for use after the first key only).
+const waitFor = (page, fn, arg) =>
+  page.waitForFunction(fn, {timeout: 5000}, arg).then(() => true, () => false);
 
 async function open(page, url) {
   await page.goto(url);
@@ -145,7 +153,7 @@ async function pagePoint(page, x, y) {
     const b = c.getBoundingClientRect();
     return {left: b.left, top: b.top, scale: b.width / c.width};
   });
-  return [r.left + (x + 0.5) * r.scale, r.top + (y + 0.5) * r.scale];
+  return [r.left + (+x + 0.5) * r.scale, r.top + (+y + 0.5) * r.scale];
 }
 
 // Grants the stepped clock ms; rejects when the game stops asking for time
@@ -157,71 +165,65 @@ async function step(page, ms) {
   if (!spent) throw new Error(`the game stopped asking for time (${ms} ms granted)`);
 }
 
+// An input held for one frame: down, the clock granted PRESS_MS, up.
+async function hold(page, down, up) {
+  await down();
+  await step(page, PRESS_MS);
+  await up();
+}
+
 // A gamepad in the browser's standard layout, whose buttons the test holds.
 const PAD_BUTTONS = {south: 0, east: 1, west: 2, north: 3, back: 8, start: 9};
 const fakePad = () => {
   window.tessarilPad = {buttons: Array.from({length: 17}, () => ({pressed: false})), axes: [0, 0, 0, 0]};
   navigator.getGamepads = () => [window.tessarilPad];
 };
-const holdPad = (page, button, down) =>
-  page.evaluate((i, down) => { window.tessarilPad.buttons[i].pressed = down; }, button, down);
-
-// --- touch: a finger on the touch screen, through the DevTools protocol's
-// touch events (no mouse events, no taps made of clicks)
-
-let touchScreen = null;
-
-async function finger(page, type, points) {
-  if (!touchScreen) {
-    touchScreen = await page.createCDPSession();
-    await touchScreen.send('Emulation.setTouchEmulationEnabled', {enabled: true, maxTouchPoints: 1});
-  }
-  const touchPoints = points.map(([x, y]) => ({x, y, id: 0}));
-  await touchScreen.send('Input.dispatchTouchEvent', {type, touchPoints});
+function padButton(page, name, down) {
+  if (!(name in PAD_BUTTONS)) throw new Error('unknown pad button ' + name);
+  return page.evaluate((i, down) => { window.tessarilPad.buttons[i].pressed = down; }, PAD_BUTTONS[name], down);
 }
 
-// Down at picture pixel (x, y), moved in steps to (x2, y2), held 18 ms, lifted.
+// A finger on the touch screen, through the DevTools protocol's touch events
+// (no mouse events, no taps made of clicks): down at picture pixel (x, y),
+// moved in steps to (x2, y2), held one frame, lifted. It must not scroll.
+let touchScreen = false;
 async function swipe(page, x, y, x2, y2) {
+  const cdp = await devtools(page);
+  if (!touchScreen) {
+    await cdp.send('Emulation.setTouchEmulationEnabled', {enabled: true, maxTouchPoints: 1});
+    touchScreen = true;
+  }
+  const finger = (type, ...points) =>
+    cdp.send('Input.dispatchTouchEvent', {type, touchPoints: points.map(([x, y]) => ({x, y, id: 0}))});
   const [from, to] = [await pagePoint(page, x, y), await pagePoint(page, x2, y2)];
-  await finger(page, 'touchStart', [from]);
   const moves = from.every((v, k) => v === to[k]) ? 0 : 4;
-  for (let i = 1; i <= moves; i++)
-    await finger(page, 'touchMove', [from.map((v, k) => v + (to[k] - v) * i / moves)]);
-  await step(page, PRESS_MS);
-  await finger(page, 'touchEnd', []);
+  await hold(page, async () => {
+    await finger('touchStart', from);
+    for (let i = 1; i <= moves; i++) await finger('touchMove', from.map((v, k) => v + (to[k] - v) * i / moves));
+  }, () => finger('touchEnd'));
   const scrolled = await page.evaluate(() => [window.scrollX, window.scrollY]);
   if (scrolled.some(v => v !== 0)) failures.push(`a swipe scrolled the page to ${scrolled}`);
 }
 
-async function play(page, line) {
-  const [verb, a, b] = line;
-  if (verb === 'tap') return swipe(page, +a, +b, +a, +b);
-  if (verb === 'swipe') return swipe(page, +a, +b, +line[3], +line[4]);
-  if (verb === 'run') return step(page, +a);
-  if (verb === 'down') return page.keyboard.down(a);
-  if (verb === 'up') return page.keyboard.up(a);
-  if (verb === 'press') {
-    await page.keyboard.down(a);
-    await step(page, PRESS_MS);
-    return page.keyboard.up(a);
-  }
-  if (verb === 'pad') {
-    if (!(a in PAD_BUTTONS)) throw new Error('unknown pad button ' + a);
-    await holdPad(page, PAD_BUTTONS[a], true);
-    await step(page, PRESS_MS);
-    return holdPad(page, PAD_BUTTONS[a], false);
-  }
-  if (verb === 'click') {
-    const [x, y] = await pagePoint(page, +a, +b);
-    await page.mouse.move(x, y);
-    await page.mouse.down();
-    await step(page, PRESS_MS);
-    return page.mouse.up();
-  }
-  if (verb === 'shot') return check(a, await canvasRGB(page));
-  if (verb === 'sound') return checkSound(page, a);
-  throw new Error('unknown step: ' + line.join(' '));
-}
+// The scenario's verbs (tests/web/scenario.txt), each played with its words.
+const VERBS = {
+  run: (page, ms) => step(page, +ms),
+  down: (page, key) => page.keyboard.down(key),
+  up: (page, key) => page.keyboard.up(key),
+  press: (page, key) => hold(page, () => page.keyboard.down(key), () => page.keyboard.up(key)),
+  pad: (page, b) => hold(page, () => padButton(page, b, true), () => padButton(page, b, false)),
+  click: async (page, x, y) => {
+    await page.mouse.move(...await pagePoint(page, x, y));
+    await hold(page, () => page.mouse.down(), () => page.mouse.up());
+  },
+  tap: (page, x, y) => swipe(page, x, y, x, y),
+  swipe,
+  shot: async (page, name) => check(name, await canvasRGB(page)),
+  sound: (page, what) => {
+    if (!(what in SOUND)) throw new Error('unknown sound check ' + what);
+    return SOUND[what](page);
+  },
+};
 
 // --- sound: the page's AudioContext and the mixer behind it
 
@@ -254,47 +256,44 @@ const quarterPeaks = page => page.evaluate(() => new Promise((resolve, reject) =
   look();
 }));
 
-// The peak of the mixer's next ms, pulled by the test.
-const pulledPeak = (page, ms) => page.evaluate(frames => {
-  let peak = 0;
-  for (let done = 0; done < frames; done += 1024)
-    for (const channel of Module.tessarilSound.pull(1024))
+// The mixer pulled by the test as fast as it goes, 1024 frames at a time,
+// for at most frames or until the music stops (untilQuiet): the frames
+// pulled, the music still playing, and the peak heard.
+const pull = (page, frames, untilQuiet) => page.evaluate((limit, untilQuiet) => {
+  const sound = Module.tessarilSound;
+  let [frames, peak] = [0, 0];
+  for (; frames < limit && (!untilQuiet || sound.musicPlaying()); frames += 1024)
+    for (const channel of sound.pull(1024))
       for (const v of channel) peak = Math.max(peak, Math.abs(v));
-  return peak;
-}, Math.round(ms * RATE / 1000));
+  return {frames, playing: sound.musicPlaying(), peak};
+}, frames, untilQuiet);
 
 // "sound suspended": the page's sound waits for the player's first gesture.
 // "sound running": it runs, and a second of its output is heard throughout.
-// "sound ends": the playing track is played out (the test pulls the mixer
-// as fast as it goes). "sound next": a track plays and is heard.
-async function checkSound(page, what) {
-  if (what === 'suspended') {
+// "sound ends": the playing track is played out. "sound next": a track
+// plays on through the next second and is heard.
+const SOUND = {
+  async suspended(page) {
     const state = await soundState(page);
     if (state !== 'suspended') failures.push(`the page's sound is ${state} before the first key`);
-  } else if (what === 'running') {
-    const runs = await page.waitForFunction(() => Module.tessarilSound.context.state === 'running',
-                                            {timeout: 5000}).then(() => true, () => false);
-    if (!runs) return failures.push(`the page's sound is ${await soundState(page)} after the first key`);
+  },
+  async running(page) {
+    if (!(await waitFor(page, () => Module.tessarilSound.context.state === 'running')))
+      return failures.push(`the page's sound is ${await soundState(page)} after the first key`);
     const peaks = await quarterPeaks(page);
     console.log(`sound: peaks of a second's quarters ${peaks.map(p => p.toFixed(3)).join(' ')}`);
     if (peaks.some(p => p < SOUND_LOUD)) failures.push(`the page's sound is silent in a quarter of a second: ${peaks}`);
-  } else if (what === 'ends') {
-    const frames = await page.evaluate(limit => {
-      let frames = 0;
-      for (; Module.tessarilSound.musicPlaying() && frames < limit; frames += 1024)
-        Module.tessarilSound.pull(1024);
-      return Module.tessarilSound.musicPlaying() ? -1 : frames;
-    }, 600 * RATE);
+  },
+  async ends(page) {
+    const {frames, playing} = await pull(page, 600 * RATE, true);
     console.log(`sound: the track ended after ${(frames / RATE).toFixed(1)} s more`);
-    if (frames <= 0) failures.push(frames < 0 ? 'the music does not end' : 'no music played');
-  } else if (what === 'next') {
-    const playing = await page.evaluate(() => Module.tessarilSound.musicPlaying());
-    const peak = await pulledPeak(page, 1000);
+    if (playing || frames === 0) failures.push(playing ? 'the music does not end' : 'no music played');
+  },
+  async next(page) {
+    const {playing, peak} = await pull(page, RATE, false);
     if (!playing || peak < SOUND_LOUD) failures.push(`no next track after the end of one (peak ${peak})`);
-  } else {
-    throw new Error('unknown sound check ' + what);
-  }
-}
+  },
+};
 
 function scenario() {
   return fs.readFileSync(scenarioPath, 'utf8').split('\n')
@@ -318,43 +317,39 @@ async function checkPage(page) {
     await page.setViewport({width: w, height: h, deviceScaleFactor: ratio});
     const [cw, ch] = [W * scale / ratio, H * scale / ratio];
     const want = [(w - cw) / 2, (h - ch) / 2, cw, ch];
-    try {
-      await page.waitForFunction(want => {
-        const b = document.getElementById('screen').getBoundingClientRect();
-        return [b.left, b.top, b.width, b.height].every((v, i) => Math.abs(v - want[i]) < 0.02);
-      }, {timeout: 2000}, want);
-    } catch (e) {
+    if (!(await waitFor(page, want => {
+      const b = document.getElementById('screen').getBoundingClientRect();
+      return [b.left, b.top, b.width, b.height].every((v, i) => Math.abs(v - want[i]) < 0.02);
+    }, want)))
       failures.push(`a ${w} x ${h} page with ${ratio} device pixels to the CSS pixel does not show the ` +
                     `picture at scale ${scale}, centred`);
-    }
   }
-  const fullscreen = () => page.evaluate(() => document.fullscreenElement && document.fullscreenElement.id);
-  await page.keyboard.press('F11');
-  await page.waitForFunction(() => document.fullscreenElement, {timeout: 2000}).catch(() => {});
-  const on = await fullscreen();
-  await page.keyboard.press('F11');
-  await page.waitForFunction(() => !document.fullscreenElement, {timeout: 2000}).catch(() => {});
-  const off = await fullscreen();
-  if (on !== 'game' || off) failures.push(`F11 showed ${on} in fullscreen, then ${off}`);
+  for (const want of ['game', 'nothing']) {
+    await page.keyboard.press('F11');
+    if (!(await waitFor(page, want => (document.fullscreenElement || {id: 'nothing'}).id === want, want)))
+      failures.push(`F11 does not show ${want} in fullscreen`);
+  }
 }
 
 async function test(page, url) {
   await page.evaluateOnNewDocument(fakePad);
   await open(page, url);
-  for (const line of scenario()) await play(page, line);
+  for (const [verb, ...words] of scenario()) {
+    if (!(verb in VERBS)) throw new Error(`unknown step: ${verb} ${words.join(' ')}`);
+    await VERBS[verb](page, ...words);
+  }
   await checkPage(page);
   const saved = await readTable(page);
-  if (saved.length === 0) failures.push('the scenario saved no high score');
   await open(page, url);
   await step(page, 1500);
   const loaded = await readTable(page);
   console.log(`highscore.dat: ${saved.length} bytes saved, ${loaded.length} read back after a reload`);
-  if (loaded.length === 0 || Buffer.compare(Buffer.from(saved), Buffer.from(loaded)) !== 0)
-    failures.push('the high score table did not survive the reload');
+  if (saved.length === 0) failures.push('the scenario saved no high score');
+  else if (String(saved) !== String(loaded)) failures.push('the high score table did not survive the reload');
   // A page has no program to end: after Escape and X on the title the game
   // still asks for time.
   try {
-    for (const key of ['Escape', 'x']) await play(page, ['press', key]);
+    for (const key of ['Escape', 'x']) await VERBS.press(page, key);
     await step(page, 36);
   } catch (e) {
     failures.push('the game ended on Escape or X on the title');
@@ -364,16 +359,12 @@ async function test(page, url) {
 // Page load to the first frame that shows the whole title, with or without
 // a sound device.
 async function bench(page, url) {
-  const titles = ['title', 'title-silent'].map(n => Array.from(readPNG(path.join(references, n + '.png'))));
+  const titles = ['title', 'title-silent'].map(n => readPNG(path.join(references, n + '.png')))
+      .map(rgb => Array.from({length: W * H}, (_, i) => pixel565(rgb, i)));
+  await page.evaluateOnNewDocument(`window.pixel565 = ${pixel565}`);
   await page.evaluateOnNewDocument((titles, w, h) => {
     window.tessarilTitleAt = new Promise(resolve => {
-      const same = (d, expected) => {
-        for (let i = 0; i < w * h; i++)
-          if ((d[4 * i] >> 3) !== (expected[3 * i] >> 3) ||
-              (d[4 * i + 1] >> 2) !== (expected[3 * i + 1] >> 2) ||
-              (d[4 * i + 2] >> 3) !== (expected[3 * i + 2] >> 3)) return false;
-        return true;
-      };
+      const same = (rgba, title) => title.every((v, i) => pixel565(rgba, i, 4) === v);
       const look = () => {
         const c = document.getElementById('screen');
         const d = c && c.getContext('2d').getImageData(0, 0, w, h).data;
