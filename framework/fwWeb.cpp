@@ -213,7 +213,7 @@ constexpr int kWebAudioChannels = 2; // the page plays stereo
 constexpr float kSampleScale = 1.0f / 32768.0f;
 
 struct TWebAudio {
-    SDL_AudioSpec Spec = {}; // as opened; no callback while closed
+    SDL_AudioSpec Format = {}; // as opened; no callback while closed
     bool Paused = true;
     std::vector<Sint16> Mixed; // one pull's frames as the mixer wrote them
     std::vector<float> Output; // the same frames, all left, then all right
@@ -230,7 +230,7 @@ extern "C" {
 
 int fwWebOpenAudio(SDL_AudioSpec* desired, SDL_AudioSpec* obtained) {
     TWebAudio& a = Audio();
-    if (a.Spec.callback != nullptr) {
+    if (a.Format.callback != nullptr) {
         SDL_SetError("Audio device is already opened");
         return -1;
     }
@@ -243,17 +243,17 @@ int fwWebOpenAudio(SDL_AudioSpec* desired, SDL_AudioSpec* obtained) {
         SDL_SetError("The browser has no Web Audio");
         return -1;
     }
-    a.Spec = *desired;
-    a.Spec.silence = 0;
-    a.Spec.size = static_cast<Uint32>(desired->samples) * kWebAudioChannels * sizeof(Sint16);
+    a.Format = *desired;
+    a.Format.silence = 0;
+    a.Format.size = static_cast<Uint32>(desired->samples) * kWebAudioChannels * sizeof(Sint16);
     a.Paused = true;
     if (obtained != nullptr)
-        *obtained = a.Spec;
+        *obtained = a.Format;
     return 0;
 }
 
 void fwWebCloseAudio() {
-    Audio().Spec = {};
+    Audio().Format = {};
 }
 
 void fwWebPauseAudio(int pauseOn) {
@@ -271,8 +271,8 @@ EMSCRIPTEN_KEEPALIVE float* fwWebAudioPull(int frames) {
     TWebAudio& a = Audio();
     const size_t count = static_cast<size_t>(frames > 0 ? frames : 0);
     a.Mixed.assign(count * kWebAudioChannels, 0);
-    if (a.Spec.callback != nullptr && !a.Paused)
-        a.Spec.callback(a.Spec.userdata, reinterpret_cast<Uint8*>(a.Mixed.data()),
+    if (a.Format.callback != nullptr && !a.Paused)
+        a.Format.callback(a.Format.userdata, reinterpret_cast<Uint8*>(a.Mixed.data()),
                         static_cast<int>(a.Mixed.size() * sizeof(Sint16)));
     a.Output.resize(count * kWebAudioChannels);
     for (size_t i = 0; i < count; ++i) {
