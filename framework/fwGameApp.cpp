@@ -46,7 +46,6 @@ constexpr int kKeyLimit = 512;
 // Every iteration of the main loop lasts at least this long (about 55 per second).
 constexpr uint32_t kFramePeriodMs = 18;
 
-constexpr int32_t kMaxScale = kfwMaxScale;
 // Share of the desktop (in percent) the window may take by default.
 constexpr int32_t kDesktopSharePct = 85;
 // Keys the frame takes for itself: F11 alone, Return together with Alt.
@@ -295,7 +294,7 @@ int32_t TfwGameApp::FitScale(int32_t width, int32_t height) {
 void TfwGameApp::ReadVideoOptions() {
     const int32_t fit =
         FitScale(DesktopWidth * kDesktopSharePct / 100, DesktopHeight * kDesktopSharePct / 100);
-    WindowScale = StartScale >= 1 && StartScale <= kMaxScale ? StartScale : fit;
+    WindowScale = StartScale >= 1 && StartScale <= kfwMaxScale ? StartScale : fit;
     for (const std::string& line : Options) {
         const size_t eq = line.find('=');
         const std::string name = line.substr(0, eq);
@@ -305,7 +304,7 @@ void TfwGameApp::ReadVideoOptions() {
         } else if (name == "scale" && !fwParseScale(value, WindowScale)) {
             WindowScale = fit;
             Log().Write("SDLApp::InitSDL", "scale=" + value + " is no scale from 1 to " +
-                                               std::to_string(kMaxScale) + "; using " +
+                                               std::to_string(kfwMaxScale) + "; using " +
                                                std::to_string(fit));
         }
     }
@@ -813,7 +812,7 @@ TfwSDLSound* TfwGameApp::CreateSound(int32_t tag) {
 
 bool fwParseScale(const std::string& text, int32_t& scale) {
     int64_t n = 0;
-    if (!fwParseWhole(text, 2, n) || n < 1 || n > kMaxScale)
+    if (!fwParseWhole(text, 2, n) || n < 1 || n > kfwMaxScale)
         return false;
     scale = static_cast<int32_t>(n);
     return true;
