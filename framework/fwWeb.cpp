@@ -273,7 +273,7 @@ EMSCRIPTEN_KEEPALIVE float* fwWebAudioPull(int frames) {
     a.Mixed.assign(count * kWebAudioChannels, 0);
     if (a.Format.callback != nullptr && !a.Paused)
         a.Format.callback(a.Format.userdata, reinterpret_cast<Uint8*>(a.Mixed.data()),
-                        static_cast<int>(a.Mixed.size() * sizeof(Sint16)));
+                          static_cast<int>(a.Mixed.size() * sizeof(Sint16)));
     a.Output.resize(count * kWebAudioChannels);
     for (size_t i = 0; i < count; ++i) {
         a.Output[i] = a.Mixed[kWebAudioChannels * i] * kSampleScale;
