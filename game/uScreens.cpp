@@ -18,7 +18,6 @@ const TfwRect kBoardView = {5, 18, 265, 240};
 constexpr TDigitCells kHudDigits = {0, 6, 14, 6};
 // The loading bar: 1 block at the start, 25 when everything is loaded.
 constexpr int32_t kLoadingBarSteps = 24;
-constexpr uint32_t kLoadingFrameMs = 25;
 // The desktop table's way out, below the ten lines of the table.
 constexpr int32_t kTableHelpY = 216;
 constexpr const char* kTableHelp = "Click or Return - back to the title";
@@ -41,7 +40,6 @@ void TMiniGame::LoadProgress(int32_t done, int32_t total) {
     Flip();
     SDL_Event dropped;
     SDL_PollEvent(&dropped);
-    fwDelay(kLoadingFrameMs);
 }
 
 std::array<const char*, 3> TMiniGame::HelpLines() {
