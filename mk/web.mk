@@ -1,7 +1,8 @@
 # The web configuration: the game in a browser page, built with Debian's
 # emscripten against SDL 1.2, SDL_mixer, Ogg Vorbis and FreeType built from
 # Debian's source packages (tools/web-deps.sh, cached outside the clone).
-#   make web        build-web/: index.html, page.js, tessaril.js, .wasm, .data
+#   make web        build-web/: index.html, page.js, tessaril.js, .wasm, .data,
+#                   and a gzip copy (.gz) beside each
 #   make web-play   the same, served on localhost (the address is printed)
 #   make test-web   the page played in headless Chromium against the desktop
 #   make bench-web  the time from page load to the first title frame
@@ -29,6 +30,8 @@ web: web-deps
 	      -DCMAKE_BUILD_TYPE=Release -DTESSARIL_TESTS=OFF \
 	      -DTESSARIL_WEB_SITE=$(abspath $(WEB_SITE))
 	cmake --build $(WEB_WORK)/cmake -j$(JOBS) --target tessaril
+	@# A gzip copy beside every file, for servers that send them as they are.
+	find $(WEB_SITE) -maxdepth 1 -type f ! -name '*.gz' -exec gzip -9 -n -k -f {} +
 	@ls -l $(WEB_SITE)
 
 web-play: web
