@@ -62,6 +62,10 @@ bool TfwFrameLoop::RunStage() {
     case TStage::Count:
         Finish();
         return false;
+    case TStage::Done:
+        app_.DoneGame();
+        stage_ = TStage::Ended;
+        return false;
     case TStage::Ended:
         break;
     }
@@ -93,11 +97,6 @@ void TfwFrameLoop::Begin() {
 void TfwFrameLoop::Finish() {
     app_.CountFrame();
     app_.EndIteration(frameStart_);
-    if (app_.Terminated) {
-        app_.DoneGame();
-        stage_ = TStage::Ended;
-        return;
-    }
     pause_ = app_.FrameTime < kfwFramePeriodMs ? kfwFramePeriodMs - app_.FrameTime : 0;
-    stage_ = TStage::Begin;
+    stage_ = app_.Terminated ? TStage::Done : TStage::Begin;
 }

@@ -40,7 +40,7 @@ public:
     bool Ended() const { return stage_ == TStage::Ended; }
 
 private:
-    enum class TStage { Start, Begin, Hold, Show, Count, Ended };
+    enum class TStage { Start, Begin, Hold, Show, Count, Done, Ended };
 
     TfwGameApp& app_;
     TStage stage_ = TStage::Start;
