@@ -642,6 +642,7 @@ void TfwGameApp::CountFrame() {
         SecondMark = fwGetTicks();
         SecondElapsed(elapsed);
     }
+    EndFrame();
 }
 
 void TfwGameApp::HandleEvent(const SDL_Event& event) {

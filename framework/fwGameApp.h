@@ -172,6 +172,9 @@ public:
     virtual void Flip();
     virtual void SecondElapsed(uint32_t elapsed) { (void)elapsed; }
     virtual void DoFrame();
+    // Called last in every frame, after its count, by DoFrame and by the
+    // page's loop alike.
+    virtual void EndFrame() {}
     virtual void HandleEvent(const SDL_Event& event);
     virtual void UpdateFrame(SDL_Surface* surface) { (void)surface; }
     virtual void DrawFrame(SDL_Surface* surface) { (void)surface; }
@@ -211,7 +214,8 @@ public:
     void EndIteration(uint32_t start);
     // DoFrame's parts, in its order, for a loop that pauses between them:
     // UpdateFrame, DrawFrame and ProcessFrame; dropping the frame's pointer
-    // events and typed characters and Flip; the frame count and SecondElapsed.
+    // events and typed characters and Flip; the frame count, SecondElapsed
+    // and EndFrame.
     void ComputeFrame();
     void ShowFrame();
     void CountFrame();

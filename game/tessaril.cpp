@@ -46,7 +46,8 @@ std::string SoundFile(const std::string& wavFile) {
     if constexpr (!kWeb)
         return wavFile;
     const std::string ext = ".wav";
-    if (wavFile.size() < ext.size() || wavFile.compare(wavFile.size() - ext.size(), ext.size(), ext) != 0)
+    if (wavFile.size() < ext.size() ||
+        wavFile.compare(wavFile.size() - ext.size(), ext.size(), ext) != 0)
         return wavFile;
     return wavFile.substr(0, wavFile.size() - ext.size()) + ".ogg";
 }

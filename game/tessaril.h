@@ -169,8 +169,8 @@ public:
     std::optional<uint32_t> StartStep() override;
     void SecondElapsed(uint32_t elapsed) override;
     void UpdateFrame(SDL_Surface* surface) override;
-    // The frame, then the change of screen SetState asked for in it.
-    void DoFrame() override;
+    // The change of screen SetState asked for in the frame.
+    void EndFrame() override;
     void DrawFrame(SDL_Surface* surface) override;
     void ProcessFrame(SDL_Surface* surface) override;
     // Mixer thread: only raises a flag that the next frame acts on.
