@@ -31,7 +31,7 @@ set(TESSARIL_WEB_FILES "${PROJECT_SOURCE_DIR}/web/files" CACHE PATH
 function(tessaril_web_page target)
   set(library ${PROJECT_SOURCE_DIR}/framework/web/fwWeb.js)
   target_link_options(${target} PRIVATE
-    -O2 -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=33554432 -sENVIRONMENT=web
+    -Os -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=33554432 -sENVIRONMENT=web
     -sEXIT_RUNTIME=0 -sFORCE_FILESYSTEM -sEXPORTED_RUNTIME_METHODS=[FS] -lidbfs.js
     --js-library ${library}
     # The media without what the page never reads (the window's icon) or

@@ -75,7 +75,7 @@ void TMiniGame::SaveBoardFile() {
                         std::to_string(stone->Kind) + kLineEnd;
     // A board that cannot be saved is reported; play goes on.
     std::string why;
-    const auto report = [this](const std::string& failure) {
+    const auto report = [](const std::string& failure) {
         ReportToPlayer(failure + " (the board could not be saved)");
     };
     if (!WriteFileSafely(kBoardSaveFile, text, "TMiniGame::SaveBoardFile", &why, report))

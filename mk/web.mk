@@ -27,7 +27,7 @@ web-deps:
 web: web-deps
 	deps=$$(tools/web-deps.sh $(WEB_WORK)/deps) && \
 	emcmake cmake -S . -B $(WEB_WORK)/cmake -DTESSARIL_WEB=ON -DTESSARIL_WEB_DEPS=$$deps \
-	      -DCMAKE_BUILD_TYPE=Release -DTESSARIL_TESTS=OFF \
+	      -DCMAKE_BUILD_TYPE=MinSizeRel -DTESSARIL_TESTS=OFF \
 	      -DTESSARIL_WEB_SITE=$(abspath $(WEB_SITE))
 	cmake --build $(WEB_WORK)/cmake -j$(JOBS) --target tessaril
 	@# A gzip copy beside every file, for servers that send them as they are.
