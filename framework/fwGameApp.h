@@ -189,11 +189,12 @@ public:
     // the game answers false here at that moment: then Escape is the game's key.
     virtual bool EscapeEndsProgram() const { return true; }
     // Loops RunIteration, each padded to at least 18 ms, until Terminated;
-    // SIGTERM meanwhile ends it as the window's close button does. Then
+    // SIGTERM (on the desktop SIGINT and SIGHUP as well) meanwhile ends it as
+    // the window's close button does. Then
     // DoneGame, which every way of ending passes through.
     virtual void Run();
     // One iteration of Run's loop without its padding: the key counters, the
-    // pending events, one frame, then the Escape and SIGTERM test. FrameTime holds the ms
+    // pending events, one frame, then the Escape and signal test. FrameTime holds the ms
     // of work. The test harnesses and the benchmark drive the game with it.
     void RunIteration();
 
