@@ -264,7 +264,7 @@ private:
     void NameEntryKeys();
     // The keys the handlers share; each answers whether it took its key.
     bool LeaveGameKey();    // the quit key: back to the title
-    bool RestartKey();      // deal the level again, through retry
+    bool RestartKey();      // deal the level again, through retry, with the score it was dealt with
     bool PlayCommandKeys(); // load, save and the autoplay switch
     bool PauseKey();
     void VolumeKeys();
@@ -327,6 +327,7 @@ private:
     std::atomic<bool> musicEnded_{false};
     // The cell a left press in play went down on, where a drag starts; -1 none.
     int32_t scoreBeforeDemo_ = 0; // the player's last score, shown again after the demo
+    int32_t scoreAtDeal_ = 0; // Score when the level was last dealt; the restart key restores it
     int32_t dragCol_ = -1;
     int32_t dragRow_ = -1;
     bool dragOnSelected_ = false; // pressed on the selected stone: its release there drops it

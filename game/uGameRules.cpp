@@ -195,6 +195,7 @@ void TMiniGame::StartLevel(int32_t n) {
     SelCol = -1;
     SelRow = -1;
     Level = n;
+    scoreAtDeal_ = Score;
     LifeLost = TLifeLost::None;
     TimeLeft = LevelSeconds(n);
     CursorCol = Board->Width / 2;

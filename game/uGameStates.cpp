@@ -71,6 +71,8 @@ bool TMiniGame::LeaveGameKey() {
 bool TMiniGame::RestartKey() {
     if (!KeyPressed(SDLK_r, true))
         return false;
+    // The points of the restarted attempt go with it: a restart never pays.
+    Score = scoreAtDeal_;
     SetState(TGameState::gsRetry);
     return true;
 }
