@@ -135,7 +135,7 @@ public:
     int32_t IdleSeconds = 0;
     int32_t SoundVolume = 80; // 0 .. 128
     int32_t MusicVolume = 60; // 0 .. 128
-    std::string LastName;
+    std::string LastName;     // offered by the name entry; kept in settings.txt on the desktop
     int32_t TrackIndex = -1;
     int32_t KeySelect = SDLK_SPACE;
     int32_t KeyPause = SDLK_p;
@@ -208,7 +208,7 @@ public:
     // working folder. LoadSettings, before InitSDL, reads the file and sets
     // the window's; RestoreVolumes, in InitGame, the volumes. SaveSettings
     // writes the file when a setting changed since the start of the run.
-    static constexpr int kSettingCount = 4;
+    static constexpr int kSettingCount = 5;
     void LoadSettings();
     void RestoreVolumes();
     void SaveSettings();
