@@ -412,6 +412,9 @@ TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
     EXPECT_TRUE(Shown(game->Cursor));
     EXPECT_FALSE(Shown(game->Selection));
     EXPECT_TRUE(game->Board->IsBusy()) << "the level is dealt again";
+    game->Score = 450; // this attempt's points
+    Press(SDLK_r);
+    EXPECT_EQ(300, game->Score) << "a restart keeps the score the level was dealt with";
 }
 
 TEST_F(TessarilStates, LevelDoneWaitsForSelectThenStartsTheNextLevel) {
@@ -531,7 +534,8 @@ TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
     if constexpr (kHandheld)
         GTEST_SKIP() << "the handheld's names are built with the pad";
     Start();
-    enum TEnd { byReturn, byClose, bySigterm }; // the window's close button; in the main loop
+    // The window's close button; a signal in the main loop (a closed terminal: SIGHUP).
+    enum TEnd { byReturn, byClose, bySigterm, bySighup };
     struct TCase {
         const char* Typed;
         const char* Name;
@@ -548,6 +552,7 @@ TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
         {"abcdefghijkl", "ABCDEFGHIL", 10},
         {"sam", "SAM       ", 4, byClose},
         {"tom", "TOM       ", 4, bySigterm},
+        {"hup", "HUP       ", 4, bySighup},
     };
     int32_t score = 100;
     for (const TCase& c : cases) {
@@ -573,9 +578,12 @@ TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
             game->DoneGame(); // as the main loop ends
         } else {
             bool raised = false;
-            clock.OnDelay = [&raised] { raised = raised || std::raise(SIGTERM) == 0; };
+            const int signal = c.End == bySigterm ? SIGTERM : SIGHUP;
+            clock.OnDelay = [&raised, signal] { raised = raised || std::raise(signal) == 0; };
             game->Run();
             EXPECT_EQ(TGameState::gsHighscores, game->State);
+            Stop(); // the run has closed the audio: the next row starts the program again
+            Start(false);
         }
         THighscoreManager table(nullptr);
         table.LoadFromFile("highscore.dat");
