@@ -1175,6 +1175,8 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     HoldSecond();
     game->StoneRemoved(game->Board->StoneAt(2, 2)); // a +25 marker
     Press(game->KeySelect);                         // the selection marker
+    Frames(3);
+    check("selected"); // under the cursor, yet told from it
     Press(SDLK_RIGHT);
     Frames(3);
     game->Score = 123450;
