@@ -757,6 +757,10 @@ void TfwGameApp::UpdateKeys() {
     for (int i = 0; i < n; ++i) {
         const bool down = state[i] == 1 || pad[static_cast<size_t>(i)];
         Keys[i] = down ? static_cast<uint8_t>(Keys[i] + 1) : 0; // wraps 255 -> 0
+        if (IgnoredKeys[i]) {
+            IgnoredKeys[i] = down;
+            Keys[i] = 0;
+        }
     }
     // A key the frame took stays up for the game until it is released.
     for (SDLKey key : kToggleKeys) {
@@ -790,6 +794,14 @@ bool TfwGameApp::KeyPressed(uint16_t key, bool waitRelease) {
         fwDelay(1);
     }
     return true;
+}
+
+void TfwGameApp::IgnoreHeldKeys() {
+    for (int key = 0; key < kKeyLimit; ++key)
+        if (Keys[key] != 0) {
+            IgnoredKeys[key] = true;
+            Keys[key] = 0;
+        }
 }
 
 bool TfwGameApp::AnyKeyPressed() const {

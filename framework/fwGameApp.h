@@ -215,6 +215,9 @@ public:
     bool KeyPressed(uint16_t key, bool waitRelease);
     // Did some key go down in this frame (a counter of exactly 1)?
     bool AnyKeyPressed() const;
+    // Every key down now (pad buttons included) reads as up until it has been
+    // released: a screen that has just appeared takes only keys pressed on it.
+    void IgnoreHeldKeys();
     // Hands every pending SDL event to HandleEvent.
     void PollEvents();
 
@@ -242,6 +245,7 @@ private:
     std::vector<Uint16> Presented;   // the picture as last sent to the window
     bool PresentAll = true;          // send everything once: new mode or expose
     bool TakenKeys[512] = {};        // toggle keys held since the frame took them
+    bool IgnoredKeys[512] = {};      // keys held since IgnoreHeldKeys
     std::vector<Uint32> WindowPixel; // back buffer pixel -> window pixel, per mode
     bool PlaceKnown = false;         // where the window stood before fullscreen
     int32_t PlaceX = 0, PlaceY = 0;
