@@ -274,7 +274,7 @@ private:
     void MakeSelection(int32_t col, int32_t row);
     void SetVolumes();
     void StepVolumes(int32_t step); // both volumes by step, then applied
-    // The high score scenes' results: the two transitions that write State directly.
+    // The high score scenes' results: the name stored and the table, the table left for the title.
     void TakeSceneResults();
     // A name entry still shown is finished with the name as it stands.
     void StoreEnteredName();
@@ -286,6 +286,11 @@ private:
     bool TimeUp();   // false when it ended the game
     bool LoseLife(); // true while lives remain; the last one ends the game
     void EndGame();
+    // While "GAME OVER" is shown before the name entry: true, and the name
+    // entry once its time is up.
+    bool GameOverShown();
+    // The name entry for Score, offering LastName; it takes input from now on.
+    void EnterName();
     void AutoPlayMove();
     void StartNextLevel();
     // Leaving a game, the demo's or the player's, for the title: autoplay and
@@ -327,6 +332,8 @@ private:
     std::atomic<bool> musicEnded_{false};
     // The cell a left press in play went down on, where a drag starts; -1 none.
     int32_t scoreBeforeDemo_ = 0; // the player's last score, shown again after the demo
+    bool nameEntryDue_ = false;   // the game over screen leads to the name entry
+    uint32_t gameOverAt_ = 0;     // fwGetTicks when the game ended
     int32_t scoreAtDeal_ = 0; // Score when the level was last dealt; the restart key restores it
     int32_t dragCol_ = -1;
     int32_t dragRow_ = -1;

@@ -16,6 +16,7 @@ constexpr int32_t kStoneScore = 25;
 constexpr int32_t kLevelBonus = 250;           // times the level
 constexpr int32_t kIdleSecondsBeforeDemo = 10; // the demo starts at the tick after
 constexpr int32_t kRestartVolume = 60;         // the time-out sound, whatever the volumes
+constexpr uint32_t kGameOverShownMs = 1000;    // "GAME OVER" before the name entry
 // The cursor and the selection marker are drawn this far up and left of their cell.
 constexpr int32_t kCursorInset = 2;
 // The +25 marker rises 120 frames of 2 pixels.
@@ -69,9 +70,14 @@ void TMiniGame::ProcessFrame(SDL_Surface* surface) {
     if (State == TGameState::gsPlaying) {
         if (!PlayRules())
             return;
+    } else if (GameOverShown()) {
+        return; // deaf to input until the name entry appears
     } else {
         TakeSceneResults();
     }
+    // Any key, click or pad button on the title starts its idle count afresh.
+    if (State == TGameState::gsTitle && InputThisFrame())
+        IdleSeconds = 0;
     HandlePointer();
     HandleKeys();
 }
@@ -271,12 +277,29 @@ void TMiniGame::ShowHint() {
 void TMiniGame::GameOver() {
     SetState(TGameState::gsGameOver);
     PlaySound(SoundGameOver, LoudVolume());
-    if (Highscores &&
-        Highscores->IsHighscore(static_cast<uint32_t>(Score), kScoreCategory, kScoreSubCategory)) {
-        SetState(TGameState::gsEnterName);
-        NameEditor->SetEntry(LastName, Score);
-        NameEditor->Activate();
-    }
+    // A qualifying score first shows "GAME OVER" (GameOverShown), so a key
+    // pressed as the game ended never reaches the name entry.
+    nameEntryDue_ = Highscores && Highscores->IsHighscore(static_cast<uint32_t>(Score),
+                                                          kScoreCategory, kScoreSubCategory);
+    gameOverAt_ = fwGetTicks();
+}
+
+bool TMiniGame::GameOverShown() {
+    if (State != TGameState::gsGameOver || !nameEntryDue_)
+        return false;
+    if (fwGetTicks() - gameOverAt_ >= kGameOverShownMs)
+        EnterName();
+    return true;
+}
+
+void TMiniGame::EnterName() {
+    nameEntryDue_ = false;
+    SetState(TGameState::gsEnterName);
+    NameEditor->SetEntry(LastName, Score);
+    NameEditor->Activate();
+    // Keys and pad buttons still held from play count only once let go and
+    // pressed again; this frame's clicks and typed characters are dropped.
+    IgnoreHeldKeys();
 }
 
 void TMiniGame::PlaySound(TfwSDLSound* sound, int32_t volume) {

@@ -295,6 +295,7 @@ void TMiniGame::LeaveForTitle() {
     if (DemoMode)
         Score = scoreBeforeDemo_; // the title's last score is the player's
     SetState(TGameState::gsTitle);
+    nameEntryDue_ = false;
     DemoMode = false;
     AutoPlay = false;
     Cursor->Hide();
@@ -307,6 +308,9 @@ bool TMiniGame::InputThisFrame() const {
 }
 
 void TMiniGame::StoreEnteredName() {
+    // Ending while "GAME OVER" is shown keeps the score too, under the name offered.
+    if (State == TGameState::gsGameOver && nameEntryDue_ && NameEditor)
+        EnterName();
     if (State != TGameState::gsEnterName || !NameEditor)
         return;
     NameEditor->Finished = true;
@@ -315,8 +319,7 @@ void TMiniGame::StoreEnteredName() {
 
 void TMiniGame::TakeSceneResults() {
     if (State == TGameState::gsEnterName && NameEditor && NameEditor->Finished) {
-        // Directly, as the table's return below: for this state SetState would do no more.
-        State = TGameState::gsHighscores;
+        SetState(TGameState::gsHighscores);
         if (!Highscores)
             return;
         Highscores->AddScore(NameEditor->Name, static_cast<uint32_t>(NameEditor->Score), 1, 1);
@@ -328,7 +331,6 @@ void TMiniGame::TakeSceneResults() {
         LastName = NameEditor->Name;
     } else if (State == TGameState::gsHighscores && Highscores && Highscores->Finished) {
         Highscores->Deactivate();
-        // Directly, not through SetState, so the title's idle count goes on from where it was.
-        State = TGameState::gsTitle;
+        SetState(TGameState::gsTitle); // the title's idle count starts afresh
     }
 }
