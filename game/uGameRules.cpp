@@ -6,6 +6,7 @@
 #include "fwSprite.h"
 #include "tessaril.h"
 #include "uHighscore.h"
+#include "uScreen.h"
 
 #include <algorithm>
 
@@ -13,10 +14,8 @@ namespace {
 
 constexpr int32_t kStartLives = 3;
 constexpr int32_t kStoneScore = 25;
-constexpr int32_t kLevelBonus = 250;           // times the level
-constexpr int32_t kIdleSecondsBeforeDemo = 10; // the demo starts at the tick after
-constexpr int32_t kRestartVolume = 60;         // the time-out sound, whatever the volumes
-constexpr uint32_t kGameOverShownMs = 1000;    // "GAME OVER" before the name entry
+constexpr int32_t kLevelBonus = 250;   // times the level
+constexpr int32_t kRestartVolume = 60; // the time-out sound, whatever the volumes
 // The cursor and the selection marker are drawn this far up and left of their cell.
 constexpr int32_t kCursorInset = 2;
 // The +25 marker rises 120 frames of 2 pixels.
@@ -67,17 +66,8 @@ void TMiniGame::ProcessFrame(SDL_Surface* surface) {
         LeaveForTitle();
         return;
     }
-    if (State == TGameState::gsPlaying) {
-        if (!PlayRules())
-            return;
-    } else if (GameOverShown()) {
-        return; // deaf to input until the name entry appears
-    } else {
-        TakeSceneResults();
-    }
-    // Any key, click or pad button on the title starts its idle count afresh.
-    if (State == TGameState::gsTitle && InputThisFrame())
-        IdleSeconds = 0;
+    if (!ScreenOf(State).Step())
+        return;
     HandlePointer();
     HandleKeys();
 }
@@ -110,7 +100,6 @@ void TMiniGame::LevelComplete() {
     PlaySound(SoundNextLevel, LoudVolume());
     Score += Level * kLevelBonus;
     SetState(TGameState::gsLevelDone);
-    Cursor->Hide();
 }
 
 void TMiniGame::NoMoveLeft() {
@@ -120,7 +109,6 @@ void TMiniGame::NoMoveLeft() {
     DropAllStones();
     PlaySound(SoundNoMoves, LoudVolume());
     SetState(TGameState::gsRetry);
-    Cursor->Hide();
 }
 
 bool TMiniGame::TimeUp() {
@@ -129,7 +117,7 @@ bool TMiniGame::TimeUp() {
         return false;
     PlaySound(SoundRestart, kRestartVolume);
     DropAllStones();
-    SetState(TGameState::gsRetry); // the cursor stays shown
+    SetState(TGameState::gsRetry);
     return true;
 }
 
@@ -172,19 +160,16 @@ void TMiniGame::AutoPlayMove() {
 void TMiniGame::SecondElapsed(uint32_t elapsed) {
     (void)elapsed;
     SaveSettings(); // at most once a second, and only when one changed
-    if (State == TGameState::gsPlaying)
-        --TimeLeft;
-    if (DemoMode || State != TGameState::gsTitle)
-        return;
-    ++IdleSeconds;
-    if (IdleSeconds > kIdleSecondsBeforeDemo) {
-        scoreBeforeDemo_ = Score;
-        NewGame();
-        IdleSeconds = 0;
-        SetState(TGameState::gsPlaying);
-        AutoPlay = true;
-        DemoMode = true;
-    }
+    ScreenOf(State).SecondElapsed();
+}
+
+void TMiniGame::StartDemo() {
+    scoreBeforeDemo_ = Score;
+    NewGame();
+    IdleSeconds = 0;
+    AutoPlay = true;
+    DemoMode = true;
+    SetState(TGameState::gsPlaying);
 }
 
 void TMiniGame::NewGame() {
@@ -275,31 +260,20 @@ void TMiniGame::ShowHint() {
 }
 
 void TMiniGame::GameOver() {
+    // A score the table takes goes on to the name entry from there, a second later.
     SetState(TGameState::gsGameOver);
     PlaySound(SoundGameOver, LoudVolume());
-    // A qualifying score first shows "GAME OVER" (GameOverShown), so a key
-    // pressed as the game ended never reaches the name entry.
-    nameEntryDue_ = Highscores && Highscores->IsHighscore(static_cast<uint32_t>(Score),
-                                                          kScoreCategory, kScoreSubCategory);
-    gameOverAt_ = fwGetTicks();
 }
 
-bool TMiniGame::GameOverShown() {
-    if (State != TGameState::gsGameOver || !nameEntryDue_)
-        return false;
-    if (fwGetTicks() - gameOverAt_ >= kGameOverShownMs)
-        EnterName();
-    return true;
+bool TMiniGame::ScoreEntersTable() const {
+    return Highscores &&
+           Highscores->IsHighscore(static_cast<uint32_t>(Score), kScoreCategory, kScoreSubCategory);
 }
 
 void TMiniGame::EnterName() {
-    nameEntryDue_ = false;
-    SetState(TGameState::gsEnterName);
     NameEditor->SetEntry(LastName, Score);
     NameEditor->Activate();
-    // Keys and pad buttons still held from play count only once let go and
-    // pressed again; this frame's clicks and typed characters are dropped.
-    IgnoreHeldKeys();
+    SetState(TGameState::gsEnterName);
 }
 
 void TMiniGame::PlaySound(TfwSDLSound* sound, int32_t volume) {
