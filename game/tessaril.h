@@ -1,10 +1,11 @@
 // The game: the one application object of the program. It owns the sprite
-// engine, the board, the high score scenes, the image list and the play list,
-// holds every game variable, and fills the frame hooks of the application.
-// Its methods live in the module of their subject: start-up and shut-down in
-// tessaril.cpp, the state machine and keys in uGameStates.cpp, the rules of a
-// game in uGameRules.cpp, the screens in uScreens.cpp, the board files in
-// uBoardFile.cpp and the music play list in uPlayList.cpp.
+// engine, the board, the high score scenes, the image list, the play list and
+// a screen for every state (uScreen.h), holds every game variable, and fills
+// the frame hooks of the application. Its methods live in the module of their
+// subject: start-up and shut-down in tessaril.cpp, the state machine and the
+// input handed to the screens in uGameStates.cpp, the rules of a game in
+// uGameRules.cpp, what the screens draw in common in uScreens.cpp, the board
+// files in uBoardFile.cpp and the music play list in uPlayList.cpp.
 #pragma once
 
 #include "fwGameApp.h"
