@@ -229,9 +229,11 @@ bool ReadHScoreRecords(const std::string& fileName, const char* tag,
 
 bool SameRecord(const THScoreRecord& record, const THScoreItem& item) {
     // The date by its bits: a NaN read from a file equals itself here.
+    uint64_t recordDate = 0, itemDate = 0;
+    std::memcpy(&recordDate, &record.Date, sizeof recordDate);
+    std::memcpy(&itemDate, &item.Date, sizeof itemDate);
     return record.Category == item.Category && record.SubCategory == item.SubCategory &&
-           record.Name == item.Name && record.Score == item.Score &&
-           std::memcmp(&record.Date, &item.Date, sizeof item.Date) == 0;
+           record.Name == item.Name && record.Score == item.Score && recordDate == itemDate;
 }
 
 // An exclusive lock on a file of its own, held while the object lives. Where
