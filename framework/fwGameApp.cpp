@@ -5,6 +5,7 @@
 #include "fwFont.h"
 #include "fwImage.h"
 #include "fwLog.h"
+#include "fwRest.h"
 #include "fwSound.h"
 #include "fwWindowPlace.h"
 
@@ -12,6 +13,7 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <iterator>
 #include <csignal>
 #include <cstddef>
 #include <cstdio>
@@ -27,10 +29,12 @@ TfwTicksFunc ticksFunc;
 TfwDelayFunc delayFunc;
 TfwUpdateRectsFunc updateRectsFunc;
 
-// SDL_mixer calls this on its audio thread.
+// SDL_mixer calls this on its audio thread; a rest of the main loop ends, so
+// that the next frame can act on it.
 void OnMusicFinished() {
     if (instance != nullptr)
         instance->MusicFinished();
+    fwWake();
 }
 
 // Fails start-up: one log line with the SDL error, then the exception, which
@@ -45,6 +49,8 @@ void OnMusicFinished() {
 constexpr int kKeyLimit = 512;
 // Every iteration of the main loop lasts at least this long (about 55 per second).
 constexpr uint32_t kFramePeriodMs = 18;
+// The once-a-second hook's period.
+constexpr uint32_t kSecondMs = 1000;
 
 // Share of the desktop (in percent) the window may take by default.
 constexpr int32_t kDesktopSharePct = 85;
@@ -227,12 +233,20 @@ bool ChooseVideoDriver(bool& forced) {
     return true;
 }
 
-// The signal that asks the program to end (SIGTERM): its handler only raises
-// this flag, which the main loop reads once an iteration.
+// The signals that ask the program to end: their handler only raises this
+// flag, which the main loop reads once an iteration, and wakes a rest.
 volatile std::sig_atomic_t terminateRequested = 0;
+constexpr int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 extern "C" void OnTerminateSignal(int) {
     terminateRequested = 1;
+    fwWake();
+}
+
+// Counts what the mixer hands the device, on the audio thread.
+void CountMixed(void* app, Uint8* stream, int bytes) {
+    (void)stream;
+    static_cast<TfwGameApp*>(app)->AudioMixed += static_cast<uint64_t>(bytes);
 }
 
 } // namespace
@@ -468,7 +482,83 @@ bool TfwGameApp::OpenAudio() {
     Mix_VolumeMusic(25);
     Mix_Volume(-1, 37);
     Mix_HookMusicFinished(OnMusicFinished);
+    if constexpr (!kHandheld && !kWeb) {
+        AudioOpenedAt = SDL_GetTicks();
+        AudioMixed = 0;
+        Mix_SetPostMix(CountMixed, this);
+    }
     return true;
+}
+
+bool fwAudioOutrunsTime(uint64_t mixedBytes, uint32_t elapsedMs) {
+    return mixedBytes / kfwAudioBytesPerMs > uint64_t{elapsedMs} + kfwAudioLeadLimitMs;
+}
+
+// A device that takes sound as fast as it is given (ALSA's null device) lets
+// SDL's audio thread mix without pause, a whole core. Such a device is left for
+// SDL's dummy one, which takes sound at the pace it plays: silent, as that
+// device was, and every sound and the music go on as before.
+void TfwGameApp::PaceAudio() {
+    if constexpr (kHandheld || kWeb)
+        return;
+    if (Silent || AudioPaced || !fwAudioOutrunsTime(AudioMixed, SDL_GetTicks() - AudioOpenedAt))
+        return;
+    AudioPaced = true;
+    const char* driver = SDL_getenv("SDL_AUDIODRIVER");
+    const std::string given = driver != nullptr ? driver : "";
+    char name[32] = "";
+    SDL_AudioDriverName(name, sizeof name);
+    const int musicVolume = Mix_VolumeMusic(-1);
+    const int soundVolume = Mix_Volume(0, -1);
+    const bool music = Mix_PlayingMusic() != 0;
+    Mix_HookMusicFinished(nullptr); // a halt is no end of a track
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    bool opened = OpenAudio();
+    if (driver != nullptr)
+        setenv("SDL_AUDIODRIVER", given.c_str(), 1);
+    else
+        unsetenv("SDL_AUDIODRIVER");
+    if (!opened) { // back to the device that worked, spinning or not
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        opened = OpenAudio();
+    }
+    Log().Write("SDLApp::PaceAudio",
+                std::string("The sound device (") + name +
+                    ") takes sound faster than it plays it; " +
+                    (opened ? "sound goes on silent" : "it could not be opened again"));
+    if (!opened)
+        return; // the mixer stays closed: its calls answer failures
+    Mix_VolumeMusic(musicVolume);
+    Mix_Volume(-1, soundVolume);
+    if (music)
+        MusicFinished(); // the halted track: the game goes on to the next
+}
+
+void TfwGameApp::Rest() {
+    if constexpr (kHandheld || kWeb)
+        return;
+    // The pad gives no file descriptor to wait on: it is polled every frame.
+    if (Terminated || terminateRequested != 0 || Joystick != nullptr)
+        return;
+    for (uint8_t k : Keys)
+        if (k != 0)
+            return; // a held key counts every frame
+    const uint32_t now = fwGetTicks();
+    const uint32_t sinceMark = now - SecondMark;
+    if (sinceMark >= kSecondMs)
+        return;
+    // The once-a-second hook keeps its pace: the game's clock and idle count.
+    const uint32_t ms = std::min(UntilNextChange(now), kSecondMs - sinceMark);
+    if (ms == 0)
+        return;
+    // Events SDL has read already would never wake the wait.
+    SDL_Event event;
+    SDL_PumpEvents();
+    if (SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) > 0)
+        return;
+    fwRest(ms);
 }
 
 void TfwGameApp::Init(bool doInitSDL) {
@@ -584,13 +674,20 @@ void TfwGameApp::Run() {
     SecondMark = fwGetTicks();
     FrameTime = 0;
     terminateRequested = 0;
-    const auto previous = std::signal(SIGTERM, OnTerminateSignal);
+    if constexpr (!kHandheld && !kWeb)
+        fwOpenWake();
+    void (*previous[std::size(kEndSignals)])(int) = {};
+    for (size_t i = 0; i < std::size(kEndSignals); ++i)
+        previous[i] = std::signal(kEndSignals[i], OnTerminateSignal);
     while (!Terminated) {
         RunIteration();
         if (FrameTime < kFramePeriodMs)
             fwDelay(kFramePeriodMs - FrameTime); // a slow frame is not made up for
+        PaceAudio();
+        Rest();
     }
-    std::signal(SIGTERM, previous);
+    for (size_t i = 0; i < std::size(kEndSignals); ++i)
+        std::signal(kEndSignals[i], previous[i]);
     DoneGame();
     if (!Silent)
         Mix_CloseAudio();
@@ -617,7 +714,7 @@ void TfwGameApp::DoFrame() {
     fwDelay(1); // give the processor away once per frame
     ++FrameCount;
     uint32_t elapsed = fwGetTicks() - SecondMark;
-    if (elapsed >= 1000) {
+    if (elapsed >= kSecondMs) {
         FPS = static_cast<float>(FrameCount) * 1000.0f / static_cast<float>(elapsed);
         FrameCount = 0;
         // A fresh reading: lateness is not carried into the next interval.

@@ -4,9 +4,11 @@
 
 #include "fwConfig.h"
 #include "fwResource.h"
+#include "fwRest.h"
 
 #include <SDL.h>
 
+#include <atomic>
 #include <bitset>
 #include <cstdint>
 #include <functional>
@@ -44,6 +46,14 @@ bool fwParseScale(const std::string& text, int32_t& scale);
 // A whole number of at most maxDigits decimal digits (nothing else, no sign);
 // false otherwise. maxDigits is at most 18.
 bool fwParseWhole(const std::string& text, size_t maxDigits, int64_t& value);
+
+// The mixer's output: 22050 frames a second of two 16-bit samples.
+inline constexpr uint64_t kfwAudioBytesPerMs = 22050 * 4 / 1000;
+// A device that has taken this much more sound than the time since it opened
+// could play (a real device buffers a fraction of it) does not pace itself.
+inline constexpr uint32_t kfwAudioLeadLimitMs = 2000;
+// Has a device that took mixedBytes in elapsedMs since it opened run ahead of time?
+bool fwAudioOutrunsTime(uint64_t mixedBytes, uint32_t elapsedMs);
 
 // Handheld buttons: the keys a button of the GP2X Wiz stands for. The pad is
 // buttons 0..7 from up clockwise, so a diagonal holds two arrows.
@@ -174,6 +184,15 @@ public:
     virtual void ProcessFrame(SDL_Surface* surface) { (void)surface; }
     // Called on SDL_mixer's audio thread when a piece of music has ended.
     virtual void MusicFinished() {}
+    // Milliseconds from now (fwGetTicks) until the picture or the rules next
+    // change by themselves: 0 while something moves or counts every frame,
+    // kfwNoChangeDue when only input changes them. The desktop's loop rests
+    // that long (at most to the next once-a-second hook) unless input comes
+    // first. The base answers 0: a frame every period.
+    virtual uint32_t UntilNextChange(uint32_t now) const {
+        (void)now;
+        return 0;
+    }
     // Desktop: the window lost the keyboard focus or was minimised.
     virtual void WindowDeactivated() {}
     // Hands the window's icon to the window manager (SDL_WM_SetIcon); the
@@ -188,10 +207,23 @@ public:
     // Escape ends the program after the frame in which it goes down, unless
     // the game answers false here at that moment: then Escape is the game's key.
     virtual bool EscapeEndsProgram() const { return true; }
-    // Loops RunIteration, each padded to at least 18 ms, until Terminated;
-    // SIGTERM meanwhile ends it as the window's close button does. Then
-    // DoneGame, which every way of ending passes through.
+    // Loops RunIteration, each padded to at least 18 ms and followed by Rest,
+    // until Terminated; SIGTERM, SIGINT or SIGHUP meanwhile ends it as the
+    // window's close button does. Then DoneGame, which every way of ending
+    // passes through.
     virtual void Run();
+    // Desktop: sleeps (fwRest) while nothing can change: no key or pad held,
+    // no event waiting in SDL, and UntilNextChange not 0; at most to the next
+    // once-a-second hook. Elsewhere, and with a pad open, it returns at once.
+    void Rest();
+    // Desktop: leaves a sound device that takes sound faster than it plays
+    // it for SDL's dummy device (one log line); a device that paces itself is kept.
+    void PaceAudio();
+    // Bytes the mixer has handed the device since it opened (audio thread),
+    // and when it opened (SDL_GetTicks); desktop only.
+    std::atomic<uint64_t> AudioMixed{0};
+    uint32_t AudioOpenedAt = 0;
+    bool AudioPaced = false; // the device was left for SDL's dummy one
     // One iteration of Run's loop without its padding: the key counters, the
     // pending events, one frame, then the Escape and SIGTERM test. FrameTime holds the ms
     // of work. The test harnesses and the benchmark drive the game with it.

@@ -162,6 +162,10 @@ public:
     void DoneGame() override;
     // Not while the desktop's name entry is shown: Escape leaves it unsaved there.
     bool EscapeEndsProgram() const override;
+    // 0 in play, in the demo, while stones move or blink and when a track has
+    // ended; on a screen with the board, the cursor's next frame; else nothing
+    // but input changes the screen (the idle count runs on the seconds).
+    uint32_t UntilNextChange(uint32_t now) const override;
 
     // Loading screen: the progress event of the start-up batch.
     void LoadProgress(int32_t done, int32_t total);

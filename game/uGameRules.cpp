@@ -163,6 +163,29 @@ void TMiniGame::AutoPlayMove() {
     TryStone();
 }
 
+uint32_t TMiniGame::UntilNextChange(uint32_t now) const {
+    if (!Board || DemoMode || State == TGameState::gsPlaying || musicEnded_.load() ||
+        Board->Modifiers.Count() > 0)
+        return 0;
+    // The screens that show the board (the pause screen hides it).
+    switch (State) {
+    case TGameState::gsReady:
+    case TGameState::gsRetry:
+    case TGameState::gsLevelDone:
+    case TGameState::gsGameOver:
+        break;
+    default:
+        return kfwNoChangeDue;
+    }
+    if (Board->Blinking())
+        return 0;
+    uint32_t due = kfwNoChangeDue;
+    for (const TfwSprite* sprite : {Cursor, Selection})
+        if (sprite != nullptr && sprite->Shown())
+            due = std::min(due, sprite->UntilNextFrame(now));
+    return due;
+}
+
 void TMiniGame::SecondElapsed(uint32_t elapsed) {
     (void)elapsed;
     SaveSettings(); // at most once a second, and only when one changed
