@@ -13,12 +13,12 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
-#include <iterator>
 #include <csignal>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -491,7 +491,9 @@ bool TfwGameApp::OpenAudio() {
 }
 
 bool fwAudioOutrunsTime(uint64_t mixedBytes, uint32_t elapsedMs) {
-    return mixedBytes / kfwAudioBytesPerMs > uint64_t{elapsedMs} + kfwAudioLeadLimitMs;
+    const uint64_t elapsed = elapsedMs;
+    return mixedBytes / kfwAudioBytesPerMs >
+           elapsed + elapsed / kfwAudioDriftDivisor + kfwAudioLeadLimitMs;
 }
 
 // A device that takes sound as fast as it is given (ALSA's null device) lets

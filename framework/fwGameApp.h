@@ -50,8 +50,11 @@ bool fwParseWhole(const std::string& text, size_t maxDigits, int64_t& value);
 // The mixer's output: 22050 frames a second of two 16-bit samples.
 inline constexpr uint64_t kfwAudioBytesPerMs = 22050 * 4 / 1000;
 // A device that has taken this much more sound than the time since it opened
-// could play (a real device buffers a fraction of it) does not pace itself.
+// could play (a real device buffers a fraction of it), and a tenth of that
+// time more besides (clocks drift: SDL's dummy device runs 1 % fast), does
+// not pace itself.
 inline constexpr uint32_t kfwAudioLeadLimitMs = 2000;
+inline constexpr uint32_t kfwAudioDriftDivisor = 10;
 // Has a device that took mixedBytes in elapsedMs since it opened run ahead of time?
 bool fwAudioOutrunsTime(uint64_t mixedBytes, uint32_t elapsedMs);
 

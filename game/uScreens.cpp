@@ -41,6 +41,7 @@ void TMiniGame::LoadProgress(int32_t done, int32_t total) {
     Flip();
     SDL_Event dropped;
     SDL_PollEvent(&dropped);
+    PaceAudio(); // a device that outruns time would slow the loading down
     fwDelay(kLoadingFrameMs);
 }
 

@@ -2107,3 +2107,103 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
     game->Run(); // to its end
     EXPECT_EQ(0, MixerCalls()) << "the mixer without a device divides by its 0 channels";
 }
+
+// The main loop's rest between frames, through the rest seam: what the loop
+// asks to sleep, after which frame and on which screen.
+class TessarilRest : public TessarilGame {
+protected:
+    struct TRest {
+        uint32_t Ms;
+        int Frames; // frames run before the rest
+        TGameState State;
+    };
+    void SetUp() override {
+        fwSetRest([this](uint32_t ms) {
+            Rests.push_back({ms, game->Frames, game->State});
+            if (OnRest)
+                OnRest(ms);
+        });
+    }
+    void TearDown() override {
+        fwSetRest(nullptr);
+        TessarilGame::TearDown();
+    }
+    // A frame, then the loop's rest: the milliseconds it slept, or 0 for none.
+    uint32_t FrameAndRest() {
+        Rests.clear();
+        Frame();
+        game->Rest();
+        return Rests.empty() ? 0 : Rests[0].Ms;
+    }
+    std::vector<TRest> Rests;
+    std::function<void(uint32_t ms)> OnRest;
+};
+
+TEST_F(TessarilRest, TheTitleSleepsToTheNextSecondAndAKeyWakesItForOneFrame) {
+    Start();
+    OnRest = [this](uint32_t ms) {
+        if (Rests.size() == 1)
+            clock.Now += ms; // nothing came: slept through
+        else if (Rests.size() == 2)
+            PushKeyDown(static_cast<SDLKey>(game->KeyHighscores)); // a tap, mid-rest
+        else
+            game->Quit();
+    };
+    game->Run();
+    ASSERT_EQ(3u, Rests.size());
+    // 1000 ms to the second, less the first frame's period.
+    EXPECT_EQ(982u, Rests[0].Ms);
+    EXPECT_EQ(1, Rests[0].Frames);
+    // The second came: one frame (not the 54 slept through) ran its tick,
+    // taking the new mark after its 1 ms yield.
+    EXPECT_EQ(983u, Rests[1].Ms);
+    EXPECT_EQ(2, Rests[1].Frames);
+    EXPECT_EQ(1, game->IdleSeconds);
+    // The key woke the loop: the very next frame took it.
+    EXPECT_EQ(3, Rests[2].Frames);
+    EXPECT_EQ(TGameState::gsHighscores, Rests[2].State);
+}
+
+TEST_F(TessarilRest, NoRestWhileAKeyIsHeldAnEventWaitsOrSomethingMoves) {
+    Start();
+    HoldSecond();
+    const uint32_t toSecond = game->SecondMark + 1000 - (fwGetTicks() + kFrameMs);
+    EXPECT_EQ(toSecond, FrameAndRest()) << "the title at rest";
+    PushKeyDown(SDLK_q); // Q means nothing on the title
+    Rests.clear();
+    game->Rest();
+    EXPECT_TRUE(Rests.empty()) << "an event waits in SDL";
+    Frame();
+    SetKeyDown(SDLK_q, true);
+    EXPECT_EQ(0u, FrameAndRest()) << "a key is held";
+    SetKeyDown(SDLK_q, false);
+    Frame();
+    game->MusicFinished();
+    Rests.clear();
+    game->Rest();
+    EXPECT_TRUE(Rests.empty()) << "a track ended: the next frame starts the next one";
+    EXPECT_NE(0u, FrameAndRest());
+
+    Press(game->KeySelect);
+    ASSERT_EQ(TGameState::gsReady, game->State);
+    EXPECT_EQ(0u, FrameAndRest()) << "the stones fall in";
+    Settle();
+    HoldSecond();
+    EXPECT_EQ(toSecond, FrameAndRest()) << "the ready screen at rest";
+    Press(game->KeySelect);
+    EXPECT_EQ(0u, FrameAndRest()) << "play: the clock counts";
+    Press(game->KeyPause);
+    ASSERT_EQ(TGameState::gsPaused, game->State);
+    HoldSecond();
+    EXPECT_EQ(toSecond, FrameAndRest()) << "the pause screen";
+    Press(game->KeyPause);
+    game->TimeLeft = 0;
+    Frame();
+    ASSERT_EQ(TGameState::gsRetry, game->State);
+    EXPECT_EQ(0u, FrameAndRest()) << "the stones drop out";
+    Settle();
+    ASSERT_TRUE(Shown(game->Cursor));
+    const uint32_t rest = FrameAndRest();
+    EXPECT_GT(rest, 0u);
+    EXPECT_LE(rest, 200u) << "the cursor's next frame";
+}
