@@ -530,8 +530,10 @@ void TfwGameApp::PaceAudio() {
                 std::string("The sound device (") + name +
                     ") takes sound faster than it plays it; " +
                     (opened ? "sound goes on silent" : "it could not be opened again"));
-    if (!opened)
-        return; // the mixer stays closed: its calls answer failures
+    if (!opened) {
+        Silent = true; // no mixer function that needs an open device is called again
+        return;
+    }
     Mix_VolumeMusic(musicVolume);
     Mix_Volume(-1, soundVolume);
     if (music)
