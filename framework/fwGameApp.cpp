@@ -544,7 +544,7 @@ void TfwGameApp::Rest() {
     if constexpr (kHandheld || kWeb)
         return;
     // The pad gives no file descriptor to wait on: it is polled every frame.
-    if (Terminated || terminateRequested != 0 || Joystick != nullptr)
+    if (!quietFrame_ || Terminated || terminateRequested != 0 || Joystick != nullptr)
         return;
     for (uint8_t k : Keys)
         if (k != 0)
@@ -622,6 +622,7 @@ void TfwGameApp::Present() {
     }
     if (rects.empty())
         return;
+    pictureSent_ = true;
     ScaleIntoWindow(rects);
     if (all)
         rects.assign(1, fwMakeRect(0, 0, Screen->w, Screen->h)); // the border too
@@ -701,7 +702,11 @@ void TfwGameApp::RunIteration() {
     const uint32_t t0 = fwGetTicks();
     UpdateKeys();
     PollEvents();
+    // What a frame's input changes shows in the next frame: it is no rest yet.
+    const bool input = AnyKeyPressed() || !PointerEvents.empty() || !TypedChars.empty();
+    pictureSent_ = false;
     DoFrame();
+    quietFrame_ = !input && !pictureSent_;
     FrameTime = fwGetTicks() - t0;
     if ((KeyPressed(SDLK_ESCAPE, false) && EscapeEndsProgram()) || terminateRequested != 0)
         Quit();

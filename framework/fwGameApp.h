@@ -215,9 +215,10 @@ public:
     // window's close button does. Then DoneGame, which every way of ending
     // passes through.
     virtual void Run();
-    // Desktop: sleeps (fwRest) while nothing can change: no key or pad held,
-    // no event waiting in SDL, and UntilNextChange not 0; at most to the next
-    // once-a-second hook. Elsewhere, and with a pad open, it returns at once.
+    // Desktop: sleeps (fwRest) while nothing can change: the last frame took
+    // no input and showed nothing new, no key or pad held, no event waiting in
+    // SDL, and UntilNextChange not 0; at most to the next once-a-second hook. Elsewhere, and with a
+    // pad open, it returns at once.
     void Rest();
     // Desktop: leaves a sound device that takes sound faster than it plays
     // it for SDL's dummy device (one log line); a device that paces itself is kept.
@@ -275,6 +276,8 @@ public:
 private:
     std::vector<Uint16> Presented;   // the picture as last sent to the window
     bool PresentAll = true;          // send everything once: new mode or expose
+    bool pictureSent_ = false;       // the frame sent a changed picture
+    bool quietFrame_ = false;        // the last frame took no input and changed no picture
     bool TakenKeys[512] = {};        // toggle keys held since the frame took them
     std::vector<Uint32> WindowPixel; // back buffer pixel -> window pixel, per mode
     bool PlaceKnown = false;         // where the window stood before fullscreen

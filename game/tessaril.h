@@ -306,8 +306,9 @@ private:
 
     std::vector<std::unique_ptr<TfwSDLImage>> images_; // every picture the game loaded
     std::atomic<bool> musicEnded_{false};
-    int32_t scoreBeforeDemo_ = 0;       // the player's last score, shown again after the demo
-    TScreenList screens_;               // one for every state, from the screen table
+    bool screenChanged_ = false;  // the last frame changed the screen: the next draws the new one
+    int32_t scoreBeforeDemo_ = 0; // the player's last score, shown again after the demo
+    TScreenList screens_;         // one for every state, from the screen table
     std::unique_ptr<TScreen> noScreen_; // a state without a screen takes nothing, draws nothing
     // The state the frame began with, once SetState changed it; empty: no change.
     std::optional<TGameState> changedFrom_;

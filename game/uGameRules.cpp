@@ -159,7 +159,7 @@ void TMiniGame::AutoPlayMove() {
 
 uint32_t TMiniGame::UntilNextChange(uint32_t now) const {
     // Stones move on every screen, shown or not, and their ends count.
-    if (!Board || DemoMode || musicEnded_.load() || Board->Modifiers.Count() > 0)
+    if (!Board || DemoMode || screenChanged_ || musicEnded_.load() || Board->Modifiers.Count() > 0)
         return 0;
     return ScreenOf(State).UntilNextChange(now);
 }

@@ -31,7 +31,9 @@ TScreen& TMiniGame::ScreenOf(TGameState state) const {
 }
 
 void TMiniGame::DoFrame() {
+    screenChanged_ = changedFrom_.has_value(); // a change the last frame asked for
     TfwGameApp::DoFrame();
+    screenChanged_ = screenChanged_ || changedFrom_.has_value();
     ChangeScreen();
 }
 

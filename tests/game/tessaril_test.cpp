@@ -2149,23 +2149,32 @@ TEST_F(TessarilRest, TheTitleSleepsToTheNextSecondAndAKeyWakesItForOneFrame) {
         else
             game->Quit();
     };
+    int tableAt = 0; // the frame that took the key
+    clock.OnDelay = [&] {
+        if (tableAt == 0 && game->State == TGameState::gsHighscores)
+            tableAt = game->Frames;
+    };
     game->Run();
     ASSERT_EQ(3u, Rests.size());
-    // 1000 ms to the second, less the first frame's period.
-    EXPECT_EQ(982u, Rests[0].Ms);
-    EXPECT_EQ(1, Rests[0].Frames);
+    // 1000 ms to the second, less two frames: the first shows the title, the
+    // second finds nothing new.
+    EXPECT_EQ(964u, Rests[0].Ms);
+    EXPECT_EQ(2, Rests[0].Frames);
     // The second came: one frame (not the 54 slept through) ran its tick,
     // taking the new mark after its 1 ms yield.
     EXPECT_EQ(983u, Rests[1].Ms);
-    EXPECT_EQ(2, Rests[1].Frames);
+    EXPECT_EQ(3, Rests[1].Frames);
     EXPECT_EQ(1, game->IdleSeconds);
-    // The key woke the loop: the very next frame took it.
-    EXPECT_EQ(3, Rests[2].Frames);
+    // The key woke the loop: the very next frame took it, the one after drew
+    // the table, a third found nothing new.
+    EXPECT_EQ(4, tableAt);
+    EXPECT_EQ(6, Rests[2].Frames);
     EXPECT_EQ(TGameState::gsHighscores, Rests[2].State);
 }
 
 TEST_F(TessarilRest, NoRestWhileAKeyIsHeldAnEventWaitsOrSomethingMoves) {
     Start();
+    Frame(); // the title shown
     HoldSecond();
     const uint32_t toSecond = game->SecondMark + 1000 - (fwGetTicks() + kFrameMs);
     EXPECT_EQ(toSecond, FrameAndRest()) << "the title at rest";
@@ -2188,12 +2197,14 @@ TEST_F(TessarilRest, NoRestWhileAKeyIsHeldAnEventWaitsOrSomethingMoves) {
     ASSERT_EQ(TGameState::gsReady, game->State);
     EXPECT_EQ(0u, FrameAndRest()) << "the stones fall in";
     Settle();
+    Frame(); // the overlay over the settled board
     HoldSecond();
     EXPECT_EQ(toSecond, FrameAndRest()) << "the ready screen at rest";
     Press(game->KeySelect);
     EXPECT_EQ(0u, FrameAndRest()) << "play: the clock counts";
     Press(game->KeyPause);
     ASSERT_EQ(TGameState::gsPaused, game->State);
+    EXPECT_EQ(0u, FrameAndRest()) << "the frame that draws the pause screen";
     HoldSecond();
     EXPECT_EQ(toSecond, FrameAndRest()) << "the pause screen";
     Press(game->KeyPause);
@@ -2202,6 +2213,7 @@ TEST_F(TessarilRest, NoRestWhileAKeyIsHeldAnEventWaitsOrSomethingMoves) {
     ASSERT_EQ(TGameState::gsRetry, game->State);
     EXPECT_EQ(0u, FrameAndRest()) << "the stones drop out";
     Settle();
+    Frame(); // the overlay over the empty board
     ASSERT_TRUE(Shown(game->Cursor));
     const uint32_t rest = FrameAndRest();
     EXPECT_GT(rest, 0u);
