@@ -2118,6 +2118,8 @@ protected:
         TGameState State;
     };
     void SetUp() override {
+        if constexpr (kHandheld)
+            GTEST_SKIP() << "the handheld keeps its loop: it never rests";
         fwSetRest([this](uint32_t ms) {
             Rests.push_back({ms, game->Frames, game->State});
             if (OnRest)
