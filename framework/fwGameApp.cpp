@@ -5,6 +5,7 @@
 #include "fwFont.h"
 #include "fwImage.h"
 #include "fwLog.h"
+#include "fwRest.h"
 #include "fwSound.h"
 #include "fwWindowPlace.h"
 
@@ -28,10 +29,12 @@ TfwTicksFunc ticksFunc;
 TfwDelayFunc delayFunc;
 TfwUpdateRectsFunc updateRectsFunc;
 
-// SDL_mixer calls this on its audio thread.
+// SDL_mixer calls this on its audio thread; a rest of the main loop ends, so
+// that the next frame can act on it.
 void OnMusicFinished() {
     if (instance != nullptr)
         instance->MusicFinished();
+    fwWake();
 }
 
 // Fails start-up: one log line with the SDL error, then the exception, which
@@ -44,6 +47,8 @@ void OnMusicFinished() {
 }
 
 constexpr int kKeyLimit = 512;
+// The once-a-second hook's period.
+constexpr uint32_t kSecondMs = 1000;
 
 // Share of the desktop (in percent) the window may take by default.
 constexpr int32_t kDesktopSharePct = 85;
@@ -228,13 +233,20 @@ bool ChooseVideoDriver(bool& forced) {
 
 // The signals that ask the program to end: SIGTERM, and on the desktop also
 // SIGINT (Ctrl+C) and SIGHUP (its terminal closed). Their one handler only
-// raises this flag, which the main loop reads once an iteration.
+// raises this flag, which the main loop reads once an iteration, and wakes a rest.
 volatile std::sig_atomic_t terminateRequested = 0;
 constexpr int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP};
 constexpr size_t kEndSignalCount = kHandheld ? 1 : std::size(kEndSignals);
 
 extern "C" void OnTerminateSignal(int) {
     terminateRequested = 1;
+    fwWake();
+}
+
+// Counts what the mixer hands the device, on the audio thread.
+void CountMixed(void* app, Uint8* stream, int bytes) {
+    (void)stream;
+    static_cast<TfwGameApp*>(app)->AudioMixed += static_cast<uint64_t>(bytes);
 }
 
 } // namespace
@@ -470,7 +482,87 @@ bool TfwGameApp::OpenAudio() {
     Mix_VolumeMusic(25);
     Mix_Volume(-1, 37);
     Mix_HookMusicFinished(OnMusicFinished);
+    if constexpr (!kHandheld && !kWeb) {
+        AudioOpenedAt = SDL_GetTicks();
+        AudioMixed = 0;
+        Mix_SetPostMix(CountMixed, this);
+    }
     return true;
+}
+
+bool fwAudioOutrunsTime(uint64_t mixedBytes, uint32_t elapsedMs) {
+    const uint64_t elapsed = elapsedMs;
+    return mixedBytes / kfwAudioBytesPerMs >
+           elapsed + elapsed / kfwAudioDriftDivisor + kfwAudioLeadLimitMs;
+}
+
+// A device that takes sound as fast as it is given (ALSA's null device) lets
+// SDL's audio thread mix without pause, a whole core. Such a device is left for
+// SDL's dummy one, which takes sound at the pace it plays: silent, as that
+// device was, and every sound and the music go on as before.
+void TfwGameApp::PaceAudio() {
+    if constexpr (kHandheld || kWeb)
+        return;
+    if (Silent || AudioPaced || !fwAudioOutrunsTime(AudioMixed, SDL_GetTicks() - AudioOpenedAt))
+        return;
+    AudioPaced = true;
+    const char* driver = SDL_getenv("SDL_AUDIODRIVER");
+    const std::string given = driver != nullptr ? driver : "";
+    char name[32] = "";
+    SDL_AudioDriverName(name, sizeof name);
+    const int musicVolume = Mix_VolumeMusic(-1);
+    const int soundVolume = Mix_Volume(0, -1);
+    const bool music = Mix_PlayingMusic() != 0;
+    Mix_HookMusicFinished(nullptr); // a halt is no end of a track
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    bool opened = OpenAudio();
+    if (driver != nullptr)
+        setenv("SDL_AUDIODRIVER", given.c_str(), 1);
+    else
+        unsetenv("SDL_AUDIODRIVER");
+    if (!opened) { // back to the device that worked, spinning or not
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        opened = OpenAudio();
+    }
+    Log().Write("SDLApp::PaceAudio",
+                std::string("The sound device (") + name +
+                    ") takes sound faster than it plays it; " +
+                    (opened ? "sound goes on silent" : "it could not be opened again"));
+    if (!opened) {
+        Silent = true; // no mixer function that needs an open device is called again
+        return;
+    }
+    Mix_VolumeMusic(musicVolume);
+    Mix_Volume(-1, soundVolume);
+    if (music)
+        MusicFinished(); // the halted track: the game goes on to the next
+}
+
+void TfwGameApp::Rest() {
+    if constexpr (kHandheld || kWeb)
+        return;
+    // The pad gives no file descriptor to wait on: it is polled every frame.
+    if (!quietFrame_ || Terminated || terminateRequested != 0 || Joystick != nullptr)
+        return;
+    for (uint8_t k : Keys)
+        if (k != 0)
+            return; // a held key counts every frame
+    const uint32_t now = fwGetTicks();
+    const uint32_t sinceMark = now - SecondMark;
+    if (sinceMark >= kSecondMs)
+        return;
+    // The once-a-second hook keeps its pace: the game's clock and idle count.
+    const uint32_t ms = std::min(UntilNextChange(now), kSecondMs - sinceMark);
+    if (ms == 0)
+        return;
+    // Events SDL has read already would never wake the wait.
+    SDL_Event event;
+    SDL_PumpEvents();
+    if (SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) > 0)
+        return;
+    fwRest(ms);
 }
 
 void TfwGameApp::Init(bool doInitSDL) {
@@ -530,6 +622,7 @@ void TfwGameApp::Present() {
     }
     if (rects.empty())
         return;
+    pictureSent_ = true;
     ScaleIntoWindow(rects);
     if (all)
         rects.assign(1, fwMakeRect(0, 0, Screen->w, Screen->h)); // the border too
@@ -590,15 +683,19 @@ void TfwGameApp::Run() {
     SecondMark = fwGetTicks();
     FrameTime = 0;
     terminateRequested = 0;
+    if constexpr (!kHandheld && !kWeb)
+        fwOpenWake();
     // SDL's own SIGINT handler would only post a quit event; ours ends the
     // run the same way for all three.
-    void (*previous[kEndSignalCount])(int);
+    void (*previous[kEndSignalCount])(int) = {};
     for (size_t i = 0; i < kEndSignalCount; ++i)
         previous[i] = std::signal(kEndSignals[i], OnTerminateSignal);
     while (!Terminated) {
         RunIteration();
         if (FrameTime < kfwFramePeriodMs)
             fwDelay(kfwFramePeriodMs - FrameTime); // a slow frame is not made up for
+        PaceAudio();
+        Rest();
     }
     for (size_t i = 0; i < kEndSignalCount; ++i)
         std::signal(kEndSignals[i], previous[i]);
@@ -611,7 +708,11 @@ void TfwGameApp::RunIteration() {
     const uint32_t t0 = fwGetTicks();
     UpdateKeys();
     PollEvents();
+    // What a frame's input changes shows in the next frame: it is no rest yet.
+    const bool input = AnyKeyPressed() || !PointerEvents.empty() || !TypedChars.empty();
+    pictureSent_ = false;
     DoFrame();
+    quietFrame_ = !input && !pictureSent_;
     EndIteration(t0);
 }
 
@@ -644,7 +745,7 @@ void TfwGameApp::ShowFrame() {
 void TfwGameApp::CountFrame() {
     ++FrameCount;
     uint32_t elapsed = fwGetTicks() - SecondMark;
-    if (elapsed >= 1000) {
+    if (elapsed >= kSecondMs) {
         FPS = static_cast<float>(FrameCount) * 1000.0f / static_cast<float>(elapsed);
         FrameCount = 0;
         // A fresh reading: lateness is not carried into the next interval.

@@ -4,9 +4,11 @@
 
 #include "fwConfig.h"
 #include "fwResource.h"
+#include "fwRest.h"
 
 #include <SDL.h>
 
+#include <atomic>
 #include <bitset>
 #include <cstdint>
 #include <functional>
@@ -48,6 +50,17 @@ bool fwParseScale(const std::string& text, int32_t& scale);
 // A whole number of at most maxDigits decimal digits (nothing else, no sign);
 // false otherwise. maxDigits is at most 18.
 bool fwParseWhole(const std::string& text, size_t maxDigits, int64_t& value);
+
+// The mixer's output: 22050 frames a second of two 16-bit samples.
+inline constexpr uint64_t kfwAudioBytesPerMs = 22050 * 4 / 1000;
+// A device that has taken this much more sound than the time since it opened
+// could play (a real device buffers a fraction of it), and a tenth of that
+// time more besides (clocks drift: SDL's dummy device runs 1 % fast), does
+// not pace itself.
+inline constexpr uint32_t kfwAudioLeadLimitMs = 2000;
+inline constexpr uint32_t kfwAudioDriftDivisor = 10;
+// Has a device that took mixedBytes in elapsedMs since it opened run ahead of time?
+bool fwAudioOutrunsTime(uint64_t mixedBytes, uint32_t elapsedMs);
 
 // Handheld buttons: the keys a button of the GP2X Wiz stands for. The pad is
 // buttons 0..7 from up clockwise, so a diagonal holds two arrows.
@@ -181,6 +194,15 @@ public:
     virtual void ProcessFrame(SDL_Surface* surface) { (void)surface; }
     // Called on SDL_mixer's audio thread when a piece of music has ended.
     virtual void MusicFinished() {}
+    // Milliseconds from now (fwGetTicks) until the picture or the rules next
+    // change by themselves: 0 while something moves or counts every frame,
+    // kfwNoChangeDue when only input changes them. The desktop's loop rests
+    // that long (at most to the next once-a-second hook) unless input comes
+    // first. The base answers 0: a frame every period.
+    virtual uint32_t UntilNextChange(uint32_t now) const {
+        (void)now;
+        return 0;
+    }
     // Desktop: the window lost the keyboard focus or was minimised.
     virtual void WindowDeactivated() {}
     // Hands the window's icon to the window manager (SDL_WM_SetIcon); the
@@ -200,12 +222,25 @@ public:
     // Escape ends the program after the frame in which it goes down, unless
     // the game answers false here at that moment: then Escape is the game's key.
     virtual bool EscapeEndsProgram() const { return true; }
-    // Loops RunIteration, each padded to at least 18 ms, until Terminated;
-    // SIGTERM (on the desktop SIGINT and SIGHUP as well) meanwhile ends it as
-    // the window's close button does. Then DoneGame, which every way of
-    // ending passes through. In the web build it hands the application to
-    // the page's loop (fwRunOnPage) and returns.
+    // Loops RunIteration, each padded to at least 18 ms and followed by Rest,
+    // until Terminated; SIGTERM (on the desktop SIGINT and SIGHUP as well)
+    // meanwhile ends it as the window's close button does. Then DoneGame,
+    // which every way of ending passes through. In the web build it hands
+    // the application to the page's loop (fwRunOnPage) and returns.
     virtual void Run();
+    // Desktop: sleeps (fwRest) while nothing can change: the last frame took
+    // no input and showed nothing new, no key or pad held, no event waiting in
+    // SDL, and UntilNextChange not 0; at most to the next once-a-second hook. Elsewhere, and with a
+    // pad open, it returns at once.
+    void Rest();
+    // Desktop: leaves a sound device that takes sound faster than it plays
+    // it for SDL's dummy device (one log line); a device that paces itself is kept.
+    void PaceAudio();
+    // Bytes the mixer has handed the device since it opened (audio thread),
+    // and when it opened (SDL_GetTicks); desktop only.
+    std::atomic<uint64_t> AudioMixed{0};
+    uint32_t AudioOpenedAt = 0;
+    bool AudioPaced = false; // the device was left for SDL's dummy one
     // One iteration of Run's loop without its padding: the key counters, the
     // pending events, one frame, then the Escape and signal test. FrameTime holds the ms
     // of work. The test harnesses and the benchmark drive the game with it.
@@ -275,6 +310,8 @@ public:
 private:
     std::vector<Uint16> Presented;   // the picture as last sent to the window
     bool PresentAll = true;          // send everything once: new mode or expose
+    bool pictureSent_ = false;       // the frame sent a changed picture
+    bool quietFrame_ = false;        // the last frame took no input and changed no picture
     bool TakenKeys[512] = {};        // toggle keys held since the frame took them
     TfwKeySet AwaitedKeys;           // web: keys taken until released (AwaitsRelease)
     bool IgnoredKeys[512] = {};      // keys held since IgnoreHeldKeys

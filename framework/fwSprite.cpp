@@ -292,6 +292,13 @@ void TfwSprite::Animate() {
     LastTick = fwGetTicks();
 }
 
+uint32_t TfwSprite::UntilNextFrame(uint32_t now) const {
+    if (!HasAnimations() || Sequence < 0 || Sequence >= Animations->Count())
+        return kfwNoChangeDue;
+    const uint32_t due = LastTick + FrameDelay;
+    return FrameDelay > 0 && now < due ? due - now : 0;
+}
+
 void TfwSprite::Draw(SDL_Surface* surface, const TfwRect& r, const TfwRect& clip, int32_t flags) {
     (void)clip;
     if (!Shown())

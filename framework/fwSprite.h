@@ -161,6 +161,9 @@ public:
     virtual void OnSequenceEnd(int32_t sequenceIndex) { (void)sequenceIndex; }
     // Advances the frame on the millisecond clock (fwGetTicks).
     virtual void Animate();
+    // Milliseconds from now until Animate next changes the frame: 0 when it
+    // is due, kfwNoChangeDue without animations.
+    uint32_t UntilNextFrame(uint32_t now) const;
     virtual void Hide() { State = TfwSpriteState::ssHidden; }
     virtual void Show() { State = TfwSpriteState::ssShown; }
     bool Shown() const { return State == TfwSpriteState::ssShown; }

@@ -1,34 +1,8 @@
 #include "fwWindowPlace.h"
 
-#include <SDL.h>
-#include <SDL_syswm.h>
+#include "fwX11.h"
 
 namespace {
-
-// SDL's X11 window; false under another driver. SDL asks its callers to hold
-// its lock around Xlib calls on its display (its event thread shares it).
-bool X11Info(SDL_SysWMinfo& info) {
-    SDL_VERSION(&info.version);
-    return SDL_GetWMInfo(&info) > 0 && info.subsystem == SDL_SYSWM_X11 &&
-           info.info.x11.display != nullptr && info.info.x11.wmwindow != 0;
-}
-
-class TX11Lock {
-public:
-    explicit TX11Lock(const SDL_SysWMinfo& info) : info_(info) {
-        if (info_.info.x11.lock_func != nullptr)
-            info_.info.x11.lock_func();
-    }
-    ~TX11Lock() {
-        if (info_.info.x11.unlock_func != nullptr)
-            info_.info.x11.unlock_func();
-    }
-    TX11Lock(const TX11Lock&) = delete;
-    TX11Lock& operator=(const TX11Lock&) = delete;
-
-private:
-    const SDL_SysWMinfo& info_;
-};
 
 // The child of the root window that holds w: the window manager's frame
 // around it, or w itself on a bare X server.
@@ -52,9 +26,9 @@ Window TopLevelOf(Display* display, Window w) {
 
 bool fwGetWindowPlace(int32_t& x, int32_t& y) {
     SDL_SysWMinfo info;
-    if (!X11Info(info))
+    if (!fwX11Info(info))
         return false;
-    TX11Lock lock(info);
+    TfwX11Lock lock(info);
     Display* display = info.info.x11.display;
     XWindowAttributes attributes;
     if (XGetWindowAttributes(display, TopLevelOf(display, info.info.x11.wmwindow), &attributes) ==
@@ -67,9 +41,9 @@ bool fwGetWindowPlace(int32_t& x, int32_t& y) {
 
 void fwSetWindowPlace(int32_t x, int32_t y) {
     SDL_SysWMinfo info;
-    if (!X11Info(info))
+    if (!fwX11Info(info))
         return;
-    TX11Lock lock(info);
+    TfwX11Lock lock(info);
     // With the default north-west gravity a window manager puts the frame's
     // corner where the client asks, which is the corner that was read.
     XMoveWindow(info.info.x11.display, info.info.x11.wmwindow, x, y);

@@ -183,6 +183,9 @@ public:
     void DoneGame() override;
     // Not while the desktop's name entry is shown: Escape leaves it unsaved there.
     bool EscapeEndsProgram() const override;
+    // 0 in the demo, while stones move and when a track has ended; else the
+    // answer of the state's screen (the title's idle count runs on the seconds).
+    uint32_t UntilNextChange(uint32_t now) const override;
 
     // Loading screen: the progress event of the start-up batch.
     void LoadProgress(int32_t done, int32_t total);
@@ -321,9 +324,10 @@ private:
     std::vector<std::unique_ptr<TfwSDLImage>> images_; // every picture the game loaded
     std::unique_ptr<TfwResourceLoader> MediaLoader;    // the media still loading
     std::atomic<bool> musicEnded_{false};
-    int32_t scoreBeforeDemo_ = 0;       // the player's last score, shown again after the demo
-    int32_t scoreAtDeal_ = 0;           // Score when the level was last dealt
-    TScreenList screens_;               // one for every state, from the screen table
+    bool screenChanged_ = false;  // the last frame changed the screen: the next draws the new one
+    int32_t scoreBeforeDemo_ = 0; // the player's last score, shown again after the demo
+    int32_t scoreAtDeal_ = 0;     // Score when the level was last dealt
+    TScreenList screens_;         // one for every state, from the screen table
     std::unique_ptr<TScreen> noScreen_; // a state without a screen takes nothing, draws nothing
     // The state the frame began with, once SetState changed it; empty: no change.
     std::optional<TGameState> changedFrom_;

@@ -539,6 +539,14 @@ bool TGameGrid::HasMoves() {
     return FindMove(1, c1, r1, c2, r2);
 }
 
+bool TGameGrid::Blinking() const {
+    for (const auto& row : Cells)
+        for (const TButtonSprite* stone : row)
+            if (stone != nullptr && stone->BlinkCycles > 0)
+                return true;
+    return false;
+}
+
 bool TGameGrid::IsBusy() const {
     for (int i = 0; i < Modifiers.Count(); ++i) {
         if (dynamic_cast<const TmodNonLocking*>(Modifiers.Modifiers(i)) == nullptr)

@@ -218,6 +218,8 @@ public:
     bool HasMoves();
     // Any modifier other than a TmodNonLocking is running.
     bool IsBusy() const;
+    // Does a stone blink (it changes with every draw)?
+    bool Blinking() const;
 
     // Adds a modifier to the board's list (owned from now on) and hands it back.
     template <class T> T* AddModifier(std::unique_ptr<T> m) { return Modifiers.Add(std::move(m)); }

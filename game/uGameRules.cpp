@@ -157,6 +157,13 @@ void TMiniGame::AutoPlayMove() {
     TryStone();
 }
 
+uint32_t TMiniGame::UntilNextChange(uint32_t now) const {
+    // Stones move on every screen, shown or not, and their ends count.
+    if (!Board || DemoMode || screenChanged_ || musicEnded_.load() || Board->Modifiers.Count() > 0)
+        return 0;
+    return ScreenOf(State).UntilNextChange(now);
+}
+
 void TMiniGame::SecondElapsed(uint32_t elapsed) {
     (void)elapsed;
     SaveSettings(); // at most once a second, and only when one changed

@@ -31,6 +31,8 @@ TScreen& TMiniGame::ScreenOf(TGameState state) const {
 }
 
 void TMiniGame::EndFrame() {
+    // A change of screen asked for in this frame (or before it): the next frame draws the new one.
+    screenChanged_ = changedFrom_.has_value();
     ChangeScreen();
 }
 

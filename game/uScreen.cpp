@@ -4,8 +4,10 @@
 
 #include "fwConfig.h"
 #include "fwImage.h"
+#include "fwSprite.h"
 #include "uGameGrid.h"
 
+#include <algorithm>
 #include <string>
 
 TScreenList MakeScreens(TMiniGame& game) {
@@ -52,6 +54,18 @@ bool TScreen::PauseKey(TGameState next) {
 
 void TBoardScreen::Draw(SDL_Surface* surface) {
     Game.DrawGame(surface, BoardShown(), PauseSymbolShown());
+}
+
+uint32_t TBoardScreen::UntilNextChange(uint32_t now) const {
+    if (!BoardShown())
+        return kfwNoChangeDue;
+    if (Game.Board && Game.Board->Blinking())
+        return 0;
+    uint32_t due = kfwNoChangeDue;
+    for (const TfwSprite* sprite : {Game.Cursor, Game.Selection})
+        if (sprite != nullptr && sprite->Shown())
+            due = std::min(due, sprite->UntilNextFrame(now));
+    return due;
 }
 
 void TBoardScreen::PointerPressed(const TfwPointerEvent& e) {

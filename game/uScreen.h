@@ -40,6 +40,12 @@ public:
     virtual bool TakesEveryKey() const { return false; }
     // The program ends, however, while the screen is shown.
     virtual void ProgramEnds() {}
+    // Milliseconds from now until the screen changes by itself, as
+    // TfwGameApp::UntilNextChange; by default only input changes it.
+    virtual uint32_t UntilNextChange(uint32_t now) const {
+        (void)now;
+        return kfwNoChangeDue;
+    }
     // The screen, and what stands over it.
     virtual void Draw(SDL_Surface* surface) { (void)surface; }
     virtual void DrawOverlay(SDL_Surface* surface) { (void)surface; }
@@ -62,6 +68,8 @@ public:
     void DrawOverlay(SDL_Surface* surface) override;
     // A left click on the picture is the select key, the confirm of most of them.
     void PointerPressed(const TfwPointerEvent& e) override;
+    // The board shown: 0 while a stone blinks, else the cursor's next frame.
+    uint32_t UntilNextChange(uint32_t now) const override;
 
 protected:
     // The overlay picture (none: Image nullptr), its lettering's id and the

@@ -34,6 +34,7 @@ void TMiniGame::LoadProgress(int32_t done, int32_t total) {
     Flip();
     SDL_Event dropped;
     SDL_PollEvent(&dropped);
+    PaceAudio(); // a device that outruns time would slow the loading down
 }
 
 void TMiniGame::DrawNumber(SDL_Surface* surface, int32_t x, int32_t y, const std::string& text,

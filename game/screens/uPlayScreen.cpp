@@ -94,6 +94,11 @@ public:
     }
 
     void SecondElapsed() override { --Game.TimeLeft; }
+    // The clock counts, the board resolves and autoplay moves every frame.
+    uint32_t UntilNextChange(uint32_t now) const override {
+        (void)now;
+        return 0;
+    }
 
     // Only the demo plays itself; a player's game waits for its player.
     void WindowDeactivated() override {

@@ -366,3 +366,20 @@ TEST(TfwGameApp, HandheldButtonsBecomeKeysAndADiagonalHoldsTwoArrows) {
         EXPECT_EQ(s[key], 1) << "button " << button;
     }
 }
+
+// A sound device that takes sound faster than it plays it: 88 bytes a millisecond.
+TEST(TfwGameApp, ASoundDeviceOutrunsTimeOnlyFarAndSteadilyAhead) {
+    const struct {
+        uint32_t MixedMs, ElapsedMs;
+        bool Outruns;
+    } rows[] = {
+        {1200, 1000, false},       // a real device: its buffer ahead
+        {3000, 500, true},         // the null device, half a second after opening
+        {3636000, 3600000, false}, // SDL's dummy device, 1 % fast, after an hour
+        {200000, 100000, true},    // twice as fast as it plays
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(r.Outruns,
+                  fwAudioOutrunsTime(uint64_t{r.MixedMs} * kfwAudioBytesPerMs, r.ElapsedMs))
+            << r.MixedMs << " ms mixed in " << r.ElapsedMs << " ms";
+}

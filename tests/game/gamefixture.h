@@ -37,6 +37,7 @@ public:
         Processing = true;
         TMiniGame::ProcessFrame(surface);
         Processing = false;
+        ++Frames;
     }
     void SetWindowIcon(SDL_Surface* icon) override {
         IconSize = icon->w;
@@ -44,6 +45,7 @@ public:
         TMiniGame::SetWindowIcon(icon);
     }
     bool Processing = false;
+    int Frames = 0;                // frames run
     int IconSize = 0;              // 0: no icon was given
     bool IconBeforeWindow = false; // given before the first video mode
 };

@@ -2155,3 +2155,117 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
     game->Run(); // to its end
     EXPECT_EQ(0, MixerCalls()) << "the mixer without a device divides by its 0 channels";
 }
+
+// The main loop's rest between frames, through the rest seam: what the loop
+// asks to sleep, after which frame and on which screen.
+class TessarilRest : public TessarilGame {
+protected:
+    struct TRest {
+        uint32_t Ms;
+        int Frames; // frames run before the rest
+        TGameState State;
+    };
+    void SetUp() override {
+        if constexpr (kHandheld)
+            GTEST_SKIP() << "the handheld keeps its loop: it never rests";
+        fwSetRest([this](uint32_t ms) {
+            Rests.push_back({ms, game->Frames, game->State});
+            if (OnRest)
+                OnRest(ms);
+        });
+    }
+    void TearDown() override {
+        fwSetRest(nullptr);
+        TessarilGame::TearDown();
+    }
+    // A frame, then the loop's rest: the milliseconds it slept, or 0 for none.
+    uint32_t FrameAndRest() {
+        Rests.clear();
+        Frame();
+        game->Rest();
+        return Rests.empty() ? 0 : Rests[0].Ms;
+    }
+    std::vector<TRest> Rests;
+    std::function<void(uint32_t ms)> OnRest;
+};
+
+TEST_F(TessarilRest, TheTitleSleepsToTheNextSecondAndAKeyWakesItForOneFrame) {
+    Start();
+    OnRest = [this](uint32_t ms) {
+        if (Rests.size() == 1)
+            clock.Now += ms; // nothing came: slept through
+        else if (Rests.size() == 2)
+            PushKeyDown(static_cast<SDLKey>(game->KeyVolumeUp)); // a tap, mid-rest
+        else
+            game->Quit();
+    };
+    const int32_t volume = game->SoundVolume;
+    int keyAt = 0; // the frame that took the key
+    clock.OnDelay = [&] {
+        if (keyAt == 0 && game->SoundVolume != volume)
+            keyAt = game->Frames;
+    };
+    game->Run();
+    ASSERT_EQ(3u, Rests.size());
+    // 1000 ms to the second, less two frames: the first shows the title, the
+    // second finds nothing new.
+    EXPECT_EQ(964u, Rests[0].Ms);
+    EXPECT_EQ(2, Rests[0].Frames);
+    // The second came: one frame (not the 54 slept through) ran its tick,
+    // taking the new mark after its 1 ms yield.
+    EXPECT_EQ(983u, Rests[1].Ms);
+    EXPECT_EQ(3, Rests[1].Frames);
+    EXPECT_EQ(1, game->IdleSeconds);
+    // The key woke the loop: the very next frame took it, the one after drew
+    // the new volume, a third found nothing new.
+    EXPECT_EQ(4, keyAt);
+    EXPECT_EQ(6, Rests[2].Frames);
+}
+
+TEST_F(TessarilRest, NoRestWhileAKeyIsHeldAnEventWaitsOrSomethingMoves) {
+    Start();
+    Frame(); // the title shown
+    HoldSecond();
+    const uint32_t toSecond = game->SecondMark + 1000 - (fwGetTicks() + kFrameMs);
+    EXPECT_EQ(toSecond, FrameAndRest()) << "the title at rest";
+    PushKeyDown(SDLK_q); // Q means nothing on the title
+    Rests.clear();
+    game->Rest();
+    EXPECT_TRUE(Rests.empty()) << "an event waits in SDL";
+    Frame();
+    SetKeyDown(SDLK_q, true);
+    EXPECT_EQ(0u, FrameAndRest()) << "a key is held";
+    SetKeyDown(SDLK_q, false);
+    Frame();
+    game->MusicFinished();
+    Rests.clear();
+    game->Rest();
+    EXPECT_TRUE(Rests.empty()) << "a track ended: the next frame starts the next one";
+    EXPECT_NE(0u, FrameAndRest());
+
+    Press(game->KeySelect);
+    ASSERT_EQ(TGameState::gsReady, game->State);
+    EXPECT_EQ(0u, FrameAndRest()) << "the stones fall in";
+    Settle();
+    Frame(); // the overlay over the settled board
+    HoldSecond();
+    EXPECT_EQ(toSecond, FrameAndRest()) << "the ready screen at rest";
+    Press(game->KeySelect);
+    EXPECT_EQ(0u, FrameAndRest()) << "play: the clock counts";
+    Press(game->KeyPause);
+    ASSERT_EQ(TGameState::gsPaused, game->State);
+    EXPECT_EQ(0u, FrameAndRest()) << "the frame that draws the pause screen";
+    HoldSecond();
+    EXPECT_EQ(toSecond, FrameAndRest()) << "the pause screen";
+    Press(game->KeyPause);
+    game->TimeLeft = 0;
+    Frame();
+    ASSERT_EQ(TGameState::gsRetry, game->State);
+    EXPECT_EQ(0u, FrameAndRest()) << "the stones drop out";
+    Settle();
+    Frame(); // the overlay over the empty board
+    ASSERT_TRUE(Shown(game->Cursor));
+    const uint32_t rest = FrameAndRest();
+    EXPECT_GT(rest, 0u);
+    EXPECT_LE(rest, 200u) << "the cursor's next frame";
+}

@@ -2,10 +2,15 @@
 """Processor use of the real game on a desktop-sized X server.
 
 Starts a private Xvfb (1920 x 1080 x 24), runs GAME there in a fresh folder
-(data linked to DATA_DIR, sound through SDL's dummy driver) and reads the
-process's utime + stime from /proc/<pid>/stat over fixed windows:
+(data linked to DATA_DIR, sound through SDL's dummy driver, the music playing)
+and reads the process's utime + stime from /proc/<pid>/stat over fixed windows:
   - the idle title after loading, before the demo, at scale 1 and at scale 3;
-  - the demo at scale 3.
+  - the demo at scale 3;
+  - the high score table and the pause screen at scale 3;
+  - the title at scale 3 with sound through ALSA whose default device is the
+    null device (a private HOME with .asoundrc "pcm.!default { type null }").
+KDiamond and Gweled, where installed, are measured the same way at rest after
+their start (the bench installs neither, and says so).
 The game's state is checked by screenshots taken outside the windows only.
 Prints one line per figure, then the figures as name=value pairs on the last
 line.
@@ -47,18 +52,6 @@ def cpu_ticks(pid):
     return int(fields[11]) + int(fields[12])  # utime, stime
 
 
-def window_origin(env):
-    r = subprocess.run(["xdotool", "search", "--class", "tessaril"], env=env,
-                       capture_output=True, text=True)
-    for wid in r.stdout.split():
-        g = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=env,
-                           capture_output=True, text=True).stdout
-        geo = dict(line.split("=", 1) for line in g.split() if "=" in line)
-        if int(geo.get("WIDTH", 0)) >= 320:
-            return int(geo["X"]), int(geo["Y"])
-    return None
-
-
 def picture(env, origin, scale):
     """The 320 x 240 picture read from the scaled window, one pixel per block."""
     w, h = 320 * scale, 240 * scale
@@ -92,23 +85,48 @@ def differing(a, b):
     return sum(1 for i in range(0, len(a), 3) if a[i:i + 3] != b[i:i + 3])
 
 
+def key(env, window, name):
+    """One key pressed and released through XTEST, the window focused."""
+    subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env, capture_output=True)
+    subprocess.run(["xdotool", "keydown", name, "sleep", "0.05", "keyup", name], env=env,
+                   capture_output=True)
+
+
 class Game:
-    def __init__(self, binary, data, display, scale):
+    def __init__(self, binary, data, display, scale, null_alsa=False):
         self.dir = tempfile.mkdtemp(prefix="tessaril-cpu-")
         os.symlink(data, os.path.join(self.dir, "data"))
         self.env = dict(os.environ, DISPLAY=display, SDL_AUDIODRIVER="dummy",
                         SDL_VIDEODRIVER="x11")
+        if null_alsa:  # ALSA's default device takes sound as fast as it is given
+            del self.env["SDL_AUDIODRIVER"]
+            with open(os.path.join(self.dir, ".asoundrc"), "w") as f:
+                f.write("pcm.!default { type null }\n")
+            self.env["HOME"] = self.dir
         self.scale = scale
         self.proc = subprocess.Popen([binary, f"-scale={scale}"], cwd=self.dir, env=self.env,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.origin = None
+        self.window = None
 
-    def wait_title(self, timeout=20.0):
+    def find_window(self):
+        r = subprocess.run(["xdotool", "search", "--class", "tessaril"], env=self.env,
+                           capture_output=True, text=True)
+        for wid in r.stdout.split():
+            g = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=self.env,
+                               capture_output=True, text=True).stdout
+            geo = dict(line.split("=", 1) for line in g.split() if "=" in line)
+            if int(geo.get("WIDTH", 0)) >= 320:
+                self.window = wid
+                self.origin = int(geo["X"]), int(geo["Y"])
+
+    def wait_title(self, timeout=60.0):
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             if self.proc.poll() is not None:
                 raise RuntimeError(f"the game ended with exit code {self.proc.returncode}")
-            self.origin = self.origin or window_origin(self.env)
+            if not self.origin:
+                self.find_window()
             if self.origin:
                 pic = picture(self.env, self.origin, self.scale)
                 # The help lines of the title, orange in the lower half.
@@ -122,16 +140,103 @@ class Game:
         """The title as first seen, give or take the odd pixel."""
         return differing(picture(self.env, self.origin, self.scale), self.title) < 50
 
+    def press(self, name, settle=1.0):
+        """A key, then the picture once the screen has had time to settle."""
+        key(self.env, self.window, name)
+        time.sleep(settle)
+        return picture(self.env, self.origin, self.scale)
+
+    def log(self):
+        try:
+            with open(os.path.join(self.dir, "log.txt")) as f:
+                return f.read()
+        except OSError:
+            return ""
+
     def cpu_pct(self, seconds):
-        t0, c0 = time.monotonic(), cpu_ticks(self.proc.pid)
-        time.sleep(seconds)
-        t1, c1 = time.monotonic(), cpu_ticks(self.proc.pid)
-        return 100.0 * (c1 - c0) / TICKS / (t1 - t0)
+        return process_cpu_pct(self.proc.pid, seconds)
 
     def stop(self):
         self.proc.kill()
         self.proc.wait()
         shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def process_cpu_pct(pid, seconds):
+    t0, c0 = time.monotonic(), cpu_ticks(pid)
+    time.sleep(seconds)
+    t1, c1 = time.monotonic(), cpu_ticks(pid)
+    return 100.0 * (c1 - c0) / TICKS / (t1 - t0)
+
+
+def measure_title_and_demo(game, figures, window, demo_window):
+    title_at = game.wait_title()
+    time.sleep(1.0)  # the last loading work settles
+    figures[f"title_cpu_pct_x{game.scale}"] = game.cpu_pct(window)
+    if not game.on_title():
+        raise RuntimeError("the title was left during its window")
+    if game.scale != 3:
+        return
+    time.sleep(max(0.0, title_at + DEMO_IDLE + 2.0 - time.monotonic()))
+    if game.on_title():
+        raise RuntimeError("the demo did not start")
+    figures["demo_cpu_pct_x3"] = game.cpu_pct(demo_window)
+    if game.on_title():
+        print("cpu: note: the demo ended during its window", file=sys.stderr)
+
+
+def measure_table_and_pause(game, figures, window):
+    game.wait_title()
+    table = game.press("h")
+    if differing(table, game.title) < 1000:
+        raise RuntimeError("H did not show the high score table")
+    figures["table_cpu_pct_x3"] = game.cpu_pct(window)
+    if differing(game.press("Return"), game.title) >= 50:
+        raise RuntimeError("Return did not lead back to the title")
+    game.press("space", settle=3.0)  # the stones fall in
+    game.press("space")
+    before = picture(game.env, game.origin, game.scale)
+    paused = game.press("p")
+    if differing(paused, before) < 1000:
+        raise RuntimeError("P did not pause the game")
+    figures["pause_cpu_pct_x3"] = game.cpu_pct(window)
+    if differing(picture(game.env, game.origin, game.scale), paused) != 0:
+        raise RuntimeError("the pause screen changed during its window")
+
+
+def measure_null_alsa(game, figures, window):
+    game.wait_title()
+    time.sleep(2.0)  # the device is found out and left
+    figures["title_null_alsa_cpu_pct_x3"] = game.cpu_pct(window)
+    lines = [line for line in game.log().splitlines() if "sound" in line.lower()]
+    print(f"  null ALSA device, the log: {lines[-1] if lines else '(no line on sound)'}")
+
+
+# Other games of the kind, measured at rest after their start where installed.
+OTHERS = (("kdiamond", "KDiamond"), ("gweled", "Gweled"))
+OTHER_START_S = 6.0
+
+
+def measure_others(display, window):
+    figures = {}
+    for command, name in OTHERS:
+        path = shutil.which(command) or shutil.which(command, path="/usr/games")
+        if path is None:
+            print(f"  {name}: not installed here (the bench installs neither)")
+            continue
+        home = tempfile.mkdtemp(prefix=f"bench-{command}-")
+        env = dict(os.environ, DISPLAY=display, HOME=home)
+        proc = subprocess.Popen([path], env=env, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+        try:
+            time.sleep(OTHER_START_S)
+            if proc.poll() is None:
+                figures[f"{command}_cpu_pct"] = process_cpu_pct(proc.pid, window)
+        finally:
+            proc.kill()
+            proc.wait()
+            shutil.rmtree(home, ignore_errors=True)
+    return figures
 
 
 def main():
@@ -141,32 +246,26 @@ def main():
     ap.add_argument("--window", type=float, default=8.0)
     args = ap.parse_args()
     window = min(args.window, DEMO_IDLE - 2.5)
+    binary, data = os.path.abspath(args.game), os.path.abspath(args.data)
     xvfb, display = start_xvfb()
     figures = {}
+    runs = ((1, False, lambda g: measure_title_and_demo(g, figures, window, args.window)),
+            (3, False, lambda g: measure_title_and_demo(g, figures, window, args.window)),
+            (3, False, lambda g: measure_table_and_pause(g, figures, window)),
+            (3, True, lambda g: measure_null_alsa(g, figures, window)))
     try:
-        for scale in (1, 3):
-            game = Game(os.path.abspath(args.game), os.path.abspath(args.data), display, scale)
+        for scale, null_alsa, measure in runs:
+            game = Game(binary, data, display, scale, null_alsa)
             try:
-                title_at = game.wait_title()
-                time.sleep(1.0)  # the last loading work settles
-                figures[f"title_cpu_pct_x{scale}"] = game.cpu_pct(window)
-                if not game.on_title():
-                    raise RuntimeError("the title was left during its window")
-                if scale != 3:
-                    continue
-                time.sleep(max(0.0, title_at + DEMO_IDLE + 2.0 - time.monotonic()))
-                if game.on_title():
-                    raise RuntimeError("the demo did not start")
-                figures["demo_cpu_pct_x3"] = game.cpu_pct(args.window)
-                if game.on_title():
-                    print("cpu: note: the demo ended during its window", file=sys.stderr)
+                measure(game)
             finally:
                 game.stop()
+        figures.update(measure_others(display, window))
     finally:
         xvfb.kill()
         xvfb.wait()
     for name, value in figures.items():
-        print(f"  {name:<20} {value:6.2f} % of one core over {window:.0f} s")
+        print(f"  {name:<27} {value:6.2f} % of one core over {window:.0f} s")
     print(" ".join(f"{name}={value:.2f}" for name, value in figures.items()))
     return 0
 
