@@ -1,7 +1,8 @@
 # The web configuration: the game in a browser page, built with Debian's
 # emscripten against SDL 1.2, SDL_mixer, Ogg Vorbis and FreeType built from
 # Debian's source packages (tools/web-deps.sh, cached outside the clone).
-#   make web        build-web/: index.html, page.js, tessaril.js, .wasm, .data
+#   make web        build-web/: the page (index.html, page.js, its manifest, icons,
+#                   service worker sw.js), tessaril.js, .wasm, .data, licences/
 #   make web-play   the same, served on localhost (the address is printed)
 #   make test-web   the page played in headless Chromium against the desktop
 #   make bench-web  the time from page load to the first title frame
@@ -28,7 +29,7 @@ web: web-deps
 	emcmake cmake -S . -B $(WEB_WORK)/cmake -DTESSARIL_WEB=ON -DTESSARIL_WEB_DEPS=$$deps \
 	      -DCMAKE_BUILD_TYPE=Release -DTESSARIL_TESTS=OFF \
 	      -DTESSARIL_WEB_SITE=$(abspath $(WEB_SITE))
-	cmake --build $(WEB_WORK)/cmake -j$(JOBS) --target tessaril
+	cmake --build $(WEB_WORK)/cmake -j$(JOBS) --target tessaril_site
 	@ls -l $(WEB_SITE)
 
 web-play: web
