@@ -120,18 +120,22 @@ var Module = (function() {
     if (!workers || !/^https?:$/.test(location.protocol)) return Promise.resolve();
     return workers.register('sw.js').then(function(registration) {
       if (!workers.controller) return null; // the first start: this build from the network
+      // A newer worker that takes over while the game starts brings its
+      // whole build: the page loads again from it.
+      var reload = function() { location.reload(); };
+      workers.addEventListener('controllerchange', reload);
+      var play = function() { workers.removeEventListener('controllerchange', reload); };
       return registration.update().then(function() {
         var next = registration.installing || registration.waiting;
-        if (!next) return null;
+        if (!next) return play();
         message.textContent = 'Updating Tessaril…';
         return new Promise(function(resolve) {
-          workers.addEventListener('controllerchange', function() { location.reload(); });
           next.addEventListener('statechange', function() {
-            if (next.state === 'redundant') resolve(); // its files did not all arrive
+            if (next.state === 'redundant') resolve(play()); // its files did not all arrive
           });
           if (registration.waiting) registration.waiting.postMessage('take-over');
         });
-      });
+      }, play);
     }).catch(function() { return null; });
   }
 
