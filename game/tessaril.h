@@ -173,8 +173,17 @@ public:
     // Desktop mouse: this frame's pointer events, taken just before the keys.
     // In play a left click acts as the select key on the stone under it and a
     // drag onto a neighbour swaps; the right button asks for a hint. On other
-    // screens a left click is the screen's confirm key.
+    // screens a left click is the screen's confirm key. A finger in play acts
+    // when it lifts (a tap as the click, a swipe onto a neighbour as the
+    // drag), and one held still on its stone for kHintHoldMs asks for the
+    // hint instead.
     void HandlePointer();
+    static constexpr uint32_t kHintHoldMs = 600;
+
+    // Tells screen readers what happened (the web page's live region); the
+    // last text told stays in Announced.
+    void Announce(const std::string& text);
+    std::string Announced;
 
     // Rules.
     void NewGame();
@@ -214,10 +223,12 @@ public:
     void SaveSettings();
 
     // The help lines of the title screen in this build; on the desktop they
-    // are the title's entries (TTitleEntry order) that answer a click.
-    static std::array<const char*, 3> HelpLines();
-    // The desktop title's further lines: the keys and the mouse in play.
-    static std::vector<const char*> KeyLines();
+    // are the title's entries (TTitleEntry order) that answer a click. touch:
+    // the words for a player by touch (TouchPlayer), who taps instead.
+    static std::array<const char*, 3> HelpLines(bool touch = false);
+    // The desktop title's further lines: the keys and the mouse in play, or
+    // the taps, swipes and held fingers of play by touch.
+    static std::vector<const char*> KeyLines(bool touch = false);
     enum TTitleEntry : int32_t { teStart, teHighscores, teQuit };
     // The title entry drawn at picture pixel (x, y); -1 for none (and on the handheld).
     int32_t TitleEntryAt(int32_t x, int32_t y) const;
@@ -240,6 +251,9 @@ private:
     TfwSprite* MakeCursorSprite(int32_t z);
     void PointerPressed(const TfwPointerEvent& e);
     void PointerReleased(const TfwPointerEvent& e);
+    void TouchReleased(const TfwPointerEvent& e);
+    void TouchMoved(const TfwPointerEvent& e);
+    void TouchHeld();
     bool StoneAt(const TfwPointerEvent& e, int32_t& col, int32_t& row) const;
     bool OnPauseSymbol(const TfwPointerEvent& e) const;
     void TitleClicked(const TfwPointerEvent& e);
@@ -330,6 +344,16 @@ private:
     int32_t dragCol_ = -1;
     int32_t dragRow_ = -1;
     bool dragOnSelected_ = false; // pressed on the selected stone: its release there drops it
+    // A finger down in play: the stone it landed on (Col -1: none), when (ms),
+    // whether it left that stone, and whether holding it gave the hint.
+    struct TTouch {
+        int32_t Col = -1;
+        int32_t Row = -1;
+        uint32_t Since = 0;
+        bool Moved = false;
+        bool Hinted = false;
+    };
+    TTouch touch_;
     std::string settingsWritten_; // the settings file's text as last read or written
     std::array<std::string, kSettingCount> settingsAtStart_; // SettingValues when play began
     std::array<bool, kSettingCount> settingsChanged_{};      // changed at some moment of the run

@@ -1,13 +1,16 @@
 // The rules of a game: starting games and levels, points, goals, time and
 // lives, the end of a level and of a game, autoplay and the idle demo, in the
 // order the per-frame and per-second hooks apply them.
+#include "fwConfig.h"
 #include "fwImage.h"
 #include "fwSound.h"
 #include "fwSprite.h"
+#include "fwWeb.h"
 #include "tessaril.h"
 #include "uHighscore.h"
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
@@ -32,6 +35,10 @@ int32_t LevelSeconds(int32_t n) {
 
 int32_t LevelColours(int32_t n) {
     return n > 10 ? 8 : n > 5 ? 7 : 6;
+}
+
+std::string LivesLeft(int32_t lives) {
+    return std::to_string(lives) + (lives == 1 ? " life left." : " lives left.");
 }
 
 } // namespace
@@ -105,6 +112,7 @@ void TMiniGame::LevelComplete() {
     Score += Level * kLevelBonus;
     SetState(TGameState::gsLevelDone);
     Cursor->Hide();
+    Announce("Level " + std::to_string(Level) + " complete. Score " + std::to_string(Score) + ".");
 }
 
 void TMiniGame::NoMoveLeft() {
@@ -115,6 +123,7 @@ void TMiniGame::NoMoveLeft() {
     PlaySound(SoundNoMoves, LoudVolume());
     SetState(TGameState::gsRetry);
     Cursor->Hide();
+    Announce("No moves left: a life lost. " + LivesLeft(Lives));
 }
 
 bool TMiniGame::TimeUp() {
@@ -124,6 +133,7 @@ bool TMiniGame::TimeUp() {
     PlaySound(SoundRestart, kRestartVolume);
     DropAllStones();
     SetState(TGameState::gsRetry); // the cursor stays shown
+    Announce("Out of time: a life lost. " + LivesLeft(Lives));
     return true;
 }
 
@@ -173,11 +183,11 @@ void TMiniGame::SecondElapsed(uint32_t elapsed) {
     ++IdleSeconds;
     if (IdleSeconds > kIdleSecondsBeforeDemo) {
         scoreBeforeDemo_ = Score;
+        DemoMode = true; // before its level starts: the demo tells screen readers nothing
         NewGame();
         IdleSeconds = 0;
         SetState(TGameState::gsPlaying);
         AutoPlay = true;
-        DemoMode = true;
     }
 }
 
@@ -210,6 +220,8 @@ void TMiniGame::StartLevel(int32_t n) {
     // The board discards the animations of the stones it frees, so a level
     // can start while stones still move.
     Board->NewBoard(StoneImages, Colours);
+    Announce("Level " + std::to_string(n) + ": " + std::to_string(n + 2) + " stones of each of " +
+             std::to_string(Colours) + " colours in " + std::to_string(TimeLeft) + " seconds.");
 }
 
 void TMiniGame::StoneRemoved(TButtonSprite* stone) {
@@ -270,12 +282,24 @@ void TMiniGame::ShowHint() {
 void TMiniGame::GameOver() {
     SetState(TGameState::gsGameOver);
     PlaySound(SoundGameOver, LoudVolume());
+    const std::string over = "Game over. Score " + std::to_string(Score) + ".";
     if (Highscores &&
         Highscores->IsHighscore(static_cast<uint32_t>(Score), kScoreCategory, kScoreSubCategory)) {
         SetState(TGameState::gsEnterName);
         NameEditor->SetEntry(LastName, Score);
         NameEditor->Activate();
+        Announce(over + " A high score: type your name, then press Enter.");
+    } else {
+        Announce(over);
     }
+}
+
+void TMiniGame::Announce(const std::string& text) {
+    if (DemoMode)
+        return;
+    Announced = text;
+    if constexpr (kWeb)
+        fwWebAnnounce(text);
 }
 
 void TMiniGame::PlaySound(TfwSDLSound* sound, int32_t volume) {

@@ -4,6 +4,7 @@
 #include "fwConfig.h"
 #include "fwSound.h"
 #include "fwSprite.h"
+#include "fwWeb.h"
 #include "tessaril.h"
 #include "uHighscore.h"
 
@@ -24,6 +25,10 @@ constexpr int32_t kHintCost = 10;
 void TMiniGame::SetState(TGameState state) {
     if (state == State)
         return;
+    // The page opens a phone's keyboard for the name entry alone.
+    if constexpr (kWeb)
+        if ((state == TGameState::gsEnterName) != (State == TGameState::gsEnterName))
+            fwWebTakeTyping(state == TGameState::gsEnterName);
     State = state;
     if (state == TGameState::gsTitle)
         IdleSeconds = 0;

@@ -3,6 +3,9 @@
 // pointer, and on the pause symbol as the pause key; on the title's entries as
 // their keys; in the name entry the wheel is Up and Down and a click places
 // the cursor or confirms; elsewhere a click stands for the screen's confirm key.
+// A finger on the web page's touch screen is the left button, except on the
+// stones: there it acts when it lifts, so that one held still asks for the
+// hint without selecting or swapping anything.
 #include "tessaril.h"
 
 #include "fwConfig.h"
@@ -27,8 +30,10 @@ void TMiniGame::HandlePointer() {
     if (kHandheld)
         return;
     for (const TfwPointerEvent& e : PointerEvents) {
-        if ((e.Button == SDL_BUTTON_WHEELUP || e.Button == SDL_BUTTON_WHEELDOWN) && e.Down &&
-            State == TGameState::gsEnterName)
+        if (e.Moved)
+            TouchMoved(e);
+        else if ((e.Button == SDL_BUTTON_WHEELUP || e.Button == SDL_BUTTON_WHEELDOWN) && e.Down &&
+                 State == TGameState::gsEnterName)
             PressKey(e.Button == SDL_BUTTON_WHEELUP ? SDLK_UP : SDLK_DOWN);
         else if (e.Button == SDL_BUTTON_LEFT && e.Down)
             PointerPressed(e);
@@ -38,6 +43,7 @@ void TMiniGame::HandlePointer() {
                  State == TGameState::gsPlaying)
             PressKey(SDLK_y); // the hint key, with its cost
     }
+    TouchHeld();
 }
 
 void TMiniGame::PointerPressed(const TfwPointerEvent& e) {
@@ -69,6 +75,10 @@ void TMiniGame::PointerPressed(const TfwPointerEvent& e) {
     int32_t col = 0, row = 0;
     if (!StoneAt(e, col, row) || Board->IsBusy())
         return; // as the select key, a click on a busy board is lost
+    if (e.Touch) {
+        touch_ = {col, row, fwGetTicks(), false, false};
+        return;
+    }
     dragCol_ = col;
     dragRow_ = row;
     dragOnSelected_ = Shown(Selection) && SelCol == col && SelRow == row;
@@ -78,6 +88,10 @@ void TMiniGame::PointerPressed(const TfwPointerEvent& e) {
 }
 
 void TMiniGame::PointerReleased(const TfwPointerEvent& e) {
+    if (e.Touch) {
+        TouchReleased(e);
+        return;
+    }
     const int32_t fromCol = dragCol_;
     const int32_t fromRow = dragRow_;
     dragCol_ = -1;
@@ -91,6 +105,41 @@ void TMiniGame::PointerReleased(const TfwPointerEvent& e) {
     } else if (fromSelected && Neighbours(fromCol, fromRow, col, row)) {
         ClickStone(col, row); // a drag onto a neighbour swaps
     }
+}
+
+// The finger's press and release at once: a tap is the click on its stone,
+// a swipe onto a neighbour the drag that swaps.
+void TMiniGame::TouchReleased(const TfwPointerEvent& e) {
+    const TTouch t = touch_;
+    touch_ = {};
+    int32_t col = 0, row = 0;
+    if (t.Col < 0 || t.Hinted || State != TGameState::gsPlaying || !StoneAt(e, col, row) ||
+        Board->IsBusy())
+        return;
+    if (col == t.Col && row == t.Row) {
+        ClickStone(col, row);
+        return;
+    }
+    if (!Neighbours(t.Col, t.Row, col, row))
+        return;
+    if (!(Shown(Selection) && SelCol == t.Col && SelRow == t.Row))
+        ClickStone(t.Col, t.Row);
+    ClickStone(col, row);
+}
+
+void TMiniGame::TouchMoved(const TfwPointerEvent& e) {
+    int32_t col = 0, row = 0;
+    if (touch_.Col >= 0 && !(StoneAt(e, col, row) && col == touch_.Col && row == touch_.Row))
+        touch_.Moved = true;
+}
+
+// A finger held still on its stone long enough is the hint key, once.
+void TMiniGame::TouchHeld() {
+    if (touch_.Col < 0 || touch_.Moved || touch_.Hinted || State != TGameState::gsPlaying ||
+        fwGetTicks() - touch_.Since < kHintHoldMs)
+        return;
+    touch_.Hinted = true;
+    PressKey(SDLK_y);
 }
 
 bool TMiniGame::OnPauseSymbol(const TfwPointerEvent& e) const {

@@ -22,6 +22,7 @@ constexpr uint32_t kLoadingFrameMs = 25;
 // The desktop table's way out, below the ten lines of the table.
 constexpr int32_t kTableHelpY = 216;
 constexpr const char* kTableHelp = "Click or Return - back to the title";
+constexpr const char* kTableTouchHelp = "Tap - back to the title";
 // The table screen's notice of a failed save: the line above the table.
 constexpr int32_t kUnsavedNoticeY = 43;
 
@@ -44,19 +45,23 @@ void TMiniGame::LoadProgress(int32_t done, int32_t total) {
     fwDelay(kLoadingFrameMs);
 }
 
-std::array<const char*, 3> TMiniGame::HelpLines() {
+std::array<const char*, 3> TMiniGame::HelpLines(bool touch) {
     if constexpr (kHandheld)
         return {"'B'  - Start game / select stone", "Cursor keys - move cursor", "'X' - Quit game"};
-    else // the title's entries, in the order of TTitleEntry
-        return {"SPACE or click - Start", "H - High scores", "X - Quit"};
+    // the title's entries, in the order of TTitleEntry
+    if (touch)
+        return {"Tap here - Start", "Tap here - High scores", "Tap here - Quit"};
+    return {"SPACE or click - Start", "H - High scores", "X - Quit"};
 }
 
-std::vector<const char*> TMiniGame::KeyLines() {
+std::vector<const char*> TMiniGame::KeyLines(bool touch) {
     if constexpr (kHandheld)
         return {};
-    else
-        return {"Click or SPACE - swap", "Arrow keys - move", "P or click II - pause",
-                "Y or right click - hint", "F11 - fullscreen"};
+    if (touch)
+        return {"Tap two stones - swap", "Swipe to a neighbour - swap", "Tap II - pause",
+                "Hold a stone - hint"};
+    return {"Click or SPACE - swap", "Arrow keys - move", "P or click II - pause",
+            "Y or right click - hint", "F11 - fullscreen"};
 }
 
 namespace {
@@ -92,7 +97,7 @@ int32_t TMiniGame::TitleEntryAt(int32_t x, int32_t y) const {
     if (kHandheld || F2 == nullptr || y < kHelpTop)
         return -1;
     const int32_t line = (y - kHelpTop) / kHelpLineHeight;
-    const auto lines = HelpLines();
+    const auto lines = HelpLines(TouchPlayer);
     if (line >= static_cast<int32_t>(lines.size()))
         return -1;
     const int32_t right = kHelpLeft + F2->TextWidth(lines[static_cast<size_t>(line)]);
@@ -136,7 +141,8 @@ namespace {
 // pictures and faces it draws, down to what a reload or a new alpha changes.
 TfwPictureCache::TKey TitleKey(const TMiniGame& game) {
     TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.SoundVolume),
-                                 static_cast<uintptr_t>(game.Score), game.Silent, SoundWaits()};
+                                 static_cast<uintptr_t>(game.Score), game.Silent, SoundWaits(),
+                                 game.TouchPlayer};
     for (const TfwSDLImage* image : {game.Splash, game.Logo}) {
         const SDL_Surface* s = image != nullptr ? image->Surface : nullptr;
         key.insert(key.end(), {reinterpret_cast<uintptr_t>(image), reinterpret_cast<uintptr_t>(s),
@@ -172,10 +178,10 @@ void TMiniGame::DrawTitle(SDL_Surface* surface) {
         text(F1, kVolumeLeft - kSoundHintGap - F1->TextWidth(kSoundHint), kVolumeTop, kSoundHint);
     if (Score > 0)
         text(F2, 15, 154, "Last Score: " + std::to_string(Score));
-    const auto help = HelpLines();
+    const auto help = HelpLines(TouchPlayer);
     for (size_t i = 0; i < help.size(); ++i)
         text(F2, kHelpLeft, kHelpTop + static_cast<int32_t>(i) * kHelpLineHeight, help[i]);
-    const auto keys = KeyLines();
+    const auto keys = KeyLines(TouchPlayer);
     for (size_t i = 0; i < keys.size(); ++i)
         text(F1, kKeyLinesLeft, kKeyLinesTop + static_cast<int32_t>(i) * kKeyLineHeight, keys[i]);
 }
@@ -293,15 +299,18 @@ void TMiniGame::DrawFrame(SDL_Surface* surface) {
         if (Highscores && Engine)
             Highscores->DrawTable(surface, F1, 50, 230, 60, 15);
         if (!kHandheld && F1 != nullptr) // the handheld's menu button is named nowhere
-            F1->DrawText(surface, 50, kTableHelpY, kTableHelp, kTextColour);
+            F1->DrawText(surface, 50, kTableHelpY, TouchPlayer ? kTableTouchHelp : kTableHelp,
+                         kTextColour);
         if (Highscores && !Highscores->SaveError.empty() && F1 != nullptr)
             F1->DrawText(surface, 50, kUnsavedNoticeY, "The scores could not be saved!",
                          kTextColour);
         break;
     case TGameState::gsEnterName:
         DrawBackground(surface);
-        if (NameEditor && Engine)
+        if (NameEditor && Engine) {
+            NameEditor->TouchWords = TouchPlayer;
             NameEditor->Draw(surface);
+        }
         break;
     case TGameState::gsReady:
     case TGameState::gsPlaying:
