@@ -5,9 +5,9 @@
 #include "fwImage.h"
 #include "fwSound.h"
 #include "fwSprite.h"
-#include "fwWeb.h"
 #include "tessaril.h"
 #include "uHighscore.h"
+#include "web/fwWeb.h"
 
 #include <algorithm>
 #include <string>

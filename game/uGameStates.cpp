@@ -4,9 +4,9 @@
 #include "fwConfig.h"
 #include "fwSound.h"
 #include "fwSprite.h"
-#include "fwWeb.h"
 #include "tessaril.h"
 #include "uHighscore.h"
+#include "web/fwWeb.h"
 
 #include <SDL_mixer.h>
 
