@@ -58,7 +58,7 @@ std::vector<const char*> TMiniGame::KeyLines(bool touch) {
     if constexpr (kHandheld)
         return {};
     if (touch)
-        return {"Tap two stones - swap", "Swipe to a neighbour - swap", "Tap II - pause",
+        return {"Tap two stones - swap", "Swipe a stone - swap", "Tap II - pause",
                 "Hold a stone - hint"};
     return {"Click or SPACE - swap", "Arrow keys - move", "P or click II - pause",
             "Y or right click - hint", "F11 - fullscreen"};
