@@ -7,6 +7,7 @@
 #include "fwSprite.h"
 #include "tessaril.h"
 #include "uHighscore.h"
+#include "uScreen.h"
 #include "web/fwWeb.h"
 
 #include <algorithm>
@@ -16,9 +17,8 @@ namespace {
 
 constexpr int32_t kStartLives = 3;
 constexpr int32_t kStoneScore = 25;
-constexpr int32_t kLevelBonus = 250;           // times the level
-constexpr int32_t kIdleSecondsBeforeDemo = 10; // the demo starts at the tick after
-constexpr int32_t kRestartVolume = 60;         // the time-out sound, whatever the volumes
+constexpr int32_t kLevelBonus = 250;   // times the level
+constexpr int32_t kRestartVolume = 60; // the time-out sound, whatever the volumes
 // The cursor and the selection marker are drawn this far up and left of their cell.
 constexpr int32_t kCursorInset = 2;
 // The +25 marker rises 120 frames of 2 pixels.
@@ -73,12 +73,8 @@ void TMiniGame::ProcessFrame(SDL_Surface* surface) {
         LeaveForTitle();
         return;
     }
-    if (State == TGameState::gsPlaying) {
-        if (!PlayRules())
-            return;
-    } else {
-        TakeSceneResults();
-    }
+    if (!ScreenOf(State).Step())
+        return;
     HandlePointer();
     HandleKeys();
 }
@@ -111,7 +107,6 @@ void TMiniGame::LevelComplete() {
     PlaySound(SoundNextLevel, LoudVolume());
     Score += Level * kLevelBonus;
     SetState(TGameState::gsLevelDone);
-    Cursor->Hide();
     Announce("Level " + std::to_string(Level) + " complete. Score " + std::to_string(Score) + ".");
 }
 
@@ -122,7 +117,6 @@ void TMiniGame::NoMoveLeft() {
     DropAllStones();
     PlaySound(SoundNoMoves, LoudVolume());
     SetState(TGameState::gsRetry);
-    Cursor->Hide();
     Announce("No moves left: a life lost. " + LivesLeft(Lives));
 }
 
@@ -132,7 +126,7 @@ bool TMiniGame::TimeUp() {
         return false;
     PlaySound(SoundRestart, kRestartVolume);
     DropAllStones();
-    SetState(TGameState::gsRetry); // the cursor stays shown
+    SetState(TGameState::gsRetry);
     Announce("Out of time: a life lost. " + LivesLeft(Lives));
     return true;
 }
@@ -176,19 +170,16 @@ void TMiniGame::AutoPlayMove() {
 void TMiniGame::SecondElapsed(uint32_t elapsed) {
     (void)elapsed;
     SaveSettings(); // at most once a second, and only when one changed
-    if (State == TGameState::gsPlaying)
-        --TimeLeft;
-    if (DemoMode || State != TGameState::gsTitle)
-        return;
-    ++IdleSeconds;
-    if (IdleSeconds > kIdleSecondsBeforeDemo) {
-        scoreBeforeDemo_ = Score;
-        DemoMode = true; // before its level starts: the demo tells screen readers nothing
-        NewGame();
-        IdleSeconds = 0;
-        SetState(TGameState::gsPlaying);
-        AutoPlay = true;
-    }
+    ScreenOf(State).SecondElapsed();
+}
+
+void TMiniGame::StartDemo() {
+    scoreBeforeDemo_ = Score;
+    DemoMode = true; // before its level starts: the demo tells screen readers nothing
+    NewGame();
+    IdleSeconds = 0;
+    AutoPlay = true;
+    SetState(TGameState::gsPlaying);
 }
 
 void TMiniGame::NewGame() {
