@@ -8,7 +8,7 @@
 'use strict';
 
 const BUILD = '@BUILD@';
-const FILES = @FILES@;
+const FILES = []; // the page's files, filled in by the build
 const PREFIX = 'tessaril-';
 const CACHE = PREFIX + BUILD;
 
