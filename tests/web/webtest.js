@@ -358,7 +358,7 @@ const controlsShown = page => page.evaluate(() => {
 // fullscreen, twice back again.
 async function checkPage(page) {
   const both = 'fullscreen licences';
-  const sizes = [[1000, 760, 3, 1, ''], [500, 300, 1, 1, both], [390, 844, 3, 3, both],
+  const sizes = [[1000, 760, 3, 1, ''], [500, 300, 1, 1, 'licences'], [390, 844, 3, 3, both],
                  [844, 390, 4, 3, both], [640, 480, 2, 1, ''], [800, 600, 2, 1, both]];
   for (const [w, h, scale, ratio, controls] of sizes) {
     await page.setViewport({width: w, height: h, deviceScaleFactor: ratio});
