@@ -20,8 +20,9 @@ foreach(lib SDL_mixer vorbisfile vorbis ogg SDL freetype)
 endforeach()
 set(TESSARIL_SDL tessaril_web_sdl)
 
-# The published folder: the page, tessaril.js, tessaril.wasm and tessaril.data
-# (the media, read from /tessaril/data), and nothing else.
+# The published folder: the page (index.html, page.js, its manifest and icons,
+# the service worker sw.js), tessaril.js, tessaril.wasm and tessaril.data (the
+# media, read from /tessaril/data), and licences/.
 set(TESSARIL_WEB_SITE "${CMAKE_BINARY_DIR}/site" CACHE PATH "The web build's page folder")
 # Files packaged into the game's working folder when the folder exists: a
 # puzzle.txt for the load key, a playlist.txt.
@@ -45,13 +46,10 @@ function(tessaril_web_page target)
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${library})
   set_target_properties(${target} PROPERTIES SUFFIX ".js"
     RUNTIME_OUTPUT_DIRECTORY ${TESSARIL_WEB_SITE})
-  # The page's own files, copied whenever they change.
-  set(page ${TESSARIL_WEB_SITE}/index.html ${TESSARIL_WEB_SITE}/page.js)
-  add_custom_command(OUTPUT ${page}
-    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/web/index.html
-            ${PROJECT_SOURCE_DIR}/web/page.js ${TESSARIL_WEB_SITE}
-    DEPENDS ${PROJECT_SOURCE_DIR}/web/index.html ${PROJECT_SOURCE_DIR}/web/page.js
-    COMMENT "The page in ${TESSARIL_WEB_SITE}")
-  add_custom_target(${target}_page ALL DEPENDS ${page})
-  add_dependencies(${target} ${target}_page)
+  # The page's own files, the licences of what it bundles and the service
+  # worker (its hash over every file of the folder), after every build.
+  add_custom_target(${target}_site ALL
+    COMMAND ${PROJECT_SOURCE_DIR}/tools/web-site.sh ${TESSARIL_WEB_SITE} ${TESSARIL_WEB_DEPS}
+    COMMENT "The page, its licences and its service worker in ${TESSARIL_WEB_SITE}")
+  add_dependencies(${target}_site ${target})
 endfunction()

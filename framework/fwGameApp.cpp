@@ -774,6 +774,8 @@ void TfwGameApp::HandleEvent(const SDL_Event& event) {
             Keys[event.key.keysym.sym] = 1;
         if (!kHandheld)
             QueueTyped(event.key.keysym);
+        if (event.key.which != kfwTouchDevice)
+            TouchPlayer = false;
         break;
     case SDL_JOYBUTTONDOWN:
     case SDL_JOYBUTTONUP:
@@ -785,6 +787,10 @@ void TfwGameApp::HandleEvent(const SDL_Event& event) {
     case SDL_MOUSEBUTTONUP:
         if (!kHandheld)
             HandleMouseButton(event.button);
+        break;
+    case SDL_MOUSEMOTION:
+        if (!kHandheld && event.motion.which == kfwTouchDevice)
+            HandleTouchMotion(event.motion);
         break;
     case SDL_QUIT:
         Terminated = true;
@@ -840,7 +846,18 @@ void TfwGameApp::HandleMouseButton(const SDL_MouseButtonEvent& button) {
     TfwPointerEvent e;
     e.Button = button.button;
     e.Down = button.type == SDL_MOUSEBUTTONDOWN;
+    e.Touch = button.which == kfwTouchDevice;
     e.OnPicture = WindowToPicture(button.x, button.y, e.X, e.Y);
+    if (e.Touch && e.Down)
+        TouchPlayer = true;
+    PointerEvents.push_back(e);
+}
+
+void TfwGameApp::HandleTouchMotion(const SDL_MouseMotionEvent& motion) {
+    TfwPointerEvent e;
+    e.Moved = true;
+    e.Touch = true;
+    e.OnPicture = WindowToPicture(motion.x, motion.y, e.X, e.Y);
     PointerEvents.push_back(e);
 }
 

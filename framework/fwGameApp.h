@@ -95,10 +95,18 @@ TfwKeySet fwPadKeys(const bool (&buttons)[32], uint8_t hat, const int16_t (&axes
 // The character TypedChars holds for Backspace.
 inline constexpr uint16_t kfwBackspace = 8;
 
-// A mouse button going down or up over the window, as the picture sees it.
+// The device number of the touch screen, and of the keyboard a phone shows
+// for it, in SDL's mouse and key events (the web page's fingers and its text
+// field); the mouse and the keyboard are device 0.
+inline constexpr uint8_t kfwTouchDevice = 1;
+
+// A mouse button going down or up over the window, as the picture sees it,
+// or a finger that holds the button moving (Moved, Button 0).
 struct TfwPointerEvent {
     uint8_t Button = 0; // SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, ...
     bool Down = false;
+    bool Moved = false;     // a held finger moved
+    bool Touch = false;     // from the touch screen: a finger is the left button
     bool OnPicture = false; // false on the fullscreen border or off the picture
     int32_t X = 0;          // picture pixel, when OnPicture
     int32_t Y = 0;
@@ -149,6 +157,10 @@ public:
     // Desktop only: the mouse buttons of this frame, oldest first; what the
     // frame's ProcessFrame leaves unread is dropped, as a key press would be.
     std::vector<TfwPointerEvent> PointerEvents;
+    // Plays by touch: from a finger's press until the next key pressed on a
+    // keyboard (the phone's keyboard for typing does not count), so that the
+    // screens name taps instead of keys.
+    bool TouchPlayer = false;
     // Desktop only: the characters typed in this frame (UTF-16 code units of
     // SDL's key-down events, Backspace as kfwBackspace), oldest first, so fast
     // typing loses none; dropped after the frame as the pointer events are.
@@ -335,6 +347,7 @@ private:
     bool OpenAudio();
     void HandleJoystick(const SDL_Event& event);
     void HandleMouseButton(const SDL_MouseButtonEvent& button);
+    void HandleTouchMotion(const SDL_MouseMotionEvent& motion);
 };
 
 // Web build: the page's loop takes app over and runs it on the browser's

@@ -200,10 +200,16 @@ public:
     TScreen& ScreenOf(TGameState state) const;
     void HandleKeys();
     // Desktop mouse: this frame's pointer events, taken just before the keys,
-    // handed to the screen of the state.
+    // handed to the screen of the state. A finger held still on a stone in
+    // play for kHintHoldMs asks for the hint.
     void HandlePointer();
     // A key, a pad button or a mouse button went down in this frame.
     bool InputThisFrame() const;
+    static constexpr uint32_t kHintHoldMs = 600;
+    // Tells screen readers what happened (the web page's live region); the
+    // last text told stays in Announced. The demo tells nothing.
+    void Announce(const std::string& text);
+    std::string Announced;
     // Moves of the game the screens make.
     // Leaving a game, the demo's or the player's, for the title: autoplay and
     // the demo end, the idle count starts again, and the title shows the
@@ -270,10 +276,12 @@ public:
     void SaveSettings();
 
     // The help lines of the title screen in this build; on the desktop they
-    // are the title's entries (TTitleEntry order) that answer a click.
-    static std::array<const char*, 3> HelpLines();
-    // The desktop title's further lines: the keys and the mouse in play.
-    static std::vector<const char*> KeyLines();
+    // are the title's entries (TTitleEntry order) that answer a click. touch:
+    // the words for a player by touch (TouchPlayer), who taps instead.
+    static std::array<const char*, 3> HelpLines(bool touch = false);
+    // The desktop title's further lines: the keys and the mouse in play, or
+    // the taps, swipes and held fingers of play by touch.
+    static std::vector<const char*> KeyLines(bool touch = false);
     enum TTitleEntry : int32_t { teStart, teHighscores, teQuit };
 
 private:

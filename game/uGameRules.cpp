@@ -1,14 +1,17 @@
 // The rules of a game: starting games and levels, points, goals, time and
 // lives, the end of a level and of a game, autoplay and the idle demo, in the
 // order the per-frame and per-second hooks apply them.
+#include "fwConfig.h"
 #include "fwImage.h"
 #include "fwSound.h"
 #include "fwSprite.h"
 #include "tessaril.h"
 #include "uHighscore.h"
 #include "uScreen.h"
+#include "web/fwWeb.h"
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
@@ -32,6 +35,10 @@ int32_t LevelSeconds(int32_t n) {
 
 int32_t LevelColours(int32_t n) {
     return n > 10 ? 8 : n > 5 ? 7 : 6;
+}
+
+std::string LivesLeft(int32_t lives) {
+    return std::to_string(lives) + (lives == 1 ? " life left." : " lives left.");
 }
 
 } // namespace
@@ -100,6 +107,7 @@ void TMiniGame::LevelComplete() {
     PlaySound(SoundNextLevel, LoudVolume());
     Score += Level * kLevelBonus;
     SetState(TGameState::gsLevelDone);
+    Announce("Level " + std::to_string(Level) + " complete. Score " + std::to_string(Score) + ".");
 }
 
 void TMiniGame::NoMoveLeft() {
@@ -109,6 +117,7 @@ void TMiniGame::NoMoveLeft() {
     DropAllStones();
     PlaySound(SoundNoMoves, LoudVolume());
     SetState(TGameState::gsRetry);
+    Announce("No moves left: a life lost. " + LivesLeft(Lives));
 }
 
 bool TMiniGame::TimeUp() {
@@ -118,6 +127,7 @@ bool TMiniGame::TimeUp() {
     PlaySound(SoundRestart, kRestartVolume);
     DropAllStones();
     SetState(TGameState::gsRetry);
+    Announce("Out of time: a life lost. " + LivesLeft(Lives));
     return true;
 }
 
@@ -172,10 +182,10 @@ void TMiniGame::SecondElapsed(uint32_t elapsed) {
 
 void TMiniGame::StartDemo() {
     scoreBeforeDemo_ = Score;
+    DemoMode = true; // before its level starts: the demo tells screen readers nothing
     NewGame();
     IdleSeconds = 0;
     AutoPlay = true;
-    DemoMode = true;
     SetState(TGameState::gsPlaying);
 }
 
@@ -209,6 +219,8 @@ void TMiniGame::StartLevel(int32_t n) {
     // The board discards the animations of the stones it frees, so a level
     // can start while stones still move.
     Board->NewBoard(StoneImages, Colours);
+    Announce("Level " + std::to_string(n) + ": " + std::to_string(n + 2) + " stones of each of " +
+             std::to_string(Colours) + " colours in " + std::to_string(TimeLeft) + " seconds.");
 }
 
 void TMiniGame::StoneRemoved(TButtonSprite* stone) {
@@ -270,6 +282,7 @@ void TMiniGame::GameOver() {
     // A score the table takes goes on to the name entry from there, a second later.
     SetState(TGameState::gsGameOver);
     PlaySound(SoundGameOver, LoudVolume());
+    Announce("Game over. Score " + std::to_string(Score) + ".");
 }
 
 bool TMiniGame::ScoreEntersTable() const {
@@ -281,6 +294,15 @@ void TMiniGame::EnterName() {
     NameEditor->SetEntry(LastName, Score);
     NameEditor->Activate();
     SetState(TGameState::gsEnterName);
+    Announce("A high score: type your name, then press Enter.");
+}
+
+void TMiniGame::Announce(const std::string& text) {
+    if (DemoMode)
+        return;
+    Announced = text;
+    if constexpr (kWeb)
+        fwWebAnnounce(text);
 }
 
 void TMiniGame::PlaySound(TfwSDLSound* sound, int32_t volume) {

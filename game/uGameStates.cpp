@@ -65,11 +65,14 @@ void TMiniGame::HandlePointer() {
         return;
     // The state is read again for every event: a click may change it.
     for (const TfwPointerEvent& e : PointerEvents) {
-        if (e.Down)
+        if (e.Moved)
+            ScreenOf(State).FingerMoved(e);
+        else if (e.Down)
             ScreenOf(State).PointerPressed(e);
         else if (e.Button == SDL_BUTTON_LEFT)
             ScreenOf(State).PointerReleased(e);
     }
+    ScreenOf(State).FingerHeld();
 }
 
 bool TMiniGame::EscapeEndsProgram() const {

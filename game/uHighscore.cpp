@@ -504,21 +504,23 @@ void THighscoreEditor::Draw(SDL_Surface* surface) {
             NameFont->DrawText(surface, x, 100, std::string(1, c), colour);
         }
     }
-    if (HelpFont != nullptr) {
-        // The desktop names its mouse too; its X types an X, Escape leaves there.
-        HelpFont->DrawText(
-            surface, 65, 150,
-            std::string(kHandheld ? "Enter" : "Enter or click here") + " - save score", colour);
-        HelpFont->DrawText(surface, 65, 165,
-                           std::string(kHandheld ? "X" : "Esc") + " - Quit without saving score",
+    if (HelpFont != nullptr)
+        DrawHelp(surface, colour);
+}
+
+void THighscoreEditor::DrawHelp(SDL_Surface* surface, uint32_t colour) {
+    std::vector<std::string> lines;
+    if (TouchWords) // the first line stays the one a tap saves by
+        lines = {"Enter or tap here - save score", "Keyboard - type the name",
+                 "Tap a place - move the cursor"};
+    else // the desktop names its mouse too; its X types an X, Escape leaves there
+        lines = {std::string(kHandheld ? "Enter" : "Enter or click here") + " - save score",
+                 std::string(kHandheld ? "X" : "Esc") + " - Quit without saving score",
+                 std::string(kHandheld ? "Up/Down" : "Up/Down or wheel") + " - Change characters",
+                 std::string(kHandheld ? "Left/Right" : "Left/Right or click") +
+                     " - Change character position"};
+    for (size_t i = 0; i < lines.size(); ++i)
+        HelpFont->DrawText(surface, kHelpLeft,
+                           kConfirmTop + static_cast<int32_t>(i) * kHelpLineHeight, lines[i],
                            colour);
-        HelpFont->DrawText(surface, 65, 180,
-                           std::string(kHandheld ? "Up/Down" : "Up/Down or wheel") +
-                               " - Change characters",
-                           colour);
-        HelpFont->DrawText(surface, 65, 195,
-                           std::string(kHandheld ? "Left/Right" : "Left/Right or click") +
-                               " - Change character position",
-                           colour);
-    }
 }

@@ -149,6 +149,8 @@ public:
     TfwFont* ScoreFont = nullptr; // not owned
     TfwFont* HelpFont = nullptr;  // not owned
     int32_t TextColour = -1;      // 0xRRGGBB, top byte ignored; -1 is white
+    // The help lines name taps and the phone's keyboard (a player by touch).
+    bool TouchWords = false;
 
     // Starts an editing with this name and score; CursorPos stays.
     void SetEntry(const std::string& name, int32_t score);
@@ -178,4 +180,5 @@ public:
 private:
     bool edited_ = false; // a key changed the name or moved the cursor since SetEntry
     void PadName();
+    void DrawHelp(SDL_Surface* surface, uint32_t colour);
 };

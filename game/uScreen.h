@@ -32,6 +32,10 @@ public:
     // event's picture pixel holds when OnPicture.
     virtual void PointerPressed(const TfwPointerEvent& e) { (void)e; }
     virtual void PointerReleased(const TfwPointerEvent& e) { (void)e; }
+    // The web page's touch screen: the finger that holds the left button
+    // moved; and, once every frame after the pointer events, its time held.
+    virtual void FingerMoved(const TfwPointerEvent& e) { (void)e; }
+    virtual void FingerHeld() {}
     // The once-a-second tick.
     virtual void SecondElapsed() {}
     // The window lost the keyboard focus or was minimised.

@@ -1,8 +1,9 @@
 # The web configuration: the game in a browser page, built with Debian's
 # emscripten against SDL 1.2, SDL_mixer, Ogg Vorbis and FreeType built from
 # Debian's source packages (tools/web-deps.sh, cached outside the clone).
-#   make web        build-web/: index.html, page.js, tessaril.js, .wasm, .data,
-#                   and a gzip copy (.gz) beside each
+#   make web        build-web/: the page (index.html, page.js, its manifest, icons,
+#                   service worker sw.js), tessaril.js, .wasm, .data, licences/,
+#                   and a gzip copy (.gz) beside each file of the page's folder
 #   make web-play   the same, served on localhost (the address is printed)
 #   make test-web   the page played in headless Chromium against the desktop
 #   make bench-web  the time from page load to the first title frame
@@ -29,7 +30,7 @@ web: web-deps
 	emcmake cmake -S . -B $(WEB_WORK)/cmake -DTESSARIL_WEB=ON -DTESSARIL_WEB_DEPS=$$deps \
 	      -DCMAKE_BUILD_TYPE=MinSizeRel -DTESSARIL_TESTS=OFF \
 	      -DTESSARIL_WEB_SITE=$(abspath $(WEB_SITE))
-	cmake --build $(WEB_WORK)/cmake -j$(JOBS) --target tessaril
+	cmake --build $(WEB_WORK)/cmake -j$(JOBS) --target tessaril_site
 	@# A gzip copy beside every file, for servers that send them as they are.
 	find $(WEB_SITE) -maxdepth 1 -type f ! -name '*.gz' -exec gzip -9 -n -k -f {} +
 	@ls -l $(WEB_SITE)

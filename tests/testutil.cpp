@@ -111,6 +111,24 @@ void PushMouseButton(uint8_t button, bool down, int32_t wx, int32_t wy) {
     SDL_PushEvent(&event);
 }
 
+void PushTouch(bool down, int32_t wx, int32_t wy) {
+    SDL_Event event = NewEvent(down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP);
+    event.button.which = kfwTouchDevice;
+    event.button.button = SDL_BUTTON_LEFT;
+    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.button.x = static_cast<Uint16>(wx);
+    event.button.y = static_cast<Uint16>(wy);
+    SDL_PushEvent(&event);
+}
+
+void PushTouchMove(int32_t wx, int32_t wy) {
+    SDL_Event event = NewEvent(SDL_MOUSEMOTION);
+    event.motion.which = kfwTouchDevice;
+    event.motion.x = static_cast<Uint16>(wx);
+    event.motion.y = static_cast<Uint16>(wy);
+    SDL_PushEvent(&event);
+}
+
 void PushJoyButton(uint8_t button, bool down) {
     SDL_Event event = NewEvent(down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP);
     event.jbutton.button = button;

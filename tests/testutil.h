@@ -56,6 +56,10 @@ void PushQuit();
 // needed): a button at window position (wx, wy), a pad button, the first
 // hat's position, an axis's value.
 void PushMouseButton(uint8_t button, bool down, int32_t wx, int32_t wy);
+// A finger on the web page's touch screen as the page reports it: the left
+// button of the touch device pressed or lifted at (wx, wy), and its moves.
+void PushTouch(bool down, int32_t wx, int32_t wy);
+void PushTouchMove(int32_t wx, int32_t wy);
 void PushJoyButton(uint8_t button, bool down);
 void PushJoyHat(uint8_t value);
 void PushJoyAxis(uint8_t axis, int16_t value);

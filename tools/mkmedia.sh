@@ -1,7 +1,8 @@
 #!/bin/sh
 # Regenerates the media: the data/ tree (pictures, sounds, music, font), the
 # handheld's own pictures data-handheld/, the web build's compressed sound
-# effects data-web/ and the desktop icons under dist/icons/. Run from anywhere: tools/mkmedia.sh (or make media, which
+# effects data-web/, the desktop icons under dist/icons/ and the web page's
+# under web/icons/. Run from anywhere: tools/mkmedia.sh (or make media, which
 # installs what it needs first).
 # Needs g++, the SDL 1.2 development files, oggenc (vorbis-tools), convert
 # (imagemagick), the DejaVu fonts (fonts-dejavu-core, fonts-dejavu-extra) and
@@ -38,6 +39,17 @@ for N in 32 48 64 128 256; do
         -define png:exclude-chunks=date,time PNG32:"$DIR/tessaril.png"
     echo "  $DIR/tessaril.png"
 done
+# The web page's icons: the installed app's (192 and 512 pixels, named by its
+# manifest) and the browser tab's (32 pixels).
+mkdir -p web/icons
+for N in 192 512; do
+    convert "$WORK/icon-$N.bmp" "$WORK/icon-$N-alpha.bmp" -alpha off \
+        -compose CopyOpacity -composite -strip \
+        -define png:exclude-chunks=date,time PNG32:"web/icons/icon-$N.png"
+    echo "  web/icons/icon-$N.png"
+done
+cp dist/icons/hicolor/32x32/apps/tessaril.png web/icons/favicon.png
+echo "  web/icons/favicon.png"
 # The window's icon is the desktop entry's, read by the game from its media.
 cp dist/icons/hicolor/64x64/apps/tessaril.png data/images/icon.png
 echo "  data/images/icon.png"

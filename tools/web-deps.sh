@@ -12,8 +12,9 @@
 # (tools/private-apt.sh), unpacked with Debian's patches applied, and built
 # into a cache outside the clone:
 #   ${XDG_CACHE_HOME:-$HOME/.cache}/tessaril/web-deps/<key>
-# where the key sums the pinned versions, the build flags, the compiler's
-# version and this script. A finished prefix is reused as it is, by this clone
+# with each package's notices in licences/<package>/ (Debian's copyright file,
+# the upstream licence texts), where the key sums the pinned versions, the
+# build flags, the compiler's version and this script. A finished prefix is reused as it is, by this clone
 # and by every other on the machine, without asking the network.
 set -eu
 
@@ -185,6 +186,17 @@ EXTRA_CPPFLAGS=""
 MAKE_TARGETS=""
 INSTALL_TARGETS=install
 build_freetype
+# Every package's notices, for the page to publish beside the code built
+# from it: Debian's copyright file and the upstream licence texts.
+while read -r name version; do
+    mkdir -p "$PREFIX/licences/$name"
+    cp "$BUILD/src/$name/debian/copyright" "$PREFIX/licences/$name/copyright.txt"
+    for f in COPYING COPYING.LIB LICENSE docs/LICENSE.TXT docs/FTL.TXT docs/GPLv2.TXT; do
+        if [ -f "$BUILD/src/$name/$f" ]; then
+            cp "$BUILD/src/$name/$f" "$PREFIX/licences/$name/$(basename "$f" .TXT).txt"
+        fi
+    done
+done <"$BUILD/manifest.txt"
 cp "$BUILD/manifest.txt" "$PREFIX/manifest.txt"
 log "built into $PREFIX"
 echo "$PREFIX"

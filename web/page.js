@@ -1,13 +1,57 @@
 // The page around the game: the canvas at the largest whole scale of device
-// pixels that fits the page, centred on black and sharp; the fullscreen
-// button; no zoom by pinching; the page's URL query as the game's options
-// (?seed=1234 becomes -seed=1234); the log's lines in the console.
+// pixels that fits the page, centred on black and sharp; the page's controls
+// (fullscreen, licences) only where the margin beside or below the picture
+// has room; the keyboard given to the game by a click or touch anywhere; no
+// zoom by pinching; the page's URL query as the game's options (?seed=1234
+// becomes -seed=1234); the log's lines in the console. It starts the game:
+// the service worker first (sw.js: the build kept for offline play, a newer
+// one taken whole), then the download of the module with its progress shown,
+// and one readable sentence instead of a black page when the browser lacks
+// WebAssembly, a download fails or the module stops with an error.
 'use strict';
 
 var Module = (function() {
   var canvas = document.getElementById('screen');
   var width = canvas.width;
   var height = canvas.height;
+  var status = document.getElementById('status');
+  var message = document.getElementById('message');
+  var progress = document.getElementById('progress');
+  var fullscreenButton = document.getElementById('fullscreen');
+  var controls = [fullscreenButton, document.getElementById('licences')];
+  var CONTROL_GAP = 8; // CSS pixels between a control and the page's edge or the picture
+  var MEGABYTE = 1024 * 1024;
+
+  var SENTENCES = {
+    noWasm: 'Tessaril needs WebAssembly, which this browser does not offer or has switched off: ' +
+            'please try a current Firefox, Chromium, Chrome or Safari.',
+    download: 'Tessaril could not be downloaded: please check the connection and reload the page.',
+    crash: 'Tessaril stopped after an error: please reload the page to play again.',
+  };
+  var failed = false;
+
+  // One sentence in place of the progress; the first failure is the one told.
+  function fail(sentence) {
+    if (failed) return;
+    failed = true;
+    message.textContent = sentence;
+    progress.hidden = true;
+    status.hidden = false;
+  }
+
+  // A control stands where it fits into the margin beside or below the
+  // picture, never over it; where neither has room it is left out (F11 and
+  // the browser's own fullscreen remain).
+  function placeControls() {
+    var picture = canvas.getBoundingClientRect();
+    var side = window.innerWidth - picture.right;
+    var below = window.innerHeight - picture.bottom;
+    controls.forEach(function(control) {
+      var room = side >= control.offsetWidth + 2 * CONTROL_GAP ||
+                 below >= control.offsetHeight + 2 * CONTROL_GAP;
+      control.style.visibility = room ? 'visible' : 'hidden';
+    });
+  }
 
   function fit() {
     var ratio = window.devicePixelRatio || 1;
@@ -16,14 +60,40 @@ var Module = (function() {
                                                  box.clientHeight * ratio / height)));
     canvas.style.width = (width * scale / ratio) + 'px';
     canvas.style.height = (height * scale / ratio) + 'px';
+    placeControls();
   }
+
+  // The game's keyboard: the canvas, or the phone's text field while the
+  // name entry takes typing (fwWeb.js names it through Module.tessarilFocus).
+  function focusGame() {
+    if (Module.tessarilFocus) Module.tessarilFocus();
+    else canvas.focus();
+  }
+
   window.addEventListener('resize', fit);
   document.addEventListener('fullscreenchange', function() {
     fit();
-    canvas.focus();
+    focusGame();
   });
+  // Phones without the fullscreen interface (or where the page may not use
+  // it) get no button that does nothing.
+  if (!document.fullscreenEnabled || !canvas.parentElement.requestFullscreen) {
+    fullscreenButton.style.display = 'none';
+    controls.shift();
+  }
   fit();
   canvas.focus();
+
+  // A click or touch anywhere on the page, the black margin included, gives
+  // the game the keyboard; the page's own links and buttons keep theirs.
+  // The margin's default would move the focus to the page's body.
+  var takeFocus = function(e) {
+    if (e.target.closest && e.target.closest('a, button')) return;
+    if (e.type === 'mousedown' && e.target !== canvas) e.preventDefault();
+    focusGame();
+  };
+  document.addEventListener('mousedown', takeFocus, true);
+  document.addEventListener('touchstart', takeFocus, true);
 
   var args = [];
   new URLSearchParams(location.search).forEach(function(value, name) {
@@ -33,14 +103,116 @@ var Module = (function() {
   // Safari zooms on a pinch whatever the viewport says.
   document.addEventListener('gesturestart', function(e) { e.preventDefault(); });
 
-  document.getElementById('fullscreen').addEventListener('click', function() {
+  fullscreenButton.addEventListener('click', function() {
     if (Module.tessarilFullscreen) Module.tessarilFullscreen();
+    focusGame();
   });
 
-  return {
+  // --- starting: the worker, the download, the module
+
+  // Resolves when the game may start. Under a worker (every start after the
+  // first) it first asks the server for a newer build; a newer worker keeps
+  // every file of its build before it takes over, and the page then reloads
+  // from it, so the game never runs one build's page with another's module.
+  // Offline, or where the update fails, the cached build plays.
+  function readyWorker() {
+    var workers = navigator.serviceWorker;
+    if (!workers || !/^https?:$/.test(location.protocol)) return Promise.resolve();
+    return workers.register('sw.js').then(function(registration) {
+      if (!workers.controller) return null; // the first start: this build from the network
+      // A newer worker that takes over while the game starts brings its
+      // whole build: the page loads again from it.
+      var reload = function() { location.reload(); };
+      workers.addEventListener('controllerchange', reload);
+      var play = function() { workers.removeEventListener('controllerchange', reload); };
+      return registration.update().then(function() {
+        var next = registration.installing || registration.waiting;
+        if (!next) return play();
+        message.textContent = 'Updating Tessaril…';
+        return new Promise(function(resolve) {
+          next.addEventListener('statechange', function() {
+            if (next.state === 'redundant') resolve(play()); // its files did not all arrive
+          });
+          if (registration.waiting) registration.waiting.postMessage('take-over');
+        });
+      }, play);
+    }).catch(function() { return null; });
+  }
+
+  // The named files' contents, reporting the bytes read so far and the
+  // bytes expected (0 while any size is unknown, as for a compressed answer).
+  function download(names, report) {
+    var loaded = names.map(function() { return 0; });
+    var sizes = names.map(function() { return 0; });
+    var tell = function() {
+      var sum = function(list) { return list.reduce(function(a, b) { return a + b; }, 0); };
+      report(sum(loaded), sizes.indexOf(0) >= 0 ? 0 : sum(sizes));
+    };
+    return Promise.all(names.map(function(name, i) {
+      return fetch(name).then(function(response) {
+        if (!response.ok) throw new Error(name + ': ' + response.status);
+        var encoded = response.headers.get('Content-Encoding');
+        sizes[i] = encoded ? 0 : +response.headers.get('Content-Length') || 0;
+        if (!response.body || !response.body.getReader) return response.arrayBuffer();
+        var reader = response.body.getReader();
+        var chunks = [];
+        var pump = function() {
+          return reader.read().then(function(part) {
+            if (part.done) return new Blob(chunks).arrayBuffer();
+            chunks.push(part.value);
+            loaded[i] += part.value.length;
+            tell();
+            return pump();
+          });
+        };
+        return pump();
+      });
+    }));
+  }
+
+  function showProgress(loaded, total) {
+    var mb = function(bytes) { return (bytes / MEGABYTE).toFixed(1); };
+    if (total > 0) {
+      progress.max = total;
+      progress.value = Math.min(loaded, total);
+      message.textContent = 'Loading Tessaril… ' + mb(loaded) + ' of ' + mb(total) + ' MB';
+    } else {
+      progress.removeAttribute('value');
+      message.textContent = 'Loading Tessaril… ' + mb(loaded) + ' MB';
+    }
+  }
+
+  var module = {
     canvas: canvas,
     arguments: args,
     print: function(text) { console.log(text); },
     printErr: function(text) { console.error(text); },
+    onAbort: function() { fail(SENTENCES.crash); },
+    // Called by the module with its first picture: the game's own loading
+    // bar takes over from the page's progress.
+    tessarilShown: function() { if (!failed) status.hidden = true; },
   };
+
+  function start() {
+    if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'function')
+      return fail(SENTENCES.noWasm);
+    readyWorker().then(function() {
+      return download(['tessaril.wasm', 'tessaril.data'], showProgress);
+    }).then(function(files) {
+      module.wasmBinary = files[0];
+      module.getPreloadedPackage = function() { return files[1]; };
+      // Any error the module leaves uncaught from here on ends the game.
+      window.addEventListener('error', function() { fail(SENTENCES.crash); });
+      window.addEventListener('unhandledrejection', function() { fail(SENTENCES.crash); });
+      var script = document.createElement('script');
+      script.src = 'tessaril.js';
+      script.onerror = function() { fail(SENTENCES.download); };
+      document.body.appendChild(script);
+    }, function() {
+      fail(SENTENCES.download);
+    });
+  }
+  start();
+
+  return module;
 })();

@@ -26,12 +26,24 @@ void fwWebListen(int stepped);
 int fwWebTakeStep(uint32_t ms);
 int fwWebNextEvent(int32_t* event);
 void fwWebPresent(const uint32_t* rgba, int x, int y, int w, int h);
+void fwWebSetTyping(int on);
+void fwWebSay(const char* text);
 }
 
 namespace {
 
 // One piece of page input as fwWebNextEvent hands it over.
-enum TWebEvent : int32_t { weKey = 1, weMouse = 2, wePadButton = 3, wePadHat = 4, wePadAxis = 5 };
+enum TWebEvent : int32_t {
+    weKey = 1,
+    weMouse = 2,
+    wePadButton = 3,
+    wePadHat = 4,
+    wePadAxis = 5,
+    weMotion = 6
+};
+// The last field of key, mouse and motion events: the device, 0 the
+// keyboard or mouse, kfwTouchDevice the touch screen and its keyboard.
+constexpr int kDeviceField = 5;
 constexpr int kEventFields = 6; // kind, then up to five values
 
 // The stepped clock's first reading, as the tests' stepped clock starts.
@@ -74,6 +86,7 @@ void PushKey(const int32_t* e) {
     event.key.keysym.sym = static_cast<SDLKey>(sym);
     event.key.keysym.mod = static_cast<SDLMod>(e[3]);
     event.key.keysym.unicode = down ? static_cast<Uint16>(e[4]) : 0;
+    event.key.which = static_cast<Uint8>(e[kDeviceField]);
     SDL_PushEvent(&event);
 }
 
@@ -86,6 +99,16 @@ void PushMouse(const int32_t* e) {
     // Off the picture (a release dragged beside it) stays off it.
     event.button.x = static_cast<Uint16>(e[3] < 0 ? 0xFFFF : e[3]);
     event.button.y = static_cast<Uint16>(e[4] < 0 ? 0xFFFF : e[4]);
+    event.button.which = static_cast<Uint8>(e[kDeviceField]);
+    SDL_PushEvent(&event);
+}
+
+void PushMotion(const int32_t* e) {
+    SDL_Event event = {};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.x = static_cast<Uint16>(e[3] < 0 ? 0xFFFF : e[3]);
+    event.motion.y = static_cast<Uint16>(e[4] < 0 ? 0xFFFF : e[4]);
+    event.motion.which = static_cast<Uint8>(e[kDeviceField]);
     SDL_PushEvent(&event);
 }
 
@@ -118,6 +141,8 @@ void PumpPage() {
             PushKey(e);
         else if (e[0] == weMouse)
             PushMouse(e);
+        else if (e[0] == weMotion)
+            PushMotion(e);
         else
             PushPad(e);
     }
@@ -245,4 +270,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE void fwWebFileStored(int ticket, int ok) {
         Log().Write("fwWebFileSaved", name + ": the browser's storage refused it");
     if (stored)
         stored(ok != 0 ? 0 : EIO);
+}
+
+void fwWebTakeTyping(bool on) {
+    fwWebSetTyping(on ? 1 : 0);
+}
+
+void fwWebAnnounce(const std::string& text) {
+    fwWebSay(text.c_str());
 }

@@ -34,6 +34,15 @@ void fwWebStart(const std::vector<std::string>& args, TfwWebProgram program, Tfw
 // holds it, or EIO (after a log line) when the browser refused it.
 void fwWebFileSaved(const std::string& fileName, TfwStoredFunc stored);
 
+// Whether the game takes typing (its name entry is shown). A player who has
+// touched the page gets the phone's own keyboard for it, through a text field
+// out of sight whose text reaches the game as the touch screen's keys; the
+// keyboard closes again when the typing ends.
+void fwWebTakeTyping(bool on);
+
+// Hands text to screen readers: the page's polite live region reads it out.
+void fwWebAnnounce(const std::string& text);
+
 // Does the page's sound wait for the player's first key, click or touch?
 // The browser starts a page's audio only after one; false once it runs, and
 // when the page has no sound at all.

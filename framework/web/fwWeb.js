@@ -1,7 +1,8 @@
 // The page's side of fwWeb.cpp (an emscripten JavaScript library): the
-// working folder and the browser's storage, the canvas, and the page's keys,
+// working folder and the browser's storage, the canvas, the page's keys,
 // mouse, touches and gamepad queued until the program asks for them between
-// frames.
+// frames, the phone's text field for typing and the screen readers' live
+// region.
 mergeInto(LibraryManager.library, {
   $fwWeb: {
     home: '/tessaril', // the working folder; the packaged media are its data/
@@ -12,6 +13,9 @@ mergeInto(LibraryManager.library, {
     budget: 0,         // stepped clock: ms the test has granted
     spent: null,       // stepped clock: called once the grant is spent
     touch: null,       // the identifier of the touch that holds the button
+    touched: false,    // the player has touched the page: a phone or tablet
+    naming: false,     // the game takes typing (its name entry is shown)
+    typed: '',         // the text field's text the game has been sent
     line: [],          // log.txt's current line, as bytes
     context: null,     // the canvas's 2D context
     storageLoaded: false, // the player's files are read from the storage
@@ -52,6 +56,55 @@ mergeInto(LibraryManager.library, {
       else if (box.requestFullscreen) box.requestFullscreen();
     },
 
+    // The game's keyboard: the text field that opens a phone's keyboard
+    // while the name entry is shown to a player who touched the page, else
+    // the canvas.
+    focus: function() {
+      var field = document.getElementById('typing');
+      if (fwWeb.naming && fwWeb.touched && field) field.focus({preventScroll: true});
+      else Module.canvas.focus();
+    },
+
+    // One character typed on a phone's keyboard: the key that types it
+    // pressed and let go, as the desktop's keyboard reports it, from the
+    // touch screen's keyboard (device 1).
+    type: function(c) {
+      var code = c.charCodeAt(0);
+      var sym = c.toLowerCase().charCodeAt(0);
+      if (sym >= 128 || code < 32) return;
+      fwWeb.events.push([1, 1, sym, 0, code, 1], [1, 0, sym, 0, 0, 1]);
+    },
+
+    // The field's text follows the phone keyboard's composition: what it
+    // changed since the last input reaches the game as Backspaces and typed
+    // characters. A committed text empties the field again.
+    typing: function(field, e) {
+      var now = field.value;
+      var same = 0;
+      while (same < now.length && same < fwWeb.typed.length && now[same] === fwWeb.typed[same]) same++;
+      for (var i = fwWeb.typed.length; i > same; i--)
+        fwWeb.events.push([1, 1, 8, 0, 8, 1], [1, 0, 8, 0, 0, 1]);
+      for (var j = same; j < now.length; j++) fwWeb.type(now[j]);
+      fwWeb.typed = now;
+      if (!e.isComposing) {
+        field.value = '';
+        fwWeb.typed = '';
+      }
+    },
+
+    // The text field, out of sight: its keys (a hardware keyboard, Backspace
+    // and Enter of most phone keyboards) go to the game as the canvas's do;
+    // keys that only compose text (Unidentified, Process) arrive as input.
+    listenTyping: function(field) {
+      field.addEventListener('keydown', function(e) {
+        if (!e.isComposing && e.key !== 'Unidentified' && e.key !== 'Process') fwWeb.key(e, true);
+      });
+      field.addEventListener('keyup', function(e) { fwWeb.key(e, false); });
+      field.addEventListener('input', function(e) { fwWeb.typing(field, e); });
+      field.addEventListener('compositionend', function(e) { fwWeb.typing(field, e); });
+      field.addEventListener('blur', fwWeb.releaseAll);
+    },
+
     key: function(e, down) {
       // The browser's own shortcuts (Ctrl, the system key) stay the browser's.
       if (e.ctrlKey || e.metaKey) return;
@@ -69,7 +122,9 @@ mergeInto(LibraryManager.library, {
       } else {
         delete fwWeb.held[e.code];
       }
-      fwWeb.events.push([1, down ? 1 : 0, sym, fwWeb.mod(e), down ? fwWeb.unicode(e, sym) : 0]);
+      // The text field's keys are the touch screen's keyboard's (device 1).
+      var device = e.target === document.getElementById('typing') ? 1 : 0;
+      fwWeb.events.push([1, down ? 1 : 0, sym, fwWeb.mod(e), down ? fwWeb.unicode(e, sym) : 0, device]);
     },
 
     // Keys held when the page loses the focus are let go.
@@ -78,23 +133,35 @@ mergeInto(LibraryManager.library, {
       fwWeb.held = {};
     },
 
-    // A mouse button at the picture pixel under the pointer.
+    // A mouse button at the picture pixel under the pointer; a finger's is
+    // the touch screen's (device 1).
     mouse: function(e, down) {
       var r = Module.canvas.getBoundingClientRect();
       var x = Math.floor((e.clientX - r.left) * Module.canvas.width / r.width);
       var y = Math.floor((e.clientY - r.top) * Module.canvas.height / r.height);
       var button = [1, 2, 3][e.button];
       if (!button) return;
-      fwWeb.events.push([2, down ? 1 : 0, button, x, y]);
+      fwWeb.events.push([2, down ? 1 : 0, button, x, y, e.touch ? 1 : 0]);
     },
 
-    // Touches on the canvas take the mouse's path: the first finger down is
-    // the left button pressed where it lands and released where it lifts, so
-    // a tap is a click and a swipe from one stone to the next a swap. Other
-    // fingers are ignored. The page neither scrolls nor zooms under them, and
-    // the browser makes no mouse events of its own from them.
+    // A finger moving on the picture, at the picture pixel under it.
+    moved: function(t) {
+      var r = Module.canvas.getBoundingClientRect();
+      var x = Math.floor((t.clientX - r.left) * Module.canvas.width / r.width);
+      var y = Math.floor((t.clientY - r.top) * Module.canvas.height / r.height);
+      fwWeb.events.push([6, 0, 0, x, y, 1]);
+    },
+
+    // Touches on the canvas take the mouse's path, marked as the touch
+    // screen's: the first finger down is the left button pressed where it
+    // lands, moved with it and released where it lifts, so a tap is a click
+    // and a swipe from one stone to the next a swap. Other fingers are
+    // ignored. The page neither scrolls nor zooms under them, and the browser
+    // makes no mouse events of its own from them. A touch anywhere on the
+    // page marks a player by touch (the name entry then opens the phone's
+    // keyboard).
     listenTouch: function(canvas) {
-      var point = function(t) { return {clientX: t.clientX, clientY: t.clientY, button: 0}; };
+      var point = function(t) { return {clientX: t.clientX, clientY: t.clientY, button: 0, touch: true}; };
       var find = function(list) {
         for (var i = 0; i < list.length; i++)
           if (list[i].identifier === fwWeb.touch) return list[i];
@@ -105,8 +172,13 @@ mergeInto(LibraryManager.library, {
         if (fwWeb.touch !== null) return;
         var t = e.changedTouches[0];
         fwWeb.touch = t.identifier;
-        canvas.focus();
+        fwWeb.focus();
         fwWeb.mouse(point(t), true);
+      };
+      var move = function(e) {
+        e.preventDefault();
+        var t = find(e.changedTouches);
+        if (t) fwWeb.moved(t);
       };
       var end = function(e) {
         e.preventDefault();
@@ -114,13 +186,20 @@ mergeInto(LibraryManager.library, {
         if (!t) return;
         fwWeb.touch = null;
         // A cancelled touch lets go off the picture, where a release does nothing.
-        fwWeb.mouse(e.type === 'touchend' ? point(t) : {clientX: -1e6, clientY: -1e6, button: 0}, false);
+        fwWeb.mouse(e.type === 'touchend' ? point(t) : {clientX: -1e6, clientY: -1e6, button: 0, touch: true}, false);
+        // A phone opens its keyboard for a field focused by a finger's lift.
+        if (fwWeb.naming) fwWeb.focus();
       };
       var options = {passive: false};
       canvas.addEventListener('touchstart', start, options);
-      canvas.addEventListener('touchmove', function(e) { e.preventDefault(); }, options);
+      canvas.addEventListener('touchmove', move, options);
       canvas.addEventListener('touchend', end, options);
       canvas.addEventListener('touchcancel', end, options);
+      document.addEventListener('touchstart', function() { fwWeb.touched = true; }, true);
+      // The first key pressed after touches is a player by keys again.
+      window.addEventListener('keydown', function(e) {
+        if (e.target === canvas) fwWeb.touched = false;
+      }, true);
     },
 
     // The first gamepad in the standard layout, as SDL numbers a desktop
@@ -218,14 +297,17 @@ mergeInto(LibraryManager.library, {
     canvas.addEventListener('keyup', function(e) { fwWeb.key(e, false); });
     canvas.addEventListener('blur', fwWeb.releaseAll);
     canvas.addEventListener('mousedown', function(e) {
-      canvas.focus();
+      fwWeb.focus();
       e.preventDefault();
       fwWeb.mouse(e, true);
     });
     window.addEventListener('mouseup', function(e) { fwWeb.mouse(e, false); });
     canvas.addEventListener('contextmenu', function(e) { e.preventDefault(); });
     fwWeb.listenTouch(canvas);
+    var field = document.getElementById('typing');
+    if (field) fwWeb.listenTyping(field);
     Module.tessarilFullscreen = fwWeb.fullscreen;
+    Module.tessarilFocus = fwWeb.focus;
     if (stepped) {
       // Grants the stepped clock ms more; resolves once the program's
       // animation frames have spent the grant and wait for the next.
@@ -265,9 +347,31 @@ mergeInto(LibraryManager.library, {
   // A rectangle of the picture, as RGBA, into the canvas.
   fwWebPresent__deps: ['$fwWeb'],
   fwWebPresent: function(rgba, x, y, w, h) {
-    if (!fwWeb.context) fwWeb.context = Module.canvas.getContext('2d');
+    if (!fwWeb.context) {
+      fwWeb.context = Module.canvas.getContext('2d');
+      if (Module.tessarilShown) Module.tessarilShown(); // the page's progress gives way
+    }
     var bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4);
     fwWeb.context.putImageData(new ImageData(bytes, w, h), x, y);
+  },
+
+  // Whether the game takes typing (its name entry shows): the phone's
+  // keyboard is opened for a player who touched the page, and closed after.
+  fwWebSetTyping__deps: ['$fwWeb'],
+  fwWebSetTyping: function(on) {
+    fwWeb.naming = on !== 0;
+    var field = document.getElementById('typing');
+    if (!field) return;
+    field.value = '';
+    fwWeb.typed = '';
+    if (fwWeb.naming) fwWeb.focus();
+    else if (document.activeElement === field) Module.canvas.focus();
+  },
+
+  // The text for screen readers, read out politely by the page's live region.
+  fwWebSay: function(text) {
+    var region = document.getElementById('announce');
+    if (region) region.textContent = UTF8ToString(text);
   },
 
   // --- Sound: the page's Web Audio pulls SDL_mixer's samples (fwWeb.cpp).

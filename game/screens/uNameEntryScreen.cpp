@@ -2,10 +2,11 @@
 // with the pad and leaves with X; the desktop types it (X types an X), the
 // wheel steps a character and a click places the cursor or saves, and Escape
 // leaves without saving. However the program ends meanwhile, the name is
-// stored as it stands.
+// stored as it stands. The web page opens a phone's keyboard for it.
 #include "fwConfig.h"
 #include "uHighscore.h"
 #include "uScreen.h"
+#include "web/fwWeb.h"
 
 #include <cstdint>
 
@@ -17,7 +18,16 @@ public:
 
     // Keys and pad buttons still held from play count only once let go and
     // pressed again; the clicks and characters of earlier frames are gone.
-    void Enter() override { Game.IgnoreHeldKeys(); }
+    void Enter() override {
+        Game.IgnoreHeldKeys();
+        if constexpr (kWeb)
+            fwWebTakeTyping(true);
+    }
+
+    void Leave() override {
+        if constexpr (kWeb)
+            fwWebTakeTyping(false);
+    }
 
     bool Step() override {
         if (Game.NameEditor && Game.NameEditor->Finished)
@@ -66,8 +76,10 @@ public:
 
     void Draw(SDL_Surface* surface) override {
         Game.DrawBackground(surface);
-        if (Game.NameEditor && Game.Engine)
+        if (Game.NameEditor && Game.Engine) {
+            Game.NameEditor->TouchWords = Game.TouchPlayer;
             Game.NameEditor->Draw(surface);
+        }
     }
 
 private:

@@ -1,7 +1,11 @@
 // Play: the clock runs, the rules of a frame apply, and the player moves the
 // cursor, selects and swaps by keys or, on the desktop, by clicks and drags
 // (a click acts as the select key on the stone under it, on the pause symbol
-// as the pause key; the right button asks for a hint).
+// as the pause key; the right button asks for a hint). A finger on the web
+// page's touch screen acts on the stones when it lifts (a tap as the click, a
+// swipe onto a neighbour as the drag); one held still on its stone for
+// TMiniGame::kHintHoldMs asks for the hint instead, and neither selects nor
+// swaps.
 #include "fwConfig.h"
 #include "fwSprite.h"
 #include "uGameGrid.h"
@@ -33,7 +37,10 @@ public:
             Game.Cursor->Show();
     }
 
-    void Leave() override { dragCol_ = -1; }
+    void Leave() override {
+        dragCol_ = -1;
+        touch_ = {};
+    }
 
     bool Step() override { return Game.PlayRules(); }
 
@@ -68,6 +75,10 @@ public:
         int32_t col = 0, row = 0;
         if (!StoneAt(e, col, row) || Game.Board->IsBusy())
             return; // as the select key, a click on a busy board is lost
+        if (e.Touch) {
+            touch_ = {col, row, fwGetTicks(), false, false};
+            return;
+        }
         dragCol_ = col;
         dragRow_ = row;
         dragOnSelected_ = Shown(Game.Selection) && Game.SelCol == col && Game.SelRow == row;
@@ -77,6 +88,10 @@ public:
     }
 
     void PointerReleased(const TfwPointerEvent& e) override {
+        if (e.Touch) {
+            FingerLifted(e);
+            return;
+        }
         const int32_t fromCol = dragCol_;
         const int32_t fromRow = dragRow_;
         dragCol_ = -1;
@@ -91,6 +106,21 @@ public:
         } else if (fromSelected && Neighbours(fromCol, fromRow, col, row)) {
             ClickStone(col, row); // a drag onto a neighbour swaps
         }
+    }
+
+    void FingerMoved(const TfwPointerEvent& e) override {
+        int32_t col = 0, row = 0;
+        if (touch_.Col >= 0 && !(StoneAt(e, col, row) && col == touch_.Col && row == touch_.Row))
+            touch_.Moved = true;
+    }
+
+    // A finger held still on its stone long enough is the hint key, once.
+    void FingerHeld() override {
+        if (touch_.Col < 0 || touch_.Moved || touch_.Hinted ||
+            fwGetTicks() - touch_.Since < TMiniGame::kHintHoldMs)
+            return;
+        touch_.Hinted = true;
+        Game.PressKey(SDLK_y);
     }
 
     void SecondElapsed() override { --Game.TimeLeft; }
@@ -114,6 +144,35 @@ private:
     int32_t dragCol_ = -1;
     int32_t dragRow_ = -1;
     bool dragOnSelected_ = false; // pressed on the selected stone: its release there drops it
+    // A finger down: the stone it landed on (Col -1: none), when (ms), whether
+    // it left that stone, and whether holding it gave the hint.
+    struct TTouch {
+        int32_t Col = -1;
+        int32_t Row = -1;
+        uint32_t Since = 0;
+        bool Moved = false;
+        bool Hinted = false;
+    };
+    TTouch touch_;
+
+    // The finger's press and release at once: a tap is the click on its
+    // stone, a swipe onto a neighbour the drag that swaps.
+    void FingerLifted(const TfwPointerEvent& e) {
+        const TTouch t = touch_;
+        touch_ = {};
+        int32_t col = 0, row = 0;
+        if (t.Col < 0 || t.Hinted || !StoneAt(e, col, row) || Game.Board->IsBusy())
+            return;
+        if (col == t.Col && row == t.Row) {
+            ClickStone(col, row);
+            return;
+        }
+        if (!Neighbours(t.Col, t.Row, col, row))
+            return;
+        if (!(Shown(Game.Selection) && Game.SelCol == t.Col && Game.SelRow == t.Row))
+            ClickStone(t.Col, t.Row);
+        ClickStone(col, row);
+    }
 
     // Load, save and the autoplay switch: play's own commands.
     bool CommandKeys() {

@@ -9,6 +9,7 @@ namespace {
 // The desktop table's way out, below the ten lines of the table.
 constexpr int32_t kTableHelpY = 216;
 constexpr const char* kTableHelp = "Click or Return - back to the title";
+constexpr const char* kTableTouchHelp = "Tap - back to the title";
 // The table screen's notice of a failed save: the line above the table.
 constexpr int32_t kUnsavedNoticeY = 43;
 
@@ -40,7 +41,8 @@ public:
         if (Game.Highscores && Game.Engine)
             Game.Highscores->DrawTable(surface, Game.F1, 50, 230, 60, 15);
         if (!kHandheld && Game.F1 != nullptr) // the handheld's menu button is named nowhere
-            Game.F1->DrawText(surface, 50, kTableHelpY, kTableHelp, kTextColour);
+            Game.F1->DrawText(surface, 50, kTableHelpY,
+                              Game.TouchPlayer ? kTableTouchHelp : kTableHelp, kTextColour);
         if (Game.Highscores && !Game.Highscores->SaveError.empty() && Game.F1 != nullptr)
             Game.F1->DrawText(surface, 50, kUnsavedNoticeY, "The scores could not be saved!",
                               kTextColour);

@@ -44,7 +44,8 @@ bool SoundWaits() {
 // pictures and faces it draws, down to what a reload or a new alpha changes.
 TfwPictureCache::TKey TitleKey(const TMiniGame& game) {
     TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.SoundVolume),
-                                 static_cast<uintptr_t>(game.Score), game.Silent, SoundWaits()};
+                                 static_cast<uintptr_t>(game.Score), game.Silent, SoundWaits(),
+                                 game.TouchPlayer};
     for (const TfwSDLImage* image : {game.Splash, game.Logo}) {
         const SDL_Surface* s = image != nullptr ? image->Surface : nullptr;
         key.insert(key.end(), {reinterpret_cast<uintptr_t>(image), reinterpret_cast<uintptr_t>(s),
@@ -122,7 +123,7 @@ private:
         if (kHandheld || Game.F2 == nullptr || y < kHelpTop)
             return -1;
         const int32_t line = (y - kHelpTop) / kHelpLineHeight;
-        const auto lines = TMiniGame::HelpLines();
+        const auto lines = TMiniGame::HelpLines(Game.TouchPlayer);
         if (line >= static_cast<int32_t>(lines.size()))
             return -1;
         const int32_t right = kHelpLeft + Game.F2->TextWidth(lines[static_cast<size_t>(line)]);
@@ -150,10 +151,10 @@ private:
                  kSoundHint);
         if (Game.Score > 0)
             text(Game.F2, 15, 154, "Last Score: " + std::to_string(Game.Score));
-        const auto help = TMiniGame::HelpLines();
+        const auto help = TMiniGame::HelpLines(Game.TouchPlayer);
         for (size_t i = 0; i < help.size(); ++i)
             text(Game.F2, kHelpLeft, kHelpTop + static_cast<int32_t>(i) * kHelpLineHeight, help[i]);
-        const auto keys = TMiniGame::KeyLines();
+        const auto keys = TMiniGame::KeyLines(Game.TouchPlayer);
         for (size_t i = 0; i < keys.size(); ++i)
             text(Game.F1, kKeyLinesLeft, kKeyLinesTop + static_cast<int32_t>(i) * kKeyLineHeight,
                  keys[i]);
@@ -166,17 +167,21 @@ template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsTitle>(TMiniGame& 
     return std::make_unique<TTitleScreen>(game);
 }
 
-std::array<const char*, 3> TMiniGame::HelpLines() {
+std::array<const char*, 3> TMiniGame::HelpLines(bool touch) {
     if constexpr (kHandheld)
         return {"'B'  - Start game / select stone", "Cursor keys - move cursor", "'X' - Quit game"};
-    else // the title's entries, in the order of TTitleEntry
-        return {"SPACE or click - Start", "H - High scores", "X - Quit"};
+    // the title's entries, in the order of TTitleEntry
+    if (touch)
+        return {"Tap here - Start", "Tap here - High scores", "Tap here - Quit"};
+    return {"SPACE or click - Start", "H - High scores", "X - Quit"};
 }
 
-std::vector<const char*> TMiniGame::KeyLines() {
+std::vector<const char*> TMiniGame::KeyLines(bool touch) {
     if constexpr (kHandheld)
         return {};
-    else
-        return {"Click or SPACE - swap", "Arrow keys - move", "P or click II - pause",
-                "Y or right click - hint", "F11 - fullscreen"};
+    if (touch)
+        return {"Tap two stones - swap", "Swipe a stone - swap", "Tap II - pause",
+                "Hold a stone - hint"};
+    return {"Click or SPACE - swap", "Arrow keys - move", "P or click II - pause",
+            "Y or right click - hint", "F11 - fullscreen"};
 }

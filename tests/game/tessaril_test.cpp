@@ -1021,6 +1021,7 @@ TEST_F(TessarilRules, CompletingLevel3Adds750) {
     EXPECT_EQ(1750, game->Score);
     EXPECT_FALSE(Shown(game->Cursor));
     EXPECT_EQ(3, game->Level);
+    EXPECT_EQ("Level 3 complete. Score 1750.", game->Announced); // for screen readers
 }
 
 TEST_F(TessarilRules, NoMoveLeftCostsALifeAndTheLastOneEndsTheGame) {
@@ -1033,11 +1034,13 @@ TEST_F(TessarilRules, NoMoveLeftCostsALifeAndTheLastOneEndsTheGame) {
     Frame();
     ASSERT_EQ(TGameState::gsRetry, game->State);
     EXPECT_EQ(1, game->Lives);
+    EXPECT_EQ("No moves left: a life lost. 1 life left.", game->Announced);
     EXPECT_FALSE(Shown(game->Cursor));
     EXPECT_TRUE(game->Board->IsBusy()) << "the stones fall out";
     Settle();
     Press(game->KeySelect);
     ASSERT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ("Level 1: 3 stones of each of 6 colours in 60 seconds.", game->Announced);
     Settle();
 
     game->AutoPlay = true;
@@ -1045,6 +1048,7 @@ TEST_F(TessarilRules, NoMoveLeftCostsALifeAndTheLastOneEndsTheGame) {
     Frame();
     EXPECT_EQ(TGameState::gsGameOver, game->State) << "no retry pause after the last life";
     EXPECT_EQ(0, game->Lives);
+    EXPECT_EQ("Game over. Score 0.", game->Announced);
     EXPECT_FALSE(game->AutoPlay);
 }
 

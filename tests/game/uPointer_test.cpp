@@ -207,6 +207,74 @@ TEST_F(DesktopPointerPad, TheRightButtonCostsTenSecondsAndBlinksTheHint) {
     EXPECT_EQ(15, game->TimeLeft);
 }
 
+// A finger (the web page's touch screen) on the stones acts when it lifts; one
+// held still on its stone for kHintHoldMs asks for the hint instead and
+// neither selects nor swaps. Each row: held on (5, 4) for ms, moved to (col,
+// row) at once, lifted there.
+TEST_F(DesktopPointerPad, AFingerActsWhenItLiftsAndOneHeldStillGivesTheHint) {
+    const uint32_t hold = TMiniGame::kHintHoldMs;
+    const struct {
+        const char* what;
+        uint32_t ms;
+        int32_t col, row;
+        bool hinted, selected, swapped;
+    } rows[] = {
+        {"held still", hold, 5, 4, true, false, false},
+        {"lifted just before", hold - kFrameMs, 5, 4, false, true, false},
+        {"swiped onto the neighbour and held", 2 * hold, 6, 4, false, false, true},
+        {"moved off the board and back, then lifted", 2 * hold, -1, 4, false, true, false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        StartPlaying();
+        game->TimeLeft = 25;
+        const auto at = [this](int32_t c, int32_t row, auto push) {
+            push(WindowX(kBoardX + c * kPitch + 12), WindowY(kBoardY + row * kPitch + 12));
+        };
+        at(5, 4, [](int32_t x, int32_t y) { PushTouch(true, x, y); });
+        Frame();
+        at(r.col, r.row, [](int32_t x, int32_t y) { PushTouchMove(x, y); });
+        if (r.col < 0)
+            at(5, 4, [](int32_t x, int32_t y) { PushTouchMove(x, y); });
+        for (const uint32_t start = fwGetTicks(); fwGetTicks() - start < r.ms;) {
+            HoldSecond(); // the clock of the level stands still
+            Frame();
+        }
+        at(r.col < 0 ? 5 : r.col, r.row, [](int32_t x, int32_t y) { PushTouch(false, x, y); });
+        Frame();
+        EXPECT_EQ(r.hinted ? 15 : 25, game->TimeLeft);
+        EXPECT_EQ(r.hinted, game->Board->StoneAt(5, 4)->BlinkCycles > 0);
+        EXPECT_EQ(r.selected, Selected(5, 4));
+        if (r.swapped)
+            ExpectSwapScored();
+        else
+            EXPECT_TRUE(Unchanged());
+        Press(game->KeyQuit); // back to the title for the next row
+        Settle();
+    }
+}
+
+// From a finger's press until the next key pressed on a keyboard the game
+// plays by touch (the screens name taps); the phone's keyboard's keys, which
+// type the name, leave it so.
+TEST_F(DesktopPointerPad, ThePlayerPlaysByTouchFromAFingerUntilTheNextKey) {
+    EXPECT_FALSE(game->TouchPlayer);
+    PushTouch(true, WindowX(10), WindowY(10));
+    PushTouch(false, WindowX(10), WindowY(10));
+    Frame();
+    EXPECT_TRUE(game->TouchPlayer);
+    SDL_Event phoneKey = {};
+    phoneKey.type = SDL_KEYDOWN;
+    phoneKey.key.which = kfwTouchDevice;
+    phoneKey.key.keysym.sym = SDLK_q;
+    SDL_PushEvent(&phoneKey);
+    Frame();
+    EXPECT_TRUE(game->TouchPlayer);
+    PushKeyDown(SDLK_q);
+    Frame();
+    EXPECT_FALSE(game->TouchPlayer);
+}
+
 TEST_F(DesktopPointerPad, TheHatAndTheStickMoveTheCursorOncePerPress) {
     StartPlaying();
     ASSERT_TRUE(CursorAt(5, 4));

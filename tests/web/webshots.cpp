@@ -40,8 +40,9 @@ struct TStep {
 
 // A key of the scenario (the page's key names) going down or up as the page
 // reports it: SDL's key (a printable key's small letter) in SDL's key-state
-// array, and on the way down a key event carrying the character typed.
-std::function<void()> KeyInput(const std::string& name, bool down) {
+// array, and on the way down a key event carrying the character typed; from
+// the keyboard, or (device kfwTouchDevice) from the phone's keyboard.
+std::function<void()> KeyInput(const std::string& name, bool down, uint8_t device = 0) {
     static const std::map<std::string, std::pair<SDLKey, Uint16>> named = {
         {"Space", {SDLK_SPACE, ' '}},    {"Enter", {SDLK_RETURN, '\r'}},
         {"Escape", {SDLK_ESCAPE, 0x1B}}, {"Backspace", {SDLK_BACKSPACE, '\b'}},
@@ -56,12 +57,13 @@ std::function<void()> KeyInput(const std::string& name, bool down) {
         key = {static_cast<SDLKey>(std::tolower(c)), c};
     else
         throw std::runtime_error("unknown key " + name);
-    return [key, down] {
+    return [key, down, device] {
         SetKeyDown(key.first, down);
         if (!down)
             return;
         SDL_Event event = {};
         event.type = SDL_KEYDOWN;
+        event.key.which = device;
         event.key.state = SDL_PRESSED;
         event.key.keysym.sym = key.first;
         event.key.keysym.unicode = key.second;
@@ -79,14 +81,47 @@ std::function<void()> PadInput(const std::string& name, bool down) {
     return [button = buttons.at(name), down] { PushJoyButton(button, down); };
 }
 
-// The left mouse button at picture pixel (x, y). The page gives touches the
-// mouse's path: pressed where the finger lands, released where it lifts.
+// The left mouse button at picture pixel (x, y).
 std::function<void()> MouseInput(int32_t x, int32_t y, bool down) {
     return [x, y, down] { PushMouseButton(SDL_BUTTON_LEFT, down, x, y); };
 }
 
+// A finger at picture pixel (x, y): it lands at (x, y), moves to (x2, y2)
+// when that is elsewhere, and lifts there, as the page reports a touch.
+std::function<void()> TouchDown(int32_t x, int32_t y, int32_t x2, int32_t y2) {
+    return [=] {
+        PushTouch(true, x, y);
+        if (x2 != x || y2 != y)
+            PushTouchMove(x2, y2);
+    };
+}
+
+std::function<void()> TouchUp(int32_t x, int32_t y) {
+    return [x, y] { PushTouch(false, x, y); };
+}
+
+// Text typed on the phone's keyboard: its characters, or {Backspace} and
+// {Enter}, each pressed and let go at once, as the page's text field sends them.
+std::function<void()> PhoneInput(const std::string& text) {
+    std::vector<std::function<void()>> keys;
+    const bool named = text.size() > 2 && text.front() == '{' && text.back() == '}';
+    if (named) {
+        const std::string name = text.substr(1, text.size() - 2);
+        keys = {KeyInput(name, true, kfwTouchDevice), KeyInput(name, false, kfwTouchDevice)};
+    } else {
+        for (const char c : text)
+            for (const bool down : {true, false})
+                keys.push_back(KeyInput(std::string(1, c), down, kfwTouchDevice));
+    }
+    return [keys] {
+        for (const auto& key : keys)
+            key();
+    };
+}
+
 // The scenario's lines as steps; "press", "pad", "click", "tap" and "swipe"
-// hold their input for one frame. "sound" is the page's alone.
+// hold their input for one frame, "hold" for the time it names. "sound" and
+// "said" are the page's alone.
 std::vector<TStep> ReadScenario(const std::string& path) {
     std::ifstream in(path);
     if (!in)
@@ -102,7 +137,7 @@ std::vector<TStep> ReadScenario(const std::string& path) {
         std::istringstream words(line.substr(0, line.find('#')));
         std::string verb, name;
         int32_t x = 0, y = 0, x2 = 0, y2 = 0, ms = 0;
-        if (!(words >> verb) || verb == "sound")
+        if (!(words >> verb) || verb == "sound" || verb == "said")
             continue;
         if (verb == "run" && words >> ms)
             steps.push_back({static_cast<uint32_t>(ms), nullptr, ""});
@@ -114,10 +149,18 @@ std::vector<TStep> ReadScenario(const std::string& path) {
             hold(KeyInput(name, true), KeyInput(name, false));
         else if (verb == "pad" && words >> name)
             hold(PadInput(name, true), PadInput(name, false));
-        else if ((verb == "click" || verb == "tap") && words >> x >> y)
+        else if (verb == "click" && words >> x >> y)
             hold(MouseInput(x, y, true), MouseInput(x, y, false));
+        else if (verb == "tap" && words >> x >> y)
+            hold(TouchDown(x, y, x, y), TouchUp(x, y));
         else if (verb == "swipe" && words >> x >> y >> x2 >> y2)
-            hold(MouseInput(x, y, true), MouseInput(x2, y2, false));
+            hold(TouchDown(x, y, x2, y2), TouchUp(x2, y2));
+        else if (verb == "hold" && words >> x >> y >> ms) {
+            steps.push_back({0, TouchDown(x, y, x, y), ""});
+            steps.push_back({static_cast<uint32_t>(ms), nullptr, ""});
+            steps.push_back({0, TouchUp(x, y), ""});
+        } else if (verb == "type" && words >> name)
+            steps.push_back({0, PhoneInput(name), ""});
         else
             throw std::runtime_error("bad line: " + line);
     }

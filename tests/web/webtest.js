@@ -4,8 +4,11 @@
 // touch events, and every picture it names must equal the desktop oracle's
 // (tessaril_webshots) pixel for pixel, text included, and the desktop's
 // reference picture of the same name where there is one. Then the high score
-// saved in the scenario must survive a reload of the page, and the console
-// must have shown no error.
+// saved in the scenario must survive a reload of the page; the page reloaded
+// with the network cut must reach the title from its service worker; a
+// served copy with one file changed must replace the kept one at the next
+// start; a module that cannot load must leave its sentence on the page; and
+// the console must have shown no error.
 //   node webtest.js SITE SCENARIO ORACLE REFERENCES FAILUREDIR [bench]
 // ORACLE holds NAME.ppm. A failing run keeps the page's pictures and a
 // difference picture (differing pixels white) in FAILUREDIR. With "bench" it
@@ -76,13 +79,13 @@ function expectedPictures(name) {
   return against;
 }
 
-function check(name, shown) {
+function check(name, shown, as = name) {
   const keep = (what, rgb) => {
     fs.mkdirSync(failureDir, {recursive: true});
     writePNG(path.join(failureDir, `${name}-${what}.png`), rgb);
   };
   if (process.env.TESSARIL_WEB_KEEP) keep('page', shown);
-  for (const [what, expected] of expectedPictures(name)) {
+  for (const [what, expected] of expectedPictures(as)) {
     const {count, diff} = differ(shown, expected);
     const result = `${name}: ${count} pixels differ from the ${what} picture`;
     console.log(result);
@@ -95,19 +98,25 @@ function check(name, shown) {
 
 // --- the page
 
+// The site served from server.root; server.down cuts the network (every
+// connection is dropped).
 function serve(root) {
   const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                 '.data': 'application/octet-stream'};
+                 '.data': 'application/octet-stream', '.png': 'image/png',
+                 '.webmanifest': 'application/manifest+json', '.txt': 'text/plain'};
   const server = http.createServer((req, res) => {
-    const name = decodeURIComponent(new URL(req.url, 'http://x').pathname).replace(/^\/$/, '/index.html');
-    const file = path.join(root, path.normalize(name));
-    if (!file.startsWith(path.resolve(root)) || !fs.existsSync(file)) {
+    if (server.down) return req.socket.destroy();
+    const name = decodeURIComponent(new URL(req.url, 'http://x').pathname).replace(/\/$/, '/index.html');
+    const file = path.join(server.root, path.normalize(name));
+    if (!file.startsWith(path.resolve(server.root)) || !fs.existsSync(file)) {
       res.writeHead(404);
       return res.end();
     }
     res.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream'});
     fs.createReadStream(file).pipe(res);
   });
+  server.root = root;
+  server.down = false;
   return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
@@ -131,14 +140,21 @@ async function quietly(page, fn, ...args) {
 const waitFor = (page, fn, arg) =>
   page.waitForFunction(fn, {timeout: 5000}, arg).then(() => true, () => false);
 
+// Opens the page and waits until the game asks for time; a reload by the
+// page itself (a new build taking over) is waited out.
 async function open(page, url) {
   await page.goto(url);
-  for (let tries = 0; !(await quietly(page, () => !!window.Module && !!Module.tessarilStep)); tries++) {
-    if (tries === 600) throw new Error('the page did not start');
+  const started = () => quietly(page, () => !!window.Module && !!Module.tessarilStep).catch(() => false);
+  for (let tries = 0; !(await started()); tries++) {
+    if (tries === 600) throw new Error('the page did not start: ' + await pageMessage(page));
     await new Promise(resolve => setTimeout(resolve, 50));
   }
   await quietly(page, () => document.getElementById('screen').focus());
 }
+
+// The page's own sentence (progress or failure), as shown.
+const pageMessage = page =>
+  page.$eval('#status', s => (s.hidden ? '' : s.textContent.trim())).catch(e => String(e));
 
 async function canvasRGB(page) {
   const rgba = await page.evaluate(() => {
@@ -190,7 +206,7 @@ function padButton(page, name, down) {
 // (no mouse events, no taps made of clicks): down at picture pixel (x, y),
 // moved in steps to (x2, y2), held one frame, lifted. It must not scroll.
 let touchScreen = false;
-async function swipe(page, x, y, x2, y2) {
+async function swipe(page, x, y, x2, y2, ms = PRESS_MS) {
   const cdp = await devtools(page);
   if (!touchScreen) {
     await cdp.send('Emulation.setTouchEmulationEnabled', {enabled: true, maxTouchPoints: 1});
@@ -200,12 +216,23 @@ async function swipe(page, x, y, x2, y2) {
     cdp.send('Input.dispatchTouchEvent', {type, touchPoints: points.map(([x, y]) => ({x, y, id: 0}))});
   const [from, to] = [await pagePoint(page, x, y), await pagePoint(page, x2, y2)];
   const moves = from.every((v, k) => v === to[k]) ? 0 : 4;
-  await hold(page, async () => {
-    await finger('touchStart', from);
-    for (let i = 1; i <= moves; i++) await finger('touchMove', from.map((v, k) => v + (to[k] - v) * i / moves));
-  }, () => finger('touchEnd'));
+  await finger('touchStart', from);
+  for (let i = 1; i <= moves; i++) await finger('touchMove', from.map((v, k) => v + (to[k] - v) * i / moves));
+  await step(page, +ms);
+  await finger('touchEnd');
   const scrolled = await page.evaluate(() => [window.scrollX, window.scrollY]);
   if (scrolled.some(v => v !== 0)) failures.push(`a swipe scrolled the page to ${scrolled}`);
+}
+
+// Text typed on the phone's keyboard into the page's text field, which the
+// name entry must have focused: words go in as a phone keyboard commits
+// them (no key events), {Backspace} and {Enter} as that keyboard's keys.
+async function typeOnPhone(page, text) {
+  const focused = await page.evaluate(() => document.activeElement && document.activeElement.id);
+  if (focused !== 'typing') failures.push(`the phone's keyboard field is not focused (${focused}) to type ${text}`);
+  const key = text.match(/^\{(\w+)\}$/);
+  if (key) await page.keyboard.press(key[1]);
+  else await (await devtools(page)).send('Input.insertText', {text});
 }
 
 // The scenario's verbs (tests/web/scenario.txt), each played with its words.
@@ -220,7 +247,13 @@ const VERBS = {
     await hold(page, () => page.mouse.down(), () => page.mouse.up());
   },
   tap: (page, x, y) => swipe(page, x, y, x, y),
-  swipe,
+  swipe: (page, x, y, x2, y2) => swipe(page, x, y, x2, y2),
+  hold: (page, x, y, ms) => swipe(page, x, y, x, y, ms),
+  type: typeOnPhone,
+  said: async (page, ...words) => {
+    const said = await page.$eval('#announce', e => e.textContent);
+    if (said !== words.join(' ')) failures.push(`the live region says "${said}", not "${words.join(' ')}"`);
+  },
   shot: async (page, name) => check(name, await canvasRGB(page)),
   sound: (page, what) => {
     if (!(what in SOUND)) throw new Error('unknown sound check ' + what);
@@ -309,14 +342,28 @@ const readTable = page => page.evaluate(() => {
   return Module.FS.analyzePath(name).exists ? Array.from(Module.FS.readFile(name)) : [];
 });
 
+// The page's controls that show, and those of them over the picture.
+const controlsShown = page => page.evaluate(() => {
+  const picture = document.getElementById('screen').getBoundingClientRect();
+  const shown = [...document.querySelectorAll('.control')].filter(c => getComputedStyle(c).visibility === 'visible' &&
+                                                                       getComputedStyle(c).display !== 'none');
+  const over = shown.filter(c => {
+    const r = c.getBoundingClientRect();
+    return r.left < picture.right && r.right > picture.left && r.top < picture.bottom && r.bottom > picture.top;
+  });
+  return {shown: shown.map(c => c.id).sort().join(' '), over: over.map(c => c.id)};
+});
+
 // The canvas at the largest whole scale of device pixels that fits,
 // centred, following the window: desktop windows, then a phone (three device
-// pixels to the CSS pixel) in portrait and in landscape; F11 the page's
+// pixels to the CSS pixel) in portrait and in landscape; the page's controls
+// only where the margin has room, never over the picture; F11 the page's
 // fullscreen, twice back again.
 async function checkPage(page) {
-  const sizes = [[1000, 760, 3, 1], [500, 300, 1, 1], [390, 844, 3, 3], [844, 390, 4, 3],
-                 [800, 600, 2, 1]];
-  for (const [w, h, scale, ratio] of sizes) {
+  const both = 'fullscreen licences';
+  const sizes = [[1000, 760, 3, 1, ''], [500, 300, 1, 1, 'licences'], [390, 844, 3, 3, both],
+                 [844, 390, 4, 3, both], [640, 480, 2, 1, ''], [800, 600, 2, 1, both]];
+  for (const [w, h, scale, ratio, controls] of sizes) {
     await page.setViewport({width: w, height: h, deviceScaleFactor: ratio});
     const [cw, ch] = [W * scale / ratio, H * scale / ratio];
     const want = [(w - cw) / 2, (h - ch) / 2, cw, ch];
@@ -326,6 +373,10 @@ async function checkPage(page) {
     }, want)))
       failures.push(`a ${w} x ${h} page with ${ratio} device pixels to the CSS pixel does not show the ` +
                     `picture at scale ${scale}, centred`);
+    const {shown, over} = await controlsShown(page);
+    if (shown !== controls || over.length)
+      failures.push(`a ${w} x ${h} page shows the controls "${shown}" (over the picture: ${over}), ` +
+                    `not "${controls}"`);
   }
   for (const want of ['game', 'nothing']) {
     await page.keyboard.press('F11');
@@ -334,7 +385,70 @@ async function checkPage(page) {
   }
 }
 
-async function test(page, url) {
+// The page reloaded with the network cut, after one visit, plays the kept
+// build: its title, after the first key, is the scenario's.
+async function checkOffline(page, url, server) {
+  if (!(await waitFor(page, () => !!navigator.serviceWorker.controller)))
+    return failures.push('no service worker keeps the page');
+  server.down = true;
+  try {
+    await open(page, url);
+    await step(page, 1500);
+    await VERBS.press(page, 'q');
+    await step(page, 36);
+    check('title-offline', await canvasRGB(page), 'title');
+  } catch (e) {
+    failures.push('offline, the reloaded page does not play: ' + e.message);
+  } finally {
+    server.down = false;
+  }
+}
+
+// A served copy of the build with one file changed (its worker made again,
+// as make web makes it) replaces the kept build at the next start: the
+// changed file runs, and the only cache left is the new build's.
+async function checkUpdate(page, url, server) {
+  const copy = fs.mkdtempSync(path.join(os.tmpdir(), 'tessaril-site-'));
+  try {
+    fs.cpSync(site, copy, {recursive: true});
+    fs.appendFileSync(path.join(copy, 'page.js'), '\nwindow.tessarilChanged = true;\n');
+    execFileSync(path.join(__dirname, '../../tools/web-site.sh'), ['worker', copy]);
+    const build = fs.readFileSync(path.join(copy, 'sw.js'), 'utf8').match(/const BUILD = '(\w+)'/)[1];
+    server.root = copy;
+    await open(page, url);
+    const seen = await quietly(page, () => caches.keys().then(names => ({changed: !!window.tessarilChanged, names})));
+    if (!seen.changed || String(seen.names) !== 'tessaril-' + build)
+      failures.push(`the changed build does not replace the kept one: ${JSON.stringify(seen)}`);
+    await step(page, 36);
+  } finally {
+    server.root = site;
+    fs.rmSync(copy, {recursive: true, force: true});
+  }
+}
+
+// A module that cannot load leaves one sentence on the page: its file
+// answered broken or missing, in a fresh profile without the kept build.
+async function checkFailures(browser, url) {
+  const cases = [['tessaril.wasm', 200, 'Tessaril stopped after an error: please reload the page to play again.'],
+                 ['tessaril.js', 404,
+                  'Tessaril could not be downloaded: please check the connection and reload the page.']];
+  for (const [file, code, sentence] of cases) {
+    const context = await browser.createBrowserContext();
+    try {
+      const page = await context.newPage();
+      await page.setRequestInterception(true);
+      page.on('request', r => (r.url().endsWith('/' + file) ? r.respond({status: code, body: 'broken'}) : r.continue()));
+      await page.goto(url);
+      const shown = await waitFor(page, s => document.getElementById('message').textContent === s &&
+                                             !document.getElementById('status').hidden, sentence);
+      if (!shown) failures.push(`with ${file} answered ${code} the page says "${await pageMessage(page)}"`);
+    } finally {
+      await context.close();
+    }
+  }
+}
+
+async function test(page, url, server) {
   await page.evaluateOnNewDocument(fakePad);
   await open(page, url);
   for (const [verb, ...words] of scenario()) {
@@ -357,6 +471,9 @@ async function test(page, url) {
   } catch (e) {
     failures.push('the game ended on Escape or X on the title');
   }
+  await checkOffline(page, url, server);
+  await checkUpdate(page, url, server);
+  await checkFailures(page.browser(), url);
 }
 
 // The page's download: the .wasm's bytes, and every file the build wrote
@@ -434,7 +551,7 @@ async function bench(page, url) {
     page.on('console', m => (m.type() === 'error' ? consoleErrors : logLines).push(m.text()));
     page.on('pageerror', e => consoleErrors.push(String(e)));
     if (mode === 'bench') await bench(page, url);
-    else await test(page, url + OPTIONS);
+    else await test(page, url + OPTIONS, server);
     if (failures.length) await page.screenshot({path: path.join(failureDir, 'page.png')}).catch(() => {});
   } catch (e) {
     failures.push(String(e.stack || e));

@@ -1,6 +1,7 @@
 // mkmedia - builds Tessaril's media: pictures (BMP), sound effects (16-bit PCM
 // WAV), the music tracks (as WAV, encoded to Ogg by mkmedia.sh) and the
-// desktop icon (BMP colour and alpha, turned into PNG by mkmedia.sh).
+// icon of the desktop and the web page (BMP colour and alpha, turned into PNG
+// by mkmedia.sh).
 //
 // Usage: mkmedia <out-root> <work-dir>
 //   <out-root>/data/images, <out-root>/data/sounds: every picture and sound of
@@ -136,7 +137,7 @@ bool makeHandheldOverlays(const std::string& root) {
 
 bool makeIcons(const std::string& work) {
     bool ok = true;
-    for (int size : {32, 48, 64, 128, 256}) {
+    for (int size : {32, 48, 64, 128, 192, 256, 512}) {
         Icon icon = makeIcon(size);
         const std::string base = work + "/icon-" + std::to_string(size);
         ok &= saveExactBMP(icon.colour, base + ".bmp");
