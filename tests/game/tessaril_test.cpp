@@ -2195,12 +2195,14 @@ protected:
 
 TEST_F(TessarilRest, TheTitleSleepsToTheNextSecondAndAKeyWakesItForOneFrame) {
     Start();
-    OnRest = [this](uint32_t ms) {
-        if (Rests.size() == 1)
+    int32_t idleAtSecond = -1; // before the key, which starts the idle count afresh
+    OnRest = [this, &idleAtSecond](uint32_t ms) {
+        if (Rests.size() == 1) {
             clock.Now += ms; // nothing came: slept through
-        else if (Rests.size() == 2)
+        } else if (Rests.size() == 2) {
+            idleAtSecond = game->IdleSeconds;
             PushKeyDown(static_cast<SDLKey>(game->KeyVolumeUp)); // a tap, mid-rest
-        else
+        } else
             game->Quit();
     };
     const int32_t volume = game->SoundVolume;
@@ -2219,7 +2221,7 @@ TEST_F(TessarilRest, TheTitleSleepsToTheNextSecondAndAKeyWakesItForOneFrame) {
     // taking the new mark after its 1 ms yield.
     EXPECT_EQ(983u, Rests[1].Ms);
     EXPECT_EQ(3, Rests[1].Frames);
-    EXPECT_EQ(1, game->IdleSeconds);
+    EXPECT_EQ(1, idleAtSecond);
     // The key woke the loop: the very next frame took it, the one after drew
     // the new volume, a third found nothing new.
     EXPECT_EQ(4, keyAt);
