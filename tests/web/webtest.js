@@ -373,6 +373,9 @@ async function checkPage(page) {
     }, want)))
       failures.push(`a ${w} x ${h} page with ${ratio} device pixels to the CSS pixel does not show the ` +
                     `picture at scale ${scale}, centred`);
+    // The page places its controls after the resize that moved the picture.
+    for (let i = 0; i < 20 && (await controlsShown(page)).shown !== controls; i++)
+      await new Promise(r => setTimeout(r, 100));
     const {shown, over} = await controlsShown(page);
     if (shown !== controls || over.length)
       failures.push(`a ${w} x ${h} page shows the controls "${shown}" (over the picture: ${over}), ` +
