@@ -1,4 +1,4 @@
-#include "uCommandLine.h"
+#include "fwCommandLine.h"
 
 #include "fwGameApp.h"
 
@@ -6,17 +6,20 @@
 
 namespace {
 
-// "N" with 0 <= N < 2^32.
+// The decimal digits of kfwMaxSeed.
+constexpr size_t kSeedDigits = 10;
+
+// "N" with 0 <= N <= kfwMaxSeed.
 bool ReadSeed(const std::string& text, int64_t& seed) {
     int64_t n = 0;
-    if (!fwParseWhole(text, 10, n) || n > int64_t{UINT32_MAX})
+    if (!fwParseWhole(text, kSeedDigits, n) || n > kfwMaxSeed)
         return false;
     seed = n;
     return true;
 }
 
 const std::string kScaleRange = "a whole number from 1 to " + std::to_string(kfwMaxScale);
-const std::string kSeedRange = "a whole number from 0 to 4294967295";
+const std::string kSeedRange = "a whole number from 0 to " + std::to_string(kfwMaxSeed);
 
 // One option: name without its dashes, its value when it came with "=".
 struct TOption {
@@ -41,19 +44,8 @@ bool SplitOption(const std::string& arg, TOption& option) {
 
 } // namespace
 
-std::vector<std::string> TCommandLine::OptionLines() const {
-    std::vector<std::string> lines;
-    if (Scale > 0)
-        lines.push_back("scale=" + std::to_string(Scale));
-    if (Fullscreen >= 0)
-        lines.push_back("fullscreen=" + std::to_string(Fullscreen));
-    if (Seed >= 0)
-        lines.push_back("seed=" + std::to_string(Seed));
-    return lines;
-}
-
-TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
-    TCommandLine line;
+TfwCommandLine fwParseCommandLine(const std::vector<std::string>& args) {
+    TfwCommandLine line;
     for (size_t i = 0; i < args.size() && line.Error.empty(); ++i) {
         TOption option;
         if (!SplitOption(args[i], option)) {
@@ -85,29 +77,4 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         }
     }
     return line;
-}
-
-const char* UsageText() {
-    return "Usage: tessaril [options]\n"
-           "\n"
-           "Options:\n"
-           "  --scale N          a window N times 320 x 240 (N from 1 to 16, cut to the desktop)\n"
-           "  --fullscreen[=1|0] start in fullscreen (=0: in a window)\n"
-           "  --seed N           deal every board from the seed N (0 to 4294967295)\n"
-           "  -h, --help         print this and end\n"
-           "Options take one or two dashes; a value follows = or a blank.\n"
-           "A value given here holds for this run and is not kept in settings.txt.\n"
-           "\n"
-           "Keys:\n"
-           "  Space              start a game, select and swap a stone (or the left mouse button)\n"
-           "  arrow keys         move the cursor\n"
-           "  P                  pause and go on\n"
-           "  Y                  hint (costs 10 seconds; or the right mouse button)\n"
-           "  H                  the high score table (on the title)\n"
-           "  X                  back to the title; on the title, quit\n"
-           "  R                  restart the level\n"
-           "  1 / 2              volume down / up\n"
-           "  Return             confirm on the high score screens\n"
-           "  F11, Alt+Return    fullscreen on / off\n"
-           "  Escape, Alt+F4     end the program\n";
 }

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -41,10 +42,6 @@ void OnMusicFinished() {
     Log().Write(tag, reason);
     throw EfwSDLError(message, reason);
 }
-
-constexpr int kKeyLimit = 512;
-// Every iteration of the main loop lasts at least this long (about 55 per second).
-constexpr uint32_t kFramePeriodMs = 18;
 
 // Share of the desktop (in percent) the window may take by default.
 constexpr int32_t kDesktopSharePct = 85;
@@ -164,20 +161,17 @@ TfwKeySet fwPadKeys(const bool (&buttons)[32], uint8_t hat, const int16_t (&axes
     return keys;
 }
 
-TfwGameApp::TfwGameApp(const std::vector<std::string>& args) {
+TfwGameApp::TfwGameApp(TfwCommandLine commandLine) : CommandLine(std::move(commandLine)) {
     if (instance != nullptr)
         throw EfwError("SDLApp already exists");
     instance = this;
     Resources = std::make_unique<TfwResourceManager>(true);
-    for (const std::string& arg : args)
-        Options.push_back(ParseOption(arg));
 }
 
 TfwGameApp::~TfwGameApp() {
     if (BackBuffer != nullptr)
         SDL_FreeSurface(BackBuffer);
     BackBuffer = nullptr;
-    Options.clear();
     Resources.reset();
     instance = nullptr;
     SDL_Quit();
@@ -295,18 +289,14 @@ void TfwGameApp::ReadVideoOptions() {
     const int32_t fit =
         FitScale(DesktopWidth * kDesktopSharePct / 100, DesktopHeight * kDesktopSharePct / 100);
     WindowScale = StartScale >= 1 && StartScale <= kfwMaxScale ? StartScale : fit;
-    for (const std::string& line : Options) {
-        const size_t eq = line.find('=');
-        const std::string name = line.substr(0, eq);
-        const std::string value = line.substr(eq + 1);
-        if (name == "fullscreen") {
-            Fullscreen = value != "0";
-        } else if (name == "scale" && !fwParseScale(value, WindowScale)) {
-            WindowScale = fit;
-            Log().Write("SDLApp::InitSDL", "scale=" + value + " is no scale from 1 to " +
-                                               std::to_string(kfwMaxScale) + "; using " +
-                                               std::to_string(fit));
-        }
+    if (!CommandLine.Error.empty()) {
+        Log().Write("SDLApp::InitSDL", "command line refused (" + CommandLine.Error +
+                                           "); using scale " + std::to_string(WindowScale));
+    } else {
+        if (CommandLine.Fullscreen >= 0)
+            Fullscreen = CommandLine.Fullscreen == 1;
+        if (CommandLine.Scale >= 1 && CommandLine.Scale <= kfwMaxScale)
+            WindowScale = CommandLine.Scale;
     }
     FitScaleToDesktop();
 }
@@ -587,8 +577,8 @@ void TfwGameApp::Run() {
     const auto previous = std::signal(SIGTERM, OnTerminateSignal);
     while (!Terminated) {
         RunIteration();
-        if (FrameTime < kFramePeriodMs)
-            fwDelay(kFramePeriodMs - FrameTime); // a slow frame is not made up for
+        if (FrameTime < kfwFramePeriodMs)
+            fwDelay(kfwFramePeriodMs - FrameTime); // a slow frame is not made up for
     }
     std::signal(SIGTERM, previous);
     DoneGame();
@@ -641,7 +631,7 @@ void TfwGameApp::HandleEvent(const SDL_Event& event) {
             ToggleFullscreen();
             break;
         }
-        if (static_cast<int>(event.key.keysym.sym) < kKeyLimit)
+        if (static_cast<int>(event.key.keysym.sym) < kfwKeyLimit)
             Keys[event.key.keysym.sym] = 1;
         if (!kHandheld)
             QueueTyped(event.key.keysym);
@@ -702,7 +692,7 @@ void TfwGameApp::HandleJoystick(const SDL_Event& event) {
         return; // its buttons reach the keys through fwApplyButtons only
     // A pad key that went down reads 1 in this frame, as a key-down event makes it.
     const TfwKeySet pressed = PadKeys() & ~before;
-    for (int key = 0; key < kKeyLimit; ++key)
+    for (int key = 0; key < kfwKeyLimit; ++key)
         if (pressed[key])
             PressKey(static_cast<uint16_t>(key));
 }
@@ -725,7 +715,7 @@ void TfwGameApp::QueueTyped(const SDL_keysym& key) {
 }
 
 void TfwGameApp::PressKey(uint16_t key) {
-    if (key < kKeyLimit)
+    if (key < kfwKeyLimit)
         Keys[key] = 1;
 }
 
@@ -744,7 +734,7 @@ void TfwGameApp::UpdateKeys() {
     if (kHandheld && JoystickCount > 0 && Joystick != nullptr)
         fwApplyButtons(JoyButtons, state, count);
     const TfwKeySet pad = PadKeys();
-    const int n = count < kKeyLimit ? count : kKeyLimit;
+    const int n = count < kfwKeyLimit ? count : kfwKeyLimit;
     for (int i = 0; i < n; ++i) {
         const bool down = state[i] == 1 || pad[static_cast<size_t>(i)];
         Keys[i] = down ? static_cast<uint8_t>(Keys[i] + 1) : 0; // wraps 255 -> 0
@@ -771,7 +761,7 @@ bool TfwGameApp::TakeToggleKey(const SDL_keysym& key) {
 }
 
 bool TfwGameApp::KeyPressed(uint16_t key, bool waitRelease) {
-    if (key >= kKeyLimit || Keys[key] == 0)
+    if (key >= kfwKeyLimit || Keys[key] == 0)
         return false;
     while (waitRelease) {
         UpdateKeys();

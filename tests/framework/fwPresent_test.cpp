@@ -79,7 +79,7 @@ protected:
     // The application started with the given options; the dummy driver tells
     // no desktop size, so a desktop of 1000 x 700 is given for fullscreen.
     std::unique_ptr<TfwGameApp> Start(const std::vector<std::string>& args) {
-        auto app = std::make_unique<TfwGameApp>(args);
+        auto app = std::make_unique<TfwGameApp>(fwParseCommandLine(args));
         app->InitSDL();
         app->DesktopWidth = 1000;
         app->DesktopHeight = 700;
@@ -181,7 +181,7 @@ TEST_F(TPresent, VideoOptionLinesAreRead) {
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Option);
         const int before = Log().LinesWritten();
-        auto app = std::make_unique<TfwGameApp>(std::vector<std::string>{c.Option});
+        auto app = std::make_unique<TfwGameApp>(fwParseCommandLine({c.Option}));
         app->InitSDL();
         EXPECT_EQ(app->WindowScale, c.WindowScale);
         EXPECT_EQ(app->Fullscreen, c.Fullscreen);
