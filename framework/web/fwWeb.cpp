@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
+#include <string>
 #include <vector>
 
 // The page's side, in fwWeb.js.
@@ -16,7 +18,8 @@ extern "C" {
 void fwWebPrepareFiles();
 int fwWebLoadStorage();
 int fwWebStoreFile(const char* name);
-void fwWebListen(int stepped);
+void fwWebListen(const int32_t* kinds, int kindCount, int fields, int stepped,
+                 uint32_t framePeriodMs);
 int fwWebTakeStep(uint32_t ms);
 int fwWebNextEvent(int32_t* event);
 void fwWebPresent(const uint32_t* rgba, int x, int y, int w, int h);
@@ -24,15 +27,22 @@ void fwWebPresent(const uint32_t* rgba, int x, int y, int w, int h);
 
 namespace {
 
-// One piece of page input as fwWebNextEvent hands it over.
-enum TWebEvent : int32_t { weKey = 1, weMouse = 2, wePadButton = 3, wePadHat = 4, wePadAxis = 5 };
+// One piece of page input as fwWebNextEvent hands it over: its kind, then up
+// to five values. The page learns the kinds from this table alone (fwWebListen
+// hands it over, in this order), so the numbers are written nowhere else.
+//   weKey        down (0/1), SDL key, SDL modifiers, the character typed
+//   weMouse      down (0/1), SDL button, picture x, y (negative: off the picture)
+//   wePadButton  down (0/1), button
+//   wePadHat     SDL hat bits
+//   wePadAxis    axis, value (-32768 .. 32767)
+enum TWebEvent : int32_t { weKey = 1, weMouse, wePadButton, wePadHat, wePadAxis };
+constexpr int32_t kEventKinds[] = {weKey, weMouse, wePadButton, wePadHat, wePadAxis};
 constexpr int kEventFields = 6; // kind, then up to five values
 
 // How often a stepped clock that has spent its grant looks for more, in ms.
 constexpr uint32_t kStepPollMs = 2;
 // The stepped clock's first reading, as the tests' stepped clock starts.
 constexpr uint32_t kSteppedStart = 1000;
-constexpr int kKeyLimit = 512;
 
 struct TWebState {
     bool Stepped = false;
@@ -49,7 +59,7 @@ TWebState& State() {
 void PushKey(const int32_t* e) {
     const bool down = e[1] != 0;
     const int32_t sym = e[2];
-    if (sym <= 0 || sym >= kKeyLimit)
+    if (sym <= 0 || sym >= kfwKeyLimit)
         return;
     int count = 0;
     Uint8* keys = SDL_GetKeyState(&count);
@@ -89,7 +99,7 @@ void PushPad(const int32_t* e) {
         event.type = SDL_JOYHATMOTION;
         event.jhat.value = static_cast<Uint8>(e[1]);
         break;
-    default:
+    case wePadAxis:
         event.type = SDL_JOYAXISMOTION;
         event.jaxis.axis = static_cast<Uint8>(e[1]);
         event.jaxis.value = static_cast<Sint16>(e[2]);
@@ -98,16 +108,28 @@ void PushPad(const int32_t* e) {
     SDL_PushEvent(&event);
 }
 
-// Hands the page's input since the last call to SDL.
+// Hands the page's input since the last call to SDL. A kind the table does
+// not name is refused with a console line (the log's lines go there) rather
+// than taken for some input.
 void PumpPage() {
     int32_t e[kEventFields];
     while (fwWebNextEvent(e) != 0) {
-        if (e[0] == weKey)
+        switch (e[0]) {
+        case weKey:
             PushKey(e);
-        else if (e[0] == weMouse)
+            break;
+        case weMouse:
             PushMouse(e);
-        else
+            break;
+        case wePadButton:
+        case wePadHat:
+        case wePadAxis:
             PushPad(e);
+            break;
+        default:
+            Log().Write("fwWeb", "page event of unknown kind " + std::to_string(e[0]) + " refused");
+            break;
+        }
     }
 }
 
@@ -178,7 +200,8 @@ std::vector<std::string> fwWebStart(const std::vector<std::string>& args) {
     }
     fwWebPrepareFiles();
     fwWebLoadStorage();
-    fwWebListen(s.Stepped ? 1 : 0);
+    fwWebListen(kEventKinds, static_cast<int>(std::size(kEventKinds)), kEventFields,
+                s.Stepped ? 1 : 0, kfwFramePeriodMs);
     fwSetClock(PageTicks, PageDelay);
     fwSetUpdateRects(PresentRects);
     return rest;
