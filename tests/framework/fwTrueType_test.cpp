@@ -11,6 +11,7 @@
 #include <SDL_ttf.h>
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -43,7 +44,7 @@ std::vector<std::string> AllPairs() {
 std::vector<std::string> GameTexts() {
     std::vector<std::string> texts = {
         // The title: version, credits, last score, help lines of this build...
-        "Tessaril - Version " TESSARIL_VERSION, "Written by ",
+        std::string("Tessaril - Version ") + TESSARIL_VERSION, "Written by ",
         "Orvin Tasker (Programming / GP2XWIZ)", "Mabel Quorne (Programming / Art)",
         "The Internet (Sound)", "Last Score: 1234567890",
         // ...and the handheld's.
@@ -90,8 +91,10 @@ std::string Difference(const SDL_Surface* a, const SDL_Surface* b) {
     const int bpp = fa.BytesPerPixel;
     for (int y = 0; y < a->h; ++y)
         for (int x = 0; x < a->w; ++x) {
-            const auto* pa = static_cast<const Uint8*>(a->pixels) + y * a->pitch + x * bpp;
-            const auto* pb = static_cast<const Uint8*>(b->pixels) + y * b->pitch + x * bpp;
+            const auto* pa = static_cast<const Uint8*>(a->pixels) +
+                             static_cast<ptrdiff_t>(y) * a->pitch + static_cast<ptrdiff_t>(x) * bpp;
+            const auto* pb = static_cast<const Uint8*>(b->pixels) +
+                             static_cast<ptrdiff_t>(y) * b->pitch + static_cast<ptrdiff_t>(x) * bpp;
             if (std::memcmp(pa, pb, static_cast<size_t>(bpp)) != 0)
                 return "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")";
         }

@@ -1334,6 +1334,7 @@ TEST_F(TessarilStartup, SeedOptionFixesTheBoardsSeed) {
         uint32_t Seed;
     } cases[] = {{{"-seed=77"}, true, 77},
                  {{"-scale=1", "-seed=4294967295"}, true, 4294967295u},
+                 {{"--seed", "5"}, true, 5},
                  {{"-scale=1"}, false, 0}};
     for (const auto& c : cases) {
         TMiniGame g(fwParseCommandLine(c.Args));
