@@ -100,6 +100,14 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
     return names;
 }
 
+// folder + "/" + name.
+std::string PathIn(const std::string& folder, const std::string& name) {
+    std::string path = folder;
+    path += '/';
+    path += name;
+    return path;
+}
+
 std::string Broken(const std::string& bytes, TBreak how, uint32_t seed) {
     if (how == TBreak::Truncated)
         return bytes.substr(0, bytes.size() / 2);
@@ -119,14 +127,14 @@ bool MakeData(const std::string& target, TBreak how) {
     uint32_t seed = 1;
     for (const std::string& sub : FolderEntries(source)) {
         struct stat st;
-        if (stat((source + "/" + sub).c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        if (stat(PathIn(source, sub).c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
             continue;
-        if (mkdir(("data/" + sub).c_str(), 0755) != 0)
+        if (mkdir(PathIn("data", sub).c_str(), 0755) != 0)
             return false;
-        for (const std::string& name : FolderEntries(source + "/" + sub)) {
-            const std::string relative = sub + "/" + name;
-            const std::string from = source + "/" + relative;
-            const std::string to = "data/" + relative;
+        for (const std::string& name : FolderEntries(PathIn(source, sub))) {
+            const std::string relative = PathIn(sub, name);
+            const std::string from = PathIn(source, relative);
+            const std::string to = PathIn("data", relative);
             const bool music = target == kMusicFolder && sub == kMusicFolder;
             if (!music && relative != target) {
                 if (symlink(from.c_str(), to.c_str()) != 0)
