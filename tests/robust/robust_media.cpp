@@ -69,10 +69,11 @@ const char* const kIconTag = "SDLApp::InitSDL: data/images/icon.png: ";
 std::vector<TMedium> MediaList() {
     std::vector<TMedium> list;
     const char* const images[] = {
-        "splash", "tessaril", "whitesmall", "steps",      "zahlen",   "time", "level",
-        "lives",  "points",   "presskey",   "gamepaused", "gameover", "p25",  "dblue",
-        "green",  "orange",   "purple",     "red",        "yellow",   "blue", "magenta",
-        "white",  "frame",    "cursor",     "wetime",     "bomb",
+        "splash",  "tessaril", "whitesmall",  "steps",      "zahlen",   "time",      "level",
+        "lives",   "points",   "presskey",    "gamepaused", "gameover", "p25",       "dblue",
+        "green",   "orange",   "purple",      "red",        "yellow",   "blue",      "magenta",
+        "white",   "frame",    "cursor",      "wetime",     "bomb",     "leveldone", "outoftime",
+        "nomoves", "ovdigits", "pausesymbol",
     };
     for (const char* name : images)
         list.push_back({std::string("images/") + name + ".bmp",
@@ -266,8 +267,8 @@ int main(int argc, char** argv) {
         if (m.File.rfind("images/", 0) == 0)
             listed.insert(m.File.substr(7));
     const std::vector<std::string> present = FolderEntries(SourcePath("data/images"));
-    if (std::set<std::string>(present.begin(), present.end()) != listed || listed.size() != 27) {
-        std::printf("robust media FAILED: data/images does not hold the 27 listed pictures\n");
+    if (std::set<std::string>(present.begin(), present.end()) != listed || listed.size() != 32) {
+        std::printf("robust media FAILED: data/images does not hold the 32 listed pictures\n");
         return 1;
     }
 
