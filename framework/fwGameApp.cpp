@@ -569,6 +569,10 @@ void TfwGameApp::PollEvents() {
 }
 
 void TfwGameApp::Run() {
+    if constexpr (kWeb) {
+        fwRunOnPage(*this); // the page's animation frames run it from here on
+        return;
+    }
     Terminated = false;
     FrameCount = 0;
     SecondMark = fwGetTicks();
@@ -591,20 +595,36 @@ void TfwGameApp::RunIteration() {
     UpdateKeys();
     PollEvents();
     DoFrame();
-    FrameTime = fwGetTicks() - t0;
+    EndIteration(t0);
+}
+
+void TfwGameApp::EndIteration(uint32_t start) {
+    FrameTime = fwGetTicks() - start;
     if ((KeyPressed(SDLK_ESCAPE, false) && EscapeEndsProgram()) || terminateRequested != 0)
         Quit();
 }
 
 void TfwGameApp::DoFrame() {
+    ComputeFrame();
+    ShowFrame();
+    fwDelay(1); // give the processor away once per frame
+    CountFrame();
+}
+
+void TfwGameApp::ComputeFrame() {
     SDL_Surface* s = GetSurface();
     UpdateFrame(s);
     DrawFrame(s);
     ProcessFrame(s);
+}
+
+void TfwGameApp::ShowFrame() {
     PointerEvents.clear();
     TypedChars.clear();
     Flip();
-    fwDelay(1); // give the processor away once per frame
+}
+
+void TfwGameApp::CountFrame() {
     ++FrameCount;
     uint32_t elapsed = fwGetTicks() - SecondMark;
     if (elapsed >= 1000) {
@@ -614,6 +634,7 @@ void TfwGameApp::DoFrame() {
         SecondMark = fwGetTicks();
         SecondElapsed(elapsed);
     }
+    EndFrame();
 }
 
 void TfwGameApp::HandleEvent(const SDL_Event& event) {
@@ -763,6 +784,13 @@ bool TfwGameApp::TakeToggleKey(const SDL_keysym& key) {
 bool TfwGameApp::KeyPressed(uint16_t key, bool waitRelease) {
     if (key >= kfwKeyLimit || Keys[key] == 0)
         return false;
+    // A page's frame cannot wait: the key reads as released for the rest of
+    // the frame, and the page's loop holds the frame's end until it is.
+    if (waitRelease && !WaitInFrame) {
+        Keys[key] = 0;
+        AwaitedKeys.set(key);
+        return true;
+    }
     while (waitRelease) {
         UpdateKeys();
         PollEvents();
@@ -771,6 +799,17 @@ bool TfwGameApp::KeyPressed(uint16_t key, bool waitRelease) {
         fwDelay(1);
     }
     return true;
+}
+
+bool TfwGameApp::AwaitsRelease() {
+    if (AwaitedKeys.none())
+        return false;
+    UpdateKeys();
+    PollEvents();
+    for (int key = 0; key < kfwKeyLimit; ++key)
+        if (AwaitedKeys[key] && Keys[key] == 0)
+            AwaitedKeys.reset(key);
+    return AwaitedKeys.any();
 }
 
 bool TfwGameApp::AnyKeyPressed() const {

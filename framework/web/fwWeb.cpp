@@ -1,23 +1,29 @@
 #include "fwWeb.h"
 
+#include "fwFrameLoop.h"
 #include "fwGameApp.h"
 #include "fwLog.h"
 
 #include <SDL.h>
 #include <emscripten.h>
+#include <emscripten/html5.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
+#include <map>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The page's side, in fwWeb.js.
 extern "C" {
 void fwWebPrepareFiles();
-int fwWebLoadStorage();
-int fwWebStoreFile(const char* name);
+void fwWebLoadStorage();
+int fwWebStorageLoaded();
+void fwWebStoreFile(const char* name, int ticket);
 void fwWebListen(const int32_t* kinds, int kindCount, int fields, int stepped,
                  uint32_t framePeriodMs);
 int fwWebTakeStep(uint32_t ms);
@@ -39,16 +45,22 @@ enum TWebEvent : int32_t { weKey = 1, weMouse, wePadButton, wePadHat, wePadAxis 
 constexpr int32_t kEventKinds[] = {weKey, weMouse, wePadButton, wePadHat, wePadAxis};
 constexpr int kEventFields = 6; // kind, then up to five values
 
-// How often a stepped clock that has spent its grant looks for more, in ms.
-constexpr uint32_t kStepPollMs = 2;
 // The stepped clock's first reading, as the tests' stepped clock starts.
 constexpr uint32_t kSteppedStart = 1000;
 
 struct TWebState {
     bool Stepped = false;
-    uint32_t Now = kSteppedStart; // the stepped clock's reading
-    std::vector<uint32_t> Rgba;   // every 16-bit picture value as canvas RGBA
-    std::vector<uint32_t> Pixels; // the rectangle being sent
+    uint32_t Now = kSteppedStart;  // the stepped clock's reading
+    std::vector<uint32_t> Rgba;    // every 16-bit picture value as canvas RGBA
+    std::vector<uint32_t> Pixels;  // the rectangle being sent
+    std::vector<std::string> Args; // the program's arguments, for Start
+    TfwWebProgram Start;           // runs once the storage is read
+    TfwWebGuard Guard;             // runs every animation frame's work
+    bool Started = false;
+    std::unique_ptr<TfwFrameLoop> Loop; // the application's, once it runs
+    int NextTicket = 0;
+    // Saves the browser has yet to confirm: the file, and who hears of it.
+    std::map<int, std::pair<std::string, TfwStoredFunc>> Storing;
 };
 
 TWebState& State() {
@@ -138,17 +150,37 @@ uint32_t PageTicks() {
     return s.Stepped ? s.Now : static_cast<uint32_t>(emscripten_get_now());
 }
 
-// The browser runs (draws, delivers input) only while the program sleeps.
+// The page's loop pauses only between the steps of a frame, never inside
+// one: a stepped pause it was granted moves the clock, then hands over the
+// input that came meanwhile.
 void PageDelay(uint32_t ms) {
     TWebState& s = State();
-    if (s.Stepped) {
-        while (fwWebTakeStep(ms) == 0)
-            emscripten_sleep(kStepPollMs);
+    if (s.Stepped)
         s.Now += ms;
-    } else {
-        emscripten_sleep(ms);
-    }
     PumpPage();
+}
+
+// Every animation frame of the page: once the storage is read, the program
+// starts (and hands its application to the loop); then the loop runs. False
+// ends the animation frames: the program ended or failed.
+EM_BOOL AnimationFrame(double, void*) {
+    TWebState& s = State();
+    if (!s.Started) {
+        if (fwWebStorageLoaded() == 0)
+            return EM_TRUE;
+        s.Started = true;
+        s.Start(s.Args);
+    }
+    if (!s.Loop)
+        return EM_FALSE;
+    TfwFrameLoop& loop = *s.Loop;
+    const int failed = s.Guard([&loop, &s] {
+        if (s.Stepped)
+            loop.Continue();
+        else
+            loop.AnimationFrame();
+    });
+    return failed == 0 && !loop.Ended() ? EM_TRUE : EM_FALSE;
 }
 
 // The window surface is the 320 x 240 picture itself (the page scales the
@@ -185,31 +217,55 @@ void PresentRects(SDL_Surface* screen, int count, SDL_Rect* rects) {
 
 } // namespace
 
-std::vector<std::string> fwWebStart(const std::vector<std::string>& args) {
+void fwWebStart(const std::vector<std::string>& args, TfwWebProgram start, TfwWebGuard guard) {
     // SDL draws into memory and mixes for no device: the page shows the
     // picture, and the browser's audio is not SDL's.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     TWebState& s = State();
-    std::vector<std::string> rest;
     for (const std::string& arg : args) {
         if (TfwGameApp::ParseOption(arg) == "clock=step")
             s.Stepped = true;
         else
-            rest.push_back(arg);
+            s.Args.push_back(arg);
     }
+    s.Start = std::move(start);
+    s.Guard = std::move(guard);
     fwWebPrepareFiles();
     fwWebLoadStorage();
     fwWebListen(kEventKinds, static_cast<int>(std::size(kEventKinds)), kEventFields,
                 s.Stepped ? 1 : 0, kfwFramePeriodMs);
     fwSetClock(PageTicks, PageDelay);
     fwSetUpdateRects(PresentRects);
-    return rest;
+    emscripten_request_animation_frame_loop(AnimationFrame, nullptr);
 }
 
-int fwWebFileSaved(const std::string& fileName) {
-    if (fwWebStoreFile(fileName.c_str()) != 0)
-        return 0;
-    Log().Write("fwWebFileSaved", fileName + ": the browser's storage refused it");
-    return EIO;
+void fwRunOnPage(TfwGameApp& app) {
+    TWebState& s = State();
+    s.Loop = std::make_unique<TfwFrameLoop>(app);
+    if (s.Stepped)
+        s.Loop->Granted = [](uint32_t ms) { return fwWebTakeStep(ms) != 0; };
+    else
+        s.Loop->Input = PumpPage;
+}
+
+void fwWebFileSaved(const std::string& fileName, TfwStoredFunc stored) {
+    TWebState& s = State();
+    const int ticket = s.NextTicket++;
+    s.Storing[ticket] = {fileName, std::move(stored)};
+    fwWebStoreFile(fileName.c_str(), ticket);
+}
+
+// The browser's answer to the save with that ticket: ok, or it refused it.
+extern "C" EMSCRIPTEN_KEEPALIVE void fwWebFileStored(int ticket, int ok) {
+    TWebState& s = State();
+    const auto found = s.Storing.find(ticket);
+    if (found == s.Storing.end())
+        return;
+    auto [name, stored] = std::move(found->second);
+    s.Storing.erase(found);
+    if (ok == 0)
+        Log().Write("fwWebFileSaved", name + ": the browser's storage refused it");
+    if (stored)
+        stored(ok != 0 ? 0 : EIO);
 }

@@ -4,24 +4,35 @@
 // every call is behind kWeb.
 #pragma once
 
+#include "fwFile.h"
+
+#include <functional>
 #include <string>
 #include <vector>
 
-// Readies the page before the application is made: the working folder (the
-// packaged media as data/, log.txt lines going to the browser's console, the
-// player's saved files read back from the browser's storage), the clock (its
-// delay a sleep that hands the browser its turn), presentation into the
+// The program's body, given the arguments the page did not take.
+using TfwWebProgram = std::function<void(const std::vector<std::string>& args)>;
+// Runs work, reporting an error it raises; answers 0, or non-zero after an error.
+using TfwWebGuard = std::function<int(const std::function<void()>& work)>;
+
+// Readies the page and returns at once; the browser's animation frames do the
+// rest. The page: the working folder (the packaged media as data/, log.txt
+// lines going to the browser's console), the clock, presentation into the
 // canvas, and the page's input as SDL events and key state, exactly as the
-// desktop's SDL reports them. args: the page's options ("-name=value", from
-// its URL query); "clock=step" makes the clock a test's: it starts at 1000 ms
-// and moves only by the delays the page's test grants (Module.tessarilStep).
-// Answers the arguments it did not take, for the game.
-std::vector<std::string> fwWebStart(const std::vector<std::string>& args);
+// desktop's SDL reports them. Once the player's saved files are read back from
+// the browser's storage, an animation frame runs program(args); the program's
+// Run hands its application to the page's loop (fwRunOnPage), which runs it on
+// the animation frames that follow, each frame's work through guard; an error
+// ends the frames. args: the page's options ("-name=value", from its URL
+// query); "clock=step" makes the clock a test's: it starts at 1000 ms and moves
+// only by the pauses the page's test grants (Module.tessarilStep), which the
+// animation frames spend.
+void fwWebStart(const std::vector<std::string>& args, TfwWebProgram program, TfwWebGuard guard);
 
 // After fileName (in the working folder) was saved crash-safely: copies it
-// into the browser's storage and returns when the storage holds it. 0, or EIO
-// with a log line when the storage refused it.
-int fwWebFileSaved(const std::string& fileName);
+// into the browser's storage and returns; stored hears 0 once the storage
+// holds it, or EIO (after a log line) when the browser refused it.
+void fwWebFileSaved(const std::string& fileName, TfwStoredFunc stored);
 
 // Does the page's sound wait for the player's first key, click or touch?
 // The browser starts a page's audio only after one; false once it runs, and

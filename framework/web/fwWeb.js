@@ -20,6 +20,7 @@ mergeInto(LibraryManager.library, {
     touch: null,       // the identifier of the touch that holds the button
     line: [],          // log.txt's current line, as bytes
     context: null,     // the canvas's 2D context
+    storageLoaded: false, // the player's files are read from the storage
 
     // SDL 1.2's keys for the named keys of the page; printable keys are
     // their character (letters in lower case), as SDL's are.
@@ -170,38 +171,49 @@ mergeInto(LibraryManager.library, {
     FS.chdir(fwWeb.home);
   },
 
-  // Mounts the browser's storage and copies the player's files from it into
-  // the working folder. 1 when read, 0 when the browser keeps no storage.
+  // Mounts the browser's storage and starts copying the player's files from
+  // it into the working folder; fwWebStorageLoaded tells when that is done
+  // (also when the browser keeps no storage: the game starts without them).
   fwWebLoadStorage__deps: ['$fwWeb', '$FS', '$IDBFS'],
   fwWebLoadStorage: function() {
-    return Asyncify.handleSleep(function(wakeUp) {
+    var done = function() { fwWeb.storageLoaded = true; };
+    try {
       FS.mkdir(fwWeb.store);
       FS.mount(IDBFS, {}, fwWeb.store);
-      FS.syncfs(true, function(error) {
-        if (error) return wakeUp(0);
+    } catch (e) {
+      return done();
+    }
+    FS.syncfs(true, function(error) {
+      if (!error) {
         FS.readdir(fwWeb.store).forEach(function(name) {
           var from = fwWeb.store + '/' + name;
           if (FS.isFile(FS.stat(from).mode))
             FS.writeFile(fwWeb.home + '/' + name, FS.readFile(from));
         });
-        wakeUp(1);
-      });
+      }
+      done();
     });
   },
 
-  // Copies the saved file into the storage; 1 once the browser holds it.
+  // 1 once the storage's files are in the working folder (or there are none).
+  fwWebStorageLoaded__deps: ['$fwWeb'],
+  fwWebStorageLoaded: function() {
+    return fwWeb.storageLoaded ? 1 : 0;
+  },
+
+  // Copies the saved file into the storage and returns; the browser's answer
+  // goes to fwWebFileStored(ticket, ok) later.
   fwWebStoreFile__deps: ['$fwWeb', '$FS'],
-  fwWebStoreFile: function(namePtr) {
+  fwWebStoreFile: function(namePtr, ticket) {
     var name = UTF8ToString(namePtr);
-    return Asyncify.handleSleep(function(wakeUp) {
-      try {
-        var base = name.substring(name.lastIndexOf('/') + 1);
-        FS.writeFile(fwWeb.store + '/' + base, FS.readFile(name));
-      } catch (e) {
-        return wakeUp(0);
-      }
-      FS.syncfs(false, function(error) { wakeUp(error ? 0 : 1); });
-    });
+    var answer = function(ok) { _fwWebFileStored(ticket, ok ? 1 : 0); };
+    try {
+      var base = name.substring(name.lastIndexOf('/') + 1);
+      FS.writeFile(fwWeb.store + '/' + base, FS.readFile(name));
+    } catch (e) {
+      return setTimeout(function() { answer(false); }, 0);
+    }
+    FS.syncfs(false, function(error) { answer(!error); });
   },
 
   // Input from the canvas while it has the focus, in events of the kinds
@@ -234,14 +246,15 @@ mergeInto(LibraryManager.library, {
   //   tessarilFullscreen()   the page's fullscreen on or off (its button, F11)
   //   tessarilFramePeriodMs  the game's frame period in ms (a value)
   //   tessarilStep(ms)       with the stepped clock only: grants the clock ms
-  //                          more; resolves once the program has spent the
-  //                          grant and waits for the next
+  //                          more; resolves once the program's animation
+  //                          frames have spent the grant and wait for the next
   //   tessarilSound          null until the page's audio is opened, then
   //                          {context, node, pull(frames), musicPlaying()}:
   //                          the AudioContext, its source node, the mixer's
   //                          next frames as [left, right], and whether the
   //                          mixer plays music
-  // The module's own functions that JavaScript calls are fwWebAudioPull and
+  // The module's own functions that JavaScript calls are fwWebFileStored
+  // (fwWeb.cpp: the storage's answer to a save), fwWebAudioPull and
   // fwWebMusicPlaying (fwWebAudio.h).
   $fwWebCalls__deps: ['$fwWeb', '$fwWebSound'],
   $fwWebCalls: function(stepped, framePeriodMs) {
