@@ -15,6 +15,10 @@ class TNameEntryScreen : public TScreen {
 public:
     using TScreen::TScreen;
 
+    // Keys and pad buttons still held from play count only once let go and
+    // pressed again; the clicks and characters of earlier frames are gone.
+    void Enter() override { Game.IgnoreHeldKeys(); }
+
     bool Step() override {
         if (Game.NameEditor && Game.NameEditor->Finished)
             StoreName();
