@@ -62,7 +62,7 @@ media:
 	tools/mkmedia.sh
 
 clean:
-	rm -rf build build-handheld build-bench build-asan build-fuzz build-soak build-web build-web-work
+	rm -rf build build-handheld build-bench build-asan build-fuzz build-soak build-tidy build-web build-web-work
 
 # Further targets (cross build, end-to-end, benchmark, robustness) live beside.
 -include mk/*.mk

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <utility>
 
 namespace {
 
@@ -46,7 +47,6 @@ void OnMusicFinished() {
     throw EfwSDLError(message, reason);
 }
 
-constexpr int kKeyLimit = 512;
 // The once-a-second hook's period.
 constexpr uint32_t kSecondMs = 1000;
 
@@ -168,20 +168,17 @@ TfwKeySet fwPadKeys(const bool (&buttons)[32], uint8_t hat, const int16_t (&axes
     return keys;
 }
 
-TfwGameApp::TfwGameApp(const std::vector<std::string>& args) {
+TfwGameApp::TfwGameApp(TfwCommandLine commandLine) : CommandLine(std::move(commandLine)) {
     if (instance != nullptr)
         throw EfwError("SDLApp already exists");
     instance = this;
     Resources = std::make_unique<TfwResourceManager>(true);
-    for (const std::string& arg : args)
-        Options.push_back(ParseOption(arg));
 }
 
 TfwGameApp::~TfwGameApp() {
     if (BackBuffer != nullptr)
         SDL_FreeSurface(BackBuffer);
     BackBuffer = nullptr;
-    Options.clear();
     Resources.reset();
     instance = nullptr;
     SDL_Quit();
@@ -309,18 +306,14 @@ void TfwGameApp::ReadVideoOptions() {
     const int32_t fit =
         FitScale(DesktopWidth * kDesktopSharePct / 100, DesktopHeight * kDesktopSharePct / 100);
     WindowScale = StartScale >= 1 && StartScale <= kfwMaxScale ? StartScale : fit;
-    for (const std::string& line : Options) {
-        const size_t eq = line.find('=');
-        const std::string name = line.substr(0, eq);
-        const std::string value = line.substr(eq + 1);
-        if (name == "fullscreen") {
-            Fullscreen = value != "0";
-        } else if (name == "scale" && !fwParseScale(value, WindowScale)) {
-            WindowScale = fit;
-            Log().Write("SDLApp::InitSDL", "scale=" + value + " is no scale from 1 to " +
-                                               std::to_string(kfwMaxScale) + "; using " +
-                                               std::to_string(fit));
-        }
+    if (!CommandLine.Error.empty()) {
+        Log().Write("SDLApp::InitSDL", "command line refused (" + CommandLine.Error +
+                                           "); using scale " + std::to_string(WindowScale));
+    } else {
+        if (CommandLine.Fullscreen >= 0)
+            Fullscreen = CommandLine.Fullscreen == 1;
+        if (CommandLine.Scale >= 1 && CommandLine.Scale <= kfwMaxScale)
+            WindowScale = CommandLine.Scale;
     }
     FitScaleToDesktop();
 }
@@ -770,7 +763,7 @@ void TfwGameApp::HandleEvent(const SDL_Event& event) {
             ToggleFullscreen();
             break;
         }
-        if (static_cast<int>(event.key.keysym.sym) < kKeyLimit)
+        if (static_cast<int>(event.key.keysym.sym) < kfwKeyLimit)
             Keys[event.key.keysym.sym] = 1;
         if (!kHandheld)
             QueueTyped(event.key.keysym);
@@ -837,7 +830,7 @@ void TfwGameApp::HandleJoystick(const SDL_Event& event) {
         return; // its buttons reach the keys through fwApplyButtons only
     // A pad key that went down reads 1 in this frame, as a key-down event makes it.
     const TfwKeySet pressed = PadKeys() & ~before;
-    for (int key = 0; key < kKeyLimit; ++key)
+    for (int key = 0; key < kfwKeyLimit; ++key)
         if (pressed[key])
             PressKey(static_cast<uint16_t>(key));
 }
@@ -871,7 +864,7 @@ void TfwGameApp::QueueTyped(const SDL_keysym& key) {
 }
 
 void TfwGameApp::PressKey(uint16_t key) {
-    if (key < kKeyLimit)
+    if (key < kfwKeyLimit)
         Keys[key] = 1;
 }
 
@@ -890,7 +883,7 @@ void TfwGameApp::UpdateKeys() {
     if (kHandheld && JoystickCount > 0 && Joystick != nullptr)
         fwApplyButtons(JoyButtons, state, count);
     const TfwKeySet pad = PadKeys();
-    const int n = count < kKeyLimit ? count : kKeyLimit;
+    const int n = count < kfwKeyLimit ? count : kfwKeyLimit;
     for (int i = 0; i < n; ++i) {
         const bool down = state[i] == 1 || pad[static_cast<size_t>(i)];
         Keys[i] = down ? static_cast<uint8_t>(Keys[i] + 1) : 0; // wraps 255 -> 0
@@ -921,7 +914,7 @@ bool TfwGameApp::TakeToggleKey(const SDL_keysym& key) {
 }
 
 bool TfwGameApp::KeyPressed(uint16_t key, bool waitRelease) {
-    if (key >= kKeyLimit || Keys[key] == 0)
+    if (key >= kfwKeyLimit || Keys[key] == 0)
         return false;
     // A page's frame cannot wait: the key reads as released for the rest of
     // the frame, and the page's loop holds the frame's end until it is.
@@ -945,14 +938,14 @@ bool TfwGameApp::AwaitsRelease() {
         return false;
     UpdateKeys();
     PollEvents();
-    for (int key = 0; key < kKeyLimit; ++key)
+    for (int key = 0; key < kfwKeyLimit; ++key)
         if (AwaitedKeys[key] && Keys[key] == 0)
             AwaitedKeys.reset(key);
     return AwaitedKeys.any();
 }
 
 void TfwGameApp::IgnoreHeldKeys() {
-    for (int key = 0; key < kKeyLimit; ++key)
+    for (int key = 0; key < kfwKeyLimit; ++key)
         if (Keys[key] != 0) {
             IgnoredKeys[key] = true;
             Keys[key] = 0;

@@ -2,6 +2,7 @@
 // hooks, the per-frame key counters, the media factories and the one instance.
 #pragma once
 
+#include "fwCommandLine.h"
 #include "fwConfig.h"
 #include "fwResource.h"
 #include "fwRest.h"
@@ -37,8 +38,12 @@ void fwSetClock(TfwTicksFunc ticks, TfwDelayFunc delay);
 using TfwUpdateRectsFunc = std::function<void(SDL_Surface* screen, int count, SDL_Rect* rects)>;
 void fwSetUpdateRects(TfwUpdateRectsFunc update);
 
-// Every iteration of the main loop lasts at least this long (about 55 per second).
+// Every iteration of the main loop lasts at least this long, in ms (about 55
+// frames a second); the test harnesses and the benchmark step their clocks by it.
 inline constexpr uint32_t kfwFramePeriodMs = 18;
+// Keys are SDL 1.2 key symbols below this limit (SDLK_LAST is 323): the key
+// counters, key sets and the page's keys hold this many.
+inline constexpr int kfwKeyLimit = 512;
 
 // The picture the game draws, in pixels, in both builds.
 inline constexpr int32_t kPictureWidth = 320;
@@ -87,7 +92,7 @@ public:
 const std::vector<TfwButtonKey>& fwPadButtonKeys();
 // An axis further than this from its centre (of -32768 .. 32767) holds an arrow.
 inline constexpr int32_t kfwAxisDeadZone = 32768 / 3;
-using TfwKeySet = std::bitset<512>;
+using TfwKeySet = std::bitset<kfwKeyLimit>;
 // The keys the desktop pad holds: its buttons, the arrows of its first hat and
 // of its first two axes (0 left-right, 1 up-down).
 TfwKeySet fwPadKeys(const bool (&buttons)[32], uint8_t hat, const int16_t (&axes)[2]);
@@ -114,9 +119,10 @@ struct TfwPointerEvent {
 
 class TfwGameApp {
 public:
-    // args: the command-line arguments without the program's own path.
-    // Throws EfwError("SDLApp already exists") when an instance exists.
-    explicit TfwGameApp(const std::vector<std::string>& args = {});
+    // commandLine: what the program's command line asked for, read once
+    // (fwParseCommandLine). Throws EfwError("SDLApp already exists") when an
+    // instance exists.
+    explicit TfwGameApp(TfwCommandLine commandLine = {});
     virtual ~TfwGameApp();
     TfwGameApp(const TfwGameApp&) = delete;
     TfwGameApp& operator=(const TfwGameApp&) = delete;
@@ -125,12 +131,15 @@ public:
     static TfwGameApp* Instance();
 
     // An argument as an option line: trimmed, leading "-" then "/" removed,
-    // "=1" appended when it holds no "=".
+    // "=1" appended when it holds no "=". For the web page's own options,
+    // which the page takes before the command line is read.
     static std::string ParseOption(const std::string& arg);
 
     SDL_Surface* Screen = nullptr;     // not owned: SDL releases it
     SDL_Surface* BackBuffer = nullptr; // owned
-    std::vector<std::string> Options;
+    // What the command line asked for. A refused line (Error set; the program
+    // itself ends on one) asks for nothing, and InitSDL names it in the log.
+    TfwCommandLine CommandLine;
     std::unique_ptr<TfwResourceManager> Resources; // owns every factory-made medium
     // The desktop always draws into a 320 x 240 x 16 back buffer that Flip
     // presents scaled; the handheld draws straight onto its screen.
@@ -138,7 +147,7 @@ public:
     uint32_t VideoFlags = 0;
     const SDL_VideoInfo* VideoInfo = nullptr;
     int32_t FrameCount = 0;
-    uint8_t Keys[512] = {}; // 0 up, 1 went down this frame, n held n updates (wraps)
+    uint8_t Keys[kfwKeyLimit] = {}; // 0 up, 1 went down this frame, n held n updates (wraps)
     bool Terminated = false;
     uint32_t SecondMark = 0;
     float FPS = 0;
@@ -172,9 +181,9 @@ public:
     // is non-zero only in fullscreen with its black border.
     int32_t Scale = 1;
     int32_t PictureX = 0, PictureY = 0;
-    int32_t WindowScale = 1; // the scale of the window mode (option "scale=N")
-    bool Fullscreen = false; // option "fullscreen=1"; F11 and Alt+Return toggle it
-    // Set before InitSDL: the window's scale unless an option names one; 0
+    int32_t WindowScale = 1; // the scale of the window mode (CommandLine.Scale)
+    bool Fullscreen = false; // CommandLine.Fullscreen; F11 and Alt+Return toggle it
+    // Set before InitSDL: the window's scale unless the command line names one; 0
     // for the largest that fits about 85 % of the desktop.
     int32_t StartScale = 0;
     // The window's size once the player has resized it; 0 while it is the
@@ -234,11 +243,11 @@ public:
     // Escape ends the program after the frame in which it goes down, unless
     // the game answers false here at that moment: then Escape is the game's key.
     virtual bool EscapeEndsProgram() const { return true; }
-    // Loops RunIteration, each padded to at least 18 ms and followed by Rest,
-    // until Terminated; SIGTERM (on the desktop SIGINT and SIGHUP as well)
-    // meanwhile ends it as the window's close button does. Then DoneGame,
-    // which every way of ending passes through. In the web build it hands
-    // the application to the page's loop (fwRunOnPage) and returns.
+    // Loops RunIteration, each padded to at least kfwFramePeriodMs and
+    // followed by Rest, until Terminated; SIGTERM (on the desktop SIGINT and
+    // SIGHUP as well) meanwhile ends it as the window's close button does.
+    // Then DoneGame, which every way of ending passes through. In the web
+    // build it hands the application to the page's loop (fwRunOnPage) and returns.
     virtual void Run();
     // Desktop: sleeps (fwRest) while nothing can change: the last frame took
     // no input and showed nothing new, no key or pad held, no event waiting in
@@ -320,15 +329,15 @@ public:
     TfwKeySet PadKeys() const;
 
 private:
-    std::vector<Uint16> Presented;   // the picture as last sent to the window
-    bool PresentAll = true;          // send everything once: new mode or expose
-    bool pictureSent_ = false;       // the frame sent a changed picture
-    bool quietFrame_ = false;        // the last frame took no input and changed no picture
-    bool TakenKeys[512] = {};        // toggle keys held since the frame took them
-    TfwKeySet AwaitedKeys;           // web: keys taken until released (AwaitsRelease)
-    bool IgnoredKeys[512] = {};      // keys held since IgnoreHeldKeys
-    std::vector<Uint32> WindowPixel; // back buffer pixel -> window pixel, per mode
-    bool PlaceKnown = false;         // where the window stood before fullscreen
+    std::vector<Uint16> Presented;      // the picture as last sent to the window
+    bool PresentAll = true;             // send everything once: new mode or expose
+    bool pictureSent_ = false;          // the frame sent a changed picture
+    bool quietFrame_ = false;           // the last frame took no input and changed no picture
+    bool TakenKeys[kfwKeyLimit] = {};   // toggle keys held since the frame took them
+    TfwKeySet AwaitedKeys;              // web: keys taken until released (AwaitsRelease)
+    bool IgnoredKeys[kfwKeyLimit] = {}; // keys held since IgnoreHeldKeys
+    std::vector<Uint32> WindowPixel;    // back buffer pixel -> window pixel, per mode
+    bool PlaceKnown = false;            // where the window stood before fullscreen
     int32_t PlaceX = 0, PlaceY = 0;
 
     void ReadVideoOptions();
@@ -357,8 +366,8 @@ void fwRunOnPage(TfwGameApp& app);
 // Builds the application of class T, initialises and runs it, and frees it in
 // every case; an exception passes on after the object is gone. In the web
 // build the page's loop keeps it once Run has handed it over: a page has no end.
-template <class T> void RunApp(const std::vector<std::string>& args = {}) {
-    auto app = std::make_unique<T>(args);
+template <class T> void RunApp(const TfwCommandLine& commandLine = {}) {
+    auto app = std::make_unique<T>(commandLine);
     app->Init(true);
     app->Run();
     if constexpr (kWeb)

@@ -38,8 +38,6 @@ constexpr int32_t kSelectionSequence = 1; // of the cursor picture's sequences
 constexpr uint8_t kSplashAlpha = 160;
 // The window's icon: the desktop entry's icon, copied into the media tree.
 constexpr const char* kWindowIcon = "data/images/icon.png";
-// The option that fixes the boards' seed.
-const std::string kSeedOption = "seed=";
 
 // The page downloads its sound effects compressed, as Ogg Vorbis under the
 // same name (data-web/ laid over data/); elsewhere they are the WAV files.
@@ -55,7 +53,7 @@ std::string SoundFile(const std::string& wavFile) {
 
 } // namespace
 
-TMiniGame::TMiniGame(const std::vector<std::string>& args) : TfwGameApp(args) {
+TMiniGame::TMiniGame(const TfwCommandLine& commandLine) : TfwGameApp(commandLine) {
     NameEditor = std::make_unique<THighscoreEditor>(this);
     Highscores = std::make_unique<THighscoreManager>(this);
     ImageList = std::make_unique<TfwSDLImages>();
@@ -113,10 +111,8 @@ void TMiniGame::InitGame() {
     Board->SetGridSize(kBoardWidth, kBoardHeight);
     Board->SetCellSize(kCellSize, kCellSize);
     // -seed=N deals every board from N: a game that can be played again.
-    for (const std::string& option : Options)
-        if (option.rfind(kSeedOption, 0) == 0)
-            Board->FixSeed(static_cast<uint32_t>(
-                std::strtoul(option.c_str() + kSeedOption.size(), nullptr, 10)));
+    if (CommandLine.Error.empty() && CommandLine.Seed >= 0)
+        Board->FixSeed(static_cast<uint32_t>(CommandLine.Seed));
     ImageList->SetColorKey(true, 255, 0, 255);
     LoadLoadingScreen();
     FillPlayList();
@@ -314,18 +310,17 @@ int RunGuarded(const std::function<void()>& body) {
 }
 
 int TessarilMain(const std::vector<std::string>& args) {
-    std::vector<std::string> options = args; // the handheld's launcher gives none
+    TfwCommandLine line; // the handheld takes no options: its launcher gives none
     if constexpr (!kHandheld) {
-        const TCommandLine line = ParseCommandLine(args);
+        line = fwParseCommandLine(args);
         if (!line.Error.empty()) {
-            std::fprintf(stderr, "tessaril: %s\n%s", line.Error.c_str(), UsageText());
+            std::fprintf(stderr, "tessaril: %s\n%s", line.Error.c_str(), UsageText().c_str());
             return kExitUsage;
         }
         if (line.Help) {
-            std::fputs(UsageText(), stdout);
+            std::fputs(UsageText().c_str(), stdout);
             return kExitNormal;
         }
-        options = line.OptionLines();
     }
-    return RunGuarded([&options] { RunApp<TMiniGame>(options); });
+    return RunGuarded([&line] { RunApp<TMiniGame>(line); });
 }

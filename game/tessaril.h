@@ -79,7 +79,7 @@ inline constexpr uint32_t kTextColour = 0xFFFF8000;
 
 class TMiniGame : public TfwGameApp {
 public:
-    explicit TMiniGame(const std::vector<std::string>& args = {});
+    explicit TMiniGame(const TfwCommandLine& commandLine = {});
     ~TMiniGame() override;
 
     // Owned objects, made by the constructor.

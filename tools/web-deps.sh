@@ -14,7 +14,8 @@
 #   ${XDG_CACHE_HOME:-$HOME/.cache}/tessaril/web-deps/<key>
 # with each package's notices in licences/<package>/ (Debian's copyright file,
 # the upstream licence texts), where the key sums the pinned versions, the
-# build flags, the compiler's version and this script. A finished prefix is reused as it is, by this clone
+# build flags, the compiler's version and this script's commands (its comments
+# left out). A finished prefix is reused as it is, by this clone
 # and by every other on the machine, without asking the network.
 set -eu
 
@@ -66,7 +67,7 @@ FREETYPE_FLAGS="-DBUILD_SHARED_LIBS=OFF -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=
 
 EMCC_VERSION=$(emcc --version | head -n 1)
 KEY=$(printf '%s\n' "$SOURCES" "$CFLAGS_WEB" "$SDL_FLAGS" "$MIXER_FLAGS" "$MIXER_CPPFLAGS" "$FREETYPE_FLAGS" \
-    "$EMCC_VERSION" "$SUITE" | cat - "$0" | sha256sum | cut -c1-16)
+    "$EMCC_VERSION" "$SUITE" | cat - "$0" | grep -v '^[[:space:]]*#' | sha256sum | cut -c1-16)
 CACHE=${XDG_CACHE_HOME:-$HOME/.cache}/tessaril/web-deps
 PREFIX=$CACHE/$KEY
 

@@ -11,8 +11,10 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -22,7 +24,8 @@ void fwWebPrepareFiles();
 void fwWebLoadStorage();
 int fwWebStorageLoaded();
 void fwWebStoreFile(const char* name, int ticket);
-void fwWebListen(int stepped);
+void fwWebListen(const int32_t* kinds, int kindCount, int fields, int stepped,
+                 uint32_t framePeriodMs);
 int fwWebTakeStep(uint32_t ms);
 int fwWebNextEvent(int32_t* event);
 void fwWebPresent(const uint32_t* rgba, int x, int y, int w, int h);
@@ -32,15 +35,17 @@ void fwWebSay(const char* text);
 
 namespace {
 
-// One piece of page input as fwWebNextEvent hands it over.
-enum TWebEvent : int32_t {
-    weKey = 1,
-    weMouse = 2,
-    wePadButton = 3,
-    wePadHat = 4,
-    wePadAxis = 5,
-    weMotion = 6
-};
+// One piece of page input as fwWebNextEvent hands it over: its kind, then up
+// to five values. The page learns the kinds from this table alone (fwWebListen
+// hands it over, in this order), so the numbers are written nowhere else.
+//   weKey        down (0/1), SDL key, SDL modifiers, the character typed, device
+//   weMouse      down (0/1), SDL button, picture x, y (negative: off the picture), device
+//   wePadButton  down (0/1), button
+//   wePadHat     SDL hat bits
+//   wePadAxis    axis, value (-32768 .. 32767)
+//   weMotion     (unused), (unused), picture x, y, device
+enum TWebEvent : int32_t { weKey = 1, weMouse, wePadButton, wePadHat, wePadAxis, weMotion };
+constexpr int32_t kEventKinds[] = {weKey, weMouse, wePadButton, wePadHat, wePadAxis, weMotion};
 // The last field of key, mouse and motion events: the device, 0 the
 // keyboard or mouse, kfwTouchDevice the touch screen and its keyboard.
 constexpr int kDeviceField = 5;
@@ -48,7 +53,6 @@ constexpr int kEventFields = 6; // kind, then up to five values
 
 // The stepped clock's first reading, as the tests' stepped clock starts.
 constexpr uint32_t kSteppedStart = 1000;
-constexpr int kKeyLimit = 512;
 
 struct TWebState {
     bool Stepped = false;
@@ -73,7 +77,7 @@ TWebState& State() {
 void PushKey(const int32_t* e) {
     const bool down = e[1] != 0;
     const int32_t sym = e[2];
-    if (sym <= 0 || sym >= kKeyLimit)
+    if (sym <= 0 || sym >= kfwKeyLimit)
         return;
     int count = 0;
     Uint8* keys = SDL_GetKeyState(&count);
@@ -124,7 +128,7 @@ void PushPad(const int32_t* e) {
         event.type = SDL_JOYHATMOTION;
         event.jhat.value = static_cast<Uint8>(e[1]);
         break;
-    default:
+    case wePadAxis:
         event.type = SDL_JOYAXISMOTION;
         event.jaxis.axis = static_cast<Uint8>(e[1]);
         event.jaxis.value = static_cast<Sint16>(e[2]);
@@ -133,18 +137,31 @@ void PushPad(const int32_t* e) {
     SDL_PushEvent(&event);
 }
 
-// Hands the page's input since the last call to SDL.
+// Hands the page's input since the last call to SDL. A kind the table does
+// not name is refused with a console line (the log's lines go there) rather
+// than taken for some input.
 void PumpPage() {
     int32_t e[kEventFields];
     while (fwWebNextEvent(e) != 0) {
-        if (e[0] == weKey)
+        switch (e[0]) {
+        case weKey:
             PushKey(e);
-        else if (e[0] == weMouse)
+            break;
+        case weMouse:
             PushMouse(e);
-        else if (e[0] == weMotion)
+            break;
+        case weMotion:
             PushMotion(e);
-        else
+            break;
+        case wePadButton:
+        case wePadHat:
+        case wePadAxis:
             PushPad(e);
+            break;
+        default:
+            Log().Write("fwWeb", "page event of unknown kind " + std::to_string(e[0]) + " refused");
+            break;
+        }
     }
 }
 
@@ -236,7 +253,8 @@ void fwWebStart(const std::vector<std::string>& args, TfwWebProgram start, TfwWe
     s.Guard = std::move(guard);
     fwWebPrepareFiles();
     fwWebLoadStorage();
-    fwWebListen(s.Stepped ? 1 : 0);
+    fwWebListen(kEventKinds, static_cast<int>(std::size(kEventKinds)), kEventFields,
+                s.Stepped ? 1 : 0, kfwFramePeriodMs);
     fwSetClock(PageTicks, PageDelay);
     fwSetUpdateRects(PresentRects);
     emscripten_request_animation_frame_loop(AnimationFrame, nullptr);

@@ -2,12 +2,18 @@
 // working folder and the browser's storage, the canvas, the page's keys,
 // mouse, touches and gamepad queued until the program asks for them between
 // frames, the phone's text field for typing and the screen readers' live
-// region.
+// region; the page's Web Audio, which pulls SDL_mixer's samples
+// (fwWebAudio.cpp); and, in $fwWebCalls, every function the page and its test
+// may call.
 mergeInto(LibraryManager.library, {
   $fwWeb: {
     home: '/tessaril', // the working folder; the packaged media are its data/
     store: '/storage', // the player's files, kept in the browser (IndexedDB)
     events: [],        // page input not yet handed over, oldest first
+    // The kinds of page input by name, as fwWeb.cpp's table numbers them
+    // (handed over by fwWebListen), and the fields of one event.
+    kind: {},
+    fields: 0,
     held: {},          // key code -> the SDL key its key-down reported
     pad: null,         // the gamepad as last reported: buttons, hat, axes
     budget: 0,         // stepped clock: ms the test has granted
@@ -72,7 +78,7 @@ mergeInto(LibraryManager.library, {
       var code = c.charCodeAt(0);
       var sym = c.toLowerCase().charCodeAt(0);
       if (sym >= 128 || code < 32) return;
-      fwWeb.events.push([1, 1, sym, 0, code, 1], [1, 0, sym, 0, 0, 1]);
+      fwWeb.events.push([fwWeb.kind.key, 1, sym, 0, code, 1], [fwWeb.kind.key, 0, sym, 0, 0, 1]);
     },
 
     // The field's text follows the phone keyboard's composition: what it
@@ -83,7 +89,7 @@ mergeInto(LibraryManager.library, {
       var same = 0;
       while (same < now.length && same < fwWeb.typed.length && now[same] === fwWeb.typed[same]) same++;
       for (var i = fwWeb.typed.length; i > same; i--)
-        fwWeb.events.push([1, 1, 8, 0, 8, 1], [1, 0, 8, 0, 0, 1]);
+        fwWeb.events.push([fwWeb.kind.key, 1, 8, 0, 8, 1], [fwWeb.kind.key, 0, 8, 0, 0, 1]);
       for (var j = same; j < now.length; j++) fwWeb.type(now[j]);
       fwWeb.typed = now;
       if (!e.isComposing) {
@@ -124,12 +130,12 @@ mergeInto(LibraryManager.library, {
       }
       // The text field's keys are the touch screen's keyboard's (device 1).
       var device = e.target === document.getElementById('typing') ? 1 : 0;
-      fwWeb.events.push([1, down ? 1 : 0, sym, fwWeb.mod(e), down ? fwWeb.unicode(e, sym) : 0, device]);
+      fwWeb.events.push([fwWeb.kind.key, down ? 1 : 0, sym, fwWeb.mod(e), down ? fwWeb.unicode(e, sym) : 0, device]);
     },
 
     // Keys held when the page loses the focus are let go.
     releaseAll: function() {
-      for (var code in fwWeb.held) fwWeb.events.push([1, 0, fwWeb.held[code], 0, 0]);
+      for (var code in fwWeb.held) fwWeb.events.push([fwWeb.kind.key, 0, fwWeb.held[code], 0, 0]);
       fwWeb.held = {};
     },
 
@@ -141,7 +147,7 @@ mergeInto(LibraryManager.library, {
       var y = Math.floor((e.clientY - r.top) * Module.canvas.height / r.height);
       var button = [1, 2, 3][e.button];
       if (!button) return;
-      fwWeb.events.push([2, down ? 1 : 0, button, x, y, e.touch ? 1 : 0]);
+      fwWeb.events.push([fwWeb.kind.mouse, down ? 1 : 0, button, x, y, e.touch ? 1 : 0]);
     },
 
     // A finger moving on the picture, at the picture pixel under it.
@@ -149,7 +155,7 @@ mergeInto(LibraryManager.library, {
       var r = Module.canvas.getBoundingClientRect();
       var x = Math.floor((t.clientX - r.left) * Module.canvas.width / r.width);
       var y = Math.floor((t.clientY - r.top) * Module.canvas.height / r.height);
-      fwWeb.events.push([6, 0, 0, x, y, 1]);
+      fwWeb.events.push([fwWeb.kind.motion, 0, 0, x, y, 1]);
     },
 
     // Touches on the canvas take the mouse's path, marked as the touch
@@ -219,11 +225,11 @@ mergeInto(LibraryManager.library, {
       };
       var last = fwWeb.pad || {buttons: [0, 0, 0, 0, 0, 0, 0, 0], hat: 0, axes: [0, 0]};
       now.buttons.forEach(function(b, i) {
-        if (b !== last.buttons[i]) fwWeb.events.push([3, b, i, 0, 0]);
+        if (b !== last.buttons[i]) fwWeb.events.push([fwWeb.kind.padButton, b, i, 0, 0]);
       });
-      if (now.hat !== last.hat) fwWeb.events.push([4, now.hat, 0, 0, 0]);
+      if (now.hat !== last.hat) fwWeb.events.push([fwWeb.kind.padHat, now.hat, 0, 0, 0]);
       now.axes.forEach(function(v, i) {
-        if (v !== last.axes[i]) fwWeb.events.push([5, i, v, 0, 0]);
+        if (v !== last.axes[i]) fwWeb.events.push([fwWeb.kind.padAxis, i, v, 0, 0]);
       });
       fwWeb.pad = now;
     },
@@ -289,9 +295,16 @@ mergeInto(LibraryManager.library, {
     FS.syncfs(false, function(error) { answer(!error); });
   },
 
-  // Input from the canvas while it has the focus; the test's controls.
-  fwWebListen__deps: ['$fwWeb'],
-  fwWebListen: function(stepped) {
+  // Input from the canvas while it has the focus, in events of the kinds
+  // fwWeb.cpp's table names (kindCount of them at kinds, in the table's
+  // order; fields to an event); the page's calls.
+  fwWebListen__deps: ['$fwWeb', '$fwWebCalls'],
+  fwWebListen: function(kinds, kindCount, fields, stepped, framePeriodMs) {
+    var names = ['key', 'mouse', 'padButton', 'padHat', 'padAxis', 'motion'];
+    if (kindCount !== names.length)
+      throw new Error('fwWeb: the page knows ' + names.length + ' event kinds, the module ' + kindCount);
+    names.forEach(function(name, i) { fwWeb.kind[name] = HEAP32[(kinds >> 2) + i]; });
+    fwWeb.fields = fields;
     var canvas = Module.canvas;
     canvas.addEventListener('keydown', function(e) { fwWeb.key(e, true); });
     canvas.addEventListener('keyup', function(e) { fwWeb.key(e, false); });
@@ -306,11 +319,33 @@ mergeInto(LibraryManager.library, {
     fwWeb.listenTouch(canvas);
     var field = document.getElementById('typing');
     if (field) fwWeb.listenTyping(field);
+    fwWebCalls(stepped, framePeriodMs);
+  },
+
+  // Every function the page and its test may call, set on Module here and
+  // nowhere else:
+  //   tessarilFullscreen()   the page's fullscreen on or off (its button, F11)
+  //   tessarilFocus()        the keys to the game: the canvas, or the phone's
+  //                          text field while the name entry takes typing
+  //   tessarilFramePeriodMs  the game's frame period in ms (a value)
+  //   tessarilStep(ms)       with the stepped clock only: grants the clock ms
+  //                          more; resolves once the program's animation
+  //                          frames have spent the grant and wait for the next
+  //   tessarilSound          null until the page's audio is opened, then
+  //                          {context, node, pull(frames), musicPlaying()}:
+  //                          the AudioContext, its source node, the mixer's
+  //                          next frames as [left, right], and whether the
+  //                          mixer plays music
+  // The page may set Module.tessarilShown, called once the first picture is
+  // drawn. The module's own functions that JavaScript calls are
+  // fwWebFileStored (fwWeb.cpp: the storage's answer to a save),
+  // fwWebAudioPull and fwWebMusicPlaying (fwWebAudio.h).
+  $fwWebCalls__deps: ['$fwWeb', '$fwWebSound'],
+  $fwWebCalls: function(stepped, framePeriodMs) {
     Module.tessarilFullscreen = fwWeb.fullscreen;
     Module.tessarilFocus = fwWeb.focus;
+    Module.tessarilFramePeriodMs = framePeriodMs;
     if (stepped) {
-      // Grants the stepped clock ms more; resolves once the program's
-      // animation frames have spent the grant and wait for the next.
       Module.tessarilStep = function(ms) {
         return new Promise(function(resolve) {
           fwWeb.budget += ms;
@@ -318,6 +353,21 @@ mergeInto(LibraryManager.library, {
         });
       };
     }
+    Object.defineProperty(Module, 'tessarilSound', {
+      configurable: true,
+      get: function() {
+        if (!fwWebSound.context) return null;
+        return {
+          context: fwWebSound.context,
+          node: fwWebSound.node,
+          pull: function(frames) {
+            var at = _fwWebAudioPull(frames) >> 2;
+            return [HEAPF32.slice(at, at + frames), HEAPF32.slice(at + frames, at + 2 * frames)];
+          },
+          musicPlaying: function() { return _fwWebMusicPlaying() !== 0; },
+        };
+      },
+    });
   },
 
   // 1 when the stepped clock may move on by ms (taken from the grant), else
@@ -334,13 +384,13 @@ mergeInto(LibraryManager.library, {
     return 0;
   },
 
-  // The oldest page input into event[0..5]; 0 when there is none.
+  // The oldest page input into event[0 .. fields - 1]; 0 when there is none.
   fwWebNextEvent__deps: ['$fwWeb'],
   fwWebNextEvent: function(event) {
     if (fwWeb.events.length === 0) fwWeb.pollPad();
     var e = fwWeb.events.shift();
     if (!e) return 0;
-    for (var i = 0; i < 6; i++) HEAP32[(event >> 2) + i] = e[i] || 0;
+    for (var i = 0; i < fwWeb.fields; i++) HEAP32[(event >> 2) + i] = e[i] || 0;
     return 1;
   },
 
@@ -398,9 +448,7 @@ mergeInto(LibraryManager.library, {
   },
 
   // Opens the page's audio at rate Hz, stereo, in buffers of frames; 1 when
-  // the browser has Web Audio, else 0. Module.tessarilSound exposes it to the
-  // page's test: the context, the source node, pull(frames) (the mixer's next
-  // frames as [left, right]) and musicPlaying().
+  // the browser has Web Audio, else 0.
   fwWebAudioStart__deps: ['$fwWebSound'],
   fwWebAudioStart: function(rate, frames) {
     var Context = window.AudioContext || window.webkitAudioContext;
@@ -419,15 +467,6 @@ mergeInto(LibraryManager.library, {
     fwWebSound.gestures.forEach(function(type) {
       window.addEventListener(type, fwWebSound.resume, true);
     });
-    Module.tessarilSound = {
-      context: context,
-      node: node,
-      pull: function(frames) {
-        var at = _fwWebAudioPull(frames) >> 2;
-        return [HEAPF32.slice(at, at + frames), HEAPF32.slice(at + frames, at + 2 * frames)];
-      },
-      musicPlaying: function() { return _fwWebMusicPlaying() !== 0; },
-    };
     return 1;
   },
 

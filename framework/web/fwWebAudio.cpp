@@ -79,9 +79,8 @@ void fwWebLockAudio() {}
 
 void fwWebUnlockAudio() {}
 
-// The next frames of sound (as many as asked), as float samples: frames left
-// ones, then frames right ones, valid until the next call. Silence while the
-// device is closed or paused.
+// The mixer writes interleaved 16-bit frames; Web Audio takes one float
+// array per channel.
 EMSCRIPTEN_KEEPALIVE float* fwWebAudioPull(int frames) {
     TWebAudio& a = Audio();
     const size_t count = static_cast<size_t>(frames > 0 ? frames : 0);
@@ -91,13 +90,12 @@ EMSCRIPTEN_KEEPALIVE float* fwWebAudioPull(int frames) {
                           static_cast<int>(a.Mixed.size() * sizeof(Sint16)));
     a.Output.resize(count * kWebAudioChannels);
     for (size_t i = 0; i < count; ++i) {
-        a.Output[i] = a.Mixed[kWebAudioChannels * i] * kSampleScale;
-        a.Output[count + i] = a.Mixed[kWebAudioChannels * i + 1] * kSampleScale;
+        a.Output[i] = static_cast<float>(a.Mixed[kWebAudioChannels * i]) * kSampleScale;
+        a.Output[count + i] = static_cast<float>(a.Mixed[kWebAudioChannels * i + 1]) * kSampleScale;
     }
     return a.Output.data();
 }
 
-// Does the mixer play music? For the page's test, which plays a track out.
 EMSCRIPTEN_KEEPALIVE int fwWebMusicPlaying() {
     return Mix_PlayingMusic();
 }

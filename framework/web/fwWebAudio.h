@@ -21,4 +21,12 @@ void fwWebPauseAudio(int pauseOn);
 // between the program's animation frames.
 void fwWebLockAudio();
 void fwWebUnlockAudio();
+
+// Called by the page's JavaScript (fwWeb.js), which lists every call the
+// page makes. The next frames of sound (as many as asked) as float samples:
+// frames left ones, then frames right ones, valid until the next call;
+// silence while the device is closed or paused.
+float* fwWebAudioPull(int frames);
+// Does the mixer play music? 1 or 0; for the page's test, which plays a track out.
+int fwWebMusicPlaying();
 }

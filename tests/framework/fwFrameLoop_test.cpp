@@ -84,7 +84,7 @@ TEST(TfwFrameLoop, SteppedClockRunsWhatRunRuns) {
             return granted >= ms ? (granted -= ms, true) : false;
         };
         for (int grant = 0; !loop.Ended() && grant < 1000; ++grant) {
-            granted += 18; // the web test's grants: one frame's time at a time
+            granted += kfwFramePeriodMs; // the web test's grants: one frame's time at a time
             loop.Continue();
         }
         EXPECT_EQ(app.Events, run);

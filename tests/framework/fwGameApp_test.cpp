@@ -89,8 +89,9 @@ TEST(TfwGameApp, OptionsFromTheCommandLine) {
     EXPECT_EQ(TfwGameApp::ParseOption("--"), "=1");
     EXPECT_EQ(TfwGameApp::ParseOption("  --level=3 "), "level=3");
     EXPECT_EQ(TfwGameApp::ParseOption("-/-x"), "-x=1"); // dashes first, then slashes
-    TfwGameApp app({"-fullscreen", "/size=2"});
-    EXPECT_EQ(app.Options, (std::vector<std::string>{"fullscreen=1", "size=2"}));
+    TfwGameApp app(fwParseCommandLine({"-fullscreen", "--scale", "2"}));
+    EXPECT_EQ(app.CommandLine.Fullscreen, 1);
+    EXPECT_EQ(app.CommandLine.Scale, 2);
 }
 
 TEST(TfwGameApp, InitSdlOpensTheScreenAndLogsDone) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <random>
 #include <string>
 #include <vector>
@@ -26,7 +27,8 @@ struct TSentRects {
 };
 
 Uint16& PixelAt(SDL_Surface* s, int x, int y) {
-    return reinterpret_cast<Uint16*>(static_cast<Uint8*>(s->pixels) + y * s->pitch)[x];
+    return reinterpret_cast<Uint16*>(static_cast<Uint8*>(s->pixels) +
+                                     static_cast<ptrdiff_t>(y) * s->pitch)[x];
 }
 
 // A picture of seeded noise: every pixel its own, so any misplaced one shows.
@@ -79,7 +81,7 @@ protected:
     // The application started with the given options; the dummy driver tells
     // no desktop size, so a desktop of 1000 x 700 is given for fullscreen.
     std::unique_ptr<TfwGameApp> Start(const std::vector<std::string>& args) {
-        auto app = std::make_unique<TfwGameApp>(args);
+        auto app = std::make_unique<TfwGameApp>(fwParseCommandLine(args));
         app->InitSDL();
         app->DesktopWidth = 1000;
         app->DesktopHeight = 700;
@@ -181,7 +183,7 @@ TEST_F(TPresent, VideoOptionLinesAreRead) {
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Option);
         const int before = Log().LinesWritten();
-        auto app = std::make_unique<TfwGameApp>(std::vector<std::string>{c.Option});
+        auto app = std::make_unique<TfwGameApp>(fwParseCommandLine({c.Option}));
         app->InitSDL();
         EXPECT_EQ(app->WindowScale, c.WindowScale);
         EXPECT_EQ(app->Fullscreen, c.Fullscreen);
@@ -204,7 +206,8 @@ TEST_F(TPresent, FullscreenKeysToggleAndBackGiveTheSamePictureAndNeverReachTheGa
     app->Flip();
     const std::vector<Uint8> windowed(static_cast<Uint8*>(app->Screen->pixels),
                                       static_cast<Uint8*>(app->Screen->pixels) +
-                                          app->Screen->h * app->Screen->pitch);
+                                          static_cast<ptrdiff_t>(app->Screen->h) *
+                                              app->Screen->pitch);
     struct TToggle {
         SDLKey Key;
         SDLMod Mod;
@@ -229,7 +232,8 @@ TEST_F(TPresent, FullscreenKeysToggleAndBackGiveTheSamePictureAndNeverReachTheGa
         }
         const std::vector<Uint8> back(static_cast<Uint8*>(app->Screen->pixels),
                                       static_cast<Uint8*>(app->Screen->pixels) +
-                                          app->Screen->h * app->Screen->pitch);
+                                          static_cast<ptrdiff_t>(app->Screen->h) *
+                                              app->Screen->pitch);
         EXPECT_TRUE(back == windowed) << "the window differs after fullscreen and back";
     }
     // Return without Alt is the game's key again, once released and pressed.

@@ -116,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::vector<std::pair<int32_t, int32_t>> categories = {{1, 1}};
     if (!table.Entries.empty())
-        categories.push_back({table.Entries[0]->Category, table.Entries[0]->SubCategory});
+        categories.emplace_back(table.Entries[0]->Category, table.Entries[0]->SubCategory);
     for (uint32_t s : scores)
         for (const auto& c : categories)
             FUZZ_CHECK(table.IsHighscore(s, c.first, c.second) ==

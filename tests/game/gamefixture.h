@@ -1,6 +1,7 @@
 // The game run headless for tests: the real TMiniGame on SDL's dummy drivers,
-// stepped frame by frame as the main loop steps it, on a fake clock of 18 ms
-// a frame, with keys held as SDL sees them and every sound it plays recorded.
+// stepped frame by frame as the main loop steps it, on a fake clock of one
+// frame period a frame, with keys held as SDL sees them and every sound it
+// plays recorded.
 #pragma once
 
 #include "tessaril.h"
@@ -25,7 +26,7 @@
 #include <vector>
 
 inline constexpr uint32_t kSeed = 1234;
-inline constexpr uint32_t kFrameMs = 18;
+inline constexpr uint32_t kFrameMs = kfwFramePeriodMs;
 
 // The game with a mark on the stretch of the frame in which it handles keys:
 // a wait there is the game waiting for a key's release.
@@ -80,7 +81,7 @@ protected:
                 return;
         }
         logBase_ = Log().LinesWritten();
-        game = std::make_unique<TProbeGame>(Args);
+        game = std::make_unique<TProbeGame>(fwParseCommandLine(Args));
         game->Init(true);
         game->SecondMark = fwGetTicks(); // as Run does before its first iteration
         ASSERT_NE(nullptr, game->Board);
@@ -224,7 +225,7 @@ protected:
     }
 
     TTempDir work;                 // a folder of its own also when tests share a process
-    std::vector<std::string> Args; // the application's option lines at Start
+    std::vector<std::string> Args; // the command line at Start
     TFakeClock clock;
     std::unique_ptr<TProbeGame> game;
     bool Taken = false;          // the last Press was let go while the game waited

@@ -1,6 +1,6 @@
 // The game itself, run headless: the real TMiniGame on SDL's dummy drivers,
-// stepped frame by frame as the main loop steps it, on a fake clock of 18 ms a
-// frame, with keys pushed as SDL events. Boards come from a fixed seed and are
+// stepped frame by frame as the main loop steps it, on a fake clock of one frame
+// period a frame, with keys pushed as SDL events. Boards come from a fixed seed and are
 // arranged stone by stone where a test needs a known position.
 #include "tessaril.h"
 
@@ -1384,10 +1384,11 @@ TEST_F(TessarilStartup, SeedOptionFixesTheBoardsSeed) {
         bool Fixed;
         uint32_t Seed;
     } cases[] = {{{"-seed=77"}, true, 77},
-                 {{"-scale=1", "seed=4294967295"}, true, 4294967295u},
+                 {{"-scale=1", "-seed=4294967295"}, true, 4294967295u},
+                 {{"--seed", "5"}, true, 5},
                  {{"-scale=1"}, false, 0}};
     for (const auto& c : cases) {
-        TMiniGame g(c.Args);
+        TMiniGame g(fwParseCommandLine(c.Args));
         g.Init(true);
         ASSERT_EQ(c.Fixed, static_cast<bool>(g.Board->SeedSource)) << c.Args.back();
         if (c.Fixed) {

@@ -102,7 +102,7 @@ TEST_F(TessarilSettings, AVolumeChangedIsFoundAgainAfterARestart) {
 
 TEST_F(TessarilSettings, CommandLineValuesHoldForTheRunAndAreNotWritten) {
     WriteFile("settings.txt", "scale=2\n");
-    Args = {"scale=3", "fullscreen=1"};
+    Args = {"-scale=3", "-fullscreen=1"};
     Start();
     EXPECT_EQ(3, game->WindowScale);
     EXPECT_TRUE(game->Fullscreen);

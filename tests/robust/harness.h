@@ -1,6 +1,7 @@
 // The game run headless for the soak and the robustness programs: SDL's dummy
-// video and audio drivers, a clock that advances 18 ms per frame, delays that
-// return at once, and frames driven one by one the way the main loop drives them.
+// video and audio drivers, a clock that advances one frame period per frame,
+// delays that return at once, and frames driven one by one the way the main
+// loop drives them.
 #pragma once
 
 #include "tessaril.h"
@@ -29,7 +30,7 @@ public:
     // A key that goes down in the next frame and is up again after it.
     void Press(SDLKey key);
 
-    static constexpr uint32_t kFrameMs = 18;
+    static constexpr uint32_t kFrameMs = kfwFramePeriodMs;
     uint32_t Now = 1000; // ms, the game's clock
     uint64_t Frames = 0;
     std::unique_ptr<TMiniGame> Game;

@@ -9,9 +9,9 @@
 
 #include "uHighscore.h"
 
-#include <signal.h>
+#include <csignal>
+#include <ctime>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cstdio>

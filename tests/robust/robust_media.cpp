@@ -69,10 +69,11 @@ const char* const kIconTag = "SDLApp::InitSDL: data/images/icon.png: ";
 std::vector<TMedium> MediaList() {
     std::vector<TMedium> list;
     const char* const images[] = {
-        "splash", "tessaril", "whitesmall", "steps",      "zahlen",   "time", "level",
-        "lives",  "points",   "presskey",   "gamepaused", "gameover", "p25",  "dblue",
-        "green",  "orange",   "purple",     "red",        "yellow",   "blue", "magenta",
-        "white",  "frame",    "cursor",     "wetime",     "bomb",
+        "splash",  "tessaril", "whitesmall",  "steps",      "zahlen",   "time",      "level",
+        "lives",   "points",   "presskey",    "gamepaused", "gameover", "p25",       "dblue",
+        "green",   "orange",   "purple",      "red",        "yellow",   "blue",      "magenta",
+        "white",   "frame",    "cursor",      "wetime",     "bomb",     "leveldone", "outoftime",
+        "nomoves", "ovdigits", "pausesymbol",
     };
     for (const char* name : images)
         list.push_back({std::string("images/") + name + ".bmp",
@@ -100,6 +101,14 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
     return names;
 }
 
+// folder + "/" + name.
+std::string PathIn(const std::string& folder, const std::string& name) {
+    std::string path = folder;
+    path += '/';
+    path += name;
+    return path;
+}
+
 std::string Broken(const std::string& bytes, TBreak how, uint32_t seed) {
     if (how == TBreak::Truncated)
         return bytes.substr(0, bytes.size() / 2);
@@ -119,14 +128,14 @@ bool MakeData(const std::string& target, TBreak how) {
     uint32_t seed = 1;
     for (const std::string& sub : FolderEntries(source)) {
         struct stat st;
-        if (stat((source + "/" + sub).c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        if (stat(PathIn(source, sub).c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
             continue;
-        if (mkdir(("data/" + sub).c_str(), 0755) != 0)
+        if (mkdir(PathIn("data", sub).c_str(), 0755) != 0)
             return false;
-        for (const std::string& name : FolderEntries(source + "/" + sub)) {
-            const std::string relative = sub + "/" + name;
-            const std::string from = source + "/" + relative;
-            const std::string to = "data/" + relative;
+        for (const std::string& name : FolderEntries(PathIn(source, sub))) {
+            const std::string relative = PathIn(sub, name);
+            const std::string from = PathIn(source, relative);
+            const std::string to = PathIn("data", relative);
             const bool music = target == kMusicFolder && sub == kMusicFolder;
             if (!music && relative != target) {
                 if (symlink(from.c_str(), to.c_str()) != 0)
@@ -258,8 +267,8 @@ int main(int argc, char** argv) {
         if (m.File.rfind("images/", 0) == 0)
             listed.insert(m.File.substr(7));
     const std::vector<std::string> present = FolderEntries(SourcePath("data/images"));
-    if (std::set<std::string>(present.begin(), present.end()) != listed || listed.size() != 27) {
-        std::printf("robust media FAILED: data/images does not hold the 27 listed pictures\n");
+    if (std::set<std::string>(present.begin(), present.end()) != listed || listed.size() != 32) {
+        std::printf("robust media FAILED: data/images does not hold the 32 listed pictures\n");
         return 1;
     }
 

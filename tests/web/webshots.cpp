@@ -28,7 +28,7 @@
 namespace {
 
 constexpr uint32_t kClockStart = 1000;
-constexpr uint32_t kPressMs = 18; // a press holds its key for one frame
+constexpr uint32_t kPressMs = kfwFramePeriodMs; // a press holds its key for one frame
 
 // One step of the scenario as the oracle plays it: the clock granted Ms
 // more, an input queued for SDL, or the shown picture written as Shot.
@@ -251,8 +251,7 @@ int main(int argc, char** argv) {
         fwSetUpdateRects([&player](SDL_Surface* screen, int count, SDL_Rect* rects) {
             player.Presented(screen, count, rects);
         });
-        const std::vector<std::string> args = {"-seed=1234"};
-        RunApp<TMiniGame>(args);
+        RunApp<TMiniGame>(fwParseCommandLine({"-seed=1234"}));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tessaril_webshots: %s\n", e.what());
         return 1;

@@ -4,11 +4,12 @@
 // touch events, and every picture it names must equal the desktop oracle's
 // (tessaril_webshots) pixel for pixel, text included, and the desktop's
 // reference picture of the same name where there is one. Then the high score
-// saved in the scenario must survive a reload of the page; the page reloaded
-// with the network cut must reach the title from its service worker; a
-// served copy with one file changed must replace the kept one at the next
-// start; a module that cannot load must leave its sentence on the page; and
-// the console must have shown no error.
+// saved in the scenario must survive a reload of the page; page input of an
+// unknown kind must be refused with a console line; the page reloaded with
+// the network cut must reach the title from its service worker; a served copy
+// with one file changed must replace the kept one at the next start; a module
+// that cannot load must leave its sentence on the page; and the console must
+// have shown no error.
 //   node webtest.js SITE SCENARIO ORACLE REFERENCES FAILUREDIR [bench]
 // ORACLE holds NAME.ppm. A failing run keeps the page's pictures and a
 // difference picture (differing pixels white) in FAILUREDIR. With "bench" it
@@ -28,7 +29,7 @@ const puppeteer = require('puppeteer-core');
 const [site, scenarioPath, oracle, references, failureDir, mode] = process.argv.slice(2);
 const W = 320;
 const H = 240;
-const PRESS_MS = 18;
+let framePeriodMs = 0; // the game's frame period, as the page's build tells it
 const BENCH_SECONDS = 7; // each processor measure
 const OPTIONS = '?seed=1234&clock=step';
 const failures = [];
@@ -149,6 +150,8 @@ async function open(page, url) {
     if (tries === 600) throw new Error('the page did not start: ' + await pageMessage(page));
     await new Promise(resolve => setTimeout(resolve, 50));
   }
+  framePeriodMs = await quietly(page, () => Module.tessarilFramePeriodMs);
+  if (!(framePeriodMs > 0)) throw new Error('the page names no frame period');
   await quietly(page, () => document.getElementById('screen').focus());
 }
 
@@ -184,10 +187,10 @@ async function step(page, ms) {
   if (!spent) throw new Error(`the game stopped asking for time (${ms} ms granted)`);
 }
 
-// An input held for one frame: down, the clock granted PRESS_MS, up.
+// An input held for one frame: down, the clock granted one frame period, up.
 async function hold(page, down, up) {
   await down();
-  await step(page, PRESS_MS);
+  await step(page, framePeriodMs);
   await up();
 }
 
@@ -470,10 +473,18 @@ async function test(page, url, server) {
   // still asks for time.
   try {
     for (const key of ['Escape', 'x']) await VERBS.press(page, key);
-    await step(page, 36);
+    await step(page, 2 * framePeriodMs);
   } catch (e) {
     failures.push('the game ended on Escape or X on the title');
   }
+  // Page input of a kind the module's table does not name is refused with a
+  // console line, and the game goes on.
+  await quietly(page, () => fwWeb.events.push([99, 1, 0, 0, 0]));
+  await step(page, framePeriodMs);
+  const refused = () => logLines.some(line => line.includes('page event of unknown kind 99 refused'));
+  // The console's lines reach the test after the page's step.
+  for (let tries = 0; tries < 40 && !refused(); tries++) await new Promise(resolve => setTimeout(resolve, 50));
+  if (!refused()) failures.push('page input of an unknown kind was not refused with a console line');
   await checkOffline(page, url, server);
   await checkUpdate(page, url, server);
   await checkFailures(page.browser(), url);

@@ -7,7 +7,7 @@
 // DATA_DIR is the repository's data/ tree; the game runs in a fresh temporary
 // folder that reaches it through a symlink "data". The loading screen's pauses
 // and the main loop's padding are not slept: a stand-in clock adds up the
-// pauses of start-up and advances 18 ms per frame, so the game's once-a-second
+// pauses of start-up and advances one frame period per frame, so the game's once-a-second
 // clock runs as it would in play. Between two frames, outside the measurement,
 // the benchmark rests 0.2 ms, as the game rests through its padding: a process
 // that never sleeps is time-sliced against every other busy process of a
@@ -61,7 +61,7 @@ struct TBenchClock {
     bool CountPauses = true;
 } benchClock;
 
-constexpr uint32_t kFrameMs = 18;   // the main loop's frame period
+constexpr uint32_t kFrameMs = kfwFramePeriodMs;
 constexpr useconds_t kRestUs = 200; // untimed rest between two frames
 bool restBetweenFrames = true;
 
@@ -311,8 +311,9 @@ int main(int argc, char** argv) {
                     static_cast<double>(pauses));
         std::printf("  InitGame as a player waits for it    %9.3f ms\n",
                     startupWork + static_cast<double>(pauses));
-        std::printf("Frames: work of one frame in ms, without the 1 ms yield and the 18 ms "
-                    "padding\n");
+        std::printf("Frames: work of one frame in ms, without the 1 ms yield and the %u ms "
+                    "padding\n",
+                    static_cast<unsigned>(kfwFramePeriodMs));
         std::printf("  screen frames     wall: median    p99      max  thread: median    p99      "
                     "max\n");
         PrintRow("title", title, t);

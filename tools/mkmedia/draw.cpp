@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 
 namespace mkmedia {
@@ -58,7 +59,7 @@ bool saveExactBMP(const Image& im, const std::string& path) {
     }
     SDL_LockSurface(s);
     for (int y = 0; y < im.h; ++y) {
-        uint8_t* row = static_cast<uint8_t*>(s->pixels) + y * s->pitch;
+        uint8_t* row = static_cast<uint8_t*>(s->pixels) + static_cast<ptrdiff_t>(y) * s->pitch;
         for (int x = 0; x < im.w; ++x) {
             uint32_t p = im.get(x, y);
             row[x * 3 + 0] = p & 255;         // blue

@@ -43,8 +43,10 @@ inline RGB mix(const RGB& a, const RGB& b, double t) {
 inline constexpr uint32_t KEY = 0xFF00FF;
 
 inline uint32_t pack(const RGB& c) {
-    int r = int(clampd(c.r, 0, 255) + 0.5), g = int(clampd(c.g, 0, 255) + 0.5),
-        b = int(clampd(c.b, 0, 255) + 0.5);
+    // Rounded half up (floor of x + 0.5), the rounding every picture was made with.
+    int r = int(std::floor(clampd(c.r, 0, 255) + 0.5)),
+        g = int(std::floor(clampd(c.g, 0, 255) + 0.5)),
+        b = int(std::floor(clampd(c.b, 0, 255) + 0.5));
     return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
 }
 inline RGB unpack(uint32_t p) {

@@ -50,6 +50,7 @@ std::vector<float> sndExplode() {
         double t0, hz, decay;
     };
     std::vector<Shard> sh;
+    sh.reserve(14);
     for (int i = 0; i < 14; ++i)
         sh.push_back({rng.range(0.0, 0.22), rng.range(1800, 5200), rng.range(18, 40)});
     double ph = 0;
@@ -73,6 +74,9 @@ std::vector<float> sndExplode() {
 }
 
 namespace {
+
+// The last 50 ms of a sound fade out, in whole frames.
+constexpr int kFadeFrames = SR / 20;
 
 // Short melody with pulse voices: notes as (midi, start s, length s).
 struct Tone {
@@ -100,8 +104,8 @@ std::vector<float> sndJingle(const std::vector<Tone>& tones, double total, doubl
         }
     }
     // fade the last 50 ms
-    for (int i = std::max(0, n - SR / 20); i < n; ++i)
-        v[i] *= float((n - i) / double(SR / 20));
+    for (int i = std::max(0, n - kFadeFrames); i < n; ++i)
+        v[i] *= float((n - i) / double(kFadeFrames));
     normalize(v, 0.75);
     return v;
 }
@@ -110,6 +114,7 @@ std::vector<float> sndJingle(const std::vector<Tone>& tones, double total, doubl
 
 std::vector<float> sndLevelDone() {
     std::vector<Tone> t;
+    t.reserve(11);
     const int arp[] = {60, 64, 67, 72, 76, 79};
     for (int i = 0; i < 6; ++i)
         t.push_back({double(arp[i]), i * 0.09, 0.08, 0.25, 0.8});
@@ -122,6 +127,7 @@ std::vector<float> sndLevelDone() {
 
 std::vector<float> sndGameOver() {
     std::vector<Tone> t;
+    t.reserve(7);
     const double m[] = {67, 66, 65, 64};
     for (int i = 0; i < 4; ++i)
         t.push_back({m[i], i * 0.32, 0.28, 0.5, 0.8});
@@ -149,8 +155,8 @@ std::vector<float> sndNoMoves() {
                                std::exp(-lt * 2);
         v[i] = float(lp2.run(lp.run(p.next(hz, 0.5), wah), wah * 1.5) * env);
     }
-    for (int i = n - SR / 20; i < n; ++i)
-        v[i] *= float((n - i) / double(SR / 20));
+    for (int i = n - kFadeFrames; i < n; ++i)
+        v[i] *= float((n - i) / double(kFadeFrames));
     normalize(v, 0.75);
     return v;
 }
@@ -180,8 +186,8 @@ std::vector<float> sndTimeUp() {
             std::sin(2 * PI * f * t) + 0.5 * std::sin(2 * PI * f * 2.76 * t) * std::exp(-t * 4);
         v[i] += float(s * env * trem * 0.6);
     }
-    for (int i = n - SR / 20; i < n; ++i)
-        v[i] *= float((n - i) / double(SR / 20));
+    for (int i = n - kFadeFrames; i < n; ++i)
+        v[i] *= float((n - i) / double(kFadeFrames));
     normalize(v, 0.75);
     return v;
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace mkmedia {
 
@@ -17,7 +18,7 @@ std::vector<StoneDef> stoneDefs() {
     std::vector<StoneDef> v;
     auto add = [&](const char* f, RGB c, Poly p, GemLook g) {
         g.base = c;
-        v.push_back({f, c, p, g});
+        v.push_back({f, c, std::move(p), g});
     };
     GemLook std_;
     // dark blue: cushion-cut square

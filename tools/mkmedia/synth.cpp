@@ -50,7 +50,8 @@ bool writeWav(const std::string& path, const std::vector<float>& l, const std::v
     }
     fwrite(b.data(), 1, b.size(), f);
     fclose(f);
-    printf("  %-28s %6.2f s %s\n", path.c_str(), n / double(SR), ch == 2 ? "stereo" : "mono");
+    printf("  %-28s %6.2f s %s\n", path.c_str(), static_cast<double>(n) / SR,
+           ch == 2 ? "stereo" : "mono");
     return true;
 }
 

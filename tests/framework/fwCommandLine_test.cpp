@@ -1,6 +1,6 @@
-// The desktop command line: every spelling of an option that is taken, and
+// The program's command line: every spelling of an option that is taken, and
 // every line that is refused with a one-line reason.
-#include "uCommandLine.h"
+#include "fwCommandLine.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +53,7 @@ TEST(CommandLine, AcceptedAndRefusedLines) {
         for (const std::string& a : c.Args)
             line += a + " ";
         SCOPED_TRACE(line);
-        const TCommandLine got = ParseCommandLine(c.Args);
+        const TfwCommandLine got = fwParseCommandLine(c.Args);
         EXPECT_EQ(0u, got.Error.rfind(c.Error, 0)) << got.Error;
         EXPECT_EQ(std::string(c.Error).empty(), got.Error.empty()) << got.Error;
         if (!got.Error.empty())
@@ -62,10 +62,7 @@ TEST(CommandLine, AcceptedAndRefusedLines) {
         EXPECT_EQ(c.Scale, got.Scale);
         EXPECT_EQ(c.Fullscreen, got.Fullscreen);
     }
-    // What the application reads of an accepted line.
-    const TCommandLine both = ParseCommandLine({"--fullscreen=0", "--scale", "4"});
-    EXPECT_EQ((std::vector<std::string>{"scale=4", "fullscreen=0"}), both.OptionLines());
-    EXPECT_TRUE(ParseCommandLine({}).OptionLines().empty());
-    EXPECT_EQ((std::vector<std::string>{"scale=2", "seed=4294967295"}),
-              ParseCommandLine({"--seed", "4294967295", "-scale=2"}).OptionLines());
+    // The seed the game reads of an accepted line.
+    EXPECT_EQ(-1, fwParseCommandLine({"--fullscreen=0", "--scale", "4"}).Seed);
+    EXPECT_EQ(4294967295, fwParseCommandLine({"--seed", "4294967295", "-scale=2"}).Seed);
 }
