@@ -6,6 +6,7 @@
 #include "fwImage.h"
 #include "fwLog.h"
 #include "fwSound.h"
+#include "fwWeb.h"
 #include "fwWindowPlace.h"
 
 #include <SDL_image.h>
@@ -768,6 +769,13 @@ bool TfwGameApp::TakeToggleKey(const SDL_keysym& key) {
         Keys[key.sym] = 0;
     }
     return toggle;
+}
+
+bool TfwGameApp::FilesKept() const {
+    if constexpr (kWeb)
+        return fwWebFilesKept();
+    else
+        return true;
 }
 
 bool TfwGameApp::KeyPressed(uint16_t key, bool waitRelease) {

@@ -17,6 +17,10 @@ extern "C" {
 void fwWebPrepareFiles();
 int fwWebLoadStorage();
 int fwWebStoreFile(const char* name);
+void fwWebStoreFileNow(const char* name);
+int fwWebStorageKept();
+int fwWebPageAway();
+void fwWebWaitForPage();
 void fwWebListen(int stepped);
 int fwWebTakeStep(uint32_t ms);
 int fwWebNextEvent(int32_t* event);
@@ -38,6 +42,8 @@ constexpr int kKeyLimit = 512;
 struct TWebState {
     bool Stepped = false;
     uint32_t Now = kSteppedStart; // the stepped clock's reading
+    double AwayMs = 0;            // real ms the page spent out of sight: the clock skips them
+    bool Leaving = false;         // the program is being told the page went away
     std::vector<uint32_t> Rgba;   // every 16-bit picture value as canvas RGBA
     std::vector<uint32_t> Pixels; // the rectangle being sent
 };
@@ -114,18 +120,31 @@ void PumpPage() {
 
 uint32_t PageTicks() {
     TWebState& s = State();
-    return s.Stepped ? s.Now : static_cast<uint32_t>(emscripten_get_now());
+    return s.Stepped ? s.Now : static_cast<uint32_t>(emscripten_get_now() - s.AwayMs);
+}
+
+// While the page is out of sight the program makes no frames: it waits here
+// until the page is back, and its clock stands still meanwhile.
+void WaitWhileAway() {
+    if (fwWebPageAway() == 0)
+        return;
+    const double from = emscripten_get_now();
+    fwWebWaitForPage();
+    State().AwayMs += emscripten_get_now() - from;
 }
 
 // The browser runs (draws, delivers input) only while the program sleeps.
 void PageDelay(uint32_t ms) {
     TWebState& s = State();
     if (s.Stepped) {
-        while (fwWebTakeStep(ms) == 0)
+        while (fwWebTakeStep(ms) == 0) {
             emscripten_sleep(kStepPollMs);
+            WaitWhileAway();
+        }
         s.Now += ms;
     } else {
         emscripten_sleep(ms);
+        WaitWhileAway();
     }
     PumpPage();
 }
@@ -178,7 +197,7 @@ std::vector<std::string> fwWebStart(const std::vector<std::string>& args) {
             rest.push_back(arg);
     }
     fwWebPrepareFiles();
-    fwWebLoadStorage();
+    fwWebLoadStorage(); // a failure shows in fwWebFilesKept
     fwWebListen(s.Stepped ? 1 : 0);
     fwSetClock(PageTicks, PageDelay);
     fwSetUpdateRects(PresentRects);
@@ -186,11 +205,46 @@ std::vector<std::string> fwWebStart(const std::vector<std::string>& args) {
 }
 
 int fwWebFileSaved(const std::string& fileName) {
+    // Told that the page goes away, the program may not wait: the page may
+    // be closing, and it is called from the page's event between two of its
+    // sleeps (a second sleep cannot begin there).
+    if (State().Leaving) {
+        fwWebStoreFileNow(fileName.c_str());
+        return 0;
+    }
     if (fwWebStoreFile(fileName.c_str()) != 0)
         return 0;
     Log().Write("fwWebFileSaved", fileName + ": the browser's storage refused it");
     return EIO;
 }
+
+bool fwWebFilesKept() {
+    return fwWebStorageKept() != 0;
+}
+
+extern "C" {
+
+// The page went out of sight or is being left: called by the page's event
+// at once, as it may be its last chance. A game in play pauses as on the
+// desktop's lost focus, and the game stores what must not be lost.
+EMSCRIPTEN_KEEPALIVE void fwWebLeavePage() {
+    TfwGameApp* app = TfwGameApp::Instance();
+    if (app == nullptr)
+        return;
+    TWebState& s = State();
+    s.Leaving = true;
+    app->WindowDeactivated();
+    app->PageHidden();
+    s.Leaving = false;
+}
+
+// The browser's window lost the focus while the page stays in sight.
+EMSCRIPTEN_KEEPALIVE void fwWebWindowBlurred() {
+    if (TfwGameApp* app = TfwGameApp::Instance())
+        app->WindowDeactivated();
+}
+
+} // extern "C"
 
 // --- Sound. SDL 1.2 without threads opens no audio device, so SDL_mixer is
 // built to call the functions below instead of SDL's (tools/web-deps.sh): they

@@ -1,8 +1,9 @@
 // The page's side of fwWeb.cpp (an emscripten JavaScript library): the
-// working folder and the browser's storage, the canvas, and the page's keys,
+// working folder and the browser's storage, the canvas, the page's keys,
 // mouse, touches and gamepad queued until the program asks for them between
-// frames.
+// frames, and the page going out of sight and back.
 mergeInto(LibraryManager.library, {
+  $fwWeb__deps: ['$FS', '$IDBFS', '$fwWebSound'],
   $fwWeb: {
     home: '/tessaril', // the working folder; the packaged media are its data/
     store: '/storage', // the player's files, kept in the browser (IndexedDB)
@@ -14,6 +15,10 @@ mergeInto(LibraryManager.library, {
     touch: null,       // the identifier of the touch that holds the button
     line: [],          // log.txt's current line, as bytes
     context: null,     // the canvas's 2D context
+    kept: true,        // the browser keeps the player's files: no load or save failed
+    refused: false,    // the test's hook: the storage refuses every save
+    away: false,       // the page is out of sight, and the program was told
+    wake: null,        // resumes the program that waits for the page to come back
 
     // SDL 1.2's keys for the named keys of the page; printable keys are
     // their character (letters in lower case), as SDL's are.
@@ -122,6 +127,106 @@ mergeInto(LibraryManager.library, {
       canvas.addEventListener('touchcancel', end, options);
     },
 
+    // The storage failed (reason: an error or a text): the player's files are
+    // not kept; the console keeps the reason, the title tells the player.
+    lose: function(reason) {
+      fwWeb.kept = false;
+      console.warn('Scores are not kept in this browser: ' + (reason && reason.message || reason));
+    },
+
+    // Copies the saved file into the storage's folder and puts that one entry
+    // into the browser's database, without the folder-wide comparison of
+    // FS.syncfs, so that the browser has the write at once (a closing page
+    // may not run again). done(error) once the write is committed or refused.
+    keep: function(name, done) {
+      var finished = false;
+      var finish = function(error) {
+        if (finished) return;
+        finished = true;
+        done(error);
+      };
+      var path = fwWeb.store + '/' + name.substring(name.lastIndexOf('/') + 1);
+      try {
+        if (fwWeb.refused) throw new Error('the storage refuses every save (the test\'s hook)');
+        FS.writeFile(path, FS.readFile(name));
+      } catch (e) {
+        return finish(e);
+      }
+      IDBFS.getDB(fwWeb.store, function(error, db) {
+        if (error) return finish(error);
+        try {
+          var transaction = db.transaction([IDBFS.DB_STORE_NAME], 'readwrite');
+          transaction.oncomplete = function() { finish(null); };
+          transaction.onabort = function() { finish(transaction.error || new Error('write aborted')); };
+          IDBFS.loadLocalEntry(path, function(error, entry) {
+            if (error) throw error;
+            transaction.objectStore(IDBFS.DB_STORE_NAME).put(entry, path);
+          });
+          if (transaction.commit) transaction.commit();
+        } catch (e) {
+          finish(e);
+        }
+      });
+    },
+
+    // Asks the browser to keep the site's storage (not to clear it when space
+    // runs short), but only where that never shows the player a prompt over
+    // the game: when the permission is granted already, or in Chromium, which
+    // decides by itself (Firefox would ask). The console says how it went.
+    persist: function() {
+      var storage = navigator.storage;
+      if (!storage || !storage.persist || !storage.persisted || !navigator.permissions) return;
+      storage.persisted().then(function(persisted) {
+        if (persisted) return true;
+        return navigator.permissions.query({name: 'persistent-storage'}).then(function(p) {
+          var silent = p.state === 'granted' || (p.state === 'prompt' && !!navigator.userAgentData);
+          return silent ? storage.persist() : false;
+        });
+      }).then(function(persisted) {
+        console.log(persisted ? 'The browser keeps the saved files (persistent storage)'
+                              : 'The browser may clear the saved files when space runs short');
+      }, function(e) {
+        console.log('Persistent storage: ' + e);
+      });
+    },
+
+    // The page went out of sight (another tab, the window minimised, the
+    // screen off) or is being left (closed, reloaded): the program hears it
+    // at once, while it still can, and the sound stops where it is.
+    hide: function() {
+      if (fwWeb.away) return;
+      fwWeb.away = true;
+      _fwWebLeavePage();
+      fwWebSound.pause();
+    },
+
+    // The page is in sight again: the sound goes on, the program with it.
+    show: function() {
+      if (!fwWeb.away) return;
+      fwWeb.away = false;
+      fwWebSound.unpause();
+      var wake = fwWeb.wake;
+      fwWeb.wake = null;
+      if (wake) wake();
+    },
+
+    listenAway: function() {
+      document.addEventListener('visibilitychange', function() {
+        if (document.visibilityState === 'hidden') fwWeb.hide();
+        else fwWeb.show();
+      });
+      window.addEventListener('pagehide', fwWeb.hide);
+      window.addEventListener('pageshow', function() {
+        if (document.visibilityState !== 'hidden') fwWeb.show();
+      });
+      // The browser's window lost the focus while the page stays in sight;
+      // the focus moving between the page's own elements is no loss.
+      window.addEventListener('blur', function(e) {
+        if (e.target === window && !fwWeb.away) _fwWebWindowBlurred();
+      });
+      if (document.visibilityState === 'hidden') fwWeb.hide();
+    },
+
     // The first gamepad in the standard layout, as SDL numbers a desktop
     // pad's buttons (0 south, 1 east, 2 west, 3 north, 4 and 5 shoulders,
     // 6 back, 7 start), its cross as hat 0 and its left stick as axes 0, 1.
@@ -165,36 +270,75 @@ mergeInto(LibraryManager.library, {
   },
 
   // Mounts the browser's storage and copies the player's files from it into
-  // the working folder. 1 when read, 0 when the browser keeps no storage.
+  // the working folder, then asks the browser to keep it. 1 when read, 0
+  // when the browser keeps no storage (the reason goes to the console).
   fwWebLoadStorage__deps: ['$fwWeb', '$FS', '$IDBFS'],
   fwWebLoadStorage: function() {
     return Asyncify.handleSleep(function(wakeUp) {
-      FS.mkdir(fwWeb.store);
-      FS.mount(IDBFS, {}, fwWeb.store);
+      var failed = function(e) {
+        fwWeb.lose(e);
+        wakeUp(0);
+      };
+      try {
+        FS.mkdir(fwWeb.store);
+        FS.mount(IDBFS, {}, fwWeb.store);
+      } catch (e) {
+        return failed(e);
+      }
       FS.syncfs(true, function(error) {
-        if (error) return wakeUp(0);
+        if (error) return failed(error);
         FS.readdir(fwWeb.store).forEach(function(name) {
           var from = fwWeb.store + '/' + name;
           if (FS.isFile(FS.stat(from).mode))
             FS.writeFile(fwWeb.home + '/' + name, FS.readFile(from));
         });
+        fwWeb.persist();
         wakeUp(1);
       });
     });
   },
 
-  // Copies the saved file into the storage; 1 once the browser holds it.
-  fwWebStoreFile__deps: ['$fwWeb', '$FS'],
+  // Copies the saved file into the storage; 1 once the browser holds it, 0
+  // when it refused (the reason goes to the console).
+  fwWebStoreFile__deps: ['$fwWeb'],
   fwWebStoreFile: function(namePtr) {
     var name = UTF8ToString(namePtr);
     return Asyncify.handleSleep(function(wakeUp) {
-      try {
-        var base = name.substring(name.lastIndexOf('/') + 1);
-        FS.writeFile(fwWeb.store + '/' + base, FS.readFile(name));
-      } catch (e) {
-        return wakeUp(0);
-      }
-      FS.syncfs(false, function(error) { wakeUp(error ? 0 : 1); });
+      fwWeb.keep(name, function(error) {
+        if (error) fwWeb.lose(error);
+        wakeUp(error ? 0 : 1);
+      });
+    });
+  },
+
+  // The same without waiting, for the page being left: the browser has the
+  // write before this returns; a refusal reaches the console only.
+  fwWebStoreFileNow__deps: ['$fwWeb'],
+  fwWebStoreFileNow: function(namePtr) {
+    fwWeb.keep(UTF8ToString(namePtr), function(error) {
+      if (error) fwWeb.lose(error);
+    });
+  },
+
+  // 1 while the browser keeps the player's files: its storage was read and
+  // no save was refused.
+  fwWebStorageKept__deps: ['$fwWeb'],
+  fwWebStorageKept: function() {
+    return fwWeb.kept ? 1 : 0;
+  },
+
+  // 1 while the page is out of sight.
+  fwWebPageAway__deps: ['$fwWeb'],
+  fwWebPageAway: function() {
+    return fwWeb.away ? 1 : 0;
+  },
+
+  // Returns once the page is in sight again.
+  fwWebWaitForPage__deps: ['$fwWeb'],
+  fwWebWaitForPage: function() {
+    return Asyncify.handleSleep(function(wakeUp) {
+      if (!fwWeb.away) return wakeUp();
+      fwWeb.wake = wakeUp;
     });
   },
 
@@ -213,7 +357,17 @@ mergeInto(LibraryManager.library, {
     window.addEventListener('mouseup', function(e) { fwWeb.mouse(e, false); });
     canvas.addEventListener('contextmenu', function(e) { e.preventDefault(); });
     fwWeb.listenTouch(canvas);
+    fwWeb.listenAway();
     Module.tessarilFullscreen = fwWeb.fullscreen;
+    // The test's hook: from now on the storage refuses every save, as a full
+    // one or a private window's does.
+    Module.tessarilRefuseStorage = function() { fwWeb.refused = true; };
+    // The test's look at the page being away: false while it is in sight,
+    // 'waiting' once the program waits for it to come back (no frames),
+    // 'told' before.
+    Module.tessarilAway = function() {
+      return fwWeb.away && (fwWeb.wake ? 'waiting' : 'told');
+    };
     if (stepped) {
       // Grants the stepped clock ms more; resolves once the program has spent
       // the grant and waits for the next.
@@ -267,8 +421,27 @@ mergeInto(LibraryManager.library, {
     // suspended (Escape is no gesture; a phone may suspend it again).
     gestures: ['keydown', 'mousedown', 'touchend'],
 
+    held: false,   // the page went away while the sound ran: it goes on when the page is back
+
     resume: function() {
       if (fwWebSound.context.state === 'suspended') fwWebSound.context.resume();
+    },
+
+    // The page away: the context stops pulling the mixer, so the music waits
+    // where it is. Held until it runs again (resuming takes a moment).
+    pause: function() {
+      var context = fwWebSound.context;
+      if (!context || (context.state !== 'running' && !fwWebSound.held)) return;
+      fwWebSound.held = true;
+      context.suspend();
+    },
+
+    unpause: function() {
+      var context = fwWebSound.context;
+      if (!fwWebSound.held) return;
+      context.resume().then(function() {
+        if (context.state === 'running') fwWebSound.held = false;
+      });
     },
 
     // Plays the buffer's frames from the mixer.
@@ -318,6 +491,7 @@ mergeInto(LibraryManager.library, {
   // 1 while the page's audio waits for the player's first gesture.
   fwWebAudioWaits__deps: ['$fwWebSound'],
   fwWebAudioWaits: function() {
-    return fwWebSound.context && fwWebSound.context.state !== 'running' ? 1 : 0;
+    var context = fwWebSound.context;
+    return context && context.state !== 'running' && !fwWebSound.held ? 1 : 0;
   },
 });

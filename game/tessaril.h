@@ -34,6 +34,7 @@ class TfwSprite;
 class TfwSpriteEngine;
 class THighscoreEditor;
 class THighscoreManager;
+class THScoreItem;
 
 // The game's states; the values are fixed, 2 and 3 are unused.
 enum class TGameState : uint8_t {
@@ -62,6 +63,9 @@ inline constexpr int32_t kPauseAreaBottom = 17; // from the picture's top edge
 
 // All text the game draws is orange.
 inline constexpr uint32_t kTextColour = 0xFFFF8000;
+// The category pair the game's scores go under in the high score table.
+inline constexpr int32_t kScoreCategory = 1;
+inline constexpr int32_t kScoreSubCategory = 1;
 
 class TMiniGame : public TfwGameApp {
 public:
@@ -160,6 +164,9 @@ public:
     // The end of the program, however it came: a name being entered is stored,
     // then the settings.
     void DoneGame() override;
+    // The web page went out of sight or is left: a name being entered is
+    // stored as it stands, and the entry stays open for the player's return.
+    void PageHidden() override;
     // Not while the desktop's name entry is shown: Escape leaves it unsaved there.
     bool EscapeEndsProgram() const override;
 
@@ -278,6 +285,13 @@ private:
     void TakeSceneResults();
     // A name entry still shown is finished with the name as it stands.
     void StoreEnteredName();
+    // The name entry's score in the table under name, saved: a new row the
+    // first time, the same row (its name changed) once stored before. False
+    // when the save failed.
+    bool StoreEntry(const std::string& name);
+    // The name entry left without storing: a row it stored before is taken
+    // out of the table again.
+    void DropStoredEntry();
 
     // Rules of a frame of play.
     bool PlayRules(); // false: the frame ends without input
@@ -327,6 +341,9 @@ private:
     std::atomic<bool> musicEnded_{false};
     // The cell a left press in play went down on, where a drag starts; -1 none.
     int32_t scoreBeforeDemo_ = 0; // the player's last score, shown again after the demo
+    // The row the open name entry has stored already (the page was hidden),
+    // owned by Highscores; nullptr while it stored none.
+    THScoreItem* enteredRow_ = nullptr;
     int32_t dragCol_ = -1;
     int32_t dragRow_ = -1;
     bool dragOnSelected_ = false; // pressed on the selected stone: its release there drops it

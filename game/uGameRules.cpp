@@ -22,9 +22,6 @@ constexpr int32_t kCursorInset = 2;
 constexpr int32_t kMarkerDistance = 240;
 // At the end of a board the stones fall this far below the board's lower edge.
 constexpr int32_t kDropBelowBoard = 16;
-// The category pair the game's scores go under.
-constexpr int32_t kScoreCategory = 1;
-constexpr int32_t kScoreSubCategory = 1;
 
 int32_t LevelSeconds(int32_t n) {
     return (n - 1) * 5 + 60;
@@ -273,6 +270,7 @@ void TMiniGame::GameOver() {
     if (Highscores &&
         Highscores->IsHighscore(static_cast<uint32_t>(Score), kScoreCategory, kScoreSubCategory)) {
         SetState(TGameState::gsEnterName);
+        enteredRow_ = nullptr;
         NameEditor->SetEntry(LastName, Score);
         NameEditor->Activate();
     }

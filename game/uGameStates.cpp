@@ -290,6 +290,7 @@ void TMiniGame::StartNextLevel() {
 }
 
 void TMiniGame::LeaveForTitle() {
+    DropStoredEntry(); // a name entry left unsaved keeps no row
     if (DemoMode)
         Score = scoreBeforeDemo_; // the title's last score is the player's
     SetState(TGameState::gsTitle);
@@ -311,17 +312,44 @@ void TMiniGame::StoreEnteredName() {
     TakeSceneResults();
 }
 
+void TMiniGame::PageHidden() {
+    // The page may close without another word: the score goes into the table
+    // now, and the entry stays open; saving it later updates that row.
+    if (State == TGameState::gsEnterName && NameEditor && Highscores)
+        StoreEntry(NameEditor->Name);
+}
+
+bool TMiniGame::StoreEntry(const std::string& name) {
+    if (enteredRow_ != nullptr)
+        enteredRow_->Name = name;
+    else
+        enteredRow_ = Highscores->AddScore(name, static_cast<uint32_t>(NameEditor->Score),
+                                           kScoreCategory, kScoreSubCategory);
+    return Highscores->Save();
+}
+
+void TMiniGame::DropStoredEntry() {
+    if (enteredRow_ == nullptr || !Highscores)
+        return;
+    auto& entries = Highscores->Entries;
+    entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                 [this](const auto& e) { return e.get() == enteredRow_; }),
+                  entries.end());
+    enteredRow_ = nullptr;
+    Highscores->Save();
+}
+
 void TMiniGame::TakeSceneResults() {
     if (State == TGameState::gsEnterName && NameEditor && NameEditor->Finished) {
         // Directly, as the table's return below: for this state SetState would do no more.
         State = TGameState::gsHighscores;
         if (!Highscores)
             return;
-        Highscores->AddScore(NameEditor->Name, static_cast<uint32_t>(NameEditor->Score), 1, 1);
         // The table shows the entry in any case; a save that failed says so
         // there and on standard error (the log may sit on the same full disk).
-        if (!Highscores->Save())
+        if (!StoreEntry(NameEditor->Name))
             ReportToPlayer(Highscores->SaveError + " (the high scores could not be saved)");
+        enteredRow_ = nullptr;
         Highscores->Activate();
         LastName = NameEditor->Name;
     } else if (State == TGameState::gsHighscores && Highscores && Highscores->Finished) {

@@ -186,13 +186,13 @@ bool THighscoreManager::IsHighscore(uint32_t score, int32_t category, int32_t su
     return false;
 }
 
-void THighscoreManager::AddScore(const std::string& name, uint32_t score, int32_t category,
-                                 int32_t subCategory) {
+THScoreItem* THighscoreManager::AddScore(const std::string& name, uint32_t score, int32_t category,
+                                         int32_t subCategory) {
     auto item = ItemClass(name, score, category, subCategory);
     auto at = Entries.begin();
     while (at != Entries.end() && (*at)->Score >= score)
         ++at;
-    Entries.insert(at, std::move(item));
+    return Entries.insert(at, std::move(item))->get();
 }
 
 bool THighscoreManager::LoadFromFile(const std::string& fileName) {

@@ -85,9 +85,10 @@ public:
     // score only above one of its entries: an equal score does not displace one.
     virtual bool IsHighscore(uint32_t score, int32_t category, int32_t subCategory) const;
     // Inserts a new entry before the first one (any category) with a lower
-    // score, so among equal scores the older ones stay ahead.
-    virtual void AddScore(const std::string& name, uint32_t score, int32_t category,
-                          int32_t subCategory);
+    // score, so among equal scores the older ones stay ahead. Answers the new
+    // entry, owned by Entries.
+    virtual THScoreItem* AddScore(const std::string& name, uint32_t score, int32_t category,
+                                  int32_t subCategory);
 
     // Remembers fileName and appends the file's whole records in file order (a
     // trailing partial record is ignored). A missing file adds nothing. A read

@@ -77,6 +77,11 @@ constexpr int32_t kVolumeLeft = 250;
 constexpr int32_t kVolumeTop = 220;
 constexpr int32_t kSoundHintGap = 12;
 constexpr const char* kSoundHint = "Press a key or click for sound";
+// Where the title says that the player's scores are not kept (a browser
+// that keeps no storage for the page): under the credits.
+constexpr int32_t kNotKeptLeft = 15;
+constexpr int32_t kNotKeptTop = 137;
+constexpr const char* kNotKeptNotice = "Scores are not kept in this browser";
 
 // Does the page's sound wait for the player's first key, click or touch?
 bool SoundWaits() {
@@ -136,7 +141,8 @@ namespace {
 // pictures and faces it draws, down to what a reload or a new alpha changes.
 TfwPictureCache::TKey TitleKey(const TMiniGame& game) {
     TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.SoundVolume),
-                                 static_cast<uintptr_t>(game.Score), game.Silent, SoundWaits()};
+                                 static_cast<uintptr_t>(game.Score), game.Silent, SoundWaits(),
+                                 game.FilesKept()};
     for (const TfwSDLImage* image : {game.Splash, game.Logo}) {
         const SDL_Surface* s = image != nullptr ? image->Surface : nullptr;
         key.insert(key.end(), {reinterpret_cast<uintptr_t>(image), reinterpret_cast<uintptr_t>(s),
@@ -170,6 +176,8 @@ void TMiniGame::DrawTitle(SDL_Surface* surface) {
                               : "Volume: " + std::to_string(SoundVolume));
     if (!Silent && SoundWaits() && F1 != nullptr)
         text(F1, kVolumeLeft - kSoundHintGap - F1->TextWidth(kSoundHint), kVolumeTop, kSoundHint);
+    if (!FilesKept())
+        text(F1, kNotKeptLeft, kNotKeptTop, kNotKeptNotice);
     if (Score > 0)
         text(F2, 15, 154, "Last Score: " + std::to_string(Score));
     const auto help = HelpLines();

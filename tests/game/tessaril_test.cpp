@@ -584,6 +584,48 @@ TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
     }
 }
 
+// The web page hidden on the name entry (it may close now): the score is
+// stored under the name as it stands and the entry stays open. Hidden again,
+// then saved or left, the file keeps one row at most for that score.
+TEST_F(TessarilStates, APageHiddenOnTheNameEntryStoresItsScoreInOneRow) {
+    Start();
+    const auto rows = [] {
+        THighscoreManager table(nullptr);
+        table.LoadFromFile("highscore.dat");
+        std::vector<std::string> names;
+        for (const auto& e : table.Entries)
+            names.push_back(e->Name);
+        return names;
+    };
+    for (const bool saved : {true, false}) {
+        SCOPED_TRACE(saved ? "saved" : "left unsaved");
+        game->Highscores->Entries.clear();
+        game->Highscores->Save();
+        game->Score = 500;
+        game->GameOver();
+        ASSERT_EQ(TGameState::gsEnterName, game->State);
+        game->PageHidden();
+        EXPECT_EQ(TGameState::gsEnterName, game->State);
+        EXPECT_EQ(std::vector<std::string>{game->NameEditor->Name}, rows());
+        Press(SDLK_UP);
+        const std::string name = game->NameEditor->Name;
+        game->PageHidden();
+        EXPECT_EQ(std::vector<std::string>{name}, rows());
+        if (saved) {
+            Press(SDLK_RETURN);
+            Frame();
+            EXPECT_EQ(TGameState::gsHighscores, game->State);
+            EXPECT_EQ(1u, game->Highscores->Entries.size());
+            EXPECT_EQ(std::vector<std::string>{name}, rows());
+        } else {
+            Press(kHandheld ? game->KeyQuit : SDLK_ESCAPE);
+            EXPECT_EQ(TGameState::gsTitle, game->State);
+            EXPECT_TRUE(game->Highscores->Entries.empty());
+            EXPECT_TRUE(rows().empty());
+        }
+    }
+}
+
 TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     Start();
     StartPlaying();

@@ -24,7 +24,8 @@ const [site, scenarioPath, oracle, references, failureDir, mode] = process.argv.
 const W = 320;
 const H = 240;
 const PRESS_MS = 18;
-const OPTIONS = '?seed=1234&clock=step';
+// A shared link's own pairs (utm_source) must not keep the game from starting.
+const OPTIONS = '?seed=1234&clock=step&utm_source=x';
 const failures = [];
 const logLines = []; // the page's console lines, errors left out
 
@@ -124,9 +125,10 @@ async function quietly(page, fn, ...args) {
 }
 
 // Whether fn(arg) becomes true in the page within five seconds (polled by
-// puppeteer: for use after the first key only).
+// puppeteer on a timer, which runs in a hidden page too: for use after the
+// first key only).
 const waitFor = (page, fn, arg) =>
-  page.waitForFunction(fn, {timeout: 5000}, arg).then(() => true, () => false);
+  page.waitForFunction(fn, {timeout: 5000, polling: 50}, arg).then(() => true, () => false);
 
 async function open(page, url) {
   await page.goto(url);
@@ -205,6 +207,17 @@ async function swipe(page, x, y, x2, y2) {
   if (scrolled.some(v => v !== 0)) failures.push(`a swipe scrolled the page to ${scrolled}`);
 }
 
+// The page out of sight and back, as another tab or a minimised window
+// makes it: the browser's window minimised and restored.
+async function setHidden(page, hidden) {
+  const cdp = await devtools(page);
+  const {windowId} = await cdp.send('Browser.getWindowForTarget');
+  await cdp.send('Browser.setWindowBounds', {windowId, bounds: {windowState: hidden ? 'minimized' : 'normal'}});
+  const want = hidden ? 'hidden' : 'visible';
+  if (!(await waitFor(page, want => document.visibilityState === want, want)))
+    throw new Error(`the page did not become ${want}`);
+}
+
 // The scenario's verbs (tests/web/scenario.txt), each played with its words.
 const VERBS = {
   run: (page, ms) => step(page, +ms),
@@ -219,6 +232,18 @@ const VERBS = {
   tap: (page, x, y) => swipe(page, x, y, x, y),
   swipe,
   shot: async (page, name) => check(name, await canvasRGB(page)),
+  // The game must stop making frames until the page is back.
+  hide: async page => {
+    await setHidden(page, true);
+    if (!(await waitFor(page, () => Module.tessarilAway() === 'waiting')))
+      failures.push('the game runs on while the page is out of sight');
+  },
+  show: page => setHidden(page, false),
+  reload: page => open(page, page.url()),
+  storage: (page, what) => {
+    if (what !== 'refused') throw new Error('unknown storage step ' + what);
+    return quietly(page, () => Module.tessarilRefuseStorage());
+  },
   sound: (page, what) => {
     if (!(what in SOUND)) throw new Error('unknown sound check ' + what);
     return SOUND[what](page);
