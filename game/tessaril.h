@@ -20,7 +20,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TfwAnimSequences;
@@ -34,7 +36,7 @@ class TfwSprite;
 class TfwSpriteEngine;
 class THighscoreEditor;
 class THighscoreManager;
-class THScoreItem;
+class TScreen;
 
 // The game's states; the values are fixed, 2 and 3 are unused.
 enum class TGameState : uint8_t {
@@ -48,6 +50,13 @@ enum class TGameState : uint8_t {
     gsHighscores = 10, // the table scene is active
     gsEnterName = 11,  // the name entry scene is active
 };
+
+// The screen of every state, in the order of the screen table.
+using TScreenList = std::vector<std::pair<TGameState, std::unique_ptr<TScreen>>>;
+
+// The desktop's pause symbol in play: not drawn, or its cell that pauses or
+// the one that goes on.
+enum class TPauseSymbol : uint8_t { None, Pause, GoOn };
 
 // Why the last life was lost; None while no life has been lost in the level
 // being played (also after the restart key).
@@ -63,9 +72,6 @@ inline constexpr int32_t kPauseAreaBottom = 17; // from the picture's top edge
 
 // All text the game draws is orange.
 inline constexpr uint32_t kTextColour = 0xFFFF8000;
-// The category pair the game's scores go under in the high score table.
-inline constexpr int32_t kScoreCategory = 1;
-inline constexpr int32_t kScoreSubCategory = 1;
 
 class TMiniGame : public TfwGameApp {
 public:
@@ -155,6 +161,8 @@ public:
     void InitGame() override;
     void SecondElapsed(uint32_t elapsed) override;
     void UpdateFrame(SDL_Surface* surface) override;
+    // The frame, then the change of screen SetState asked for in it.
+    void DoFrame() override;
     void DrawFrame(SDL_Surface* surface) override;
     void ProcessFrame(SDL_Surface* surface) override;
     // Mixer thread: only raises a flag that the next frame acts on.
@@ -164,8 +172,8 @@ public:
     // The end of the program, however it came: a name being entered is stored,
     // then the settings.
     void DoneGame() override;
-    // The web page went out of sight or is left: a name being entered is
-    // stored as it stands, and the entry stays open for the player's return.
+    // The web page went out of sight or is left: the screen stores what must
+    // not be lost (a name being entered, as it stands).
     void PageHidden() override;
     // Not while the desktop's name entry is shown: Escape leaves it unsaved there.
     bool EscapeEndsProgram() const override;
@@ -174,14 +182,33 @@ public:
     void LoadProgress(int32_t done, int32_t total);
 
     // State machine and input.
-    // Changes the state; entering the title restarts the idle count.
+    // Changes the state at once, for the rules and the input of the rest of
+    // the frame; the screens change at the frame's end: the screen of the
+    // state the frame began with leaves, the one of the state it ends with
+    // enters (neither when they are the same).
     void SetState(TGameState state);
+    // The screen of a state, from the screen table.
+    TScreen& ScreenOf(TGameState state) const;
     void HandleKeys();
-    // Desktop mouse: this frame's pointer events, taken just before the keys.
-    // In play a left click acts as the select key on the stone under it and a
-    // drag onto a neighbour swaps; the right button asks for a hint. On other
-    // screens a left click is the screen's confirm key.
+    // Desktop mouse: this frame's pointer events, taken just before the keys,
+    // handed to the screen of the state.
     void HandlePointer();
+    // Moves of the game the screens make.
+    // Leaving a game, the demo's or the player's, for the title: autoplay and
+    // the demo end, the idle count starts again, and the title shows the
+    // player's last score.
+    void LeaveForTitle();
+    void StartNextLevel();
+    // The idle title's demo: a new game that plays itself.
+    void StartDemo();
+    // The select key in play, on the cursor's cell.
+    void TryStone();
+    void MakeSelection(int32_t col, int32_t row);
+    void PlaySound(TfwSDLSound* sound, int32_t volume);
+    // Rules of a frame of play; false: the frame ends without input.
+    bool PlayRules();
+    // One line on standard error, "tessaril: text", beside the log's.
+    static void ReportToPlayer(const std::string& text);
 
     // Rules.
     void NewGame();
@@ -195,6 +222,10 @@ public:
     void RemoveMarker(TfwPosModifier* modifier);
 
     // Screens.
+    // The splash and the logo, under the title and the high score screens.
+    void DrawBackground(SDL_Surface* surface);
+    // The game screen: heads-up row, goals column, pause symbol, and the board when shown.
+    void DrawGame(SDL_Surface* surface, bool boardShown, TPauseSymbol symbol);
     // Digits of text from the digit strip; characters below "0" leave a gap.
     void DrawNumber(SDL_Surface* surface, int32_t x, int32_t y, const std::string& text,
                     bool rightAligned);
@@ -226,8 +257,6 @@ public:
     // The desktop title's further lines: the keys and the mouse in play.
     static std::vector<const char*> KeyLines();
     enum TTitleEntry : int32_t { teStart, teHighscores, teQuit };
-    // The title entry drawn at picture pixel (x, y); -1 for none (and on the handheld).
-    int32_t TitleEntryAt(int32_t x, int32_t y) const;
 
 private:
     // Start-up.
@@ -245,91 +274,29 @@ private:
     // The loaded media (by list position) to the members that use them.
     void UseMedia(const std::array<TfwResource*, kMediaCount>& media);
     TfwSprite* MakeCursorSprite(int32_t z);
-    void PointerPressed(const TfwPointerEvent& e);
-    void PointerReleased(const TfwPointerEvent& e);
-    bool StoneAt(const TfwPointerEvent& e, int32_t& col, int32_t& row) const;
-    bool OnPauseSymbol(const TfwPointerEvent& e) const;
-    void TitleClicked(const TfwPointerEvent& e);
-    void NameEntryClicked(const TfwPointerEvent& e);
-    void ClickStone(int32_t col, int32_t row);
-
-    // Keys: one handler per state, run in frames in which a key went down,
-    // after the volume keys (which the desktop's name entry takes for itself);
-    // NoKeyStep runs in the other frames. Escape, the window's close button
-    // and the fullscreen keys are the frame's.
-    using TKeyHandler = void (TMiniGame::*)();
-    static TKeyHandler KeysOf(TGameState state);
-    void NoKeys();
-    void TitleKeys();
-    void ReadyKeys();
-    void PlayKeys();
-    void PausedKeys();
-    void RetryKeys();
-    void LevelDoneKeys();
-    void GameOverKeys();
-    void TableKeys();
-    void NameEntryKeys();
-    // The keys the handlers share; each answers whether it took its key.
-    bool LeaveGameKey();    // the quit key: back to the title
-    bool RestartKey();      // deal the level again, through retry
-    bool PlayCommandKeys(); // load, save and the autoplay switch
-    bool PauseKey();
     void VolumeKeys();
-    void MoveCursorKeys();
-    void NoKeyStep();
-    void TryStone(); // the select key in play
-    void MakeSelection(int32_t col, int32_t row);
     void SetVolumes();
     void StepVolumes(int32_t step); // both volumes by step, then applied
-    // The high score scenes' results: the two transitions that write State directly.
-    void TakeSceneResults();
-    // A name entry still shown is finished with the name as it stands.
-    void StoreEnteredName();
-    // The name entry's score in the table under name, saved: a new row the
-    // first time, the same row (its name changed) once stored before. False
-    // when the save failed.
-    bool StoreEntry(const std::string& name);
-    // The name entry left without storing: a row it stored before is taken
-    // out of the table again.
-    void DropStoredEntry();
+    // The screen change SetState asked for: leave, then enter.
+    void ChangeScreen();
 
     // Rules of a frame of play.
-    bool PlayRules(); // false: the frame ends without input
     void LevelComplete();
     void NoMoveLeft();
     bool TimeUp();   // false when it ended the game
     bool LoseLife(); // true while lives remain; the last one ends the game
     void EndGame();
     void AutoPlayMove();
-    void StartNextLevel();
-    // Leaving a game, the demo's or the player's, for the title: autoplay and
-    // the demo end, and the title shows the player's last score.
-    void LeaveForTitle();
     // A key, a pad button or a mouse button went down in this frame.
     bool InputThisFrame() const;
-    // One line on standard error, "tessaril: text", beside the log's.
-    static void ReportToPlayer(const std::string& text);
     // Puts the cursor or the marker over a cell at the board's pitch, and animates it.
     void PlaceOnCell(TfwSprite* sprite, int32_t col, int32_t row);
-    void PlaySound(TfwSDLSound* sound, int32_t volume);
     int32_t LoudVolume() const { return MusicVolume * 5 / 4; } // MusicVolume * 1.25, truncated
 
     // Screens.
-    void DrawBackground(SDL_Surface* surface);
-    void DrawTitle(SDL_Surface* surface);
-    void DrawGame(SDL_Surface* surface);
     void DrawHeadsUp(SDL_Surface* surface);
     void DrawGoals(SDL_Surface* surface);
-    void DrawOverlay(SDL_Surface* surface);
-    void DrawPauseSymbol(SDL_Surface* surface);
-    // The overlay picture of a state (none: Image nullptr), its lettering's
-    // id and the number drawn into it (-1 none).
-    struct TOverlay {
-        TfwSDLImage* Image = nullptr;
-        TMediaId Id = kMediaCount;
-        int32_t Number = -1;
-    };
-    TOverlay OverlayOf(TGameState state) const;
+    void DrawPauseSymbol(SDL_Surface* surface, TPauseSymbol symbol);
 
     // Music: the next track once the mixer has reported the end of one.
     void NextTrackIfEnded();
@@ -339,14 +306,11 @@ private:
 
     std::vector<std::unique_ptr<TfwSDLImage>> images_; // every picture the game loaded
     std::atomic<bool> musicEnded_{false};
-    // The cell a left press in play went down on, where a drag starts; -1 none.
-    int32_t scoreBeforeDemo_ = 0; // the player's last score, shown again after the demo
-    // The row the open name entry has stored already (the page was hidden),
-    // owned by Highscores; nullptr while it stored none.
-    THScoreItem* enteredRow_ = nullptr;
-    int32_t dragCol_ = -1;
-    int32_t dragRow_ = -1;
-    bool dragOnSelected_ = false; // pressed on the selected stone: its release there drops it
+    int32_t scoreBeforeDemo_ = 0;       // the player's last score, shown again after the demo
+    TScreenList screens_;               // one for every state, from the screen table
+    std::unique_ptr<TScreen> noScreen_; // a state without a screen takes nothing, draws nothing
+    // The state the frame began with, once SetState changed it; empty: no change.
+    std::optional<TGameState> changedFrom_;
     std::string settingsWritten_; // the settings file's text as last read or written
     std::array<std::string, kSettingCount> settingsAtStart_; // SettingValues when play began
     std::array<bool, kSettingCount> settingsChanged_{};      // changed at some moment of the run

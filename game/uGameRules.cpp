@@ -6,6 +6,7 @@
 #include "fwSprite.h"
 #include "tessaril.h"
 #include "uHighscore.h"
+#include "uScreen.h"
 
 #include <algorithm>
 
@@ -13,15 +14,17 @@ namespace {
 
 constexpr int32_t kStartLives = 3;
 constexpr int32_t kStoneScore = 25;
-constexpr int32_t kLevelBonus = 250;           // times the level
-constexpr int32_t kIdleSecondsBeforeDemo = 10; // the demo starts at the tick after
-constexpr int32_t kRestartVolume = 60;         // the time-out sound, whatever the volumes
+constexpr int32_t kLevelBonus = 250;   // times the level
+constexpr int32_t kRestartVolume = 60; // the time-out sound, whatever the volumes
 // The cursor and the selection marker are drawn this far up and left of their cell.
 constexpr int32_t kCursorInset = 2;
 // The +25 marker rises 120 frames of 2 pixels.
 constexpr int32_t kMarkerDistance = 240;
 // At the end of a board the stones fall this far below the board's lower edge.
 constexpr int32_t kDropBelowBoard = 16;
+// The category pair the game's scores go under.
+constexpr int32_t kScoreCategory = 1;
+constexpr int32_t kScoreSubCategory = 1;
 
 int32_t LevelSeconds(int32_t n) {
     return (n - 1) * 5 + 60;
@@ -63,12 +66,8 @@ void TMiniGame::ProcessFrame(SDL_Surface* surface) {
         LeaveForTitle();
         return;
     }
-    if (State == TGameState::gsPlaying) {
-        if (!PlayRules())
-            return;
-    } else {
-        TakeSceneResults();
-    }
+    if (!ScreenOf(State).Step())
+        return;
     HandlePointer();
     HandleKeys();
 }
@@ -101,7 +100,6 @@ void TMiniGame::LevelComplete() {
     PlaySound(SoundNextLevel, LoudVolume());
     Score += Level * kLevelBonus;
     SetState(TGameState::gsLevelDone);
-    Cursor->Hide();
 }
 
 void TMiniGame::NoMoveLeft() {
@@ -111,7 +109,6 @@ void TMiniGame::NoMoveLeft() {
     DropAllStones();
     PlaySound(SoundNoMoves, LoudVolume());
     SetState(TGameState::gsRetry);
-    Cursor->Hide();
 }
 
 bool TMiniGame::TimeUp() {
@@ -120,7 +117,7 @@ bool TMiniGame::TimeUp() {
         return false;
     PlaySound(SoundRestart, kRestartVolume);
     DropAllStones();
-    SetState(TGameState::gsRetry); // the cursor stays shown
+    SetState(TGameState::gsRetry);
     return true;
 }
 
@@ -163,19 +160,16 @@ void TMiniGame::AutoPlayMove() {
 void TMiniGame::SecondElapsed(uint32_t elapsed) {
     (void)elapsed;
     SaveSettings(); // at most once a second, and only when one changed
-    if (State == TGameState::gsPlaying)
-        --TimeLeft;
-    if (DemoMode || State != TGameState::gsTitle)
-        return;
-    ++IdleSeconds;
-    if (IdleSeconds > kIdleSecondsBeforeDemo) {
-        scoreBeforeDemo_ = Score;
-        NewGame();
-        IdleSeconds = 0;
-        SetState(TGameState::gsPlaying);
-        AutoPlay = true;
-        DemoMode = true;
-    }
+    ScreenOf(State).SecondElapsed();
+}
+
+void TMiniGame::StartDemo() {
+    scoreBeforeDemo_ = Score;
+    NewGame();
+    IdleSeconds = 0;
+    AutoPlay = true;
+    DemoMode = true;
+    SetState(TGameState::gsPlaying);
 }
 
 void TMiniGame::NewGame() {
@@ -270,7 +264,6 @@ void TMiniGame::GameOver() {
     if (Highscores &&
         Highscores->IsHighscore(static_cast<uint32_t>(Score), kScoreCategory, kScoreSubCategory)) {
         SetState(TGameState::gsEnterName);
-        enteredRow_ = nullptr;
         NameEditor->SetEntry(LastName, Score);
         NameEditor->Activate();
     }

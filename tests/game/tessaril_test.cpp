@@ -603,6 +603,7 @@ TEST_F(TessarilStates, APageHiddenOnTheNameEntryStoresItsScoreInOneRow) {
         game->Highscores->Save();
         game->Score = 500;
         game->GameOver();
+        Frame();
         ASSERT_EQ(TGameState::gsEnterName, game->State);
         game->PageHidden();
         EXPECT_EQ(TGameState::gsEnterName, game->State);

@@ -1,0 +1,129 @@
+// The name entry for a score the table takes. The handheld builds the name
+// with the pad and leaves with X; the desktop types it (X types an X), the
+// wheel steps a character and a click places the cursor or saves, and Escape
+// leaves without saving. However the program ends meanwhile, the name is
+// stored as it stands; so it is when the web page goes out of sight, and the
+// entry stays open: its save then updates that row, and leaving it unsaved
+// takes the row out again.
+#include "fwConfig.h"
+#include "uHighscore.h"
+#include "uScreen.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+class TNameEntryScreen : public TScreen {
+public:
+    using TScreen::TScreen;
+
+    void Enter() override { stored_ = nullptr; }
+
+    void Leave() override {
+        THighscoreManager* table = Game.Highscores.get();
+        if (stored_ == nullptr || table == nullptr)
+            return;
+        auto& entries = table->Entries;
+        entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                     [this](const auto& e) { return e.get() == stored_; }),
+                      entries.end());
+        stored_ = nullptr;
+        table->Save();
+    }
+
+    bool Step() override {
+        if (Game.NameEditor && Game.NameEditor->Finished)
+            StoreName();
+        return true;
+    }
+
+    // On the desktop every key, the digits and Escape included, is the editor's.
+    bool TakesEveryKey() const override { return !kHandheld; }
+
+    void Keys() override {
+        THighscoreEditor& editor = *Game.NameEditor;
+        if constexpr (kHandheld) {
+            if (!editor.HandleInput())
+                LeaveGameKey();
+            return;
+        }
+        if (Game.KeyPressed(SDLK_ESCAPE, true)) {
+            Game.LeaveForTitle();
+            return;
+        }
+        for (uint16_t c : Game.TypedChars)
+            editor.Type(c);
+        editor.HandleInput();
+    }
+
+    void PointerPressed(const TfwPointerEvent& e) override {
+        if (e.Button == SDL_BUTTON_WHEELUP || e.Button == SDL_BUTTON_WHEELDOWN) {
+            Game.PressKey(e.Button == SDL_BUTTON_WHEELUP ? SDLK_UP : SDLK_DOWN);
+            return;
+        }
+        if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture || !Game.NameEditor)
+            return;
+        if (THighscoreEditor::OnConfirmLine(e.X, e.Y))
+            Game.PressKey(SDLK_RETURN);
+        else if (const int32_t place = THighscoreEditor::PlaceAt(e.X, e.Y); place > 0)
+            Game.NameEditor->MoveCursorTo(place);
+    }
+
+    void PageHidden() override {
+        if (Game.NameEditor && Game.Highscores)
+            Store(Game.NameEditor->Name);
+    }
+
+    void ProgramEnds() override {
+        if (!Game.NameEditor)
+            return;
+        Game.NameEditor->Finished = true;
+        StoreName();
+    }
+
+    void Draw(SDL_Surface* surface) override {
+        Game.DrawBackground(surface);
+        if (Game.NameEditor && Game.Engine)
+            Game.NameEditor->Draw(surface);
+    }
+
+private:
+    // The row this entry stored already (the page went out of sight), owned
+    // by the table; nullptr while it stored none.
+    THScoreItem* stored_ = nullptr;
+
+    // The entry's score in the table under name, saved: a new row the first
+    // time, the same row (its name changed) after. False when the save failed.
+    bool Store(const std::string& name) {
+        THighscoreManager& table = *Game.Highscores;
+        if (stored_ != nullptr)
+            stored_->Name = name;
+        else
+            stored_ = table.AddScore(name, static_cast<uint32_t>(Game.NameEditor->Score), 1, 1);
+        return table.Save();
+    }
+
+    // The entry goes into the table, which is shown with it and saved.
+    void StoreName() {
+        Game.SetState(TGameState::gsHighscores);
+        THighscoreManager* table = Game.Highscores.get();
+        if (table == nullptr)
+            return;
+        const THighscoreEditor& editor = *Game.NameEditor;
+        // The table shows the entry in any case; a save that failed says so
+        // there and on standard error (the log may sit on the same full disk).
+        if (!Store(editor.Name))
+            TMiniGame::ReportToPlayer(table->SaveError + " (the high scores could not be saved)");
+        stored_ = nullptr;
+        table->Activate();
+        Game.LastName = editor.Name;
+    }
+};
+
+} // namespace
+
+template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsEnterName>(TMiniGame& game) {
+    return std::make_unique<TNameEntryScreen>(game);
+}

@@ -1,0 +1,182 @@
+// The title: credits, the volume, the last score and the help lines, which on
+// the desktop are entries a click chooses. Idle for long enough, it starts
+// the demo.
+#include "fwConfig.h"
+#include "fwFont.h"
+#include "fwImage.h"
+#include "fwSprite.h"
+#include "uHighscore.h"
+#include "uScreen.h"
+#include "web/fwWeb.h"
+
+#include <string>
+
+namespace {
+
+// The title's help lines, kHelpLineHeight apart from kHelpTop; the desktop's
+// key lines in a column of their own to the right.
+constexpr int32_t kHelpLeft = 15;
+constexpr int32_t kHelpTop = 172;
+constexpr int32_t kHelpLineHeight = 14;
+constexpr int32_t kKeyLinesLeft = 180;
+constexpr int32_t kKeyLinesTop = 150;
+constexpr int32_t kKeyLineHeight = 13;
+// A click counts for an entry this far left and right of its text.
+constexpr int32_t kEntrySlack = 5;
+// The volume line; in the page, the line that asks for the gesture that
+// starts its sound ends this far left of it.
+constexpr int32_t kVolumeLeft = 250;
+constexpr int32_t kVolumeTop = 220;
+constexpr int32_t kSoundHintGap = 12;
+constexpr const char* kSoundHint = "Press a key or click for sound";
+// Where the title says that the player's scores are not kept (a browser
+// that keeps no storage for the page): under the credits.
+constexpr int32_t kNotKeptLeft = 15;
+constexpr int32_t kNotKeptTop = 137;
+constexpr const char* kNotKeptNotice = "Scores are not kept in this browser";
+constexpr int32_t kIdleSecondsBeforeDemo = 10; // the demo starts at the tick after
+
+// Does the page's sound wait for the player's first key, click or touch?
+bool SoundWaits() {
+    if constexpr (kWeb)
+        return fwWebSoundWaits();
+    else
+        return false;
+}
+
+// Everything the title's picture depends on: the numbers it shows and the
+// pictures and faces it draws, down to what a reload or a new alpha changes.
+TfwPictureCache::TKey TitleKey(const TMiniGame& game) {
+    TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.SoundVolume),
+                                 static_cast<uintptr_t>(game.Score), game.Silent, SoundWaits(),
+                                 game.FilesKept()};
+    for (const TfwSDLImage* image : {game.Splash, game.Logo}) {
+        const SDL_Surface* s = image != nullptr ? image->Surface : nullptr;
+        key.insert(key.end(), {reinterpret_cast<uintptr_t>(image), reinterpret_cast<uintptr_t>(s),
+                               s != nullptr ? s->flags : 0, s != nullptr ? s->format->alpha : 0u,
+                               s != nullptr ? s->format->colorkey : 0});
+    }
+    for (const TfwFont* font : {game.F1, game.F2, game.F3})
+        key.insert(key.end(), {reinterpret_cast<uintptr_t>(font),
+                               reinterpret_cast<uintptr_t>(font != nullptr ? font->Font : nullptr),
+                               font != nullptr && font->Opened, font != nullptr && font->Blended});
+    return key;
+}
+
+class TTitleScreen : public TScreen {
+public:
+    using TScreen::TScreen;
+
+    void Enter() override {
+        Game.Cursor->Hide();
+        Game.Selection->Hide();
+    }
+
+    void Keys() override {
+        if (Game.KeyPressed(static_cast<uint16_t>(Game.KeyQuit), true)) {
+            Game.Quit();
+            return;
+        }
+        if (Game.KeyPressed(static_cast<uint16_t>(Game.KeySelect), true)) {
+            Game.NewGame();
+            Game.SetState(TGameState::gsReady);
+        } else if (Game.KeyPressed(static_cast<uint16_t>(Game.KeyHighscores), true)) {
+            Game.Highscores->Activate();
+            Game.SetState(TGameState::gsHighscores);
+        }
+    }
+
+    // A click on an entry is its key; the start entry's answers anywhere else too.
+    void PointerPressed(const TfwPointerEvent& e) override {
+        if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture)
+            return;
+        switch (EntryAt(e.X, e.Y)) {
+        case TMiniGame::teHighscores:
+            Game.PressKey(static_cast<uint16_t>(Game.KeyHighscores));
+            break;
+        case TMiniGame::teQuit:
+            Game.PressKey(static_cast<uint16_t>(Game.KeyQuit));
+            break;
+        default:
+            Game.PressKey(static_cast<uint16_t>(Game.KeySelect));
+            break;
+        }
+    }
+
+    void SecondElapsed() override {
+        if (Game.DemoMode)
+            return;
+        if (++Game.IdleSeconds > kIdleSecondsBeforeDemo)
+            Game.StartDemo();
+    }
+
+    void Draw(SDL_Surface* surface) override {
+        Game.TitlePicture.Draw(surface, TitleKey(Game), [this](SDL_Surface* s) { DrawTitle(s); });
+    }
+
+private:
+    // The entry drawn at picture pixel (x, y); -1 for none (and on the handheld).
+    int32_t EntryAt(int32_t x, int32_t y) const {
+        if (kHandheld || Game.F2 == nullptr || y < kHelpTop)
+            return -1;
+        const int32_t line = (y - kHelpTop) / kHelpLineHeight;
+        const auto lines = TMiniGame::HelpLines();
+        if (line >= static_cast<int32_t>(lines.size()))
+            return -1;
+        const int32_t right = kHelpLeft + Game.F2->TextWidth(lines[static_cast<size_t>(line)]);
+        return x >= kHelpLeft - kEntrySlack && x < right + kEntrySlack ? line : -1;
+    }
+
+    void DrawTitle(SDL_Surface* surface) {
+        Game.DrawBackground(surface);
+        auto text = [&](TfwFont* font, int32_t x, int32_t y, const std::string& s) {
+            if (font != nullptr)
+                font->DrawText(surface, x, y, s, kTextColour);
+        };
+        text(Game.F1, 5, 44, "Tessaril - Version " TESSARIL_VERSION);
+        text(Game.F3, 5, 64, "Written by ");
+        text(Game.F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
+        text(Game.F3, 15, 100, "Mabel Quorne (Programming / Art)");
+        text(Game.F3, 15, 118, "The Internet (Sound)");
+        // Without a sound device the desktop has no volume to tell; the handheld
+        // keeps its volume line.
+        text(Game.F1, kVolumeLeft, kVolumeTop,
+             Game.Silent && !kHandheld ? std::string("Sound: off")
+                                       : "Volume: " + std::to_string(Game.SoundVolume));
+        if (!Game.Silent && SoundWaits() && Game.F1 != nullptr)
+            text(Game.F1, kVolumeLeft - kSoundHintGap - Game.F1->TextWidth(kSoundHint), kVolumeTop,
+                 kSoundHint);
+        if (!Game.FilesKept())
+            text(Game.F1, kNotKeptLeft, kNotKeptTop, kNotKeptNotice);
+        if (Game.Score > 0)
+            text(Game.F2, 15, 154, "Last Score: " + std::to_string(Game.Score));
+        const auto help = TMiniGame::HelpLines();
+        for (size_t i = 0; i < help.size(); ++i)
+            text(Game.F2, kHelpLeft, kHelpTop + static_cast<int32_t>(i) * kHelpLineHeight, help[i]);
+        const auto keys = TMiniGame::KeyLines();
+        for (size_t i = 0; i < keys.size(); ++i)
+            text(Game.F1, kKeyLinesLeft, kKeyLinesTop + static_cast<int32_t>(i) * kKeyLineHeight,
+                 keys[i]);
+    }
+};
+
+} // namespace
+
+template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsTitle>(TMiniGame& game) {
+    return std::make_unique<TTitleScreen>(game);
+}
+
+std::array<const char*, 3> TMiniGame::HelpLines() {
+    if constexpr (kHandheld)
+        return {"'B'  - Start game / select stone", "Cursor keys - move cursor", "'X' - Quit game"};
+    else // the title's entries, in the order of TTitleEntry
+        return {"SPACE or click - Start", "H - High scores", "X - Quit"};
+}
+
+std::vector<const char*> TMiniGame::KeyLines() {
+    if constexpr (kHandheld)
+        return {};
+    else
+        return {"Click or SPACE - swap", "Arrow keys - move", "P or click II - pause",
+                "Y or right click - hint", "F11 - fullscreen"};
+}
