@@ -238,7 +238,10 @@ const VERBS = {
     if (!(await waitFor(page, () => Module.tessarilAway() === 'waiting')))
       failures.push('the game runs on while the page is out of sight');
   },
-  show: page => setHidden(page, false),
+  show: async page => {
+    await setHidden(page, false);
+    await quietly(page, () => document.getElementById('screen').focus());
+  },
   reload: page => open(page, page.url()),
   storage: (page, what) => {
     if (what !== 'refused') throw new Error('unknown storage step ' + what);
