@@ -28,20 +28,17 @@ set(TESSARIL_WEB_SITE "${CMAKE_BINARY_DIR}/site" CACHE PATH "The web build's pag
 set(TESSARIL_WEB_FILES "${PROJECT_SOURCE_DIR}/web/files" CACHE PATH
     "Files the web build finds in its working folder")
 
-# FreeType never calls back into code that sleeps: Asyncify need not make its
-# functions (reached through its many function pointers) able to unwind.
-set(TESSARIL_WEB_NO_SLEEP
-  "FT_*,ft_*,tt_*,TT_*,cff_*,cid_*,ps_*,t1_*,T1_*,t42_*,af_*,sfnt_*,pfr_*,pcf_*,bdf_*,fnt_*,FNT_*,gray_*,psh_*")
-
 function(tessaril_web_page target)
   set(library ${PROJECT_SOURCE_DIR}/framework/web/fwWeb.js)
   target_link_options(${target} PRIVATE
-    -O2 -sASYNCIFY -sASYNCIFY_IMPORTS=[fwWebLoadStorage,fwWebStoreFile,fwWebWaitForPage]
-    "-sASYNCIFY_REMOVE=[${TESSARIL_WEB_NO_SLEEP}]"
-    -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=33554432 -sENVIRONMENT=web
+    -Os -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=33554432 -sENVIRONMENT=web
     -sEXIT_RUNTIME=0 -sFORCE_FILESYSTEM -sEXPORTED_RUNTIME_METHODS=[FS] -lidbfs.js
     --js-library ${library}
-    "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/data@/tessaril/data")
+    # The media without what the page never reads (the window's icon) or
+    # reads compressed: the sound effects as Ogg Vorbis from data-web/.
+    "SHELL:--exclude-file *.wav" "SHELL:--exclude-file *.png"
+    "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/data@/tessaril/data"
+    "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/data-web/sounds@/tessaril/data/sounds")
   if(IS_DIRECTORY ${TESSARIL_WEB_FILES})
     target_link_options(${target} PRIVATE "SHELL:--preload-file ${TESSARIL_WEB_FILES}@/tessaril")
   endif()

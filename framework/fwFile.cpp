@@ -40,7 +40,8 @@ void SyncFolderOf(const std::string& fileName) {
 
 } // namespace
 
-int fwSaveFile(const std::string& fileName, const std::string& content) {
+int fwSaveFile(const std::string& fileName, const std::string& content,
+               const TfwStoredFunc& stored) {
     const std::string tempName = fileName + ".tmp";
     std::unique_ptr<std::FILE, TFileClose> file(std::fopen(tempName.c_str(), "wb"));
     if (file == nullptr)
@@ -57,6 +58,6 @@ int fwSaveFile(const std::string& fileName, const std::string& content) {
     // Make the rename itself durable; the file is already complete either way.
     SyncFolderOf(fileName);
     if constexpr (kWeb)
-        return fwWebFileSaved(fileName);
+        fwWebFileSaved(fileName, stored);
     return 0;
 }

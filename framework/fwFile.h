@@ -2,12 +2,18 @@
 // and every other file the program writes for the player.
 #pragma once
 
+#include <functional>
 #include <string>
+
+// Hears whether the browser's storage holds a saved file: 0, or EIO.
+using TfwStoredFunc = std::function<void(int error)>;
 
 // Replaces fileName with content. The bytes go to fileName + ".tmp", are
 // flushed to the disk and renamed over fileName, and the folder's entry is
 // synced, so that a crash, a kill or a full disk leaves either the old file or
-// the new one; on failure the temporary file is removed again. In the web
-// build the save is done only when the browser's storage holds it as well.
-// Answers 0, or the errno value of the first failure.
-int fwSaveFile(const std::string& fileName, const std::string& content);
+// the new one; on failure the temporary file is removed again. Answers 0, or
+// the errno value of the first failure. In the web build the save is done only
+// when the browser's storage holds it as well, which it confirms later:
+// stored then hears the outcome (never on the desktop, nor after a failure).
+int fwSaveFile(const std::string& fileName, const std::string& content,
+               const TfwStoredFunc& stored = {});

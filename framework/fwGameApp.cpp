@@ -44,8 +44,6 @@ void OnMusicFinished() {
 }
 
 constexpr int kKeyLimit = 512;
-// Every iteration of the main loop lasts at least this long (about 55 per second).
-constexpr uint32_t kFramePeriodMs = 18;
 
 // Share of the desktop (in percent) the window may take by default.
 constexpr int32_t kDesktopSharePct = 85;
@@ -580,6 +578,10 @@ void TfwGameApp::PollEvents() {
 }
 
 void TfwGameApp::Run() {
+    if constexpr (kWeb) {
+        fwRunOnPage(*this); // the page's animation frames run it from here on
+        return;
+    }
     Terminated = false;
     FrameCount = 0;
     SecondMark = fwGetTicks();
@@ -588,8 +590,8 @@ void TfwGameApp::Run() {
     const auto previous = std::signal(SIGTERM, OnTerminateSignal);
     while (!Terminated) {
         RunIteration();
-        if (FrameTime < kFramePeriodMs)
-            fwDelay(kFramePeriodMs - FrameTime); // a slow frame is not made up for
+        if (FrameTime < kfwFramePeriodMs)
+            fwDelay(kfwFramePeriodMs - FrameTime); // a slow frame is not made up for
     }
     std::signal(SIGTERM, previous);
     DoneGame();
@@ -602,20 +604,36 @@ void TfwGameApp::RunIteration() {
     UpdateKeys();
     PollEvents();
     DoFrame();
-    FrameTime = fwGetTicks() - t0;
+    EndIteration(t0);
+}
+
+void TfwGameApp::EndIteration(uint32_t start) {
+    FrameTime = fwGetTicks() - start;
     if ((KeyPressed(SDLK_ESCAPE, false) && EscapeEndsProgram()) || terminateRequested != 0)
         Quit();
 }
 
 void TfwGameApp::DoFrame() {
+    ComputeFrame();
+    ShowFrame();
+    fwDelay(1); // give the processor away once per frame
+    CountFrame();
+}
+
+void TfwGameApp::ComputeFrame() {
     SDL_Surface* s = GetSurface();
     UpdateFrame(s);
     DrawFrame(s);
     ProcessFrame(s);
+}
+
+void TfwGameApp::ShowFrame() {
     PointerEvents.clear();
     TypedChars.clear();
     Flip();
-    fwDelay(1); // give the processor away once per frame
+}
+
+void TfwGameApp::CountFrame() {
     ++FrameCount;
     uint32_t elapsed = fwGetTicks() - SecondMark;
     if (elapsed >= 1000) {
@@ -625,6 +643,7 @@ void TfwGameApp::DoFrame() {
         SecondMark = fwGetTicks();
         SecondElapsed(elapsed);
     }
+    EndFrame();
 }
 
 void TfwGameApp::HandleEvent(const SDL_Event& event) {
@@ -781,6 +800,13 @@ bool TfwGameApp::FilesKept() const {
 bool TfwGameApp::KeyPressed(uint16_t key, bool waitRelease) {
     if (key >= kKeyLimit || Keys[key] == 0)
         return false;
+    // A page's frame cannot wait: the key reads as released for the rest of
+    // the frame, and the page's loop holds the frame's end until it is.
+    if (waitRelease && !WaitInFrame) {
+        Keys[key] = 0;
+        AwaitedKeys.set(key);
+        return true;
+    }
     while (waitRelease) {
         UpdateKeys();
         PollEvents();
@@ -789,6 +815,17 @@ bool TfwGameApp::KeyPressed(uint16_t key, bool waitRelease) {
         fwDelay(1);
     }
     return true;
+}
+
+bool TfwGameApp::AwaitsRelease() {
+    if (AwaitedKeys.none())
+        return false;
+    UpdateKeys();
+    PollEvents();
+    for (int key = 0; key < kKeyLimit; ++key)
+        if (AwaitedKeys[key] && Keys[key] == 0)
+            AwaitedKeys.reset(key);
+    return AwaitedKeys.any();
 }
 
 bool TfwGameApp::AnyKeyPressed() const {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ void fwSetClock(TfwTicksFunc ticks, TfwDelayFunc delay);
 // Tests put an observer in its place; an empty function restores SDL's.
 using TfwUpdateRectsFunc = std::function<void(SDL_Surface* screen, int count, SDL_Rect* rects)>;
 void fwSetUpdateRects(TfwUpdateRectsFunc update);
+
+// Every iteration of the main loop lasts at least this long (about 55 per second).
+inline constexpr uint32_t kfwFramePeriodMs = 18;
 
 // The picture the game draws, in pixels, in both builds.
 inline constexpr int32_t kPictureWidth = 320;
@@ -168,6 +172,9 @@ public:
     virtual void Flip();
     virtual void SecondElapsed(uint32_t elapsed) { (void)elapsed; }
     virtual void DoFrame();
+    // Called last in every frame, after its count, by DoFrame and by the
+    // page's loop alike.
+    virtual void EndFrame() {}
     virtual void HandleEvent(const SDL_Event& event);
     virtual void UpdateFrame(SDL_Surface* surface) { (void)surface; }
     virtual void DrawFrame(SDL_Surface* surface) { (void)surface; }
@@ -190,6 +197,11 @@ public:
     // picture stays the caller's.
     virtual void SetWindowIcon(SDL_Surface* icon);
     virtual void Init(bool doInitSDL);
+    // The start-up's work left after InitGame, one step at a time (the
+    // loading bar): does the next step and answers how long (ms) its picture
+    // stands before the next, or nothing once the start is complete. The
+    // page's loop runs one step per animation frame, before the first frame.
+    virtual std::optional<uint32_t> StartStep() { return std::nullopt; }
     // Ends the main loop. A web page has no program to end: there it does nothing.
     virtual void Quit() {
         if constexpr (!kWeb)
@@ -200,12 +212,31 @@ public:
     virtual bool EscapeEndsProgram() const { return true; }
     // Loops RunIteration, each padded to at least 18 ms, until Terminated;
     // SIGTERM meanwhile ends it as the window's close button does. Then
-    // DoneGame, which every way of ending passes through.
+    // DoneGame, which every way of ending passes through. In the web build
+    // it hands the application to the page's loop (fwRunOnPage) and returns.
     virtual void Run();
     // One iteration of Run's loop without its padding: the key counters, the
     // pending events, one frame, then the Escape and SIGTERM test. FrameTime holds the ms
     // of work. The test harnesses and the benchmark drive the game with it.
     void RunIteration();
+    // The end of an iteration that began at start (ms): FrameTime, then the
+    // Escape and SIGTERM test.
+    void EndIteration(uint32_t start);
+    // DoFrame's parts, in its order, for a loop that pauses between them:
+    // UpdateFrame, DrawFrame and ProcessFrame; dropping the frame's pointer
+    // events and typed characters and Flip; the frame count, SecondElapsed
+    // and EndFrame.
+    void ComputeFrame();
+    void ShowFrame();
+    void CountFrame();
+    // KeyPressed(key, true) waits inside the frame for the key's release. A
+    // loop that cannot wait there (the page's, TfwFrameLoop) clears it: the
+    // key then answers at once, and the loop waits with AwaitsRelease.
+    bool WaitInFrame = true;
+    // Polls the keys and events once, as KeyPressed's wait does, and answers
+    // whether a key taken with KeyPressed(key, true) is still held. False,
+    // without polling, when none was taken.
+    bool AwaitsRelease();
 
     // Media factories: a new, unloaded resource registered in Resources, which
     // owns it; the caller keeps a plain reference. Sounds and music: nullptr
@@ -251,6 +282,7 @@ private:
     std::vector<Uint16> Presented;   // the picture as last sent to the window
     bool PresentAll = true;          // send everything once: new mode or expose
     bool TakenKeys[512] = {};        // toggle keys held since the frame took them
+    TfwKeySet AwaitedKeys;           // web: keys taken until released (AwaitsRelease)
     std::vector<Uint32> WindowPixel; // back buffer pixel -> window pixel, per mode
     bool PlaceKnown = false;         // where the window stood before fullscreen
     int32_t PlaceX = 0, PlaceY = 0;
@@ -273,10 +305,17 @@ private:
     void HandleMouseButton(const SDL_MouseButtonEvent& button);
 };
 
+// Web build: the page's loop takes app over and runs it on the browser's
+// animation frames (defined with the page, fwWeb.cpp).
+void fwRunOnPage(TfwGameApp& app);
+
 // Builds the application of class T, initialises and runs it, and frees it in
-// every case; an exception passes on after the object is gone.
+// every case; an exception passes on after the object is gone. In the web
+// build the page's loop keeps it once Run has handed it over: a page has no end.
 template <class T> void RunApp(const std::vector<std::string>& args = {}) {
     auto app = std::make_unique<T>(args);
     app->Init(true);
     app->Run();
+    if constexpr (kWeb)
+        static_cast<void>(app.release());
 }

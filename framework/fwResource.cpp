@@ -48,3 +48,14 @@ void TfwResourceLoader::LoadAll(const TfwProgressEvent& onProgress) {
             onProgress(i + 1, Items.Count());
     }
 }
+
+bool TfwResourceLoader::LoadNext(const TfwProgressEvent& onProgress) {
+    if (next_ > Items.Count())
+        return false;
+    if (next_ > 0)
+        Items.ItemAs<TfwResourceItem>(next_ - 1)->Load();
+    if (onProgress)
+        onProgress(next_, Items.Count());
+    ++next_;
+    return true;
+}

@@ -86,4 +86,11 @@ public:
 
     // Loads every entry; a failing entry does not stop the batch.
     void LoadAll(const TfwProgressEvent& onProgress);
+    // LoadAll one progress call at a time: the first call reports (0, count),
+    // each later one loads the next entry and reports it; false, doing
+    // nothing, once all count + 1 are done.
+    bool LoadNext(const TfwProgressEvent& onProgress);
+
+private:
+    int next_ = 0; // LoadNext's next progress call
 };

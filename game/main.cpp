@@ -4,7 +4,12 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    if constexpr (kWeb)
-        args = fwWebStart(args); // the page: its files, clock, canvas and input
+    if constexpr (kWeb) {
+        // The page: its files, clock, canvas and input; the program runs on
+        // its animation frames once the player's files are read.
+        fwWebStart(
+            args, [](const std::vector<std::string>& rest) { TessarilMain(rest); }, RunGuarded);
+        return 0;
+    }
     return TessarilMain(args);
 }

@@ -40,6 +40,18 @@ constexpr const char* kWindowIcon = "data/images/icon.png";
 // The option that fixes the boards' seed.
 const std::string kSeedOption = "seed=";
 
+// The page downloads its sound effects compressed, as Ogg Vorbis under the
+// same name (data-web/ laid over data/); elsewhere they are the WAV files.
+std::string SoundFile(const std::string& wavFile) {
+    if constexpr (!kWeb)
+        return wavFile;
+    const std::string ext = ".wav";
+    if (wavFile.size() < ext.size() ||
+        wavFile.compare(wavFile.size() - ext.size(), ext.size(), ext) != 0)
+        return wavFile;
+    return wavFile.substr(0, wavFile.size() - ext.size()) + ".ogg";
+}
+
 } // namespace
 
 TMiniGame::TMiniGame(const std::vector<std::string>& args) : TfwGameApp(args) {
@@ -112,7 +124,24 @@ void TMiniGame::InitGame() {
         NextTrack();
     if (!Silent)
         Mix_Volume(-1, SoundVolume);
-    LoadMedia();
+    QueueMedia();
+    // The page's loop runs the steps one per animation frame instead.
+    if constexpr (!kWeb)
+        while (const auto shown = StartStep())
+            fwDelay(*shown);
+}
+
+std::optional<uint32_t> TMiniGame::StartStep() {
+    if (!MediaLoader)
+        return std::nullopt;
+    if (MediaLoader->LoadNext([this](int32_t done, int32_t total) { LoadProgress(done, total); }))
+        return kLoadingFrameMs;
+    MediaLoader.reset();
+    UseLoadedMedia();
+    return std::nullopt;
+}
+
+void TMiniGame::UseLoadedMedia() {
     RequirePictures();
     if (Splash != nullptr)
         Splash->SetAlpha(kSplashAlpha);
@@ -184,20 +213,19 @@ void TMiniGame::LoadLoadingScreen() {
     BarBlock = keep(ImageList->LoadImage(kBarBlockImage.Name, kBarBlockImage.File));
 }
 
-void TMiniGame::LoadMedia() {
-    TfwResourceLoader loader;
+void TMiniGame::QueueMedia() {
+    MediaLoader = std::make_unique<TfwResourceLoader>();
     StoneImages.fill(nullptr);
     std::array<TfwResource*, kMediaCount> media{};
     for (const TMediaItem& item : kMediaList)
-        media[item.Id] = AddMedia(loader, item);
+        media[item.Id] = AddMedia(*MediaLoader, item);
     UseMedia(media);
-    loader.LoadAll([this](int32_t done, int32_t total) { LoadProgress(done, total); });
 }
 
 TfwResource* TMiniGame::AddMedia(TfwResourceLoader& loader, const TMediaItem& item) {
     switch (item.Kind) {
     case TMediaKind::Sound:
-        return loader.Add(CreateSound(0), item.Name, item.File);
+        return loader.Add(CreateSound(0), item.Name, SoundFile(item.File));
     case TMediaKind::Font:
         return loader.Add(CreateFont(item.FontSize, 0), item.Name, item.File);
     case TMediaKind::Image:

@@ -1,10 +1,11 @@
 // The game: the one application object of the program. It owns the sprite
-// engine, the board, the high score scenes, the image list and the play list,
-// holds every game variable, and fills the frame hooks of the application.
-// Its methods live in the module of their subject: start-up and shut-down in
-// tessaril.cpp, the state machine and keys in uGameStates.cpp, the rules of a
-// game in uGameRules.cpp, the screens in uScreens.cpp, the board files in
-// uBoardFile.cpp and the music play list in uPlayList.cpp.
+// engine, the board, the high score scenes, the image list, the play list and
+// a screen for every state (uScreen.h), holds every game variable, and fills
+// the frame hooks of the application. Its methods live in the module of their
+// subject: start-up and shut-down in tessaril.cpp, the state machine and the
+// input handed to the screens in uGameStates.cpp, the rules of a game in
+// uGameRules.cpp, what the screens draw in common in uScreens.cpp, the board
+// files in uBoardFile.cpp and the music play list in uPlayList.cpp.
 #pragma once
 
 #include "fwGameApp.h"
@@ -37,6 +38,9 @@ class TfwSpriteEngine;
 class THighscoreEditor;
 class THighscoreManager;
 class TScreen;
+
+// How long each picture of the loading bar stands, in ms.
+inline constexpr uint32_t kLoadingFrameMs = 25;
 
 // The game's states; the values are fixed, 2 and 3 are unused.
 enum class TGameState : uint8_t {
@@ -158,11 +162,16 @@ public:
     std::function<void(const TfwSDLSound* sound, int32_t volume)> OnPlaySound;
 
     // Application hooks.
+    // Readies the game and queues its media; the desktop loads them here,
+    // behind the loading bar, the page's loop through StartStep.
     void InitGame() override;
+    // One step of the media's load: draws the loading bar, which then stands
+    // kLoadingFrameMs; after the last the game readies what uses the media.
+    std::optional<uint32_t> StartStep() override;
     void SecondElapsed(uint32_t elapsed) override;
     void UpdateFrame(SDL_Surface* surface) override;
-    // The frame, then the change of screen SetState asked for in it.
-    void DoFrame() override;
+    // The change of screen SetState asked for in the frame.
+    void EndFrame() override;
     void DrawFrame(SDL_Surface* surface) override;
     void ProcessFrame(SDL_Surface* surface) override;
     // Mixer thread: only raises a flag that the next frame acts on.
@@ -263,7 +272,8 @@ private:
     void SetStartValues();
     void SetKeyTable();
     void LoadLoadingScreen();
-    void LoadMedia();
+    void QueueMedia();
+    void UseLoadedMedia();
     // Throws EfwError when not one picture of the game could be loaded.
     void RequirePictures() const;
     void MakeCursorSprites();
@@ -305,6 +315,7 @@ private:
     std::array<std::string, kSettingCount> SettingValues() const;
 
     std::vector<std::unique_ptr<TfwSDLImage>> images_; // every picture the game loaded
+    std::unique_ptr<TfwResourceLoader> MediaLoader;    // the media still loading
     std::atomic<bool> musicEnded_{false};
     int32_t scoreBeforeDemo_ = 0;       // the player's last score, shown again after the demo
     TScreenList screens_;               // one for every state, from the screen table

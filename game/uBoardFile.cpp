@@ -75,8 +75,11 @@ void TMiniGame::SaveBoardFile() {
                         std::to_string(stone->Kind) + kLineEnd;
     // A board that cannot be saved is reported; play goes on.
     std::string why;
-    if (!WriteFileSafely(kBoardSaveFile, text, "TMiniGame::SaveBoardFile", &why))
-        ReportToPlayer(why + " (the board could not be saved)");
+    const auto report = [](const std::string& failure) {
+        ReportToPlayer(failure + " (the board could not be saved)");
+    };
+    if (!WriteFileSafely(kBoardSaveFile, text, "TMiniGame::SaveBoardFile", &why, report))
+        report(why);
 }
 
 void TMiniGame::LoadBoardFile() {

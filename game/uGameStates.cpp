@@ -30,8 +30,7 @@ TScreen& TMiniGame::ScreenOf(TGameState state) const {
     return *noScreen_;
 }
 
-void TMiniGame::DoFrame() {
-    TfwGameApp::DoFrame();
+void TMiniGame::EndFrame() {
     ChangeScreen();
 }
 

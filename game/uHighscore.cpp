@@ -246,7 +246,9 @@ bool THighscoreManager::SaveToFile(const std::string& fileName) {
         EncodeHScoreRecord(record, encoded);
         bytes.append(reinterpret_cast<const char*>(encoded), sizeof encoded);
     }
-    if (!WriteFileSafely(fileName, bytes, "THighscoreManager::SaveToFile", &SaveError))
+    // The page's storage may refuse the table later: the table says so then.
+    if (!WriteFileSafely(fileName, bytes, "THighscoreManager::SaveToFile", &SaveError,
+                         [this](const std::string& failure) { SaveError = failure; }))
         return false;
     SaveError.clear();
     return true;

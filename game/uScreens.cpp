@@ -18,7 +18,6 @@ const TfwRect kBoardView = {5, 18, 265, 240};
 constexpr TDigitCells kHudDigits = {0, 6, 14, 6};
 // The loading bar: 1 block at the start, 25 when everything is loaded.
 constexpr int32_t kLoadingBarSteps = 24;
-constexpr uint32_t kLoadingFrameMs = 25;
 } // namespace
 
 void TMiniGame::LoadProgress(int32_t done, int32_t total) {
@@ -35,7 +34,6 @@ void TMiniGame::LoadProgress(int32_t done, int32_t total) {
     Flip();
     SDL_Event dropped;
     SDL_PollEvent(&dropped);
-    fwDelay(kLoadingFrameMs);
 }
 
 void TMiniGame::DrawNumber(SDL_Surface* surface, int32_t x, int32_t y, const std::string& text,

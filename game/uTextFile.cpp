@@ -43,8 +43,13 @@ std::vector<std::string> SplitLines(const std::string& content) {
 }
 
 bool WriteFileSafely(const std::string& fileName, const std::string& content, const char* tag,
-                     std::string* failure) {
-    const int error = fwSaveFile(fileName, content);
+                     std::string* failure,
+                     const std::function<void(const std::string& failure)>& failedLater) {
+    const auto stored = [fileName, failedLater](int error) {
+        if (error != 0 && failedLater)
+            failedLater(fileName + ": " + std::strerror(error));
+    };
+    const int error = fwSaveFile(fileName, content, stored);
     if (error == 0)
         return true;
     const std::string text = fileName + ": " + std::strerror(error);

@@ -2,6 +2,7 @@
 // high score table and the settings.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@ std::vector<std::string> SplitLines(const std::string& content);
 // Replaces fileName with content crash-safely (fwSaveFile: a crash, a kill or
 // a full disk leaves either the old file or the new one). A failure writes one log line under tag
 // naming the file and its error (also put into *failure when given), removes the temporary file and
-// answers false.
+// answers false. In the web build the browser's storage may still refuse the
+// file later: failedLater then hears the same text (after the log line).
 bool WriteFileSafely(const std::string& fileName, const std::string& content, const char* tag,
-                     std::string* failure = nullptr);
+                     std::string* failure = nullptr,
+                     const std::function<void(const std::string& failure)>& failedLater = {});

@@ -7,4 +7,4 @@ TIDY_PACKAGES := clang-tidy
 tidy: deps
 	@tools/install-missing.sh $(TIDY_PACKAGES)
 	cmake -S . -B build -DTESSARIL_HANDHELD=OFF
-	run-clang-tidy -p build -j $(JOBS) -quiet '$(CURDIR)/(framework|game)/[^/]*\.cpp$$'
+	run-clang-tidy -p build -j $(JOBS) -quiet '$(CURDIR)/(framework|game|game/screens)/[^/]*\.cpp$$'

@@ -1,7 +1,8 @@
 # The web configuration: the game in a browser page, built with Debian's
 # emscripten against SDL 1.2, SDL_mixer, Ogg Vorbis and FreeType built from
 # Debian's source packages (tools/web-deps.sh, cached outside the clone).
-#   make web        build-web/: index.html, page.js, tessaril.js, .wasm, .data
+#   make web        build-web/: index.html, page.js, tessaril.js, .wasm, .data,
+#                   and a gzip copy (.gz) beside each
 #   make web-play   the same, served on localhost (the address is printed)
 #   make test-web   the page played in headless Chromium against the desktop
 #   make bench-web  the time from page load to the first title frame
@@ -26,9 +27,11 @@ web-deps:
 web: web-deps
 	deps=$$(tools/web-deps.sh $(WEB_WORK)/deps) && \
 	emcmake cmake -S . -B $(WEB_WORK)/cmake -DTESSARIL_WEB=ON -DTESSARIL_WEB_DEPS=$$deps \
-	      -DCMAKE_BUILD_TYPE=Release -DTESSARIL_TESTS=OFF \
+	      -DCMAKE_BUILD_TYPE=MinSizeRel -DTESSARIL_TESTS=OFF \
 	      -DTESSARIL_WEB_SITE=$(abspath $(WEB_SITE))
 	cmake --build $(WEB_WORK)/cmake -j$(JOBS) --target tessaril
+	@# A gzip copy beside every file, for servers that send them as they are.
+	find $(WEB_SITE) -maxdepth 1 -type f ! -name '*.gz' -exec gzip -9 -n -k -f {} +
 	@ls -l $(WEB_SITE)
 
 web-play: web

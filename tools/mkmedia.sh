@@ -1,10 +1,11 @@
 #!/bin/sh
 # Regenerates the media: the data/ tree (pictures, sounds, music, font), the
-# handheld's own pictures data-handheld/ and the desktop icons under
-# dist/icons/. Run from anywhere: tools/mkmedia.sh (or make media, which
+# handheld's own pictures data-handheld/, the web build's compressed sound
+# effects data-web/ and the desktop icons under dist/icons/. Run from anywhere: tools/mkmedia.sh (or make media, which
 # installs what it needs first).
 # Needs g++, the SDL 1.2 development files, oggenc (vorbis-tools), convert
-# (imagemagick) and the DejaVu fonts (fonts-dejavu-core, fonts-dejavu-extra).
+# (imagemagick), the DejaVu fonts (fonts-dejavu-core, fonts-dejavu-extra) and
+# pyftsubset (python3-fonttools).
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -41,16 +42,35 @@ done
 cp dist/icons/hicolor/64x64/apps/tessaril.png data/images/icon.png
 echo "  data/images/icon.png"
 
-echo "copying the font"
+echo "encoding the web build's sound effects"
+# The page downloads its media: Ogg Vorbis there, the plain WAV everywhere
+# else (the handheld decodes nothing it need not). Fixed serial numbers, so
+# every run gives the same files.
+mkdir -p data-web/sounds
+SERIAL=20201
+for WAV in data/sounds/*.wav; do
+    NAME=$(basename "$WAV" .wav)
+    oggenc -Q -q 3 -s $SERIAL -o "data-web/sounds/$NAME.ogg" "$WAV"
+    SERIAL=$((SERIAL + 1))
+done
+ls -l data-web/sounds/*.ogg
+
+echo "cutting the font"
 FONT=/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf
 FONTDOC=/usr/share/doc/fonts-dejavu-extra/copyright
+# The characters the game can draw: its texts are Latin-1. Hinting and the
+# legacy kerning table stay, which SDL_ttf and the web's FreeType read, so the
+# text is drawn as from the whole font.
+FONTCHARS=U+0020-007E,U+00A0-00FF
 if [ -f "$FONT" ] && [ -f "$FONTDOC" ]; then
-    cp "$FONT" data/fonts/orangefizz.ttf
+    /usr/bin/python3 -m fontTools.subset "$FONT" --unicodes=$FONTCHARS --legacy-kern \
+        --name-IDs='*' --name-languages='*' --output-file=data/fonts/orangefizz.ttf 2>/dev/null
     {
-        echo "data/fonts/orangefizz.ttf is DejaVu Sans Condensed (DejaVuSansCondensed.ttf),"
-        echo "copied unchanged from the Debian package fonts-dejavu-extra"
-        echo "(/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf)."
-        echo "Only the file name differs. Its licence, from"
+        echo "data/fonts/orangefizz.ttf is DejaVu Sans Condensed (DejaVuSansCondensed.ttf)"
+        echo "from the Debian package fonts-dejavu-extra"
+        echo "(/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf), cut to the"
+        echo "characters $FONTCHARS (Latin-1) by pyftsubset (python3-fonttools),"
+        echo "which keeps its hinting and kerning. Its licence, from"
         echo "/usr/share/doc/fonts-dejavu-extra/copyright, follows."
         echo
         cat "$FONTDOC"

@@ -1,25 +1,29 @@
 #include "fwWeb.h"
 
+#include "fwFrameLoop.h"
 #include "fwGameApp.h"
 #include "fwLog.h"
 
 #include <SDL.h>
 #include <emscripten.h>
+#include <emscripten/html5.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <map>
+#include <memory>
+#include <utility>
 #include <vector>
 
 // The page's side, in fwWeb.js.
 extern "C" {
 void fwWebPrepareFiles();
-int fwWebLoadStorage();
-int fwWebStoreFile(const char* name);
-void fwWebStoreFileNow(const char* name);
+void fwWebLoadStorage();
+int fwWebStorageLoaded();
+void fwWebStoreFile(const char* name, int ticket);
 int fwWebStorageKept();
-int fwWebPageAway();
-void fwWebWaitForPage();
+int fwWebRestAway();
 void fwWebListen(int stepped);
 int fwWebTakeStep(uint32_t ms);
 int fwWebNextEvent(int32_t* event);
@@ -32,19 +36,25 @@ namespace {
 enum TWebEvent : int32_t { weKey = 1, weMouse = 2, wePadButton = 3, wePadHat = 4, wePadAxis = 5 };
 constexpr int kEventFields = 6; // kind, then up to five values
 
-// How often a stepped clock that has spent its grant looks for more, in ms.
-constexpr uint32_t kStepPollMs = 2;
 // The stepped clock's first reading, as the tests' stepped clock starts.
 constexpr uint32_t kSteppedStart = 1000;
 constexpr int kKeyLimit = 512;
 
 struct TWebState {
     bool Stepped = false;
-    uint32_t Now = kSteppedStart; // the stepped clock's reading
-    double AwayMs = 0;            // real ms the page spent out of sight: the clock skips them
-    bool Leaving = false;         // the program is being told the page went away
-    std::vector<uint32_t> Rgba;   // every 16-bit picture value as canvas RGBA
-    std::vector<uint32_t> Pixels; // the rectangle being sent
+    uint32_t Now = kSteppedStart;  // the stepped clock's reading
+    double AwayFrom = 0;           // when the page went out of sight (real ms)
+    double AwayMs = 0;             // real ms the page spent out of sight: the clock skips them
+    std::vector<uint32_t> Rgba;    // every 16-bit picture value as canvas RGBA
+    std::vector<uint32_t> Pixels;  // the rectangle being sent
+    std::vector<std::string> Args; // the program's arguments, for Start
+    TfwWebProgram Start;           // runs once the storage is read
+    TfwWebGuard Guard;             // runs every animation frame's work
+    bool Started = false;
+    std::unique_ptr<TfwFrameLoop> Loop; // the application's, once it runs
+    int NextTicket = 0;
+    // Saves the browser has yet to confirm: the file, and who hears of it.
+    std::map<int, std::pair<std::string, TfwStoredFunc>> Storing;
 };
 
 TWebState& State() {
@@ -122,30 +132,41 @@ uint32_t PageTicks() {
     return s.Stepped ? s.Now : static_cast<uint32_t>(emscripten_get_now() - s.AwayMs);
 }
 
-// While the page is out of sight the program makes no frames: it waits here
-// until the page is back, and its clock stands still meanwhile.
-void WaitWhileAway() {
-    if (fwWebPageAway() == 0)
-        return;
-    const double from = emscripten_get_now();
-    fwWebWaitForPage();
-    State().AwayMs += emscripten_get_now() - from;
-}
-
-// The browser runs (draws, delivers input) only while the program sleeps.
+// The page's loop pauses only between the steps of a frame, never inside
+// one: a stepped pause it was granted moves the clock, then hands over the
+// input that came meanwhile.
 void PageDelay(uint32_t ms) {
     TWebState& s = State();
-    if (s.Stepped) {
-        while (fwWebTakeStep(ms) == 0) {
-            emscripten_sleep(kStepPollMs);
-            WaitWhileAway();
-        }
+    if (s.Stepped)
         s.Now += ms;
-    } else {
-        emscripten_sleep(ms);
-        WaitWhileAway();
-    }
     PumpPage();
+}
+
+// Every animation frame of the page: once the storage is read, the program
+// starts (and hands its application to the loop); then the loop runs. False
+// ends the animation frames: the program ended or failed.
+EM_BOOL AnimationFrame(double, void*) {
+    TWebState& s = State();
+    if (!s.Started) {
+        if (fwWebStorageLoaded() == 0)
+            return EM_TRUE;
+        s.Started = true;
+        s.Start(s.Args);
+    }
+    if (!s.Loop)
+        return EM_FALSE;
+    // Out of sight: no frame at all, and the stepped clock keeps its grants
+    // for the return. Browsers stop a hidden page's animation frames anyway.
+    if (fwWebRestAway() != 0)
+        return EM_TRUE;
+    TfwFrameLoop& loop = *s.Loop;
+    const int failed = s.Guard([&loop, &s] {
+        if (s.Stepped)
+            loop.Continue();
+        else
+            loop.AnimationFrame();
+    });
+    return failed == 0 && !loop.Ended() ? EM_TRUE : EM_FALSE;
 }
 
 // The window surface is the 320 x 240 picture itself (the page scales the
@@ -182,39 +203,56 @@ void PresentRects(SDL_Surface* screen, int count, SDL_Rect* rects) {
 
 } // namespace
 
-std::vector<std::string> fwWebStart(const std::vector<std::string>& args) {
+void fwWebStart(const std::vector<std::string>& args, TfwWebProgram start, TfwWebGuard guard) {
     // SDL draws into memory and mixes for no device: the page shows the
     // picture, and the browser's audio is not SDL's.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     TWebState& s = State();
-    std::vector<std::string> rest;
     for (const std::string& arg : args) {
         if (TfwGameApp::ParseOption(arg) == "clock=step")
             s.Stepped = true;
         else
-            rest.push_back(arg);
+            s.Args.push_back(arg);
     }
+    s.Start = std::move(start);
+    s.Guard = std::move(guard);
     fwWebPrepareFiles();
     fwWebLoadStorage(); // a failure shows in fwWebFilesKept
     fwWebListen(s.Stepped ? 1 : 0);
     fwSetClock(PageTicks, PageDelay);
     fwSetUpdateRects(PresentRects);
-    return rest;
+    emscripten_request_animation_frame_loop(AnimationFrame, nullptr);
 }
 
-int fwWebFileSaved(const std::string& fileName) {
-    // Told that the page goes away, the program may not wait: the page may
-    // be closing, and it is called from the page's event between two of its
-    // sleeps (a second sleep cannot begin there).
-    if (State().Leaving) {
-        fwWebStoreFileNow(fileName.c_str());
-        return 0;
-    }
-    if (fwWebStoreFile(fileName.c_str()) != 0)
-        return 0;
-    Log().Write("fwWebFileSaved", fileName + ": the browser's storage refused it");
-    return EIO;
+void fwRunOnPage(TfwGameApp& app) {
+    TWebState& s = State();
+    s.Loop = std::make_unique<TfwFrameLoop>(app);
+    if (s.Stepped)
+        s.Loop->Granted = [](uint32_t ms) { return fwWebTakeStep(ms) != 0; };
+    else
+        s.Loop->Input = PumpPage;
+}
+
+void fwWebFileSaved(const std::string& fileName, TfwStoredFunc stored) {
+    TWebState& s = State();
+    const int ticket = s.NextTicket++;
+    s.Storing[ticket] = {fileName, std::move(stored)};
+    fwWebStoreFile(fileName.c_str(), ticket);
+}
+
+// The browser's answer to the save with that ticket: ok, or it refused it.
+extern "C" EMSCRIPTEN_KEEPALIVE void fwWebFileStored(int ticket, int ok) {
+    TWebState& s = State();
+    const auto found = s.Storing.find(ticket);
+    if (found == s.Storing.end())
+        return;
+    auto [name, stored] = std::move(found->second);
+    s.Storing.erase(found);
+    if (ok == 0)
+        Log().Write("fwWebFileSaved", name + ": the browser's storage refused it");
+    if (stored)
+        stored(ok != 0 ? 0 : EIO);
 }
 
 bool fwWebFilesKept() {
@@ -227,14 +265,19 @@ extern "C" {
 // at once, as it may be its last chance. A game in play pauses as on the
 // desktop's lost focus, and the game stores what must not be lost.
 EMSCRIPTEN_KEEPALIVE void fwWebLeavePage() {
+    State().AwayFrom = emscripten_get_now();
     TfwGameApp* app = TfwGameApp::Instance();
     if (app == nullptr)
         return;
-    TWebState& s = State();
-    s.Leaving = true;
     app->WindowDeactivated();
     app->PageHidden();
-    s.Leaving = false;
+}
+
+// The page is in sight again: the clock skips the time away, so the game's
+// clock and the loop's frame schedule go on from where they stood.
+EMSCRIPTEN_KEEPALIVE void fwWebPageBack() {
+    TWebState& s = State();
+    s.AwayMs += emscripten_get_now() - s.AwayFrom;
 }
 
 // The browser's window lost the focus while the page stays in sight.

@@ -4,29 +4,42 @@
 // every call is behind kWeb.
 #pragma once
 
+#include "fwFile.h"
+
+#include <functional>
 #include <string>
 #include <vector>
 
-// Readies the page before the application is made: the working folder (the
-// packaged media as data/, log.txt lines going to the browser's console, the
-// player's saved files read back from the browser's storage, which is asked
-// to keep them), the clock (its delay a sleep that hands the browser its
-// turn), presentation into the canvas, and the page's input as SDL events and
-// key state, exactly as the desktop's SDL reports them. While the page is out
-// of sight the delay does not return and the clock stands still: no frames,
-// no sound; going out of sight calls the application's WindowDeactivated and
-// PageHidden at once, and so does the browser's window losing the focus
-// (WindowDeactivated alone). args: the page's options ("-name=value", from
-// its URL query); "clock=step" makes the clock a test's: it starts at 1000 ms
-// and moves only by the delays the page's test grants (Module.tessarilStep).
-// Answers the arguments it did not take, for the game.
-std::vector<std::string> fwWebStart(const std::vector<std::string>& args);
+// The program's body, given the arguments the page did not take.
+using TfwWebProgram = std::function<void(const std::vector<std::string>& args)>;
+// Runs work, reporting an error it raises; answers 0, or non-zero after an error.
+using TfwWebGuard = std::function<int(const std::function<void()>& work)>;
+
+// Readies the page and returns at once; the browser's animation frames do the
+// rest. The page: the working folder (the packaged media as data/, log.txt
+// lines going to the browser's console), the clock, presentation into the
+// canvas, and the page's input as SDL events and key state, exactly as the
+// desktop's SDL reports them. Once the player's saved files are read back from
+// the browser's storage, an animation frame runs program(args); the program's
+// Run hands its application to the page's loop (fwRunOnPage), which runs it on
+// the animation frames that follow, each frame's work through guard; an error
+// ends the frames. args: the page's options ("-name=value", from its URL
+// query); "clock=step" makes the clock a test's: it starts at 1000 ms and moves
+// only by the pauses the page's test grants (Module.tessarilStep), which the
+// animation frames spend. While the page is out of sight its animation frames
+// run none of the program and its clocks (the page's and the stepped one)
+// stand still: no frames, no sound. Going out of sight calls the
+// application's WindowDeactivated and PageHidden at once; the browser's window
+// losing the focus calls WindowDeactivated alone. The storage is asked to keep
+// the player's files.
+void fwWebStart(const std::vector<std::string>& args, TfwWebProgram program, TfwWebGuard guard);
 
 // After fileName (in the working folder) was saved crash-safely: copies it
-// into the browser's storage and returns when the storage holds it. 0, or EIO
-// with a log line when the storage refused it. Within PageHidden it returns
-// at once with 0: the browser has the write, but may still refuse it.
-int fwWebFileSaved(const std::string& fileName);
+// into the browser's storage and returns; stored hears 0 once the storage
+// holds it, or EIO (after a log line) when the browser refused it. The
+// browser has the write before this returns (a page being left may not run
+// again).
+void fwWebFileSaved(const std::string& fileName, TfwStoredFunc stored);
 
 // Does the browser keep the player's files? False once its storage could not
 // be read or refused a save (the browser's console names the reason).

@@ -18,7 +18,8 @@ mergeInto(LibraryManager.library, {
     kept: true,        // the browser keeps the player's files: no load or save failed
     refused: false,    // the test's hook: the storage refuses every save
     away: false,       // the page is out of sight, and the program was told
-    wake: null,        // resumes the program that waits for the page to come back
+    resting: false,    // an animation frame found the page away and ran nothing
+    storageLoaded: false, // the player's files are read from the storage
 
     // SDL 1.2's keys for the named keys of the page; printable keys are
     // their character (letters in lower case), as SDL's are.
@@ -204,10 +205,9 @@ mergeInto(LibraryManager.library, {
     show: function() {
       if (!fwWeb.away) return;
       fwWeb.away = false;
+      fwWeb.resting = false;
+      _fwWebPageBack();
       fwWebSound.unpause();
-      var wake = fwWeb.wake;
-      fwWeb.wake = null;
-      if (wake) wake();
     },
 
     listenAway: function() {
@@ -269,54 +269,50 @@ mergeInto(LibraryManager.library, {
     FS.chdir(fwWeb.home);
   },
 
-  // Mounts the browser's storage and copies the player's files from it into
-  // the working folder, then asks the browser to keep it. 1 when read, 0
-  // when the browser keeps no storage (the reason goes to the console).
+  // Mounts the browser's storage and starts copying the player's files from
+  // it into the working folder, then asks the browser to keep it;
+  // fwWebStorageLoaded tells when that is done (also when the browser keeps
+  // no storage: the game starts without them, and the reason goes to the
+  // console).
   fwWebLoadStorage__deps: ['$fwWeb', '$FS', '$IDBFS'],
   fwWebLoadStorage: function() {
-    return Asyncify.handleSleep(function(wakeUp) {
-      var failed = function(e) {
-        fwWeb.lose(e);
-        wakeUp(0);
-      };
-      try {
-        FS.mkdir(fwWeb.store);
-        FS.mount(IDBFS, {}, fwWeb.store);
-      } catch (e) {
-        return failed(e);
-      }
-      FS.syncfs(true, function(error) {
-        if (error) return failed(error);
-        FS.readdir(fwWeb.store).forEach(function(name) {
-          var from = fwWeb.store + '/' + name;
-          if (FS.isFile(FS.stat(from).mode))
-            FS.writeFile(fwWeb.home + '/' + name, FS.readFile(from));
-        });
-        fwWeb.persist();
-        wakeUp(1);
+    var failed = function(e) {
+      fwWeb.lose(e);
+      fwWeb.storageLoaded = true;
+    };
+    try {
+      FS.mkdir(fwWeb.store);
+      FS.mount(IDBFS, {}, fwWeb.store);
+    } catch (e) {
+      return failed(e);
+    }
+    FS.syncfs(true, function(error) {
+      if (error) return failed(error);
+      FS.readdir(fwWeb.store).forEach(function(name) {
+        var from = fwWeb.store + '/' + name;
+        if (FS.isFile(FS.stat(from).mode))
+          FS.writeFile(fwWeb.home + '/' + name, FS.readFile(from));
       });
+      fwWeb.persist();
+      fwWeb.storageLoaded = true;
     });
   },
 
-  // Copies the saved file into the storage; 1 once the browser holds it, 0
-  // when it refused (the reason goes to the console).
+  // 1 once the storage's files are in the working folder (or there are none).
+  fwWebStorageLoaded__deps: ['$fwWeb'],
+  fwWebStorageLoaded: function() {
+    return fwWeb.storageLoaded ? 1 : 0;
+  },
+
+  // Copies the saved file into the storage and returns, the browser holding
+  // the write already; its answer goes to fwWebFileStored(ticket, ok) later
+  // (a refusal's reason to the console).
   fwWebStoreFile__deps: ['$fwWeb'],
-  fwWebStoreFile: function(namePtr) {
-    var name = UTF8ToString(namePtr);
-    return Asyncify.handleSleep(function(wakeUp) {
-      fwWeb.keep(name, function(error) {
-        if (error) fwWeb.lose(error);
-        wakeUp(error ? 0 : 1);
-      });
-    });
-  },
-
-  // The same without waiting, for the page being left: the browser has the
-  // write before this returns; a refusal reaches the console only.
-  fwWebStoreFileNow__deps: ['$fwWeb'],
-  fwWebStoreFileNow: function(namePtr) {
+  fwWebStoreFile: function(namePtr, ticket) {
     fwWeb.keep(UTF8ToString(namePtr), function(error) {
       if (error) fwWeb.lose(error);
+      // Answered after this call returns, even when refused at once.
+      setTimeout(function() { _fwWebFileStored(ticket, error ? 0 : 1); }, 0);
     });
   },
 
@@ -327,19 +323,12 @@ mergeInto(LibraryManager.library, {
     return fwWeb.kept ? 1 : 0;
   },
 
-  // 1 while the page is out of sight.
-  fwWebPageAway__deps: ['$fwWeb'],
-  fwWebPageAway: function() {
+  // Asked by every animation frame: 1 while the page is out of sight, and
+  // the frame then runs nothing.
+  fwWebRestAway__deps: ['$fwWeb'],
+  fwWebRestAway: function() {
+    fwWeb.resting = fwWeb.away;
     return fwWeb.away ? 1 : 0;
-  },
-
-  // Returns once the page is in sight again.
-  fwWebWaitForPage__deps: ['$fwWeb'],
-  fwWebWaitForPage: function() {
-    return Asyncify.handleSleep(function(wakeUp) {
-      if (!fwWeb.away) return wakeUp();
-      fwWeb.wake = wakeUp;
-    });
   },
 
   // Input from the canvas while it has the focus; the test's controls.
@@ -363,14 +352,14 @@ mergeInto(LibraryManager.library, {
     // one or a private window's does.
     Module.tessarilRefuseStorage = function() { fwWeb.refused = true; };
     // The test's look at the page being away: false while it is in sight,
-    // 'waiting' once the program waits for it to come back (no frames),
+    // 'waiting' once an animation frame found it away and ran nothing,
     // 'told' before.
     Module.tessarilAway = function() {
-      return fwWeb.away && (fwWeb.wake ? 'waiting' : 'told');
+      return fwWeb.away && (fwWeb.resting ? 'waiting' : 'told');
     };
     if (stepped) {
-      // Grants the stepped clock ms more; resolves once the program has spent
-      // the grant and waits for the next.
+      // Grants the stepped clock ms more; resolves once the program's
+      // animation frames have spent the grant and wait for the next.
       Module.tessarilStep = function(ms) {
         return new Promise(function(resolve) {
           fwWeb.budget += ms;

@@ -11,7 +11,7 @@
 // built to call the functions below instead of SDL's (tools/web-deps.sh): they
 // keep the mixer's callback, and the page's Web Audio pulls its samples at the
 // mixer's rate through fwWebAudioPull. The page runs one thing at a time: it
-// pulls only while the program sleeps (in its frame delay), never inside one
+// pulls only between the program's animation frames, never inside one
 // of the mixer's locked sections, so the locks have nothing to do. SDL's own
 // audio subsystem stays closed, which makes SDL_MixAudio mix the 16-bit
 // samples the device is opened with.

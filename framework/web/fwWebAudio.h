@@ -18,7 +18,7 @@ void fwWebCloseAudio();
 // As SDL_PauseAudio: silence while pauseOn is not 0.
 void fwWebPauseAudio(int pauseOn);
 // As SDL_LockAudio / SDL_UnlockAudio: nothing to do, the page pulls only
-// while the program sleeps between frames.
+// between the program's animation frames.
 void fwWebLockAudio();
 void fwWebUnlockAudio();
 }

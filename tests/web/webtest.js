@@ -9,14 +9,16 @@
 //   node webtest.js SITE SCENARIO ORACLE REFERENCES FAILUREDIR [bench]
 // ORACLE holds NAME.ppm. A failing run keeps the page's pictures and a
 // difference picture (differing pixels white) in FAILUREDIR. With "bench" it
-// only measures the time from page load to the first title frame (real
-// clock) and prints it. TESSARIL_WEB_KEEP=1 keeps every page picture.
+// only measures (real clock) and prints the time from page load to the first
+// title frame, the download's sizes and the main thread's share of a core on
+// the title at rest, shown and hidden. TESSARIL_WEB_KEEP=1 keeps every page picture.
 'use strict';
 
 const fs = require('fs');
 const http = require('http');
 const os = require('os');
 const path = require('path');
+const zlib = require('zlib');
 const {execFileSync} = require('child_process');
 const puppeteer = require('puppeteer-core');
 
@@ -24,6 +26,7 @@ const [site, scenarioPath, oracle, references, failureDir, mode] = process.argv.
 const W = 320;
 const H = 240;
 const PRESS_MS = 18;
+const BENCH_SECONDS = 7; // each processor measure
 // A shared link's own pairs (utm_source) must not keep the game from starting.
 const OPTIONS = '?seed=1234&clock=step&utm_source=x';
 const failures = [];
@@ -384,8 +387,31 @@ async function test(page, url) {
   }
 }
 
+// The page's download: the .wasm's bytes, and every file the build wrote
+// (its gzip copies aside) together as gzip bytes.
+function siteSizes() {
+  const files = fs.readdirSync(site).filter(f => !f.endsWith('.gz'));
+  const gzip = files.reduce((sum, f) =>
+    sum + zlib.gzipSync(fs.readFileSync(path.join(site, f)), {level: 9}).length, 0);
+  return {wasm: fs.statSync(path.join(site, 'tessaril.wasm')).size, gzip};
+}
+
+// The share of a core the page's main thread is busy (the DevTools protocol's
+// task duration) over the next seconds.
+async function mainThreadPercent(page, seconds) {
+  const cdp = await devtools(page);
+  await cdp.send('Performance.enable');
+  const busy = async () => (await cdp.send('Performance.getMetrics')).metrics
+      .find(m => m.name === 'TaskDuration').value;
+  const [start, startAt] = [await busy(), process.hrtime.bigint()];
+  await new Promise(resolve => setTimeout(resolve, seconds * 1000));
+  const spent = Number(process.hrtime.bigint() - startAt) / 1e9;
+  return (100 * (await busy() - start) / spent).toFixed(2);
+}
+
 // Page load to the first frame that shows the whole title, with or without
-// a sound device.
+// a sound device; then the main thread's share at rest on the title, shown
+// and hidden behind another tab.
 async function bench(page, url) {
   const titles = ['title', 'title-silent'].map(n => readPNG(path.join(references, n + '.png')))
       .map(rgb => Array.from({length: W * H}, (_, i) => pixel565(rgb, i)));
@@ -404,7 +430,19 @@ async function bench(page, url) {
   }, titles, W, H);
   await page.goto(url);
   const ms = await page.evaluate(() => window.tessarilTitleAt);
-  console.log(`BENCH web_start_to_title_ms=${Math.round(ms)}`);
+  const sizes = siteSizes();
+  await new Promise(resolve => setTimeout(resolve, 1000));
+  const rest = await mainThreadPercent(page, BENCH_SECONDS);
+  const other = await page.browser().newPage();
+  await other.bringToFront();
+  const hidden = await quietly(page, () => document.visibilityState) === 'hidden' ?
+      await mainThreadPercent(page, BENCH_SECONDS) : 'unknown';
+  await other.close();
+  console.log(`web: .wasm ${sizes.wasm} bytes (at most 1.1 MB), the site ${sizes.gzip} bytes gzip ` +
+              `(at most 1.2 MB); main thread ${rest} % of a core at rest on the title (at most 2), ` +
+              `${hidden} % hidden (at most 0.2)`);
+  console.log(`BENCH web_start_to_title_ms=${Math.round(ms)} web_wasm_bytes=${sizes.wasm} ` +
+              `web_gzip_bytes=${sizes.gzip} web_rest_cpu_pct=${rest} web_hidden_cpu_pct=${hidden}`);
 }
 
 (async () => {

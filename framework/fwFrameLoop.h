@@ -1,0 +1,57 @@
+// The main loop for a host that calls the program once per displayed frame and
+// lets nothing wait inside a call: a browser page's animation frames.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+class TfwGameApp;
+
+// Runs what TfwGameApp::Init and Run run, in their order: the start-up steps
+// (StartStep), then the iterations (RunIteration's parts), each padded to
+// kfwFramePeriodMs. A key a frame took with KeyPressed(key, true) holds the
+// loop inside that frame until it is released, without drawing; the frame
+// then ends as it would have. Every pause is the loop's own:
+// - on the page's clock (Granted empty) each call of AnimationFrame runs one
+//   start-up step, or one poll of a held key, or the iteration that is due,
+//   at most one; iterations are due a frame period apart, and after a gap of
+//   more than a period (a hidden page, a slow frame) the schedule restarts
+//   from now, without making up for the frames missed;
+// - on a stepped clock every pause (the start-up steps', the frame's 1 ms,
+//   the padding, the 1 ms polls of a held key) is asked of Granted, and
+//   fwDelay moves the clock by it, so the clock reads as in Run; Continue
+//   runs on until a pause is refused and runs from there next time.
+// The application is not owned and must outlive the loop.
+class TfwFrameLoop {
+public:
+    explicit TfwFrameLoop(TfwGameApp& app);
+
+    // Stepped clock: may the clock move on by ms now? Empty: the page's clock.
+    std::function<bool(uint32_t ms)> Granted;
+    // Page's clock: hands the page's input to SDL; called first in every
+    // animation frame.
+    std::function<void()> Input;
+
+    // One animation frame on the page's clock (fwGetTicks).
+    void AnimationFrame();
+    // Stepped clock: runs until a pause is refused.
+    void Continue();
+    // The game ended (Terminated): DoneGame has run and nothing runs any more.
+    bool Ended() const { return stage_ == TStage::Ended; }
+
+private:
+    enum class TStage { Start, Begin, Hold, Show, Count, Done, Ended };
+
+    TfwGameApp& app_;
+    TStage stage_ = TStage::Start;
+    uint32_t pause_ = 0;      // stepped: ms owed before the stage runs
+    uint32_t frameStart_ = 0; // the running iteration's start (ms)
+    uint32_t due_ = 0;        // page's clock: when the next iteration is due
+    bool scheduled_ = false;  // due_ holds a time
+
+    // Runs the stage; false when the animation frame ends with it.
+    bool RunStage();
+    bool Start();
+    void Begin();
+    void Finish();
+};
