@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -226,9 +227,12 @@ bool ChooseVideoDriver(bool& forced) {
     return true;
 }
 
-// The signal that asks the program to end (SIGTERM): its handler only raises
-// this flag, which the main loop reads once an iteration.
+// The signals that ask the program to end: SIGTERM, and on the desktop also
+// SIGINT (Ctrl+C) and SIGHUP (its terminal closed). Their one handler only
+// raises this flag, which the main loop reads once an iteration.
 volatile std::sig_atomic_t terminateRequested = 0;
+constexpr int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP};
+constexpr size_t kEndSignalCount = kHandheld ? 1 : std::size(kEndSignals);
 
 extern "C" void OnTerminateSignal(int) {
     terminateRequested = 1;
@@ -587,13 +591,18 @@ void TfwGameApp::Run() {
     SecondMark = fwGetTicks();
     FrameTime = 0;
     terminateRequested = 0;
-    const auto previous = std::signal(SIGTERM, OnTerminateSignal);
+    // SDL's own SIGINT handler would only post a quit event; ours ends the
+    // run the same way for all three.
+    void (*previous[kEndSignalCount])(int);
+    for (size_t i = 0; i < kEndSignalCount; ++i)
+        previous[i] = std::signal(kEndSignals[i], OnTerminateSignal);
     while (!Terminated) {
         RunIteration();
         if (FrameTime < kfwFramePeriodMs)
             fwDelay(kfwFramePeriodMs - FrameTime); // a slow frame is not made up for
     }
-    std::signal(SIGTERM, previous);
+    for (size_t i = 0; i < kEndSignalCount; ++i)
+        std::signal(kEndSignals[i], previous[i]);
     DoneGame();
     if (!Silent)
         Mix_CloseAudio();
@@ -768,6 +777,10 @@ void TfwGameApp::UpdateKeys() {
     for (int i = 0; i < n; ++i) {
         const bool down = state[i] == 1 || pad[static_cast<size_t>(i)];
         Keys[i] = down ? static_cast<uint8_t>(Keys[i] + 1) : 0; // wraps 255 -> 0
+        if (IgnoredKeys[i]) {
+            IgnoredKeys[i] = down;
+            Keys[i] = 0;
+        }
     }
     // A key the frame took stays up for the game until it is released.
     for (SDLKey key : kToggleKeys) {
@@ -826,6 +839,14 @@ bool TfwGameApp::AwaitsRelease() {
         if (AwaitedKeys[key] && Keys[key] == 0)
             AwaitedKeys.reset(key);
     return AwaitedKeys.any();
+}
+
+void TfwGameApp::IgnoreHeldKeys() {
+    for (int key = 0; key < kKeyLimit; ++key)
+        if (Keys[key] != 0) {
+            IgnoredKeys[key] = true;
+            Keys[key] = 0;
+        }
 }
 
 bool TfwGameApp::AnyKeyPressed() const {

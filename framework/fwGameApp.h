@@ -211,12 +211,13 @@ public:
     // the game answers false here at that moment: then Escape is the game's key.
     virtual bool EscapeEndsProgram() const { return true; }
     // Loops RunIteration, each padded to at least 18 ms, until Terminated;
-    // SIGTERM meanwhile ends it as the window's close button does. Then
-    // DoneGame, which every way of ending passes through. In the web build
-    // it hands the application to the page's loop (fwRunOnPage) and returns.
+    // SIGTERM (on the desktop SIGINT and SIGHUP as well) meanwhile ends it as
+    // the window's close button does. Then DoneGame, which every way of
+    // ending passes through. In the web build it hands the application to
+    // the page's loop (fwRunOnPage) and returns.
     virtual void Run();
     // One iteration of Run's loop without its padding: the key counters, the
-    // pending events, one frame, then the Escape and SIGTERM test. FrameTime holds the ms
+    // pending events, one frame, then the Escape and signal test. FrameTime holds the ms
     // of work. The test harnesses and the benchmark drive the game with it.
     void RunIteration();
     // The end of an iteration that began at start (ms): FrameTime, then the
@@ -255,6 +256,9 @@ public:
     bool KeyPressed(uint16_t key, bool waitRelease);
     // Did some key go down in this frame (a counter of exactly 1)?
     bool AnyKeyPressed() const;
+    // Every key down now (pad buttons included) reads as up until it has been
+    // released: a screen that has just appeared takes only keys pressed on it.
+    void IgnoreHeldKeys();
     // Hands every pending SDL event to HandleEvent.
     void PollEvents();
 
@@ -283,6 +287,7 @@ private:
     bool PresentAll = true;          // send everything once: new mode or expose
     bool TakenKeys[512] = {};        // toggle keys held since the frame took them
     TfwKeySet AwaitedKeys;           // web: keys taken until released (AwaitsRelease)
+    bool IgnoredKeys[512] = {};      // keys held since IgnoreHeldKeys
     std::vector<Uint32> WindowPixel; // back buffer pixel -> window pixel, per mode
     bool PlaceKnown = false;         // where the window stood before fullscreen
     int32_t PlaceX = 0, PlaceY = 0;

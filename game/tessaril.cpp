@@ -34,6 +34,7 @@ constexpr uint32_t kCursorFrameMs = 200;
 // The cursor is drawn over the selection marker.
 constexpr int32_t kCursorZ = 10;
 constexpr int32_t kSelectionZ = 9;
+constexpr int32_t kSelectionSequence = 1; // of the cursor picture's sequences
 constexpr uint8_t kSplashAlpha = 160;
 // The window's icon: the desktop entry's icon, copied into the media tree.
 constexpr const char* kWindowIcon = "data/images/icon.png";
@@ -274,9 +275,13 @@ void TMiniGame::MakeCursorSprites() {
     TfwAnimSequence* frames = CursorAnimations->Add();
     frames->AddFrame(0, 0, kCursorFrameSize, kCursorFrameSize);
     frames->AddFrame(kCursorFrameSize, 0, kCursorFrameSize, kCursorFrameSize);
+    // The selection has a steady frame of its own, right of the cursor's two,
+    // so a stone selected by keys under the cursor shows that it is.
+    CursorAnimations->Add()->AddFrame(2 * kCursorFrameSize, 0, kCursorFrameSize, kCursorFrameSize);
     Cursor = MakeCursorSprite(kCursorZ);
     Cursor->Show();
     Selection = MakeCursorSprite(kSelectionZ);
+    Selection->Sequence = kSelectionSequence;
     Selection->Hide();
 }
 

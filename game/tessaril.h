@@ -149,7 +149,7 @@ public:
     int32_t IdleSeconds = 0;
     int32_t SoundVolume = 80; // 0 .. 128
     int32_t MusicVolume = 60; // 0 .. 128
-    std::string LastName;
+    std::string LastName;     // offered by the name entry; kept in settings.txt on the desktop
     int32_t TrackIndex = -1;
     int32_t KeySelect = SDLK_SPACE;
     int32_t KeyPause = SDLK_p;
@@ -202,12 +202,19 @@ public:
     // Desktop mouse: this frame's pointer events, taken just before the keys,
     // handed to the screen of the state.
     void HandlePointer();
+    // A key, a pad button or a mouse button went down in this frame.
+    bool InputThisFrame() const;
     // Moves of the game the screens make.
     // Leaving a game, the demo's or the player's, for the title: autoplay and
     // the demo end, the idle count starts again, and the title shows the
     // player's last score.
     void LeaveForTitle();
     void StartNextLevel();
+    // The level dealt again through retry, with the score it was last dealt
+    // with (its first deal, or the deal after a lost life): a restart never pays.
+    void RestartLevel();
+    // The name entry for Score, offering LastName.
+    void EnterName();
     // The idle title's demo: a new game that plays itself.
     void StartDemo();
     // The select key in play, on the cursor's cell.
@@ -223,6 +230,8 @@ public:
     void NewGame();
     void StartLevel(int32_t n);
     void GameOver();
+    // Would the table take Score?
+    bool ScoreEntersTable() const;
     void DropAllStones();
     bool AllGoalsMet() const;
     void ShowHint();
@@ -255,7 +264,7 @@ public:
     // working folder. LoadSettings, before InitSDL, reads the file and sets
     // the window's; RestoreVolumes, in InitGame, the volumes. SaveSettings
     // writes the file when a setting changed since the start of the run.
-    static constexpr int kSettingCount = 4;
+    static constexpr int kSettingCount = 5;
     void LoadSettings();
     void RestoreVolumes();
     void SaveSettings();
@@ -297,8 +306,6 @@ private:
     bool LoseLife(); // true while lives remain; the last one ends the game
     void EndGame();
     void AutoPlayMove();
-    // A key, a pad button or a mouse button went down in this frame.
-    bool InputThisFrame() const;
     // Puts the cursor or the marker over a cell at the board's pitch, and animates it.
     void PlaceOnCell(TfwSprite* sprite, int32_t col, int32_t row);
     int32_t LoudVolume() const { return MusicVolume * 5 / 4; } // MusicVolume * 1.25, truncated
@@ -318,6 +325,7 @@ private:
     std::unique_ptr<TfwResourceLoader> MediaLoader;    // the media still loading
     std::atomic<bool> musicEnded_{false};
     int32_t scoreBeforeDemo_ = 0;       // the player's last score, shown again after the demo
+    int32_t scoreAtDeal_ = 0;           // Score when the level was last dealt
     TScreenList screens_;               // one for every state, from the screen table
     std::unique_ptr<TScreen> noScreen_; // a state without a screen takes nothing, draws nothing
     // The state the frame began with, once SetState changed it; empty: no change.

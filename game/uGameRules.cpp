@@ -186,6 +186,7 @@ void TMiniGame::StartLevel(int32_t n) {
     SelCol = -1;
     SelRow = -1;
     Level = n;
+    scoreAtDeal_ = Score;
     LifeLost = TLifeLost::None;
     TimeLeft = LevelSeconds(n);
     CursorCol = Board->Width / 2;
@@ -259,14 +260,20 @@ void TMiniGame::ShowHint() {
 }
 
 void TMiniGame::GameOver() {
+    // A score the table takes goes on to the name entry from there, a second later.
     SetState(TGameState::gsGameOver);
     PlaySound(SoundGameOver, LoudVolume());
-    if (Highscores &&
-        Highscores->IsHighscore(static_cast<uint32_t>(Score), kScoreCategory, kScoreSubCategory)) {
-        SetState(TGameState::gsEnterName);
-        NameEditor->SetEntry(LastName, Score);
-        NameEditor->Activate();
-    }
+}
+
+bool TMiniGame::ScoreEntersTable() const {
+    return Highscores &&
+           Highscores->IsHighscore(static_cast<uint32_t>(Score), kScoreCategory, kScoreSubCategory);
+}
+
+void TMiniGame::EnterName() {
+    NameEditor->SetEntry(LastName, Score);
+    NameEditor->Activate();
+    SetState(TGameState::gsEnterName);
 }
 
 void TMiniGame::PlaySound(TfwSDLSound* sound, int32_t volume) {

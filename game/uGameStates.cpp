@@ -132,6 +132,11 @@ void TMiniGame::StartNextLevel() {
     SetState(TGameState::gsPlaying);
 }
 
+void TMiniGame::RestartLevel() {
+    Score = scoreAtDeal_;
+    SetState(TGameState::gsRetry);
+}
+
 void TMiniGame::LeaveForTitle() {
     if (DemoMode)
         Score = scoreBeforeDemo_; // the title's last score is the player's

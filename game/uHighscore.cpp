@@ -14,6 +14,9 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -189,21 +192,24 @@ bool THighscoreManager::IsHighscore(uint32_t score, int32_t category, int32_t su
 THScoreItem* THighscoreManager::AddScore(const std::string& name, uint32_t score, int32_t category,
                                          int32_t subCategory) {
     auto item = ItemClass(name, score, category, subCategory);
-    auto at = Entries.begin();
-    while (at != Entries.end() && (*at)->Score >= score)
-        ++at;
-    return Entries.insert(at, std::move(item))->get();
+    THScoreItem* row = item.get();
+    InsertEntry(std::move(item));
+    return row;
 }
 
-bool THighscoreManager::LoadFromFile(const std::string& fileName) {
-    static const char* const kTag = "THighscoreManager::LoadFromFile";
-    FileName = fileName;
+namespace {
+
+// The whole records of a table file in file order (a trailing partial record
+// is dropped). A missing file gives none; a read error writes one log line
+// under tag, keeps what was read and answers false.
+bool ReadHScoreRecords(const std::string& fileName, const char* tag,
+                       std::vector<THScoreRecord>& records) {
     std::FILE* file = std::fopen(fileName.c_str(), "rb");
     if (file == nullptr) {
         // A missing table is the normal first start: the next save creates it.
         if (errno == ENOENT)
             return true;
-        Log().Write(kTag, fileName + ": " + ErrorText(errno));
+        Log().Write(tag, fileName + ": " + ErrorText(errno));
         return false;
     }
     bool ok = true;
@@ -211,21 +217,109 @@ bool THighscoreManager::LoadFromFile(const std::string& fileName) {
     for (;;) {
         const size_t got = std::fread(bytes, 1, sizeof bytes, file);
         if (got < sizeof bytes) {
-            // A short read is either the end (a partial record is dropped) or
-            // an error; the entries read so far are kept in both cases.
+            // A short read is either the end or an error.
             if (std::ferror(file)) {
-                Log().Write(kTag, fileName + ": " + ErrorText(errno));
+                Log().Write(tag, fileName + ": " + ErrorText(errno));
                 ok = false;
             }
             break;
         }
-        const THScoreRecord record = DecodeHScoreRecord(bytes);
-        auto item = ItemClass(record.Name, record.Score, record.Category, record.SubCategory);
-        item->Date = record.Date;
-        Entries.push_back(std::move(item));
+        records.push_back(DecodeHScoreRecord(bytes));
     }
     std::fclose(file); // read-only: nothing can be lost on close
     return ok;
+}
+
+bool SameRecord(const THScoreRecord& record, const THScoreItem& item) {
+    // The date by its bits: a NaN read from a file equals itself here.
+    uint64_t recordDate = 0, itemDate = 0;
+    std::memcpy(&recordDate, &record.Date, sizeof recordDate);
+    std::memcpy(&itemDate, &item.Date, sizeof itemDate);
+    return record.Category == item.Category && record.SubCategory == item.SubCategory &&
+           record.Name == item.Name && record.Score == item.Score && recordDate == itemDate;
+}
+
+// An exclusive lock on a file of its own, held while the object lives. Where
+// the lock file cannot be made (a read-only folder) there is nothing to
+// guard: the save that follows fails there anyway and says why.
+class THScoreLock {
+public:
+    explicit THScoreLock(const std::string& lockName) {
+        if constexpr (kWeb)
+            return; // a page has its own copy of the folder: no other copy shares it
+        fd_ = open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd_ < 0)
+            return;
+        while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~THScoreLock() {
+        if (fd_ >= 0)
+            close(fd_); // releases the lock
+    }
+    THScoreLock(const THScoreLock&) = delete;
+    THScoreLock& operator=(const THScoreLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+} // namespace
+
+bool THighscoreManager::LoadFromFile(const std::string& fileName) {
+    FileName = fileName;
+    std::vector<THScoreRecord> records;
+    const bool ok = ReadHScoreRecords(fileName, "THighscoreManager::LoadFromFile", records);
+    for (const THScoreRecord& record : records)
+        Entries.push_back(ItemOf(record));
+    return ok;
+}
+
+std::unique_ptr<THScoreItem> THighscoreManager::ItemOf(const THScoreRecord& record) const {
+    auto item = ItemClass(record.Name, record.Score, record.Category, record.SubCategory);
+    item->Date = record.Date;
+    return item;
+}
+
+bool THighscoreManager::Reload() {
+    std::vector<THScoreRecord> records;
+    if (!ReadHScoreRecords(FileName, "THighscoreManager::Reload", records))
+        return false;
+    std::vector<std::unique_ptr<THScoreItem>> own = std::move(Entries);
+    Entries.clear();
+    std::vector<bool> matched(records.size(), false);
+    std::vector<bool> gone(withdrawn_.size(), false);
+    for (size_t r = 0; r < records.size(); ++r) {
+        // Each withdrawn entry takes its one record of the file with it; an
+        // entry of ours equal to it is still ours.
+        size_t w = 0;
+        while (w < withdrawn_.size() && (gone[w] || !SameRecord(records[r], *withdrawn_[w])))
+            ++w;
+        if (w < withdrawn_.size()) {
+            gone[w] = true;
+            matched[r] = true;
+        } else {
+            Entries.push_back(ItemOf(records[r]));
+        }
+    }
+    for (auto& item : own) {
+        // Each record of the file stands for one entry of ours at most.
+        size_t i = 0;
+        while (i < records.size() && (matched[i] || !SameRecord(records[i], *item)))
+            ++i;
+        if (i < records.size())
+            matched[i] = true;
+        else
+            InsertEntry(std::move(item));
+    }
+    return true;
+}
+
+void THighscoreManager::InsertEntry(std::unique_ptr<THScoreItem> item) {
+    auto at = Entries.begin();
+    while (at != Entries.end() && (*at)->Score >= item->Score)
+        ++at;
+    Entries.insert(at, std::move(item));
 }
 
 bool THighscoreManager::SaveToFile(const std::string& fileName) {
@@ -257,7 +351,24 @@ bool THighscoreManager::SaveToFile(const std::string& fileName) {
 bool THighscoreManager::Save() {
     if (FileName.empty())
         return true;
-    return SaveToFile(FileName);
+    // Held from the re-read to the rename: another copy's save waits for it,
+    // then reads this one's table in turn. A table that cannot be read again
+    // is written as this copy holds it.
+    const THScoreLock lock(FileName + ".lock");
+    Reload();
+    if (!SaveToFile(FileName))
+        return false;
+    withdrawn_.clear();
+    return true;
+}
+
+void THighscoreManager::Withdraw(const THScoreItem* row) {
+    const auto at = std::find_if(Entries.begin(), Entries.end(),
+                                 [row](const auto& e) { return e.get() == row; });
+    if (at == Entries.end())
+        return;
+    withdrawn_.push_back(std::move(*at));
+    Entries.erase(at);
 }
 
 void THighscoreManager::DrawTable(SDL_Surface* surface, TfwFont* font, int32_t nameX, int32_t dateX,

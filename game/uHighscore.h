@@ -99,7 +99,17 @@ public:
     // table or the new one. A failure writes one log line, leaves the old file
     // as it was, sets SaveError and answers false.
     bool SaveToFile(const std::string& fileName);
-    // SaveToFile(FileName) when FileName is set; true when nothing was to do.
+    // Takes in what another copy of the game saved to FileName since this
+    // table was read: the file's records in file order, then every entry of
+    // this table that the file does not hold (all fields equal, the date's
+    // bits too), each placed as AddScore places it. A missing file keeps this
+    // table's entries alone. False, the table unchanged, when the file cannot
+    // be read (one log line).
+    bool Reload();
+    // With FileName set: under an exclusive lock on FileName + ".lock", held
+    // from the re-read to the rename, Reload and then SaveToFile(FileName), so
+    // two copies of the game in one folder keep each other's scores. True
+    // when nothing was to do.
     bool Save();
 
     // Per entry from topY down by lineHeight: the name at nameX in TextColour,
@@ -110,6 +120,19 @@ public:
 
     // Return finishes the scene.
     bool HandleInput() override;
+
+    // Takes row (one of Entries) out of the table, and out of the file at the
+    // next Save, which would otherwise read it back from there.
+    void Withdraw(const THScoreItem* row);
+
+private:
+    // Entries taken out since the last Save: Reload drops their records.
+    std::vector<std::unique_ptr<THScoreItem>> withdrawn_;
+
+    // A new entry of ItemClass holding the record's fields, its date included.
+    std::unique_ptr<THScoreItem> ItemOf(const THScoreRecord& record) const;
+    // Before the first entry with a lower score: among equal scores the older stay ahead.
+    void InsertEntry(std::unique_ptr<THScoreItem> item);
 };
 
 // The name entry scene: Up and Down step the character under the cursor

@@ -39,7 +39,7 @@ bool TScreen::LeaveGameKey() {
 bool TScreen::RestartKey() {
     if (!Game.KeyPressed(SDLK_r, true))
         return false;
-    Game.SetState(TGameState::gsRetry);
+    Game.RestartLevel();
     return true;
 }
 

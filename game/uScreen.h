@@ -52,7 +52,7 @@ protected:
 
     // The keys several screens share; each answers whether it took its key.
     bool LeaveGameKey(); // the quit key: back to the title
-    bool RestartKey();   // deal the level again, through retry
+    bool RestartKey();   // deal the level again, through retry, with the score it was dealt with
     bool PauseKey(TGameState next);
 };
 

@@ -1,11 +1,12 @@
 // The settings file and the settings the game keeps in it: the volumes, the
-// fullscreen switch and the window's scale.
+// fullscreen switch, the window's scale and the name entered last.
 #include "uSettings.h"
 
 #include "fwConfig.h"
 #include "fwGameApp.h"
 #include "fwLog.h"
 #include "tessaril.h"
+#include "uHighscore.h"
 #include "uTextFile.h"
 
 #include <algorithm>
@@ -17,9 +18,15 @@ constexpr const char* kTag = "TMiniGame::Settings";
 constexpr int32_t kMaxVolume = 128; // SDL_mixer's loudest
 
 // The settings the game keeps, in the order SettingValues lists them.
-enum TSettingIndex { siSoundVolume, siMusicVolume, siFullscreen, siScale };
-constexpr const char* kSettingNames[TMiniGame::kSettingCount] = {"sound_volume", "music_volume",
-                                                                 "fullscreen", "scale"};
+enum TSettingIndex { siSoundVolume, siMusicVolume, siFullscreen, siScale, siLastName };
+constexpr const char* kSettingNames[TMiniGame::kSettingCount] = {
+    "sound_volume", "music_volume", "fullscreen", "scale", "last_name"};
+
+// A name the name entry could have made: up to its length, of its characters.
+bool IsEnterableName(const std::string& name) {
+    return name.size() <= static_cast<size_t>(THighscoreEditor::kNameLength) &&
+           name.find_first_not_of(THighscoreEditor::Charset) == std::string::npos;
+}
 
 // A whole number from low to high, written as plain digits.
 bool ReadNumber(const std::string& text, int32_t low, int32_t high, int32_t& value) {
@@ -112,6 +119,18 @@ void TMiniGame::LoadSettings() {
     // The volumes are checked now, and taken by InitGame.
     SettingNumber(siSoundVolume, 0, kMaxVolume, value);
     SettingNumber(siMusicVolume, 0, kMaxVolume, value);
+    std::string name;
+    if (Settings.Get(kSettingNames[siLastName], name)) {
+        if (IsEnterableName(name)) {
+            LastName = name; // the name entry offers it from the first game on
+        } else {
+            Log().Write(kTag, std::string(kSettingsFile) + ": " + kSettingNames[siLastName] + "=" +
+                                  name + " is no name of up to " +
+                                  std::to_string(THighscoreEditor::kNameLength) +
+                                  " characters the name entry offers");
+            Settings.Remove(kSettingNames[siLastName]);
+        }
+    }
     settingsWritten_ = Settings.Format();
 }
 
@@ -126,7 +145,7 @@ void TMiniGame::RestoreVolumes() {
 
 std::array<std::string, TMiniGame::kSettingCount> TMiniGame::SettingValues() const {
     return {std::to_string(SoundVolume), std::to_string(MusicVolume), Fullscreen ? "1" : "0",
-            std::to_string(WindowScale)};
+            std::to_string(WindowScale), LastName};
 }
 
 void TMiniGame::SaveSettings() {

@@ -1,12 +1,42 @@
-// Game over, for a score the table does not take: select or the quit key
-// goes back to the title.
+// Game over. A score the table takes shows "GAME OVER" for a second, deaf to
+// every input, so that a key pressed as the game ended never reaches the name
+// entry that follows by itself. For another score select or the quit key goes
+// back to the title.
 #include "uScreen.h"
 
 namespace {
 
+constexpr uint32_t kShownBeforeNameEntryMs = 1000;
+
 class TGameOverScreen : public TBoardScreen {
 public:
     using TBoardScreen::TBoardScreen;
+
+    void Enter() override {
+        entryDue_ = Game.ScoreEntersTable();
+        shownAt_ = fwGetTicks();
+    }
+
+    void Leave() override { entryDue_ = false; }
+
+    bool Step() override {
+        if (!entryDue_)
+            return true;
+        if (fwGetTicks() - shownAt_ >= kShownBeforeNameEntryMs) {
+            entryDue_ = false;
+            Game.EnterName();
+        }
+        return false;
+    }
+
+    // Ending meanwhile keeps the score, under the name the entry would offer.
+    void ProgramEnds() override {
+        if (!entryDue_ || !Game.NameEditor)
+            return;
+        entryDue_ = false;
+        Game.EnterName();
+        Game.ScreenOf(TGameState::gsEnterName).ProgramEnds();
+    }
 
     void Keys() override {
         if (!LeaveGameKey() && Game.KeyPressed(static_cast<uint16_t>(Game.KeySelect), false))
@@ -15,6 +45,10 @@ public:
 
 protected:
     TOverlay Overlay() const override { return {Game.GameOverImage, miGameOverImage}; }
+
+private:
+    bool entryDue_ = false; // the name entry follows
+    uint32_t shownAt_ = 0;  // fwGetTicks when the screen appeared
 };
 
 } // namespace

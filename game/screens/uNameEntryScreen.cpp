@@ -19,16 +19,18 @@ class TNameEntryScreen : public TScreen {
 public:
     using TScreen::TScreen;
 
-    void Enter() override { stored_ = nullptr; }
+    // Keys and pad buttons still held from play count only once let go and
+    // pressed again; the clicks and characters of earlier frames are gone.
+    void Enter() override {
+        stored_ = nullptr;
+        Game.IgnoreHeldKeys();
+    }
 
     void Leave() override {
         THighscoreManager* table = Game.Highscores.get();
         if (stored_ == nullptr || table == nullptr)
             return;
-        auto& entries = table->Entries;
-        entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                     [this](const auto& e) { return e.get() == stored_; }),
-                      entries.end());
+        table->Withdraw(stored_);
         stored_ = nullptr;
         table->Save();
     }
@@ -98,10 +100,14 @@ private:
     // time, the same row (its name changed) after. False when the save failed.
     bool Store(const std::string& name) {
         THighscoreManager& table = *Game.Highscores;
-        if (stored_ != nullptr)
-            stored_->Name = name;
-        else
-            stored_ = table.AddScore(name, static_cast<uint32_t>(Game.NameEditor->Score), 1, 1);
+        // The stored row gives way to one with the new name and its date: the
+        // table's save would read the old one back from the file otherwise.
+        const THScoreItem* old = stored_;
+        const double date = old != nullptr ? old->Date : 0;
+        table.Withdraw(old);
+        stored_ = table.AddScore(name, static_cast<uint32_t>(Game.NameEditor->Score), 1, 1);
+        if (old != nullptr)
+            stored_->Date = date;
         return table.Save();
     }
 

@@ -16,8 +16,7 @@ class TTableScreen : public TScreen {
 public:
     using TScreen::TScreen;
 
-    // The table's own way out (Return) ends it here; the title's idle count
-    // goes on from where it was.
+    // The table's own way out (Return) ends it here.
     bool Step() override {
         if (Game.Highscores && Game.Highscores->Finished) {
             Game.Highscores->Deactivate();

@@ -1,6 +1,7 @@
 // The title: credits, the volume, the last score and the help lines, which on
 // the desktop are entries a click chooses. Idle for long enough, it starts
-// the demo.
+// the demo; the idle count starts afresh on every return to the title and on
+// every key, click or pad button there.
 #include "fwConfig.h"
 #include "fwFont.h"
 #include "fwImage.h"
@@ -70,6 +71,13 @@ public:
     void Enter() override {
         Game.Cursor->Hide();
         Game.Selection->Hide();
+        Game.IdleSeconds = 0;
+    }
+
+    bool Step() override {
+        if (Game.InputThisFrame())
+            Game.IdleSeconds = 0;
+        return true;
     }
 
     void Keys() override {

@@ -383,8 +383,9 @@ def read_board(media, screen):
 
 
 def is_cursor_colour(r, g, b):
-    # The cursor picture's frame: white, gold and orange.
-    return r >= 200 and (b <= 120 or (g >= 200 and b >= 200))
+    # The cursor picture's frame: white, gold and orange; the selection's:
+    # aqua and white.
+    return (r >= 200 and b <= 120) or (g >= 200 and b >= 200)
 
 
 def ring_sides(screen, col, row):
@@ -1349,11 +1350,41 @@ def sc_b_lives(game, st):
     st["entry"] = wait_name_entry(game)
 
 
-def wait_name_entry(game):
+def sc_b_other_copy(game, st):
+    """A second copy of the game in the same folder (on the other screen),
+    started while this one shows its name entry, loses its lives on the same
+    boards and stores AAA first; this copy's name stored next keeps it."""
+    other = Game(game.binary, st["spare_screen"], game.rec, game.media, "b2", 1, None,
+                 ["-scale=1"])
+    shutil.rmtree(other.dir, ignore_errors=True)
+    other.dir = game.dir
+    try:
+        other.start()
+        other.wait_for("the second copy's title", on_title, timeout=15.0)
+        into_play(other, {}, press("space"), press("space"), "Space")
+        for lives in (2, 1, 0):
+            other.key("l")  # puzzle.txt: the board without moves
+            if lives:
+                other.wait_for(f"the second copy's retry with lives {lives}",
+                               lambda s, want=lives: hud(other.media, s)["lives"] == want
+                               and overlay_shown(other.media, s, other.media.nomoves),
+                               timeout=15.0, interval=0.2)
+                other.key("space")
+        wait_name_entry(other, timeout=15.0)
+        other.type_text("aaa")
+        other.key("Return")
+        wait_file(other, "highscore.dat", "the second copy's record",
+                  lambda d: len(d) == 32 and d[8:12] == b"AAA ")
+    finally:
+        other.stop()
+    st["others"] = ["AAA"]
+
+
+def wait_name_entry(game, timeout=6.0):
     return game.wait_for("the name entry screen after the last life",
                          lambda s: not hud_visible(game.media, s)
                          and s.count((65, 70, 230, 88), is_orange) >= 40
-                         and s.count((65, 150, 300, 210), is_orange) >= 150, timeout=6.0)[0]
+                         and s.count((65, 150, 300, 210), is_orange) >= 150, timeout=timeout)[0]
 
 
 # --- The name entry, by keys and by the mouse alone ---------------------------
@@ -1384,9 +1415,15 @@ def typed_alex(s, before):
         s, before)
 
 
-def table_one_row(s, before):
-    return (s.count((50, 60, 150, 74), is_white) >= 10 and s.count((230, 60, 315, 74), is_white)
-            >= 30 and s.count((50, 75, 315, 89), lambda *c: is_orange(*c) or is_white(*c)) < 5)
+def table_rows(n):
+    """The table screen with n rows, each a name and a date, and nothing below."""
+    def shown(s, before):
+        tops = [60 + 15 * i for i in range(n + 1)]
+        return (all(s.count((50, y, 150, y + 14), is_white) >= 10
+                    and s.count((230, y, 315, y + 14), is_white) >= 30 for y in tops[:n])
+                and s.count((50, tops[n], 315, tops[n] + 14),
+                            lambda *c: is_orange(*c) or is_white(*c)) < 5)
+    return shown
 
 
 def title_last_score(s, before):
@@ -1407,26 +1444,34 @@ NAME_STEPS = [
     ("a letter at place 2", press("Up"), click_at(160, 60, WHEEL_UP), letter_changed(2)),
     ("the typed letters, the cursor under place 6", lambda g: g.type_text("alex"), None,
      typed_alex),
-    ("the table with the one new row", press("Return"), click_at(100, 157), table_one_row),
+    ("the table with the new row", press("Return"), click_at(100, 157), None),
     ("the title with the last score", press("Return"), click_at(160, 120), title_last_score),
 ]
 
 
 def play_name_entry(game, st, by, name):
     """Plays NAME_STEPS by "keys" or "mouse" from the empty name entry in
-    st["entry"]; highscore.dat then holds the one right record."""
+    st["entry"]; highscore.dat then holds the right record, after the records
+    another copy of the game stored meanwhile (st["others"], lower scores)."""
+    others = st.get("others", [])
     before = st["entry"]
     expect(before.count(name_box(1), is_orange) == 0, "the name does not start empty")
     expect(before.count(cursor_box(1), is_white) > 0, "no white cursor under the first place")
     for what, keys, mouse, shown in NAME_STEPS:
         act = keys if by == "keys" else mouse
+        shown = shown or table_rows(1 + len(others))
         if act:
             act(game)
             before, _ = game.wait_for(f"{what} ({by})", lambda s, b=before: shown(s, b))
+    size = 32 * (1 + len(others))
     data = wait_file(game, "highscore.dat", "the record of the name entry",
-                     lambda d: len(d) >= 32)
-    expect(len(data) == 32, f"highscore.dat holds {len(data)} bytes, expected one 32-byte record")
-    cat, sub, got, pad, score, date = struct.unpack("<ii11sBId", data)
+                     lambda d: len(d) >= size)
+    expect(len(data) == size, f"highscore.dat holds {len(data)} bytes, expected "
+                              f"{size // 32} 32-byte records")
+    kept = [data[i + 8:i + 19].rstrip(b"\0 ") for i in range(32, size, 32)]
+    expect(kept == [o.encode() for o in others],
+           f"after this copy's record highscore.dat holds {kept}, expected {others}")
+    cat, sub, got, pad, score, date = struct.unpack("<ii11sBId", data[:32])
     want = name.encode().ljust(10) + b"\0"
     expect((cat, sub) == (1, 1), f"the record has category {cat}/{sub}, expected 1/1")
     expect(got == want, f"the record's name bytes are {got!r}, expected {want!r}")
@@ -1652,7 +1697,8 @@ RUNS = [
         ("fresh start without a table into play", sc_b_start),
         ("loaded puzzle.txt: run cleared, score rising", sc_b_load_runs),
         ("three lives lost on boards without moves", sc_b_lives),
-        ("name entry stored as the right record", sc_b_name),
+        ("a second copy in the same folder stores its score", sc_b_other_copy),
+        ("name entry stored as the right record, the other copy's kept", sc_b_name),
         ("Escape: exit code 0, clean log", sc_exit_b),
     ]),
     ("m", [
@@ -1753,7 +1799,7 @@ def main():
                 wm = wm or WindowManager(large.display)
             game = Game(args.game, xserver, rec, media, run_name, scale, lib, options)
             games.append(game)
-            st = {}
+            st = {"spare_screen": large}  # the other screen, for a second copy of the game
             try:
                 for name, fn in scenarios:
                     game.scenario = fn.__name__

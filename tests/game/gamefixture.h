@@ -149,6 +149,13 @@ protected:
         game->MusicFinished();
     }
 
+    // Frames while "GAME OVER" is shown before a name entry (up to two seconds).
+    void PassGameOver() {
+        for (int n = 0;
+             game->State == TGameState::gsGameOver && n < static_cast<int>(2000 / kFrameMs); ++n)
+            Frame();
+    }
+
     // No once-a-second tick within the next 55 frames.
     void HoldSecond() { game->SecondMark = fwGetTicks(); }
 

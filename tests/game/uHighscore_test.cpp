@@ -371,6 +371,26 @@ TEST(HighscoreTable, MissingFileGivesAnEmptyTableAndSaveCreatesIt) {
     EXPECT_EQ(ReadFile("highscore.dat").size(), kHScoreRecordSize);
 }
 
+TEST(HighscoreTable, TwoCopiesInOneFolderKeepEachOthersScores) {
+    TTempDir work;
+    // Both read the table at their start; each then saves an entry of its own.
+    WriteFile("highscore.dat", EncodedFile({Record("OLD", 500, 1.0), Record("LOW", 100, 2.0)}));
+    THighscoreManager a(nullptr), b(nullptr);
+    a.LoadFromFile("highscore.dat");
+    b.LoadFromFile("highscore.dat");
+    a.AddScore("AAA", 300, 1, 1);
+    ASSERT_TRUE(a.Save());
+    b.AddScore("BBB", 300, 1, 1);
+    b.AddScore("CCC", 700, 1, 1);
+    ASSERT_TRUE(b.Save());
+    THighscoreManager disk(nullptr);
+    disk.LoadFromFile("highscore.dat");
+    // Each record once; the equal scores in the order they were saved.
+    EXPECT_EQ(Scores(disk), (std::vector<uint32_t>{700, 500, 300, 300, 100}));
+    EXPECT_EQ(disk.Entries[2]->Name, "AAA");
+    EXPECT_EQ(Scores(b), Scores(disk)) << "the table shown is the merged one";
+}
+
 TEST(HighscoreTable, OddRecordsSurviveALoadAndSaveByteExact) {
     TTempDir work;
     // A name with bytes outside ASCII and a NaN date are shown sanitised but

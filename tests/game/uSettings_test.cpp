@@ -35,8 +35,9 @@ TEST(Settings, LinesAreNameEqualsValueAndBadOnesAreLoggedAndLeftOut) {
 
 TEST_F(TessarilSettings, AFileFromANewerVersionIsRestoredAndItsUnknownNamesKept) {
     WriteFile("settings.txt", "future=x\nsound_volume=70\nmusic_volume=30\nfullscreen=1\n"
-                              "scale=2\nbroken line\n");
+                              "scale=2\nbroken line\nlast_name=ZED-9\n");
     Start();
+    EXPECT_EQ("ZED-9", game->LastName) << "offered by the first name entry";
     EXPECT_EQ(70, game->SoundVolume);
     EXPECT_EQ(30, game->MusicVolume);
     EXPECT_TRUE(game->Fullscreen);
@@ -50,7 +51,8 @@ TEST_F(TessarilSettings, AFileFromANewerVersionIsRestoredAndItsUnknownNamesKept)
     Press(game->KeyVolumeUp);
     EXPECT_EQ(before, ReadFile("settings.txt"));
     Tick();
-    EXPECT_EQ("future=x\nsound_volume=71\nmusic_volume=31\nfullscreen=1\nscale=2\n",
+    EXPECT_EQ("future=x\nsound_volume=71\nmusic_volume=31\nfullscreen=1\nscale=2\n"
+              "last_name=ZED-9\n",
               ReadFile("settings.txt"));
     EXPECT_FALSE(FileExists("settings.txt.tmp"));
 }
@@ -59,7 +61,9 @@ TEST_F(TessarilSettings, BadValuesAreLoggedAndTheDefaultsKept) {
     // The file, and its log lines: one a bad value, then Done.
     const std::pair<std::string, int> bad[] = {
         {"sound_volume=129\nmusic_volume=x\nfullscreen=2\nscale=0\n", 5},
-        {"sound_volume=\nscale=17\n", 3}};
+        {"sound_volume=\nscale=17\n", 3},
+        {"last_name=zed\n", 2},
+        {"last_name=ELEVEN CHAR\n", 2}};
     for (const auto& [text, logLines] : bad) {
         SCOPED_TRACE(text);
         WriteFile("settings.txt", text);
@@ -68,6 +72,7 @@ TEST_F(TessarilSettings, BadValuesAreLoggedAndTheDefaultsKept) {
         EXPECT_EQ(60, game->MusicVolume);
         EXPECT_FALSE(game->Fullscreen);
         EXPECT_EQ(1, game->WindowScale); // the dummy driver's default
+        EXPECT_EQ("", game->LastName);
         EXPECT_EQ(logLines, LogLines()) << Log().LastLine();
         Stop();
     }
@@ -77,19 +82,22 @@ TEST_F(TessarilSettings, AVolumeChangedIsFoundAgainAfterARestart) {
     Start();
     Press(game->KeyVolumeDown);
     Press(game->KeyVolumeDown);
-    Stop(); // the end writes what changed since the last tick
-    EXPECT_EQ("sound_volume=78\nmusic_volume=58\n", ReadFile("settings.txt"));
+    game->LastName = "ANN   "; // as a name entry leaves it
+    Stop();                    // the end writes what changed since the last tick
+    EXPECT_EQ("sound_volume=78\nmusic_volume=58\nlast_name=ANN   \n", ReadFile("settings.txt"));
     Start(false);
     EXPECT_EQ(78, game->SoundVolume);
     EXPECT_EQ(58, game->MusicVolume);
+    EXPECT_EQ("ANN   ", game->LastName);
     // Changed, written, and changed back to the run's first value: written again.
     Press(game->KeyVolumeUp);
     Tick();
-    EXPECT_EQ("sound_volume=79\nmusic_volume=59\n", ReadFile("settings.txt"));
+    EXPECT_EQ("sound_volume=79\nmusic_volume=59\nlast_name=ANN   \n", ReadFile("settings.txt"));
     Press(game->KeyVolumeDown);
     game->ToggleFullscreen();
     Tick();
-    EXPECT_EQ("sound_volume=78\nmusic_volume=58\nfullscreen=1\n", ReadFile("settings.txt"));
+    EXPECT_EQ("sound_volume=78\nmusic_volume=58\nlast_name=ANN   \nfullscreen=1\n",
+              ReadFile("settings.txt"));
 }
 
 TEST_F(TessarilSettings, CommandLineValuesHoldForTheRunAndAreNotWritten) {

@@ -255,9 +255,32 @@ Image makeSteps() {
     return im;
 }
 
-// Two frames of the cursor: a full ring, then bright corner brackets.
+// The selection, steady where the cursor blinks and cool where it is warm:
+// an aqua and white ring in the gap around the cell and aqua corner wedges
+// over the stone's corners, which stay in sight when the cursor is on the
+// same cell (its ring covers only the gap).
+void drawSelection(Image& im, int ox) {
+    const RGB aqua(64, 224, 248), deep(0, 140, 200), white(255, 255, 255);
+    const int kWedge = 6; // the wedges' legs, in pixels along the stone's edges
+    for (int y = 0; y < 28; ++y)
+        for (int x = 0; x < 28; ++x) {
+            const int ex = std::min(x, 27 - x), ey = std::min(y, 27 - y);
+            const int wedge = (ex - 2) + (ey - 2); // from the stone's corner inwards
+            if (ex == 0 || ey == 0)
+                im.set(ox + x, y, aqua);
+            else if (ex == 1 || ey == 1)
+                im.set(ox + x, y, white);
+            else if (wedge < kWedge)
+                im.set(ox + x, y, aqua);
+            else if (wedge == kWedge)
+                im.set(ox + x, y, deep);
+        }
+}
+
+// Two frames of the cursor: a full ring, then bright corner brackets; then
+// the selection's one frame.
 Image makeCursor() {
-    Image im(56, 28);
+    Image im(84, 28);
     auto ring = [&](int ox, int d, RGB outer, RGB inner) {
         for (int y = 0; y < 28; ++y)
             for (int x = 0; x < 28; ++x) {
@@ -283,6 +306,7 @@ Image makeCursor() {
                 c = RGB(255, 200, 40);
             im.set(28 + x, y, c);
         }
+    drawSelection(im, 56);
     return im;
 }
 

@@ -20,7 +20,7 @@ Image makeStone(const StoneDef& d); // 24 x 24
 Image makeTimeStone();              // the hourglass bonus stone
 Image makeBomb();
 Image makeFrameStone(); // the empty frame of puzzle boards' fixed cells
-Image makeCursor();     // two 28 x 28 frames side by side
+Image makeCursor();     // 28 x 28 frames side by side: the cursor's two, the selection's
 Image makePlus25();
 Image makeSteps();
 
