@@ -198,6 +198,9 @@ mergeInto(LibraryManager.library, {
       if (fwWeb.away) return;
       fwWeb.away = true;
       _fwWebLeavePage();
+      // Hidden tabs get no animation frames at all; those that come still
+      // rest (fwWebRestAway) from now on.
+      fwWeb.resting = true;
       fwWebSound.pause();
     },
 
