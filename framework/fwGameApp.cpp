@@ -8,6 +8,7 @@
 #include "fwRest.h"
 #include "fwSound.h"
 #include "fwWindowPlace.h"
+#include "web/fwWeb.h"
 
 #include <SDL_image.h>
 #include <SDL_mixer.h>
@@ -911,6 +912,13 @@ bool TfwGameApp::TakeToggleKey(const SDL_keysym& key) {
         Keys[key.sym] = 0;
     }
     return toggle;
+}
+
+bool TfwGameApp::FilesKept() const {
+    if constexpr (kWeb)
+        return fwWebFilesKept();
+    else
+        return true;
 }
 
 bool TfwGameApp::KeyPressed(uint16_t key, bool waitRelease) {

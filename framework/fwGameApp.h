@@ -224,8 +224,18 @@ public:
         (void)now;
         return 0;
     }
-    // Desktop: the window lost the keyboard focus or was minimised.
+    // Desktop: the window lost the keyboard focus or was minimised. Web: the
+    // browser's window lost the focus, or the page went out of sight.
     virtual void WindowDeactivated() {}
+    // Web: the page went out of sight (another tab, the window minimised, the
+    // screen off) or is being closed or reloaded. The game stores what must
+    // not be lost now: the page may never run again. It runs on when the page
+    // is back, on the screen it was on.
+    virtual void PageHidden() {}
+    // Are the files the program saves kept for its next run? Always on the
+    // desktop and the handheld; in a web page, false once the browser's
+    // storage could not be read or refused a save.
+    virtual bool FilesKept() const;
     // Hands the window's icon to the window manager (SDL_WM_SetIcon); the
     // picture stays the caller's.
     virtual void SetWindowIcon(SDL_Surface* icon);

@@ -178,6 +178,10 @@ void TMiniGame::WindowDeactivated() {
     ScreenOf(State).WindowDeactivated();
 }
 
+void TMiniGame::PageHidden() {
+    ScreenOf(State).PageHidden();
+}
+
 void TMiniGame::DoneGame() {
     // However the program ends, a name being entered is stored as it stands.
     ScreenOf(State).ProgramEnds();

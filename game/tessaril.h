@@ -181,6 +181,9 @@ public:
     // The end of the program, however it came: a name being entered is stored,
     // then the settings.
     void DoneGame() override;
+    // The web page went out of sight or is left: the screen stores what must
+    // not be lost (a name being entered, as it stands).
+    void PageHidden() override;
     // Not while the desktop's name entry is shown: Escape leaves it unsaved there.
     bool EscapeEndsProgram() const override;
     // 0 in the demo, while stones move and when a track has ended; else the

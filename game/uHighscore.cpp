@@ -189,9 +189,12 @@ bool THighscoreManager::IsHighscore(uint32_t score, int32_t category, int32_t su
     return false;
 }
 
-void THighscoreManager::AddScore(const std::string& name, uint32_t score, int32_t category,
-                                 int32_t subCategory) {
-    InsertEntry(ItemClass(name, score, category, subCategory));
+THScoreItem* THighscoreManager::AddScore(const std::string& name, uint32_t score, int32_t category,
+                                         int32_t subCategory) {
+    auto item = ItemClass(name, score, category, subCategory);
+    THScoreItem* row = item.get();
+    InsertEntry(std::move(item));
+    return row;
 }
 
 namespace {
@@ -285,8 +288,20 @@ bool THighscoreManager::Reload() {
     std::vector<std::unique_ptr<THScoreItem>> own = std::move(Entries);
     Entries.clear();
     std::vector<bool> matched(records.size(), false);
-    for (const THScoreRecord& record : records)
-        Entries.push_back(ItemOf(record));
+    std::vector<bool> gone(withdrawn_.size(), false);
+    for (size_t r = 0; r < records.size(); ++r) {
+        // Each withdrawn entry takes its one record of the file with it; an
+        // entry of ours equal to it is still ours.
+        size_t w = 0;
+        while (w < withdrawn_.size() && (gone[w] || !SameRecord(records[r], *withdrawn_[w])))
+            ++w;
+        if (w < withdrawn_.size()) {
+            gone[w] = true;
+            matched[r] = true;
+        } else {
+            Entries.push_back(ItemOf(records[r]));
+        }
+    }
     for (auto& item : own) {
         // Each record of the file stands for one entry of ours at most.
         size_t i = 0;
@@ -341,7 +356,19 @@ bool THighscoreManager::Save() {
     // is written as this copy holds it.
     const THScoreLock lock(FileName + ".lock");
     Reload();
-    return SaveToFile(FileName);
+    if (!SaveToFile(FileName))
+        return false;
+    withdrawn_.clear();
+    return true;
+}
+
+void THighscoreManager::Withdraw(const THScoreItem* row) {
+    const auto at = std::find_if(Entries.begin(), Entries.end(),
+                                 [row](const auto& e) { return e.get() == row; });
+    if (at == Entries.end())
+        return;
+    withdrawn_.push_back(std::move(*at));
+    Entries.erase(at);
 }
 
 void THighscoreManager::DrawTable(SDL_Surface* surface, TfwFont* font, int32_t nameX, int32_t dateX,

@@ -85,9 +85,10 @@ public:
     // score only above one of its entries: an equal score does not displace one.
     virtual bool IsHighscore(uint32_t score, int32_t category, int32_t subCategory) const;
     // Inserts a new entry before the first one (any category) with a lower
-    // score, so among equal scores the older ones stay ahead.
-    virtual void AddScore(const std::string& name, uint32_t score, int32_t category,
-                          int32_t subCategory);
+    // score, so among equal scores the older ones stay ahead. Answers the new
+    // entry, owned by Entries.
+    virtual THScoreItem* AddScore(const std::string& name, uint32_t score, int32_t category,
+                                  int32_t subCategory);
 
     // Remembers fileName and appends the file's whole records in file order (a
     // trailing partial record is ignored). A missing file adds nothing. A read
@@ -120,7 +121,14 @@ public:
     // Return finishes the scene.
     bool HandleInput() override;
 
+    // Takes row (one of Entries) out of the table, and out of the file at the
+    // next Save, which would otherwise read it back from there.
+    void Withdraw(const THScoreItem* row);
+
 private:
+    // Entries taken out since the last Save: Reload drops their records.
+    std::vector<std::unique_ptr<THScoreItem>> withdrawn_;
+
     // A new entry of ItemClass holding the record's fields, its date included.
     std::unique_ptr<THScoreItem> ItemOf(const THScoreRecord& record) const;
     // Before the first entry with a lower score: among equal scores the older stay ahead.

@@ -50,6 +50,9 @@ public:
         (void)now;
         return kfwNoChangeDue;
     }
+    // The web page went out of sight or is left, and may never run again:
+    // what must not be lost is stored now. The screen stays.
+    virtual void PageHidden() {}
     // The screen, and what stands over it.
     virtual void Draw(SDL_Surface* surface) { (void)surface; }
     virtual void DrawOverlay(SDL_Surface* surface) { (void)surface; }

@@ -2,8 +2,9 @@
 // pixels that fits the page, centred on black and sharp; the page's controls
 // (fullscreen, licences) only where the margin beside or below the picture
 // has room; the keyboard given to the game by a click or touch anywhere; no
-// zoom by pinching; the page's URL query as the game's options (?seed=1234
-// becomes -seed=1234); the log's lines in the console. It starts the game:
+// zoom by pinching; the options the page knows taken from its address
+// (?seed=1234 becomes -seed=1234), every other query pair (what shared links
+// carry) ignored; the log's lines in the console. It starts the game:
 // the service worker first (sw.js: the build kept for offline play, a newer
 // one taken whole), then the download of the module with its progress shown,
 // and one readable sentence instead of a black page when the browser lacks
@@ -95,10 +96,28 @@ var Module = (function() {
   document.addEventListener('mousedown', takeFocus, true);
   document.addEventListener('touchstart', takeFocus, true);
 
+  // The options a link may give, each with the values it takes: the boards'
+  // seed (as the game's -seed) and the test's stepped clock.
+  var options = {
+    seed: {valid: function(v) { return /^\d{1,10}$/.test(v) && +v <= 4294967295; },
+           range: 'a whole number from 0 to 4294967295'},
+    clock: {valid: function(v) { return v === 'step'; }, range: '"step"'},
+  };
   var args = [];
+  var refused = [];
   new URLSearchParams(location.search).forEach(function(value, name) {
-    args.push('-' + name + (value === '' ? '' : '=' + value));
+    var option = options.hasOwnProperty(name) ? options[name] : null;
+    if (!option) return;
+    if (option.valid(value)) args.push('-' + name + '=' + value);
+    else refused.push('the link\'s ' + name + ' "' + value + '" is not ' + option.range);
   });
+  // A bad value is named in one line over the game, which starts without it.
+  if (refused.length) {
+    var notice = document.getElementById('notice');
+    notice.textContent = refused.join('; ') + ': the game starts without it.';
+    notice.hidden = false;
+    console.warn(notice.textContent);
+  }
 
   // Safari zooms on a pinch whatever the viewport says.
   document.addEventListener('gesturestart', function(e) { e.preventDefault(); });

@@ -24,6 +24,8 @@ void fwWebPrepareFiles();
 void fwWebLoadStorage();
 int fwWebStorageLoaded();
 void fwWebStoreFile(const char* name, int ticket);
+int fwWebStorageKept();
+int fwWebRestAway();
 void fwWebListen(const int32_t* kinds, int kindCount, int fields, int stepped,
                  uint32_t framePeriodMs);
 int fwWebTakeStep(uint32_t ms);
@@ -57,6 +59,8 @@ constexpr uint32_t kSteppedStart = 1000;
 struct TWebState {
     bool Stepped = false;
     uint32_t Now = kSteppedStart;  // the stepped clock's reading
+    double AwayFrom = 0;           // when the page went out of sight (real ms)
+    double AwayMs = 0;             // real ms the page spent out of sight: the clock skips them
     std::vector<uint32_t> Rgba;    // every 16-bit picture value as canvas RGBA
     std::vector<uint32_t> Pixels;  // the rectangle being sent
     std::vector<std::string> Args; // the program's arguments, for Start
@@ -167,7 +171,7 @@ void PumpPage() {
 
 uint32_t PageTicks() {
     TWebState& s = State();
-    return s.Stepped ? s.Now : static_cast<uint32_t>(emscripten_get_now());
+    return s.Stepped ? s.Now : static_cast<uint32_t>(emscripten_get_now() - s.AwayMs);
 }
 
 // The page's loop pauses only between the steps of a frame, never inside
@@ -193,6 +197,10 @@ EM_BOOL AnimationFrame(double, void*) {
     }
     if (!s.Loop)
         return EM_FALSE;
+    // Out of sight: no frame at all, and the stepped clock keeps its grants
+    // for the return. Browsers stop a hidden page's animation frames anyway.
+    if (fwWebRestAway() != 0)
+        return EM_TRUE;
     TfwFrameLoop& loop = *s.Loop;
     const int failed = s.Guard([&loop, &s] {
         if (s.Stepped)
@@ -252,7 +260,7 @@ void fwWebStart(const std::vector<std::string>& args, TfwWebProgram start, TfwWe
     s.Start = std::move(start);
     s.Guard = std::move(guard);
     fwWebPrepareFiles();
-    fwWebLoadStorage();
+    fwWebLoadStorage(); // a failure shows in fwWebFilesKept
     fwWebListen(kEventKinds, static_cast<int>(std::size(kEventKinds)), kEventFields,
                 s.Stepped ? 1 : 0, kfwFramePeriodMs);
     fwSetClock(PageTicks, PageDelay);
@@ -297,3 +305,36 @@ void fwWebTakeTyping(bool on) {
 void fwWebAnnounce(const std::string& text) {
     fwWebSay(text.c_str());
 }
+
+bool fwWebFilesKept() {
+    return fwWebStorageKept() != 0;
+}
+
+extern "C" {
+
+// The page went out of sight or is being left: called by the page's event
+// at once, as it may be its last chance. A game in play pauses as on the
+// desktop's lost focus, and the game stores what must not be lost.
+EMSCRIPTEN_KEEPALIVE void fwWebLeavePage() {
+    State().AwayFrom = emscripten_get_now();
+    TfwGameApp* app = TfwGameApp::Instance();
+    if (app == nullptr)
+        return;
+    app->WindowDeactivated();
+    app->PageHidden();
+}
+
+// The page is in sight again: the clock skips the time away, so the game's
+// clock and the loop's frame schedule go on from where they stood.
+EMSCRIPTEN_KEEPALIVE void fwWebPageBack() {
+    TWebState& s = State();
+    s.AwayMs += emscripten_get_now() - s.AwayFrom;
+}
+
+// The browser's window lost the focus while the page stays in sight.
+EMSCRIPTEN_KEEPALIVE void fwWebWindowBlurred() {
+    if (TfwGameApp* app = TfwGameApp::Instance())
+        app->WindowDeactivated();
+}
+
+} // extern "C"

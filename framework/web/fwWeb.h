@@ -26,12 +26,19 @@ using TfwWebGuard = std::function<int(const std::function<void()>& work)>;
 // ends the frames. args: the page's options ("-name=value", from its URL
 // query); "clock=step" makes the clock a test's: it starts at 1000 ms and moves
 // only by the pauses the page's test grants (Module.tessarilStep), which the
-// animation frames spend.
+// animation frames spend. While the page is out of sight its animation frames
+// run none of the program and its clocks (the page's and the stepped one)
+// stand still: no frames, no sound. Going out of sight calls the
+// application's WindowDeactivated and PageHidden at once; the browser's window
+// losing the focus calls WindowDeactivated alone. The storage is asked to keep
+// the player's files.
 void fwWebStart(const std::vector<std::string>& args, TfwWebProgram program, TfwWebGuard guard);
 
 // After fileName (in the working folder) was saved crash-safely: copies it
 // into the browser's storage and returns; stored hears 0 once the storage
-// holds it, or EIO (after a log line) when the browser refused it.
+// holds it, or EIO (after a log line) when the browser refused it. The
+// browser has the write before this returns (a page being left may not run
+// again).
 void fwWebFileSaved(const std::string& fileName, TfwStoredFunc stored);
 
 // Whether the game takes typing (its name entry is shown). A player who has
@@ -42,6 +49,9 @@ void fwWebTakeTyping(bool on);
 
 // Hands text to screen readers: the page's polite live region reads it out.
 void fwWebAnnounce(const std::string& text);
+// Does the browser keep the player's files? False once its storage could not
+// be read or refused a save (the browser's console names the reason).
+bool fwWebFilesKept();
 
 // Does the page's sound wait for the player's first key, click or touch?
 // The browser starts a page's audio only after one; false once it runs, and

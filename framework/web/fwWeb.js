@@ -1,11 +1,12 @@
 // The page's side of fwWeb.cpp (an emscripten JavaScript library): the
 // working folder and the browser's storage, the canvas, the page's keys,
 // mouse, touches and gamepad queued until the program asks for them between
-// frames, the phone's text field for typing and the screen readers' live
-// region; the page's Web Audio, which pulls SDL_mixer's samples
-// (fwWebAudio.cpp); and, in $fwWebCalls, every function the page and its test
-// may call.
+// frames, the page going out of sight and back, the phone's text field for
+// typing and the screen readers' live region; the page's Web Audio, which
+// pulls SDL_mixer's samples (fwWebAudio.cpp); and, in $fwWebCalls, every
+// function the page and its test may call.
 mergeInto(LibraryManager.library, {
+  $fwWeb__deps: ['$FS', '$IDBFS', '$fwWebSound'],
   $fwWeb: {
     home: '/tessaril', // the working folder; the packaged media are its data/
     store: '/storage', // the player's files, kept in the browser (IndexedDB)
@@ -24,6 +25,10 @@ mergeInto(LibraryManager.library, {
     typed: '',         // the text field's text the game has been sent
     line: [],          // log.txt's current line, as bytes
     context: null,     // the canvas's 2D context
+    kept: true,        // the browser keeps the player's files: no load or save failed
+    refused: false,    // the test's hook: the storage refuses every save
+    away: false,       // the page is out of sight, and the program was told
+    resting: false,    // an animation frame found the page away and ran nothing
     storageLoaded: false, // the player's files are read from the storage
 
     // SDL 1.2's keys for the named keys of the page; printable keys are
@@ -208,6 +213,108 @@ mergeInto(LibraryManager.library, {
       }, true);
     },
 
+    // The storage failed (reason: an error or a text): the player's files are
+    // not kept; the console keeps the reason, the title tells the player.
+    lose: function(reason) {
+      fwWeb.kept = false;
+      console.warn('Scores are not kept in this browser: ' + (reason && reason.message || reason));
+    },
+
+    // Copies the saved file into the storage's folder and puts that one entry
+    // into the browser's database, without the folder-wide comparison of
+    // FS.syncfs, so that the browser has the write at once (a closing page
+    // may not run again). done(error) once the write is committed or refused.
+    keep: function(name, done) {
+      var finished = false;
+      var finish = function(error) {
+        if (finished) return;
+        finished = true;
+        done(error);
+      };
+      var path = fwWeb.store + '/' + name.substring(name.lastIndexOf('/') + 1);
+      try {
+        if (fwWeb.refused) throw new Error('the storage refuses every save (the test\'s hook)');
+        FS.writeFile(path, FS.readFile(name));
+      } catch (e) {
+        return finish(e);
+      }
+      IDBFS.getDB(fwWeb.store, function(error, db) {
+        if (error) return finish(error);
+        try {
+          var transaction = db.transaction([IDBFS.DB_STORE_NAME], 'readwrite');
+          transaction.oncomplete = function() { finish(null); };
+          transaction.onabort = function() { finish(transaction.error || new Error('write aborted')); };
+          IDBFS.loadLocalEntry(path, function(error, entry) {
+            if (error) throw error;
+            transaction.objectStore(IDBFS.DB_STORE_NAME).put(entry, path);
+          });
+          if (transaction.commit) transaction.commit();
+        } catch (e) {
+          finish(e);
+        }
+      });
+    },
+
+    // Asks the browser to keep the site's storage (not to clear it when space
+    // runs short), but only where that never shows the player a prompt over
+    // the game: when the permission is granted already, or in Chromium, which
+    // decides by itself (Firefox would ask). The console says how it went.
+    persist: function() {
+      var storage = navigator.storage;
+      if (!storage || !storage.persist || !storage.persisted || !navigator.permissions) return;
+      storage.persisted().then(function(persisted) {
+        if (persisted) return true;
+        return navigator.permissions.query({name: 'persistent-storage'}).then(function(p) {
+          var silent = p.state === 'granted' || (p.state === 'prompt' && !!navigator.userAgentData);
+          return silent ? storage.persist() : false;
+        });
+      }).then(function(persisted) {
+        console.log(persisted ? 'The browser keeps the saved files (persistent storage)'
+                              : 'The browser may clear the saved files when space runs short');
+      }, function(e) {
+        console.log('Persistent storage: ' + e);
+      });
+    },
+
+    // The page went out of sight (another tab, the window minimised, the
+    // screen off) or is being left (closed, reloaded): the program hears it
+    // at once, while it still can, and the sound stops where it is.
+    hide: function() {
+      if (fwWeb.away) return;
+      fwWeb.away = true;
+      _fwWebLeavePage();
+      // Hidden tabs get no animation frames at all; those that come still
+      // rest (fwWebRestAway) from now on.
+      fwWeb.resting = true;
+      fwWebSound.pause();
+    },
+
+    // The page is in sight again: the sound goes on, the program with it.
+    show: function() {
+      if (!fwWeb.away) return;
+      fwWeb.away = false;
+      fwWeb.resting = false;
+      _fwWebPageBack();
+      fwWebSound.unpause();
+    },
+
+    listenAway: function() {
+      document.addEventListener('visibilitychange', function() {
+        if (document.visibilityState === 'hidden') fwWeb.hide();
+        else fwWeb.show();
+      });
+      window.addEventListener('pagehide', fwWeb.hide);
+      window.addEventListener('pageshow', function() {
+        if (document.visibilityState !== 'hidden') fwWeb.show();
+      });
+      // The browser's window lost the focus while the page stays in sight;
+      // the focus moving between the page's own elements is no loss.
+      window.addEventListener('blur', function(e) {
+        if (e.target === window && !fwWeb.away) _fwWebWindowBlurred();
+      });
+      if (document.visibilityState === 'hidden') fwWeb.hide();
+    },
+
     // The first gamepad in the standard layout, as SDL numbers a desktop
     // pad's buttons (0 south, 1 east, 2 west, 3 north, 4 and 5 shoulders,
     // 6 back, 7 start), its cross as hat 0 and its left stick as axes 0, 1.
@@ -251,26 +358,31 @@ mergeInto(LibraryManager.library, {
   },
 
   // Mounts the browser's storage and starts copying the player's files from
-  // it into the working folder; fwWebStorageLoaded tells when that is done
-  // (also when the browser keeps no storage: the game starts without them).
+  // it into the working folder, then asks the browser to keep it;
+  // fwWebStorageLoaded tells when that is done (also when the browser keeps
+  // no storage: the game starts without them, and the reason goes to the
+  // console).
   fwWebLoadStorage__deps: ['$fwWeb', '$FS', '$IDBFS'],
   fwWebLoadStorage: function() {
-    var done = function() { fwWeb.storageLoaded = true; };
+    var failed = function(e) {
+      fwWeb.lose(e);
+      fwWeb.storageLoaded = true;
+    };
     try {
       FS.mkdir(fwWeb.store);
       FS.mount(IDBFS, {}, fwWeb.store);
     } catch (e) {
-      return done();
+      return failed(e);
     }
     FS.syncfs(true, function(error) {
-      if (!error) {
-        FS.readdir(fwWeb.store).forEach(function(name) {
-          var from = fwWeb.store + '/' + name;
-          if (FS.isFile(FS.stat(from).mode))
-            FS.writeFile(fwWeb.home + '/' + name, FS.readFile(from));
-        });
-      }
-      done();
+      if (error) return failed(error);
+      FS.readdir(fwWeb.store).forEach(function(name) {
+        var from = fwWeb.store + '/' + name;
+        if (FS.isFile(FS.stat(from).mode))
+          FS.writeFile(fwWeb.home + '/' + name, FS.readFile(from));
+      });
+      fwWeb.persist();
+      fwWeb.storageLoaded = true;
     });
   },
 
@@ -280,19 +392,31 @@ mergeInto(LibraryManager.library, {
     return fwWeb.storageLoaded ? 1 : 0;
   },
 
-  // Copies the saved file into the storage and returns; the browser's answer
-  // goes to fwWebFileStored(ticket, ok) later.
-  fwWebStoreFile__deps: ['$fwWeb', '$FS'],
+  // Copies the saved file into the storage and returns, the browser holding
+  // the write already; its answer goes to fwWebFileStored(ticket, ok) later
+  // (a refusal's reason to the console).
+  fwWebStoreFile__deps: ['$fwWeb'],
   fwWebStoreFile: function(namePtr, ticket) {
-    var name = UTF8ToString(namePtr);
-    var answer = function(ok) { _fwWebFileStored(ticket, ok ? 1 : 0); };
-    try {
-      var base = name.substring(name.lastIndexOf('/') + 1);
-      FS.writeFile(fwWeb.store + '/' + base, FS.readFile(name));
-    } catch (e) {
-      return setTimeout(function() { answer(false); }, 0);
-    }
-    FS.syncfs(false, function(error) { answer(!error); });
+    fwWeb.keep(UTF8ToString(namePtr), function(error) {
+      if (error) fwWeb.lose(error);
+      // Answered after this call returns, even when refused at once.
+      setTimeout(function() { _fwWebFileStored(ticket, error ? 0 : 1); }, 0);
+    });
+  },
+
+  // 1 while the browser keeps the player's files: its storage was read and
+  // no save was refused.
+  fwWebStorageKept__deps: ['$fwWeb'],
+  fwWebStorageKept: function() {
+    return fwWeb.kept ? 1 : 0;
+  },
+
+  // Asked by every animation frame: 1 while the page is out of sight, and
+  // the frame then runs nothing.
+  fwWebRestAway__deps: ['$fwWeb'],
+  fwWebRestAway: function() {
+    fwWeb.resting = fwWeb.away;
+    return fwWeb.away ? 1 : 0;
   },
 
   // Input from the canvas while it has the focus, in events of the kinds
@@ -319,6 +443,7 @@ mergeInto(LibraryManager.library, {
     fwWeb.listenTouch(canvas);
     var field = document.getElementById('typing');
     if (field) fwWeb.listenTyping(field);
+    fwWeb.listenAway();
     fwWebCalls(stepped, framePeriodMs);
   },
 
@@ -336,15 +461,27 @@ mergeInto(LibraryManager.library, {
   //                          the AudioContext, its source node, the mixer's
   //                          next frames as [left, right], and whether the
   //                          mixer plays music
+  //   tessarilRefuseStorage()  the test's hook: from now on the storage
+  //                          refuses every save, as a full one or a private
+  //                          window's does
+  //   tessarilAway()         the test's look at the page being away: false
+  //                          while it is in sight, 'waiting' once an animation
+  //                          frame found it away and ran nothing, 'told' before
   // The page may set Module.tessarilShown, called once the first picture is
   // drawn. The module's own functions that JavaScript calls are
   // fwWebFileStored (fwWeb.cpp: the storage's answer to a save),
-  // fwWebAudioPull and fwWebMusicPlaying (fwWebAudio.h).
+  // fwWebLeavePage, fwWebPageBack and fwWebWindowBlurred (fwWeb.cpp: the page
+  // out of sight, back, and the window's focus lost), fwWebAudioPull and
+  // fwWebMusicPlaying (fwWebAudio.h).
   $fwWebCalls__deps: ['$fwWeb', '$fwWebSound'],
   $fwWebCalls: function(stepped, framePeriodMs) {
     Module.tessarilFullscreen = fwWeb.fullscreen;
     Module.tessarilFocus = fwWeb.focus;
     Module.tessarilFramePeriodMs = framePeriodMs;
+    Module.tessarilRefuseStorage = function() { fwWeb.refused = true; };
+    Module.tessarilAway = function() {
+      return fwWeb.away && (fwWeb.resting ? 'waiting' : 'told');
+    };
     if (stepped) {
       Module.tessarilStep = function(ms) {
         return new Promise(function(resolve) {
@@ -433,8 +570,27 @@ mergeInto(LibraryManager.library, {
     // suspended (Escape is no gesture; a phone may suspend it again).
     gestures: ['keydown', 'mousedown', 'touchend'],
 
+    held: false,   // the page went away while the sound ran: it goes on when the page is back
+
     resume: function() {
       if (fwWebSound.context.state === 'suspended') fwWebSound.context.resume();
+    },
+
+    // The page away: the context stops pulling the mixer, so the music waits
+    // where it is. Held until it runs again (resuming takes a moment).
+    pause: function() {
+      var context = fwWebSound.context;
+      if (!context || (context.state !== 'running' && !fwWebSound.held)) return;
+      fwWebSound.held = true;
+      context.suspend();
+    },
+
+    unpause: function() {
+      var context = fwWebSound.context;
+      if (!fwWebSound.held) return;
+      context.resume().then(function() {
+        if (context.state === 'running') fwWebSound.held = false;
+      });
     },
 
     // Plays the buffer's frames from the mixer.
@@ -473,6 +629,7 @@ mergeInto(LibraryManager.library, {
   // 1 while the page's audio waits for the player's first gesture.
   fwWebAudioWaits__deps: ['$fwWebSound'],
   fwWebAudioWaits: function() {
-    return fwWebSound.context && fwWebSound.context.state !== 'running' ? 1 : 0;
+    var context = fwWebSound.context;
+    return context && context.state !== 'running' && !fwWebSound.held ? 1 : 0;
   },
 });

@@ -2,13 +2,17 @@
 // with the pad and leaves with X; the desktop types it (X types an X), the
 // wheel steps a character and a click places the cursor or saves, and Escape
 // leaves without saving. However the program ends meanwhile, the name is
-// stored as it stands. The web page opens a phone's keyboard for it.
+// stored as it stands; so it is when the web page goes out of sight, and the
+// entry stays open: its save then updates that row, and leaving it unsaved
+// takes the row out again. The web page opens a phone's keyboard for it.
 #include "fwConfig.h"
 #include "uHighscore.h"
 #include "uScreen.h"
 #include "web/fwWeb.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
 
 namespace {
 
@@ -19,6 +23,7 @@ public:
     // Keys and pad buttons still held from play count only once let go and
     // pressed again; the clicks and characters of earlier frames are gone.
     void Enter() override {
+        stored_ = nullptr;
         Game.IgnoreHeldKeys();
         if constexpr (kWeb)
             fwWebTakeTyping(true);
@@ -27,6 +32,12 @@ public:
     void Leave() override {
         if constexpr (kWeb)
             fwWebTakeTyping(false);
+        THighscoreManager* table = Game.Highscores.get();
+        if (stored_ == nullptr || table == nullptr)
+            return;
+        table->Withdraw(stored_);
+        stored_ = nullptr;
+        table->Save();
     }
 
     bool Step() override {
@@ -67,6 +78,11 @@ public:
             Game.NameEditor->MoveCursorTo(place);
     }
 
+    void PageHidden() override {
+        if (Game.NameEditor && Game.Highscores)
+            Store(Game.NameEditor->Name);
+    }
+
     void ProgramEnds() override {
         if (!Game.NameEditor)
             return;
@@ -83,6 +99,25 @@ public:
     }
 
 private:
+    // The row this entry stored already (the page went out of sight), owned
+    // by the table; nullptr while it stored none.
+    THScoreItem* stored_ = nullptr;
+
+    // The entry's score in the table under name, saved: a new row the first
+    // time, the same row (its name changed) after. False when the save failed.
+    bool Store(const std::string& name) {
+        THighscoreManager& table = *Game.Highscores;
+        // The stored row gives way to one with the new name and its date: the
+        // table's save would read the old one back from the file otherwise.
+        const THScoreItem* old = stored_;
+        const double date = old != nullptr ? old->Date : 0;
+        table.Withdraw(old);
+        stored_ = table.AddScore(name, static_cast<uint32_t>(Game.NameEditor->Score), 1, 1);
+        if (old != nullptr)
+            stored_->Date = date;
+        return table.Save();
+    }
+
     // The entry goes into the table, which is shown with it and saved.
     void StoreName() {
         Game.SetState(TGameState::gsHighscores);
@@ -90,11 +125,11 @@ private:
         if (table == nullptr)
             return;
         const THighscoreEditor& editor = *Game.NameEditor;
-        table->AddScore(editor.Name, static_cast<uint32_t>(editor.Score), 1, 1);
         // The table shows the entry in any case; a save that failed says so
         // there and on standard error (the log may sit on the same full disk).
-        if (!table->Save())
+        if (!Store(editor.Name))
             TMiniGame::ReportToPlayer(table->SaveError + " (the high scores could not be saved)");
+        stored_ = nullptr;
         table->Activate();
         Game.LastName = editor.Name;
     }

@@ -30,6 +30,11 @@ constexpr int32_t kVolumeLeft = 250;
 constexpr int32_t kVolumeTop = 220;
 constexpr int32_t kSoundHintGap = 12;
 constexpr const char* kSoundHint = "Press a key or click for sound";
+// Where the title says that the player's scores are not kept (a browser
+// that keeps no storage for the page): under the credits.
+constexpr int32_t kNotKeptLeft = 15;
+constexpr int32_t kNotKeptTop = 137;
+constexpr const char* kNotKeptNotice = "Scores are not kept in this browser";
 constexpr int32_t kIdleSecondsBeforeDemo = 10; // the demo starts at the tick after
 
 // Does the page's sound wait for the player's first key, click or touch?
@@ -44,8 +49,11 @@ bool SoundWaits() {
 // pictures and faces it draws, down to what a reload or a new alpha changes.
 TfwPictureCache::TKey TitleKey(const TMiniGame& game) {
     TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.SoundVolume),
-                                 static_cast<uintptr_t>(game.Score), game.Silent, SoundWaits(),
-                                 game.TouchPlayer};
+                                 static_cast<uintptr_t>(game.Score),
+                                 game.Silent,
+                                 SoundWaits(),
+                                 game.TouchPlayer,
+                                 game.FilesKept()};
     for (const TfwSDLImage* image : {game.Splash, game.Logo}) {
         const SDL_Surface* s = image != nullptr ? image->Surface : nullptr;
         key.insert(key.end(), {reinterpret_cast<uintptr_t>(image), reinterpret_cast<uintptr_t>(s),
@@ -149,6 +157,8 @@ private:
         if (!Game.Silent && SoundWaits() && Game.F1 != nullptr)
             text(Game.F1, kVolumeLeft - kSoundHintGap - Game.F1->TextWidth(kSoundHint), kVolumeTop,
                  kSoundHint);
+        if (!Game.FilesKept())
+            text(Game.F1, kNotKeptLeft, kNotKeptTop, kNotKeptNotice);
         if (Game.Score > 0)
             text(Game.F2, 15, 154, "Last Score: " + std::to_string(Game.Score));
         const auto help = TMiniGame::HelpLines(Game.TouchPlayer);

@@ -625,6 +625,33 @@ TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
     }
 }
 
+// The web page hidden on the name entry (it may close now) stores the score
+// under the name as it stands, in one row however often; the entry stays
+// open, and its save updates that row, or leaving it takes the row out.
+TEST_F(TessarilStates, APageHiddenOnTheNameEntryStoresItsScoreInOneRow) {
+    Start();
+    for (const bool saved : {true, false}) {
+        SCOPED_TRACE(saved ? "saved" : "left unsaved");
+        game->Score = 500;
+        game->GameOver();
+        PassGameOver();
+        game->PageHidden();
+        Press(SDLK_UP);
+        game->PageHidden();
+        EXPECT_EQ(TGameState::gsEnterName, game->State);
+        THighscoreManager stored(nullptr);
+        stored.LoadFromFile("highscore.dat");
+        ASSERT_EQ(1u, stored.Entries.size());
+        EXPECT_EQ(game->NameEditor->Name, stored.Entries[0]->Name);
+        Press(saved ? SDLK_RETURN : kHandheld ? game->KeyQuit : SDLK_ESCAPE);
+        Frame();
+        EXPECT_EQ(saved ? 1u : 0u, game->Highscores->Entries.size());
+        // A save reads the file's rows back: the file goes too.
+        game->Highscores->Entries.clear();
+        std::remove("highscore.dat");
+    }
+}
+
 TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     Start();
     StartPlaying();

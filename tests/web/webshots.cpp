@@ -31,12 +31,30 @@ constexpr uint32_t kClockStart = 1000;
 constexpr uint32_t kPressMs = kfwFramePeriodMs; // a press holds its key for one frame
 
 // One step of the scenario as the oracle plays it: the clock granted Ms
-// more, an input queued for SDL, or the shown picture written as Shot.
+// more, an input queued for SDL, or the shown picture written as Shot; or
+// the page reloaded.
 struct TStep {
     uint32_t Ms = 0;
     std::function<void()> Input;
     std::string Shot;
+    bool Reload = false;
 };
+
+// The game as the page runs it, as far as the scenario tells: whether the
+// browser keeps its files.
+class TPageGame : public TMiniGame {
+public:
+    using TMiniGame::TMiniGame;
+    static inline bool Kept = true;
+    bool FilesKept() const override { return Kept; }
+};
+
+// The page going out of sight, as the page tells the game.
+void LeavePage() {
+    TfwGameApp* app = TfwGameApp::Instance();
+    app->WindowDeactivated();
+    app->PageHidden();
+}
 
 // A key of the scenario (the page's key names) going down or up as the page
 // reports it: SDL's key (a printable key's small letter) in SDL's key-state
@@ -161,6 +179,14 @@ std::vector<TStep> ReadScenario(const std::string& path) {
             steps.push_back({0, TouchUp(x, y), ""});
         } else if (verb == "type" && words >> name)
             steps.push_back({0, PhoneInput(name), ""});
+        else if (verb == "hide")
+            steps.push_back({0, LeavePage, ""});
+        else if (verb == "show")
+            continue;
+        else if (verb == "reload")
+            steps.push_back({0, nullptr, "", true});
+        else if (verb == "storage" && words >> name && name == "refused")
+            steps.push_back({0, [] { TPageGame::Kept = false; }, ""});
         else
             throw std::runtime_error("bad line: " + line);
     }
@@ -173,17 +199,22 @@ public:
         : steps_(std::move(steps)), dir_(std::move(dir)) {}
 
     uint32_t Now = kClockStart;
+    bool Reloading = false; // the program ends for the page's reload
 
     // The page's stepped delay: waits (playing the scenario's next steps)
     // until ms are granted, then hands the input queued meanwhile to SDL.
     void Delay(uint32_t ms) {
-        while (budget_ < ms) {
+        while (budget_ < ms && !Reloading) {
             if (next_ == steps_.size()) { // played out: the program ends
                 TfwGameApp::Instance()->Terminated = true;
                 budget_ = ms;
                 break;
             }
             Play(steps_[next_++]);
+        }
+        if (Reloading) { // the program ends at once: the page is gone
+            queued_.clear();
+            budget_ = ms;
         }
         budget_ -= ms;
         Now += ms;
@@ -218,6 +249,13 @@ private:
     }
 
     void Play(const TStep& s) {
+        if (s.Reload) {
+            // The page left tells the game first; then a new page starts
+            // with the files the old one stored, and its clock anew.
+            LeavePage();
+            TfwGameApp::Instance()->Terminated = true;
+            Reloading = true;
+        }
         budget_ += s.Ms;
         if (s.Input)
             queued_.push_back(s.Input);
@@ -251,7 +289,12 @@ int main(int argc, char** argv) {
         fwSetUpdateRects([&player](SDL_Surface* screen, int count, SDL_Rect* rects) {
             player.Presented(screen, count, rects);
         });
-        RunApp<TMiniGame>(fwParseCommandLine({"-seed=1234"}));
+        const TfwCommandLine args = fwParseCommandLine({"-seed=1234"});
+        do {
+            player.Reloading = false;
+            player.Now = kClockStart;
+            RunApp<TPageGame>(args);
+        } while (player.Reloading);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tessaril_webshots: %s\n", e.what());
         return 1;

@@ -31,7 +31,8 @@ const W = 320;
 const H = 240;
 let framePeriodMs = 0; // the game's frame period, as the page's build tells it
 const BENCH_SECONDS = 7; // each processor measure
-const OPTIONS = '?seed=1234&clock=step';
+// A shared link's own pairs (utm_source) must not keep the game from starting.
+const OPTIONS = '?seed=1234&clock=step&utm_source=x';
 const failures = [];
 const logLines = []; // the page's console lines, errors left out
 
@@ -137,9 +138,10 @@ async function quietly(page, fn, ...args) {
 }
 
 // Whether fn(arg) becomes true in the page within five seconds (polled by
-// puppeteer: for use after the first key only).
+// puppeteer on a timer, which runs in a hidden page too: for use after the
+// first key only).
 const waitFor = (page, fn, arg) =>
-  page.waitForFunction(fn, {timeout: 5000}, arg).then(() => true, () => false);
+  page.waitForFunction(fn, {timeout: 5000, polling: 50}, arg).then(() => true, () => false);
 
 // Opens the page and waits until the game asks for time; a reload by the
 // page itself (a new build taking over) is waited out.
@@ -236,6 +238,15 @@ async function typeOnPhone(page, text) {
   const key = text.match(/^\{(\w+)\}$/);
   if (key) await page.keyboard.press(key[1]);
   else await (await devtools(page)).send('Input.insertText', {text});
+// The page out of sight and back, as another tab or a minimised window
+// makes it: the browser's window minimised and restored.
+async function setHidden(page, hidden) {
+  const cdp = await devtools(page);
+  const {windowId} = await cdp.send('Browser.getWindowForTarget');
+  await cdp.send('Browser.setWindowBounds', {windowId, bounds: {windowState: hidden ? 'minimized' : 'normal'}});
+  const want = hidden ? 'hidden' : 'visible';
+  if (!(await waitFor(page, want => document.visibilityState === want, want)))
+    throw new Error(`the page did not become ${want}`);
 }
 
 // The scenario's verbs (tests/web/scenario.txt), each played with its words.
@@ -258,6 +269,21 @@ const VERBS = {
     if (said !== words.join(' ')) failures.push(`the live region says "${said}", not "${words.join(' ')}"`);
   },
   shot: async (page, name) => check(name, await canvasRGB(page)),
+  // The game must stop making frames until the page is back.
+  hide: async page => {
+    await setHidden(page, true);
+    if (!(await waitFor(page, () => Module.tessarilAway() === 'waiting')))
+      failures.push('the game runs on while the page is out of sight');
+  },
+  show: async page => {
+    await setHidden(page, false);
+    await quietly(page, () => document.getElementById('screen').focus());
+  },
+  reload: page => open(page, page.url()),
+  storage: (page, what) => {
+    if (what !== 'refused') throw new Error('unknown storage step ' + what);
+    return quietly(page, () => Module.tessarilRefuseStorage());
+  },
   sound: (page, what) => {
     if (!(what in SOUND)) throw new Error('unknown sound check ' + what);
     return SOUND[what](page);
