@@ -36,7 +36,7 @@ set(TESSARIL_WEB_NO_SLEEP
 function(tessaril_web_page target)
   set(library ${PROJECT_SOURCE_DIR}/framework/fwWeb.js)
   target_link_options(${target} PRIVATE
-    -O2 -sASYNCIFY -sASYNCIFY_IMPORTS=[fwWebLoadStorage,fwWebStoreFile]
+    -O2 -sASYNCIFY -sASYNCIFY_IMPORTS=[fwWebLoadStorage,fwWebStoreFile,fwWebUnstoreFile]
     "-sASYNCIFY_REMOVE=[${TESSARIL_WEB_NO_SLEEP}]"
     -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=33554432 -sENVIRONMENT=web
     -sEXIT_RUNTIME=0 -sFORCE_FILESYSTEM -sEXPORTED_RUNTIME_METHODS=[FS] -lidbfs.js

@@ -60,3 +60,23 @@ int fwSaveFile(const std::string& fileName, const std::string& content) {
         return fwWebFileSaved(fileName);
     return 0;
 }
+
+int fwRemoveFile(const std::string& fileName) {
+    if (unlink(fileName.c_str()) != 0 && errno != ENOENT)
+        return errno;
+    SyncFolderOf(fileName);
+    if constexpr (kWeb)
+        return fwWebFileRemoved(fileName);
+    return 0;
+}
+
+int fwRenameFile(const std::string& from, const std::string& to) {
+    if (std::rename(from.c_str(), to.c_str()) != 0)
+        return errno;
+    SyncFolderOf(to);
+    if constexpr (kWeb) {
+        const int error = fwWebFileSaved(to);
+        return error != 0 ? error : fwWebFileRemoved(from);
+    }
+    return 0;
+}

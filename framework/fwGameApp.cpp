@@ -598,6 +598,7 @@ void TfwGameApp::Run() {
 
 void TfwGameApp::RunIteration() {
     const uint32_t t0 = fwGetTicks();
+    PadPressedKeys.reset();
     UpdateKeys();
     PollEvents();
     DoFrame();
@@ -702,6 +703,7 @@ void TfwGameApp::HandleJoystick(const SDL_Event& event) {
         return; // its buttons reach the keys through fwApplyButtons only
     // A pad key that went down reads 1 in this frame, as a key-down event makes it.
     const TfwKeySet pressed = PadKeys() & ~before;
+    PadPressedKeys |= pressed;
     for (int key = 0; key < kKeyLimit; ++key)
         if (pressed[key])
             PressKey(static_cast<uint16_t>(key));

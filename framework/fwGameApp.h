@@ -176,6 +176,9 @@ public:
     virtual void MusicFinished() {}
     // Desktop: the window lost the keyboard focus or was minimised.
     virtual void WindowDeactivated() {}
+    // The web build: the page was hidden (another tab, the browser left, the
+    // page closed or reloaded); what is not kept now may be lost.
+    virtual void PageHidden() {}
     // Hands the window's icon to the window manager (SDL_WM_SetIcon); the
     // picture stays the caller's.
     virtual void SetWindowIcon(SDL_Surface* icon);
@@ -236,6 +239,9 @@ public:
     // The keys the desktop pad holds now; none on the handheld, whose buttons
     // reach the keys through fwApplyButtons.
     TfwKeySet PadKeys() const;
+    // The keys the desktop pad pressed in this iteration's events, also when
+    // it let go again before the frame: a screen can tell them from the keyboard's.
+    TfwKeySet PadPressedKeys;
 
 private:
     std::vector<Uint16> Presented;   // the picture as last sent to the window

@@ -17,6 +17,7 @@ extern "C" {
 void fwWebPrepareFiles();
 int fwWebLoadStorage();
 int fwWebStoreFile(const char* name);
+int fwWebUnstoreFile(const char* name);
 void fwWebListen(int stepped);
 int fwWebTakeStep(uint32_t ms);
 int fwWebNextEvent(int32_t* event);
@@ -189,6 +190,13 @@ int fwWebFileSaved(const std::string& fileName) {
     if (fwWebStoreFile(fileName.c_str()) != 0)
         return 0;
     Log().Write("fwWebFileSaved", fileName + ": the browser's storage refused it");
+    return EIO;
+}
+
+int fwWebFileRemoved(const std::string& fileName) {
+    if (fwWebUnstoreFile(fileName.c_str()) != 0)
+        return 0;
+    Log().Write("fwWebFileRemoved", fileName + ": the browser's storage refused it");
     return EIO;
 }
 

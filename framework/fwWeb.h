@@ -22,6 +22,10 @@ std::vector<std::string> fwWebStart(const std::vector<std::string>& args);
 // into the browser's storage and returns when the storage holds it. 0, or EIO
 // with a log line when the storage refused it.
 int fwWebFileSaved(const std::string& fileName);
+// After fileName was removed from the working folder: drops it from the
+// browser's storage and returns when the storage no longer holds it. 0, or
+// EIO with a log line when the storage refused.
+int fwWebFileRemoved(const std::string& fileName);
 
 // Does the page's sound wait for the player's first key, click or touch?
 // The browser starts a page's audio only after one; false once it runs, and

@@ -198,6 +198,21 @@ mergeInto(LibraryManager.library, {
     });
   },
 
+  // Drops the removed file from the storage; 1 once the browser no longer holds it.
+  fwWebUnstoreFile__deps: ['$fwWeb', '$FS'],
+  fwWebUnstoreFile: function(namePtr) {
+    var name = UTF8ToString(namePtr);
+    return Asyncify.handleSleep(function(wakeUp) {
+      var stored = fwWeb.store + '/' + name.substring(name.lastIndexOf('/') + 1);
+      try {
+        if (FS.analyzePath(stored).exists) FS.unlink(stored);
+      } catch (e) {
+        return wakeUp(0);
+      }
+      FS.syncfs(false, function(error) { wakeUp(error ? 0 : 1); });
+    });
+  },
+
   // Input from the canvas while it has the focus; the test's controls.
   fwWebListen__deps: ['$fwWeb'],
   fwWebListen: function(stepped) {

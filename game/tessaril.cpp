@@ -50,6 +50,10 @@ TMiniGame::TMiniGame(const std::vector<std::string>& args) : TfwGameApp(args) {
     LastName.clear();
     Highscores->MaxEntries = 10;
     Highscores->LoadFromFile("highscore.dat");
+    if constexpr (!kHandheld) {
+        RelaxedHighscores = std::make_unique<THighscoreManager>(this);
+        RelaxedHighscores->LoadFromFile("highscore-relaxed.dat");
+    }
     WindowTitle = "Tessaril";
     if constexpr (!kWeb) // a page's icon is the page's own
         WindowIconFile = kWindowIcon;
@@ -66,6 +70,7 @@ TMiniGame::~TMiniGame() {
     ImageList.reset();
     PlayList.clear();
     Highscores.reset();
+    RelaxedHighscores.reset();
     NameEditor.reset();
     images_.clear();
     // The application part then frees the registry (music, sounds, fonts) and
@@ -118,6 +123,7 @@ void TMiniGame::InitGame() {
     NameEditor->NameFont = F3;
     NameEditor->ScoreFont = F2;
     NameEditor->HelpFont = F1;
+    LoadKeptGame();
 }
 
 void TMiniGame::RequirePictures() const {
@@ -153,7 +159,9 @@ void TMiniGame::WindowDeactivated() {
 }
 
 void TMiniGame::DoneGame() {
-    // However the program ends, a name being entered is stored as it stands.
+    // However the program ends, a player's game is kept and a name being
+    // entered is stored as it stands.
+    KeepGame();
     StoreEnteredName();
     SaveSettings();
 }

@@ -13,6 +13,7 @@
 #include "uGameGrid.h"
 #include "uMediaList.h"
 #include "uPlayList.h"
+#include "uSaveGame.h"
 #include "uSettings.h"
 
 #include <array>
@@ -20,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,6 +65,11 @@ inline constexpr int32_t kPauseAreaBottom = 17; // from the picture's top edge
 // All text the game draws is orange.
 inline constexpr uint32_t kTextColour = 0xFFFF8000;
 
+// The desktop table's last line (picture pixels): the other table, and the
+// band that answers a click on it.
+inline constexpr int32_t kTableHelpY = 216;
+inline constexpr int32_t kTableHelpHeight = 15;
+
 class TMiniGame : public TfwGameApp {
 public:
     explicit TMiniGame(const std::vector<std::string>& args = {});
@@ -73,7 +80,8 @@ public:
     TfwPictureCache TitlePicture; // the title at rest, drawn again only when it changes
     std::unique_ptr<TfwSDLImages> ImageList;
     std::vector<std::string> PlayList;
-    std::unique_ptr<THighscoreManager> Highscores;
+    std::unique_ptr<THighscoreManager> Highscores;        // the timed game's, highscore.dat
+    std::unique_ptr<THighscoreManager> RelaxedHighscores; // highscore-relaxed.dat
     std::unique_ptr<THighscoreEditor> NameEditor;
     TSettings Settings; // settings.txt as read, with what this run changed
     // Made by InitGame.
@@ -119,6 +127,10 @@ public:
 
     // Game variables.
     TGameState State = TGameState::gsTitle;
+    TGameKind GameKind = TGameKind::Timed;   // of the game being played or last played
+    TGameKind TableShown = TGameKind::Timed; // the table screen's table
+    // The player's unfinished game the title offers to continue; none on the handheld.
+    std::optional<TSavedGame> KeptGame;
     int32_t Score = 0;
     int32_t Lives = 3;
     int32_t Level = 1;
@@ -143,6 +155,8 @@ public:
     int32_t KeyVolumeDown = SDLK_1;
     int32_t KeyVolumeUp = SDLK_2;
     int32_t KeyHighscores = SDLK_h;
+    int32_t KeyContinue = SDLK_c; // desktop and web: the title's kept game
+    int32_t KeyRelaxed = SDLK_r;  // desktop and web: the title's relaxed game, the other table
     // Told of every sound the game is about to play and its volume (0 .. 128),
     // also of a sound that failed to load; empty in the game, set by tests.
     std::function<void(const TfwSDLSound* sound, int32_t volume)> OnPlaySound;
@@ -162,6 +176,8 @@ public:
     void DoneGame() override;
     // Not while the desktop's name entry is shown: Escape leaves it unsaved there.
     bool EscapeEndsProgram() const override;
+    // The web page hidden: a player's game is kept as if it were left.
+    void PageHidden() override;
 
     // Loading screen: the progress event of the start-up batch.
     void LoadProgress(int32_t done, int32_t total);
@@ -178,6 +194,7 @@ public:
 
     // Rules.
     void NewGame();
+    // Deals level n and, in a player's game, keeps it as the level's start.
     void StartLevel(int32_t n);
     void GameOver();
     void DropAllStones();
@@ -194,6 +211,23 @@ public:
     // The same from any strip of digit cells, left-aligned from x.
     static void DrawDigits(SDL_Surface* surface, TfwSDLImage* strip, const TDigitCells& cells,
                            int32_t x, int32_t y, const std::string& text);
+
+    // The kept game (desktop and web). LoadKeptGame reads savegame.txt at
+    // start; a file that is no kept game is named in the log and set aside.
+    void LoadKeptGame();
+    // From the title: a new game of the kind, dropping the kept one; the kept
+    // game continued on its ready overlay, its stones at rest (file removed).
+    void NewGameOf(TGameKind kind);
+    void ContinueGame();
+    // A player's game being left from ready, play, pause, retry or level
+    // done: written for the title to offer. Left on retry it is kept as that
+    // level dealt again, on level done as the next level's start, both on
+    // their ready overlay. Nothing from the demo; an autoplayed game drops it.
+    void KeepGame();
+    // The game ended (game over): nothing is kept.
+    void DropKeptGame();
+    // The table of a kind of game.
+    THighscoreManager* TableOf(TGameKind kind) const;
 
     // Board files: puzzle1.txt written, puzzle.txt read.
     void SaveBoardFile();
@@ -214,11 +248,18 @@ public:
     void SaveSettings();
 
     // The help lines of the title screen in this build; on the desktop they
-    // are the title's entries (TTitleEntry order) that answer a click.
-    static std::array<const char*, 3> HelpLines();
+    // are the title's entries from teStart on (TTitleEntry order) that answer a click.
+    static std::vector<const char*> HelpLines();
     // The desktop title's further lines: the keys and the mouse in play.
     static std::vector<const char*> KeyLines();
-    enum TTitleEntry : int32_t { teStart, teHighscores, teQuit };
+    enum TTitleEntry : int32_t { teContinue, teStart, teRelaxed, teHighscores, teQuit };
+    struct TTitleLine {
+        int32_t Entry; // a TTitleEntry; the handheld's lines are none (-1)
+        std::string Text;
+    };
+    // The title's lines as drawn now, top to bottom: on the desktop and the
+    // web the kept game's entry first when there is one, then HelpLines.
+    std::vector<TTitleLine> TitleLines() const;
     // The title entry drawn at picture pixel (x, y); -1 for none (and on the handheld).
     int32_t TitleEntryAt(int32_t x, int32_t y) const;
 
@@ -267,6 +308,9 @@ private:
     bool RestartKey();      // deal the level again, through retry
     bool PlayCommandKeys(); // load, save and the autoplay switch
     bool PauseKey();
+    // The key is the pad's (held or pressed in this frame), not the keyboard's:
+    // the pad's back button stands for R, the restart, which the title ignores.
+    bool FromPad(int32_t key) const;
     void VolumeKeys();
     void MoveCursorKeys();
     void NoKeyStep();
@@ -288,6 +332,15 @@ private:
     void EndGame();
     void AutoPlayMove();
     void StartNextLevel();
+    // A level's variables and the cursor, without the board's deal.
+    void BeginLevel(int32_t n);
+    // A player's own game (no demo, no autoplay) in a build that keeps games.
+    bool KeepsThisGame() const;
+    // In one of the states a player's game is left from.
+    bool InGame() const;
+    // The board at rest: the point a kept game returns to.
+    void RememberRestPoint();
+    void KeepLevelStart();
     // Leaving a game, the demo's or the player's, for the title: autoplay and
     // the demo end, and the title shows the player's last score.
     void LeaveForTitle();
@@ -303,6 +356,7 @@ private:
     // Screens.
     void DrawBackground(SDL_Surface* surface);
     void DrawTitle(SDL_Surface* surface);
+    void DrawTable(SDL_Surface* surface);
     void DrawGame(SDL_Surface* surface);
     void DrawHeadsUp(SDL_Surface* surface);
     void DrawGoals(SDL_Surface* surface);
@@ -327,6 +381,7 @@ private:
     std::atomic<bool> musicEnded_{false};
     // The cell a left press in play went down on, where a drag starts; -1 none.
     int32_t scoreBeforeDemo_ = 0; // the player's last score, shown again after the demo
+    TSavedGame restPoint_;        // the player's game the last time its board was at rest
     int32_t dragCol_ = -1;
     int32_t dragRow_ = -1;
     bool dragOnSelected_ = false; // pressed on the selected stone: its release there drops it

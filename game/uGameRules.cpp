@@ -6,12 +6,12 @@
 #include "fwSprite.h"
 #include "tessaril.h"
 #include "uHighscore.h"
+#include "uLevelRules.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr int32_t kStartLives = 3;
 constexpr int32_t kStoneScore = 25;
 constexpr int32_t kLevelBonus = 250;           // times the level
 constexpr int32_t kIdleSecondsBeforeDemo = 10; // the demo starts at the tick after
@@ -25,14 +25,6 @@ constexpr int32_t kDropBelowBoard = 16;
 // The category pair the game's scores go under.
 constexpr int32_t kScoreCategory = 1;
 constexpr int32_t kScoreSubCategory = 1;
-
-int32_t LevelSeconds(int32_t n) {
-    return (n - 1) * 5 + 60;
-}
-
-int32_t LevelColours(int32_t n) {
-    return n > 10 ? 8 : n > 5 ? 7 : 6;
-}
 
 } // namespace
 
@@ -84,7 +76,7 @@ bool TMiniGame::PlayRules() {
         EndGame();
         return false;
     }
-    if (TimeLeft <= 0)
+    if (GameKind == TGameKind::Timed && TimeLeft <= 0)
         return TimeUp();
     if (AllGoalsMet()) {
         LevelComplete();
@@ -94,6 +86,8 @@ bool TMiniGame::PlayRules() {
         NoMoveLeft();
         return false;
     }
+    if (KeepsThisGame())
+        RememberRestPoint();
     if (AutoPlay)
         AutoPlayMove();
     return true;
@@ -166,18 +160,19 @@ void TMiniGame::AutoPlayMove() {
 void TMiniGame::SecondElapsed(uint32_t elapsed) {
     (void)elapsed;
     SaveSettings(); // at most once a second, and only when one changed
-    if (State == TGameState::gsPlaying)
+    if (State == TGameState::gsPlaying && GameKind == TGameKind::Timed)
         --TimeLeft;
     if (DemoMode || State != TGameState::gsTitle)
         return;
     ++IdleSeconds;
     if (IdleSeconds > kIdleSecondsBeforeDemo) {
         scoreBeforeDemo_ = Score;
+        DemoMode = true; // before its level starts: the demo keeps no game
+        GameKind = TGameKind::Timed;
         NewGame();
         IdleSeconds = 0;
         SetState(TGameState::gsPlaying);
         AutoPlay = true;
-        DemoMode = true;
     }
 }
 
@@ -192,6 +187,14 @@ void TMiniGame::NewGame() {
 }
 
 void TMiniGame::StartLevel(int32_t n) {
+    BeginLevel(n);
+    // The board discards the animations of the stones it frees, so a level
+    // can start while stones still move.
+    Board->NewBoard(StoneImages, Colours);
+    KeepLevelStart();
+}
+
+void TMiniGame::BeginLevel(int32_t n) {
     SelCol = -1;
     SelRow = -1;
     Level = n;
@@ -201,15 +204,12 @@ void TMiniGame::StartLevel(int32_t n) {
     CursorRow = Board->Height / 2;
     Goals.fill(0);
     for (int k = 1; k <= kStoneImageCount; ++k)
-        Goals[k] = n + 2;
+        Goals[k] = LevelGoal(n);
     Colours = LevelColours(n);
     Cursor->Hide();
     Selection->Hide();
     Board->OnStoneRemoved = [this](TButtonSprite* stone) { StoneRemoved(stone); };
     Board->OnStonesExploded = [this](int32_t count) { StonesCleared(count); };
-    // The board discards the animations of the stones it frees, so a level
-    // can start while stones still move.
-    Board->NewBoard(StoneImages, Colours);
 }
 
 void TMiniGame::StoneRemoved(TButtonSprite* stone) {
@@ -268,10 +268,12 @@ void TMiniGame::ShowHint() {
 }
 
 void TMiniGame::GameOver() {
+    DropKeptGame();
     SetState(TGameState::gsGameOver);
     PlaySound(SoundGameOver, LoudVolume());
-    if (Highscores &&
-        Highscores->IsHighscore(static_cast<uint32_t>(Score), kScoreCategory, kScoreSubCategory)) {
+    THighscoreManager* table = TableOf(GameKind);
+    if (table != nullptr &&
+        table->IsHighscore(static_cast<uint32_t>(Score), kScoreCategory, kScoreSubCategory)) {
         SetState(TGameState::gsEnterName);
         NameEditor->SetEntry(LastName, Score);
         NameEditor->Activate();

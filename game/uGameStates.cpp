@@ -16,8 +16,9 @@
 
 namespace {
 
-// Seconds a hint costs.
+// Seconds a hint costs in the timed game, points in the relaxed one.
 constexpr int32_t kHintCost = 10;
+constexpr int32_t kRelaxedHintCost = 100;
 
 } // namespace
 
@@ -134,16 +135,25 @@ void TMiniGame::VolumeKeys() {
 
 void TMiniGame::NoKeys() {}
 
+bool TMiniGame::FromPad(int32_t key) const {
+    const auto k = static_cast<size_t>(key);
+    return PadKeys()[k] || PadPressedKeys[k];
+}
+
 void TMiniGame::TitleKeys() {
     if (KeyPressed(KeyQuit, true)) {
         Quit();
         return;
     }
     if (KeyPressed(KeySelect, true)) {
-        NewGame();
-        SetState(TGameState::gsReady);
+        NewGameOf(TGameKind::Timed);
+    } else if (!kHandheld && !FromPad(KeyRelaxed) && KeyPressed(KeyRelaxed, true)) {
+        NewGameOf(TGameKind::Relaxed);
+    } else if (!kHandheld && KeptGame && KeyPressed(KeyContinue, true)) {
+        ContinueGame();
     } else if (KeyPressed(KeyHighscores, true)) {
-        Highscores->Activate();
+        TableShown = GameKind;
+        TableOf(TableShown)->Activate();
         SetState(TGameState::gsHighscores);
     }
 }
@@ -183,9 +193,16 @@ void TMiniGame::PausedKeys() {
         PauseKey();
 }
 
-// Return (the scene's) ends the table; X leaves it as well.
+// Return (the scene's) ends the table; X leaves it as well. On the desktop
+// and the web the relaxed key switches between the two tables.
 void TMiniGame::TableKeys() {
-    if (!Highscores->HandleInput())
+    if (!kHandheld && KeyPressed(KeyRelaxed, true)) {
+        TableOf(TableShown)->Deactivate();
+        TableShown = TableShown == TGameKind::Timed ? TGameKind::Relaxed : TGameKind::Timed;
+        TableOf(TableShown)->Activate();
+        return;
+    }
+    if (!TableOf(TableShown)->HandleInput())
         LeaveGameKey();
 }
 
@@ -228,7 +245,10 @@ void TMiniGame::PlayKeys() {
 
 void TMiniGame::MoveCursorKeys() {
     if (KeyPressed(SDLK_y, false) && !Board->IsBusy()) {
-        TimeLeft = std::max(TimeLeft - kHintCost, 0);
+        if (GameKind == TGameKind::Relaxed)
+            Score = std::max(Score - kRelaxedHintCost, 0);
+        else
+            TimeLeft = std::max(TimeLeft - kHintCost, 0);
         ShowHint();
     }
     int32_t col = CursorCol;
@@ -290,6 +310,7 @@ void TMiniGame::StartNextLevel() {
 }
 
 void TMiniGame::LeaveForTitle() {
+    KeepGame();
     if (DemoMode)
         Score = scoreBeforeDemo_; // the title's last score is the player's
     SetState(TGameState::gsTitle);
@@ -315,17 +336,20 @@ void TMiniGame::TakeSceneResults() {
     if (State == TGameState::gsEnterName && NameEditor && NameEditor->Finished) {
         // Directly, as the table's return below: for this state SetState would do no more.
         State = TGameState::gsHighscores;
-        if (!Highscores)
+        TableShown = GameKind;
+        THighscoreManager* table = TableOf(TableShown);
+        if (table == nullptr)
             return;
-        Highscores->AddScore(NameEditor->Name, static_cast<uint32_t>(NameEditor->Score), 1, 1);
+        table->AddScore(NameEditor->Name, static_cast<uint32_t>(NameEditor->Score), 1, 1);
         // The table shows the entry in any case; a save that failed says so
         // there and on standard error (the log may sit on the same full disk).
-        if (!Highscores->Save())
-            ReportToPlayer(Highscores->SaveError + " (the high scores could not be saved)");
-        Highscores->Activate();
+        if (!table->Save())
+            ReportToPlayer(table->SaveError + " (the high scores could not be saved)");
+        table->Activate();
         LastName = NameEditor->Name;
-    } else if (State == TGameState::gsHighscores && Highscores && Highscores->Finished) {
-        Highscores->Deactivate();
+    } else if (State == TGameState::gsHighscores && TableOf(TableShown) &&
+               TableOf(TableShown)->Finished) {
+        TableOf(TableShown)->Deactivate();
         // Directly, not through SetState, so the title's idle count goes on from where it was.
         State = TGameState::gsTitle;
     }

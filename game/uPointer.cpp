@@ -59,8 +59,10 @@ void TMiniGame::PointerPressed(const TfwPointerEvent& e) {
     case TGameState::gsEnterName:
         NameEntryClicked(e);
         return;
-    case TGameState::gsHighscores:
-        PressKey(SDLK_RETURN);
+    case TGameState::gsHighscores: // the last line switches the table; elsewhere back
+        PressKey(e.Y >= kTableHelpY && e.Y < kTableHelpY + kTableHelpHeight
+                     ? static_cast<uint16_t>(KeyRelaxed)
+                     : static_cast<uint16_t>(SDLK_RETURN));
         return;
     default:
         PressKey(static_cast<uint16_t>(KeySelect));
@@ -99,14 +101,24 @@ bool TMiniGame::OnPauseSymbol(const TfwPointerEvent& e) const {
 
 void TMiniGame::TitleClicked(const TfwPointerEvent& e) {
     switch (TitleEntryAt(e.X, e.Y)) {
+    case teContinue:
+        PressKey(static_cast<uint16_t>(KeyContinue));
+        break;
+    case teRelaxed:
+        PressKey(static_cast<uint16_t>(KeyRelaxed));
+        break;
     case teHighscores:
         PressKey(static_cast<uint16_t>(KeyHighscores));
         break;
     case teQuit:
         PressKey(static_cast<uint16_t>(KeyQuit));
         break;
-    default: // the start entry, and everywhere else
+    case teStart:
         PressKey(static_cast<uint16_t>(KeySelect));
+        break;
+    default: // off the entries: a start, unless that would drop a kept game
+        if (!KeptGame)
+            PressKey(static_cast<uint16_t>(KeySelect));
         break;
     }
 }

@@ -19,9 +19,13 @@ constexpr TDigitCells kHudDigits = {0, 6, 14, 6};
 // The loading bar: 1 block at the start, 25 when everything is loaded.
 constexpr int32_t kLoadingBarSteps = 24;
 constexpr uint32_t kLoadingFrameMs = 25;
-// The desktop table's way out, below the ten lines of the table.
-constexpr int32_t kTableHelpY = 216;
-constexpr const char* kTableHelp = "Click or Return - back to the title";
+// The desktop table's other table and way out, below its ten lines; and its
+// heading, the kind of game, above the dates.
+constexpr const char* kTableHelp[] = {"Click or R - relaxed, Return - back to the title",
+                                      "Click or R - timed, Return - back to the title"};
+constexpr const char* kTableHeading[] = {"Timed", "Relaxed"};
+constexpr int32_t kTableHeadingX = 230;
+constexpr int32_t kTableHeadingY = 41;
 // The table screen's notice of a failed save: the line above the table.
 constexpr int32_t kUnsavedNoticeY = 43;
 
@@ -44,11 +48,22 @@ void TMiniGame::LoadProgress(int32_t done, int32_t total) {
     fwDelay(kLoadingFrameMs);
 }
 
-std::array<const char*, 3> TMiniGame::HelpLines() {
+std::vector<const char*> TMiniGame::HelpLines() {
     if constexpr (kHandheld)
         return {"'B'  - Start game / select stone", "Cursor keys - move cursor", "'X' - Quit game"};
     else // the title's entries, in the order of TTitleEntry
-        return {"SPACE or click - Start", "H - High scores", "X - Quit"};
+        return {"SPACE or click - Start", "R - Relaxed game", "H - High scores", "X - Quit"};
+}
+
+std::vector<TMiniGame::TTitleLine> TMiniGame::TitleLines() const {
+    std::vector<TTitleLine> lines;
+    if (KeptGame)
+        lines.push_back({teContinue, "C - Continue level " + std::to_string(KeptGame->Level) +
+                                         " (score " + std::to_string(KeptGame->Score) + ")"});
+    int32_t entry = kHandheld ? -1 : teStart;
+    for (const char* line : HelpLines())
+        lines.push_back({kHandheld ? -1 : entry++, line});
+    return lines;
 }
 
 std::vector<const char*> TMiniGame::KeyLines() {
@@ -61,11 +76,18 @@ std::vector<const char*> TMiniGame::KeyLines() {
 
 namespace {
 
-// The title's help lines, kHelpLineHeight apart from kHelpTop; the desktop's
-// key lines in a column of their own to the right.
+// The title's help lines, kHelpLineHeight apart from kHelpTop, the last score
+// above them; the desktop's key lines in a column of their own to the right.
+// With a kept game the entries begin in the last credit's place, and the kept
+// game's entry shows the score.
 constexpr int32_t kHelpLeft = 15;
 constexpr int32_t kHelpTop = 172;
+constexpr int32_t kKeptEntriesTop = 118;
 constexpr int32_t kHelpLineHeight = 14;
+constexpr int32_t kLastScoreTop = 154;
+// A kept game: beside the start entry, what starting does to it.
+constexpr const char* kDropsKeptGame = "(ends the kept game)";
+constexpr int32_t kNoteGap = 6;
 constexpr int32_t kKeyLinesLeft = 180;
 constexpr int32_t kKeyLinesTop = 150;
 constexpr int32_t kKeyLineHeight = 13;
@@ -89,14 +111,15 @@ bool SoundWaits() {
 } // namespace
 
 int32_t TMiniGame::TitleEntryAt(int32_t x, int32_t y) const {
-    if (kHandheld || F2 == nullptr || y < kHelpTop)
+    const auto lines = TitleLines();
+    const int32_t top = KeptGame ? kKeptEntriesTop : kHelpTop;
+    if (kHandheld || F2 == nullptr || y < top)
         return -1;
-    const int32_t line = (y - kHelpTop) / kHelpLineHeight;
-    const auto lines = HelpLines();
-    if (line >= static_cast<int32_t>(lines.size()))
+    const size_t line = static_cast<size_t>((y - top) / kHelpLineHeight);
+    if (line >= lines.size())
         return -1;
-    const int32_t right = kHelpLeft + F2->TextWidth(lines[static_cast<size_t>(line)]);
-    return x >= kHelpLeft - kEntrySlack && x < right + kEntrySlack ? line : -1;
+    const int32_t right = kHelpLeft + F2->TextWidth(lines[line].Text);
+    return x >= kHelpLeft - kEntrySlack && x < right + kEntrySlack ? lines[line].Entry : -1;
 }
 
 void TMiniGame::DrawNumber(SDL_Surface* surface, int32_t x, int32_t y, const std::string& text,
@@ -136,7 +159,12 @@ namespace {
 // pictures and faces it draws, down to what a reload or a new alpha changes.
 TfwPictureCache::TKey TitleKey(const TMiniGame& game) {
     TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.SoundVolume),
-                                 static_cast<uintptr_t>(game.Score), game.Silent, SoundWaits()};
+                                 static_cast<uintptr_t>(game.Score),
+                                 game.Silent,
+                                 SoundWaits(),
+                                 game.KeptGame.has_value(),
+                                 game.KeptGame ? static_cast<uintptr_t>(game.KeptGame->Level) : 0,
+                                 game.KeptGame ? static_cast<uintptr_t>(game.KeptGame->Score) : 0};
     for (const TfwSDLImage* image : {game.Splash, game.Logo}) {
         const SDL_Surface* s = image != nullptr ? image->Surface : nullptr;
         key.insert(key.end(), {reinterpret_cast<uintptr_t>(image), reinterpret_cast<uintptr_t>(s),
@@ -162,7 +190,8 @@ void TMiniGame::DrawTitle(SDL_Surface* surface) {
     text(F3, 5, 64, "Written by ");
     text(F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
     text(F3, 15, 100, "Mabel Quorne (Programming / Art)");
-    text(F3, 15, 118, "The Internet (Sound)");
+    if (!KeptGame)
+        text(F3, 15, 118, "The Internet (Sound)");
     // Without a sound device the desktop has no volume to tell; the handheld
     // keeps its volume line.
     text(F1, kVolumeLeft, kVolumeTop,
@@ -170,11 +199,16 @@ void TMiniGame::DrawTitle(SDL_Surface* surface) {
                               : "Volume: " + std::to_string(SoundVolume));
     if (!Silent && SoundWaits() && F1 != nullptr)
         text(F1, kVolumeLeft - kSoundHintGap - F1->TextWidth(kSoundHint), kVolumeTop, kSoundHint);
-    if (Score > 0)
-        text(F2, 15, 154, "Last Score: " + std::to_string(Score));
-    const auto help = HelpLines();
-    for (size_t i = 0; i < help.size(); ++i)
-        text(F2, kHelpLeft, kHelpTop + static_cast<int32_t>(i) * kHelpLineHeight, help[i]);
+    const auto lines = TitleLines();
+    const int32_t top = KeptGame ? kKeptEntriesTop : kHelpTop;
+    if (Score > 0 && !KeptGame)
+        text(F2, kHelpLeft, kLastScoreTop, "Last Score: " + std::to_string(Score));
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const int32_t y = top + static_cast<int32_t>(i) * kHelpLineHeight;
+        text(F2, kHelpLeft, y, lines[i].Text);
+        if (KeptGame && lines[i].Entry == teStart && F2 != nullptr)
+            text(F1, kHelpLeft + F2->TextWidth(lines[i].Text) + kNoteGap, y + 1, kDropsKeptGame);
+    }
     const auto keys = KeyLines();
     for (size_t i = 0; i < keys.size(); ++i)
         text(F1, kKeyLinesLeft, kKeyLinesTop + static_cast<int32_t>(i) * kKeyLineHeight, keys[i]);
@@ -191,6 +225,8 @@ void TMiniGame::DrawHeadsUp(SDL_Surface* surface) {
     DrawNumber(surface, 130, 2, std::to_string(Lives), false);
     label(LevelLabel, 150);
     DrawNumber(surface, 180, 2, std::to_string(Level), false);
+    if (GameKind == TGameKind::Relaxed)
+        return; // no clock: nothing where it stands
     label(TimeLabel, 200);
     char time[32];
     std::snprintf(time, sizeof time, "%2d:%.2d", TimeLeft / 60, TimeLeft % 60);
@@ -282,6 +318,21 @@ void TMiniGame::DrawPauseSymbol(SDL_Surface* surface) {
                       kPauseSymbolWidth, kPauseSymbolHeight);
 }
 
+void TMiniGame::DrawTable(SDL_Surface* surface) {
+    DrawBackground(surface);
+    const THighscoreManager* table = TableOf(TableShown);
+    if (table && Engine)
+        table->DrawTable(surface, F1, 50, 230, 60, 15);
+    if (table && !table->SaveError.empty() && F1 != nullptr)
+        F1->DrawText(surface, 50, kUnsavedNoticeY, "The scores could not be saved!", kTextColour);
+    // The handheld has one table, and its menu button is named nowhere.
+    if (kHandheld || F1 == nullptr || F2 == nullptr)
+        return;
+    const auto kind = static_cast<size_t>(TableShown == TGameKind::Relaxed);
+    F1->DrawText(surface, 50, kTableHelpY, kTableHelp[kind], kTextColour);
+    F2->DrawText(surface, kTableHeadingX, kTableHeadingY, kTableHeading[kind], kTextColour);
+}
+
 void TMiniGame::DrawFrame(SDL_Surface* surface) {
     ClearScreen();
     switch (State) {
@@ -289,14 +340,7 @@ void TMiniGame::DrawFrame(SDL_Surface* surface) {
         TitlePicture.Draw(surface, TitleKey(*this), [this](SDL_Surface* s) { DrawTitle(s); });
         break;
     case TGameState::gsHighscores:
-        DrawBackground(surface);
-        if (Highscores && Engine)
-            Highscores->DrawTable(surface, F1, 50, 230, 60, 15);
-        if (!kHandheld && F1 != nullptr) // the handheld's menu button is named nowhere
-            F1->DrawText(surface, 50, kTableHelpY, kTableHelp, kTextColour);
-        if (Highscores && !Highscores->SaveError.empty() && F1 != nullptr)
-            F1->DrawText(surface, 50, kUnsavedNoticeY, "The scores could not be saved!",
-                         kTextColour);
+        DrawTable(surface);
         break;
     case TGameState::gsEnterName:
         DrawBackground(surface);

@@ -13,6 +13,8 @@
 #include "game/gamefixture.h"
 #include "testutil.h"
 #include "uHighscore.h"
+#include "uSaveGame.h"
+#include "uTextFile.h"
 
 #include <SDL_image.h>
 #include <SDL_mixer.h>
@@ -199,25 +201,33 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
                                           {"return", SDLK_RETURN},
                                           {"escape", SDLK_ESCAPE},
                                           {"k", SDLK_k},
-                                          {"w", SDLK_w}};
+                                          {"w", SDLK_w},
+                                          {"continue", SDLK_c}};
     struct TRow {
         TGameState State;
         const char* Cells;
     };
     // Keys a handheld button gives type nothing on its name entry, and the
     // volume buttons work there.
-    const char* const nameEntry = kHandheld ? ".e .e Tt He .e .e .e .e .e .e He He He .e .e"
-                                            : "He He He He He He He He He He He He Tt He .e";
+    const char* const nameEntry = kHandheld ? ".e .e Tt He .e .e .e .e .e .e He He He .e .e .e"
+                                            : "He He He He He He He He He He He He Tt He .e He";
+    // On the desktop R starts a relaxed game on the title and shows the other
+    // table on the table screen; the handheld has neither.
+    const char* const title = kHandheld ? "Tr .t Tt Ht Th .t .t .t .t .t .t .t Ht .t .t .t"
+                                        : "Tr .t Tt Ht Th Tr .t .t .t .t .t .t Ht .t .t .t";
+    const char* const table = kHandheld ? ".h .h Tt Hh .h .h .h .h .h .h .h Hh Hh .h .h .h"
+                                        : ".h .h Tt Hh .h Th .h .h .h .h .h Hh Hh .h .h .h";
     //  select pause quit volume table restart load save autoplay hint left return escape k w
+    //  continue
     const TRow rows[] = {
-        {TGameState::gsTitle, /*     */ "Tr .t Tt Ht Th .t .t .t .t .t .t .t Ht .t .t"},
-        {TGameState::gsReady, /*     */ "Tp .r Tt Hr .r .r .r .r .r .r .r .r Hr .r .r"},
-        {TGameState::gsPlaying, /*   */ "Tp Hz Tt Hp .p TR Tp Tp Hp Hp Hp .p Hp .p .p"},
-        {TGameState::gsRetry, /*     */ "Tp .R Tt HR .R TR .R .R .R .R .R .R HR .R .R"},
-        {TGameState::gsLevelDone, /* */ "Tp .d Tt Hd .d TR .d .d .d .d .d .d Hd .d .d"},
-        {TGameState::gsPaused, /*    */ ".z Hp Tt Hz .z TR .z .z .z .z .z .z Hz .z .z"},
-        {TGameState::gsGameOver, /*  */ "Ht .o Tt Ho .o .o .o .o .o .o .o .o Ho .o .o"},
-        {TGameState::gsHighscores, /**/ ".h .h Tt Hh .h .h .h .h .h .h .h Hh Hh .h .h"},
+        {TGameState::gsTitle, title},
+        {TGameState::gsReady, /*     */ "Tp .r Tt Hr .r .r .r .r .r .r .r .r Hr .r .r .r"},
+        {TGameState::gsPlaying, /*   */ "Tp Hz Tt Hp .p TR Tp Tp Hp Hp Hp .p Hp .p .p .p"},
+        {TGameState::gsRetry, /*     */ "Tp .R Tt HR .R TR .R .R .R .R .R .R HR .R .R .R"},
+        {TGameState::gsLevelDone, /* */ "Tp .d Tt Hd .d TR .d .d .d .d .d .d Hd .d .d .d"},
+        {TGameState::gsPaused, /*    */ ".z Hp Tt Hz .z TR .z .z .z .z .z .z Hz .z .z .z"},
+        {TGameState::gsGameOver, /*  */ "Ht .o Tt Ho .o .o .o .o .o .o .o .o Ho .o .o .o"},
+        {TGameState::gsHighscores, table},
         {TGameState::gsEnterName, nameEntry},
     };
     const std::string letters = "trpRdzohe";
@@ -256,6 +266,8 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
             game->NameEditor->CursorPos = 3;
             game->NameEditor->Activate();
             game->Selection->Hide();
+            game->TableShown = TGameKind::Timed;
+            game->GameKind = TGameKind::Timed;
             game->Terminated = false;
             game->AutoPlay = false;
             game->DemoMode = false;
@@ -387,8 +399,10 @@ TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
 
 TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
     Start();
-    Press(SDLK_r);
-    EXPECT_EQ(TGameState::gsTitle, game->State) << "no game to restart on the title";
+    if constexpr (kHandheld) { // the desktop's R starts a relaxed game there
+        Press(SDLK_r);
+        EXPECT_EQ(TGameState::gsTitle, game->State) << "no game to restart on the title";
+    }
 
     Press(game->KeySelect);
     Press(game->KeySelect); // in play, stones still falling
@@ -1006,6 +1020,47 @@ TEST_F(TessarilRules, NoMoveLeftCostsALifeAndTheLastOneEndsTheGame) {
     EXPECT_FALSE(game->AutoPlay);
 }
 
+// The relaxed game: no clock, hints cost points, a board without moves
+// costs a life, and the score enters the relaxed table only (any score while
+// it has fewer than ten rows).
+TEST_F(TessarilRules, TheRelaxedGameHasNoClockAndATableOfItsOwn) {
+    Start();
+    if constexpr (kHandheld)
+        GTEST_SKIP() << "the handheld has the timed game alone";
+    FillTable(); // the timed table takes nothing the relaxed game scores
+    Press(game->KeyRelaxed);
+    ASSERT_EQ(TGameState::gsReady, game->State);
+    EXPECT_EQ(TGameKind::Relaxed, game->GameKind);
+    Press(game->KeySelect);
+    Settle();
+    Tick();
+    Tick();
+    EXPECT_EQ(60, game->TimeLeft) << "no clock runs";
+    game->Score = 150;
+    Press(SDLK_y);
+    EXPECT_EQ(50, game->Score) << "a hint costs 100 points";
+    Press(SDLK_y);
+    EXPECT_EQ(0, game->Score) << "never below zero";
+    EXPECT_EQ(60, game->TimeLeft);
+    game->TimeLeft = 0;
+    Frame();
+    EXPECT_EQ(TGameState::gsPlaying, game->State) << "no time to run out";
+
+    game->Lives = 1;
+    Arrange(TileKind);
+    Frame();
+    ASSERT_EQ(TGameState::gsEnterName, game->State) << "a score of 0 enters a short table";
+    Press(SDLK_RETURN);
+    Frame();
+    ASSERT_EQ(TGameState::gsHighscores, game->State);
+    EXPECT_EQ(TGameKind::Relaxed, game->TableShown);
+    ASSERT_EQ(1u, game->RelaxedHighscores->Entries.size());
+    EXPECT_EQ(0u, game->RelaxedHighscores->Entries[0]->Score);
+    EXPECT_EQ(10u, game->Highscores->Entries.size());
+    EXPECT_TRUE(PathExists("highscore-relaxed.dat"));
+    EXPECT_FALSE(PathExists("highscore.dat")) << "never written nor made by a relaxed game";
+}
+
 TEST_F(TessarilRules, LastLifeWithAQualifyingScoreGoesToTheNameEntry) {
     Start();
     StartPlaying();
@@ -1143,6 +1198,13 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     game->Silent = false;
     game->Score = 1250;
     check("title-last-score");
+    if constexpr (!kHandheld) { // the kept game's entry takes the last credit's place
+        game->KeptGame = TSavedGame();
+        game->KeptGame->Level = 7;
+        game->KeptGame->Score = 4200;
+        check("title-continue");
+        game->KeptGame.reset();
+    }
 
     game->Highscores->AddScore("ALICE", 4200, 1, 1);
     game->Highscores->AddScore("BOB", 1300, 1, 1);
@@ -1154,6 +1216,13 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     game->Highscores->SaveError = "highscore.dat: No space left on device";
     check("table-unsaved");
     game->Highscores->SaveError.clear();
+    if constexpr (!kHandheld) {
+        game->RelaxedHighscores->AddScore("CAROL", 0, 1, 1);
+        game->RelaxedHighscores->Entries[0]->Date = 45678.5;
+        Press(game->KeyRelaxed);
+        check("table-relaxed");
+        Press(game->KeyRelaxed);
+    }
     Press(SDLK_RETURN);
     Frame();
 
@@ -1172,6 +1241,11 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     game->Score = 123450;
     game->TimeLeft = 65;
     check("playing");
+    if constexpr (!kHandheld) {
+        game->GameKind = TGameKind::Relaxed; // no clock
+        check("playing-relaxed");
+        game->GameKind = TGameKind::Timed;
+    }
     Press(game->KeyPause);
     check("paused");
     Press(game->KeyPause);
@@ -1501,6 +1575,7 @@ TEST_F(TessarilBoardFiles, SavesIntoAFullDiskAreReportedAndTheGameGoesOn) {
     const std::string oldTable = ReadFile("highscore.dat");
     Start();
     StartPlaying();
+    std::remove(kSaveGameFile); // its end at game over would make room
     FillDisk();
     testing::internal::CaptureStderr();
     Press(SDLK_s);
@@ -1563,6 +1638,226 @@ TEST(TessarilBoardFileParser, AcceptsLinesOfThreeIntegersWithAKindOf1To32) {
     EXPECT_EQ(2u, lines.size());
     EXPECT_EQ(2, parse("1 2 3\rbad\r7 7 7\r"));
     EXPECT_EQ(1u, lines.size());
+}
+
+TEST(TessarilSavedGameParser, WrittenGamesReadBackAndEveryFaultIsNamed) {
+    TSavedGame game;
+    game.Kind = TGameKind::Relaxed;
+    game.Level = 7;
+    game.Score = 12345;
+    game.Lives = 2;
+    game.TimeLeft = 90;
+    game.Goals = {0, 3, 5, 0, 1, 2, 9};
+    game.SpawnCount = 29;
+    game.RandomState = 4294967295u;
+    game.Kinds.assign(8, std::vector<int32_t>(10, 3));
+    game.Kinds[0][0] = 32;
+    game.Kinds[7][9] = 10;
+    const std::string text = FormatSavedGame(game);
+    TSavedGame read;
+    ASSERT_EQ("", ParseSavedGame(text, 10, 8, read));
+    EXPECT_TRUE(read == game);
+    std::string lf = text;
+    for (size_t at; (at = lf.find('\r')) != std::string::npos;)
+        lf.erase(at, 1);
+    EXPECT_EQ("", ParseSavedGame(lf, 10, 8, read)) << "line ends of LF alone";
+    EXPECT_NE("", ParseSavedGame(text, 9, 8, read)) << "a board of other columns";
+    EXPECT_NE("", ParseSavedGame(text, 10, 7, read)) << "a board of other rows";
+
+    struct {
+        const char* from; // the first occurrence in the written text ...
+        const char* to;   // ... replaced
+        const char* why;  // found in the reason
+    } const cases[] = {
+        {"tessaril savegame 1", "tessaril savegame 2", "not a saved game"},
+        {"tessaril savegame 1\r\n", "", "not a saved game"},
+        {"relaxed", "endless", "neither timed nor relaxed"},
+        {"level 7", "level 0", "level: 0"},
+        {"level 7", "level 1000001", "level: 1000001"},
+        {"level 7", "level 11", "goals: 8 numbers expected"},
+        {"score 12345", "score -5", "score: -5"},
+        {"score 12345", "score 012345", "score: 012345"},
+        {"score 12345", "score  12345", "score: 1 numbers"},
+        {"score 12345", "score 2147483648", "score: 2147483648"},
+        {"lives 2", "lives 0", "lives: 0"},
+        {"lives 2", "lives 4", "lives: 4"},
+        {"time 90", "time 91", "time: 91"},
+        {"goals 0 3 5 0 1 2 9", "goals 0 3 5 0 1 2", "goals: 7 numbers"},
+        {"goals 0 3 5 0 1 2 9", "goals 0 3 5 0 1 2 10", "goals: 10"},
+        {"spawn 29", "spawn 30", "spawn: 30"},
+        {"random 4294967295", "random 4294967296", "random: 4294967296"},
+        {"stones 32", "stones 33", "stones: 33"},
+        {"stones 32", "stones 0", "stones: 0"},
+        {"stones 32 3", "stones 32", "stones: 10 numbers"},
+        {"lives 2\r\n", "", "line 5: \"lives\" expected"},
+        {"stones 3 3 3 3 3 3 3 3 3 10\r\n", "", "cut short before \"stones\""},
+        {"stones 3 3 3 3 3 3 3 3 3 10\r\n", "stones 3 3 3 3 3 3 3 3 3 10\r\nx\r\n",
+         "line 18: more than"},
+    };
+    for (const auto& c : cases) {
+        std::string damaged = text;
+        damaged.replace(damaged.find(c.from), std::strlen(c.from), c.to);
+        const std::string why = ParseSavedGame(damaged, 10, 8, read);
+        EXPECT_NE(std::string::npos, why.find(c.why)) << c.to << ": " << why;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The kept game (desktop and web)
+
+using TessarilKeptGame = TessarilGame;
+
+TEST_F(TessarilKeptGame, AGameLeftInPlayContinuesAsItsBoardLastRested) {
+    Start();
+    StartPlaying();
+    if constexpr (kHandheld) {
+        Press(game->KeyQuit);
+        EXPECT_FALSE(PathExists(kSaveGameFile)) << "the handheld keeps no game";
+        return;
+    }
+    EXPECT_TRUE(PathExists(kSaveGameFile)) << "written at the level's start";
+    game->Score = 450;
+    game->TimeLeft = 42;
+    game->Goals[2] = 1;
+    Frame(); // at rest
+    const std::vector<int32_t> rested = Kinds();
+    const uint32_t random = game->Board->Rand.State();
+    int32_t c1 = 0, r1 = 0, c2 = 0, r2 = 0;
+    ASSERT_TRUE(game->Board->FindMove(1, c1, r1, c2, r2));
+    game->Board->Swap(c1, r1, c2, r2);
+    Frames(20); // the stones cleared, the cascade under way
+    ASSERT_TRUE(game->Board->IsBusy());
+    game->Score = 999;
+    Press(game->KeyPause);
+    Press(SDLK_ESCAPE);
+    ASSERT_TRUE(game->Terminated);
+    Stop(); // the program's end
+
+    Start(false);
+    ASSERT_TRUE(game->KeptGame);
+    Press(SDLK_c);
+    EXPECT_EQ(TGameState::gsReady, game->State);
+    EXPECT_FALSE(game->Board->IsBusy()) << "the stones at rest, no deal";
+    EXPECT_EQ(rested, Kinds());
+    EXPECT_EQ(random, game->Board->Rand.State());
+    EXPECT_EQ(450, game->Score);
+    EXPECT_EQ(42, game->TimeLeft);
+    EXPECT_EQ(1, game->Goals[2]);
+    EXPECT_EQ(3, game->Goals[1]);
+    EXPECT_EQ(3, game->Lives);
+    EXPECT_EQ(1, game->Level);
+    EXPECT_FALSE(game->KeptGame);
+    EXPECT_FALSE(PathExists(kSaveGameFile)) << "continuing removes it";
+    Press(game->KeySelect);
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
+}
+
+// How a game is left or ends, and what the title then offers: the level,
+// lives, score and time of the kept game, or none.
+TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
+    if constexpr (kHandheld)
+        GTEST_SKIP() << "the handheld keeps no game";
+    Start();
+    FillTable();
+    struct {
+        const char* How;
+        std::function<void()> Leave;
+        bool Kept;
+        int32_t Level = 0, Lives = 0, Score = 0, Time = 0;
+    } const cases[] = {
+        {"X on the ready overlay", [&] { Press(game->KeyQuit); }, true, 1, 3, 0, 60},
+        {"X on retry after the time ran out",
+         [&] {
+             Press(game->KeySelect);
+             game->TimeLeft = 0;
+             Frame();
+             Press(game->KeyQuit);
+         },
+         true, 1, 2, 0, 60},
+        {"X on level done",
+         [&] {
+             Press(game->KeySelect);
+             for (int k = 1; k <= 6; ++k)
+                 game->Goals[k] = 0;
+             Frame();
+             Press(game->KeyQuit);
+         },
+         true, 2, 3, 250, 65},
+        {"X with autoplay on",
+         [&] {
+             Press(game->KeySelect);
+             Press(SDLK_a);
+             Press(game->KeyQuit);
+         },
+         false},
+        {"the last life lost",
+         [&] {
+             Press(game->KeySelect);
+             game->Lives = 1;
+             game->TimeLeft = 0;
+             Frame();
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        game->State = TGameState::gsTitle;
+        Press(game->KeySelect);
+        Settle();
+        c.Leave();
+        Settle();
+        ASSERT_EQ(c.Kept, game->KeptGame.has_value()) << c.How;
+        EXPECT_EQ(c.Kept, PathExists(kSaveGameFile)) << c.How;
+        if (!c.Kept)
+            continue;
+        Press(SDLK_c);
+        EXPECT_EQ(TGameState::gsReady, game->State) << c.How;
+        EXPECT_EQ(std::vector<int32_t>({c.Level, c.Lives, c.Score, c.Time}),
+                  std::vector<int32_t>({game->Level, game->Lives, game->Score, game->TimeLeft}))
+            << c.How;
+        Press(game->KeyQuit);
+    }
+
+    // The demo neither writes a game nor drops the one kept; a new game does.
+    game->State = TGameState::gsTitle;
+    Press(game->KeySelect);
+    Settle();
+    cases[2].Leave(); // level 2 kept
+    ASSERT_TRUE(game->KeptGame);
+    const std::string kept = ReadFile(kSaveGameFile);
+    TicksUntilDemo();
+    ASSERT_TRUE(game->DemoMode);
+    Frames(60);
+    Press(SDLK_k);
+    ASSERT_EQ(TGameState::gsTitle, game->State);
+    ASSERT_TRUE(game->KeptGame);
+    EXPECT_EQ(2, game->KeptGame->Level);
+    EXPECT_EQ(kept, ReadFile(kSaveGameFile));
+    Press(game->KeySelect);
+    EXPECT_FALSE(game->KeptGame);
+    TSavedGame onDisk;
+    std::string why;
+    ASSERT_TRUE(ReadSavedGame(10, 8, onDisk, why)) << why;
+    EXPECT_EQ(1, onDisk.Level) << "the new game's level start";
+}
+
+// A file that is no kept game is named in the log and set aside under a
+// name not yet taken; the title offers nothing.
+TEST_F(TessarilKeptGame, AFileThatIsNoKeptGameIsSetAside) {
+    if constexpr (kHandheld)
+        GTEST_SKIP() << "the handheld reads no kept game";
+    WriteFile("savegame.txt.bad", "older");
+    const std::string foreign = "sound_volume=80\r\nscale=3\r\n";
+    WriteFile(kSaveGameFile, foreign);
+    Start();
+    EXPECT_FALSE(game->KeptGame);
+    EXPECT_FALSE(PathExists(kSaveGameFile));
+    EXPECT_EQ("older", ReadFile("savegame.txt.bad"));
+    EXPECT_EQ(foreign, ReadFile("savegame.txt.bad2"));
+    EXPECT_EQ(2, LogLines());
+    EXPECT_NE(std::string::npos, Log().LastLine().find("savegame.txt: not a saved game"))
+        << Log().LastLine();
+    EXPECT_NE(std::string::npos, Log().LastLine().find("set aside as savegame.txt.bad2"));
+    EXPECT_EQ(-1, game->TitleEntryAt(20, 120)) << "no continue entry";
 }
 
 // ---------------------------------------------------------------------------
@@ -1825,7 +2120,11 @@ TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
         texts.insert(texts.end(), {{help[0], select}, {help[1], cursor}, {help[2], quit}});
         EXPECT_TRUE(keyLines.empty());
     } else {
-        texts.insert(texts.end(), {{help[0], select}, {help[1], table}, {help[2], quit}});
+        const std::set<int32_t> relaxed{game->KeyRelaxed}, goOn{game->KeyContinue};
+        texts.insert(texts.end(),
+                     {{help[0], select}, {help[1], relaxed}, {help[2], table}, {help[3], quit}});
+        game->KeptGame = TSavedGame();
+        texts.push_back({game->TitleLines()[0].Text, goOn});
         const std::set<int32_t> expected[] = {select, cursor, pause, hint, fullscreen};
         ASSERT_EQ(std::size(expected), keyLines.size());
         for (size_t i = 0; i < keyLines.size(); ++i)
