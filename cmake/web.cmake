@@ -34,7 +34,7 @@ set(TESSARIL_WEB_NO_SLEEP
   "FT_*,ft_*,tt_*,TT_*,cff_*,cid_*,ps_*,t1_*,T1_*,t42_*,af_*,sfnt_*,pfr_*,pcf_*,bdf_*,fnt_*,FNT_*,gray_*,psh_*")
 
 function(tessaril_web_page target)
-  set(library ${PROJECT_SOURCE_DIR}/framework/fwWeb.js)
+  set(library ${PROJECT_SOURCE_DIR}/framework/web/fwWeb.js)
   target_link_options(${target} PRIVATE
     -O2 -sASYNCIFY -sASYNCIFY_IMPORTS=[fwWebLoadStorage,fwWebStoreFile,fwWebUnstoreFile]
     "-sASYNCIFY_REMOVE=[${TESSARIL_WEB_NO_SLEEP}]"

@@ -1,7 +1,7 @@
 #include "fwFile.h"
 
 #include "fwConfig.h"
-#include "fwWeb.h"
+#include "web/fwWeb.h"
 
 #include <cerrno>
 #include <cstdio>

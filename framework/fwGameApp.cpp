@@ -461,7 +461,7 @@ bool TfwGameApp::WindowToPicture(int32_t wx, int32_t wy, int32_t& px, int32_t& p
 bool TfwGameApp::OpenAudio() {
     const int chunkSize = kHandheld ? 1024 : 2048;
     // In the page SDL_mixer plays through the page's audio, not SDL's
-    // (fwWeb.cpp), and SDL's audio subsystem stays closed.
+    // (web/fwWebAudio.cpp), and SDL's audio subsystem stays closed.
     if ((!kWeb && SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) ||
         Mix_OpenAudio(22050, AUDIO_S16LSB, 2, chunkSize) == -1)
         return false;

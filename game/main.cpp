@@ -1,6 +1,6 @@
 #include "fwConfig.h"
-#include "fwWeb.h"
 #include "tessaril.h"
+#include "web/fwWeb.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);

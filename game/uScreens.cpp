@@ -4,9 +4,9 @@
 #include "fwFont.h"
 #include "fwImage.h"
 #include "fwSprite.h"
-#include "fwWeb.h"
 #include "tessaril.h"
 #include "uHighscore.h"
+#include "web/fwWeb.h"
 
 #include <cstdio>
 

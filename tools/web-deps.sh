@@ -55,8 +55,9 @@ MIXER_FLAGS="--disable-shared --enable-static --disable-music-cmd --disable-musi
 --disable-music-mod-shared --disable-sdltest --disable-smpegtest"
 # SDL 1.2 without threads opens no audio device (SDL_OpenAudio starts a thread
 # for every driver that is not interrupt driven). SDL_mixer's calls of the
-# audio device go to the web module instead (framework/fwWeb.cpp), which keeps
-# the mixer's callback and lets the page's Web Audio pull its samples.
+# audio device go instead to the web module's own, declared in
+# framework/web/fwWebAudio.h with SDL's contract: they keep the mixer's
+# callback and let the page's Web Audio pull its samples.
 MIXER_CPPFLAGS="-DSDL_OpenAudio=fwWebOpenAudio -DSDL_CloseAudio=fwWebCloseAudio
 -DSDL_PauseAudio=fwWebPauseAudio -DSDL_LockAudio=fwWebLockAudio -DSDL_UnlockAudio=fwWebUnlockAudio"
 FREETYPE_FLAGS="-DBUILD_SHARED_LIBS=OFF -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON
