@@ -1267,11 +1267,11 @@ def sc_keep_and_continue(game, st):
     for field in ("score", "lives", "level", "time"):
         expect(now[field] == before[field], f"continued, the {field} reads {now[field]}, "
                                             f"it read {before[field]} when the game was left")
-    expect(read_board(game.media, s) == st["board"], "continued, the stones are not the same")
     expect(game.read("savegame.txt") is None, "savegame.txt is still there after C")
     game.key("space")
-    game.wait_for("play after Space on the ready overlay",
-                  lambda s: not overlay_shown(game.media, s, game.media.presskey), timeout=3.0)
+    board, _ = wait_board_settled(game, "play after Space on the continued game's overlay")
+    expect(board == st["board"], "continued, the stones are not the same:\nnow\n"
+           f"{fmt_board(board)}\nleft\n{fmt_board(st['board'])}")
 
 
 def sc_quit_to_title(game, st):
