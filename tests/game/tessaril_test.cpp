@@ -768,8 +768,10 @@ TEST_F(TessarilStates, LeavingTheWindowPausesAPlayersGameInPlayAndNothingElse) {
 // seconds again, and a player's autoplay later is the player's game.
 TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
     Start();
-    game->Score = 1250;   // the player's last game
-    auto winLevel = [&] { // goals of one stone each
+    game->Score = 1250; // the player's last game
+    if constexpr (!kHandheld)
+        game->KeptGame = TSavedGame(); // kept by the player, untouched by the demo
+    auto winLevel = [&] {              // goals of one stone each
         for (int k = 1; k <= 32; ++k)
             game->Goals[k] = 1;
         int32_t levelScore = 0;
@@ -820,6 +822,8 @@ TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
         EXPECT_FALSE(Shown(game->Cursor));
         EXPECT_FALSE(Shown(game->Selection));
         EXPECT_EQ(1250, game->Score);
+        EXPECT_EQ(!kHandheld, game->KeptGame.has_value());
+        EXPECT_FALSE(PathExists(kSaveGameFile)) << "the demo writes no game";
         EXPECT_EQ(1, game->Level);
         EXPECT_TRUE(game->Highscores->Entries.empty());
     }
@@ -1020,47 +1024,6 @@ TEST_F(TessarilRules, NoMoveLeftCostsALifeAndTheLastOneEndsTheGame) {
     EXPECT_FALSE(game->AutoPlay);
 }
 
-// The relaxed game: no clock, hints cost points, a board without moves
-// costs a life, and the score enters the relaxed table only (any score while
-// it has fewer than ten rows).
-TEST_F(TessarilRules, TheRelaxedGameHasNoClockAndATableOfItsOwn) {
-    Start();
-    if constexpr (kHandheld)
-        GTEST_SKIP() << "the handheld has the timed game alone";
-    FillTable(); // the timed table takes nothing the relaxed game scores
-    Press(game->KeyRelaxed);
-    ASSERT_EQ(TGameState::gsReady, game->State);
-    EXPECT_EQ(TGameKind::Relaxed, game->GameKind);
-    Press(game->KeySelect);
-    Settle();
-    Tick();
-    Tick();
-    EXPECT_EQ(60, game->TimeLeft) << "no clock runs";
-    game->Score = 150;
-    Press(SDLK_y);
-    EXPECT_EQ(50, game->Score) << "a hint costs 100 points";
-    Press(SDLK_y);
-    EXPECT_EQ(0, game->Score) << "never below zero";
-    EXPECT_EQ(60, game->TimeLeft);
-    game->TimeLeft = 0;
-    Frame();
-    EXPECT_EQ(TGameState::gsPlaying, game->State) << "no time to run out";
-
-    game->Lives = 1;
-    Arrange(TileKind);
-    Frame();
-    ASSERT_EQ(TGameState::gsEnterName, game->State) << "a score of 0 enters a short table";
-    Press(SDLK_RETURN);
-    Frame();
-    ASSERT_EQ(TGameState::gsHighscores, game->State);
-    EXPECT_EQ(TGameKind::Relaxed, game->TableShown);
-    ASSERT_EQ(1u, game->RelaxedHighscores->Entries.size());
-    EXPECT_EQ(0u, game->RelaxedHighscores->Entries[0]->Score);
-    EXPECT_EQ(10u, game->Highscores->Entries.size());
-    EXPECT_TRUE(PathExists("highscore-relaxed.dat"));
-    EXPECT_FALSE(PathExists("highscore.dat")) << "never written nor made by a relaxed game";
-}
-
 TEST_F(TessarilRules, LastLifeWithAQualifyingScoreGoesToTheNameEntry) {
     Start();
     StartPlaying();
@@ -1095,6 +1058,23 @@ TEST_F(TessarilRules, HintCostsTenSecondsDownToZeroAndTheLifeGoesAtTheNextCheck)
     EXPECT_EQ(2, game->Lives);
     EXPECT_EQ(TGameState::gsRetry, game->State);
     EXPECT_TRUE(Shown(game->Cursor)) << "a time-out leaves the cursor shown";
+    if constexpr (kHandheld)
+        return;
+    // The relaxed game: a hint costs 100 points down to 0, and no clock runs out.
+    game->State = TGameState::gsTitle;
+    Press(game->KeyRelaxed);
+    Press(game->KeySelect);
+    Settle();
+    game->Score = 150;
+    for (int32_t score : {50, 0}) {
+        Press(SDLK_y);
+        EXPECT_EQ(score, game->Score);
+    }
+    Tick();
+    EXPECT_EQ(60, game->TimeLeft);
+    game->TimeLeft = 0;
+    Frame();
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
 }
 
 TEST_F(TessarilRules, TimeOutWaitsForTheIdleBoard) {
@@ -1640,125 +1620,42 @@ TEST(TessarilBoardFileParser, AcceptsLinesOfThreeIntegersWithAKindOf1To32) {
     EXPECT_EQ(1u, lines.size());
 }
 
-TEST(TessarilSavedGameParser, WrittenGamesReadBackAndEveryFaultIsNamed) {
-    TSavedGame game;
-    game.Kind = TGameKind::Relaxed;
-    game.Level = 7;
-    game.Score = 12345;
-    game.Lives = 2;
-    game.TimeLeft = 90;
-    game.Goals = {0, 3, 5, 0, 1, 2, 9};
-    game.SpawnCount = 29;
-    game.RandomState = 4294967295u;
-    game.Kinds.assign(8, std::vector<int32_t>(10, 3));
-    game.Kinds[0][0] = 32;
-    game.Kinds[7][9] = 10;
-    const std::string text = FormatSavedGame(game);
-    TSavedGame read;
-    ASSERT_EQ("", ParseSavedGame(text, 10, 8, read));
-    EXPECT_TRUE(read == game);
-    std::string lf = text;
-    for (size_t at; (at = lf.find('\r')) != std::string::npos;)
-        lf.erase(at, 1);
-    EXPECT_EQ("", ParseSavedGame(lf, 10, 8, read)) << "line ends of LF alone";
-    EXPECT_NE("", ParseSavedGame(text, 9, 8, read)) << "a board of other columns";
-    EXPECT_NE("", ParseSavedGame(text, 10, 7, read)) << "a board of other rows";
-
-    struct {
-        const char* from; // the first occurrence in the written text ...
-        const char* to;   // ... replaced
-        const char* why;  // found in the reason
-    } const cases[] = {
-        {"tessaril savegame 1", "tessaril savegame 2", "not a saved game"},
-        {"tessaril savegame 1\r\n", "", "not a saved game"},
-        {"relaxed", "endless", "neither timed nor relaxed"},
-        {"level 7", "level 0", "level: 0"},
-        {"level 7", "level 1000001", "level: 1000001"},
-        {"level 7", "level 11", "goals: 8 numbers expected"},
-        {"score 12345", "score -5", "score: -5"},
-        {"score 12345", "score 012345", "score: 012345"},
-        {"score 12345", "score  12345", "score: 1 numbers"},
-        {"score 12345", "score 2147483648", "score: 2147483648"},
-        {"lives 2", "lives 0", "lives: 0"},
-        {"lives 2", "lives 4", "lives: 4"},
-        {"time 90", "time 91", "time: 91"},
-        {"goals 0 3 5 0 1 2 9", "goals 0 3 5 0 1 2", "goals: 7 numbers"},
-        {"goals 0 3 5 0 1 2 9", "goals 0 3 5 0 1 2 10", "goals: 10"},
-        {"spawn 29", "spawn 30", "spawn: 30"},
-        {"random 4294967295", "random 4294967296", "random: 4294967296"},
-        {"stones 32", "stones 33", "stones: 33"},
-        {"stones 32", "stones 0", "stones: 0"},
-        {"stones 32 3", "stones 32", "stones: 10 numbers"},
-        {"lives 2\r\n", "", "line 5: \"lives\" expected"},
-        {"stones 3 3 3 3 3 3 3 3 3 10\r\n", "", "cut short before \"stones\""},
-        {"stones 3 3 3 3 3 3 3 3 3 10\r\n", "stones 3 3 3 3 3 3 3 3 3 10\r\nx\r\n",
-         "line 18: more than"},
-    };
-    for (const auto& c : cases) {
-        std::string damaged = text;
-        damaged.replace(damaged.find(c.from), std::strlen(c.from), c.to);
-        const std::string why = ParseSavedGame(damaged, 10, 8, read);
-        EXPECT_NE(std::string::npos, why.find(c.why)) << c.to << ": " << why;
-    }
-}
-
 // ---------------------------------------------------------------------------
 // The kept game (desktop and web)
 
 using TessarilKeptGame = TessarilGame;
 
-TEST_F(TessarilKeptGame, AGameLeftInPlayContinuesAsItsBoardLastRested) {
+// A player's game left from ready, pause (over a program's end, a cascade
+// under way), retry or level done is kept as the title offers it and
+// continued on its ready overlay, its stones at rest; a game left under
+// autoplay or ended keeps nothing.
+TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
     Start();
-    StartPlaying();
     if constexpr (kHandheld) {
+        StartPlaying();
         Press(game->KeyQuit);
         EXPECT_FALSE(PathExists(kSaveGameFile)) << "the handheld keeps no game";
         return;
     }
-    EXPECT_TRUE(PathExists(kSaveGameFile)) << "written at the level's start";
-    game->Score = 450;
-    game->TimeLeft = 42;
-    game->Goals[2] = 1;
-    Frame(); // at rest
-    const std::vector<int32_t> rested = Kinds();
-    const uint32_t random = game->Board->Rand.State();
-    int32_t c1 = 0, r1 = 0, c2 = 0, r2 = 0;
-    ASSERT_TRUE(game->Board->FindMove(1, c1, r1, c2, r2));
-    game->Board->Swap(c1, r1, c2, r2);
-    Frames(20); // the stones cleared, the cascade under way
-    ASSERT_TRUE(game->Board->IsBusy());
-    game->Score = 999;
-    Press(game->KeyPause);
-    Press(SDLK_ESCAPE);
-    ASSERT_TRUE(game->Terminated);
-    Stop(); // the program's end
-
-    Start(false);
-    ASSERT_TRUE(game->KeptGame);
-    Press(SDLK_c);
-    EXPECT_EQ(TGameState::gsReady, game->State);
-    EXPECT_FALSE(game->Board->IsBusy()) << "the stones at rest, no deal";
-    EXPECT_EQ(rested, Kinds());
-    EXPECT_EQ(random, game->Board->Rand.State());
-    EXPECT_EQ(450, game->Score);
-    EXPECT_EQ(42, game->TimeLeft);
-    EXPECT_EQ(1, game->Goals[2]);
-    EXPECT_EQ(3, game->Goals[1]);
-    EXPECT_EQ(3, game->Lives);
-    EXPECT_EQ(1, game->Level);
-    EXPECT_FALSE(game->KeptGame);
-    EXPECT_FALSE(PathExists(kSaveGameFile)) << "continuing removes it";
-    Press(game->KeySelect);
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
-}
-
-// How a game is left or ends, and what the title then offers: the level,
-// lives, score and time of the kept game, or none.
-TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
-    if constexpr (kHandheld)
-        GTEST_SKIP() << "the handheld keeps no game";
-    Start();
-    FillTable();
+    auto play = [&] {
+        Press(game->KeySelect);
+        Settle();
+    };
+    auto cascadeThenEnd = [&] {
+        play();
+        game->Score = 450;
+        game->TimeLeft = 42;
+        Frame(); // at rest
+        int32_t c1 = 0, r1 = 0, c2 = 0, r2 = 0;
+        ASSERT_TRUE(game->Board->FindMove(1, c1, r1, c2, r2));
+        game->Board->Swap(c1, r1, c2, r2);
+        Frames(20); // stones cleared, their gaps open
+        game->Score = 999;
+        Press(game->KeyPause);
+        Press(SDLK_ESCAPE);
+        Stop();
+        Start(false);
+    };
     struct {
         const char* How;
         std::function<void()> Leave;
@@ -1766,9 +1663,10 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         int32_t Level = 0, Lives = 0, Score = 0, Time = 0;
     } const cases[] = {
         {"X on the ready overlay", [&] { Press(game->KeyQuit); }, true, 1, 3, 0, 60},
-        {"X on retry after the time ran out",
+        {"Escape in pause", cascadeThenEnd, true, 1, 3, 450, 42},
+        {"X on retry",
          [&] {
-             Press(game->KeySelect);
+             play();
              game->TimeLeft = 0;
              Frame();
              Press(game->KeyQuit);
@@ -1776,23 +1674,23 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
          true, 1, 2, 0, 60},
         {"X on level done",
          [&] {
-             Press(game->KeySelect);
-             for (int k = 1; k <= 6; ++k)
-                 game->Goals[k] = 0;
+             play();
+             game->Goals.fill(0);
              Frame();
              Press(game->KeyQuit);
          },
          true, 2, 3, 250, 65},
-        {"X with autoplay on",
+        {"X under autoplay",
          [&] {
-             Press(game->KeySelect);
+             play();
              Press(SDLK_a);
              Press(game->KeyQuit);
          },
          false},
         {"the last life lost",
          [&] {
-             Press(game->KeySelect);
+             FillTable();
+             play();
              game->Lives = 1;
              game->TimeLeft = 0;
              Frame();
@@ -1804,40 +1702,26 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         Press(game->KeySelect);
         Settle();
         c.Leave();
-        Settle();
         ASSERT_EQ(c.Kept, game->KeptGame.has_value()) << c.How;
         EXPECT_EQ(c.Kept, PathExists(kSaveGameFile)) << c.How;
         if (!c.Kept)
             continue;
-        Press(SDLK_c);
+        const TSavedGame kept = *game->KeptGame;
+        Press(game->KeyContinue);
         EXPECT_EQ(TGameState::gsReady, game->State) << c.How;
+        EXPECT_FALSE(game->Board->IsBusy()) << c.How;
+        EXPECT_FALSE(PathExists(kSaveGameFile)) << c.How << ": continuing removes it";
+        std::vector<int32_t> kinds;
+        for (int32_t col = 0; col < 10; ++col)
+            for (int32_t row = 0; row < 8; ++row)
+                kinds.push_back(kept.Kinds[static_cast<size_t>(row)][static_cast<size_t>(col)]);
+        EXPECT_EQ(kinds, Kinds()) << c.How;
+        EXPECT_EQ(kept.RandomState, game->Board->Rand.State()) << c.How;
         EXPECT_EQ(std::vector<int32_t>({c.Level, c.Lives, c.Score, c.Time}),
                   std::vector<int32_t>({game->Level, game->Lives, game->Score, game->TimeLeft}))
             << c.How;
         Press(game->KeyQuit);
     }
-
-    // The demo neither writes a game nor drops the one kept; a new game does.
-    game->State = TGameState::gsTitle;
-    Press(game->KeySelect);
-    Settle();
-    cases[2].Leave(); // level 2 kept
-    ASSERT_TRUE(game->KeptGame);
-    const std::string kept = ReadFile(kSaveGameFile);
-    TicksUntilDemo();
-    ASSERT_TRUE(game->DemoMode);
-    Frames(60);
-    Press(SDLK_k);
-    ASSERT_EQ(TGameState::gsTitle, game->State);
-    ASSERT_TRUE(game->KeptGame);
-    EXPECT_EQ(2, game->KeptGame->Level);
-    EXPECT_EQ(kept, ReadFile(kSaveGameFile));
-    Press(game->KeySelect);
-    EXPECT_FALSE(game->KeptGame);
-    TSavedGame onDisk;
-    std::string why;
-    ASSERT_TRUE(ReadSavedGame(10, 8, onDisk, why)) << why;
-    EXPECT_EQ(1, onDisk.Level) << "the new game's level start";
 }
 
 // A file that is no kept game is named in the log and set aside under a
@@ -1854,10 +1738,8 @@ TEST_F(TessarilKeptGame, AFileThatIsNoKeptGameIsSetAside) {
     EXPECT_EQ("older", ReadFile("savegame.txt.bad"));
     EXPECT_EQ(foreign, ReadFile("savegame.txt.bad2"));
     EXPECT_EQ(2, LogLines());
-    EXPECT_NE(std::string::npos, Log().LastLine().find("savegame.txt: not a saved game"))
-        << Log().LastLine();
+    EXPECT_NE(std::string::npos, Log().LastLine().find("savegame.txt: not a saved game"));
     EXPECT_NE(std::string::npos, Log().LastLine().find("set aside as savegame.txt.bad2"));
-    EXPECT_EQ(-1, game->TitleEntryAt(20, 120)) << "no continue entry";
 }
 
 // ---------------------------------------------------------------------------
