@@ -13,6 +13,7 @@
 #include "fwSprite.h"
 #include "uCommandLine.h"
 #include "uHighscore.h"
+#include "uScreen.h"
 
 #include <SDL_mixer.h>
 
@@ -46,6 +47,8 @@ TMiniGame::TMiniGame(const std::vector<std::string>& args) : TfwGameApp(args) {
     Highscores = std::make_unique<THighscoreManager>(this);
     ImageList = std::make_unique<TfwSDLImages>();
     Engine = std::make_unique<TfwSpriteEngine>(this);
+    screens_ = MakeScreens(*this);
+    noScreen_ = std::make_unique<TScreen>(*this);
     Splash = nullptr;
     LastName.clear();
     Highscores->MaxEntries = 10;
@@ -152,17 +155,14 @@ void TMiniGame::SetStartValues() {
 }
 
 void TMiniGame::WindowDeactivated() {
-    // Only the demo plays itself; a player's game waits for its player.
-    const bool demo = DemoMode && AutoPlay;
-    if (State == TGameState::gsPlaying && !demo)
-        SetState(TGameState::gsPaused);
+    ScreenOf(State).WindowDeactivated();
 }
 
 void TMiniGame::DoneGame() {
     // However the program ends, a player's game is kept and a name being
     // entered is stored as it stands.
     KeepGame();
-    StoreEnteredName();
+    ScreenOf(State).ProgramEnds();
     SaveSettings();
 }
 

@@ -23,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TfwAnimSequences;
@@ -36,6 +37,7 @@ class TfwSprite;
 class TfwSpriteEngine;
 class THighscoreEditor;
 class THighscoreManager;
+class TScreen;
 
 // The game's states; the values are fixed, 2 and 3 are unused.
 enum class TGameState : uint8_t {
@@ -49,6 +51,13 @@ enum class TGameState : uint8_t {
     gsHighscores = 10, // the table scene is active
     gsEnterName = 11,  // the name entry scene is active
 };
+
+// The screen of every state, in the order of the screen table.
+using TScreenList = std::vector<std::pair<TGameState, std::unique_ptr<TScreen>>>;
+
+// The desktop's pause symbol in play: not drawn, or its cell that pauses or
+// the one that goes on.
+enum class TPauseSymbol : uint8_t { None, Pause, GoOn };
 
 // Why the last life was lost; None while no life has been lost in the level
 // being played (also after the restart key).
@@ -165,14 +174,16 @@ public:
     void InitGame() override;
     void SecondElapsed(uint32_t elapsed) override;
     void UpdateFrame(SDL_Surface* surface) override;
+    // The frame, then the change of screen SetState asked for in it.
+    void DoFrame() override;
     void DrawFrame(SDL_Surface* surface) override;
     void ProcessFrame(SDL_Surface* surface) override;
     // Mixer thread: only raises a flag that the next frame acts on.
     void MusicFinished() override;
     // Leaving the window pauses a player's game in play; the demo runs on.
     void WindowDeactivated() override;
-    // The end of the program, however it came: a name being entered is stored,
-    // then the settings.
+    // The end of the program, however it came: a player's game is kept, a
+    // name being entered is stored, then the settings.
     void DoneGame() override;
     // Not while the desktop's name entry is shown: Escape leaves it unsaved there.
     bool EscapeEndsProgram() const override;
@@ -183,34 +194,46 @@ public:
     void LoadProgress(int32_t done, int32_t total);
 
     // State machine and input.
-    // Changes the state; entering the title restarts the idle count.
+    // Changes the state at once, for the rules and the input of the rest of
+    // the frame; the screens change at the frame's end: the screen of the
+    // state the frame began with leaves, the one of the state it ends with
+    // enters (neither when they are the same).
     void SetState(TGameState state);
+    // The screen of a state, from the screen table.
+    TScreen& ScreenOf(TGameState state) const;
     void HandleKeys();
-    // Desktop mouse: this frame's pointer events, taken just before the keys.
-    // In play a left click acts as the select key on the stone under it and a
-    // drag onto a neighbour swaps; the right button asks for a hint. On other
-    // screens a left click is the screen's confirm key.
+    // Desktop mouse: this frame's pointer events, taken just before the keys,
+    // handed to the screen of the state.
     void HandlePointer();
+    // Moves of the game the screens make.
+    // Leaving a game, the demo's or the player's, for the title: autoplay and
+    // the demo end, the idle count starts again, and the title shows the
+    // player's last score.
+    void LeaveForTitle();
+    void StartNextLevel();
+    // The idle title's demo: a new game that plays itself.
+    void StartDemo();
+    // The select key in play, on the cursor's cell.
+    void TryStone();
+    void MakeSelection(int32_t col, int32_t row);
+    void PlaySound(TfwSDLSound* sound, int32_t volume);
+    // Rules of a frame of play; false: the frame ends without input.
+    bool PlayRules();
+    // One line on standard error, "tessaril: text", beside the log's.
+    static void ReportToPlayer(const std::string& text);
 
     // Rules.
     void NewGame();
     // Deals level n and, in a player's game, keeps it as the level's start.
     void StartLevel(int32_t n);
-    void GameOver();
-    void DropAllStones();
-    bool AllGoalsMet() const;
-    void ShowHint();
-    void StoneRemoved(TButtonSprite* stone);
-    void StonesCleared(int32_t count);
-    void RemoveMarker(TfwPosModifier* modifier);
-
-    // Screens.
-    // Digits of text from the digit strip; characters below "0" leave a gap.
-    void DrawNumber(SDL_Surface* surface, int32_t x, int32_t y, const std::string& text,
-                    bool rightAligned);
-    // The same from any strip of digit cells, left-aligned from x.
-    static void DrawDigits(SDL_Surface* surface, TfwSDLImage* strip, const TDigitCells& cells,
-                           int32_t x, int32_t y, const std::string& text);
+    // A level's variables and the cursor, without the board's deal.
+    void BeginLevel(int32_t n);
+    // The board at rest in play: the point a kept game returns to.
+    void RememberRestPoint();
+    // A player's own game (no demo, no autoplay) in a build that keeps games.
+    bool KeepsThisGame() const;
+    // The hint's price: seconds in the timed game, points in the relaxed one.
+    void PayForHint();
 
     // The kept game (desktop and web). LoadKeptGame reads savegame.txt at
     // start; a file that is no kept game is named in the log and set aside.
@@ -228,6 +251,25 @@ public:
     void DropKeptGame();
     // The table of a kind of game.
     THighscoreManager* TableOf(TGameKind kind) const;
+    void GameOver();
+    void DropAllStones();
+    bool AllGoalsMet() const;
+    void ShowHint();
+    void StoneRemoved(TButtonSprite* stone);
+    void StonesCleared(int32_t count);
+    void RemoveMarker(TfwPosModifier* modifier);
+
+    // Screens.
+    // The splash and the logo, under the title and the high score screens.
+    void DrawBackground(SDL_Surface* surface);
+    // The game screen: heads-up row, goals column, pause symbol, and the board when shown.
+    void DrawGame(SDL_Surface* surface, bool boardShown, TPauseSymbol symbol);
+    // Digits of text from the digit strip; characters below "0" leave a gap.
+    void DrawNumber(SDL_Surface* surface, int32_t x, int32_t y, const std::string& text,
+                    bool rightAligned);
+    // The same from any strip of digit cells, left-aligned from x.
+    static void DrawDigits(SDL_Surface* surface, TfwSDLImage* strip, const TDigitCells& cells,
+                           int32_t x, int32_t y, const std::string& text);
 
     // Board files: puzzle1.txt written, puzzle.txt read.
     void SaveBoardFile();
@@ -260,8 +302,9 @@ public:
     // The title's lines as drawn now, top to bottom: on the desktop and the
     // web the kept game's entry first when there is one, then HelpLines.
     std::vector<TTitleLine> TitleLines() const;
-    // The title entry drawn at picture pixel (x, y); -1 for none (and on the handheld).
-    int32_t TitleEntryAt(int32_t x, int32_t y) const;
+    // The key is the pad's (held or pressed in this frame), not the keyboard's:
+    // the pad's back button stands for R, the restart, which the title ignores.
+    bool FromPad(int32_t key) const;
 
 private:
     // Start-up.
@@ -279,97 +322,33 @@ private:
     // The loaded media (by list position) to the members that use them.
     void UseMedia(const std::array<TfwResource*, kMediaCount>& media);
     TfwSprite* MakeCursorSprite(int32_t z);
-    void PointerPressed(const TfwPointerEvent& e);
-    void PointerReleased(const TfwPointerEvent& e);
-    bool StoneAt(const TfwPointerEvent& e, int32_t& col, int32_t& row) const;
-    bool OnPauseSymbol(const TfwPointerEvent& e) const;
-    void TitleClicked(const TfwPointerEvent& e);
-    void NameEntryClicked(const TfwPointerEvent& e);
-    void ClickStone(int32_t col, int32_t row);
-
-    // Keys: one handler per state, run in frames in which a key went down,
-    // after the volume keys (which the desktop's name entry takes for itself);
-    // NoKeyStep runs in the other frames. Escape, the window's close button
-    // and the fullscreen keys are the frame's.
-    using TKeyHandler = void (TMiniGame::*)();
-    static TKeyHandler KeysOf(TGameState state);
-    void NoKeys();
-    void TitleKeys();
-    void ReadyKeys();
-    void PlayKeys();
-    void PausedKeys();
-    void RetryKeys();
-    void LevelDoneKeys();
-    void GameOverKeys();
-    void TableKeys();
-    void NameEntryKeys();
-    // The keys the handlers share; each answers whether it took its key.
-    bool LeaveGameKey();    // the quit key: back to the title
-    bool RestartKey();      // deal the level again, through retry
-    bool PlayCommandKeys(); // load, save and the autoplay switch
-    bool PauseKey();
-    // The key is the pad's (held or pressed in this frame), not the keyboard's:
-    // the pad's back button stands for R, the restart, which the title ignores.
-    bool FromPad(int32_t key) const;
     void VolumeKeys();
-    void MoveCursorKeys();
-    void NoKeyStep();
-    void TryStone(); // the select key in play
-    void MakeSelection(int32_t col, int32_t row);
     void SetVolumes();
     void StepVolumes(int32_t step); // both volumes by step, then applied
-    // The high score scenes' results: the two transitions that write State directly.
-    void TakeSceneResults();
-    // A name entry still shown is finished with the name as it stands.
-    void StoreEnteredName();
+    // The screen change SetState asked for: leave, then enter.
+    void ChangeScreen();
+
+    void KeepLevelStart();
+    // In one of the states a player's game is left from.
+    bool InGame() const;
 
     // Rules of a frame of play.
-    bool PlayRules(); // false: the frame ends without input
     void LevelComplete();
     void NoMoveLeft();
     bool TimeUp();   // false when it ended the game
     bool LoseLife(); // true while lives remain; the last one ends the game
     void EndGame();
     void AutoPlayMove();
-    void StartNextLevel();
-    // A level's variables and the cursor, without the board's deal.
-    void BeginLevel(int32_t n);
-    // A player's own game (no demo, no autoplay) in a build that keeps games.
-    bool KeepsThisGame() const;
-    // In one of the states a player's game is left from.
-    bool InGame() const;
-    // The board at rest: the point a kept game returns to.
-    void RememberRestPoint();
-    void KeepLevelStart();
-    // Leaving a game, the demo's or the player's, for the title: autoplay and
-    // the demo end, and the title shows the player's last score.
-    void LeaveForTitle();
     // A key, a pad button or a mouse button went down in this frame.
     bool InputThisFrame() const;
-    // One line on standard error, "tessaril: text", beside the log's.
-    static void ReportToPlayer(const std::string& text);
     // Puts the cursor or the marker over a cell at the board's pitch, and animates it.
     void PlaceOnCell(TfwSprite* sprite, int32_t col, int32_t row);
-    void PlaySound(TfwSDLSound* sound, int32_t volume);
     int32_t LoudVolume() const { return MusicVolume * 5 / 4; } // MusicVolume * 1.25, truncated
 
     // Screens.
-    void DrawBackground(SDL_Surface* surface);
-    void DrawTitle(SDL_Surface* surface);
-    void DrawTable(SDL_Surface* surface);
-    void DrawGame(SDL_Surface* surface);
     void DrawHeadsUp(SDL_Surface* surface);
     void DrawGoals(SDL_Surface* surface);
-    void DrawOverlay(SDL_Surface* surface);
-    void DrawPauseSymbol(SDL_Surface* surface);
-    // The overlay picture of a state (none: Image nullptr), its lettering's
-    // id and the number drawn into it (-1 none).
-    struct TOverlay {
-        TfwSDLImage* Image = nullptr;
-        TMediaId Id = kMediaCount;
-        int32_t Number = -1;
-    };
-    TOverlay OverlayOf(TGameState state) const;
+    void DrawPauseSymbol(SDL_Surface* surface, TPauseSymbol symbol);
 
     // Music: the next track once the mixer has reported the end of one.
     void NextTrackIfEnded();
@@ -379,12 +358,12 @@ private:
 
     std::vector<std::unique_ptr<TfwSDLImage>> images_; // every picture the game loaded
     std::atomic<bool> musicEnded_{false};
-    // The cell a left press in play went down on, where a drag starts; -1 none.
-    int32_t scoreBeforeDemo_ = 0; // the player's last score, shown again after the demo
-    TSavedGame restPoint_;        // the player's game the last time its board was at rest
-    int32_t dragCol_ = -1;
-    int32_t dragRow_ = -1;
-    bool dragOnSelected_ = false; // pressed on the selected stone: its release there drops it
+    int32_t scoreBeforeDemo_ = 0;       // the player's last score, shown again after the demo
+    TSavedGame restPoint_;              // the player's game the last time its board was at rest
+    TScreenList screens_;               // one for every state, from the screen table
+    std::unique_ptr<TScreen> noScreen_; // a state without a screen takes nothing, draws nothing
+    // The state the frame began with, once SetState changed it; empty: no change.
+    std::optional<TGameState> changedFrom_;
     std::string settingsWritten_; // the settings file's text as last read or written
     std::array<std::string, kSettingCount> settingsAtStart_; // SettingValues when play began
     std::array<bool, kSettingCount> settingsChanged_{};      // changed at some moment of the run

@@ -7,21 +7,24 @@
 #include "tessaril.h"
 #include "uHighscore.h"
 #include "uLevelRules.h"
+#include "uScreen.h"
 
 #include <algorithm>
 
 namespace {
 
 constexpr int32_t kStoneScore = 25;
-constexpr int32_t kLevelBonus = 250;           // times the level
-constexpr int32_t kIdleSecondsBeforeDemo = 10; // the demo starts at the tick after
-constexpr int32_t kRestartVolume = 60;         // the time-out sound, whatever the volumes
+constexpr int32_t kLevelBonus = 250;   // times the level
+constexpr int32_t kRestartVolume = 60; // the time-out sound, whatever the volumes
 // The cursor and the selection marker are drawn this far up and left of their cell.
 constexpr int32_t kCursorInset = 2;
 // The +25 marker rises 120 frames of 2 pixels.
 constexpr int32_t kMarkerDistance = 240;
 // At the end of a board the stones fall this far below the board's lower edge.
 constexpr int32_t kDropBelowBoard = 16;
+// A hint costs seconds in the timed game, points in the relaxed one.
+constexpr int32_t kHintCost = 10;
+constexpr int32_t kRelaxedHintCost = 100;
 // The category pair the game's scores go under.
 constexpr int32_t kScoreCategory = 1;
 constexpr int32_t kScoreSubCategory = 1;
@@ -58,12 +61,8 @@ void TMiniGame::ProcessFrame(SDL_Surface* surface) {
         LeaveForTitle();
         return;
     }
-    if (State == TGameState::gsPlaying) {
-        if (!PlayRules())
-            return;
-    } else {
-        TakeSceneResults();
-    }
+    if (!ScreenOf(State).Step())
+        return;
     HandlePointer();
     HandleKeys();
 }
@@ -98,7 +97,6 @@ void TMiniGame::LevelComplete() {
     PlaySound(SoundNextLevel, LoudVolume());
     Score += Level * kLevelBonus;
     SetState(TGameState::gsLevelDone);
-    Cursor->Hide();
 }
 
 void TMiniGame::NoMoveLeft() {
@@ -108,7 +106,6 @@ void TMiniGame::NoMoveLeft() {
     DropAllStones();
     PlaySound(SoundNoMoves, LoudVolume());
     SetState(TGameState::gsRetry);
-    Cursor->Hide();
 }
 
 bool TMiniGame::TimeUp() {
@@ -117,7 +114,7 @@ bool TMiniGame::TimeUp() {
         return false;
     PlaySound(SoundRestart, kRestartVolume);
     DropAllStones();
-    SetState(TGameState::gsRetry); // the cursor stays shown
+    SetState(TGameState::gsRetry);
     return true;
 }
 
@@ -160,20 +157,17 @@ void TMiniGame::AutoPlayMove() {
 void TMiniGame::SecondElapsed(uint32_t elapsed) {
     (void)elapsed;
     SaveSettings(); // at most once a second, and only when one changed
-    if (State == TGameState::gsPlaying && GameKind == TGameKind::Timed)
-        --TimeLeft;
-    if (DemoMode || State != TGameState::gsTitle)
-        return;
-    ++IdleSeconds;
-    if (IdleSeconds > kIdleSecondsBeforeDemo) {
-        scoreBeforeDemo_ = Score;
-        DemoMode = true; // before its level starts: the demo keeps no game
-        GameKind = TGameKind::Timed;
-        NewGame();
-        IdleSeconds = 0;
-        SetState(TGameState::gsPlaying);
-        AutoPlay = true;
-    }
+    ScreenOf(State).SecondElapsed();
+}
+
+void TMiniGame::StartDemo() {
+    scoreBeforeDemo_ = Score;
+    DemoMode = true; // before its level starts: the demo keeps no game
+    GameKind = TGameKind::Timed;
+    NewGame();
+    IdleSeconds = 0;
+    AutoPlay = true;
+    SetState(TGameState::gsPlaying);
 }
 
 void TMiniGame::NewGame() {
@@ -255,6 +249,13 @@ bool TMiniGame::AllGoalsMet() const {
         if (Goals[k] > 0)
             return false;
     return true;
+}
+
+void TMiniGame::PayForHint() {
+    if (GameKind == TGameKind::Relaxed)
+        Score = std::max(Score - kRelaxedHintCost, 0);
+    else
+        TimeLeft = std::max(TimeLeft - kHintCost, 0);
 }
 
 void TMiniGame::ShowHint() {

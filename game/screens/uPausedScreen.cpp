@@ -1,0 +1,31 @@
+// Paused: the clock stops and the board is hidden until the pause key or a
+// click anywhere goes on.
+#include "uScreen.h"
+
+namespace {
+
+class TPausedScreen : public TBoardScreen {
+public:
+    using TBoardScreen::TBoardScreen;
+
+    void Keys() override {
+        if (!LeaveGameKey() && !RestartKey())
+            PauseKey(TGameState::gsPlaying);
+    }
+
+    void PointerPressed(const TfwPointerEvent& e) override {
+        if (e.Button == SDL_BUTTON_LEFT && e.OnPicture)
+            Game.PressKey(static_cast<uint16_t>(Game.KeyPause));
+    }
+
+protected:
+    TOverlay Overlay() const override { return {Game.PausedImage, miPaused}; }
+    bool BoardShown() const override { return false; }
+    TPauseSymbol PauseSymbolShown() const override { return TPauseSymbol::GoOn; }
+};
+
+} // namespace
+
+template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsPaused>(TMiniGame& game) {
+    return std::make_unique<TPausedScreen>(game);
+}

@@ -1,0 +1,196 @@
+// Play: the clock runs, the rules of a frame apply, and the player moves the
+// cursor, selects and swaps by keys or, on the desktop, by clicks and drags
+// (a click acts as the select key on the stone under it, on the pause symbol
+// as the pause key; the right button asks for a hint).
+#include "fwConfig.h"
+#include "fwSprite.h"
+#include "uGameGrid.h"
+#include "uScreen.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+bool Shown(const TfwSprite* sprite) {
+    return sprite != nullptr && sprite->Shown();
+}
+
+bool Neighbours(int32_t col1, int32_t row1, int32_t col2, int32_t row2) {
+    return std::abs(col1 - col2) + std::abs(row1 - row2) == 1;
+}
+
+class TPlayScreen : public TBoardScreen {
+public:
+    using TBoardScreen::TBoardScreen;
+
+    // The demo plays without the cursor.
+    void Enter() override {
+        if (!Game.DemoMode)
+            Game.Cursor->Show();
+    }
+
+    void Leave() override { dragCol_ = -1; }
+
+    bool Step() override { return Game.PlayRules(); }
+
+    void Keys() override {
+        if (LeaveGameKey() || RestartKey() || CommandKeys() || PauseKey(TGameState::gsPaused))
+            return;
+        const auto select = static_cast<uint16_t>(Game.KeySelect);
+        if (!Game.KeyPressed(select, false)) {
+            MoveCursorKeys();
+            return;
+        }
+        // A press while the board is busy is lost, without waiting for its release.
+        if (Game.Board->IsBusy())
+            return;
+        Game.KeyPressed(select, true);
+        Game.PlaySound(Game.SoundClick2, Game.SoundVolume);
+        Game.TryStone();
+    }
+
+    void PointerPressed(const TfwPointerEvent& e) override {
+        if (e.Button == SDL_BUTTON_RIGHT && e.OnPicture)
+            Game.PressKey(SDLK_y); // the hint key, with its cost
+        if (e.Button != SDL_BUTTON_LEFT)
+            return;
+        dragCol_ = -1;
+        if (!e.OnPicture)
+            return;
+        if (OnPauseSymbol(e)) {
+            Game.PressKey(static_cast<uint16_t>(Game.KeyPause));
+            return;
+        }
+        int32_t col = 0, row = 0;
+        if (!StoneAt(e, col, row) || Game.Board->IsBusy())
+            return; // as the select key, a click on a busy board is lost
+        dragCol_ = col;
+        dragRow_ = row;
+        dragOnSelected_ = Shown(Game.Selection) && Game.SelCol == col && Game.SelRow == row;
+        // The selected stone is dropped on release, so that a drag from it swaps.
+        if (!dragOnSelected_)
+            ClickStone(col, row);
+    }
+
+    void PointerReleased(const TfwPointerEvent& e) override {
+        const int32_t fromCol = dragCol_;
+        const int32_t fromRow = dragRow_;
+        dragCol_ = -1;
+        int32_t col = 0, row = 0;
+        if (fromCol < 0 || !StoneAt(e, col, row) || Game.Board->IsBusy())
+            return;
+        const bool fromSelected =
+            Shown(Game.Selection) && Game.SelCol == fromCol && Game.SelRow == fromRow;
+        if (col == fromCol && row == fromRow) {
+            if (dragOnSelected_ && fromSelected)
+                ClickStone(col, row); // a click on the selected stone drops it
+        } else if (fromSelected && Neighbours(fromCol, fromRow, col, row)) {
+            ClickStone(col, row); // a drag onto a neighbour swaps
+        }
+    }
+
+    // The relaxed game has no clock.
+    void SecondElapsed() override {
+        if (Game.GameKind == TGameKind::Timed)
+            --Game.TimeLeft;
+    }
+
+    // Only the demo plays itself; a player's game waits for its player.
+    void WindowDeactivated() override {
+        if (!(Game.DemoMode && Game.AutoPlay))
+            Game.SetState(TGameState::gsPaused);
+    }
+
+protected:
+    TPauseSymbol PauseSymbolShown() const override { return TPauseSymbol::Pause; }
+
+private:
+    // The cell a left press went down on, where a drag starts; -1 none.
+    int32_t dragCol_ = -1;
+    int32_t dragRow_ = -1;
+    bool dragOnSelected_ = false; // pressed on the selected stone: its release there drops it
+
+    // Load, save and the autoplay switch: play's own commands.
+    bool CommandKeys() {
+        if (Game.KeyPressed(SDLK_l, true)) {
+            Game.LoadBoardFile();
+            Game.Cursor->Show();
+            Game.Selection->Hide();
+            return true;
+        }
+        if (Game.KeyPressed(SDLK_s, true)) {
+            Game.SaveBoardFile();
+            return true;
+        }
+        // The handheld's A button is the pause key; the fixed autoplay switch
+        // would shadow it there, so that build goes without it.
+        if (!kHandheld && Game.KeyPressed(SDLK_a, false)) {
+            Game.AutoPlay = !Game.AutoPlay;
+            return true;
+        }
+        return false;
+    }
+
+    void MoveCursorKeys() {
+        TGameGrid& board = *Game.Board;
+        if (Game.KeyPressed(SDLK_y, false) && !board.IsBusy()) {
+            Game.PayForHint();
+            Game.ShowHint();
+        }
+        int32_t col = Game.CursorCol;
+        int32_t row = Game.CursorRow;
+        auto arrow = [&](SDLKey key, bool allowed, int32_t& coordinate, int32_t step) {
+            if (Game.KeyPressed(static_cast<uint16_t>(key), false) && allowed) {
+                Game.PlaySound(Game.SoundClick1, Game.SoundVolume);
+                coordinate += step;
+            }
+        };
+        arrow(SDLK_LEFT, col > 0, col, -1);
+        arrow(SDLK_RIGHT, col < board.Width - 1, col, 1);
+        arrow(SDLK_UP, row > 0, row, -1);
+        arrow(SDLK_DOWN, row < board.Height - 1, row, 1);
+        // With a stone selected the cursor stays on it or a neighbour.
+        if (Game.Selection->Shown() &&
+            std::abs(Game.SelCol - col) + std::abs(Game.SelRow - row) > 1)
+            return;
+        Game.CursorCol = col;
+        Game.CursorRow = row;
+    }
+
+    bool OnPauseSymbol(const TfwPointerEvent& e) const {
+        return !Game.DemoMode && e.X >= kPauseAreaLeft && e.Y < kPauseAreaBottom;
+    }
+
+    bool StoneAt(const TfwPointerEvent& e, int32_t& col, int32_t& row) const {
+        if (!e.OnPicture || !Game.Board || !Game.Engine)
+            return false;
+        const int32_t pitchX = Game.Board->CellPitchX();
+        const int32_t pitchY = Game.Board->CellPitchY();
+        const int32_t x = e.X - Game.Engine->X;
+        const int32_t y = e.Y - Game.Engine->Y;
+        if (x < 0 || y < 0 || pitchX <= 0 || pitchY <= 0)
+            return false;
+        col = x / pitchX;
+        row = y / pitchY;
+        return col < Game.Board->Width && row < Game.Board->Height;
+    }
+
+    // The select key with the cursor on (col, row); a stone that is not the
+    // selected one or its neighbour drops the selection first and is selected.
+    void ClickStone(int32_t col, int32_t row) {
+        if (Shown(Game.Selection) && !(Game.SelCol == col && Game.SelRow == row) &&
+            !Neighbours(Game.SelCol, Game.SelRow, col, row))
+            Game.Selection->Hide();
+        Game.CursorCol = col;
+        Game.CursorRow = row;
+        Game.PlaySound(Game.SoundClick2, Game.SoundVolume);
+        Game.TryStone();
+    }
+};
+
+} // namespace
+
+template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsPlaying>(TMiniGame& game) {
+    return std::make_unique<TPlayScreen>(game);
+}

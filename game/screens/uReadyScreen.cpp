@@ -1,0 +1,29 @@
+// Ready: a new game is dealt and waits, under the "LEVEL n" overlay, for the
+// select key.
+#include "fwSprite.h"
+#include "uScreen.h"
+
+namespace {
+
+class TReadyScreen : public TBoardScreen {
+public:
+    using TBoardScreen::TBoardScreen;
+
+    void Enter() override { Game.Cursor->Hide(); }
+
+    void Keys() override {
+        if (LeaveGameKey())
+            return;
+        if (Game.KeyPressed(static_cast<uint16_t>(Game.KeySelect), true))
+            Game.SetState(TGameState::gsPlaying);
+    }
+
+protected:
+    TOverlay Overlay() const override { return {Game.PressKeyImage, miPressKey, Game.Level}; }
+};
+
+} // namespace
+
+template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsReady>(TMiniGame& game) {
+    return std::make_unique<TReadyScreen>(game);
+}

@@ -1,0 +1,224 @@
+// The title: credits, the volume, the last score and the help lines, which on
+// the desktop are entries a click chooses: a kept game's first, then a new
+// game, a relaxed one, the table and the end. Idle for long enough, it starts
+// the demo.
+#include "fwConfig.h"
+#include "fwFont.h"
+#include "fwImage.h"
+#include "fwSprite.h"
+#include "uHighscore.h"
+#include "uScreen.h"
+#include "web/fwWeb.h"
+
+#include <string>
+
+namespace {
+
+// The title's help lines, kHelpLineHeight apart from kHelpTop, the last score
+// above them; the desktop's key lines in a column of their own to the right.
+// With a kept game the entries begin in the last credit's place, and the kept
+// game's entry shows the score.
+constexpr int32_t kHelpLeft = 15;
+constexpr int32_t kHelpTop = 172;
+constexpr int32_t kKeptEntriesTop = 118;
+constexpr int32_t kHelpLineHeight = 14;
+constexpr int32_t kLastScoreTop = 154;
+// A kept game: beside the start entry, what starting does to it.
+constexpr const char* kDropsKeptGame = "(ends the kept game)";
+constexpr int32_t kNoteGap = 6;
+constexpr int32_t kKeyLinesLeft = 180;
+constexpr int32_t kKeyLinesTop = 150;
+constexpr int32_t kKeyLineHeight = 13;
+// A click counts for an entry this far left and right of its text.
+constexpr int32_t kEntrySlack = 5;
+// The volume line; in the page, the line that asks for the gesture that
+// starts its sound ends this far left of it.
+constexpr int32_t kVolumeLeft = 250;
+constexpr int32_t kVolumeTop = 220;
+constexpr int32_t kSoundHintGap = 12;
+constexpr const char* kSoundHint = "Press a key or click for sound";
+constexpr int32_t kIdleSecondsBeforeDemo = 10; // the demo starts at the tick after
+
+// Does the page's sound wait for the player's first key, click or touch?
+bool SoundWaits() {
+    if constexpr (kWeb)
+        return fwWebSoundWaits();
+    else
+        return false;
+}
+
+// Everything the title's picture depends on: the numbers it shows and the
+// pictures and faces it draws, down to what a reload or a new alpha changes.
+TfwPictureCache::TKey TitleKey(const TMiniGame& game) {
+    const std::optional<TSavedGame>& kept = game.KeptGame;
+    TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.SoundVolume),
+                                 static_cast<uintptr_t>(game.Score),
+                                 game.Silent,
+                                 SoundWaits(),
+                                 kept.has_value(),
+                                 kept ? static_cast<uintptr_t>(kept->Level) : 0,
+                                 kept ? static_cast<uintptr_t>(kept->Score) : 0};
+    for (const TfwSDLImage* image : {game.Splash, game.Logo}) {
+        const SDL_Surface* s = image != nullptr ? image->Surface : nullptr;
+        key.insert(key.end(), {reinterpret_cast<uintptr_t>(image), reinterpret_cast<uintptr_t>(s),
+                               s != nullptr ? s->flags : 0, s != nullptr ? s->format->alpha : 0u,
+                               s != nullptr ? s->format->colorkey : 0});
+    }
+    for (const TfwFont* font : {game.F1, game.F2, game.F3})
+        key.insert(key.end(), {reinterpret_cast<uintptr_t>(font),
+                               reinterpret_cast<uintptr_t>(font != nullptr ? font->Font : nullptr),
+                               font != nullptr && font->Opened, font != nullptr && font->Blended});
+    return key;
+}
+
+class TTitleScreen : public TScreen {
+public:
+    using TScreen::TScreen;
+
+    void Enter() override {
+        Game.Cursor->Hide();
+        Game.Selection->Hide();
+    }
+
+    void Keys() override {
+        if (Game.KeyPressed(static_cast<uint16_t>(Game.KeyQuit), true)) {
+            Game.Quit();
+            return;
+        }
+        if (Game.KeyPressed(static_cast<uint16_t>(Game.KeySelect), true)) {
+            Game.NewGameOf(TGameKind::Timed);
+        } else if (!kHandheld && !Game.FromPad(Game.KeyRelaxed) &&
+                   Game.KeyPressed(static_cast<uint16_t>(Game.KeyRelaxed), true)) {
+            Game.NewGameOf(TGameKind::Relaxed);
+        } else if (!kHandheld && Game.KeptGame &&
+                   Game.KeyPressed(static_cast<uint16_t>(Game.KeyContinue), true)) {
+            Game.ContinueGame();
+        } else if (Game.KeyPressed(static_cast<uint16_t>(Game.KeyHighscores), true)) {
+            Game.TableShown = Game.GameKind;
+            Game.TableOf(Game.TableShown)->Activate();
+            Game.SetState(TGameState::gsHighscores);
+        }
+    }
+
+    // A click on an entry is its key; the start entry's answers anywhere else
+    // too, unless that would drop a kept game.
+    void PointerPressed(const TfwPointerEvent& e) override {
+        if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture)
+            return;
+        switch (EntryAt(e.X, e.Y)) {
+        case TMiniGame::teContinue:
+            Game.PressKey(static_cast<uint16_t>(Game.KeyContinue));
+            break;
+        case TMiniGame::teRelaxed:
+            Game.PressKey(static_cast<uint16_t>(Game.KeyRelaxed));
+            break;
+        case TMiniGame::teHighscores:
+            Game.PressKey(static_cast<uint16_t>(Game.KeyHighscores));
+            break;
+        case TMiniGame::teQuit:
+            Game.PressKey(static_cast<uint16_t>(Game.KeyQuit));
+            break;
+        case TMiniGame::teStart:
+            Game.PressKey(static_cast<uint16_t>(Game.KeySelect));
+            break;
+        default:
+            if (!Game.KeptGame)
+                Game.PressKey(static_cast<uint16_t>(Game.KeySelect));
+            break;
+        }
+    }
+
+    void SecondElapsed() override {
+        if (Game.DemoMode)
+            return;
+        if (++Game.IdleSeconds > kIdleSecondsBeforeDemo)
+            Game.StartDemo();
+    }
+
+    void Draw(SDL_Surface* surface) override {
+        Game.TitlePicture.Draw(surface, TitleKey(Game), [this](SDL_Surface* s) { DrawTitle(s); });
+    }
+
+private:
+    int32_t HelpTop() const { return Game.KeptGame ? kKeptEntriesTop : kHelpTop; }
+
+    // The entry drawn at picture pixel (x, y); -1 for none (and on the handheld).
+    int32_t EntryAt(int32_t x, int32_t y) const {
+        if (kHandheld || Game.F2 == nullptr || y < HelpTop())
+            return -1;
+        const auto line = static_cast<size_t>((y - HelpTop()) / kHelpLineHeight);
+        const auto lines = Game.TitleLines();
+        if (line >= lines.size())
+            return -1;
+        const int32_t right = kHelpLeft + Game.F2->TextWidth(lines[line].Text);
+        return x >= kHelpLeft - kEntrySlack && x < right + kEntrySlack ? lines[line].Entry : -1;
+    }
+
+    void DrawTitle(SDL_Surface* surface) {
+        Game.DrawBackground(surface);
+        auto text = [&](TfwFont* font, int32_t x, int32_t y, const std::string& s) {
+            if (font != nullptr)
+                font->DrawText(surface, x, y, s, kTextColour);
+        };
+        text(Game.F1, 5, 44, "Tessaril - Version " TESSARIL_VERSION);
+        text(Game.F3, 5, 64, "Written by ");
+        text(Game.F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
+        text(Game.F3, 15, 100, "Mabel Quorne (Programming / Art)");
+        if (!Game.KeptGame)
+            text(Game.F3, 15, 118, "The Internet (Sound)");
+        // Without a sound device the desktop has no volume to tell; the handheld
+        // keeps its volume line.
+        text(Game.F1, kVolumeLeft, kVolumeTop,
+             Game.Silent && !kHandheld ? std::string("Sound: off")
+                                       : "Volume: " + std::to_string(Game.SoundVolume));
+        if (!Game.Silent && SoundWaits() && Game.F1 != nullptr)
+            text(Game.F1, kVolumeLeft - kSoundHintGap - Game.F1->TextWidth(kSoundHint), kVolumeTop,
+                 kSoundHint);
+        if (Game.Score > 0 && !Game.KeptGame)
+            text(Game.F2, kHelpLeft, kLastScoreTop, "Last Score: " + std::to_string(Game.Score));
+        const auto lines = Game.TitleLines();
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const int32_t y = HelpTop() + static_cast<int32_t>(i) * kHelpLineHeight;
+            text(Game.F2, kHelpLeft, y, lines[i].Text);
+            if (Game.KeptGame && lines[i].Entry == TMiniGame::teStart && Game.F2 != nullptr)
+                text(Game.F1, kHelpLeft + Game.F2->TextWidth(lines[i].Text) + kNoteGap, y + 1,
+                     kDropsKeptGame);
+        }
+        const auto keys = TMiniGame::KeyLines();
+        for (size_t i = 0; i < keys.size(); ++i)
+            text(Game.F1, kKeyLinesLeft, kKeyLinesTop + static_cast<int32_t>(i) * kKeyLineHeight,
+                 keys[i]);
+    }
+};
+
+} // namespace
+
+template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsTitle>(TMiniGame& game) {
+    return std::make_unique<TTitleScreen>(game);
+}
+
+std::vector<const char*> TMiniGame::HelpLines() {
+    if constexpr (kHandheld)
+        return {"'B'  - Start game / select stone", "Cursor keys - move cursor", "'X' - Quit game"};
+    else // the title's entries, in the order of TTitleEntry
+        return {"SPACE or click - Start", "R - Relaxed game", "H - High scores", "X - Quit"};
+}
+
+std::vector<TMiniGame::TTitleLine> TMiniGame::TitleLines() const {
+    std::vector<TTitleLine> lines;
+    if (KeptGame)
+        lines.push_back({teContinue, "C - Continue level " + std::to_string(KeptGame->Level) +
+                                         " (score " + std::to_string(KeptGame->Score) + ")"});
+    int32_t entry = kHandheld ? -1 : teStart;
+    for (const char* line : HelpLines())
+        lines.push_back({kHandheld ? -1 : entry++, line});
+    return lines;
+}
+
+std::vector<const char*> TMiniGame::KeyLines() {
+    if constexpr (kHandheld)
+        return {};
+    else
+        return {"Click or SPACE - swap", "Arrow keys - move", "P or click II - pause",
+                "Y or right click - hint", "F11 - fullscreen"};
+}

@@ -1,0 +1,95 @@
+// The screen table, the keys several screens share, and the board screens'
+// drawing: the game screen under the overlay of the state.
+#include "uScreen.h"
+
+#include "fwConfig.h"
+#include "fwImage.h"
+#include "uGameGrid.h"
+
+#include <string>
+
+TScreenList MakeScreens(TMiniGame& game) {
+    // The one place that says which screen shows a state: a new state is a
+    // file with its screen and one line here.
+    using F = std::unique_ptr<TScreen> (*)(TMiniGame&);
+    static const std::pair<TGameState, F> kScreens[] = {
+        {TGameState::gsTitle, &MakeScreen<TGameState::gsTitle>},
+        {TGameState::gsReady, &MakeScreen<TGameState::gsReady>},
+        {TGameState::gsPlaying, &MakeScreen<TGameState::gsPlaying>},
+        {TGameState::gsRetry, &MakeScreen<TGameState::gsRetry>},
+        {TGameState::gsLevelDone, &MakeScreen<TGameState::gsLevelDone>},
+        {TGameState::gsPaused, &MakeScreen<TGameState::gsPaused>},
+        {TGameState::gsGameOver, &MakeScreen<TGameState::gsGameOver>},
+        {TGameState::gsHighscores, &MakeScreen<TGameState::gsHighscores>},
+        {TGameState::gsEnterName, &MakeScreen<TGameState::gsEnterName>},
+    };
+    TScreenList screens;
+    for (const auto& [state, make] : kScreens)
+        screens.emplace_back(state, make(game));
+    return screens;
+}
+
+bool TScreen::LeaveGameKey() {
+    if (!Game.KeyPressed(static_cast<uint16_t>(Game.KeyQuit), true))
+        return false;
+    Game.LeaveForTitle();
+    return true;
+}
+
+bool TScreen::RestartKey() {
+    if (!Game.KeyPressed(SDLK_r, true))
+        return false;
+    Game.SetState(TGameState::gsRetry);
+    return true;
+}
+
+bool TScreen::PauseKey(TGameState next) {
+    if (!Game.KeyPressed(static_cast<uint16_t>(Game.KeyPause), false))
+        return false;
+    Game.SetState(next);
+    return true;
+}
+
+void TBoardScreen::Draw(SDL_Surface* surface) {
+    Game.DrawGame(surface, BoardShown(), PauseSymbolShown());
+}
+
+void TBoardScreen::PointerPressed(const TfwPointerEvent& e) {
+    if (e.Button == SDL_BUTTON_LEFT && e.OnPicture)
+        Game.PressKey(static_cast<uint16_t>(Game.KeySelect));
+}
+
+namespace {
+
+// Where the overlays stand on the screen.
+constexpr int32_t kOverlayX = 10;
+constexpr int32_t kOverlayY = 110;
+
+// The lettering of this build's overlay picture id; nullptr for none.
+const TOverlayLettering* LetteringOf(TMediaId id) {
+    for (const TOverlayLettering& o : kHandheld ? kHandheldOverlays : kDesktopOverlays)
+        if (o.Id == id)
+            return &o;
+    return nullptr;
+}
+
+} // namespace
+
+void TBoardScreen::DrawOverlay(SDL_Surface* surface) {
+    if (!Game.Board || Game.Board->IsBusy())
+        return;
+    const TOverlay overlay = Overlay();
+    if (overlay.Image == nullptr)
+        return;
+    overlay.Image->Draw(surface, kOverlayX, kOverlayY);
+    // The number goes where the picture's lettering left room for it, in the
+    // digits of its line.
+    const TOverlayLettering* lettering = LetteringOf(overlay.Id);
+    if (overlay.Number < 0 || lettering == nullptr || lettering->NumberX <= 0)
+        return;
+    const bool big = std::string(lettering->Big).find('#') != std::string::npos;
+    TMiniGame::DrawDigits(surface, Game.OverlayDigits,
+                          big ? kOverlayBigDigits : kOverlaySmallDigits,
+                          kOverlayX + lettering->NumberX, kOverlayY + lettering->NumberY,
+                          std::to_string(overlay.Number));
+}
