@@ -67,10 +67,12 @@ public:
     }
 
 private:
-    // The entry goes into the table, which is shown with it and saved.
+    // The entry goes into the table of its kind of game, which is shown with
+    // it and saved.
     void StoreName() {
         Game.SetState(TGameState::gsHighscores);
-        THighscoreManager* table = Game.Highscores.get();
+        Game.TableShown = Game.GameKind;
+        THighscoreManager* table = Game.TableOf(Game.TableShown);
         if (table == nullptr)
             return;
         const THighscoreEditor& editor = *Game.NameEditor;
