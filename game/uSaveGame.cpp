@@ -211,7 +211,7 @@ void RemoveSavedGame() {
 
 std::string SetSavedGameAside() {
     for (int i = 1; i <= kAsideTries; ++i) {
-        const std::string name =
+        std::string name =
             std::string(kSaveGameFile) + kAsideSuffix + (i > 1 ? std::to_string(i) : std::string());
         if (PathExists(name))
             continue;
