@@ -61,3 +61,32 @@ int fwSaveFile(const std::string& fileName, const std::string& content,
         fwWebFileSaved(fileName, stored);
     return 0;
 }
+
+int fwRemoveFile(const std::string& fileName, const TfwStoredFunc& stored) {
+    if (unlink(fileName.c_str()) != 0 && errno != ENOENT)
+        return errno;
+    SyncFolderOf(fileName);
+    if constexpr (kWeb)
+        fwWebFileRemoved(fileName, stored);
+    return 0;
+}
+
+int fwRenameFile(const std::string& from, const std::string& to, const TfwStoredFunc& stored) {
+    if (std::rename(from.c_str(), to.c_str()) != 0)
+        return errno;
+    SyncFolderOf(to);
+    if constexpr (kWeb) {
+        // Both changes are handed to the browser now (a page being left may
+        // not run again); stored hears once, when both have answered.
+        auto answers = std::make_shared<std::pair<int, int>>(0, 0); // answered, first error
+        auto heard = [answers, stored](int error) {
+            if (answers->second == 0)
+                answers->second = error;
+            if (++answers->first == 2 && stored)
+                stored(answers->second);
+        };
+        fwWebFileSaved(to, heard);
+        fwWebFileRemoved(from, heard);
+    }
+    return 0;
+}

@@ -17,3 +17,13 @@ using TfwStoredFunc = std::function<void(int error)>;
 // stored then hears the outcome (never on the desktop, nor after a failure).
 int fwSaveFile(const std::string& fileName, const std::string& content,
                const TfwStoredFunc& stored = {});
+
+// Removes fileName; a missing file counts as removed. Answers 0, or the errno
+// value of the failure. In the web build the browser's storage drops it as
+// well, which it confirms later to stored, as fwSaveFile's.
+int fwRemoveFile(const std::string& fileName, const TfwStoredFunc& stored = {});
+// Renames from to to, replacing to, and makes the rename durable. Answers 0,
+// or the errno value of the failure. In the web build the browser's storage
+// follows (to stored as to, from dropped); stored hears the first refusal,
+// or 0 once both are confirmed.
+int fwRenameFile(const std::string& from, const std::string& to, const TfwStoredFunc& stored = {});

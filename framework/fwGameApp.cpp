@@ -700,6 +700,7 @@ void TfwGameApp::Run() {
 
 void TfwGameApp::RunIteration() {
     const uint32_t t0 = fwGetTicks();
+    PadPressedKeys.reset();
     UpdateKeys();
     PollEvents();
     // What a frame's input changes shows in the next frame: it is no rest yet.
@@ -831,6 +832,7 @@ void TfwGameApp::HandleJoystick(const SDL_Event& event) {
         return; // its buttons reach the keys through fwApplyButtons only
     // A pad key that went down reads 1 in this frame, as a key-down event makes it.
     const TfwKeySet pressed = PadKeys() & ~before;
+    PadPressedKeys |= pressed;
     for (int key = 0; key < kfwKeyLimit; ++key)
         if (pressed[key])
             PressKey(static_cast<uint16_t>(key));

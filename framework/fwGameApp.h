@@ -337,6 +337,9 @@ public:
     // The keys the desktop pad holds now; none on the handheld, whose buttons
     // reach the keys through fwApplyButtons.
     TfwKeySet PadKeys() const;
+    // The keys the desktop pad pressed in this iteration's events, also when
+    // it let go again before the frame: a screen can tell them from the keyboard's.
+    TfwKeySet PadPressedKeys;
 
 private:
     std::vector<Uint16> Presented;      // the picture as last sent to the window

@@ -64,6 +64,10 @@ TMiniGame::TMiniGame(const TfwCommandLine& commandLine) : TfwGameApp(commandLine
     LastName.clear();
     Highscores->MaxEntries = 10;
     Highscores->LoadFromFile("highscore.dat");
+    if constexpr (!kHandheld) {
+        RelaxedHighscores = std::make_unique<THighscoreManager>(this);
+        RelaxedHighscores->LoadFromFile("highscore-relaxed.dat");
+    }
     WindowTitle = "Tessaril";
     if constexpr (!kWeb) // a page's icon is the page's own
         WindowIconFile = kWindowIcon;
@@ -80,6 +84,7 @@ TMiniGame::~TMiniGame() {
     ImageList.reset();
     PlayList.clear();
     Highscores.reset();
+    RelaxedHighscores.reset();
     NameEditor.reset();
     images_.clear();
     // The application part then frees the registry (music, sounds, fonts) and
@@ -147,6 +152,7 @@ void TMiniGame::UseLoadedMedia() {
     NameEditor->NameFont = F3;
     NameEditor->ScoreFont = F2;
     NameEditor->HelpFont = F1;
+    LoadKeptGame();
 }
 
 void TMiniGame::RequirePictures() const {
@@ -179,11 +185,16 @@ void TMiniGame::WindowDeactivated() {
 }
 
 void TMiniGame::PageHidden() {
+    // The page may not come back: the game is kept as if left, and plays on
+    // from there when it does.
+    KeepGame();
     ScreenOf(State).PageHidden();
 }
 
 void TMiniGame::DoneGame() {
-    // However the program ends, a name being entered is stored as it stands.
+    // However the program ends, a player's game is kept and a name being
+    // entered is stored as it stands.
+    KeepGame();
     ScreenOf(State).ProgramEnds();
     SaveSettings();
 }

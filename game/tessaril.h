@@ -14,6 +14,7 @@
 #include "uGameGrid.h"
 #include "uMediaList.h"
 #include "uPlayList.h"
+#include "uSaveGame.h"
 #include "uSettings.h"
 
 #include <array>
@@ -77,6 +78,11 @@ inline constexpr int32_t kPauseAreaBottom = 17; // from the picture's top edge
 // All text the game draws is orange.
 inline constexpr uint32_t kTextColour = 0xFFFF8000;
 
+// The desktop table's last line (picture pixels): the other table, and the
+// band that answers a click on it.
+inline constexpr int32_t kTableHelpY = 216;
+inline constexpr int32_t kTableHelpHeight = 15;
+
 class TMiniGame : public TfwGameApp {
 public:
     explicit TMiniGame(const TfwCommandLine& commandLine = {});
@@ -87,7 +93,8 @@ public:
     TfwPictureCache TitlePicture; // the title at rest, drawn again only when it changes
     std::unique_ptr<TfwSDLImages> ImageList;
     std::vector<std::string> PlayList;
-    std::unique_ptr<THighscoreManager> Highscores;
+    std::unique_ptr<THighscoreManager> Highscores;        // the timed game's, highscore.dat
+    std::unique_ptr<THighscoreManager> RelaxedHighscores; // highscore-relaxed.dat
     std::unique_ptr<THighscoreEditor> NameEditor;
     TSettings Settings; // settings.txt as read, with what this run changed
     // Made by InitGame.
@@ -133,6 +140,10 @@ public:
 
     // Game variables.
     TGameState State = TGameState::gsTitle;
+    TGameKind GameKind = TGameKind::Timed;   // of the game being played or last played
+    TGameKind TableShown = TGameKind::Timed; // the table screen's table
+    // The player's unfinished game the title offers to continue; none on the handheld.
+    std::optional<TSavedGame> KeptGame;
     int32_t Score = 0;
     int32_t Lives = 3;
     int32_t Level = 1;
@@ -157,6 +168,8 @@ public:
     int32_t KeyVolumeDown = SDLK_1;
     int32_t KeyVolumeUp = SDLK_2;
     int32_t KeyHighscores = SDLK_h;
+    int32_t KeyContinue = SDLK_c; // desktop and web: the title's kept game
+    int32_t KeyRelaxed = SDLK_r;  // desktop and web: the title's relaxed game, the other table
     // Told of every sound the game is about to play and its volume (0 .. 128),
     // also of a sound that failed to load; empty in the game, set by tests.
     std::function<void(const TfwSDLSound* sound, int32_t volume)> OnPlaySound;
@@ -178,11 +191,12 @@ public:
     void MusicFinished() override;
     // Leaving the window pauses a player's game in play; the demo runs on.
     void WindowDeactivated() override;
-    // The end of the program, however it came: a name being entered is stored,
-    // then the settings.
+    // The end of the program, however it came: a player's game is kept, a
+    // name being entered is stored, then the settings.
     void DoneGame() override;
     // The web page went out of sight or is left: the screen stores what must
-    // not be lost (a name being entered, as it stands).
+    // not be lost (a name being entered, as it stands; a player's game is
+    // kept as if it were left).
     void PageHidden() override;
     // Not while the desktop's name entry is shown: Escape leaves it unsaved there.
     bool EscapeEndsProgram() const override;
@@ -237,7 +251,33 @@ public:
 
     // Rules.
     void NewGame();
+    // Deals level n and, in a player's game, keeps it as the level's start.
     void StartLevel(int32_t n);
+    // A level's variables and the cursor, without the board's deal.
+    void BeginLevel(int32_t n);
+    // The board at rest in play: the point a kept game returns to.
+    void RememberRestPoint();
+    // A player's own game (no demo, no autoplay) in a build that keeps games.
+    bool KeepsThisGame() const;
+    // The hint's price: seconds in the timed game, points in the relaxed one.
+    void PayForHint();
+
+    // The kept game (desktop and web). LoadKeptGame reads savegame.txt at
+    // start; a file that is no kept game is named in the log and set aside.
+    void LoadKeptGame();
+    // From the title: a new game of the kind, dropping the kept one; the kept
+    // game continued on its ready overlay, its stones at rest (file removed).
+    void NewGameOf(TGameKind kind);
+    void ContinueGame();
+    // A player's game being left from ready, play, pause, retry or level
+    // done: written for the title to offer. Left on retry it is kept as that
+    // level dealt again, on level done as the next level's start, both on
+    // their ready overlay. Nothing from the demo; an autoplayed game drops it.
+    void KeepGame();
+    // The game ended (game over): nothing is kept.
+    void DropKeptGame();
+    // The table of a kind of game.
+    THighscoreManager* TableOf(TGameKind kind) const;
     void GameOver();
     // Would the table take Score?
     bool ScoreEntersTable() const;
@@ -279,13 +319,23 @@ public:
     void SaveSettings();
 
     // The help lines of the title screen in this build; on the desktop they
-    // are the title's entries (TTitleEntry order) that answer a click. touch:
-    // the words for a player by touch (TouchPlayer), who taps instead.
-    static std::array<const char*, 3> HelpLines(bool touch = false);
+    // are the title's entries from teStart on (TTitleEntry order) that answer
+    // a click. touch: the words for a player by touch (TouchPlayer), who taps instead.
+    static std::vector<const char*> HelpLines(bool touch = false);
     // The desktop title's further lines: the keys and the mouse in play, or
     // the taps, swipes and held fingers of play by touch.
     static std::vector<const char*> KeyLines(bool touch = false);
-    enum TTitleEntry : int32_t { teStart, teHighscores, teQuit };
+    enum TTitleEntry : int32_t { teContinue, teStart, teRelaxed, teHighscores, teQuit };
+    struct TTitleLine {
+        int32_t Entry; // a TTitleEntry; the handheld's lines are none (-1)
+        std::string Text;
+    };
+    // The title's lines as drawn now, top to bottom: on the desktop and the
+    // web the kept game's entry first when there is one, then HelpLines.
+    std::vector<TTitleLine> TitleLines() const;
+    // The key is the pad's (held or pressed in this frame), not the keyboard's:
+    // the pad's back button stands for R, the restart, which the title ignores.
+    bool FromPad(int32_t key) const;
 
 private:
     // Start-up.
@@ -309,6 +359,10 @@ private:
     void StepVolumes(int32_t step); // both volumes by step, then applied
     // The screen change SetState asked for: leave, then enter.
     void ChangeScreen();
+
+    void KeepLevelStart();
+    // In one of the states a player's game is left from.
+    bool InGame() const;
 
     // Rules of a frame of play.
     void LevelComplete();
@@ -338,6 +392,7 @@ private:
     bool screenChanged_ = false;  // the last frame changed the screen: the next draws the new one
     int32_t scoreBeforeDemo_ = 0; // the player's last score, shown again after the demo
     int32_t scoreAtDeal_ = 0;     // Score when the level was last dealt
+    TSavedGame restPoint_;        // the player's game the last time its board was at rest
     TScreenList screens_;         // one for every state, from the screen table
     std::unique_ptr<TScreen> noScreen_; // a state without a screen takes nothing, draws nothing
     // The state the frame began with, once SetState changed it; empty: no change.

@@ -17,8 +17,6 @@ constexpr int32_t kStepSpeed = 2;
 // TmodButtonMoving(104, 0, 2), that is 52 frames of 4 pixels.
 constexpr int32_t kDealLift = 208;
 constexpr int32_t kDealDistance = 104;
-// Every SpawnCycle-th stone spawned by FillGaps is special.
-constexpr int32_t kSpawnCycle = 30;
 constexpr int32_t kSpecialKind1 = 10;
 constexpr int32_t kSpecialKind2 = 11;
 // Stones of this kind and above are drawn over the others.
@@ -153,6 +151,10 @@ void TBoardRandom::Seed(uint32_t seed) {
     twister_.seed(seed);
 }
 
+void TBoardRandom::Restore(uint32_t state) {
+    state_ = state;
+}
+
 int32_t TBoardRandom::Random(int32_t n) {
     uint32_t next;
     if constexpr (kHandheld) {
@@ -282,6 +284,33 @@ void TGameGrid::NewBoard(const TStoneImages& images, int32_t colourCount) {
 
             stone->Y -= kDealLift;
             Modifiers.Add(std::make_unique<TmodButtonMoving>(stone, kDealDistance, 0, 2));
+        }
+    }
+}
+
+void TGameGrid::LayBoard(const TStoneImages& images, int32_t colourCount,
+                         const std::vector<std::vector<int32_t>>& kinds) {
+    if (colourCount < 3 || colourCount > kStoneImageCount)
+        throw EfwError("TGameGrid::LayBoard: colour count out of range");
+    ++deals_;
+    RemoveAllStones();
+    ColourCount = colourCount;
+    Images = images;
+    SpawnCount = 0;
+    ResizeCells();
+    for (int32_t row = 0; row < Height && row < static_cast<int32_t>(kinds.size()); ++row) {
+        const std::vector<int32_t>& line = kinds[static_cast<size_t>(row)];
+        for (int32_t col = 0; col < Width && col < static_cast<int32_t>(line.size()); ++col) {
+            const int32_t kind = line[static_cast<size_t>(col)];
+            if (kind < 1 || kind > kStoneImageCount)
+                continue;
+            TButtonSprite* stone = NewStone(kind, col * CellPitchX(), row * CellPitchY());
+            if (stone == nullptr)
+                continue;
+            if (kind >= kFrameKind)
+                stone->SetZ(1);
+            stone->Show();
+            Cells[row][col] = stone;
         }
     }
 }

@@ -108,8 +108,10 @@ public:
     void Seed(uint32_t seed);
     // 0 .. n-1; 0 for n <= 0 (the state still advances).
     int32_t Random(int32_t n);
-    // The linear congruential state (the desktop generator).
+    // The linear congruential state (the desktop generator), and the same
+    // state given back: the numbers that follow are those that followed it.
     uint32_t State() const { return state_; }
+    void Restore(uint32_t state);
 
 private:
     uint32_t state_ = 0;
@@ -121,6 +123,8 @@ private:
 using TCells = std::vector<std::vector<TButtonSprite*>>;
 
 inline constexpr int kStoneImageCount = 32;
+// Every kSpawnCycle-th stone spawned by FillGaps is special.
+inline constexpr int32_t kSpawnCycle = 30;
 // Pixels between two neighbouring cells.
 inline constexpr int32_t kCellGap = 2;
 // Entry k-1 is the picture of stone kind k; not owned.
@@ -174,6 +178,13 @@ public:
     // discarded first without its finish handler; other sprites' modifiers go on.
     // EfwError for a colour count outside 3 .. 32.
     void NewBoard(const TStoneImages& images, int32_t colourCount);
+
+    // Lays the given kinds ([row][col], row 0 at the top; a kind outside 1 ..
+    // 32 leaves its cell empty) at rest in their cells, without a deal's drop
+    // and without a run test. SpawnCount starts at 0 and the random source is
+    // untouched: a caller restoring a board sets both. EfwError as NewBoard.
+    void LayBoard(const TStoneImages& images, int32_t colourCount,
+                  const std::vector<std::vector<int32_t>>& kinds);
 
     // nullptr outside the board or for an empty cell.
     TButtonSprite* StoneAt(int32_t col, int32_t row) const;

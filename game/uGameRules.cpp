@@ -7,6 +7,7 @@
 #include "fwSprite.h"
 #include "tessaril.h"
 #include "uHighscore.h"
+#include "uLevelRules.h"
 #include "uScreen.h"
 #include "web/fwWeb.h"
 
@@ -15,7 +16,6 @@
 
 namespace {
 
-constexpr int32_t kStartLives = 3;
 constexpr int32_t kStoneScore = 25;
 constexpr int32_t kLevelBonus = 250;   // times the level
 constexpr int32_t kRestartVolume = 60; // the time-out sound, whatever the volumes
@@ -25,17 +25,12 @@ constexpr int32_t kCursorInset = 2;
 constexpr int32_t kMarkerDistance = 240;
 // At the end of a board the stones fall this far below the board's lower edge.
 constexpr int32_t kDropBelowBoard = 16;
+// A hint costs seconds in the timed game, points in the relaxed one.
+constexpr int32_t kHintCost = 10;
+constexpr int32_t kRelaxedHintCost = 100;
 // The category pair the game's scores go under.
 constexpr int32_t kScoreCategory = 1;
 constexpr int32_t kScoreSubCategory = 1;
-
-int32_t LevelSeconds(int32_t n) {
-    return (n - 1) * 5 + 60;
-}
-
-int32_t LevelColours(int32_t n) {
-    return n > 10 ? 8 : n > 5 ? 7 : 6;
-}
 
 std::string LivesLeft(int32_t lives) {
     return std::to_string(lives) + (lives == 1 ? " life left." : " lives left.");
@@ -87,7 +82,7 @@ bool TMiniGame::PlayRules() {
         EndGame();
         return false;
     }
-    if (TimeLeft <= 0)
+    if (GameKind == TGameKind::Timed && TimeLeft <= 0)
         return TimeUp();
     if (AllGoalsMet()) {
         LevelComplete();
@@ -97,6 +92,8 @@ bool TMiniGame::PlayRules() {
         NoMoveLeft();
         return false;
     }
+    if (KeepsThisGame())
+        RememberRestPoint();
     if (AutoPlay)
         AutoPlayMove();
     return true;
@@ -182,7 +179,9 @@ void TMiniGame::SecondElapsed(uint32_t elapsed) {
 
 void TMiniGame::StartDemo() {
     scoreBeforeDemo_ = Score;
-    DemoMode = true; // before its level starts: the demo tells screen readers nothing
+    DemoMode =
+        true; // before its level starts: the demo keeps no game and tells screen readers nothing
+    GameKind = TGameKind::Timed;
     NewGame();
     IdleSeconds = 0;
     AutoPlay = true;
@@ -200,6 +199,19 @@ void TMiniGame::NewGame() {
 }
 
 void TMiniGame::StartLevel(int32_t n) {
+    BeginLevel(n);
+    // The board discards the animations of the stones it frees, so a level
+    // can start while stones still move.
+    Board->NewBoard(StoneImages, Colours);
+    std::string goal = "Level " + std::to_string(n) + ": " + std::to_string(LevelGoal(n)) +
+                       " stones of each of " + std::to_string(Colours) + " colours";
+    if (GameKind == TGameKind::Timed)
+        goal += " in " + std::to_string(TimeLeft) + " seconds";
+    Announce(goal + ".");
+    KeepLevelStart();
+}
+
+void TMiniGame::BeginLevel(int32_t n) {
     SelCol = -1;
     SelRow = -1;
     Level = n;
@@ -210,17 +222,12 @@ void TMiniGame::StartLevel(int32_t n) {
     CursorRow = Board->Height / 2;
     Goals.fill(0);
     for (int k = 1; k <= kStoneImageCount; ++k)
-        Goals[k] = n + 2;
+        Goals[k] = LevelGoal(n);
     Colours = LevelColours(n);
     Cursor->Hide();
     Selection->Hide();
     Board->OnStoneRemoved = [this](TButtonSprite* stone) { StoneRemoved(stone); };
     Board->OnStonesExploded = [this](int32_t count) { StonesCleared(count); };
-    // The board discards the animations of the stones it frees, so a level
-    // can start while stones still move.
-    Board->NewBoard(StoneImages, Colours);
-    Announce("Level " + std::to_string(n) + ": " + std::to_string(n + 2) + " stones of each of " +
-             std::to_string(Colours) + " colours in " + std::to_string(TimeLeft) + " seconds.");
 }
 
 void TMiniGame::StoneRemoved(TButtonSprite* stone) {
@@ -268,6 +275,13 @@ bool TMiniGame::AllGoalsMet() const {
     return true;
 }
 
+void TMiniGame::PayForHint() {
+    if (GameKind == TGameKind::Relaxed)
+        Score = std::max(Score - kRelaxedHintCost, 0);
+    else
+        TimeLeft = std::max(TimeLeft - kHintCost, 0);
+}
+
 void TMiniGame::ShowHint() {
     int32_t c1 = 0, r1 = 0, c2 = 0, r2 = 0;
     if (!Board->FindMove(1, c1, r1, c2, r2))
@@ -280,14 +294,16 @@ void TMiniGame::ShowHint() {
 
 void TMiniGame::GameOver() {
     // A score the table takes goes on to the name entry from there, a second later.
+    DropKeptGame();
     SetState(TGameState::gsGameOver);
     PlaySound(SoundGameOver, LoudVolume());
     Announce("Game over. Score " + std::to_string(Score) + ".");
 }
 
 bool TMiniGame::ScoreEntersTable() const {
-    return Highscores &&
-           Highscores->IsHighscore(static_cast<uint32_t>(Score), kScoreCategory, kScoreSubCategory);
+    const THighscoreManager* table = TableOf(GameKind);
+    return table != nullptr &&
+           table->IsHighscore(static_cast<uint32_t>(Score), kScoreCategory, kScoreSubCategory);
 }
 
 void TMiniGame::EnterName() {

@@ -143,12 +143,18 @@ void TMiniGame::RestartLevel() {
 }
 
 void TMiniGame::LeaveForTitle() {
+    KeepGame();
     if (DemoMode)
         Score = scoreBeforeDemo_; // the title's last score is the player's
     IdleSeconds = 0;
     SetState(TGameState::gsTitle);
     DemoMode = false;
     AutoPlay = false;
+}
+
+bool TMiniGame::FromPad(int32_t key) const {
+    const auto k = static_cast<size_t>(key);
+    return PadKeys()[k] || PadPressedKeys[k];
 }
 
 bool TMiniGame::InputThisFrame() const {

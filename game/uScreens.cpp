@@ -79,6 +79,8 @@ void TMiniGame::DrawHeadsUp(SDL_Surface* surface) {
     DrawNumber(surface, 130, 2, std::to_string(Lives), false);
     label(LevelLabel, 150);
     DrawNumber(surface, 180, 2, std::to_string(Level), false);
+    if (GameKind == TGameKind::Relaxed)
+        return; // no clock: nothing where it stands
     label(TimeLabel, 200);
     char time[32];
     std::snprintf(time, sizeof time, "%2d:%.2d", TimeLeft / 60, TimeLeft % 60);

@@ -24,6 +24,7 @@ void fwWebPrepareFiles();
 void fwWebLoadStorage();
 int fwWebStorageLoaded();
 void fwWebStoreFile(const char* name, int ticket);
+void fwWebUnstoreFile(const char* name, int ticket);
 int fwWebStorageKept();
 int fwWebRestAway();
 void fwWebListen(const int32_t* kinds, int kindCount, int fields, int stepped,
@@ -56,6 +57,14 @@ constexpr int kEventFields = 6; // kind, then up to five values
 // The stepped clock's first reading, as the tests' stepped clock starts.
 constexpr uint32_t kSteppedStart = 1000;
 
+// A save or removal of a file the browser's storage has yet to confirm: the
+// file, the change as the log names it, and who hears of the outcome.
+struct TStoring {
+    std::string Name;
+    const char* Change = "";
+    TfwStoredFunc Stored;
+};
+
 struct TWebState {
     bool Stepped = false;
     uint32_t Now = kSteppedStart;  // the stepped clock's reading
@@ -69,8 +78,8 @@ struct TWebState {
     bool Started = false;
     std::unique_ptr<TfwFrameLoop> Loop; // the application's, once it runs
     int NextTicket = 0;
-    // Saves the browser has yet to confirm: the file, and who hears of it.
-    std::map<int, std::pair<std::string, TfwStoredFunc>> Storing;
+    // Changes of the storage the browser has yet to confirm.
+    std::map<int, TStoring> Storing;
 };
 
 TWebState& State() {
@@ -277,25 +286,38 @@ void fwRunOnPage(TfwGameApp& app) {
         s.Loop->Input = PumpPage;
 }
 
-void fwWebFileSaved(const std::string& fileName, TfwStoredFunc stored) {
+namespace {
+
+// Hands a change of the storage its ticket, under which the browser answers.
+int TakeTicket(const std::string& fileName, const char* change, TfwStoredFunc stored) {
     TWebState& s = State();
     const int ticket = s.NextTicket++;
-    s.Storing[ticket] = {fileName, std::move(stored)};
-    fwWebStoreFile(fileName.c_str(), ticket);
+    s.Storing[ticket] = {fileName, change, std::move(stored)};
+    return ticket;
 }
 
-// The browser's answer to the save with that ticket: ok, or it refused it.
+} // namespace
+
+void fwWebFileSaved(const std::string& fileName, TfwStoredFunc stored) {
+    fwWebStoreFile(fileName.c_str(), TakeTicket(fileName, "fwWebFileSaved", std::move(stored)));
+}
+
+void fwWebFileRemoved(const std::string& fileName, TfwStoredFunc stored) {
+    fwWebUnstoreFile(fileName.c_str(), TakeTicket(fileName, "fwWebFileRemoved", std::move(stored)));
+}
+
+// The browser's answer to the change with that ticket: ok, or it refused it.
 extern "C" EMSCRIPTEN_KEEPALIVE void fwWebFileStored(int ticket, int ok) {
     TWebState& s = State();
     const auto found = s.Storing.find(ticket);
     if (found == s.Storing.end())
         return;
-    auto [name, stored] = std::move(found->second);
+    TStoring change = std::move(found->second);
     s.Storing.erase(found);
     if (ok == 0)
-        Log().Write("fwWebFileSaved", name + ": the browser's storage refused it");
-    if (stored)
-        stored(ok != 0 ? 0 : EIO);
+        Log().Write(change.Change, change.Name + ": the browser's storage refused it");
+    if (change.Stored)
+        change.Stored(ok != 0 ? 0 : EIO);
 }
 
 void fwWebTakeTyping(bool on) {

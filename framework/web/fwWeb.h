@@ -40,6 +40,10 @@ void fwWebStart(const std::vector<std::string>& args, TfwWebProgram program, Tfw
 // browser has the write before this returns (a page being left may not run
 // again).
 void fwWebFileSaved(const std::string& fileName, TfwStoredFunc stored);
+// After fileName was removed from the working folder: drops it from the
+// browser's storage and returns, as fwWebFileSaved does; stored hears 0 once
+// the storage no longer holds it, or EIO (after a log line).
+void fwWebFileRemoved(const std::string& fileName, TfwStoredFunc stored);
 
 // Whether the game takes typing (its name entry is shown). A player who has
 // touched the page gets the phone's own keyboard for it, through a text field

@@ -225,16 +225,42 @@ mergeInto(LibraryManager.library, {
     // FS.syncfs, so that the browser has the write at once (a closing page
     // may not run again). done(error) once the write is committed or refused.
     keep: function(name, done) {
+      var path = fwWeb.storedPath(name);
+      fwWeb.commit(function() { FS.writeFile(path, FS.readFile(name)); }, function(store) {
+        IDBFS.loadLocalEntry(path, function(error, entry) {
+          if (error) throw error;
+          store.put(entry, path);
+        });
+      }, done);
+    },
+
+    // Takes the removed file out of the storage's folder and its entry out of
+    // the browser's database, at once as keep does; done(error) as keep's.
+    drop: function(name, done) {
+      var path = fwWeb.storedPath(name);
+      fwWeb.commit(function() {
+        if (FS.analyzePath(path).exists) FS.unlink(path);
+      }, function(store) { store.delete(path); }, done);
+    },
+
+    // The storage folder's path of a file of the working folder.
+    storedPath: function(name) {
+      return fwWeb.store + '/' + name.substring(name.lastIndexOf('/') + 1);
+    },
+
+    // One change of the storage: local() on the storage's folder, then
+    // change(objectStore) in one transaction of the browser's database;
+    // done(error) once, when it is committed or refused.
+    commit: function(local, change, done) {
       var finished = false;
       var finish = function(error) {
         if (finished) return;
         finished = true;
         done(error);
       };
-      var path = fwWeb.store + '/' + name.substring(name.lastIndexOf('/') + 1);
       try {
         if (fwWeb.refused) throw new Error('the storage refuses every save (the test\'s hook)');
-        FS.writeFile(path, FS.readFile(name));
+        local();
       } catch (e) {
         return finish(e);
       }
@@ -244,15 +270,22 @@ mergeInto(LibraryManager.library, {
           var transaction = db.transaction([IDBFS.DB_STORE_NAME], 'readwrite');
           transaction.oncomplete = function() { finish(null); };
           transaction.onabort = function() { finish(transaction.error || new Error('write aborted')); };
-          IDBFS.loadLocalEntry(path, function(error, entry) {
-            if (error) throw error;
-            transaction.objectStore(IDBFS.DB_STORE_NAME).put(entry, path);
-          });
+          change(transaction.objectStore(IDBFS.DB_STORE_NAME));
           if (transaction.commit) transaction.commit();
         } catch (e) {
           finish(e);
         }
       });
+    },
+
+    // The storage's answer to the change with that ticket, for
+    // fwWebFileStored: after the call that asked returns, even when refused
+    // at once (a refusal's reason to the console).
+    answer: function(ticket) {
+      return function(error) {
+        if (error) fwWeb.lose(error);
+        setTimeout(function() { _fwWebFileStored(ticket, error ? 0 : 1); }, 0);
+      };
     },
 
     // Asks the browser to keep the site's storage (not to clear it when space
@@ -397,11 +430,14 @@ mergeInto(LibraryManager.library, {
   // (a refusal's reason to the console).
   fwWebStoreFile__deps: ['$fwWeb'],
   fwWebStoreFile: function(namePtr, ticket) {
-    fwWeb.keep(UTF8ToString(namePtr), function(error) {
-      if (error) fwWeb.lose(error);
-      // Answered after this call returns, even when refused at once.
-      setTimeout(function() { _fwWebFileStored(ticket, error ? 0 : 1); }, 0);
-    });
+    fwWeb.keep(UTF8ToString(namePtr), fwWeb.answer(ticket));
+  },
+
+  // Drops the removed file from the storage and returns, the browser holding
+  // the removal already; its answer goes to fwWebFileStored(ticket, ok) later.
+  fwWebUnstoreFile__deps: ['$fwWeb'],
+  fwWebUnstoreFile: function(namePtr, ticket) {
+    fwWeb.drop(UTF8ToString(namePtr), fwWeb.answer(ticket));
   },
 
   // 1 while the browser keeps the player's files: its storage was read and

@@ -32,7 +32,7 @@ public:
     void Leave() override {
         if constexpr (kWeb)
             fwWebTakeTyping(false);
-        THighscoreManager* table = Game.Highscores.get();
+        THighscoreManager* table = Game.TableOf(Game.GameKind);
         if (stored_ == nullptr || table == nullptr)
             return;
         table->Withdraw(stored_);
@@ -79,7 +79,7 @@ public:
     }
 
     void PageHidden() override {
-        if (Game.NameEditor && Game.Highscores)
+        if (Game.NameEditor && Game.TableOf(Game.GameKind) != nullptr)
             Store(Game.NameEditor->Name);
     }
 
@@ -103,10 +103,11 @@ private:
     // by the table; nullptr while it stored none.
     THScoreItem* stored_ = nullptr;
 
-    // The entry's score in the table under name, saved: a new row the first
-    // time, the same row (its name changed) after. False when the save failed.
+    // The entry's score in the table of its kind of game under name, saved:
+    // a new row the first time, the same row (its name changed) after. False
+    // when the save failed.
     bool Store(const std::string& name) {
-        THighscoreManager& table = *Game.Highscores;
+        THighscoreManager& table = *Game.TableOf(Game.GameKind);
         // The stored row gives way to one with the new name and its date: the
         // table's save would read the old one back from the file otherwise.
         const THScoreItem* old = stored_;
@@ -118,10 +119,12 @@ private:
         return table.Save();
     }
 
-    // The entry goes into the table, which is shown with it and saved.
+    // The entry goes into the table of its kind of game, which is shown with
+    // it and saved.
     void StoreName() {
         Game.SetState(TGameState::gsHighscores);
-        THighscoreManager* table = Game.Highscores.get();
+        Game.TableShown = Game.GameKind;
+        THighscoreManager* table = Game.TableOf(Game.TableShown);
         if (table == nullptr)
             return;
         const THighscoreEditor& editor = *Game.NameEditor;

@@ -16,9 +16,6 @@
 
 namespace {
 
-// Seconds a hint costs.
-constexpr int32_t kHintCost = 10;
-
 bool Shown(const TfwSprite* sprite) {
     return sprite != nullptr && sprite->Shown();
 }
@@ -123,7 +120,11 @@ public:
         Game.PressKey(SDLK_y);
     }
 
-    void SecondElapsed() override { --Game.TimeLeft; }
+    // The relaxed game has no clock.
+    void SecondElapsed() override {
+        if (Game.GameKind == TGameKind::Timed)
+            --Game.TimeLeft;
+    }
     // The clock counts, the board resolves and autoplay moves every frame.
     uint32_t UntilNextChange(uint32_t now) const override {
         (void)now;
@@ -198,7 +199,7 @@ private:
     void MoveCursorKeys() {
         TGameGrid& board = *Game.Board;
         if (Game.KeyPressed(SDLK_y, false) && !board.IsBusy()) {
-            Game.TimeLeft = std::max(Game.TimeLeft - kHintCost, 0);
+            Game.PayForHint();
             Game.ShowHint();
         }
         int32_t col = Game.CursorCol;

@@ -1,4 +1,6 @@
-// The high score table: Return, a click or the quit key goes back to the title.
+// The high score table: Return, a click or the quit key goes back to the
+// title. On the desktop and the web R, or a click on the last line, shows the
+// other kind of game's table.
 #include "fwConfig.h"
 #include "fwFont.h"
 #include "uHighscore.h"
@@ -6,10 +8,15 @@
 
 namespace {
 
-// The desktop table's way out, below the ten lines of the table.
-constexpr int32_t kTableHelpY = 216;
-constexpr const char* kTableHelp = "Click or Return - back to the title";
-constexpr const char* kTableTouchHelp = "Tap - back to the title";
+// The desktop table's other table and way out, below its ten lines; and its
+// heading, the kind of game, above the dates. Words for keys, or for taps.
+constexpr const char* kTableHelp[] = {"Click or R - relaxed, Return - back to the title",
+                                      "Click or R - timed, Return - back to the title"};
+constexpr const char* kTableTouchHelp[] = {"Tap here - relaxed, elsewhere - back to the title",
+                                           "Tap here - timed, elsewhere - back to the title"};
+constexpr const char* kTableHeading[] = {"Timed", "Relaxed"};
+constexpr int32_t kTableHeadingX = 230;
+constexpr int32_t kTableHeadingY = 41;
 // The table screen's notice of a failed save: the line above the table.
 constexpr int32_t kUnsavedNoticeY = 43;
 
@@ -19,33 +26,51 @@ public:
 
     // The table's own way out (Return) ends it here.
     bool Step() override {
-        if (Game.Highscores && Game.Highscores->Finished) {
-            Game.Highscores->Deactivate();
+        THighscoreManager* table = Game.TableOf(Game.TableShown);
+        if (table && table->Finished) {
+            table->Deactivate();
             Game.SetState(TGameState::gsTitle);
         }
         return true;
     }
 
     void Keys() override {
-        if (!Game.Highscores->HandleInput())
+        if (!kHandheld && Game.KeyPressed(static_cast<uint16_t>(Game.KeyRelaxed), true)) {
+            Game.TableOf(Game.TableShown)->Deactivate();
+            Game.TableShown =
+                Game.TableShown == TGameKind::Timed ? TGameKind::Relaxed : TGameKind::Timed;
+            Game.TableOf(Game.TableShown)->Activate();
+            return;
+        }
+        if (!Game.TableOf(Game.TableShown)->HandleInput())
             LeaveGameKey();
     }
 
+    // The last line switches the table; anywhere else goes back.
     void PointerPressed(const TfwPointerEvent& e) override {
-        if (e.Button == SDL_BUTTON_LEFT && e.OnPicture)
-            Game.PressKey(SDLK_RETURN);
+        if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture)
+            return;
+        const bool lastLine = e.Y >= kTableHelpY && e.Y < kTableHelpY + kTableHelpHeight;
+        Game.PressKey(lastLine ? static_cast<uint16_t>(Game.KeyRelaxed)
+                               : static_cast<uint16_t>(SDLK_RETURN));
     }
 
     void Draw(SDL_Surface* surface) override {
         Game.DrawBackground(surface);
-        if (Game.Highscores && Game.Engine)
-            Game.Highscores->DrawTable(surface, Game.F1, 50, 230, 60, 15);
-        if (!kHandheld && Game.F1 != nullptr) // the handheld's menu button is named nowhere
-            Game.F1->DrawText(surface, 50, kTableHelpY,
-                              Game.TouchPlayer ? kTableTouchHelp : kTableHelp, kTextColour);
-        if (Game.Highscores && !Game.Highscores->SaveError.empty() && Game.F1 != nullptr)
+        const THighscoreManager* table = Game.TableOf(Game.TableShown);
+        if (table && Game.Engine)
+            table->DrawTable(surface, Game.F1, 50, 230, 60, 15);
+        if (table && !table->SaveError.empty() && Game.F1 != nullptr)
             Game.F1->DrawText(surface, 50, kUnsavedNoticeY, "The scores could not be saved!",
                               kTextColour);
+        // The handheld has one table, and its menu button is named nowhere.
+        if (kHandheld || Game.F1 == nullptr || Game.F2 == nullptr)
+            return;
+        const auto kind = static_cast<size_t>(Game.TableShown == TGameKind::Relaxed);
+        Game.F1->DrawText(surface, 50, kTableHelpY,
+                          Game.TouchPlayer ? kTableTouchHelp[kind] : kTableHelp[kind], kTextColour);
+        Game.F2->DrawText(surface, kTableHeadingX, kTableHeadingY, kTableHeading[kind],
+                          kTextColour);
     }
 };
 

@@ -1,5 +1,6 @@
 // The title: credits, the volume, the last score and the help lines, which on
-// the desktop are entries a click chooses. Idle for long enough, it starts
+// the desktop are entries a click chooses: a kept game's first, then a new
+// game, a relaxed one, the table and the end. Idle for long enough, it starts
 // the demo; the idle count starts afresh on every return to the title and on
 // every key, click or pad button there.
 #include "fwConfig.h"
@@ -14,11 +15,18 @@
 
 namespace {
 
-// The title's help lines, kHelpLineHeight apart from kHelpTop; the desktop's
-// key lines in a column of their own to the right.
+// The title's help lines, kHelpLineHeight apart from kHelpTop, the last score
+// above them; the desktop's key lines in a column of their own to the right.
+// With a kept game the entries begin in the last credit's place, and the kept
+// game's entry shows the score.
 constexpr int32_t kHelpLeft = 15;
 constexpr int32_t kHelpTop = 172;
+constexpr int32_t kKeptEntriesTop = 118;
 constexpr int32_t kHelpLineHeight = 14;
+constexpr int32_t kLastScoreTop = 154;
+// A kept game: beside the start entry, what starting does to it.
+constexpr const char* kDropsKeptGame = "(ends the kept game)";
+constexpr int32_t kNoteGap = 6;
 constexpr int32_t kKeyLinesLeft = 180;
 constexpr int32_t kKeyLinesTop = 150;
 constexpr int32_t kKeyLineHeight = 13;
@@ -31,9 +39,11 @@ constexpr int32_t kVolumeTop = 220;
 constexpr int32_t kSoundHintGap = 12;
 constexpr const char* kSoundHint = "Press a key or click for sound";
 // Where the title says that the player's scores are not kept (a browser
-// that keeps no storage for the page): under the credits.
+// that keeps no storage for the page): under the credits, or with a kept
+// game's entries there, in place of the credits' heading.
 constexpr int32_t kNotKeptLeft = 15;
 constexpr int32_t kNotKeptTop = 137;
+constexpr int32_t kNotKeptHeadingTop = 68;
 constexpr const char* kNotKeptNotice = "Scores are not kept in this browser";
 constexpr int32_t kIdleSecondsBeforeDemo = 10; // the demo starts at the tick after
 
@@ -48,12 +58,16 @@ bool SoundWaits() {
 // Everything the title's picture depends on: the numbers it shows and the
 // pictures and faces it draws, down to what a reload or a new alpha changes.
 TfwPictureCache::TKey TitleKey(const TMiniGame& game) {
+    const std::optional<TSavedGame>& kept = game.KeptGame;
     TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.SoundVolume),
                                  static_cast<uintptr_t>(game.Score),
                                  game.Silent,
                                  SoundWaits(),
                                  game.TouchPlayer,
-                                 game.FilesKept()};
+                                 game.FilesKept(),
+                                 kept.has_value(),
+                                 kept ? static_cast<uintptr_t>(kept->Level) : 0,
+                                 kept ? static_cast<uintptr_t>(kept->Score) : 0};
     for (const TfwSDLImage* image : {game.Splash, game.Logo}) {
         const SDL_Surface* s = image != nullptr ? image->Surface : nullptr;
         key.insert(key.end(), {reinterpret_cast<uintptr_t>(image), reinterpret_cast<uintptr_t>(s),
@@ -89,27 +103,44 @@ public:
             return;
         }
         if (Game.KeyPressed(static_cast<uint16_t>(Game.KeySelect), true)) {
-            Game.NewGame();
-            Game.SetState(TGameState::gsReady);
+            Game.NewGameOf(TGameKind::Timed);
+        } else if (!kHandheld && !Game.FromPad(Game.KeyRelaxed) &&
+                   Game.KeyPressed(static_cast<uint16_t>(Game.KeyRelaxed), true)) {
+            Game.NewGameOf(TGameKind::Relaxed);
+        } else if (!kHandheld && Game.KeptGame &&
+                   Game.KeyPressed(static_cast<uint16_t>(Game.KeyContinue), true)) {
+            Game.ContinueGame();
         } else if (Game.KeyPressed(static_cast<uint16_t>(Game.KeyHighscores), true)) {
-            Game.Highscores->Activate();
+            Game.TableShown = Game.GameKind;
+            Game.TableOf(Game.TableShown)->Activate();
             Game.SetState(TGameState::gsHighscores);
         }
     }
 
-    // A click on an entry is its key; the start entry's answers anywhere else too.
+    // A click on an entry is its key; the start entry's answers anywhere else
+    // too, unless that would drop a kept game.
     void PointerPressed(const TfwPointerEvent& e) override {
         if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture)
             return;
         switch (EntryAt(e.X, e.Y)) {
+        case TMiniGame::teContinue:
+            Game.PressKey(static_cast<uint16_t>(Game.KeyContinue));
+            break;
+        case TMiniGame::teRelaxed:
+            Game.PressKey(static_cast<uint16_t>(Game.KeyRelaxed));
+            break;
         case TMiniGame::teHighscores:
             Game.PressKey(static_cast<uint16_t>(Game.KeyHighscores));
             break;
         case TMiniGame::teQuit:
             Game.PressKey(static_cast<uint16_t>(Game.KeyQuit));
             break;
-        default:
+        case TMiniGame::teStart:
             Game.PressKey(static_cast<uint16_t>(Game.KeySelect));
+            break;
+        default:
+            if (!Game.KeptGame)
+                Game.PressKey(static_cast<uint16_t>(Game.KeySelect));
             break;
         }
     }
@@ -126,16 +157,18 @@ public:
     }
 
 private:
+    int32_t HelpTop() const { return Game.KeptGame ? kKeptEntriesTop : kHelpTop; }
+
     // The entry drawn at picture pixel (x, y); -1 for none (and on the handheld).
     int32_t EntryAt(int32_t x, int32_t y) const {
-        if (kHandheld || Game.F2 == nullptr || y < kHelpTop)
+        if (kHandheld || Game.F2 == nullptr || y < HelpTop())
             return -1;
-        const int32_t line = (y - kHelpTop) / kHelpLineHeight;
-        const auto lines = TMiniGame::HelpLines(Game.TouchPlayer);
-        if (line >= static_cast<int32_t>(lines.size()))
+        const auto line = static_cast<size_t>((y - HelpTop()) / kHelpLineHeight);
+        const auto lines = Game.TitleLines();
+        if (line >= lines.size())
             return -1;
-        const int32_t right = kHelpLeft + Game.F2->TextWidth(lines[static_cast<size_t>(line)]);
-        return x >= kHelpLeft - kEntrySlack && x < right + kEntrySlack ? line : -1;
+        const int32_t right = kHelpLeft + Game.F2->TextWidth(lines[line].Text);
+        return x >= kHelpLeft - kEntrySlack && x < right + kEntrySlack ? lines[line].Entry : -1;
     }
 
     void DrawTitle(SDL_Surface* surface) {
@@ -145,10 +178,13 @@ private:
                 font->DrawText(surface, x, y, s, kTextColour);
         };
         text(Game.F1, 5, 44, "Tessaril - Version " TESSARIL_VERSION);
-        text(Game.F3, 5, 64, "Written by ");
+        const bool noticeOnHeading = Game.KeptGame && !Game.FilesKept();
+        if (!noticeOnHeading)
+            text(Game.F3, 5, 64, "Written by ");
         text(Game.F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
         text(Game.F3, 15, 100, "Mabel Quorne (Programming / Art)");
-        text(Game.F3, 15, 118, "The Internet (Sound)");
+        if (!Game.KeptGame)
+            text(Game.F3, 15, 118, "The Internet (Sound)");
         // Without a sound device the desktop has no volume to tell; the handheld
         // keeps its volume line.
         text(Game.F1, kVolumeLeft, kVolumeTop,
@@ -158,12 +194,18 @@ private:
             text(Game.F1, kVolumeLeft - kSoundHintGap - Game.F1->TextWidth(kSoundHint), kVolumeTop,
                  kSoundHint);
         if (!Game.FilesKept())
-            text(Game.F1, kNotKeptLeft, kNotKeptTop, kNotKeptNotice);
-        if (Game.Score > 0)
-            text(Game.F2, 15, 154, "Last Score: " + std::to_string(Game.Score));
-        const auto help = TMiniGame::HelpLines(Game.TouchPlayer);
-        for (size_t i = 0; i < help.size(); ++i)
-            text(Game.F2, kHelpLeft, kHelpTop + static_cast<int32_t>(i) * kHelpLineHeight, help[i]);
+            text(Game.F1, kNotKeptLeft, noticeOnHeading ? kNotKeptHeadingTop : kNotKeptTop,
+                 kNotKeptNotice);
+        if (Game.Score > 0 && !Game.KeptGame)
+            text(Game.F2, kHelpLeft, kLastScoreTop, "Last Score: " + std::to_string(Game.Score));
+        const auto lines = Game.TitleLines();
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const int32_t y = HelpTop() + static_cast<int32_t>(i) * kHelpLineHeight;
+            text(Game.F2, kHelpLeft, y, lines[i].Text);
+            if (Game.KeptGame && lines[i].Entry == TMiniGame::teStart && Game.F2 != nullptr)
+                text(Game.F1, kHelpLeft + Game.F2->TextWidth(lines[i].Text) + kNoteGap, y + 1,
+                     kDropsKeptGame);
+        }
         const auto keys = TMiniGame::KeyLines(Game.TouchPlayer);
         for (size_t i = 0; i < keys.size(); ++i)
             text(Game.F1, kKeyLinesLeft, kKeyLinesTop + static_cast<int32_t>(i) * kKeyLineHeight,
@@ -177,13 +219,26 @@ template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsTitle>(TMiniGame& 
     return std::make_unique<TTitleScreen>(game);
 }
 
-std::array<const char*, 3> TMiniGame::HelpLines(bool touch) {
+std::vector<const char*> TMiniGame::HelpLines(bool touch) {
     if constexpr (kHandheld)
         return {"'B'  - Start game / select stone", "Cursor keys - move cursor", "'X' - Quit game"};
-    // the title's entries, in the order of TTitleEntry
+    // the title's entries from teStart on, in the order of TTitleEntry
     if (touch)
-        return {"Tap here - Start", "Tap here - High scores", "Tap here - Quit"};
-    return {"SPACE or click - Start", "H - High scores", "X - Quit"};
+        return {"Tap here - Start", "Tap here - Relaxed game", "Tap here - High scores",
+                "Tap here - Quit"};
+    return {"SPACE or click - Start", "R - Relaxed game", "H - High scores", "X - Quit"};
+}
+
+std::vector<TMiniGame::TTitleLine> TMiniGame::TitleLines() const {
+    std::vector<TTitleLine> lines;
+    if (KeptGame)
+        lines.push_back({teContinue, std::string(TouchPlayer ? "Tap here" : "C") +
+                                         " - Continue level " + std::to_string(KeptGame->Level) +
+                                         " (score " + std::to_string(KeptGame->Score) + ")"});
+    int32_t entry = kHandheld ? -1 : teStart;
+    for (const char* line : HelpLines(TouchPlayer))
+        lines.push_back({kHandheld ? -1 : entry++, line});
+    return lines;
 }
 
 std::vector<const char*> TMiniGame::KeyLines(bool touch) {

@@ -341,13 +341,14 @@ def hud(media, screen):
     return out
 
 
-def hud_visible(media, screen):
-    """The four label images of the heads-up display are on the screen."""
+def hud_visible(media, screen, clock=True):
+    """The four label images of the heads-up display are on the screen (the
+    first three alone with clock False: the relaxed game has no clock)."""
     return (
         match_fraction(screen, media.points, 5, 3) > 0.9
         and match_fraction(screen, media.lives, 100, 3) > 0.9
         and match_fraction(screen, media.level, 150, 3) > 0.9
-        and match_fraction(screen, media.time, 200, 3) > 0.9
+        and (not clock or match_fraction(screen, media.time, 200, 3) > 0.9)
     )
 
 
@@ -1236,6 +1237,44 @@ def sc_pause(game, st):
     pause_and_go_on(game, st, ("P", press("p")), ("the second P", press("p")))
 
 
+# The clock's place in the heads-up row: its label and its digits.
+CLOCK_BOX = (200, 0, 262, 17)
+# The kept game's entry on the title, in the last credit's place.
+CONTINUE_BOX = (15, 118, 250, 133)
+
+
+def sc_keep_and_continue(game, st):
+    """Paused, the program ended by Escape keeps the game; started again, the
+    title offers it first and C brings it back on its ready overlay with the
+    same score, lives, level, time and stones; savegame.txt is then gone."""
+    game.key("p")
+    s, _ = game.wait_for("the paused overlay after P", lambda s: overlay_shown(
+        game.media, s, game.media.paused), timeout=3.0)
+    before = hud(game.media, s)
+    check_exit(game, "Escape while paused")
+    data = game.read("savegame.txt")
+    expect(data is not None and data.startswith(b"tessaril savegame 1\r\n"),
+           f"savegame.txt after Escape holds {data!r}, expected the kept game")
+    game.start()
+    s, _ = game.wait_for("the title with the kept game's entry in the last credit's place",
+                         lambda s: on_title(s) and s.diff(st["title"], CONTINUE_BOX) > 100,
+                         timeout=15.0)
+    expect(s.count(CONTINUE_BOX, is_orange) >= 100,
+           f"no continue entry at y 118 ({s.count(CONTINUE_BOX, is_orange)} orange pixels)")
+    game.key("c")
+    s, _ = game.wait_for("the ready overlay after C on the title",
+                         lambda s: overlay_shown(game.media, s, game.media.presskey), timeout=5.0)
+    now = hud(game.media, s)
+    for field in ("score", "lives", "level", "time"):
+        expect(now[field] == before[field], f"continued, the {field} reads {now[field]}, "
+                                            f"it read {before[field]} when the game was left")
+    expect(game.read("savegame.txt") is None, "savegame.txt is still there after C")
+    game.key("space")
+    board, _ = wait_board_settled(game, "play after Space on the continued game's overlay")
+    expect(board == st["board"], "continued, the stones are not the same:\nnow\n"
+           f"{fmt_board(board)}\nleft\n{fmt_board(st['board'])}")
+
+
 def sc_quit_to_title(game, st):
     """X leaves the game for the title, which now shows the last score."""
     game.key("x")
@@ -1382,7 +1421,7 @@ def sc_b_other_copy(game, st):
 
 def wait_name_entry(game, timeout=6.0):
     return game.wait_for("the name entry screen after the last life",
-                         lambda s: not hud_visible(game.media, s)
+                         lambda s: not hud_visible(game.media, s, clock=False)
                          and s.count((65, 70, 230, 88), is_orange) >= 40
                          and s.count((65, 150, 300, 210), is_orange) >= 150, timeout=timeout)[0]
 
@@ -1489,6 +1528,38 @@ def sc_b_name(game, st):
 def sc_m_name(game, st):
     """The name by the wheel and clicks alone: BA."""
     play_name_entry(game, st, "mouse", "BA")
+
+
+# --- The relaxed game ---------------------------------------------------------
+
+
+def sc_r_relaxed(game, st):
+    """R on the title deals a relaxed game: nothing where the clock stands,
+    and nothing there a moment later."""
+    game.start()
+    game.wait_for("the title screen", on_title, timeout=15.0)
+    into_play(game, st, press("r"), press("space"), "R")
+    for moment in ("at the start", "1.5 s later"):
+        s = game.shot("relaxed-" + moment.split()[0])
+        expect(hud_visible(game.media, s, clock=False), f"no heads-up row {moment}")
+        lit = s.lit(CLOCK_BOX)
+        expect(lit == 0, f"the relaxed game draws {lit} pixels where the clock stands {moment}")
+        time.sleep(1.5)
+
+
+def sc_r_table(game, st):
+    """The lost relaxed game's name stored: the relaxed table shows it, the
+    score is in highscore-relaxed.dat, and highscore.dat is never made."""
+    game.type_text("relax")
+    game.key("Return")
+    game.wait_for("the relaxed table with the one new row",
+                  lambda s: table_one_row(s, None), timeout=3.0)
+    data = wait_file(game, "highscore-relaxed.dat", "the relaxed game's record",
+                     lambda d: len(d) >= 32)
+    expect(len(data) == 32, f"highscore-relaxed.dat holds {len(data)} bytes, expected one record")
+    score = struct.unpack("<ii11sBId", data)[4]
+    expect(score == st["score"], f"the record holds score {score}, the game showed {st['score']}")
+    expect(game.read("highscore.dat") is None, "a relaxed game made highscore.dat")
 
 
 # --- A game by mouse alone ----------------------------------------------------
@@ -1689,6 +1760,7 @@ RUNS = [
         ("valid swap scores", sc_valid_swap),
         ("mouse clicks swap and score", sc_mouse_swap),
         ("pause hides the board", sc_pause),
+        ("paused, Escape; started again, C continues", sc_keep_and_continue),
         ("quit key back to the title", sc_quit_to_title),
         ("idle demo starts and scores", sc_demo),
         ("Escape: exit code 0, clean log", sc_exit_a),
@@ -1699,6 +1771,12 @@ RUNS = [
         ("three lives lost on boards without moves", sc_b_lives),
         ("a second copy in the same folder stores its score", sc_b_other_copy),
         ("name entry stored as the right record, the other copy's kept", sc_b_name),
+        ("Escape: exit code 0, clean log", sc_exit_b),
+    ]),
+    ("r", [
+        ("relaxed game: no clock", sc_r_relaxed),
+        ("three lives lost on boards without moves", sc_b_lives),
+        ("relaxed table and its file alone", sc_r_table),
         ("Escape: exit code 0, clean log", sc_exit_b),
     ]),
     ("m", [

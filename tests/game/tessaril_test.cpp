@@ -13,6 +13,8 @@
 #include "game/gamefixture.h"
 #include "testutil.h"
 #include "uHighscore.h"
+#include "uSaveGame.h"
+#include "uTextFile.h"
 
 #include <SDL_image.h>
 #include <SDL_mixer.h>
@@ -199,25 +201,33 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
                                           {"return", SDLK_RETURN},
                                           {"escape", SDLK_ESCAPE},
                                           {"k", SDLK_k},
-                                          {"w", SDLK_w}};
+                                          {"w", SDLK_w},
+                                          {"continue", SDLK_c}};
     struct TRow {
         TGameState State;
         const char* Cells;
     };
     // Keys a handheld button gives type nothing on its name entry, and the
     // volume buttons work there.
-    const char* const nameEntry = kHandheld ? ".e .e Tt He .e .e .e .e .e .e He He He .e .e"
-                                            : "He He He He He He He He He He He He Tt He .e";
+    const char* const nameEntry = kHandheld ? ".e .e Tt He .e .e .e .e .e .e He He He .e .e .e"
+                                            : "He He He He He He He He He He He He Tt He .e He";
+    // On the desktop R starts a relaxed game on the title and shows the other
+    // table on the table screen; the handheld has neither.
+    const char* const title = kHandheld ? "Tr .t Tt Ht Th .t .t .t .t .t .t .t Ht .t .t .t"
+                                        : "Tr .t Tt Ht Th Tr .t .t .t .t .t .t Ht .t .t .t";
+    const char* const table = kHandheld ? ".h .h Tt Hh .h .h .h .h .h .h .h Hh Hh .h .h .h"
+                                        : ".h .h Tt Hh .h Th .h .h .h .h .h Hh Hh .h .h .h";
     //  select pause quit volume table restart load save autoplay hint left return escape k w
+    //  continue
     const TRow rows[] = {
-        {TGameState::gsTitle, /*     */ "Tr .t Tt Ht Th .t .t .t .t .t .t .t Ht .t .t"},
-        {TGameState::gsReady, /*     */ "Tp .r Tt Hr .r .r .r .r .r .r .r .r Hr .r .r"},
-        {TGameState::gsPlaying, /*   */ "Tp Hz Tt Hp .p TR Tp Tp Hp Hp Hp .p Hp .p .p"},
-        {TGameState::gsRetry, /*     */ "Tp .R Tt HR .R TR .R .R .R .R .R .R HR .R .R"},
-        {TGameState::gsLevelDone, /* */ "Tp .d Tt Hd .d TR .d .d .d .d .d .d Hd .d .d"},
-        {TGameState::gsPaused, /*    */ ".z Hp Tt Hz .z TR .z .z .z .z .z .z Hz .z .z"},
-        {TGameState::gsGameOver, /*  */ "Ht .o Tt Ho .o .o .o .o .o .o .o .o Ho .o .o"},
-        {TGameState::gsHighscores, /**/ ".h .h Tt Hh .h .h .h .h .h .h .h Hh Hh .h .h"},
+        {TGameState::gsTitle, title},
+        {TGameState::gsReady, /*     */ "Tp .r Tt Hr .r .r .r .r .r .r .r .r Hr .r .r .r"},
+        {TGameState::gsPlaying, /*   */ "Tp Hz Tt Hp .p TR Tp Tp Hp Hp Hp .p Hp .p .p .p"},
+        {TGameState::gsRetry, /*     */ "Tp .R Tt HR .R TR .R .R .R .R .R .R HR .R .R .R"},
+        {TGameState::gsLevelDone, /* */ "Tp .d Tt Hd .d TR .d .d .d .d .d .d Hd .d .d .d"},
+        {TGameState::gsPaused, /*    */ ".z Hp Tt Hz .z TR .z .z .z .z .z .z Hz .z .z .z"},
+        {TGameState::gsGameOver, /*  */ "Ht .o Tt Ho .o .o .o .o .o .o .o .o Ho .o .o .o"},
+        {TGameState::gsHighscores, table},
         {TGameState::gsEnterName, nameEntry},
     };
     const std::string letters = "trpRdzohe";
@@ -256,6 +266,8 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
             game->NameEditor->CursorPos = 3;
             game->NameEditor->Activate();
             game->Selection->Hide();
+            game->TableShown = TGameKind::Timed;
+            game->GameKind = TGameKind::Timed;
             game->Terminated = false;
             game->AutoPlay = false;
             game->DemoMode = false;
@@ -387,8 +399,10 @@ TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
 
 TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
     Start();
-    Press(SDLK_r);
-    EXPECT_EQ(TGameState::gsTitle, game->State) << "no game to restart on the title";
+    if constexpr (kHandheld) { // the desktop's R starts a relaxed game there
+        Press(SDLK_r);
+        EXPECT_EQ(TGameState::gsTitle, game->State) << "no game to restart on the title";
+    }
 
     Press(game->KeySelect);
     Press(game->KeySelect); // in play, stones still falling
@@ -822,8 +836,10 @@ TEST_F(TessarilStates, LeavingTheWindowPausesAPlayersGameInPlayAndNothingElse) {
 // seconds again, and a player's autoplay later is the player's game.
 TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
     Start();
-    game->Score = 1250;   // the player's last game
-    auto winLevel = [&] { // goals of one stone each
+    game->Score = 1250; // the player's last game
+    if constexpr (!kHandheld)
+        game->KeptGame = TSavedGame(); // kept by the player, untouched by the demo
+    auto winLevel = [&] {              // goals of one stone each
         for (int k = 1; k <= 32; ++k)
             game->Goals[k] = 1;
         int32_t levelScore = 0;
@@ -874,6 +890,8 @@ TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
         EXPECT_FALSE(Shown(game->Cursor));
         EXPECT_FALSE(Shown(game->Selection));
         EXPECT_EQ(1250, game->Score);
+        EXPECT_EQ(!kHandheld, game->KeptGame.has_value());
+        EXPECT_FALSE(PathExists(kSaveGameFile)) << "the demo writes no game";
         EXPECT_EQ(1, game->Level);
         EXPECT_TRUE(game->Highscores->Entries.empty());
     }
@@ -1114,6 +1132,23 @@ TEST_F(TessarilRules, HintCostsTenSecondsDownToZeroAndTheLifeGoesAtTheNextCheck)
     EXPECT_EQ(2, game->Lives);
     EXPECT_EQ(TGameState::gsRetry, game->State);
     EXPECT_TRUE(Shown(game->Cursor)) << "a time-out leaves the cursor shown";
+    if constexpr (kHandheld)
+        return;
+    // The relaxed game: a hint costs 100 points down to 0, and no clock runs out.
+    game->State = TGameState::gsTitle;
+    Press(game->KeyRelaxed);
+    Press(game->KeySelect);
+    Settle();
+    game->Score = 150;
+    for (int32_t score : {50, 0}) {
+        Press(SDLK_y);
+        EXPECT_EQ(score, game->Score);
+    }
+    Tick();
+    EXPECT_EQ(60, game->TimeLeft);
+    game->TimeLeft = 0;
+    Frame();
+    EXPECT_EQ(TGameState::gsPlaying, game->State);
 }
 
 TEST_F(TessarilRules, TimeOutWaitsForTheIdleBoard) {
@@ -1217,6 +1252,13 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     game->Silent = false;
     game->Score = 1250;
     check("title-last-score");
+    if constexpr (!kHandheld) { // the kept game's entry takes the last credit's place
+        game->KeptGame = TSavedGame();
+        game->KeptGame->Level = 7;
+        game->KeptGame->Score = 4200;
+        check("title-continue");
+        game->KeptGame.reset();
+    }
 
     game->Highscores->AddScore("ALICE", 4200, 1, 1);
     game->Highscores->AddScore("BOB", 1300, 1, 1);
@@ -1228,6 +1270,13 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     game->Highscores->SaveError = "highscore.dat: No space left on device";
     check("table-unsaved");
     game->Highscores->SaveError.clear();
+    if constexpr (!kHandheld) {
+        game->RelaxedHighscores->AddScore("CAROL", 0, 1, 1);
+        game->RelaxedHighscores->Entries[0]->Date = 45678.5;
+        Press(game->KeyRelaxed);
+        check("table-relaxed");
+        Press(game->KeyRelaxed);
+    }
     Press(SDLK_RETURN);
     Frame();
 
@@ -1248,6 +1297,11 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     game->Score = 123450;
     game->TimeLeft = 65;
     check("playing");
+    if constexpr (!kHandheld) {
+        game->GameKind = TGameKind::Relaxed; // no clock
+        check("playing-relaxed");
+        game->GameKind = TGameKind::Timed;
+    }
     Press(game->KeyPause);
     check("paused");
     Press(game->KeyPause);
@@ -1580,6 +1634,7 @@ TEST_F(TessarilBoardFiles, SavesIntoAFullDiskAreReportedAndTheGameGoesOn) {
     const std::string oldTable = ReadFile("highscore.dat");
     Start();
     StartPlaying();
+    std::remove(kSaveGameFile); // its end at game over would make room
     FillDisk();
     testing::internal::CaptureStderr();
     Press(SDLK_s);
@@ -1643,6 +1698,128 @@ TEST(TessarilBoardFileParser, AcceptsLinesOfThreeIntegersWithAKindOf1To32) {
     EXPECT_EQ(2u, lines.size());
     EXPECT_EQ(2, parse("1 2 3\rbad\r7 7 7\r"));
     EXPECT_EQ(1u, lines.size());
+}
+
+// ---------------------------------------------------------------------------
+// The kept game (desktop and web)
+
+using TessarilKeptGame = TessarilGame;
+
+// A player's game left from ready, pause (over a program's end, a cascade
+// under way), retry or level done is kept as the title offers it and
+// continued on its ready overlay, its stones at rest; a game left under
+// autoplay or ended keeps nothing.
+TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
+    Start();
+    if constexpr (kHandheld) {
+        StartPlaying();
+        Press(game->KeyQuit);
+        EXPECT_FALSE(PathExists(kSaveGameFile)) << "the handheld keeps no game";
+        return;
+    }
+    auto play = [&] {
+        Press(game->KeySelect);
+        Settle();
+    };
+    auto cascadeThenEnd = [&] {
+        play();
+        game->Score = 450;
+        game->TimeLeft = 42;
+        Frame(); // at rest
+        int32_t c1 = 0, r1 = 0, c2 = 0, r2 = 0;
+        ASSERT_TRUE(game->Board->FindMove(1, c1, r1, c2, r2));
+        game->Board->Swap(c1, r1, c2, r2);
+        Frames(20); // stones cleared, their gaps open
+        game->Score = 999;
+        Press(game->KeyPause);
+        Press(SDLK_ESCAPE);
+        Stop();
+        Start(false);
+    };
+    struct {
+        const char* How;
+        std::function<void()> Leave;
+        bool Kept;
+        int32_t Level = 0, Lives = 0, Score = 0, Time = 0;
+    } const cases[] = {
+        {"X on the ready overlay", [&] { Press(game->KeyQuit); }, true, 1, 3, 0, 60},
+        {"Escape in pause", cascadeThenEnd, true, 1, 3, 450, 42},
+        {"X on retry",
+         [&] {
+             play();
+             game->TimeLeft = 0;
+             Frame();
+             Press(game->KeyQuit);
+         },
+         true, 1, 2, 0, 60},
+        {"X on level done",
+         [&] {
+             play();
+             game->Goals.fill(0);
+             Frame();
+             Press(game->KeyQuit);
+         },
+         true, 2, 3, 250, 65},
+        {"X under autoplay",
+         [&] {
+             play();
+             Press(SDLK_a);
+             Press(game->KeyQuit);
+         },
+         false},
+        {"the last life lost",
+         [&] {
+             FillTable();
+             play();
+             game->Lives = 1;
+             game->TimeLeft = 0;
+             Frame();
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        game->State = TGameState::gsTitle;
+        Press(game->KeySelect);
+        Settle();
+        c.Leave();
+        ASSERT_EQ(c.Kept, game->KeptGame.has_value()) << c.How;
+        EXPECT_EQ(c.Kept, PathExists(kSaveGameFile)) << c.How;
+        if (!c.Kept)
+            continue;
+        const TSavedGame kept = *game->KeptGame;
+        Press(game->KeyContinue);
+        EXPECT_EQ(TGameState::gsReady, game->State) << c.How;
+        EXPECT_FALSE(game->Board->IsBusy()) << c.How;
+        EXPECT_FALSE(PathExists(kSaveGameFile)) << c.How << ": continuing removes it";
+        std::vector<int32_t> kinds;
+        for (int32_t col = 0; col < 10; ++col)
+            for (int32_t row = 0; row < 8; ++row)
+                kinds.push_back(kept.Kinds[static_cast<size_t>(row)][static_cast<size_t>(col)]);
+        EXPECT_EQ(kinds, Kinds()) << c.How;
+        EXPECT_EQ(kept.RandomState, game->Board->Rand.State()) << c.How;
+        EXPECT_EQ(std::vector<int32_t>({c.Level, c.Lives, c.Score, c.Time}),
+                  std::vector<int32_t>({game->Level, game->Lives, game->Score, game->TimeLeft}))
+            << c.How;
+        Press(game->KeyQuit);
+    }
+}
+
+// A file that is no kept game is named in the log and set aside under a
+// name not yet taken; the title offers nothing.
+TEST_F(TessarilKeptGame, AFileThatIsNoKeptGameIsSetAside) {
+    if constexpr (kHandheld)
+        GTEST_SKIP() << "the handheld reads no kept game";
+    WriteFile("savegame.txt.bad", "older");
+    const std::string foreign = "sound_volume=80\r\nscale=3\r\n";
+    WriteFile(kSaveGameFile, foreign);
+    Start();
+    EXPECT_FALSE(game->KeptGame);
+    EXPECT_FALSE(PathExists(kSaveGameFile));
+    EXPECT_EQ("older", ReadFile("savegame.txt.bad"));
+    EXPECT_EQ(foreign, ReadFile("savegame.txt.bad2"));
+    EXPECT_EQ(2, LogLines());
+    EXPECT_NE(std::string::npos, Log().LastLine().find("savegame.txt: not a saved game"));
+    EXPECT_NE(std::string::npos, Log().LastLine().find("set aside as savegame.txt.bad2"));
 }
 
 // ---------------------------------------------------------------------------
@@ -1905,7 +2082,11 @@ TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
         texts.insert(texts.end(), {{help[0], select}, {help[1], cursor}, {help[2], quit}});
         EXPECT_TRUE(keyLines.empty());
     } else {
-        texts.insert(texts.end(), {{help[0], select}, {help[1], table}, {help[2], quit}});
+        const std::set<int32_t> relaxed{game->KeyRelaxed}, goOn{game->KeyContinue};
+        texts.insert(texts.end(),
+                     {{help[0], select}, {help[1], relaxed}, {help[2], table}, {help[3], quit}});
+        game->KeptGame = TSavedGame();
+        texts.push_back({game->TitleLines()[0].Text, goOn});
         const std::set<int32_t> expected[] = {select, cursor, pause, hint, fullscreen};
         ASSERT_EQ(std::size(expected), keyLines.size());
         for (size_t i = 0; i < keyLines.size(); ++i)

@@ -11,6 +11,7 @@
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <unistd.h>
 
@@ -305,6 +306,8 @@ TEST_F(DesktopPointerPad, TheHatAndTheStickMoveTheCursorOncePerPress) {
 }
 
 TEST_F(DesktopPointerPad, PadButtonsStartPauseAndConfirm) {
+    PadButton(6);
+    EXPECT_EQ(TGameState::gsTitle, game->State) << "the restart button: nothing on the title";
     PadButton(0);
     EXPECT_EQ(TGameState::gsReady, game->State) << "button 0 on the title starts a game";
     Settle();
@@ -387,23 +390,29 @@ TEST_F(DesktopPointerPad, EveryScreensClickTargets) {
         int32_t Cursor = 1;    // in the name entry, which opens at 1
         const char* Name = ""; // in the name entry
         bool Quits = false;
+        bool Kept = false; // a game left in play is kept
     };
     constexpr uint8_t L = SDL_BUTTON_LEFT, Up = SDL_BUTTON_WHEELUP, Dn = SDL_BUTTON_WHEELDOWN;
     const TRow rows[] = {
         {S::gsTitle, 160, 120, L, S::gsReady},             // anywhere
         {S::gsTitle, 20, 178, L, S::gsReady},              // the start entry
-        {S::gsTitle, 110, 192, L, S::gsHighscores},        // the high scores entry
-        {S::gsTitle, 12, 206, L, S::gsTitle, 1, "", true}, // the quit entry
-        {S::gsTitle, 90, 206, L, S::gsReady},              // right of it
+        {S::gsTitle, 60, 192, L, S::gsReady},              // the relaxed entry
+        {S::gsTitle, 110, 206, L, S::gsHighscores},        // the high scores entry
+        {S::gsTitle, 12, 220, L, S::gsTitle, 1, "", true}, // the quit entry
+        {S::gsTitle, 90, 220, L, S::gsReady},              // right of it
         {S::gsTitle, 160, 120, Up, S::gsTitle},
-        {S::gsPlaying, 307, 8, L, S::gsPaused},   // the pause symbol
-        {S::gsPlaying, 319, 16, L, S::gsPaused},  // the corner of its area
-        {S::gsPlaying, 286, 8, L, S::gsPlaying},  // left of it
-        {S::gsPlaying, 307, 20, L, S::gsPlaying}, // below it
+        {S::gsTitle, 160, 100, L, S::gsTitle, 1, "", false, true}, // off the entries: nothing
+        {S::gsTitle, 20, 124, L, S::gsReady, 1, "", false, true},  // the continue entry
+        {S::gsTitle, 20, 138, L, S::gsReady, 1, "", false, true},  // the start entry below it
+        {S::gsPlaying, 307, 8, L, S::gsPaused},                    // the pause symbol
+        {S::gsPlaying, 319, 16, L, S::gsPaused},                   // the corner of its area
+        {S::gsPlaying, 286, 8, L, S::gsPlaying},                   // left of it
+        {S::gsPlaying, 307, 20, L, S::gsPlaying},                  // below it
         {S::gsPaused, 160, 120, L, S::gsPlaying},
         {S::gsPaused, 307, 8, L, S::gsPlaying},
         {S::gsPaused, 160, 120, Dn, S::gsPaused},
         {S::gsHighscores, 160, 120, L, S::gsTitle},
+        {S::gsHighscores, 100, 222, L, S::gsHighscores}, // the last line: the other table
         {S::gsEnterName, 160, 60, Up, S::gsEnterName, 1, "A         "},
         {S::gsEnterName, 160, 60, Dn, S::gsEnterName, 1, ":         "},
         {S::gsEnterName, 117, 110, L, S::gsEnterName, 4}, // the fourth place
@@ -415,8 +424,13 @@ TEST_F(DesktopPointerPad, EveryScreensClickTargets) {
         SCOPED_TRACE(testing::Message() << "row " << &row - rows);
         Stop();
         std::remove("settings.txt"); // the last row's name is not offered again
+        std::remove(kSaveGameFile);  // the game kept by the row before
         Start(false);
         game->NameEditor->CursorPos = 1;
+        if (row.Kept) {
+            StartPlaying();
+            Press(game->KeyQuit);
+        }
         if (row.From == S::gsHighscores)
             Press(game->KeyHighscores);
         else if (row.From != S::gsTitle)
@@ -433,6 +447,7 @@ TEST_F(DesktopPointerPad, EveryScreensClickTargets) {
         Frame(); // the high score scenes' results are taken in the next frame
         EXPECT_EQ(row.To, game->State);
         EXPECT_EQ(row.Quits, game->Terminated);
+        EXPECT_EQ(row.Kept && row.To == S::gsTitle, game->KeptGame.has_value());
         if (row.To == S::gsEnterName) {
             EXPECT_EQ(row.Cursor, game->NameEditor->CursorPos);
             EXPECT_EQ(row.Name, game->NameEditor->Name);

@@ -4,12 +4,13 @@
 // touch events, and every picture it names must equal the desktop oracle's
 // (tessaril_webshots) pixel for pixel, text included, and the desktop's
 // reference picture of the same name where there is one. Then the high score
-// saved in the scenario must survive a reload of the page; page input of an
-// unknown kind must be refused with a console line; the page reloaded with
-// the network cut must reach the title from its service worker; a served copy
-// with one file changed must replace the kept one at the next start; a module
-// that cannot load must leave its sentence on the page; and the console must
-// have shown no error.
+// saved in the scenario must survive a reload of the page; a game dealt and
+// left by a reload must be offered and continued by C on the picture of the
+// ready overlay; page input of an unknown kind must be refused with a console
+// line; the page reloaded with the network cut must reach the title from its
+// service worker; a served copy with one file changed must replace the kept
+// one at the next start; a module that cannot load must leave its sentence on
+// the page; and the console must have shown no error.
 //   node webtest.js SITE SCENARIO ORACLE REFERENCES FAILUREDIR [bench]
 // ORACLE holds NAME.ppm. A failing run keeps the page's pictures and a
 // difference picture (differing pixels white) in FAILUREDIR. With "bench" it
@@ -211,7 +212,7 @@ function padButton(page, name, down) {
 // (no mouse events, no taps made of clicks): down at picture pixel (x, y),
 // moved in steps to (x2, y2), held one frame, lifted. It must not scroll.
 let touchScreen = false;
-async function swipe(page, x, y, x2, y2, ms = PRESS_MS) {
+async function swipe(page, x, y, x2, y2, ms = framePeriodMs) {
   const cdp = await devtools(page);
   if (!touchScreen) {
     await cdp.send('Emulation.setTouchEmulationEnabled', {enabled: true, maxTouchPoints: 1});
@@ -365,11 +366,35 @@ function scenario() {
       .map(l => l.replace(/#.*/, '').trim().split(/\s+/)).filter(l => l[0]);
 }
 
-// highscore.dat in the game's working folder, as bytes; empty when there is none.
-const readTable = page => page.evaluate(() => {
-  const name = '/tessaril/highscore.dat';
+// A file in the game's working folder, as bytes; empty when there is none.
+const readFile = (page, file) => page.evaluate(file => {
+  const name = '/tessaril/' + file;
   return Module.FS.analyzePath(name).exists ? Array.from(Module.FS.readFile(name)) : [];
-});
+}, file);
+const readTable = page => readFile(page, 'highscore.dat');
+
+// A game dealt and left by a reload of the page is kept: the title offers it
+// after the reload, and C continues it on the ready overlay the new game
+// showed (the same seed's first level); continuing removes it from the
+// browser's storage too.
+async function continueAfterReload(page, url) {
+  await VERBS.press(page, 'Space');
+  await step(page, 1800);
+  const kept = await readFile(page, 'savegame.txt');
+  await open(page, url);
+  await step(page, 1500);
+  if (kept.length === 0) return failures.push('a dealt game wrote no savegame.txt');
+  if (String(await readFile(page, 'savegame.txt')) !== String(kept))
+    failures.push('the kept game did not survive the reload');
+  await VERBS.press(page, 'c');
+  await step(page, 36);
+  check('ready', await canvasRGB(page));
+  if ((await readFile(page, 'savegame.txt')).length) failures.push('C left savegame.txt');
+  await open(page, url);
+  await step(page, 1500);
+  if ((await readFile(page, 'savegame.txt')).length)
+    failures.push('the continued game came back with a reload');
+}
 
 // The page's controls that show, and those of them over the picture.
 const controlsShown = page => page.evaluate(() => {
@@ -495,6 +520,7 @@ async function test(page, url, server) {
   console.log(`highscore.dat: ${saved.length} bytes saved, ${loaded.length} read back after a reload`);
   if (saved.length === 0) failures.push('the scenario saved no high score');
   else if (String(saved) !== String(loaded)) failures.push('the high score table did not survive the reload');
+  await continueAfterReload(page, url);
   // A page has no program to end: after Escape and X on the title the game
   // still asks for time.
   try {

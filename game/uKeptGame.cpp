@@ -1,0 +1,141 @@
+// The kept game and the two kinds of game: a player's unfinished game written
+// to savegame.txt when it is left and at every level start, offered by the
+// title and continued on its ready overlay; the timed and the relaxed game
+// with a table each.
+#include "fwConfig.h"
+#include "fwLog.h"
+#include "fwSprite.h"
+#include "tessaril.h"
+#include "uHighscore.h"
+
+namespace {
+
+constexpr const char* kTag = "TMiniGame::LoadKeptGame";
+
+} // namespace
+
+bool TMiniGame::KeepsThisGame() const {
+    return !kHandheld && !DemoMode && !AutoPlay;
+}
+
+THighscoreManager* TMiniGame::TableOf(TGameKind kind) const {
+    return kind == TGameKind::Relaxed && RelaxedHighscores ? RelaxedHighscores.get()
+                                                           : Highscores.get();
+}
+
+void TMiniGame::LoadKeptGame() {
+    KeptGame.reset();
+    if (kHandheld || !Board)
+        return;
+    TSavedGame game;
+    std::string why;
+    if (ReadSavedGame(Board->Width, Board->Height, game, why)) {
+        KeptGame = game;
+        return;
+    }
+    if (why.empty())
+        return; // none kept
+    // Not ours to read: kept for the player to look at, out of the game's way.
+    const std::string aside = SetSavedGameAside();
+    Log().Write(kTag, std::string(kSaveGameFile) + ": " + why + "; " +
+                          (aside.empty() ? "it could not be set aside" : "set aside as " + aside));
+}
+
+void TMiniGame::RememberRestPoint() {
+    TSavedGame& g = restPoint_;
+    g.Kind = GameKind;
+    g.Level = Level;
+    g.Score = Score;
+    g.Lives = Lives;
+    g.TimeLeft = TimeLeft;
+    g.Goals.assign(Goals.begin() + 1, Goals.begin() + 1 + Colours);
+    g.SpawnCount = Board->SpawnCount;
+    g.RandomState = Board->Rand.State();
+    g.Kinds.assign(static_cast<size_t>(Board->Height),
+                   std::vector<int32_t>(static_cast<size_t>(Board->Width), 0));
+    for (int32_t row = 0; row < Board->Height; ++row)
+        for (int32_t col = 0; col < Board->Width; ++col)
+            if (const TButtonSprite* stone = Board->StoneAt(col, row))
+                g.Kinds[static_cast<size_t>(row)][static_cast<size_t>(col)] = stone->Kind;
+}
+
+void TMiniGame::KeepLevelStart() {
+    if (!KeepsThisGame())
+        return;
+    RememberRestPoint();
+    WriteSavedGame(restPoint_);
+}
+
+void TMiniGame::KeepGame() {
+    if (!KeepsThisGame()) {
+        // The demo keeps nothing; an autoplayed game is no longer the player's.
+        if (!kHandheld && !DemoMode && AutoPlay && InGame())
+            DropKeptGame();
+        return;
+    }
+    switch (State) {
+    case TGameState::gsRetry: // that life is lost: the level as it is dealt again
+        StartLevel(Level);
+        SetState(TGameState::gsReady);
+        break;
+    case TGameState::gsLevelDone: // the next level's start
+        StartLevel(Level + 1);
+        SetState(TGameState::gsReady);
+        break;
+    case TGameState::gsReady:
+    case TGameState::gsPlaying:
+    case TGameState::gsPaused:
+        WriteSavedGame(restPoint_);
+        break;
+    default:
+        return;
+    }
+    KeptGame = restPoint_;
+}
+
+void TMiniGame::DropKeptGame() {
+    if (kHandheld)
+        return;
+    KeptGame.reset();
+    RemoveSavedGame();
+}
+
+bool TMiniGame::InGame() const {
+    switch (State) {
+    case TGameState::gsReady:
+    case TGameState::gsPlaying:
+    case TGameState::gsPaused:
+    case TGameState::gsRetry:
+    case TGameState::gsLevelDone:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TMiniGame::NewGameOf(TGameKind kind) {
+    DropKeptGame();
+    GameKind = kind;
+    NewGame();
+    SetState(TGameState::gsReady);
+}
+
+void TMiniGame::ContinueGame() {
+    if (!KeptGame)
+        return;
+    const TSavedGame g = *KeptGame;
+    DropKeptGame();
+    AutoPlay = false;
+    GameKind = g.Kind;
+    Lives = g.Lives;
+    Score = g.Score;
+    BeginLevel(g.Level);
+    TimeLeft = g.TimeLeft;
+    for (size_t i = 0; i < g.Goals.size() && i + 1 < Goals.size(); ++i)
+        Goals[i + 1] = g.Goals[i];
+    Board->LayBoard(StoneImages, Colours, g.Kinds);
+    Board->SpawnCount = g.SpawnCount;
+    Board->Rand.Restore(g.RandomState);
+    restPoint_ = g;
+    SetState(TGameState::gsReady);
+}

@@ -1,0 +1,225 @@
+// The kept game: see uSaveGame.h
+#include "uSaveGame.h"
+
+#include "fwConfig.h"
+#include "fwFile.h"
+#include "fwLog.h"
+#include "uGameGrid.h"
+#include "uLevelRules.h"
+#include "uTextFile.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kHeader = "tessaril savegame 1";
+constexpr const char* kTag = "TSavedGame";
+constexpr const char* kAsideSuffix = ".bad";
+// Names tried for a file set aside before giving up.
+constexpr int kAsideTries = 100;
+
+const char* KindName(TGameKind kind) {
+    return kind == TGameKind::Relaxed ? "relaxed" : "timed";
+}
+
+// The words of a line, split at blanks; empty words (two blanks) are kept, so
+// that only the writer's own spacing reads back.
+std::vector<std::string> Words(const std::string& line) {
+    std::vector<std::string> words(1);
+    for (char c : line) {
+        if (c == ' ')
+            words.emplace_back();
+        else
+            words.back() += c;
+    }
+    return words;
+}
+
+// A decimal number of plain digits (no sign, no leading zero but "0") within
+// low .. high.
+bool Number(const std::string& word, int64_t low, int64_t high, int64_t& value) {
+    if (word.empty() || word.size() > 10 || (word.size() > 1 && word[0] == '0'))
+        return false;
+    int64_t v = 0;
+    for (char c : word) {
+        if (c < '0' || c > '9')
+            return false;
+        v = v * 10 + (c - '0');
+    }
+    if (v < low || v > high)
+        return false;
+    value = v;
+    return true;
+}
+
+// Reads the lines in order; each Field call takes the next one.
+class TReader {
+public:
+    explicit TReader(const std::string& content) : lines_(SplitLines(content)) {}
+
+    std::string Failure; // the first fault found; "" while none
+
+    // The next line's numbers after its name, count of them each in low .. high.
+    bool Field(const char* name, size_t count, int64_t low, int64_t high,
+               std::vector<int64_t>& values) {
+        if (!Failure.empty())
+            return false;
+        const std::vector<std::string> words = Next(name);
+        if (!Failure.empty())
+            return false;
+        if (words.size() != count + 1)
+            return Fail(std::string(name) + ": " + std::to_string(count) + " numbers expected");
+        values.assign(count, 0);
+        for (size_t i = 0; i < count; ++i)
+            if (!Number(words[i + 1], low, high, values[i]))
+                return Fail(std::string(name) + ": " + words[i + 1] + " is not a number from " +
+                            std::to_string(low) + " to " + std::to_string(high));
+        return true;
+    }
+    int64_t One(const char* name, int64_t low, int64_t high) {
+        std::vector<int64_t> values;
+        return Field(name, 1, low, high, values) ? values[0] : low;
+    }
+    // The next line's one word after its name.
+    std::string Word(const char* name) {
+        const std::vector<std::string> words = Next(name);
+        if (Failure.empty() && words.size() != 2)
+            Fail(std::string(name) + ": one word expected");
+        return Failure.empty() ? words[1] : std::string();
+    }
+    bool Header() {
+        if (!lines_.empty() && lines_[0] == kHeader)
+            return true;
+        return Fail("not a saved game (its first line is not \"" + std::string(kHeader) + "\")");
+    }
+    bool AtEnd() {
+        if (Failure.empty() && at_ < lines_.size())
+            Fail("line " + std::to_string(at_ + 1) + ": more than a saved game");
+        return Failure.empty();
+    }
+
+private:
+    std::vector<std::string> lines_;
+    size_t at_ = 1; // after the header
+
+    std::vector<std::string> Next(const char* name) {
+        if (!Failure.empty())
+            return {};
+        if (at_ >= lines_.size()) {
+            Fail(std::string("cut short before \"") + name + "\"");
+            return {};
+        }
+        std::vector<std::string> words = Words(lines_[at_]);
+        if (words[0] != name) {
+            Fail("line " + std::to_string(at_ + 1) + ": \"" + name + "\" expected");
+            return {};
+        }
+        ++at_;
+        return words;
+    }
+    bool Fail(const std::string& why) {
+        if (Failure.empty())
+            Failure = why;
+        return false;
+    }
+};
+
+std::string JoinNumbers(const std::vector<int32_t>& values) {
+    std::string text;
+    for (int32_t v : values)
+        text += " " + std::to_string(v);
+    return text;
+}
+
+} // namespace
+
+bool operator==(const TSavedGame& a, const TSavedGame& b) {
+    return a.Kind == b.Kind && a.Level == b.Level && a.Score == b.Score && a.Lives == b.Lives &&
+           a.TimeLeft == b.TimeLeft && a.Goals == b.Goals && a.SpawnCount == b.SpawnCount &&
+           a.RandomState == b.RandomState && a.Kinds == b.Kinds;
+}
+
+std::string FormatSavedGame(const TSavedGame& game) {
+    std::string text = std::string(kHeader) + kLineEnd;
+    auto line = [&](const char* name, const std::string& value) {
+        text += std::string(name) + " " + value + kLineEnd;
+    };
+    line("kind", KindName(game.Kind));
+    line("level", std::to_string(game.Level));
+    line("score", std::to_string(game.Score));
+    line("lives", std::to_string(game.Lives));
+    line("time", std::to_string(game.TimeLeft));
+    text += "goals" + JoinNumbers(game.Goals) + kLineEnd;
+    line("spawn", std::to_string(game.SpawnCount));
+    line("random", std::to_string(game.RandomState));
+    for (const std::vector<int32_t>& row : game.Kinds)
+        text += "stones" + JoinNumbers(row) + kLineEnd;
+    return text;
+}
+
+std::string ParseSavedGame(const std::string& content, int32_t width, int32_t height,
+                           TSavedGame& game) {
+    TReader in(content);
+    if (!in.Header())
+        return in.Failure;
+    const std::string kind = in.Word("kind");
+    if (in.Failure.empty() && kind != KindName(TGameKind::Timed) &&
+        kind != KindName(TGameKind::Relaxed))
+        return "kind: " + kind + " is neither timed nor relaxed";
+    game.Kind = kind == KindName(TGameKind::Relaxed) ? TGameKind::Relaxed : TGameKind::Timed;
+    game.Level = static_cast<int32_t>(in.One("level", 1, kMaxSavedLevel));
+    game.Score = static_cast<int32_t>(in.One("score", 0, INT32_MAX));
+    game.Lives = static_cast<int32_t>(in.One("lives", 1, kStartLives));
+    game.TimeLeft = static_cast<int32_t>(in.One("time", 0, LevelSeconds(game.Level)));
+    std::vector<int64_t> values;
+    in.Field("goals", static_cast<size_t>(LevelColours(game.Level)), 0, LevelGoal(game.Level),
+             values);
+    game.Goals.assign(values.begin(), values.end());
+    game.SpawnCount = static_cast<int32_t>(in.One("spawn", 0, kSpawnCycle - 1));
+    game.RandomState = static_cast<uint32_t>(in.One("random", 0, UINT32_MAX));
+    game.Kinds.assign(static_cast<size_t>(height), {});
+    for (std::vector<int32_t>& row : game.Kinds) {
+        in.Field("stones", static_cast<size_t>(width), 1, kStoneImageCount, values);
+        row.assign(values.begin(), values.end());
+    }
+    in.AtEnd();
+    return in.Failure;
+}
+
+bool ReadSavedGame(int32_t width, int32_t height, TSavedGame& game, std::string& why) {
+    why.clear();
+    if (!PathExists(kSaveGameFile))
+        return false;
+    std::string content;
+    if (!ReadWholeFile(kSaveGameFile, content)) {
+        why = std::strerror(errno);
+        return false;
+    }
+    why = ParseSavedGame(content, width, height, game);
+    return why.empty();
+}
+
+bool WriteSavedGame(const TSavedGame& game) {
+    return WriteFileSafely(kSaveGameFile, FormatSavedGame(game), kTag);
+}
+
+void RemoveSavedGame() {
+    if (const int error = fwRemoveFile(kSaveGameFile))
+        Log().Write(kTag, std::string(kSaveGameFile) + ": " + std::strerror(error));
+}
+
+std::string SetSavedGameAside() {
+    for (int i = 1; i <= kAsideTries; ++i) {
+        std::string name =
+            std::string(kSaveGameFile) + kAsideSuffix + (i > 1 ? std::to_string(i) : std::string());
+        if (PathExists(name))
+            continue;
+        if (const int error = fwRenameFile(kSaveGameFile, name)) {
+            Log().Write(kTag, std::string(kSaveGameFile) + ": " + std::strerror(error));
+            return "";
+        }
+        return name;
+    }
+    return "";
+}

@@ -1,0 +1,59 @@
+// The kept game: a player's unfinished game written to savegame.txt so that
+// it can be continued at the next start. A text file, one field a line in a
+// fixed order after the line "tessaril savegame 1":
+//
+//   kind timed|relaxed
+//   level N          (1 .. kMaxSavedLevel)
+//   score N          (0 .. 2^31-1)
+//   lives N          (1 .. kStartLives)
+//   time N           (seconds left, 0 .. the level's clock)
+//   goals N ...      (one per colour of the level, each 0 .. the level's goal)
+//   spawn N          (the special-stone counter, 0 .. kSpawnCycle-1)
+//   random N         (the board generator's state, 32 bits unsigned)
+//   stones K ...     (one line per row from the top, one kind 1 .. 32 per column)
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The two kinds of game: against the clock, or without it.
+enum class TGameKind : uint8_t { Timed, Relaxed };
+
+inline constexpr const char* kSaveGameFile = "savegame.txt";
+inline constexpr int32_t kMaxSavedLevel = 1000000;
+
+// A player's game as it stood the last time its board was at rest.
+struct TSavedGame {
+    TGameKind Kind = TGameKind::Timed;
+    int32_t Level = 1;
+    int32_t Score = 0;
+    int32_t Lives = 0;
+    int32_t TimeLeft = 0;                    // seconds
+    std::vector<int32_t> Goals;              // entry i: stones of kind i+1 still asked for
+    int32_t SpawnCount = 0;                  // the board's special-stone counter
+    uint32_t RandomState = 0;                // the board generator's state
+    std::vector<std::vector<int32_t>> Kinds; // [row][col], row 0 at the top
+};
+
+bool operator==(const TSavedGame& a, const TSavedGame& b);
+
+// The file's text, lines ended by kLineEnd.
+std::string FormatSavedGame(const TSavedGame& game);
+// Reads a file's text (lines end with LF, CR LF or CR) for a board of width x
+// height. Answers "" and fills game when the text is a whole saved game;
+// otherwise why it is not (the game is then unspecified).
+std::string ParseSavedGame(const std::string& content, int32_t width, int32_t height,
+                           TSavedGame& game);
+
+// The kept game in the working folder. Read answers false, with why, when
+// there is none (why empty) or it cannot be taken (why names the fault).
+bool ReadSavedGame(int32_t width, int32_t height, TSavedGame& game, std::string& why);
+// Written crash-safely; a failure writes one log line and answers false.
+bool WriteSavedGame(const TSavedGame& game);
+// Removes the kept game (nothing when there is none).
+void RemoveSavedGame();
+// Moves a file that cannot be read as a kept game out of the way, to the first
+// free name of savegame.txt.bad, savegame.txt.bad2, ...; answers that name
+// ("" when it could not be moved).
+std::string SetSavedGameAside();
