@@ -46,6 +46,7 @@ void TMiniGame::RememberRestPoint() {
     g.Kind = GameKind;
     g.Level = Level;
     g.Score = Score;
+    g.ScoreAtDeal = scoreAtDeal_;
     g.Lives = Lives;
     g.TimeLeft = TimeLeft;
     g.Goals.assign(Goals.begin() + 1, Goals.begin() + 1 + Colours);
@@ -130,6 +131,7 @@ void TMiniGame::ContinueGame() {
     Lives = g.Lives;
     Score = g.Score;
     BeginLevel(g.Level);
+    scoreAtDeal_ = g.ScoreAtDeal;
     TimeLeft = g.TimeLeft;
     for (size_t i = 0; i < g.Goals.size() && i + 1 < Goals.size(); ++i)
         Goals[i + 1] = g.Goals[i];

@@ -1741,6 +1741,7 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         std::function<void()> Leave;
         bool Kept;
         int32_t Level = 0, Lives = 0, Score = 0, Time = 0;
+        int32_t Dealt = 0; // the score a restart of the continued level goes back to
     } const cases[] = {
         {"X on the ready overlay", [&] { Press(game->KeyQuit); }, true, 1, 3, 0, 60},
         {"Escape in pause", cascadeThenEnd, true, 1, 3, 450, 42},
@@ -1759,7 +1760,7 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
              Frame();
              Press(game->KeyQuit);
          },
-         true, 2, 3, 250, 65},
+         true, 2, 3, 250, 65, 250},
         {"X under autoplay",
          [&] {
              play();
@@ -1800,6 +1801,9 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         EXPECT_EQ(std::vector<int32_t>({c.Level, c.Lives, c.Score, c.Time}),
                   std::vector<int32_t>({game->Level, game->Lives, game->Score, game->TimeLeft}))
             << c.How;
+        Press(game->KeySelect);
+        Press(SDLK_r);
+        EXPECT_EQ(c.Dealt, game->Score) << c.How;
         Press(game->KeyQuit);
     }
 }
