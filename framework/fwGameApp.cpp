@@ -630,8 +630,20 @@ void TfwGameApp::Init(bool doInitSDL) {
 
 void TfwGameApp::ClearScreen() {
     SDL_Surface* s = GetSurface();
-    if (s != nullptr)
-        SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 0, 0, 0));
+    if (s == nullptr)
+        return;
+    const Uint32 black = SDL_MapRGB(s->format, 0, 0, 0);
+    // Every frame starts here: the desktop's picture, black being 0, is
+    // cleared with memset, several times faster than SDL's fill of 16-bit
+    // pixels. The same pixels: the clip rectangle, as SDL_FillRect fills it.
+    if (kHandheld || s != BackBuffer || black != 0 || SDL_MUSTLOCK(s) ||
+        s->format->BytesPerPixel != 2) {
+        SDL_FillRect(s, nullptr, black);
+        return;
+    }
+    const SDL_Rect& clip = s->clip_rect;
+    for (int32_t y = clip.y; y < clip.y + clip.h; ++y)
+        std::memset(MutablePictureRow(s, y) + clip.x, 0, static_cast<size_t>(clip.w) * 2);
 }
 
 void TfwGameApp::Flip() {

@@ -203,6 +203,25 @@ TEST_F(TPresent, OnADeepDesktopTheWindowTakesItsDepthAndShowsWhatSDLWouldHave) {
     }
 }
 
+TEST_F(TPresent, ClearingThePictureBlackensWhatSDLsFillWouldAndNoMore) {
+    auto app = Start({"-scale=1"});
+    SDL_Surface* picture = app->GetSurface();
+    FillNoise(picture, 29);
+    std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> want(
+        SDL_ConvertSurface(picture, picture->format, SDL_SWSURFACE), SDL_FreeSurface);
+    SDL_Rect clip = {10, 5, 70, 60};
+    SDL_SetClipRect(picture, &clip);
+    SDL_SetClipRect(want.get(), &clip);
+    app->ClearScreen();
+    SDL_FillRect(want.get(), nullptr, 0);
+    SDL_SetClipRect(picture, nullptr);
+    int wrong = 0;
+    for (int y = 0; y < picture->h; ++y)
+        for (int x = 0; x < picture->w; ++x)
+            wrong += PixelAt(picture, x, y) != PixelAt(want.get(), x, y);
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST_F(TPresent, VideoOptionLinesAreRead) {
     struct TCase {
         std::string Option;
