@@ -187,14 +187,14 @@ TEST_F(TPresent, OnADeepDesktopTheWindowTakesItsDepthAndShowsWhatSDLWouldHave) {
         app->Flip();
         std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> want(
             SDL_ConvertSurface(picture, app->Screen->format, SDL_SWSURFACE), SDL_FreeSurface);
-        const int bpp = depth / 8;
+        const ptrdiff_t bpp = depth / 8;
         int wrong = 0;
         for (int y = 0; y < app->Screen->h; ++y)
             for (int x = 0; x < app->Screen->w; ++x) {
                 const Uint8* got = static_cast<const Uint8*>(app->Screen->pixels) +
-                                   y * app->Screen->pitch + x * bpp;
-                const Uint8* expected =
-                    static_cast<const Uint8*>(want->pixels) + y / 3 * want->pitch + x / 3 * bpp;
+                                   static_cast<ptrdiff_t>(y) * app->Screen->pitch + x * bpp;
+                const Uint8* expected = static_cast<const Uint8*>(want->pixels) +
+                                        static_cast<ptrdiff_t>(y / 3) * want->pitch + x / 3 * bpp;
                 wrong += std::memcmp(got, expected, static_cast<size_t>(bpp)) != 0;
             }
         EXPECT_EQ(wrong, 0);
