@@ -33,6 +33,11 @@ uint32_t fwGetTicks();
 void fwDelay(uint32_t ms);
 void fwSetClock(TfwTicksFunc ticks, TfwDelayFunc delay);
 
+// The pixel format every picture is drawn in and every image is converted to:
+// the application's back buffer, else the video surface's; nullptr before a
+// video mode is set.
+SDL_PixelFormat* fwPictureFormat();
+
 // Sends rectangles of the window surface to the display (SDL_UpdateRects).
 // Tests put an observer in its place; an empty function restores SDL's.
 using TfwUpdateRectsFunc = std::function<void(SDL_Surface* screen, int count, SDL_Rect* rects)>;
@@ -196,6 +201,10 @@ public:
     std::string WindowIconFile;
     int32_t DesktopWidth = 0;  // the desktop's size in pixels, read before the
     int32_t DesktopHeight = 0; // first mode is set; 0 when the driver does not say
+    // Bits per pixel of the desktop, read with its size. A desktop of 24 or
+    // 32 bits gets a window of its own depth, which the picture is scaled into
+    // directly; any other (or the page) a 16-bit window, as the picture is.
+    int32_t DesktopDepth = 0;
 
     // Starts SDL and opens the screen; failures raise EfwSDLError. A sound
     // device that cannot be opened is logged once and leaves the program Silent.
@@ -357,6 +366,11 @@ private:
     void FitScaleToDesktop();
     void ShowTitleAndIcon();
     void SetVideoMode();
+    // The bits per pixel the window asks for (DesktopDepth or 16).
+    int WindowDepth() const;
+    // Fills WindowPixel with SDL's own conversion of every picture pixel into
+    // the window's format: what a 16-bit window on this desktop would show.
+    bool MapWindowPixels();
     // change() then SetVideoMode; on failure (logged under "SDLApp::" + name)
     // back to the mode that worked, or EfwError(name + " failed").
     void ChangeVideoMode(const std::string& name, const std::function<void()>& change);
