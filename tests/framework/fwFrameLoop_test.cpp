@@ -19,6 +19,9 @@ public:
     int Steps = 2;
     int Frames = 0;
     int MaxFrames = 1000;
+    uint32_t NextChange = 0;       // UntilNextChange's answer
+    TfwFrameLoop* Shows = nullptr; // told of every flip while Changing
+    bool Changing = false;
 
     void Note(const std::string& what) {
         Events.push_back(what + "@" + std::to_string(fwGetTicks()));
@@ -37,7 +40,12 @@ public:
         if (++Frames >= MaxFrames)
             Quit();
     }
-    void Flip() override { Note("flip"); }
+    void Flip() override {
+        Note("flip");
+        if (Shows != nullptr && Changing)
+            Shows->PictureSent();
+    }
+    uint32_t UntilNextChange(uint32_t) const override { return NextChange; }
     void SecondElapsed(uint32_t elapsed) override { Note("second " + std::to_string(elapsed)); }
     void DoneGame() override { Note("done"); }
 };
@@ -139,4 +147,51 @@ TEST(TfwFrameLoop, PageClockRunsTheDueFrameAtMostOnce) {
     EXPECT_EQ(after.front(), "flip@2100"); // released: the frame ends
     EXPECT_EQ(std::count(after.begin(), after.end(), "frame@2100"), 0);
     EXPECT_EQ(animationFrame(2116), 1);
+}
+
+// On the page's clock the page may skip animation frames after a frame that
+// took no input and changed no picture: until the game's next change or the
+// once-a-second hook, whichever is first; never while something changes, a
+// key is held or input came in the frame, and never on a stepped clock.
+TEST(TfwFrameLoop, PageClockRestsAfterAQuietFrame) {
+    TFakeClock clock(0);
+    TLoopApp app;
+    app.Steps = 0;
+    TfwFrameLoop loop(app);
+    app.Shows = &loop;
+    auto restAfterFrame = [&](uint32_t at) {
+        clock.Now = at;
+        const int before = app.Frames;
+        loop.AnimationFrame();
+        EXPECT_EQ(app.Frames - before, 1) << at;
+        return loop.RestMs();
+    };
+    app.NextChange = kfwNoChangeDue;
+    app.Changing = true;
+    EXPECT_EQ(restAfterFrame(0), 0u) << "the first frame shows the picture";
+    app.Changing = false;
+    EXPECT_EQ(restAfterFrame(100), 900u) << "rests until the second's hook";
+    app.NextChange = 300;
+    EXPECT_EQ(restAfterFrame(200), 300u);
+    app.NextChange = 0;
+    EXPECT_EQ(restAfterFrame(300), 0u) << "something moves";
+    app.NextChange = kfwNoChangeDue;
+    app.Changing = true;
+    EXPECT_EQ(restAfterFrame(400), 0u) << "the picture changed";
+    app.Changing = false;
+    SetKeyDown(SDLK_a, true);
+    PushKeyDown(SDLK_a);
+    EXPECT_EQ(restAfterFrame(500), 0u) << "input came";
+    EXPECT_EQ(restAfterFrame(600), 0u) << "a key is held";
+    SetKeyDown(SDLK_a, false);
+    EXPECT_EQ(restAfterFrame(800), 200u);
+    EXPECT_EQ(restAfterFrame(1000), 1000u) << "the hook ran: the next second";
+
+    uint32_t granted = 0;
+    loop.Granted = [&granted](uint32_t ms) {
+        return granted >= ms ? (granted -= ms, true) : false;
+    };
+    granted = 10 * kfwFramePeriodMs;
+    loop.Continue();
+    EXPECT_EQ(loop.RestMs(), 0u) << "a stepped clock never rests";
 }
