@@ -239,6 +239,8 @@ async function typeOnPhone(page, text) {
   const key = text.match(/^\{(\w+)\}$/);
   if (key) await page.keyboard.press(key[1]);
   else await (await devtools(page)).send('Input.insertText', {text});
+}
+
 // The page out of sight and back, as another tab or a minimised window
 // makes it: the browser's window minimised and restored.
 async function setHidden(page, hidden) {
