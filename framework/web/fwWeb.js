@@ -371,6 +371,9 @@ mergeInto(LibraryManager.library, {
       // rest (fwWebRestAway) from now on.
       fwWeb.resting = true;
       fwWebSound.pause();
+      // A rest's timer would still fire: the animation frame asked instead
+      // waits for the page's return.
+      fwWeb.wake();
     },
 
     // The page is in sight again: the sound goes on, the program with it.
