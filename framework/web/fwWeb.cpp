@@ -229,7 +229,7 @@ void PresentRects(SDL_Surface* screen, int count, SDL_Rect* rects) {
 
 } // namespace
 
-void fwWebStart(const std::vector<std::string>& args, TfwWebProgram start, TfwWebGuard guard) {
+void fwWebStart(const std::vector<std::string>& args, TfwWebProgram program, TfwWebGuard guard) {
     // SDL draws into memory and mixes for no device: the page shows the
     // picture, and the browser's audio is not SDL's.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -241,7 +241,7 @@ void fwWebStart(const std::vector<std::string>& args, TfwWebProgram start, TfwWe
         else
             s.Args.push_back(arg);
     }
-    s.Start = std::move(start);
+    s.Start = std::move(program);
     s.Guard = std::move(guard);
     fwWebPrepareFiles();
     fwWebLoadStorage(); // a failure shows in fwWebFilesKept

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,7 +37,7 @@ public:
     void ProcessFrame(SDL_Surface*) override {
         Note("frame");
         if (KeyPressed(SDLK_SPACE, true))
-            Events.push_back("take"); // acts after the release, or before the held frames
+            Events.emplace_back("take"); // acts after the release, or before the held frames
         if (++Frames >= MaxFrames)
             Quit();
     }
@@ -143,7 +144,8 @@ TEST(TfwFrameLoop, PageClockRunsTheDueFrameAtMostOnce) {
     EXPECT_EQ(animationFrame(2083), 0);
     SetKeyDown(SDLK_SPACE, false);
     EXPECT_EQ(animationFrame(2100), 0);
-    const std::vector<std::string> after(app.Events.begin() + taken, app.Events.end());
+    const std::vector<std::string> after(app.Events.begin() + static_cast<std::ptrdiff_t>(taken),
+                                         app.Events.end());
     EXPECT_EQ(after.front(), "flip@2100"); // released: the frame ends
     EXPECT_EQ(std::count(after.begin(), after.end(), "frame@2100"), 0);
     EXPECT_EQ(animationFrame(2116), 1);
