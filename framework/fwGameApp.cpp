@@ -622,6 +622,18 @@ void TfwGameApp::Rest() {
     fwRest(ms);
 }
 
+uint32_t TfwGameApp::QuietFor(uint32_t now) const {
+    if (Terminated || terminateRequested != 0)
+        return 0;
+    for (uint8_t k : Keys)
+        if (k != 0)
+            return 0; // a held key counts every frame
+    const uint32_t sinceMark = now - SecondMark;
+    if (sinceMark >= kSecondMs)
+        return 0;
+    return std::min(UntilNextChange(now), kSecondMs - sinceMark);
+}
+
 void TfwGameApp::Init(bool doInitSDL) {
     if (doInitSDL)
         InitSDL();

@@ -273,6 +273,12 @@ public:
     // SDL, and UntilNextChange not 0; at most to the next once-a-second hook. Elsewhere, and with a
     // pad open, it returns at once.
     void Rest();
+    // After a quiet frame (no input, no changed picture): ms from now (the
+    // clock's reading) the game may go without frames: until UntilNextChange
+    // or the once-a-second hook, whichever is first; 0 while a key is held,
+    // once the second is due, or when the program is to end. The page's loop
+    // rests on it (TfwFrameLoop::RestMs).
+    uint32_t QuietFor(uint32_t now) const;
     // Desktop: leaves a sound device that takes sound faster than it plays
     // it for SDL's dummy device (one log line); a device that paces itself is kept.
     void PaceAudio();
