@@ -1,5 +1,5 @@
-// Start-up and shut-down of the game: the owned objects, the start values
-// and key table, the media list loaded behind the loading screen, the cursor
+// Start-up and shut-down of the game: the owned objects and bindings, the
+// start values, the media list loaded behind the loading screen, the cursor
 // sprites, and the program body.
 #include "tessaril.h"
 
@@ -59,6 +59,7 @@ TMiniGame::TMiniGame(const TfwCommandLine& commandLine) : TfwGameApp(commandLine
     ImageList = std::make_unique<TfwSDLImages>();
     Engine = std::make_unique<TfwSpriteEngine>(this);
     screens_ = MakeScreens(*this);
+    SetBindings(FrameBindings());
     noScreen_ = std::make_unique<TScreen>(*this);
     Splash = nullptr;
     LastName.clear();
@@ -110,7 +111,6 @@ TfwSprite* TMiniGame::MakeCursorSprite(int32_t z) {
 void TMiniGame::InitGame() {
     SetStartValues();
     RestoreVolumes();
-    SetKeyTable();
     Engine->SetPos(kBoardLeft, kBoardTop, 0);
     Board = std::make_unique<TGameGrid>(Engine.get());
     Board->SetGridSize(kBoardWidth, kBoardHeight);
@@ -197,15 +197,6 @@ void TMiniGame::DoneGame() {
     KeepGame();
     ScreenOf(State).ProgramEnds();
     SaveSettings();
-}
-
-void TMiniGame::SetKeyTable() {
-    KeySelect = kHandheld ? SDLK_b : SDLK_SPACE;
-    KeyPause = kHandheld ? SDLK_a : SDLK_p;
-    KeyQuit = SDLK_x;
-    KeyVolumeDown = SDLK_1;
-    KeyVolumeUp = SDLK_2;
-    KeyHighscores = kHandheld ? SDLK_y : SDLK_h;
 }
 
 void TMiniGame::LoadLoadingScreen() {

@@ -10,6 +10,7 @@
 
 #include "fwGameApp.h"
 #include "fwPictureCache.h"
+#include "uActions.h"
 #include "uBoardFile.h"
 #include "uGameGrid.h"
 #include "uMediaList.h"
@@ -162,14 +163,6 @@ public:
     int32_t MusicVolume = 60; // 0 .. 128
     std::string LastName;     // offered by the name entry; kept in settings.txt on the desktop
     int32_t TrackIndex = -1;
-    int32_t KeySelect = SDLK_SPACE;
-    int32_t KeyPause = SDLK_p;
-    int32_t KeyQuit = SDLK_x;
-    int32_t KeyVolumeDown = SDLK_1;
-    int32_t KeyVolumeUp = SDLK_2;
-    int32_t KeyHighscores = SDLK_h;
-    int32_t KeyContinue = SDLK_c; // desktop and web: the title's kept game
-    int32_t KeyRelaxed = SDLK_r;  // desktop and web: the title's relaxed game, the other table
     // Told of every sound the game is about to play and its volume (0 .. 128),
     // also of a sound that failed to load; empty in the game, set by tests.
     std::function<void(const TfwSDLSound* sound, int32_t volume)> OnPlaySound;
@@ -321,10 +314,10 @@ public:
     // The help lines of the title screen in this build; on the desktop they
     // are the title's entries from teStart on (TTitleEntry order) that answer
     // a click. touch: the words for a player by touch (TouchPlayer), who taps instead.
-    static std::vector<const char*> HelpLines(bool touch = false);
+    static std::vector<std::string> HelpLines(bool touch = false);
     // The desktop title's further lines: the keys and the mouse in play, or
     // the taps, swipes and held fingers of play by touch.
-    static std::vector<const char*> KeyLines(bool touch = false);
+    static std::vector<std::string> KeyLines(bool touch = false);
     enum TTitleEntry : int32_t { teContinue, teStart, teRelaxed, teHighscores, teQuit };
     struct TTitleLine {
         int32_t Entry; // a TTitleEntry; the handheld's lines are none (-1)
@@ -333,14 +326,17 @@ public:
     // The title's lines as drawn now, top to bottom: on the desktop and the
     // web the kept game's entry first when there is one, then HelpLines.
     std::vector<TTitleLine> TitleLines() const;
-    // The key is the pad's (held or pressed in this frame), not the keyboard's:
-    // the pad's back button stands for R, the restart, which the title ignores.
-    bool FromPad(int32_t key) const;
+    // The actions of this frame (uActions.h), counted as keys are: is the
+    // action going or held (with waitRelease: then let go)? StartAction
+    // starts one in this frame, for a click or a tap.
+    bool ActionPressed(TAction action, bool waitRelease) {
+        return TfwGameApp::ActionPressed(ActionId(action), waitRelease);
+    }
+    void StartAction(TAction action) { TfwGameApp::StartAction(ActionId(action)); }
 
 private:
     // Start-up.
     void SetStartValues();
-    void SetKeyTable();
     void LoadLoadingScreen();
     void QueueMedia();
     void UseLoadedMedia();

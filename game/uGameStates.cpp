@@ -102,9 +102,9 @@ void TMiniGame::StepVolumes(int32_t step) {
 }
 
 void TMiniGame::VolumeKeys() {
-    if (KeyPressed(static_cast<uint16_t>(KeyVolumeDown), false))
+    if (ActionPressed(TAction::VolumeDown, false))
         StepVolumes(-1);
-    if (KeyPressed(static_cast<uint16_t>(KeyVolumeUp), false))
+    if (ActionPressed(TAction::VolumeUp, false))
         StepVolumes(1);
 }
 
@@ -150,11 +150,6 @@ void TMiniGame::LeaveForTitle() {
     SetState(TGameState::gsTitle);
     DemoMode = false;
     AutoPlay = false;
-}
-
-bool TMiniGame::FromPad(int32_t key) const {
-    const auto k = static_cast<size_t>(key);
-    return PadKeys()[k] || PadPressedKeys[k];
 }
 
 bool TMiniGame::InputThisFrame() const {

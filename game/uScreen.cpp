@@ -32,21 +32,21 @@ TScreenList MakeScreens(TMiniGame& game) {
 }
 
 bool TScreen::LeaveGameKey() {
-    if (!Game.KeyPressed(static_cast<uint16_t>(Game.KeyQuit), true))
+    if (!Game.ActionPressed(TAction::Leave, true))
         return false;
     Game.LeaveForTitle();
     return true;
 }
 
 bool TScreen::RestartKey() {
-    if (!Game.KeyPressed(SDLK_r, true))
+    if (!Game.ActionPressed(TAction::Restart, true))
         return false;
     Game.RestartLevel();
     return true;
 }
 
 bool TScreen::PauseKey(TGameState next) {
-    if (!Game.KeyPressed(static_cast<uint16_t>(Game.KeyPause), false))
+    if (!Game.ActionPressed(TAction::Pause, false))
         return false;
     Game.SetState(next);
     return true;
@@ -70,7 +70,7 @@ uint32_t TBoardScreen::UntilNextChange(uint32_t now) const {
 
 void TBoardScreen::PointerPressed(const TfwPointerEvent& e) {
     if (e.Button == SDL_BUTTON_LEFT && e.OnPicture)
-        Game.PressKey(static_cast<uint16_t>(Game.KeySelect));
+        Game.StartAction(TAction::Select);
 }
 
 namespace {

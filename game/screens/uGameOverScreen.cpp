@@ -39,7 +39,7 @@ public:
     }
 
     void Keys() override {
-        if (!LeaveGameKey() && Game.KeyPressed(static_cast<uint16_t>(Game.KeySelect), false))
+        if (!LeaveGameKey() && Game.ActionPressed(TAction::Select, false))
             Game.LeaveForTitle();
     }
 

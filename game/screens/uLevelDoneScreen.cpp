@@ -14,7 +14,7 @@ public:
 
     void Keys() override {
         if (LeaveGameKey() || RestartKey() || Game.Board->IsBusy() ||
-            !Game.KeyPressed(static_cast<uint16_t>(Game.KeySelect), true))
+            !Game.ActionPressed(TAction::Select, true))
             return;
         Game.StartNextLevel();
     }

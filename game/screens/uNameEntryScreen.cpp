@@ -56,7 +56,7 @@ public:
                 LeaveGameKey();
             return;
         }
-        if (Game.KeyPressed(SDLK_ESCAPE, true)) {
+        if (Game.ActionPressed(TAction::Cancel, true)) {
             Game.LeaveForTitle();
             return;
         }
@@ -67,13 +67,13 @@ public:
 
     void PointerPressed(const TfwPointerEvent& e) override {
         if (e.Button == SDL_BUTTON_WHEELUP || e.Button == SDL_BUTTON_WHEELDOWN) {
-            Game.PressKey(e.Button == SDL_BUTTON_WHEELUP ? SDLK_UP : SDLK_DOWN);
+            Game.StartAction(e.Button == SDL_BUTTON_WHEELUP ? TAction::Up : TAction::Down);
             return;
         }
         if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture || !Game.NameEditor)
             return;
         if (THighscoreEditor::OnConfirmLine(e.X, e.Y))
-            Game.PressKey(SDLK_RETURN);
+            Game.StartAction(TAction::Confirm);
         else if (const int32_t place = THighscoreEditor::PlaceAt(e.X, e.Y); place > 0)
             Game.NameEditor->MoveCursorTo(place);
     }

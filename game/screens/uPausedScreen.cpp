@@ -15,7 +15,7 @@ public:
 
     void PointerPressed(const TfwPointerEvent& e) override {
         if (e.Button == SDL_BUTTON_LEFT && e.OnPicture)
-            Game.PressKey(static_cast<uint16_t>(Game.KeyPause));
+            Game.StartAction(TAction::Pause);
     }
 
 protected:

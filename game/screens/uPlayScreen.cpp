@@ -44,29 +44,28 @@ public:
     void Keys() override {
         if (LeaveGameKey() || RestartKey() || CommandKeys() || PauseKey(TGameState::gsPaused))
             return;
-        const auto select = static_cast<uint16_t>(Game.KeySelect);
-        if (!Game.KeyPressed(select, false)) {
+        if (!Game.ActionPressed(TAction::Select, false)) {
             MoveCursorKeys();
             return;
         }
         // A press while the board is busy is lost, without waiting for its release.
         if (Game.Board->IsBusy())
             return;
-        Game.KeyPressed(select, true);
+        Game.ActionPressed(TAction::Select, true);
         Game.PlaySound(Game.SoundClick2, Game.SoundVolume);
         Game.TryStone();
     }
 
     void PointerPressed(const TfwPointerEvent& e) override {
         if (e.Button == SDL_BUTTON_RIGHT && e.OnPicture)
-            Game.PressKey(SDLK_y); // the hint key, with its cost
+            Game.StartAction(TAction::Hint); // with its cost
         if (e.Button != SDL_BUTTON_LEFT)
             return;
         dragCol_ = -1;
         if (!e.OnPicture)
             return;
         if (OnPauseSymbol(e)) {
-            Game.PressKey(static_cast<uint16_t>(Game.KeyPause));
+            Game.StartAction(TAction::Pause);
             return;
         }
         int32_t col = 0, row = 0;
@@ -117,7 +116,7 @@ public:
             fwGetTicks() - touch_.Since < TMiniGame::kHintHoldMs)
             return;
         touch_.Hinted = true;
-        Game.PressKey(SDLK_y);
+        Game.StartAction(TAction::Hint);
     }
 
     // The relaxed game has no clock.
@@ -177,19 +176,18 @@ private:
 
     // Load, save and the autoplay switch: play's own commands.
     bool CommandKeys() {
-        if (Game.KeyPressed(SDLK_l, true)) {
+        if (Game.ActionPressed(TAction::LoadBoard, true)) {
             Game.LoadBoardFile();
             Game.Cursor->Show();
             Game.Selection->Hide();
             return true;
         }
-        if (Game.KeyPressed(SDLK_s, true)) {
+        if (Game.ActionPressed(TAction::SaveBoard, true)) {
             Game.SaveBoardFile();
             return true;
         }
-        // The handheld's A button is the pause key; the fixed autoplay switch
-        // would shadow it there, so that build goes without it.
-        if (!kHandheld && Game.KeyPressed(SDLK_a, false)) {
+        // The handheld binds no autoplay switch: its A button pauses.
+        if (Game.ActionPressed(TAction::AutoPlay, false)) {
             Game.AutoPlay = !Game.AutoPlay;
             return true;
         }
@@ -198,22 +196,22 @@ private:
 
     void MoveCursorKeys() {
         TGameGrid& board = *Game.Board;
-        if (Game.KeyPressed(SDLK_y, false) && !board.IsBusy()) {
+        if (Game.ActionPressed(TAction::Hint, false) && !board.IsBusy()) {
             Game.PayForHint();
             Game.ShowHint();
         }
         int32_t col = Game.CursorCol;
         int32_t row = Game.CursorRow;
-        auto arrow = [&](SDLKey key, bool allowed, int32_t& coordinate, int32_t step) {
-            if (Game.KeyPressed(static_cast<uint16_t>(key), false) && allowed) {
+        auto arrow = [&](TAction move, bool allowed, int32_t& coordinate, int32_t step) {
+            if (Game.ActionPressed(move, false) && allowed) {
                 Game.PlaySound(Game.SoundClick1, Game.SoundVolume);
                 coordinate += step;
             }
         };
-        arrow(SDLK_LEFT, col > 0, col, -1);
-        arrow(SDLK_RIGHT, col < board.Width - 1, col, 1);
-        arrow(SDLK_UP, row > 0, row, -1);
-        arrow(SDLK_DOWN, row < board.Height - 1, row, 1);
+        arrow(TAction::Left, col > 0, col, -1);
+        arrow(TAction::Right, col < board.Width - 1, col, 1);
+        arrow(TAction::Up, row > 0, row, -1);
+        arrow(TAction::Down, row < board.Height - 1, row, 1);
         // With a stone selected the cursor stays on it or a neighbour.
         if (Game.Selection->Shown() &&
             std::abs(Game.SelCol - col) + std::abs(Game.SelRow - row) > 1)

@@ -14,7 +14,7 @@ public:
     void Keys() override {
         if (LeaveGameKey())
             return;
-        if (Game.KeyPressed(static_cast<uint16_t>(Game.KeySelect), true))
+        if (Game.ActionPressed(TAction::Select, true))
             Game.SetState(TGameState::gsPlaying);
     }
 

@@ -35,7 +35,7 @@ public:
     }
 
     void Keys() override {
-        if (!kHandheld && Game.KeyPressed(static_cast<uint16_t>(Game.KeyRelaxed), true)) {
+        if (!kHandheld && Game.ActionPressed(TAction::OtherTable, true)) {
             Game.TableOf(Game.TableShown)->Deactivate();
             Game.TableShown =
                 Game.TableShown == TGameKind::Timed ? TGameKind::Relaxed : TGameKind::Timed;
@@ -51,8 +51,7 @@ public:
         if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture)
             return;
         const bool lastLine = e.Y >= kTableHelpY && e.Y < kTableHelpY + kTableHelpHeight;
-        Game.PressKey(lastLine ? static_cast<uint16_t>(Game.KeyRelaxed)
-                               : static_cast<uint16_t>(SDLK_RETURN));
+        Game.StartAction(lastLine ? TAction::OtherTable : TAction::Confirm);
     }
 
     void Draw(SDL_Surface* surface) override {

@@ -11,6 +11,7 @@
 #include "uScreen.h"
 #include "web/fwWeb.h"
 
+#include <cctype>
 #include <string>
 
 namespace {
@@ -98,19 +99,17 @@ public:
     }
 
     void Keys() override {
-        if (Game.KeyPressed(static_cast<uint16_t>(Game.KeyQuit), true)) {
+        if (Game.ActionPressed(TAction::Leave, true)) {
             Game.Quit();
             return;
         }
-        if (Game.KeyPressed(static_cast<uint16_t>(Game.KeySelect), true)) {
+        if (Game.ActionPressed(TAction::Select, true)) {
             Game.NewGameOf(TGameKind::Timed);
-        } else if (!kHandheld && !Game.FromPad(Game.KeyRelaxed) &&
-                   Game.KeyPressed(static_cast<uint16_t>(Game.KeyRelaxed), true)) {
+        } else if (Game.ActionPressed(TAction::Relaxed, true)) {
             Game.NewGameOf(TGameKind::Relaxed);
-        } else if (!kHandheld && Game.KeptGame &&
-                   Game.KeyPressed(static_cast<uint16_t>(Game.KeyContinue), true)) {
+        } else if (Game.KeptGame && Game.ActionPressed(TAction::Continue, true)) {
             Game.ContinueGame();
-        } else if (Game.KeyPressed(static_cast<uint16_t>(Game.KeyHighscores), true)) {
+        } else if (Game.ActionPressed(TAction::Highscores, true)) {
             Game.TableShown = Game.GameKind;
             Game.TableOf(Game.TableShown)->Activate();
             Game.SetState(TGameState::gsHighscores);
@@ -124,23 +123,23 @@ public:
             return;
         switch (EntryAt(e.X, e.Y)) {
         case TMiniGame::teContinue:
-            Game.PressKey(static_cast<uint16_t>(Game.KeyContinue));
+            Game.StartAction(TAction::Continue);
             break;
         case TMiniGame::teRelaxed:
-            Game.PressKey(static_cast<uint16_t>(Game.KeyRelaxed));
+            Game.StartAction(TAction::Relaxed);
             break;
         case TMiniGame::teHighscores:
-            Game.PressKey(static_cast<uint16_t>(Game.KeyHighscores));
+            Game.StartAction(TAction::Highscores);
             break;
         case TMiniGame::teQuit:
-            Game.PressKey(static_cast<uint16_t>(Game.KeyQuit));
+            Game.StartAction(TAction::Leave);
             break;
         case TMiniGame::teStart:
-            Game.PressKey(static_cast<uint16_t>(Game.KeySelect));
+            Game.StartAction(TAction::Select);
             break;
         default:
             if (!Game.KeptGame)
-                Game.PressKey(static_cast<uint16_t>(Game.KeySelect));
+                Game.StartAction(TAction::Select);
             break;
         }
     }
@@ -219,34 +218,61 @@ template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsTitle>(TMiniGame& 
     return std::make_unique<TTitleScreen>(game);
 }
 
-std::vector<const char*> TMiniGame::HelpLines(bool touch) {
+namespace {
+
+// A key's name as the title writes it: in capitals ("SPACE"), or with its
+// first letter a capital at the start of a line ("Arrow keys").
+std::string Capitals(std::string name) {
+    for (char& c : name)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return name;
+}
+
+std::string Capitalised(std::string name) {
+    if (!name.empty())
+        name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+    return name;
+}
+
+} // namespace
+
+std::vector<std::string> TMiniGame::HelpLines(bool touch) {
     if constexpr (kHandheld)
-        return {"'B'  - Start game / select stone", "Cursor keys - move cursor", "'X' - Quit game"};
+        return {"'" + KeyName(TAction::Select) + "'  - Start game / select stone",
+                Capitalised(KeyName(TAction::Up)) + " - move cursor",
+                "'" + KeyName(TAction::Leave) + "' - Quit game"};
     // the title's entries from teStart on, in the order of TTitleEntry
     if (touch)
         return {"Tap here - Start", "Tap here - Relaxed game", "Tap here - High scores",
                 "Tap here - Quit"};
-    return {"SPACE or click - Start", "R - Relaxed game", "H - High scores", "X - Quit"};
+    return {Capitals(KeyName(TAction::Select)) + " or click - Start",
+            Capitals(KeyName(TAction::Relaxed)) + " - Relaxed game",
+            Capitals(KeyName(TAction::Highscores)) + " - High scores",
+            Capitals(KeyName(TAction::Leave)) + " - Quit"};
 }
 
 std::vector<TMiniGame::TTitleLine> TMiniGame::TitleLines() const {
     std::vector<TTitleLine> lines;
     if (KeptGame)
-        lines.push_back({teContinue, std::string(TouchPlayer ? "Tap here" : "C") +
+        lines.push_back({teContinue, (TouchPlayer ? std::string("Tap here")
+                                                  : Capitals(KeyName(TAction::Continue))) +
                                          " - Continue level " + std::to_string(KeptGame->Level) +
                                          " (score " + std::to_string(KeptGame->Score) + ")"});
     int32_t entry = kHandheld ? -1 : teStart;
-    for (const char* line : HelpLines(TouchPlayer))
+    for (const std::string& line : HelpLines(TouchPlayer))
         lines.push_back({kHandheld ? -1 : entry++, line});
     return lines;
 }
 
-std::vector<const char*> TMiniGame::KeyLines(bool touch) {
+std::vector<std::string> TMiniGame::KeyLines(bool touch) {
     if constexpr (kHandheld)
         return {};
     if (touch)
         return {"Tap two stones - swap", "Swipe a stone - swap", "Tap II - pause",
                 "Hold a stone - hint"};
-    return {"Click or SPACE - swap", "Arrow keys - move", "P or click II - pause",
-            "Y or right click - hint", "F11 - fullscreen"};
+    // Fullscreen is the window's own key, not the game's.
+    return {"Click or " + Capitals(KeyName(TAction::Select)) + " - swap",
+            Capitalised(KeyName(TAction::Up)) + " - move",
+            Capitals(KeyName(TAction::Pause)) + " or click II - pause",
+            Capitals(KeyName(TAction::Hint)) + " or right click - hint", "F11 - fullscreen"};
 }

@@ -176,9 +176,9 @@ protected:
 
     // Title, select, select: a game in play on a settled board.
     void StartPlaying() {
-        Press(game->KeySelect);
+        Press(KeyOf(TAction::Select));
         ASSERT_EQ(TGameState::gsReady, game->State);
-        Press(game->KeySelect);
+        Press(KeyOf(TAction::Select));
         ASSERT_EQ(TGameState::gsPlaying, game->State);
         Settle();
         ASSERT_FALSE(game->Board->IsBusy());

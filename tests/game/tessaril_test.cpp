@@ -187,11 +187,11 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
         const char* Name;
         int32_t Key;
     };
-    const std::vector<TColumn> columns = {{"select", game->KeySelect},
-                                          {"pause", game->KeyPause},
-                                          {"quit", game->KeyQuit},
-                                          {"volume", game->KeyVolumeUp},
-                                          {"table", game->KeyHighscores},
+    const std::vector<TColumn> columns = {{"select", KeyOf(TAction::Select)},
+                                          {"pause", KeyOf(TAction::Pause)},
+                                          {"quit", KeyOf(TAction::Leave)},
+                                          {"volume", KeyOf(TAction::VolumeUp)},
+                                          {"table", KeyOf(TAction::Highscores)},
                                           {"restart", SDLK_r},
                                           {"load", SDLK_l},
                                           {"save", SDLK_s},
@@ -296,7 +296,7 @@ TEST_F(TessarilStates, TitleSelectDealsANewGameAndReadyWaitsForSelect) {
     game->Score = 900; // left over from a last game
     game->Lives = 0;
     game->Level = 4;
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsReady, game->State);
     EXPECT_EQ(1, game->Level);
     EXPECT_EQ(3, game->Lives);
@@ -308,33 +308,33 @@ TEST_F(TessarilStates, TitleSelectDealsANewGameAndReadyWaitsForSelect) {
     EXPECT_EQ(TGameState::gsReady, game->State) << "ready waits for the select key";
     Press(SDLK_LEFT);
     EXPECT_FALSE(Shown(game->Cursor)) << "any key in ready hides the cursor";
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_TRUE(Shown(game->Cursor));
 }
 
 TEST_F(TessarilStates, PauseKeyTogglesPlayOnlyAndStopsTheClock) {
     Start();
-    Press(game->KeySelect);
-    Press(game->KeyPause);
+    Press(KeyOf(TAction::Select));
+    Press(KeyOf(TAction::Pause));
     EXPECT_EQ(TGameState::gsReady, game->State) << "pause does nothing in ready";
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Settle();
     ASSERT_EQ(TGameState::gsPlaying, game->State);
 
-    Press(game->KeyPause);
+    Press(KeyOf(TAction::Pause));
     ASSERT_EQ(TGameState::gsPaused, game->State);
     const int32_t time = game->TimeLeft;
     Frames(130); // more than two seconds
     EXPECT_EQ(time, game->TimeLeft) << "the clock stands while paused";
-    Press(game->KeyPause);
+    Press(KeyOf(TAction::Pause));
     EXPECT_EQ(TGameState::gsPlaying, game->State);
     Frames(130);
     EXPECT_LT(game->TimeLeft, time);
 
     Press(SDLK_r);
     ASSERT_EQ(TGameState::gsRetry, game->State);
-    Press(game->KeyPause);
+    Press(KeyOf(TAction::Pause));
     EXPECT_EQ(TGameState::gsRetry, game->State) << "pause does nothing in retry";
 }
 
@@ -344,14 +344,14 @@ TEST_F(TessarilStates, QuitKeyLeavesPlayForTheTitleAndEndsTheProgramThere) {
     game->Score = 475;
     Frames(60); // a second of play
     game->IdleSeconds = 4;
-    Press(game->KeyQuit);
+    Press(KeyOf(TAction::Leave));
     EXPECT_EQ(TGameState::gsTitle, game->State);
     EXPECT_EQ(0, game->IdleSeconds);
     EXPECT_FALSE(game->Terminated);
     EXPECT_TRUE(game->Highscores->Entries.empty()) << "a dropped game enters no score";
     EXPECT_EQ(475, game->Score) << "kept for the title's last-score line";
 
-    Press(game->KeyQuit);
+    Press(KeyOf(TAction::Leave));
     EXPECT_TRUE(game->Terminated);
 }
 
@@ -386,7 +386,7 @@ TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
     game->AutoPlay = false;
     Settle();
     game->AutoPlay = true;
-    Press(game->KeyVolumeUp);
+    Press(KeyOf(TAction::VolumeUp));
     EXPECT_EQ(TGameState::gsLevelDone, game->State)
         << "no no-key step in a frame where a key went down";
     Frame();
@@ -404,12 +404,12 @@ TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
         EXPECT_EQ(TGameState::gsTitle, game->State) << "no game to restart on the title";
     }
 
-    Press(game->KeySelect);
-    Press(game->KeySelect); // in play, stones still falling
+    Press(KeyOf(TAction::Select));
+    Press(KeyOf(TAction::Select)); // in play, stones still falling
     ASSERT_TRUE(game->Board->IsBusy());
     Press(SDLK_r);
     ASSERT_EQ(TGameState::gsRetry, game->State);
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsRetry, game->State) << "select is ignored while the board is busy";
     Settle();
     HoldSecond();
@@ -417,7 +417,7 @@ TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
     game->Lives = 2;
     game->TimeLeft = 12;
     game->Goals[1] = 0;
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(60, game->TimeLeft);
     EXPECT_EQ(3, game->Goals[1]);
@@ -442,14 +442,14 @@ TEST_F(TessarilStates, LevelDoneWaitsForSelectThenStartsTheNextLevel) {
     ASSERT_EQ(TGameState::gsLevelDone, game->State);
     EXPECT_FALSE(Shown(game->Cursor));
     EXPECT_TRUE(game->Board->IsBusy()) << "the stones fall out";
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsLevelDone, game->State) << "ignored while the stones fall";
     EXPECT_EQ(56, Settle()) << "57 frames of falling";
     EXPECT_EQ(topY + 224, top->Y) << "the top row ends below the board";
-    Press(game->KeyPause);
+    Press(KeyOf(TAction::Pause));
     EXPECT_EQ(TGameState::gsLevelDone, game->State) << "pause does nothing in level done";
     const bool musicPlayed = Mix_PlayingMusic() != 0;
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(2, game->Level);
     EXPECT_EQ(65, game->TimeLeft);
@@ -470,14 +470,14 @@ TEST_F(TessarilStates, GameOverReturnsToTheTitleBySelect) {
     ASSERT_EQ(TGameState::gsGameOver, game->State);
     Frames(3);
     EXPECT_EQ(TGameState::gsGameOver, game->State);
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsTitle, game->State);
 }
 
 TEST_F(TessarilStates, TableKeyShowsTheTableAndReturnGoesBackToAFreshIdleCount) {
     Start();
     game->IdleSeconds = 7;
-    Press(game->KeyHighscores);
+    Press(KeyOf(TAction::Highscores));
     ASSERT_EQ(TGameState::gsHighscores, game->State);
     EXPECT_FALSE(game->Highscores->Finished);
     game->IdleSeconds = 7;
@@ -504,7 +504,7 @@ TEST_F(TessarilStates, GameOverComesFirstAndTheNameEntryTakesOnlyKeysPressedOnIt
     SetKeyDown(SDLK_UP, true);
     Frame();
     ASSERT_EQ(TGameState::gsGameOver, game->State) << "\"GAME OVER\" before the name entry";
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsGameOver, game->State) << "it takes no keys";
     PassGameOver();
     ASSERT_EQ(TGameState::gsEnterName, game->State);
@@ -564,7 +564,7 @@ TEST_F(TessarilStates, QuitKeyInTheNameEntryDropsTheEntryUnsaved) {
     Frame();
     PassGameOver();
     ASSERT_EQ(TGameState::gsEnterName, game->State);
-    Press(kHandheld ? game->KeyQuit : SDLK_ESCAPE);
+    Press(kHandheld ? KeyOf(TAction::Leave) : SDLK_ESCAPE);
     EXPECT_EQ(TGameState::gsTitle, game->State);
     EXPECT_FALSE(game->Terminated);
     EXPECT_TRUE(game->Highscores->Entries.empty());
@@ -657,7 +657,7 @@ TEST_F(TessarilStates, APageHiddenOnTheNameEntryStoresItsScoreInOneRow) {
         stored.LoadFromFile("highscore.dat");
         ASSERT_EQ(1u, stored.Entries.size());
         EXPECT_EQ(game->NameEditor->Name, stored.Entries[0]->Name);
-        Press(saved ? SDLK_RETURN : kHandheld ? game->KeyQuit : SDLK_ESCAPE);
+        Press(saved ? SDLK_RETURN : kHandheld ? KeyOf(TAction::Leave) : SDLK_ESCAPE);
         Frame();
         EXPECT_EQ(saved ? 1u : 0u, game->Highscores->Entries.size());
         // A save reads the file's rows back: the file goes too.
@@ -682,7 +682,7 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     auto cursorAt = [&](int32_t col, int32_t row) {
         return game->CursorCol == col && game->CursorRow == row;
     };
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     ASSERT_TRUE(Shown(game->Selection));
     EXPECT_EQ(5, game->SelCol);
     EXPECT_EQ(4, game->SelRow);
@@ -705,7 +705,7 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     Press(SDLK_DOWN);
     ASSERT_TRUE(cursorAt(5, 4));
 
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_FALSE(Shown(game->Selection)) << "select on the selected cell drops it";
     EXPECT_FALSE(game->Board->IsBusy());
     Press(SDLK_RIGHT);
@@ -715,10 +715,10 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     Press(SDLK_LEFT);
 
     // A neighbour without a run: out and back, the marker gone.
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Press(SDLK_DOWN);
     ASSERT_TRUE(cursorAt(5, 5));
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_FALSE(Shown(game->Selection));
     EXPECT_TRUE(game->Board->IsBusy());
     Settle();
@@ -729,21 +729,21 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
 
     // A neighbour with a run: exchanged and cleared, the marker gone.
     Press(SDLK_UP);
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Press(SDLK_RIGHT);
     ASSERT_TRUE(cursorAt(6, 4));
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_FALSE(Shown(game->Selection));
     ASSERT_TRUE(game->Board->IsBusy());
 
     // A select key going down while the board is busy is lost, also when it
     // is still held once the board is idle.
-    SetKeyDown(static_cast<SDLKey>(game->KeySelect), true);
-    PushKeyDown(static_cast<SDLKey>(game->KeySelect));
+    SetKeyDown(static_cast<SDLKey>(KeyOf(TAction::Select)), true);
+    PushKeyDown(static_cast<SDLKey>(KeyOf(TAction::Select)));
     Frame();
     Settle();
     Frames(2);
-    SetKeyDown(static_cast<SDLKey>(game->KeySelect), false);
+    SetKeyDown(static_cast<SDLKey>(KeyOf(TAction::Select)), false);
     Frame();
     EXPECT_FALSE(Shown(game->Selection));
     EXPECT_GE(game->Score, 75);
@@ -754,31 +754,31 @@ TEST_F(TessarilStates, VolumeKeysMoveBothVolumesTogetherWithin0And128) {
     EXPECT_EQ(80, game->SoundVolume);
     EXPECT_EQ(kHandheld ? 40 : 60, game->MusicVolume);
     game->MusicVolume = 60;
-    Press(game->KeyVolumeDown);
+    Press(KeyOf(TAction::VolumeDown));
     EXPECT_EQ(79, game->SoundVolume);
     EXPECT_EQ(59, game->MusicVolume);
     EXPECT_EQ(59, Mix_VolumeMusic(-1));
     EXPECT_EQ(79, Mix_Volume(0, -1));
-    Press(game->KeyVolumeUp);
+    Press(KeyOf(TAction::VolumeUp));
     EXPECT_EQ(80, game->SoundVolume);
     EXPECT_EQ(60, game->MusicVolume);
 
     game->SoundVolume = 0;
-    Press(game->KeyVolumeDown);
+    Press(KeyOf(TAction::VolumeDown));
     EXPECT_EQ(0, game->SoundVolume);
     EXPECT_EQ(60, game->MusicVolume) << "the volumes move together or not at all";
     EXPECT_EQ(0, Mix_Volume(0, -1));
 
     game->SoundVolume = 5;
     game->MusicVolume = 128;
-    Press(game->KeyVolumeUp);
+    Press(KeyOf(TAction::VolumeUp));
     EXPECT_EQ(5, game->SoundVolume);
     EXPECT_EQ(128, game->MusicVolume);
 
     game->SoundVolume = 127;
     game->MusicVolume = 50;
-    Press(game->KeyVolumeUp);
-    Press(game->KeyVolumeUp);
+    Press(KeyOf(TAction::VolumeUp));
+    Press(KeyOf(TAction::VolumeUp));
     EXPECT_EQ(128, game->SoundVolume);
     EXPECT_EQ(51, game->MusicVolume);
 }
@@ -858,8 +858,8 @@ TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
     };
     const TCase cases[] = {
         {"level won", false, winLevel},
-        {"select key", false, [&] { Press(game->KeySelect); }},
-        {"quit key", false, [&] { Press(game->KeyQuit); }},
+        {"select key", false, [&] { Press(KeyOf(TAction::Select)); }},
+        {"quit key", false, [&] { Press(KeyOf(TAction::Leave)); }},
         {"click", true, [&] { PushMouseButton(SDL_BUTTON_LEFT, true, 50, 50); }},
         {"pad button", true,
          [&] {
@@ -993,7 +993,7 @@ TEST_F(TessarilRules, EverySoundPlaysAtItsVolume) {
     };
     auto again = [&] { // the level dealt again and in play
         Settle();
-        Press(game->KeySelect);
+        Press(KeyOf(TAction::Select));
         Settle();
         Played.clear();
     };
@@ -1004,10 +1004,10 @@ TEST_F(TessarilRules, EverySoundPlaysAtItsVolume) {
     game->CursorCol = 0;
     Press(SDLK_LEFT);
     expect({}, "no click where the cursor cannot move");
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     expect({{game->SoundClick2, 70}}, "select");
 
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Arrange(TileKind);
     game->Board->ChangeStone(0, 1, 1);
     Played.clear();
@@ -1083,7 +1083,7 @@ TEST_F(TessarilRules, NoMoveLeftCostsALifeAndTheLastOneEndsTheGame) {
     EXPECT_FALSE(Shown(game->Cursor));
     EXPECT_TRUE(game->Board->IsBusy()) << "the stones fall out";
     Settle();
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     ASSERT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ("Level 1: 3 stones of each of 6 colours in 60 seconds.", game->Announced);
     Settle();
@@ -1136,8 +1136,8 @@ TEST_F(TessarilRules, HintCostsTenSecondsDownToZeroAndTheLifeGoesAtTheNextCheck)
         return;
     // The relaxed game: a hint costs 100 points down to 0, and no clock runs out.
     game->State = TGameState::gsTitle;
-    Press(game->KeyRelaxed);
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Relaxed));
+    Press(KeyOf(TAction::Select));
     Settle();
     game->Score = 150;
     for (int32_t score : {50, 0}) {
@@ -1194,24 +1194,24 @@ TEST_F(TessarilRules, LevelsDealtOnABusyBoardEndWithEveryStoneInItsCell) {
     ASSERT_EQ(TGameState::gsRetry, game->State);
     Frames(5);
     ASSERT_TRUE(game->Board->IsBusy());
-    Press(game->KeyQuit);
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Leave));
+    Press(KeyOf(TAction::Select));
     ASSERT_EQ(TGameState::gsReady, game->State);
     Settle();
     EXPECT_EQ(80, stonesOnEngine());
     EXPECT_TRUE(everyStoneInPlace());
 
     // A board file loaded while two stones are being exchanged.
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Settle();
     ASSERT_EQ(TGameState::gsPlaying, game->State);
     Arrange(TileKind);
     game->Board->ChangeStone(8, 4, 2);
     game->Board->ChangeStone(9, 4, 5);
     WriteFile("puzzle.txt", "0 0 9\n9 7 9\n");
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Press(SDLK_RIGHT);
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Frames(4);
     ASSERT_TRUE(game->Board->IsBusy());
     Press(SDLK_l);
@@ -1264,7 +1264,7 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     game->Highscores->AddScore("BOB", 1300, 1, 1);
     for (auto& entry : game->Highscores->Entries)
         entry->Date = 45678.5; // 2025-01-22, whatever today is
-    Press(game->KeyHighscores);
+    Press(KeyOf(TAction::Highscores));
     ASSERT_EQ(TGameState::gsHighscores, game->State);
     check("table");
     game->Highscores->SaveError = "highscore.dat: No space left on device";
@@ -1273,23 +1273,23 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     if constexpr (!kHandheld) {
         game->RelaxedHighscores->AddScore("CAROL", 0, 1, 1);
         game->RelaxedHighscores->Entries[0]->Date = 45678.5;
-        Press(game->KeyRelaxed);
+        Press(KeyOf(TAction::Relaxed));
         check("table-relaxed");
-        Press(game->KeyRelaxed);
+        Press(KeyOf(TAction::Relaxed));
     }
     Press(SDLK_RETURN);
     Frame();
 
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Frames(20);
     check("ready-stones-falling");
     Settle();
     check("ready");
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Settle();
     HoldSecond();
     game->StoneRemoved(game->Board->StoneAt(2, 2)); // a +25 marker
-    Press(game->KeySelect);                         // the selection marker
+    Press(KeyOf(TAction::Select));                  // the selection marker
     Frames(3);
     check("selected"); // under the cursor, yet told from it
     Press(SDLK_RIGHT);
@@ -1302,10 +1302,10 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
         check("playing-relaxed");
         game->GameKind = TGameKind::Timed;
     }
-    Press(game->KeyPause);
+    Press(KeyOf(TAction::Pause));
     check("paused");
-    Press(game->KeyPause);
-    Press(game->KeySelect); // the selection dropped
+    Press(KeyOf(TAction::Pause));
+    Press(KeyOf(TAction::Select)); // the selection dropped
 
     game->StartLevel(11);
     Settle();
@@ -1327,23 +1327,23 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     Settle();
     ASSERT_EQ(TGameState::gsLevelDone, game->State);
     check("level-done");
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Settle();
     Press(SDLK_r);
     check("retry"); // level 12 dealt again
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Settle();
     game->TimeLeft = 0;
     Frame();
     Settle();
     check("retry-out-of-time");
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Settle();
     Arrange([](int32_t c, int32_t r) { return 1 + c % 2 + 2 * (r % 2); }); // no move
     Frame();
     Settle();
     check("retry-no-moves");
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Settle();
     game->State = TGameState::gsGameOver;
     check("game-over");
@@ -1713,12 +1713,12 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
     Start();
     if constexpr (kHandheld) {
         StartPlaying();
-        Press(game->KeyQuit);
+        Press(KeyOf(TAction::Leave));
         EXPECT_FALSE(PathExists(kSaveGameFile)) << "the handheld keeps no game";
         return;
     }
     auto play = [&] {
-        Press(game->KeySelect);
+        Press(KeyOf(TAction::Select));
         Settle();
     };
     auto cascadeThenEnd = [&] {
@@ -1731,7 +1731,7 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         game->Board->Swap(c1, r1, c2, r2);
         Frames(20); // stones cleared, their gaps open
         game->Score = 999;
-        Press(game->KeyPause);
+        Press(KeyOf(TAction::Pause));
         Press(SDLK_ESCAPE);
         Stop();
         Start(false);
@@ -1742,14 +1742,14 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         bool Kept;
         int32_t Level = 0, Lives = 0, Score = 0, Time = 0;
     } const cases[] = {
-        {"X on the ready overlay", [&] { Press(game->KeyQuit); }, true, 1, 3, 0, 60},
+        {"X on the ready overlay", [&] { Press(KeyOf(TAction::Leave)); }, true, 1, 3, 0, 60},
         {"Escape in pause", cascadeThenEnd, true, 1, 3, 450, 42},
         {"X on retry",
          [&] {
              play();
              game->TimeLeft = 0;
              Frame();
-             Press(game->KeyQuit);
+             Press(KeyOf(TAction::Leave));
          },
          true, 1, 2, 0, 60},
         {"X on level done",
@@ -1757,14 +1757,14 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
              play();
              game->Goals.fill(0);
              Frame();
-             Press(game->KeyQuit);
+             Press(KeyOf(TAction::Leave));
          },
          true, 2, 3, 250, 65},
         {"X under autoplay",
          [&] {
              play();
              Press(SDLK_a);
-             Press(game->KeyQuit);
+             Press(KeyOf(TAction::Leave));
          },
          false},
         {"the last life lost",
@@ -1779,7 +1779,7 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
     };
     for (const auto& c : cases) {
         game->State = TGameState::gsTitle;
-        Press(game->KeySelect);
+        Press(KeyOf(TAction::Select));
         Settle();
         c.Leave();
         ASSERT_EQ(c.Kept, game->KeptGame.has_value()) << c.How;
@@ -1787,7 +1787,7 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         if (!c.Kept)
             continue;
         const TSavedGame kept = *game->KeptGame;
-        Press(game->KeyContinue);
+        Press(KeyOf(TAction::Continue));
         EXPECT_EQ(TGameState::gsReady, game->State) << c.How;
         EXPECT_FALSE(game->Board->IsBusy()) << c.How;
         EXPECT_FALSE(PathExists(kSaveGameFile)) << c.How << ": continuing removes it";
@@ -1800,7 +1800,7 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         EXPECT_EQ(std::vector<int32_t>({c.Level, c.Lives, c.Score, c.Time}),
                   std::vector<int32_t>({game->Level, game->Lives, game->Score, game->TimeLeft}))
             << c.How;
-        Press(game->KeyQuit);
+        Press(KeyOf(TAction::Leave));
     }
 }
 
@@ -1907,7 +1907,7 @@ TEST_F(TessarilMusic, CompletedLevelFadesToTheOtherTrack) {
     Frame();
     ASSERT_EQ(TGameState::gsLevelDone, game->State);
     Settle();
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     ASSERT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(MIX_FADING_OUT, Mix_FadingMusic());
     EndTrack(); // the fade's end, without waiting for it
@@ -1963,8 +1963,8 @@ TEST_F(TessarilMusic, EmptyFirstLineSilencesTheMusic) {
 TEST_F(TessarilStates, CursorAndMarkerSitOnTheirCellsAtTheBoardsPitch) {
     Start();
     StartPlaying();
-    Press(game->KeySelect); // the marker on (5, 4)
-    Press(SDLK_RIGHT);      // the cursor on (6, 4)
+    Press(KeyOf(TAction::Select)); // the marker on (5, 4)
+    Press(SDLK_RIGHT);             // the cursor on (6, 4)
     for (auto [cell, pitch] : {std::pair{24, 26}, std::pair{30, 32}}) {
         SCOPED_TRACE(cell);
         game->Board->SetCellSize(cell, cell);
@@ -2062,9 +2062,9 @@ TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
     const auto& overlays = kHandheld ? kHandheldOverlays : kDesktopOverlays;
     const auto help = TMiniGame::HelpLines();
     const auto keyLines = TMiniGame::KeyLines();
-    const std::set<int32_t> none, select{game->KeySelect}, pause{game->KeyPause},
-        quit{game->KeyQuit}, table{game->KeyHighscores}, hint{SDLK_y}, fullscreen{SDLK_F11},
-        cursor{SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT};
+    const std::set<int32_t> none, select{KeyOf(TAction::Select)}, pause{KeyOf(TAction::Pause)},
+        quit{KeyOf(TAction::Leave)}, table{KeyOf(TAction::Highscores)}, hint{SDLK_y},
+        fullscreen{SDLK_F11}, cursor{SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT};
     // Each overlay: its big lettering names no key, its second line the key
     // that goes on from it.
     const std::pair<TMediaId, std::set<int32_t>> overlayKeys[] = {
@@ -2082,7 +2082,7 @@ TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
         texts.insert(texts.end(), {{help[0], select}, {help[1], cursor}, {help[2], quit}});
         EXPECT_TRUE(keyLines.empty());
     } else {
-        const std::set<int32_t> relaxed{game->KeyRelaxed}, goOn{game->KeyContinue};
+        const std::set<int32_t> relaxed{KeyOf(TAction::Relaxed)}, goOn{KeyOf(TAction::Continue)};
         texts.insert(texts.end(),
                      {{help[0], select}, {help[1], relaxed}, {help[2], table}, {help[3], quit}});
         game->KeptGame = TSavedGame();
@@ -2340,7 +2340,7 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
     Draw();
     EXPECT_EQ("", CompareWithReference(s, kHandheld ? "title" : "title-silent"));
     TSurface before = Copy(s);
-    Press(game->KeyVolumeDown);
+    Press(KeyOf(TAction::VolumeDown));
     EXPECT_EQ(79, game->SoundVolume);
     Draw();
     EXPECT_EQ(kHandheld, DiffCount(s, before.get(), 250, 220, 70, 14) > 0) << "the volume line";
@@ -2359,7 +2359,7 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
     EXPECT_EQ(75 + 250, game->Score);
     ASSERT_EQ(TGameState::gsLevelDone, game->State);
     Settle();
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(2, game->Level);
     Frames(30);
@@ -2410,7 +2410,7 @@ TEST_F(TessarilRest, TheTitleSleepsToTheNextSecondAndAKeyWakesItForOneFrame) {
             clock.Now += ms; // nothing came: slept through
         } else if (Rests.size() == 2) {
             idleAtSecond = game->IdleSeconds;
-            PushKeyDown(static_cast<SDLKey>(game->KeyVolumeUp)); // a tap, mid-rest
+            PushKeyDown(static_cast<SDLKey>(KeyOf(TAction::VolumeUp))); // a tap, mid-rest
         } else
             game->Quit();
     };
@@ -2458,21 +2458,21 @@ TEST_F(TessarilRest, NoRestWhileAKeyIsHeldAnEventWaitsOrSomethingMoves) {
     EXPECT_TRUE(Rests.empty()) << "a track ended: the next frame starts the next one";
     EXPECT_NE(0u, FrameAndRest());
 
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     ASSERT_EQ(TGameState::gsReady, game->State);
     EXPECT_EQ(0u, FrameAndRest()) << "the stones fall in";
     Settle();
     Frame(); // the overlay over the settled board
     HoldSecond();
     EXPECT_EQ(toSecond, FrameAndRest()) << "the ready screen at rest";
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(0u, FrameAndRest()) << "play: the clock counts";
-    Press(game->KeyPause);
+    Press(KeyOf(TAction::Pause));
     ASSERT_EQ(TGameState::gsPaused, game->State);
     EXPECT_EQ(0u, FrameAndRest()) << "the frame that draws the pause screen";
     HoldSecond();
     EXPECT_EQ(toSecond, FrameAndRest()) << "the pause screen";
-    Press(game->KeyPause);
+    Press(KeyOf(TAction::Pause));
     game->TimeLeft = 0;
     Frame();
     ASSERT_EQ(TGameState::gsRetry, game->State);

@@ -76,17 +76,17 @@ public:
             // the others wait for the idle demo, brought a few seconds nearer.
             if (titleVisits_ % 3 == 1) {
                 if (Every(inState, 30))
-                    h.Press(SDLKey(g.KeySelect));
+                    h.Press(SDLKey(KeyOf(TAction::Select)));
             } else if (titleVisits_ % 3 == 2) {
                 if (Every(inState, 30))
-                    h.Press(SDLKey(g.KeyHighscores));
+                    h.Press(SDLKey(KeyOf(TAction::Highscores)));
             } else if (g.IdleSeconds < 9) {
                 g.IdleSeconds = 9;
             }
             break;
         case TGameState::gsReady:
             if (Every(inState, 20))
-                h.Press(SDLKey(g.KeySelect));
+                h.Press(SDLKey(KeyOf(TAction::Select)));
             break;
         case TGameState::gsPlaying:
             if (g.DemoMode) {
@@ -115,14 +115,14 @@ public:
             break;
         case TGameState::gsPaused:
             if (Every(inState, 25))
-                h.Press(SDLKey(g.KeyPause));
+                h.Press(SDLKey(KeyOf(TAction::Pause)));
             break;
         case TGameState::gsRetry:
         case TGameState::gsLevelDone:
         case TGameState::gsGameOver:
             // Ignored while the stones still drop: pressed again until it works.
             if (Every(inState, 40))
-                h.Press(SDLKey(g.KeySelect));
+                h.Press(SDLKey(KeyOf(TAction::Select)));
             break;
         case TGameState::gsEnterName:
             if (inState < 60 && Chance(6))
@@ -168,8 +168,14 @@ private:
             return;
         }
         const TChoice choices[] = {
-            {SDLK_LEFT, 2},           {SDLK_RIGHT, 2},         {SDLK_UP, 2}, {SDLK_DOWN, 2},
-            {SDLKey(g.KeySelect), 2}, {SDLKey(g.KeyPause), 1}, {SDLK_1, 1},  {SDLK_2, 1},
+            {SDLK_LEFT, 2},
+            {SDLK_RIGHT, 2},
+            {SDLK_UP, 2},
+            {SDLK_DOWN, 2},
+            {SDLKey(KeyOf(TAction::Select)), 2},
+            {SDLKey(KeyOf(TAction::Pause)), 1},
+            {SDLK_1, 1},
+            {SDLK_2, 1},
         };
         int total = 0;
         for (const TChoice& c : choices)
@@ -178,7 +184,7 @@ private:
         for (const TChoice& c : choices) {
             if (at < c.Weight) {
                 h.Press(c.Key);
-                if (c.Key == g.KeyPause)
+                if (c.Key == KeyOf(TAction::Pause))
                     ++counters.Pauses;
                 return;
             }
