@@ -61,7 +61,7 @@ TMiniGame::TMiniGame(const TfwCommandLine& commandLine) : TfwGameApp(commandLine
     screens_ = MakeScreens(*this);
     SetBindings(FrameBindings());
     noScreen_ = std::make_unique<TScreen>(*this);
-    Splash = nullptr;
+    media_.Splash = nullptr;
     LastName.clear();
     Highscores->MaxEntries = 10;
     Highscores->LoadFromFile("highscore.dat");
@@ -100,7 +100,7 @@ TfwSDLImage* TMiniGame::AddImage(TfwResourceLoader& loader, const std::string& n
 
 TfwSprite* TMiniGame::MakeCursorSprite(int32_t z) {
     TfwSprite* sprite = Engine->AddChildOfClass<TfwSprite>();
-    sprite->SetImage(CursorImage);
+    sprite->SetImage(media_.CursorImage);
     sprite->Animations = CursorAnimations.get();
     sprite->FrameDelay = kCursorFrameMs;
     sprite->Looping = true;
@@ -145,13 +145,13 @@ std::optional<uint32_t> TMiniGame::StartStep() {
 
 void TMiniGame::UseLoadedMedia() {
     RequirePictures();
-    if (Splash != nullptr)
-        Splash->SetAlpha(kSplashAlpha);
+    if (media_.Splash != nullptr)
+        media_.Splash->SetAlpha(kSplashAlpha);
     MakeCursorSprites();
     NameEditor->TextColour = static_cast<int32_t>(kTextColour);
-    NameEditor->NameFont = F3;
-    NameEditor->ScoreFont = F2;
-    NameEditor->HelpFont = F1;
+    NameEditor->NameFont = media_.F3;
+    NameEditor->ScoreFont = media_.F2;
+    NameEditor->HelpFont = media_.F1;
     LoadKeptGame();
 }
 
@@ -207,14 +207,14 @@ void TMiniGame::LoadLoadingScreen() {
             images_.push_back(std::move(image));
         return raw;
     };
-    Splash = keep(ImageList->LoadImage(kSplashImage.Name, kSplashImage.File));
-    Logo = keep(ImageList->LoadImage(kLogoImage.Name, kLogoImage.File));
-    BarBlock = keep(ImageList->LoadImage(kBarBlockImage.Name, kBarBlockImage.File));
+    media_.Splash = keep(ImageList->LoadImage(kSplashImage.Name, kSplashImage.File));
+    media_.Logo = keep(ImageList->LoadImage(kLogoImage.Name, kLogoImage.File));
+    media_.BarBlock = keep(ImageList->LoadImage(kBarBlockImage.Name, kBarBlockImage.File));
 }
 
 void TMiniGame::QueueMedia() {
     MediaLoader = std::make_unique<TfwResourceLoader>();
-    StoneImages.fill(nullptr);
+    media_.StoneImages.fill(nullptr);
     std::array<TfwResource*, kMediaCount> media{};
     for (const TMediaItem& item : kMediaList)
         media[item.Id] = AddMedia(*MediaLoader, item);
@@ -237,35 +237,35 @@ void TMiniGame::UseMedia(const std::array<TfwResource*, kMediaCount>& media) {
     auto sound = [&media](TMediaId id) { return static_cast<TfwSDLSound*>(media[id]); };
     auto font = [&media](TMediaId id) { return static_cast<TfwFont*>(media[id]); };
     auto image = [&media](TMediaId id) { return static_cast<TfwSDLImage*>(media[id]); };
-    SoundExplode = sound(miSoundExplode);
-    SoundGameOver = sound(miSoundGameOver);
-    SoundNextLevel = sound(miSoundNextLevel);
-    SoundNoMoves = sound(miSoundNoMoves);
-    SoundRestart = sound(miSoundRestart);
-    SoundClick1 = sound(miSoundClick1);
-    SoundClick2 = sound(miSoundClick2);
-    F1 = font(miFontSmall);
-    F2 = font(miFontMedium);
-    F3 = font(miFontLarge);
-    Steps = image(miSteps);
-    Digits = image(miDigits);
-    TimeLabel = image(miTimeLabel);
-    LevelLabel = image(miLevelLabel);
-    LivesLabel = image(miLivesLabel);
-    PointsLabel = image(miPointsLabel);
-    PressKeyImage = image(miPressKey);
-    PausedImage = image(miPaused);
-    GameOverImage = image(miGameOverImage);
-    LevelDoneImage = image(miLevelDoneImage);
-    OutOfTimeImage = image(miOutOfTimeImage);
-    NoMovesImage = image(miNoMovesImage);
-    OverlayDigits = image(miOverlayDigits);
-    PauseSymbol = image(miPauseSymbol);
-    MarkerImage = image(miMarker);
-    CursorImage = image(miCursor);
+    media_.SoundExplode = sound(miSoundExplode);
+    media_.SoundGameOver = sound(miSoundGameOver);
+    media_.SoundNextLevel = sound(miSoundNextLevel);
+    media_.SoundNoMoves = sound(miSoundNoMoves);
+    media_.SoundRestart = sound(miSoundRestart);
+    media_.SoundClick1 = sound(miSoundClick1);
+    media_.SoundClick2 = sound(miSoundClick2);
+    media_.F1 = font(miFontSmall);
+    media_.F2 = font(miFontMedium);
+    media_.F3 = font(miFontLarge);
+    media_.Steps = image(miSteps);
+    media_.Digits = image(miDigits);
+    media_.TimeLabel = image(miTimeLabel);
+    media_.LevelLabel = image(miLevelLabel);
+    media_.LivesLabel = image(miLivesLabel);
+    media_.PointsLabel = image(miPointsLabel);
+    media_.PressKeyImage = image(miPressKey);
+    media_.PausedImage = image(miPaused);
+    media_.GameOverImage = image(miGameOverImage);
+    media_.LevelDoneImage = image(miLevelDoneImage);
+    media_.OutOfTimeImage = image(miOutOfTimeImage);
+    media_.NoMovesImage = image(miNoMovesImage);
+    media_.OverlayDigits = image(miOverlayDigits);
+    media_.PauseSymbol = image(miPauseSymbol);
+    media_.MarkerImage = image(miMarker);
+    media_.CursorImage = image(miCursor);
     for (const TMediaItem& item : kMediaList)
         if (item.StoneKind > 0)
-            StoneImages[item.StoneKind - 1] = image(item.Id);
+            media_.StoneImages[item.StoneKind - 1] = image(item.Id);
 }
 
 void TMiniGame::MakeCursorSprites() {

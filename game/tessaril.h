@@ -84,28 +84,10 @@ inline constexpr uint32_t kTextColour = 0xFFFF8000;
 inline constexpr int32_t kTableHelpY = 216;
 inline constexpr int32_t kTableHelpHeight = 15;
 
-class TMiniGame : public TfwGameApp {
-public:
-    explicit TMiniGame(const TfwCommandLine& commandLine = {});
-    ~TMiniGame() override;
-
-    // Owned objects, made by the constructor.
-    std::unique_ptr<TfwSpriteEngine> Engine;
-    TfwPictureCache TitlePicture; // the title at rest, drawn again only when it changes
-    std::unique_ptr<TfwSDLImages> ImageList;
-    std::vector<std::string> PlayList;
-    std::unique_ptr<THighscoreManager> Highscores;        // the timed game's, highscore.dat
-    std::unique_ptr<THighscoreManager> RelaxedHighscores; // highscore-relaxed.dat
-    std::unique_ptr<THighscoreEditor> NameEditor;
-    TSettings Settings; // settings.txt as read, with what this run changed
-    // Made by InitGame.
-    std::unique_ptr<TGameGrid> Board;
-    std::unique_ptr<TfwAnimSequences> CursorAnimations;
-    TfwSprite* Cursor = nullptr;    // the engine's
-    TfwSprite* Selection = nullptr; // the engine's
-    TfwSDLMusic* Music = nullptr;   // the registry's
-
-    // Pictures (the game owns them; the image list only registers them).
+// The media the game draws and plays, set once they are loaded: the pictures
+// (the game owns them; the image list only registers them), the sounds and
+// the fonts (the registry's). nullptr for one that failed to load.
+struct TGameMedia {
     TfwSDLImage* Splash = nullptr;
     TfwSDLImage* Logo = nullptr;
     TfwSDLImage* BarBlock = nullptr;
@@ -127,7 +109,6 @@ public:
     TfwSDLImage* CursorImage = nullptr;
     TStoneImages StoneImages{}; // entry k-1: picture of stone kind k
 
-    // Sounds and fonts (the registry's).
     TfwSDLSound* SoundExplode = nullptr;   // power8
     TfwSDLSound* SoundGameOver = nullptr;  // gameover
     TfwSDLSound* SoundNextLevel = nullptr; // nextlevel
@@ -138,6 +119,30 @@ public:
     TfwFont* F1 = nullptr;                 // 12 points
     TfwFont* F2 = nullptr;                 // 14 points
     TfwFont* F3 = nullptr;                 // 16 points
+};
+
+class TMiniGame : public TfwGameApp {
+public:
+    explicit TMiniGame(const TfwCommandLine& commandLine = {});
+    ~TMiniGame() override;
+
+    // Owned objects, made by the constructor.
+    std::unique_ptr<TfwSpriteEngine> Engine;
+    TfwPictureCache TitlePicture; // the title at rest, drawn again only when it changes
+    std::unique_ptr<TfwSDLImages> ImageList;
+    std::vector<std::string> PlayList;
+    std::unique_ptr<THighscoreManager> Highscores;        // the timed game's, highscore.dat
+    std::unique_ptr<THighscoreManager> RelaxedHighscores; // highscore-relaxed.dat
+    std::unique_ptr<THighscoreEditor> NameEditor;
+    TSettings Settings; // settings.txt as read, with what this run changed
+    // Made by InitGame.
+    std::unique_ptr<TGameGrid> Board;
+    std::unique_ptr<TfwAnimSequences> CursorAnimations;
+    TfwSprite* Cursor = nullptr;    // the engine's
+    TfwSprite* Selection = nullptr; // the engine's
+    TfwSDLMusic* Music = nullptr;   // the registry's
+    // The loaded media.
+    const TGameMedia& Media() const { return media_; }
 
     // Game variables.
     TGameState State = TGameState::gsTitle;
@@ -382,6 +387,7 @@ private:
     bool SettingNumber(int index, int32_t low, int32_t high, int32_t& value);
     std::array<std::string, kSettingCount> SettingValues() const;
 
+    TGameMedia media_;
     std::vector<std::unique_ptr<TfwSDLImage>> images_; // every picture the game loaded
     std::unique_ptr<TfwResourceLoader> MediaLoader;    // the media still loading
     std::atomic<bool> musicEnded_{false};

@@ -101,7 +101,7 @@ bool TMiniGame::PlayRules() {
 
 void TMiniGame::LevelComplete() {
     DropAllStones();
-    PlaySound(SoundNextLevel, LoudVolume());
+    PlaySound(media_.SoundNextLevel, LoudVolume());
     Score += Level * kLevelBonus;
     SetState(TGameState::gsLevelDone);
     Announce("Level " + std::to_string(Level) + " complete. Score " + std::to_string(Score) + ".");
@@ -112,7 +112,7 @@ void TMiniGame::NoMoveLeft() {
     if (!LoseLife())
         return;
     DropAllStones();
-    PlaySound(SoundNoMoves, LoudVolume());
+    PlaySound(media_.SoundNoMoves, LoudVolume());
     SetState(TGameState::gsRetry);
     Announce("No moves left: a life lost. " + LivesLeft(Lives));
 }
@@ -121,7 +121,7 @@ bool TMiniGame::TimeUp() {
     LifeLost = TLifeLost::OutOfTime;
     if (!LoseLife())
         return false;
-    PlaySound(SoundRestart, kRestartVolume);
+    PlaySound(media_.SoundRestart, kRestartVolume);
     DropAllStones();
     SetState(TGameState::gsRetry);
     Announce("Out of time: a life lost. " + LivesLeft(Lives));
@@ -202,7 +202,7 @@ void TMiniGame::StartLevel(int32_t n) {
     BeginLevel(n);
     // The board discards the animations of the stones it frees, so a level
     // can start while stones still move.
-    Board->NewBoard(StoneImages, Colours);
+    Board->NewBoard(media_.StoneImages, Colours);
     std::string goal = "Level " + std::to_string(n) + ": " + std::to_string(LevelGoal(n)) +
                        " stones of each of " + std::to_string(Colours) + " colours";
     if (GameKind == TGameKind::Timed)
@@ -238,9 +238,9 @@ void TMiniGame::StoneRemoved(TButtonSprite* stone) {
     TfwSprite* marker = Engine->AddChildOfClass<TfwSprite>();
     if (marker == nullptr)
         return;
-    marker->SetImage(MarkerImage);
-    const int32_t w = StoneImages[0] != nullptr ? StoneImages[0]->Width() : 0;
-    const int32_t h = StoneImages[0] != nullptr ? StoneImages[0]->Height() : 0;
+    marker->SetImage(media_.MarkerImage);
+    const int32_t w = media_.StoneImages[0] != nullptr ? media_.StoneImages[0]->Width() : 0;
+    const int32_t h = media_.StoneImages[0] != nullptr ? media_.StoneImages[0]->Height() : 0;
     marker->SetPos(stone->X + w / 2 - 5, stone->Y + h / 2 - 5, 0);
     marker->Show();
     TmodNonLocking* rise =
@@ -255,7 +255,7 @@ void TMiniGame::RemoveMarker(TfwPosModifier* modifier) {
 
 void TMiniGame::StonesCleared(int32_t count) {
     (void)count;
-    PlaySound(SoundExplode, SoundVolume);
+    PlaySound(media_.SoundExplode, SoundVolume);
 }
 
 void TMiniGame::DropAllStones() {
@@ -296,7 +296,7 @@ void TMiniGame::GameOver() {
     // A score the table takes goes on to the name entry from there, a second later.
     DropKeptGame();
     SetState(TGameState::gsGameOver);
-    PlaySound(SoundGameOver, LoudVolume());
+    PlaySound(media_.SoundGameOver, LoudVolume());
     Announce("Game over. Score " + std::to_string(Score) + ".");
 }
 

@@ -133,7 +133,7 @@ void TMiniGame::ContinueGame() {
     TimeLeft = g.TimeLeft;
     for (size_t i = 0; i < g.Goals.size() && i + 1 < Goals.size(); ++i)
         Goals[i + 1] = g.Goals[i];
-    Board->LayBoard(StoneImages, Colours, g.Kinds);
+    Board->LayBoard(media_.StoneImages, Colours, g.Kinds);
     Board->SpawnCount = g.SpawnCount;
     Board->Rand.Restore(g.RandomState);
     restPoint_ = g;

@@ -102,7 +102,7 @@ void TBoardScreen::DrawOverlay(SDL_Surface* surface) {
     if (overlay.Number < 0 || lettering == nullptr || lettering->NumberX <= 0)
         return;
     const bool big = std::string(lettering->Big).find('#') != std::string::npos;
-    TMiniGame::DrawDigits(surface, Game.OverlayDigits,
+    TMiniGame::DrawDigits(surface, Game.Media().OverlayDigits,
                           big ? kOverlayBigDigits : kOverlaySmallDigits,
                           kOverlayX + lettering->NumberX, kOverlayY + lettering->NumberY,
                           std::to_string(overlay.Number));

@@ -44,7 +44,7 @@ public:
     }
 
 protected:
-    TOverlay Overlay() const override { return {Game.GameOverImage, miGameOverImage}; }
+    TOverlay Overlay() const override { return {Game.Media().GameOverImage, miGameOverImage}; }
 
 private:
     bool entryDue_ = false; // the name entry follows

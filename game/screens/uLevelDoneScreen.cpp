@@ -29,7 +29,7 @@ public:
     }
 
 protected:
-    TOverlay Overlay() const override { return {Game.LevelDoneImage, miLevelDoneImage}; }
+    TOverlay Overlay() const override { return {Game.Media().LevelDoneImage, miLevelDoneImage}; }
 };
 
 } // namespace

@@ -19,7 +19,7 @@ public:
     }
 
 protected:
-    TOverlay Overlay() const override { return {Game.PausedImage, miPaused}; }
+    TOverlay Overlay() const override { return {Game.Media().PausedImage, miPaused}; }
     bool BoardShown() const override { return false; }
     TPauseSymbol PauseSymbolShown() const override { return TPauseSymbol::GoOn; }
 };

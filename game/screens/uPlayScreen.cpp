@@ -52,7 +52,7 @@ public:
         if (Game.Board->IsBusy())
             return;
         Game.ActionPressed(TAction::Select, true);
-        Game.PlaySound(Game.SoundClick2, Game.SoundVolume);
+        Game.PlaySound(Game.Media().SoundClick2, Game.SoundVolume);
         Game.TryStone();
     }
 
@@ -204,7 +204,7 @@ private:
         int32_t row = Game.CursorRow;
         auto arrow = [&](TAction move, bool allowed, int32_t& coordinate, int32_t step) {
             if (Game.ActionPressed(move, false) && allowed) {
-                Game.PlaySound(Game.SoundClick1, Game.SoundVolume);
+                Game.PlaySound(Game.Media().SoundClick1, Game.SoundVolume);
                 coordinate += step;
             }
         };
@@ -246,7 +246,7 @@ private:
             Game.Selection->Hide();
         Game.CursorCol = col;
         Game.CursorRow = row;
-        Game.PlaySound(Game.SoundClick2, Game.SoundVolume);
+        Game.PlaySound(Game.Media().SoundClick2, Game.SoundVolume);
         Game.TryStone();
     }
 };

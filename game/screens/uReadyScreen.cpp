@@ -19,7 +19,9 @@ public:
     }
 
 protected:
-    TOverlay Overlay() const override { return {Game.PressKeyImage, miPressKey, Game.Level}; }
+    TOverlay Overlay() const override {
+        return {Game.Media().PressKeyImage, miPressKey, Game.Level};
+    }
 };
 
 } // namespace

@@ -27,10 +27,10 @@ public:
 protected:
     TOverlay Overlay() const override {
         if (Game.LifeLost == TLifeLost::OutOfTime)
-            return {Game.OutOfTimeImage, miOutOfTimeImage, Game.Lives};
+            return {Game.Media().OutOfTimeImage, miOutOfTimeImage, Game.Lives};
         if (Game.LifeLost == TLifeLost::NoMoves)
-            return {Game.NoMovesImage, miNoMovesImage, Game.Lives};
-        return {Game.PressKeyImage, miPressKey, Game.Level}; // the restart key: dealt again
+            return {Game.Media().NoMovesImage, miNoMovesImage, Game.Lives};
+        return {Game.Media().PressKeyImage, miPressKey, Game.Level}; // the restart key: dealt again
     }
 };
 

@@ -58,18 +58,19 @@ public:
         Game.DrawBackground(surface);
         const THighscoreManager* table = Game.TableOf(Game.TableShown);
         if (table && Game.Engine)
-            table->DrawTable(surface, Game.F1, 50, 230, 60, 15);
-        if (table && !table->SaveError.empty() && Game.F1 != nullptr)
-            Game.F1->DrawText(surface, 50, kUnsavedNoticeY, "The scores could not be saved!",
-                              kTextColour);
+            table->DrawTable(surface, Game.Media().F1, 50, 230, 60, 15);
+        if (table && !table->SaveError.empty() && Game.Media().F1 != nullptr)
+            Game.Media().F1->DrawText(surface, 50, kUnsavedNoticeY,
+                                      "The scores could not be saved!", kTextColour);
         // The handheld has one table, and its menu button is named nowhere.
-        if (kHandheld || Game.F1 == nullptr || Game.F2 == nullptr)
+        if (kHandheld || Game.Media().F1 == nullptr || Game.Media().F2 == nullptr)
             return;
         const auto kind = static_cast<size_t>(Game.TableShown == TGameKind::Relaxed);
-        Game.F1->DrawText(surface, 50, kTableHelpY,
-                          Game.TouchPlayer ? kTableTouchHelp[kind] : kTableHelp[kind], kTextColour);
-        Game.F2->DrawText(surface, kTableHeadingX, kTableHeadingY, kTableHeading[kind],
-                          kTextColour);
+        Game.Media().F1->DrawText(surface, 50, kTableHelpY,
+                                  Game.TouchPlayer ? kTableTouchHelp[kind] : kTableHelp[kind],
+                                  kTextColour);
+        Game.Media().F2->DrawText(surface, kTableHeadingX, kTableHeadingY, kTableHeading[kind],
+                                  kTextColour);
     }
 };
 

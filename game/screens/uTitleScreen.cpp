@@ -69,13 +69,13 @@ TfwPictureCache::TKey TitleKey(const TMiniGame& game) {
                                  kept.has_value(),
                                  kept ? static_cast<uintptr_t>(kept->Level) : 0,
                                  kept ? static_cast<uintptr_t>(kept->Score) : 0};
-    for (const TfwSDLImage* image : {game.Splash, game.Logo}) {
+    for (const TfwSDLImage* image : {game.Media().Splash, game.Media().Logo}) {
         const SDL_Surface* s = image != nullptr ? image->Surface : nullptr;
         key.insert(key.end(), {reinterpret_cast<uintptr_t>(image), reinterpret_cast<uintptr_t>(s),
                                s != nullptr ? s->flags : 0, s != nullptr ? s->format->alpha : 0u,
                                s != nullptr ? s->format->colorkey : 0});
     }
-    for (const TfwFont* font : {game.F1, game.F2, game.F3})
+    for (const TfwFont* font : {game.Media().F1, game.Media().F2, game.Media().F3})
         key.insert(key.end(), {reinterpret_cast<uintptr_t>(font),
                                reinterpret_cast<uintptr_t>(font != nullptr ? font->Font : nullptr),
                                font != nullptr && font->Opened, font != nullptr && font->Blended});
@@ -160,13 +160,13 @@ private:
 
     // The entry drawn at picture pixel (x, y); -1 for none (and on the handheld).
     int32_t EntryAt(int32_t x, int32_t y) const {
-        if (kHandheld || Game.F2 == nullptr || y < HelpTop())
+        if (kHandheld || Game.Media().F2 == nullptr || y < HelpTop())
             return -1;
         const auto line = static_cast<size_t>((y - HelpTop()) / kHelpLineHeight);
         const auto lines = Game.TitleLines();
         if (line >= lines.size())
             return -1;
-        const int32_t right = kHelpLeft + Game.F2->TextWidth(lines[line].Text);
+        const int32_t right = kHelpLeft + Game.Media().F2->TextWidth(lines[line].Text);
         return x >= kHelpLeft - kEntrySlack && x < right + kEntrySlack ? lines[line].Entry : -1;
     }
 
@@ -176,39 +176,42 @@ private:
             if (font != nullptr)
                 font->DrawText(surface, x, y, s, kTextColour);
         };
-        text(Game.F1, 5, 44, "Tessaril - Version " TESSARIL_VERSION);
+        text(Game.Media().F1, 5, 44, "Tessaril - Version " TESSARIL_VERSION);
         const bool noticeOnHeading = Game.KeptGame && !Game.FilesKept();
         if (!noticeOnHeading)
-            text(Game.F3, 5, 64, "Written by ");
-        text(Game.F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
-        text(Game.F3, 15, 100, "Mabel Quorne (Programming / Art)");
+            text(Game.Media().F3, 5, 64, "Written by ");
+        text(Game.Media().F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
+        text(Game.Media().F3, 15, 100, "Mabel Quorne (Programming / Art)");
         if (!Game.KeptGame)
-            text(Game.F3, 15, 118, "The Internet (Sound)");
+            text(Game.Media().F3, 15, 118, "The Internet (Sound)");
         // Without a sound device the desktop has no volume to tell; the handheld
         // keeps its volume line.
-        text(Game.F1, kVolumeLeft, kVolumeTop,
+        text(Game.Media().F1, kVolumeLeft, kVolumeTop,
              Game.Silent && !kHandheld ? std::string("Sound: off")
                                        : "Volume: " + std::to_string(Game.SoundVolume));
-        if (!Game.Silent && SoundWaits() && Game.F1 != nullptr)
-            text(Game.F1, kVolumeLeft - kSoundHintGap - Game.F1->TextWidth(kSoundHint), kVolumeTop,
+        if (!Game.Silent && SoundWaits() && Game.Media().F1 != nullptr)
+            text(Game.Media().F1,
+                 kVolumeLeft - kSoundHintGap - Game.Media().F1->TextWidth(kSoundHint), kVolumeTop,
                  kSoundHint);
         if (!Game.FilesKept())
-            text(Game.F1, kNotKeptLeft, noticeOnHeading ? kNotKeptHeadingTop : kNotKeptTop,
+            text(Game.Media().F1, kNotKeptLeft, noticeOnHeading ? kNotKeptHeadingTop : kNotKeptTop,
                  kNotKeptNotice);
         if (Game.Score > 0 && !Game.KeptGame)
-            text(Game.F2, kHelpLeft, kLastScoreTop, "Last Score: " + std::to_string(Game.Score));
+            text(Game.Media().F2, kHelpLeft, kLastScoreTop,
+                 "Last Score: " + std::to_string(Game.Score));
         const auto lines = Game.TitleLines();
         for (size_t i = 0; i < lines.size(); ++i) {
             const int32_t y = HelpTop() + static_cast<int32_t>(i) * kHelpLineHeight;
-            text(Game.F2, kHelpLeft, y, lines[i].Text);
-            if (Game.KeptGame && lines[i].Entry == TMiniGame::teStart && Game.F2 != nullptr)
-                text(Game.F1, kHelpLeft + Game.F2->TextWidth(lines[i].Text) + kNoteGap, y + 1,
+            text(Game.Media().F2, kHelpLeft, y, lines[i].Text);
+            if (Game.KeptGame && lines[i].Entry == TMiniGame::teStart && Game.Media().F2 != nullptr)
+                text(Game.Media().F1,
+                     kHelpLeft + Game.Media().F2->TextWidth(lines[i].Text) + kNoteGap, y + 1,
                      kDropsKeptGame);
         }
         const auto keys = TMiniGame::KeyLines(Game.TouchPlayer);
         for (size_t i = 0; i < keys.size(); ++i)
-            text(Game.F1, kKeyLinesLeft, kKeyLinesTop + static_cast<int32_t>(i) * kKeyLineHeight,
-                 keys[i]);
+            text(Game.Media().F1, kKeyLinesLeft,
+                 kKeyLinesTop + static_cast<int32_t>(i) * kKeyLineHeight, keys[i]);
     }
 };
 

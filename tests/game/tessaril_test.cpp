@@ -968,7 +968,7 @@ TEST_F(TessarilRules, RunOfFiveScores125AndStopsItsGoalAtZero) {
     std::set<int32_t> markers;
     for (int i = 0; i < game->Engine->ChildCount(); ++i) {
         auto* s = dynamic_cast<TfwSprite*>(game->Engine->GetChild(i));
-        if (s != nullptr && s->Image == game->MarkerImage && Shown(s)) {
+        if (s != nullptr && s->Image == game->Media().MarkerImage && Shown(s)) {
             markers.insert(s->X);
             EXPECT_LE(s->Y, 7 * kStride + 12 - 5);
             EXPECT_GE(s->Y, 7 * kStride + 12 - 5 - 4);
@@ -1000,37 +1000,37 @@ TEST_F(TessarilRules, EverySoundPlaysAtItsVolume) {
     Played.clear();
     for (SDLKey arrow : {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN})
         Press(arrow);
-    expect(std::vector<TPlayed>(4, {game->SoundClick1, 70}), "a click per cursor move");
+    expect(std::vector<TPlayed>(4, {game->Media().SoundClick1, 70}), "a click per cursor move");
     game->CursorCol = 0;
     Press(SDLK_LEFT);
     expect({}, "no click where the cursor cannot move");
     Press(KeyOf(TAction::Select));
-    expect({{game->SoundClick2, 70}}, "select");
+    expect({{game->Media().SoundClick2, 70}}, "select");
 
     Press(KeyOf(TAction::Select));
     Arrange(TileKind);
     game->Board->ChangeStone(0, 1, 1);
     Played.clear();
     Frame();
-    expect({{game->SoundExplode, 70}}, "a run explodes");
+    expect({{game->Media().SoundExplode, 70}}, "a run explodes");
     Settle();
     Played.clear();
     for (int k = 1; k <= game->Colours; ++k)
         game->Goals[k] = 0;
     Frame();
-    expect({{game->SoundNextLevel, 66}}, "level done");
+    expect({{game->Media().SoundNextLevel, 66}}, "level done");
     again();
     Arrange(TileKind);
     Frame();
-    expect({{game->SoundNoMoves, 66}}, "no move left");
+    expect({{game->Media().SoundNoMoves, 66}}, "no move left");
     again();
     game->TimeLeft = 0;
     Frame();
-    expect({{game->SoundRestart, 60}}, "time out");
+    expect({{game->Media().SoundRestart, 60}}, "time out");
     again();
     game->Lives = 0;
     Frame();
-    expect({{game->SoundGameOver, 66}}, "game over");
+    expect({{game->Media().SoundGameOver, 66}}, "game over");
 }
 
 TEST_F(TessarilRules, RemovedStonesOfOtherKindsScoreWithoutCountingGoals) {
@@ -1371,27 +1371,30 @@ TEST_F(TessarilStartup, FullMediaListLoadsWithoutALogLine) {
     EXPECT_EQ(TGameState::gsTitle, game->State);
 
     for (TfwSDLImage* image :
-         {game->Splash, game->Logo, game->BarBlock, game->Steps, game->Digits, game->TimeLabel,
-          game->LevelLabel, game->LivesLabel, game->PointsLabel, game->PressKeyImage,
-          game->PausedImage, game->GameOverImage, game->MarkerImage, game->CursorImage}) {
+         {game->Media().Splash, game->Media().Logo, game->Media().BarBlock, game->Media().Steps,
+          game->Media().Digits, game->Media().TimeLabel, game->Media().LevelLabel,
+          game->Media().LivesLabel, game->Media().PointsLabel, game->Media().PressKeyImage,
+          game->Media().PausedImage, game->Media().GameOverImage, game->Media().MarkerImage,
+          game->Media().CursorImage}) {
         ASSERT_NE(nullptr, image);
         EXPECT_TRUE(image->Loaded) << image->FileName;
     }
     for (TfwSDLSound* sound :
-         {game->SoundExplode, game->SoundGameOver, game->SoundNextLevel, game->SoundNoMoves,
-          game->SoundRestart, game->SoundClick1, game->SoundClick2}) {
+         {game->Media().SoundExplode, game->Media().SoundGameOver, game->Media().SoundNextLevel,
+          game->Media().SoundNoMoves, game->Media().SoundRestart, game->Media().SoundClick1,
+          game->Media().SoundClick2}) {
         ASSERT_NE(nullptr, sound);
         EXPECT_TRUE(sound->Loaded);
     }
-    EXPECT_EQ("W01", game->SoundExplode->Name);
-    EXPECT_EQ("data/sounds/power8.wav", game->SoundExplode->FileName);
-    EXPECT_EQ("W04", game->SoundClick2->Name);
-    EXPECT_EQ("data/sounds/click2.wav", game->SoundClick2->FileName);
-    EXPECT_EQ("data/sounds/restart.wav", game->SoundRestart->FileName);
-    for (TfwFont* font : {game->F1, game->F2, game->F3})
+    EXPECT_EQ("W01", game->Media().SoundExplode->Name);
+    EXPECT_EQ("data/sounds/power8.wav", game->Media().SoundExplode->FileName);
+    EXPECT_EQ("W04", game->Media().SoundClick2->Name);
+    EXPECT_EQ("data/sounds/click2.wav", game->Media().SoundClick2->FileName);
+    EXPECT_EQ("data/sounds/restart.wav", game->Media().SoundRestart->FileName);
+    for (TfwFont* font : {game->Media().F1, game->Media().F2, game->Media().F3})
         ASSERT_NE(nullptr, font);
-    EXPECT_EQ(12, game->F1->Size);
-    EXPECT_EQ(16, game->F3->Size);
+    EXPECT_EQ(12, game->Media().F1->Size);
+    EXPECT_EQ(16, game->Media().F3->Size);
 
     const std::vector<std::pair<int, const char*>> stones = {
         {1, "dblue"},  {2, "green"},  {3, "orange"},  {4, "purple"}, {5, "red"},
@@ -1399,26 +1402,26 @@ TEST_F(TessarilStartup, FullMediaListLoadsWithoutALogLine) {
         {11, "bomb"},  {20, "frame"}, {30, "frame"}};
     std::set<int> filled;
     for (const auto& [kind, file] : stones) {
-        TfwSDLImage* image = game->StoneImages[static_cast<size_t>(kind - 1)];
+        TfwSDLImage* image = game->Media().StoneImages[static_cast<size_t>(kind - 1)];
         ASSERT_NE(nullptr, image) << "kind " << kind;
         EXPECT_TRUE(image->Loaded);
         EXPECT_EQ(std::string("data/images/") + file + ".bmp", image->FileName);
         filled.insert(kind);
     }
-    EXPECT_NE(game->StoneImages[19], game->StoneImages[29]) << "two frame pictures";
-    EXPECT_EQ("I10", game->StoneImages[29]->Name);
-    EXPECT_EQ("F1", game->StoneImages[19]->Name);
-    EXPECT_EQ("Z1", game->Digits->Name);
-    EXPECT_EQ("data/images/zahlen.bmp", game->Digits->FileName);
-    EXPECT_EQ("data/images/steps.bmp", game->Steps->FileName);
-    EXPECT_EQ("data/images/cursor.bmp", game->CursorImage->FileName);
+    EXPECT_NE(game->Media().StoneImages[19], game->Media().StoneImages[29]) << "two frame pictures";
+    EXPECT_EQ("I10", game->Media().StoneImages[29]->Name);
+    EXPECT_EQ("F1", game->Media().StoneImages[19]->Name);
+    EXPECT_EQ("Z1", game->Media().Digits->Name);
+    EXPECT_EQ("data/images/zahlen.bmp", game->Media().Digits->FileName);
+    EXPECT_EQ("data/images/steps.bmp", game->Media().Steps->FileName);
+    EXPECT_EQ("data/images/cursor.bmp", game->Media().CursorImage->FileName);
     for (int kind = 1; kind <= 32; ++kind) {
         if (filled.count(kind) == 0) {
-            EXPECT_EQ(nullptr, game->StoneImages[static_cast<size_t>(kind - 1)]) << kind;
+            EXPECT_EQ(nullptr, game->Media().StoneImages[static_cast<size_t>(kind - 1)]) << kind;
         }
     }
 
-    EXPECT_EQ(160, game->Splash->GetAlpha());
+    EXPECT_EQ(160, game->Media().Splash->GetAlpha());
     EXPECT_EQ(5, game->Engine->X);
     EXPECT_EQ(18, game->Engine->Y);
     EXPECT_EQ(10, game->Board->Width);
@@ -1430,7 +1433,7 @@ TEST_F(TessarilStartup, FullMediaListLoadsWithoutALogLine) {
     EXPECT_FALSE(Shown(game->Selection));
     EXPECT_EQ(10, game->Cursor->Z);
     EXPECT_EQ(9, game->Selection->Z);
-    EXPECT_EQ(game->CursorImage, game->Cursor->Image);
+    EXPECT_EQ(game->Media().CursorImage, game->Cursor->Image);
 
     ASSERT_NE(nullptr, game->Music);
     EXPECT_EQ("data/musics/track1.ogg", game->Music->FileName);
@@ -1525,7 +1528,7 @@ TEST_F(TessarilBoardFiles, OneLineChangesOneStone) {
     Settle();
     std::vector<int32_t> after = Kinds();
     EXPECT_EQ(7, after[4 * 8 + 3]);
-    EXPECT_EQ(game->StoneImages[6], game->Board->StoneAt(4, 3)->Image);
+    EXPECT_EQ(game->Media().StoneImages[6], game->Board->StoneAt(4, 3)->Image);
     after[4 * 8 + 3] = before[4 * 8 + 3];
     EXPECT_EQ(before, after) << "the same seed deals the same 79 others";
 }
@@ -2146,7 +2149,7 @@ TEST_F(TessarilScreens, TheTitleKeptBetweenFramesEqualsTheTitleDrawnAfresh) {
         [] {},
         [&] { game->SoundVolume = 64; },
         [&] { game->Score = 1250; },
-        [&] { SDL_SetAlpha(game->Splash->Surface, SDL_SRCALPHA, 90); },
+        [&] { SDL_SetAlpha(game->Media().Splash->Surface, SDL_SRCALPHA, 90); },
     };
     TSurface last = Copy(s);
     for (size_t i = 0; i < changes.size(); ++i) {
@@ -2329,8 +2332,9 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
     EXPECT_EQ(log.size() - done.size(), log.find(done)) << "the audio line, then Done: " << log;
     EXPECT_EQ(2, LogLines());
     for (TfwSDLSound* sound :
-         {game->SoundExplode, game->SoundGameOver, game->SoundNextLevel, game->SoundNoMoves,
-          game->SoundRestart, game->SoundClick1, game->SoundClick2})
+         {game->Media().SoundExplode, game->Media().SoundGameOver, game->Media().SoundNextLevel,
+          game->Media().SoundNoMoves, game->Media().SoundRestart, game->Media().SoundClick1,
+          game->Media().SoundClick2})
         EXPECT_EQ(nullptr, sound);
     EXPECT_EQ(nullptr, game->Music);
 
