@@ -54,20 +54,20 @@ std::string SoundFile(const std::string& wavFile) {
 } // namespace
 
 TMiniGame::TMiniGame(const TfwCommandLine& commandLine) : TfwGameApp(commandLine) {
-    NameEditor = std::make_unique<THighscoreEditor>(this);
-    Highscores = std::make_unique<THighscoreManager>(this);
-    ImageList = std::make_unique<TfwSDLImages>();
-    Engine = std::make_unique<TfwSpriteEngine>(this);
+    nameEditor_ = std::make_unique<THighscoreEditor>(this);
+    highscores_ = std::make_unique<THighscoreManager>(this);
+    imageList_ = std::make_unique<TfwSDLImages>();
+    engine_ = std::make_unique<TfwSpriteEngine>(this);
     screens_ = MakeScreens(*this);
     SetBindings(FrameBindings());
     noScreen_ = std::make_unique<TScreen>(*this);
     media_.Splash = nullptr;
     LastName.clear();
-    Highscores->MaxEntries = 10;
-    Highscores->LoadFromFile("highscore.dat");
+    highscores_->MaxEntries = 10;
+    highscores_->LoadFromFile("highscore.dat");
     if constexpr (!kHandheld) {
-        RelaxedHighscores = std::make_unique<THighscoreManager>(this);
-        RelaxedHighscores->LoadFromFile("highscore-relaxed.dat");
+        relaxedHighscores_ = std::make_unique<THighscoreManager>(this);
+        relaxedHighscores_->LoadFromFile("highscore-relaxed.dat");
     }
     WindowTitle = "Tessaril";
     if constexpr (!kWeb) // a page's icon is the page's own
@@ -77,16 +77,16 @@ TMiniGame::TMiniGame(const TfwCommandLine& commandLine) : TfwGameApp(commandLine
 
 TMiniGame::~TMiniGame() {
     // The board and the cursor animations first: they refer into the engine.
-    Board.reset();
-    Cursor = nullptr;
-    Selection = nullptr;
-    Engine.reset();
-    CursorAnimations.reset();
-    ImageList.reset();
-    PlayList.clear();
-    Highscores.reset();
-    RelaxedHighscores.reset();
-    NameEditor.reset();
+    board_.reset();
+    cursor_ = nullptr;
+    selection_ = nullptr;
+    engine_.reset();
+    cursorAnimations_.reset();
+    imageList_.reset();
+    playList_.clear();
+    highscores_.reset();
+    relaxedHighscores_.reset();
+    nameEditor_.reset();
     images_.clear();
     // The application part then frees the registry (music, sounds, fonts) and
     // shuts SDL down.
@@ -94,14 +94,14 @@ TMiniGame::~TMiniGame() {
 
 TfwSDLImage* TMiniGame::AddImage(TfwResourceLoader& loader, const std::string& name,
                                  const std::string& file) {
-    images_.push_back(ImageList->NewImage(0));
+    images_.push_back(imageList_->NewImage(0));
     return loader.Add(images_.back().get(), name, file);
 }
 
 TfwSprite* TMiniGame::MakeCursorSprite(int32_t z) {
-    TfwSprite* sprite = Engine->AddChildOfClass<TfwSprite>();
+    TfwSprite* sprite = engine_->AddChildOfClass<TfwSprite>();
     sprite->SetImage(media_.CursorImage);
-    sprite->Animations = CursorAnimations.get();
+    sprite->Animations = cursorAnimations_.get();
     sprite->FrameDelay = kCursorFrameMs;
     sprite->Looping = true;
     sprite->SetZ(z);
@@ -111,18 +111,18 @@ TfwSprite* TMiniGame::MakeCursorSprite(int32_t z) {
 void TMiniGame::InitGame() {
     SetStartValues();
     RestoreVolumes();
-    Engine->SetPos(kBoardLeft, kBoardTop, 0);
-    Board = std::make_unique<TGameGrid>(Engine.get());
-    Board->SetGridSize(kBoardWidth, kBoardHeight);
-    Board->SetCellSize(kCellSize, kCellSize);
+    engine_->SetPos(kBoardLeft, kBoardTop, 0);
+    board_ = std::make_unique<TGameGrid>(engine_.get());
+    board_->SetGridSize(kBoardWidth, kBoardHeight);
+    board_->SetCellSize(kCellSize, kCellSize);
     // -seed=N deals every board from N: a game that can be played again.
     if (CommandLine.Error.empty() && CommandLine.Seed >= 0)
-        Board->FixSeed(static_cast<uint32_t>(CommandLine.Seed));
-    ImageList->SetColorKey(true, 255, 0, 255);
+        board_->FixSeed(static_cast<uint32_t>(CommandLine.Seed));
+    imageList_->SetColorKey(true, 255, 0, 255);
     LoadLoadingScreen();
     FillPlayList();
-    Music = CreateMusic(0);
-    if (Music != nullptr)
+    music_ = CreateMusic(0);
+    if (music_ != nullptr)
         NextTrack();
     if (!Silent)
         Mix_Volume(-1, SoundVolume);
@@ -148,10 +148,10 @@ void TMiniGame::UseLoadedMedia() {
     if (media_.Splash != nullptr)
         media_.Splash->SetAlpha(kSplashAlpha);
     MakeCursorSprites();
-    NameEditor->TextColour = static_cast<int32_t>(kTextColour);
-    NameEditor->NameFont = media_.F3;
-    NameEditor->ScoreFont = media_.F2;
-    NameEditor->HelpFont = media_.F1;
+    nameEditor_->TextColour = static_cast<int32_t>(kTextColour);
+    nameEditor_->NameFont = media_.F3;
+    nameEditor_->ScoreFont = media_.F2;
+    nameEditor_->HelpFont = media_.F1;
     LoadKeptGame();
 }
 
@@ -207,9 +207,9 @@ void TMiniGame::LoadLoadingScreen() {
             images_.push_back(std::move(image));
         return raw;
     };
-    media_.Splash = keep(ImageList->LoadImage(kSplashImage.Name, kSplashImage.File));
-    media_.Logo = keep(ImageList->LoadImage(kLogoImage.Name, kLogoImage.File));
-    media_.BarBlock = keep(ImageList->LoadImage(kBarBlockImage.Name, kBarBlockImage.File));
+    media_.Splash = keep(imageList_->LoadImage(kSplashImage.Name, kSplashImage.File));
+    media_.Logo = keep(imageList_->LoadImage(kLogoImage.Name, kLogoImage.File));
+    media_.BarBlock = keep(imageList_->LoadImage(kBarBlockImage.Name, kBarBlockImage.File));
 }
 
 void TMiniGame::QueueMedia() {
@@ -269,18 +269,18 @@ void TMiniGame::UseMedia(const std::array<TfwResource*, kMediaCount>& media) {
 }
 
 void TMiniGame::MakeCursorSprites() {
-    CursorAnimations = std::make_unique<TfwAnimSequences>();
-    TfwAnimSequence* frames = CursorAnimations->Add();
+    cursorAnimations_ = std::make_unique<TfwAnimSequences>();
+    TfwAnimSequence* frames = cursorAnimations_->Add();
     frames->AddFrame(0, 0, kCursorFrameSize, kCursorFrameSize);
     frames->AddFrame(kCursorFrameSize, 0, kCursorFrameSize, kCursorFrameSize);
     // The selection has a steady frame of its own, right of the cursor's two,
     // so a stone selected by keys under the cursor shows that it is.
-    CursorAnimations->Add()->AddFrame(2 * kCursorFrameSize, 0, kCursorFrameSize, kCursorFrameSize);
-    Cursor = MakeCursorSprite(kCursorZ);
-    Cursor->Show();
-    Selection = MakeCursorSprite(kSelectionZ);
-    Selection->Sequence = kSelectionSequence;
-    Selection->Hide();
+    cursorAnimations_->Add()->AddFrame(2 * kCursorFrameSize, 0, kCursorFrameSize, kCursorFrameSize);
+    cursor_ = MakeCursorSprite(kCursorZ);
+    cursor_->Show();
+    selection_ = MakeCursorSprite(kSelectionZ);
+    selection_->Sequence = kSelectionSequence;
+    selection_->Hide();
 }
 
 // --- Program body ---

@@ -126,21 +126,24 @@ public:
     explicit TMiniGame(const TfwCommandLine& commandLine = {});
     ~TMiniGame() override;
 
-    // Owned objects, made by the constructor.
-    std::unique_ptr<TfwSpriteEngine> Engine;
-    TfwPictureCache TitlePicture; // the title at rest, drawn again only when it changes
-    std::unique_ptr<TfwSDLImages> ImageList;
-    std::vector<std::string> PlayList;
-    std::unique_ptr<THighscoreManager> Highscores;        // the timed game's, highscore.dat
-    std::unique_ptr<THighscoreManager> RelaxedHighscores; // highscore-relaxed.dat
-    std::unique_ptr<THighscoreEditor> NameEditor;
-    TSettings Settings; // settings.txt as read, with what this run changed
-    // Made by InitGame.
-    std::unique_ptr<TGameGrid> Board;
-    std::unique_ptr<TfwAnimSequences> CursorAnimations;
-    TfwSprite* Cursor = nullptr;    // the engine's
-    TfwSprite* Selection = nullptr; // the engine's
-    TfwSDLMusic* Music = nullptr;   // the registry's
+    // Owned objects: made by the constructor, the board, the cursor sprites
+    // and the music by InitGame (nullptr before).
+    TfwSpriteEngine* Engine() const { return engine_.get(); }
+    // The title at rest, drawn again only when it changes.
+    TfwPictureCache& TitlePicture() { return titlePicture_; }
+    TfwSDLImages* ImageList() const { return imageList_.get(); }
+    const std::vector<std::string>& PlayList() const { return playList_; }
+    // The timed game's table (highscore.dat), the relaxed game's
+    // (highscore-relaxed.dat; none on the handheld), and the name entry's editor.
+    THighscoreManager* Highscores() const { return highscores_.get(); }
+    THighscoreManager* RelaxedHighscores() const { return relaxedHighscores_.get(); }
+    THighscoreEditor* NameEditor() const { return nameEditor_.get(); }
+    // settings.txt as read, with what this run changed.
+    const TSettings& Settings() const { return settings_; }
+    TGameGrid* Board() const { return board_.get(); }
+    TfwSprite* Cursor() const { return cursor_; }       // the engine's
+    TfwSprite* Selection() const { return selection_; } // the engine's
+    TfwSDLMusic* Music() const { return music_; }       // the registry's
     // The loaded media.
     const TGameMedia& Media() const { return media_; }
 
@@ -387,6 +390,19 @@ private:
     bool SettingNumber(int index, int32_t low, int32_t high, int32_t& value);
     std::array<std::string, kSettingCount> SettingValues() const;
 
+    std::unique_ptr<TfwSpriteEngine> engine_;
+    TfwPictureCache titlePicture_;
+    std::unique_ptr<TfwSDLImages> imageList_;
+    std::vector<std::string> playList_;
+    std::unique_ptr<THighscoreManager> highscores_;
+    std::unique_ptr<THighscoreManager> relaxedHighscores_;
+    std::unique_ptr<THighscoreEditor> nameEditor_;
+    TSettings settings_;
+    std::unique_ptr<TGameGrid> board_;
+    std::unique_ptr<TfwAnimSequences> cursorAnimations_;
+    TfwSprite* cursor_ = nullptr;
+    TfwSprite* selection_ = nullptr;
+    TfwSDLMusic* music_ = nullptr;
     TGameMedia media_;
     std::vector<std::unique_ptr<TfwSDLImage>> images_; // every picture the game loaded
     std::unique_ptr<TfwResourceLoader> MediaLoader;    // the media still loading

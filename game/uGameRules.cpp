@@ -39,26 +39,26 @@ std::string LivesLeft(int32_t lives) {
 } // namespace
 
 void TMiniGame::PlaceOnCell(TfwSprite* sprite, int32_t col, int32_t row) {
-    sprite->X = col * Board->CellPitchX() - kCursorInset;
-    sprite->Y = row * Board->CellPitchY() - kCursorInset;
+    sprite->X = col * board_->CellPitchX() - kCursorInset;
+    sprite->Y = row * board_->CellPitchY() - kCursorInset;
     sprite->Animate();
 }
 
 void TMiniGame::UpdateFrame(SDL_Surface* surface) {
     (void)surface;
     NextTrackIfEnded();
-    if (!Board)
+    if (!board_)
         return;
-    if (Cursor != nullptr)
-        PlaceOnCell(Cursor, CursorCol, CursorRow);
-    if (Selection != nullptr && Selection->Shown())
-        PlaceOnCell(Selection, SelCol, SelRow);
-    Board->UpdateModifiers(0);
+    if (cursor_ != nullptr)
+        PlaceOnCell(cursor_, CursorCol, CursorRow);
+    if (selection_ != nullptr && selection_->Shown())
+        PlaceOnCell(selection_, SelCol, SelRow);
+    board_->UpdateModifiers(0);
 }
 
 void TMiniGame::ProcessFrame(SDL_Surface* surface) {
     (void)surface;
-    if (!Board) {
+    if (!board_) {
         Quit();
         return;
     }
@@ -75,8 +75,8 @@ void TMiniGame::ProcessFrame(SDL_Surface* surface) {
 }
 
 bool TMiniGame::PlayRules() {
-    Board->CheckBoard();
-    if (Board->IsBusy())
+    board_->CheckBoard();
+    if (board_->IsBusy())
         return true;
     if (Lives < 1) {
         EndGame();
@@ -88,7 +88,7 @@ bool TMiniGame::PlayRules() {
         LevelComplete();
         return false;
     }
-    if (!Board->HasMoves()) {
+    if (!board_->HasMoves()) {
         NoMoveLeft();
         return false;
     }
@@ -151,7 +151,7 @@ void TMiniGame::EndGame() {
 
 void TMiniGame::AutoPlayMove() {
     int32_t c1 = 0, r1 = 0, c2 = 0, r2 = 0;
-    if (!Board->FindMove(1, c1, r1, c2, r2)) {
+    if (!board_->FindMove(1, c1, r1, c2, r2)) {
         if (DemoMode)
             LeaveForTitle();
         else
@@ -166,7 +166,8 @@ void TMiniGame::AutoPlayMove() {
 
 uint32_t TMiniGame::UntilNextChange(uint32_t now) const {
     // Stones move on every screen, shown or not, and their ends count.
-    if (!Board || DemoMode || screenChanged_ || musicEnded_.load() || Board->Modifiers.Count() > 0)
+    if (!board_ || DemoMode || screenChanged_ || musicEnded_.load() ||
+        board_->Modifiers.Count() > 0)
         return 0;
     return ScreenOf(State).UntilNextChange(now);
 }
@@ -202,7 +203,7 @@ void TMiniGame::StartLevel(int32_t n) {
     BeginLevel(n);
     // The board discards the animations of the stones it frees, so a level
     // can start while stones still move.
-    Board->NewBoard(media_.StoneImages, Colours);
+    board_->NewBoard(media_.StoneImages, Colours);
     std::string goal = "Level " + std::to_string(n) + ": " + std::to_string(LevelGoal(n)) +
                        " stones of each of " + std::to_string(Colours) + " colours";
     if (GameKind == TGameKind::Timed)
@@ -218,16 +219,16 @@ void TMiniGame::BeginLevel(int32_t n) {
     scoreAtDeal_ = Score;
     LifeLost = TLifeLost::None;
     TimeLeft = LevelSeconds(n);
-    CursorCol = Board->Width / 2;
-    CursorRow = Board->Height / 2;
+    CursorCol = board_->Width / 2;
+    CursorRow = board_->Height / 2;
     Goals.fill(0);
     for (int k = 1; k <= kStoneImageCount; ++k)
         Goals[k] = LevelGoal(n);
     Colours = LevelColours(n);
-    Cursor->Hide();
-    Selection->Hide();
-    Board->OnStoneRemoved = [this](TButtonSprite* stone) { StoneRemoved(stone); };
-    Board->OnStonesExploded = [this](int32_t count) { StonesCleared(count); };
+    cursor_->Hide();
+    selection_->Hide();
+    board_->OnStoneRemoved = [this](TButtonSprite* stone) { StoneRemoved(stone); };
+    board_->OnStonesExploded = [this](int32_t count) { StonesCleared(count); };
 }
 
 void TMiniGame::StoneRemoved(TButtonSprite* stone) {
@@ -235,7 +236,7 @@ void TMiniGame::StoneRemoved(TButtonSprite* stone) {
         return;
     Goals[stone->Kind] = std::max(Goals[stone->Kind] - 1, 0);
     Score += kStoneScore;
-    TfwSprite* marker = Engine->AddChildOfClass<TfwSprite>();
+    TfwSprite* marker = engine_->AddChildOfClass<TfwSprite>();
     if (marker == nullptr)
         return;
     marker->SetImage(media_.MarkerImage);
@@ -244,13 +245,13 @@ void TMiniGame::StoneRemoved(TButtonSprite* stone) {
     marker->SetPos(stone->X + w / 2 - 5, stone->Y + h / 2 - 5, 0);
     marker->Show();
     TmodNonLocking* rise =
-        Board->AddModifier(std::make_unique<TmodNonLocking>(marker, kMarkerDistance, 0, -1));
+        board_->AddModifier(std::make_unique<TmodNonLocking>(marker, kMarkerDistance, 0, -1));
     rise->OnFinish = [this](TfwPosModifier* m) { RemoveMarker(m); };
 }
 
 void TMiniGame::RemoveMarker(TfwPosModifier* modifier) {
     if (modifier != nullptr && modifier->Target != nullptr)
-        Engine->RemoveSprite(modifier->Target);
+        engine_->RemoveSprite(modifier->Target);
 }
 
 void TMiniGame::StonesCleared(int32_t count) {
@@ -261,11 +262,11 @@ void TMiniGame::StonesCleared(int32_t count) {
 void TMiniGame::DropAllStones() {
     // Far enough for the top row to leave the board: 224 pixels, 56 frames of
     // 4, with the 26-pixel pitch of 8 rows. The distance counts half the pixels.
-    const int32_t fall = Board->Height * Board->CellPitchY() + kDropBelowBoard;
-    for (int32_t col = 0; col < Board->Width; ++col)
-        for (int32_t row = 0; row < Board->Height; ++row)
-            if (TButtonSprite* stone = Board->StoneAt(col, row))
-                Board->AddModifier(std::make_unique<TmodButtonMoving>(stone, fall / 2, 0, 2));
+    const int32_t fall = board_->Height * board_->CellPitchY() + kDropBelowBoard;
+    for (int32_t col = 0; col < board_->Width; ++col)
+        for (int32_t row = 0; row < board_->Height; ++row)
+            if (TButtonSprite* stone = board_->StoneAt(col, row))
+                board_->AddModifier(std::make_unique<TmodButtonMoving>(stone, fall / 2, 0, 2));
 }
 
 bool TMiniGame::AllGoalsMet() const {
@@ -284,11 +285,11 @@ void TMiniGame::PayForHint() {
 
 void TMiniGame::ShowHint() {
     int32_t c1 = 0, r1 = 0, c2 = 0, r2 = 0;
-    if (!Board->FindMove(1, c1, r1, c2, r2))
+    if (!board_->FindMove(1, c1, r1, c2, r2))
         return;
-    if (TButtonSprite* a = Board->StoneAt(c1, r1))
+    if (TButtonSprite* a = board_->StoneAt(c1, r1))
         a->Blink(true);
-    if (TButtonSprite* b = Board->StoneAt(c2, r2))
+    if (TButtonSprite* b = board_->StoneAt(c2, r2))
         b->Blink(true);
 }
 
@@ -307,8 +308,8 @@ bool TMiniGame::ScoreEntersTable() const {
 }
 
 void TMiniGame::EnterName() {
-    NameEditor->SetEntry(LastName, Score);
-    NameEditor->Activate();
+    nameEditor_->SetEntry(LastName, Score);
+    nameEditor_->Activate();
     SetState(TGameState::gsEnterName);
     Announce("A high score: type your name, then press Enter.");
 }

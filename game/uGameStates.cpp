@@ -43,7 +43,7 @@ void TMiniGame::ChangeScreen() {
         return;
     const TGameState from = *changedFrom_;
     changedFrom_.reset();
-    if (from == State || !Cursor || !Selection)
+    if (from == State || !cursor_ || !selection_)
         return;
     ScreenOf(from).Leave();
     ScreenOf(State).Enter();
@@ -109,30 +109,30 @@ void TMiniGame::VolumeKeys() {
 }
 
 void TMiniGame::TryStone() {
-    if (!Selection->Shown()) {
+    if (!selection_->Shown()) {
         MakeSelection(CursorCol, CursorRow);
         return;
     }
     // A second select on the selected cell drops the selection; on a
     // neighbour it swaps or shows the refusal, and the selection ends either way.
     if (SelCol != CursorCol || SelRow != CursorRow) {
-        if (Board->IsValidSwap(SelCol, SelRow, CursorCol, CursorRow))
-            Board->Swap(SelCol, SelRow, CursorCol, CursorRow);
+        if (board_->IsValidSwap(SelCol, SelRow, CursorCol, CursorRow))
+            board_->Swap(SelCol, SelRow, CursorCol, CursorRow);
         else
-            Board->RejectSwap(SelCol, SelRow, CursorCol, CursorRow);
+            board_->RejectSwap(SelCol, SelRow, CursorCol, CursorRow);
     }
-    Selection->Hide();
+    selection_->Hide();
 }
 
 void TMiniGame::MakeSelection(int32_t col, int32_t row) {
     SelCol = col;
     SelRow = row;
-    Selection->Show();
+    selection_->Show();
 }
 
 void TMiniGame::StartNextLevel() {
-    if (Music != nullptr)
-        Music->Stop(500);
+    if (music_ != nullptr)
+        music_->Stop(500);
     StartLevel(Level + 1);
     SetState(TGameState::gsPlaying);
 }

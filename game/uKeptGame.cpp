@@ -19,17 +19,17 @@ bool TMiniGame::KeepsThisGame() const {
 }
 
 THighscoreManager* TMiniGame::TableOf(TGameKind kind) const {
-    return kind == TGameKind::Relaxed && RelaxedHighscores ? RelaxedHighscores.get()
-                                                           : Highscores.get();
+    return kind == TGameKind::Relaxed && relaxedHighscores_ ? relaxedHighscores_.get()
+                                                            : highscores_.get();
 }
 
 void TMiniGame::LoadKeptGame() {
     KeptGame.reset();
-    if (kHandheld || !Board)
+    if (kHandheld || !board_)
         return;
     TSavedGame game;
     std::string why;
-    if (ReadSavedGame(Board->Width, Board->Height, game, why)) {
+    if (ReadSavedGame(board_->Width, board_->Height, game, why)) {
         KeptGame = game;
         return;
     }
@@ -49,13 +49,13 @@ void TMiniGame::RememberRestPoint() {
     g.Lives = Lives;
     g.TimeLeft = TimeLeft;
     g.Goals.assign(Goals.begin() + 1, Goals.begin() + 1 + Colours);
-    g.SpawnCount = Board->SpawnCount;
-    g.RandomState = Board->Rand.State();
-    g.Kinds.assign(static_cast<size_t>(Board->Height),
-                   std::vector<int32_t>(static_cast<size_t>(Board->Width), 0));
-    for (int32_t row = 0; row < Board->Height; ++row)
-        for (int32_t col = 0; col < Board->Width; ++col)
-            if (const TButtonSprite* stone = Board->StoneAt(col, row))
+    g.SpawnCount = board_->SpawnCount;
+    g.RandomState = board_->Rand.State();
+    g.Kinds.assign(static_cast<size_t>(board_->Height),
+                   std::vector<int32_t>(static_cast<size_t>(board_->Width), 0));
+    for (int32_t row = 0; row < board_->Height; ++row)
+        for (int32_t col = 0; col < board_->Width; ++col)
+            if (const TButtonSprite* stone = board_->StoneAt(col, row))
                 g.Kinds[static_cast<size_t>(row)][static_cast<size_t>(col)] = stone->Kind;
 }
 
@@ -133,9 +133,9 @@ void TMiniGame::ContinueGame() {
     TimeLeft = g.TimeLeft;
     for (size_t i = 0; i < g.Goals.size() && i + 1 < Goals.size(); ++i)
         Goals[i + 1] = g.Goals[i];
-    Board->LayBoard(media_.StoneImages, Colours, g.Kinds);
-    Board->SpawnCount = g.SpawnCount;
-    Board->Rand.Restore(g.RandomState);
+    board_->LayBoard(media_.StoneImages, Colours, g.Kinds);
+    board_->SpawnCount = g.SpawnCount;
+    board_->Rand.Restore(g.RandomState);
     restPoint_ = g;
     SetState(TGameState::gsReady);
 }

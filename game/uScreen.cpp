@@ -59,10 +59,10 @@ void TBoardScreen::Draw(SDL_Surface* surface) {
 uint32_t TBoardScreen::UntilNextChange(uint32_t now) const {
     if (!BoardShown())
         return kfwNoChangeDue;
-    if (Game.Board && Game.Board->Blinking())
+    if (Game.Board() && Game.Board()->Blinking())
         return 0;
     uint32_t due = kfwNoChangeDue;
-    for (const TfwSprite* sprite : {Game.Cursor, Game.Selection})
+    for (const TfwSprite* sprite : {Game.Cursor(), Game.Selection()})
         if (sprite != nullptr && sprite->Shown())
             due = std::min(due, sprite->UntilNextFrame(now));
     return due;
@@ -90,7 +90,7 @@ const TOverlayLettering* LetteringOf(TMediaId id) {
 } // namespace
 
 void TBoardScreen::DrawOverlay(SDL_Surface* surface) {
-    if (!Game.Board || Game.Board->IsBusy())
+    if (!Game.Board() || Game.Board()->IsBusy())
         return;
     const TOverlay overlay = Overlay();
     if (overlay.Image == nullptr)

@@ -103,8 +103,8 @@ void TMiniGame::DrawGame(SDL_Surface* surface, bool boardShown, TPauseSymbol sym
         DrawGoals(surface);
         DrawPauseSymbol(surface, symbol);
     }
-    if (boardShown && Engine)
-        Engine->DrawAll(surface, kBoardView);
+    if (boardShown && engine_)
+        engine_->DrawAll(surface, kBoardView);
 }
 
 void TMiniGame::DrawPauseSymbol(SDL_Surface* surface, TPauseSymbol symbol) {

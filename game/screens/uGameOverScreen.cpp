@@ -31,7 +31,7 @@ public:
 
     // Ending meanwhile keeps the score, under the name the entry would offer.
     void ProgramEnds() override {
-        if (!entryDue_ || !Game.NameEditor)
+        if (!entryDue_ || !Game.NameEditor())
             return;
         entryDue_ = false;
         Game.EnterName();

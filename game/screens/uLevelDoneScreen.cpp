@@ -10,17 +10,17 @@ class TLevelDoneScreen : public TBoardScreen {
 public:
     using TBoardScreen::TBoardScreen;
 
-    void Enter() override { Game.Cursor->Hide(); }
+    void Enter() override { Game.Cursor()->Hide(); }
 
     void Keys() override {
-        if (LeaveGameKey() || RestartKey() || Game.Board->IsBusy() ||
+        if (LeaveGameKey() || RestartKey() || Game.Board()->IsBusy() ||
             !Game.ActionPressed(TAction::Select, true))
             return;
         Game.StartNextLevel();
     }
 
     void NoKeys() override {
-        if (Game.Board->IsBusy())
+        if (Game.Board()->IsBusy())
             return;
         if (Game.DemoMode)
             Game.LeaveForTitle();

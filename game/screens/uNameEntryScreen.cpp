@@ -41,7 +41,7 @@ public:
     }
 
     bool Step() override {
-        if (Game.NameEditor && Game.NameEditor->Finished)
+        if (Game.NameEditor() && Game.NameEditor()->Finished)
             StoreName();
         return true;
     }
@@ -50,7 +50,7 @@ public:
     bool TakesEveryKey() const override { return !kHandheld; }
 
     void Keys() override {
-        THighscoreEditor& editor = *Game.NameEditor;
+        THighscoreEditor& editor = *Game.NameEditor();
         if constexpr (kHandheld) {
             if (!editor.HandleInput())
                 LeaveGameKey();
@@ -70,31 +70,31 @@ public:
             Game.StartAction(e.Button == SDL_BUTTON_WHEELUP ? TAction::Up : TAction::Down);
             return;
         }
-        if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture || !Game.NameEditor)
+        if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture || !Game.NameEditor())
             return;
         if (THighscoreEditor::OnConfirmLine(e.X, e.Y))
             Game.StartAction(TAction::Confirm);
         else if (const int32_t place = THighscoreEditor::PlaceAt(e.X, e.Y); place > 0)
-            Game.NameEditor->MoveCursorTo(place);
+            Game.NameEditor()->MoveCursorTo(place);
     }
 
     void PageHidden() override {
-        if (Game.NameEditor && Game.TableOf(Game.GameKind) != nullptr)
-            Store(Game.NameEditor->Name);
+        if (Game.NameEditor() && Game.TableOf(Game.GameKind) != nullptr)
+            Store(Game.NameEditor()->Name);
     }
 
     void ProgramEnds() override {
-        if (!Game.NameEditor)
+        if (!Game.NameEditor())
             return;
-        Game.NameEditor->Finished = true;
+        Game.NameEditor()->Finished = true;
         StoreName();
     }
 
     void Draw(SDL_Surface* surface) override {
         Game.DrawBackground(surface);
-        if (Game.NameEditor && Game.Engine) {
-            Game.NameEditor->TouchWords = Game.TouchPlayer;
-            Game.NameEditor->Draw(surface);
+        if (Game.NameEditor() && Game.Engine()) {
+            Game.NameEditor()->TouchWords = Game.TouchPlayer;
+            Game.NameEditor()->Draw(surface);
         }
     }
 
@@ -113,7 +113,7 @@ private:
         const THScoreItem* old = stored_;
         const double date = old != nullptr ? old->Date : 0;
         table.Withdraw(old);
-        stored_ = table.AddScore(name, static_cast<uint32_t>(Game.NameEditor->Score), 1, 1);
+        stored_ = table.AddScore(name, static_cast<uint32_t>(Game.NameEditor()->Score), 1, 1);
         if (old != nullptr)
             stored_->Date = date;
         return table.Save();
@@ -127,7 +127,7 @@ private:
         THighscoreManager* table = Game.TableOf(Game.TableShown);
         if (table == nullptr)
             return;
-        const THighscoreEditor& editor = *Game.NameEditor;
+        const THighscoreEditor& editor = *Game.NameEditor();
         // The table shows the entry in any case; a save that failed says so
         // there and on standard error (the log may sit on the same full disk).
         if (!Store(editor.Name))

@@ -31,7 +31,7 @@ public:
     // The demo plays without the cursor.
     void Enter() override {
         if (!Game.DemoMode)
-            Game.Cursor->Show();
+            Game.Cursor()->Show();
     }
 
     void Leave() override {
@@ -49,7 +49,7 @@ public:
             return;
         }
         // A press while the board is busy is lost, without waiting for its release.
-        if (Game.Board->IsBusy())
+        if (Game.Board()->IsBusy())
             return;
         Game.ActionPressed(TAction::Select, true);
         Game.PlaySound(Game.Media().SoundClick2, Game.SoundVolume);
@@ -69,7 +69,7 @@ public:
             return;
         }
         int32_t col = 0, row = 0;
-        if (!StoneAt(e, col, row) || Game.Board->IsBusy())
+        if (!StoneAt(e, col, row) || Game.Board()->IsBusy())
             return; // as the select key, a click on a busy board is lost
         if (e.Touch) {
             touch_ = {col, row, fwGetTicks(), false, false};
@@ -77,7 +77,7 @@ public:
         }
         dragCol_ = col;
         dragRow_ = row;
-        dragOnSelected_ = Shown(Game.Selection) && Game.SelCol == col && Game.SelRow == row;
+        dragOnSelected_ = Shown(Game.Selection()) && Game.SelCol == col && Game.SelRow == row;
         // The selected stone is dropped on release, so that a drag from it swaps.
         if (!dragOnSelected_)
             ClickStone(col, row);
@@ -92,10 +92,10 @@ public:
         const int32_t fromRow = dragRow_;
         dragCol_ = -1;
         int32_t col = 0, row = 0;
-        if (fromCol < 0 || !StoneAt(e, col, row) || Game.Board->IsBusy())
+        if (fromCol < 0 || !StoneAt(e, col, row) || Game.Board()->IsBusy())
             return;
         const bool fromSelected =
-            Shown(Game.Selection) && Game.SelCol == fromCol && Game.SelRow == fromRow;
+            Shown(Game.Selection()) && Game.SelCol == fromCol && Game.SelRow == fromRow;
         if (col == fromCol && row == fromRow) {
             if (dragOnSelected_ && fromSelected)
                 ClickStone(col, row); // a click on the selected stone drops it
@@ -161,7 +161,7 @@ private:
         const TTouch t = touch_;
         touch_ = {};
         int32_t col = 0, row = 0;
-        if (t.Col < 0 || t.Hinted || !StoneAt(e, col, row) || Game.Board->IsBusy())
+        if (t.Col < 0 || t.Hinted || !StoneAt(e, col, row) || Game.Board()->IsBusy())
             return;
         if (col == t.Col && row == t.Row) {
             ClickStone(col, row);
@@ -169,7 +169,7 @@ private:
         }
         if (!Neighbours(t.Col, t.Row, col, row))
             return;
-        if (!(Shown(Game.Selection) && Game.SelCol == t.Col && Game.SelRow == t.Row))
+        if (!(Shown(Game.Selection()) && Game.SelCol == t.Col && Game.SelRow == t.Row))
             ClickStone(t.Col, t.Row);
         ClickStone(col, row);
     }
@@ -178,8 +178,8 @@ private:
     bool CommandKeys() {
         if (Game.ActionPressed(TAction::LoadBoard, true)) {
             Game.LoadBoardFile();
-            Game.Cursor->Show();
-            Game.Selection->Hide();
+            Game.Cursor()->Show();
+            Game.Selection()->Hide();
             return true;
         }
         if (Game.ActionPressed(TAction::SaveBoard, true)) {
@@ -195,7 +195,7 @@ private:
     }
 
     void MoveCursorKeys() {
-        TGameGrid& board = *Game.Board;
+        TGameGrid& board = *Game.Board();
         if (Game.ActionPressed(TAction::Hint, false) && !board.IsBusy()) {
             Game.PayForHint();
             Game.ShowHint();
@@ -213,7 +213,7 @@ private:
         arrow(TAction::Up, row > 0, row, -1);
         arrow(TAction::Down, row < board.Height - 1, row, 1);
         // With a stone selected the cursor stays on it or a neighbour.
-        if (Game.Selection->Shown() &&
+        if (Game.Selection()->Shown() &&
             std::abs(Game.SelCol - col) + std::abs(Game.SelRow - row) > 1)
             return;
         Game.CursorCol = col;
@@ -225,25 +225,25 @@ private:
     }
 
     bool StoneAt(const TfwPointerEvent& e, int32_t& col, int32_t& row) const {
-        if (!e.OnPicture || !Game.Board || !Game.Engine)
+        if (!e.OnPicture || !Game.Board() || !Game.Engine())
             return false;
-        const int32_t pitchX = Game.Board->CellPitchX();
-        const int32_t pitchY = Game.Board->CellPitchY();
-        const int32_t x = e.X - Game.Engine->X;
-        const int32_t y = e.Y - Game.Engine->Y;
+        const int32_t pitchX = Game.Board()->CellPitchX();
+        const int32_t pitchY = Game.Board()->CellPitchY();
+        const int32_t x = e.X - Game.Engine()->X;
+        const int32_t y = e.Y - Game.Engine()->Y;
         if (x < 0 || y < 0 || pitchX <= 0 || pitchY <= 0)
             return false;
         col = x / pitchX;
         row = y / pitchY;
-        return col < Game.Board->Width && row < Game.Board->Height;
+        return col < Game.Board()->Width && row < Game.Board()->Height;
     }
 
     // The select key with the cursor on (col, row); a stone that is not the
     // selected one or its neighbour drops the selection first and is selected.
     void ClickStone(int32_t col, int32_t row) {
-        if (Shown(Game.Selection) && !(Game.SelCol == col && Game.SelRow == row) &&
+        if (Shown(Game.Selection()) && !(Game.SelCol == col && Game.SelRow == row) &&
             !Neighbours(Game.SelCol, Game.SelRow, col, row))
-            Game.Selection->Hide();
+            Game.Selection()->Hide();
         Game.CursorCol = col;
         Game.CursorRow = row;
         Game.PlaySound(Game.Media().SoundClick2, Game.SoundVolume);

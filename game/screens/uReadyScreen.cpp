@@ -9,7 +9,7 @@ class TReadyScreen : public TBoardScreen {
 public:
     using TBoardScreen::TBoardScreen;
 
-    void Enter() override { Game.Cursor->Hide(); }
+    void Enter() override { Game.Cursor()->Hide(); }
 
     void Keys() override {
         if (LeaveGameKey())

@@ -13,11 +13,11 @@ public:
     // After a time-out the cursor stays where the player left it.
     void Enter() override {
         if (Game.LifeLost == TLifeLost::NoMoves)
-            Game.Cursor->Hide();
+            Game.Cursor()->Hide();
     }
 
     void Keys() override {
-        if (LeaveGameKey() || RestartKey() || Game.Board->IsBusy() ||
+        if (LeaveGameKey() || RestartKey() || Game.Board()->IsBusy() ||
             !Game.ActionPressed(TAction::Select, true))
             return;
         Game.StartLevel(Game.Level);

@@ -57,7 +57,7 @@ public:
     void Draw(SDL_Surface* surface) override {
         Game.DrawBackground(surface);
         const THighscoreManager* table = Game.TableOf(Game.TableShown);
-        if (table && Game.Engine)
+        if (table && Game.Engine())
             table->DrawTable(surface, Game.Media().F1, 50, 230, 60, 15);
         if (table && !table->SaveError.empty() && Game.Media().F1 != nullptr)
             Game.Media().F1->DrawText(surface, 50, kUnsavedNoticeY,

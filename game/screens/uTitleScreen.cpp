@@ -87,8 +87,8 @@ public:
     using TScreen::TScreen;
 
     void Enter() override {
-        Game.Cursor->Hide();
-        Game.Selection->Hide();
+        Game.Cursor()->Hide();
+        Game.Selection()->Hide();
         Game.IdleSeconds = 0;
     }
 
@@ -152,7 +152,7 @@ public:
     }
 
     void Draw(SDL_Surface* surface) override {
-        Game.TitlePicture.Draw(surface, TitleKey(Game), [this](SDL_Surface* s) { DrawTitle(s); });
+        Game.TitlePicture().Draw(surface, TitleKey(Game), [this](SDL_Surface* s) { DrawTitle(s); });
     }
 
 private:

@@ -236,7 +236,7 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
         TGameState::gsRetry,    TGameState::gsLevelDone,  TGameState::gsPaused,
         TGameState::gsGameOver, TGameState::gsHighscores, TGameState::gsEnterName};
     auto snapshot = [this] {
-        const THighscoreEditor& editor = *game->NameEditor;
+        const THighscoreEditor& editor = *game->NameEditor();
         return std::vector<std::string>{std::to_string(static_cast<int>(game->State)),
                                         std::to_string(game->SoundVolume),
                                         std::to_string(game->AutoPlay),
@@ -244,8 +244,8 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
                                         std::to_string(game->CursorCol),
                                         std::to_string(game->Terminated),
                                         std::to_string(game->Level),
-                                        std::to_string(Shown(game->Selection)),
-                                        std::to_string(game->Highscores->Finished),
+                                        std::to_string(Shown(game->Selection())),
+                                        std::to_string(game->Highscores()->Finished),
                                         editor.Name,
                                         std::to_string(editor.CursorPos),
                                         std::to_string(editor.Finished)};
@@ -261,11 +261,11 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
             if (kHandheld && column.Key == SDLK_y && row.State == TGameState::gsPlaying)
                 cell = "Hp"; // the handheld's table key is the hint key in play
             Settle();
-            game->Highscores->Activate();
-            game->NameEditor->SetEntry("ALEX", 500);
-            game->NameEditor->CursorPos = 3;
-            game->NameEditor->Activate();
-            game->Selection->Hide();
+            game->Highscores()->Activate();
+            game->NameEditor()->SetEntry("ALEX", 500);
+            game->NameEditor()->CursorPos = 3;
+            game->NameEditor()->Activate();
+            game->Selection()->Hide();
             game->TableShown = TGameKind::Timed;
             game->GameKind = TGameKind::Timed;
             game->Terminated = false;
@@ -302,15 +302,15 @@ TEST_F(TessarilStates, TitleSelectDealsANewGameAndReadyWaitsForSelect) {
     EXPECT_EQ(3, game->Lives);
     EXPECT_EQ(0, game->Score);
     EXPECT_EQ(60, game->TimeLeft);
-    EXPECT_TRUE(game->Board->IsBusy()) << "the new stones fall into place";
+    EXPECT_TRUE(game->Board()->IsBusy()) << "the new stones fall into place";
 
     Frames(5);
     EXPECT_EQ(TGameState::gsReady, game->State) << "ready waits for the select key";
     Press(SDLK_LEFT);
-    EXPECT_FALSE(Shown(game->Cursor)) << "any key in ready hides the cursor";
+    EXPECT_FALSE(Shown(game->Cursor())) << "any key in ready hides the cursor";
     Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsPlaying, game->State);
-    EXPECT_TRUE(Shown(game->Cursor));
+    EXPECT_TRUE(Shown(game->Cursor()));
 }
 
 TEST_F(TessarilStates, PauseKeyTogglesPlayOnlyAndStopsTheClock) {
@@ -348,7 +348,7 @@ TEST_F(TessarilStates, QuitKeyLeavesPlayForTheTitleAndEndsTheProgramThere) {
     EXPECT_EQ(TGameState::gsTitle, game->State);
     EXPECT_EQ(0, game->IdleSeconds);
     EXPECT_FALSE(game->Terminated);
-    EXPECT_TRUE(game->Highscores->Entries.empty()) << "a dropped game enters no score";
+    EXPECT_TRUE(game->Highscores()->Entries.empty()) << "a dropped game enters no score";
     EXPECT_EQ(475, game->Score) << "kept for the title's last-score line";
 
     Press(KeyOf(TAction::Leave));
@@ -394,7 +394,7 @@ TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
     EXPECT_EQ(2, game->Level);
     EXPECT_TRUE(game->AutoPlay);
     EXPECT_FALSE(game->DemoMode);
-    EXPECT_TRUE(Shown(game->Cursor));
+    EXPECT_TRUE(Shown(game->Cursor()));
 }
 
 TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
@@ -406,7 +406,7 @@ TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
 
     Press(KeyOf(TAction::Select));
     Press(KeyOf(TAction::Select)); // in play, stones still falling
-    ASSERT_TRUE(game->Board->IsBusy());
+    ASSERT_TRUE(game->Board()->IsBusy());
     Press(SDLK_r);
     ASSERT_EQ(TGameState::gsRetry, game->State);
     Press(KeyOf(TAction::Select));
@@ -423,9 +423,9 @@ TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
     EXPECT_EQ(3, game->Goals[1]);
     EXPECT_EQ(300, game->Score);
     EXPECT_EQ(2, game->Lives);
-    EXPECT_TRUE(Shown(game->Cursor));
-    EXPECT_FALSE(Shown(game->Selection));
-    EXPECT_TRUE(game->Board->IsBusy()) << "the level is dealt again";
+    EXPECT_TRUE(Shown(game->Cursor()));
+    EXPECT_FALSE(Shown(game->Selection()));
+    EXPECT_TRUE(game->Board()->IsBusy()) << "the level is dealt again";
     game->Score = 450; // this attempt's points
     Press(SDLK_r);
     EXPECT_EQ(300, game->Score) << "a restart keeps the score the level was dealt with";
@@ -436,12 +436,12 @@ TEST_F(TessarilStates, LevelDoneWaitsForSelectThenStartsTheNextLevel) {
     StartPlaying();
     for (int k = 1; k <= game->Colours; ++k)
         game->Goals[k] = 0;
-    TButtonSprite* top = game->Board->StoneAt(0, 0);
+    TButtonSprite* top = game->Board()->StoneAt(0, 0);
     const int32_t topY = top->Y;
     Frame();
     ASSERT_EQ(TGameState::gsLevelDone, game->State);
-    EXPECT_FALSE(Shown(game->Cursor));
-    EXPECT_TRUE(game->Board->IsBusy()) << "the stones fall out";
+    EXPECT_FALSE(Shown(game->Cursor()));
+    EXPECT_TRUE(game->Board()->IsBusy()) << "the stones fall out";
     Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsLevelDone, game->State) << "ignored while the stones fall";
     EXPECT_EQ(56, Settle()) << "57 frames of falling";
@@ -454,7 +454,7 @@ TEST_F(TessarilStates, LevelDoneWaitsForSelectThenStartsTheNextLevel) {
     EXPECT_EQ(2, game->Level);
     EXPECT_EQ(65, game->TimeLeft);
     EXPECT_EQ(4, game->Goals[1]);
-    EXPECT_TRUE(Shown(game->Cursor));
+    EXPECT_TRUE(Shown(game->Cursor()));
     if (musicPlayed) {
         EXPECT_EQ(MIX_FADING_OUT, Mix_FadingMusic()) << "the level's track fades out";
     }
@@ -479,7 +479,7 @@ TEST_F(TessarilStates, TableKeyShowsTheTableAndReturnGoesBackToAFreshIdleCount) 
     game->IdleSeconds = 7;
     Press(KeyOf(TAction::Highscores));
     ASSERT_EQ(TGameState::gsHighscores, game->State);
-    EXPECT_FALSE(game->Highscores->Finished);
+    EXPECT_FALSE(game->Highscores()->Finished);
     game->IdleSeconds = 7;
     Frames(120);
     EXPECT_EQ(7, game->IdleSeconds) << "the idle count runs on the title only";
@@ -487,7 +487,7 @@ TEST_F(TessarilStates, TableKeyShowsTheTableAndReturnGoesBackToAFreshIdleCount) 
     Frame();
     EXPECT_EQ(TGameState::gsTitle, game->State);
     EXPECT_EQ(0, game->IdleSeconds) << "a return to the title starts it afresh";
-    EXPECT_TRUE(game->Highscores->Finished);
+    EXPECT_TRUE(game->Highscores()->Finished);
     game->IdleSeconds = 7;
     Press(SDLK_q); // a key the title does not use
     EXPECT_EQ(0, game->IdleSeconds) << "so does any key on the title";
@@ -509,13 +509,13 @@ TEST_F(TessarilStates, GameOverComesFirstAndTheNameEntryTakesOnlyKeysPressedOnIt
     PassGameOver();
     ASSERT_EQ(TGameState::gsEnterName, game->State);
     Press(SDLK_RIGHT);
-    EXPECT_EQ("", game->NameEditor->Name) << "Up, held from play, changes nothing";
-    EXPECT_EQ(2, game->NameEditor->CursorPos);
+    EXPECT_EQ("", game->NameEditor()->Name) << "Up, held from play, changes nothing";
+    EXPECT_EQ(2, game->NameEditor()->CursorPos);
     SetKeyDown(SDLK_UP, false);
     SetKeyDown(SDLK_y, false);
     Frame();
     Press(SDLK_UP);
-    EXPECT_EQ(" A        ", game->NameEditor->Name) << "pressed again, it does";
+    EXPECT_EQ(" A        ", game->NameEditor()->Name) << "pressed again, it does";
 }
 
 TEST_F(TessarilStates, FinishedNameEntryAddsAndSavesTheEntryAndShowsTheTable) {
@@ -526,21 +526,21 @@ TEST_F(TessarilStates, FinishedNameEntryAddsAndSavesTheEntryAndShowsTheTable) {
     Frame();
     PassGameOver();
     ASSERT_EQ(TGameState::gsEnterName, game->State);
-    EXPECT_EQ(500, game->NameEditor->Score);
-    EXPECT_FALSE(game->NameEditor->Finished);
+    EXPECT_EQ(500, game->NameEditor()->Score);
+    EXPECT_FALSE(game->NameEditor()->Finished);
     Press(SDLK_UP);
     Press(SDLK_UP);
-    const std::string name = game->NameEditor->Name;
+    const std::string name = game->NameEditor()->Name;
     EXPECT_FALSE(name.empty());
     Press(SDLK_RETURN);
     Frame();
     ASSERT_EQ(TGameState::gsHighscores, game->State);
-    ASSERT_EQ(1u, game->Highscores->Entries.size());
-    EXPECT_EQ(name, game->Highscores->Entries[0]->Name);
-    EXPECT_EQ(500u, game->Highscores->Entries[0]->Score);
+    ASSERT_EQ(1u, game->Highscores()->Entries.size());
+    EXPECT_EQ(name, game->Highscores()->Entries[0]->Name);
+    EXPECT_EQ(500u, game->Highscores()->Entries[0]->Score);
     EXPECT_TRUE(FileExists("highscore.dat"));
     EXPECT_EQ(name, game->LastName);
-    EXPECT_FALSE(game->Highscores->Finished);
+    EXPECT_FALSE(game->Highscores()->Finished);
 
     // The next entry starts from the name last entered.
     Press(SDLK_RETURN);
@@ -552,8 +552,8 @@ TEST_F(TessarilStates, FinishedNameEntryAddsAndSavesTheEntryAndShowsTheTable) {
     Frame();
     PassGameOver();
     ASSERT_EQ(TGameState::gsEnterName, game->State);
-    EXPECT_EQ(name, game->NameEditor->Name);
-    EXPECT_EQ(50, game->NameEditor->Score);
+    EXPECT_EQ(name, game->NameEditor()->Name);
+    EXPECT_EQ(50, game->NameEditor()->Score);
 }
 
 TEST_F(TessarilStates, QuitKeyInTheNameEntryDropsTheEntryUnsaved) {
@@ -567,7 +567,7 @@ TEST_F(TessarilStates, QuitKeyInTheNameEntryDropsTheEntryUnsaved) {
     Press(kHandheld ? KeyOf(TAction::Leave) : SDLK_ESCAPE);
     EXPECT_EQ(TGameState::gsTitle, game->State);
     EXPECT_FALSE(game->Terminated);
-    EXPECT_TRUE(game->Highscores->Entries.empty());
+    EXPECT_TRUE(game->Highscores()->Entries.empty());
     Frames(3);
     EXPECT_FALSE(FileExists("highscore.dat"));
 }
@@ -604,7 +604,7 @@ TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Typed);
         game->LastName = "BOB";
-        game->NameEditor->CursorPos = 3;
+        game->NameEditor()->CursorPos = 3;
         game->Score = score += 100;
         game->GameOver();
         PassGameOver();
@@ -612,8 +612,8 @@ TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
         for (const char* t = c.Typed; *t != 0; ++t)
             PushKeyDown(static_cast<SDLKey>(*t)); // 'Q': with Shift held
         Frame();
-        EXPECT_EQ(c.Name, game->NameEditor->Name);
-        EXPECT_EQ(c.Cursor, game->NameEditor->CursorPos);
+        EXPECT_EQ(c.Name, game->NameEditor()->Name);
+        EXPECT_EQ(c.Cursor, game->NameEditor()->CursorPos);
         EXPECT_EQ(80, game->SoundVolume) << "1 types a 1 here";
         if (c.End == byReturn) {
             Press(SDLK_RETURN);
@@ -656,12 +656,12 @@ TEST_F(TessarilStates, APageHiddenOnTheNameEntryStoresItsScoreInOneRow) {
         THighscoreManager stored(nullptr);
         stored.LoadFromFile("highscore.dat");
         ASSERT_EQ(1u, stored.Entries.size());
-        EXPECT_EQ(game->NameEditor->Name, stored.Entries[0]->Name);
+        EXPECT_EQ(game->NameEditor()->Name, stored.Entries[0]->Name);
         Press(saved ? SDLK_RETURN : kHandheld ? KeyOf(TAction::Leave) : SDLK_ESCAPE);
         Frame();
-        EXPECT_EQ(saved ? 1u : 0u, game->Highscores->Entries.size());
+        EXPECT_EQ(saved ? 1u : 0u, game->Highscores()->Entries.size());
         // A save reads the file's rows back: the file goes too.
-        game->Highscores->Entries.clear();
+        game->Highscores()->Entries.clear();
         std::remove("highscore.dat");
     }
 }
@@ -672,10 +672,10 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     // Tiles with one exchange: (5,4) and (6,4) make 2 2 2 in row 4; (5,4) and
     // (5,5) make nothing.
     Arrange(TileKind);
-    ASSERT_NE(nullptr, game->Board->ChangeStone(8, 4, 2));
-    ASSERT_NE(nullptr, game->Board->ChangeStone(9, 4, 5));
-    ASSERT_TRUE(game->Board->IsValidSwap(5, 4, 6, 4));
-    ASSERT_FALSE(game->Board->IsValidSwap(5, 4, 5, 5));
+    ASSERT_NE(nullptr, game->Board()->ChangeStone(8, 4, 2));
+    ASSERT_NE(nullptr, game->Board()->ChangeStone(9, 4, 5));
+    ASSERT_TRUE(game->Board()->IsValidSwap(5, 4, 6, 4));
+    ASSERT_FALSE(game->Board()->IsValidSwap(5, 4, 5, 5));
     ASSERT_EQ(5, game->CursorCol);
     ASSERT_EQ(4, game->CursorRow);
 
@@ -683,7 +683,7 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
         return game->CursorCol == col && game->CursorRow == row;
     };
     Press(KeyOf(TAction::Select));
-    ASSERT_TRUE(Shown(game->Selection));
+    ASSERT_TRUE(Shown(game->Selection()));
     EXPECT_EQ(5, game->SelCol);
     EXPECT_EQ(4, game->SelRow);
     Press(SDLK_RIGHT);
@@ -706,8 +706,8 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     ASSERT_TRUE(cursorAt(5, 4));
 
     Press(KeyOf(TAction::Select));
-    EXPECT_FALSE(Shown(game->Selection)) << "select on the selected cell drops it";
-    EXPECT_FALSE(game->Board->IsBusy());
+    EXPECT_FALSE(Shown(game->Selection())) << "select on the selected cell drops it";
+    EXPECT_FALSE(game->Board()->IsBusy());
     Press(SDLK_RIGHT);
     Press(SDLK_RIGHT);
     EXPECT_TRUE(cursorAt(7, 4)) << "free again without a selection";
@@ -719,8 +719,8 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     Press(SDLK_DOWN);
     ASSERT_TRUE(cursorAt(5, 5));
     Press(KeyOf(TAction::Select));
-    EXPECT_FALSE(Shown(game->Selection));
-    EXPECT_TRUE(game->Board->IsBusy());
+    EXPECT_FALSE(Shown(game->Selection()));
+    EXPECT_TRUE(game->Board()->IsBusy());
     Settle();
     EXPECT_EQ(2, KindAt(5, 4));
     EXPECT_EQ(4, KindAt(5, 5));
@@ -733,8 +733,8 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     Press(SDLK_RIGHT);
     ASSERT_TRUE(cursorAt(6, 4));
     Press(KeyOf(TAction::Select));
-    EXPECT_FALSE(Shown(game->Selection));
-    ASSERT_TRUE(game->Board->IsBusy());
+    EXPECT_FALSE(Shown(game->Selection()));
+    ASSERT_TRUE(game->Board()->IsBusy());
 
     // A select key going down while the board is busy is lost, also when it
     // is still held once the board is idle.
@@ -745,7 +745,7 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     Frames(2);
     SetKeyDown(static_cast<SDLKey>(KeyOf(TAction::Select)), false);
     Frame();
-    EXPECT_FALSE(Shown(game->Selection));
+    EXPECT_FALSE(Shown(game->Selection()));
     EXPECT_GE(game->Score, 75);
 }
 
@@ -887,13 +887,13 @@ TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
         EXPECT_FALSE(game->DemoMode);
         EXPECT_FALSE(game->AutoPlay);
         EXPECT_FALSE(game->Terminated);
-        EXPECT_FALSE(Shown(game->Cursor));
-        EXPECT_FALSE(Shown(game->Selection));
+        EXPECT_FALSE(Shown(game->Cursor()));
+        EXPECT_FALSE(Shown(game->Selection()));
         EXPECT_EQ(1250, game->Score);
         EXPECT_EQ(!kHandheld, game->KeptGame.has_value());
         EXPECT_FALSE(PathExists(kSaveGameFile)) << "the demo writes no game";
         EXPECT_EQ(1, game->Level);
-        EXPECT_TRUE(game->Highscores->Entries.empty());
+        EXPECT_TRUE(game->Highscores()->Entries.empty());
     }
 
     // The player's own autoplay goes on to the next level and ends in the name entry.
@@ -933,7 +933,7 @@ TEST_F(TessarilRules, LevelTimeColoursAndGoals) {
         EXPECT_EQ(c.level, game->Level);
         EXPECT_EQ(c.time, game->TimeLeft) << "level " << c.level;
         EXPECT_EQ(c.colours, game->Colours) << "level " << c.level;
-        EXPECT_EQ(c.colours, game->Board->ColourCount) << "level " << c.level;
+        EXPECT_EQ(c.colours, game->Board()->ColourCount) << "level " << c.level;
         for (int k = 1; k <= 32; ++k)
             EXPECT_EQ(c.goal, game->Goals[k]) << "level " << c.level << " kind " << k;
         std::set<int32_t> dealt;
@@ -952,7 +952,7 @@ TEST_F(TessarilRules, RunOfFiveScores125AndStopsItsGoalAtZero) {
     StartPlaying();
     Arrange(TileKind);
     for (int32_t c = 0; c < 5; ++c)
-        game->Board->ChangeStone(c, 7, 5);
+        game->Board()->ChangeStone(c, 7, 5);
     game->Goals[5] = 2;
     game->Score = 0;
     int frames = 0;
@@ -966,8 +966,8 @@ TEST_F(TessarilRules, RunOfFiveScores125AndStopsItsGoalAtZero) {
 
     // A +25 marker rises from the middle of each removed stone.
     std::set<int32_t> markers;
-    for (int i = 0; i < game->Engine->ChildCount(); ++i) {
-        auto* s = dynamic_cast<TfwSprite*>(game->Engine->GetChild(i));
+    for (int i = 0; i < game->Engine()->ChildCount(); ++i) {
+        auto* s = dynamic_cast<TfwSprite*>(game->Engine()->GetChild(i));
         if (s != nullptr && s->Image == game->Media().MarkerImage && Shown(s)) {
             markers.insert(s->X);
             EXPECT_LE(s->Y, 7 * kStride + 12 - 5);
@@ -975,7 +975,7 @@ TEST_F(TessarilRules, RunOfFiveScores125AndStopsItsGoalAtZero) {
         }
     }
     EXPECT_EQ((std::set<int32_t>{7, 33, 59, 85, 111}), markers);
-    EXPECT_TRUE(game->Board->IsBusy()) << "the refill, not the markers";
+    EXPECT_TRUE(game->Board()->IsBusy()) << "the refill, not the markers";
 }
 
 // Each of the seven sounds at its volume: the sound volume for the clicks and
@@ -1009,7 +1009,7 @@ TEST_F(TessarilRules, EverySoundPlaysAtItsVolume) {
 
     Press(KeyOf(TAction::Select));
     Arrange(TileKind);
-    game->Board->ChangeStone(0, 1, 1);
+    game->Board()->ChangeStone(0, 1, 1);
     Played.clear();
     Frame();
     expect({{game->Media().SoundExplode, 70}}, "a run explodes");
@@ -1036,7 +1036,7 @@ TEST_F(TessarilRules, EverySoundPlaysAtItsVolume) {
 TEST_F(TessarilRules, RemovedStonesOfOtherKindsScoreWithoutCountingGoals) {
     Start();
     StartPlaying();
-    TButtonSprite* special = game->Board->ChangeStone(0, 0, 10);
+    TButtonSprite* special = game->Board()->ChangeStone(0, 0, 10);
     ASSERT_NE(nullptr, special);
     game->Score = 0;
     game->StoneRemoved(special);
@@ -1045,7 +1045,7 @@ TEST_F(TessarilRules, RemovedStonesOfOtherKindsScoreWithoutCountingGoals) {
     for (int k = 1; k <= 6; ++k)
         EXPECT_EQ(3, game->Goals[k]);
 
-    TButtonSprite* stone = game->Board->StoneAt(1, 0);
+    TButtonSprite* stone = game->Board()->StoneAt(1, 0);
     ASSERT_NE(nullptr, stone);
     stone->Kind = -1;
     game->StoneRemoved(stone);
@@ -1064,7 +1064,7 @@ TEST_F(TessarilRules, CompletingLevel3Adds750) {
     Frame();
     EXPECT_EQ(TGameState::gsLevelDone, game->State);
     EXPECT_EQ(1750, game->Score);
-    EXPECT_FALSE(Shown(game->Cursor));
+    EXPECT_FALSE(Shown(game->Cursor()));
     EXPECT_EQ(3, game->Level);
     EXPECT_EQ("Level 3 complete. Score 1750.", game->Announced); // for screen readers
 }
@@ -1075,13 +1075,13 @@ TEST_F(TessarilRules, NoMoveLeftCostsALifeAndTheLastOneEndsTheGame) {
     StartPlaying();
     game->Lives = 2;
     Arrange(TileKind);
-    ASSERT_FALSE(game->Board->HasMoves());
+    ASSERT_FALSE(game->Board()->HasMoves());
     Frame();
     ASSERT_EQ(TGameState::gsRetry, game->State);
     EXPECT_EQ(1, game->Lives);
     EXPECT_EQ("No moves left: a life lost. 1 life left.", game->Announced);
-    EXPECT_FALSE(Shown(game->Cursor));
-    EXPECT_TRUE(game->Board->IsBusy()) << "the stones fall out";
+    EXPECT_FALSE(Shown(game->Cursor()));
+    EXPECT_TRUE(game->Board()->IsBusy()) << "the stones fall out";
     Settle();
     Press(KeyOf(TAction::Select));
     ASSERT_EQ(TGameState::gsPlaying, game->State);
@@ -1107,20 +1107,20 @@ TEST_F(TessarilRules, LastLifeWithAQualifyingScoreGoesToTheNameEntry) {
     PassGameOver();
     EXPECT_EQ(TGameState::gsEnterName, game->State);
     EXPECT_EQ(0, game->Lives);
-    EXPECT_EQ(300, game->NameEditor->Score);
-    EXPECT_FALSE(game->NameEditor->Finished);
+    EXPECT_EQ(300, game->NameEditor()->Score);
+    EXPECT_FALSE(game->NameEditor()->Finished);
 }
 
 TEST_F(TessarilRules, HintCostsTenSecondsDownToZeroAndTheLifeGoesAtTheNextCheck) {
     Start();
     StartPlaying();
     int32_t c1 = -1, r1 = -1, c2 = -1, r2 = -1;
-    ASSERT_TRUE(game->Board->FindMove(1, c1, r1, c2, r2));
+    ASSERT_TRUE(game->Board()->FindMove(1, c1, r1, c2, r2));
     game->TimeLeft = 25;
     Press(SDLK_y);
     EXPECT_EQ(15, game->TimeLeft);
-    EXPECT_GT(game->Board->StoneAt(c1, r1)->BlinkCycles, 0);
-    EXPECT_GT(game->Board->StoneAt(c2, r2)->BlinkCycles, 0);
+    EXPECT_GT(game->Board()->StoneAt(c1, r1)->BlinkCycles, 0);
+    EXPECT_GT(game->Board()->StoneAt(c2, r2)->BlinkCycles, 0);
 
     HoldSecond();
     game->TimeLeft = 7;
@@ -1131,7 +1131,7 @@ TEST_F(TessarilRules, HintCostsTenSecondsDownToZeroAndTheLifeGoesAtTheNextCheck)
     Frame();
     EXPECT_EQ(2, game->Lives);
     EXPECT_EQ(TGameState::gsRetry, game->State);
-    EXPECT_TRUE(Shown(game->Cursor)) << "a time-out leaves the cursor shown";
+    EXPECT_TRUE(Shown(game->Cursor())) << "a time-out leaves the cursor shown";
     if constexpr (kHandheld)
         return;
     // The relaxed game: a hint costs 100 points down to 0, and no clock runs out.
@@ -1155,9 +1155,9 @@ TEST_F(TessarilRules, TimeOutWaitsForTheIdleBoard) {
     Start();
     StartPlaying();
     game->TimeLeft = -3; // run out while stones were moving
-    game->Board->ChangeStone(0, 0, 1);
+    game->Board()->ChangeStone(0, 0, 1);
     game->DropAllStones();
-    ASSERT_TRUE(game->Board->IsBusy());
+    ASSERT_TRUE(game->Board()->IsBusy());
     Frame();
     EXPECT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(3, game->Lives);
@@ -1171,15 +1171,15 @@ TEST_F(TessarilRules, LevelsDealtOnABusyBoardEndWithEveryStoneInItsCell) {
     FillTable();
     auto stonesOnEngine = [&] {
         int n = 0;
-        for (int i = 0; i < game->Engine->ChildCount(); ++i)
-            if (dynamic_cast<TButtonSprite*>(game->Engine->GetChild(i)) != nullptr)
+        for (int i = 0; i < game->Engine()->ChildCount(); ++i)
+            if (dynamic_cast<TButtonSprite*>(game->Engine()->GetChild(i)) != nullptr)
                 ++n;
         return n;
     };
     auto everyStoneInPlace = [&] {
         for (int32_t c = 0; c < 10; ++c)
             for (int32_t r = 0; r < 8; ++r) {
-                TButtonSprite* stone = game->Board->StoneAt(c, r);
+                TButtonSprite* stone = game->Board()->StoneAt(c, r);
                 if (stone == nullptr || stone->X != c * kStride || stone->Y != r * kStride)
                     return false;
             }
@@ -1193,7 +1193,7 @@ TEST_F(TessarilRules, LevelsDealtOnABusyBoardEndWithEveryStoneInItsCell) {
     Frame();
     ASSERT_EQ(TGameState::gsRetry, game->State);
     Frames(5);
-    ASSERT_TRUE(game->Board->IsBusy());
+    ASSERT_TRUE(game->Board()->IsBusy());
     Press(KeyOf(TAction::Leave));
     Press(KeyOf(TAction::Select));
     ASSERT_EQ(TGameState::gsReady, game->State);
@@ -1206,14 +1206,14 @@ TEST_F(TessarilRules, LevelsDealtOnABusyBoardEndWithEveryStoneInItsCell) {
     Settle();
     ASSERT_EQ(TGameState::gsPlaying, game->State);
     Arrange(TileKind);
-    game->Board->ChangeStone(8, 4, 2);
-    game->Board->ChangeStone(9, 4, 5);
+    game->Board()->ChangeStone(8, 4, 2);
+    game->Board()->ChangeStone(9, 4, 5);
     WriteFile("puzzle.txt", "0 0 9\n9 7 9\n");
     Press(KeyOf(TAction::Select));
     Press(SDLK_RIGHT);
     Press(KeyOf(TAction::Select));
     Frames(4);
-    ASSERT_TRUE(game->Board->IsBusy());
+    ASSERT_TRUE(game->Board()->IsBusy());
     Press(SDLK_l);
     Settle();
     EXPECT_EQ(80, stonesOnEngine());
@@ -1260,19 +1260,19 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
         game->KeptGame.reset();
     }
 
-    game->Highscores->AddScore("ALICE", 4200, 1, 1);
-    game->Highscores->AddScore("BOB", 1300, 1, 1);
-    for (auto& entry : game->Highscores->Entries)
+    game->Highscores()->AddScore("ALICE", 4200, 1, 1);
+    game->Highscores()->AddScore("BOB", 1300, 1, 1);
+    for (auto& entry : game->Highscores()->Entries)
         entry->Date = 45678.5; // 2025-01-22, whatever today is
     Press(KeyOf(TAction::Highscores));
     ASSERT_EQ(TGameState::gsHighscores, game->State);
     check("table");
-    game->Highscores->SaveError = "highscore.dat: No space left on device";
+    game->Highscores()->SaveError = "highscore.dat: No space left on device";
     check("table-unsaved");
-    game->Highscores->SaveError.clear();
+    game->Highscores()->SaveError.clear();
     if constexpr (!kHandheld) {
-        game->RelaxedHighscores->AddScore("CAROL", 0, 1, 1);
-        game->RelaxedHighscores->Entries[0]->Date = 45678.5;
+        game->RelaxedHighscores()->AddScore("CAROL", 0, 1, 1);
+        game->RelaxedHighscores()->Entries[0]->Date = 45678.5;
         Press(KeyOf(TAction::Relaxed));
         check("table-relaxed");
         Press(KeyOf(TAction::Relaxed));
@@ -1288,8 +1288,8 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     Press(KeyOf(TAction::Select));
     Settle();
     HoldSecond();
-    game->StoneRemoved(game->Board->StoneAt(2, 2)); // a +25 marker
-    Press(KeyOf(TAction::Select));                  // the selection marker
+    game->StoneRemoved(game->Board()->StoneAt(2, 2)); // a +25 marker
+    Press(KeyOf(TAction::Select));                    // the selection marker
     Frames(3);
     check("selected"); // under the cursor, yet told from it
     Press(SDLK_RIGHT);
@@ -1422,22 +1422,22 @@ TEST_F(TessarilStartup, FullMediaListLoadsWithoutALogLine) {
     }
 
     EXPECT_EQ(160, game->Media().Splash->GetAlpha());
-    EXPECT_EQ(5, game->Engine->X);
-    EXPECT_EQ(18, game->Engine->Y);
-    EXPECT_EQ(10, game->Board->Width);
-    EXPECT_EQ(8, game->Board->Height);
-    EXPECT_EQ(24, game->Board->CellWidth);
-    ASSERT_NE(nullptr, game->Cursor);
-    ASSERT_NE(nullptr, game->Selection);
-    EXPECT_TRUE(Shown(game->Cursor));
-    EXPECT_FALSE(Shown(game->Selection));
-    EXPECT_EQ(10, game->Cursor->Z);
-    EXPECT_EQ(9, game->Selection->Z);
-    EXPECT_EQ(game->Media().CursorImage, game->Cursor->Image);
+    EXPECT_EQ(5, game->Engine()->X);
+    EXPECT_EQ(18, game->Engine()->Y);
+    EXPECT_EQ(10, game->Board()->Width);
+    EXPECT_EQ(8, game->Board()->Height);
+    EXPECT_EQ(24, game->Board()->CellWidth);
+    ASSERT_NE(nullptr, game->Cursor());
+    ASSERT_NE(nullptr, game->Selection());
+    EXPECT_TRUE(Shown(game->Cursor()));
+    EXPECT_FALSE(Shown(game->Selection()));
+    EXPECT_EQ(10, game->Cursor()->Z);
+    EXPECT_EQ(9, game->Selection()->Z);
+    EXPECT_EQ(game->Media().CursorImage, game->Cursor()->Image);
 
-    ASSERT_NE(nullptr, game->Music);
-    EXPECT_EQ("data/musics/track1.ogg", game->Music->FileName);
-    EXPECT_TRUE(game->Music->IsPlaying());
+    ASSERT_NE(nullptr, game->Music());
+    EXPECT_EQ("data/musics/track1.ogg", game->Music()->FileName);
+    EXPECT_TRUE(game->Music()->IsPlaying());
     EXPECT_EQ(0, game->TrackIndex);
     Frames(30);
     EXPECT_EQ(1, LogLines()) << Log().LastLine();
@@ -1447,10 +1447,10 @@ TEST_F(TessarilStartup, StartsWithoutTableFileAndWithoutMusic) {
     LinkDataParts({"images", "sounds", "fonts"}); // no music
     Start(false);
     EXPECT_EQ(1, LogLines()) << Log().LastLine();
-    EXPECT_TRUE(game->PlayList.empty());
-    EXPECT_TRUE(game->Highscores->Entries.empty());
-    ASSERT_NE(nullptr, game->Music);
-    EXPECT_FALSE(game->Music->Loaded);
+    EXPECT_TRUE(game->PlayList().empty());
+    EXPECT_TRUE(game->Highscores()->Entries.empty());
+    ASSERT_NE(nullptr, game->Music());
+    EXPECT_FALSE(game->Music()->Loaded);
     EXPECT_FALSE(Mix_PlayingMusic());
     StartPlaying();
     Frames(60);
@@ -1474,9 +1474,9 @@ TEST_F(TessarilStartup, SeedOptionFixesTheBoardsSeed) {
     for (const auto& c : cases) {
         TMiniGame g(fwParseCommandLine(c.Args));
         g.Init(true);
-        ASSERT_EQ(c.Fixed, static_cast<bool>(g.Board->SeedSource)) << c.Args.back();
+        ASSERT_EQ(c.Fixed, static_cast<bool>(g.Board()->SeedSource)) << c.Args.back();
         if (c.Fixed) {
-            EXPECT_EQ(c.Seed, g.Board->SeedSource()) << c.Args.back();
+            EXPECT_EQ(c.Seed, g.Board()->SeedSource()) << c.Args.back();
         }
         g.DoneGame();
         Mix_CloseAudio();
@@ -1513,7 +1513,7 @@ TEST_F(TessarilBoardFiles, OneLineChangesOneStone) {
     StartPlaying();
     const std::vector<int32_t> before = Kinds();
     Press(SDLK_l); // no puzzle.txt: nothing at all
-    EXPECT_FALSE(game->Board->IsBusy());
+    EXPECT_FALSE(game->Board()->IsBusy());
     EXPECT_EQ(before, Kinds());
 
     WriteFile("puzzle.txt", "4 3 7\n");
@@ -1523,12 +1523,12 @@ TEST_F(TessarilBoardFiles, OneLineChangesOneStone) {
     EXPECT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(60, game->TimeLeft) << "the level starts again";
     EXPECT_EQ(100, game->Score);
-    EXPECT_TRUE(Shown(game->Cursor));
-    EXPECT_FALSE(Shown(game->Selection));
+    EXPECT_TRUE(Shown(game->Cursor()));
+    EXPECT_FALSE(Shown(game->Selection()));
     Settle();
     std::vector<int32_t> after = Kinds();
     EXPECT_EQ(7, after[4 * 8 + 3]);
-    EXPECT_EQ(game->Media().StoneImages[6], game->Board->StoneAt(4, 3)->Image);
+    EXPECT_EQ(game->Media().StoneImages[6], game->Board()->StoneAt(4, 3)->Image);
     after[4 * 8 + 3] = before[4 * 8 + 3];
     EXPECT_EQ(before, after) << "the same seed deals the same 79 others";
 }
@@ -1539,7 +1539,7 @@ TEST_F(TessarilBoardFiles, SavedBoardLoadsBackCellByCell) {
     const std::vector<int32_t> saved = Kinds();
     Press(SDLK_s);
     fs::copy_file("puzzle1.txt", "puzzle.txt");
-    game->Board->FixSeed(kSeed + 77);
+    game->Board()->FixSeed(kSeed + 77);
     game->StartLevel(1);
     Settle();
     ASSERT_NE(saved, Kinds());
@@ -1653,8 +1653,8 @@ TEST_F(TessarilBoardFiles, SavesIntoAFullDiskAreReportedAndTheGameGoesOn) {
               "saved)\n",
               testing::internal::GetCapturedStderr());
     ASSERT_EQ(TGameState::gsHighscores, game->State);
-    EXPECT_EQ(2u, game->Highscores->Entries.size()) << "the table shows the new entry";
-    EXPECT_EQ("highscore.dat: No space left on device", game->Highscores->SaveError);
+    EXPECT_EQ(2u, game->Highscores()->Entries.size()) << "the table shows the new entry";
+    EXPECT_EQ("highscore.dat: No space left on device", game->Highscores()->SaveError);
     EXPECT_EQ(oldTable, ReadFile("highscore.dat"));
     Press(SDLK_RETURN);
     Frame();
@@ -1730,8 +1730,8 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         game->TimeLeft = 42;
         Frame(); // at rest
         int32_t c1 = 0, r1 = 0, c2 = 0, r2 = 0;
-        ASSERT_TRUE(game->Board->FindMove(1, c1, r1, c2, r2));
-        game->Board->Swap(c1, r1, c2, r2);
+        ASSERT_TRUE(game->Board()->FindMove(1, c1, r1, c2, r2));
+        game->Board()->Swap(c1, r1, c2, r2);
         Frames(20); // stones cleared, their gaps open
         game->Score = 999;
         Press(KeyOf(TAction::Pause));
@@ -1792,14 +1792,14 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         const TSavedGame kept = *game->KeptGame;
         Press(KeyOf(TAction::Continue));
         EXPECT_EQ(TGameState::gsReady, game->State) << c.How;
-        EXPECT_FALSE(game->Board->IsBusy()) << c.How;
+        EXPECT_FALSE(game->Board()->IsBusy()) << c.How;
         EXPECT_FALSE(PathExists(kSaveGameFile)) << c.How << ": continuing removes it";
         std::vector<int32_t> kinds;
         for (int32_t col = 0; col < 10; ++col)
             for (int32_t row = 0; row < 8; ++row)
                 kinds.push_back(kept.Kinds[static_cast<size_t>(row)][static_cast<size_t>(col)]);
         EXPECT_EQ(kinds, Kinds()) << c.How;
-        EXPECT_EQ(kept.RandomState, game->Board->Rand.State()) << c.How;
+        EXPECT_EQ(kept.RandomState, game->Board()->Rand.State()) << c.How;
         EXPECT_EQ(std::vector<int32_t>({c.Level, c.Lives, c.Score, c.Time}),
                   std::vector<int32_t>({game->Level, game->Lives, game->Score, game->TimeLeft}))
             << c.How;
@@ -1875,35 +1875,36 @@ void MusicFolder(const std::vector<std::pair<const char*, const char*>>& tracks)
 TEST_F(TessarilMusic, TracksPlayInNameOrderWithoutCaseAndAlternate) {
     MusicFolder({{"B.ogg", "track1.ogg"}, {"a.ogg", "track2.ogg"}});
     Start(false);
-    EXPECT_EQ((std::vector<std::string>{"data/musics/a.ogg", "data/musics/B.ogg"}), game->PlayList);
-    EXPECT_EQ("data/musics/a.ogg", game->Music->FileName);
+    EXPECT_EQ((std::vector<std::string>{"data/musics/a.ogg", "data/musics/B.ogg"}),
+              game->PlayList());
+    EXPECT_EQ("data/musics/a.ogg", game->Music()->FileName);
     EXPECT_EQ(0, game->TrackIndex);
-    EXPECT_TRUE(game->Music->IsPlaying());
+    EXPECT_TRUE(game->Music()->IsPlaying());
 
     const char* order[] = {"data/musics/B.ogg", "data/musics/a.ogg", "data/musics/B.ogg"};
     for (int i = 0; i < 3; ++i) {
         EndTrack();
         Frame();
-        EXPECT_EQ(order[i], game->Music->FileName);
+        EXPECT_EQ(order[i], game->Music()->FileName);
         EXPECT_EQ((i + 1) % 2, game->TrackIndex);
-        EXPECT_TRUE(game->Music->IsPlaying());
+        EXPECT_TRUE(game->Music()->IsPlaying());
         Frames(3);
-        EXPECT_EQ(order[i], game->Music->FileName) << "one end, one change";
+        EXPECT_EQ(order[i], game->Music()->FileName) << "one end, one change";
     }
     // Called directly, too, the list goes round.
     game->NextTrack();
-    EXPECT_EQ("data/musics/a.ogg", game->Music->FileName);
+    EXPECT_EQ("data/musics/a.ogg", game->Music()->FileName);
     EXPECT_EQ(0, game->TrackIndex);
     game->NextTrack();
-    EXPECT_EQ("data/musics/B.ogg", game->Music->FileName);
+    EXPECT_EQ("data/musics/B.ogg", game->Music()->FileName);
     EXPECT_EQ(1, game->TrackIndex);
-    EXPECT_TRUE(game->Music->IsPlaying());
+    EXPECT_TRUE(game->Music()->IsPlaying());
     EXPECT_EQ(1, LogLines()) << Log().LastLine();
 }
 
 TEST_F(TessarilMusic, CompletedLevelFadesToTheOtherTrack) {
     Start();
-    ASSERT_EQ("data/musics/track1.ogg", game->Music->FileName);
+    ASSERT_EQ("data/musics/track1.ogg", game->Music()->FileName);
     StartPlaying();
     for (int k = 1; k <= 6; ++k)
         game->Goals[k] = 0;
@@ -1915,9 +1916,9 @@ TEST_F(TessarilMusic, CompletedLevelFadesToTheOtherTrack) {
     EXPECT_EQ(MIX_FADING_OUT, Mix_FadingMusic());
     EndTrack(); // the fade's end, without waiting for it
     Frame();
-    EXPECT_EQ("data/musics/track2.ogg", game->Music->FileName);
+    EXPECT_EQ("data/musics/track2.ogg", game->Music()->FileName);
     EXPECT_EQ(1, game->TrackIndex);
-    EXPECT_TRUE(game->Music->IsPlaying());
+    EXPECT_TRUE(game->Music()->IsPlaying());
 }
 
 TEST_F(TessarilMusic, PlayListFileKeepsTheFirstOfEqualNames) {
@@ -1925,9 +1926,9 @@ TEST_F(TessarilMusic, PlayListFileKeepsTheFirstOfEqualNames) {
     fs::copy_file(SourcePath("data/musics/track2.ogg"), "a.ogg");
     WriteFile("playlist.txt", "a.ogg\nA.ogg\n");
     Start(false);
-    EXPECT_EQ((std::vector<std::string>{"a.ogg"}), game->PlayList);
-    EXPECT_EQ("a.ogg", game->Music->FileName);
-    EXPECT_TRUE(game->Music->IsPlaying());
+    EXPECT_EQ((std::vector<std::string>{"a.ogg"}), game->PlayList());
+    EXPECT_EQ("a.ogg", game->Music()->FileName);
+    EXPECT_TRUE(game->Music()->IsPlaying());
 }
 
 TEST_F(TessarilMusic, OneTrackPlaysOnce) {
@@ -1935,14 +1936,14 @@ TEST_F(TessarilMusic, OneTrackPlaysOnce) {
     fs::copy_file(SourcePath("data/musics/track1.ogg"), "one.ogg");
     WriteFile("playlist.txt", "one.ogg\n");
     Start(false);
-    ASSERT_EQ("one.ogg", game->Music->FileName);
-    ASSERT_TRUE(game->Music->IsPlaying());
+    ASSERT_EQ("one.ogg", game->Music()->FileName);
+    ASSERT_TRUE(game->Music()->IsPlaying());
     EndTrack();
     Frames(3);
     EXPECT_EQ(0, game->TrackIndex);
-    EXPECT_FALSE(game->Music->IsPlaying()) << "the one track is found loaded: nothing starts";
+    EXPECT_FALSE(game->Music()->IsPlaying()) << "the one track is found loaded: nothing starts";
     game->NextTrack();
-    EXPECT_FALSE(game->Music->IsPlaying());
+    EXPECT_FALSE(game->Music()->IsPlaying());
     EXPECT_EQ(0, game->TrackIndex);
 }
 
@@ -1951,9 +1952,9 @@ TEST_F(TessarilMusic, EmptyFirstLineSilencesTheMusic) {
     fs::copy_file(SourcePath("data/musics/track1.ogg"), "t.ogg");
     WriteFile("playlist.txt", "\nt.ogg\n");
     Start(false);
-    EXPECT_EQ((std::vector<std::string>{"", "t.ogg"}), game->PlayList);
+    EXPECT_EQ((std::vector<std::string>{"", "t.ogg"}), game->PlayList());
     EXPECT_EQ(0, game->TrackIndex);
-    EXPECT_FALSE(game->Music->Loaded);
+    EXPECT_FALSE(game->Music()->Loaded);
     EXPECT_FALSE(Mix_PlayingMusic());
     Frames(60);
     EXPECT_FALSE(Mix_PlayingMusic()) << "nothing starts the music again";
@@ -1970,13 +1971,13 @@ TEST_F(TessarilStates, CursorAndMarkerSitOnTheirCellsAtTheBoardsPitch) {
     Press(SDLK_RIGHT);             // the cursor on (6, 4)
     for (auto [cell, pitch] : {std::pair{24, 26}, std::pair{30, 32}}) {
         SCOPED_TRACE(cell);
-        game->Board->SetCellSize(cell, cell);
+        game->Board()->SetCellSize(cell, cell);
         Frame();
         // Drawn 2 pixels up and left of the cell.
-        EXPECT_EQ(6 * pitch - 2, game->Cursor->X);
-        EXPECT_EQ(4 * pitch - 2, game->Cursor->Y);
-        EXPECT_EQ(5 * pitch - 2, game->Selection->X);
-        EXPECT_EQ(4 * pitch - 2, game->Selection->Y);
+        EXPECT_EQ(6 * pitch - 2, game->Cursor()->X);
+        EXPECT_EQ(4 * pitch - 2, game->Cursor()->Y);
+        EXPECT_EQ(5 * pitch - 2, game->Selection()->X);
+        EXPECT_EQ(4 * pitch - 2, game->Selection()->Y);
     }
 }
 
@@ -2111,8 +2112,8 @@ TEST_F(TessarilScreens, InPlayWithOnlyTheCursorAnimatingOnlyItsRectangleIsSent) 
     std::vector<std::vector<SDL_Rect>> sent;
     fwSetUpdateRects([&](SDL_Surface*, int n, SDL_Rect* r) { sent.emplace_back(r, r + n); });
     TfwRect bounds, cursor;
-    game->Cursor->GetBounds(bounds);
-    game->Cursor->ToScreen(bounds, cursor);
+    game->Cursor()->GetBounds(bounds);
+    game->Cursor()->ToScreen(bounds, cursor);
     int flips = 0;
     for (int frame = 0; frame < 60; ++frame) {
         HoldSecond(); // the clock on the display stands still
@@ -2140,7 +2141,7 @@ TEST_F(TessarilScreens, TheTitleKeptBetweenFramesEqualsTheTitleDrawnAfresh) {
     ASSERT_EQ(TGameState::gsTitle, game->State);
     SDL_Surface* s = Surface();
     auto afresh = [&] {
-        game->TitlePicture.Clear();
+        game->TitlePicture().Clear();
         Draw();
         return Copy(s);
     };
@@ -2165,7 +2166,7 @@ TEST_F(TessarilScreens, TheTitleKeptBetweenFramesEqualsTheTitleDrawnAfresh) {
             last = std::move(shown);
         }
     }
-    EXPECT_TRUE(game->TitlePicture.Holds());
+    EXPECT_TRUE(game->TitlePicture().Holds());
 }
 
 // Runs the program expecting a failed start: exit code 1, and SDL's reason in
@@ -2336,7 +2337,7 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
           game->Media().SoundNoMoves, game->Media().SoundRestart, game->Media().SoundClick1,
           game->Media().SoundClick2})
         EXPECT_EQ(nullptr, sound);
-    EXPECT_EQ(nullptr, game->Music);
+    EXPECT_EQ(nullptr, game->Music());
 
     // The desktop's title says the sound is off, whatever the volume keys do;
     // the handheld's keeps showing its volume.
@@ -2354,7 +2355,7 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
     StartPlaying();
     Arrange(TileKind);
     for (int32_t c = 0; c < 3; ++c)
-        game->Board->ChangeStone(c, 7, 5);
+        game->Board()->ChangeStone(c, 7, 5);
     game->Score = 0;
     for (int k = 1; k <= game->Colours; ++k)
         game->Goals[k] = k == 5 ? 3 : 0;
@@ -2483,7 +2484,7 @@ TEST_F(TessarilRest, NoRestWhileAKeyIsHeldAnEventWaitsOrSomethingMoves) {
     EXPECT_EQ(0u, FrameAndRest()) << "the stones drop out";
     Settle();
     Frame(); // the overlay over the empty board
-    ASSERT_TRUE(Shown(game->Cursor));
+    ASSERT_TRUE(Shown(game->Cursor()));
     const uint32_t rest = FrameAndRest();
     EXPECT_GT(rest, 0u);
     EXPECT_LE(rest, 200u) << "the cursor's next frame";

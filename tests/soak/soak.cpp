@@ -105,7 +105,7 @@ public:
             // From level 2 on, hints (ten seconds each, asked for whenever
             // the board is idle) make the game lose against the clock;
             // level 1 is left to be won.
-            if (g.Level >= 2 && !g.Board->IsBusy() && Chance(6)) {
+            if (g.Level >= 2 && !g.Board()->IsBusy() && Chance(6)) {
                 h.Press(SDLK_y);
                 ++counters.Hints;
                 break;
@@ -224,17 +224,17 @@ public:
         if (g.TimeLeft > timeLeft_)
             ++c.BoardsDealt;
         timeLeft_ = g.TimeLeft;
-        if (g.Music != nullptr && g.Music->FileName != track_) {
+        if (g.Music() != nullptr && g.Music()->FileName != track_) {
             if (!track_.empty())
                 ++c.TrackChanges;
-            track_ = g.Music->FileName;
+            track_ = g.Music()->FileName;
         }
         int markers = 0;
-        const int children = g.Engine->ChildCount();
+        const int children = g.Engine()->ChildCount();
         for (int i = 0; i < children; ++i) {
-            TfwWorldObject* child = g.Engine->GetChild(i);
-            if (dynamic_cast<TButtonSprite*>(child) == nullptr && child != g.Cursor &&
-                child != g.Selection)
+            TfwWorldObject* child = g.Engine()->GetChild(i);
+            if (dynamic_cast<TButtonSprite*>(child) == nullptr && child != g.Cursor() &&
+                child != g.Selection())
                 ++markers;
         }
         c.MaxMarkers = std::max(c.MaxMarkers, markers);
@@ -251,7 +251,7 @@ private:
 
 // Invariants of the board and the game that must hold between any two frames.
 std::string CheckInvariants(const TMiniGame& g) {
-    const TGameGrid& board = *g.Board;
+    const TGameGrid& board = *g.Board();
     if (g.Lives < 0 || g.Lives > 3)
         return "lives " + std::to_string(g.Lives);
     if (g.TimeLeft < -1)
@@ -279,8 +279,8 @@ std::string CheckInvariants(const TMiniGame& g) {
             }
         for (const TfwWorldObject* s : seen) {
             bool live = false;
-            for (int i = 0; i < g.Engine->ChildCount() && !live; ++i)
-                live = g.Engine->GetChild(i) == s;
+            for (int i = 0; i < g.Engine()->ChildCount() && !live; ++i)
+                live = g.Engine()->GetChild(i) == s;
             if (!live)
                 return "a cell holds a freed stone";
         }
@@ -342,7 +342,7 @@ int main(int argc, char** argv) {
         TMiniGame& game = h.Start();
         // Boards dealt from the seed, so that a run can be repeated.
         std::mt19937 deals(options.Seed);
-        game.Board->SeedSource = [&deals] { return static_cast<uint32_t>(deals()); };
+        game.Board()->SeedSource = [&deals] { return static_cast<uint32_t>(deals()); };
         TSoakPlayer player(options.Seed);
         TSoakObserver observer;
         for (uint64_t frame = 1; frame <= options.Frames; ++frame) {

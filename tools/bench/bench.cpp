@@ -157,7 +157,7 @@ void KeepPlaying(TBenchGame& game, TPlayCounts& counts) {
         StartDemo(game);
         break;
     case TGameState::gsRetry:
-        if (game.Board->IsBusy())
+        if (game.Board()->IsBusy())
             break;
         ++counts.Retries;
         game.StartLevel(game.Level);
@@ -166,10 +166,10 @@ void KeepPlaying(TBenchGame& game, TPlayCounts& counts) {
         break;
     case TGameState::gsGameOver:
     case TGameState::gsEnterName:
-        if (game.Board->IsBusy())
+        if (game.Board()->IsBusy())
             break;
         ++counts.GamesOver;
-        game.NameEditor->Deactivate();
+        game.NameEditor()->Deactivate();
         StartDemo(game);
         break;
     default:
@@ -270,7 +270,7 @@ int main(int argc, char** argv) {
         const bool titleHeld = game.State == TGameState::gsTitle;
 
         // The demo in play, on a fixed board sequence.
-        game.Board->FixSeed(20240611);
+        game.Board()->FixSeed(20240611);
         StartDemo(game);
         TPlayCounts counts;
         TFrames play;
@@ -283,12 +283,12 @@ int main(int argc, char** argv) {
         // The high score table with ten entries.
         game.AutoPlay = false;
         game.DemoMode = false;
-        game.Highscores->Entries.clear();
+        game.Highscores()->Entries.clear();
         static const char* const kNames[10] = {"ANNA",  "BERT", "CARLA",      "DORIAN", "EMIL",
                                                "FRIDA", "GUS",  "HELENA LIN", "IVO",    "JUNE"};
         for (int i = 0; i < 10; ++i)
-            game.Highscores->AddScore(kNames[i], static_cast<uint32_t>(25000 - i * 1975), 1, 1);
-        game.Highscores->Activate();
+            game.Highscores()->AddScore(kNames[i], static_cast<uint32_t>(25000 - i * 1975), 1, 1);
+        game.Highscores()->Activate();
         game.State = TGameState::gsHighscores;
         TFrames table;
         for (int i = 0; i < tableFrames; ++i) {
