@@ -62,7 +62,7 @@ TMiniGame::TMiniGame(const TfwCommandLine& commandLine) : TfwGameApp(commandLine
     SetBindings(FrameBindings());
     noScreen_ = std::make_unique<TScreen>(*this);
     media_.Splash = nullptr;
-    LastName.clear();
+    lastName_.clear();
     highscores_->MaxEntries = 10;
     highscores_->LoadFromFile("highscore.dat");
     if constexpr (!kHandheld) {
@@ -125,7 +125,7 @@ void TMiniGame::InitGame() {
     if (music_ != nullptr)
         NextTrack();
     if (!Silent)
-        Mix_Volume(-1, SoundVolume);
+        Mix_Volume(-1, soundVolume_);
     QueueMedia();
     // The page's loop runs the steps one per animation frame instead.
     if constexpr (!kWeb)
@@ -166,36 +166,36 @@ void TMiniGame::RequirePictures() const {
 }
 
 void TMiniGame::SetStartValues() {
-    IdleSeconds = 0;
-    DemoMode = false;
-    MusicVolume = kHandheld ? 40 : 60;
-    SoundVolume = 80;
-    Colours = 6;
-    Level = 1;
-    Lives = 3;
-    Score = 0;
-    State = TGameState::gsTitle; // the first state: no transition, nothing to reset
-    TimeLeft = 60;
-    TrackIndex = -1;
-    AutoPlay = false;
+    idleSeconds_ = 0;
+    demoMode_ = false;
+    musicVolume_ = kHandheld ? 40 : 60;
+    soundVolume_ = 80;
+    colours_ = 6;
+    level_ = 1;
+    lives_ = 3;
+    score_ = 0;
+    state_ = TGameState::gsTitle; // the first state: no transition, nothing to reset
+    timeLeft_ = 60;
+    trackIndex_ = -1;
+    autoPlay_ = false;
 }
 
 void TMiniGame::WindowDeactivated() {
-    ScreenOf(State).WindowDeactivated();
+    ScreenOf(state_).WindowDeactivated();
 }
 
 void TMiniGame::PageHidden() {
     // The page may not come back: the game is kept as if left, and plays on
     // from there when it does.
     KeepGame();
-    ScreenOf(State).PageHidden();
+    ScreenOf(state_).PageHidden();
 }
 
 void TMiniGame::DoneGame() {
     // However the program ends, a player's game is kept and a name being
     // entered is stored as it stands.
     KeepGame();
-    ScreenOf(State).ProgramEnds();
+    ScreenOf(state_).ProgramEnds();
     SaveSettings();
 }
 

@@ -122,6 +122,9 @@ struct TGameMedia {
 };
 
 class TMiniGame : public TfwGameApp {
+    // The tests' one way to the game's variables (tests/testaccess.h).
+    friend struct TMiniGameTestAccess;
+
 public:
     explicit TMiniGame(const TfwCommandLine& commandLine = {});
     ~TMiniGame() override;
@@ -147,30 +150,44 @@ public:
     // The loaded media.
     const TGameMedia& Media() const { return media_; }
 
-    // Game variables.
-    TGameState State = TGameState::gsTitle;
-    TGameKind GameKind = TGameKind::Timed;   // of the game being played or last played
-    TGameKind TableShown = TGameKind::Timed; // the table screen's table
-    // The player's unfinished game the title offers to continue; none on the handheld.
-    std::optional<TSavedGame> KeptGame;
-    int32_t Score = 0;
-    int32_t Lives = 3;
-    int32_t Level = 1;
-    int32_t TimeLeft = 60;                // seconds
-    TLifeLost LifeLost = TLifeLost::None; // the retry and game over screens tell it
-    int32_t Colours = 6;
-    std::array<int32_t, 33> Goals{}; // indexed by stone kind 1 .. 32
-    int32_t CursorCol = 0;
-    int32_t CursorRow = 0;
-    int32_t SelCol = -1;
-    int32_t SelRow = -1;
-    bool AutoPlay = false;
-    bool DemoMode = false;
-    int32_t IdleSeconds = 0;
-    int32_t SoundVolume = 80; // 0 .. 128
-    int32_t MusicVolume = 60; // 0 .. 128
-    std::string LastName;     // offered by the name entry; kept in settings.txt on the desktop
-    int32_t TrackIndex = -1;
+    // Game variables, read.
+    TGameState State() const { return state_; }
+    TGameKind GameKind() const { return gameKind_; }     // of the game being played or last played
+    TGameKind TableShown() const { return tableShown_; } // the table screen's table
+    const std::optional<TSavedGame>& KeptGame() const {
+        return keptGame_;
+    } // the player's unfinished game the title offers to continue; none on the handheld
+    int32_t Score() const { return score_; }
+    int32_t Lives() const { return lives_; }
+    int32_t Level() const { return level_; }
+    int32_t TimeLeft() const { return timeLeft_; }   // seconds
+    TLifeLost LifeLost() const { return lifeLost_; } // the retry and game over screens tell it
+    int32_t Colours() const { return colours_; }
+    const std::array<int32_t, 33>& Goals() const { return goals_; } // indexed by stone kind 1 .. 32
+    int32_t CursorCol() const { return cursorCol_; }
+    int32_t CursorRow() const { return cursorRow_; }
+    int32_t SelCol() const { return selCol_; }
+    int32_t SelRow() const { return selRow_; }
+    bool AutoPlay() const { return autoPlay_; }
+    bool DemoMode() const { return demoMode_; }
+    int32_t IdleSeconds() const { return idleSeconds_; }
+    int32_t SoundVolume() const { return soundVolume_; } // 0 .. 128
+    int32_t MusicVolume() const { return musicVolume_; } // 0 .. 128
+    const std::string& LastName() const {
+        return lastName_;
+    } // offered by the name entry; kept in settings.txt on the desktop
+    int32_t TrackIndex() const { return trackIndex_; }
+    // What the screens change of them.
+    void SetTableShown(TGameKind kind) { tableShown_ = kind; }
+    void SetCursorCell(int32_t col, int32_t row) {
+        cursorCol_ = col;
+        cursorRow_ = row;
+    }
+    void SetAutoPlay(bool on) { autoPlay_ = on; }
+    void SetIdleSeconds(int32_t seconds) { idleSeconds_ = seconds; }
+    void SetLastName(const std::string& name) { lastName_ = name; }
+    // The timed game's clock, one second on.
+    void CountDownSecond() { --timeLeft_; }
     // Told of every sound the game is about to play and its volume (0 .. 128),
     // also of a sound that failed to load; empty in the game, set by tests.
     std::function<void(const TfwSDLSound* sound, int32_t volume)> OnPlaySound;
@@ -227,7 +244,7 @@ public:
     // Tells screen readers what happened (the web page's live region); the
     // last text told stays in Announced. The demo tells nothing.
     void Announce(const std::string& text);
-    std::string Announced;
+    const std::string& Announced() const { return announced_; }
     // Moves of the game the screens make.
     // Leaving a game, the demo's or the player's, for the title: autoplay and
     // the demo end, the idle count starts again, and the title shows the
@@ -377,7 +394,7 @@ private:
     void AutoPlayMove();
     // Puts the cursor or the marker over a cell at the board's pitch, and animates it.
     void PlaceOnCell(TfwSprite* sprite, int32_t col, int32_t row);
-    int32_t LoudVolume() const { return MusicVolume * 5 / 4; } // MusicVolume * 1.25, truncated
+    int32_t LoudVolume() const { return musicVolume_ * 5 / 4; } // MusicVolume * 1.25, truncated
 
     // Screens.
     void DrawHeadsUp(SDL_Surface* surface);
@@ -404,6 +421,29 @@ private:
     TfwSprite* selection_ = nullptr;
     TfwSDLMusic* music_ = nullptr;
     TGameMedia media_;
+    TGameState state_ = TGameState::gsTitle;
+    TGameKind gameKind_ = TGameKind::Timed;
+    TGameKind tableShown_ = TGameKind::Timed;
+    std::optional<TSavedGame> keptGame_;
+    int32_t score_ = 0;
+    int32_t lives_ = 3;
+    int32_t level_ = 1;
+    int32_t timeLeft_ = 60;
+    TLifeLost lifeLost_ = TLifeLost::None;
+    int32_t colours_ = 6;
+    std::array<int32_t, 33> goals_{};
+    int32_t cursorCol_ = 0;
+    int32_t cursorRow_ = 0;
+    int32_t selCol_ = -1;
+    int32_t selRow_ = -1;
+    bool autoPlay_ = false;
+    bool demoMode_ = false;
+    int32_t idleSeconds_ = 0;
+    int32_t soundVolume_ = 80;
+    int32_t musicVolume_ = 60;
+    std::string lastName_;
+    int32_t trackIndex_ = -1;
+    std::string announced_;
     std::vector<std::unique_ptr<TfwSDLImage>> images_; // every picture the game loaded
     std::unique_ptr<TfwResourceLoader> MediaLoader;    // the media still loading
     std::atomic<bool> musicEnded_{false};

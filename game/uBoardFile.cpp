@@ -85,7 +85,7 @@ void TMiniGame::SaveBoardFile() {
 void TMiniGame::LoadBoardFile() {
     if (!PathExists(kBoardLoadFile))
         return;
-    StartLevel(Level);
+    StartLevel(level_);
     std::string content;
     if (!ReadWholeFile(kBoardLoadFile, content)) {
         Log().Write("TMiniGame::LoadBoardFile",

@@ -50,9 +50,9 @@ void TMiniGame::UpdateFrame(SDL_Surface* surface) {
     if (!board_)
         return;
     if (cursor_ != nullptr)
-        PlaceOnCell(cursor_, CursorCol, CursorRow);
+        PlaceOnCell(cursor_, cursorCol_, cursorRow_);
     if (selection_ != nullptr && selection_->Shown())
-        PlaceOnCell(selection_, SelCol, SelRow);
+        PlaceOnCell(selection_, selCol_, selRow_);
     board_->UpdateModifiers(0);
 }
 
@@ -64,11 +64,11 @@ void TMiniGame::ProcessFrame(SDL_Surface* surface) {
     }
     // The demo is an attract mode: any key, click or button ends it, and is
     // not passed on.
-    if (DemoMode && InputThisFrame()) {
+    if (demoMode_ && InputThisFrame()) {
         LeaveForTitle();
         return;
     }
-    if (!ScreenOf(State).Step())
+    if (!ScreenOf(state_).Step())
         return;
     HandlePointer();
     HandleKeys();
@@ -78,11 +78,11 @@ bool TMiniGame::PlayRules() {
     board_->CheckBoard();
     if (board_->IsBusy())
         return true;
-    if (Lives < 1) {
+    if (lives_ < 1) {
         EndGame();
         return false;
     }
-    if (GameKind == TGameKind::Timed && TimeLeft <= 0)
+    if (gameKind_ == TGameKind::Timed && timeLeft_ <= 0)
         return TimeUp();
     if (AllGoalsMet()) {
         LevelComplete();
@@ -94,7 +94,7 @@ bool TMiniGame::PlayRules() {
     }
     if (KeepsThisGame())
         RememberRestPoint();
-    if (AutoPlay)
+    if (autoPlay_)
         AutoPlayMove();
     return true;
 }
@@ -102,100 +102,101 @@ bool TMiniGame::PlayRules() {
 void TMiniGame::LevelComplete() {
     DropAllStones();
     PlaySound(media_.SoundNextLevel, LoudVolume());
-    Score += Level * kLevelBonus;
+    score_ += level_ * kLevelBonus;
     SetState(TGameState::gsLevelDone);
-    Announce("Level " + std::to_string(Level) + " complete. Score " + std::to_string(Score) + ".");
+    Announce("Level " + std::to_string(level_) + " complete. Score " + std::to_string(score_) +
+             ".");
 }
 
 void TMiniGame::NoMoveLeft() {
-    LifeLost = TLifeLost::NoMoves;
+    lifeLost_ = TLifeLost::NoMoves;
     if (!LoseLife())
         return;
     DropAllStones();
     PlaySound(media_.SoundNoMoves, LoudVolume());
     SetState(TGameState::gsRetry);
-    Announce("No moves left: a life lost. " + LivesLeft(Lives));
+    Announce("No moves left: a life lost. " + LivesLeft(lives_));
 }
 
 bool TMiniGame::TimeUp() {
-    LifeLost = TLifeLost::OutOfTime;
+    lifeLost_ = TLifeLost::OutOfTime;
     if (!LoseLife())
         return false;
     PlaySound(media_.SoundRestart, kRestartVolume);
     DropAllStones();
     SetState(TGameState::gsRetry);
-    Announce("Out of time: a life lost. " + LivesLeft(Lives));
+    Announce("Out of time: a life lost. " + LivesLeft(lives_));
     return true;
 }
 
 bool TMiniGame::LoseLife() {
-    if (DemoMode) { // the demo ends with its first lost life
+    if (demoMode_) { // the demo ends with its first lost life
         LeaveForTitle();
         return false;
     }
-    --Lives;
-    if (Lives > 0)
+    --lives_;
+    if (lives_ > 0)
         return true;
     EndGame();
     return false;
 }
 
 void TMiniGame::EndGame() {
-    if (DemoMode) { // the demo never enters the table
+    if (demoMode_) { // the demo never enters the table
         LeaveForTitle();
         return;
     }
-    AutoPlay = false;
+    autoPlay_ = false;
     GameOver();
 }
 
 void TMiniGame::AutoPlayMove() {
     int32_t c1 = 0, r1 = 0, c2 = 0, r2 = 0;
     if (!board_->FindMove(1, c1, r1, c2, r2)) {
-        if (DemoMode)
+        if (demoMode_)
             LeaveForTitle();
         else
-            AutoPlay = false; // the player takes over
+            autoPlay_ = false; // the player takes over
         return;
     }
-    CursorCol = c1;
-    CursorRow = r1;
+    cursorCol_ = c1;
+    cursorRow_ = r1;
     MakeSelection(c2, r2);
     TryStone();
 }
 
 uint32_t TMiniGame::UntilNextChange(uint32_t now) const {
     // Stones move on every screen, shown or not, and their ends count.
-    if (!board_ || DemoMode || screenChanged_ || musicEnded_.load() ||
+    if (!board_ || demoMode_ || screenChanged_ || musicEnded_.load() ||
         board_->Modifiers.Count() > 0)
         return 0;
-    return ScreenOf(State).UntilNextChange(now);
+    return ScreenOf(state_).UntilNextChange(now);
 }
 
 void TMiniGame::SecondElapsed(uint32_t elapsed) {
     (void)elapsed;
     SaveSettings(); // at most once a second, and only when one changed
-    ScreenOf(State).SecondElapsed();
+    ScreenOf(state_).SecondElapsed();
 }
 
 void TMiniGame::StartDemo() {
-    scoreBeforeDemo_ = Score;
-    DemoMode =
+    scoreBeforeDemo_ = score_;
+    demoMode_ =
         true; // before its level starts: the demo keeps no game and tells screen readers nothing
-    GameKind = TGameKind::Timed;
+    gameKind_ = TGameKind::Timed;
     NewGame();
-    IdleSeconds = 0;
-    AutoPlay = true;
+    idleSeconds_ = 0;
+    autoPlay_ = true;
     SetState(TGameState::gsPlaying);
 }
 
 void TMiniGame::NewGame() {
-    AutoPlay = false;
-    Level = 1;
-    Lives = kStartLives;
-    Score = 0;
-    Colours = LevelColours(1);
-    TimeLeft = LevelSeconds(1);
+    autoPlay_ = false;
+    level_ = 1;
+    lives_ = kStartLives;
+    score_ = 0;
+    colours_ = LevelColours(1);
+    timeLeft_ = LevelSeconds(1);
     StartLevel(1);
 }
 
@@ -203,28 +204,28 @@ void TMiniGame::StartLevel(int32_t n) {
     BeginLevel(n);
     // The board discards the animations of the stones it frees, so a level
     // can start while stones still move.
-    board_->NewBoard(media_.StoneImages, Colours);
+    board_->NewBoard(media_.StoneImages, colours_);
     std::string goal = "Level " + std::to_string(n) + ": " + std::to_string(LevelGoal(n)) +
-                       " stones of each of " + std::to_string(Colours) + " colours";
-    if (GameKind == TGameKind::Timed)
-        goal += " in " + std::to_string(TimeLeft) + " seconds";
+                       " stones of each of " + std::to_string(colours_) + " colours";
+    if (gameKind_ == TGameKind::Timed)
+        goal += " in " + std::to_string(timeLeft_) + " seconds";
     Announce(goal + ".");
     KeepLevelStart();
 }
 
 void TMiniGame::BeginLevel(int32_t n) {
-    SelCol = -1;
-    SelRow = -1;
-    Level = n;
-    scoreAtDeal_ = Score;
-    LifeLost = TLifeLost::None;
-    TimeLeft = LevelSeconds(n);
-    CursorCol = board_->Width / 2;
-    CursorRow = board_->Height / 2;
-    Goals.fill(0);
+    selCol_ = -1;
+    selRow_ = -1;
+    level_ = n;
+    scoreAtDeal_ = score_;
+    lifeLost_ = TLifeLost::None;
+    timeLeft_ = LevelSeconds(n);
+    cursorCol_ = board_->Width / 2;
+    cursorRow_ = board_->Height / 2;
+    goals_.fill(0);
     for (int k = 1; k <= kStoneImageCount; ++k)
-        Goals[k] = LevelGoal(n);
-    Colours = LevelColours(n);
+        goals_[k] = LevelGoal(n);
+    colours_ = LevelColours(n);
     cursor_->Hide();
     selection_->Hide();
     board_->OnStoneRemoved = [this](TButtonSprite* stone) { StoneRemoved(stone); };
@@ -234,8 +235,8 @@ void TMiniGame::BeginLevel(int32_t n) {
 void TMiniGame::StoneRemoved(TButtonSprite* stone) {
     if (stone == nullptr || stone->Kind < 0 || stone->Kind > kStoneImageCount)
         return;
-    Goals[stone->Kind] = std::max(Goals[stone->Kind] - 1, 0);
-    Score += kStoneScore;
+    goals_[stone->Kind] = std::max(goals_[stone->Kind] - 1, 0);
+    score_ += kStoneScore;
     TfwSprite* marker = engine_->AddChildOfClass<TfwSprite>();
     if (marker == nullptr)
         return;
@@ -256,7 +257,7 @@ void TMiniGame::RemoveMarker(TfwPosModifier* modifier) {
 
 void TMiniGame::StonesCleared(int32_t count) {
     (void)count;
-    PlaySound(media_.SoundExplode, SoundVolume);
+    PlaySound(media_.SoundExplode, soundVolume_);
 }
 
 void TMiniGame::DropAllStones() {
@@ -270,17 +271,17 @@ void TMiniGame::DropAllStones() {
 }
 
 bool TMiniGame::AllGoalsMet() const {
-    for (int32_t k = 1; k <= Colours && k <= kStoneImageCount; ++k)
-        if (Goals[k] > 0)
+    for (int32_t k = 1; k <= colours_ && k <= kStoneImageCount; ++k)
+        if (goals_[k] > 0)
             return false;
     return true;
 }
 
 void TMiniGame::PayForHint() {
-    if (GameKind == TGameKind::Relaxed)
-        Score = std::max(Score - kRelaxedHintCost, 0);
+    if (gameKind_ == TGameKind::Relaxed)
+        score_ = std::max(score_ - kRelaxedHintCost, 0);
     else
-        TimeLeft = std::max(TimeLeft - kHintCost, 0);
+        timeLeft_ = std::max(timeLeft_ - kHintCost, 0);
 }
 
 void TMiniGame::ShowHint() {
@@ -298,26 +299,26 @@ void TMiniGame::GameOver() {
     DropKeptGame();
     SetState(TGameState::gsGameOver);
     PlaySound(media_.SoundGameOver, LoudVolume());
-    Announce("Game over. Score " + std::to_string(Score) + ".");
+    Announce("Game over. Score " + std::to_string(score_) + ".");
 }
 
 bool TMiniGame::ScoreEntersTable() const {
-    const THighscoreManager* table = TableOf(GameKind);
+    const THighscoreManager* table = TableOf(gameKind_);
     return table != nullptr &&
-           table->IsHighscore(static_cast<uint32_t>(Score), kScoreCategory, kScoreSubCategory);
+           table->IsHighscore(static_cast<uint32_t>(score_), kScoreCategory, kScoreSubCategory);
 }
 
 void TMiniGame::EnterName() {
-    nameEditor_->SetEntry(LastName, Score);
+    nameEditor_->SetEntry(lastName_, score_);
     nameEditor_->Activate();
     SetState(TGameState::gsEnterName);
     Announce("A high score: type your name, then press Enter.");
 }
 
 void TMiniGame::Announce(const std::string& text) {
-    if (DemoMode)
+    if (demoMode_)
         return;
-    Announced = text;
+    announced_ = text;
     if constexpr (kWeb)
         fwWebAnnounce(text);
 }

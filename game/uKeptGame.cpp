@@ -15,7 +15,7 @@ constexpr const char* kTag = "TMiniGame::LoadKeptGame";
 } // namespace
 
 bool TMiniGame::KeepsThisGame() const {
-    return !kHandheld && !DemoMode && !AutoPlay;
+    return !kHandheld && !demoMode_ && !autoPlay_;
 }
 
 THighscoreManager* TMiniGame::TableOf(TGameKind kind) const {
@@ -24,13 +24,13 @@ THighscoreManager* TMiniGame::TableOf(TGameKind kind) const {
 }
 
 void TMiniGame::LoadKeptGame() {
-    KeptGame.reset();
+    keptGame_.reset();
     if (kHandheld || !board_)
         return;
     TSavedGame game;
     std::string why;
     if (ReadSavedGame(board_->Width, board_->Height, game, why)) {
-        KeptGame = game;
+        keptGame_ = game;
         return;
     }
     if (why.empty())
@@ -43,12 +43,12 @@ void TMiniGame::LoadKeptGame() {
 
 void TMiniGame::RememberRestPoint() {
     TSavedGame& g = restPoint_;
-    g.Kind = GameKind;
-    g.Level = Level;
-    g.Score = Score;
-    g.Lives = Lives;
-    g.TimeLeft = TimeLeft;
-    g.Goals.assign(Goals.begin() + 1, Goals.begin() + 1 + Colours);
+    g.Kind = gameKind_;
+    g.Level = level_;
+    g.Score = score_;
+    g.Lives = lives_;
+    g.TimeLeft = timeLeft_;
+    g.Goals.assign(goals_.begin() + 1, goals_.begin() + 1 + colours_);
     g.SpawnCount = board_->SpawnCount;
     g.RandomState = board_->Rand.State();
     g.Kinds.assign(static_cast<size_t>(board_->Height),
@@ -69,17 +69,17 @@ void TMiniGame::KeepLevelStart() {
 void TMiniGame::KeepGame() {
     if (!KeepsThisGame()) {
         // The demo keeps nothing; an autoplayed game is no longer the player's.
-        if (!kHandheld && !DemoMode && AutoPlay && InGame())
+        if (!kHandheld && !demoMode_ && autoPlay_ && InGame())
             DropKeptGame();
         return;
     }
-    switch (State) {
+    switch (state_) {
     case TGameState::gsRetry: // that life is lost: the level as it is dealt again
-        StartLevel(Level);
+        StartLevel(level_);
         SetState(TGameState::gsReady);
         break;
     case TGameState::gsLevelDone: // the next level's start
-        StartLevel(Level + 1);
+        StartLevel(level_ + 1);
         SetState(TGameState::gsReady);
         break;
     case TGameState::gsReady:
@@ -90,18 +90,18 @@ void TMiniGame::KeepGame() {
     default:
         return;
     }
-    KeptGame = restPoint_;
+    keptGame_ = restPoint_;
 }
 
 void TMiniGame::DropKeptGame() {
     if (kHandheld)
         return;
-    KeptGame.reset();
+    keptGame_.reset();
     RemoveSavedGame();
 }
 
 bool TMiniGame::InGame() const {
-    switch (State) {
+    switch (state_) {
     case TGameState::gsReady:
     case TGameState::gsPlaying:
     case TGameState::gsPaused:
@@ -115,25 +115,25 @@ bool TMiniGame::InGame() const {
 
 void TMiniGame::NewGameOf(TGameKind kind) {
     DropKeptGame();
-    GameKind = kind;
+    gameKind_ = kind;
     NewGame();
     SetState(TGameState::gsReady);
 }
 
 void TMiniGame::ContinueGame() {
-    if (!KeptGame)
+    if (!keptGame_)
         return;
-    const TSavedGame g = *KeptGame;
+    const TSavedGame g = *keptGame_;
     DropKeptGame();
-    AutoPlay = false;
-    GameKind = g.Kind;
-    Lives = g.Lives;
-    Score = g.Score;
+    autoPlay_ = false;
+    gameKind_ = g.Kind;
+    lives_ = g.Lives;
+    score_ = g.Score;
     BeginLevel(g.Level);
-    TimeLeft = g.TimeLeft;
-    for (size_t i = 0; i < g.Goals.size() && i + 1 < Goals.size(); ++i)
-        Goals[i + 1] = g.Goals[i];
-    board_->LayBoard(media_.StoneImages, Colours, g.Kinds);
+    timeLeft_ = g.TimeLeft;
+    for (size_t i = 0; i < g.Goals.size() && i + 1 < goals_.size(); ++i)
+        goals_[i + 1] = g.Goals[i];
+    board_->LayBoard(media_.StoneImages, colours_, g.Kinds);
     board_->SpawnCount = g.SpawnCount;
     board_->Rand.Restore(g.RandomState);
     restPoint_ = g;

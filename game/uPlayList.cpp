@@ -61,18 +61,18 @@ void TMiniGame::FillPlayList() {
 }
 
 void TMiniGame::NextTrack() {
-    ++TrackIndex;
-    if (TrackIndex >= static_cast<int32_t>(playList_.size()))
-        TrackIndex = 0;
+    ++trackIndex_;
+    if (trackIndex_ >= static_cast<int32_t>(playList_.size()))
+        trackIndex_ = 0;
     if (playList_.empty() || music_ == nullptr)
         return;
-    const std::string& entry = playList_[static_cast<size_t>(TrackIndex)];
+    const std::string& entry = playList_[static_cast<size_t>(trackIndex_)];
     if (!PathExists(entry))
         return;
     if (entry == music_->FileName)
         return;
     music_->LoadFromFile("M1", entry);
-    music_->Play(MusicVolume, false, 0);
+    music_->Play(musicVolume_, false, 0);
 }
 
 void TMiniGame::MusicFinished() {

@@ -74,24 +74,24 @@ void TMiniGame::DrawHeadsUp(SDL_Surface* surface) {
             image->Draw(surface, x, 3);
     };
     label(media_.PointsLabel, 5);
-    DrawNumber(surface, 85, 2, std::to_string(Score), true);
+    DrawNumber(surface, 85, 2, std::to_string(score_), true);
     label(media_.LivesLabel, 100);
-    DrawNumber(surface, 130, 2, std::to_string(Lives), false);
+    DrawNumber(surface, 130, 2, std::to_string(lives_), false);
     label(media_.LevelLabel, 150);
-    DrawNumber(surface, 180, 2, std::to_string(Level), false);
-    if (GameKind == TGameKind::Relaxed)
+    DrawNumber(surface, 180, 2, std::to_string(level_), false);
+    if (gameKind_ == TGameKind::Relaxed)
         return; // no clock: nothing where it stands
     label(media_.TimeLabel, 200);
     char time[32];
-    std::snprintf(time, sizeof time, "%2d:%.2d", TimeLeft / 60, TimeLeft % 60);
+    std::snprintf(time, sizeof time, "%2d:%.2d", timeLeft_ / 60, timeLeft_ % 60);
     DrawNumber(surface, 260, 2, time, true);
 }
 
 void TMiniGame::DrawGoals(SDL_Surface* surface) {
-    for (int32_t i = 1; i <= Colours && i <= kStoneImageCount; ++i) {
+    for (int32_t i = 1; i <= colours_ && i <= kStoneImageCount; ++i) {
         TfwSDLImage* stone = media_.StoneImages[static_cast<size_t>(i - 1)];
         const int32_t h = stone != nullptr ? stone->Height() : 0;
-        DrawNumber(surface, 292, (h + 2) * (i - 1) + 23, std::to_string(Goals[i]), true);
+        DrawNumber(surface, 292, (h + 2) * (i - 1) + 23, std::to_string(goals_[i]), true);
         if (stone != nullptr)
             stone->Draw(surface, 295, (h + 2) * (i - 1) + 18);
     }
@@ -109,7 +109,7 @@ void TMiniGame::DrawGame(SDL_Surface* surface, bool boardShown, TPauseSymbol sym
 
 void TMiniGame::DrawPauseSymbol(SDL_Surface* surface, TPauseSymbol symbol) {
     // Desktop play only, for the player (a click ends the demo anyway).
-    if (kHandheld || DemoMode || media_.PauseSymbol == nullptr || symbol == TPauseSymbol::None)
+    if (kHandheld || demoMode_ || media_.PauseSymbol == nullptr || symbol == TPauseSymbol::None)
         return;
     const int32_t cell = symbol == TPauseSymbol::GoOn ? kPauseSymbolWidth : 0;
     media_.PauseSymbol->Draw(surface, kPauseSymbolX, kPauseSymbolY, cell, 0, kPauseSymbolWidth,
@@ -118,7 +118,7 @@ void TMiniGame::DrawPauseSymbol(SDL_Surface* surface, TPauseSymbol symbol) {
 
 void TMiniGame::DrawFrame(SDL_Surface* surface) {
     ClearScreen();
-    TScreen& screen = ScreenOf(State);
+    TScreen& screen = ScreenOf(state_);
     screen.Draw(surface);
     screen.DrawOverlay(surface);
 }

@@ -122,7 +122,7 @@ void TMiniGame::LoadSettings() {
     std::string name;
     if (settings_.Get(kSettingNames[siLastName], name)) {
         if (IsEnterableName(name)) {
-            LastName = name; // the name entry offers it from the first game on
+            lastName_ = name; // the name entry offers it from the first game on
         } else {
             Log().Write(kTag, std::string(kSettingsFile) + ": " + kSettingNames[siLastName] + "=" +
                                   name + " is no name of up to " +
@@ -137,15 +137,15 @@ void TMiniGame::LoadSettings() {
 void TMiniGame::RestoreVolumes() {
     int32_t value = 0;
     if (SettingNumber(siSoundVolume, 0, kMaxVolume, value))
-        SoundVolume = value;
+        soundVolume_ = value;
     if (SettingNumber(siMusicVolume, 0, kMaxVolume, value))
-        MusicVolume = value;
+        musicVolume_ = value;
     settingsAtStart_ = SettingValues();
 }
 
 std::array<std::string, TMiniGame::kSettingCount> TMiniGame::SettingValues() const {
-    return {std::to_string(SoundVolume), std::to_string(MusicVolume), Fullscreen ? "1" : "0",
-            std::to_string(WindowScale), LastName};
+    return {std::to_string(soundVolume_), std::to_string(musicVolume_), Fullscreen ? "1" : "0",
+            std::to_string(WindowScale), lastName_};
 }
 
 void TMiniGame::SaveSettings() {

@@ -22,9 +22,9 @@ public:
     void NoKeys() override {
         if (Game.Board()->IsBusy())
             return;
-        if (Game.DemoMode)
+        if (Game.DemoMode())
             Game.LeaveForTitle();
-        else if (Game.AutoPlay)
+        else if (Game.AutoPlay())
             Game.StartNextLevel();
     }
 

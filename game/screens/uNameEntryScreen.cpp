@@ -32,7 +32,7 @@ public:
     void Leave() override {
         if constexpr (kWeb)
             fwWebTakeTyping(false);
-        THighscoreManager* table = Game.TableOf(Game.GameKind);
+        THighscoreManager* table = Game.TableOf(Game.GameKind());
         if (stored_ == nullptr || table == nullptr)
             return;
         table->Withdraw(stored_);
@@ -79,7 +79,7 @@ public:
     }
 
     void PageHidden() override {
-        if (Game.NameEditor() && Game.TableOf(Game.GameKind) != nullptr)
+        if (Game.NameEditor() && Game.TableOf(Game.GameKind()) != nullptr)
             Store(Game.NameEditor()->Name);
     }
 
@@ -107,7 +107,7 @@ private:
     // a new row the first time, the same row (its name changed) after. False
     // when the save failed.
     bool Store(const std::string& name) {
-        THighscoreManager& table = *Game.TableOf(Game.GameKind);
+        THighscoreManager& table = *Game.TableOf(Game.GameKind());
         // The stored row gives way to one with the new name and its date: the
         // table's save would read the old one back from the file otherwise.
         const THScoreItem* old = stored_;
@@ -123,8 +123,8 @@ private:
     // it and saved.
     void StoreName() {
         Game.SetState(TGameState::gsHighscores);
-        Game.TableShown = Game.GameKind;
-        THighscoreManager* table = Game.TableOf(Game.TableShown);
+        Game.SetTableShown(Game.GameKind());
+        THighscoreManager* table = Game.TableOf(Game.TableShown());
         if (table == nullptr)
             return;
         const THighscoreEditor& editor = *Game.NameEditor();
@@ -134,7 +134,7 @@ private:
             TMiniGame::ReportToPlayer(table->SaveError + " (the high scores could not be saved)");
         stored_ = nullptr;
         table->Activate();
-        Game.LastName = editor.Name;
+        Game.SetLastName(editor.Name);
     }
 };
 

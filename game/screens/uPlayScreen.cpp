@@ -30,7 +30,7 @@ public:
 
     // The demo plays without the cursor.
     void Enter() override {
-        if (!Game.DemoMode)
+        if (!Game.DemoMode())
             Game.Cursor()->Show();
     }
 
@@ -52,7 +52,7 @@ public:
         if (Game.Board()->IsBusy())
             return;
         Game.ActionPressed(TAction::Select, true);
-        Game.PlaySound(Game.Media().SoundClick2, Game.SoundVolume);
+        Game.PlaySound(Game.Media().SoundClick2, Game.SoundVolume());
         Game.TryStone();
     }
 
@@ -77,7 +77,7 @@ public:
         }
         dragCol_ = col;
         dragRow_ = row;
-        dragOnSelected_ = Shown(Game.Selection()) && Game.SelCol == col && Game.SelRow == row;
+        dragOnSelected_ = Shown(Game.Selection()) && Game.SelCol() == col && Game.SelRow() == row;
         // The selected stone is dropped on release, so that a drag from it swaps.
         if (!dragOnSelected_)
             ClickStone(col, row);
@@ -95,7 +95,7 @@ public:
         if (fromCol < 0 || !StoneAt(e, col, row) || Game.Board()->IsBusy())
             return;
         const bool fromSelected =
-            Shown(Game.Selection()) && Game.SelCol == fromCol && Game.SelRow == fromRow;
+            Shown(Game.Selection()) && Game.SelCol() == fromCol && Game.SelRow() == fromRow;
         if (col == fromCol && row == fromRow) {
             if (dragOnSelected_ && fromSelected)
                 ClickStone(col, row); // a click on the selected stone drops it
@@ -121,8 +121,8 @@ public:
 
     // The relaxed game has no clock.
     void SecondElapsed() override {
-        if (Game.GameKind == TGameKind::Timed)
-            --Game.TimeLeft;
+        if (Game.GameKind() == TGameKind::Timed)
+            Game.CountDownSecond();
     }
     // The clock counts, the board resolves and autoplay moves every frame.
     uint32_t UntilNextChange(uint32_t now) const override {
@@ -132,7 +132,7 @@ public:
 
     // Only the demo plays itself; a player's game waits for its player.
     void WindowDeactivated() override {
-        if (!(Game.DemoMode && Game.AutoPlay))
+        if (!(Game.DemoMode() && Game.AutoPlay()))
             Game.SetState(TGameState::gsPaused);
     }
 
@@ -169,7 +169,7 @@ private:
         }
         if (!Neighbours(t.Col, t.Row, col, row))
             return;
-        if (!(Shown(Game.Selection()) && Game.SelCol == t.Col && Game.SelRow == t.Row))
+        if (!(Shown(Game.Selection()) && Game.SelCol() == t.Col && Game.SelRow() == t.Row))
             ClickStone(t.Col, t.Row);
         ClickStone(col, row);
     }
@@ -188,7 +188,7 @@ private:
         }
         // The handheld binds no autoplay switch: its A button pauses.
         if (Game.ActionPressed(TAction::AutoPlay, false)) {
-            Game.AutoPlay = !Game.AutoPlay;
+            Game.SetAutoPlay(!Game.AutoPlay());
             return true;
         }
         return false;
@@ -200,11 +200,11 @@ private:
             Game.PayForHint();
             Game.ShowHint();
         }
-        int32_t col = Game.CursorCol;
-        int32_t row = Game.CursorRow;
+        int32_t col = Game.CursorCol();
+        int32_t row = Game.CursorRow();
         auto arrow = [&](TAction move, bool allowed, int32_t& coordinate, int32_t step) {
             if (Game.ActionPressed(move, false) && allowed) {
-                Game.PlaySound(Game.Media().SoundClick1, Game.SoundVolume);
+                Game.PlaySound(Game.Media().SoundClick1, Game.SoundVolume());
                 coordinate += step;
             }
         };
@@ -214,14 +214,13 @@ private:
         arrow(TAction::Down, row < board.Height - 1, row, 1);
         // With a stone selected the cursor stays on it or a neighbour.
         if (Game.Selection()->Shown() &&
-            std::abs(Game.SelCol - col) + std::abs(Game.SelRow - row) > 1)
+            std::abs(Game.SelCol() - col) + std::abs(Game.SelRow() - row) > 1)
             return;
-        Game.CursorCol = col;
-        Game.CursorRow = row;
+        Game.SetCursorCell(col, row);
     }
 
     bool OnPauseSymbol(const TfwPointerEvent& e) const {
-        return !Game.DemoMode && e.X >= kPauseAreaLeft && e.Y < kPauseAreaBottom;
+        return !Game.DemoMode() && e.X >= kPauseAreaLeft && e.Y < kPauseAreaBottom;
     }
 
     bool StoneAt(const TfwPointerEvent& e, int32_t& col, int32_t& row) const {
@@ -241,12 +240,11 @@ private:
     // The select key with the cursor on (col, row); a stone that is not the
     // selected one or its neighbour drops the selection first and is selected.
     void ClickStone(int32_t col, int32_t row) {
-        if (Shown(Game.Selection()) && !(Game.SelCol == col && Game.SelRow == row) &&
-            !Neighbours(Game.SelCol, Game.SelRow, col, row))
+        if (Shown(Game.Selection()) && !(Game.SelCol() == col && Game.SelRow() == row) &&
+            !Neighbours(Game.SelCol(), Game.SelRow(), col, row))
             Game.Selection()->Hide();
-        Game.CursorCol = col;
-        Game.CursorRow = row;
-        Game.PlaySound(Game.Media().SoundClick2, Game.SoundVolume);
+        Game.SetCursorCell(col, row);
+        Game.PlaySound(Game.Media().SoundClick2, Game.SoundVolume());
         Game.TryStone();
     }
 };

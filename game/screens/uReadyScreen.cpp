@@ -20,7 +20,7 @@ public:
 
 protected:
     TOverlay Overlay() const override {
-        return {Game.Media().PressKeyImage, miPressKey, Game.Level};
+        return {Game.Media().PressKeyImage, miPressKey, Game.Level()};
     }
 };
 

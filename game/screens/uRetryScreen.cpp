@@ -12,7 +12,7 @@ public:
 
     // After a time-out the cursor stays where the player left it.
     void Enter() override {
-        if (Game.LifeLost == TLifeLost::NoMoves)
+        if (Game.LifeLost() == TLifeLost::NoMoves)
             Game.Cursor()->Hide();
     }
 
@@ -20,17 +20,18 @@ public:
         if (LeaveGameKey() || RestartKey() || Game.Board()->IsBusy() ||
             !Game.ActionPressed(TAction::Select, true))
             return;
-        Game.StartLevel(Game.Level);
+        Game.StartLevel(Game.Level());
         Game.SetState(TGameState::gsPlaying);
     }
 
 protected:
     TOverlay Overlay() const override {
-        if (Game.LifeLost == TLifeLost::OutOfTime)
-            return {Game.Media().OutOfTimeImage, miOutOfTimeImage, Game.Lives};
-        if (Game.LifeLost == TLifeLost::NoMoves)
-            return {Game.Media().NoMovesImage, miNoMovesImage, Game.Lives};
-        return {Game.Media().PressKeyImage, miPressKey, Game.Level}; // the restart key: dealt again
+        if (Game.LifeLost() == TLifeLost::OutOfTime)
+            return {Game.Media().OutOfTimeImage, miOutOfTimeImage, Game.Lives()};
+        if (Game.LifeLost() == TLifeLost::NoMoves)
+            return {Game.Media().NoMovesImage, miNoMovesImage, Game.Lives()};
+        return {Game.Media().PressKeyImage, miPressKey,
+                Game.Level()}; // the restart key: dealt again
     }
 };
 

@@ -26,7 +26,7 @@ public:
 
     // The table's own way out (Return) ends it here.
     bool Step() override {
-        THighscoreManager* table = Game.TableOf(Game.TableShown);
+        THighscoreManager* table = Game.TableOf(Game.TableShown());
         if (table && table->Finished) {
             table->Deactivate();
             Game.SetState(TGameState::gsTitle);
@@ -36,13 +36,13 @@ public:
 
     void Keys() override {
         if (!kHandheld && Game.ActionPressed(TAction::OtherTable, true)) {
-            Game.TableOf(Game.TableShown)->Deactivate();
-            Game.TableShown =
-                Game.TableShown == TGameKind::Timed ? TGameKind::Relaxed : TGameKind::Timed;
-            Game.TableOf(Game.TableShown)->Activate();
+            Game.TableOf(Game.TableShown())->Deactivate();
+            Game.SetTableShown(Game.TableShown() == TGameKind::Timed ? TGameKind::Relaxed
+                                                                     : TGameKind::Timed);
+            Game.TableOf(Game.TableShown())->Activate();
             return;
         }
-        if (!Game.TableOf(Game.TableShown)->HandleInput())
+        if (!Game.TableOf(Game.TableShown())->HandleInput())
             LeaveGameKey();
     }
 
@@ -56,7 +56,7 @@ public:
 
     void Draw(SDL_Surface* surface) override {
         Game.DrawBackground(surface);
-        const THighscoreManager* table = Game.TableOf(Game.TableShown);
+        const THighscoreManager* table = Game.TableOf(Game.TableShown());
         if (table && Game.Engine())
             table->DrawTable(surface, Game.Media().F1, 50, 230, 60, 15);
         if (table && !table->SaveError.empty() && Game.Media().F1 != nullptr)
@@ -65,7 +65,7 @@ public:
         // The handheld has one table, and its menu button is named nowhere.
         if (kHandheld || Game.Media().F1 == nullptr || Game.Media().F2 == nullptr)
             return;
-        const auto kind = static_cast<size_t>(Game.TableShown == TGameKind::Relaxed);
+        const auto kind = static_cast<size_t>(Game.TableShown() == TGameKind::Relaxed);
         Game.Media().F1->DrawText(surface, 50, kTableHelpY,
                                   Game.TouchPlayer ? kTableTouchHelp[kind] : kTableHelp[kind],
                                   kTextColour);

@@ -59,9 +59,9 @@ bool SoundWaits() {
 // Everything the title's picture depends on: the numbers it shows and the
 // pictures and faces it draws, down to what a reload or a new alpha changes.
 TfwPictureCache::TKey TitleKey(const TMiniGame& game) {
-    const std::optional<TSavedGame>& kept = game.KeptGame;
-    TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.SoundVolume),
-                                 static_cast<uintptr_t>(game.Score),
+    const std::optional<TSavedGame>& kept = game.KeptGame();
+    TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.SoundVolume()),
+                                 static_cast<uintptr_t>(game.Score()),
                                  game.Silent,
                                  SoundWaits(),
                                  game.TouchPlayer,
@@ -89,12 +89,12 @@ public:
     void Enter() override {
         Game.Cursor()->Hide();
         Game.Selection()->Hide();
-        Game.IdleSeconds = 0;
+        Game.SetIdleSeconds(0);
     }
 
     bool Step() override {
         if (Game.InputThisFrame())
-            Game.IdleSeconds = 0;
+            Game.SetIdleSeconds(0);
         return true;
     }
 
@@ -107,11 +107,11 @@ public:
             Game.NewGameOf(TGameKind::Timed);
         } else if (Game.ActionPressed(TAction::Relaxed, true)) {
             Game.NewGameOf(TGameKind::Relaxed);
-        } else if (Game.KeptGame && Game.ActionPressed(TAction::Continue, true)) {
+        } else if (Game.KeptGame() && Game.ActionPressed(TAction::Continue, true)) {
             Game.ContinueGame();
         } else if (Game.ActionPressed(TAction::Highscores, true)) {
-            Game.TableShown = Game.GameKind;
-            Game.TableOf(Game.TableShown)->Activate();
+            Game.SetTableShown(Game.GameKind());
+            Game.TableOf(Game.TableShown())->Activate();
             Game.SetState(TGameState::gsHighscores);
         }
     }
@@ -138,16 +138,17 @@ public:
             Game.StartAction(TAction::Select);
             break;
         default:
-            if (!Game.KeptGame)
+            if (!Game.KeptGame())
                 Game.StartAction(TAction::Select);
             break;
         }
     }
 
     void SecondElapsed() override {
-        if (Game.DemoMode)
+        if (Game.DemoMode())
             return;
-        if (++Game.IdleSeconds > kIdleSecondsBeforeDemo)
+        Game.SetIdleSeconds(Game.IdleSeconds() + 1);
+        if (Game.IdleSeconds() > kIdleSecondsBeforeDemo)
             Game.StartDemo();
     }
 
@@ -156,7 +157,7 @@ public:
     }
 
 private:
-    int32_t HelpTop() const { return Game.KeptGame ? kKeptEntriesTop : kHelpTop; }
+    int32_t HelpTop() const { return Game.KeptGame() ? kKeptEntriesTop : kHelpTop; }
 
     // The entry drawn at picture pixel (x, y); -1 for none (and on the handheld).
     int32_t EntryAt(int32_t x, int32_t y) const {
@@ -177,18 +178,18 @@ private:
                 font->DrawText(surface, x, y, s, kTextColour);
         };
         text(Game.Media().F1, 5, 44, "Tessaril - Version " TESSARIL_VERSION);
-        const bool noticeOnHeading = Game.KeptGame && !Game.FilesKept();
+        const bool noticeOnHeading = Game.KeptGame() && !Game.FilesKept();
         if (!noticeOnHeading)
             text(Game.Media().F3, 5, 64, "Written by ");
         text(Game.Media().F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
         text(Game.Media().F3, 15, 100, "Mabel Quorne (Programming / Art)");
-        if (!Game.KeptGame)
+        if (!Game.KeptGame())
             text(Game.Media().F3, 15, 118, "The Internet (Sound)");
         // Without a sound device the desktop has no volume to tell; the handheld
         // keeps its volume line.
         text(Game.Media().F1, kVolumeLeft, kVolumeTop,
              Game.Silent && !kHandheld ? std::string("Sound: off")
-                                       : "Volume: " + std::to_string(Game.SoundVolume));
+                                       : "Volume: " + std::to_string(Game.SoundVolume()));
         if (!Game.Silent && SoundWaits() && Game.Media().F1 != nullptr)
             text(Game.Media().F1,
                  kVolumeLeft - kSoundHintGap - Game.Media().F1->TextWidth(kSoundHint), kVolumeTop,
@@ -196,14 +197,15 @@ private:
         if (!Game.FilesKept())
             text(Game.Media().F1, kNotKeptLeft, noticeOnHeading ? kNotKeptHeadingTop : kNotKeptTop,
                  kNotKeptNotice);
-        if (Game.Score > 0 && !Game.KeptGame)
+        if (Game.Score() > 0 && !Game.KeptGame())
             text(Game.Media().F2, kHelpLeft, kLastScoreTop,
-                 "Last Score: " + std::to_string(Game.Score));
+                 "Last Score: " + std::to_string(Game.Score()));
         const auto lines = Game.TitleLines();
         for (size_t i = 0; i < lines.size(); ++i) {
             const int32_t y = HelpTop() + static_cast<int32_t>(i) * kHelpLineHeight;
             text(Game.Media().F2, kHelpLeft, y, lines[i].Text);
-            if (Game.KeptGame && lines[i].Entry == TMiniGame::teStart && Game.Media().F2 != nullptr)
+            if (Game.KeptGame() && lines[i].Entry == TMiniGame::teStart &&
+                Game.Media().F2 != nullptr)
                 text(Game.Media().F1,
                      kHelpLeft + Game.Media().F2->TextWidth(lines[i].Text) + kNoteGap, y + 1,
                      kDropsKeptGame);
@@ -256,11 +258,11 @@ std::vector<std::string> TMiniGame::HelpLines(bool touch) {
 
 std::vector<TMiniGame::TTitleLine> TMiniGame::TitleLines() const {
     std::vector<TTitleLine> lines;
-    if (KeptGame)
+    if (keptGame_)
         lines.push_back({teContinue, (TouchPlayer ? std::string("Tap here")
                                                   : Capitals(KeyName(TAction::Continue))) +
-                                         " - Continue level " + std::to_string(KeptGame->Level) +
-                                         " (score " + std::to_string(KeptGame->Score) + ")"});
+                                         " - Continue level " + std::to_string(keptGame_->Level) +
+                                         " (score " + std::to_string(keptGame_->Score) + ")"});
     int32_t entry = kHandheld ? -1 : teStart;
     for (const std::string& line : HelpLines(TouchPlayer))
         lines.push_back({kHandheld ? -1 : entry++, line});

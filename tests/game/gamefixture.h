@@ -10,6 +10,7 @@
 #include "fwLog.h"
 #include "fwSound.h"
 #include "fwSprite.h"
+#include "testaccess.h"
 #include "testutil.h"
 #include "uHighscore.h"
 
@@ -45,6 +46,30 @@ public:
         IconBeforeWindow = Screen == nullptr;
         TMiniGame::SetWindowIcon(icon);
     }
+    // The game's variables under their own names, through the tests' access.
+    TGameState& State = TMiniGameTestAccess::State(*this);
+    TGameKind& GameKind = TMiniGameTestAccess::GameKind(*this);
+    TGameKind& TableShown = TMiniGameTestAccess::TableShown(*this);
+    std::optional<TSavedGame>& KeptGame = TMiniGameTestAccess::KeptGame(*this);
+    int32_t& Score = TMiniGameTestAccess::Score(*this);
+    int32_t& Lives = TMiniGameTestAccess::Lives(*this);
+    int32_t& Level = TMiniGameTestAccess::Level(*this);
+    int32_t& TimeLeft = TMiniGameTestAccess::TimeLeft(*this);
+    TLifeLost& LifeLost = TMiniGameTestAccess::LifeLost(*this);
+    int32_t& Colours = TMiniGameTestAccess::Colours(*this);
+    std::array<int32_t, 33>& Goals = TMiniGameTestAccess::Goals(*this);
+    int32_t& CursorCol = TMiniGameTestAccess::CursorCol(*this);
+    int32_t& CursorRow = TMiniGameTestAccess::CursorRow(*this);
+    int32_t& SelCol = TMiniGameTestAccess::SelCol(*this);
+    int32_t& SelRow = TMiniGameTestAccess::SelRow(*this);
+    bool& AutoPlay = TMiniGameTestAccess::AutoPlay(*this);
+    bool& DemoMode = TMiniGameTestAccess::DemoMode(*this);
+    int32_t& IdleSeconds = TMiniGameTestAccess::IdleSeconds(*this);
+    int32_t& SoundVolume = TMiniGameTestAccess::SoundVolume(*this);
+    int32_t& MusicVolume = TMiniGameTestAccess::MusicVolume(*this);
+    std::string& LastName = TMiniGameTestAccess::LastName(*this);
+    int32_t& TrackIndex = TMiniGameTestAccess::TrackIndex(*this);
+    std::string& Announced = TMiniGameTestAccess::Announced(*this);
     bool Processing = false;
     int Frames = 0;                // frames run
     int IconSize = 0;              // 0: no icon was given

@@ -13,6 +13,7 @@
 #include "fwSound.h"
 #include "fwSprite.h"
 #include "harness.h"
+#include "testaccess.h"
 #include "uHighscore.h"
 
 #include <unistd.h>
@@ -61,16 +62,16 @@ public:
     // Presses at most one key for the coming frame.
     void Act(TGameHarness& h, TCounters& counters) {
         TMiniGame& g = *h.Game;
-        if (g.State != state_) {
-            if (g.State == TGameState::gsTitle)
+        if (g.State() != state_) {
+            if (g.State() == TGameState::gsTitle)
                 ++titleVisits_;
-            state_ = g.State;
+            state_ = g.State();
             since_ = h.Frames;
         }
         const uint64_t inState = h.Frames - since_;
-        switch (g.State) {
+        switch (g.State()) {
         case TGameState::gsTitle:
-            if (g.DemoMode)
+            if (g.DemoMode())
                 break;
             // Every third visit starts a game, every third shows the table;
             // the others wait for the idle demo, brought a few seconds nearer.
@@ -80,8 +81,8 @@ public:
             } else if (titleVisits_ % 3 == 2) {
                 if (Every(inState, 30))
                     h.Press(SDLKey(KeyOf(TAction::Highscores)));
-            } else if (g.IdleSeconds < 9) {
-                g.IdleSeconds = 9;
+            } else if (g.IdleSeconds() < 9) {
+                TMiniGameTestAccess::IdleSeconds(g) = 9;
             }
             break;
         case TGameState::gsReady:
@@ -89,15 +90,15 @@ public:
                 h.Press(SDLKey(KeyOf(TAction::Select)));
             break;
         case TGameState::gsPlaying:
-            if (g.DemoMode) {
+            if (g.DemoMode()) {
                 if (Chance(300))
                     h.Press(Pick({SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN}));
                 break;
             }
-            if (!g.AutoPlay && inState > 30 && Chance(10)) {
+            if (!g.AutoPlay() && inState > 30 && Chance(10)) {
                 // The handheld has no autoplay key (A pauses there).
                 if constexpr (kHandheld)
-                    g.AutoPlay = true;
+                    TMiniGameTestAccess::AutoPlay(g) = true;
                 else
                     h.Press(SDLK_a);
                 break;
@@ -105,7 +106,7 @@ public:
             // From level 2 on, hints (ten seconds each, asked for whenever
             // the board is idle) make the game lose against the clock;
             // level 1 is left to be won.
-            if (g.Level >= 2 && !g.Board()->IsBusy() && Chance(6)) {
+            if (g.Level() >= 2 && !g.Board()->IsBusy() && Chance(6)) {
                 h.Press(SDLK_y);
                 ++counters.Hints;
                 break;
@@ -151,7 +152,6 @@ private:
     }
 
     void PressInPlay(TGameHarness& h, TCounters& counters) {
-        TMiniGame& g = *h.Game;
         struct TChoice {
             SDLKey Key;
             int Weight;
@@ -202,28 +202,28 @@ private:
 class TSoakObserver {
 public:
     void Look(const TMiniGame& g, TCounters& c) {
-        if (g.DemoMode && !demo_)
+        if (g.DemoMode() && !demo_)
             ++c.Demos;
-        demo_ = g.DemoMode;
-        if (g.State != state_) {
-            if (g.State == TGameState::gsLevelDone)
+        demo_ = g.DemoMode();
+        if (g.State() != state_) {
+            if (g.State() == TGameState::gsLevelDone)
                 ++c.LevelsWon;
-            if (g.State == TGameState::gsGameOver ||
-                (g.State == TGameState::gsEnterName && state_ != TGameState::gsEnterName))
+            if (g.State() == TGameState::gsGameOver ||
+                (g.State() == TGameState::gsEnterName && state_ != TGameState::gsEnterName))
                 ++c.GameOvers;
-            if (g.State == TGameState::gsHighscores && state_ == TGameState::gsEnterName)
+            if (g.State() == TGameState::gsHighscores && state_ == TGameState::gsEnterName)
                 ++c.NamesEntered;
-            if (g.State == TGameState::gsHighscores)
+            if (g.State() == TGameState::gsHighscores)
                 ++c.TablesShown;
-            state_ = g.State;
+            state_ = g.State();
         }
-        if (g.Lives < lives_)
+        if (g.Lives() < lives_)
             ++c.LivesLost;
-        lives_ = g.Lives;
+        lives_ = g.Lives();
         // Every new board starts the level's clock afresh.
-        if (g.TimeLeft > timeLeft_)
+        if (g.TimeLeft() > timeLeft_)
             ++c.BoardsDealt;
-        timeLeft_ = g.TimeLeft;
+        timeLeft_ = g.TimeLeft();
         if (g.Music() != nullptr && g.Music()->FileName != track_) {
             if (!track_.empty())
                 ++c.TrackChanges;
@@ -252,14 +252,15 @@ private:
 // Invariants of the board and the game that must hold between any two frames.
 std::string CheckInvariants(const TMiniGame& g) {
     const TGameGrid& board = *g.Board();
-    if (g.Lives < 0 || g.Lives > 3)
-        return "lives " + std::to_string(g.Lives);
-    if (g.TimeLeft < -1)
-        return "time left " + std::to_string(g.TimeLeft);
-    if (g.CursorCol < 0 || g.CursorCol >= board.Width || g.CursorRow < 0 ||
-        g.CursorRow >= board.Height)
+    if (g.Lives() < 0 || g.Lives() > 3)
+        return "lives " + std::to_string(g.Lives());
+    if (g.TimeLeft() < -1)
+        return "time left " + std::to_string(g.TimeLeft());
+    if (g.CursorCol() < 0 || g.CursorCol() >= board.Width || g.CursorRow() < 0 ||
+        g.CursorRow() >= board.Height)
         return "cursor off the board";
-    if (g.SoundVolume < 0 || g.SoundVolume > 128 || g.MusicVolume < 0 || g.MusicVolume > 128)
+    if (g.SoundVolume() < 0 || g.SoundVolume() > 128 || g.MusicVolume() < 0 ||
+        g.MusicVolume() > 128)
         return "volume out of range";
     if (!board.IsBusy()) {
         // An idle board: no stone in two cells, every stone a live child of
@@ -364,8 +365,8 @@ int main(int argc, char** argv) {
             }
             if (frame % 20000 == 0)
                 std::printf("soak: frame %llu, state %d, level %d, score %d\n",
-                            static_cast<unsigned long long>(frame), static_cast<int>(game.State),
-                            game.Level, game.Score);
+                            static_cast<unsigned long long>(frame), static_cast<int>(game.State()),
+                            game.Level(), game.Score());
         }
         rssEnd = ResidentKilobytes();
         heapEnd = HeapInUseKilobytes();
