@@ -7,6 +7,7 @@
 #include "fwSprite.h"
 #include "tessaril.h"
 #include "uHighscore.h"
+#include "uScreen.h"
 
 namespace {
 
@@ -73,21 +74,19 @@ void TMiniGame::KeepGame() {
             DropKeptGame();
         return;
     }
-    switch (state_) {
-    case TGameState::gsRetry: // that life is lost: the level as it is dealt again
+    switch (ScreenOf(state_).KeptAs()) {
+    case TScreen::TKept::DealtAgain: // that life is lost: the level as it is dealt again
         StartLevel(level_);
         SetState(TGameState::gsReady);
         break;
-    case TGameState::gsLevelDone: // the next level's start
+    case TScreen::TKept::NextLevel: // the next level's start
         StartLevel(level_ + 1);
         SetState(TGameState::gsReady);
         break;
-    case TGameState::gsReady:
-    case TGameState::gsPlaying:
-    case TGameState::gsPaused:
+    case TScreen::TKept::AsItStands:
         WriteSavedGame(restPoint_);
         break;
-    default:
+    case TScreen::TKept::No:
         return;
     }
     keptGame_ = restPoint_;
@@ -101,16 +100,7 @@ void TMiniGame::DropKeptGame() {
 }
 
 bool TMiniGame::InGame() const {
-    switch (state_) {
-    case TGameState::gsReady:
-    case TGameState::gsPlaying:
-    case TGameState::gsPaused:
-    case TGameState::gsRetry:
-    case TGameState::gsLevelDone:
-        return true;
-    default:
-        return false;
-    }
+    return ScreenOf(state_).KeptAs() != TScreen::TKept::No;
 }
 
 void TMiniGame::NewGameOf(TGameKind kind) {

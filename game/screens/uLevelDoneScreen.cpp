@@ -10,6 +10,8 @@ class TLevelDoneScreen : public TBoardScreen {
 public:
     using TBoardScreen::TBoardScreen;
 
+    TKept KeptAs() const override { return TKept::NextLevel; }
+
     void Enter() override { Game.Cursor()->Hide(); }
 
     void Keys() override {

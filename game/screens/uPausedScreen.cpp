@@ -8,6 +8,8 @@ class TPausedScreen : public TBoardScreen {
 public:
     using TBoardScreen::TBoardScreen;
 
+    TKept KeptAs() const override { return TKept::AsItStands; }
+
     void Keys() override {
         if (!LeaveGameKey() && !RestartKey())
             PauseKey(TGameState::gsPlaying);

@@ -28,6 +28,8 @@ class TPlayScreen : public TBoardScreen {
 public:
     using TBoardScreen::TBoardScreen;
 
+    TKept KeptAs() const override { return TKept::AsItStands; }
+
     // The demo plays without the cursor.
     void Enter() override {
         if (!Game.DemoMode())

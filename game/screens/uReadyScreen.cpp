@@ -9,6 +9,8 @@ class TReadyScreen : public TBoardScreen {
 public:
     using TBoardScreen::TBoardScreen;
 
+    TKept KeptAs() const override { return TKept::AsItStands; }
+
     void Enter() override { Game.Cursor()->Hide(); }
 
     void Keys() override {

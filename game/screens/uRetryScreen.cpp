@@ -10,6 +10,8 @@ class TRetryScreen : public TBoardScreen {
 public:
     using TBoardScreen::TBoardScreen;
 
+    TKept KeptAs() const override { return TKept::DealtAgain; }
+
     // After a time-out the cursor stays where the player left it.
     void Enter() override {
         if (Game.LifeLost() == TLifeLost::NoMoves)
