@@ -166,29 +166,19 @@ void fwApplyButtons(const bool (&buttons)[32], uint8_t* state, int count) {
                 state[entry.Key] = 1;
 }
 
-const std::vector<TfwButtonKey>& fwPadButtonKeys() {
-    static const std::vector<TfwButtonKey> table = {
-        {SDLK_SPACE, {0}}, {SDLK_x, {1}}, {SDLK_y, {2}}, {SDLK_h, {3}},      {SDLK_1, {4}},
-        {SDLK_2, {5}},     {SDLK_r, {6}}, {SDLK_p, {7}}, {SDLK_RETURN, {7}},
-    };
-    return table;
-}
-
-TfwKeySet fwPadKeys(const bool (&buttons)[32], uint8_t hat, const int16_t (&axes)[2]) {
-    TfwKeySet keys;
-    for (const TfwButtonKey& entry : fwPadButtonKeys())
-        for (int button : entry.Buttons)
-            if (buttons[button])
-                keys.set(entry.Key);
+TfwPadSet fwPadHeld(const bool (&buttons)[32], uint8_t hat, const int16_t (&axes)[2]) {
+    TfwPadSet held;
+    for (int button = 0; button < kfwPadButtons; ++button)
+        held[static_cast<size_t>(button)] = buttons[button];
     if ((hat & SDL_HAT_LEFT) != 0 || axes[0] <= -kfwAxisDeadZone)
-        keys.set(SDLK_LEFT);
+        held.set(kfwPadLeft);
     if ((hat & SDL_HAT_RIGHT) != 0 || axes[0] >= kfwAxisDeadZone)
-        keys.set(SDLK_RIGHT);
+        held.set(kfwPadRight);
     if ((hat & SDL_HAT_UP) != 0 || axes[1] <= -kfwAxisDeadZone)
-        keys.set(SDLK_UP);
+        held.set(kfwPadUp);
     if ((hat & SDL_HAT_DOWN) != 0 || axes[1] >= kfwAxisDeadZone)
-        keys.set(SDLK_DOWN);
-    return keys;
+        held.set(kfwPadDown);
+    return held;
 }
 
 TfwGameApp::TfwGameApp(TfwCommandLine commandLine) : CommandLine(std::move(commandLine)) {
@@ -787,7 +777,6 @@ void TfwGameApp::Run() {
 
 void TfwGameApp::RunIteration() {
     const uint32_t t0 = fwGetTicks();
-    PadPressedKeys.reset();
     UpdateKeys();
     PollEvents();
     // What a frame's input changes shows in the next frame: it is no rest yet.
@@ -894,7 +883,7 @@ void TfwGameApp::HandleEvent(const SDL_Event& event) {
 }
 
 void TfwGameApp::HandleJoystick(const SDL_Event& event) {
-    const TfwKeySet before = PadKeys();
+    const TfwPadSet before = PadHeld();
     switch (event.type) {
     case SDL_JOYBUTTONDOWN:
         if (event.jbutton.button <= 31)
@@ -917,12 +906,11 @@ void TfwGameApp::HandleJoystick(const SDL_Event& event) {
     }
     if (kHandheld)
         return; // its buttons reach the keys through fwApplyButtons only
-    // A pad key that went down reads 1 in this frame, as a key-down event makes it.
-    const TfwKeySet pressed = PadKeys() & ~before;
-    PadPressedKeys |= pressed;
-    for (int key = 0; key < kfwKeyLimit; ++key)
-        if (pressed[key])
-            PressKey(static_cast<uint16_t>(key));
+    // A control that went down reads 1 in this frame, as a key-down event makes a key.
+    const TfwPadSet pressed = PadHeld() & ~before;
+    for (int c = 0; c < kfwPadControls; ++c)
+        if (pressed[static_cast<size_t>(c)])
+            PadCounts[c] = 1;
 }
 
 void TfwGameApp::HandleMouseButton(const SDL_MouseButtonEvent& button) {
@@ -953,15 +941,74 @@ void TfwGameApp::QueueTyped(const SDL_keysym& key) {
         TypedChars.push_back(kfwBackspace);
 }
 
-void TfwGameApp::PressKey(uint16_t key) {
-    if (key < kfwKeyLimit)
-        Keys[key] = 1;
-}
-
-TfwKeySet TfwGameApp::PadKeys() const {
+TfwPadSet TfwGameApp::PadHeld() const {
     if (kHandheld)
         return {};
-    return fwPadKeys(JoyButtons, JoyHat, JoyAxes);
+    return fwPadHeld(JoyButtons, JoyHat, JoyAxes);
+}
+
+void TfwGameApp::SetBindings(std::vector<TfwBinding> bindings) {
+    bindings_ = std::move(bindings);
+}
+
+uint8_t TfwGameApp::ActionCount(int32_t action) const {
+    if (action < 0 || action >= kfwActionLimit)
+        return 0;
+    if (startedActions_[static_cast<size_t>(action)])
+        return 1;
+    // The youngest of its keys and controls: one going down while another is
+    // held starts the action afresh.
+    uint8_t count = 0;
+    auto youngest = [&count](uint8_t c) {
+        if (c != 0 && (count == 0 || c < count))
+            count = c;
+    };
+    for (const TfwBinding& b : bindings_) {
+        if (b.Action != action)
+            continue;
+        if (b.Key >= 0 && b.Key < kfwKeyLimit)
+            youngest(Keys[b.Key]);
+        if (b.PadControl >= 0 && b.PadControl < kfwPadControls)
+            youngest(PadCounts[b.PadControl]);
+    }
+    return count;
+}
+
+bool TfwGameApp::ActionPressed(int32_t action, bool waitRelease) {
+    if (ActionCount(action) == 0)
+        return false;
+    if (waitRelease && !WaitInFrame) {
+        startedActions_.reset(static_cast<size_t>(action));
+        // As KeyPressed: its keys and controls read as released for the rest
+        // of the frame, and the page's loop holds the frame's end until they are.
+        for (const TfwBinding& b : bindings_) {
+            if (b.Action != action)
+                continue;
+            if (b.Key >= 0 && b.Key < kfwKeyLimit && Keys[b.Key] != 0) {
+                Keys[b.Key] = 0;
+                AwaitedKeys.set(static_cast<size_t>(b.Key));
+            }
+            if (b.PadControl >= 0 && b.PadControl < kfwPadControls &&
+                PadCounts[b.PadControl] != 0) {
+                PadCounts[b.PadControl] = 0;
+                AwaitedPad.set(static_cast<size_t>(b.PadControl));
+            }
+        }
+        return true;
+    }
+    while (waitRelease) {
+        UpdateKeys();
+        PollEvents();
+        if (ActionCount(action) == 0)
+            break;
+        fwDelay(1);
+    }
+    return true;
+}
+
+void TfwGameApp::StartAction(int32_t action) {
+    if (action >= 0 && action < kfwActionLimit)
+        startedActions_.set(static_cast<size_t>(action));
 }
 
 void TfwGameApp::UpdateKeys() {
@@ -972,14 +1019,23 @@ void TfwGameApp::UpdateKeys() {
         return;
     if (kHandheld && JoystickCount > 0 && Joystick != nullptr)
         fwApplyButtons(JoyButtons, state, count);
-    const TfwKeySet pad = PadKeys();
+    startedActions_.reset();
     const int n = count < kfwKeyLimit ? count : kfwKeyLimit;
     for (int i = 0; i < n; ++i) {
-        const bool down = state[i] == 1 || pad[static_cast<size_t>(i)];
+        const bool down = state[i] == 1;
         Keys[i] = down ? static_cast<uint8_t>(Keys[i] + 1) : 0; // wraps 255 -> 0
         if (IgnoredKeys[i]) {
             IgnoredKeys[i] = down;
             Keys[i] = 0;
+        }
+    }
+    const TfwPadSet pad = PadHeld();
+    for (int c = 0; c < kfwPadControls; ++c) {
+        const auto at = static_cast<size_t>(c);
+        PadCounts[c] = pad[at] ? static_cast<uint8_t>(PadCounts[c] + 1) : 0;
+        if (IgnoredPad[at]) {
+            IgnoredPad[at] = pad[at];
+            PadCounts[c] = 0;
         }
     }
     // A key the frame took stays up for the game until it is released.
@@ -1031,14 +1087,17 @@ bool TfwGameApp::KeyPressed(uint16_t key, bool waitRelease) {
 }
 
 bool TfwGameApp::AwaitsRelease() {
-    if (AwaitedKeys.none())
+    if (AwaitedKeys.none() && AwaitedPad.none())
         return false;
     UpdateKeys();
     PollEvents();
     for (int key = 0; key < kfwKeyLimit; ++key)
         if (AwaitedKeys[key] && Keys[key] == 0)
             AwaitedKeys.reset(key);
-    return AwaitedKeys.any();
+    for (int c = 0; c < kfwPadControls; ++c)
+        if (AwaitedPad[static_cast<size_t>(c)] && PadCounts[c] == 0)
+            AwaitedPad.reset(static_cast<size_t>(c));
+    return AwaitedKeys.any() || AwaitedPad.any();
 }
 
 void TfwGameApp::IgnoreHeldKeys() {
@@ -1047,13 +1106,22 @@ void TfwGameApp::IgnoreHeldKeys() {
             IgnoredKeys[key] = true;
             Keys[key] = 0;
         }
+    for (int c = 0; c < kfwPadControls; ++c)
+        if (PadCounts[c] != 0) {
+            IgnoredPad.set(static_cast<size_t>(c));
+            PadCounts[c] = 0;
+        }
+    startedActions_.reset();
 }
 
 bool TfwGameApp::AnyKeyPressed() const {
     for (uint8_t k : Keys)
         if (k == 1)
             return true;
-    return false;
+    for (uint8_t c : PadCounts)
+        if (c == 1)
+            return true;
+    return startedActions_.any();
 }
 
 TfwFont* TfwGameApp::CreateFont(int32_t size, int32_t tag) {

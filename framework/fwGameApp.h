@@ -90,17 +90,31 @@ public:
     std::string Reason; // SDL_GetError at the failure
 };
 
-// Desktop gamepad: joystick 0 in the layout most pads give under Linux
-// (0 south, 1 east, 2 west, 3 north, 4 and 5 the shoulders, 6 back, 7 start).
-// Button 7 stands for both pause and Return: only the high score screens read
-// Return, and pause does nothing there.
-const std::vector<TfwButtonKey>& fwPadButtonKeys();
-// An axis further than this from its centre (of -32768 .. 32767) holds an arrow.
+// Desktop gamepad: joystick 0's buttons 0 .. 31 are the pad's controls of
+// the same numbers; the four directions of its first hat and of its first two
+// axes (0 left-right, 1 up-down) are the controls after them. What a control
+// does is the game's binding table's to say.
+inline constexpr int kfwPadButtons = 32;
+enum TfwPadDirection : int { kfwPadLeft = kfwPadButtons, kfwPadRight, kfwPadUp, kfwPadDown };
+inline constexpr int kfwPadControls = kfwPadDown + 1;
+using TfwPadSet = std::bitset<kfwPadControls>;
+// An axis further than this from its centre (of -32768 .. 32767) holds a direction.
 inline constexpr int32_t kfwAxisDeadZone = 32768 / 3;
 using TfwKeySet = std::bitset<kfwKeyLimit>;
-// The keys the desktop pad holds: its buttons, the arrows of its first hat and
-// of its first two axes (0 left-right, 1 up-down).
-TfwKeySet fwPadKeys(const bool (&buttons)[32], uint8_t hat, const int16_t (&axes)[2]);
+// The controls the desktop pad holds: its buttons, and the directions of its
+// first hat and of its first two axes.
+TfwPadSet fwPadHeld(const bool (&buttons)[32], uint8_t hat, const int16_t (&axes)[2]);
+
+// Actions: the game's own numbers, below kfwActionLimit, for what a player
+// asks for; a binding starts one from a key of the keyboard (an SDL key
+// symbol below kfwKeyLimit, which on the handheld its buttons hold) or from a
+// control of the desktop pad. One key or control may start several actions.
+inline constexpr int32_t kfwActionLimit = 64;
+struct TfwBinding {
+    int32_t Action = 0;
+    int32_t Key = -1;        // -1: none
+    int32_t PadControl = -1; // -1: none
+};
 
 // The character TypedChars holds for Backspace.
 inline constexpr uint16_t kfwBackspace = 8;
@@ -325,10 +339,11 @@ public:
     // Is the key down this frame? With waitRelease, waits (events handled, no
     // frames) until it is released before answering true.
     bool KeyPressed(uint16_t key, bool waitRelease);
-    // Did some key go down in this frame (a counter of exactly 1)?
+    // Did some key, pad control or action go down in this frame (a counter of exactly 1)?
     bool AnyKeyPressed() const;
-    // Every key down now (pad buttons included) reads as up until it has been
-    // released: a screen that has just appeared takes only keys pressed on it.
+    // Every key and pad control down now reads as up until it has been
+    // released, and a started action ends: a screen that has just appeared
+    // takes only keys pressed on it.
     void IgnoreHeldKeys();
     // Hands every pending SDL event to HandleEvent.
     void PollEvents();
@@ -347,14 +362,26 @@ public:
     // scale, or the largest that fits a desktop it would not fit; scale when
     // the desktop's size is unknown (smaller than the picture).
     static int32_t CutToDesktop(int32_t scale, int32_t desktopWidth, int32_t desktopHeight);
-    // Marks key as gone down in this frame, as its key-down event would.
-    void PressKey(uint16_t key);
-    // The keys the desktop pad holds now; none on the handheld, whose buttons
-    // reach the keys through fwApplyButtons.
-    TfwKeySet PadKeys() const;
-    // The keys the desktop pad pressed in this iteration's events, also when
-    // it let go again before the frame: a screen can tell them from the keyboard's.
-    TfwKeySet PadPressedKeys;
+    // The controls the desktop pad holds now; none on the handheld, whose
+    // buttons reach the keys through fwApplyButtons.
+    TfwPadSet PadHeld() const;
+    // The desktop pad's controls counted as Keys are: 0 up, 1 went down in
+    // this iteration's events (also when let go again before the frame), n
+    // held n updates.
+    uint8_t PadCounts[kfwPadControls] = {};
+
+    // The game's bindings, which the action counts read from now on.
+    void SetBindings(std::vector<TfwBinding> bindings);
+    // An action's count, as a key's: 0 while none of its keys and controls
+    // is down, 1 in the frame one of them went down (or StartAction started
+    // it), then 2, 3, ... while held. Actions out of range count 0.
+    uint8_t ActionCount(int32_t action) const;
+    // ActionCount(action) != 0. With waitRelease, it waits for the release of
+    // every key and control of the action as KeyPressed does for a key.
+    bool ActionPressed(int32_t action, bool waitRelease);
+    // The action starts in this frame as if one of its keys went down and
+    // came up again: the mouse's and the touch screen's way to an action.
+    void StartAction(int32_t action);
 
 private:
     std::vector<Uint16> Presented;      // the picture as last sent to the window
@@ -363,9 +390,13 @@ private:
     bool quietFrame_ = false;           // the last frame took no input and changed no picture
     bool TakenKeys[kfwKeyLimit] = {};   // toggle keys held since the frame took them
     TfwKeySet AwaitedKeys;              // web: keys taken until released (AwaitsRelease)
+    TfwPadSet AwaitedPad;               // web: pad controls taken until released
     bool IgnoredKeys[kfwKeyLimit] = {}; // keys held since IgnoreHeldKeys
-    std::vector<Uint32> WindowPixel;    // back buffer pixel -> window pixel, per mode
-    bool PlaceKnown = false;            // where the window stood before fullscreen
+    TfwPadSet IgnoredPad;               // pad controls held since IgnoreHeldKeys
+    std::vector<TfwBinding> bindings_;  // the game's, in its order
+    std::bitset<kfwActionLimit> startedActions_; // by StartAction, until the next update
+    std::vector<Uint32> WindowPixel;             // back buffer pixel -> window pixel, per mode
+    bool PlaceKnown = false;                     // where the window stood before fullscreen
     int32_t PlaceX = 0, PlaceY = 0;
 
     void ReadVideoOptions();
