@@ -16,7 +16,10 @@
 
 std::string SourcePath(const std::string& relative) {
     const bool media = relative == "data" || relative.rfind("data/", 0) == 0;
-    return std::string(media ? TESSARIL_MEDIA_ROOT : TESSARIL_SOURCE_DIR) + "/" + relative;
+    // The two roots are one folder in some configurations.
+    // NOLINTNEXTLINE(bugprone-branch-clone)
+    const std::string root = media ? TESSARIL_MEDIA_ROOT : TESSARIL_SOURCE_DIR;
+    return root + "/" + relative;
 }
 
 TTempDir::TTempDir() {
@@ -239,8 +242,8 @@ int Mix_HaltMusic() {
 int Mix_PlayingMusic() {
     return PassOn<int>("Mix_PlayingMusic");
 }
-void Mix_HookMusicFinished(void (*done)()) {
-    PassOn<void>("Mix_HookMusicFinished", done);
+void Mix_HookMusicFinished(void (*music_finished)()) {
+    PassOn<void>("Mix_HookMusicFinished", music_finished);
 }
 void Mix_CloseAudio() {
     PassOn<void>("Mix_CloseAudio");

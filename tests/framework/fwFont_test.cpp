@@ -177,7 +177,8 @@ uint32_t CanvasAt(SDL_Surface* s, int x, int y) {
 
 bool SameSurface(SDL_Surface* a, SDL_Surface* b) {
     return a->h == b->h && a->pitch == b->pitch &&
-           std::memcmp(a->pixels, b->pixels, static_cast<size_t>(a->h * a->pitch)) == 0;
+           std::memcmp(a->pixels, b->pixels,
+                       static_cast<size_t>(a->h) * static_cast<size_t>(a->pitch)) == 0;
 }
 
 bool Blank(SDL_Surface* s, uint32_t rgb) {
@@ -413,6 +414,7 @@ protected:
     // Texts the game might draw: more of them than the cache holds.
     static std::vector<std::string> Texts(int n) {
         std::vector<std::string> texts;
+        texts.reserve(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i)
             texts.push_back((i % 3 == 0   ? "Last Score: "
                              : i % 3 == 1 ? "Volume: "
@@ -437,7 +439,7 @@ TEST_F(TextCacheTest, KeptTextsDrawAsFreshOnesThroughEvictionReloadAndShading) {
     for (int round = 0; round < 3; ++round)
         for (size_t i = 0; i < texts.size(); ++i) {
             const size_t k = round == 1 ? texts.size() - 1 - i : (i * 7) % texts.size();
-            const int x = static_cast<int>((k * 13 + round * 5) % 300) - 10;
+            const int x = static_cast<int>((k * 13 + static_cast<size_t>(round) * 5) % 300) - 10;
             const int y = static_cast<int>((k * 29) % 250) - 5;
             DrawBoth(font, x, y, texts[k], (k + round) % 2 == 0 ? kOrange : white);
             ASSERT_LE(font.CachedTexts(), 64u);

@@ -21,7 +21,7 @@ TKeys ControlsOf(const TfwPadSet& set) {
     return keys;
 }
 
-TKeys PadControls(std::vector<int> pressed, uint8_t hat, int16_t x, int16_t y) {
+TKeys PadControls(const std::vector<int>& pressed, uint8_t hat, int16_t x, int16_t y) {
     bool buttons[32] = {};
     for (int b : pressed)
         buttons[b] = true;
@@ -75,6 +75,7 @@ TEST(TfwPad, ButtonsHatAndAxesHoldTheirControls) {
 TEST_F(TfwPadCounters, APadPressCountsLikeAKeyAndOnlyOnTheDesktop) {
     PushJoyHat(SDL_HAT_UP);
     std::vector<int> held;
+    held.reserve(3);
     for (int i = 0; i < 3; ++i)
         held.push_back(Frame(kfwPadUp));
     PushJoyHat(SDL_HAT_CENTERED);

@@ -13,6 +13,7 @@ namespace {
 
 std::vector<int32_t> ZOrder(const TfwWorldObject& parent) {
     std::vector<int32_t> z;
+    z.reserve(static_cast<size_t>(parent.ChildCount()));
     for (int i = 0; i < parent.ChildCount(); ++i)
         z.push_back(parent.GetChild(i)->Z);
     return z;
@@ -647,7 +648,8 @@ protected:
     }
 
     Uint32 Pixel(int x, int y) const {
-        const auto* row = static_cast<const Uint8*>(target->pixels) + y * target->pitch;
+        const auto* row =
+            static_cast<const Uint8*>(target->pixels) + static_cast<ptrdiff_t>(y) * target->pitch;
         return reinterpret_cast<const Uint16*>(row)[x];
     }
     Uint32 Expected(int col, int row) const { return SourceColour(target->format, col, row); }

@@ -797,21 +797,21 @@ TEST_F(TessarilStates, LeavingTheWindowPausesAPlayersGameInPlayAndNothingElse) {
         Uint8 What, Gain;
         S To; // on the desktop; the handheld's state never changes
     };
-    const TCase cases[] = {{S::gsPlaying, 0, 0, F, 0, S::gsPaused},
-                           {S::gsPlaying, 0, 0, M, 0, S::gsPaused},
-                           {S::gsPlaying, 0, 0, F | M, 0, S::gsPaused},
-                           {S::gsPlaying, 0, 1, F, 0, S::gsPaused},
-                           {S::gsPlaying, 1, 0, F, 0, S::gsPaused},
-                           {S::gsPlaying, 0, 0, SDL_APPMOUSEFOCUS, 0, S::gsPlaying},
-                           {S::gsPlaying, 0, 0, F | M, 1, S::gsPlaying},
-                           {S::gsPaused, 0, 0, F | M, 1, S::gsPaused},
-                           {S::gsPaused, 0, 0, F, 0, S::gsPaused},
-                           {S::gsPlaying, 1, 1, F | M, 0, S::gsPlaying},
-                           {S::gsTitle, 0, 0, F, 0, S::gsTitle},
-                           {S::gsReady, 0, 0, M, 0, S::gsReady},
-                           {S::gsRetry, 0, 0, F, 0, S::gsRetry},
-                           {S::gsLevelDone, 0, 0, F, 0, S::gsLevelDone},
-                           {S::gsGameOver, 0, 0, M, 0, S::gsGameOver}};
+    const TCase cases[] = {{S::gsPlaying, false, false, F, 0, S::gsPaused},
+                           {S::gsPlaying, false, false, M, 0, S::gsPaused},
+                           {S::gsPlaying, false, false, F | M, 0, S::gsPaused},
+                           {S::gsPlaying, false, true, F, 0, S::gsPaused},
+                           {S::gsPlaying, true, false, F, 0, S::gsPaused},
+                           {S::gsPlaying, false, false, SDL_APPMOUSEFOCUS, 0, S::gsPlaying},
+                           {S::gsPlaying, false, false, F | M, 1, S::gsPlaying},
+                           {S::gsPaused, false, false, F | M, 1, S::gsPaused},
+                           {S::gsPaused, false, false, F, 0, S::gsPaused},
+                           {S::gsPlaying, true, true, F | M, 0, S::gsPlaying},
+                           {S::gsTitle, false, false, F, 0, S::gsTitle},
+                           {S::gsReady, false, false, M, 0, S::gsReady},
+                           {S::gsRetry, false, false, F, 0, S::gsRetry},
+                           {S::gsLevelDone, false, false, F, 0, S::gsLevelDone},
+                           {S::gsGameOver, false, false, M, 0, S::gsGameOver}};
     for (const TCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "case " << &c - cases);
         game->State = c.From;
@@ -1987,14 +1987,15 @@ TEST_F(TessarilStates, CursorAndMarkerSitOnTheirCellsAtTheBoardsPitch) {
 
 TEST(TessarilMedia, OverlayPicturesAreThisBuildsSet) {
     const std::string source = TESSARIL_SOURCE_DIR;
-    const std::string own = kHandheld ? "/data-handheld/" : "/data/";
+    const std::string ownRoot = source + (kHandheld ? "/data-handheld/" : "/data/");
+    const std::string handheldRoot = source + "/data-handheld/";
+    const std::string dataRoot = source + "/data/";
     for (const TOverlayLettering& overlay : kDesktopOverlays) {
         const std::string file = std::string(kMediaList[overlay.Id].File).substr(5);
         const std::string loaded = ReadFile(SourcePath("data/" + file));
         EXPECT_FALSE(loaded.empty()) << file;
-        EXPECT_TRUE(loaded == ReadFile(source + own + file)) << file << " is not this build's";
-        EXPECT_FALSE(ReadFile(source + "/data-handheld/" + file) ==
-                     ReadFile(source + "/data/" + file))
+        EXPECT_TRUE(loaded == ReadFile(ownRoot + file)) << file << " is not this build's";
+        EXPECT_FALSE(ReadFile(handheldRoot + file) == ReadFile(dataRoot + file))
             << file << ": the two sets are the same";
     }
 }
@@ -2083,8 +2084,8 @@ TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
     ASSERT_EQ(std::size(overlayKeys), overlays.size());
     for (size_t i = 0; i < overlays.size(); ++i) {
         ASSERT_EQ(overlayKeys[i].first, overlays[i].Id);
-        texts.push_back({overlays[i].Big, none});
-        texts.push_back({overlays[i].Small, overlayKeys[i].second});
+        texts.emplace_back(overlays[i].Big, none);
+        texts.emplace_back(overlays[i].Small, overlayKeys[i].second);
     }
     if constexpr (kHandheld) {
         texts.insert(texts.end(), {{help[0], select}, {help[1], cursor}, {help[2], quit}});
@@ -2094,11 +2095,11 @@ TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
         texts.insert(texts.end(),
                      {{help[0], select}, {help[1], relaxed}, {help[2], table}, {help[3], quit}});
         game->KeptGame = TSavedGame();
-        texts.push_back({game->TitleLines()[0].Text, goOn});
+        texts.emplace_back(game->TitleLines()[0].Text, goOn);
         const std::set<int32_t> expected[] = {select, cursor, pause, hint, fullscreen};
         ASSERT_EQ(std::size(expected), keyLines.size());
         for (size_t i = 0; i < keyLines.size(); ++i)
-            texts.push_back({keyLines[i], expected[i]});
+            texts.emplace_back(keyLines[i], expected[i]);
     }
     for (const auto& [text, keys] : texts) {
         const std::set<int32_t> named = NamedKeys(text);
@@ -2195,7 +2196,7 @@ std::string ExpectFailedStart() {
         ADD_FAILURE() << log;
         return "";
     }
-    const std::string reason = log.substr(tag.size(), log.find(LineEnd()) - tag.size());
+    std::string reason = log.substr(tag.size(), log.find(LineEnd()) - tag.size());
     EXPECT_FALSE(reason.empty());
     EXPECT_EQ(tag + reason + LineEnd() + "InitSDL failed" + LineEnd(), log);
     EXPECT_EQ("tessaril: InitSDL failed: " + reason + "\n", err);

@@ -200,7 +200,7 @@ TEST(BoardRandom, FollowsTheBuildsGenerator) {
 TEST_F(GameGridTest, NewBoardNeverHoldsARun) {
     for (uint32_t seed = 0; seed < 10000; ++seed) {
         grid.FixSeed(seed * 2654435761u);
-        grid.NewBoard(images, 6 + seed % 3);
+        grid.NewBoard(images, 6 + static_cast<int32_t>(seed % 3));
         ASSERT_FALSE(HasRun(grid)) << "seed " << seed;
     }
     EXPECT_EQ(80, StoneCount(engine));
@@ -666,6 +666,7 @@ TEST_F(GameGridTest, ThreeGapsTakeThreeRefillSteps) {
     }
     // The kept stones sit at the bottom in their order, the new ones above.
     std::vector<TButtonSprite*> column;
+    column.reserve(8);
     for (int r = 0; r < 8; ++r)
         column.push_back(grid.StoneAt(4, r));
     std::vector<TButtonSprite*> expected = {entered[2], entered[1], entered[0]};
@@ -774,7 +775,7 @@ TEST_F(GameGridTest, FindMoveTriesLeftRightUpDown) {
     std::vector<std::pair<int, int>> fromCentre;
     for (int n = 1; grid.FindMove(n, c1, r1, c2, r2); ++n)
         if (c2 == 5 && r2 == 3)
-            fromCentre.push_back({c1, r1});
+            fromCentre.emplace_back(c1, r1);
     const std::vector<std::pair<int, int>> order = {{4, 3}, {6, 3}, {5, 2}, {5, 4}};
     EXPECT_EQ(order, fromCentre);
 }

@@ -23,7 +23,7 @@ namespace {
 
 // The game's font when the media tree has it, else a system font.
 std::string TestFontPath() {
-    const std::string own = SourcePath("data/fonts/orangefizz.ttf");
+    std::string own = SourcePath("data/fonts/orangefizz.ttf");
     if (FileExists(own))
         return own;
     return "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";

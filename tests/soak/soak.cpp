@@ -371,7 +371,7 @@ int main(int argc, char** argv) {
         rssEnd = ResidentKilobytes();
         heapEnd = HeapInUseKilobytes();
         if (counters.BoardSaves > 0 && access("puzzle1.txt", F_OK) != 0)
-            failures.push_back("the save key wrote no puzzle1.txt");
+            failures.emplace_back("the save key wrote no puzzle1.txt");
         // The table as the game saved it: whole records only, at most ten.
         const std::string table = ReadFile("highscore.dat");
         if (counters.NamesEntered > 0 && (table.empty() || table.size() % kHScoreRecordSize != 0 ||
@@ -399,7 +399,8 @@ int main(int argc, char** argv) {
     std::printf("soak: %llu frames in %.1f s (%.0f frames/s); resident memory %ld kB at frame "
                 "1000, %ld kB at the end (%+ld kB)\n",
                 static_cast<unsigned long long>(options.Frames), seconds,
-                seconds > 0 ? options.Frames / seconds : 0.0, rssStart, rssEnd, rssEnd - rssStart);
+                seconds > 0 ? static_cast<double>(options.Frames) / seconds : 0.0, rssStart, rssEnd,
+                rssEnd - rssStart);
     std::printf("soak: demos %d, levels won %d, lives lost %d, game overs %d, names entered %d, "
                 "tables shown %d, boards dealt %d, board loads %d, board saves %d, pauses %d, "
                 "hints %d, track changes %d, most markers %d, most sprites %d, log lines %d\n",

@@ -267,11 +267,11 @@ void drawSelection(Image& im, int ox) {
         for (int x = 0; x < 28; ++x) {
             const int ex = std::min(x, 27 - x), ey = std::min(y, 27 - y);
             const int wedge = (ex - 2) + (ey - 2); // from the stone's corner inwards
-            if (ex == 0 || ey == 0)
-                im.set(ox + x, y, aqua);
-            else if (ex == 1 || ey == 1)
+            const bool rim = ex == 0 || ey == 0;
+            const bool highlight = !rim && (ex == 1 || ey == 1);
+            if (highlight)
                 im.set(ox + x, y, white);
-            else if (wedge < kWedge)
+            else if (rim || wedge < kWedge)
                 im.set(ox + x, y, aqua);
             else if (wedge == kWedge)
                 im.set(ox + x, y, deep);
