@@ -1553,7 +1553,7 @@ def sc_r_table(game, st):
     game.type_text("relax")
     game.key("Return")
     game.wait_for("the relaxed table with the one new row",
-                  lambda s: table_one_row(s, None), timeout=3.0)
+                  lambda s: table_rows(1)(s, None), timeout=3.0)
     data = wait_file(game, "highscore-relaxed.dat", "the relaxed game's record",
                      lambda d: len(d) >= 32)
     expect(len(data) == 32, f"highscore-relaxed.dat holds {len(data)} bytes, expected one record")
