@@ -25,6 +25,7 @@ void TfwFrameLoop::AnimationFrame() {
     // The pauses of a stepped clock have no place here: an animation frame
     // ends where the iteration would pause between frames.
     pause_ = 0;
+    rest_ = 0;
     while (stage_ != TStage::Ended && RunStage()) {
     }
 }
@@ -90,6 +91,9 @@ void TfwFrameLoop::Begin() {
     frameStart_ = fwGetTicks();
     app_.UpdateKeys();
     app_.PollEvents();
+    // What a frame's input changes shows in the next frame: it is no rest yet.
+    input_ = app_.AnyKeyPressed() || !app_.PointerEvents.empty() || !app_.TypedChars.empty();
+    pictureSent_ = false;
     app_.ComputeFrame();
     stage_ = TStage::Hold;
 }
@@ -99,4 +103,7 @@ void TfwFrameLoop::Finish() {
     app_.EndIteration(frameStart_);
     pause_ = app_.FrameTime < kfwFramePeriodMs ? kfwFramePeriodMs - app_.FrameTime : 0;
     stage_ = app_.Terminated ? TStage::Done : TStage::Begin;
+    rest_ = 0;
+    if (!Granted && stage_ == TStage::Begin && !input_ && !pictureSent_)
+        rest_ = app_.QuietFor(fwGetTicks());
 }

@@ -21,6 +21,10 @@ class TfwGameApp;
 //   the padding, the 1 ms polls of a held key) is asked of Granted, and
 //   fwDelay moves the clock by it, so the clock reads as in Run; Continue
 //   runs on until a pause is refused and runs from there next time.
+// On the page's clock the loop also tells how long the page may go without
+// animation frames (RestMs): after a frame that took no input and sent no
+// changed picture, until the game's next change or its once-a-second hook,
+// as the desktop's loop rests (TfwGameApp::QuietFor).
 // The application is not owned and must outlive the loop.
 class TfwFrameLoop {
 public:
@@ -38,16 +42,25 @@ public:
     void Continue();
     // The game ended (Terminated): DoneGame has run and nothing runs any more.
     bool Ended() const { return stage_ == TStage::Ended; }
+    // The presenter's report: the running frame sent a changed picture.
+    void PictureSent() { pictureSent_ = true; }
+    // After AnimationFrame: ms the page may let pass before the next one
+    // unless input comes first; 0 asks for the next animation frame. Always
+    // 0 on a stepped clock, whose frames are the test's grants.
+    uint32_t RestMs() const { return rest_; }
 
 private:
     enum class TStage { Start, Begin, Hold, Show, Count, Done, Ended };
 
     TfwGameApp& app_;
     TStage stage_ = TStage::Start;
-    uint32_t pause_ = 0;      // stepped: ms owed before the stage runs
-    uint32_t frameStart_ = 0; // the running iteration's start (ms)
-    uint32_t due_ = 0;        // page's clock: when the next iteration is due
-    bool scheduled_ = false;  // due_ holds a time
+    uint32_t pause_ = 0;       // stepped: ms owed before the stage runs
+    uint32_t frameStart_ = 0;  // the running iteration's start (ms)
+    uint32_t due_ = 0;         // page's clock: when the next iteration is due
+    bool scheduled_ = false;   // due_ holds a time
+    bool input_ = false;       // the running frame took input
+    bool pictureSent_ = false; // the running frame sent a changed picture
+    uint32_t rest_ = 0;        // RestMs's answer
 
     // Runs the stage; false when the animation frame ends with it.
     bool RunStage();

@@ -53,6 +53,14 @@ constexpr uint32_t kSecondMs = 1000;
 
 // Share of the desktop (in percent) the window may take by default.
 constexpr int32_t kDesktopSharePct = 85;
+// The picture's bits per pixel, and the desktop depths a window takes as its own.
+constexpr int kPictureDepth = 16;
+constexpr int kDeepDesktop24 = 24;
+constexpr int kDeepDesktop32 = 32;
+// Every 16-bit value once: a square of 256 x 256 pixels.
+constexpr int32_t kPixelValueSide = 256;
+using TSurfacePtr = std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)>;
+
 // Keys the frame takes for itself: F11 alone, Return together with Alt.
 constexpr SDLKey kToggleKeys[] = {SDLK_F11, SDLK_RETURN};
 
@@ -80,6 +88,11 @@ void ScaleRow24(const Uint16* src, int32_t w, int32_t scale, const Uint32* lut, 
     }
 }
 
+Uint16* MutablePictureRow(SDL_Surface* s, int32_t y) {
+    return reinterpret_cast<Uint16*>(static_cast<Uint8*>(s->pixels) +
+                                     static_cast<ptrdiff_t>(y) * s->pitch);
+}
+
 const Uint16* PictureRow(const SDL_Surface* s, int32_t y) {
     return reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(s->pixels) +
                                            static_cast<ptrdiff_t>(y) * s->pitch);
@@ -102,6 +115,15 @@ constexpr uint8_t kPadHat = 0;  // the one hat the pad reads
 constexpr uint8_t kPadAxes = 2; // axes 0 (left-right) and 1 (up-down)
 
 } // namespace
+
+SDL_PixelFormat* fwPictureFormat() {
+    const SDL_Surface* video = SDL_GetVideoSurface();
+    if (video == nullptr)
+        return nullptr;
+    if (instance != nullptr && instance->BackBuffer != nullptr)
+        return instance->BackBuffer->format;
+    return video->format;
+}
 
 uint32_t fwGetTicks() {
     return ticksFunc ? ticksFunc() : SDL_GetTicks();
@@ -144,29 +166,19 @@ void fwApplyButtons(const bool (&buttons)[32], uint8_t* state, int count) {
                 state[entry.Key] = 1;
 }
 
-const std::vector<TfwButtonKey>& fwPadButtonKeys() {
-    static const std::vector<TfwButtonKey> table = {
-        {SDLK_SPACE, {0}}, {SDLK_x, {1}}, {SDLK_y, {2}}, {SDLK_h, {3}},      {SDLK_1, {4}},
-        {SDLK_2, {5}},     {SDLK_r, {6}}, {SDLK_p, {7}}, {SDLK_RETURN, {7}},
-    };
-    return table;
-}
-
-TfwKeySet fwPadKeys(const bool (&buttons)[32], uint8_t hat, const int16_t (&axes)[2]) {
-    TfwKeySet keys;
-    for (const TfwButtonKey& entry : fwPadButtonKeys())
-        for (int button : entry.Buttons)
-            if (buttons[button])
-                keys.set(entry.Key);
+TfwPadSet fwPadHeld(const bool (&buttons)[32], uint8_t hat, const int16_t (&axes)[2]) {
+    TfwPadSet held;
+    for (int button = 0; button < kfwPadButtons; ++button)
+        held[static_cast<size_t>(button)] = buttons[button];
     if ((hat & SDL_HAT_LEFT) != 0 || axes[0] <= -kfwAxisDeadZone)
-        keys.set(SDLK_LEFT);
+        held.set(kfwPadLeft);
     if ((hat & SDL_HAT_RIGHT) != 0 || axes[0] >= kfwAxisDeadZone)
-        keys.set(SDLK_RIGHT);
+        held.set(kfwPadRight);
     if ((hat & SDL_HAT_UP) != 0 || axes[1] <= -kfwAxisDeadZone)
-        keys.set(SDLK_UP);
+        held.set(kfwPadUp);
     if ((hat & SDL_HAT_DOWN) != 0 || axes[1] >= kfwAxisDeadZone)
-        keys.set(SDLK_DOWN);
-    return keys;
+        held.set(kfwPadDown);
+    return held;
 }
 
 TfwGameApp::TfwGameApp(TfwCommandLine commandLine) : CommandLine(std::move(commandLine)) {
@@ -281,6 +293,7 @@ void TfwGameApp::InitSDL() {
     } else {
         DesktopWidth = VideoInfo->current_w;
         DesktopHeight = VideoInfo->current_h;
+        DesktopDepth = VideoInfo->vfmt != nullptr ? VideoInfo->vfmt->BitsPerPixel : 0;
         ReadVideoOptions();
         ShowTitleAndIcon();
         SetVideoMode();
@@ -294,6 +307,10 @@ void TfwGameApp::InitSDL() {
     } else if (UseBackBuffer) {
         BackBuffer = SDL_DisplayFormat(Screen);
     }
+    // A key held from one screen into the next must not read as pressed
+    // anew there (X held on leaving play would end the program on the title).
+    if constexpr (!kHandheld && !kWeb)
+        fwHoldKeysWithoutRepeats();
     // The desktop is played with the mouse too; the handheld has none.
     SDL_ShowCursor(kHandheld ? SDL_DISABLE : SDL_ENABLE);
     Log().Write("SDLApp::InitSDL", "Done");
@@ -375,7 +392,10 @@ void TfwGameApp::SetVideoMode() {
             height = DesktopHeight;
         }
     }
-    Screen = SDL_SetVideoMode(width, height, 16, VideoFlags);
+    const int depth = WindowDepth();
+    Screen = SDL_SetVideoMode(width, height, depth, VideoFlags);
+    if (Screen == nullptr && depth != kPictureDepth)
+        Screen = SDL_SetVideoMode(width, height, kPictureDepth, VideoFlags);
     if (Screen == nullptr)
         return;
     Scale = FitScale(Screen->w, Screen->h);
@@ -384,8 +404,9 @@ void TfwGameApp::SetVideoMode() {
     PictureY = std::max(0, (Screen->h - kPictureHeight * Scale) / 2);
     SDL_FillRect(Screen, nullptr, SDL_MapRGB(Screen->format, 0, 0, 0));
     if (BackBuffer == nullptr) {
-        // The picture keeps the window's 16-bit format, which the pictures
-        // loaded with SDL_DisplayFormat share, so blits onto it stay direct.
+        // The picture keeps a 16-bit window's format (565 in a deeper
+        // window), which every image is converted to (fwPictureFormat), so
+        // blits onto it stay direct.
         const SDL_PixelFormat* f = Screen->format;
         const bool same = f->BytesPerPixel == 2;
         BackBuffer = SDL_CreateRGBSurface(SDL_SWSURFACE, kPictureWidth, kPictureHeight, 16,
@@ -394,16 +415,48 @@ void TfwGameApp::SetVideoMode() {
         if (BackBuffer == nullptr)
             return;
     }
-    // Every 16-bit picture value in the window's format.
-    WindowPixel.resize(1 << 16);
-    for (Uint32 v = 0; v < WindowPixel.size(); ++v) {
-        Uint8 r = 0;
-        Uint8 g = 0;
-        Uint8 b = 0;
-        SDL_GetRGB(v, BackBuffer->format, &r, &g, &b);
-        WindowPixel[v] = SDL_MapRGB(Screen->format, r, g, b);
-    }
+    if (!MapWindowPixels())
+        Screen = nullptr;
     PresentAll = true;
+}
+
+// A window of the picture's 16 bits on a 24- or 32-bit desktop is one SDL
+// converts whole on every update, most of what a moving picture costs: the
+// window takes the desktop's depth, and the scaling writes its pixels.
+int TfwGameApp::WindowDepth() const {
+    if (!kWeb && (DesktopDepth == kDeepDesktop24 || DesktopDepth == kDeepDesktop32))
+        return DesktopDepth;
+    return kPictureDepth;
+}
+
+bool TfwGameApp::MapWindowPixels() {
+    const SDL_PixelFormat* f = BackBuffer->format;
+    TSurfacePtr all(SDL_CreateRGBSurface(SDL_SWSURFACE, kPixelValueSide, kPixelValueSide,
+                                         kPictureDepth, f->Rmask, f->Gmask, f->Bmask, 0),
+                    SDL_FreeSurface);
+    if (all == nullptr)
+        return false;
+    for (int32_t y = 0; y < kPixelValueSide; ++y)
+        for (int32_t x = 0; x < kPixelValueSide; ++x)
+            MutablePictureRow(all.get(), y)[x] = static_cast<Uint16>(y * kPixelValueSide + x);
+    // SDL's blit, as it would have copied a 16-bit window onto this display.
+    TSurfacePtr shown(SDL_ConvertSurface(all.get(), Screen->format, SDL_SWSURFACE),
+                      SDL_FreeSurface);
+    if (shown == nullptr)
+        return false;
+    const int bpp = shown->format->BytesPerPixel;
+    WindowPixel.resize(static_cast<size_t>(kPixelValueSide) * kPixelValueSide);
+    for (int32_t y = 0; y < kPixelValueSide; ++y) {
+        const Uint8* row =
+            static_cast<const Uint8*>(shown->pixels) + static_cast<ptrdiff_t>(y) * shown->pitch;
+        for (int32_t x = 0; x < kPixelValueSide; ++x) {
+            Uint32 v = 0; // low byte first, as ScaleRow24 stores it back
+            for (int b = bpp - 1; b >= 0; --b)
+                v = (v << 8) | row[x * bpp + b];
+            WindowPixel[static_cast<size_t>(y) * kPixelValueSide + x] = v;
+        }
+    }
+    return true;
 }
 
 void TfwGameApp::ToggleFullscreen() {
@@ -559,6 +612,18 @@ void TfwGameApp::Rest() {
     fwRest(ms);
 }
 
+uint32_t TfwGameApp::QuietFor(uint32_t now) const {
+    if (Terminated || terminateRequested != 0)
+        return 0;
+    for (uint8_t k : Keys)
+        if (k != 0)
+            return 0; // a held key counts every frame
+    const uint32_t sinceMark = now - SecondMark;
+    if (sinceMark >= kSecondMs)
+        return 0;
+    return std::min(UntilNextChange(now), kSecondMs - sinceMark);
+}
+
 void TfwGameApp::Init(bool doInitSDL) {
     if (doInitSDL)
         InitSDL();
@@ -567,8 +632,20 @@ void TfwGameApp::Init(bool doInitSDL) {
 
 void TfwGameApp::ClearScreen() {
     SDL_Surface* s = GetSurface();
-    if (s != nullptr)
-        SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 0, 0, 0));
+    if (s == nullptr)
+        return;
+    const Uint32 black = SDL_MapRGB(s->format, 0, 0, 0);
+    // Every frame starts here: the desktop's picture, black being 0, is
+    // cleared with memset, several times faster than SDL's fill of 16-bit
+    // pixels. The same pixels: the clip rectangle, as SDL_FillRect fills it.
+    if (kHandheld || s != BackBuffer || black != 0 || SDL_MUSTLOCK(s) ||
+        s->format->BytesPerPixel != 2) {
+        SDL_FillRect(s, nullptr, black);
+        return;
+    }
+    const SDL_Rect& clip = s->clip_rect;
+    for (int32_t y = clip.y; y < clip.y + clip.h; ++y)
+        std::memset(MutablePictureRow(s, y) + clip.x, 0, static_cast<size_t>(clip.w) * 2);
 }
 
 void TfwGameApp::Flip() {
@@ -700,7 +777,6 @@ void TfwGameApp::Run() {
 
 void TfwGameApp::RunIteration() {
     const uint32_t t0 = fwGetTicks();
-    PadPressedKeys.reset();
     UpdateKeys();
     PollEvents();
     // What a frame's input changes shows in the next frame: it is no rest yet.
@@ -807,7 +883,7 @@ void TfwGameApp::HandleEvent(const SDL_Event& event) {
 }
 
 void TfwGameApp::HandleJoystick(const SDL_Event& event) {
-    const TfwKeySet before = PadKeys();
+    const TfwPadSet before = PadHeld();
     switch (event.type) {
     case SDL_JOYBUTTONDOWN:
         if (event.jbutton.button <= 31)
@@ -830,12 +906,11 @@ void TfwGameApp::HandleJoystick(const SDL_Event& event) {
     }
     if (kHandheld)
         return; // its buttons reach the keys through fwApplyButtons only
-    // A pad key that went down reads 1 in this frame, as a key-down event makes it.
-    const TfwKeySet pressed = PadKeys() & ~before;
-    PadPressedKeys |= pressed;
-    for (int key = 0; key < kfwKeyLimit; ++key)
-        if (pressed[key])
-            PressKey(static_cast<uint16_t>(key));
+    // A control that went down reads 1 in this frame, as a key-down event makes a key.
+    const TfwPadSet pressed = PadHeld() & ~before;
+    for (int c = 0; c < kfwPadControls; ++c)
+        if (pressed[static_cast<size_t>(c)])
+            PadCounts[c] = 1;
 }
 
 void TfwGameApp::HandleMouseButton(const SDL_MouseButtonEvent& button) {
@@ -866,15 +941,74 @@ void TfwGameApp::QueueTyped(const SDL_keysym& key) {
         TypedChars.push_back(kfwBackspace);
 }
 
-void TfwGameApp::PressKey(uint16_t key) {
-    if (key < kfwKeyLimit)
-        Keys[key] = 1;
-}
-
-TfwKeySet TfwGameApp::PadKeys() const {
+TfwPadSet TfwGameApp::PadHeld() const {
     if (kHandheld)
         return {};
-    return fwPadKeys(JoyButtons, JoyHat, JoyAxes);
+    return fwPadHeld(JoyButtons, JoyHat, JoyAxes);
+}
+
+void TfwGameApp::SetBindings(std::vector<TfwBinding> bindings) {
+    bindings_ = std::move(bindings);
+}
+
+uint8_t TfwGameApp::ActionCount(int32_t action) const {
+    if (action < 0 || action >= kfwActionLimit)
+        return 0;
+    if (startedActions_[static_cast<size_t>(action)])
+        return 1;
+    // The youngest of its keys and controls: one going down while another is
+    // held starts the action afresh.
+    uint8_t count = 0;
+    auto youngest = [&count](uint8_t c) {
+        if (c != 0 && (count == 0 || c < count))
+            count = c;
+    };
+    for (const TfwBinding& b : bindings_) {
+        if (b.Action != action)
+            continue;
+        if (b.Key >= 0 && b.Key < kfwKeyLimit)
+            youngest(Keys[b.Key]);
+        if (b.PadControl >= 0 && b.PadControl < kfwPadControls)
+            youngest(PadCounts[b.PadControl]);
+    }
+    return count;
+}
+
+bool TfwGameApp::ActionPressed(int32_t action, bool waitRelease) {
+    if (ActionCount(action) == 0)
+        return false;
+    if (waitRelease && !WaitInFrame) {
+        startedActions_.reset(static_cast<size_t>(action));
+        // As KeyPressed: its keys and controls read as released for the rest
+        // of the frame, and the page's loop holds the frame's end until they are.
+        for (const TfwBinding& b : bindings_) {
+            if (b.Action != action)
+                continue;
+            if (b.Key >= 0 && b.Key < kfwKeyLimit && Keys[b.Key] != 0) {
+                Keys[b.Key] = 0;
+                AwaitedKeys.set(static_cast<size_t>(b.Key));
+            }
+            if (b.PadControl >= 0 && b.PadControl < kfwPadControls &&
+                PadCounts[b.PadControl] != 0) {
+                PadCounts[b.PadControl] = 0;
+                AwaitedPad.set(static_cast<size_t>(b.PadControl));
+            }
+        }
+        return true;
+    }
+    while (waitRelease) {
+        UpdateKeys();
+        PollEvents();
+        if (ActionCount(action) == 0)
+            break;
+        fwDelay(1);
+    }
+    return true;
+}
+
+void TfwGameApp::StartAction(int32_t action) {
+    if (action >= 0 && action < kfwActionLimit)
+        startedActions_.set(static_cast<size_t>(action));
 }
 
 void TfwGameApp::UpdateKeys() {
@@ -885,14 +1019,23 @@ void TfwGameApp::UpdateKeys() {
         return;
     if (kHandheld && JoystickCount > 0 && Joystick != nullptr)
         fwApplyButtons(JoyButtons, state, count);
-    const TfwKeySet pad = PadKeys();
+    startedActions_.reset();
     const int n = count < kfwKeyLimit ? count : kfwKeyLimit;
     for (int i = 0; i < n; ++i) {
-        const bool down = state[i] == 1 || pad[static_cast<size_t>(i)];
+        const bool down = state[i] == 1;
         Keys[i] = down ? static_cast<uint8_t>(Keys[i] + 1) : 0; // wraps 255 -> 0
         if (IgnoredKeys[i]) {
             IgnoredKeys[i] = down;
             Keys[i] = 0;
+        }
+    }
+    const TfwPadSet pad = PadHeld();
+    for (int c = 0; c < kfwPadControls; ++c) {
+        const auto at = static_cast<size_t>(c);
+        PadCounts[c] = pad[at] ? static_cast<uint8_t>(PadCounts[c] + 1) : 0;
+        if (IgnoredPad[at]) {
+            IgnoredPad[at] = pad[at];
+            PadCounts[c] = 0;
         }
     }
     // A key the frame took stays up for the game until it is released.
@@ -944,14 +1087,17 @@ bool TfwGameApp::KeyPressed(uint16_t key, bool waitRelease) {
 }
 
 bool TfwGameApp::AwaitsRelease() {
-    if (AwaitedKeys.none())
+    if (AwaitedKeys.none() && AwaitedPad.none())
         return false;
     UpdateKeys();
     PollEvents();
     for (int key = 0; key < kfwKeyLimit; ++key)
         if (AwaitedKeys[key] && Keys[key] == 0)
             AwaitedKeys.reset(key);
-    return AwaitedKeys.any();
+    for (int c = 0; c < kfwPadControls; ++c)
+        if (AwaitedPad[static_cast<size_t>(c)] && PadCounts[c] == 0)
+            AwaitedPad.reset(static_cast<size_t>(c));
+    return AwaitedKeys.any() || AwaitedPad.any();
 }
 
 void TfwGameApp::IgnoreHeldKeys() {
@@ -960,13 +1106,22 @@ void TfwGameApp::IgnoreHeldKeys() {
             IgnoredKeys[key] = true;
             Keys[key] = 0;
         }
+    for (int c = 0; c < kfwPadControls; ++c)
+        if (PadCounts[c] != 0) {
+            IgnoredPad.set(static_cast<size_t>(c));
+            PadCounts[c] = 0;
+        }
+    startedActions_.reset();
 }
 
 bool TfwGameApp::AnyKeyPressed() const {
     for (uint8_t k : Keys)
         if (k == 1)
             return true;
-    return false;
+    for (uint8_t c : PadCounts)
+        if (c == 1)
+            return true;
+    return startedActions_.any();
 }
 
 TfwFont* TfwGameApp::CreateFont(int32_t size, int32_t tag) {

@@ -33,6 +33,11 @@ uint32_t fwGetTicks();
 void fwDelay(uint32_t ms);
 void fwSetClock(TfwTicksFunc ticks, TfwDelayFunc delay);
 
+// The pixel format every picture is drawn in and every image is converted to:
+// the application's back buffer, else the video surface's; nullptr before a
+// video mode is set.
+SDL_PixelFormat* fwPictureFormat();
+
 // Sends rectangles of the window surface to the display (SDL_UpdateRects).
 // Tests put an observer in its place; an empty function restores SDL's.
 using TfwUpdateRectsFunc = std::function<void(SDL_Surface* screen, int count, SDL_Rect* rects)>;
@@ -85,17 +90,31 @@ public:
     std::string Reason; // SDL_GetError at the failure
 };
 
-// Desktop gamepad: joystick 0 in the layout most pads give under Linux
-// (0 south, 1 east, 2 west, 3 north, 4 and 5 the shoulders, 6 back, 7 start).
-// Button 7 stands for both pause and Return: only the high score screens read
-// Return, and pause does nothing there.
-const std::vector<TfwButtonKey>& fwPadButtonKeys();
-// An axis further than this from its centre (of -32768 .. 32767) holds an arrow.
+// Desktop gamepad: joystick 0's buttons 0 .. 31 are the pad's controls of
+// the same numbers; the four directions of its first hat and of its first two
+// axes (0 left-right, 1 up-down) are the controls after them. What a control
+// does is the game's binding table's to say.
+inline constexpr int kfwPadButtons = 32;
+enum TfwPadDirection : int { kfwPadLeft = kfwPadButtons, kfwPadRight, kfwPadUp, kfwPadDown };
+inline constexpr int kfwPadControls = kfwPadDown + 1;
+using TfwPadSet = std::bitset<kfwPadControls>;
+// An axis further than this from its centre (of -32768 .. 32767) holds a direction.
 inline constexpr int32_t kfwAxisDeadZone = 32768 / 3;
 using TfwKeySet = std::bitset<kfwKeyLimit>;
-// The keys the desktop pad holds: its buttons, the arrows of its first hat and
-// of its first two axes (0 left-right, 1 up-down).
-TfwKeySet fwPadKeys(const bool (&buttons)[32], uint8_t hat, const int16_t (&axes)[2]);
+// The controls the desktop pad holds: its buttons, and the directions of its
+// first hat and of its first two axes.
+TfwPadSet fwPadHeld(const bool (&buttons)[32], uint8_t hat, const int16_t (&axes)[2]);
+
+// Actions: the game's own numbers, below kfwActionLimit, for what a player
+// asks for; a binding starts one from a key of the keyboard (an SDL key
+// symbol below kfwKeyLimit, which on the handheld its buttons hold) or from a
+// control of the desktop pad. One key or control may start several actions.
+inline constexpr int32_t kfwActionLimit = 64;
+struct TfwBinding {
+    int32_t Action = 0;
+    int32_t Key = -1;        // -1: none
+    int32_t PadControl = -1; // -1: none
+};
 
 // The character TypedChars holds for Backspace.
 inline constexpr uint16_t kfwBackspace = 8;
@@ -196,6 +215,10 @@ public:
     std::string WindowIconFile;
     int32_t DesktopWidth = 0;  // the desktop's size in pixels, read before the
     int32_t DesktopHeight = 0; // first mode is set; 0 when the driver does not say
+    // Bits per pixel of the desktop, read with its size. A desktop of 24 or
+    // 32 bits gets a window of its own depth, which the picture is scaled into
+    // directly; any other (or the page) a 16-bit window, as the picture is.
+    int32_t DesktopDepth = 0;
 
     // Starts SDL and opens the screen; failures raise EfwSDLError. A sound
     // device that cannot be opened is logged once and leaves the program Silent.
@@ -264,6 +287,12 @@ public:
     // SDL, and UntilNextChange not 0; at most to the next once-a-second hook. Elsewhere, and with a
     // pad open, it returns at once.
     void Rest();
+    // After a quiet frame (no input, no changed picture): ms from now (the
+    // clock's reading) the game may go without frames: until UntilNextChange
+    // or the once-a-second hook, whichever is first; 0 while a key is held,
+    // once the second is due, or when the program is to end. The page's loop
+    // rests on it (TfwFrameLoop::RestMs).
+    uint32_t QuietFor(uint32_t now) const;
     // Desktop: leaves a sound device that takes sound faster than it plays
     // it for SDL's dummy device (one log line); a device that paces itself is kept.
     void PaceAudio();
@@ -310,10 +339,11 @@ public:
     // Is the key down this frame? With waitRelease, waits (events handled, no
     // frames) until it is released before answering true.
     bool KeyPressed(uint16_t key, bool waitRelease);
-    // Did some key go down in this frame (a counter of exactly 1)?
+    // Did some key, pad control or action go down in this frame (a counter of exactly 1)?
     bool AnyKeyPressed() const;
-    // Every key down now (pad buttons included) reads as up until it has been
-    // released: a screen that has just appeared takes only keys pressed on it.
+    // Every key and pad control down now reads as up until it has been
+    // released, and a started action ends: a screen that has just appeared
+    // takes only keys pressed on it.
     void IgnoreHeldKeys();
     // Hands every pending SDL event to HandleEvent.
     void PollEvents();
@@ -332,14 +362,26 @@ public:
     // scale, or the largest that fits a desktop it would not fit; scale when
     // the desktop's size is unknown (smaller than the picture).
     static int32_t CutToDesktop(int32_t scale, int32_t desktopWidth, int32_t desktopHeight);
-    // Marks key as gone down in this frame, as its key-down event would.
-    void PressKey(uint16_t key);
-    // The keys the desktop pad holds now; none on the handheld, whose buttons
-    // reach the keys through fwApplyButtons.
-    TfwKeySet PadKeys() const;
-    // The keys the desktop pad pressed in this iteration's events, also when
-    // it let go again before the frame: a screen can tell them from the keyboard's.
-    TfwKeySet PadPressedKeys;
+    // The controls the desktop pad holds now; none on the handheld, whose
+    // buttons reach the keys through fwApplyButtons.
+    TfwPadSet PadHeld() const;
+    // The desktop pad's controls counted as Keys are: 0 up, 1 went down in
+    // this iteration's events (also when let go again before the frame), n
+    // held n updates.
+    uint8_t PadCounts[kfwPadControls] = {};
+
+    // The game's bindings, which the action counts read from now on.
+    void SetBindings(std::vector<TfwBinding> bindings);
+    // An action's count, as a key's: 0 while none of its keys and controls
+    // is down, 1 in the frame one of them went down (or StartAction started
+    // it), then 2, 3, ... while held. Actions out of range count 0.
+    uint8_t ActionCount(int32_t action) const;
+    // ActionCount(action) != 0. With waitRelease, it waits for the release of
+    // every key and control of the action as KeyPressed does for a key.
+    bool ActionPressed(int32_t action, bool waitRelease);
+    // The action starts in this frame as if one of its keys went down and
+    // came up again: the mouse's and the touch screen's way to an action.
+    void StartAction(int32_t action);
 
 private:
     std::vector<Uint16> Presented;      // the picture as last sent to the window
@@ -348,15 +390,24 @@ private:
     bool quietFrame_ = false;           // the last frame took no input and changed no picture
     bool TakenKeys[kfwKeyLimit] = {};   // toggle keys held since the frame took them
     TfwKeySet AwaitedKeys;              // web: keys taken until released (AwaitsRelease)
+    TfwPadSet AwaitedPad;               // web: pad controls taken until released
     bool IgnoredKeys[kfwKeyLimit] = {}; // keys held since IgnoreHeldKeys
-    std::vector<Uint32> WindowPixel;    // back buffer pixel -> window pixel, per mode
-    bool PlaceKnown = false;            // where the window stood before fullscreen
+    TfwPadSet IgnoredPad;               // pad controls held since IgnoreHeldKeys
+    std::vector<TfwBinding> bindings_;  // the game's, in its order
+    std::bitset<kfwActionLimit> startedActions_; // by StartAction, until the next update
+    std::vector<Uint32> WindowPixel;             // back buffer pixel -> window pixel, per mode
+    bool PlaceKnown = false;                     // where the window stood before fullscreen
     int32_t PlaceX = 0, PlaceY = 0;
 
     void ReadVideoOptions();
     void FitScaleToDesktop();
     void ShowTitleAndIcon();
     void SetVideoMode();
+    // The bits per pixel the window asks for (DesktopDepth or 16).
+    int WindowDepth() const;
+    // Fills WindowPixel with SDL's own conversion of every picture pixel into
+    // the window's format: what a 16-bit window on this desktop would show.
+    bool MapWindowPixels();
     // change() then SetVideoMode; on failure (logged under "SDLApp::" + name)
     // back to the mode that worked, or EfwError(name + " failed").
     void ChangeVideoMode(const std::string& name, const std::function<void()>& change);

@@ -1,6 +1,8 @@
 #include "fwImage.h"
 
 #include "fwAnimation.h"
+#include "fwConfig.h"
+#include "fwGameApp.h"
 #include "fwLog.h"
 
 #include <SDL_image.h>
@@ -288,11 +290,57 @@ const TBlendTables& TablesFor(const SDL_PixelFormat* f, uint8_t alpha) {
     return *sets.back();
 }
 
-// SDL_BlitSurface, with the translucent keyed 16-bit blits done from tables;
-// the same pixels, rectangle written back and result.
+// The opaque keyed blits BlendBlit copies itself (the stones, every frame):
+// keyed, 16-bit without alpha channel, same format, unlocked software surfaces. SDL copies these a
+// pixel at a time through a branch; the select below is one the compiler turns into vector code.
+bool IsKeyedCopy(const SDL_Surface* src, const SDL_Surface* dest) {
+    if (kHandheld || src == nullptr || dest == nullptr || src == dest)
+        return false;
+    const SDL_PixelFormat* sf = src->format;
+    const SDL_PixelFormat* df = dest->format;
+    // Alpha 255 without an alpha channel is SDL's opaque keyed blit too.
+    if ((src->flags & (SDL_SRCCOLORKEY | SDL_RLEACCEL)) != SDL_SRCCOLORKEY ||
+        ((src->flags & SDL_SRCALPHA) != 0 && sf->alpha != SDL_ALPHA_OPAQUE))
+        return false;
+    if (sf->BytesPerPixel != 2 || df->BytesPerPixel != 2 || sf->Amask != 0 || df->Amask != 0 ||
+        sf->Rmask != df->Rmask || sf->Gmask != df->Gmask || sf->Bmask != df->Bmask)
+        return false;
+    return !SDL_MUSTLOCK(src) && !SDL_MUSTLOCK(dest) && src->locked == 0 && dest->locked == 0;
+}
+
+// Copies the part of src onto dest at (x, y) but its key; both already cut to fit.
+void KeyedCopyRect(const SDL_Surface* src, const SDL_Rect& part, SDL_Surface* dest, int x, int y) {
+    const auto key = static_cast<Uint16>(src->format->colorkey);
+    for (int row = 0; row < part.h; ++row) {
+        const auto* s =
+            reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(src->pixels) +
+                                            static_cast<ptrdiff_t>(part.y + row) * src->pitch) +
+            part.x;
+        auto* d = reinterpret_cast<Uint16*>(static_cast<Uint8*>(dest->pixels) +
+                                            static_cast<ptrdiff_t>(y + row) * dest->pitch) +
+                  x;
+        for (int i = 0; i < part.w; ++i)
+            d[i] = s[i] == key ? d[i] : s[i];
+    }
+}
+
+// SDL_BlitSurface, with the translucent keyed 16-bit blits done from tables
+// and the opaque keyed ones copied here; the same pixels, rectangle written
+// back and result.
 int BlendBlit(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dest, SDL_Rect* destRect) {
-    if (!IsTableBlit(src, dest))
+    const bool copy = IsKeyedCopy(src, dest);
+    if (!copy && !IsTableBlit(src, dest))
         return SDL_BlitSurface(src, srcRect, dest, destRect);
+    if (copy) {
+        SDL_Rect dst = destRect != nullptr ? *destRect : fwMakeRect(0, 0, 0, 0);
+        SDL_Rect part;
+        const bool any = CutLikeSDL(src, srcRect, dest, dst, part);
+        if (destRect != nullptr)
+            *destRect = dst;
+        if (any)
+            KeyedCopyRect(src, part, dest, dst.x, dst.y);
+        return 0;
+    }
     const TBlendTables& t = TablesFor(src->format, src->format->alpha);
     if (!t.MatchesSDL)
         return SDL_BlitSurface(src, srcRect, dest, destRect);
@@ -307,7 +355,22 @@ int BlendBlit(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dest, SDL_Rect* 
     return 0;
 }
 
+// The picture's format, which a desktop window of the desktop's own depth
+// does not share: SDL_DisplayFormat's conversion (its flags kept) with the
+// picture's format in place of the window's.
+SDL_Surface* ToPictureFormat(SDL_Surface* decoded) {
+    if constexpr (kHandheld || kWeb)
+        return SDL_DisplayFormat(decoded);
+    constexpr Uint32 kKeptFlags = SDL_SRCCOLORKEY | SDL_SRCALPHA | SDL_RLEACCELOK;
+    return SDL_ConvertSurface(decoded, fwPictureFormat(),
+                              SDL_SWSURFACE | (decoded->flags & kKeptFlags));
+}
+
 } // namespace
+
+int fwBlitSurface(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dest, SDL_Rect* destRect) {
+    return BlendBlit(src, srcRect, dest, destRect);
+}
 
 TfwSDLImage::TfwSDLImage(TfwSDLImages* images, int32_t tag) : TfwResource(tag), Images(images) {}
 
@@ -341,8 +404,8 @@ bool TfwSDLImage::LoadFromFile(const std::string& name, const std::string& fileN
     // SDL_DisplayFormat reads the video device unchecked and crashes while
     // video is not started; without a mode there is nothing to convert to.
     SDL_Surface* display = nullptr;
-    if (SDL_GetVideoSurface() != nullptr)
-        display = SDL_DisplayFormat(decoded);
+    if (fwPictureFormat() != nullptr)
+        display = ToPictureFormat(decoded);
     else
         SDL_SetError("No video mode has been set");
     if (display == nullptr) {

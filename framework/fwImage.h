@@ -1,4 +1,4 @@
-// Pictures: one image file held as a display-format surface for drawing and the
+// Pictures: one image file held as a surface in the picture's format for drawing and the
 // decoded surface, kept locked, for reading pixels; and the image list that makes
 // images and applies its colour key to them.
 #pragma once
@@ -8,6 +8,10 @@
 #include <SDL.h>
 
 #include <memory>
+
+// SDL_BlitSurface's blit, pixel for pixel, rectangle written back and result,
+// with the keyed 16-bit blits of pictures done faster than SDL does them.
+int fwBlitSurface(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dest, SDL_Rect* destRect);
 
 class TfwSDLImages;
 
@@ -25,7 +29,7 @@ public:
     uint8_t Alpha = 255;
     TfwSDLImages* Images;
     SDL_Surface* PixelSurface = nullptr; // as decoded, locked while held; owned
-    SDL_Surface* Surface = nullptr;      // display-format copy used for drawing; owned
+    SDL_Surface* Surface = nullptr;      // picture-format copy used for drawing; owned
 
     // Refuses (false, nothing touched) a name equal to the current one in any
     // letter case; otherwise frees the old picture first. Failures are logged.

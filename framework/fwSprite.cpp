@@ -338,7 +338,7 @@ void TfwSprite::Draw(SDL_Surface* surface, const TfwRect& r, const TfwRect& clip
     SDL_Rect dst{static_cast<Sint16>(r.Left), static_cast<Sint16>(r.Top),
                  static_cast<Uint16>(r.Right - r.Left), static_cast<Uint16>(r.Bottom - r.Top)};
     if (Image != nullptr && Image->Surface != nullptr)
-        SDL_BlitSurface(Image->Surface, &src, surface, &dst);
+        fwBlitSurface(Image->Surface, &src, surface, &dst);
 }
 
 // ---------------------------------------------------------------------------

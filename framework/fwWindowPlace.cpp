@@ -2,6 +2,8 @@
 
 #include "fwX11.h"
 
+#include <X11/XKBlib.h>
+
 namespace {
 
 // The child of the root window that holds w: the window manager's frame
@@ -48,4 +50,14 @@ void fwSetWindowPlace(int32_t x, int32_t y) {
     // corner where the client asks, which is the corner that was read.
     XMoveWindow(info.info.x11.display, info.info.x11.wmwindow, x, y);
     XSync(info.info.x11.display, False);
+}
+
+bool fwHoldKeysWithoutRepeats() {
+    SDL_SysWMinfo info;
+    if (!fwX11Info(info))
+        return false;
+    TfwX11Lock lock(info);
+    Bool supported = False;
+    XkbSetDetectableAutoRepeat(info.info.x11.display, True, &supported);
+    return supported == True;
 }

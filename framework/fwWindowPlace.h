@@ -10,3 +10,10 @@
 bool fwGetWindowPlace(int32_t& x, int32_t& y);
 // Moves the window's frame back to a corner read by fwGetWindowPlace.
 void fwSetWindowPlace(int32_t x, int32_t y);
+
+// Asks the X server to send a key held down as one press and one release.
+// Its autorepeat otherwise sends release-press pairs, which SDL takes for one
+// held key only when it reads both at once: a pair split under load reads as
+// the key let go and pressed again. False when SDL's window is not an X11 one
+// or the server cannot.
+bool fwHoldKeysWithoutRepeats();

@@ -1,5 +1,5 @@
-// Start-up and shut-down of the game: the owned objects, the start values
-// and key table, the media list loaded behind the loading screen, the cursor
+// Start-up and shut-down of the game: the owned objects and bindings, the
+// start values, the media list loaded behind the loading screen, the cursor
 // sprites, and the program body.
 #include "tessaril.h"
 
@@ -54,19 +54,20 @@ std::string SoundFile(const std::string& wavFile) {
 } // namespace
 
 TMiniGame::TMiniGame(const TfwCommandLine& commandLine) : TfwGameApp(commandLine) {
-    NameEditor = std::make_unique<THighscoreEditor>(this);
-    Highscores = std::make_unique<THighscoreManager>(this);
-    ImageList = std::make_unique<TfwSDLImages>();
-    Engine = std::make_unique<TfwSpriteEngine>(this);
+    nameEditor_ = std::make_unique<THighscoreEditor>(this);
+    highscores_ = std::make_unique<THighscoreManager>(this);
+    imageList_ = std::make_unique<TfwSDLImages>();
+    engine_ = std::make_unique<TfwSpriteEngine>(this);
     screens_ = MakeScreens(*this);
+    SetBindings(FrameBindings());
     noScreen_ = std::make_unique<TScreen>(*this);
-    Splash = nullptr;
-    LastName.clear();
-    Highscores->MaxEntries = 10;
-    Highscores->LoadFromFile("highscore.dat");
+    media_.Splash = nullptr;
+    lastName_.clear();
+    highscores_->MaxEntries = 10;
+    highscores_->LoadFromFile("highscore.dat");
     if constexpr (!kHandheld) {
-        RelaxedHighscores = std::make_unique<THighscoreManager>(this);
-        RelaxedHighscores->LoadFromFile("highscore-relaxed.dat");
+        relaxedHighscores_ = std::make_unique<THighscoreManager>(this);
+        relaxedHighscores_->LoadFromFile("highscore-relaxed.dat");
     }
     WindowTitle = "Tessaril";
     if constexpr (!kWeb) // a page's icon is the page's own
@@ -76,16 +77,16 @@ TMiniGame::TMiniGame(const TfwCommandLine& commandLine) : TfwGameApp(commandLine
 
 TMiniGame::~TMiniGame() {
     // The board and the cursor animations first: they refer into the engine.
-    Board.reset();
-    Cursor = nullptr;
-    Selection = nullptr;
-    Engine.reset();
-    CursorAnimations.reset();
-    ImageList.reset();
-    PlayList.clear();
-    Highscores.reset();
-    RelaxedHighscores.reset();
-    NameEditor.reset();
+    board_.reset();
+    cursor_ = nullptr;
+    selection_ = nullptr;
+    engine_.reset();
+    cursorAnimations_.reset();
+    imageList_.reset();
+    playList_.clear();
+    highscores_.reset();
+    relaxedHighscores_.reset();
+    nameEditor_.reset();
     images_.clear();
     // The application part then frees the registry (music, sounds, fonts) and
     // shuts SDL down.
@@ -93,14 +94,14 @@ TMiniGame::~TMiniGame() {
 
 TfwSDLImage* TMiniGame::AddImage(TfwResourceLoader& loader, const std::string& name,
                                  const std::string& file) {
-    images_.push_back(ImageList->NewImage(0));
+    images_.push_back(imageList_->NewImage(0));
     return loader.Add(images_.back().get(), name, file);
 }
 
 TfwSprite* TMiniGame::MakeCursorSprite(int32_t z) {
-    TfwSprite* sprite = Engine->AddChildOfClass<TfwSprite>();
-    sprite->SetImage(CursorImage);
-    sprite->Animations = CursorAnimations.get();
+    TfwSprite* sprite = engine_->AddChildOfClass<TfwSprite>();
+    sprite->SetImage(media_.CursorImage);
+    sprite->Animations = cursorAnimations_.get();
     sprite->FrameDelay = kCursorFrameMs;
     sprite->Looping = true;
     sprite->SetZ(z);
@@ -110,22 +111,21 @@ TfwSprite* TMiniGame::MakeCursorSprite(int32_t z) {
 void TMiniGame::InitGame() {
     SetStartValues();
     RestoreVolumes();
-    SetKeyTable();
-    Engine->SetPos(kBoardLeft, kBoardTop, 0);
-    Board = std::make_unique<TGameGrid>(Engine.get());
-    Board->SetGridSize(kBoardWidth, kBoardHeight);
-    Board->SetCellSize(kCellSize, kCellSize);
+    engine_->SetPos(kBoardLeft, kBoardTop, 0);
+    board_ = std::make_unique<TGameGrid>(engine_.get());
+    board_->SetGridSize(kBoardWidth, kBoardHeight);
+    board_->SetCellSize(kCellSize, kCellSize);
     // -seed=N deals every board from N: a game that can be played again.
     if (CommandLine.Error.empty() && CommandLine.Seed >= 0)
-        Board->FixSeed(static_cast<uint32_t>(CommandLine.Seed));
-    ImageList->SetColorKey(true, 255, 0, 255);
+        board_->FixSeed(static_cast<uint32_t>(CommandLine.Seed));
+    imageList_->SetColorKey(true, 255, 0, 255);
     LoadLoadingScreen();
     FillPlayList();
-    Music = CreateMusic(0);
-    if (Music != nullptr)
+    music_ = CreateMusic(0);
+    if (music_ != nullptr)
         NextTrack();
     if (!Silent)
-        Mix_Volume(-1, SoundVolume);
+        Mix_Volume(-1, soundVolume_);
     QueueMedia();
     // The page's loop runs the steps one per animation frame instead.
     if constexpr (!kWeb)
@@ -145,13 +145,13 @@ std::optional<uint32_t> TMiniGame::StartStep() {
 
 void TMiniGame::UseLoadedMedia() {
     RequirePictures();
-    if (Splash != nullptr)
-        Splash->SetAlpha(kSplashAlpha);
+    if (media_.Splash != nullptr)
+        media_.Splash->SetAlpha(kSplashAlpha);
     MakeCursorSprites();
-    NameEditor->TextColour = static_cast<int32_t>(kTextColour);
-    NameEditor->NameFont = F3;
-    NameEditor->ScoreFont = F2;
-    NameEditor->HelpFont = F1;
+    nameEditor_->TextColour = static_cast<int32_t>(kTextColour);
+    nameEditor_->NameFont = media_.F3;
+    nameEditor_->ScoreFont = media_.F2;
+    nameEditor_->HelpFont = media_.F1;
     LoadKeptGame();
 }
 
@@ -166,46 +166,37 @@ void TMiniGame::RequirePictures() const {
 }
 
 void TMiniGame::SetStartValues() {
-    IdleSeconds = 0;
-    DemoMode = false;
-    MusicVolume = kHandheld ? 40 : 60;
-    SoundVolume = 80;
-    Colours = 6;
-    Level = 1;
-    Lives = 3;
-    Score = 0;
-    State = TGameState::gsTitle; // the first state: no transition, nothing to reset
-    TimeLeft = 60;
-    TrackIndex = -1;
-    AutoPlay = false;
+    idleSeconds_ = 0;
+    demoMode_ = false;
+    musicVolume_ = kHandheld ? 40 : 60;
+    soundVolume_ = 80;
+    colours_ = 6;
+    level_ = 1;
+    lives_ = 3;
+    score_ = 0;
+    state_ = TGameState::gsTitle; // the first state: no transition, nothing to reset
+    timeLeft_ = 60;
+    trackIndex_ = -1;
+    autoPlay_ = false;
 }
 
 void TMiniGame::WindowDeactivated() {
-    ScreenOf(State).WindowDeactivated();
+    ScreenOf(state_).WindowDeactivated();
 }
 
 void TMiniGame::PageHidden() {
     // The page may not come back: the game is kept as if left, and plays on
     // from there when it does.
     KeepGame();
-    ScreenOf(State).PageHidden();
+    ScreenOf(state_).PageHidden();
 }
 
 void TMiniGame::DoneGame() {
     // However the program ends, a player's game is kept and a name being
     // entered is stored as it stands.
     KeepGame();
-    ScreenOf(State).ProgramEnds();
+    ScreenOf(state_).ProgramEnds();
     SaveSettings();
-}
-
-void TMiniGame::SetKeyTable() {
-    KeySelect = kHandheld ? SDLK_b : SDLK_SPACE;
-    KeyPause = kHandheld ? SDLK_a : SDLK_p;
-    KeyQuit = SDLK_x;
-    KeyVolumeDown = SDLK_1;
-    KeyVolumeUp = SDLK_2;
-    KeyHighscores = kHandheld ? SDLK_y : SDLK_h;
 }
 
 void TMiniGame::LoadLoadingScreen() {
@@ -216,14 +207,14 @@ void TMiniGame::LoadLoadingScreen() {
             images_.push_back(std::move(image));
         return raw;
     };
-    Splash = keep(ImageList->LoadImage(kSplashImage.Name, kSplashImage.File));
-    Logo = keep(ImageList->LoadImage(kLogoImage.Name, kLogoImage.File));
-    BarBlock = keep(ImageList->LoadImage(kBarBlockImage.Name, kBarBlockImage.File));
+    media_.Splash = keep(imageList_->LoadImage(kSplashImage.Name, kSplashImage.File));
+    media_.Logo = keep(imageList_->LoadImage(kLogoImage.Name, kLogoImage.File));
+    media_.BarBlock = keep(imageList_->LoadImage(kBarBlockImage.Name, kBarBlockImage.File));
 }
 
 void TMiniGame::QueueMedia() {
     MediaLoader = std::make_unique<TfwResourceLoader>();
-    StoneImages.fill(nullptr);
+    media_.StoneImages.fill(nullptr);
     std::array<TfwResource*, kMediaCount> media{};
     for (const TMediaItem& item : kMediaList)
         media[item.Id] = AddMedia(*MediaLoader, item);
@@ -246,50 +237,50 @@ void TMiniGame::UseMedia(const std::array<TfwResource*, kMediaCount>& media) {
     auto sound = [&media](TMediaId id) { return static_cast<TfwSDLSound*>(media[id]); };
     auto font = [&media](TMediaId id) { return static_cast<TfwFont*>(media[id]); };
     auto image = [&media](TMediaId id) { return static_cast<TfwSDLImage*>(media[id]); };
-    SoundExplode = sound(miSoundExplode);
-    SoundGameOver = sound(miSoundGameOver);
-    SoundNextLevel = sound(miSoundNextLevel);
-    SoundNoMoves = sound(miSoundNoMoves);
-    SoundRestart = sound(miSoundRestart);
-    SoundClick1 = sound(miSoundClick1);
-    SoundClick2 = sound(miSoundClick2);
-    F1 = font(miFontSmall);
-    F2 = font(miFontMedium);
-    F3 = font(miFontLarge);
-    Steps = image(miSteps);
-    Digits = image(miDigits);
-    TimeLabel = image(miTimeLabel);
-    LevelLabel = image(miLevelLabel);
-    LivesLabel = image(miLivesLabel);
-    PointsLabel = image(miPointsLabel);
-    PressKeyImage = image(miPressKey);
-    PausedImage = image(miPaused);
-    GameOverImage = image(miGameOverImage);
-    LevelDoneImage = image(miLevelDoneImage);
-    OutOfTimeImage = image(miOutOfTimeImage);
-    NoMovesImage = image(miNoMovesImage);
-    OverlayDigits = image(miOverlayDigits);
-    PauseSymbol = image(miPauseSymbol);
-    MarkerImage = image(miMarker);
-    CursorImage = image(miCursor);
+    media_.SoundExplode = sound(miSoundExplode);
+    media_.SoundGameOver = sound(miSoundGameOver);
+    media_.SoundNextLevel = sound(miSoundNextLevel);
+    media_.SoundNoMoves = sound(miSoundNoMoves);
+    media_.SoundRestart = sound(miSoundRestart);
+    media_.SoundClick1 = sound(miSoundClick1);
+    media_.SoundClick2 = sound(miSoundClick2);
+    media_.F1 = font(miFontSmall);
+    media_.F2 = font(miFontMedium);
+    media_.F3 = font(miFontLarge);
+    media_.Steps = image(miSteps);
+    media_.Digits = image(miDigits);
+    media_.TimeLabel = image(miTimeLabel);
+    media_.LevelLabel = image(miLevelLabel);
+    media_.LivesLabel = image(miLivesLabel);
+    media_.PointsLabel = image(miPointsLabel);
+    media_.PressKeyImage = image(miPressKey);
+    media_.PausedImage = image(miPaused);
+    media_.GameOverImage = image(miGameOverImage);
+    media_.LevelDoneImage = image(miLevelDoneImage);
+    media_.OutOfTimeImage = image(miOutOfTimeImage);
+    media_.NoMovesImage = image(miNoMovesImage);
+    media_.OverlayDigits = image(miOverlayDigits);
+    media_.PauseSymbol = image(miPauseSymbol);
+    media_.MarkerImage = image(miMarker);
+    media_.CursorImage = image(miCursor);
     for (const TMediaItem& item : kMediaList)
         if (item.StoneKind > 0)
-            StoneImages[item.StoneKind - 1] = image(item.Id);
+            media_.StoneImages[item.StoneKind - 1] = image(item.Id);
 }
 
 void TMiniGame::MakeCursorSprites() {
-    CursorAnimations = std::make_unique<TfwAnimSequences>();
-    TfwAnimSequence* frames = CursorAnimations->Add();
+    cursorAnimations_ = std::make_unique<TfwAnimSequences>();
+    TfwAnimSequence* frames = cursorAnimations_->Add();
     frames->AddFrame(0, 0, kCursorFrameSize, kCursorFrameSize);
     frames->AddFrame(kCursorFrameSize, 0, kCursorFrameSize, kCursorFrameSize);
     // The selection has a steady frame of its own, right of the cursor's two,
     // so a stone selected by keys under the cursor shows that it is.
-    CursorAnimations->Add()->AddFrame(2 * kCursorFrameSize, 0, kCursorFrameSize, kCursorFrameSize);
-    Cursor = MakeCursorSprite(kCursorZ);
-    Cursor->Show();
-    Selection = MakeCursorSprite(kSelectionZ);
-    Selection->Sequence = kSelectionSequence;
-    Selection->Hide();
+    cursorAnimations_->Add()->AddFrame(2 * kCursorFrameSize, 0, kCursorFrameSize, kCursorFrameSize);
+    cursor_ = MakeCursorSprite(kCursorZ);
+    cursor_->Show();
+    selection_ = MakeCursorSprite(kSelectionZ);
+    selection_->Sequence = kSelectionSequence;
+    selection_->Hide();
 }
 
 // --- Program body ---

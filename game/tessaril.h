@@ -10,6 +10,7 @@
 
 #include "fwGameApp.h"
 #include "fwPictureCache.h"
+#include "uActions.h"
 #include "uBoardFile.h"
 #include "uGameGrid.h"
 #include "uMediaList.h"
@@ -83,28 +84,10 @@ inline constexpr uint32_t kTextColour = 0xFFFF8000;
 inline constexpr int32_t kTableHelpY = 216;
 inline constexpr int32_t kTableHelpHeight = 15;
 
-class TMiniGame : public TfwGameApp {
-public:
-    explicit TMiniGame(const TfwCommandLine& commandLine = {});
-    ~TMiniGame() override;
-
-    // Owned objects, made by the constructor.
-    std::unique_ptr<TfwSpriteEngine> Engine;
-    TfwPictureCache TitlePicture; // the title at rest, drawn again only when it changes
-    std::unique_ptr<TfwSDLImages> ImageList;
-    std::vector<std::string> PlayList;
-    std::unique_ptr<THighscoreManager> Highscores;        // the timed game's, highscore.dat
-    std::unique_ptr<THighscoreManager> RelaxedHighscores; // highscore-relaxed.dat
-    std::unique_ptr<THighscoreEditor> NameEditor;
-    TSettings Settings; // settings.txt as read, with what this run changed
-    // Made by InitGame.
-    std::unique_ptr<TGameGrid> Board;
-    std::unique_ptr<TfwAnimSequences> CursorAnimations;
-    TfwSprite* Cursor = nullptr;    // the engine's
-    TfwSprite* Selection = nullptr; // the engine's
-    TfwSDLMusic* Music = nullptr;   // the registry's
-
-    // Pictures (the game owns them; the image list only registers them).
+// The media the game draws and plays, set once they are loaded: the pictures
+// (the game owns them; the image list only registers them), the sounds and
+// the fonts (the registry's). nullptr for one that failed to load.
+struct TGameMedia {
     TfwSDLImage* Splash = nullptr;
     TfwSDLImage* Logo = nullptr;
     TfwSDLImage* BarBlock = nullptr;
@@ -126,7 +109,6 @@ public:
     TfwSDLImage* CursorImage = nullptr;
     TStoneImages StoneImages{}; // entry k-1: picture of stone kind k
 
-    // Sounds and fonts (the registry's).
     TfwSDLSound* SoundExplode = nullptr;   // power8
     TfwSDLSound* SoundGameOver = nullptr;  // gameover
     TfwSDLSound* SoundNextLevel = nullptr; // nextlevel
@@ -137,39 +119,75 @@ public:
     TfwFont* F1 = nullptr;                 // 12 points
     TfwFont* F2 = nullptr;                 // 14 points
     TfwFont* F3 = nullptr;                 // 16 points
+};
 
-    // Game variables.
-    TGameState State = TGameState::gsTitle;
-    TGameKind GameKind = TGameKind::Timed;   // of the game being played or last played
-    TGameKind TableShown = TGameKind::Timed; // the table screen's table
-    // The player's unfinished game the title offers to continue; none on the handheld.
-    std::optional<TSavedGame> KeptGame;
-    int32_t Score = 0;
-    int32_t Lives = 3;
-    int32_t Level = 1;
-    int32_t TimeLeft = 60;                // seconds
-    TLifeLost LifeLost = TLifeLost::None; // the retry and game over screens tell it
-    int32_t Colours = 6;
-    std::array<int32_t, 33> Goals{}; // indexed by stone kind 1 .. 32
-    int32_t CursorCol = 0;
-    int32_t CursorRow = 0;
-    int32_t SelCol = -1;
-    int32_t SelRow = -1;
-    bool AutoPlay = false;
-    bool DemoMode = false;
-    int32_t IdleSeconds = 0;
-    int32_t SoundVolume = 80; // 0 .. 128
-    int32_t MusicVolume = 60; // 0 .. 128
-    std::string LastName;     // offered by the name entry; kept in settings.txt on the desktop
-    int32_t TrackIndex = -1;
-    int32_t KeySelect = SDLK_SPACE;
-    int32_t KeyPause = SDLK_p;
-    int32_t KeyQuit = SDLK_x;
-    int32_t KeyVolumeDown = SDLK_1;
-    int32_t KeyVolumeUp = SDLK_2;
-    int32_t KeyHighscores = SDLK_h;
-    int32_t KeyContinue = SDLK_c; // desktop and web: the title's kept game
-    int32_t KeyRelaxed = SDLK_r;  // desktop and web: the title's relaxed game, the other table
+class TMiniGame : public TfwGameApp {
+    // The tests' one way to the game's variables (tests/testaccess.h).
+    friend struct TMiniGameTestAccess;
+
+public:
+    explicit TMiniGame(const TfwCommandLine& commandLine = {});
+    ~TMiniGame() override;
+
+    // Owned objects: made by the constructor, the board, the cursor sprites
+    // and the music by InitGame (nullptr before).
+    TfwSpriteEngine* Engine() const { return engine_.get(); }
+    // The title at rest, drawn again only when it changes.
+    TfwPictureCache& TitlePicture() { return titlePicture_; }
+    TfwSDLImages* ImageList() const { return imageList_.get(); }
+    const std::vector<std::string>& PlayList() const { return playList_; }
+    // The timed game's table (highscore.dat), the relaxed game's
+    // (highscore-relaxed.dat; none on the handheld), and the name entry's editor.
+    THighscoreManager* Highscores() const { return highscores_.get(); }
+    THighscoreManager* RelaxedHighscores() const { return relaxedHighscores_.get(); }
+    THighscoreEditor* NameEditor() const { return nameEditor_.get(); }
+    // settings.txt as read, with what this run changed.
+    const TSettings& Settings() const { return settings_; }
+    TGameGrid* Board() const { return board_.get(); }
+    TfwSprite* Cursor() const { return cursor_; }       // the engine's
+    TfwSprite* Selection() const { return selection_; } // the engine's
+    TfwSDLMusic* Music() const { return music_; }       // the registry's
+    // The loaded media.
+    const TGameMedia& Media() const { return media_; }
+
+    // Game variables, read.
+    TGameState State() const { return state_; }
+    TGameKind GameKind() const { return gameKind_; }     // of the game being played or last played
+    TGameKind TableShown() const { return tableShown_; } // the table screen's table
+    const std::optional<TSavedGame>& KeptGame() const {
+        return keptGame_;
+    } // the player's unfinished game the title offers to continue; none on the handheld
+    int32_t Score() const { return score_; }
+    int32_t Lives() const { return lives_; }
+    int32_t Level() const { return level_; }
+    int32_t TimeLeft() const { return timeLeft_; }   // seconds
+    TLifeLost LifeLost() const { return lifeLost_; } // the retry and game over screens tell it
+    int32_t Colours() const { return colours_; }
+    const std::array<int32_t, 33>& Goals() const { return goals_; } // indexed by stone kind 1 .. 32
+    int32_t CursorCol() const { return cursorCol_; }
+    int32_t CursorRow() const { return cursorRow_; }
+    int32_t SelCol() const { return selCol_; }
+    int32_t SelRow() const { return selRow_; }
+    bool AutoPlay() const { return autoPlay_; }
+    bool DemoMode() const { return demoMode_; }
+    int32_t IdleSeconds() const { return idleSeconds_; }
+    int32_t SoundVolume() const { return soundVolume_; } // 0 .. 128
+    int32_t MusicVolume() const { return musicVolume_; } // 0 .. 128
+    const std::string& LastName() const {
+        return lastName_;
+    } // offered by the name entry; kept in settings.txt on the desktop
+    int32_t TrackIndex() const { return trackIndex_; }
+    // What the screens change of them.
+    void SetTableShown(TGameKind kind) { tableShown_ = kind; }
+    void SetCursorCell(int32_t col, int32_t row) {
+        cursorCol_ = col;
+        cursorRow_ = row;
+    }
+    void SetAutoPlay(bool on) { autoPlay_ = on; }
+    void SetIdleSeconds(int32_t seconds) { idleSeconds_ = seconds; }
+    void SetLastName(const std::string& name) { lastName_ = name; }
+    // The timed game's clock, one second on.
+    void CountDownSecond() { --timeLeft_; }
     // Told of every sound the game is about to play and its volume (0 .. 128),
     // also of a sound that failed to load; empty in the game, set by tests.
     std::function<void(const TfwSDLSound* sound, int32_t volume)> OnPlaySound;
@@ -226,7 +244,7 @@ public:
     // Tells screen readers what happened (the web page's live region); the
     // last text told stays in Announced. The demo tells nothing.
     void Announce(const std::string& text);
-    std::string Announced;
+    const std::string& Announced() const { return announced_; }
     // Moves of the game the screens make.
     // Leaving a game, the demo's or the player's, for the title: autoplay and
     // the demo end, the idle count starts again, and the title shows the
@@ -321,10 +339,10 @@ public:
     // The help lines of the title screen in this build; on the desktop they
     // are the title's entries from teStart on (TTitleEntry order) that answer
     // a click. touch: the words for a player by touch (TouchPlayer), who taps instead.
-    static std::vector<const char*> HelpLines(bool touch = false);
+    static std::vector<std::string> HelpLines(bool touch = false);
     // The desktop title's further lines: the keys and the mouse in play, or
     // the taps, swipes and held fingers of play by touch.
-    static std::vector<const char*> KeyLines(bool touch = false);
+    static std::vector<std::string> KeyLines(bool touch = false);
     enum TTitleEntry : int32_t { teContinue, teStart, teRelaxed, teHighscores, teQuit };
     struct TTitleLine {
         int32_t Entry; // a TTitleEntry; the handheld's lines are none (-1)
@@ -333,14 +351,17 @@ public:
     // The title's lines as drawn now, top to bottom: on the desktop and the
     // web the kept game's entry first when there is one, then HelpLines.
     std::vector<TTitleLine> TitleLines() const;
-    // The key is the pad's (held or pressed in this frame), not the keyboard's:
-    // the pad's back button stands for R, the restart, which the title ignores.
-    bool FromPad(int32_t key) const;
+    // The actions of this frame (uActions.h), counted as keys are: is the
+    // action going or held (with waitRelease: then let go)? StartAction
+    // starts one in this frame, for a click or a tap.
+    bool ActionPressed(TAction action, bool waitRelease) {
+        return TfwGameApp::ActionPressed(ActionId(action), waitRelease);
+    }
+    void StartAction(TAction action) { TfwGameApp::StartAction(ActionId(action)); }
 
 private:
     // Start-up.
     void SetStartValues();
-    void SetKeyTable();
     void LoadLoadingScreen();
     void QueueMedia();
     void UseLoadedMedia();
@@ -373,7 +394,7 @@ private:
     void AutoPlayMove();
     // Puts the cursor or the marker over a cell at the board's pitch, and animates it.
     void PlaceOnCell(TfwSprite* sprite, int32_t col, int32_t row);
-    int32_t LoudVolume() const { return MusicVolume * 5 / 4; } // MusicVolume * 1.25, truncated
+    int32_t LoudVolume() const { return musicVolume_ * 5 / 4; } // MusicVolume * 1.25, truncated
 
     // Screens.
     void DrawHeadsUp(SDL_Surface* surface);
@@ -386,6 +407,43 @@ private:
     bool SettingNumber(int index, int32_t low, int32_t high, int32_t& value);
     std::array<std::string, kSettingCount> SettingValues() const;
 
+    std::unique_ptr<TfwSpriteEngine> engine_;
+    TfwPictureCache titlePicture_;
+    std::unique_ptr<TfwSDLImages> imageList_;
+    std::vector<std::string> playList_;
+    std::unique_ptr<THighscoreManager> highscores_;
+    std::unique_ptr<THighscoreManager> relaxedHighscores_;
+    std::unique_ptr<THighscoreEditor> nameEditor_;
+    TSettings settings_;
+    std::unique_ptr<TGameGrid> board_;
+    std::unique_ptr<TfwAnimSequences> cursorAnimations_;
+    TfwSprite* cursor_ = nullptr;
+    TfwSprite* selection_ = nullptr;
+    TfwSDLMusic* music_ = nullptr;
+    TGameMedia media_;
+    TGameState state_ = TGameState::gsTitle;
+    TGameKind gameKind_ = TGameKind::Timed;
+    TGameKind tableShown_ = TGameKind::Timed;
+    std::optional<TSavedGame> keptGame_;
+    int32_t score_ = 0;
+    int32_t lives_ = 3;
+    int32_t level_ = 1;
+    int32_t timeLeft_ = 60;
+    TLifeLost lifeLost_ = TLifeLost::None;
+    int32_t colours_ = 6;
+    std::array<int32_t, 33> goals_{};
+    int32_t cursorCol_ = 0;
+    int32_t cursorRow_ = 0;
+    int32_t selCol_ = -1;
+    int32_t selRow_ = -1;
+    bool autoPlay_ = false;
+    bool demoMode_ = false;
+    int32_t idleSeconds_ = 0;
+    int32_t soundVolume_ = 80;
+    int32_t musicVolume_ = 60;
+    std::string lastName_;
+    int32_t trackIndex_ = -1;
+    std::string announced_;
     std::vector<std::unique_ptr<TfwSDLImage>> images_; // every picture the game loaded
     std::unique_ptr<TfwResourceLoader> MediaLoader;    // the media still loading
     std::atomic<bool> musicEnded_{false};

@@ -68,9 +68,9 @@ int ParseBoardFile(const std::string& content, std::vector<TBoardFileLine>& line
 
 void TMiniGame::SaveBoardFile() {
     std::string text;
-    for (int32_t col = 0; col < Board->Width; ++col)
-        for (int32_t row = 0; row < Board->Height; ++row)
-            if (TButtonSprite* stone = Board->StoneAt(col, row))
+    for (int32_t col = 0; col < board_->Width; ++col)
+        for (int32_t row = 0; row < board_->Height; ++row)
+            if (TButtonSprite* stone = board_->StoneAt(col, row))
                 text += std::to_string(col) + " " + std::to_string(row) + " " +
                         std::to_string(stone->Kind) + kLineEnd;
     // A board that cannot be saved is reported; play goes on.
@@ -85,7 +85,7 @@ void TMiniGame::SaveBoardFile() {
 void TMiniGame::LoadBoardFile() {
     if (!PathExists(kBoardLoadFile))
         return;
-    StartLevel(Level);
+    StartLevel(level_);
     std::string content;
     if (!ReadWholeFile(kBoardLoadFile, content)) {
         Log().Write("TMiniGame::LoadBoardFile",
@@ -95,7 +95,7 @@ void TMiniGame::LoadBoardFile() {
     std::vector<TBoardFileLine> lines;
     const int bad = ParseBoardFile(content, lines);
     for (const TBoardFileLine& line : lines)
-        Board->ChangeStone(line.Col, line.Row, line.Kind);
+        board_->ChangeStone(line.Col, line.Row, line.Kind);
     // A malformed line ends the load, not the game.
     if (bad != 0)
         Log().Write("TMiniGame::LoadBoardFile", std::string(kBoardLoadFile) + " line " +

@@ -39,162 +39,164 @@ std::string LivesLeft(int32_t lives) {
 } // namespace
 
 void TMiniGame::PlaceOnCell(TfwSprite* sprite, int32_t col, int32_t row) {
-    sprite->X = col * Board->CellPitchX() - kCursorInset;
-    sprite->Y = row * Board->CellPitchY() - kCursorInset;
+    sprite->X = col * board_->CellPitchX() - kCursorInset;
+    sprite->Y = row * board_->CellPitchY() - kCursorInset;
     sprite->Animate();
 }
 
 void TMiniGame::UpdateFrame(SDL_Surface* surface) {
     (void)surface;
     NextTrackIfEnded();
-    if (!Board)
+    if (!board_)
         return;
-    if (Cursor != nullptr)
-        PlaceOnCell(Cursor, CursorCol, CursorRow);
-    if (Selection != nullptr && Selection->Shown())
-        PlaceOnCell(Selection, SelCol, SelRow);
-    Board->UpdateModifiers(0);
+    if (cursor_ != nullptr)
+        PlaceOnCell(cursor_, cursorCol_, cursorRow_);
+    if (selection_ != nullptr && selection_->Shown())
+        PlaceOnCell(selection_, selCol_, selRow_);
+    board_->UpdateModifiers(0);
 }
 
 void TMiniGame::ProcessFrame(SDL_Surface* surface) {
     (void)surface;
-    if (!Board) {
+    if (!board_) {
         Quit();
         return;
     }
     // The demo is an attract mode: any key, click or button ends it, and is
     // not passed on.
-    if (DemoMode && InputThisFrame()) {
+    if (demoMode_ && InputThisFrame()) {
         LeaveForTitle();
         return;
     }
-    if (!ScreenOf(State).Step())
+    if (!ScreenOf(state_).Step())
         return;
     HandlePointer();
     HandleKeys();
 }
 
 bool TMiniGame::PlayRules() {
-    Board->CheckBoard();
-    if (Board->IsBusy())
+    board_->CheckBoard();
+    if (board_->IsBusy())
         return true;
-    if (Lives < 1) {
+    if (lives_ < 1) {
         EndGame();
         return false;
     }
-    if (GameKind == TGameKind::Timed && TimeLeft <= 0)
+    if (gameKind_ == TGameKind::Timed && timeLeft_ <= 0)
         return TimeUp();
     if (AllGoalsMet()) {
         LevelComplete();
         return false;
     }
-    if (!Board->HasMoves()) {
+    if (!board_->HasMoves()) {
         NoMoveLeft();
         return false;
     }
     if (KeepsThisGame())
         RememberRestPoint();
-    if (AutoPlay)
+    if (autoPlay_)
         AutoPlayMove();
     return true;
 }
 
 void TMiniGame::LevelComplete() {
     DropAllStones();
-    PlaySound(SoundNextLevel, LoudVolume());
-    Score += Level * kLevelBonus;
+    PlaySound(media_.SoundNextLevel, LoudVolume());
+    score_ += level_ * kLevelBonus;
     SetState(TGameState::gsLevelDone);
-    Announce("Level " + std::to_string(Level) + " complete. Score " + std::to_string(Score) + ".");
+    Announce("Level " + std::to_string(level_) + " complete. Score " + std::to_string(score_) +
+             ".");
 }
 
 void TMiniGame::NoMoveLeft() {
-    LifeLost = TLifeLost::NoMoves;
+    lifeLost_ = TLifeLost::NoMoves;
     if (!LoseLife())
         return;
     DropAllStones();
-    PlaySound(SoundNoMoves, LoudVolume());
+    PlaySound(media_.SoundNoMoves, LoudVolume());
     SetState(TGameState::gsRetry);
-    Announce("No moves left: a life lost. " + LivesLeft(Lives));
+    Announce("No moves left: a life lost. " + LivesLeft(lives_));
 }
 
 bool TMiniGame::TimeUp() {
-    LifeLost = TLifeLost::OutOfTime;
+    lifeLost_ = TLifeLost::OutOfTime;
     if (!LoseLife())
         return false;
-    PlaySound(SoundRestart, kRestartVolume);
+    PlaySound(media_.SoundRestart, kRestartVolume);
     DropAllStones();
     SetState(TGameState::gsRetry);
-    Announce("Out of time: a life lost. " + LivesLeft(Lives));
+    Announce("Out of time: a life lost. " + LivesLeft(lives_));
     return true;
 }
 
 bool TMiniGame::LoseLife() {
-    if (DemoMode) { // the demo ends with its first lost life
+    if (demoMode_) { // the demo ends with its first lost life
         LeaveForTitle();
         return false;
     }
-    --Lives;
-    if (Lives > 0)
+    --lives_;
+    if (lives_ > 0)
         return true;
     EndGame();
     return false;
 }
 
 void TMiniGame::EndGame() {
-    if (DemoMode) { // the demo never enters the table
+    if (demoMode_) { // the demo never enters the table
         LeaveForTitle();
         return;
     }
-    AutoPlay = false;
+    autoPlay_ = false;
     GameOver();
 }
 
 void TMiniGame::AutoPlayMove() {
     int32_t c1 = 0, r1 = 0, c2 = 0, r2 = 0;
-    if (!Board->FindMove(1, c1, r1, c2, r2)) {
-        if (DemoMode)
+    if (!board_->FindMove(1, c1, r1, c2, r2)) {
+        if (demoMode_)
             LeaveForTitle();
         else
-            AutoPlay = false; // the player takes over
+            autoPlay_ = false; // the player takes over
         return;
     }
-    CursorCol = c1;
-    CursorRow = r1;
+    cursorCol_ = c1;
+    cursorRow_ = r1;
     MakeSelection(c2, r2);
     TryStone();
 }
 
 uint32_t TMiniGame::UntilNextChange(uint32_t now) const {
     // Stones move on every screen, shown or not, and their ends count.
-    if (!Board || DemoMode || screenChanged_ || musicEnded_.load() || Board->Modifiers.Count() > 0)
+    if (!board_ || demoMode_ || screenChanged_ || musicEnded_.load() ||
+        board_->Modifiers.Count() > 0)
         return 0;
-    return ScreenOf(State).UntilNextChange(now);
+    return ScreenOf(state_).UntilNextChange(now);
 }
 
 void TMiniGame::SecondElapsed(uint32_t elapsed) {
     (void)elapsed;
     SaveSettings(); // at most once a second, and only when one changed
-    ScreenOf(State).SecondElapsed();
+    ScreenOf(state_).SecondElapsed();
 }
 
 void TMiniGame::StartDemo() {
-    scoreBeforeDemo_ = Score;
-    DemoMode =
+    scoreBeforeDemo_ = score_;
+    demoMode_ =
         true; // before its level starts: the demo keeps no game and tells screen readers nothing
-    GameKind = TGameKind::Timed;
+    gameKind_ = TGameKind::Timed;
     NewGame();
-    IdleSeconds = 0;
-    AutoPlay = true;
+    idleSeconds_ = 0;
+    autoPlay_ = true;
     SetState(TGameState::gsPlaying);
 }
 
 void TMiniGame::NewGame() {
-    AutoPlay = false;
-    Level = 1;
-    Lives = kStartLives;
-    Score = 0;
-    Colours = LevelColours(1);
-    TimeLeft = LevelSeconds(1);
+    autoPlay_ = false;
+    level_ = 1;
+    lives_ = kStartLives;
+    score_ = 0;
+    colours_ = LevelColours(1);
+    timeLeft_ = LevelSeconds(1);
     StartLevel(1);
 }
 
@@ -202,93 +204,93 @@ void TMiniGame::StartLevel(int32_t n) {
     BeginLevel(n);
     // The board discards the animations of the stones it frees, so a level
     // can start while stones still move.
-    Board->NewBoard(StoneImages, Colours);
+    board_->NewBoard(media_.StoneImages, colours_);
     std::string goal = "Level " + std::to_string(n) + ": " + std::to_string(LevelGoal(n)) +
-                       " stones of each of " + std::to_string(Colours) + " colours";
-    if (GameKind == TGameKind::Timed)
-        goal += " in " + std::to_string(TimeLeft) + " seconds";
+                       " stones of each of " + std::to_string(colours_) + " colours";
+    if (gameKind_ == TGameKind::Timed)
+        goal += " in " + std::to_string(timeLeft_) + " seconds";
     Announce(goal + ".");
     KeepLevelStart();
 }
 
 void TMiniGame::BeginLevel(int32_t n) {
-    SelCol = -1;
-    SelRow = -1;
-    Level = n;
-    scoreAtDeal_ = Score;
-    LifeLost = TLifeLost::None;
-    TimeLeft = LevelSeconds(n);
-    CursorCol = Board->Width / 2;
-    CursorRow = Board->Height / 2;
-    Goals.fill(0);
+    selCol_ = -1;
+    selRow_ = -1;
+    level_ = n;
+    scoreAtDeal_ = score_;
+    lifeLost_ = TLifeLost::None;
+    timeLeft_ = LevelSeconds(n);
+    cursorCol_ = board_->Width / 2;
+    cursorRow_ = board_->Height / 2;
+    goals_.fill(0);
     for (int k = 1; k <= kStoneImageCount; ++k)
-        Goals[k] = LevelGoal(n);
-    Colours = LevelColours(n);
-    Cursor->Hide();
-    Selection->Hide();
-    Board->OnStoneRemoved = [this](TButtonSprite* stone) { StoneRemoved(stone); };
-    Board->OnStonesExploded = [this](int32_t count) { StonesCleared(count); };
+        goals_[k] = LevelGoal(n);
+    colours_ = LevelColours(n);
+    cursor_->Hide();
+    selection_->Hide();
+    board_->OnStoneRemoved = [this](TButtonSprite* stone) { StoneRemoved(stone); };
+    board_->OnStonesExploded = [this](int32_t count) { StonesCleared(count); };
 }
 
 void TMiniGame::StoneRemoved(TButtonSprite* stone) {
     if (stone == nullptr || stone->Kind < 0 || stone->Kind > kStoneImageCount)
         return;
-    Goals[stone->Kind] = std::max(Goals[stone->Kind] - 1, 0);
-    Score += kStoneScore;
-    TfwSprite* marker = Engine->AddChildOfClass<TfwSprite>();
+    goals_[stone->Kind] = std::max(goals_[stone->Kind] - 1, 0);
+    score_ += kStoneScore;
+    TfwSprite* marker = engine_->AddChildOfClass<TfwSprite>();
     if (marker == nullptr)
         return;
-    marker->SetImage(MarkerImage);
-    const int32_t w = StoneImages[0] != nullptr ? StoneImages[0]->Width() : 0;
-    const int32_t h = StoneImages[0] != nullptr ? StoneImages[0]->Height() : 0;
+    marker->SetImage(media_.MarkerImage);
+    const int32_t w = media_.StoneImages[0] != nullptr ? media_.StoneImages[0]->Width() : 0;
+    const int32_t h = media_.StoneImages[0] != nullptr ? media_.StoneImages[0]->Height() : 0;
     marker->SetPos(stone->X + w / 2 - 5, stone->Y + h / 2 - 5, 0);
     marker->Show();
     TmodNonLocking* rise =
-        Board->AddModifier(std::make_unique<TmodNonLocking>(marker, kMarkerDistance, 0, -1));
+        board_->AddModifier(std::make_unique<TmodNonLocking>(marker, kMarkerDistance, 0, -1));
     rise->OnFinish = [this](TfwPosModifier* m) { RemoveMarker(m); };
 }
 
 void TMiniGame::RemoveMarker(TfwPosModifier* modifier) {
     if (modifier != nullptr && modifier->Target != nullptr)
-        Engine->RemoveSprite(modifier->Target);
+        engine_->RemoveSprite(modifier->Target);
 }
 
 void TMiniGame::StonesCleared(int32_t count) {
     (void)count;
-    PlaySound(SoundExplode, SoundVolume);
+    PlaySound(media_.SoundExplode, soundVolume_);
 }
 
 void TMiniGame::DropAllStones() {
     // Far enough for the top row to leave the board: 224 pixels, 56 frames of
     // 4, with the 26-pixel pitch of 8 rows. The distance counts half the pixels.
-    const int32_t fall = Board->Height * Board->CellPitchY() + kDropBelowBoard;
-    for (int32_t col = 0; col < Board->Width; ++col)
-        for (int32_t row = 0; row < Board->Height; ++row)
-            if (TButtonSprite* stone = Board->StoneAt(col, row))
-                Board->AddModifier(std::make_unique<TmodButtonMoving>(stone, fall / 2, 0, 2));
+    const int32_t fall = board_->Height * board_->CellPitchY() + kDropBelowBoard;
+    for (int32_t col = 0; col < board_->Width; ++col)
+        for (int32_t row = 0; row < board_->Height; ++row)
+            if (TButtonSprite* stone = board_->StoneAt(col, row))
+                board_->AddModifier(std::make_unique<TmodButtonMoving>(stone, fall / 2, 0, 2));
 }
 
 bool TMiniGame::AllGoalsMet() const {
-    for (int32_t k = 1; k <= Colours && k <= kStoneImageCount; ++k)
-        if (Goals[k] > 0)
+    for (int32_t k = 1; k <= colours_ && k <= kStoneImageCount; ++k)
+        if (goals_[k] > 0)
             return false;
     return true;
 }
 
 void TMiniGame::PayForHint() {
-    if (GameKind == TGameKind::Relaxed)
-        Score = std::max(Score - kRelaxedHintCost, 0);
+    if (gameKind_ == TGameKind::Relaxed)
+        score_ = std::max(score_ - kRelaxedHintCost, 0);
     else
-        TimeLeft = std::max(TimeLeft - kHintCost, 0);
+        timeLeft_ = std::max(timeLeft_ - kHintCost, 0);
 }
 
 void TMiniGame::ShowHint() {
     int32_t c1 = 0, r1 = 0, c2 = 0, r2 = 0;
-    if (!Board->FindMove(1, c1, r1, c2, r2))
+    if (!board_->FindMove(1, c1, r1, c2, r2))
         return;
-    if (TButtonSprite* a = Board->StoneAt(c1, r1))
+    if (TButtonSprite* a = board_->StoneAt(c1, r1))
         a->Blink(true);
-    if (TButtonSprite* b = Board->StoneAt(c2, r2))
+    if (TButtonSprite* b = board_->StoneAt(c2, r2))
         b->Blink(true);
 }
 
@@ -296,27 +298,27 @@ void TMiniGame::GameOver() {
     // A score the table takes goes on to the name entry from there, a second later.
     DropKeptGame();
     SetState(TGameState::gsGameOver);
-    PlaySound(SoundGameOver, LoudVolume());
-    Announce("Game over. Score " + std::to_string(Score) + ".");
+    PlaySound(media_.SoundGameOver, LoudVolume());
+    Announce("Game over. Score " + std::to_string(score_) + ".");
 }
 
 bool TMiniGame::ScoreEntersTable() const {
-    const THighscoreManager* table = TableOf(GameKind);
+    const THighscoreManager* table = TableOf(gameKind_);
     return table != nullptr &&
-           table->IsHighscore(static_cast<uint32_t>(Score), kScoreCategory, kScoreSubCategory);
+           table->IsHighscore(static_cast<uint32_t>(score_), kScoreCategory, kScoreSubCategory);
 }
 
 void TMiniGame::EnterName() {
-    NameEditor->SetEntry(LastName, Score);
-    NameEditor->Activate();
+    nameEditor_->SetEntry(lastName_, score_);
+    nameEditor_->Activate();
     SetState(TGameState::gsEnterName);
     Announce("A high score: type your name, then press Enter.");
 }
 
 void TMiniGame::Announce(const std::string& text) {
-    if (DemoMode)
+    if (demoMode_)
         return;
-    Announced = text;
+    announced_ = text;
     if constexpr (kWeb)
         fwWebAnnounce(text);
 }

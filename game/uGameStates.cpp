@@ -16,11 +16,11 @@
 #include <cstdlib>
 
 void TMiniGame::SetState(TGameState state) {
-    if (state == State)
+    if (state == state_)
         return;
     if (!changedFrom_)
-        changedFrom_ = State;
-    State = state;
+        changedFrom_ = state_;
+    state_ = state;
 }
 
 TScreen& TMiniGame::ScreenOf(TGameState state) const {
@@ -43,14 +43,14 @@ void TMiniGame::ChangeScreen() {
         return;
     const TGameState from = *changedFrom_;
     changedFrom_.reset();
-    if (from == State || !Cursor || !Selection)
+    if (from == state_ || !cursor_ || !selection_)
         return;
     ScreenOf(from).Leave();
-    ScreenOf(State).Enter();
+    ScreenOf(state_).Enter();
 }
 
 void TMiniGame::HandleKeys() {
-    TScreen& screen = ScreenOf(State);
+    TScreen& screen = ScreenOf(state_);
     if (!AnyKeyPressed()) {
         screen.NoKeys();
         return;
@@ -66,17 +66,17 @@ void TMiniGame::HandlePointer() {
     // The state is read again for every event: a click may change it.
     for (const TfwPointerEvent& e : PointerEvents) {
         if (e.Moved)
-            ScreenOf(State).FingerMoved(e);
+            ScreenOf(state_).FingerMoved(e);
         else if (e.Down)
-            ScreenOf(State).PointerPressed(e);
+            ScreenOf(state_).PointerPressed(e);
         else if (e.Button == SDL_BUTTON_LEFT)
-            ScreenOf(State).PointerReleased(e);
+            ScreenOf(state_).PointerReleased(e);
     }
-    ScreenOf(State).FingerHeld();
+    ScreenOf(state_).FingerHeld();
 }
 
 bool TMiniGame::EscapeEndsProgram() const {
-    return !ScreenOf(State).TakesEveryKey();
+    return !ScreenOf(state_).TakesEveryKey();
 }
 
 void TMiniGame::ReportToPlayer(const std::string& text) {
@@ -86,75 +86,70 @@ void TMiniGame::ReportToPlayer(const std::string& text) {
 void TMiniGame::SetVolumes() {
     if (Silent)
         return; // kept for the screen; there is no mixer to tell
-    Mix_VolumeMusic(MusicVolume);
-    Mix_Volume(-1, SoundVolume);
+    Mix_VolumeMusic(musicVolume_);
+    Mix_Volume(-1, soundVolume_);
 }
 
 void TMiniGame::StepVolumes(int32_t step) {
     // The two volumes move together, and only while both stay in 0 .. 128.
-    const int32_t sound = SoundVolume + step;
-    const int32_t music = MusicVolume + step;
+    const int32_t sound = soundVolume_ + step;
+    const int32_t music = musicVolume_ + step;
     if (sound >= 0 && sound <= MIX_MAX_VOLUME && music >= 0 && music <= MIX_MAX_VOLUME) {
-        SoundVolume = sound;
-        MusicVolume = music;
+        soundVolume_ = sound;
+        musicVolume_ = music;
     }
     SetVolumes();
 }
 
 void TMiniGame::VolumeKeys() {
-    if (KeyPressed(static_cast<uint16_t>(KeyVolumeDown), false))
+    if (ActionPressed(TAction::VolumeDown, false))
         StepVolumes(-1);
-    if (KeyPressed(static_cast<uint16_t>(KeyVolumeUp), false))
+    if (ActionPressed(TAction::VolumeUp, false))
         StepVolumes(1);
 }
 
 void TMiniGame::TryStone() {
-    if (!Selection->Shown()) {
-        MakeSelection(CursorCol, CursorRow);
+    if (!selection_->Shown()) {
+        MakeSelection(cursorCol_, cursorRow_);
         return;
     }
     // A second select on the selected cell drops the selection; on a
     // neighbour it swaps or shows the refusal, and the selection ends either way.
-    if (SelCol != CursorCol || SelRow != CursorRow) {
-        if (Board->IsValidSwap(SelCol, SelRow, CursorCol, CursorRow))
-            Board->Swap(SelCol, SelRow, CursorCol, CursorRow);
+    if (selCol_ != cursorCol_ || selRow_ != cursorRow_) {
+        if (board_->IsValidSwap(selCol_, selRow_, cursorCol_, cursorRow_))
+            board_->Swap(selCol_, selRow_, cursorCol_, cursorRow_);
         else
-            Board->RejectSwap(SelCol, SelRow, CursorCol, CursorRow);
+            board_->RejectSwap(selCol_, selRow_, cursorCol_, cursorRow_);
     }
-    Selection->Hide();
+    selection_->Hide();
 }
 
 void TMiniGame::MakeSelection(int32_t col, int32_t row) {
-    SelCol = col;
-    SelRow = row;
-    Selection->Show();
+    selCol_ = col;
+    selRow_ = row;
+    selection_->Show();
 }
 
 void TMiniGame::StartNextLevel() {
-    if (Music != nullptr)
-        Music->Stop(500);
-    StartLevel(Level + 1);
+    if (music_ != nullptr)
+        music_->Stop(500);
+    StartLevel(level_ + 1);
     SetState(TGameState::gsPlaying);
 }
 
 void TMiniGame::RestartLevel() {
-    Score = scoreAtDeal_;
+    score_ = scoreAtDeal_;
     SetState(TGameState::gsRetry);
 }
 
 void TMiniGame::LeaveForTitle() {
     KeepGame();
-    if (DemoMode)
-        Score = scoreBeforeDemo_; // the title's last score is the player's
-    IdleSeconds = 0;
+    if (demoMode_)
+        score_ = scoreBeforeDemo_; // the title's last score is the player's
+    idleSeconds_ = 0;
     SetState(TGameState::gsTitle);
-    DemoMode = false;
-    AutoPlay = false;
-}
-
-bool TMiniGame::FromPad(int32_t key) const {
-    const auto k = static_cast<size_t>(key);
-    return PadKeys()[k] || PadPressedKeys[k];
+    demoMode_ = false;
+    autoPlay_ = false;
 }
 
 bool TMiniGame::InputThisFrame() const {

@@ -4,6 +4,7 @@
 #include "fwFont.h"
 #include "fwGameApp.h"
 #include "fwLog.h"
+#include "uActions.h"
 #include "uTextFile.h"
 
 #include <algorithm>
@@ -390,7 +391,7 @@ void THighscoreManager::DrawTable(SDL_Surface* surface, TfwFont* font, int32_t n
 }
 
 bool THighscoreManager::HandleInput() {
-    if (App == nullptr || !App->KeyPressed(SDLK_RETURN, false))
+    if (App == nullptr || !App->ActionPressed(ActionId(TAction::Confirm), false))
         return false;
     Finished = true;
     return true;
@@ -449,8 +450,8 @@ bool THighscoreEditor::HandleInput() {
         return false;
     // CursorPos is a public field: keep it on the name whatever was stored.
     CursorPos = std::max(1, std::min(kNameLength, CursorPos));
-    const bool up = App->KeyPressed(SDLK_UP, false);
-    const bool down = App->KeyPressed(SDLK_DOWN, false);
+    const bool up = App->ActionPressed(ActionId(TAction::Up), false);
+    const bool down = App->ActionPressed(ActionId(TAction::Down), false);
     if (up || down) {
         PadName();
         char& c = Name[static_cast<size_t>(CursorPos - 1)];
@@ -466,13 +467,13 @@ bool THighscoreEditor::HandleInput() {
         if (i > kCharsetLength)
             i = 1;
         c = Charset[i - 1];
-    } else if (App->KeyPressed(SDLK_LEFT, false)) {
+    } else if (App->ActionPressed(ActionId(TAction::Left), false)) {
         if (CursorPos > 1)
             --CursorPos;
-    } else if (App->KeyPressed(SDLK_RIGHT, false)) {
+    } else if (App->ActionPressed(ActionId(TAction::Right), false)) {
         if (CursorPos < kNameLength)
             ++CursorPos;
-    } else if (App->KeyPressed(SDLK_RETURN, false)) {
+    } else if (App->ActionPressed(ActionId(TAction::Confirm), false)) {
         Finished = true;
         return true;
     } else {

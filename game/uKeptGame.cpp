@@ -7,6 +7,7 @@
 #include "fwSprite.h"
 #include "tessaril.h"
 #include "uHighscore.h"
+#include "uScreen.h"
 
 namespace {
 
@@ -15,22 +16,22 @@ constexpr const char* kTag = "TMiniGame::LoadKeptGame";
 } // namespace
 
 bool TMiniGame::KeepsThisGame() const {
-    return !kHandheld && !DemoMode && !AutoPlay;
+    return !kHandheld && !demoMode_ && !autoPlay_;
 }
 
 THighscoreManager* TMiniGame::TableOf(TGameKind kind) const {
-    return kind == TGameKind::Relaxed && RelaxedHighscores ? RelaxedHighscores.get()
-                                                           : Highscores.get();
+    return kind == TGameKind::Relaxed && relaxedHighscores_ ? relaxedHighscores_.get()
+                                                            : highscores_.get();
 }
 
 void TMiniGame::LoadKeptGame() {
-    KeptGame.reset();
-    if (kHandheld || !Board)
+    keptGame_.reset();
+    if (kHandheld || !board_)
         return;
     TSavedGame game;
     std::string why;
-    if (ReadSavedGame(Board->Width, Board->Height, game, why)) {
-        KeptGame = game;
+    if (ReadSavedGame(board_->Width, board_->Height, game, why)) {
+        keptGame_ = game;
         return;
     }
     if (why.empty())
@@ -43,19 +44,20 @@ void TMiniGame::LoadKeptGame() {
 
 void TMiniGame::RememberRestPoint() {
     TSavedGame& g = restPoint_;
-    g.Kind = GameKind;
-    g.Level = Level;
-    g.Score = Score;
-    g.Lives = Lives;
-    g.TimeLeft = TimeLeft;
-    g.Goals.assign(Goals.begin() + 1, Goals.begin() + 1 + Colours);
-    g.SpawnCount = Board->SpawnCount;
-    g.RandomState = Board->Rand.State();
-    g.Kinds.assign(static_cast<size_t>(Board->Height),
-                   std::vector<int32_t>(static_cast<size_t>(Board->Width), 0));
-    for (int32_t row = 0; row < Board->Height; ++row)
-        for (int32_t col = 0; col < Board->Width; ++col)
-            if (const TButtonSprite* stone = Board->StoneAt(col, row))
+    g.Kind = gameKind_;
+    g.Level = level_;
+    g.Score = score_;
+    g.ScoreAtDeal = scoreAtDeal_;
+    g.Lives = lives_;
+    g.TimeLeft = timeLeft_;
+    g.Goals.assign(goals_.begin() + 1, goals_.begin() + 1 + colours_);
+    g.SpawnCount = board_->SpawnCount;
+    g.RandomState = board_->Rand.State();
+    g.Kinds.assign(static_cast<size_t>(board_->Height),
+                   std::vector<int32_t>(static_cast<size_t>(board_->Width), 0));
+    for (int32_t row = 0; row < board_->Height; ++row)
+        for (int32_t col = 0; col < board_->Width; ++col)
+            if (const TButtonSprite* stone = board_->StoneAt(col, row))
                 g.Kinds[static_cast<size_t>(row)][static_cast<size_t>(col)] = stone->Kind;
 }
 
@@ -69,73 +71,63 @@ void TMiniGame::KeepLevelStart() {
 void TMiniGame::KeepGame() {
     if (!KeepsThisGame()) {
         // The demo keeps nothing; an autoplayed game is no longer the player's.
-        if (!kHandheld && !DemoMode && AutoPlay && InGame())
+        if (!kHandheld && !demoMode_ && autoPlay_ && InGame())
             DropKeptGame();
         return;
     }
-    switch (State) {
-    case TGameState::gsRetry: // that life is lost: the level as it is dealt again
-        StartLevel(Level);
+    switch (ScreenOf(state_).KeptAs()) {
+    case TScreen::TKept::DealtAgain: // that life is lost: the level as it is dealt again
+        StartLevel(level_);
         SetState(TGameState::gsReady);
         break;
-    case TGameState::gsLevelDone: // the next level's start
-        StartLevel(Level + 1);
+    case TScreen::TKept::NextLevel: // the next level's start
+        StartLevel(level_ + 1);
         SetState(TGameState::gsReady);
         break;
-    case TGameState::gsReady:
-    case TGameState::gsPlaying:
-    case TGameState::gsPaused:
+    case TScreen::TKept::AsItStands:
         WriteSavedGame(restPoint_);
         break;
-    default:
+    case TScreen::TKept::No:
         return;
     }
-    KeptGame = restPoint_;
+    keptGame_ = restPoint_;
 }
 
 void TMiniGame::DropKeptGame() {
     if (kHandheld)
         return;
-    KeptGame.reset();
+    keptGame_.reset();
     RemoveSavedGame();
 }
 
 bool TMiniGame::InGame() const {
-    switch (State) {
-    case TGameState::gsReady:
-    case TGameState::gsPlaying:
-    case TGameState::gsPaused:
-    case TGameState::gsRetry:
-    case TGameState::gsLevelDone:
-        return true;
-    default:
-        return false;
-    }
+    return ScreenOf(state_).KeptAs() != TScreen::TKept::No;
 }
 
 void TMiniGame::NewGameOf(TGameKind kind) {
     DropKeptGame();
-    GameKind = kind;
+    gameKind_ = kind;
     NewGame();
     SetState(TGameState::gsReady);
 }
 
 void TMiniGame::ContinueGame() {
-    if (!KeptGame)
+    if (!keptGame_)
         return;
-    const TSavedGame g = *KeptGame;
+    const TSavedGame g = *keptGame_;
     DropKeptGame();
-    AutoPlay = false;
-    GameKind = g.Kind;
-    Lives = g.Lives;
-    Score = g.Score;
+    autoPlay_ = false;
+    gameKind_ = g.Kind;
+    lives_ = g.Lives;
+    score_ = g.Score;
     BeginLevel(g.Level);
-    TimeLeft = g.TimeLeft;
-    for (size_t i = 0; i < g.Goals.size() && i + 1 < Goals.size(); ++i)
-        Goals[i + 1] = g.Goals[i];
-    Board->LayBoard(StoneImages, Colours, g.Kinds);
-    Board->SpawnCount = g.SpawnCount;
-    Board->Rand.Restore(g.RandomState);
+    scoreAtDeal_ = g.ScoreAtDeal;
+    timeLeft_ = g.TimeLeft;
+    for (size_t i = 0; i < g.Goals.size() && i + 1 < goals_.size(); ++i)
+        goals_[i + 1] = g.Goals[i];
+    board_->LayBoard(media_.StoneImages, colours_, g.Kinds);
+    board_->SpawnCount = g.SpawnCount;
+    board_->Rand.Restore(g.RandomState);
     restPoint_ = g;
     SetState(TGameState::gsReady);
 }

@@ -50,29 +50,29 @@ void TMiniGame::FindMusicFiles(const std::string& folder, std::vector<std::strin
 }
 
 void TMiniGame::FillPlayList() {
-    PlayList.clear();
+    playList_.clear();
     std::string content;
     if (PathExists(kPlayListFile) && ReadWholeFile(kPlayListFile, content)) {
         for (const std::string& line : SplitPlayListLines(content))
-            AddToPlayList(PlayList, line);
+            AddToPlayList(playList_, line);
     } else {
-        FindMusicFiles(kMusicFolder, PlayList);
+        FindMusicFiles(kMusicFolder, playList_);
     }
 }
 
 void TMiniGame::NextTrack() {
-    ++TrackIndex;
-    if (TrackIndex >= static_cast<int32_t>(PlayList.size()))
-        TrackIndex = 0;
-    if (PlayList.empty() || Music == nullptr)
+    ++trackIndex_;
+    if (trackIndex_ >= static_cast<int32_t>(playList_.size()))
+        trackIndex_ = 0;
+    if (playList_.empty() || music_ == nullptr)
         return;
-    const std::string& entry = PlayList[static_cast<size_t>(TrackIndex)];
+    const std::string& entry = playList_[static_cast<size_t>(trackIndex_)];
     if (!PathExists(entry))
         return;
-    if (entry == Music->FileName)
+    if (entry == music_->FileName)
         return;
-    Music->LoadFromFile("M1", entry);
-    Music->Play(MusicVolume, false, 0);
+    music_->LoadFromFile("M1", entry);
+    music_->Play(musicVolume_, false, 0);
 }
 
 void TMiniGame::MusicFinished() {

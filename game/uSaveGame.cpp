@@ -135,9 +135,10 @@ std::string JoinNumbers(const std::vector<int32_t>& values) {
 } // namespace
 
 bool operator==(const TSavedGame& a, const TSavedGame& b) {
-    return a.Kind == b.Kind && a.Level == b.Level && a.Score == b.Score && a.Lives == b.Lives &&
-           a.TimeLeft == b.TimeLeft && a.Goals == b.Goals && a.SpawnCount == b.SpawnCount &&
-           a.RandomState == b.RandomState && a.Kinds == b.Kinds;
+    return a.Kind == b.Kind && a.Level == b.Level && a.Score == b.Score &&
+           a.ScoreAtDeal == b.ScoreAtDeal && a.Lives == b.Lives && a.TimeLeft == b.TimeLeft &&
+           a.Goals == b.Goals && a.SpawnCount == b.SpawnCount && a.RandomState == b.RandomState &&
+           a.Kinds == b.Kinds;
 }
 
 std::string FormatSavedGame(const TSavedGame& game) {
@@ -148,6 +149,7 @@ std::string FormatSavedGame(const TSavedGame& game) {
     line("kind", KindName(game.Kind));
     line("level", std::to_string(game.Level));
     line("score", std::to_string(game.Score));
+    line("dealt", std::to_string(game.ScoreAtDeal));
     line("lives", std::to_string(game.Lives));
     line("time", std::to_string(game.TimeLeft));
     text += "goals" + JoinNumbers(game.Goals) + kLineEnd;
@@ -170,6 +172,7 @@ std::string ParseSavedGame(const std::string& content, int32_t width, int32_t he
     game.Kind = kind == KindName(TGameKind::Relaxed) ? TGameKind::Relaxed : TGameKind::Timed;
     game.Level = static_cast<int32_t>(in.One("level", 1, kMaxSavedLevel));
     game.Score = static_cast<int32_t>(in.One("score", 0, INT32_MAX));
+    game.ScoreAtDeal = static_cast<int32_t>(in.One("dealt", 0, game.Score));
     game.Lives = static_cast<int32_t>(in.One("lives", 1, kStartLives));
     game.TimeLeft = static_cast<int32_t>(in.One("time", 0, LevelSeconds(game.Level)));
     std::vector<int64_t> values;

@@ -5,6 +5,7 @@
 //   kind timed|relaxed
 //   level N          (1 .. kMaxSavedLevel)
 //   score N          (0 .. 2^31-1)
+//   dealt N          (the score when the level was dealt, 0 .. score: a restart's)
 //   lives N          (1 .. kStartLives)
 //   time N           (seconds left, 0 .. the level's clock)
 //   goals N ...      (one per colour of the level, each 0 .. the level's goal)
@@ -28,6 +29,7 @@ struct TSavedGame {
     TGameKind Kind = TGameKind::Timed;
     int32_t Level = 1;
     int32_t Score = 0;
+    int32_t ScoreAtDeal = 0; // the score when the level was dealt
     int32_t Lives = 0;
     int32_t TimeLeft = 0;                    // seconds
     std::vector<int32_t> Goals;              // entry i: stones of kind i+1 still asked for

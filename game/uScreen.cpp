@@ -32,21 +32,21 @@ TScreenList MakeScreens(TMiniGame& game) {
 }
 
 bool TScreen::LeaveGameKey() {
-    if (!Game.KeyPressed(static_cast<uint16_t>(Game.KeyQuit), true))
+    if (!Game.ActionPressed(TAction::Leave, true))
         return false;
     Game.LeaveForTitle();
     return true;
 }
 
 bool TScreen::RestartKey() {
-    if (!Game.KeyPressed(SDLK_r, true))
+    if (!Game.ActionPressed(TAction::Restart, true))
         return false;
     Game.RestartLevel();
     return true;
 }
 
 bool TScreen::PauseKey(TGameState next) {
-    if (!Game.KeyPressed(static_cast<uint16_t>(Game.KeyPause), false))
+    if (!Game.ActionPressed(TAction::Pause, false))
         return false;
     Game.SetState(next);
     return true;
@@ -59,10 +59,10 @@ void TBoardScreen::Draw(SDL_Surface* surface) {
 uint32_t TBoardScreen::UntilNextChange(uint32_t now) const {
     if (!BoardShown())
         return kfwNoChangeDue;
-    if (Game.Board && Game.Board->Blinking())
+    if (Game.Board() && Game.Board()->Blinking())
         return 0;
     uint32_t due = kfwNoChangeDue;
-    for (const TfwSprite* sprite : {Game.Cursor, Game.Selection})
+    for (const TfwSprite* sprite : {Game.Cursor(), Game.Selection()})
         if (sprite != nullptr && sprite->Shown())
             due = std::min(due, sprite->UntilNextFrame(now));
     return due;
@@ -70,7 +70,7 @@ uint32_t TBoardScreen::UntilNextChange(uint32_t now) const {
 
 void TBoardScreen::PointerPressed(const TfwPointerEvent& e) {
     if (e.Button == SDL_BUTTON_LEFT && e.OnPicture)
-        Game.PressKey(static_cast<uint16_t>(Game.KeySelect));
+        Game.StartAction(TAction::Select);
 }
 
 namespace {
@@ -90,7 +90,7 @@ const TOverlayLettering* LetteringOf(TMediaId id) {
 } // namespace
 
 void TBoardScreen::DrawOverlay(SDL_Surface* surface) {
-    if (!Game.Board || Game.Board->IsBusy())
+    if (!Game.Board() || Game.Board()->IsBusy())
         return;
     const TOverlay overlay = Overlay();
     if (overlay.Image == nullptr)
@@ -102,7 +102,7 @@ void TBoardScreen::DrawOverlay(SDL_Surface* surface) {
     if (overlay.Number < 0 || lettering == nullptr || lettering->NumberX <= 0)
         return;
     const bool big = std::string(lettering->Big).find('#') != std::string::npos;
-    TMiniGame::DrawDigits(surface, Game.OverlayDigits,
+    TMiniGame::DrawDigits(surface, Game.Media().OverlayDigits,
                           big ? kOverlayBigDigits : kOverlaySmallDigits,
                           kOverlayX + lettering->NumberX, kOverlayY + lettering->NumberY,
                           std::to_string(overlay.Number));

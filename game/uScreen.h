@@ -50,6 +50,11 @@ public:
         (void)now;
         return kfwNoChangeDue;
     }
+    // A player's game left from this screen (for the title, or as the program
+    // ends) is kept: not at all (no game is in progress here), as it stands,
+    // as its level dealt again, or as the next level's start.
+    enum class TKept : uint8_t { No, AsItStands, DealtAgain, NextLevel };
+    virtual TKept KeptAs() const { return TKept::No; }
     // The web page went out of sight or is left, and may never run again:
     // what must not be lost is stored now. The screen stays.
     virtual void PageHidden() {}

@@ -22,15 +22,15 @@ constexpr int32_t kLoadingBarSteps = 24;
 
 void TMiniGame::LoadProgress(int32_t done, int32_t total) {
     const int32_t blocks = (total > 0 ? done * kLoadingBarSteps / total : 0) + 1;
-    if (Splash == nullptr)
+    if (media_.Splash == nullptr)
         return;
     SDL_Surface* surface = GetSurface();
-    Splash->Draw(surface, 0, 0);
-    if (Logo != nullptr)
-        Logo->Draw(surface, 5, 5);
-    if (BarBlock != nullptr)
+    media_.Splash->Draw(surface, 0, 0);
+    if (media_.Logo != nullptr)
+        media_.Logo->Draw(surface, 5, 5);
+    if (media_.BarBlock != nullptr)
         for (int32_t i = 0; i < blocks; ++i)
-            BarBlock->Draw(surface, 5 + i * BarBlock->Width(), 210);
+            media_.BarBlock->Draw(surface, 5 + i * media_.BarBlock->Width(), 210);
     Flip();
     SDL_Event dropped;
     SDL_PollEvent(&dropped);
@@ -41,7 +41,7 @@ void TMiniGame::DrawNumber(SDL_Surface* surface, int32_t x, int32_t y, const std
                            bool rightAligned) {
     const std::string shown = text.substr(0, 31);
     const int32_t n = static_cast<int32_t>(shown.size());
-    DrawDigits(surface, Digits, kHudDigits, rightAligned ? x - n * kHudDigits.Advance : x, y,
+    DrawDigits(surface, media_.Digits, kHudDigits, rightAligned ? x - n * kHudDigits.Advance : x, y,
                shown);
 }
 
@@ -62,10 +62,10 @@ void TMiniGame::DrawDigits(SDL_Surface* surface, TfwSDLImage* strip, const TDigi
 }
 
 void TMiniGame::DrawBackground(SDL_Surface* surface) {
-    if (Splash != nullptr)
-        Splash->Draw(surface, 0, 0);
-    if (Logo != nullptr)
-        Logo->Draw(surface, 5, 5);
+    if (media_.Splash != nullptr)
+        media_.Splash->Draw(surface, 0, 0);
+    if (media_.Logo != nullptr)
+        media_.Logo->Draw(surface, 5, 5);
 }
 
 void TMiniGame::DrawHeadsUp(SDL_Surface* surface) {
@@ -73,52 +73,52 @@ void TMiniGame::DrawHeadsUp(SDL_Surface* surface) {
         if (image != nullptr)
             image->Draw(surface, x, 3);
     };
-    label(PointsLabel, 5);
-    DrawNumber(surface, 85, 2, std::to_string(Score), true);
-    label(LivesLabel, 100);
-    DrawNumber(surface, 130, 2, std::to_string(Lives), false);
-    label(LevelLabel, 150);
-    DrawNumber(surface, 180, 2, std::to_string(Level), false);
-    if (GameKind == TGameKind::Relaxed)
+    label(media_.PointsLabel, 5);
+    DrawNumber(surface, 85, 2, std::to_string(score_), true);
+    label(media_.LivesLabel, 100);
+    DrawNumber(surface, 130, 2, std::to_string(lives_), false);
+    label(media_.LevelLabel, 150);
+    DrawNumber(surface, 180, 2, std::to_string(level_), false);
+    if (gameKind_ == TGameKind::Relaxed)
         return; // no clock: nothing where it stands
-    label(TimeLabel, 200);
+    label(media_.TimeLabel, 200);
     char time[32];
-    std::snprintf(time, sizeof time, "%2d:%.2d", TimeLeft / 60, TimeLeft % 60);
+    std::snprintf(time, sizeof time, "%2d:%.2d", timeLeft_ / 60, timeLeft_ % 60);
     DrawNumber(surface, 260, 2, time, true);
 }
 
 void TMiniGame::DrawGoals(SDL_Surface* surface) {
-    for (int32_t i = 1; i <= Colours && i <= kStoneImageCount; ++i) {
-        TfwSDLImage* stone = StoneImages[static_cast<size_t>(i - 1)];
+    for (int32_t i = 1; i <= colours_ && i <= kStoneImageCount; ++i) {
+        TfwSDLImage* stone = media_.StoneImages[static_cast<size_t>(i - 1)];
         const int32_t h = stone != nullptr ? stone->Height() : 0;
-        DrawNumber(surface, 292, (h + 2) * (i - 1) + 23, std::to_string(Goals[i]), true);
+        DrawNumber(surface, 292, (h + 2) * (i - 1) + 23, std::to_string(goals_[i]), true);
         if (stone != nullptr)
             stone->Draw(surface, 295, (h + 2) * (i - 1) + 18);
     }
 }
 
 void TMiniGame::DrawGame(SDL_Surface* surface, bool boardShown, TPauseSymbol symbol) {
-    if (F3 != nullptr) {
+    if (media_.F3 != nullptr) {
         DrawHeadsUp(surface);
         DrawGoals(surface);
         DrawPauseSymbol(surface, symbol);
     }
-    if (boardShown && Engine)
-        Engine->DrawAll(surface, kBoardView);
+    if (boardShown && engine_)
+        engine_->DrawAll(surface, kBoardView);
 }
 
 void TMiniGame::DrawPauseSymbol(SDL_Surface* surface, TPauseSymbol symbol) {
     // Desktop play only, for the player (a click ends the demo anyway).
-    if (kHandheld || DemoMode || PauseSymbol == nullptr || symbol == TPauseSymbol::None)
+    if (kHandheld || demoMode_ || media_.PauseSymbol == nullptr || symbol == TPauseSymbol::None)
         return;
     const int32_t cell = symbol == TPauseSymbol::GoOn ? kPauseSymbolWidth : 0;
-    PauseSymbol->Draw(surface, kPauseSymbolX, kPauseSymbolY, cell, 0, kPauseSymbolWidth,
-                      kPauseSymbolHeight);
+    media_.PauseSymbol->Draw(surface, kPauseSymbolX, kPauseSymbolY, cell, 0, kPauseSymbolWidth,
+                             kPauseSymbolHeight);
 }
 
 void TMiniGame::DrawFrame(SDL_Surface* surface) {
     ClearScreen();
-    TScreen& screen = ScreenOf(State);
+    TScreen& screen = ScreenOf(state_);
     screen.Draw(surface);
     screen.DrawOverlay(surface);
 }

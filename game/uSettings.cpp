@@ -89,14 +89,14 @@ void TSettings::Remove(const std::string& name) {
 // file and answers false.
 bool TMiniGame::SettingNumber(int index, int32_t low, int32_t high, int32_t& value) {
     std::string text;
-    if (!Settings.Get(kSettingNames[index], text))
+    if (!settings_.Get(kSettingNames[index], text))
         return false;
     if (ReadNumber(text, low, high, value))
         return true;
     Log().Write(kTag, std::string(kSettingsFile) + ": " + kSettingNames[index] + "=" + text +
                           " is no number from " + std::to_string(low) + " to " +
                           std::to_string(high));
-    Settings.Remove(kSettingNames[index]);
+    settings_.Remove(kSettingNames[index]);
     return false;
 }
 
@@ -108,7 +108,7 @@ void TMiniGame::LoadSettings() {
         Log().Write(kTag, std::string(kSettingsFile) + ": cannot be read");
         return;
     }
-    Settings.Parse(content, kSettingsFile);
+    settings_.Parse(content, kSettingsFile);
     // The window's settings before InitSDL opens it; the command line's
     // options, read there, come on top.
     int32_t value = 0;
@@ -120,32 +120,32 @@ void TMiniGame::LoadSettings() {
     SettingNumber(siSoundVolume, 0, kMaxVolume, value);
     SettingNumber(siMusicVolume, 0, kMaxVolume, value);
     std::string name;
-    if (Settings.Get(kSettingNames[siLastName], name)) {
+    if (settings_.Get(kSettingNames[siLastName], name)) {
         if (IsEnterableName(name)) {
-            LastName = name; // the name entry offers it from the first game on
+            lastName_ = name; // the name entry offers it from the first game on
         } else {
             Log().Write(kTag, std::string(kSettingsFile) + ": " + kSettingNames[siLastName] + "=" +
                                   name + " is no name of up to " +
                                   std::to_string(THighscoreEditor::kNameLength) +
                                   " characters the name entry offers");
-            Settings.Remove(kSettingNames[siLastName]);
+            settings_.Remove(kSettingNames[siLastName]);
         }
     }
-    settingsWritten_ = Settings.Format();
+    settingsWritten_ = settings_.Format();
 }
 
 void TMiniGame::RestoreVolumes() {
     int32_t value = 0;
     if (SettingNumber(siSoundVolume, 0, kMaxVolume, value))
-        SoundVolume = value;
+        soundVolume_ = value;
     if (SettingNumber(siMusicVolume, 0, kMaxVolume, value))
-        MusicVolume = value;
+        musicVolume_ = value;
     settingsAtStart_ = SettingValues();
 }
 
 std::array<std::string, TMiniGame::kSettingCount> TMiniGame::SettingValues() const {
-    return {std::to_string(SoundVolume), std::to_string(MusicVolume), Fullscreen ? "1" : "0",
-            std::to_string(WindowScale), LastName};
+    return {std::to_string(soundVolume_), std::to_string(musicVolume_), Fullscreen ? "1" : "0",
+            std::to_string(WindowScale), lastName_};
 }
 
 void TMiniGame::SaveSettings() {
@@ -158,9 +158,9 @@ void TMiniGame::SaveSettings() {
     for (int i = 0; i < kSettingCount; ++i) {
         settingsChanged_[i] = settingsChanged_[i] || now[i] != settingsAtStart_[i];
         if (settingsChanged_[i])
-            Settings.Set(kSettingNames[i], now[i]);
+            settings_.Set(kSettingNames[i], now[i]);
     }
-    const std::string text = Settings.Format();
+    const std::string text = settings_.Format();
     if (text == settingsWritten_)
         return;
     // Failed or not, the same text is not tried again: one log line, not one a second.

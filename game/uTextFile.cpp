@@ -3,9 +3,9 @@
 #include "fwFile.h"
 #include "fwLog.h"
 
+#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <memory>
 #include <sys/stat.h>
 
 bool PathExists(const std::string& path) {
@@ -13,14 +13,18 @@ bool PathExists(const std::string& path) {
     return stat(path.c_str(), &st) == 0;
 }
 
+// Read through C's stdio: the streams of the C++ library would add their
+// whole machinery (locales, formatting) to the web page's download.
 bool ReadWholeFile(const std::string& path, std::string& content) {
-    std::ifstream in(path, std::ios::binary);
+    const std::unique_ptr<FILE, int (*)(FILE*)> in(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!in)
         return false;
-    std::ostringstream out;
-    out << in.rdbuf();
-    content = out.str();
-    return !in.bad();
+    content.clear();
+    char buffer[4096];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, in.get())) > 0)
+        content.append(buffer, got);
+    return std::ferror(in.get()) == 0;
 }
 
 std::vector<std::string> SplitLines(const std::string& content) {

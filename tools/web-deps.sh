@@ -38,7 +38,8 @@ libsdl1.2 1.2.15
 sdl-mixer1.2 1.2.12
 freetype 2.12.1"
 
-CFLAGS_WEB="-O2"
+# Small code first: the page downloads every byte of it.
+CFLAGS_WEB="-Os"
 SDL_FLAGS="--disable-shared --enable-static --disable-threads --disable-joystick --disable-cdrom
 --disable-video-x11 --disable-video-dga --disable-video-fbcon --disable-video-directfb
 --disable-video-ps2gs --disable-video-ps3 --disable-video-svga --disable-video-vgl
@@ -53,7 +54,7 @@ SDL_FLAGS="--disable-shared --enable-static --disable-threads --disable-joystick
 MIXER_FLAGS="--disable-shared --enable-static --disable-music-cmd --disable-music-mod
 --disable-music-midi --disable-music-timidity-midi --disable-music-native-midi
 --disable-music-fluidsynth-midi --enable-music-ogg --disable-music-ogg-tremor
---disable-music-ogg-shared --disable-music-flac --disable-music-mp3 --disable-music-mp3-mad-gpl
+--disable-music-ogg-shared --disable-music-wave --disable-music-flac --disable-music-mp3 --disable-music-mp3-mad-gpl
 --disable-music-mod-shared --disable-sdltest --disable-smpegtest"
 # SDL 1.2 without threads opens no audio device (SDL_OpenAudio starts a thread
 # for every driver that is not interrupt driven). SDL_mixer's calls of the
@@ -62,11 +63,25 @@ MIXER_FLAGS="--disable-shared --enable-static --disable-music-cmd --disable-musi
 # callback and let the page's Web Audio pull its samples.
 MIXER_CPPFLAGS="-DSDL_OpenAudio=fwWebOpenAudio -DSDL_CloseAudio=fwWebCloseAudio
 -DSDL_PauseAudio=fwWebPauseAudio -DSDL_LockAudio=fwWebLockAudio -DSDL_UnlockAudio=fwWebUnlockAudio"
+# FreeType with only what draws the game's TrueType font: the TrueType driver
+# with its bytecode hinter, the sfnt tables and the smooth renderer. The font
+# carries its own hinting, so the auto-hinter is never asked for; its glyphs
+# come out as from the desktop's full library. Options for formats and tables
+# the font does not have are switched off.
+FREETYPE_MODULES="tt_driver_class FT_Driver_ClassRec
+sfnt_module_class FT_Module_Class
+ft_smooth_renderer_class FT_Renderer_Class"
+FREETYPE_OFF="FT_CONFIG_OPTION_USE_LZW FT_CONFIG_OPTION_USE_ZLIB FT_CONFIG_OPTION_POSTSCRIPT_NAMES
+FT_CONFIG_OPTION_ADOBE_GLYPH_LIST FT_CONFIG_OPTION_MAC_FONTS FT_CONFIG_OPTION_GUESSING_EMBEDDED_RFORK
+FT_CONFIG_OPTION_INCREMENTAL FT_CONFIG_OPTION_SVG TT_CONFIG_OPTION_EMBEDDED_BITMAPS
+TT_CONFIG_OPTION_COLOR_LAYERS TT_CONFIG_OPTION_POSTSCRIPT_NAMES TT_CONFIG_OPTION_GX_VAR_SUPPORT
+TT_CONFIG_OPTION_BDF"
 FREETYPE_FLAGS="-DBUILD_SHARED_LIBS=OFF -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON
 -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON"
 
 EMCC_VERSION=$(emcc --version | head -n 1)
-KEY=$(printf '%s\n' "$SOURCES" "$CFLAGS_WEB" "$SDL_FLAGS" "$MIXER_FLAGS" "$MIXER_CPPFLAGS" "$FREETYPE_FLAGS" \
+KEY=$(printf '%s\n' "$SOURCES" "$CFLAGS_WEB" "$SDL_FLAGS" "$MIXER_FLAGS" "$MIXER_CPPFLAGS" "$FREETYPE_MODULES" \
+    "$FREETYPE_OFF" "$FREETYPE_FLAGS" \
     "$EMCC_VERSION" "$SUITE" | cat - "$0" | grep -v '^[[:space:]]*#' | sha256sum | cut -c1-16)
 CACHE=${XDG_CACHE_HOME:-$HOME/.cache}/tessaril/web-deps
 PREFIX=$CACHE/$KEY
@@ -145,6 +160,17 @@ build_autoconf() {
 
 build_freetype() {
     log "building freetype"
+    config="$BUILD/src/freetype/include/freetype/config"
+    echo "$FREETYPE_MODULES" | while read -r class type; do
+        echo "FT_USE_MODULE( $type, $class )"
+    done >"$config/ftmodule.h"
+    for option in $FREETYPE_OFF; do
+        if ! grep -q "^#define $option\$" "$config/ftoption.h"; then
+            log "freetype's ftoption.h defines no $option"
+            exit 1
+        fi
+        sed -i "s|^#define $option\$|/* #undef $option */|" "$config/ftoption.h"
+    done
     # shellcheck disable=SC2086
     emcmake cmake -S "$BUILD/src/freetype" -B "$BUILD/src/freetype/web" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS="$CFLAGS_WEB" \

@@ -6,7 +6,6 @@
 
 #include <SDL.h>
 #include <emscripten.h>
-#include <emscripten/html5.h>
 
 #include <cerrno>
 #include <cstdint>
@@ -34,6 +33,7 @@ int fwWebNextEvent(int32_t* event);
 void fwWebPresent(const uint32_t* rgba, int x, int y, int w, int h);
 void fwWebSetTyping(int on);
 void fwWebSay(const char* text);
+void fwWebRunFrames();
 }
 
 namespace {
@@ -193,33 +193,6 @@ void PageDelay(uint32_t ms) {
     PumpPage();
 }
 
-// Every animation frame of the page: once the storage is read, the program
-// starts (and hands its application to the loop); then the loop runs. False
-// ends the animation frames: the program ended or failed.
-EM_BOOL AnimationFrame(double, void*) {
-    TWebState& s = State();
-    if (!s.Started) {
-        if (fwWebStorageLoaded() == 0)
-            return EM_TRUE;
-        s.Started = true;
-        s.Start(s.Args);
-    }
-    if (!s.Loop)
-        return EM_FALSE;
-    // Out of sight: no frame at all, and the stepped clock keeps its grants
-    // for the return. Browsers stop a hidden page's animation frames anyway.
-    if (fwWebRestAway() != 0)
-        return EM_TRUE;
-    TfwFrameLoop& loop = *s.Loop;
-    const int failed = s.Guard([&loop, &s] {
-        if (s.Stepped)
-            loop.Continue();
-        else
-            loop.AnimationFrame();
-    });
-    return failed == 0 && !loop.Ended() ? EM_TRUE : EM_FALSE;
-}
-
 // The window surface is the 320 x 240 picture itself (the page scales the
 // canvas): its rectangles go to the canvas as RGBA.
 void PresentRects(SDL_Surface* screen, int count, SDL_Rect* rects) {
@@ -250,11 +223,13 @@ void PresentRects(SDL_Surface* screen, int count, SDL_Rect* rects) {
         }
         fwWebPresent(s.Pixels.data(), r.x, r.y, r.w, r.h);
     }
+    if (s.Loop && count > 0)
+        s.Loop->PictureSent();
 }
 
 } // namespace
 
-void fwWebStart(const std::vector<std::string>& args, TfwWebProgram start, TfwWebGuard guard) {
+void fwWebStart(const std::vector<std::string>& args, TfwWebProgram program, TfwWebGuard guard) {
     // SDL draws into memory and mixes for no device: the page shows the
     // picture, and the browser's audio is not SDL's.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -266,7 +241,7 @@ void fwWebStart(const std::vector<std::string>& args, TfwWebProgram start, TfwWe
         else
             s.Args.push_back(arg);
     }
-    s.Start = std::move(start);
+    s.Start = std::move(program);
     s.Guard = std::move(guard);
     fwWebPrepareFiles();
     fwWebLoadStorage(); // a failure shows in fwWebFilesKept
@@ -274,7 +249,7 @@ void fwWebStart(const std::vector<std::string>& args, TfwWebProgram start, TfwWe
                 s.Stepped ? 1 : 0, kfwFramePeriodMs);
     fwSetClock(PageTicks, PageDelay);
     fwSetUpdateRects(PresentRects);
-    emscripten_request_animation_frame_loop(AnimationFrame, nullptr);
+    fwWebRunFrames();
 }
 
 void fwRunOnPage(TfwGameApp& app) {
@@ -333,6 +308,38 @@ bool fwWebFilesKept() {
 }
 
 extern "C" {
+
+// One animation frame of the page (fwWebRunFrames calls it): once the storage
+// is read, the program starts (and hands its application to the loop); then
+// the loop runs. Answers the ms the page may wait before the next one unless
+// input comes first (0: the next animation frame), or -1: the frames end, as
+// the program ended or failed.
+EMSCRIPTEN_KEEPALIVE int fwWebAnimationFrame() {
+    constexpr int kEnd = -1;
+    TWebState& s = State();
+    if (!s.Started) {
+        if (fwWebStorageLoaded() == 0)
+            return 0;
+        s.Started = true;
+        s.Start(s.Args);
+    }
+    if (!s.Loop)
+        return kEnd;
+    // Out of sight: no frame at all, and the stepped clock keeps its grants
+    // for the return. Browsers stop a hidden page's animation frames anyway.
+    if (fwWebRestAway() != 0)
+        return 0;
+    TfwFrameLoop& loop = *s.Loop;
+    const int failed = s.Guard([&loop, &s] {
+        if (s.Stepped)
+            loop.Continue();
+        else
+            loop.AnimationFrame();
+    });
+    if (failed != 0 || loop.Ended())
+        return kEnd;
+    return static_cast<int>(loop.RestMs());
+}
 
 // The page went out of sight or is being left: called by the page's event
 // at once, as it may be its last chance. A game in play pauses as on the

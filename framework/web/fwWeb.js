@@ -30,6 +30,8 @@ mergeInto(LibraryManager.library, {
     away: false,       // the page is out of sight, and the program was told
     resting: false,    // an animation frame found the page away and ran nothing
     storageLoaded: false, // the player's files are read from the storage
+    padConnected: false, // a gamepad is connected: it is polled every animation frame
+    restTimer: null,   // the program rests: the timer that ends its rest
 
     // SDL 1.2's keys for the named keys of the page; printable keys are
     // their character (letters in lower case), as SDL's are.
@@ -41,6 +43,52 @@ mergeInto(LibraryManager.library, {
       F9: 290, F10: 291, F12: 293,
       ShiftRight: 303, ShiftLeft: 304, ControlRight: 305, ControlLeft: 306,
       AltRight: 307, AltLeft: 308,
+    },
+
+    // Queues page input (one event or more) and wakes a resting program.
+    post: function() {
+      fwWeb.events.push.apply(fwWeb.events, arguments);
+      fwWeb.wake();
+    },
+
+    // The program's frames: each animation frame runs the one that is due
+    // (fwWebAnimationFrame). A program that rests (its last frame took no
+    // input and changed nothing, and nothing changes by itself for a while)
+    // gets no animation frames until that time has passed or the page has
+    // something for it: input, the storage's answer, the page back in
+    // sight. A connected gamepad is polled every animation frame, so it
+    // keeps them coming.
+    frame: function() {
+      var rest = _fwWebAnimationFrame();
+      if (rest < 0) return; // the program ended
+      if (rest === 0 || fwWeb.events.length > 0 || fwWeb.padConnected) requestAnimationFrame(fwWeb.frame);
+      else fwWeb.restTimer = setTimeout(fwWeb.wake, rest);
+    },
+
+    // Ends a rest: the next animation frame runs the program. Nothing while
+    // it runs on animation frames already.
+    wake: function() {
+      if (fwWeb.restTimer === null) return;
+      clearTimeout(fwWeb.restTimer);
+      fwWeb.restTimer = null;
+      requestAnimationFrame(fwWeb.frame);
+    },
+
+    // Gamepads are polled only while one is connected (browsers report a pad
+    // once it is used on the page).
+    listenPads: function() {
+      var any = function() {
+        var pads = navigator.getGamepads ? navigator.getGamepads() : [];
+        for (var i = 0; i < pads.length; i++)
+          if (pads[i]) return true;
+        return false;
+      };
+      window.addEventListener('gamepadconnected', function() {
+        fwWeb.padConnected = true;
+        fwWeb.wake();
+      });
+      window.addEventListener('gamepaddisconnected', function() { fwWeb.padConnected = any(); });
+      fwWeb.padConnected = any();
     },
 
     sym: function(e) {
@@ -83,7 +131,7 @@ mergeInto(LibraryManager.library, {
       var code = c.charCodeAt(0);
       var sym = c.toLowerCase().charCodeAt(0);
       if (sym >= 128 || code < 32) return;
-      fwWeb.events.push([fwWeb.kind.key, 1, sym, 0, code, 1], [fwWeb.kind.key, 0, sym, 0, 0, 1]);
+      fwWeb.post([fwWeb.kind.key, 1, sym, 0, code, 1], [fwWeb.kind.key, 0, sym, 0, 0, 1]);
     },
 
     // The field's text follows the phone keyboard's composition: what it
@@ -94,7 +142,7 @@ mergeInto(LibraryManager.library, {
       var same = 0;
       while (same < now.length && same < fwWeb.typed.length && now[same] === fwWeb.typed[same]) same++;
       for (var i = fwWeb.typed.length; i > same; i--)
-        fwWeb.events.push([fwWeb.kind.key, 1, 8, 0, 8, 1], [fwWeb.kind.key, 0, 8, 0, 0, 1]);
+        fwWeb.post([fwWeb.kind.key, 1, 8, 0, 8, 1], [fwWeb.kind.key, 0, 8, 0, 0, 1]);
       for (var j = same; j < now.length; j++) fwWeb.type(now[j]);
       fwWeb.typed = now;
       if (!e.isComposing) {
@@ -135,12 +183,12 @@ mergeInto(LibraryManager.library, {
       }
       // The text field's keys are the touch screen's keyboard's (device 1).
       var device = e.target === document.getElementById('typing') ? 1 : 0;
-      fwWeb.events.push([fwWeb.kind.key, down ? 1 : 0, sym, fwWeb.mod(e), down ? fwWeb.unicode(e, sym) : 0, device]);
+      fwWeb.post([fwWeb.kind.key, down ? 1 : 0, sym, fwWeb.mod(e), down ? fwWeb.unicode(e, sym) : 0, device]);
     },
 
     // Keys held when the page loses the focus are let go.
     releaseAll: function() {
-      for (var code in fwWeb.held) fwWeb.events.push([fwWeb.kind.key, 0, fwWeb.held[code], 0, 0]);
+      for (var code in fwWeb.held) fwWeb.post([fwWeb.kind.key, 0, fwWeb.held[code], 0, 0]);
       fwWeb.held = {};
     },
 
@@ -152,7 +200,7 @@ mergeInto(LibraryManager.library, {
       var y = Math.floor((e.clientY - r.top) * Module.canvas.height / r.height);
       var button = [1, 2, 3][e.button];
       if (!button) return;
-      fwWeb.events.push([fwWeb.kind.mouse, down ? 1 : 0, button, x, y, e.touch ? 1 : 0]);
+      fwWeb.post([fwWeb.kind.mouse, down ? 1 : 0, button, x, y, e.touch ? 1 : 0]);
     },
 
     // A finger moving on the picture, at the picture pixel under it.
@@ -160,7 +208,7 @@ mergeInto(LibraryManager.library, {
       var r = Module.canvas.getBoundingClientRect();
       var x = Math.floor((t.clientX - r.left) * Module.canvas.width / r.width);
       var y = Math.floor((t.clientY - r.top) * Module.canvas.height / r.height);
-      fwWeb.events.push([fwWeb.kind.motion, 0, 0, x, y, 1]);
+      fwWeb.post([fwWeb.kind.motion, 0, 0, x, y, 1]);
     },
 
     // Touches on the canvas take the mouse's path, marked as the touch
@@ -284,7 +332,10 @@ mergeInto(LibraryManager.library, {
     answer: function(ticket) {
       return function(error) {
         if (error) fwWeb.lose(error);
-        setTimeout(function() { _fwWebFileStored(ticket, error ? 0 : 1); }, 0);
+        setTimeout(function() {
+          _fwWebFileStored(ticket, error ? 0 : 1);
+          fwWeb.wake(); // a refusal shows its notice
+        }, 0);
       };
     },
 
@@ -320,6 +371,9 @@ mergeInto(LibraryManager.library, {
       // rest (fwWebRestAway) from now on.
       fwWeb.resting = true;
       fwWebSound.pause();
+      // A rest's timer would still fire: the animation frame asked instead
+      // waits for the page's return.
+      fwWeb.wake();
     },
 
     // The page is in sight again: the sound goes on, the program with it.
@@ -329,6 +383,7 @@ mergeInto(LibraryManager.library, {
       fwWeb.resting = false;
       _fwWebPageBack();
       fwWebSound.unpause();
+      fwWeb.wake();
     },
 
     listenAway: function() {
@@ -343,7 +398,10 @@ mergeInto(LibraryManager.library, {
       // The browser's window lost the focus while the page stays in sight;
       // the focus moving between the page's own elements is no loss.
       window.addEventListener('blur', function(e) {
-        if (e.target === window && !fwWeb.away) _fwWebWindowBlurred();
+        if (e.target === window && !fwWeb.away) {
+          _fwWebWindowBlurred();
+          fwWeb.wake();
+        }
       });
       if (document.visibilityState === 'hidden') fwWeb.hide();
     },
@@ -480,6 +538,7 @@ mergeInto(LibraryManager.library, {
     var field = document.getElementById('typing');
     if (field) fwWeb.listenTyping(field);
     fwWeb.listenAway();
+    fwWeb.listenPads();
     fwWebCalls(stepped, framePeriodMs);
   },
 
@@ -560,11 +619,17 @@ mergeInto(LibraryManager.library, {
   // The oldest page input into event[0 .. fields - 1]; 0 when there is none.
   fwWebNextEvent__deps: ['$fwWeb'],
   fwWebNextEvent: function(event) {
-    if (fwWeb.events.length === 0) fwWeb.pollPad();
+    if (fwWeb.events.length === 0 && fwWeb.padConnected) fwWeb.pollPad();
     var e = fwWeb.events.shift();
     if (!e) return 0;
     for (var i = 0; i < fwWeb.fields; i++) HEAP32[(event >> 2) + i] = e[i] || 0;
     return 1;
+  },
+
+  // Runs the program on the page's animation frames (fwWeb.frame), from the next one.
+  fwWebRunFrames__deps: ['$fwWeb'],
+  fwWebRunFrames: function() {
+    requestAnimationFrame(fwWeb.frame);
   },
 
   // A rectangle of the picture, as RGBA, into the canvas.
@@ -633,7 +698,10 @@ mergeInto(LibraryManager.library, {
     play: function(e) {
       var out = e.outputBuffer;
       var frames = out.length;
+      var playing = _fwWebMusicPlaying();
       var at = _fwWebAudioPull(frames) >> 2;
+      // A track ended: the game starts the next in its next frame.
+      if (playing && !_fwWebMusicPlaying()) fwWeb.wake();
       out.getChannelData(0).set(HEAPF32.subarray(at, at + frames));
       out.getChannelData(1).set(HEAPF32.subarray(at + frames, at + 2 * frames));
     },
@@ -641,7 +709,7 @@ mergeInto(LibraryManager.library, {
 
   // Opens the page's audio at rate Hz, stereo, in buffers of frames; 1 when
   // the browser has Web Audio, else 0.
-  fwWebAudioStart__deps: ['$fwWebSound'],
+  fwWebAudioStart__deps: ['$fwWebSound', '$fwWeb'],
   fwWebAudioStart: function(rate, frames) {
     var Context = window.AudioContext || window.webkitAudioContext;
     if (!Context) return 0;
@@ -653,6 +721,8 @@ mergeInto(LibraryManager.library, {
     }
     var node = context.createScriptProcessor(frames, 0, 2);
     node.onaudioprocess = fwWebSound.play;
+    // A gesture's resume comes after its frame: the game shows it in another.
+    context.onstatechange = fwWeb.wake;
     node.connect(context.destination);
     fwWebSound.context = context;
     fwWebSound.node = node;

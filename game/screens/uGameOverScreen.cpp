@@ -31,7 +31,7 @@ public:
 
     // Ending meanwhile keeps the score, under the name the entry would offer.
     void ProgramEnds() override {
-        if (!entryDue_ || !Game.NameEditor)
+        if (!entryDue_ || !Game.NameEditor())
             return;
         entryDue_ = false;
         Game.EnterName();
@@ -39,12 +39,12 @@ public:
     }
 
     void Keys() override {
-        if (!LeaveGameKey() && Game.KeyPressed(static_cast<uint16_t>(Game.KeySelect), false))
+        if (!LeaveGameKey() && Game.ActionPressed(TAction::Select, false))
             Game.LeaveForTitle();
     }
 
 protected:
-    TOverlay Overlay() const override { return {Game.GameOverImage, miGameOverImage}; }
+    TOverlay Overlay() const override { return {Game.Media().GameOverImage, miGameOverImage}; }
 
 private:
     bool entryDue_ = false; // the name entry follows

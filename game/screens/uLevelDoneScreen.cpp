@@ -10,26 +10,28 @@ class TLevelDoneScreen : public TBoardScreen {
 public:
     using TBoardScreen::TBoardScreen;
 
-    void Enter() override { Game.Cursor->Hide(); }
+    TKept KeptAs() const override { return TKept::NextLevel; }
+
+    void Enter() override { Game.Cursor()->Hide(); }
 
     void Keys() override {
-        if (LeaveGameKey() || RestartKey() || Game.Board->IsBusy() ||
-            !Game.KeyPressed(static_cast<uint16_t>(Game.KeySelect), true))
+        if (LeaveGameKey() || RestartKey() || Game.Board()->IsBusy() ||
+            !Game.ActionPressed(TAction::Select, true))
             return;
         Game.StartNextLevel();
     }
 
     void NoKeys() override {
-        if (Game.Board->IsBusy())
+        if (Game.Board()->IsBusy())
             return;
-        if (Game.DemoMode)
+        if (Game.DemoMode())
             Game.LeaveForTitle();
-        else if (Game.AutoPlay)
+        else if (Game.AutoPlay())
             Game.StartNextLevel();
     }
 
 protected:
-    TOverlay Overlay() const override { return {Game.LevelDoneImage, miLevelDoneImage}; }
+    TOverlay Overlay() const override { return {Game.Media().LevelDoneImage, miLevelDoneImage}; }
 };
 
 } // namespace

@@ -32,7 +32,7 @@ public:
     void Leave() override {
         if constexpr (kWeb)
             fwWebTakeTyping(false);
-        THighscoreManager* table = Game.TableOf(Game.GameKind);
+        THighscoreManager* table = Game.TableOf(Game.GameKind());
         if (stored_ == nullptr || table == nullptr)
             return;
         table->Withdraw(stored_);
@@ -41,7 +41,7 @@ public:
     }
 
     bool Step() override {
-        if (Game.NameEditor && Game.NameEditor->Finished)
+        if (Game.NameEditor() && Game.NameEditor()->Finished)
             StoreName();
         return true;
     }
@@ -50,13 +50,13 @@ public:
     bool TakesEveryKey() const override { return !kHandheld; }
 
     void Keys() override {
-        THighscoreEditor& editor = *Game.NameEditor;
+        THighscoreEditor& editor = *Game.NameEditor();
         if constexpr (kHandheld) {
             if (!editor.HandleInput())
                 LeaveGameKey();
             return;
         }
-        if (Game.KeyPressed(SDLK_ESCAPE, true)) {
+        if (Game.ActionPressed(TAction::Cancel, true)) {
             Game.LeaveForTitle();
             return;
         }
@@ -67,34 +67,34 @@ public:
 
     void PointerPressed(const TfwPointerEvent& e) override {
         if (e.Button == SDL_BUTTON_WHEELUP || e.Button == SDL_BUTTON_WHEELDOWN) {
-            Game.PressKey(e.Button == SDL_BUTTON_WHEELUP ? SDLK_UP : SDLK_DOWN);
+            Game.StartAction(e.Button == SDL_BUTTON_WHEELUP ? TAction::Up : TAction::Down);
             return;
         }
-        if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture || !Game.NameEditor)
+        if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture || !Game.NameEditor())
             return;
         if (THighscoreEditor::OnConfirmLine(e.X, e.Y))
-            Game.PressKey(SDLK_RETURN);
+            Game.StartAction(TAction::Confirm);
         else if (const int32_t place = THighscoreEditor::PlaceAt(e.X, e.Y); place > 0)
-            Game.NameEditor->MoveCursorTo(place);
+            Game.NameEditor()->MoveCursorTo(place);
     }
 
     void PageHidden() override {
-        if (Game.NameEditor && Game.TableOf(Game.GameKind) != nullptr)
-            Store(Game.NameEditor->Name);
+        if (Game.NameEditor() && Game.TableOf(Game.GameKind()) != nullptr)
+            Store(Game.NameEditor()->Name);
     }
 
     void ProgramEnds() override {
-        if (!Game.NameEditor)
+        if (!Game.NameEditor())
             return;
-        Game.NameEditor->Finished = true;
+        Game.NameEditor()->Finished = true;
         StoreName();
     }
 
     void Draw(SDL_Surface* surface) override {
         Game.DrawBackground(surface);
-        if (Game.NameEditor && Game.Engine) {
-            Game.NameEditor->TouchWords = Game.TouchPlayer;
-            Game.NameEditor->Draw(surface);
+        if (Game.NameEditor() && Game.Engine()) {
+            Game.NameEditor()->TouchWords = Game.TouchPlayer;
+            Game.NameEditor()->Draw(surface);
         }
     }
 
@@ -107,13 +107,13 @@ private:
     // a new row the first time, the same row (its name changed) after. False
     // when the save failed.
     bool Store(const std::string& name) {
-        THighscoreManager& table = *Game.TableOf(Game.GameKind);
+        THighscoreManager& table = *Game.TableOf(Game.GameKind());
         // The stored row gives way to one with the new name and its date: the
         // table's save would read the old one back from the file otherwise.
         const THScoreItem* old = stored_;
         const double date = old != nullptr ? old->Date : 0;
         table.Withdraw(old);
-        stored_ = table.AddScore(name, static_cast<uint32_t>(Game.NameEditor->Score), 1, 1);
+        stored_ = table.AddScore(name, static_cast<uint32_t>(Game.NameEditor()->Score), 1, 1);
         if (old != nullptr)
             stored_->Date = date;
         return table.Save();
@@ -123,18 +123,18 @@ private:
     // it and saved.
     void StoreName() {
         Game.SetState(TGameState::gsHighscores);
-        Game.TableShown = Game.GameKind;
-        THighscoreManager* table = Game.TableOf(Game.TableShown);
+        Game.SetTableShown(Game.GameKind());
+        THighscoreManager* table = Game.TableOf(Game.TableShown());
         if (table == nullptr)
             return;
-        const THighscoreEditor& editor = *Game.NameEditor;
+        const THighscoreEditor& editor = *Game.NameEditor();
         // The table shows the entry in any case; a save that failed says so
         // there and on standard error (the log may sit on the same full disk).
         if (!Store(editor.Name))
             TMiniGame::ReportToPlayer(table->SaveError + " (the high scores could not be saved)");
         stored_ = nullptr;
         table->Activate();
-        Game.LastName = editor.Name;
+        Game.SetLastName(editor.Name);
     }
 };
 

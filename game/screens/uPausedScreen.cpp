@@ -8,6 +8,8 @@ class TPausedScreen : public TBoardScreen {
 public:
     using TBoardScreen::TBoardScreen;
 
+    TKept KeptAs() const override { return TKept::AsItStands; }
+
     void Keys() override {
         if (!LeaveGameKey() && !RestartKey())
             PauseKey(TGameState::gsPlaying);
@@ -15,11 +17,11 @@ public:
 
     void PointerPressed(const TfwPointerEvent& e) override {
         if (e.Button == SDL_BUTTON_LEFT && e.OnPicture)
-            Game.PressKey(static_cast<uint16_t>(Game.KeyPause));
+            Game.StartAction(TAction::Pause);
     }
 
 protected:
-    TOverlay Overlay() const override { return {Game.PausedImage, miPaused}; }
+    TOverlay Overlay() const override { return {Game.Media().PausedImage, miPaused}; }
     bool BoardShown() const override { return false; }
     TPauseSymbol PauseSymbolShown() const override { return TPauseSymbol::GoOn; }
 };

@@ -28,10 +28,12 @@ class TPlayScreen : public TBoardScreen {
 public:
     using TBoardScreen::TBoardScreen;
 
+    TKept KeptAs() const override { return TKept::AsItStands; }
+
     // The demo plays without the cursor.
     void Enter() override {
-        if (!Game.DemoMode)
-            Game.Cursor->Show();
+        if (!Game.DemoMode())
+            Game.Cursor()->Show();
     }
 
     void Leave() override {
@@ -44,33 +46,32 @@ public:
     void Keys() override {
         if (LeaveGameKey() || RestartKey() || CommandKeys() || PauseKey(TGameState::gsPaused))
             return;
-        const auto select = static_cast<uint16_t>(Game.KeySelect);
-        if (!Game.KeyPressed(select, false)) {
+        if (!Game.ActionPressed(TAction::Select, false)) {
             MoveCursorKeys();
             return;
         }
         // A press while the board is busy is lost, without waiting for its release.
-        if (Game.Board->IsBusy())
+        if (Game.Board()->IsBusy())
             return;
-        Game.KeyPressed(select, true);
-        Game.PlaySound(Game.SoundClick2, Game.SoundVolume);
+        Game.ActionPressed(TAction::Select, true);
+        Game.PlaySound(Game.Media().SoundClick2, Game.SoundVolume());
         Game.TryStone();
     }
 
     void PointerPressed(const TfwPointerEvent& e) override {
         if (e.Button == SDL_BUTTON_RIGHT && e.OnPicture)
-            Game.PressKey(SDLK_y); // the hint key, with its cost
+            Game.StartAction(TAction::Hint); // with its cost
         if (e.Button != SDL_BUTTON_LEFT)
             return;
         dragCol_ = -1;
         if (!e.OnPicture)
             return;
         if (OnPauseSymbol(e)) {
-            Game.PressKey(static_cast<uint16_t>(Game.KeyPause));
+            Game.StartAction(TAction::Pause);
             return;
         }
         int32_t col = 0, row = 0;
-        if (!StoneAt(e, col, row) || Game.Board->IsBusy())
+        if (!StoneAt(e, col, row) || Game.Board()->IsBusy())
             return; // as the select key, a click on a busy board is lost
         if (e.Touch) {
             touch_ = {col, row, fwGetTicks(), false, false};
@@ -78,7 +79,7 @@ public:
         }
         dragCol_ = col;
         dragRow_ = row;
-        dragOnSelected_ = Shown(Game.Selection) && Game.SelCol == col && Game.SelRow == row;
+        dragOnSelected_ = Shown(Game.Selection()) && Game.SelCol() == col && Game.SelRow() == row;
         // The selected stone is dropped on release, so that a drag from it swaps.
         if (!dragOnSelected_)
             ClickStone(col, row);
@@ -93,10 +94,10 @@ public:
         const int32_t fromRow = dragRow_;
         dragCol_ = -1;
         int32_t col = 0, row = 0;
-        if (fromCol < 0 || !StoneAt(e, col, row) || Game.Board->IsBusy())
+        if (fromCol < 0 || !StoneAt(e, col, row) || Game.Board()->IsBusy())
             return;
         const bool fromSelected =
-            Shown(Game.Selection) && Game.SelCol == fromCol && Game.SelRow == fromRow;
+            Shown(Game.Selection()) && Game.SelCol() == fromCol && Game.SelRow() == fromRow;
         if (col == fromCol && row == fromRow) {
             if (dragOnSelected_ && fromSelected)
                 ClickStone(col, row); // a click on the selected stone drops it
@@ -117,13 +118,13 @@ public:
             fwGetTicks() - touch_.Since < TMiniGame::kHintHoldMs)
             return;
         touch_.Hinted = true;
-        Game.PressKey(SDLK_y);
+        Game.StartAction(TAction::Hint);
     }
 
     // The relaxed game has no clock.
     void SecondElapsed() override {
-        if (Game.GameKind == TGameKind::Timed)
-            --Game.TimeLeft;
+        if (Game.GameKind() == TGameKind::Timed)
+            Game.CountDownSecond();
     }
     // The clock counts, the board resolves and autoplay moves every frame.
     uint32_t UntilNextChange(uint32_t now) const override {
@@ -133,7 +134,7 @@ public:
 
     // Only the demo plays itself; a player's game waits for its player.
     void WindowDeactivated() override {
-        if (!(Game.DemoMode && Game.AutoPlay))
+        if (!(Game.DemoMode() && Game.AutoPlay()))
             Game.SetState(TGameState::gsPaused);
     }
 
@@ -162,7 +163,7 @@ private:
         const TTouch t = touch_;
         touch_ = {};
         int32_t col = 0, row = 0;
-        if (t.Col < 0 || t.Hinted || !StoneAt(e, col, row) || Game.Board->IsBusy())
+        if (t.Col < 0 || t.Hinted || !StoneAt(e, col, row) || Game.Board()->IsBusy())
             return;
         if (col == t.Col && row == t.Row) {
             ClickStone(col, row);
@@ -170,85 +171,82 @@ private:
         }
         if (!Neighbours(t.Col, t.Row, col, row))
             return;
-        if (!(Shown(Game.Selection) && Game.SelCol == t.Col && Game.SelRow == t.Row))
+        if (!(Shown(Game.Selection()) && Game.SelCol() == t.Col && Game.SelRow() == t.Row))
             ClickStone(t.Col, t.Row);
         ClickStone(col, row);
     }
 
     // Load, save and the autoplay switch: play's own commands.
     bool CommandKeys() {
-        if (Game.KeyPressed(SDLK_l, true)) {
+        if (Game.ActionPressed(TAction::LoadBoard, true)) {
             Game.LoadBoardFile();
-            Game.Cursor->Show();
-            Game.Selection->Hide();
+            Game.Cursor()->Show();
+            Game.Selection()->Hide();
             return true;
         }
-        if (Game.KeyPressed(SDLK_s, true)) {
+        if (Game.ActionPressed(TAction::SaveBoard, true)) {
             Game.SaveBoardFile();
             return true;
         }
-        // The handheld's A button is the pause key; the fixed autoplay switch
-        // would shadow it there, so that build goes without it.
-        if (!kHandheld && Game.KeyPressed(SDLK_a, false)) {
-            Game.AutoPlay = !Game.AutoPlay;
+        // The handheld binds no autoplay switch: its A button pauses.
+        if (Game.ActionPressed(TAction::AutoPlay, false)) {
+            Game.SetAutoPlay(!Game.AutoPlay());
             return true;
         }
         return false;
     }
 
     void MoveCursorKeys() {
-        TGameGrid& board = *Game.Board;
-        if (Game.KeyPressed(SDLK_y, false) && !board.IsBusy()) {
+        TGameGrid& board = *Game.Board();
+        if (Game.ActionPressed(TAction::Hint, false) && !board.IsBusy()) {
             Game.PayForHint();
             Game.ShowHint();
         }
-        int32_t col = Game.CursorCol;
-        int32_t row = Game.CursorRow;
-        auto arrow = [&](SDLKey key, bool allowed, int32_t& coordinate, int32_t step) {
-            if (Game.KeyPressed(static_cast<uint16_t>(key), false) && allowed) {
-                Game.PlaySound(Game.SoundClick1, Game.SoundVolume);
+        int32_t col = Game.CursorCol();
+        int32_t row = Game.CursorRow();
+        auto arrow = [&](TAction move, bool allowed, int32_t& coordinate, int32_t step) {
+            if (Game.ActionPressed(move, false) && allowed) {
+                Game.PlaySound(Game.Media().SoundClick1, Game.SoundVolume());
                 coordinate += step;
             }
         };
-        arrow(SDLK_LEFT, col > 0, col, -1);
-        arrow(SDLK_RIGHT, col < board.Width - 1, col, 1);
-        arrow(SDLK_UP, row > 0, row, -1);
-        arrow(SDLK_DOWN, row < board.Height - 1, row, 1);
+        arrow(TAction::Left, col > 0, col, -1);
+        arrow(TAction::Right, col < board.Width - 1, col, 1);
+        arrow(TAction::Up, row > 0, row, -1);
+        arrow(TAction::Down, row < board.Height - 1, row, 1);
         // With a stone selected the cursor stays on it or a neighbour.
-        if (Game.Selection->Shown() &&
-            std::abs(Game.SelCol - col) + std::abs(Game.SelRow - row) > 1)
+        if (Game.Selection()->Shown() &&
+            std::abs(Game.SelCol() - col) + std::abs(Game.SelRow() - row) > 1)
             return;
-        Game.CursorCol = col;
-        Game.CursorRow = row;
+        Game.SetCursorCell(col, row);
     }
 
     bool OnPauseSymbol(const TfwPointerEvent& e) const {
-        return !Game.DemoMode && e.X >= kPauseAreaLeft && e.Y < kPauseAreaBottom;
+        return !Game.DemoMode() && e.X >= kPauseAreaLeft && e.Y < kPauseAreaBottom;
     }
 
     bool StoneAt(const TfwPointerEvent& e, int32_t& col, int32_t& row) const {
-        if (!e.OnPicture || !Game.Board || !Game.Engine)
+        if (!e.OnPicture || !Game.Board() || !Game.Engine())
             return false;
-        const int32_t pitchX = Game.Board->CellPitchX();
-        const int32_t pitchY = Game.Board->CellPitchY();
-        const int32_t x = e.X - Game.Engine->X;
-        const int32_t y = e.Y - Game.Engine->Y;
+        const int32_t pitchX = Game.Board()->CellPitchX();
+        const int32_t pitchY = Game.Board()->CellPitchY();
+        const int32_t x = e.X - Game.Engine()->X;
+        const int32_t y = e.Y - Game.Engine()->Y;
         if (x < 0 || y < 0 || pitchX <= 0 || pitchY <= 0)
             return false;
         col = x / pitchX;
         row = y / pitchY;
-        return col < Game.Board->Width && row < Game.Board->Height;
+        return col < Game.Board()->Width && row < Game.Board()->Height;
     }
 
     // The select key with the cursor on (col, row); a stone that is not the
     // selected one or its neighbour drops the selection first and is selected.
     void ClickStone(int32_t col, int32_t row) {
-        if (Shown(Game.Selection) && !(Game.SelCol == col && Game.SelRow == row) &&
-            !Neighbours(Game.SelCol, Game.SelRow, col, row))
-            Game.Selection->Hide();
-        Game.CursorCol = col;
-        Game.CursorRow = row;
-        Game.PlaySound(Game.SoundClick2, Game.SoundVolume);
+        if (Shown(Game.Selection()) && !(Game.SelCol() == col && Game.SelRow() == row) &&
+            !Neighbours(Game.SelCol(), Game.SelRow(), col, row))
+            Game.Selection()->Hide();
+        Game.SetCursorCell(col, row);
+        Game.PlaySound(Game.Media().SoundClick2, Game.SoundVolume());
         Game.TryStone();
     }
 };

@@ -9,17 +9,21 @@ class TReadyScreen : public TBoardScreen {
 public:
     using TBoardScreen::TBoardScreen;
 
-    void Enter() override { Game.Cursor->Hide(); }
+    TKept KeptAs() const override { return TKept::AsItStands; }
+
+    void Enter() override { Game.Cursor()->Hide(); }
 
     void Keys() override {
         if (LeaveGameKey())
             return;
-        if (Game.KeyPressed(static_cast<uint16_t>(Game.KeySelect), true))
+        if (Game.ActionPressed(TAction::Select, true))
             Game.SetState(TGameState::gsPlaying);
     }
 
 protected:
-    TOverlay Overlay() const override { return {Game.PressKeyImage, miPressKey, Game.Level}; }
+    TOverlay Overlay() const override {
+        return {Game.Media().PressKeyImage, miPressKey, Game.Level()};
+    }
 };
 
 } // namespace

@@ -10,27 +10,30 @@ class TRetryScreen : public TBoardScreen {
 public:
     using TBoardScreen::TBoardScreen;
 
+    TKept KeptAs() const override { return TKept::DealtAgain; }
+
     // After a time-out the cursor stays where the player left it.
     void Enter() override {
-        if (Game.LifeLost == TLifeLost::NoMoves)
-            Game.Cursor->Hide();
+        if (Game.LifeLost() == TLifeLost::NoMoves)
+            Game.Cursor()->Hide();
     }
 
     void Keys() override {
-        if (LeaveGameKey() || RestartKey() || Game.Board->IsBusy() ||
-            !Game.KeyPressed(static_cast<uint16_t>(Game.KeySelect), true))
+        if (LeaveGameKey() || RestartKey() || Game.Board()->IsBusy() ||
+            !Game.ActionPressed(TAction::Select, true))
             return;
-        Game.StartLevel(Game.Level);
+        Game.StartLevel(Game.Level());
         Game.SetState(TGameState::gsPlaying);
     }
 
 protected:
     TOverlay Overlay() const override {
-        if (Game.LifeLost == TLifeLost::OutOfTime)
-            return {Game.OutOfTimeImage, miOutOfTimeImage, Game.Lives};
-        if (Game.LifeLost == TLifeLost::NoMoves)
-            return {Game.NoMovesImage, miNoMovesImage, Game.Lives};
-        return {Game.PressKeyImage, miPressKey, Game.Level}; // the restart key: dealt again
+        if (Game.LifeLost() == TLifeLost::OutOfTime)
+            return {Game.Media().OutOfTimeImage, miOutOfTimeImage, Game.Lives()};
+        if (Game.LifeLost() == TLifeLost::NoMoves)
+            return {Game.Media().NoMovesImage, miNoMovesImage, Game.Lives()};
+        return {Game.Media().PressKeyImage, miPressKey,
+                Game.Level()}; // the restart key: dealt again
     }
 };
 

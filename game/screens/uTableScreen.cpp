@@ -26,7 +26,7 @@ public:
 
     // The table's own way out (Return) ends it here.
     bool Step() override {
-        THighscoreManager* table = Game.TableOf(Game.TableShown);
+        THighscoreManager* table = Game.TableOf(Game.TableShown());
         if (table && table->Finished) {
             table->Deactivate();
             Game.SetState(TGameState::gsTitle);
@@ -35,14 +35,14 @@ public:
     }
 
     void Keys() override {
-        if (!kHandheld && Game.KeyPressed(static_cast<uint16_t>(Game.KeyRelaxed), true)) {
-            Game.TableOf(Game.TableShown)->Deactivate();
-            Game.TableShown =
-                Game.TableShown == TGameKind::Timed ? TGameKind::Relaxed : TGameKind::Timed;
-            Game.TableOf(Game.TableShown)->Activate();
+        if (!kHandheld && Game.ActionPressed(TAction::OtherTable, true)) {
+            Game.TableOf(Game.TableShown())->Deactivate();
+            Game.SetTableShown(Game.TableShown() == TGameKind::Timed ? TGameKind::Relaxed
+                                                                     : TGameKind::Timed);
+            Game.TableOf(Game.TableShown())->Activate();
             return;
         }
-        if (!Game.TableOf(Game.TableShown)->HandleInput())
+        if (!Game.TableOf(Game.TableShown())->HandleInput())
             LeaveGameKey();
     }
 
@@ -51,26 +51,26 @@ public:
         if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture)
             return;
         const bool lastLine = e.Y >= kTableHelpY && e.Y < kTableHelpY + kTableHelpHeight;
-        Game.PressKey(lastLine ? static_cast<uint16_t>(Game.KeyRelaxed)
-                               : static_cast<uint16_t>(SDLK_RETURN));
+        Game.StartAction(lastLine ? TAction::OtherTable : TAction::Confirm);
     }
 
     void Draw(SDL_Surface* surface) override {
         Game.DrawBackground(surface);
-        const THighscoreManager* table = Game.TableOf(Game.TableShown);
-        if (table && Game.Engine)
-            table->DrawTable(surface, Game.F1, 50, 230, 60, 15);
-        if (table && !table->SaveError.empty() && Game.F1 != nullptr)
-            Game.F1->DrawText(surface, 50, kUnsavedNoticeY, "The scores could not be saved!",
-                              kTextColour);
+        const THighscoreManager* table = Game.TableOf(Game.TableShown());
+        if (table && Game.Engine())
+            table->DrawTable(surface, Game.Media().F1, 50, 230, 60, 15);
+        if (table && !table->SaveError.empty() && Game.Media().F1 != nullptr)
+            Game.Media().F1->DrawText(surface, 50, kUnsavedNoticeY,
+                                      "The scores could not be saved!", kTextColour);
         // The handheld has one table, and its menu button is named nowhere.
-        if (kHandheld || Game.F1 == nullptr || Game.F2 == nullptr)
+        if (kHandheld || Game.Media().F1 == nullptr || Game.Media().F2 == nullptr)
             return;
-        const auto kind = static_cast<size_t>(Game.TableShown == TGameKind::Relaxed);
-        Game.F1->DrawText(surface, 50, kTableHelpY,
-                          Game.TouchPlayer ? kTableTouchHelp[kind] : kTableHelp[kind], kTextColour);
-        Game.F2->DrawText(surface, kTableHeadingX, kTableHeadingY, kTableHeading[kind],
-                          kTextColour);
+        const auto kind = static_cast<size_t>(Game.TableShown() == TGameKind::Relaxed);
+        Game.Media().F1->DrawText(surface, 50, kTableHelpY,
+                                  Game.TouchPlayer ? kTableTouchHelp[kind] : kTableHelp[kind],
+                                  kTextColour);
+        Game.Media().F2->DrawText(surface, kTableHeadingX, kTableHeadingY, kTableHeading[kind],
+                                  kTextColour);
     }
 };
 

@@ -11,6 +11,7 @@
 #include "uScreen.h"
 #include "web/fwWeb.h"
 
+#include <cctype>
 #include <string>
 
 namespace {
@@ -58,9 +59,9 @@ bool SoundWaits() {
 // Everything the title's picture depends on: the numbers it shows and the
 // pictures and faces it draws, down to what a reload or a new alpha changes.
 TfwPictureCache::TKey TitleKey(const TMiniGame& game) {
-    const std::optional<TSavedGame>& kept = game.KeptGame;
-    TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.SoundVolume),
-                                 static_cast<uintptr_t>(game.Score),
+    const std::optional<TSavedGame>& kept = game.KeptGame();
+    TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.SoundVolume()),
+                                 static_cast<uintptr_t>(game.Score()),
                                  game.Silent,
                                  SoundWaits(),
                                  game.TouchPlayer,
@@ -68,13 +69,13 @@ TfwPictureCache::TKey TitleKey(const TMiniGame& game) {
                                  kept.has_value(),
                                  kept ? static_cast<uintptr_t>(kept->Level) : 0,
                                  kept ? static_cast<uintptr_t>(kept->Score) : 0};
-    for (const TfwSDLImage* image : {game.Splash, game.Logo}) {
+    for (const TfwSDLImage* image : {game.Media().Splash, game.Media().Logo}) {
         const SDL_Surface* s = image != nullptr ? image->Surface : nullptr;
         key.insert(key.end(), {reinterpret_cast<uintptr_t>(image), reinterpret_cast<uintptr_t>(s),
                                s != nullptr ? s->flags : 0, s != nullptr ? s->format->alpha : 0u,
                                s != nullptr ? s->format->colorkey : 0});
     }
-    for (const TfwFont* font : {game.F1, game.F2, game.F3})
+    for (const TfwFont* font : {game.Media().F1, game.Media().F2, game.Media().F3})
         key.insert(key.end(), {reinterpret_cast<uintptr_t>(font),
                                reinterpret_cast<uintptr_t>(font != nullptr ? font->Font : nullptr),
                                font != nullptr && font->Opened, font != nullptr && font->Blended});
@@ -86,33 +87,31 @@ public:
     using TScreen::TScreen;
 
     void Enter() override {
-        Game.Cursor->Hide();
-        Game.Selection->Hide();
-        Game.IdleSeconds = 0;
+        Game.Cursor()->Hide();
+        Game.Selection()->Hide();
+        Game.SetIdleSeconds(0);
     }
 
     bool Step() override {
         if (Game.InputThisFrame())
-            Game.IdleSeconds = 0;
+            Game.SetIdleSeconds(0);
         return true;
     }
 
     void Keys() override {
-        if (Game.KeyPressed(static_cast<uint16_t>(Game.KeyQuit), true)) {
+        if (Game.ActionPressed(TAction::Leave, true)) {
             Game.Quit();
             return;
         }
-        if (Game.KeyPressed(static_cast<uint16_t>(Game.KeySelect), true)) {
+        if (Game.ActionPressed(TAction::Select, true)) {
             Game.NewGameOf(TGameKind::Timed);
-        } else if (!kHandheld && !Game.FromPad(Game.KeyRelaxed) &&
-                   Game.KeyPressed(static_cast<uint16_t>(Game.KeyRelaxed), true)) {
+        } else if (Game.ActionPressed(TAction::Relaxed, true)) {
             Game.NewGameOf(TGameKind::Relaxed);
-        } else if (!kHandheld && Game.KeptGame &&
-                   Game.KeyPressed(static_cast<uint16_t>(Game.KeyContinue), true)) {
+        } else if (Game.KeptGame() && Game.ActionPressed(TAction::Continue, true)) {
             Game.ContinueGame();
-        } else if (Game.KeyPressed(static_cast<uint16_t>(Game.KeyHighscores), true)) {
-            Game.TableShown = Game.GameKind;
-            Game.TableOf(Game.TableShown)->Activate();
+        } else if (Game.ActionPressed(TAction::Highscores, true)) {
+            Game.SetTableShown(Game.GameKind());
+            Game.TableOf(Game.TableShown())->Activate();
             Game.SetState(TGameState::gsHighscores);
         }
     }
@@ -124,50 +123,51 @@ public:
             return;
         switch (EntryAt(e.X, e.Y)) {
         case TMiniGame::teContinue:
-            Game.PressKey(static_cast<uint16_t>(Game.KeyContinue));
+            Game.StartAction(TAction::Continue);
             break;
         case TMiniGame::teRelaxed:
-            Game.PressKey(static_cast<uint16_t>(Game.KeyRelaxed));
+            Game.StartAction(TAction::Relaxed);
             break;
         case TMiniGame::teHighscores:
-            Game.PressKey(static_cast<uint16_t>(Game.KeyHighscores));
+            Game.StartAction(TAction::Highscores);
             break;
         case TMiniGame::teQuit:
-            Game.PressKey(static_cast<uint16_t>(Game.KeyQuit));
+            Game.StartAction(TAction::Leave);
             break;
         case TMiniGame::teStart:
-            Game.PressKey(static_cast<uint16_t>(Game.KeySelect));
+            Game.StartAction(TAction::Select);
             break;
         default:
-            if (!Game.KeptGame)
-                Game.PressKey(static_cast<uint16_t>(Game.KeySelect));
+            if (!Game.KeptGame())
+                Game.StartAction(TAction::Select);
             break;
         }
     }
 
     void SecondElapsed() override {
-        if (Game.DemoMode)
+        if (Game.DemoMode())
             return;
-        if (++Game.IdleSeconds > kIdleSecondsBeforeDemo)
+        Game.SetIdleSeconds(Game.IdleSeconds() + 1);
+        if (Game.IdleSeconds() > kIdleSecondsBeforeDemo)
             Game.StartDemo();
     }
 
     void Draw(SDL_Surface* surface) override {
-        Game.TitlePicture.Draw(surface, TitleKey(Game), [this](SDL_Surface* s) { DrawTitle(s); });
+        Game.TitlePicture().Draw(surface, TitleKey(Game), [this](SDL_Surface* s) { DrawTitle(s); });
     }
 
 private:
-    int32_t HelpTop() const { return Game.KeptGame ? kKeptEntriesTop : kHelpTop; }
+    int32_t HelpTop() const { return Game.KeptGame() ? kKeptEntriesTop : kHelpTop; }
 
     // The entry drawn at picture pixel (x, y); -1 for none (and on the handheld).
     int32_t EntryAt(int32_t x, int32_t y) const {
-        if (kHandheld || Game.F2 == nullptr || y < HelpTop())
+        if (kHandheld || Game.Media().F2 == nullptr || y < HelpTop())
             return -1;
         const auto line = static_cast<size_t>((y - HelpTop()) / kHelpLineHeight);
         const auto lines = Game.TitleLines();
         if (line >= lines.size())
             return -1;
-        const int32_t right = kHelpLeft + Game.F2->TextWidth(lines[line].Text);
+        const int32_t right = kHelpLeft + Game.Media().F2->TextWidth(lines[line].Text);
         return x >= kHelpLeft - kEntrySlack && x < right + kEntrySlack ? lines[line].Entry : -1;
     }
 
@@ -177,39 +177,43 @@ private:
             if (font != nullptr)
                 font->DrawText(surface, x, y, s, kTextColour);
         };
-        text(Game.F1, 5, 44, "Tessaril - Version " TESSARIL_VERSION);
-        const bool noticeOnHeading = Game.KeptGame && !Game.FilesKept();
+        text(Game.Media().F1, 5, 44, "Tessaril - Version " TESSARIL_VERSION);
+        const bool noticeOnHeading = Game.KeptGame() && !Game.FilesKept();
         if (!noticeOnHeading)
-            text(Game.F3, 5, 64, "Written by ");
-        text(Game.F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
-        text(Game.F3, 15, 100, "Mabel Quorne (Programming / Art)");
-        if (!Game.KeptGame)
-            text(Game.F3, 15, 118, "The Internet (Sound)");
+            text(Game.Media().F3, 5, 64, "Written by ");
+        text(Game.Media().F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
+        text(Game.Media().F3, 15, 100, "Mabel Quorne (Programming / Art)");
+        if (!Game.KeptGame())
+            text(Game.Media().F3, 15, 118, "The Internet (Sound)");
         // Without a sound device the desktop has no volume to tell; the handheld
         // keeps its volume line.
-        text(Game.F1, kVolumeLeft, kVolumeTop,
+        text(Game.Media().F1, kVolumeLeft, kVolumeTop,
              Game.Silent && !kHandheld ? std::string("Sound: off")
-                                       : "Volume: " + std::to_string(Game.SoundVolume));
-        if (!Game.Silent && SoundWaits() && Game.F1 != nullptr)
-            text(Game.F1, kVolumeLeft - kSoundHintGap - Game.F1->TextWidth(kSoundHint), kVolumeTop,
+                                       : "Volume: " + std::to_string(Game.SoundVolume()));
+        if (!Game.Silent && SoundWaits() && Game.Media().F1 != nullptr)
+            text(Game.Media().F1,
+                 kVolumeLeft - kSoundHintGap - Game.Media().F1->TextWidth(kSoundHint), kVolumeTop,
                  kSoundHint);
         if (!Game.FilesKept())
-            text(Game.F1, kNotKeptLeft, noticeOnHeading ? kNotKeptHeadingTop : kNotKeptTop,
+            text(Game.Media().F1, kNotKeptLeft, noticeOnHeading ? kNotKeptHeadingTop : kNotKeptTop,
                  kNotKeptNotice);
-        if (Game.Score > 0 && !Game.KeptGame)
-            text(Game.F2, kHelpLeft, kLastScoreTop, "Last Score: " + std::to_string(Game.Score));
+        if (Game.Score() > 0 && !Game.KeptGame())
+            text(Game.Media().F2, kHelpLeft, kLastScoreTop,
+                 "Last Score: " + std::to_string(Game.Score()));
         const auto lines = Game.TitleLines();
         for (size_t i = 0; i < lines.size(); ++i) {
             const int32_t y = HelpTop() + static_cast<int32_t>(i) * kHelpLineHeight;
-            text(Game.F2, kHelpLeft, y, lines[i].Text);
-            if (Game.KeptGame && lines[i].Entry == TMiniGame::teStart && Game.F2 != nullptr)
-                text(Game.F1, kHelpLeft + Game.F2->TextWidth(lines[i].Text) + kNoteGap, y + 1,
+            text(Game.Media().F2, kHelpLeft, y, lines[i].Text);
+            if (Game.KeptGame() && lines[i].Entry == TMiniGame::teStart &&
+                Game.Media().F2 != nullptr)
+                text(Game.Media().F1,
+                     kHelpLeft + Game.Media().F2->TextWidth(lines[i].Text) + kNoteGap, y + 1,
                      kDropsKeptGame);
         }
         const auto keys = TMiniGame::KeyLines(Game.TouchPlayer);
         for (size_t i = 0; i < keys.size(); ++i)
-            text(Game.F1, kKeyLinesLeft, kKeyLinesTop + static_cast<int32_t>(i) * kKeyLineHeight,
-                 keys[i]);
+            text(Game.Media().F1, kKeyLinesLeft,
+                 kKeyLinesTop + static_cast<int32_t>(i) * kKeyLineHeight, keys[i]);
     }
 };
 
@@ -219,34 +223,61 @@ template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsTitle>(TMiniGame& 
     return std::make_unique<TTitleScreen>(game);
 }
 
-std::vector<const char*> TMiniGame::HelpLines(bool touch) {
+namespace {
+
+// A key's name as the title writes it: in capitals ("SPACE"), or with its
+// first letter a capital at the start of a line ("Arrow keys").
+std::string Capitals(std::string name) {
+    for (char& c : name)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return name;
+}
+
+std::string Capitalised(std::string name) {
+    if (!name.empty())
+        name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+    return name;
+}
+
+} // namespace
+
+std::vector<std::string> TMiniGame::HelpLines(bool touch) {
     if constexpr (kHandheld)
-        return {"'B'  - Start game / select stone", "Cursor keys - move cursor", "'X' - Quit game"};
+        return {"'" + KeyName(TAction::Select) + "'  - Start game / select stone",
+                Capitalised(KeyName(TAction::Up)) + " - move cursor",
+                "'" + KeyName(TAction::Leave) + "' - Quit game"};
     // the title's entries from teStart on, in the order of TTitleEntry
     if (touch)
         return {"Tap here - Start", "Tap here - Relaxed game", "Tap here - High scores",
                 "Tap here - Quit"};
-    return {"SPACE or click - Start", "R - Relaxed game", "H - High scores", "X - Quit"};
+    return {Capitals(KeyName(TAction::Select)) + " or click - Start",
+            Capitals(KeyName(TAction::Relaxed)) + " - Relaxed game",
+            Capitals(KeyName(TAction::Highscores)) + " - High scores",
+            Capitals(KeyName(TAction::Leave)) + " - Quit"};
 }
 
 std::vector<TMiniGame::TTitleLine> TMiniGame::TitleLines() const {
     std::vector<TTitleLine> lines;
-    if (KeptGame)
-        lines.push_back({teContinue, std::string(TouchPlayer ? "Tap here" : "C") +
-                                         " - Continue level " + std::to_string(KeptGame->Level) +
-                                         " (score " + std::to_string(KeptGame->Score) + ")"});
+    if (keptGame_)
+        lines.push_back({teContinue, (TouchPlayer ? std::string("Tap here")
+                                                  : Capitals(KeyName(TAction::Continue))) +
+                                         " - Continue level " + std::to_string(keptGame_->Level) +
+                                         " (score " + std::to_string(keptGame_->Score) + ")"});
     int32_t entry = kHandheld ? -1 : teStart;
-    for (const char* line : HelpLines(TouchPlayer))
+    for (const std::string& line : HelpLines(TouchPlayer))
         lines.push_back({kHandheld ? -1 : entry++, line});
     return lines;
 }
 
-std::vector<const char*> TMiniGame::KeyLines(bool touch) {
+std::vector<std::string> TMiniGame::KeyLines(bool touch) {
     if constexpr (kHandheld)
         return {};
     if (touch)
         return {"Tap two stones - swap", "Swipe a stone - swap", "Tap II - pause",
                 "Hold a stone - hint"};
-    return {"Click or SPACE - swap", "Arrow keys - move", "P or click II - pause",
-            "Y or right click - hint", "F11 - fullscreen"};
+    // Fullscreen is the window's own key, not the game's.
+    return {"Click or " + Capitals(KeyName(TAction::Select)) + " - swap",
+            Capitalised(KeyName(TAction::Up)) + " - move",
+            Capitals(KeyName(TAction::Pause)) + " or click II - pause",
+            Capitals(KeyName(TAction::Hint)) + " or right click - hint", "F11 - fullscreen"};
 }

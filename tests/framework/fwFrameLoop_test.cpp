@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,9 @@ public:
     int Steps = 2;
     int Frames = 0;
     int MaxFrames = 1000;
+    uint32_t NextChange = 0;       // UntilNextChange's answer
+    TfwFrameLoop* Shows = nullptr; // told of every flip while Changing
+    bool Changing = false;
 
     void Note(const std::string& what) {
         Events.push_back(what + "@" + std::to_string(fwGetTicks()));
@@ -33,11 +37,16 @@ public:
     void ProcessFrame(SDL_Surface*) override {
         Note("frame");
         if (KeyPressed(SDLK_SPACE, true))
-            Events.push_back("take"); // acts after the release, or before the held frames
+            Events.emplace_back("take"); // acts after the release, or before the held frames
         if (++Frames >= MaxFrames)
             Quit();
     }
-    void Flip() override { Note("flip"); }
+    void Flip() override {
+        Note("flip");
+        if (Shows != nullptr && Changing)
+            Shows->PictureSent();
+    }
+    uint32_t UntilNextChange(uint32_t) const override { return NextChange; }
     void SecondElapsed(uint32_t elapsed) override { Note("second " + std::to_string(elapsed)); }
     void DoneGame() override { Note("done"); }
 };
@@ -135,8 +144,52 @@ TEST(TfwFrameLoop, PageClockRunsTheDueFrameAtMostOnce) {
     EXPECT_EQ(animationFrame(2083), 0);
     SetKeyDown(SDLK_SPACE, false);
     EXPECT_EQ(animationFrame(2100), 0);
-    const std::vector<std::string> after(app.Events.begin() + taken, app.Events.end());
+    const std::vector<std::string> after(app.Events.begin() + static_cast<std::ptrdiff_t>(taken),
+                                         app.Events.end());
     EXPECT_EQ(after.front(), "flip@2100"); // released: the frame ends
     EXPECT_EQ(std::count(after.begin(), after.end(), "frame@2100"), 0);
     EXPECT_EQ(animationFrame(2116), 1);
+}
+
+// On the page's clock a frame without input or a changed picture lets the
+// page rest until the game's next change or the second's hook, whichever is
+// first; never while a key is held, and never on a stepped clock.
+TEST(TfwFrameLoop, PageClockRestsAfterAQuietFrame) {
+    TFakeClock clock(0);
+    TLoopApp app;
+    app.Steps = 0;
+    TfwFrameLoop loop(app);
+    app.Shows = &loop;
+    auto restAfterFrame = [&](uint32_t at) {
+        clock.Now = at;
+        const int before = app.Frames;
+        loop.AnimationFrame();
+        EXPECT_EQ(app.Frames - before, 1) << at;
+        return loop.RestMs();
+    };
+    app.NextChange = kfwNoChangeDue;
+    restAfterFrame(0); // the loop starts: its seconds count from 0
+    EXPECT_EQ(restAfterFrame(100), 900u) << "rests until the second's hook";
+    app.NextChange = 300;
+    EXPECT_EQ(restAfterFrame(200), 300u);
+    app.NextChange = 0;
+    EXPECT_EQ(restAfterFrame(300), 0u) << "something moves";
+    app.NextChange = kfwNoChangeDue;
+    app.Changing = true;
+    EXPECT_EQ(restAfterFrame(400), 0u) << "the picture changed";
+    app.Changing = false;
+    SetKeyDown(SDLK_a, true);
+    PushKeyDown(SDLK_a);
+    EXPECT_EQ(restAfterFrame(500), 0u) << "input came";
+    EXPECT_EQ(restAfterFrame(600), 0u) << "a key is held";
+    SetKeyDown(SDLK_a, false);
+    EXPECT_EQ(restAfterFrame(800), 200u);
+    EXPECT_EQ(restAfterFrame(1000), 1000u) << "the hook ran: the next second";
+
+    uint32_t granted = 10 * kfwFramePeriodMs;
+    loop.Granted = [&granted](uint32_t ms) {
+        return granted >= ms ? (granted -= ms, true) : false;
+    };
+    loop.Continue();
+    EXPECT_EQ(loop.RestMs(), 0u) << "a stepped clock never rests";
 }

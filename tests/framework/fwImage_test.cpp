@@ -512,41 +512,46 @@ TEST_F(BlendTest, EveryPixelValueBlendsAsSDLBlendsItAtEveryAlpha) {
 }
 
 TEST_F(BlendTest, PlacesCutsAndClipsLikeSDL) {
-    image->SetAlpha(160);
-    const int places[][2] = {{-300, -300}, {-200, -100}, {-20, -30}, {0, 0},     {50, 40},
-                             {99, 79},     {100, 80},    {-255, 70}, {32000, 5}, {-32000, 9}};
-    for (bool clipped : {false, true}) {
-        SDL_Surface* drawn = NoisyCanvas(100, 80, clipped ? 7 : 8);
-        SDL_Surface* expected = CopyOf(drawn);
-        SDL_Rect clip = {10, 5, 70, 60};
-        SDL_SetClipRect(drawn, clipped ? &clip : nullptr);
-        SDL_SetClipRect(expected, clipped ? &clip : nullptr);
-        for (const auto& p : places) {
-            SCOPED_TRACE(std::to_string(p[0]) + "," + std::to_string(p[1]) +
-                         (clipped ? " clipped" : ""));
-            // The whole picture, with the rectangle written back.
-            SDL_Rect mine = {static_cast<Sint16>(p[0]), static_cast<Sint16>(p[1]), 3, 4};
-            SDL_Rect sdl = mine;
-            image->Draw(drawn, &mine);
-            SDL_BlitSurface(image->Surface, nullptr, expected, &sdl);
-            EXPECT_EQ(mine.x, sdl.x);
-            EXPECT_EQ(mine.y, sdl.y);
-            EXPECT_EQ(mine.w, sdl.w);
-            EXPECT_EQ(mine.h, sdl.h);
-            // Parts, also reaching outside the picture.
-            for (int src : {-10, 0, 120, 250})
-                for (int size : {0, 5, 300}) {
-                    image->Draw(drawn, p[0], p[1], src, src / 2, size, size / 2 + 1);
-                    SDL_Rect part = {static_cast<Sint16>(src), static_cast<Sint16>(src / 2),
-                                     static_cast<Uint16>(size), static_cast<Uint16>(size / 2 + 1)};
-                    SDL_Rect at = {static_cast<Sint16>(p[0]), static_cast<Sint16>(p[1]),
-                                   static_cast<Uint16>(size), static_cast<Uint16>(size / 2 + 1)};
-                    SDL_BlitSurface(image->Surface, &part, expected, &at);
-                }
-            ASSERT_TRUE(SamePixels(drawn, expected));
+    // Translucent through the tables, opaque through the keyed copy.
+    for (const int alpha : {160, 255}) {
+        image->SetAlpha(static_cast<uint8_t>(alpha));
+        const int places[][2] = {{-300, -300}, {-200, -100}, {-20, -30}, {0, 0},     {50, 40},
+                                 {99, 79},     {100, 80},    {-255, 70}, {32000, 5}, {-32000, 9}};
+        for (bool clipped : {false, true}) {
+            SDL_Surface* drawn = NoisyCanvas(100, 80, clipped ? 7 : 8);
+            SDL_Surface* expected = CopyOf(drawn);
+            SDL_Rect clip = {10, 5, 70, 60};
+            SDL_SetClipRect(drawn, clipped ? &clip : nullptr);
+            SDL_SetClipRect(expected, clipped ? &clip : nullptr);
+            for (const auto& p : places) {
+                SCOPED_TRACE(std::to_string(p[0]) + "," + std::to_string(p[1]) +
+                             (clipped ? " clipped" : "") + " alpha " + std::to_string(alpha));
+                // The whole picture, with the rectangle written back.
+                SDL_Rect mine = {static_cast<Sint16>(p[0]), static_cast<Sint16>(p[1]), 3, 4};
+                SDL_Rect sdl = mine;
+                image->Draw(drawn, &mine);
+                SDL_BlitSurface(image->Surface, nullptr, expected, &sdl);
+                EXPECT_EQ(mine.x, sdl.x);
+                EXPECT_EQ(mine.y, sdl.y);
+                EXPECT_EQ(mine.w, sdl.w);
+                EXPECT_EQ(mine.h, sdl.h);
+                // Parts, also reaching outside the picture.
+                for (int src : {-10, 0, 120, 250})
+                    for (int size : {0, 5, 300}) {
+                        image->Draw(drawn, p[0], p[1], src, src / 2, size, size / 2 + 1);
+                        SDL_Rect part = {static_cast<Sint16>(src), static_cast<Sint16>(src / 2),
+                                         static_cast<Uint16>(size),
+                                         static_cast<Uint16>(size / 2 + 1)};
+                        SDL_Rect at = {static_cast<Sint16>(p[0]), static_cast<Sint16>(p[1]),
+                                       static_cast<Uint16>(size),
+                                       static_cast<Uint16>(size / 2 + 1)};
+                        SDL_BlitSurface(image->Surface, &part, expected, &at);
+                    }
+                ASSERT_TRUE(SamePixels(drawn, expected));
+            }
+            SDL_FreeSurface(drawn);
+            SDL_FreeSurface(expected);
         }
-        SDL_FreeSurface(drawn);
-        SDL_FreeSurface(expected);
     }
 }
 

@@ -1,5 +1,5 @@
-// The desktop's gamepad and mouse in the application frame: pad to keys
-// through the key counters, window positions to picture pixels.
+// The desktop's gamepad and mouse in the application frame: the pad's
+// controls and their counters, window positions to picture pixels.
 #include "fwConfig.h"
 #include "fwGameApp.h"
 #include "testutil.h"
@@ -13,7 +13,7 @@ namespace {
 
 using TKeys = std::set<int>;
 
-TKeys KeysOf(const TfwKeySet& set) {
+TKeys ControlsOf(const TfwPadSet& set) {
     TKeys keys;
     for (size_t k = 0; k < set.size(); ++k)
         if (set[k])
@@ -21,29 +21,29 @@ TKeys KeysOf(const TfwKeySet& set) {
     return keys;
 }
 
-TKeys PadKeys(std::vector<int> pressed, uint8_t hat, int16_t x, int16_t y) {
+TKeys PadControls(std::vector<int> pressed, uint8_t hat, int16_t x, int16_t y) {
     bool buttons[32] = {};
     for (int b : pressed)
         buttons[b] = true;
     const int16_t axes[2] = {x, y};
-    return KeysOf(fwPadKeys(buttons, hat, axes));
+    return ControlsOf(fwPadHeld(buttons, hat, axes));
 }
 
-// The picture's key counters frame by frame, as the main loop updates them.
+// The pad's counters frame by frame, as the main loop updates them.
 class TfwPadCounters : public ::testing::Test {
 protected:
     void SetUp() override { app.InitSDL(); }
-    int Frame(SDLKey key) {
+    int Frame(int control) {
         app.UpdateKeys();
         app.PollEvents();
-        return app.Keys[key];
+        return app.PadCounts[control];
     }
     TfwGameApp app;
 };
 
 } // namespace
 
-TEST(TfwPad, ButtonsHatAndAxesHoldTheKeysOfTheKeyboard) {
+TEST(TfwPad, ButtonsHatAndAxesHoldTheirControls) {
     constexpr int16_t kEdge = kfwAxisDeadZone;
     struct TCase {
         std::vector<int> Buttons;
@@ -52,28 +52,22 @@ TEST(TfwPad, ButtonsHatAndAxesHoldTheKeysOfTheKeyboard) {
         TKeys Keys;
     };
     const std::vector<TCase> cases = {
-        {{0}, SDL_HAT_CENTERED, 0, 0, {SDLK_SPACE}},
-        {{1}, SDL_HAT_CENTERED, 0, 0, {SDLK_x}},
-        {{2}, SDL_HAT_CENTERED, 0, 0, {SDLK_y}},
-        {{3}, SDL_HAT_CENTERED, 0, 0, {SDLK_h}},
-        {{4}, SDL_HAT_CENTERED, 0, 0, {SDLK_1}},
-        {{5}, SDL_HAT_CENTERED, 0, 0, {SDLK_2}},
-        {{6}, SDL_HAT_CENTERED, 0, 0, {SDLK_r}},
-        {{7}, SDL_HAT_CENTERED, 0, 0, {SDLK_p, SDLK_RETURN}},
-        {{8, 9, 10, 31}, SDL_HAT_CENTERED, 0, 0, {}},
-        {{}, SDL_HAT_UP, 0, 0, {SDLK_UP}},
-        {{}, SDL_HAT_RIGHTDOWN, 0, 0, {SDLK_RIGHT, SDLK_DOWN}},
-        {{}, SDL_HAT_LEFTUP, 0, 0, {SDLK_LEFT, SDLK_UP}},
-        {{}, SDL_HAT_CENTERED, -32768, 32767, {SDLK_LEFT, SDLK_DOWN}},
-        {{}, SDL_HAT_CENTERED, kEdge, -kEdge, {SDLK_RIGHT, SDLK_UP}},
+        {{0}, SDL_HAT_CENTERED, 0, 0, {0}},
+        {{7}, SDL_HAT_CENTERED, 0, 0, {7}},
+        {{8, 9, 10, 31}, SDL_HAT_CENTERED, 0, 0, {8, 9, 10, 31}},
+        {{}, SDL_HAT_UP, 0, 0, {kfwPadUp}},
+        {{}, SDL_HAT_RIGHTDOWN, 0, 0, {kfwPadRight, kfwPadDown}},
+        {{}, SDL_HAT_LEFTUP, 0, 0, {kfwPadLeft, kfwPadUp}},
+        {{}, SDL_HAT_CENTERED, -32768, 32767, {kfwPadLeft, kfwPadDown}},
+        {{}, SDL_HAT_CENTERED, kEdge, -kEdge, {kfwPadRight, kfwPadUp}},
         {{}, SDL_HAT_CENTERED, kEdge - 1, -kEdge + 1, {}}, // inside the dead zone
         {{}, SDL_HAT_CENTERED, -8000, 8000, {}},
-        {{0}, SDL_HAT_LEFT, 20000, 0, {SDLK_SPACE, SDLK_LEFT, SDLK_RIGHT}},
+        {{0}, SDL_HAT_LEFT, 20000, 0, {0, kfwPadLeft, kfwPadRight}},
     };
     EXPECT_GT(kfwAxisDeadZone, 32767 / 4);
     EXPECT_LT(kfwAxisDeadZone, 32767 / 2);
     for (const TCase& c : cases)
-        EXPECT_EQ(PadKeys(c.Buttons, c.Hat, c.X, c.Y), c.Keys)
+        EXPECT_EQ(PadControls(c.Buttons, c.Hat, c.X, c.Y), c.Keys)
             << "hat " << int(c.Hat) << " axes " << c.X << ", " << c.Y << " buttons "
             << c.Buttons.size();
 }
@@ -82,24 +76,24 @@ TEST_F(TfwPadCounters, APadPressCountsLikeAKeyAndOnlyOnTheDesktop) {
     PushJoyHat(SDL_HAT_UP);
     std::vector<int> held;
     for (int i = 0; i < 3; ++i)
-        held.push_back(Frame(SDLK_UP));
+        held.push_back(Frame(kfwPadUp));
     PushJoyHat(SDL_HAT_CENTERED);
-    held.push_back(Frame(SDLK_UP)); // the release is seen at the next update
-    held.push_back(Frame(SDLK_UP));
+    held.push_back(Frame(kfwPadUp)); // the release is seen at the next update
+    held.push_back(Frame(kfwPadUp));
     // Down and up again between two frames: down for one frame, as a key.
     PushJoyButton(7, true);
     PushJoyButton(7, false);
-    held.push_back(Frame(SDLK_p));
-    held.push_back(Frame(SDLK_p));
+    held.push_back(Frame(7));
+    held.push_back(Frame(7));
     // A stick moving within one direction is one press.
     PushJoyAxis(0, 20000);
-    held.push_back(Frame(SDLK_RIGHT));
+    held.push_back(Frame(kfwPadRight));
     PushJoyAxis(0, 30000);
-    held.push_back(Frame(SDLK_RIGHT));
+    held.push_back(Frame(kfwPadRight));
     PushJoyAxis(1, 5); // the other axis, inside the dead zone
-    held.push_back(Frame(SDLK_RIGHT));
+    held.push_back(Frame(kfwPadRight));
     PushJoyAxis(2, -32768); // a third axis is no arrow
-    held.push_back(Frame(SDLK_LEFT));
+    held.push_back(Frame(kfwPadLeft));
     if constexpr (kHandheld)
         EXPECT_EQ(held, std::vector<int>(held.size(), 0)) << "the handheld keeps its own table";
     else

@@ -3,6 +3,7 @@
 // the fullscreen keys. The handheld shows its screen as it is.
 #include "fwConfig.h"
 #include "fwGameApp.h"
+#include "fwImage.h"
 #include "fwLog.h"
 #include "testutil.h"
 
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -164,6 +166,60 @@ TEST_F(TPresent, OnlyTheChangedRectangleIsSentAndAnUnchangedFrameSendsNothing) {
     app->Flip();
     ASSERT_EQ(Sent.Calls.size(), 1u);
     EXPECT_TRUE(Covers(Sent.Calls[0], 0, 0, 960, 720));
+}
+
+TEST_F(TPresent, OnADeepDesktopTheWindowTakesItsDepthAndShowsWhatSDLWouldHave) {
+    for (const int depth : {32, 24}) {
+        SCOPED_TRACE(depth);
+        auto app = Start({"-scale=2"});
+        app->DesktopDepth = depth;
+        app->ResizeWindow(960, 720);
+        ASSERT_EQ(app->Screen->format->BitsPerPixel, depth);
+        SDL_Surface* picture = app->GetSurface();
+        ASSERT_EQ(picture->format->BitsPerPixel, 16);
+        // Images are drawn onto the picture, not the window: they keep its format.
+        TfwSDLImages images;
+        auto image = images.LoadImage("SPLASH", SourcePath("data/images/splash.bmp"));
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->Surface->format->BitsPerPixel, 16);
+        // Every pixel as SDL's blit of the 16-bit picture into the window's format gives it.
+        FillNoise(picture, 23);
+        app->Flip();
+        std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> want(
+            SDL_ConvertSurface(picture, app->Screen->format, SDL_SWSURFACE), SDL_FreeSurface);
+        const ptrdiff_t bpp = depth / 8;
+        int wrong = 0;
+        for (int y = 0; y < app->Screen->h; ++y)
+            for (int x = 0; x < app->Screen->w; ++x) {
+                const Uint8* got = static_cast<const Uint8*>(app->Screen->pixels) +
+                                   static_cast<ptrdiff_t>(y) * app->Screen->pitch + x * bpp;
+                const Uint8* expected = static_cast<const Uint8*>(want->pixels) +
+                                        static_cast<ptrdiff_t>(y / 3) * want->pitch + x / 3 * bpp;
+                wrong += std::memcmp(got, expected, static_cast<size_t>(bpp)) != 0;
+            }
+        EXPECT_EQ(wrong, 0);
+        image.reset();
+        app.reset();
+    }
+}
+
+TEST_F(TPresent, ClearingThePictureBlackensWhatSDLsFillWouldAndNoMore) {
+    auto app = Start({"-scale=1"});
+    SDL_Surface* picture = app->GetSurface();
+    FillNoise(picture, 29);
+    std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> want(
+        SDL_ConvertSurface(picture, picture->format, SDL_SWSURFACE), SDL_FreeSurface);
+    SDL_Rect clip = {10, 5, 70, 60};
+    SDL_SetClipRect(picture, &clip);
+    SDL_SetClipRect(want.get(), &clip);
+    app->ClearScreen();
+    SDL_FillRect(want.get(), nullptr, 0);
+    SDL_SetClipRect(picture, nullptr);
+    int wrong = 0;
+    for (int y = 0; y < picture->h; ++y)
+        for (int x = 0; x < picture->w; ++x)
+            wrong += PixelAt(picture, x, y) != PixelAt(want.get(), x, y);
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(TPresent, VideoOptionLinesAreRead) {

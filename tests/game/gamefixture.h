@@ -10,6 +10,7 @@
 #include "fwLog.h"
 #include "fwSound.h"
 #include "fwSprite.h"
+#include "testaccess.h"
 #include "testutil.h"
 #include "uHighscore.h"
 
@@ -45,6 +46,30 @@ public:
         IconBeforeWindow = Screen == nullptr;
         TMiniGame::SetWindowIcon(icon);
     }
+    // The game's variables under their own names, through the tests' access.
+    TGameState& State = TMiniGameTestAccess::State(*this);
+    TGameKind& GameKind = TMiniGameTestAccess::GameKind(*this);
+    TGameKind& TableShown = TMiniGameTestAccess::TableShown(*this);
+    std::optional<TSavedGame>& KeptGame = TMiniGameTestAccess::KeptGame(*this);
+    int32_t& Score = TMiniGameTestAccess::Score(*this);
+    int32_t& Lives = TMiniGameTestAccess::Lives(*this);
+    int32_t& Level = TMiniGameTestAccess::Level(*this);
+    int32_t& TimeLeft = TMiniGameTestAccess::TimeLeft(*this);
+    TLifeLost& LifeLost = TMiniGameTestAccess::LifeLost(*this);
+    int32_t& Colours = TMiniGameTestAccess::Colours(*this);
+    std::array<int32_t, 33>& Goals = TMiniGameTestAccess::Goals(*this);
+    int32_t& CursorCol = TMiniGameTestAccess::CursorCol(*this);
+    int32_t& CursorRow = TMiniGameTestAccess::CursorRow(*this);
+    int32_t& SelCol = TMiniGameTestAccess::SelCol(*this);
+    int32_t& SelRow = TMiniGameTestAccess::SelRow(*this);
+    bool& AutoPlay = TMiniGameTestAccess::AutoPlay(*this);
+    bool& DemoMode = TMiniGameTestAccess::DemoMode(*this);
+    int32_t& IdleSeconds = TMiniGameTestAccess::IdleSeconds(*this);
+    int32_t& SoundVolume = TMiniGameTestAccess::SoundVolume(*this);
+    int32_t& MusicVolume = TMiniGameTestAccess::MusicVolume(*this);
+    std::string& LastName = TMiniGameTestAccess::LastName(*this);
+    int32_t& TrackIndex = TMiniGameTestAccess::TrackIndex(*this);
+    std::string& Announced = TMiniGameTestAccess::Announced(*this);
     bool Processing = false;
     int Frames = 0;                // frames run
     int IconSize = 0;              // 0: no icon was given
@@ -84,8 +109,8 @@ protected:
         game = std::make_unique<TProbeGame>(fwParseCommandLine(Args));
         game->Init(true);
         game->SecondMark = fwGetTicks(); // as Run does before its first iteration
-        ASSERT_NE(nullptr, game->Board);
-        game->Board->FixSeed(kSeed);
+        ASSERT_NE(nullptr, game->Board());
+        game->Board()->FixSeed(kSeed);
         game->OnPlaySound = [this](const TfwSDLSound* s, int32_t v) { Played.push_back({s, v}); };
         // The player lets go of the keys when the game waits for that.
         clock.OnDelay = [this] {
@@ -138,7 +163,7 @@ protected:
     // Frames until the board is idle; their number.
     int Settle(int limit = 2000) {
         int n = 0;
-        while (game->Board->IsBusy() && n < limit) {
+        while (game->Board()->IsBusy() && n < limit) {
             Frame();
             ++n;
         }
@@ -148,7 +173,7 @@ protected:
     // The end of the playing track as the mixer reports it (a halt alone
     // reports nothing).
     void EndTrack() {
-        game->Music->Stop(0);
+        game->Music()->Stop(0);
         game->MusicFinished();
     }
 
@@ -176,30 +201,30 @@ protected:
 
     // Title, select, select: a game in play on a settled board.
     void StartPlaying() {
-        Press(game->KeySelect);
+        Press(KeyOf(TAction::Select));
         ASSERT_EQ(TGameState::gsReady, game->State);
-        Press(game->KeySelect);
+        Press(KeyOf(TAction::Select));
         ASSERT_EQ(TGameState::gsPlaying, game->State);
         Settle();
-        ASSERT_FALSE(game->Board->IsBusy());
+        ASSERT_FALSE(game->Board()->IsBusy());
         HoldSecond();
     }
 
     void Arrange(const std::function<int32_t(int32_t, int32_t)>& kind) {
-        for (int32_t c = 0; c < game->Board->Width; ++c)
-            for (int32_t r = 0; r < game->Board->Height; ++r)
-                ASSERT_NE(nullptr, game->Board->ChangeStone(c, r, kind(c, r)));
+        for (int32_t c = 0; c < game->Board()->Width; ++c)
+            for (int32_t r = 0; r < game->Board()->Height; ++r)
+                ASSERT_NE(nullptr, game->Board()->ChangeStone(c, r, kind(c, r)));
     }
 
     int32_t KindAt(int32_t col, int32_t row) const {
-        return game->Board->KindAt(game->Board->Cells, col, row);
+        return game->Board()->KindAt(game->Board()->Cells, col, row);
     }
 
     // Column by column, top to bottom.
     std::vector<int32_t> Kinds() const {
         std::vector<int32_t> kinds;
-        for (int32_t c = 0; c < game->Board->Width; ++c)
-            for (int32_t r = 0; r < game->Board->Height; ++r)
+        for (int32_t c = 0; c < game->Board()->Width; ++c)
+            for (int32_t r = 0; r < game->Board()->Height; ++r)
                 kinds.push_back(KindAt(c, r));
         return kinds;
     }
@@ -207,7 +232,7 @@ protected:
     // A table of ten scores that nothing below 1000000 enters.
     void FillTable() {
         for (int i = 0; i < 10; ++i)
-            game->Highscores->AddScore("BEST", 1000000 + i, 1, 1);
+            game->Highscores()->AddScore("BEST", 1000000 + i, 1, 1);
     }
 
     bool Shown(const TfwSprite* s) const { return s != nullptr && s->Shown(); }

@@ -187,11 +187,11 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
         const char* Name;
         int32_t Key;
     };
-    const std::vector<TColumn> columns = {{"select", game->KeySelect},
-                                          {"pause", game->KeyPause},
-                                          {"quit", game->KeyQuit},
-                                          {"volume", game->KeyVolumeUp},
-                                          {"table", game->KeyHighscores},
+    const std::vector<TColumn> columns = {{"select", KeyOf(TAction::Select)},
+                                          {"pause", KeyOf(TAction::Pause)},
+                                          {"quit", KeyOf(TAction::Leave)},
+                                          {"volume", KeyOf(TAction::VolumeUp)},
+                                          {"table", KeyOf(TAction::Highscores)},
                                           {"restart", SDLK_r},
                                           {"load", SDLK_l},
                                           {"save", SDLK_s},
@@ -236,7 +236,7 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
         TGameState::gsRetry,    TGameState::gsLevelDone,  TGameState::gsPaused,
         TGameState::gsGameOver, TGameState::gsHighscores, TGameState::gsEnterName};
     auto snapshot = [this] {
-        const THighscoreEditor& editor = *game->NameEditor;
+        const THighscoreEditor& editor = *game->NameEditor();
         return std::vector<std::string>{std::to_string(static_cast<int>(game->State)),
                                         std::to_string(game->SoundVolume),
                                         std::to_string(game->AutoPlay),
@@ -244,8 +244,8 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
                                         std::to_string(game->CursorCol),
                                         std::to_string(game->Terminated),
                                         std::to_string(game->Level),
-                                        std::to_string(Shown(game->Selection)),
-                                        std::to_string(game->Highscores->Finished),
+                                        std::to_string(Shown(game->Selection())),
+                                        std::to_string(game->Highscores()->Finished),
                                         editor.Name,
                                         std::to_string(editor.CursorPos),
                                         std::to_string(editor.Finished)};
@@ -261,11 +261,11 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
             if (kHandheld && column.Key == SDLK_y && row.State == TGameState::gsPlaying)
                 cell = "Hp"; // the handheld's table key is the hint key in play
             Settle();
-            game->Highscores->Activate();
-            game->NameEditor->SetEntry("ALEX", 500);
-            game->NameEditor->CursorPos = 3;
-            game->NameEditor->Activate();
-            game->Selection->Hide();
+            game->Highscores()->Activate();
+            game->NameEditor()->SetEntry("ALEX", 500);
+            game->NameEditor()->CursorPos = 3;
+            game->NameEditor()->Activate();
+            game->Selection()->Hide();
             game->TableShown = TGameKind::Timed;
             game->GameKind = TGameKind::Timed;
             game->Terminated = false;
@@ -296,45 +296,45 @@ TEST_F(TessarilStates, TitleSelectDealsANewGameAndReadyWaitsForSelect) {
     game->Score = 900; // left over from a last game
     game->Lives = 0;
     game->Level = 4;
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsReady, game->State);
     EXPECT_EQ(1, game->Level);
     EXPECT_EQ(3, game->Lives);
     EXPECT_EQ(0, game->Score);
     EXPECT_EQ(60, game->TimeLeft);
-    EXPECT_TRUE(game->Board->IsBusy()) << "the new stones fall into place";
+    EXPECT_TRUE(game->Board()->IsBusy()) << "the new stones fall into place";
 
     Frames(5);
     EXPECT_EQ(TGameState::gsReady, game->State) << "ready waits for the select key";
     Press(SDLK_LEFT);
-    EXPECT_FALSE(Shown(game->Cursor)) << "any key in ready hides the cursor";
-    Press(game->KeySelect);
+    EXPECT_FALSE(Shown(game->Cursor())) << "any key in ready hides the cursor";
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsPlaying, game->State);
-    EXPECT_TRUE(Shown(game->Cursor));
+    EXPECT_TRUE(Shown(game->Cursor()));
 }
 
 TEST_F(TessarilStates, PauseKeyTogglesPlayOnlyAndStopsTheClock) {
     Start();
-    Press(game->KeySelect);
-    Press(game->KeyPause);
+    Press(KeyOf(TAction::Select));
+    Press(KeyOf(TAction::Pause));
     EXPECT_EQ(TGameState::gsReady, game->State) << "pause does nothing in ready";
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Settle();
     ASSERT_EQ(TGameState::gsPlaying, game->State);
 
-    Press(game->KeyPause);
+    Press(KeyOf(TAction::Pause));
     ASSERT_EQ(TGameState::gsPaused, game->State);
     const int32_t time = game->TimeLeft;
     Frames(130); // more than two seconds
     EXPECT_EQ(time, game->TimeLeft) << "the clock stands while paused";
-    Press(game->KeyPause);
+    Press(KeyOf(TAction::Pause));
     EXPECT_EQ(TGameState::gsPlaying, game->State);
     Frames(130);
     EXPECT_LT(game->TimeLeft, time);
 
     Press(SDLK_r);
     ASSERT_EQ(TGameState::gsRetry, game->State);
-    Press(game->KeyPause);
+    Press(KeyOf(TAction::Pause));
     EXPECT_EQ(TGameState::gsRetry, game->State) << "pause does nothing in retry";
 }
 
@@ -344,14 +344,14 @@ TEST_F(TessarilStates, QuitKeyLeavesPlayForTheTitleAndEndsTheProgramThere) {
     game->Score = 475;
     Frames(60); // a second of play
     game->IdleSeconds = 4;
-    Press(game->KeyQuit);
+    Press(KeyOf(TAction::Leave));
     EXPECT_EQ(TGameState::gsTitle, game->State);
     EXPECT_EQ(0, game->IdleSeconds);
     EXPECT_FALSE(game->Terminated);
-    EXPECT_TRUE(game->Highscores->Entries.empty()) << "a dropped game enters no score";
+    EXPECT_TRUE(game->Highscores()->Entries.empty()) << "a dropped game enters no score";
     EXPECT_EQ(475, game->Score) << "kept for the title's last-score line";
 
-    Press(game->KeyQuit);
+    Press(KeyOf(TAction::Leave));
     EXPECT_TRUE(game->Terminated);
 }
 
@@ -386,7 +386,7 @@ TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
     game->AutoPlay = false;
     Settle();
     game->AutoPlay = true;
-    Press(game->KeyVolumeUp);
+    Press(KeyOf(TAction::VolumeUp));
     EXPECT_EQ(TGameState::gsLevelDone, game->State)
         << "no no-key step in a frame where a key went down";
     Frame();
@@ -394,7 +394,7 @@ TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
     EXPECT_EQ(2, game->Level);
     EXPECT_TRUE(game->AutoPlay);
     EXPECT_FALSE(game->DemoMode);
-    EXPECT_TRUE(Shown(game->Cursor));
+    EXPECT_TRUE(Shown(game->Cursor()));
 }
 
 TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
@@ -404,12 +404,12 @@ TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
         EXPECT_EQ(TGameState::gsTitle, game->State) << "no game to restart on the title";
     }
 
-    Press(game->KeySelect);
-    Press(game->KeySelect); // in play, stones still falling
-    ASSERT_TRUE(game->Board->IsBusy());
+    Press(KeyOf(TAction::Select));
+    Press(KeyOf(TAction::Select)); // in play, stones still falling
+    ASSERT_TRUE(game->Board()->IsBusy());
     Press(SDLK_r);
     ASSERT_EQ(TGameState::gsRetry, game->State);
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsRetry, game->State) << "select is ignored while the board is busy";
     Settle();
     HoldSecond();
@@ -417,15 +417,15 @@ TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
     game->Lives = 2;
     game->TimeLeft = 12;
     game->Goals[1] = 0;
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(60, game->TimeLeft);
     EXPECT_EQ(3, game->Goals[1]);
     EXPECT_EQ(300, game->Score);
     EXPECT_EQ(2, game->Lives);
-    EXPECT_TRUE(Shown(game->Cursor));
-    EXPECT_FALSE(Shown(game->Selection));
-    EXPECT_TRUE(game->Board->IsBusy()) << "the level is dealt again";
+    EXPECT_TRUE(Shown(game->Cursor()));
+    EXPECT_FALSE(Shown(game->Selection()));
+    EXPECT_TRUE(game->Board()->IsBusy()) << "the level is dealt again";
     game->Score = 450; // this attempt's points
     Press(SDLK_r);
     EXPECT_EQ(300, game->Score) << "a restart keeps the score the level was dealt with";
@@ -436,25 +436,25 @@ TEST_F(TessarilStates, LevelDoneWaitsForSelectThenStartsTheNextLevel) {
     StartPlaying();
     for (int k = 1; k <= game->Colours; ++k)
         game->Goals[k] = 0;
-    TButtonSprite* top = game->Board->StoneAt(0, 0);
+    TButtonSprite* top = game->Board()->StoneAt(0, 0);
     const int32_t topY = top->Y;
     Frame();
     ASSERT_EQ(TGameState::gsLevelDone, game->State);
-    EXPECT_FALSE(Shown(game->Cursor));
-    EXPECT_TRUE(game->Board->IsBusy()) << "the stones fall out";
-    Press(game->KeySelect);
+    EXPECT_FALSE(Shown(game->Cursor()));
+    EXPECT_TRUE(game->Board()->IsBusy()) << "the stones fall out";
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsLevelDone, game->State) << "ignored while the stones fall";
     EXPECT_EQ(56, Settle()) << "57 frames of falling";
     EXPECT_EQ(topY + 224, top->Y) << "the top row ends below the board";
-    Press(game->KeyPause);
+    Press(KeyOf(TAction::Pause));
     EXPECT_EQ(TGameState::gsLevelDone, game->State) << "pause does nothing in level done";
     const bool musicPlayed = Mix_PlayingMusic() != 0;
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(2, game->Level);
     EXPECT_EQ(65, game->TimeLeft);
     EXPECT_EQ(4, game->Goals[1]);
-    EXPECT_TRUE(Shown(game->Cursor));
+    EXPECT_TRUE(Shown(game->Cursor()));
     if (musicPlayed) {
         EXPECT_EQ(MIX_FADING_OUT, Mix_FadingMusic()) << "the level's track fades out";
     }
@@ -470,16 +470,16 @@ TEST_F(TessarilStates, GameOverReturnsToTheTitleBySelect) {
     ASSERT_EQ(TGameState::gsGameOver, game->State);
     Frames(3);
     EXPECT_EQ(TGameState::gsGameOver, game->State);
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsTitle, game->State);
 }
 
 TEST_F(TessarilStates, TableKeyShowsTheTableAndReturnGoesBackToAFreshIdleCount) {
     Start();
     game->IdleSeconds = 7;
-    Press(game->KeyHighscores);
+    Press(KeyOf(TAction::Highscores));
     ASSERT_EQ(TGameState::gsHighscores, game->State);
-    EXPECT_FALSE(game->Highscores->Finished);
+    EXPECT_FALSE(game->Highscores()->Finished);
     game->IdleSeconds = 7;
     Frames(120);
     EXPECT_EQ(7, game->IdleSeconds) << "the idle count runs on the title only";
@@ -487,7 +487,7 @@ TEST_F(TessarilStates, TableKeyShowsTheTableAndReturnGoesBackToAFreshIdleCount) 
     Frame();
     EXPECT_EQ(TGameState::gsTitle, game->State);
     EXPECT_EQ(0, game->IdleSeconds) << "a return to the title starts it afresh";
-    EXPECT_TRUE(game->Highscores->Finished);
+    EXPECT_TRUE(game->Highscores()->Finished);
     game->IdleSeconds = 7;
     Press(SDLK_q); // a key the title does not use
     EXPECT_EQ(0, game->IdleSeconds) << "so does any key on the title";
@@ -504,18 +504,18 @@ TEST_F(TessarilStates, GameOverComesFirstAndTheNameEntryTakesOnlyKeysPressedOnIt
     SetKeyDown(SDLK_UP, true);
     Frame();
     ASSERT_EQ(TGameState::gsGameOver, game->State) << "\"GAME OVER\" before the name entry";
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsGameOver, game->State) << "it takes no keys";
     PassGameOver();
     ASSERT_EQ(TGameState::gsEnterName, game->State);
     Press(SDLK_RIGHT);
-    EXPECT_EQ("", game->NameEditor->Name) << "Up, held from play, changes nothing";
-    EXPECT_EQ(2, game->NameEditor->CursorPos);
+    EXPECT_EQ("", game->NameEditor()->Name) << "Up, held from play, changes nothing";
+    EXPECT_EQ(2, game->NameEditor()->CursorPos);
     SetKeyDown(SDLK_UP, false);
     SetKeyDown(SDLK_y, false);
     Frame();
     Press(SDLK_UP);
-    EXPECT_EQ(" A        ", game->NameEditor->Name) << "pressed again, it does";
+    EXPECT_EQ(" A        ", game->NameEditor()->Name) << "pressed again, it does";
 }
 
 TEST_F(TessarilStates, FinishedNameEntryAddsAndSavesTheEntryAndShowsTheTable) {
@@ -526,21 +526,21 @@ TEST_F(TessarilStates, FinishedNameEntryAddsAndSavesTheEntryAndShowsTheTable) {
     Frame();
     PassGameOver();
     ASSERT_EQ(TGameState::gsEnterName, game->State);
-    EXPECT_EQ(500, game->NameEditor->Score);
-    EXPECT_FALSE(game->NameEditor->Finished);
+    EXPECT_EQ(500, game->NameEditor()->Score);
+    EXPECT_FALSE(game->NameEditor()->Finished);
     Press(SDLK_UP);
     Press(SDLK_UP);
-    const std::string name = game->NameEditor->Name;
+    const std::string name = game->NameEditor()->Name;
     EXPECT_FALSE(name.empty());
     Press(SDLK_RETURN);
     Frame();
     ASSERT_EQ(TGameState::gsHighscores, game->State);
-    ASSERT_EQ(1u, game->Highscores->Entries.size());
-    EXPECT_EQ(name, game->Highscores->Entries[0]->Name);
-    EXPECT_EQ(500u, game->Highscores->Entries[0]->Score);
+    ASSERT_EQ(1u, game->Highscores()->Entries.size());
+    EXPECT_EQ(name, game->Highscores()->Entries[0]->Name);
+    EXPECT_EQ(500u, game->Highscores()->Entries[0]->Score);
     EXPECT_TRUE(FileExists("highscore.dat"));
     EXPECT_EQ(name, game->LastName);
-    EXPECT_FALSE(game->Highscores->Finished);
+    EXPECT_FALSE(game->Highscores()->Finished);
 
     // The next entry starts from the name last entered.
     Press(SDLK_RETURN);
@@ -552,8 +552,8 @@ TEST_F(TessarilStates, FinishedNameEntryAddsAndSavesTheEntryAndShowsTheTable) {
     Frame();
     PassGameOver();
     ASSERT_EQ(TGameState::gsEnterName, game->State);
-    EXPECT_EQ(name, game->NameEditor->Name);
-    EXPECT_EQ(50, game->NameEditor->Score);
+    EXPECT_EQ(name, game->NameEditor()->Name);
+    EXPECT_EQ(50, game->NameEditor()->Score);
 }
 
 TEST_F(TessarilStates, QuitKeyInTheNameEntryDropsTheEntryUnsaved) {
@@ -564,10 +564,10 @@ TEST_F(TessarilStates, QuitKeyInTheNameEntryDropsTheEntryUnsaved) {
     Frame();
     PassGameOver();
     ASSERT_EQ(TGameState::gsEnterName, game->State);
-    Press(kHandheld ? game->KeyQuit : SDLK_ESCAPE);
+    Press(kHandheld ? KeyOf(TAction::Leave) : SDLK_ESCAPE);
     EXPECT_EQ(TGameState::gsTitle, game->State);
     EXPECT_FALSE(game->Terminated);
-    EXPECT_TRUE(game->Highscores->Entries.empty());
+    EXPECT_TRUE(game->Highscores()->Entries.empty());
     Frames(3);
     EXPECT_FALSE(FileExists("highscore.dat"));
 }
@@ -604,7 +604,7 @@ TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Typed);
         game->LastName = "BOB";
-        game->NameEditor->CursorPos = 3;
+        game->NameEditor()->CursorPos = 3;
         game->Score = score += 100;
         game->GameOver();
         PassGameOver();
@@ -612,8 +612,8 @@ TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
         for (const char* t = c.Typed; *t != 0; ++t)
             PushKeyDown(static_cast<SDLKey>(*t)); // 'Q': with Shift held
         Frame();
-        EXPECT_EQ(c.Name, game->NameEditor->Name);
-        EXPECT_EQ(c.Cursor, game->NameEditor->CursorPos);
+        EXPECT_EQ(c.Name, game->NameEditor()->Name);
+        EXPECT_EQ(c.Cursor, game->NameEditor()->CursorPos);
         EXPECT_EQ(80, game->SoundVolume) << "1 types a 1 here";
         if (c.End == byReturn) {
             Press(SDLK_RETURN);
@@ -656,12 +656,12 @@ TEST_F(TessarilStates, APageHiddenOnTheNameEntryStoresItsScoreInOneRow) {
         THighscoreManager stored(nullptr);
         stored.LoadFromFile("highscore.dat");
         ASSERT_EQ(1u, stored.Entries.size());
-        EXPECT_EQ(game->NameEditor->Name, stored.Entries[0]->Name);
-        Press(saved ? SDLK_RETURN : kHandheld ? game->KeyQuit : SDLK_ESCAPE);
+        EXPECT_EQ(game->NameEditor()->Name, stored.Entries[0]->Name);
+        Press(saved ? SDLK_RETURN : kHandheld ? KeyOf(TAction::Leave) : SDLK_ESCAPE);
         Frame();
-        EXPECT_EQ(saved ? 1u : 0u, game->Highscores->Entries.size());
+        EXPECT_EQ(saved ? 1u : 0u, game->Highscores()->Entries.size());
         // A save reads the file's rows back: the file goes too.
-        game->Highscores->Entries.clear();
+        game->Highscores()->Entries.clear();
         std::remove("highscore.dat");
     }
 }
@@ -672,18 +672,18 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     // Tiles with one exchange: (5,4) and (6,4) make 2 2 2 in row 4; (5,4) and
     // (5,5) make nothing.
     Arrange(TileKind);
-    ASSERT_NE(nullptr, game->Board->ChangeStone(8, 4, 2));
-    ASSERT_NE(nullptr, game->Board->ChangeStone(9, 4, 5));
-    ASSERT_TRUE(game->Board->IsValidSwap(5, 4, 6, 4));
-    ASSERT_FALSE(game->Board->IsValidSwap(5, 4, 5, 5));
+    ASSERT_NE(nullptr, game->Board()->ChangeStone(8, 4, 2));
+    ASSERT_NE(nullptr, game->Board()->ChangeStone(9, 4, 5));
+    ASSERT_TRUE(game->Board()->IsValidSwap(5, 4, 6, 4));
+    ASSERT_FALSE(game->Board()->IsValidSwap(5, 4, 5, 5));
     ASSERT_EQ(5, game->CursorCol);
     ASSERT_EQ(4, game->CursorRow);
 
     auto cursorAt = [&](int32_t col, int32_t row) {
         return game->CursorCol == col && game->CursorRow == row;
     };
-    Press(game->KeySelect);
-    ASSERT_TRUE(Shown(game->Selection));
+    Press(KeyOf(TAction::Select));
+    ASSERT_TRUE(Shown(game->Selection()));
     EXPECT_EQ(5, game->SelCol);
     EXPECT_EQ(4, game->SelRow);
     Press(SDLK_RIGHT);
@@ -705,9 +705,9 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     Press(SDLK_DOWN);
     ASSERT_TRUE(cursorAt(5, 4));
 
-    Press(game->KeySelect);
-    EXPECT_FALSE(Shown(game->Selection)) << "select on the selected cell drops it";
-    EXPECT_FALSE(game->Board->IsBusy());
+    Press(KeyOf(TAction::Select));
+    EXPECT_FALSE(Shown(game->Selection())) << "select on the selected cell drops it";
+    EXPECT_FALSE(game->Board()->IsBusy());
     Press(SDLK_RIGHT);
     Press(SDLK_RIGHT);
     EXPECT_TRUE(cursorAt(7, 4)) << "free again without a selection";
@@ -715,12 +715,12 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     Press(SDLK_LEFT);
 
     // A neighbour without a run: out and back, the marker gone.
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Press(SDLK_DOWN);
     ASSERT_TRUE(cursorAt(5, 5));
-    Press(game->KeySelect);
-    EXPECT_FALSE(Shown(game->Selection));
-    EXPECT_TRUE(game->Board->IsBusy());
+    Press(KeyOf(TAction::Select));
+    EXPECT_FALSE(Shown(game->Selection()));
+    EXPECT_TRUE(game->Board()->IsBusy());
     Settle();
     EXPECT_EQ(2, KindAt(5, 4));
     EXPECT_EQ(4, KindAt(5, 5));
@@ -729,23 +729,23 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
 
     // A neighbour with a run: exchanged and cleared, the marker gone.
     Press(SDLK_UP);
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Press(SDLK_RIGHT);
     ASSERT_TRUE(cursorAt(6, 4));
-    Press(game->KeySelect);
-    EXPECT_FALSE(Shown(game->Selection));
-    ASSERT_TRUE(game->Board->IsBusy());
+    Press(KeyOf(TAction::Select));
+    EXPECT_FALSE(Shown(game->Selection()));
+    ASSERT_TRUE(game->Board()->IsBusy());
 
     // A select key going down while the board is busy is lost, also when it
     // is still held once the board is idle.
-    SetKeyDown(static_cast<SDLKey>(game->KeySelect), true);
-    PushKeyDown(static_cast<SDLKey>(game->KeySelect));
+    SetKeyDown(static_cast<SDLKey>(KeyOf(TAction::Select)), true);
+    PushKeyDown(static_cast<SDLKey>(KeyOf(TAction::Select)));
     Frame();
     Settle();
     Frames(2);
-    SetKeyDown(static_cast<SDLKey>(game->KeySelect), false);
+    SetKeyDown(static_cast<SDLKey>(KeyOf(TAction::Select)), false);
     Frame();
-    EXPECT_FALSE(Shown(game->Selection));
+    EXPECT_FALSE(Shown(game->Selection()));
     EXPECT_GE(game->Score, 75);
 }
 
@@ -754,31 +754,31 @@ TEST_F(TessarilStates, VolumeKeysMoveBothVolumesTogetherWithin0And128) {
     EXPECT_EQ(80, game->SoundVolume);
     EXPECT_EQ(kHandheld ? 40 : 60, game->MusicVolume);
     game->MusicVolume = 60;
-    Press(game->KeyVolumeDown);
+    Press(KeyOf(TAction::VolumeDown));
     EXPECT_EQ(79, game->SoundVolume);
     EXPECT_EQ(59, game->MusicVolume);
     EXPECT_EQ(59, Mix_VolumeMusic(-1));
     EXPECT_EQ(79, Mix_Volume(0, -1));
-    Press(game->KeyVolumeUp);
+    Press(KeyOf(TAction::VolumeUp));
     EXPECT_EQ(80, game->SoundVolume);
     EXPECT_EQ(60, game->MusicVolume);
 
     game->SoundVolume = 0;
-    Press(game->KeyVolumeDown);
+    Press(KeyOf(TAction::VolumeDown));
     EXPECT_EQ(0, game->SoundVolume);
     EXPECT_EQ(60, game->MusicVolume) << "the volumes move together or not at all";
     EXPECT_EQ(0, Mix_Volume(0, -1));
 
     game->SoundVolume = 5;
     game->MusicVolume = 128;
-    Press(game->KeyVolumeUp);
+    Press(KeyOf(TAction::VolumeUp));
     EXPECT_EQ(5, game->SoundVolume);
     EXPECT_EQ(128, game->MusicVolume);
 
     game->SoundVolume = 127;
     game->MusicVolume = 50;
-    Press(game->KeyVolumeUp);
-    Press(game->KeyVolumeUp);
+    Press(KeyOf(TAction::VolumeUp));
+    Press(KeyOf(TAction::VolumeUp));
     EXPECT_EQ(128, game->SoundVolume);
     EXPECT_EQ(51, game->MusicVolume);
 }
@@ -858,8 +858,8 @@ TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
     };
     const TCase cases[] = {
         {"level won", false, winLevel},
-        {"select key", false, [&] { Press(game->KeySelect); }},
-        {"quit key", false, [&] { Press(game->KeyQuit); }},
+        {"select key", false, [&] { Press(KeyOf(TAction::Select)); }},
+        {"quit key", false, [&] { Press(KeyOf(TAction::Leave)); }},
         {"click", true, [&] { PushMouseButton(SDL_BUTTON_LEFT, true, 50, 50); }},
         {"pad button", true,
          [&] {
@@ -887,13 +887,13 @@ TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
         EXPECT_FALSE(game->DemoMode);
         EXPECT_FALSE(game->AutoPlay);
         EXPECT_FALSE(game->Terminated);
-        EXPECT_FALSE(Shown(game->Cursor));
-        EXPECT_FALSE(Shown(game->Selection));
+        EXPECT_FALSE(Shown(game->Cursor()));
+        EXPECT_FALSE(Shown(game->Selection()));
         EXPECT_EQ(1250, game->Score);
         EXPECT_EQ(!kHandheld, game->KeptGame.has_value());
         EXPECT_FALSE(PathExists(kSaveGameFile)) << "the demo writes no game";
         EXPECT_EQ(1, game->Level);
-        EXPECT_TRUE(game->Highscores->Entries.empty());
+        EXPECT_TRUE(game->Highscores()->Entries.empty());
     }
 
     // The player's own autoplay goes on to the next level and ends in the name entry.
@@ -933,7 +933,7 @@ TEST_F(TessarilRules, LevelTimeColoursAndGoals) {
         EXPECT_EQ(c.level, game->Level);
         EXPECT_EQ(c.time, game->TimeLeft) << "level " << c.level;
         EXPECT_EQ(c.colours, game->Colours) << "level " << c.level;
-        EXPECT_EQ(c.colours, game->Board->ColourCount) << "level " << c.level;
+        EXPECT_EQ(c.colours, game->Board()->ColourCount) << "level " << c.level;
         for (int k = 1; k <= 32; ++k)
             EXPECT_EQ(c.goal, game->Goals[k]) << "level " << c.level << " kind " << k;
         std::set<int32_t> dealt;
@@ -952,7 +952,7 @@ TEST_F(TessarilRules, RunOfFiveScores125AndStopsItsGoalAtZero) {
     StartPlaying();
     Arrange(TileKind);
     for (int32_t c = 0; c < 5; ++c)
-        game->Board->ChangeStone(c, 7, 5);
+        game->Board()->ChangeStone(c, 7, 5);
     game->Goals[5] = 2;
     game->Score = 0;
     int frames = 0;
@@ -966,16 +966,16 @@ TEST_F(TessarilRules, RunOfFiveScores125AndStopsItsGoalAtZero) {
 
     // A +25 marker rises from the middle of each removed stone.
     std::set<int32_t> markers;
-    for (int i = 0; i < game->Engine->ChildCount(); ++i) {
-        auto* s = dynamic_cast<TfwSprite*>(game->Engine->GetChild(i));
-        if (s != nullptr && s->Image == game->MarkerImage && Shown(s)) {
+    for (int i = 0; i < game->Engine()->ChildCount(); ++i) {
+        auto* s = dynamic_cast<TfwSprite*>(game->Engine()->GetChild(i));
+        if (s != nullptr && s->Image == game->Media().MarkerImage && Shown(s)) {
             markers.insert(s->X);
             EXPECT_LE(s->Y, 7 * kStride + 12 - 5);
             EXPECT_GE(s->Y, 7 * kStride + 12 - 5 - 4);
         }
     }
     EXPECT_EQ((std::set<int32_t>{7, 33, 59, 85, 111}), markers);
-    EXPECT_TRUE(game->Board->IsBusy()) << "the refill, not the markers";
+    EXPECT_TRUE(game->Board()->IsBusy()) << "the refill, not the markers";
 }
 
 // Each of the seven sounds at its volume: the sound volume for the clicks and
@@ -993,50 +993,50 @@ TEST_F(TessarilRules, EverySoundPlaysAtItsVolume) {
     };
     auto again = [&] { // the level dealt again and in play
         Settle();
-        Press(game->KeySelect);
+        Press(KeyOf(TAction::Select));
         Settle();
         Played.clear();
     };
     Played.clear();
     for (SDLKey arrow : {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN})
         Press(arrow);
-    expect(std::vector<TPlayed>(4, {game->SoundClick1, 70}), "a click per cursor move");
+    expect(std::vector<TPlayed>(4, {game->Media().SoundClick1, 70}), "a click per cursor move");
     game->CursorCol = 0;
     Press(SDLK_LEFT);
     expect({}, "no click where the cursor cannot move");
-    Press(game->KeySelect);
-    expect({{game->SoundClick2, 70}}, "select");
+    Press(KeyOf(TAction::Select));
+    expect({{game->Media().SoundClick2, 70}}, "select");
 
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Arrange(TileKind);
-    game->Board->ChangeStone(0, 1, 1);
+    game->Board()->ChangeStone(0, 1, 1);
     Played.clear();
     Frame();
-    expect({{game->SoundExplode, 70}}, "a run explodes");
+    expect({{game->Media().SoundExplode, 70}}, "a run explodes");
     Settle();
     Played.clear();
     for (int k = 1; k <= game->Colours; ++k)
         game->Goals[k] = 0;
     Frame();
-    expect({{game->SoundNextLevel, 66}}, "level done");
+    expect({{game->Media().SoundNextLevel, 66}}, "level done");
     again();
     Arrange(TileKind);
     Frame();
-    expect({{game->SoundNoMoves, 66}}, "no move left");
+    expect({{game->Media().SoundNoMoves, 66}}, "no move left");
     again();
     game->TimeLeft = 0;
     Frame();
-    expect({{game->SoundRestart, 60}}, "time out");
+    expect({{game->Media().SoundRestart, 60}}, "time out");
     again();
     game->Lives = 0;
     Frame();
-    expect({{game->SoundGameOver, 66}}, "game over");
+    expect({{game->Media().SoundGameOver, 66}}, "game over");
 }
 
 TEST_F(TessarilRules, RemovedStonesOfOtherKindsScoreWithoutCountingGoals) {
     Start();
     StartPlaying();
-    TButtonSprite* special = game->Board->ChangeStone(0, 0, 10);
+    TButtonSprite* special = game->Board()->ChangeStone(0, 0, 10);
     ASSERT_NE(nullptr, special);
     game->Score = 0;
     game->StoneRemoved(special);
@@ -1045,7 +1045,7 @@ TEST_F(TessarilRules, RemovedStonesOfOtherKindsScoreWithoutCountingGoals) {
     for (int k = 1; k <= 6; ++k)
         EXPECT_EQ(3, game->Goals[k]);
 
-    TButtonSprite* stone = game->Board->StoneAt(1, 0);
+    TButtonSprite* stone = game->Board()->StoneAt(1, 0);
     ASSERT_NE(nullptr, stone);
     stone->Kind = -1;
     game->StoneRemoved(stone);
@@ -1064,7 +1064,7 @@ TEST_F(TessarilRules, CompletingLevel3Adds750) {
     Frame();
     EXPECT_EQ(TGameState::gsLevelDone, game->State);
     EXPECT_EQ(1750, game->Score);
-    EXPECT_FALSE(Shown(game->Cursor));
+    EXPECT_FALSE(Shown(game->Cursor()));
     EXPECT_EQ(3, game->Level);
     EXPECT_EQ("Level 3 complete. Score 1750.", game->Announced); // for screen readers
 }
@@ -1075,15 +1075,15 @@ TEST_F(TessarilRules, NoMoveLeftCostsALifeAndTheLastOneEndsTheGame) {
     StartPlaying();
     game->Lives = 2;
     Arrange(TileKind);
-    ASSERT_FALSE(game->Board->HasMoves());
+    ASSERT_FALSE(game->Board()->HasMoves());
     Frame();
     ASSERT_EQ(TGameState::gsRetry, game->State);
     EXPECT_EQ(1, game->Lives);
     EXPECT_EQ("No moves left: a life lost. 1 life left.", game->Announced);
-    EXPECT_FALSE(Shown(game->Cursor));
-    EXPECT_TRUE(game->Board->IsBusy()) << "the stones fall out";
+    EXPECT_FALSE(Shown(game->Cursor()));
+    EXPECT_TRUE(game->Board()->IsBusy()) << "the stones fall out";
     Settle();
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     ASSERT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ("Level 1: 3 stones of each of 6 colours in 60 seconds.", game->Announced);
     Settle();
@@ -1107,20 +1107,20 @@ TEST_F(TessarilRules, LastLifeWithAQualifyingScoreGoesToTheNameEntry) {
     PassGameOver();
     EXPECT_EQ(TGameState::gsEnterName, game->State);
     EXPECT_EQ(0, game->Lives);
-    EXPECT_EQ(300, game->NameEditor->Score);
-    EXPECT_FALSE(game->NameEditor->Finished);
+    EXPECT_EQ(300, game->NameEditor()->Score);
+    EXPECT_FALSE(game->NameEditor()->Finished);
 }
 
 TEST_F(TessarilRules, HintCostsTenSecondsDownToZeroAndTheLifeGoesAtTheNextCheck) {
     Start();
     StartPlaying();
     int32_t c1 = -1, r1 = -1, c2 = -1, r2 = -1;
-    ASSERT_TRUE(game->Board->FindMove(1, c1, r1, c2, r2));
+    ASSERT_TRUE(game->Board()->FindMove(1, c1, r1, c2, r2));
     game->TimeLeft = 25;
     Press(SDLK_y);
     EXPECT_EQ(15, game->TimeLeft);
-    EXPECT_GT(game->Board->StoneAt(c1, r1)->BlinkCycles, 0);
-    EXPECT_GT(game->Board->StoneAt(c2, r2)->BlinkCycles, 0);
+    EXPECT_GT(game->Board()->StoneAt(c1, r1)->BlinkCycles, 0);
+    EXPECT_GT(game->Board()->StoneAt(c2, r2)->BlinkCycles, 0);
 
     HoldSecond();
     game->TimeLeft = 7;
@@ -1131,13 +1131,13 @@ TEST_F(TessarilRules, HintCostsTenSecondsDownToZeroAndTheLifeGoesAtTheNextCheck)
     Frame();
     EXPECT_EQ(2, game->Lives);
     EXPECT_EQ(TGameState::gsRetry, game->State);
-    EXPECT_TRUE(Shown(game->Cursor)) << "a time-out leaves the cursor shown";
+    EXPECT_TRUE(Shown(game->Cursor())) << "a time-out leaves the cursor shown";
     if constexpr (kHandheld)
         return;
     // The relaxed game: a hint costs 100 points down to 0, and no clock runs out.
     game->State = TGameState::gsTitle;
-    Press(game->KeyRelaxed);
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Relaxed));
+    Press(KeyOf(TAction::Select));
     Settle();
     game->Score = 150;
     for (int32_t score : {50, 0}) {
@@ -1155,9 +1155,9 @@ TEST_F(TessarilRules, TimeOutWaitsForTheIdleBoard) {
     Start();
     StartPlaying();
     game->TimeLeft = -3; // run out while stones were moving
-    game->Board->ChangeStone(0, 0, 1);
+    game->Board()->ChangeStone(0, 0, 1);
     game->DropAllStones();
-    ASSERT_TRUE(game->Board->IsBusy());
+    ASSERT_TRUE(game->Board()->IsBusy());
     Frame();
     EXPECT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(3, game->Lives);
@@ -1171,15 +1171,15 @@ TEST_F(TessarilRules, LevelsDealtOnABusyBoardEndWithEveryStoneInItsCell) {
     FillTable();
     auto stonesOnEngine = [&] {
         int n = 0;
-        for (int i = 0; i < game->Engine->ChildCount(); ++i)
-            if (dynamic_cast<TButtonSprite*>(game->Engine->GetChild(i)) != nullptr)
+        for (int i = 0; i < game->Engine()->ChildCount(); ++i)
+            if (dynamic_cast<TButtonSprite*>(game->Engine()->GetChild(i)) != nullptr)
                 ++n;
         return n;
     };
     auto everyStoneInPlace = [&] {
         for (int32_t c = 0; c < 10; ++c)
             for (int32_t r = 0; r < 8; ++r) {
-                TButtonSprite* stone = game->Board->StoneAt(c, r);
+                TButtonSprite* stone = game->Board()->StoneAt(c, r);
                 if (stone == nullptr || stone->X != c * kStride || stone->Y != r * kStride)
                     return false;
             }
@@ -1193,27 +1193,27 @@ TEST_F(TessarilRules, LevelsDealtOnABusyBoardEndWithEveryStoneInItsCell) {
     Frame();
     ASSERT_EQ(TGameState::gsRetry, game->State);
     Frames(5);
-    ASSERT_TRUE(game->Board->IsBusy());
-    Press(game->KeyQuit);
-    Press(game->KeySelect);
+    ASSERT_TRUE(game->Board()->IsBusy());
+    Press(KeyOf(TAction::Leave));
+    Press(KeyOf(TAction::Select));
     ASSERT_EQ(TGameState::gsReady, game->State);
     Settle();
     EXPECT_EQ(80, stonesOnEngine());
     EXPECT_TRUE(everyStoneInPlace());
 
     // A board file loaded while two stones are being exchanged.
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Settle();
     ASSERT_EQ(TGameState::gsPlaying, game->State);
     Arrange(TileKind);
-    game->Board->ChangeStone(8, 4, 2);
-    game->Board->ChangeStone(9, 4, 5);
+    game->Board()->ChangeStone(8, 4, 2);
+    game->Board()->ChangeStone(9, 4, 5);
     WriteFile("puzzle.txt", "0 0 9\n9 7 9\n");
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Press(SDLK_RIGHT);
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Frames(4);
-    ASSERT_TRUE(game->Board->IsBusy());
+    ASSERT_TRUE(game->Board()->IsBusy());
     Press(SDLK_l);
     Settle();
     EXPECT_EQ(80, stonesOnEngine());
@@ -1260,36 +1260,36 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
         game->KeptGame.reset();
     }
 
-    game->Highscores->AddScore("ALICE", 4200, 1, 1);
-    game->Highscores->AddScore("BOB", 1300, 1, 1);
-    for (auto& entry : game->Highscores->Entries)
+    game->Highscores()->AddScore("ALICE", 4200, 1, 1);
+    game->Highscores()->AddScore("BOB", 1300, 1, 1);
+    for (auto& entry : game->Highscores()->Entries)
         entry->Date = 45678.5; // 2025-01-22, whatever today is
-    Press(game->KeyHighscores);
+    Press(KeyOf(TAction::Highscores));
     ASSERT_EQ(TGameState::gsHighscores, game->State);
     check("table");
-    game->Highscores->SaveError = "highscore.dat: No space left on device";
+    game->Highscores()->SaveError = "highscore.dat: No space left on device";
     check("table-unsaved");
-    game->Highscores->SaveError.clear();
+    game->Highscores()->SaveError.clear();
     if constexpr (!kHandheld) {
-        game->RelaxedHighscores->AddScore("CAROL", 0, 1, 1);
-        game->RelaxedHighscores->Entries[0]->Date = 45678.5;
-        Press(game->KeyRelaxed);
+        game->RelaxedHighscores()->AddScore("CAROL", 0, 1, 1);
+        game->RelaxedHighscores()->Entries[0]->Date = 45678.5;
+        Press(KeyOf(TAction::Relaxed));
         check("table-relaxed");
-        Press(game->KeyRelaxed);
+        Press(KeyOf(TAction::Relaxed));
     }
     Press(SDLK_RETURN);
     Frame();
 
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Frames(20);
     check("ready-stones-falling");
     Settle();
     check("ready");
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Settle();
     HoldSecond();
-    game->StoneRemoved(game->Board->StoneAt(2, 2)); // a +25 marker
-    Press(game->KeySelect);                         // the selection marker
+    game->StoneRemoved(game->Board()->StoneAt(2, 2)); // a +25 marker
+    Press(KeyOf(TAction::Select));                    // the selection marker
     Frames(3);
     check("selected"); // under the cursor, yet told from it
     Press(SDLK_RIGHT);
@@ -1302,10 +1302,10 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
         check("playing-relaxed");
         game->GameKind = TGameKind::Timed;
     }
-    Press(game->KeyPause);
+    Press(KeyOf(TAction::Pause));
     check("paused");
-    Press(game->KeyPause);
-    Press(game->KeySelect); // the selection dropped
+    Press(KeyOf(TAction::Pause));
+    Press(KeyOf(TAction::Select)); // the selection dropped
 
     game->StartLevel(11);
     Settle();
@@ -1327,23 +1327,23 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     Settle();
     ASSERT_EQ(TGameState::gsLevelDone, game->State);
     check("level-done");
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Settle();
     Press(SDLK_r);
     check("retry"); // level 12 dealt again
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Settle();
     game->TimeLeft = 0;
     Frame();
     Settle();
     check("retry-out-of-time");
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Settle();
     Arrange([](int32_t c, int32_t r) { return 1 + c % 2 + 2 * (r % 2); }); // no move
     Frame();
     Settle();
     check("retry-no-moves");
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     Settle();
     game->State = TGameState::gsGameOver;
     check("game-over");
@@ -1371,27 +1371,30 @@ TEST_F(TessarilStartup, FullMediaListLoadsWithoutALogLine) {
     EXPECT_EQ(TGameState::gsTitle, game->State);
 
     for (TfwSDLImage* image :
-         {game->Splash, game->Logo, game->BarBlock, game->Steps, game->Digits, game->TimeLabel,
-          game->LevelLabel, game->LivesLabel, game->PointsLabel, game->PressKeyImage,
-          game->PausedImage, game->GameOverImage, game->MarkerImage, game->CursorImage}) {
+         {game->Media().Splash, game->Media().Logo, game->Media().BarBlock, game->Media().Steps,
+          game->Media().Digits, game->Media().TimeLabel, game->Media().LevelLabel,
+          game->Media().LivesLabel, game->Media().PointsLabel, game->Media().PressKeyImage,
+          game->Media().PausedImage, game->Media().GameOverImage, game->Media().MarkerImage,
+          game->Media().CursorImage}) {
         ASSERT_NE(nullptr, image);
         EXPECT_TRUE(image->Loaded) << image->FileName;
     }
     for (TfwSDLSound* sound :
-         {game->SoundExplode, game->SoundGameOver, game->SoundNextLevel, game->SoundNoMoves,
-          game->SoundRestart, game->SoundClick1, game->SoundClick2}) {
+         {game->Media().SoundExplode, game->Media().SoundGameOver, game->Media().SoundNextLevel,
+          game->Media().SoundNoMoves, game->Media().SoundRestart, game->Media().SoundClick1,
+          game->Media().SoundClick2}) {
         ASSERT_NE(nullptr, sound);
         EXPECT_TRUE(sound->Loaded);
     }
-    EXPECT_EQ("W01", game->SoundExplode->Name);
-    EXPECT_EQ("data/sounds/power8.wav", game->SoundExplode->FileName);
-    EXPECT_EQ("W04", game->SoundClick2->Name);
-    EXPECT_EQ("data/sounds/click2.wav", game->SoundClick2->FileName);
-    EXPECT_EQ("data/sounds/restart.wav", game->SoundRestart->FileName);
-    for (TfwFont* font : {game->F1, game->F2, game->F3})
+    EXPECT_EQ("W01", game->Media().SoundExplode->Name);
+    EXPECT_EQ("data/sounds/power8.wav", game->Media().SoundExplode->FileName);
+    EXPECT_EQ("W04", game->Media().SoundClick2->Name);
+    EXPECT_EQ("data/sounds/click2.wav", game->Media().SoundClick2->FileName);
+    EXPECT_EQ("data/sounds/restart.wav", game->Media().SoundRestart->FileName);
+    for (TfwFont* font : {game->Media().F1, game->Media().F2, game->Media().F3})
         ASSERT_NE(nullptr, font);
-    EXPECT_EQ(12, game->F1->Size);
-    EXPECT_EQ(16, game->F3->Size);
+    EXPECT_EQ(12, game->Media().F1->Size);
+    EXPECT_EQ(16, game->Media().F3->Size);
 
     const std::vector<std::pair<int, const char*>> stones = {
         {1, "dblue"},  {2, "green"},  {3, "orange"},  {4, "purple"}, {5, "red"},
@@ -1399,42 +1402,42 @@ TEST_F(TessarilStartup, FullMediaListLoadsWithoutALogLine) {
         {11, "bomb"},  {20, "frame"}, {30, "frame"}};
     std::set<int> filled;
     for (const auto& [kind, file] : stones) {
-        TfwSDLImage* image = game->StoneImages[static_cast<size_t>(kind - 1)];
+        TfwSDLImage* image = game->Media().StoneImages[static_cast<size_t>(kind - 1)];
         ASSERT_NE(nullptr, image) << "kind " << kind;
         EXPECT_TRUE(image->Loaded);
         EXPECT_EQ(std::string("data/images/") + file + ".bmp", image->FileName);
         filled.insert(kind);
     }
-    EXPECT_NE(game->StoneImages[19], game->StoneImages[29]) << "two frame pictures";
-    EXPECT_EQ("I10", game->StoneImages[29]->Name);
-    EXPECT_EQ("F1", game->StoneImages[19]->Name);
-    EXPECT_EQ("Z1", game->Digits->Name);
-    EXPECT_EQ("data/images/zahlen.bmp", game->Digits->FileName);
-    EXPECT_EQ("data/images/steps.bmp", game->Steps->FileName);
-    EXPECT_EQ("data/images/cursor.bmp", game->CursorImage->FileName);
+    EXPECT_NE(game->Media().StoneImages[19], game->Media().StoneImages[29]) << "two frame pictures";
+    EXPECT_EQ("I10", game->Media().StoneImages[29]->Name);
+    EXPECT_EQ("F1", game->Media().StoneImages[19]->Name);
+    EXPECT_EQ("Z1", game->Media().Digits->Name);
+    EXPECT_EQ("data/images/zahlen.bmp", game->Media().Digits->FileName);
+    EXPECT_EQ("data/images/steps.bmp", game->Media().Steps->FileName);
+    EXPECT_EQ("data/images/cursor.bmp", game->Media().CursorImage->FileName);
     for (int kind = 1; kind <= 32; ++kind) {
         if (filled.count(kind) == 0) {
-            EXPECT_EQ(nullptr, game->StoneImages[static_cast<size_t>(kind - 1)]) << kind;
+            EXPECT_EQ(nullptr, game->Media().StoneImages[static_cast<size_t>(kind - 1)]) << kind;
         }
     }
 
-    EXPECT_EQ(160, game->Splash->GetAlpha());
-    EXPECT_EQ(5, game->Engine->X);
-    EXPECT_EQ(18, game->Engine->Y);
-    EXPECT_EQ(10, game->Board->Width);
-    EXPECT_EQ(8, game->Board->Height);
-    EXPECT_EQ(24, game->Board->CellWidth);
-    ASSERT_NE(nullptr, game->Cursor);
-    ASSERT_NE(nullptr, game->Selection);
-    EXPECT_TRUE(Shown(game->Cursor));
-    EXPECT_FALSE(Shown(game->Selection));
-    EXPECT_EQ(10, game->Cursor->Z);
-    EXPECT_EQ(9, game->Selection->Z);
-    EXPECT_EQ(game->CursorImage, game->Cursor->Image);
+    EXPECT_EQ(160, game->Media().Splash->GetAlpha());
+    EXPECT_EQ(5, game->Engine()->X);
+    EXPECT_EQ(18, game->Engine()->Y);
+    EXPECT_EQ(10, game->Board()->Width);
+    EXPECT_EQ(8, game->Board()->Height);
+    EXPECT_EQ(24, game->Board()->CellWidth);
+    ASSERT_NE(nullptr, game->Cursor());
+    ASSERT_NE(nullptr, game->Selection());
+    EXPECT_TRUE(Shown(game->Cursor()));
+    EXPECT_FALSE(Shown(game->Selection()));
+    EXPECT_EQ(10, game->Cursor()->Z);
+    EXPECT_EQ(9, game->Selection()->Z);
+    EXPECT_EQ(game->Media().CursorImage, game->Cursor()->Image);
 
-    ASSERT_NE(nullptr, game->Music);
-    EXPECT_EQ("data/musics/track1.ogg", game->Music->FileName);
-    EXPECT_TRUE(game->Music->IsPlaying());
+    ASSERT_NE(nullptr, game->Music());
+    EXPECT_EQ("data/musics/track1.ogg", game->Music()->FileName);
+    EXPECT_TRUE(game->Music()->IsPlaying());
     EXPECT_EQ(0, game->TrackIndex);
     Frames(30);
     EXPECT_EQ(1, LogLines()) << Log().LastLine();
@@ -1444,10 +1447,10 @@ TEST_F(TessarilStartup, StartsWithoutTableFileAndWithoutMusic) {
     LinkDataParts({"images", "sounds", "fonts"}); // no music
     Start(false);
     EXPECT_EQ(1, LogLines()) << Log().LastLine();
-    EXPECT_TRUE(game->PlayList.empty());
-    EXPECT_TRUE(game->Highscores->Entries.empty());
-    ASSERT_NE(nullptr, game->Music);
-    EXPECT_FALSE(game->Music->Loaded);
+    EXPECT_TRUE(game->PlayList().empty());
+    EXPECT_TRUE(game->Highscores()->Entries.empty());
+    ASSERT_NE(nullptr, game->Music());
+    EXPECT_FALSE(game->Music()->Loaded);
     EXPECT_FALSE(Mix_PlayingMusic());
     StartPlaying();
     Frames(60);
@@ -1471,9 +1474,9 @@ TEST_F(TessarilStartup, SeedOptionFixesTheBoardsSeed) {
     for (const auto& c : cases) {
         TMiniGame g(fwParseCommandLine(c.Args));
         g.Init(true);
-        ASSERT_EQ(c.Fixed, static_cast<bool>(g.Board->SeedSource)) << c.Args.back();
+        ASSERT_EQ(c.Fixed, static_cast<bool>(g.Board()->SeedSource)) << c.Args.back();
         if (c.Fixed) {
-            EXPECT_EQ(c.Seed, g.Board->SeedSource()) << c.Args.back();
+            EXPECT_EQ(c.Seed, g.Board()->SeedSource()) << c.Args.back();
         }
         g.DoneGame();
         Mix_CloseAudio();
@@ -1510,7 +1513,7 @@ TEST_F(TessarilBoardFiles, OneLineChangesOneStone) {
     StartPlaying();
     const std::vector<int32_t> before = Kinds();
     Press(SDLK_l); // no puzzle.txt: nothing at all
-    EXPECT_FALSE(game->Board->IsBusy());
+    EXPECT_FALSE(game->Board()->IsBusy());
     EXPECT_EQ(before, Kinds());
 
     WriteFile("puzzle.txt", "4 3 7\n");
@@ -1520,12 +1523,12 @@ TEST_F(TessarilBoardFiles, OneLineChangesOneStone) {
     EXPECT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(60, game->TimeLeft) << "the level starts again";
     EXPECT_EQ(100, game->Score);
-    EXPECT_TRUE(Shown(game->Cursor));
-    EXPECT_FALSE(Shown(game->Selection));
+    EXPECT_TRUE(Shown(game->Cursor()));
+    EXPECT_FALSE(Shown(game->Selection()));
     Settle();
     std::vector<int32_t> after = Kinds();
     EXPECT_EQ(7, after[4 * 8 + 3]);
-    EXPECT_EQ(game->StoneImages[6], game->Board->StoneAt(4, 3)->Image);
+    EXPECT_EQ(game->Media().StoneImages[6], game->Board()->StoneAt(4, 3)->Image);
     after[4 * 8 + 3] = before[4 * 8 + 3];
     EXPECT_EQ(before, after) << "the same seed deals the same 79 others";
 }
@@ -1536,7 +1539,7 @@ TEST_F(TessarilBoardFiles, SavedBoardLoadsBackCellByCell) {
     const std::vector<int32_t> saved = Kinds();
     Press(SDLK_s);
     fs::copy_file("puzzle1.txt", "puzzle.txt");
-    game->Board->FixSeed(kSeed + 77);
+    game->Board()->FixSeed(kSeed + 77);
     game->StartLevel(1);
     Settle();
     ASSERT_NE(saved, Kinds());
@@ -1650,8 +1653,8 @@ TEST_F(TessarilBoardFiles, SavesIntoAFullDiskAreReportedAndTheGameGoesOn) {
               "saved)\n",
               testing::internal::GetCapturedStderr());
     ASSERT_EQ(TGameState::gsHighscores, game->State);
-    EXPECT_EQ(2u, game->Highscores->Entries.size()) << "the table shows the new entry";
-    EXPECT_EQ("highscore.dat: No space left on device", game->Highscores->SaveError);
+    EXPECT_EQ(2u, game->Highscores()->Entries.size()) << "the table shows the new entry";
+    EXPECT_EQ("highscore.dat: No space left on device", game->Highscores()->SaveError);
     EXPECT_EQ(oldTable, ReadFile("highscore.dat"));
     Press(SDLK_RETURN);
     Frame();
@@ -1713,12 +1716,12 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
     Start();
     if constexpr (kHandheld) {
         StartPlaying();
-        Press(game->KeyQuit);
+        Press(KeyOf(TAction::Leave));
         EXPECT_FALSE(PathExists(kSaveGameFile)) << "the handheld keeps no game";
         return;
     }
     auto play = [&] {
-        Press(game->KeySelect);
+        Press(KeyOf(TAction::Select));
         Settle();
     };
     auto cascadeThenEnd = [&] {
@@ -1727,11 +1730,11 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         game->TimeLeft = 42;
         Frame(); // at rest
         int32_t c1 = 0, r1 = 0, c2 = 0, r2 = 0;
-        ASSERT_TRUE(game->Board->FindMove(1, c1, r1, c2, r2));
-        game->Board->Swap(c1, r1, c2, r2);
+        ASSERT_TRUE(game->Board()->FindMove(1, c1, r1, c2, r2));
+        game->Board()->Swap(c1, r1, c2, r2);
         Frames(20); // stones cleared, their gaps open
         game->Score = 999;
-        Press(game->KeyPause);
+        Press(KeyOf(TAction::Pause));
         Press(SDLK_ESCAPE);
         Stop();
         Start(false);
@@ -1741,15 +1744,16 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         std::function<void()> Leave;
         bool Kept;
         int32_t Level = 0, Lives = 0, Score = 0, Time = 0;
+        int32_t Dealt = 0; // the score a restart of the continued level goes back to
     } const cases[] = {
-        {"X on the ready overlay", [&] { Press(game->KeyQuit); }, true, 1, 3, 0, 60},
+        {"X on the ready overlay", [&] { Press(KeyOf(TAction::Leave)); }, true, 1, 3, 0, 60},
         {"Escape in pause", cascadeThenEnd, true, 1, 3, 450, 42},
         {"X on retry",
          [&] {
              play();
              game->TimeLeft = 0;
              Frame();
-             Press(game->KeyQuit);
+             Press(KeyOf(TAction::Leave));
          },
          true, 1, 2, 0, 60},
         {"X on level done",
@@ -1757,14 +1761,14 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
              play();
              game->Goals.fill(0);
              Frame();
-             Press(game->KeyQuit);
+             Press(KeyOf(TAction::Leave));
          },
-         true, 2, 3, 250, 65},
+         true, 2, 3, 250, 65, 250},
         {"X under autoplay",
          [&] {
              play();
              Press(SDLK_a);
-             Press(game->KeyQuit);
+             Press(KeyOf(TAction::Leave));
          },
          false},
         {"the last life lost",
@@ -1779,7 +1783,7 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
     };
     for (const auto& c : cases) {
         game->State = TGameState::gsTitle;
-        Press(game->KeySelect);
+        Press(KeyOf(TAction::Select));
         Settle();
         c.Leave();
         ASSERT_EQ(c.Kept, game->KeptGame.has_value()) << c.How;
@@ -1787,20 +1791,23 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         if (!c.Kept)
             continue;
         const TSavedGame kept = *game->KeptGame;
-        Press(game->KeyContinue);
+        Press(KeyOf(TAction::Continue));
         EXPECT_EQ(TGameState::gsReady, game->State) << c.How;
-        EXPECT_FALSE(game->Board->IsBusy()) << c.How;
+        EXPECT_FALSE(game->Board()->IsBusy()) << c.How;
         EXPECT_FALSE(PathExists(kSaveGameFile)) << c.How << ": continuing removes it";
         std::vector<int32_t> kinds;
         for (int32_t col = 0; col < 10; ++col)
             for (int32_t row = 0; row < 8; ++row)
                 kinds.push_back(kept.Kinds[static_cast<size_t>(row)][static_cast<size_t>(col)]);
         EXPECT_EQ(kinds, Kinds()) << c.How;
-        EXPECT_EQ(kept.RandomState, game->Board->Rand.State()) << c.How;
+        EXPECT_EQ(kept.RandomState, game->Board()->Rand.State()) << c.How;
         EXPECT_EQ(std::vector<int32_t>({c.Level, c.Lives, c.Score, c.Time}),
                   std::vector<int32_t>({game->Level, game->Lives, game->Score, game->TimeLeft}))
             << c.How;
-        Press(game->KeyQuit);
+        Press(KeyOf(TAction::Select));
+        Press(KeyOf(TAction::Restart));
+        EXPECT_EQ(c.Dealt, game->Score) << c.How;
+        Press(KeyOf(TAction::Leave));
     }
 }
 
@@ -1872,49 +1879,50 @@ void MusicFolder(const std::vector<std::pair<const char*, const char*>>& tracks)
 TEST_F(TessarilMusic, TracksPlayInNameOrderWithoutCaseAndAlternate) {
     MusicFolder({{"B.ogg", "track1.ogg"}, {"a.ogg", "track2.ogg"}});
     Start(false);
-    EXPECT_EQ((std::vector<std::string>{"data/musics/a.ogg", "data/musics/B.ogg"}), game->PlayList);
-    EXPECT_EQ("data/musics/a.ogg", game->Music->FileName);
+    EXPECT_EQ((std::vector<std::string>{"data/musics/a.ogg", "data/musics/B.ogg"}),
+              game->PlayList());
+    EXPECT_EQ("data/musics/a.ogg", game->Music()->FileName);
     EXPECT_EQ(0, game->TrackIndex);
-    EXPECT_TRUE(game->Music->IsPlaying());
+    EXPECT_TRUE(game->Music()->IsPlaying());
 
     const char* order[] = {"data/musics/B.ogg", "data/musics/a.ogg", "data/musics/B.ogg"};
     for (int i = 0; i < 3; ++i) {
         EndTrack();
         Frame();
-        EXPECT_EQ(order[i], game->Music->FileName);
+        EXPECT_EQ(order[i], game->Music()->FileName);
         EXPECT_EQ((i + 1) % 2, game->TrackIndex);
-        EXPECT_TRUE(game->Music->IsPlaying());
+        EXPECT_TRUE(game->Music()->IsPlaying());
         Frames(3);
-        EXPECT_EQ(order[i], game->Music->FileName) << "one end, one change";
+        EXPECT_EQ(order[i], game->Music()->FileName) << "one end, one change";
     }
     // Called directly, too, the list goes round.
     game->NextTrack();
-    EXPECT_EQ("data/musics/a.ogg", game->Music->FileName);
+    EXPECT_EQ("data/musics/a.ogg", game->Music()->FileName);
     EXPECT_EQ(0, game->TrackIndex);
     game->NextTrack();
-    EXPECT_EQ("data/musics/B.ogg", game->Music->FileName);
+    EXPECT_EQ("data/musics/B.ogg", game->Music()->FileName);
     EXPECT_EQ(1, game->TrackIndex);
-    EXPECT_TRUE(game->Music->IsPlaying());
+    EXPECT_TRUE(game->Music()->IsPlaying());
     EXPECT_EQ(1, LogLines()) << Log().LastLine();
 }
 
 TEST_F(TessarilMusic, CompletedLevelFadesToTheOtherTrack) {
     Start();
-    ASSERT_EQ("data/musics/track1.ogg", game->Music->FileName);
+    ASSERT_EQ("data/musics/track1.ogg", game->Music()->FileName);
     StartPlaying();
     for (int k = 1; k <= 6; ++k)
         game->Goals[k] = 0;
     Frame();
     ASSERT_EQ(TGameState::gsLevelDone, game->State);
     Settle();
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     ASSERT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(MIX_FADING_OUT, Mix_FadingMusic());
     EndTrack(); // the fade's end, without waiting for it
     Frame();
-    EXPECT_EQ("data/musics/track2.ogg", game->Music->FileName);
+    EXPECT_EQ("data/musics/track2.ogg", game->Music()->FileName);
     EXPECT_EQ(1, game->TrackIndex);
-    EXPECT_TRUE(game->Music->IsPlaying());
+    EXPECT_TRUE(game->Music()->IsPlaying());
 }
 
 TEST_F(TessarilMusic, PlayListFileKeepsTheFirstOfEqualNames) {
@@ -1922,9 +1930,9 @@ TEST_F(TessarilMusic, PlayListFileKeepsTheFirstOfEqualNames) {
     fs::copy_file(SourcePath("data/musics/track2.ogg"), "a.ogg");
     WriteFile("playlist.txt", "a.ogg\nA.ogg\n");
     Start(false);
-    EXPECT_EQ((std::vector<std::string>{"a.ogg"}), game->PlayList);
-    EXPECT_EQ("a.ogg", game->Music->FileName);
-    EXPECT_TRUE(game->Music->IsPlaying());
+    EXPECT_EQ((std::vector<std::string>{"a.ogg"}), game->PlayList());
+    EXPECT_EQ("a.ogg", game->Music()->FileName);
+    EXPECT_TRUE(game->Music()->IsPlaying());
 }
 
 TEST_F(TessarilMusic, OneTrackPlaysOnce) {
@@ -1932,14 +1940,14 @@ TEST_F(TessarilMusic, OneTrackPlaysOnce) {
     fs::copy_file(SourcePath("data/musics/track1.ogg"), "one.ogg");
     WriteFile("playlist.txt", "one.ogg\n");
     Start(false);
-    ASSERT_EQ("one.ogg", game->Music->FileName);
-    ASSERT_TRUE(game->Music->IsPlaying());
+    ASSERT_EQ("one.ogg", game->Music()->FileName);
+    ASSERT_TRUE(game->Music()->IsPlaying());
     EndTrack();
     Frames(3);
     EXPECT_EQ(0, game->TrackIndex);
-    EXPECT_FALSE(game->Music->IsPlaying()) << "the one track is found loaded: nothing starts";
+    EXPECT_FALSE(game->Music()->IsPlaying()) << "the one track is found loaded: nothing starts";
     game->NextTrack();
-    EXPECT_FALSE(game->Music->IsPlaying());
+    EXPECT_FALSE(game->Music()->IsPlaying());
     EXPECT_EQ(0, game->TrackIndex);
 }
 
@@ -1948,9 +1956,9 @@ TEST_F(TessarilMusic, EmptyFirstLineSilencesTheMusic) {
     fs::copy_file(SourcePath("data/musics/track1.ogg"), "t.ogg");
     WriteFile("playlist.txt", "\nt.ogg\n");
     Start(false);
-    EXPECT_EQ((std::vector<std::string>{"", "t.ogg"}), game->PlayList);
+    EXPECT_EQ((std::vector<std::string>{"", "t.ogg"}), game->PlayList());
     EXPECT_EQ(0, game->TrackIndex);
-    EXPECT_FALSE(game->Music->Loaded);
+    EXPECT_FALSE(game->Music()->Loaded);
     EXPECT_FALSE(Mix_PlayingMusic());
     Frames(60);
     EXPECT_FALSE(Mix_PlayingMusic()) << "nothing starts the music again";
@@ -1963,17 +1971,17 @@ TEST_F(TessarilMusic, EmptyFirstLineSilencesTheMusic) {
 TEST_F(TessarilStates, CursorAndMarkerSitOnTheirCellsAtTheBoardsPitch) {
     Start();
     StartPlaying();
-    Press(game->KeySelect); // the marker on (5, 4)
-    Press(SDLK_RIGHT);      // the cursor on (6, 4)
+    Press(KeyOf(TAction::Select)); // the marker on (5, 4)
+    Press(SDLK_RIGHT);             // the cursor on (6, 4)
     for (auto [cell, pitch] : {std::pair{24, 26}, std::pair{30, 32}}) {
         SCOPED_TRACE(cell);
-        game->Board->SetCellSize(cell, cell);
+        game->Board()->SetCellSize(cell, cell);
         Frame();
         // Drawn 2 pixels up and left of the cell.
-        EXPECT_EQ(6 * pitch - 2, game->Cursor->X);
-        EXPECT_EQ(4 * pitch - 2, game->Cursor->Y);
-        EXPECT_EQ(5 * pitch - 2, game->Selection->X);
-        EXPECT_EQ(4 * pitch - 2, game->Selection->Y);
+        EXPECT_EQ(6 * pitch - 2, game->Cursor()->X);
+        EXPECT_EQ(4 * pitch - 2, game->Cursor()->Y);
+        EXPECT_EQ(5 * pitch - 2, game->Selection()->X);
+        EXPECT_EQ(4 * pitch - 2, game->Selection()->Y);
     }
 }
 
@@ -2062,9 +2070,9 @@ TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
     const auto& overlays = kHandheld ? kHandheldOverlays : kDesktopOverlays;
     const auto help = TMiniGame::HelpLines();
     const auto keyLines = TMiniGame::KeyLines();
-    const std::set<int32_t> none, select{game->KeySelect}, pause{game->KeyPause},
-        quit{game->KeyQuit}, table{game->KeyHighscores}, hint{SDLK_y}, fullscreen{SDLK_F11},
-        cursor{SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT};
+    const std::set<int32_t> none, select{KeyOf(TAction::Select)}, pause{KeyOf(TAction::Pause)},
+        quit{KeyOf(TAction::Leave)}, table{KeyOf(TAction::Highscores)}, hint{SDLK_y},
+        fullscreen{SDLK_F11}, cursor{SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT};
     // Each overlay: its big lettering names no key, its second line the key
     // that goes on from it.
     const std::pair<TMediaId, std::set<int32_t>> overlayKeys[] = {
@@ -2082,7 +2090,7 @@ TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
         texts.insert(texts.end(), {{help[0], select}, {help[1], cursor}, {help[2], quit}});
         EXPECT_TRUE(keyLines.empty());
     } else {
-        const std::set<int32_t> relaxed{game->KeyRelaxed}, goOn{game->KeyContinue};
+        const std::set<int32_t> relaxed{KeyOf(TAction::Relaxed)}, goOn{KeyOf(TAction::Continue)};
         texts.insert(texts.end(),
                      {{help[0], select}, {help[1], relaxed}, {help[2], table}, {help[3], quit}});
         game->KeptGame = TSavedGame();
@@ -2108,8 +2116,8 @@ TEST_F(TessarilScreens, InPlayWithOnlyTheCursorAnimatingOnlyItsRectangleIsSent) 
     std::vector<std::vector<SDL_Rect>> sent;
     fwSetUpdateRects([&](SDL_Surface*, int n, SDL_Rect* r) { sent.emplace_back(r, r + n); });
     TfwRect bounds, cursor;
-    game->Cursor->GetBounds(bounds);
-    game->Cursor->ToScreen(bounds, cursor);
+    game->Cursor()->GetBounds(bounds);
+    game->Cursor()->ToScreen(bounds, cursor);
     int flips = 0;
     for (int frame = 0; frame < 60; ++frame) {
         HoldSecond(); // the clock on the display stands still
@@ -2137,7 +2145,7 @@ TEST_F(TessarilScreens, TheTitleKeptBetweenFramesEqualsTheTitleDrawnAfresh) {
     ASSERT_EQ(TGameState::gsTitle, game->State);
     SDL_Surface* s = Surface();
     auto afresh = [&] {
-        game->TitlePicture.Clear();
+        game->TitlePicture().Clear();
         Draw();
         return Copy(s);
     };
@@ -2146,7 +2154,7 @@ TEST_F(TessarilScreens, TheTitleKeptBetweenFramesEqualsTheTitleDrawnAfresh) {
         [] {},
         [&] { game->SoundVolume = 64; },
         [&] { game->Score = 1250; },
-        [&] { SDL_SetAlpha(game->Splash->Surface, SDL_SRCALPHA, 90); },
+        [&] { SDL_SetAlpha(game->Media().Splash->Surface, SDL_SRCALPHA, 90); },
     };
     TSurface last = Copy(s);
     for (size_t i = 0; i < changes.size(); ++i) {
@@ -2162,7 +2170,7 @@ TEST_F(TessarilScreens, TheTitleKeptBetweenFramesEqualsTheTitleDrawnAfresh) {
             last = std::move(shown);
         }
     }
-    EXPECT_TRUE(game->TitlePicture.Holds());
+    EXPECT_TRUE(game->TitlePicture().Holds());
 }
 
 // Runs the program expecting a failed start: exit code 1, and SDL's reason in
@@ -2329,10 +2337,11 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
     EXPECT_EQ(log.size() - done.size(), log.find(done)) << "the audio line, then Done: " << log;
     EXPECT_EQ(2, LogLines());
     for (TfwSDLSound* sound :
-         {game->SoundExplode, game->SoundGameOver, game->SoundNextLevel, game->SoundNoMoves,
-          game->SoundRestart, game->SoundClick1, game->SoundClick2})
+         {game->Media().SoundExplode, game->Media().SoundGameOver, game->Media().SoundNextLevel,
+          game->Media().SoundNoMoves, game->Media().SoundRestart, game->Media().SoundClick1,
+          game->Media().SoundClick2})
         EXPECT_EQ(nullptr, sound);
-    EXPECT_EQ(nullptr, game->Music);
+    EXPECT_EQ(nullptr, game->Music());
 
     // The desktop's title says the sound is off, whatever the volume keys do;
     // the handheld's keeps showing its volume.
@@ -2340,7 +2349,7 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
     Draw();
     EXPECT_EQ("", CompareWithReference(s, kHandheld ? "title" : "title-silent"));
     TSurface before = Copy(s);
-    Press(game->KeyVolumeDown);
+    Press(KeyOf(TAction::VolumeDown));
     EXPECT_EQ(79, game->SoundVolume);
     Draw();
     EXPECT_EQ(kHandheld, DiffCount(s, before.get(), 250, 220, 70, 14) > 0) << "the volume line";
@@ -2350,7 +2359,7 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
     StartPlaying();
     Arrange(TileKind);
     for (int32_t c = 0; c < 3; ++c)
-        game->Board->ChangeStone(c, 7, 5);
+        game->Board()->ChangeStone(c, 7, 5);
     game->Score = 0;
     for (int k = 1; k <= game->Colours; ++k)
         game->Goals[k] = k == 5 ? 3 : 0;
@@ -2359,7 +2368,7 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
     EXPECT_EQ(75 + 250, game->Score);
     ASSERT_EQ(TGameState::gsLevelDone, game->State);
     Settle();
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(TGameState::gsPlaying, game->State);
     EXPECT_EQ(2, game->Level);
     Frames(30);
@@ -2410,7 +2419,7 @@ TEST_F(TessarilRest, TheTitleSleepsToTheNextSecondAndAKeyWakesItForOneFrame) {
             clock.Now += ms; // nothing came: slept through
         } else if (Rests.size() == 2) {
             idleAtSecond = game->IdleSeconds;
-            PushKeyDown(static_cast<SDLKey>(game->KeyVolumeUp)); // a tap, mid-rest
+            PushKeyDown(static_cast<SDLKey>(KeyOf(TAction::VolumeUp))); // a tap, mid-rest
         } else
             game->Quit();
     };
@@ -2458,28 +2467,28 @@ TEST_F(TessarilRest, NoRestWhileAKeyIsHeldAnEventWaitsOrSomethingMoves) {
     EXPECT_TRUE(Rests.empty()) << "a track ended: the next frame starts the next one";
     EXPECT_NE(0u, FrameAndRest());
 
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     ASSERT_EQ(TGameState::gsReady, game->State);
     EXPECT_EQ(0u, FrameAndRest()) << "the stones fall in";
     Settle();
     Frame(); // the overlay over the settled board
     HoldSecond();
     EXPECT_EQ(toSecond, FrameAndRest()) << "the ready screen at rest";
-    Press(game->KeySelect);
+    Press(KeyOf(TAction::Select));
     EXPECT_EQ(0u, FrameAndRest()) << "play: the clock counts";
-    Press(game->KeyPause);
+    Press(KeyOf(TAction::Pause));
     ASSERT_EQ(TGameState::gsPaused, game->State);
     EXPECT_EQ(0u, FrameAndRest()) << "the frame that draws the pause screen";
     HoldSecond();
     EXPECT_EQ(toSecond, FrameAndRest()) << "the pause screen";
-    Press(game->KeyPause);
+    Press(KeyOf(TAction::Pause));
     game->TimeLeft = 0;
     Frame();
     ASSERT_EQ(TGameState::gsRetry, game->State);
     EXPECT_EQ(0u, FrameAndRest()) << "the stones drop out";
     Settle();
     Frame(); // the overlay over the empty board
-    ASSERT_TRUE(Shown(game->Cursor));
+    ASSERT_TRUE(Shown(game->Cursor()));
     const uint32_t rest = FrameAndRest();
     EXPECT_GT(rest, 0u);
     EXPECT_LE(rest, 200u) << "the cursor's next frame";

@@ -5,6 +5,7 @@
 #include "fwGameApp.h"
 #include "fwLog.h"
 #include "testutil.h"
+#include "uActions.h"
 
 #include <SDL_ttf.h>
 #include <gtest/gtest.h>
@@ -564,6 +565,7 @@ TEST(HighscoreTable, DrawTableLaysOutNamesScoresAndDates) {
 
 TEST(HighscoreTable, ReturnFinishesTheScene) {
     TfwGameApp app;
+    app.SetBindings(FrameBindings());
     THighscoreManager table(&app);
     table.Activate();
     app.Keys[SDLK_SPACE] = 1;
@@ -617,6 +619,7 @@ class EditorTest : public ::testing::Test {
 protected:
     TfwGameApp app;
     THighscoreEditor editor{&app};
+    void SetUp() override { app.SetBindings(FrameBindings()); }
     void Press(std::initializer_list<SDLKey> keys) {
         std::memset(app.Keys, 0, sizeof app.Keys);
         for (SDLKey k : keys)

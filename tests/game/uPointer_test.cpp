@@ -74,28 +74,28 @@ protected:
     }
     void ArrangeBoard() {
         Arrange(Kind);
-        ASSERT_FALSE(game->Board->IsBusy());
-        ASSERT_TRUE(game->Board->IsValidSwap(5, 4, 6, 4));
+        ASSERT_FALSE(game->Board()->IsBusy());
+        ASSERT_TRUE(game->Board()->IsValidSwap(5, 4, 6, 4));
         HoldSecond();
     }
 
     bool Selected(int32_t col, int32_t row) const {
-        return game->Selection->Shown() && game->SelCol == col && game->SelRow == row;
+        return game->Selection()->Shown() && game->SelCol == col && game->SelRow == row;
     }
     bool CursorAt(int32_t col, int32_t row) const {
         return game->CursorCol == col && game->CursorRow == row;
     }
     bool Unchanged() const {
-        for (int32_t c = 0; c < game->Board->Width; ++c)
-            for (int32_t r = 0; r < game->Board->Height; ++r)
-                if (game->Board->KindAt(game->Board->Cells, c, r) != Kind(c, r))
+        for (int32_t c = 0; c < game->Board()->Width; ++c)
+            for (int32_t r = 0; r < game->Board()->Height; ++r)
+                if (game->Board()->KindAt(game->Board()->Cells, c, r) != Kind(c, r))
                     return false;
         return true;
     }
     // After an accepted swap the exchanged stones are cleared and the score rises.
     void ExpectSwapScored() {
-        EXPECT_TRUE(game->Board->IsBusy()) << "the swap runs";
-        EXPECT_FALSE(game->Selection->Shown());
+        EXPECT_TRUE(game->Board()->IsBusy()) << "the swap runs";
+        EXPECT_FALSE(game->Selection()->Shown());
         Settle();
         EXPECT_GE(game->Score, 75);
     }
@@ -118,16 +118,16 @@ TEST_F(DesktopPointerPad, ClicksSelectRefuseAndSwapAsTheSelectKey) {
     Click(5, 4);
     EXPECT_TRUE(Selected(5, 4));
     Click(5, 5); // a neighbour whose exchange makes no run
-    EXPECT_FALSE(game->Selection->Shown());
+    EXPECT_FALSE(game->Selection()->Shown());
     EXPECT_TRUE(CursorAt(5, 5));
-    EXPECT_TRUE(game->Board->IsBusy()) << "the refused stones move out and back";
+    EXPECT_TRUE(game->Board()->IsBusy()) << "the refused stones move out and back";
     Settle();
     EXPECT_TRUE(Unchanged());
     EXPECT_EQ(0, game->Score);
 
     Click(5, 4);
     Click(5, 4);
-    EXPECT_FALSE(game->Selection->Shown()) << "a click on the selected stone drops it";
+    EXPECT_FALSE(game->Selection()->Shown()) << "a click on the selected stone drops it";
     Click(5, 4);
     Click(6, 4);
     ExpectSwapScored();
@@ -139,7 +139,7 @@ TEST_F(DesktopPointerPad, AClickOnAFarStoneMovesTheSelectionThereAndOffTheBoardD
     Click(0, 7);
     EXPECT_TRUE(Selected(0, 7));
     EXPECT_TRUE(CursorAt(0, 7));
-    EXPECT_FALSE(game->Board->IsBusy());
+    EXPECT_FALSE(game->Board()->IsBusy());
     ClickAt(kBoardX + 10 * kPitch + 3, 100); // right of the board
     ClickAt(100, kBoardY - 1);               // above it
     ClickAt(kBoardX - 1, 100);               // left of it
@@ -154,7 +154,7 @@ TEST_F(DesktopPointerPad, ADragOntoANeighbourSwaps) {
     StartPlaying();
     Drag(5, 4, 7, 4); // released two cells away: only the press's selection
     EXPECT_TRUE(Selected(5, 4));
-    EXPECT_FALSE(game->Board->IsBusy());
+    EXPECT_FALSE(game->Board()->IsBusy());
     Drag(5, 4, 6, 4); // from the selected stone: swaps instead of dropping it
     ExpectSwapScored();
 }
@@ -162,13 +162,13 @@ TEST_F(DesktopPointerPad, ADragOntoANeighbourSwaps) {
 TEST_F(DesktopPointerPad, AFreshDragSwapsAndAClickOnABusyBoardIsLost) {
     StartPlaying();
     Drag(6, 4, 5, 4);
-    ASSERT_TRUE(game->Board->IsBusy());
+    ASSERT_TRUE(game->Board()->IsBusy());
     Click(2, 2);
-    EXPECT_FALSE(game->Selection->Shown());
+    EXPECT_FALSE(game->Selection()->Shown());
     EXPECT_FALSE(CursorAt(2, 2));
     Settle();
     Frame();
-    EXPECT_FALSE(game->Selection->Shown()) << "the lost click does not come back";
+    EXPECT_FALSE(game->Selection()->Shown()) << "the lost click does not come back";
     EXPECT_GE(game->Score, 75);
 }
 
@@ -199,9 +199,9 @@ TEST_F(DesktopPointerPad, TheRightButtonCostsTenSecondsAndBlinksTheHint) {
     game->TimeLeft = 25;
     ClickAt(300, 200, SDL_BUTTON_RIGHT);
     EXPECT_EQ(15, game->TimeLeft);
-    EXPECT_GT(game->Board->StoneAt(5, 4)->BlinkCycles, 0);
-    EXPECT_GT(game->Board->StoneAt(6, 4)->BlinkCycles, 0);
-    EXPECT_EQ(0, game->Board->StoneAt(0, 0)->BlinkCycles);
+    EXPECT_GT(game->Board()->StoneAt(5, 4)->BlinkCycles, 0);
+    EXPECT_GT(game->Board()->StoneAt(6, 4)->BlinkCycles, 0);
+    EXPECT_EQ(0, game->Board()->StoneAt(0, 0)->BlinkCycles);
     PushKeyDown(SDLK_ESCAPE); // any frame with a key: the right button alone counts once
     SetKeyDown(SDLK_ESCAPE, false);
     Frame();
@@ -244,13 +244,13 @@ TEST_F(DesktopPointerPad, AFingerActsWhenItLiftsAndOneHeldStillGivesTheHint) {
         at(r.col < 0 ? 5 : r.col, r.row, [](int32_t x, int32_t y) { PushTouch(false, x, y); });
         Frame();
         EXPECT_EQ(r.hinted ? 15 : 25, game->TimeLeft);
-        EXPECT_EQ(r.hinted, game->Board->StoneAt(5, 4)->BlinkCycles > 0);
+        EXPECT_EQ(r.hinted, game->Board()->StoneAt(5, 4)->BlinkCycles > 0);
         EXPECT_EQ(r.selected, Selected(5, 4));
         if (r.swapped)
             ExpectSwapScored();
         else
             EXPECT_TRUE(Unchanged());
-        Press(game->KeyQuit); // back to the title for the next row
+        Press(KeyOf(TAction::Leave)); // back to the title for the next row
         Settle();
     }
 }
@@ -369,7 +369,7 @@ TEST_F(DesktopPointerPad, AClickIsEachScreensConfirmKey) {
     Settle();
 
     for (int i = 0; i < 10; ++i)
-        game->Highscores->AddScore("BEST", 1000000 + i, 1, 1);
+        game->Highscores()->AddScore("BEST", 1000000 + i, 1, 1);
     game->Lives = 0;
     Frame();
     ASSERT_EQ(TGameState::gsGameOver, game->State);
@@ -426,17 +426,17 @@ TEST_F(DesktopPointerPad, EveryScreensClickTargets) {
         std::remove("settings.txt"); // the last row's name is not offered again
         std::remove(kSaveGameFile);  // the game kept by the row before
         Start(false);
-        game->NameEditor->CursorPos = 1;
+        game->NameEditor()->CursorPos = 1;
         if (row.Kept) {
             StartPlaying();
-            Press(game->KeyQuit);
+            Press(KeyOf(TAction::Leave));
         }
         if (row.From == S::gsHighscores)
-            Press(game->KeyHighscores);
+            Press(KeyOf(TAction::Highscores));
         else if (row.From != S::gsTitle)
             StartPlaying();
         if (row.From == S::gsPaused)
-            Press(game->KeyPause);
+            Press(KeyOf(TAction::Pause));
         if (row.From == S::gsEnterName) {
             game->Lives = 0;
             Frame(); // no table file: every score enters
@@ -449,8 +449,8 @@ TEST_F(DesktopPointerPad, EveryScreensClickTargets) {
         EXPECT_EQ(row.Quits, game->Terminated);
         EXPECT_EQ(row.Kept && row.To == S::gsTitle, game->KeptGame.has_value());
         if (row.To == S::gsEnterName) {
-            EXPECT_EQ(row.Cursor, game->NameEditor->CursorPos);
-            EXPECT_EQ(row.Name, game->NameEditor->Name);
+            EXPECT_EQ(row.Cursor, game->NameEditor()->CursorPos);
+            EXPECT_EQ(row.Name, game->NameEditor()->Name);
         }
     }
 }

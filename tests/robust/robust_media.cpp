@@ -25,6 +25,7 @@
 //   tessaril_robust_media [substring of a case name]
 
 #include "harness.h"
+#include "testaccess.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -167,10 +168,10 @@ int PlayDemo() {
     while (demoFrames < 2000 && h.Frames < 6000) {
         // The idle demo, started on the next second and again each time it
         // has returned to the title.
-        if (game.State == TGameState::gsTitle && !game.DemoMode && game.IdleSeconds < 10)
-            game.IdleSeconds = 10;
+        if (game.State() == TGameState::gsTitle && !game.DemoMode() && game.IdleSeconds() < 10)
+            TMiniGameTestAccess::IdleSeconds(game) = 10;
         h.Frame();
-        if (game.DemoMode)
+        if (game.DemoMode())
             ++demoFrames;
         if (game.Terminated)
             return 3;

@@ -13,6 +13,7 @@
 #include "fwSound.h"
 #include "fwSprite.h"
 #include "harness.h"
+#include "testaccess.h"
 #include "uHighscore.h"
 
 #include <unistd.h>
@@ -61,43 +62,43 @@ public:
     // Presses at most one key for the coming frame.
     void Act(TGameHarness& h, TCounters& counters) {
         TMiniGame& g = *h.Game;
-        if (g.State != state_) {
-            if (g.State == TGameState::gsTitle)
+        if (g.State() != state_) {
+            if (g.State() == TGameState::gsTitle)
                 ++titleVisits_;
-            state_ = g.State;
+            state_ = g.State();
             since_ = h.Frames;
         }
         const uint64_t inState = h.Frames - since_;
-        switch (g.State) {
+        switch (g.State()) {
         case TGameState::gsTitle:
-            if (g.DemoMode)
+            if (g.DemoMode())
                 break;
             // Every third visit starts a game, every third shows the table;
             // the others wait for the idle demo, brought a few seconds nearer.
             if (titleVisits_ % 3 == 1) {
                 if (Every(inState, 30))
-                    h.Press(SDLKey(g.KeySelect));
+                    h.Press(SDLKey(KeyOf(TAction::Select)));
             } else if (titleVisits_ % 3 == 2) {
                 if (Every(inState, 30))
-                    h.Press(SDLKey(g.KeyHighscores));
-            } else if (g.IdleSeconds < 9) {
-                g.IdleSeconds = 9;
+                    h.Press(SDLKey(KeyOf(TAction::Highscores)));
+            } else if (g.IdleSeconds() < 9) {
+                TMiniGameTestAccess::IdleSeconds(g) = 9;
             }
             break;
         case TGameState::gsReady:
             if (Every(inState, 20))
-                h.Press(SDLKey(g.KeySelect));
+                h.Press(SDLKey(KeyOf(TAction::Select)));
             break;
         case TGameState::gsPlaying:
-            if (g.DemoMode) {
+            if (g.DemoMode()) {
                 if (Chance(300))
                     h.Press(Pick({SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN}));
                 break;
             }
-            if (!g.AutoPlay && inState > 30 && Chance(10)) {
+            if (!g.AutoPlay() && inState > 30 && Chance(10)) {
                 // The handheld has no autoplay key (A pauses there).
                 if constexpr (kHandheld)
-                    g.AutoPlay = true;
+                    TMiniGameTestAccess::AutoPlay(g) = true;
                 else
                     h.Press(SDLK_a);
                 break;
@@ -105,7 +106,7 @@ public:
             // From level 2 on, hints (ten seconds each, asked for whenever
             // the board is idle) make the game lose against the clock;
             // level 1 is left to be won.
-            if (g.Level >= 2 && !g.Board->IsBusy() && Chance(6)) {
+            if (g.Level() >= 2 && !g.Board()->IsBusy() && Chance(6)) {
                 h.Press(SDLK_y);
                 ++counters.Hints;
                 break;
@@ -115,14 +116,14 @@ public:
             break;
         case TGameState::gsPaused:
             if (Every(inState, 25))
-                h.Press(SDLKey(g.KeyPause));
+                h.Press(SDLKey(KeyOf(TAction::Pause)));
             break;
         case TGameState::gsRetry:
         case TGameState::gsLevelDone:
         case TGameState::gsGameOver:
             // Ignored while the stones still drop: pressed again until it works.
             if (Every(inState, 40))
-                h.Press(SDLKey(g.KeySelect));
+                h.Press(SDLKey(KeyOf(TAction::Select)));
             break;
         case TGameState::gsEnterName:
             if (inState < 60 && Chance(6))
@@ -151,7 +152,6 @@ private:
     }
 
     void PressInPlay(TGameHarness& h, TCounters& counters) {
-        TMiniGame& g = *h.Game;
         struct TChoice {
             SDLKey Key;
             int Weight;
@@ -168,8 +168,14 @@ private:
             return;
         }
         const TChoice choices[] = {
-            {SDLK_LEFT, 2},           {SDLK_RIGHT, 2},         {SDLK_UP, 2}, {SDLK_DOWN, 2},
-            {SDLKey(g.KeySelect), 2}, {SDLKey(g.KeyPause), 1}, {SDLK_1, 1},  {SDLK_2, 1},
+            {SDLK_LEFT, 2},
+            {SDLK_RIGHT, 2},
+            {SDLK_UP, 2},
+            {SDLK_DOWN, 2},
+            {SDLKey(KeyOf(TAction::Select)), 2},
+            {SDLKey(KeyOf(TAction::Pause)), 1},
+            {SDLK_1, 1},
+            {SDLK_2, 1},
         };
         int total = 0;
         for (const TChoice& c : choices)
@@ -178,7 +184,7 @@ private:
         for (const TChoice& c : choices) {
             if (at < c.Weight) {
                 h.Press(c.Key);
-                if (c.Key == g.KeyPause)
+                if (c.Key == KeyOf(TAction::Pause))
                     ++counters.Pauses;
                 return;
             }
@@ -196,39 +202,39 @@ private:
 class TSoakObserver {
 public:
     void Look(const TMiniGame& g, TCounters& c) {
-        if (g.DemoMode && !demo_)
+        if (g.DemoMode() && !demo_)
             ++c.Demos;
-        demo_ = g.DemoMode;
-        if (g.State != state_) {
-            if (g.State == TGameState::gsLevelDone)
+        demo_ = g.DemoMode();
+        if (g.State() != state_) {
+            if (g.State() == TGameState::gsLevelDone)
                 ++c.LevelsWon;
-            if (g.State == TGameState::gsGameOver ||
-                (g.State == TGameState::gsEnterName && state_ != TGameState::gsEnterName))
+            if (g.State() == TGameState::gsGameOver ||
+                (g.State() == TGameState::gsEnterName && state_ != TGameState::gsEnterName))
                 ++c.GameOvers;
-            if (g.State == TGameState::gsHighscores && state_ == TGameState::gsEnterName)
+            if (g.State() == TGameState::gsHighscores && state_ == TGameState::gsEnterName)
                 ++c.NamesEntered;
-            if (g.State == TGameState::gsHighscores)
+            if (g.State() == TGameState::gsHighscores)
                 ++c.TablesShown;
-            state_ = g.State;
+            state_ = g.State();
         }
-        if (g.Lives < lives_)
+        if (g.Lives() < lives_)
             ++c.LivesLost;
-        lives_ = g.Lives;
+        lives_ = g.Lives();
         // Every new board starts the level's clock afresh.
-        if (g.TimeLeft > timeLeft_)
+        if (g.TimeLeft() > timeLeft_)
             ++c.BoardsDealt;
-        timeLeft_ = g.TimeLeft;
-        if (g.Music != nullptr && g.Music->FileName != track_) {
+        timeLeft_ = g.TimeLeft();
+        if (g.Music() != nullptr && g.Music()->FileName != track_) {
             if (!track_.empty())
                 ++c.TrackChanges;
-            track_ = g.Music->FileName;
+            track_ = g.Music()->FileName;
         }
         int markers = 0;
-        const int children = g.Engine->ChildCount();
+        const int children = g.Engine()->ChildCount();
         for (int i = 0; i < children; ++i) {
-            TfwWorldObject* child = g.Engine->GetChild(i);
-            if (dynamic_cast<TButtonSprite*>(child) == nullptr && child != g.Cursor &&
-                child != g.Selection)
+            TfwWorldObject* child = g.Engine()->GetChild(i);
+            if (dynamic_cast<TButtonSprite*>(child) == nullptr && child != g.Cursor() &&
+                child != g.Selection())
                 ++markers;
         }
         c.MaxMarkers = std::max(c.MaxMarkers, markers);
@@ -245,15 +251,16 @@ private:
 
 // Invariants of the board and the game that must hold between any two frames.
 std::string CheckInvariants(const TMiniGame& g) {
-    const TGameGrid& board = *g.Board;
-    if (g.Lives < 0 || g.Lives > 3)
-        return "lives " + std::to_string(g.Lives);
-    if (g.TimeLeft < -1)
-        return "time left " + std::to_string(g.TimeLeft);
-    if (g.CursorCol < 0 || g.CursorCol >= board.Width || g.CursorRow < 0 ||
-        g.CursorRow >= board.Height)
+    const TGameGrid& board = *g.Board();
+    if (g.Lives() < 0 || g.Lives() > 3)
+        return "lives " + std::to_string(g.Lives());
+    if (g.TimeLeft() < -1)
+        return "time left " + std::to_string(g.TimeLeft());
+    if (g.CursorCol() < 0 || g.CursorCol() >= board.Width || g.CursorRow() < 0 ||
+        g.CursorRow() >= board.Height)
         return "cursor off the board";
-    if (g.SoundVolume < 0 || g.SoundVolume > 128 || g.MusicVolume < 0 || g.MusicVolume > 128)
+    if (g.SoundVolume() < 0 || g.SoundVolume() > 128 || g.MusicVolume() < 0 ||
+        g.MusicVolume() > 128)
         return "volume out of range";
     if (!board.IsBusy()) {
         // An idle board: no stone in two cells, every stone a live child of
@@ -273,8 +280,8 @@ std::string CheckInvariants(const TMiniGame& g) {
             }
         for (const TfwWorldObject* s : seen) {
             bool live = false;
-            for (int i = 0; i < g.Engine->ChildCount() && !live; ++i)
-                live = g.Engine->GetChild(i) == s;
+            for (int i = 0; i < g.Engine()->ChildCount() && !live; ++i)
+                live = g.Engine()->GetChild(i) == s;
             if (!live)
                 return "a cell holds a freed stone";
         }
@@ -336,7 +343,7 @@ int main(int argc, char** argv) {
         TMiniGame& game = h.Start();
         // Boards dealt from the seed, so that a run can be repeated.
         std::mt19937 deals(options.Seed);
-        game.Board->SeedSource = [&deals] { return static_cast<uint32_t>(deals()); };
+        game.Board()->SeedSource = [&deals] { return static_cast<uint32_t>(deals()); };
         TSoakPlayer player(options.Seed);
         TSoakObserver observer;
         for (uint64_t frame = 1; frame <= options.Frames; ++frame) {
@@ -358,8 +365,8 @@ int main(int argc, char** argv) {
             }
             if (frame % 20000 == 0)
                 std::printf("soak: frame %llu, state %d, level %d, score %d\n",
-                            static_cast<unsigned long long>(frame), static_cast<int>(game.State),
-                            game.Level, game.Score);
+                            static_cast<unsigned long long>(frame), static_cast<int>(game.State()),
+                            game.Level(), game.Score());
         }
         rssEnd = ResidentKilobytes();
         heapEnd = HeapInUseKilobytes();

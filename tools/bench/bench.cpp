@@ -18,6 +18,7 @@
 #include "fwGameApp.h"
 #include "fwSprite.h"
 #include "tessaril.h"
+#include "testaccess.h"
 #include "uGameGrid.h"
 #include "uHighscore.h"
 
@@ -138,44 +139,44 @@ void StartDemo(TBenchGame& game) {
     // As the idle timer of the title starts it.
     game.NewGame();
     game.SetState(TGameState::gsPlaying);
-    game.AutoPlay = true;
-    game.DemoMode = true;
+    TMiniGameTestAccess::AutoPlay(game) = true;
+    TMiniGameTestAccess::DemoMode(game) = true;
 }
 
 // Keeps the demo in play: a level completed (the demo returns to the title), a
 // life lost or a game over leads straight back into play once the board has
 // come to rest, so that the stones go on exploding and falling.
 void KeepPlaying(TBenchGame& game, TPlayCounts& counts) {
-    counts.Points += std::max(game.Score - counts.Score, 0);
-    counts.Score = game.Score;
-    switch (game.State) {
+    counts.Points += std::max(game.Score() - counts.Score, 0);
+    counts.Score = game.Score();
+    switch (game.State()) {
     case TGameState::gsPlaying:
-        game.AutoPlay = true;
+        TMiniGameTestAccess::AutoPlay(game) = true;
         break;
     case TGameState::gsTitle:
         ++counts.Restarts;
         StartDemo(game);
         break;
     case TGameState::gsRetry:
-        if (game.Board->IsBusy())
+        if (game.Board()->IsBusy())
             break;
         ++counts.Retries;
-        game.StartLevel(game.Level);
+        game.StartLevel(game.Level());
         game.SetState(TGameState::gsPlaying);
-        game.AutoPlay = true;
+        TMiniGameTestAccess::AutoPlay(game) = true;
         break;
     case TGameState::gsGameOver:
     case TGameState::gsEnterName:
-        if (game.Board->IsBusy())
+        if (game.Board()->IsBusy())
             break;
         ++counts.GamesOver;
-        game.NameEditor->Deactivate();
+        game.NameEditor()->Deactivate();
         StartDemo(game);
         break;
     default:
         break;
     }
-    counts.Score = game.Score;
+    counts.Score = game.Score();
 }
 
 void PrintRow(const char* name, const TFrames& frames, const TStats& s) {
@@ -264,13 +265,13 @@ int main(int argc, char** argv) {
         // Title: the idle timer is held back so that the demo does not start.
         TFrames title;
         for (int i = 0; i < titleFrames; ++i) {
-            game.IdleSeconds = 0;
+            TMiniGameTestAccess::IdleSeconds(game) = 0;
             RunFrame(game, title);
         }
-        const bool titleHeld = game.State == TGameState::gsTitle;
+        const bool titleHeld = game.State() == TGameState::gsTitle;
 
         // The demo in play, on a fixed board sequence.
-        game.Board->FixSeed(20240611);
+        game.Board()->FixSeed(20240611);
         StartDemo(game);
         TPlayCounts counts;
         TFrames play;
@@ -278,24 +279,24 @@ int main(int argc, char** argv) {
             RunFrame(game, play);
             KeepPlaying(game, counts);
         }
-        const int32_t levelReached = game.Level;
+        const int32_t levelReached = game.Level();
 
         // The high score table with ten entries.
-        game.AutoPlay = false;
-        game.DemoMode = false;
-        game.Highscores->Entries.clear();
+        TMiniGameTestAccess::AutoPlay(game) = false;
+        TMiniGameTestAccess::DemoMode(game) = false;
+        game.Highscores()->Entries.clear();
         static const char* const kNames[10] = {"ANNA",  "BERT", "CARLA",      "DORIAN", "EMIL",
                                                "FRIDA", "GUS",  "HELENA LIN", "IVO",    "JUNE"};
         for (int i = 0; i < 10; ++i)
-            game.Highscores->AddScore(kNames[i], static_cast<uint32_t>(25000 - i * 1975), 1, 1);
-        game.Highscores->Activate();
-        game.State = TGameState::gsHighscores;
+            game.Highscores()->AddScore(kNames[i], static_cast<uint32_t>(25000 - i * 1975), 1, 1);
+        game.Highscores()->Activate();
+        TMiniGameTestAccess::State(game) = TGameState::gsHighscores;
         TFrames table;
         for (int i = 0; i < tableFrames; ++i) {
-            game.IdleSeconds = 0;
+            TMiniGameTestAccess::IdleSeconds(game) = 0;
             RunFrame(game, table);
         }
-        const bool tableHeld = game.State == TGameState::gsHighscores;
+        const bool tableHeld = game.State() == TGameState::gsHighscores;
         const double peakMb = PeakRssMb();
 
         const TStats t = Summarise(title.Wall);
