@@ -253,8 +253,8 @@ extern "C" void OnTerminateSignal(int) {
     fwWake();
 }
 
-// Counts what the mixer hands the device, on the audio thread.
-void CountMixed(void* app, Uint8* stream, int bytes) {
+// Counts what the mixer hands the device, on the audio thread (desktop only).
+[[maybe_unused]] void CountMixed(void* app, Uint8* stream, int bytes) {
     (void)stream;
     static_cast<TfwGameApp*>(app)->AudioMixed += static_cast<uint64_t>(bytes);
 }

@@ -233,7 +233,7 @@ void BlendRect(const TBlendTables& t, const SDL_Surface* src, const SDL_Rect& pa
 // somewhere in the probe; every 17th source pixel is the key and every 13th
 // destination pixel black.
 bool TablesMatchSDL(const TBlendTables& t, const SDL_PixelFormat* f, Uint32 key) {
-    const int side = 64;
+    static constexpr int side = 64;
     auto probe = [&] {
         return SDL_CreateRGBSurface(SDL_SWSURFACE, side, side, 16, f->Rmask, f->Gmask, f->Bmask, 0);
     };
@@ -241,7 +241,7 @@ bool TablesMatchSDL(const TBlendTables& t, const SDL_PixelFormat* f, Uint32 key)
     SDL_Surface* bySDL = probe();
     SDL_Surface* byTables = probe();
     bool same = src != nullptr && bySDL != nullptr && byTables != nullptr;
-    auto at = [side](SDL_Surface* s, int k) -> Uint16& {
+    auto at = [](SDL_Surface* s, int k) -> Uint16& {
         return reinterpret_cast<Uint16*>(static_cast<Uint8*>(s->pixels) +
                                          static_cast<ptrdiff_t>(k / side) * s->pitch)[k % side];
     };

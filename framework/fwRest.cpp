@@ -15,7 +15,7 @@ TfwRestFunc restFunc;
 int wakeRead = -1;
 int wakeWrite = -1;
 
-void DrainWakes() {
+[[maybe_unused]] void DrainWakes() { // the desktop's
     char buffer[64];
     while (read(wakeRead, buffer, sizeof buffer) > 0) {
     }
