@@ -208,19 +208,24 @@ void BlendRow565(const TBlendTables& t, const Uint16* s, Uint16* d, int w, uint3
     }
 }
 
+// The 16-bit pixel (x, y) of a surface.
+const Uint16* PixelAt(const SDL_Surface* s, int x, int y) {
+    return reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(s->pixels) +
+                                           static_cast<ptrdiff_t>(y) * s->pitch) +
+           x;
+}
+Uint16* PixelAt(SDL_Surface* s, int x, int y) {
+    return const_cast<Uint16*>(PixelAt(static_cast<const SDL_Surface*>(s), x, y));
+}
+
 // Blends the part of src onto dest at (x, y); both already cut to fit.
 void BlendRect(const TBlendTables& t, const SDL_Surface* src, const SDL_Rect& part,
                SDL_Surface* dest, int x, int y) {
     const uint32_t key = src->format->colorkey;
     const bool rgb565 = t.Masks[0] == 0xF800 && t.Masks[1] == 0x07E0 && t.Masks[2] == 0x001F;
     for (int row = 0; row < part.h; ++row) {
-        const auto* s =
-            reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(src->pixels) +
-                                            static_cast<ptrdiff_t>(part.y + row) * src->pitch) +
-            part.x;
-        auto* d = reinterpret_cast<Uint16*>(static_cast<Uint8*>(dest->pixels) +
-                                            static_cast<ptrdiff_t>(y + row) * dest->pitch) +
-                  x;
+        const Uint16* s = PixelAt(src, part.x, part.y + row);
+        Uint16* d = PixelAt(dest, x, y + row);
         if (rgb565)
             BlendRow565(t, s, d, part.w, key);
         else
@@ -241,10 +246,7 @@ bool TablesMatchSDL(const TBlendTables& t, const SDL_PixelFormat* f, Uint32 key)
     SDL_Surface* bySDL = probe();
     SDL_Surface* byTables = probe();
     bool same = src != nullptr && bySDL != nullptr && byTables != nullptr;
-    auto at = [](SDL_Surface* s, int k) -> Uint16& {
-        return reinterpret_cast<Uint16*>(static_cast<Uint8*>(s->pixels) +
-                                         static_cast<ptrdiff_t>(k / side) * s->pitch)[k % side];
-    };
+    auto at = [](SDL_Surface* s, int k) -> Uint16& { return *PixelAt(s, k % side, k / side); };
     if (same) {
         for (int k = 0; k < side * side; ++k) {
             uint32_t sv = 0;
@@ -312,13 +314,8 @@ bool IsKeyedCopy(const SDL_Surface* src, const SDL_Surface* dest) {
 void KeyedCopyRect(const SDL_Surface* src, const SDL_Rect& part, SDL_Surface* dest, int x, int y) {
     const auto key = static_cast<Uint16>(src->format->colorkey);
     for (int row = 0; row < part.h; ++row) {
-        const auto* s =
-            reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(src->pixels) +
-                                            static_cast<ptrdiff_t>(part.y + row) * src->pitch) +
-            part.x;
-        auto* d = reinterpret_cast<Uint16*>(static_cast<Uint8*>(dest->pixels) +
-                                            static_cast<ptrdiff_t>(y + row) * dest->pitch) +
-                  x;
+        const Uint16* s = PixelAt(src, part.x, part.y + row);
+        Uint16* d = PixelAt(dest, x, y + row);
         for (int i = 0; i < part.w; ++i)
             d[i] = s[i] == key ? d[i] : s[i];
     }

@@ -107,15 +107,20 @@ void PushKey(const int32_t* e) {
     SDL_PushEvent(&event);
 }
 
+// A picture coordinate of the page; off the picture (negative) stays off it.
+Uint16 PictureCoordinate(int32_t v) {
+    return static_cast<Uint16>(v < 0 ? 0xFFFF : v);
+}
+
 void PushMouse(const int32_t* e) {
     SDL_Event event = {};
     const bool down = e[1] != 0;
     event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
     event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
     event.button.button = static_cast<Uint8>(e[2]);
-    // Off the picture (a release dragged beside it) stays off it.
-    event.button.x = static_cast<Uint16>(e[3] < 0 ? 0xFFFF : e[3]);
-    event.button.y = static_cast<Uint16>(e[4] < 0 ? 0xFFFF : e[4]);
+    // A release dragged beside the picture stays off it.
+    event.button.x = PictureCoordinate(e[3]);
+    event.button.y = PictureCoordinate(e[4]);
     event.button.which = static_cast<Uint8>(e[kDeviceField]);
     SDL_PushEvent(&event);
 }
@@ -123,8 +128,8 @@ void PushMouse(const int32_t* e) {
 void PushMotion(const int32_t* e) {
     SDL_Event event = {};
     event.type = SDL_MOUSEMOTION;
-    event.motion.x = static_cast<Uint16>(e[3] < 0 ? 0xFFFF : e[3]);
-    event.motion.y = static_cast<Uint16>(e[4] < 0 ? 0xFFFF : e[4]);
+    event.motion.x = PictureCoordinate(e[3]);
+    event.motion.y = PictureCoordinate(e[4]);
     event.motion.which = static_cast<Uint8>(e[kDeviceField]);
     SDL_PushEvent(&event);
 }
