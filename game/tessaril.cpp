@@ -54,21 +54,11 @@ std::string SoundFile(const std::string& wavFile) {
 } // namespace
 
 TMiniGame::TMiniGame(const TfwCommandLine& commandLine) : TfwGameApp(commandLine) {
-    nameEditor_ = std::make_unique<THighscoreEditor>(this);
-    highscores_ = std::make_unique<THighscoreManager>(this);
     imageList_ = std::make_unique<TfwSDLImages>();
     engine_ = std::make_unique<TfwSpriteEngine>(this);
-    screens_ = MakeScreens(*this);
+    view_.Engine = engine_.get();
+    states_.SetScreens(MakeScreens(context_), std::make_unique<TScreen>(context_));
     SetBindings(FrameBindings());
-    noScreen_ = std::make_unique<TScreen>(*this);
-    media_.Splash = nullptr;
-    lastName_.clear();
-    highscores_->MaxEntries = 10;
-    highscores_->LoadFromFile("highscore.dat");
-    if constexpr (!kHandheld) {
-        relaxedHighscores_ = std::make_unique<THighscoreManager>(this);
-        relaxedHighscores_->LoadFromFile("highscore-relaxed.dat");
-    }
     WindowTitle = "Tessaril";
     if constexpr (!kWeb) // a page's icon is the page's own
         WindowIconFile = kWindowIcon;
@@ -78,16 +68,13 @@ TMiniGame::TMiniGame(const TfwCommandLine& commandLine) : TfwGameApp(commandLine
 TMiniGame::~TMiniGame() {
     // The board and the cursor animations first: they refer into the engine.
     board_.reset();
-    cursor_ = nullptr;
-    selection_ = nullptr;
+    view_ = {};
     engine_.reset();
     cursorAnimations_.reset();
     imageList_.reset();
     playList_.clear();
-    highscores_.reset();
-    relaxedHighscores_.reset();
-    nameEditor_.reset();
     images_.clear();
+    // The tables are members: they go with the game, before the application part.
     // The application part then frees the registry (music, sounds, fonts) and
     // shuts SDL down.
 }
@@ -109,15 +96,8 @@ TfwSprite* TMiniGame::MakeCursorSprite(int32_t z) {
 }
 
 void TMiniGame::InitGame() {
-    SetStartValues();
     RestoreVolumes();
-    engine_->SetPos(kBoardLeft, kBoardTop, 0);
-    board_ = std::make_unique<TGameGrid>(engine_.get());
-    board_->SetGridSize(kBoardWidth, kBoardHeight);
-    board_->SetCellSize(kCellSize, kCellSize);
-    // -seed=N deals every board from N: a game that can be played again.
-    if (CommandLine.Error.empty() && CommandLine.Seed >= 0)
-        board_->FixSeed(static_cast<uint32_t>(CommandLine.Seed));
+    MakeBoard();
     imageList_->SetColorKey(true, 255, 0, 255);
     LoadLoadingScreen();
     FillPlayList();
@@ -125,7 +105,7 @@ void TMiniGame::InitGame() {
     if (music_ != nullptr)
         NextTrack();
     if (!Silent)
-        Mix_Volume(-1, soundVolume_);
+        Mix_Volume(-1, sounds_.Effects);
     QueueMedia();
     // The page's loop runs the steps one per animation frame instead.
     if constexpr (!kWeb)
@@ -133,12 +113,23 @@ void TMiniGame::InitGame() {
             fwDelay(*shown);
 }
 
+void TMiniGame::MakeBoard() {
+    engine_->SetPos(kBoardLeft, kBoardTop, 0);
+    board_ = std::make_unique<TGameGrid>(engine_.get());
+    board_->SetGridSize(kBoardWidth, kBoardHeight);
+    board_->SetCellSize(kCellSize, kCellSize);
+    view_.Board = board_.get();
+    // -seed=N deals every board from N: a game that can be played again.
+    if (CommandLine.Error.empty() && CommandLine.Seed >= 0)
+        board_->FixSeed(static_cast<uint32_t>(CommandLine.Seed));
+}
+
 std::optional<uint32_t> TMiniGame::StartStep() {
-    if (!MediaLoader)
+    if (!mediaLoader_)
         return std::nullopt;
-    if (MediaLoader->LoadNext([this](int32_t done, int32_t total) { LoadProgress(done, total); }))
+    if (mediaLoader_->LoadNext([this](int32_t done, int32_t total) { LoadProgress(done, total); }))
         return kLoadingFrameMs;
-    MediaLoader.reset();
+    mediaLoader_.reset();
     UseLoadedMedia();
     return std::nullopt;
 }
@@ -148,11 +139,12 @@ void TMiniGame::UseLoadedMedia() {
     if (media_.Splash != nullptr)
         media_.Splash->SetAlpha(kSplashAlpha);
     MakeCursorSprites();
-    nameEditor_->TextColour = static_cast<int32_t>(kTextColour);
-    nameEditor_->NameFont = media_.F3;
-    nameEditor_->ScoreFont = media_.F2;
-    nameEditor_->HelpFont = media_.F1;
-    LoadKeptGame();
+    THighscoreEditor& editor = *tables_.Editor();
+    editor.TextColour = static_cast<int32_t>(kTextColour);
+    editor.NameFont = media_.F3;
+    editor.ScoreFont = media_.F2;
+    editor.HelpFont = media_.F1;
+    kept_.Load(board_->Width, board_->Height);
 }
 
 void TMiniGame::RequirePictures() const {
@@ -165,37 +157,22 @@ void TMiniGame::RequirePictures() const {
                    "is missing, unreadable or empty)");
 }
 
-void TMiniGame::SetStartValues() {
-    idleSeconds_ = 0;
-    demoMode_ = false;
-    musicVolume_ = kHandheld ? 40 : 60;
-    soundVolume_ = 80;
-    colours_ = 6;
-    level_ = 1;
-    lives_ = 3;
-    score_ = 0;
-    state_ = TGameState::gsTitle; // the first state: no transition, nothing to reset
-    timeLeft_ = 60;
-    trackIndex_ = -1;
-    autoPlay_ = false;
-}
-
 void TMiniGame::WindowDeactivated() {
-    ScreenOf(state_).WindowDeactivated();
+    states_.Screen().WindowDeactivated();
 }
 
 void TMiniGame::PageHidden() {
     // The page may not come back: the game is kept as if left, and plays on
     // from there when it does.
     KeepGame();
-    ScreenOf(state_).PageHidden();
+    states_.Screen().PageHidden();
 }
 
 void TMiniGame::DoneGame() {
     // However the program ends, a player's game is kept and a name being
     // entered is stored as it stands.
     KeepGame();
-    ScreenOf(state_).ProgramEnds();
+    states_.Screen().ProgramEnds();
     SaveSettings();
 }
 
@@ -213,11 +190,11 @@ void TMiniGame::LoadLoadingScreen() {
 }
 
 void TMiniGame::QueueMedia() {
-    MediaLoader = std::make_unique<TfwResourceLoader>();
+    mediaLoader_ = std::make_unique<TfwResourceLoader>();
     media_.StoneImages.fill(nullptr);
     std::array<TfwResource*, kMediaCount> media{};
     for (const TMediaItem& item : kMediaList)
-        media[item.Id] = AddMedia(*MediaLoader, item);
+        media[item.Id] = AddMedia(*mediaLoader_, item);
     UseMedia(media);
 }
 
@@ -276,11 +253,11 @@ void TMiniGame::MakeCursorSprites() {
     // The selection has a steady frame of its own, right of the cursor's two,
     // so a stone selected by keys under the cursor shows that it is.
     cursorAnimations_->Add()->AddFrame(2 * kCursorFrameSize, 0, kCursorFrameSize, kCursorFrameSize);
-    cursor_ = MakeCursorSprite(kCursorZ);
-    cursor_->Show();
-    selection_ = MakeCursorSprite(kSelectionZ);
-    selection_->Sequence = kSelectionSequence;
-    selection_->Hide();
+    view_.Cursor = MakeCursorSprite(kCursorZ);
+    view_.Cursor->Show();
+    view_.Selection = MakeCursorSprite(kSelectionZ);
+    view_.Selection->Sequence = kSelectionSequence;
+    view_.Selection->Hide();
 }
 
 // --- Program body ---

@@ -85,7 +85,7 @@ void TMiniGame::SaveBoardFile() {
 void TMiniGame::LoadBoardFile() {
     if (!PathExists(kBoardLoadFile))
         return;
-    StartLevel(level_);
+    StartLevel(session_.Level);
     std::string content;
     if (!ReadWholeFile(kBoardLoadFile, content)) {
         Log().Write("TMiniGame::LoadBoardFile",

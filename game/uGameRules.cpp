@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int32_t kStoneScore = 25;
-constexpr int32_t kLevelBonus = 250;   // times the level
 constexpr int32_t kRestartVolume = 60; // the time-out sound, whatever the volumes
 // The cursor and the selection marker are drawn this far up and left of their cell.
 constexpr int32_t kCursorInset = 2;
@@ -25,12 +23,6 @@ constexpr int32_t kCursorInset = 2;
 constexpr int32_t kMarkerDistance = 240;
 // At the end of a board the stones fall this far below the board's lower edge.
 constexpr int32_t kDropBelowBoard = 16;
-// A hint costs seconds in the timed game, points in the relaxed one.
-constexpr int32_t kHintCost = 10;
-constexpr int32_t kRelaxedHintCost = 100;
-// The category pair the game's scores go under.
-constexpr int32_t kScoreCategory = 1;
-constexpr int32_t kScoreSubCategory = 1;
 
 std::string LivesLeft(int32_t lives) {
     return std::to_string(lives) + (lives == 1 ? " life left." : " lives left.");
@@ -49,10 +41,10 @@ void TMiniGame::UpdateFrame(SDL_Surface* surface) {
     NextTrackIfEnded();
     if (!board_)
         return;
-    if (cursor_ != nullptr)
-        PlaceOnCell(cursor_, cursorCol_, cursorRow_);
-    if (selection_ != nullptr && selection_->Shown())
-        PlaceOnCell(selection_, selCol_, selRow_);
+    if (view_.Cursor != nullptr)
+        PlaceOnCell(view_.Cursor, session_.CursorCol, session_.CursorRow);
+    if (view_.Selection != nullptr && view_.Selection->Shown())
+        PlaceOnCell(view_.Selection, session_.SelCol, session_.SelRow);
     board_->UpdateModifiers(0);
 }
 
@@ -64,11 +56,11 @@ void TMiniGame::ProcessFrame(SDL_Surface* surface) {
     }
     // The demo is an attract mode: any key, click or button ends it, and is
     // not passed on.
-    if (demoMode_ && InputThisFrame()) {
+    if (mode_.Demo && InputThisFrame()) {
         LeaveForTitle();
         return;
     }
-    if (!ScreenOf(state_).Step())
+    if (!states_.Screen().Step())
         return;
     HandlePointer();
     HandleKeys();
@@ -78,13 +70,13 @@ bool TMiniGame::PlayRules() {
     board_->CheckBoard();
     if (board_->IsBusy())
         return true;
-    if (lives_ < 1) {
+    if (session_.Lives < 1) {
         EndGame();
         return false;
     }
-    if (gameKind_ == TGameKind::Timed && timeLeft_ <= 0)
+    if (session_.OutOfTime())
         return TimeUp();
-    if (AllGoalsMet()) {
+    if (session_.AllGoalsMet()) {
         LevelComplete();
         return false;
     }
@@ -92,111 +84,105 @@ bool TMiniGame::PlayRules() {
         NoMoveLeft();
         return false;
     }
-    if (KeepsThisGame())
+    if (mode_.KeepsGame())
         RememberRestPoint();
-    if (autoPlay_)
+    if (mode_.AutoPlay)
         AutoPlayMove();
     return true;
 }
 
 void TMiniGame::LevelComplete() {
     DropAllStones();
-    PlaySound(media_.SoundNextLevel, LoudVolume());
-    score_ += level_ * kLevelBonus;
-    SetState(TGameState::gsLevelDone);
-    Announce("Level " + std::to_string(level_) + " complete. Score " + std::to_string(score_) +
-             ".");
+    sounds_.Play(media_.SoundNextLevel, sounds_.Loud());
+    session_.LevelCompleted();
+    states_.Set(TGameState::gsLevelDone);
+    Announce("Level " + std::to_string(session_.Level) + " complete. Score " +
+             std::to_string(session_.Score) + ".");
 }
 
 void TMiniGame::NoMoveLeft() {
-    lifeLost_ = TLifeLost::NoMoves;
+    session_.LifeLost = TLifeLost::NoMoves;
     if (!LoseLife())
         return;
     DropAllStones();
-    PlaySound(media_.SoundNoMoves, LoudVolume());
-    SetState(TGameState::gsRetry);
-    Announce("No moves left: a life lost. " + LivesLeft(lives_));
+    sounds_.Play(media_.SoundNoMoves, sounds_.Loud());
+    states_.Set(TGameState::gsRetry);
+    Announce("No moves left: a life lost. " + LivesLeft(session_.Lives));
 }
 
 bool TMiniGame::TimeUp() {
-    lifeLost_ = TLifeLost::OutOfTime;
+    session_.LifeLost = TLifeLost::OutOfTime;
     if (!LoseLife())
         return false;
-    PlaySound(media_.SoundRestart, kRestartVolume);
+    sounds_.Play(media_.SoundRestart, kRestartVolume);
     DropAllStones();
-    SetState(TGameState::gsRetry);
-    Announce("Out of time: a life lost. " + LivesLeft(lives_));
+    states_.Set(TGameState::gsRetry);
+    Announce("Out of time: a life lost. " + LivesLeft(session_.Lives));
     return true;
 }
 
 bool TMiniGame::LoseLife() {
-    if (demoMode_) { // the demo ends with its first lost life
+    if (mode_.Demo) { // the demo ends with its first lost life
         LeaveForTitle();
         return false;
     }
-    --lives_;
-    if (lives_ > 0)
+    if (session_.LoseLife())
         return true;
     EndGame();
     return false;
 }
 
 void TMiniGame::EndGame() {
-    if (demoMode_) { // the demo never enters the table
+    if (mode_.Demo) { // the demo never enters the table
         LeaveForTitle();
         return;
     }
-    autoPlay_ = false;
+    mode_.AutoPlay = false;
     GameOver();
 }
 
 void TMiniGame::AutoPlayMove() {
     int32_t c1 = 0, r1 = 0, c2 = 0, r2 = 0;
     if (!board_->FindMove(1, c1, r1, c2, r2)) {
-        if (demoMode_)
+        if (mode_.Demo)
             LeaveForTitle();
         else
-            autoPlay_ = false; // the player takes over
+            mode_.AutoPlay = false; // the player takes over
         return;
     }
-    cursorCol_ = c1;
-    cursorRow_ = r1;
+    session_.CursorCol = c1;
+    session_.CursorRow = r1;
     MakeSelection(c2, r2);
     TryStone();
 }
 
 uint32_t TMiniGame::UntilNextChange(uint32_t now) const {
     // Stones move on every screen, shown or not, and their ends count.
-    if (!board_ || demoMode_ || screenChanged_ || musicEnded_.load() ||
+    if (!board_ || mode_.Demo || screenChanged_ || musicEnded_.load() ||
         board_->Modifiers.Count() > 0)
         return 0;
-    return ScreenOf(state_).UntilNextChange(now);
+    return states_.Screen().UntilNextChange(now);
 }
 
 void TMiniGame::SecondElapsed(uint32_t elapsed) {
     (void)elapsed;
     SaveSettings(); // at most once a second, and only when one changed
-    ScreenOf(state_).SecondElapsed();
+    states_.Screen().SecondElapsed();
 }
 
 void TMiniGame::StartDemo() {
-    scoreBeforeDemo_ = score_;
-    demoMode_ =
-        true; // before its level starts: the demo keeps no game and tells screen readers nothing
-    gameKind_ = TGameKind::Timed;
-    NewGame();
-    idleSeconds_ = 0;
-    autoPlay_ = true;
-    SetState(TGameState::gsPlaying);
+    scoreBeforeDemo_ = session_.Score;
+    // Before its level starts: the demo keeps no game and tells screen readers nothing.
+    mode_.Demo = true;
+    NewGame(TGameKind::Timed);
+    mode_.IdleSeconds = 0;
+    mode_.AutoPlay = true;
+    states_.Set(TGameState::gsPlaying);
 }
 
-void TMiniGame::NewGame() {
-    autoPlay_ = false;
-    level_ = 1;
-    lives_ = kStartLives;
-    score_ = 0;
-    colours_ = LevelColours(1);
-    timeLeft_ = LevelSeconds(1);
+void TMiniGame::NewGame(TGameKind kind) {
+    mode_.AutoPlay = false;
+    session_ = TGameSession::NewGame(kind);
     StartLevel(1);
 }
 
@@ -204,39 +190,27 @@ void TMiniGame::StartLevel(int32_t n) {
     BeginLevel(n);
     // The board discards the animations of the stones it frees, so a level
     // can start while stones still move.
-    board_->NewBoard(media_.StoneImages, colours_);
+    board_->NewBoard(media_.StoneImages, session_.Colours);
     std::string goal = "Level " + std::to_string(n) + ": " + std::to_string(LevelGoal(n)) +
-                       " stones of each of " + std::to_string(colours_) + " colours";
-    if (gameKind_ == TGameKind::Timed)
-        goal += " in " + std::to_string(timeLeft_) + " seconds";
+                       " stones of each of " + std::to_string(session_.Colours) + " colours";
+    if (session_.Kind == TGameKind::Timed)
+        goal += " in " + std::to_string(session_.TimeLeft) + " seconds";
     Announce(goal + ".");
     KeepLevelStart();
 }
 
 void TMiniGame::BeginLevel(int32_t n) {
-    selCol_ = -1;
-    selRow_ = -1;
-    level_ = n;
-    scoreAtDeal_ = score_;
-    lifeLost_ = TLifeLost::None;
-    timeLeft_ = LevelSeconds(n);
-    cursorCol_ = board_->Width / 2;
-    cursorRow_ = board_->Height / 2;
-    goals_.fill(0);
-    for (int k = 1; k <= kStoneImageCount; ++k)
-        goals_[k] = LevelGoal(n);
-    colours_ = LevelColours(n);
-    cursor_->Hide();
-    selection_->Hide();
+    session_.BeginLevel(n, board_->Width, board_->Height);
+    view_.Cursor->Hide();
+    view_.Selection->Hide();
     board_->OnStoneRemoved = [this](TButtonSprite* stone) { StoneRemoved(stone); };
-    board_->OnStonesExploded = [this](int32_t count) { StonesCleared(count); };
+    board_->OnStonesExploded = [this](int32_t) { sounds_.Play(media_.SoundExplode); };
 }
 
 void TMiniGame::StoneRemoved(TButtonSprite* stone) {
     if (stone == nullptr || stone->Kind < 0 || stone->Kind > kStoneImageCount)
         return;
-    goals_[stone->Kind] = std::max(goals_[stone->Kind] - 1, 0);
-    score_ += kStoneScore;
+    session_.StoneTaken(stone->Kind);
     TfwSprite* marker = engine_->AddChildOfClass<TfwSprite>();
     if (marker == nullptr)
         return;
@@ -255,11 +229,6 @@ void TMiniGame::RemoveMarker(TfwPosModifier* modifier) {
         engine_->RemoveSprite(modifier->Target);
 }
 
-void TMiniGame::StonesCleared(int32_t count) {
-    (void)count;
-    PlaySound(media_.SoundExplode, soundVolume_);
-}
-
 void TMiniGame::DropAllStones() {
     // Far enough for the top row to leave the board: 224 pixels, 56 frames of
     // 4, with the 26-pixel pitch of 8 rows. The distance counts half the pixels.
@@ -270,18 +239,9 @@ void TMiniGame::DropAllStones() {
                 board_->AddModifier(std::make_unique<TmodButtonMoving>(stone, fall / 2, 0, 2));
 }
 
-bool TMiniGame::AllGoalsMet() const {
-    for (int32_t k = 1; k <= colours_ && k <= kStoneImageCount; ++k)
-        if (goals_[k] > 0)
-            return false;
-    return true;
-}
-
-void TMiniGame::PayForHint() {
-    if (gameKind_ == TGameKind::Relaxed)
-        score_ = std::max(score_ - kRelaxedHintCost, 0);
-    else
-        timeLeft_ = std::max(timeLeft_ - kHintCost, 0);
+void TMiniGame::Hint() {
+    session_.PayForHint();
+    ShowHint();
 }
 
 void TMiniGame::ShowHint() {
@@ -296,36 +256,23 @@ void TMiniGame::ShowHint() {
 
 void TMiniGame::GameOver() {
     // A score the table takes goes on to the name entry from there, a second later.
-    DropKeptGame();
-    SetState(TGameState::gsGameOver);
-    PlaySound(media_.SoundGameOver, LoudVolume());
-    Announce("Game over. Score " + std::to_string(score_) + ".");
-}
-
-bool TMiniGame::ScoreEntersTable() const {
-    const THighscoreManager* table = TableOf(gameKind_);
-    return table != nullptr &&
-           table->IsHighscore(static_cast<uint32_t>(score_), kScoreCategory, kScoreSubCategory);
+    kept_.Drop();
+    states_.Set(TGameState::gsGameOver);
+    sounds_.Play(media_.SoundGameOver, sounds_.Loud());
+    Announce("Game over. Score " + std::to_string(session_.Score) + ".");
 }
 
 void TMiniGame::EnterName() {
-    nameEditor_->SetEntry(lastName_, score_);
-    nameEditor_->Activate();
-    SetState(TGameState::gsEnterName);
+    tables_.Editor()->SetEntry(tables_.LastName, session_.Score);
+    tables_.Editor()->Activate();
+    states_.Set(TGameState::gsEnterName);
     Announce("A high score: type your name, then press Enter.");
 }
 
 void TMiniGame::Announce(const std::string& text) {
-    if (demoMode_)
+    if (mode_.Demo)
         return;
     announced_ = text;
     if constexpr (kWeb)
         fwWebAnnounce(text);
-}
-
-void TMiniGame::PlaySound(TfwSDLSound* sound, int32_t volume) {
-    if (OnPlaySound)
-        OnPlaySound(sound, volume);
-    if (sound != nullptr)
-        sound->Play(volume);
 }

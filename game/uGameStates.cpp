@@ -9,13 +9,9 @@
 #include "uGameGrid.h"
 #include "uScreen.h"
 
-#include <SDL_mixer.h>
-
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 
-void TMiniGame::SetState(TGameState state) {
+void TGameStates::Set(TGameState state) {
     if (state == state_)
         return;
     if (!changedFrom_)
@@ -23,34 +19,39 @@ void TMiniGame::SetState(TGameState state) {
     state_ = state;
 }
 
-TScreen& TMiniGame::ScreenOf(TGameState state) const {
+TScreen& TGameStates::ScreenOf(TGameState state) const {
     for (const auto& [s, screen] : screens_)
         if (s == state)
             return *screen;
-    return *noScreen_;
+    return *none_;
 }
 
-void TMiniGame::EndFrame() {
-    // A change of screen asked for in this frame (or before it): the next frame draws the new one.
-    screenChanged_ = changedFrom_.has_value();
-    ChangeScreen();
+void TGameStates::SetScreens(TScreenList screens, std::unique_ptr<TScreen> none) {
+    screens_ = std::move(screens);
+    none_ = std::move(none);
 }
 
 // At the end of the frame, so that no screen is left while its own keys or
 // step still run.
-void TMiniGame::ChangeScreen() {
+bool TGameStates::ChangeScreen(bool live) {
     if (!changedFrom_)
-        return;
+        return false;
     const TGameState from = *changedFrom_;
     changedFrom_.reset();
-    if (from == state_ || !cursor_ || !selection_)
-        return;
-    ScreenOf(from).Leave();
-    ScreenOf(state_).Enter();
+    if (from != state_ && live) {
+        ScreenOf(from).Leave();
+        ScreenOf(state_).Enter();
+    }
+    return true;
+}
+
+void TMiniGame::EndFrame() {
+    // A change of screen asked for in this frame (or before it): the next frame draws the new one.
+    screenChanged_ = states_.ChangeScreen(view_.Cursor != nullptr && view_.Selection != nullptr);
 }
 
 void TMiniGame::HandleKeys() {
-    TScreen& screen = ScreenOf(state_);
+    TScreen& screen = states_.Screen();
     if (!AnyKeyPressed()) {
         screen.NoKeys();
         return;
@@ -66,90 +67,75 @@ void TMiniGame::HandlePointer() {
     // The state is read again for every event: a click may change it.
     for (const TfwPointerEvent& e : PointerEvents) {
         if (e.Moved)
-            ScreenOf(state_).FingerMoved(e);
+            states_.Screen().FingerMoved(e);
         else if (e.Down)
-            ScreenOf(state_).PointerPressed(e);
+            states_.Screen().PointerPressed(e);
         else if (e.Button == SDL_BUTTON_LEFT)
-            ScreenOf(state_).PointerReleased(e);
+            states_.Screen().PointerReleased(e);
     }
-    ScreenOf(state_).FingerHeld();
+    states_.Screen().FingerHeld();
 }
 
 bool TMiniGame::EscapeEndsProgram() const {
-    return !ScreenOf(state_).TakesEveryKey();
-}
-
-void TMiniGame::ReportToPlayer(const std::string& text) {
-    std::fprintf(stderr, "tessaril: %s\n", text.c_str());
-}
-
-void TMiniGame::SetVolumes() {
-    if (Silent)
-        return; // kept for the screen; there is no mixer to tell
-    Mix_VolumeMusic(musicVolume_);
-    Mix_Volume(-1, soundVolume_);
-}
-
-void TMiniGame::StepVolumes(int32_t step) {
-    // The two volumes move together, and only while both stay in 0 .. 128.
-    const int32_t sound = soundVolume_ + step;
-    const int32_t music = musicVolume_ + step;
-    if (sound >= 0 && sound <= MIX_MAX_VOLUME && music >= 0 && music <= MIX_MAX_VOLUME) {
-        soundVolume_ = sound;
-        musicVolume_ = music;
-    }
-    SetVolumes();
+    return !states_.Screen().TakesEveryKey();
 }
 
 void TMiniGame::VolumeKeys() {
-    if (ActionPressed(TAction::VolumeDown, false))
-        StepVolumes(-1);
-    if (ActionPressed(TAction::VolumeUp, false))
-        StepVolumes(1);
+    if (ActionPressed(ActionId(TAction::VolumeDown), false))
+        sounds_.Step(-1);
+    if (ActionPressed(ActionId(TAction::VolumeUp), false))
+        sounds_.Step(1);
 }
 
 void TMiniGame::TryStone() {
-    if (!selection_->Shown()) {
-        MakeSelection(cursorCol_, cursorRow_);
+    TfwSprite& selection = *view_.Selection;
+    if (!selection.Shown()) {
+        MakeSelection(session_.CursorCol, session_.CursorRow);
         return;
     }
     // A second select on the selected cell drops the selection; on a
     // neighbour it swaps or shows the refusal, and the selection ends either way.
-    if (selCol_ != cursorCol_ || selRow_ != cursorRow_) {
-        if (board_->IsValidSwap(selCol_, selRow_, cursorCol_, cursorRow_))
-            board_->Swap(selCol_, selRow_, cursorCol_, cursorRow_);
+    const TGameSession& s = session_;
+    if (s.SelCol != s.CursorCol || s.SelRow != s.CursorRow) {
+        if (board_->IsValidSwap(s.SelCol, s.SelRow, s.CursorCol, s.CursorRow))
+            board_->Swap(s.SelCol, s.SelRow, s.CursorCol, s.CursorRow);
         else
-            board_->RejectSwap(selCol_, selRow_, cursorCol_, cursorRow_);
+            board_->RejectSwap(s.SelCol, s.SelRow, s.CursorCol, s.CursorRow);
     }
-    selection_->Hide();
+    selection.Hide();
 }
 
 void TMiniGame::MakeSelection(int32_t col, int32_t row) {
-    selCol_ = col;
-    selRow_ = row;
-    selection_->Show();
+    session_.SelCol = col;
+    session_.SelRow = row;
+    view_.Selection->Show();
 }
 
 void TMiniGame::StartNextLevel() {
     if (music_ != nullptr)
         music_->Stop(500);
-    StartLevel(level_ + 1);
-    SetState(TGameState::gsPlaying);
+    StartLevel(session_.Level + 1);
+    states_.Set(TGameState::gsPlaying);
 }
 
 void TMiniGame::RestartLevel() {
-    score_ = scoreAtDeal_;
-    SetState(TGameState::gsRetry);
+    session_.RestartToDeal();
+    states_.Set(TGameState::gsRetry);
+}
+
+void TMiniGame::DealAgain() {
+    StartLevel(session_.Level);
+    states_.Set(TGameState::gsPlaying);
 }
 
 void TMiniGame::LeaveForTitle() {
     KeepGame();
-    if (demoMode_)
-        score_ = scoreBeforeDemo_; // the title's last score is the player's
-    idleSeconds_ = 0;
-    SetState(TGameState::gsTitle);
-    demoMode_ = false;
-    autoPlay_ = false;
+    if (mode_.Demo)
+        session_.Score = scoreBeforeDemo_; // the title's last score is the player's
+    mode_.IdleSeconds = 0;
+    states_.Set(TGameState::gsTitle);
+    mode_.Demo = false;
+    mode_.AutoPlay = false;
 }
 
 bool TMiniGame::InputThisFrame() const {

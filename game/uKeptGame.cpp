@@ -3,54 +3,13 @@
 // title and continued on its ready overlay; the timed and the relaxed game
 // with a table each.
 #include "fwConfig.h"
-#include "fwLog.h"
 #include "fwSprite.h"
 #include "tessaril.h"
-#include "uHighscore.h"
 #include "uScreen.h"
 
-namespace {
-
-constexpr const char* kTag = "TMiniGame::LoadKeptGame";
-
-} // namespace
-
-bool TMiniGame::KeepsThisGame() const {
-    return !kHandheld && !demoMode_ && !autoPlay_;
-}
-
-THighscoreManager* TMiniGame::TableOf(TGameKind kind) const {
-    return kind == TGameKind::Relaxed && relaxedHighscores_ ? relaxedHighscores_.get()
-                                                            : highscores_.get();
-}
-
-void TMiniGame::LoadKeptGame() {
-    keptGame_.reset();
-    if (kHandheld || !board_)
-        return;
-    TSavedGame game;
-    std::string why;
-    if (ReadSavedGame(board_->Width, board_->Height, game, why)) {
-        keptGame_ = game;
-        return;
-    }
-    if (why.empty())
-        return; // none kept
-    // Not ours to read: kept for the player to look at, out of the game's way.
-    const std::string aside = SetSavedGameAside();
-    Log().Write(kTag, std::string(kSaveGameFile) + ": " + why + "; " +
-                          (aside.empty() ? "it could not be set aside" : "set aside as " + aside));
-}
-
 void TMiniGame::RememberRestPoint() {
-    TSavedGame& g = restPoint_;
-    g.Kind = gameKind_;
-    g.Level = level_;
-    g.Score = score_;
-    g.ScoreAtDeal = scoreAtDeal_;
-    g.Lives = lives_;
-    g.TimeLeft = timeLeft_;
-    g.Goals.assign(goals_.begin() + 1, goals_.begin() + 1 + colours_);
+    TSavedGame& g = kept_.RestPoint;
+    g.Session = session_;
     g.SpawnCount = board_->SpawnCount;
     g.RandomState = board_->Rand.State();
     g.Kinds.assign(static_cast<size_t>(board_->Height),
@@ -62,72 +21,59 @@ void TMiniGame::RememberRestPoint() {
 }
 
 void TMiniGame::KeepLevelStart() {
-    if (!KeepsThisGame())
+    if (!mode_.KeepsGame())
         return;
     RememberRestPoint();
-    WriteSavedGame(restPoint_);
+    kept_.WriteRestPoint();
 }
 
 void TMiniGame::KeepGame() {
-    if (!KeepsThisGame()) {
+    if (!mode_.KeepsGame()) {
         // The demo keeps nothing; an autoplayed game is no longer the player's.
-        if (!kHandheld && !demoMode_ && autoPlay_ && InGame())
-            DropKeptGame();
+        if (!kHandheld && !mode_.Demo && mode_.AutoPlay && InGame())
+            kept_.Drop();
         return;
     }
-    switch (ScreenOf(state_).KeptAs()) {
+    switch (states_.Screen().KeptAs()) {
     case TScreen::TKept::DealtAgain: // that life is lost: the level as it is dealt again
-        StartLevel(level_);
-        SetState(TGameState::gsReady);
+        StartLevel(session_.Level);
+        states_.Set(TGameState::gsReady);
         break;
     case TScreen::TKept::NextLevel: // the next level's start
-        StartLevel(level_ + 1);
-        SetState(TGameState::gsReady);
+        StartLevel(session_.Level + 1);
+        states_.Set(TGameState::gsReady);
         break;
     case TScreen::TKept::AsItStands:
-        WriteSavedGame(restPoint_);
+        kept_.WriteRestPoint();
         break;
     case TScreen::TKept::No:
         return;
     }
-    keptGame_ = restPoint_;
-}
-
-void TMiniGame::DropKeptGame() {
-    if (kHandheld)
-        return;
-    keptGame_.reset();
-    RemoveSavedGame();
+    kept_.Offered = kept_.RestPoint;
 }
 
 bool TMiniGame::InGame() const {
-    return ScreenOf(state_).KeptAs() != TScreen::TKept::No;
+    return states_.Screen().KeptAs() != TScreen::TKept::No;
 }
 
 void TMiniGame::NewGameOf(TGameKind kind) {
-    DropKeptGame();
-    gameKind_ = kind;
-    NewGame();
-    SetState(TGameState::gsReady);
+    kept_.Drop();
+    NewGame(kind);
+    states_.Set(TGameState::gsReady);
 }
 
 void TMiniGame::ContinueGame() {
-    if (!keptGame_)
+    if (!kept_.Offered)
         return;
-    const TSavedGame g = *keptGame_;
-    DropKeptGame();
-    autoPlay_ = false;
-    gameKind_ = g.Kind;
-    lives_ = g.Lives;
-    score_ = g.Score;
-    BeginLevel(g.Level);
-    scoreAtDeal_ = g.ScoreAtDeal;
-    timeLeft_ = g.TimeLeft;
-    for (size_t i = 0; i < g.Goals.size() && i + 1 < goals_.size(); ++i)
-        goals_[i + 1] = g.Goals[i];
-    board_->LayBoard(media_.StoneImages, colours_, g.Kinds);
+    const TSavedGame g = *kept_.Offered;
+    kept_.Drop();
+    mode_.AutoPlay = false;
+    BeginLevel(g.Session.Level);
+    session_ = g.Session;
+    session_.CentreCursor(board_->Width, board_->Height);
+    board_->LayBoard(media_.StoneImages, session_.Colours, g.Kinds);
     board_->SpawnCount = g.SpawnCount;
     board_->Rand.Restore(g.RandomState);
-    restPoint_ = g;
-    SetState(TGameState::gsReady);
+    kept_.RestPoint = g;
+    states_.Set(TGameState::gsReady);
 }

@@ -32,7 +32,7 @@ std::vector<std::string> SplitPlayListLines(const std::string& content) {
     return SplitLines(content);
 }
 
-void TMiniGame::FindMusicFiles(const std::string& folder, std::vector<std::string>& list) {
+void FindMusicFiles(const std::string& folder, std::vector<std::string>& list) {
     DIR* dir = opendir(folder.c_str());
     if (dir == nullptr)
         return;
@@ -72,7 +72,7 @@ void TMiniGame::NextTrack() {
     if (entry == music_->FileName)
         return;
     music_->LoadFromFile("M1", entry);
-    music_->Play(musicVolume_, false, 0);
+    music_->Play(sounds_.Music, false, 0);
 }
 
 void TMiniGame::MusicFinished() {

@@ -8,6 +8,7 @@
 #include "uLevelRules.h"
 #include "uTextFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -132,13 +133,45 @@ std::string JoinNumbers(const std::vector<int32_t>& values) {
     return text;
 }
 
+// The goals the file keeps: those of the level's colours.
+std::vector<int32_t> KeptGoals(const TGameSession& s) {
+    const auto first = s.Goals.begin() + 1;
+    return {first, first + std::clamp(s.Colours, 0, kGoalKinds)};
+}
+
+bool SameKeptSession(const TGameSession& a, const TGameSession& b) {
+    return a.Kind == b.Kind && a.Level == b.Level && a.Score == b.Score &&
+           a.ScoreAtDeal == b.ScoreAtDeal && a.Lives == b.Lives && a.TimeLeft == b.TimeLeft &&
+           a.Colours == b.Colours && KeptGoals(a) == KeptGoals(b);
+}
+
+// The session's lines after the header, in the file's order; a fault leaves
+// its first failure in the reader.
+TGameSession ReadSession(TReader& in, int32_t width, int32_t height) {
+    const std::string kind = in.Word("kind");
+    if (in.Failure.empty() && kind != KindName(TGameKind::Timed) &&
+        kind != KindName(TGameKind::Relaxed))
+        in.Failure = "kind: " + kind + " is neither timed nor relaxed";
+    TGameSession s = TGameSession::NewGame(kind == KindName(TGameKind::Relaxed) ? TGameKind::Relaxed
+                                                                                : TGameKind::Timed);
+    const auto level = static_cast<int32_t>(in.One("level", 1, kMaxSavedLevel));
+    s.Score = static_cast<int32_t>(in.One("score", 0, INT32_MAX));
+    s.BeginLevel(level, width, height);
+    s.ScoreAtDeal = static_cast<int32_t>(in.One("dealt", 0, s.Score));
+    s.Lives = static_cast<int32_t>(in.One("lives", 1, kStartLives));
+    s.TimeLeft = static_cast<int32_t>(in.One("time", 0, LevelSeconds(level)));
+    std::vector<int64_t> goals;
+    in.Field("goals", static_cast<size_t>(s.Colours), 0, LevelGoal(level), goals);
+    for (size_t i = 0; i < goals.size() && i < static_cast<size_t>(kGoalKinds); ++i)
+        s.Goals[i + 1] = static_cast<int32_t>(goals[i]);
+    return s;
+}
+
 } // namespace
 
 bool operator==(const TSavedGame& a, const TSavedGame& b) {
-    return a.Kind == b.Kind && a.Level == b.Level && a.Score == b.Score &&
-           a.ScoreAtDeal == b.ScoreAtDeal && a.Lives == b.Lives && a.TimeLeft == b.TimeLeft &&
-           a.Goals == b.Goals && a.SpawnCount == b.SpawnCount && a.RandomState == b.RandomState &&
-           a.Kinds == b.Kinds;
+    return SameKeptSession(a.Session, b.Session) && a.SpawnCount == b.SpawnCount &&
+           a.RandomState == b.RandomState && a.Kinds == b.Kinds;
 }
 
 std::string FormatSavedGame(const TSavedGame& game) {
@@ -146,13 +179,14 @@ std::string FormatSavedGame(const TSavedGame& game) {
     auto line = [&](const char* name, const std::string& value) {
         text += std::string(name) + " " + value + kLineEnd;
     };
-    line("kind", KindName(game.Kind));
-    line("level", std::to_string(game.Level));
-    line("score", std::to_string(game.Score));
-    line("dealt", std::to_string(game.ScoreAtDeal));
-    line("lives", std::to_string(game.Lives));
-    line("time", std::to_string(game.TimeLeft));
-    text += "goals" + JoinNumbers(game.Goals) + kLineEnd;
+    const TGameSession& s = game.Session;
+    line("kind", KindName(s.Kind));
+    line("level", std::to_string(s.Level));
+    line("score", std::to_string(s.Score));
+    line("dealt", std::to_string(s.ScoreAtDeal));
+    line("lives", std::to_string(s.Lives));
+    line("time", std::to_string(s.TimeLeft));
+    text += "goals" + JoinNumbers(KeptGoals(s)) + kLineEnd;
     line("spawn", std::to_string(game.SpawnCount));
     line("random", std::to_string(game.RandomState));
     for (const std::vector<int32_t>& row : game.Kinds)
@@ -165,20 +199,10 @@ std::string ParseSavedGame(const std::string& content, int32_t width, int32_t he
     TReader in(content);
     if (!in.Header())
         return in.Failure;
-    const std::string kind = in.Word("kind");
-    if (in.Failure.empty() && kind != KindName(TGameKind::Timed) &&
-        kind != KindName(TGameKind::Relaxed))
-        return "kind: " + kind + " is neither timed nor relaxed";
-    game.Kind = kind == KindName(TGameKind::Relaxed) ? TGameKind::Relaxed : TGameKind::Timed;
-    game.Level = static_cast<int32_t>(in.One("level", 1, kMaxSavedLevel));
-    game.Score = static_cast<int32_t>(in.One("score", 0, INT32_MAX));
-    game.ScoreAtDeal = static_cast<int32_t>(in.One("dealt", 0, game.Score));
-    game.Lives = static_cast<int32_t>(in.One("lives", 1, kStartLives));
-    game.TimeLeft = static_cast<int32_t>(in.One("time", 0, LevelSeconds(game.Level)));
+    game.Session = ReadSession(in, width, height);
+    if (!in.Failure.empty())
+        return in.Failure;
     std::vector<int64_t> values;
-    in.Field("goals", static_cast<size_t>(LevelColours(game.Level)), 0, LevelGoal(game.Level),
-             values);
-    game.Goals.assign(values.begin(), values.end());
     game.SpawnCount = static_cast<int32_t>(in.One("spawn", 0, kSpawnCycle - 1));
     game.RandomState = static_cast<uint32_t>(in.One("random", 0, UINT32_MAX));
     game.Kinds.assign(static_cast<size_t>(height), {});

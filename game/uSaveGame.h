@@ -14,30 +14,28 @@
 //   stones K ...     (one line per row from the top, one kind 1 .. 32 per column)
 #pragma once
 
+#include "uGameSession.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// The two kinds of game: against the clock, or without it.
-enum class TGameKind : uint8_t { Timed, Relaxed };
-
 inline constexpr const char* kSaveGameFile = "savegame.txt";
 inline constexpr int32_t kMaxSavedLevel = 1000000;
 
-// A player's game as it stood the last time its board was at rest.
+// A player's game as it stood the last time its board was at rest: its
+// session, the board and the board's generator. The file keeps the session's
+// kind, level, score, score of the deal, lives, clock and the goals of the
+// level's colours; read back, the rest is the level's start (the cursor in
+// the middle, nothing selected, no life lost).
 struct TSavedGame {
-    TGameKind Kind = TGameKind::Timed;
-    int32_t Level = 1;
-    int32_t Score = 0;
-    int32_t ScoreAtDeal = 0; // the score when the level was dealt
-    int32_t Lives = 0;
-    int32_t TimeLeft = 0;                    // seconds
-    std::vector<int32_t> Goals;              // entry i: stones of kind i+1 still asked for
+    TGameSession Session;
     int32_t SpawnCount = 0;                  // the board's special-stone counter
     uint32_t RandomState = 0;                // the board generator's state
     std::vector<std::vector<int32_t>> Kinds; // [row][col], row 0 at the top
 };
 
+// Equal in everything the file keeps.
 bool operator==(const TSavedGame& a, const TSavedGame& b);
 
 // The file's text, lines ended by kLineEnd.

@@ -10,10 +10,10 @@
 #include <algorithm>
 #include <string>
 
-TScreenList MakeScreens(TMiniGame& game) {
+TScreenList MakeScreens(TScreenContext& context) {
     // The one place that says which screen shows a state: a new state is a
     // file with its screen and one line here.
-    using F = std::unique_ptr<TScreen> (*)(TMiniGame&);
+    using F = std::unique_ptr<TScreen> (*)(TScreenContext&);
     static const std::pair<TGameState, F> kScreens[] = {
         {TGameState::gsTitle, &MakeScreen<TGameState::gsTitle>},
         {TGameState::gsReady, &MakeScreen<TGameState::gsReady>},
@@ -27,42 +27,50 @@ TScreenList MakeScreens(TMiniGame& game) {
     };
     TScreenList screens;
     for (const auto& [state, make] : kScreens)
-        screens.emplace_back(state, make(game));
+        screens.emplace_back(state, make(context));
     return screens;
 }
 
+bool TScreen::Pressed(TAction action, bool waitRelease) const {
+    return Ctx.App.ActionPressed(ActionId(action), waitRelease);
+}
+
+void TScreen::Start(TAction action) const {
+    Ctx.App.StartAction(ActionId(action));
+}
+
 bool TScreen::LeaveGameKey() {
-    if (!Game.ActionPressed(TAction::Leave, true))
+    if (!Pressed(TAction::Leave, true))
         return false;
-    Game.LeaveForTitle();
+    Ctx.Moves.LeaveForTitle();
     return true;
 }
 
 bool TScreen::RestartKey() {
-    if (!Game.ActionPressed(TAction::Restart, true))
+    if (!Pressed(TAction::Restart, true))
         return false;
-    Game.RestartLevel();
+    Ctx.Moves.RestartLevel();
     return true;
 }
 
 bool TScreen::PauseKey(TGameState next) {
-    if (!Game.ActionPressed(TAction::Pause, false))
+    if (!Pressed(TAction::Pause, false))
         return false;
-    Game.SetState(next);
+    Ctx.States.Set(next);
     return true;
 }
 
 void TBoardScreen::Draw(SDL_Surface* surface) {
-    Game.DrawGame(surface, BoardShown(), PauseSymbolShown());
+    DrawGame(surface, Ctx, BoardShown(), PauseSymbolShown());
 }
 
 uint32_t TBoardScreen::UntilNextChange(uint32_t now) const {
     if (!BoardShown())
         return kfwNoChangeDue;
-    if (Game.Board() && Game.Board()->Blinking())
+    if (Ctx.View.Board != nullptr && Ctx.View.Board->Blinking())
         return 0;
     uint32_t due = kfwNoChangeDue;
-    for (const TfwSprite* sprite : {Game.Cursor(), Game.Selection()})
+    for (const TfwSprite* sprite : {Ctx.View.Cursor, Ctx.View.Selection})
         if (sprite != nullptr && sprite->Shown())
             due = std::min(due, sprite->UntilNextFrame(now));
     return due;
@@ -70,7 +78,7 @@ uint32_t TBoardScreen::UntilNextChange(uint32_t now) const {
 
 void TBoardScreen::PointerPressed(const TfwPointerEvent& e) {
     if (e.Button == SDL_BUTTON_LEFT && e.OnPicture)
-        Game.StartAction(TAction::Select);
+        Start(TAction::Select);
 }
 
 namespace {
@@ -90,7 +98,7 @@ const TOverlayLettering* LetteringOf(TMediaId id) {
 } // namespace
 
 void TBoardScreen::DrawOverlay(SDL_Surface* surface) {
-    if (!Game.Board() || Game.Board()->IsBusy())
+    if (Ctx.View.Board == nullptr || Ctx.View.Board->IsBusy())
         return;
     const TOverlay overlay = Overlay();
     if (overlay.Image == nullptr)
@@ -102,8 +110,7 @@ void TBoardScreen::DrawOverlay(SDL_Surface* surface) {
     if (overlay.Number < 0 || lettering == nullptr || lettering->NumberX <= 0)
         return;
     const bool big = std::string(lettering->Big).find('#') != std::string::npos;
-    TMiniGame::DrawDigits(surface, Game.Media().OverlayDigits,
-                          big ? kOverlayBigDigits : kOverlaySmallDigits,
-                          kOverlayX + lettering->NumberX, kOverlayY + lettering->NumberY,
-                          std::to_string(overlay.Number));
+    DrawDigits(surface, Ctx.Media.OverlayDigits, big ? kOverlayBigDigits : kOverlaySmallDigits,
+               kOverlayX + lettering->NumberX, kOverlayY + lettering->NumberY,
+               std::to_string(overlay.Number));
 }

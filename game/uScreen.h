@@ -2,24 +2,93 @@
 // object a state behind one small interface. The game owns one screen per
 // state (made from the table in uScreen.cpp) and hands each frame's input,
 // its step, its tick and its drawing to the screen of its state. A screen
-// keeps its own data; the game's belongs to the game.
+// keeps its own data and reaches the game's through its context: the
+// session, the board, and the game's services.
 #pragma once
 
-#include "tessaril.h"
+#include "fwGameApp.h"
+#include "uActions.h"
+#include "uGameMedia.h"
+#include "uGameServices.h"
+#include "uGameSession.h"
+#include "uMediaList.h"
 
 #include <SDL.h>
 
 #include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+class TfwPictureCache;
+class TScreen;
+
+// The game's states; the values are fixed, 2 and 3 are unused.
+enum class TGameState : uint8_t {
+    gsTitle = 1,       // title, credits and help; the idle demo starts here
+    gsReady = 4,       // a new game is dealt; waits for the select key
+    gsPlaying = 5,     // play; the clock runs
+    gsRetry = 6,       // a life was lost or the level restarted; select deals it again
+    gsLevelDone = 7,   // all goals met; select starts the next level
+    gsPaused = 8,      // the clock stops, the board is hidden
+    gsGameOver = 9,    // the game has ended
+    gsHighscores = 10, // the table scene is active
+    gsEnterName = 11,  // the name entry scene is active
+};
+
+// The screen of every state, in the order of the screen table.
+using TScreenList = std::vector<std::pair<TGameState, std::unique_ptr<TScreen>>>;
+
+// The state and the screen of every state. A change of state holds at once,
+// for the rules and the input of the rest of the frame; the screens change at
+// the frame's end: the screen of the state the frame began with leaves, the
+// one of the state it ends with enters (neither when they are the same).
+class TGameStates {
+public:
+    TGameState State() const { return state_; }
+    void Set(TGameState state);
+    TScreen& ScreenOf(TGameState state) const;
+    TScreen& Screen() const { return ScreenOf(state_); }
+    // The screens, and the one of a state without a screen (it takes
+    // nothing and draws nothing).
+    void SetScreens(TScreenList screens, std::unique_ptr<TScreen> none);
+    // The frame's end: the change of screen asked for, made when live (the
+    // board's sprites exist), else dropped. True when one was asked for.
+    bool ChangeScreen(bool live);
+
+private:
+    TGameState state_ = TGameState::gsTitle; // the first state: no transition
+    // The state the frame began with, once Set changed it; empty: no change.
+    std::optional<TGameState> changedFrom_;
+    TScreenList screens_;
+    std::unique_ptr<TScreen> none_;
+};
+
+// Everything a screen may use, owned by the game and alive as long as the
+// screens are.
+struct TScreenContext {
+    TfwGameApp& App; // the frame's input, the picture's presentation, the program's end
+    const TGameMedia& Media;
+    TGameSession& Session;
+    const TBoardView& View;
+    TPlayMode& Mode;
+    TGameStates& States;
+    TGameSounds& Sounds;
+    TScoreTables& Tables;
+    TKeptGame& Kept;
+    TGameMoves& Moves;
+    TfwPictureCache& TitlePicture; // the title at rest, drawn again only when it changes
+};
 
 class TScreen {
 public:
-    explicit TScreen(TMiniGame& game) : Game(game) {}
+    explicit TScreen(TScreenContext& context) : Ctx(context) {}
     virtual ~TScreen() = default;
     TScreen(const TScreen&) = delete;
     TScreen& operator=(const TScreen&) = delete;
 
     // The screen takes over from another, or hands over to one: at the end of
-    // the frame in which SetState named the new state.
+    // the frame in which the state changed.
     virtual void Enter() {}
     virtual void Leave() {}
     // The frame's own step, before its input; false ends the frame without input.
@@ -63,13 +132,38 @@ public:
     virtual void DrawOverlay(SDL_Surface* surface) { (void)surface; }
 
 protected:
-    TMiniGame& Game;
+    TScreenContext& Ctx;
 
+    // The frame's actions (uActions.h), counted as keys are: is the action
+    // going or held (with waitRelease: then let go)? Start starts one in this
+    // frame, for a click or a tap.
+    bool Pressed(TAction action, bool waitRelease) const;
+    void Start(TAction action) const;
     // The keys several screens share; each answers whether it took its key.
     bool LeaveGameKey(); // the quit key: back to the title
     bool RestartKey();   // deal the level again, through retry, with the score it was dealt with
     bool PauseKey(TGameState next);
 };
+
+// The desktop's pause symbol in play: not drawn, or its cell that pauses or
+// the one that goes on.
+enum class TPauseSymbol : uint8_t { None, Pause, GoOn };
+
+// The desktop's pause symbol in the play screen's heads-up row, right of the
+// clock and above the goals column (picture pixels), and the larger area
+// around it that answers a click; neither touches the board.
+inline constexpr int32_t kPauseSymbolX = 299;
+inline constexpr int32_t kPauseSymbolY = 1;
+inline constexpr int32_t kPauseAreaLeft = 290;  // to the picture's right edge
+inline constexpr int32_t kPauseAreaBottom = 17; // from the picture's top edge
+
+// A finger held still on a stone in play this long (ms) asks for the hint.
+inline constexpr uint32_t kHintHoldMs = 600;
+
+// The desktop table's last line (picture pixels): the other table, and the
+// band that answers a click on it.
+inline constexpr int32_t kTableHelpY = 216;
+inline constexpr int32_t kTableHelpHeight = 15;
 
 // The screens of a game in progress: the board with its heads-up row and
 // goals column, under the overlay of the state.
@@ -97,8 +191,38 @@ protected:
     virtual TPauseSymbol PauseSymbolShown() const { return TPauseSymbol::None; }
 };
 
-// The screen of a state, made for game; each screen's file defines its own.
-template <TGameState S> std::unique_ptr<TScreen> MakeScreen(TMiniGame& game);
+// The screen of a state, made for a context; each screen's file defines its own.
+template <TGameState S> std::unique_ptr<TScreen> MakeScreen(TScreenContext& context);
 
 // The screens of every state, from the one table.
-TScreenList MakeScreens(TMiniGame& game);
+TScreenList MakeScreens(TScreenContext& context);
+
+// What the screens draw in common (uScreens.cpp).
+// The splash and the logo, under the title and the high score screens.
+void DrawBackground(SDL_Surface* surface, const TGameMedia& media);
+// The game screen: heads-up row, goals column, pause symbol, and the board when shown.
+void DrawGame(SDL_Surface* surface, const TScreenContext& context, bool boardShown,
+              TPauseSymbol symbol);
+// Digits of text from a strip of digit cells, left-aligned from x;
+// characters below "0" leave a gap.
+void DrawDigits(SDL_Surface* surface, TfwSDLImage* strip, const TDigitCells& cells, int32_t x,
+                int32_t y, const std::string& text);
+// One line on standard error, "tessaril: text", beside the log's.
+void ReportToPlayer(const std::string& text);
+
+// The title's lines (uTitleScreen.cpp).
+// The help lines of the title screen in this build; on the desktop they are
+// the title's entries from teStart on (TTitleEntry order) that answer a
+// click. touch: the words for a player by touch, who taps instead.
+std::vector<std::string> TitleHelpLines(bool touch = false);
+// The desktop title's further lines: the keys and the mouse in play, or the
+// taps, swipes and held fingers of play by touch.
+std::vector<std::string> TitleKeyLines(bool touch = false);
+enum TTitleEntry : int32_t { teContinue, teStart, teRelaxed, teHighscores, teQuit };
+struct TTitleLine {
+    int32_t Entry; // a TTitleEntry; the handheld's lines are none (-1)
+    std::string Text;
+};
+// The title's lines as drawn now, top to bottom: on the desktop and the web
+// the kept game's entry first when there is one, then the help lines.
+std::vector<TTitleLine> TitleLines(const std::optional<TSavedGame>& kept, bool touch);

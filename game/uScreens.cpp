@@ -37,16 +37,61 @@ void TMiniGame::LoadProgress(int32_t done, int32_t total) {
     PaceAudio(); // a device that outruns time would slow the loading down
 }
 
-void TMiniGame::DrawNumber(SDL_Surface* surface, int32_t x, int32_t y, const std::string& text,
-                           bool rightAligned) {
+namespace {
+
+// Digits of text from the heads-up digit strip.
+void DrawNumber(SDL_Surface* surface, const TGameMedia& media, int32_t x, int32_t y,
+                const std::string& text, bool rightAligned) {
     const std::string shown = text.substr(0, 31);
     const int32_t n = static_cast<int32_t>(shown.size());
-    DrawDigits(surface, media_.Digits, kHudDigits, rightAligned ? x - n * kHudDigits.Advance : x, y,
+    DrawDigits(surface, media.Digits, kHudDigits, rightAligned ? x - n * kHudDigits.Advance : x, y,
                shown);
 }
 
-void TMiniGame::DrawDigits(SDL_Surface* surface, TfwSDLImage* strip, const TDigitCells& cells,
-                           int32_t x, int32_t y, const std::string& text) {
+void DrawHeadsUp(SDL_Surface* surface, const TGameMedia& media, const TGameSession& session) {
+    auto label = [&](TfwSDLImage* image, int32_t x) {
+        if (image != nullptr)
+            image->Draw(surface, x, 3);
+    };
+    label(media.PointsLabel, 5);
+    DrawNumber(surface, media, 85, 2, std::to_string(session.Score), true);
+    label(media.LivesLabel, 100);
+    DrawNumber(surface, media, 130, 2, std::to_string(session.Lives), false);
+    label(media.LevelLabel, 150);
+    DrawNumber(surface, media, 180, 2, std::to_string(session.Level), false);
+    if (session.Kind == TGameKind::Relaxed)
+        return; // no clock: nothing where it stands
+    label(media.TimeLabel, 200);
+    char time[32];
+    std::snprintf(time, sizeof time, "%2d:%.2d", session.TimeLeft / 60, session.TimeLeft % 60);
+    DrawNumber(surface, media, 260, 2, time, true);
+}
+
+void DrawGoals(SDL_Surface* surface, const TGameMedia& media, const TGameSession& session) {
+    for (int32_t i = 1; i <= session.Colours && i <= kStoneImageCount; ++i) {
+        TfwSDLImage* stone = media.StoneImages[static_cast<size_t>(i - 1)];
+        const int32_t h = stone != nullptr ? stone->Height() : 0;
+        DrawNumber(surface, media, 292, (h + 2) * (i - 1) + 23,
+                   std::to_string(session.Goals[static_cast<size_t>(i)]), true);
+        if (stone != nullptr)
+            stone->Draw(surface, 295, (h + 2) * (i - 1) + 18);
+    }
+}
+
+void DrawPauseSymbol(SDL_Surface* surface, const TScreenContext& context, TPauseSymbol symbol) {
+    // Desktop play only, for the player (a click ends the demo anyway).
+    const TfwSDLImage* image = context.Media.PauseSymbol;
+    if (kHandheld || context.Mode.Demo || image == nullptr || symbol == TPauseSymbol::None)
+        return;
+    const int32_t cell = symbol == TPauseSymbol::GoOn ? kPauseSymbolWidth : 0;
+    context.Media.PauseSymbol->Draw(surface, kPauseSymbolX, kPauseSymbolY, cell, 0,
+                                    kPauseSymbolWidth, kPauseSymbolHeight);
+}
+
+} // namespace
+
+void DrawDigits(SDL_Surface* surface, TfwSDLImage* strip, const TDigitCells& cells, int32_t x,
+                int32_t y, const std::string& text) {
     // A digit strip that failed to load draws nothing: blitting its empty
     // surface would log a failure for every digit of every frame.
     if (strip == nullptr || strip->Surface == nullptr)
@@ -61,64 +106,31 @@ void TMiniGame::DrawDigits(SDL_Surface* surface, TfwSDLImage* strip, const TDigi
     }
 }
 
-void TMiniGame::DrawBackground(SDL_Surface* surface) {
-    if (media_.Splash != nullptr)
-        media_.Splash->Draw(surface, 0, 0);
-    if (media_.Logo != nullptr)
-        media_.Logo->Draw(surface, 5, 5);
+void DrawBackground(SDL_Surface* surface, const TGameMedia& media) {
+    if (media.Splash != nullptr)
+        media.Splash->Draw(surface, 0, 0);
+    if (media.Logo != nullptr)
+        media.Logo->Draw(surface, 5, 5);
 }
 
-void TMiniGame::DrawHeadsUp(SDL_Surface* surface) {
-    auto label = [&](TfwSDLImage* image, int32_t x) {
-        if (image != nullptr)
-            image->Draw(surface, x, 3);
-    };
-    label(media_.PointsLabel, 5);
-    DrawNumber(surface, 85, 2, std::to_string(score_), true);
-    label(media_.LivesLabel, 100);
-    DrawNumber(surface, 130, 2, std::to_string(lives_), false);
-    label(media_.LevelLabel, 150);
-    DrawNumber(surface, 180, 2, std::to_string(level_), false);
-    if (gameKind_ == TGameKind::Relaxed)
-        return; // no clock: nothing where it stands
-    label(media_.TimeLabel, 200);
-    char time[32];
-    std::snprintf(time, sizeof time, "%2d:%.2d", timeLeft_ / 60, timeLeft_ % 60);
-    DrawNumber(surface, 260, 2, time, true);
-}
-
-void TMiniGame::DrawGoals(SDL_Surface* surface) {
-    for (int32_t i = 1; i <= colours_ && i <= kStoneImageCount; ++i) {
-        TfwSDLImage* stone = media_.StoneImages[static_cast<size_t>(i - 1)];
-        const int32_t h = stone != nullptr ? stone->Height() : 0;
-        DrawNumber(surface, 292, (h + 2) * (i - 1) + 23, std::to_string(goals_[i]), true);
-        if (stone != nullptr)
-            stone->Draw(surface, 295, (h + 2) * (i - 1) + 18);
+void DrawGame(SDL_Surface* surface, const TScreenContext& context, bool boardShown,
+              TPauseSymbol symbol) {
+    if (context.Media.F3 != nullptr) {
+        DrawHeadsUp(surface, context.Media, context.Session);
+        DrawGoals(surface, context.Media, context.Session);
+        DrawPauseSymbol(surface, context, symbol);
     }
+    if (boardShown && context.View.Engine != nullptr)
+        context.View.Engine->DrawAll(surface, kBoardView);
 }
 
-void TMiniGame::DrawGame(SDL_Surface* surface, bool boardShown, TPauseSymbol symbol) {
-    if (media_.F3 != nullptr) {
-        DrawHeadsUp(surface);
-        DrawGoals(surface);
-        DrawPauseSymbol(surface, symbol);
-    }
-    if (boardShown && engine_)
-        engine_->DrawAll(surface, kBoardView);
-}
-
-void TMiniGame::DrawPauseSymbol(SDL_Surface* surface, TPauseSymbol symbol) {
-    // Desktop play only, for the player (a click ends the demo anyway).
-    if (kHandheld || demoMode_ || media_.PauseSymbol == nullptr || symbol == TPauseSymbol::None)
-        return;
-    const int32_t cell = symbol == TPauseSymbol::GoOn ? kPauseSymbolWidth : 0;
-    media_.PauseSymbol->Draw(surface, kPauseSymbolX, kPauseSymbolY, cell, 0, kPauseSymbolWidth,
-                             kPauseSymbolHeight);
+void ReportToPlayer(const std::string& text) {
+    std::fprintf(stderr, "tessaril: %s\n", text.c_str());
 }
 
 void TMiniGame::DrawFrame(SDL_Surface* surface) {
     ClearScreen();
-    TScreen& screen = ScreenOf(state_);
+    TScreen& screen = states_.Screen();
     screen.Draw(surface);
     screen.DrawOverlay(surface);
 }

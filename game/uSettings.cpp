@@ -19,8 +19,8 @@ constexpr int32_t kMaxVolume = 128; // SDL_mixer's loudest
 
 // The settings the game keeps, in the order SettingValues lists them.
 enum TSettingIndex { siSoundVolume, siMusicVolume, siFullscreen, siScale, siLastName };
-constexpr const char* kSettingNames[TMiniGame::kSettingCount] = {
-    "sound_volume", "music_volume", "fullscreen", "scale", "last_name"};
+constexpr const char* kSettingNames[kSettingCount] = {"sound_volume", "music_volume", "fullscreen",
+                                                      "scale", "last_name"};
 
 // A name the name entry could have made: up to its length, of its characters.
 bool IsEnterableName(const std::string& name) {
@@ -122,7 +122,7 @@ void TMiniGame::LoadSettings() {
     std::string name;
     if (settings_.Get(kSettingNames[siLastName], name)) {
         if (IsEnterableName(name)) {
-            lastName_ = name; // the name entry offers it from the first game on
+            tables_.LastName = name; // the name entry offers it from the first game on
         } else {
             Log().Write(kTag, std::string(kSettingsFile) + ": " + kSettingNames[siLastName] + "=" +
                                   name + " is no name of up to " +
@@ -137,15 +137,15 @@ void TMiniGame::LoadSettings() {
 void TMiniGame::RestoreVolumes() {
     int32_t value = 0;
     if (SettingNumber(siSoundVolume, 0, kMaxVolume, value))
-        soundVolume_ = value;
+        sounds_.Effects = value;
     if (SettingNumber(siMusicVolume, 0, kMaxVolume, value))
-        musicVolume_ = value;
+        sounds_.Music = value;
     settingsAtStart_ = SettingValues();
 }
 
-std::array<std::string, TMiniGame::kSettingCount> TMiniGame::SettingValues() const {
-    return {std::to_string(soundVolume_), std::to_string(musicVolume_), Fullscreen ? "1" : "0",
-            std::to_string(WindowScale), lastName_};
+std::array<std::string, kSettingCount> TMiniGame::SettingValues() const {
+    return {std::to_string(sounds_.Effects), std::to_string(sounds_.Music), Fullscreen ? "1" : "0",
+            std::to_string(WindowScale), tables_.LastName};
 }
 
 void TMiniGame::SaveSettings() {

@@ -2,6 +2,10 @@
 // not know (from a newer version, say) are kept and written back unchanged.
 #pragma once
 
+// The settings settings.txt keeps: the two volumes, fullscreen, the window's
+// scale and the last name entered.
+inline constexpr int kSettingCount = 5;
+
 #include <string>
 #include <utility>
 #include <vector>

@@ -13,7 +13,7 @@ public:
     using TBoardScreen::TBoardScreen;
 
     void Enter() override {
-        entryDue_ = Game.ScoreEntersTable();
+        entryDue_ = Ctx.Tables.Takes(Ctx.Session.Kind, Ctx.Session.Score);
         shownAt_ = fwGetTicks();
     }
 
@@ -24,27 +24,27 @@ public:
             return true;
         if (fwGetTicks() - shownAt_ >= kShownBeforeNameEntryMs) {
             entryDue_ = false;
-            Game.EnterName();
+            Ctx.Moves.EnterName();
         }
         return false;
     }
 
     // Ending meanwhile keeps the score, under the name the entry would offer.
     void ProgramEnds() override {
-        if (!entryDue_ || !Game.NameEditor())
+        if (!entryDue_ || !Ctx.Tables.Editor())
             return;
         entryDue_ = false;
-        Game.EnterName();
-        Game.ScreenOf(TGameState::gsEnterName).ProgramEnds();
+        Ctx.Moves.EnterName();
+        Ctx.States.ScreenOf(TGameState::gsEnterName).ProgramEnds();
     }
 
     void Keys() override {
-        if (!LeaveGameKey() && Game.ActionPressed(TAction::Select, false))
-            Game.LeaveForTitle();
+        if (!LeaveGameKey() && Pressed(TAction::Select, false))
+            Ctx.Moves.LeaveForTitle();
     }
 
 protected:
-    TOverlay Overlay() const override { return {Game.Media().GameOverImage, miGameOverImage}; }
+    TOverlay Overlay() const override { return {Ctx.Media.GameOverImage, miGameOverImage}; }
 
 private:
     bool entryDue_ = false; // the name entry follows
@@ -53,6 +53,6 @@ private:
 
 } // namespace
 
-template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsGameOver>(TMiniGame& game) {
-    return std::make_unique<TGameOverScreen>(game);
+template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsGameOver>(TScreenContext& context) {
+    return std::make_unique<TGameOverScreen>(context);
 }

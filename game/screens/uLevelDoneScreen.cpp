@@ -12,30 +12,30 @@ public:
 
     TKept KeptAs() const override { return TKept::NextLevel; }
 
-    void Enter() override { Game.Cursor()->Hide(); }
+    void Enter() override { Ctx.View.Cursor->Hide(); }
 
     void Keys() override {
-        if (LeaveGameKey() || RestartKey() || Game.Board()->IsBusy() ||
-            !Game.ActionPressed(TAction::Select, true))
+        if (LeaveGameKey() || RestartKey() || Ctx.View.Board->IsBusy() ||
+            !Pressed(TAction::Select, true))
             return;
-        Game.StartNextLevel();
+        Ctx.Moves.StartNextLevel();
     }
 
     void NoKeys() override {
-        if (Game.Board()->IsBusy())
+        if (Ctx.View.Board->IsBusy())
             return;
-        if (Game.DemoMode())
-            Game.LeaveForTitle();
-        else if (Game.AutoPlay())
-            Game.StartNextLevel();
+        if (Ctx.Mode.Demo)
+            Ctx.Moves.LeaveForTitle();
+        else if (Ctx.Mode.AutoPlay)
+            Ctx.Moves.StartNextLevel();
     }
 
 protected:
-    TOverlay Overlay() const override { return {Game.Media().LevelDoneImage, miLevelDoneImage}; }
+    TOverlay Overlay() const override { return {Ctx.Media.LevelDoneImage, miLevelDoneImage}; }
 };
 
 } // namespace
 
-template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsLevelDone>(TMiniGame& game) {
-    return std::make_unique<TLevelDoneScreen>(game);
+template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsLevelDone>(TScreenContext& context) {
+    return std::make_unique<TLevelDoneScreen>(context);
 }

@@ -24,7 +24,7 @@ public:
     // pressed again; the clicks and characters of earlier frames are gone.
     void Enter() override {
         stored_ = nullptr;
-        Game.IgnoreHeldKeys();
+        Ctx.App.IgnoreHeldKeys();
         if constexpr (kWeb)
             fwWebTakeTyping(true);
     }
@@ -32,7 +32,7 @@ public:
     void Leave() override {
         if constexpr (kWeb)
             fwWebTakeTyping(false);
-        THighscoreManager* table = Game.TableOf(Game.GameKind());
+        THighscoreManager* table = Ctx.Tables.Of(Ctx.Session.Kind);
         if (stored_ == nullptr || table == nullptr)
             return;
         table->Withdraw(stored_);
@@ -41,7 +41,7 @@ public:
     }
 
     bool Step() override {
-        if (Game.NameEditor() && Game.NameEditor()->Finished)
+        if (Ctx.Tables.Editor() && Ctx.Tables.Editor()->Finished)
             StoreName();
         return true;
     }
@@ -50,51 +50,51 @@ public:
     bool TakesEveryKey() const override { return !kHandheld; }
 
     void Keys() override {
-        THighscoreEditor& editor = *Game.NameEditor();
+        THighscoreEditor& editor = *Ctx.Tables.Editor();
         if constexpr (kHandheld) {
             if (!editor.HandleInput())
                 LeaveGameKey();
             return;
         }
-        if (Game.ActionPressed(TAction::Cancel, true)) {
-            Game.LeaveForTitle();
+        if (Pressed(TAction::Cancel, true)) {
+            Ctx.Moves.LeaveForTitle();
             return;
         }
-        for (uint16_t c : Game.TypedChars)
+        for (uint16_t c : Ctx.App.TypedChars)
             editor.Type(c);
         editor.HandleInput();
     }
 
     void PointerPressed(const TfwPointerEvent& e) override {
         if (e.Button == SDL_BUTTON_WHEELUP || e.Button == SDL_BUTTON_WHEELDOWN) {
-            Game.StartAction(e.Button == SDL_BUTTON_WHEELUP ? TAction::Up : TAction::Down);
+            Start(e.Button == SDL_BUTTON_WHEELUP ? TAction::Up : TAction::Down);
             return;
         }
-        if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture || !Game.NameEditor())
+        if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture || !Ctx.Tables.Editor())
             return;
         if (THighscoreEditor::OnConfirmLine(e.X, e.Y))
-            Game.StartAction(TAction::Confirm);
+            Start(TAction::Confirm);
         else if (const int32_t place = THighscoreEditor::PlaceAt(e.X, e.Y); place > 0)
-            Game.NameEditor()->MoveCursorTo(place);
+            Ctx.Tables.Editor()->MoveCursorTo(place);
     }
 
     void PageHidden() override {
-        if (Game.NameEditor() && Game.TableOf(Game.GameKind()) != nullptr)
-            Store(Game.NameEditor()->Name);
+        if (Ctx.Tables.Editor() && Ctx.Tables.Of(Ctx.Session.Kind) != nullptr)
+            Store(Ctx.Tables.Editor()->Name);
     }
 
     void ProgramEnds() override {
-        if (!Game.NameEditor())
+        if (!Ctx.Tables.Editor())
             return;
-        Game.NameEditor()->Finished = true;
+        Ctx.Tables.Editor()->Finished = true;
         StoreName();
     }
 
     void Draw(SDL_Surface* surface) override {
-        Game.DrawBackground(surface);
-        if (Game.NameEditor() && Game.Engine()) {
-            Game.NameEditor()->TouchWords = Game.TouchPlayer;
-            Game.NameEditor()->Draw(surface);
+        DrawBackground(surface, Ctx.Media);
+        if (Ctx.Tables.Editor() && Ctx.View.Engine) {
+            Ctx.Tables.Editor()->TouchWords = Ctx.App.TouchPlayer;
+            Ctx.Tables.Editor()->Draw(surface);
         }
     }
 
@@ -107,13 +107,13 @@ private:
     // a new row the first time, the same row (its name changed) after. False
     // when the save failed.
     bool Store(const std::string& name) {
-        THighscoreManager& table = *Game.TableOf(Game.GameKind());
+        THighscoreManager& table = *Ctx.Tables.Of(Ctx.Session.Kind);
         // The stored row gives way to one with the new name and its date: the
         // table's save would read the old one back from the file otherwise.
         const THScoreItem* old = stored_;
         const double date = old != nullptr ? old->Date : 0;
         table.Withdraw(old);
-        stored_ = table.AddScore(name, static_cast<uint32_t>(Game.NameEditor()->Score), 1, 1);
+        stored_ = table.AddScore(name, static_cast<uint32_t>(Ctx.Tables.Editor()->Score), 1, 1);
         if (old != nullptr)
             stored_->Date = date;
         return table.Save();
@@ -122,24 +122,24 @@ private:
     // The entry goes into the table of its kind of game, which is shown with
     // it and saved.
     void StoreName() {
-        Game.SetState(TGameState::gsHighscores);
-        Game.SetTableShown(Game.GameKind());
-        THighscoreManager* table = Game.TableOf(Game.TableShown());
+        Ctx.States.Set(TGameState::gsHighscores);
+        Ctx.Tables.Shown = Ctx.Session.Kind;
+        THighscoreManager* table = Ctx.Tables.ShownTable();
         if (table == nullptr)
             return;
-        const THighscoreEditor& editor = *Game.NameEditor();
+        const THighscoreEditor& editor = *Ctx.Tables.Editor();
         // The table shows the entry in any case; a save that failed says so
         // there and on standard error (the log may sit on the same full disk).
         if (!Store(editor.Name))
-            TMiniGame::ReportToPlayer(table->SaveError + " (the high scores could not be saved)");
+            ReportToPlayer(table->SaveError + " (the high scores could not be saved)");
         stored_ = nullptr;
         table->Activate();
-        Game.SetLastName(editor.Name);
+        Ctx.Tables.LastName = editor.Name;
     }
 };
 
 } // namespace
 
-template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsEnterName>(TMiniGame& game) {
-    return std::make_unique<TNameEntryScreen>(game);
+template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsEnterName>(TScreenContext& context) {
+    return std::make_unique<TNameEntryScreen>(context);
 }

@@ -17,17 +17,17 @@ public:
 
     void PointerPressed(const TfwPointerEvent& e) override {
         if (e.Button == SDL_BUTTON_LEFT && e.OnPicture)
-            Game.StartAction(TAction::Pause);
+            Start(TAction::Pause);
     }
 
 protected:
-    TOverlay Overlay() const override { return {Game.Media().PausedImage, miPaused}; }
+    TOverlay Overlay() const override { return {Ctx.Media.PausedImage, miPaused}; }
     bool BoardShown() const override { return false; }
     TPauseSymbol PauseSymbolShown() const override { return TPauseSymbol::GoOn; }
 };
 
 } // namespace
 
-template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsPaused>(TMiniGame& game) {
-    return std::make_unique<TPausedScreen>(game);
+template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsPaused>(TScreenContext& context) {
+    return std::make_unique<TPausedScreen>(context);
 }

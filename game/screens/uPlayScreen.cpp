@@ -4,7 +4,7 @@
 // as the pause key; the right button asks for a hint). A finger on the web
 // page's touch screen acts on the stones when it lifts (a tap as the click, a
 // swipe onto a neighbour as the drag); one held still on its stone for
-// TMiniGame::kHintHoldMs asks for the hint instead, and neither selects nor
+// kHintHoldMs asks for the hint instead, and neither selects nor
 // swaps.
 #include "fwConfig.h"
 #include "fwSprite.h"
@@ -32,8 +32,8 @@ public:
 
     // The demo plays without the cursor.
     void Enter() override {
-        if (!Game.DemoMode())
-            Game.Cursor()->Show();
+        if (!Ctx.Mode.Demo)
+            Ctx.View.Cursor->Show();
     }
 
     void Leave() override {
@@ -41,37 +41,37 @@ public:
         touch_ = {};
     }
 
-    bool Step() override { return Game.PlayRules(); }
+    bool Step() override { return Ctx.Moves.PlayRules(); }
 
     void Keys() override {
         if (LeaveGameKey() || RestartKey() || CommandKeys() || PauseKey(TGameState::gsPaused))
             return;
-        if (!Game.ActionPressed(TAction::Select, false)) {
+        if (!Pressed(TAction::Select, false)) {
             MoveCursorKeys();
             return;
         }
         // A press while the board is busy is lost, without waiting for its release.
-        if (Game.Board()->IsBusy())
+        if (Ctx.View.Board->IsBusy())
             return;
-        Game.ActionPressed(TAction::Select, true);
-        Game.PlaySound(Game.Media().SoundClick2, Game.SoundVolume());
-        Game.TryStone();
+        Pressed(TAction::Select, true);
+        Ctx.Sounds.Play(Ctx.Media.SoundClick2);
+        Ctx.Moves.TryStone();
     }
 
     void PointerPressed(const TfwPointerEvent& e) override {
         if (e.Button == SDL_BUTTON_RIGHT && e.OnPicture)
-            Game.StartAction(TAction::Hint); // with its cost
+            Start(TAction::Hint); // with its cost
         if (e.Button != SDL_BUTTON_LEFT)
             return;
         dragCol_ = -1;
         if (!e.OnPicture)
             return;
         if (OnPauseSymbol(e)) {
-            Game.StartAction(TAction::Pause);
+            Start(TAction::Pause);
             return;
         }
         int32_t col = 0, row = 0;
-        if (!StoneAt(e, col, row) || Game.Board()->IsBusy())
+        if (!StoneAt(e, col, row) || Ctx.View.Board->IsBusy())
             return; // as the select key, a click on a busy board is lost
         if (e.Touch) {
             touch_ = {col, row, fwGetTicks(), false, false};
@@ -79,7 +79,8 @@ public:
         }
         dragCol_ = col;
         dragRow_ = row;
-        dragOnSelected_ = Shown(Game.Selection()) && Game.SelCol() == col && Game.SelRow() == row;
+        dragOnSelected_ =
+            Shown(Ctx.View.Selection) && Ctx.Session.SelCol == col && Ctx.Session.SelRow == row;
         // The selected stone is dropped on release, so that a drag from it swaps.
         if (!dragOnSelected_)
             ClickStone(col, row);
@@ -94,10 +95,10 @@ public:
         const int32_t fromRow = dragRow_;
         dragCol_ = -1;
         int32_t col = 0, row = 0;
-        if (fromCol < 0 || !StoneAt(e, col, row) || Game.Board()->IsBusy())
+        if (fromCol < 0 || !StoneAt(e, col, row) || Ctx.View.Board->IsBusy())
             return;
-        const bool fromSelected =
-            Shown(Game.Selection()) && Game.SelCol() == fromCol && Game.SelRow() == fromRow;
+        const bool fromSelected = Shown(Ctx.View.Selection) && Ctx.Session.SelCol == fromCol &&
+                                  Ctx.Session.SelRow == fromRow;
         if (col == fromCol && row == fromRow) {
             if (dragOnSelected_ && fromSelected)
                 ClickStone(col, row); // a click on the selected stone drops it
@@ -115,17 +116,14 @@ public:
     // A finger held still on its stone long enough is the hint key, once.
     void FingerHeld() override {
         if (touch_.Col < 0 || touch_.Moved || touch_.Hinted ||
-            fwGetTicks() - touch_.Since < TMiniGame::kHintHoldMs)
+            fwGetTicks() - touch_.Since < kHintHoldMs)
             return;
         touch_.Hinted = true;
-        Game.StartAction(TAction::Hint);
+        Start(TAction::Hint);
     }
 
-    // The relaxed game has no clock.
-    void SecondElapsed() override {
-        if (Game.GameKind() == TGameKind::Timed)
-            Game.CountDownSecond();
-    }
+    // The clock's second (the relaxed game has none).
+    void SecondElapsed() override { Ctx.Session.ClockSecond(); }
     // The clock counts, the board resolves and autoplay moves every frame.
     uint32_t UntilNextChange(uint32_t now) const override {
         (void)now;
@@ -134,8 +132,8 @@ public:
 
     // Only the demo plays itself; a player's game waits for its player.
     void WindowDeactivated() override {
-        if (!(Game.DemoMode() && Game.AutoPlay()))
-            Game.SetState(TGameState::gsPaused);
+        if (!(Ctx.Mode.Demo && Ctx.Mode.AutoPlay))
+            Ctx.States.Set(TGameState::gsPaused);
     }
 
 protected:
@@ -163,7 +161,7 @@ private:
         const TTouch t = touch_;
         touch_ = {};
         int32_t col = 0, row = 0;
-        if (t.Col < 0 || t.Hinted || !StoneAt(e, col, row) || Game.Board()->IsBusy())
+        if (t.Col < 0 || t.Hinted || !StoneAt(e, col, row) || Ctx.View.Board->IsBusy())
             return;
         if (col == t.Col && row == t.Row) {
             ClickStone(col, row);
@@ -171,42 +169,42 @@ private:
         }
         if (!Neighbours(t.Col, t.Row, col, row))
             return;
-        if (!(Shown(Game.Selection()) && Game.SelCol() == t.Col && Game.SelRow() == t.Row))
+        if (!(Shown(Ctx.View.Selection) && Ctx.Session.SelCol == t.Col &&
+              Ctx.Session.SelRow == t.Row))
             ClickStone(t.Col, t.Row);
         ClickStone(col, row);
     }
 
     // Load, save and the autoplay switch: play's own commands.
     bool CommandKeys() {
-        if (Game.ActionPressed(TAction::LoadBoard, true)) {
-            Game.LoadBoardFile();
-            Game.Cursor()->Show();
-            Game.Selection()->Hide();
+        if (Pressed(TAction::LoadBoard, true)) {
+            Ctx.Moves.LoadBoardFile();
+            Ctx.View.Cursor->Show();
+            Ctx.View.Selection->Hide();
             return true;
         }
-        if (Game.ActionPressed(TAction::SaveBoard, true)) {
-            Game.SaveBoardFile();
+        if (Pressed(TAction::SaveBoard, true)) {
+            Ctx.Moves.SaveBoardFile();
             return true;
         }
         // The handheld binds no autoplay switch: its A button pauses.
-        if (Game.ActionPressed(TAction::AutoPlay, false)) {
-            Game.SetAutoPlay(!Game.AutoPlay());
+        if (Pressed(TAction::AutoPlay, false)) {
+            Ctx.Mode.AutoPlay = !Ctx.Mode.AutoPlay;
             return true;
         }
         return false;
     }
 
     void MoveCursorKeys() {
-        TGameGrid& board = *Game.Board();
-        if (Game.ActionPressed(TAction::Hint, false) && !board.IsBusy()) {
-            Game.PayForHint();
-            Game.ShowHint();
+        TGameGrid& board = *Ctx.View.Board;
+        if (Pressed(TAction::Hint, false) && !board.IsBusy()) {
+            Ctx.Moves.Hint();
         }
-        int32_t col = Game.CursorCol();
-        int32_t row = Game.CursorRow();
+        int32_t col = Ctx.Session.CursorCol;
+        int32_t row = Ctx.Session.CursorRow;
         auto arrow = [&](TAction move, bool allowed, int32_t& coordinate, int32_t step) {
-            if (Game.ActionPressed(move, false) && allowed) {
-                Game.PlaySound(Game.Media().SoundClick1, Game.SoundVolume());
+            if (Pressed(move, false) && allowed) {
+                Ctx.Sounds.Play(Ctx.Media.SoundClick1);
                 coordinate += step;
             }
         };
@@ -215,44 +213,47 @@ private:
         arrow(TAction::Up, row > 0, row, -1);
         arrow(TAction::Down, row < board.Height - 1, row, 1);
         // With a stone selected the cursor stays on it or a neighbour.
-        if (Game.Selection()->Shown() &&
-            std::abs(Game.SelCol() - col) + std::abs(Game.SelRow() - row) > 1)
+        if (Ctx.View.Selection->Shown() &&
+            std::abs(Ctx.Session.SelCol - col) + std::abs(Ctx.Session.SelRow - row) > 1)
             return;
-        Game.SetCursorCell(col, row);
+        Ctx.Session.CursorCol = col;
+        Ctx.Session.CursorRow = row;
     }
 
     bool OnPauseSymbol(const TfwPointerEvent& e) const {
-        return !Game.DemoMode() && e.X >= kPauseAreaLeft && e.Y < kPauseAreaBottom;
+        return !Ctx.Mode.Demo && e.X >= kPauseAreaLeft && e.Y < kPauseAreaBottom;
     }
 
     bool StoneAt(const TfwPointerEvent& e, int32_t& col, int32_t& row) const {
-        if (!e.OnPicture || !Game.Board() || !Game.Engine())
+        if (!e.OnPicture || !Ctx.View.Board || !Ctx.View.Engine)
             return false;
-        const int32_t pitchX = Game.Board()->CellPitchX();
-        const int32_t pitchY = Game.Board()->CellPitchY();
-        const int32_t x = e.X - Game.Engine()->X;
-        const int32_t y = e.Y - Game.Engine()->Y;
+        const int32_t pitchX = Ctx.View.Board->CellPitchX();
+        const int32_t pitchY = Ctx.View.Board->CellPitchY();
+        const int32_t x = e.X - Ctx.View.Engine->X;
+        const int32_t y = e.Y - Ctx.View.Engine->Y;
         if (x < 0 || y < 0 || pitchX <= 0 || pitchY <= 0)
             return false;
         col = x / pitchX;
         row = y / pitchY;
-        return col < Game.Board()->Width && row < Game.Board()->Height;
+        return col < Ctx.View.Board->Width && row < Ctx.View.Board->Height;
     }
 
     // The select key with the cursor on (col, row); a stone that is not the
     // selected one or its neighbour drops the selection first and is selected.
     void ClickStone(int32_t col, int32_t row) {
-        if (Shown(Game.Selection()) && !(Game.SelCol() == col && Game.SelRow() == row) &&
-            !Neighbours(Game.SelCol(), Game.SelRow(), col, row))
-            Game.Selection()->Hide();
-        Game.SetCursorCell(col, row);
-        Game.PlaySound(Game.Media().SoundClick2, Game.SoundVolume());
-        Game.TryStone();
+        if (Shown(Ctx.View.Selection) &&
+            !(Ctx.Session.SelCol == col && Ctx.Session.SelRow == row) &&
+            !Neighbours(Ctx.Session.SelCol, Ctx.Session.SelRow, col, row))
+            Ctx.View.Selection->Hide();
+        Ctx.Session.CursorCol = col;
+        Ctx.Session.CursorRow = row;
+        Ctx.Sounds.Play(Ctx.Media.SoundClick2);
+        Ctx.Moves.TryStone();
     }
 };
 
 } // namespace
 
-template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsPlaying>(TMiniGame& game) {
-    return std::make_unique<TPlayScreen>(game);
+template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsPlaying>(TScreenContext& context) {
+    return std::make_unique<TPlayScreen>(context);
 }

@@ -11,23 +11,23 @@ public:
 
     TKept KeptAs() const override { return TKept::AsItStands; }
 
-    void Enter() override { Game.Cursor()->Hide(); }
+    void Enter() override { Ctx.View.Cursor->Hide(); }
 
     void Keys() override {
         if (LeaveGameKey())
             return;
-        if (Game.ActionPressed(TAction::Select, true))
-            Game.SetState(TGameState::gsPlaying);
+        if (Pressed(TAction::Select, true))
+            Ctx.States.Set(TGameState::gsPlaying);
     }
 
 protected:
     TOverlay Overlay() const override {
-        return {Game.Media().PressKeyImage, miPressKey, Game.Level()};
+        return {Ctx.Media.PressKeyImage, miPressKey, Ctx.Session.Level};
     }
 };
 
 } // namespace
 
-template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsReady>(TMiniGame& game) {
-    return std::make_unique<TReadyScreen>(game);
+template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsReady>(TScreenContext& context) {
+    return std::make_unique<TReadyScreen>(context);
 }

@@ -14,31 +14,30 @@ public:
 
     // After a time-out the cursor stays where the player left it.
     void Enter() override {
-        if (Game.LifeLost() == TLifeLost::NoMoves)
-            Game.Cursor()->Hide();
+        if (Ctx.Session.LifeLost == TLifeLost::NoMoves)
+            Ctx.View.Cursor->Hide();
     }
 
     void Keys() override {
-        if (LeaveGameKey() || RestartKey() || Game.Board()->IsBusy() ||
-            !Game.ActionPressed(TAction::Select, true))
+        if (LeaveGameKey() || RestartKey() || Ctx.View.Board->IsBusy() ||
+            !Pressed(TAction::Select, true))
             return;
-        Game.StartLevel(Game.Level());
-        Game.SetState(TGameState::gsPlaying);
+        Ctx.Moves.DealAgain();
     }
 
 protected:
     TOverlay Overlay() const override {
-        if (Game.LifeLost() == TLifeLost::OutOfTime)
-            return {Game.Media().OutOfTimeImage, miOutOfTimeImage, Game.Lives()};
-        if (Game.LifeLost() == TLifeLost::NoMoves)
-            return {Game.Media().NoMovesImage, miNoMovesImage, Game.Lives()};
-        return {Game.Media().PressKeyImage, miPressKey,
-                Game.Level()}; // the restart key: dealt again
+        if (Ctx.Session.LifeLost == TLifeLost::OutOfTime)
+            return {Ctx.Media.OutOfTimeImage, miOutOfTimeImage, Ctx.Session.Lives};
+        if (Ctx.Session.LifeLost == TLifeLost::NoMoves)
+            return {Ctx.Media.NoMovesImage, miNoMovesImage, Ctx.Session.Lives};
+        return {Ctx.Media.PressKeyImage, miPressKey,
+                Ctx.Session.Level}; // the restart key: dealt again
     }
 };
 
 } // namespace
 
-template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsRetry>(TMiniGame& game) {
-    return std::make_unique<TRetryScreen>(game);
+template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsRetry>(TScreenContext& context) {
+    return std::make_unique<TRetryScreen>(context);
 }

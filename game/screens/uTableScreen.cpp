@@ -26,23 +26,23 @@ public:
 
     // The table's own way out (Return) ends it here.
     bool Step() override {
-        THighscoreManager* table = Game.TableOf(Game.TableShown());
+        THighscoreManager* table = Ctx.Tables.ShownTable();
         if (table && table->Finished) {
             table->Deactivate();
-            Game.SetState(TGameState::gsTitle);
+            Ctx.States.Set(TGameState::gsTitle);
         }
         return true;
     }
 
     void Keys() override {
-        if (!kHandheld && Game.ActionPressed(TAction::OtherTable, true)) {
-            Game.TableOf(Game.TableShown())->Deactivate();
-            Game.SetTableShown(Game.TableShown() == TGameKind::Timed ? TGameKind::Relaxed
-                                                                     : TGameKind::Timed);
-            Game.TableOf(Game.TableShown())->Activate();
+        if (!kHandheld && Pressed(TAction::OtherTable, true)) {
+            Ctx.Tables.ShownTable()->Deactivate();
+            Ctx.Tables.Shown =
+                Ctx.Tables.Shown == TGameKind::Timed ? TGameKind::Relaxed : TGameKind::Timed;
+            Ctx.Tables.ShownTable()->Activate();
             return;
         }
-        if (!Game.TableOf(Game.TableShown())->HandleInput())
+        if (!Ctx.Tables.ShownTable()->HandleInput())
             LeaveGameKey();
     }
 
@@ -51,31 +51,31 @@ public:
         if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture)
             return;
         const bool lastLine = e.Y >= kTableHelpY && e.Y < kTableHelpY + kTableHelpHeight;
-        Game.StartAction(lastLine ? TAction::OtherTable : TAction::Confirm);
+        Start(lastLine ? TAction::OtherTable : TAction::Confirm);
     }
 
     void Draw(SDL_Surface* surface) override {
-        Game.DrawBackground(surface);
-        const THighscoreManager* table = Game.TableOf(Game.TableShown());
-        if (table && Game.Engine())
-            table->DrawTable(surface, Game.Media().F1, 50, 230, 60, 15);
-        if (table && !table->SaveError.empty() && Game.Media().F1 != nullptr)
-            Game.Media().F1->DrawText(surface, 50, kUnsavedNoticeY,
-                                      "The scores could not be saved!", kTextColour);
+        DrawBackground(surface, Ctx.Media);
+        const THighscoreManager* table = Ctx.Tables.ShownTable();
+        if (table && Ctx.View.Engine)
+            table->DrawTable(surface, Ctx.Media.F1, 50, 230, 60, 15);
+        if (table && !table->SaveError.empty() && Ctx.Media.F1 != nullptr)
+            Ctx.Media.F1->DrawText(surface, 50, kUnsavedNoticeY, "The scores could not be saved!",
+                                   kTextColour);
         // The handheld has one table, and its menu button is named nowhere.
-        if (kHandheld || Game.Media().F1 == nullptr || Game.Media().F2 == nullptr)
+        if (kHandheld || Ctx.Media.F1 == nullptr || Ctx.Media.F2 == nullptr)
             return;
-        const auto kind = static_cast<size_t>(Game.TableShown() == TGameKind::Relaxed);
-        Game.Media().F1->DrawText(surface, 50, kTableHelpY,
-                                  Game.TouchPlayer ? kTableTouchHelp[kind] : kTableHelp[kind],
-                                  kTextColour);
-        Game.Media().F2->DrawText(surface, kTableHeadingX, kTableHeadingY, kTableHeading[kind],
-                                  kTextColour);
+        const auto kind = static_cast<size_t>(Ctx.Tables.Shown == TGameKind::Relaxed);
+        Ctx.Media.F1->DrawText(surface, 50, kTableHelpY,
+                               Ctx.App.TouchPlayer ? kTableTouchHelp[kind] : kTableHelp[kind],
+                               kTextColour);
+        Ctx.Media.F2->DrawText(surface, kTableHeadingX, kTableHeadingY, kTableHeading[kind],
+                               kTextColour);
     }
 };
 
 } // namespace
 
-template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsHighscores>(TMiniGame& game) {
-    return std::make_unique<TTableScreen>(game);
+template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsHighscores>(TScreenContext& context) {
+    return std::make_unique<TTableScreen>(context);
 }

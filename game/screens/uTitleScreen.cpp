@@ -6,6 +6,7 @@
 #include "fwConfig.h"
 #include "fwFont.h"
 #include "fwImage.h"
+#include "fwPictureCache.h"
 #include "fwSprite.h"
 #include "uHighscore.h"
 #include "uScreen.h"
@@ -58,24 +59,24 @@ bool SoundWaits() {
 
 // Everything the title's picture depends on: the numbers it shows and the
 // pictures and faces it draws, down to what a reload or a new alpha changes.
-TfwPictureCache::TKey TitleKey(const TMiniGame& game) {
-    const std::optional<TSavedGame>& kept = game.KeptGame();
-    TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.SoundVolume()),
-                                 static_cast<uintptr_t>(game.Score()),
-                                 game.Silent,
+TfwPictureCache::TKey TitleKey(const TScreenContext& game) {
+    const std::optional<TSavedGame>& kept = game.Kept.Offered;
+    TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.Sounds.Effects),
+                                 static_cast<uintptr_t>(game.Session.Score),
+                                 game.App.Silent,
                                  SoundWaits(),
-                                 game.TouchPlayer,
-                                 game.FilesKept(),
+                                 game.App.TouchPlayer,
+                                 game.App.FilesKept(),
                                  kept.has_value(),
-                                 kept ? static_cast<uintptr_t>(kept->Level) : 0,
-                                 kept ? static_cast<uintptr_t>(kept->Score) : 0};
-    for (const TfwSDLImage* image : {game.Media().Splash, game.Media().Logo}) {
+                                 kept ? static_cast<uintptr_t>(kept->Session.Level) : 0,
+                                 kept ? static_cast<uintptr_t>(kept->Session.Score) : 0};
+    for (const TfwSDLImage* image : {game.Media.Splash, game.Media.Logo}) {
         const SDL_Surface* s = image != nullptr ? image->Surface : nullptr;
         key.insert(key.end(), {reinterpret_cast<uintptr_t>(image), reinterpret_cast<uintptr_t>(s),
                                s != nullptr ? s->flags : 0, s != nullptr ? s->format->alpha : 0u,
                                s != nullptr ? s->format->colorkey : 0});
     }
-    for (const TfwFont* font : {game.Media().F1, game.Media().F2, game.Media().F3})
+    for (const TfwFont* font : {game.Media.F1, game.Media.F2, game.Media.F3})
         key.insert(key.end(), {reinterpret_cast<uintptr_t>(font),
                                reinterpret_cast<uintptr_t>(font != nullptr ? font->Font : nullptr),
                                font != nullptr && font->Opened, font != nullptr && font->Blended});
@@ -87,32 +88,32 @@ public:
     using TScreen::TScreen;
 
     void Enter() override {
-        Game.Cursor()->Hide();
-        Game.Selection()->Hide();
-        Game.SetIdleSeconds(0);
+        Ctx.View.Cursor->Hide();
+        Ctx.View.Selection->Hide();
+        Ctx.Mode.IdleSeconds = 0;
     }
 
     bool Step() override {
-        if (Game.InputThisFrame())
-            Game.SetIdleSeconds(0);
+        if (Ctx.Moves.InputThisFrame())
+            Ctx.Mode.IdleSeconds = 0;
         return true;
     }
 
     void Keys() override {
-        if (Game.ActionPressed(TAction::Leave, true)) {
-            Game.Quit();
+        if (Pressed(TAction::Leave, true)) {
+            Ctx.App.Quit();
             return;
         }
-        if (Game.ActionPressed(TAction::Select, true)) {
-            Game.NewGameOf(TGameKind::Timed);
-        } else if (Game.ActionPressed(TAction::Relaxed, true)) {
-            Game.NewGameOf(TGameKind::Relaxed);
-        } else if (Game.KeptGame() && Game.ActionPressed(TAction::Continue, true)) {
-            Game.ContinueGame();
-        } else if (Game.ActionPressed(TAction::Highscores, true)) {
-            Game.SetTableShown(Game.GameKind());
-            Game.TableOf(Game.TableShown())->Activate();
-            Game.SetState(TGameState::gsHighscores);
+        if (Pressed(TAction::Select, true)) {
+            Ctx.Moves.NewGameOf(TGameKind::Timed);
+        } else if (Pressed(TAction::Relaxed, true)) {
+            Ctx.Moves.NewGameOf(TGameKind::Relaxed);
+        } else if (Ctx.Kept.Offered && Pressed(TAction::Continue, true)) {
+            Ctx.Moves.ContinueGame();
+        } else if (Pressed(TAction::Highscores, true)) {
+            Ctx.Tables.Shown = Ctx.Session.Kind;
+            Ctx.Tables.ShownTable()->Activate();
+            Ctx.States.Set(TGameState::gsHighscores);
         }
     }
 
@@ -122,105 +123,102 @@ public:
         if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture)
             return;
         switch (EntryAt(e.X, e.Y)) {
-        case TMiniGame::teContinue:
-            Game.StartAction(TAction::Continue);
+        case teContinue:
+            Start(TAction::Continue);
             break;
-        case TMiniGame::teRelaxed:
-            Game.StartAction(TAction::Relaxed);
+        case teRelaxed:
+            Start(TAction::Relaxed);
             break;
-        case TMiniGame::teHighscores:
-            Game.StartAction(TAction::Highscores);
+        case teHighscores:
+            Start(TAction::Highscores);
             break;
-        case TMiniGame::teQuit:
-            Game.StartAction(TAction::Leave);
+        case teQuit:
+            Start(TAction::Leave);
             break;
-        case TMiniGame::teStart:
-            Game.StartAction(TAction::Select);
+        case teStart:
+            Start(TAction::Select);
             break;
         default:
-            if (!Game.KeptGame())
-                Game.StartAction(TAction::Select);
+            if (!Ctx.Kept.Offered)
+                Start(TAction::Select);
             break;
         }
     }
 
     void SecondElapsed() override {
-        if (Game.DemoMode())
+        if (Ctx.Mode.Demo)
             return;
-        Game.SetIdleSeconds(Game.IdleSeconds() + 1);
-        if (Game.IdleSeconds() > kIdleSecondsBeforeDemo)
-            Game.StartDemo();
+        ++Ctx.Mode.IdleSeconds;
+        if (Ctx.Mode.IdleSeconds > kIdleSecondsBeforeDemo)
+            Ctx.Moves.StartDemo();
     }
 
     void Draw(SDL_Surface* surface) override {
-        Game.TitlePicture().Draw(surface, TitleKey(Game), [this](SDL_Surface* s) { DrawTitle(s); });
+        Ctx.TitlePicture.Draw(surface, TitleKey(Ctx), [this](SDL_Surface* s) { DrawTitle(s); });
     }
 
 private:
-    int32_t HelpTop() const { return Game.KeptGame() ? kKeptEntriesTop : kHelpTop; }
+    int32_t HelpTop() const { return Ctx.Kept.Offered ? kKeptEntriesTop : kHelpTop; }
 
     // The entry drawn at picture pixel (x, y); -1 for none (and on the handheld).
     int32_t EntryAt(int32_t x, int32_t y) const {
-        if (kHandheld || Game.Media().F2 == nullptr || y < HelpTop())
+        if (kHandheld || Ctx.Media.F2 == nullptr || y < HelpTop())
             return -1;
         const auto line = static_cast<size_t>((y - HelpTop()) / kHelpLineHeight);
-        const auto lines = Game.TitleLines();
+        const auto lines = TitleLines(Ctx.Kept.Offered, Ctx.App.TouchPlayer);
         if (line >= lines.size())
             return -1;
-        const int32_t right = kHelpLeft + Game.Media().F2->TextWidth(lines[line].Text);
+        const int32_t right = kHelpLeft + Ctx.Media.F2->TextWidth(lines[line].Text);
         return x >= kHelpLeft - kEntrySlack && x < right + kEntrySlack ? lines[line].Entry : -1;
     }
 
     void DrawTitle(SDL_Surface* surface) {
-        Game.DrawBackground(surface);
+        DrawBackground(surface, Ctx.Media);
         auto text = [&](TfwFont* font, int32_t x, int32_t y, const std::string& s) {
             if (font != nullptr)
                 font->DrawText(surface, x, y, s, kTextColour);
         };
-        text(Game.Media().F1, 5, 44, "Tessaril - Version " TESSARIL_VERSION);
-        const bool noticeOnHeading = Game.KeptGame() && !Game.FilesKept();
+        text(Ctx.Media.F1, 5, 44, "Tessaril - Version " TESSARIL_VERSION);
+        const bool noticeOnHeading = Ctx.Kept.Offered && !Ctx.App.FilesKept();
         if (!noticeOnHeading)
-            text(Game.Media().F3, 5, 64, "Written by ");
-        text(Game.Media().F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
-        text(Game.Media().F3, 15, 100, "Mabel Quorne (Programming / Art)");
-        if (!Game.KeptGame())
-            text(Game.Media().F3, 15, 118, "The Internet (Sound)");
+            text(Ctx.Media.F3, 5, 64, "Written by ");
+        text(Ctx.Media.F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
+        text(Ctx.Media.F3, 15, 100, "Mabel Quorne (Programming / Art)");
+        if (!Ctx.Kept.Offered)
+            text(Ctx.Media.F3, 15, 118, "The Internet (Sound)");
         // Without a sound device the desktop has no volume to tell; the handheld
         // keeps its volume line.
-        text(Game.Media().F1, kVolumeLeft, kVolumeTop,
-             Game.Silent && !kHandheld ? std::string("Sound: off")
-                                       : "Volume: " + std::to_string(Game.SoundVolume()));
-        if (!Game.Silent && SoundWaits() && Game.Media().F1 != nullptr)
-            text(Game.Media().F1,
-                 kVolumeLeft - kSoundHintGap - Game.Media().F1->TextWidth(kSoundHint), kVolumeTop,
-                 kSoundHint);
-        if (!Game.FilesKept())
-            text(Game.Media().F1, kNotKeptLeft, noticeOnHeading ? kNotKeptHeadingTop : kNotKeptTop,
+        text(Ctx.Media.F1, kVolumeLeft, kVolumeTop,
+             Ctx.App.Silent && !kHandheld ? std::string("Sound: off")
+                                          : "Volume: " + std::to_string(Ctx.Sounds.Effects));
+        if (!Ctx.App.Silent && SoundWaits() && Ctx.Media.F1 != nullptr)
+            text(Ctx.Media.F1, kVolumeLeft - kSoundHintGap - Ctx.Media.F1->TextWidth(kSoundHint),
+                 kVolumeTop, kSoundHint);
+        if (!Ctx.App.FilesKept())
+            text(Ctx.Media.F1, kNotKeptLeft, noticeOnHeading ? kNotKeptHeadingTop : kNotKeptTop,
                  kNotKeptNotice);
-        if (Game.Score() > 0 && !Game.KeptGame())
-            text(Game.Media().F2, kHelpLeft, kLastScoreTop,
-                 "Last Score: " + std::to_string(Game.Score()));
-        const auto lines = Game.TitleLines();
+        if (Ctx.Session.Score > 0 && !Ctx.Kept.Offered)
+            text(Ctx.Media.F2, kHelpLeft, kLastScoreTop,
+                 "Last Score: " + std::to_string(Ctx.Session.Score));
+        const auto lines = TitleLines(Ctx.Kept.Offered, Ctx.App.TouchPlayer);
         for (size_t i = 0; i < lines.size(); ++i) {
             const int32_t y = HelpTop() + static_cast<int32_t>(i) * kHelpLineHeight;
-            text(Game.Media().F2, kHelpLeft, y, lines[i].Text);
-            if (Game.KeptGame() && lines[i].Entry == TMiniGame::teStart &&
-                Game.Media().F2 != nullptr)
-                text(Game.Media().F1,
-                     kHelpLeft + Game.Media().F2->TextWidth(lines[i].Text) + kNoteGap, y + 1,
-                     kDropsKeptGame);
+            text(Ctx.Media.F2, kHelpLeft, y, lines[i].Text);
+            if (Ctx.Kept.Offered && lines[i].Entry == teStart && Ctx.Media.F2 != nullptr)
+                text(Ctx.Media.F1, kHelpLeft + Ctx.Media.F2->TextWidth(lines[i].Text) + kNoteGap,
+                     y + 1, kDropsKeptGame);
         }
-        const auto keys = TMiniGame::KeyLines(Game.TouchPlayer);
+        const auto keys = TitleKeyLines(Ctx.App.TouchPlayer);
         for (size_t i = 0; i < keys.size(); ++i)
-            text(Game.Media().F1, kKeyLinesLeft,
+            text(Ctx.Media.F1, kKeyLinesLeft,
                  kKeyLinesTop + static_cast<int32_t>(i) * kKeyLineHeight, keys[i]);
     }
 };
 
 } // namespace
 
-template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsTitle>(TMiniGame& game) {
-    return std::make_unique<TTitleScreen>(game);
+template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsTitle>(TScreenContext& context) {
+    return std::make_unique<TTitleScreen>(context);
 }
 
 namespace {
@@ -241,7 +239,7 @@ std::string Capitalised(std::string name) {
 
 } // namespace
 
-std::vector<std::string> TMiniGame::HelpLines(bool touch) {
+std::vector<std::string> TitleHelpLines(bool touch) {
     if constexpr (kHandheld)
         return {"'" + KeyName(TAction::Select) + "'  - Start game / select stone",
                 Capitalised(KeyName(TAction::Up)) + " - move cursor",
@@ -256,20 +254,20 @@ std::vector<std::string> TMiniGame::HelpLines(bool touch) {
             Capitals(KeyName(TAction::Leave)) + " - Quit"};
 }
 
-std::vector<TMiniGame::TTitleLine> TMiniGame::TitleLines() const {
+std::vector<TTitleLine> TitleLines(const std::optional<TSavedGame>& kept, bool touch) {
     std::vector<TTitleLine> lines;
-    if (keptGame_)
-        lines.push_back({teContinue, (TouchPlayer ? std::string("Tap here")
-                                                  : Capitals(KeyName(TAction::Continue))) +
-                                         " - Continue level " + std::to_string(keptGame_->Level) +
-                                         " (score " + std::to_string(keptGame_->Score) + ")"});
+    if (kept)
+        lines.push_back(
+            {teContinue, (touch ? std::string("Tap here") : Capitals(KeyName(TAction::Continue))) +
+                             " - Continue level " + std::to_string(kept->Session.Level) +
+                             " (score " + std::to_string(kept->Session.Score) + ")"});
     int32_t entry = kHandheld ? -1 : teStart;
-    for (const std::string& line : HelpLines(TouchPlayer))
+    for (const std::string& line : TitleHelpLines(touch))
         lines.push_back({kHandheld ? -1 : entry++, line});
     return lines;
 }
 
-std::vector<std::string> TMiniGame::KeyLines(bool touch) {
+std::vector<std::string> TitleKeyLines(bool touch) {
     if constexpr (kHandheld)
         return {};
     if (touch)

@@ -28,8 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             for (int32_t kind : row)
                 FUZZ_CHECK(kind >= 1 && kind <= kStoneImageCount, std::to_string(kind));
         }
-        FUZZ_CHECK(game.Goals.size() == static_cast<size_t>(LevelColours(game.Level)), "goals");
-        FUZZ_CHECK(game.Lives >= 1 && game.Lives <= kStartLives, "lives");
+        const TGameSession& s = game.Session;
+        FUZZ_CHECK(s.Colours == LevelColours(s.Level), "colours");
+        FUZZ_CHECK(s.Lives >= 1 && s.Lives <= kStartLives, "lives");
         FUZZ_CHECK(game.SpawnCount >= 0 && game.SpawnCount < kSpawnCycle, "spawn");
         FUZZ_CHECK(ParseSavedGame(FormatSavedGame(game), 10, 8, again).empty() && again == game,
                    "written and read back, the game changed");

@@ -10,7 +10,6 @@
 #include "fwLog.h"
 #include "fwSound.h"
 #include "fwSprite.h"
-#include "testaccess.h"
 #include "testutil.h"
 #include "uHighscore.h"
 
@@ -46,30 +45,37 @@ public:
         IconBeforeWindow = Screen == nullptr;
         TMiniGame::SetWindowIcon(icon);
     }
-    // The game's variables under their own names, through the tests' access.
-    TGameState& State = TMiniGameTestAccess::State(*this);
-    TGameKind& GameKind = TMiniGameTestAccess::GameKind(*this);
-    TGameKind& TableShown = TMiniGameTestAccess::TableShown(*this);
-    std::optional<TSavedGame>& KeptGame = TMiniGameTestAccess::KeptGame(*this);
-    int32_t& Score = TMiniGameTestAccess::Score(*this);
-    int32_t& Lives = TMiniGameTestAccess::Lives(*this);
-    int32_t& Level = TMiniGameTestAccess::Level(*this);
-    int32_t& TimeLeft = TMiniGameTestAccess::TimeLeft(*this);
-    TLifeLost& LifeLost = TMiniGameTestAccess::LifeLost(*this);
-    int32_t& Colours = TMiniGameTestAccess::Colours(*this);
-    std::array<int32_t, 33>& Goals = TMiniGameTestAccess::Goals(*this);
-    int32_t& CursorCol = TMiniGameTestAccess::CursorCol(*this);
-    int32_t& CursorRow = TMiniGameTestAccess::CursorRow(*this);
-    int32_t& SelCol = TMiniGameTestAccess::SelCol(*this);
-    int32_t& SelRow = TMiniGameTestAccess::SelRow(*this);
-    bool& AutoPlay = TMiniGameTestAccess::AutoPlay(*this);
-    bool& DemoMode = TMiniGameTestAccess::DemoMode(*this);
-    int32_t& IdleSeconds = TMiniGameTestAccess::IdleSeconds(*this);
-    int32_t& SoundVolume = TMiniGameTestAccess::SoundVolume(*this);
-    int32_t& MusicVolume = TMiniGameTestAccess::MusicVolume(*this);
-    std::string& LastName = TMiniGameTestAccess::LastName(*this);
-    int32_t& TrackIndex = TMiniGameTestAccess::TrackIndex(*this);
-    std::string& Announced = TMiniGameTestAccess::Announced(*this);
+    // The game's variables under their own names, through its public faces:
+    // the session and the screens' context.
+    TScreenContext& Ctx = Context();
+    TGameKind& GameKind = Session().Kind;
+    TGameKind& TableShown = Ctx.Tables.Shown;
+    std::optional<TSavedGame>& KeptGame = Ctx.Kept.Offered;
+    int32_t& Score = Session().Score;
+    int32_t& Lives = Session().Lives;
+    int32_t& Level = Session().Level;
+    int32_t& TimeLeft = Session().TimeLeft;
+    TLifeLost& LifeLost = Session().LifeLost;
+    int32_t& Colours = Session().Colours;
+    TGoals& Goals = Session().Goals;
+    int32_t& CursorCol = Session().CursorCol;
+    int32_t& CursorRow = Session().CursorRow;
+    int32_t& SelCol = Session().SelCol;
+    int32_t& SelRow = Session().SelRow;
+    bool& AutoPlay = Ctx.Mode.AutoPlay;
+    bool& DemoMode = Ctx.Mode.Demo;
+    int32_t& IdleSeconds = Ctx.Mode.IdleSeconds;
+    int32_t& SoundVolume = Ctx.Sounds.Effects;
+    int32_t& MusicVolume = Ctx.Sounds.Music;
+    std::string& LastName = Ctx.Tables.LastName;
+    THighscoreManager* Highscores() const { return Ctx.Tables.Timed(); }
+    THighscoreManager* RelaxedHighscores() const { return Ctx.Tables.Relaxed(); }
+    THighscoreEditor* NameEditor() const { return Ctx.Tables.Editor(); }
+    TfwSprite* Cursor() const { return Ctx.View.Cursor; }
+    TfwSprite* Selection() const { return Ctx.View.Selection; }
+    TfwSpriteEngine* Engine() const { return Ctx.View.Engine; }
+    // The state changed as a move changes it: the screens change at the frame's end.
+    void SetState(TGameState state) { Ctx.States.Set(state); }
     bool Processing = false;
     int Frames = 0;                // frames run
     int IconSize = 0;              // 0: no icon was given
@@ -111,7 +117,9 @@ protected:
         game->SecondMark = fwGetTicks(); // as Run does before its first iteration
         ASSERT_NE(nullptr, game->Board());
         game->Board()->FixSeed(kSeed);
-        game->OnPlaySound = [this](const TfwSDLSound* s, int32_t v) { Played.push_back({s, v}); };
+        game->Ctx.Sounds.OnPlay = [this](const TfwSDLSound* s, int32_t v) {
+            Played.push_back({s, v});
+        };
         // The player lets go of the keys when the game waits for that.
         clock.OnDelay = [this] {
             if (game == nullptr || !game->Processing || held_.empty())
@@ -180,7 +188,7 @@ protected:
     // Frames while "GAME OVER" is shown before a name entry (up to two seconds).
     void PassGameOver() {
         for (int n = 0;
-             game->State == TGameState::gsGameOver && n < static_cast<int>(2000 / kFrameMs); ++n)
+             game->State() == TGameState::gsGameOver && n < static_cast<int>(2000 / kFrameMs); ++n)
             Frame();
     }
 
@@ -202,9 +210,9 @@ protected:
     // Title, select, select: a game in play on a settled board.
     void StartPlaying() {
         Press(KeyOf(TAction::Select));
-        ASSERT_EQ(TGameState::gsReady, game->State);
+        ASSERT_EQ(TGameState::gsReady, game->State());
         Press(KeyOf(TAction::Select));
-        ASSERT_EQ(TGameState::gsPlaying, game->State);
+        ASSERT_EQ(TGameState::gsPlaying, game->State());
         Settle();
         ASSERT_FALSE(game->Board()->IsBusy());
         HoldSecond();

@@ -181,7 +181,8 @@ using TessarilStates = TessarilGame;
 // (k a K, w nothing, x an X) and Escape leaves without ending the program.
 TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
     Start();
-    game->NewGame();
+    FillTable(); // game over takes its keys at once: no name entry follows
+    game->Ctx.Moves.NewGameOf(TGameKind::Timed);
     Settle();
     struct TColumn {
         const char* Name;
@@ -237,7 +238,7 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
         TGameState::gsGameOver, TGameState::gsHighscores, TGameState::gsEnterName};
     auto snapshot = [this] {
         const THighscoreEditor& editor = *game->NameEditor();
-        return std::vector<std::string>{std::to_string(static_cast<int>(game->State)),
+        return std::vector<std::string>{std::to_string(static_cast<int>(game->State())),
                                         std::to_string(game->SoundVolume),
                                         std::to_string(game->AutoPlay),
                                         std::to_string(game->TimeLeft),
@@ -275,7 +276,7 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
             game->CursorCol = 5;
             game->TimeLeft = 60;
             game->Level = 1;
-            game->State = row.State;
+            game->SetState(row.State);
             HoldSecond();
             const auto before = snapshot();
             Press(column.Key);
@@ -286,18 +287,18 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
             if (cell[0] != 'T') {
                 EXPECT_EQ(cell[0] == 'H', snapshot() != before) << where;
             }
-            EXPECT_EQ(states[letters.find(cell[1])], game->State) << where;
+            EXPECT_EQ(states[letters.find(cell[1])], game->State()) << where;
         }
 }
 
 TEST_F(TessarilStates, TitleSelectDealsANewGameAndReadyWaitsForSelect) {
     Start();
-    ASSERT_EQ(TGameState::gsTitle, game->State);
+    ASSERT_EQ(TGameState::gsTitle, game->State());
     game->Score = 900; // left over from a last game
     game->Lives = 0;
     game->Level = 4;
     Press(KeyOf(TAction::Select));
-    EXPECT_EQ(TGameState::gsReady, game->State);
+    EXPECT_EQ(TGameState::gsReady, game->State());
     EXPECT_EQ(1, game->Level);
     EXPECT_EQ(3, game->Lives);
     EXPECT_EQ(0, game->Score);
@@ -305,11 +306,11 @@ TEST_F(TessarilStates, TitleSelectDealsANewGameAndReadyWaitsForSelect) {
     EXPECT_TRUE(game->Board()->IsBusy()) << "the new stones fall into place";
 
     Frames(5);
-    EXPECT_EQ(TGameState::gsReady, game->State) << "ready waits for the select key";
+    EXPECT_EQ(TGameState::gsReady, game->State()) << "ready waits for the select key";
     Press(SDLK_LEFT);
     EXPECT_FALSE(Shown(game->Cursor())) << "any key in ready hides the cursor";
     Press(KeyOf(TAction::Select));
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_TRUE(Shown(game->Cursor()));
 }
 
@@ -317,25 +318,25 @@ TEST_F(TessarilStates, PauseKeyTogglesPlayOnlyAndStopsTheClock) {
     Start();
     Press(KeyOf(TAction::Select));
     Press(KeyOf(TAction::Pause));
-    EXPECT_EQ(TGameState::gsReady, game->State) << "pause does nothing in ready";
+    EXPECT_EQ(TGameState::gsReady, game->State()) << "pause does nothing in ready";
     Press(KeyOf(TAction::Select));
     Settle();
-    ASSERT_EQ(TGameState::gsPlaying, game->State);
+    ASSERT_EQ(TGameState::gsPlaying, game->State());
 
     Press(KeyOf(TAction::Pause));
-    ASSERT_EQ(TGameState::gsPaused, game->State);
+    ASSERT_EQ(TGameState::gsPaused, game->State());
     const int32_t time = game->TimeLeft;
     Frames(130); // more than two seconds
     EXPECT_EQ(time, game->TimeLeft) << "the clock stands while paused";
     Press(KeyOf(TAction::Pause));
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State());
     Frames(130);
     EXPECT_LT(game->TimeLeft, time);
 
     Press(SDLK_r);
-    ASSERT_EQ(TGameState::gsRetry, game->State);
+    ASSERT_EQ(TGameState::gsRetry, game->State());
     Press(KeyOf(TAction::Pause));
-    EXPECT_EQ(TGameState::gsRetry, game->State) << "pause does nothing in retry";
+    EXPECT_EQ(TGameState::gsRetry, game->State()) << "pause does nothing in retry";
 }
 
 TEST_F(TessarilStates, QuitKeyLeavesPlayForTheTitleAndEndsTheProgramThere) {
@@ -345,7 +346,7 @@ TEST_F(TessarilStates, QuitKeyLeavesPlayForTheTitleAndEndsTheProgramThere) {
     Frames(60); // a second of play
     game->IdleSeconds = 4;
     Press(KeyOf(TAction::Leave));
-    EXPECT_EQ(TGameState::gsTitle, game->State);
+    EXPECT_EQ(TGameState::gsTitle, game->State());
     EXPECT_EQ(0, game->IdleSeconds);
     EXPECT_FALSE(game->Terminated);
     EXPECT_TRUE(game->Highscores()->Entries.empty()) << "a dropped game enters no score";
@@ -362,9 +363,9 @@ TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
     if constexpr (kHandheld) {
         // The A button is the handheld's pause key; that build has no switch.
         EXPECT_FALSE(game->AutoPlay);
-        EXPECT_EQ(TGameState::gsPaused, game->State);
+        EXPECT_EQ(TGameState::gsPaused, game->State());
         Press(SDLK_a);
-        ASSERT_EQ(TGameState::gsPlaying, game->State);
+        ASSERT_EQ(TGameState::gsPlaying, game->State());
         game->AutoPlay = true;
     } else {
         EXPECT_TRUE(game->AutoPlay);
@@ -378,19 +379,19 @@ TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
     for (int k = 1; k <= game->Colours; ++k)
         game->Goals[k] = 0;
     int frames = 0;
-    while (game->State == TGameState::gsPlaying && frames < 200) {
+    while (game->State() == TGameState::gsPlaying && frames < 200) {
         Frame(); // the move autoplay may have started runs out first
         ++frames;
     }
-    ASSERT_EQ(TGameState::gsLevelDone, game->State);
+    ASSERT_EQ(TGameState::gsLevelDone, game->State());
     game->AutoPlay = false;
     Settle();
     game->AutoPlay = true;
     Press(KeyOf(TAction::VolumeUp));
-    EXPECT_EQ(TGameState::gsLevelDone, game->State)
+    EXPECT_EQ(TGameState::gsLevelDone, game->State())
         << "no no-key step in a frame where a key went down";
     Frame();
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ(2, game->Level);
     EXPECT_TRUE(game->AutoPlay);
     EXPECT_FALSE(game->DemoMode);
@@ -401,16 +402,16 @@ TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
     Start();
     if constexpr (kHandheld) { // the desktop's R starts a relaxed game there
         Press(SDLK_r);
-        EXPECT_EQ(TGameState::gsTitle, game->State) << "no game to restart on the title";
+        EXPECT_EQ(TGameState::gsTitle, game->State()) << "no game to restart on the title";
     }
 
     Press(KeyOf(TAction::Select));
     Press(KeyOf(TAction::Select)); // in play, stones still falling
     ASSERT_TRUE(game->Board()->IsBusy());
     Press(SDLK_r);
-    ASSERT_EQ(TGameState::gsRetry, game->State);
+    ASSERT_EQ(TGameState::gsRetry, game->State());
     Press(KeyOf(TAction::Select));
-    EXPECT_EQ(TGameState::gsRetry, game->State) << "select is ignored while the board is busy";
+    EXPECT_EQ(TGameState::gsRetry, game->State()) << "select is ignored while the board is busy";
     Settle();
     HoldSecond();
     game->Score = 300;
@@ -418,7 +419,7 @@ TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
     game->TimeLeft = 12;
     game->Goals[1] = 0;
     Press(KeyOf(TAction::Select));
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ(60, game->TimeLeft);
     EXPECT_EQ(3, game->Goals[1]);
     EXPECT_EQ(300, game->Score);
@@ -439,18 +440,18 @@ TEST_F(TessarilStates, LevelDoneWaitsForSelectThenStartsTheNextLevel) {
     TButtonSprite* top = game->Board()->StoneAt(0, 0);
     const int32_t topY = top->Y;
     Frame();
-    ASSERT_EQ(TGameState::gsLevelDone, game->State);
+    ASSERT_EQ(TGameState::gsLevelDone, game->State());
     EXPECT_FALSE(Shown(game->Cursor()));
     EXPECT_TRUE(game->Board()->IsBusy()) << "the stones fall out";
     Press(KeyOf(TAction::Select));
-    EXPECT_EQ(TGameState::gsLevelDone, game->State) << "ignored while the stones fall";
+    EXPECT_EQ(TGameState::gsLevelDone, game->State()) << "ignored while the stones fall";
     EXPECT_EQ(56, Settle()) << "57 frames of falling";
     EXPECT_EQ(topY + 224, top->Y) << "the top row ends below the board";
     Press(KeyOf(TAction::Pause));
-    EXPECT_EQ(TGameState::gsLevelDone, game->State) << "pause does nothing in level done";
+    EXPECT_EQ(TGameState::gsLevelDone, game->State()) << "pause does nothing in level done";
     const bool musicPlayed = Mix_PlayingMusic() != 0;
     Press(KeyOf(TAction::Select));
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ(2, game->Level);
     EXPECT_EQ(65, game->TimeLeft);
     EXPECT_EQ(4, game->Goals[1]);
@@ -467,25 +468,25 @@ TEST_F(TessarilStates, GameOverReturnsToTheTitleBySelect) {
     StartPlaying();
     game->Lives = 0;
     Frame();
-    ASSERT_EQ(TGameState::gsGameOver, game->State);
+    ASSERT_EQ(TGameState::gsGameOver, game->State());
     Frames(3);
-    EXPECT_EQ(TGameState::gsGameOver, game->State);
+    EXPECT_EQ(TGameState::gsGameOver, game->State());
     Press(KeyOf(TAction::Select));
-    EXPECT_EQ(TGameState::gsTitle, game->State);
+    EXPECT_EQ(TGameState::gsTitle, game->State());
 }
 
 TEST_F(TessarilStates, TableKeyShowsTheTableAndReturnGoesBackToAFreshIdleCount) {
     Start();
     game->IdleSeconds = 7;
     Press(KeyOf(TAction::Highscores));
-    ASSERT_EQ(TGameState::gsHighscores, game->State);
+    ASSERT_EQ(TGameState::gsHighscores, game->State());
     EXPECT_FALSE(game->Highscores()->Finished);
     game->IdleSeconds = 7;
     Frames(120);
     EXPECT_EQ(7, game->IdleSeconds) << "the idle count runs on the title only";
     Press(SDLK_RETURN);
     Frame();
-    EXPECT_EQ(TGameState::gsTitle, game->State);
+    EXPECT_EQ(TGameState::gsTitle, game->State());
     EXPECT_EQ(0, game->IdleSeconds) << "a return to the title starts it afresh";
     EXPECT_TRUE(game->Highscores()->Finished);
     game->IdleSeconds = 7;
@@ -503,11 +504,11 @@ TEST_F(TessarilStates, GameOverComesFirstAndTheNameEntryTakesOnlyKeysPressedOnIt
     PushKeyDown(SDLK_y);
     SetKeyDown(SDLK_UP, true);
     Frame();
-    ASSERT_EQ(TGameState::gsGameOver, game->State) << "\"GAME OVER\" before the name entry";
+    ASSERT_EQ(TGameState::gsGameOver, game->State()) << "\"GAME OVER\" before the name entry";
     Press(KeyOf(TAction::Select));
-    EXPECT_EQ(TGameState::gsGameOver, game->State) << "it takes no keys";
+    EXPECT_EQ(TGameState::gsGameOver, game->State()) << "it takes no keys";
     PassGameOver();
-    ASSERT_EQ(TGameState::gsEnterName, game->State);
+    ASSERT_EQ(TGameState::gsEnterName, game->State());
     Press(SDLK_RIGHT);
     EXPECT_EQ("", game->NameEditor()->Name) << "Up, held from play, changes nothing";
     EXPECT_EQ(2, game->NameEditor()->CursorPos);
@@ -525,7 +526,7 @@ TEST_F(TessarilStates, FinishedNameEntryAddsAndSavesTheEntryAndShowsTheTable) {
     game->Lives = 0;
     Frame();
     PassGameOver();
-    ASSERT_EQ(TGameState::gsEnterName, game->State);
+    ASSERT_EQ(TGameState::gsEnterName, game->State());
     EXPECT_EQ(500, game->NameEditor()->Score);
     EXPECT_FALSE(game->NameEditor()->Finished);
     Press(SDLK_UP);
@@ -534,7 +535,7 @@ TEST_F(TessarilStates, FinishedNameEntryAddsAndSavesTheEntryAndShowsTheTable) {
     EXPECT_FALSE(name.empty());
     Press(SDLK_RETURN);
     Frame();
-    ASSERT_EQ(TGameState::gsHighscores, game->State);
+    ASSERT_EQ(TGameState::gsHighscores, game->State());
     ASSERT_EQ(1u, game->Highscores()->Entries.size());
     EXPECT_EQ(name, game->Highscores()->Entries[0]->Name);
     EXPECT_EQ(500u, game->Highscores()->Entries[0]->Score);
@@ -545,13 +546,13 @@ TEST_F(TessarilStates, FinishedNameEntryAddsAndSavesTheEntryAndShowsTheTable) {
     // The next entry starts from the name last entered.
     Press(SDLK_RETURN);
     Frame();
-    ASSERT_EQ(TGameState::gsTitle, game->State);
+    ASSERT_EQ(TGameState::gsTitle, game->State());
     StartPlaying();
     game->Score = 50;
     game->Lives = 0;
     Frame();
     PassGameOver();
-    ASSERT_EQ(TGameState::gsEnterName, game->State);
+    ASSERT_EQ(TGameState::gsEnterName, game->State());
     EXPECT_EQ(name, game->NameEditor()->Name);
     EXPECT_EQ(50, game->NameEditor()->Score);
 }
@@ -563,9 +564,9 @@ TEST_F(TessarilStates, QuitKeyInTheNameEntryDropsTheEntryUnsaved) {
     game->Lives = 0;
     Frame();
     PassGameOver();
-    ASSERT_EQ(TGameState::gsEnterName, game->State);
+    ASSERT_EQ(TGameState::gsEnterName, game->State());
     Press(kHandheld ? KeyOf(TAction::Leave) : SDLK_ESCAPE);
-    EXPECT_EQ(TGameState::gsTitle, game->State);
+    EXPECT_EQ(TGameState::gsTitle, game->State());
     EXPECT_FALSE(game->Terminated);
     EXPECT_TRUE(game->Highscores()->Entries.empty());
     Frames(3);
@@ -608,7 +609,7 @@ TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
         game->Score = score += 100;
         game->GameOver();
         PassGameOver();
-        ASSERT_EQ(TGameState::gsEnterName, game->State);
+        ASSERT_EQ(TGameState::gsEnterName, game->State());
         for (const char* t = c.Typed; *t != 0; ++t)
             PushKeyDown(static_cast<SDLKey>(*t)); // 'Q': with Shift held
         Frame();
@@ -628,7 +629,7 @@ TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
             const int signal = c.End == bySigterm ? SIGTERM : SIGHUP;
             clock.OnDelay = [&raised, signal] { raised = raised || std::raise(signal) == 0; };
             game->Run();
-            EXPECT_EQ(TGameState::gsHighscores, game->State);
+            EXPECT_EQ(TGameState::gsHighscores, game->State());
             Stop(); // the run has closed the audio: the next row starts the program again
             Start(false);
         }
@@ -652,7 +653,7 @@ TEST_F(TessarilStates, APageHiddenOnTheNameEntryStoresItsScoreInOneRow) {
         game->PageHidden();
         Press(SDLK_UP);
         game->PageHidden();
-        EXPECT_EQ(TGameState::gsEnterName, game->State);
+        EXPECT_EQ(TGameState::gsEnterName, game->State());
         THighscoreManager stored(nullptr);
         stored.LoadFromFile("highscore.dat");
         ASSERT_EQ(1u, stored.Entries.size());
@@ -725,7 +726,7 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     EXPECT_EQ(2, KindAt(5, 4));
     EXPECT_EQ(4, KindAt(5, 5));
     EXPECT_EQ(0, game->Score);
-    ASSERT_EQ(TGameState::gsPlaying, game->State);
+    ASSERT_EQ(TGameState::gsPlaying, game->State());
 
     // A neighbour with a run: exchanged and cleared, the marker gone.
     Press(SDLK_UP);
@@ -814,7 +815,7 @@ TEST_F(TessarilStates, LeavingTheWindowPausesAPlayersGameInPlayAndNothingElse) {
                            {S::gsGameOver, false, false, M, 0, S::gsGameOver}};
     for (const TCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "case " << &c - cases);
-        game->State = c.From;
+        game->SetState(c.From);
         game->DemoMode = c.Demo;
         game->AutoPlay = c.AutoPlay;
         HoldSecond();
@@ -824,7 +825,7 @@ TEST_F(TessarilStates, LeavingTheWindowPausesAPlayersGameInPlayAndNothingElse) {
         e.active.gain = c.Gain;
         ASSERT_EQ(0, SDL_PushEvent(&e));
         Frame();
-        EXPECT_EQ(kHandheld ? c.From : c.To, game->State);
+        EXPECT_EQ(kHandheld ? c.From : c.To, game->State());
     }
     game->AutoPlay = game->DemoMode = false;
 }
@@ -843,10 +844,10 @@ TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
         for (int k = 1; k <= 32; ++k)
             game->Goals[k] = 1;
         int32_t levelScore = 0;
-        for (int frames = 0; frames < 3000 && game->State != TGameState::gsTitle; ++frames) {
+        for (int frames = 0; frames < 3000 && game->State() != TGameState::gsTitle; ++frames) {
             Frame();
-            ASSERT_NE(TGameState::gsRetry, game->State) << "the demo lost a life";
-            if (game->State == TGameState::gsLevelDone)
+            ASSERT_NE(TGameState::gsRetry, game->State()) << "the demo lost a life";
+            if (game->State() == TGameState::gsLevelDone)
                 levelScore = game->Score;
         }
         EXPECT_GE(levelScore, 6 * 3 * 25 + 250) << "a run of every colour and the bonus";
@@ -877,13 +878,13 @@ TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
             continue;
         SCOPED_TRACE(c.Name);
         ASSERT_EQ(11, TicksUntilDemo());
-        ASSERT_EQ(TGameState::gsPlaying, game->State);
+        ASSERT_EQ(TGameState::gsPlaying, game->State());
         EXPECT_TRUE(game->AutoPlay);
         EXPECT_EQ(0, game->IdleSeconds);
         Frames(40);
         c.End();
         Frame(); // a key still held after its frame does nothing more
-        EXPECT_EQ(TGameState::gsTitle, game->State) << "the input is not passed on";
+        EXPECT_EQ(TGameState::gsTitle, game->State()) << "the input is not passed on";
         EXPECT_FALSE(game->DemoMode);
         EXPECT_FALSE(game->AutoPlay);
         EXPECT_FALSE(game->Terminated);
@@ -907,13 +908,13 @@ TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
         game->Goals[k] = 0;
     for (int frames = 0; game->Level == 1 && frames < 400; ++frames)
         Frame();
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ(2, game->Level);
     game->Lives = 0;
     Settle();
     Frame();
     PassGameOver();
-    EXPECT_EQ(TGameState::gsEnterName, game->State);
+    EXPECT_EQ(TGameState::gsEnterName, game->State());
 }
 
 // ---------------------------------------------------------------------------
@@ -1057,16 +1058,16 @@ TEST_F(TessarilRules, CompletingLevel3Adds750) {
     StartPlaying();
     game->StartLevel(3);
     Settle();
-    ASSERT_EQ(TGameState::gsPlaying, game->State);
+    ASSERT_EQ(TGameState::gsPlaying, game->State());
     game->Score = 1000;
     for (int k = 1; k <= game->Colours; ++k)
         game->Goals[k] = 0; // the goals beyond the colours in play stay open
     Frame();
-    EXPECT_EQ(TGameState::gsLevelDone, game->State);
+    EXPECT_EQ(TGameState::gsLevelDone, game->State());
     EXPECT_EQ(1750, game->Score);
     EXPECT_FALSE(Shown(game->Cursor()));
     EXPECT_EQ(3, game->Level);
-    EXPECT_EQ("Level 3 complete. Score 1750.", game->Announced); // for screen readers
+    EXPECT_EQ("Level 3 complete. Score 1750.", game->Announced()); // for screen readers
 }
 
 TEST_F(TessarilRules, NoMoveLeftCostsALifeAndTheLastOneEndsTheGame) {
@@ -1077,23 +1078,23 @@ TEST_F(TessarilRules, NoMoveLeftCostsALifeAndTheLastOneEndsTheGame) {
     Arrange(TileKind);
     ASSERT_FALSE(game->Board()->HasMoves());
     Frame();
-    ASSERT_EQ(TGameState::gsRetry, game->State);
+    ASSERT_EQ(TGameState::gsRetry, game->State());
     EXPECT_EQ(1, game->Lives);
-    EXPECT_EQ("No moves left: a life lost. 1 life left.", game->Announced);
+    EXPECT_EQ("No moves left: a life lost. 1 life left.", game->Announced());
     EXPECT_FALSE(Shown(game->Cursor()));
     EXPECT_TRUE(game->Board()->IsBusy()) << "the stones fall out";
     Settle();
     Press(KeyOf(TAction::Select));
-    ASSERT_EQ(TGameState::gsPlaying, game->State);
-    EXPECT_EQ("Level 1: 3 stones of each of 6 colours in 60 seconds.", game->Announced);
+    ASSERT_EQ(TGameState::gsPlaying, game->State());
+    EXPECT_EQ("Level 1: 3 stones of each of 6 colours in 60 seconds.", game->Announced());
     Settle();
 
     game->AutoPlay = true;
     Arrange(TileKind);
     Frame();
-    EXPECT_EQ(TGameState::gsGameOver, game->State) << "no retry pause after the last life";
+    EXPECT_EQ(TGameState::gsGameOver, game->State()) << "no retry pause after the last life";
     EXPECT_EQ(0, game->Lives);
-    EXPECT_EQ("Game over. Score 0.", game->Announced);
+    EXPECT_EQ("Game over. Score 0.", game->Announced());
     EXPECT_FALSE(game->AutoPlay);
 }
 
@@ -1105,7 +1106,7 @@ TEST_F(TessarilRules, LastLifeWithAQualifyingScoreGoesToTheNameEntry) {
     Arrange(TileKind);
     Frame();
     PassGameOver();
-    EXPECT_EQ(TGameState::gsEnterName, game->State);
+    EXPECT_EQ(TGameState::gsEnterName, game->State());
     EXPECT_EQ(0, game->Lives);
     EXPECT_EQ(300, game->NameEditor()->Score);
     EXPECT_FALSE(game->NameEditor()->Finished);
@@ -1127,15 +1128,15 @@ TEST_F(TessarilRules, HintCostsTenSecondsDownToZeroAndTheLifeGoesAtTheNextCheck)
     Press(SDLK_y);
     EXPECT_EQ(0, game->TimeLeft);
     EXPECT_EQ(3, game->Lives) << "taken at the next check, not in the key's frame";
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State());
     Frame();
     EXPECT_EQ(2, game->Lives);
-    EXPECT_EQ(TGameState::gsRetry, game->State);
+    EXPECT_EQ(TGameState::gsRetry, game->State());
     EXPECT_TRUE(Shown(game->Cursor())) << "a time-out leaves the cursor shown";
     if constexpr (kHandheld)
         return;
     // The relaxed game: a hint costs 100 points down to 0, and no clock runs out.
-    game->State = TGameState::gsTitle;
+    game->SetState(TGameState::gsTitle);
     Press(KeyOf(TAction::Relaxed));
     Press(KeyOf(TAction::Select));
     Settle();
@@ -1148,7 +1149,7 @@ TEST_F(TessarilRules, HintCostsTenSecondsDownToZeroAndTheLifeGoesAtTheNextCheck)
     EXPECT_EQ(60, game->TimeLeft);
     game->TimeLeft = 0;
     Frame();
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State());
 }
 
 TEST_F(TessarilRules, TimeOutWaitsForTheIdleBoard) {
@@ -1159,10 +1160,10 @@ TEST_F(TessarilRules, TimeOutWaitsForTheIdleBoard) {
     game->DropAllStones();
     ASSERT_TRUE(game->Board()->IsBusy());
     Frame();
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ(3, game->Lives);
     Settle();
-    EXPECT_EQ(TGameState::gsRetry, game->State);
+    EXPECT_EQ(TGameState::gsRetry, game->State());
     EXPECT_EQ(2, game->Lives);
 }
 
@@ -1191,12 +1192,12 @@ TEST_F(TessarilRules, LevelsDealtOnABusyBoardEndWithEveryStoneInItsCell) {
     game->Lives = 2;
     Arrange(TileKind);
     Frame();
-    ASSERT_EQ(TGameState::gsRetry, game->State);
+    ASSERT_EQ(TGameState::gsRetry, game->State());
     Frames(5);
     ASSERT_TRUE(game->Board()->IsBusy());
     Press(KeyOf(TAction::Leave));
     Press(KeyOf(TAction::Select));
-    ASSERT_EQ(TGameState::gsReady, game->State);
+    ASSERT_EQ(TGameState::gsReady, game->State());
     Settle();
     EXPECT_EQ(80, stonesOnEngine());
     EXPECT_TRUE(everyStoneInPlace());
@@ -1204,7 +1205,7 @@ TEST_F(TessarilRules, LevelsDealtOnABusyBoardEndWithEveryStoneInItsCell) {
     // A board file loaded while two stones are being exchanged.
     Press(KeyOf(TAction::Select));
     Settle();
-    ASSERT_EQ(TGameState::gsPlaying, game->State);
+    ASSERT_EQ(TGameState::gsPlaying, game->State());
     Arrange(TileKind);
     game->Board()->ChangeStone(8, 4, 2);
     game->Board()->ChangeStone(9, 4, 5);
@@ -1220,7 +1221,7 @@ TEST_F(TessarilRules, LevelsDealtOnABusyBoardEndWithEveryStoneInItsCell) {
     EXPECT_TRUE(everyStoneInPlace());
     EXPECT_EQ(9, KindAt(0, 0));
     EXPECT_EQ(9, KindAt(9, 7));
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State());
 }
 
 // ---------------------------------------------------------------------------
@@ -1254,8 +1255,8 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     check("title-last-score");
     if constexpr (!kHandheld) { // the kept game's entry takes the last credit's place
         game->KeptGame = TSavedGame();
-        game->KeptGame->Level = 7;
-        game->KeptGame->Score = 4200;
+        game->KeptGame->Session.Level = 7;
+        game->KeptGame->Session.Score = 4200;
         check("title-continue");
         game->KeptGame.reset();
     }
@@ -1265,7 +1266,7 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     for (auto& entry : game->Highscores()->Entries)
         entry->Date = 45678.5; // 2025-01-22, whatever today is
     Press(KeyOf(TAction::Highscores));
-    ASSERT_EQ(TGameState::gsHighscores, game->State);
+    ASSERT_EQ(TGameState::gsHighscores, game->State());
     check("table");
     game->Highscores()->SaveError = "highscore.dat: No space left on device";
     check("table-unsaved");
@@ -1325,7 +1326,7 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
         game->Goals[k] = 0;
     Frame();
     Settle();
-    ASSERT_EQ(TGameState::gsLevelDone, game->State);
+    ASSERT_EQ(TGameState::gsLevelDone, game->State());
     check("level-done");
     Press(KeyOf(TAction::Select));
     Settle();
@@ -1345,16 +1346,16 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     check("retry-no-moves");
     Press(KeyOf(TAction::Select));
     Settle();
-    game->State = TGameState::gsGameOver;
+    game->SetState(TGameState::gsGameOver);
     check("game-over");
 
-    game->State = TGameState::gsPlaying;
+    game->SetState(TGameState::gsPlaying);
     game->Score = 5000;
     game->Lives = 0;
     Frame();
     check("game-over-before-name"); // the score enters the table a second later
     PassGameOver();
-    ASSERT_EQ(TGameState::gsEnterName, game->State);
+    ASSERT_EQ(TGameState::gsEnterName, game->State());
     Press(SDLK_UP);
     check("name-entry");
 }
@@ -1368,7 +1369,7 @@ TEST_F(TessarilStartup, FullMediaListLoadsWithoutALogLine) {
     Start();
     EXPECT_EQ(1, LogLines()) << Log().LastLine();
     EXPECT_EQ("SDLApp::InitSDL: Done", Log().LastLine());
-    EXPECT_EQ(TGameState::gsTitle, game->State);
+    EXPECT_EQ(TGameState::gsTitle, game->State());
 
     for (TfwSDLImage* image :
          {game->Media().Splash, game->Media().Logo, game->Media().BarBlock, game->Media().Steps,
@@ -1438,7 +1439,7 @@ TEST_F(TessarilStartup, FullMediaListLoadsWithoutALogLine) {
     ASSERT_NE(nullptr, game->Music());
     EXPECT_EQ("data/musics/track1.ogg", game->Music()->FileName);
     EXPECT_TRUE(game->Music()->IsPlaying());
-    EXPECT_EQ(0, game->TrackIndex);
+    EXPECT_EQ(0, game->TrackIndex());
     Frames(30);
     EXPECT_EQ(1, LogLines()) << Log().LastLine();
 }
@@ -1454,7 +1455,7 @@ TEST_F(TessarilStartup, StartsWithoutTableFileAndWithoutMusic) {
     EXPECT_FALSE(Mix_PlayingMusic());
     StartPlaying();
     Frames(60);
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State());
     EndTrack();
     Frames(2);
     EXPECT_EQ(1, LogLines()) << Log().LastLine();
@@ -1505,7 +1506,7 @@ TEST_F(TessarilBoardFiles, SaveWritesEveryStoneInColumnOrder) {
         ++lines;
     EXPECT_EQ(80u, lines);
     EXPECT_EQ(0u, text.rfind("0 0 ", 0));
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State());
 }
 
 TEST_F(TessarilBoardFiles, OneLineChangesOneStone) {
@@ -1520,7 +1521,7 @@ TEST_F(TessarilBoardFiles, OneLineChangesOneStone) {
     game->TimeLeft = 12;
     game->Score = 100;
     Press(SDLK_l);
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ(60, game->TimeLeft) << "the level starts again";
     EXPECT_EQ(100, game->Score);
     EXPECT_TRUE(Shown(game->Cursor()));
@@ -1580,7 +1581,7 @@ TEST_F(TessarilBoardFiles, MalformedFilesKeepTheGameRunning) {
         }
         EXPECT_NE(9, KindAt(2, 2)) << "nothing after the bad line: " << c.text;
         EXPECT_FALSE(game->Terminated);
-        EXPECT_EQ(TGameState::gsPlaying, game->State);
+        EXPECT_EQ(TGameState::gsPlaying, game->State());
     }
 }
 
@@ -1596,7 +1597,7 @@ TEST_F(TessarilBoardFiles, AFailedSaveIsLoggedAndPlayGoesOn) {
     EXPECT_EQ(1, LogLines() - lines);
     EXPECT_FALSE(game->Terminated);
     Frames(5);
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State());
 }
 
 // A private mount namespace with a tmpfs of four pages on folder: a disk
@@ -1645,20 +1646,20 @@ TEST_F(TessarilBoardFiles, SavesIntoAFullDiskAreReportedAndTheGameGoesOn) {
     game->Lives = 0;
     Frame();
     PassGameOver();
-    ASSERT_EQ(TGameState::gsEnterName, game->State);
+    ASSERT_EQ(TGameState::gsEnterName, game->State());
     Press(SDLK_RETURN);
     Frame();
     EXPECT_EQ("tessaril: puzzle1.txt: No space left on device (the board could not be saved)\n"
               "tessaril: highscore.dat: No space left on device (the high scores could not be "
               "saved)\n",
               testing::internal::GetCapturedStderr());
-    ASSERT_EQ(TGameState::gsHighscores, game->State);
+    ASSERT_EQ(TGameState::gsHighscores, game->State());
     EXPECT_EQ(2u, game->Highscores()->Entries.size()) << "the table shows the new entry";
     EXPECT_EQ("highscore.dat: No space left on device", game->Highscores()->SaveError);
     EXPECT_EQ(oldTable, ReadFile("highscore.dat"));
     Press(SDLK_RETURN);
     Frame();
-    EXPECT_EQ(TGameState::gsTitle, game->State);
+    EXPECT_EQ(TGameState::gsTitle, game->State());
     Stop();
     ASSERT_EQ(0, chdir(".."));
     umount2("disk", MNT_DETACH);
@@ -1782,7 +1783,7 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
          false},
     };
     for (const auto& c : cases) {
-        game->State = TGameState::gsTitle;
+        game->SetState(TGameState::gsTitle);
         Press(KeyOf(TAction::Select));
         Settle();
         c.Leave();
@@ -1792,7 +1793,7 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
             continue;
         const TSavedGame kept = *game->KeptGame;
         Press(KeyOf(TAction::Continue));
-        EXPECT_EQ(TGameState::gsReady, game->State) << c.How;
+        EXPECT_EQ(TGameState::gsReady, game->State()) << c.How;
         EXPECT_FALSE(game->Board()->IsBusy()) << c.How;
         EXPECT_FALSE(PathExists(kSaveGameFile)) << c.How << ": continuing removes it";
         std::vector<int32_t> kinds;
@@ -1854,13 +1855,13 @@ TEST_F(TessarilMusic, FolderSearchFindsOggFilesInNameOrder) {
     for (const char* name : {"B.ogg", "a.ogg", "notes.txt", "c.ogg.bak"})
         WriteFile(std::string("m/") + name, "");
     std::vector<std::string> list;
-    game->FindMusicFiles("m", list);
+    FindMusicFiles("m", list);
     EXPECT_EQ((std::vector<std::string>{"m/a.ogg", "m/B.ogg"}), list);
     list.clear();
-    game->FindMusicFiles("m/", list);
+    FindMusicFiles("m/", list);
     EXPECT_EQ((std::vector<std::string>{"m/a.ogg", "m/B.ogg"}), list);
     list.clear();
-    game->FindMusicFiles("nowhere/", list);
+    FindMusicFiles("nowhere/", list);
     EXPECT_TRUE(list.empty());
 }
 
@@ -1882,7 +1883,7 @@ TEST_F(TessarilMusic, TracksPlayInNameOrderWithoutCaseAndAlternate) {
     EXPECT_EQ((std::vector<std::string>{"data/musics/a.ogg", "data/musics/B.ogg"}),
               game->PlayList());
     EXPECT_EQ("data/musics/a.ogg", game->Music()->FileName);
-    EXPECT_EQ(0, game->TrackIndex);
+    EXPECT_EQ(0, game->TrackIndex());
     EXPECT_TRUE(game->Music()->IsPlaying());
 
     const char* order[] = {"data/musics/B.ogg", "data/musics/a.ogg", "data/musics/B.ogg"};
@@ -1890,7 +1891,7 @@ TEST_F(TessarilMusic, TracksPlayInNameOrderWithoutCaseAndAlternate) {
         EndTrack();
         Frame();
         EXPECT_EQ(order[i], game->Music()->FileName);
-        EXPECT_EQ((i + 1) % 2, game->TrackIndex);
+        EXPECT_EQ((i + 1) % 2, game->TrackIndex());
         EXPECT_TRUE(game->Music()->IsPlaying());
         Frames(3);
         EXPECT_EQ(order[i], game->Music()->FileName) << "one end, one change";
@@ -1898,10 +1899,10 @@ TEST_F(TessarilMusic, TracksPlayInNameOrderWithoutCaseAndAlternate) {
     // Called directly, too, the list goes round.
     game->NextTrack();
     EXPECT_EQ("data/musics/a.ogg", game->Music()->FileName);
-    EXPECT_EQ(0, game->TrackIndex);
+    EXPECT_EQ(0, game->TrackIndex());
     game->NextTrack();
     EXPECT_EQ("data/musics/B.ogg", game->Music()->FileName);
-    EXPECT_EQ(1, game->TrackIndex);
+    EXPECT_EQ(1, game->TrackIndex());
     EXPECT_TRUE(game->Music()->IsPlaying());
     EXPECT_EQ(1, LogLines()) << Log().LastLine();
 }
@@ -1913,15 +1914,15 @@ TEST_F(TessarilMusic, CompletedLevelFadesToTheOtherTrack) {
     for (int k = 1; k <= 6; ++k)
         game->Goals[k] = 0;
     Frame();
-    ASSERT_EQ(TGameState::gsLevelDone, game->State);
+    ASSERT_EQ(TGameState::gsLevelDone, game->State());
     Settle();
     Press(KeyOf(TAction::Select));
-    ASSERT_EQ(TGameState::gsPlaying, game->State);
+    ASSERT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ(MIX_FADING_OUT, Mix_FadingMusic());
     EndTrack(); // the fade's end, without waiting for it
     Frame();
     EXPECT_EQ("data/musics/track2.ogg", game->Music()->FileName);
-    EXPECT_EQ(1, game->TrackIndex);
+    EXPECT_EQ(1, game->TrackIndex());
     EXPECT_TRUE(game->Music()->IsPlaying());
 }
 
@@ -1944,11 +1945,11 @@ TEST_F(TessarilMusic, OneTrackPlaysOnce) {
     ASSERT_TRUE(game->Music()->IsPlaying());
     EndTrack();
     Frames(3);
-    EXPECT_EQ(0, game->TrackIndex);
+    EXPECT_EQ(0, game->TrackIndex());
     EXPECT_FALSE(game->Music()->IsPlaying()) << "the one track is found loaded: nothing starts";
     game->NextTrack();
     EXPECT_FALSE(game->Music()->IsPlaying());
-    EXPECT_EQ(0, game->TrackIndex);
+    EXPECT_EQ(0, game->TrackIndex());
 }
 
 TEST_F(TessarilMusic, EmptyFirstLineSilencesTheMusic) {
@@ -1957,12 +1958,12 @@ TEST_F(TessarilMusic, EmptyFirstLineSilencesTheMusic) {
     WriteFile("playlist.txt", "\nt.ogg\n");
     Start(false);
     EXPECT_EQ((std::vector<std::string>{"", "t.ogg"}), game->PlayList());
-    EXPECT_EQ(0, game->TrackIndex);
+    EXPECT_EQ(0, game->TrackIndex());
     EXPECT_FALSE(game->Music()->Loaded);
     EXPECT_FALSE(Mix_PlayingMusic());
     Frames(60);
     EXPECT_FALSE(Mix_PlayingMusic()) << "nothing starts the music again";
-    EXPECT_EQ(0, game->TrackIndex);
+    EXPECT_EQ(0, game->TrackIndex());
     EXPECT_EQ(1, LogLines()) << Log().LastLine();
 }
 
@@ -2069,8 +2070,8 @@ bool BuildHasKey(int32_t key) {
 TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
     Start();
     const auto& overlays = kHandheld ? kHandheldOverlays : kDesktopOverlays;
-    const auto help = TMiniGame::HelpLines();
-    const auto keyLines = TMiniGame::KeyLines();
+    const auto help = TitleHelpLines();
+    const auto keyLines = TitleKeyLines();
     const std::set<int32_t> none, select{KeyOf(TAction::Select)}, pause{KeyOf(TAction::Pause)},
         quit{KeyOf(TAction::Leave)}, table{KeyOf(TAction::Highscores)}, hint{SDLK_y},
         fullscreen{SDLK_F11}, cursor{SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT};
@@ -2095,7 +2096,7 @@ TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
         texts.insert(texts.end(),
                      {{help[0], select}, {help[1], relaxed}, {help[2], table}, {help[3], quit}});
         game->KeptGame = TSavedGame();
-        texts.emplace_back(game->TitleLines()[0].Text, goOn);
+        texts.emplace_back(TitleLines(game->KeptGame, game->TouchPlayer)[0].Text, goOn);
         const std::set<int32_t> expected[] = {select, cursor, pause, hint, fullscreen};
         ASSERT_EQ(std::size(expected), keyLines.size());
         for (size_t i = 0; i < keyLines.size(); ++i)
@@ -2143,10 +2144,10 @@ TEST_F(TessarilScreens, InPlayWithOnlyTheCursorAnimatingOnlyItsRectangleIsSent) 
 
 TEST_F(TessarilScreens, TheTitleKeptBetweenFramesEqualsTheTitleDrawnAfresh) {
     Start();
-    ASSERT_EQ(TGameState::gsTitle, game->State);
+    ASSERT_EQ(TGameState::gsTitle, game->State());
     SDL_Surface* s = Surface();
     auto afresh = [&] {
-        game->TitlePicture().Clear();
+        game->Ctx.TitlePicture.Clear();
         Draw();
         return Copy(s);
     };
@@ -2171,7 +2172,7 @@ TEST_F(TessarilScreens, TheTitleKeptBetweenFramesEqualsTheTitleDrawnAfresh) {
             last = std::move(shown);
         }
     }
-    EXPECT_TRUE(game->TitlePicture().Holds());
+    EXPECT_TRUE(game->Ctx.TitlePicture.Holds());
 }
 
 // Runs the program expecting a failed start: exit code 1, and SDL's reason in
@@ -2364,13 +2365,13 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
     game->Score = 0;
     for (int k = 1; k <= game->Colours; ++k)
         game->Goals[k] = k == 5 ? 3 : 0;
-    for (int frames = 0; game->State == TGameState::gsPlaying && frames < 400; ++frames)
+    for (int frames = 0; game->State() == TGameState::gsPlaying && frames < 400; ++frames)
         Frame();
     EXPECT_EQ(75 + 250, game->Score);
-    ASSERT_EQ(TGameState::gsLevelDone, game->State);
+    ASSERT_EQ(TGameState::gsLevelDone, game->State());
     Settle();
     Press(KeyOf(TAction::Select));
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ(2, game->Level);
     Frames(30);
     EXPECT_EQ(2, LogLines()) << Log().LastLine();
@@ -2392,7 +2393,7 @@ protected:
         if constexpr (kHandheld)
             GTEST_SKIP() << "the handheld keeps its loop: it never rests";
         fwSetRest([this](uint32_t ms) {
-            Rests.push_back({ms, game->Frames, game->State});
+            Rests.push_back({ms, game->Frames, game->State()});
             if (OnRest)
                 OnRest(ms);
         });
@@ -2469,7 +2470,7 @@ TEST_F(TessarilRest, NoRestWhileAKeyIsHeldAnEventWaitsOrSomethingMoves) {
     EXPECT_NE(0u, FrameAndRest());
 
     Press(KeyOf(TAction::Select));
-    ASSERT_EQ(TGameState::gsReady, game->State);
+    ASSERT_EQ(TGameState::gsReady, game->State());
     EXPECT_EQ(0u, FrameAndRest()) << "the stones fall in";
     Settle();
     Frame(); // the overlay over the settled board
@@ -2478,14 +2479,14 @@ TEST_F(TessarilRest, NoRestWhileAKeyIsHeldAnEventWaitsOrSomethingMoves) {
     Press(KeyOf(TAction::Select));
     EXPECT_EQ(0u, FrameAndRest()) << "play: the clock counts";
     Press(KeyOf(TAction::Pause));
-    ASSERT_EQ(TGameState::gsPaused, game->State);
+    ASSERT_EQ(TGameState::gsPaused, game->State());
     EXPECT_EQ(0u, FrameAndRest()) << "the frame that draws the pause screen";
     HoldSecond();
     EXPECT_EQ(toSecond, FrameAndRest()) << "the pause screen";
     Press(KeyOf(TAction::Pause));
     game->TimeLeft = 0;
     Frame();
-    ASSERT_EQ(TGameState::gsRetry, game->State);
+    ASSERT_EQ(TGameState::gsRetry, game->State());
     EXPECT_EQ(0u, FrameAndRest()) << "the stones drop out";
     Settle();
     Frame(); // the overlay over the empty board

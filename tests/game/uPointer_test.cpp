@@ -178,12 +178,12 @@ TEST_F(DesktopPointerPad, ClicksMapThroughScale3AndTheFullscreenBorder) {
     game->PictureY = 120;
     PushMouseButton(SDL_BUTTON_LEFT, true, 100, 300); // on the border
     Frame();
-    EXPECT_EQ(TGameState::gsTitle, game->State);
+    EXPECT_EQ(TGameState::gsTitle, game->State());
     ClickAt(319, 239);
-    EXPECT_EQ(TGameState::gsReady, game->State);
+    EXPECT_EQ(TGameState::gsReady, game->State());
     Settle();
     ClickAt(0, 0);
-    ASSERT_EQ(TGameState::gsPlaying, game->State);
+    ASSERT_EQ(TGameState::gsPlaying, game->State());
     ArrangeBoard();
     Click(6, 4);
     EXPECT_TRUE(Selected(6, 4));
@@ -213,7 +213,7 @@ TEST_F(DesktopPointerPad, TheRightButtonCostsTenSecondsAndBlinksTheHint) {
 // neither selects nor swaps. Each row: held on (5, 4) for ms, moved to (col,
 // row) at once, lifted there.
 TEST_F(DesktopPointerPad, AFingerActsWhenItLiftsAndOneHeldStillGivesTheHint) {
-    const uint32_t hold = TMiniGame::kHintHoldMs;
+    const uint32_t hold = kHintHoldMs;
     const struct {
         const char* what;
         uint32_t ms;
@@ -307,64 +307,64 @@ TEST_F(DesktopPointerPad, TheHatAndTheStickMoveTheCursorOncePerPress) {
 
 TEST_F(DesktopPointerPad, PadButtonsStartPauseAndConfirm) {
     PadButton(6);
-    EXPECT_EQ(TGameState::gsTitle, game->State) << "the restart button: nothing on the title";
+    EXPECT_EQ(TGameState::gsTitle, game->State()) << "the restart button: nothing on the title";
     PadButton(0);
-    EXPECT_EQ(TGameState::gsReady, game->State) << "button 0 on the title starts a game";
+    EXPECT_EQ(TGameState::gsReady, game->State()) << "button 0 on the title starts a game";
     Settle();
     PadButton(0);
-    ASSERT_EQ(TGameState::gsPlaying, game->State);
+    ASSERT_EQ(TGameState::gsPlaying, game->State());
     PadButton(7);
-    EXPECT_EQ(TGameState::gsPaused, game->State);
+    EXPECT_EQ(TGameState::gsPaused, game->State());
     PadButton(7);
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State());
     PadButton(1);
-    EXPECT_EQ(TGameState::gsTitle, game->State) << "button 1 is the quit key";
+    EXPECT_EQ(TGameState::gsTitle, game->State()) << "button 1 is the quit key";
     PadButton(3);
-    ASSERT_EQ(TGameState::gsHighscores, game->State) << "button 3 shows the table";
+    ASSERT_EQ(TGameState::gsHighscores, game->State()) << "button 3 shows the table";
     PadButton(7);
     Frame();
-    EXPECT_EQ(TGameState::gsTitle, game->State) << "button 7 is Return on the table";
+    EXPECT_EQ(TGameState::gsTitle, game->State()) << "button 7 is Return on the table";
 }
 
 TEST_F(DesktopPointerPad, AClickIsEachScreensConfirmKey) {
     ClickAt(160, 120);
-    ASSERT_EQ(TGameState::gsReady, game->State) << "the title starts a game";
+    ASSERT_EQ(TGameState::gsReady, game->State()) << "the title starts a game";
     Settle();
     ClickAt(160, 120);
-    ASSERT_EQ(TGameState::gsPlaying, game->State) << "ready starts play";
+    ASSERT_EQ(TGameState::gsPlaying, game->State()) << "ready starts play";
 
     game->Lives = 0;
     Frame();
     PassGameOver();
-    ASSERT_EQ(TGameState::gsEnterName, game->State); // no table file: every score enters
+    ASSERT_EQ(TGameState::gsEnterName, game->State()); // no table file: every score enters
     ClickAt(160, 120);
     Frames(2);
-    EXPECT_EQ(TGameState::gsEnterName, game->State) << "the name entry keeps the keyboard";
+    EXPECT_EQ(TGameState::gsEnterName, game->State()) << "the name entry keeps the keyboard";
     PadButton(7);
     Frame();
-    ASSERT_EQ(TGameState::gsHighscores, game->State) << "button 7 is Return in the name entry";
+    ASSERT_EQ(TGameState::gsHighscores, game->State()) << "button 7 is Return in the name entry";
     ClickAt(160, 120);
     Frame();
-    ASSERT_EQ(TGameState::gsTitle, game->State) << "the table takes a click as Return";
+    ASSERT_EQ(TGameState::gsTitle, game->State()) << "the table takes a click as Return";
 
     ClickAt(160, 120);
     Settle();
     ClickAt(160, 120);
     PushKeyDown(SDLK_r);
     Frame();
-    ASSERT_EQ(TGameState::gsRetry, game->State);
+    ASSERT_EQ(TGameState::gsRetry, game->State());
     Settle();
     ClickAt(160, 120);
-    EXPECT_EQ(TGameState::gsPlaying, game->State) << "retry deals the level again";
+    EXPECT_EQ(TGameState::gsPlaying, game->State()) << "retry deals the level again";
     Settle();
 
     for (int k = 1; k <= game->Colours; ++k)
         game->Goals[k] = 0;
     Frame();
-    ASSERT_EQ(TGameState::gsLevelDone, game->State);
+    ASSERT_EQ(TGameState::gsLevelDone, game->State());
     Settle();
     ClickAt(160, 120);
-    EXPECT_EQ(TGameState::gsPlaying, game->State);
+    EXPECT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ(2, game->Level) << "level done starts the next level";
     Settle();
 
@@ -372,9 +372,9 @@ TEST_F(DesktopPointerPad, AClickIsEachScreensConfirmKey) {
         game->Highscores()->AddScore("BEST", 1000000 + i, 1, 1);
     game->Lives = 0;
     Frame();
-    ASSERT_EQ(TGameState::gsGameOver, game->State);
+    ASSERT_EQ(TGameState::gsGameOver, game->State());
     ClickAt(160, 120);
-    EXPECT_EQ(TGameState::gsTitle, game->State) << "game over returns to the title";
+    EXPECT_EQ(TGameState::gsTitle, game->State()) << "game over returns to the title";
 }
 
 // Screen x click -> result: each row starts a fresh game, brings it to the
@@ -442,10 +442,10 @@ TEST_F(DesktopPointerPad, EveryScreensClickTargets) {
             Frame(); // no table file: every score enters
             PassGameOver();
         }
-        ASSERT_EQ(row.From, game->State);
+        ASSERT_EQ(row.From, game->State());
         ClickAt(row.X, row.Y, row.Button);
         Frame(); // the high score scenes' results are taken in the next frame
-        EXPECT_EQ(row.To, game->State);
+        EXPECT_EQ(row.To, game->State());
         EXPECT_EQ(row.Quits, game->Terminated);
         EXPECT_EQ(row.Kept && row.To == S::gsTitle, game->KeptGame.has_value());
         if (row.To == S::gsEnterName) {
@@ -460,7 +460,7 @@ TEST_F(PointerPad, TheHandheldIgnoresTheMouseAndThePadLayout) {
         GTEST_SKIP() << "handheld only";
     ClickAt(160, 120);
     PadButton(0); // the desktop pad's select
-    EXPECT_EQ(TGameState::gsTitle, game->State);
+    EXPECT_EQ(TGameState::gsTitle, game->State());
     PushJoyHat(SDL_HAT_UP);
     Frame();
     EXPECT_EQ(0, game->Keys[SDLK_UP]);

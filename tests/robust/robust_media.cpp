@@ -25,7 +25,6 @@
 //   tessaril_robust_media [substring of a case name]
 
 #include "harness.h"
-#include "testaccess.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -169,7 +168,7 @@ int PlayDemo() {
         // The idle demo, started on the next second and again each time it
         // has returned to the title.
         if (game.State() == TGameState::gsTitle && !game.DemoMode() && game.IdleSeconds() < 10)
-            TMiniGameTestAccess::IdleSeconds(game) = 10;
+            game.Context().Mode.IdleSeconds = 10;
         h.Frame();
         if (game.DemoMode())
             ++demoFrames;

@@ -13,7 +13,6 @@
 #include "fwSound.h"
 #include "fwSprite.h"
 #include "harness.h"
-#include "testaccess.h"
 #include "uHighscore.h"
 
 #include <unistd.h>
@@ -82,7 +81,7 @@ public:
                 if (Every(inState, 30))
                     h.Press(SDLKey(KeyOf(TAction::Highscores)));
             } else if (g.IdleSeconds() < 9) {
-                TMiniGameTestAccess::IdleSeconds(g) = 9;
+                g.Context().Mode.IdleSeconds = 9;
             }
             break;
         case TGameState::gsReady:
@@ -98,7 +97,7 @@ public:
             if (!g.AutoPlay() && inState > 30 && Chance(10)) {
                 // The handheld has no autoplay key (A pauses there).
                 if constexpr (kHandheld)
-                    TMiniGameTestAccess::AutoPlay(g) = true;
+                    g.Context().Mode.AutoPlay = true;
                 else
                     h.Press(SDLK_a);
                 break;

@@ -18,7 +18,6 @@
 #include "fwGameApp.h"
 #include "fwSprite.h"
 #include "tessaril.h"
-#include "testaccess.h"
 #include "uGameGrid.h"
 #include "uHighscore.h"
 
@@ -139,8 +138,8 @@ void StartDemo(TBenchGame& game) {
     // As the idle timer of the title starts it.
     game.NewGame();
     game.SetState(TGameState::gsPlaying);
-    TMiniGameTestAccess::AutoPlay(game) = true;
-    TMiniGameTestAccess::DemoMode(game) = true;
+    game.Context().Mode.AutoPlay = true;
+    game.Context().Mode.Demo = true;
 }
 
 // Keeps the demo in play: a level completed (the demo returns to the title), a
@@ -151,7 +150,7 @@ void KeepPlaying(TBenchGame& game, TPlayCounts& counts) {
     counts.Score = game.Score();
     switch (game.State()) {
     case TGameState::gsPlaying:
-        TMiniGameTestAccess::AutoPlay(game) = true;
+        game.Context().Mode.AutoPlay = true;
         break;
     case TGameState::gsTitle:
         ++counts.Restarts;
@@ -163,7 +162,7 @@ void KeepPlaying(TBenchGame& game, TPlayCounts& counts) {
         ++counts.Retries;
         game.StartLevel(game.Level());
         game.SetState(TGameState::gsPlaying);
-        TMiniGameTestAccess::AutoPlay(game) = true;
+        game.Context().Mode.AutoPlay = true;
         break;
     case TGameState::gsGameOver:
     case TGameState::gsEnterName:
@@ -265,7 +264,7 @@ int main(int argc, char** argv) {
         // Title: the idle timer is held back so that the demo does not start.
         TFrames title;
         for (int i = 0; i < titleFrames; ++i) {
-            TMiniGameTestAccess::IdleSeconds(game) = 0;
+            game.Context().Mode.IdleSeconds = 0;
             RunFrame(game, title);
         }
         const bool titleHeld = game.State() == TGameState::gsTitle;
@@ -282,8 +281,8 @@ int main(int argc, char** argv) {
         const int32_t levelReached = game.Level();
 
         // The high score table with ten entries.
-        TMiniGameTestAccess::AutoPlay(game) = false;
-        TMiniGameTestAccess::DemoMode(game) = false;
+        game.Context().Mode.AutoPlay = false;
+        game.Context().Mode.Demo = false;
         game.Highscores()->Entries.clear();
         static const char* const kNames[10] = {"ANNA",  "BERT", "CARLA",      "DORIAN", "EMIL",
                                                "FRIDA", "GUS",  "HELENA LIN", "IVO",    "JUNE"};
@@ -293,7 +292,7 @@ int main(int argc, char** argv) {
         TMiniGameTestAccess::State(game) = TGameState::gsHighscores;
         TFrames table;
         for (int i = 0; i < tableFrames; ++i) {
-            TMiniGameTestAccess::IdleSeconds(game) = 0;
+            game.Context().Mode.IdleSeconds = 0;
             RunFrame(game, table);
         }
         const bool tableHeld = game.State() == TGameState::gsHighscores;
