@@ -174,44 +174,64 @@ private:
 
     void DrawTitle(SDL_Surface* surface) {
         DrawBackground(surface, Ctx.Media);
-        auto text = [&](TfwFont* font, int32_t x, int32_t y, const std::string& s) {
-            if (font != nullptr)
-                font->DrawText(surface, x, y, s, kTextColour);
-        };
-        text(Ctx.Media.F1, 5, 44, "Tessaril - Version " TESSARIL_VERSION);
-        const bool noticeOnHeading = Ctx.Kept.Offered && !Ctx.App.FilesKept();
-        if (!noticeOnHeading)
-            text(Ctx.Media.F3, 5, 64, "Written by ");
-        text(Ctx.Media.F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
-        text(Ctx.Media.F3, 15, 100, "Mabel Quorne (Programming / Art)");
+        DrawCredits(surface);
+        DrawVolume(surface);
+        if (!Ctx.App.FilesKept())
+            Text(surface, Ctx.Media.F1, kNotKeptLeft,
+                 NoticeOnHeading() ? kNotKeptHeadingTop : kNotKeptTop, kNotKeptNotice);
+        if (Ctx.Session.Score > 0 && !Ctx.Kept.Offered)
+            Text(surface, Ctx.Media.F2, kHelpLeft, kLastScoreTop,
+                 "Last Score: " + std::to_string(Ctx.Session.Score));
+        DrawEntries(surface);
+        const auto keys = TitleKeyLines(Ctx.App.TouchPlayer);
+        for (size_t i = 0; i < keys.size(); ++i)
+            Text(surface, Ctx.Media.F1, kKeyLinesLeft,
+                 kKeyLinesTop + static_cast<int32_t>(i) * kKeyLineHeight, keys[i]);
+    }
+
+    static void Text(SDL_Surface* surface, TfwFont* font, int32_t x, int32_t y,
+                     const std::string& s) {
+        if (font != nullptr)
+            font->DrawText(surface, x, y, s, kTextColour);
+    }
+
+    // The storage notice takes the credits' heading when a kept game's
+    // entries stand in the credits' place.
+    bool NoticeOnHeading() const { return Ctx.Kept.Offered && !Ctx.App.FilesKept(); }
+
+    void DrawCredits(SDL_Surface* surface) const {
+        const TGameMedia& m = Ctx.Media;
+        Text(surface, m.F1, 5, 44, "Tessaril - Version " TESSARIL_VERSION);
+        if (!NoticeOnHeading())
+            Text(surface, m.F3, 5, 64, "Written by ");
+        Text(surface, m.F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
+        Text(surface, m.F3, 15, 100, "Mabel Quorne (Programming / Art)");
         if (!Ctx.Kept.Offered)
-            text(Ctx.Media.F3, 15, 118, "The Internet (Sound)");
-        // Without a sound device the desktop has no volume to tell; the handheld
-        // keeps its volume line.
-        text(Ctx.Media.F1, kVolumeLeft, kVolumeTop,
+            Text(surface, m.F3, 15, 118, "The Internet (Sound)");
+    }
+
+    // Without a sound device the desktop has no volume to tell; the handheld
+    // keeps its volume line.
+    void DrawVolume(SDL_Surface* surface) const {
+        TfwFont* font = Ctx.Media.F1;
+        Text(surface, font, kVolumeLeft, kVolumeTop,
              Ctx.App.Silent && !kHandheld ? std::string("Sound: off")
                                           : "Volume: " + std::to_string(Ctx.Sounds.Effects));
-        if (!Ctx.App.Silent && SoundWaits() && Ctx.Media.F1 != nullptr)
-            text(Ctx.Media.F1, kVolumeLeft - kSoundHintGap - Ctx.Media.F1->TextWidth(kSoundHint),
+        if (!Ctx.App.Silent && SoundWaits() && font != nullptr)
+            Text(surface, font, kVolumeLeft - kSoundHintGap - font->TextWidth(kSoundHint),
                  kVolumeTop, kSoundHint);
-        if (!Ctx.App.FilesKept())
-            text(Ctx.Media.F1, kNotKeptLeft, noticeOnHeading ? kNotKeptHeadingTop : kNotKeptTop,
-                 kNotKeptNotice);
-        if (Ctx.Session.Score > 0 && !Ctx.Kept.Offered)
-            text(Ctx.Media.F2, kHelpLeft, kLastScoreTop,
-                 "Last Score: " + std::to_string(Ctx.Session.Score));
+    }
+
+    void DrawEntries(SDL_Surface* surface) const {
         const auto lines = TitleLines(Ctx.Kept.Offered, Ctx.App.TouchPlayer);
         for (size_t i = 0; i < lines.size(); ++i) {
             const int32_t y = HelpTop() + static_cast<int32_t>(i) * kHelpLineHeight;
-            text(Ctx.Media.F2, kHelpLeft, y, lines[i].Text);
+            Text(surface, Ctx.Media.F2, kHelpLeft, y, lines[i].Text);
             if (Ctx.Kept.Offered && lines[i].Entry == teStart && Ctx.Media.F2 != nullptr)
-                text(Ctx.Media.F1, kHelpLeft + Ctx.Media.F2->TextWidth(lines[i].Text) + kNoteGap,
-                     y + 1, kDropsKeptGame);
+                Text(surface, Ctx.Media.F1,
+                     kHelpLeft + Ctx.Media.F2->TextWidth(lines[i].Text) + kNoteGap, y + 1,
+                     kDropsKeptGame);
         }
-        const auto keys = TitleKeyLines(Ctx.App.TouchPlayer);
-        for (size_t i = 0; i < keys.size(); ++i)
-            text(Ctx.Media.F1, kKeyLinesLeft,
-                 kKeyLinesTop + static_cast<int32_t>(i) * kKeyLineHeight, keys[i]);
     }
 };
 
