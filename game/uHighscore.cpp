@@ -417,7 +417,14 @@ void THighscoreEditor::PadName() {
 bool THighscoreEditor::Type(uint16_t c) {
     CursorPos = std::max(1, std::min(kNameLength, CursorPos));
     if (c == kfwBackspace) {
-        edited_ = true;
+        // The first Backspace over the offered name clears it all, so that
+        // what is typed next is the whole name.
+        if (!edited_) {
+            edited_ = true;
+            Name.clear();
+            CursorPos = 1;
+            return true;
+        }
         if (CursorPos == 1)
             return true;
         PadName();

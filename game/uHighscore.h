@@ -165,8 +165,10 @@ public:
     // One typed character (a UTF-16 code unit): one of Charset, a small
     // letter taken as its capital, overwrites the character at the cursor and
     // moves the cursor right; the first, before any other key changed the
-    // name or moved the cursor, replaces the name the editing began with. Backspace (8) blanks the
-    // character left of the cursor and moves there. False for anything else, which changes nothing.
+    // name or moved the cursor, replaces the name the editing began with.
+    // Backspace (8) at that moment clears that name; after it, it blanks the
+    // character left of the cursor and moves there. False for anything else,
+    // which changes nothing.
     bool Type(uint16_t c);
     // The name's place (1 .. kNameLength) drawn at screen pixel (x, y), its
     // character and cursor; 0 for none.

@@ -575,8 +575,9 @@ TEST_F(TessarilStates, QuitKeyInTheNameEntryDropsTheEntryUnsaved) {
 
 // The desktop's name entry takes typed characters, many in one frame: the
 // first replaces the name the entry opened with (BOB, cursor at 3), small
-// letters are capitals, W and others outside the set do nothing, Backspace
-// blanks leftwards. Every end of the program stores the name as it stands.
+// letters are capitals, W and others outside the set do nothing, the first
+// Backspace clears the offered name and later ones blank leftwards. Every end of the program stores
+// the name as it stands.
 TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
     if constexpr (kHandheld)
         GTEST_SKIP() << "the handheld's names are built with the pad";
@@ -593,7 +594,7 @@ TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
         {"alex", "ALEX      ", 5},
         {"a\bb", "B         ", 2},
         {"w", "BOB", 3},
-        {"\b", "B B       ", 2},
+        {"\bbe\b", "B         ", 2}, // the offered name cleared, then blanked as typed
         {"x1.-: 0", "X1.-: 0   ", 8},
         {"Q", "Q         ", 2},
         {"abcdefghijkl", "ABCDEFGHIL", 10},
