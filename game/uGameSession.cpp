@@ -2,6 +2,7 @@
 #include "uGameSession.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -10,6 +11,11 @@ constexpr int32_t kLevelBonus = 250; // times the level
 // A hint costs seconds in the timed game, points in the relaxed one.
 constexpr int32_t kHintCost = 10;
 constexpr int32_t kRelaxedHintCost = 100;
+
+// Points added to a score that stops at its largest value instead of wrapping.
+int32_t AddPoints(int32_t score, int64_t points) {
+    return static_cast<int32_t>(std::min<int64_t>(score + points, INT32_MAX));
+}
 
 } // namespace
 
@@ -55,11 +61,11 @@ void TGameSession::StoneTaken(int32_t kind) {
         return;
     int32_t& goal = Goals[static_cast<size_t>(kind)];
     goal = std::max(goal - 1, 0);
-    Score += kStoneScore;
+    Score = AddPoints(Score, kStoneScore);
 }
 
 void TGameSession::LevelCompleted() {
-    Score += Level * kLevelBonus;
+    Score = AddPoints(Score, int64_t{Level} * kLevelBonus);
 }
 
 bool TGameSession::LoseLife() {

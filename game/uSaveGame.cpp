@@ -54,10 +54,24 @@ bool Number(const std::string& word, int64_t low, int64_t high, int64_t& value) 
     return true;
 }
 
+// The lines of a file as an editor may leave it: a UTF-8 byte-order mark
+// before the first, blanks and tabs after the last word of a line, and blank
+// lines at the end are not the file's.
+std::vector<std::string> EditedLines(const std::string& content) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const bool marked = content.compare(0, bom.size(), bom) == 0;
+    std::vector<std::string> lines = SplitLines(marked ? content.substr(bom.size()) : content);
+    for (std::string& line : lines)
+        line.erase(line.find_last_not_of(" \t") + 1);
+    while (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    return lines;
+}
+
 // Reads the lines in order; each Field call takes the next one.
 class TReader {
 public:
-    explicit TReader(const std::string& content) : lines_(SplitLines(content)) {}
+    explicit TReader(const std::string& content) : lines_(EditedLines(content)) {}
 
     std::string Failure; // the first fault found; "" while none
 
