@@ -297,7 +297,7 @@ TEST_F(TessarilStates, TitleSelectDealsANewGameAndReadyWaitsForSelect) {
     game->Score = 900; // left over from a last game
     game->Lives = 0;
     game->Level = 4;
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(TGameState::gsReady, game->State());
     EXPECT_EQ(1, game->Level);
     EXPECT_EQ(3, game->Lives);
@@ -309,33 +309,33 @@ TEST_F(TessarilStates, TitleSelectDealsANewGameAndReadyWaitsForSelect) {
     EXPECT_EQ(TGameState::gsReady, game->State()) << "ready waits for the select key";
     Press(SDLK_LEFT);
     EXPECT_FALSE(Shown(game->Cursor())) << "any key in ready hides the cursor";
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_TRUE(Shown(game->Cursor()));
 }
 
 TEST_F(TessarilStates, PauseKeyTogglesPlayOnlyAndStopsTheClock) {
     Start();
-    Press(KeyOf(TAction::Select));
-    Press(KeyOf(TAction::Pause));
+    Press(TAction::Select);
+    Press(TAction::Pause);
     EXPECT_EQ(TGameState::gsReady, game->State()) << "pause does nothing in ready";
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Settle();
     ASSERT_EQ(TGameState::gsPlaying, game->State());
 
-    Press(KeyOf(TAction::Pause));
+    Press(TAction::Pause);
     ASSERT_EQ(TGameState::gsPaused, game->State());
     const int32_t time = game->TimeLeft;
     Frames(130); // more than two seconds
     EXPECT_EQ(time, game->TimeLeft) << "the clock stands while paused";
-    Press(KeyOf(TAction::Pause));
+    Press(TAction::Pause);
     EXPECT_EQ(TGameState::gsPlaying, game->State());
     Frames(130);
     EXPECT_LT(game->TimeLeft, time);
 
     Press(SDLK_r);
     ASSERT_EQ(TGameState::gsRetry, game->State());
-    Press(KeyOf(TAction::Pause));
+    Press(TAction::Pause);
     EXPECT_EQ(TGameState::gsRetry, game->State()) << "pause does nothing in retry";
 }
 
@@ -345,14 +345,14 @@ TEST_F(TessarilStates, QuitKeyLeavesPlayForTheTitleAndEndsTheProgramThere) {
     game->Score = 475;
     Frames(60); // a second of play
     game->IdleSeconds = 4;
-    Press(KeyOf(TAction::Leave));
+    Press(TAction::Leave);
     EXPECT_EQ(TGameState::gsTitle, game->State());
     EXPECT_EQ(0, game->IdleSeconds);
     EXPECT_FALSE(game->Terminated);
     EXPECT_TRUE(game->Highscores()->Entries.empty()) << "a dropped game enters no score";
     EXPECT_EQ(475, game->Score) << "kept for the title's last-score line";
 
-    Press(KeyOf(TAction::Leave));
+    Press(TAction::Leave);
     EXPECT_TRUE(game->Terminated);
 }
 
@@ -387,7 +387,7 @@ TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
     game->AutoPlay = false;
     Settle();
     game->AutoPlay = true;
-    Press(KeyOf(TAction::VolumeUp));
+    Press(TAction::VolumeUp);
     EXPECT_EQ(TGameState::gsLevelDone, game->State())
         << "no no-key step in a frame where a key went down";
     Frame();
@@ -405,12 +405,12 @@ TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
         EXPECT_EQ(TGameState::gsTitle, game->State()) << "no game to restart on the title";
     }
 
-    Press(KeyOf(TAction::Select));
-    Press(KeyOf(TAction::Select)); // in play, stones still falling
+    Press(TAction::Select);
+    Press(TAction::Select); // in play, stones still falling
     ASSERT_TRUE(game->Board()->IsBusy());
     Press(SDLK_r);
     ASSERT_EQ(TGameState::gsRetry, game->State());
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(TGameState::gsRetry, game->State()) << "select is ignored while the board is busy";
     Settle();
     HoldSecond();
@@ -418,7 +418,7 @@ TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
     game->Lives = 2;
     game->TimeLeft = 12;
     game->Goals[1] = 0;
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ(60, game->TimeLeft);
     EXPECT_EQ(3, game->Goals[1]);
@@ -443,14 +443,14 @@ TEST_F(TessarilStates, LevelDoneWaitsForSelectThenStartsTheNextLevel) {
     ASSERT_EQ(TGameState::gsLevelDone, game->State());
     EXPECT_FALSE(Shown(game->Cursor()));
     EXPECT_TRUE(game->Board()->IsBusy()) << "the stones fall out";
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(TGameState::gsLevelDone, game->State()) << "ignored while the stones fall";
     EXPECT_EQ(56, Settle()) << "57 frames of falling";
     EXPECT_EQ(topY + 224, top->Y) << "the top row ends below the board";
-    Press(KeyOf(TAction::Pause));
+    Press(TAction::Pause);
     EXPECT_EQ(TGameState::gsLevelDone, game->State()) << "pause does nothing in level done";
     const bool musicPlayed = Mix_PlayingMusic() != 0;
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ(2, game->Level);
     EXPECT_EQ(65, game->TimeLeft);
@@ -471,14 +471,14 @@ TEST_F(TessarilStates, GameOverReturnsToTheTitleBySelect) {
     ASSERT_EQ(TGameState::gsGameOver, game->State());
     Frames(3);
     EXPECT_EQ(TGameState::gsGameOver, game->State());
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(TGameState::gsTitle, game->State());
 }
 
 TEST_F(TessarilStates, TableKeyShowsTheTableAndReturnGoesBackToAFreshIdleCount) {
     Start();
     game->IdleSeconds = 7;
-    Press(KeyOf(TAction::Highscores));
+    Press(TAction::Highscores);
     ASSERT_EQ(TGameState::gsHighscores, game->State());
     EXPECT_FALSE(game->Highscores()->Finished);
     game->IdleSeconds = 7;
@@ -505,7 +505,7 @@ TEST_F(TessarilStates, GameOverComesFirstAndTheNameEntryTakesOnlyKeysPressedOnIt
     SetKeyDown(SDLK_UP, true);
     Frame();
     ASSERT_EQ(TGameState::gsGameOver, game->State()) << "\"GAME OVER\" before the name entry";
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(TGameState::gsGameOver, game->State()) << "it takes no keys";
     PassGameOver();
     ASSERT_EQ(TGameState::gsEnterName, game->State());
@@ -683,7 +683,7 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     auto cursorAt = [&](int32_t col, int32_t row) {
         return game->CursorCol == col && game->CursorRow == row;
     };
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     ASSERT_TRUE(Shown(game->Selection()));
     EXPECT_EQ(5, game->SelCol);
     EXPECT_EQ(4, game->SelRow);
@@ -706,7 +706,7 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     Press(SDLK_DOWN);
     ASSERT_TRUE(cursorAt(5, 4));
 
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_FALSE(Shown(game->Selection())) << "select on the selected cell drops it";
     EXPECT_FALSE(game->Board()->IsBusy());
     Press(SDLK_RIGHT);
@@ -716,10 +716,10 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     Press(SDLK_LEFT);
 
     // A neighbour without a run: out and back, the marker gone.
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Press(SDLK_DOWN);
     ASSERT_TRUE(cursorAt(5, 5));
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_FALSE(Shown(game->Selection()));
     EXPECT_TRUE(game->Board()->IsBusy());
     Settle();
@@ -730,21 +730,21 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
 
     // A neighbour with a run: exchanged and cleared, the marker gone.
     Press(SDLK_UP);
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Press(SDLK_RIGHT);
     ASSERT_TRUE(cursorAt(6, 4));
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_FALSE(Shown(game->Selection()));
     ASSERT_TRUE(game->Board()->IsBusy());
 
     // A select key going down while the board is busy is lost, also when it
     // is still held once the board is idle.
-    SetKeyDown(static_cast<SDLKey>(KeyOf(TAction::Select)), true);
-    PushKeyDown(static_cast<SDLKey>(KeyOf(TAction::Select)));
+    SetKeyDown(ActionKey(TAction::Select), true);
+    PushKeyDown(ActionKey(TAction::Select));
     Frame();
     Settle();
     Frames(2);
-    SetKeyDown(static_cast<SDLKey>(KeyOf(TAction::Select)), false);
+    SetKeyDown(ActionKey(TAction::Select), false);
     Frame();
     EXPECT_FALSE(Shown(game->Selection()));
     EXPECT_GE(game->Score, 75);
@@ -755,31 +755,31 @@ TEST_F(TessarilStates, VolumeKeysMoveBothVolumesTogetherWithin0And128) {
     EXPECT_EQ(80, game->SoundVolume);
     EXPECT_EQ(kHandheld ? 40 : 60, game->MusicVolume);
     game->MusicVolume = 60;
-    Press(KeyOf(TAction::VolumeDown));
+    Press(TAction::VolumeDown);
     EXPECT_EQ(79, game->SoundVolume);
     EXPECT_EQ(59, game->MusicVolume);
     EXPECT_EQ(59, Mix_VolumeMusic(-1));
     EXPECT_EQ(79, Mix_Volume(0, -1));
-    Press(KeyOf(TAction::VolumeUp));
+    Press(TAction::VolumeUp);
     EXPECT_EQ(80, game->SoundVolume);
     EXPECT_EQ(60, game->MusicVolume);
 
     game->SoundVolume = 0;
-    Press(KeyOf(TAction::VolumeDown));
+    Press(TAction::VolumeDown);
     EXPECT_EQ(0, game->SoundVolume);
     EXPECT_EQ(60, game->MusicVolume) << "the volumes move together or not at all";
     EXPECT_EQ(0, Mix_Volume(0, -1));
 
     game->SoundVolume = 5;
     game->MusicVolume = 128;
-    Press(KeyOf(TAction::VolumeUp));
+    Press(TAction::VolumeUp);
     EXPECT_EQ(5, game->SoundVolume);
     EXPECT_EQ(128, game->MusicVolume);
 
     game->SoundVolume = 127;
     game->MusicVolume = 50;
-    Press(KeyOf(TAction::VolumeUp));
-    Press(KeyOf(TAction::VolumeUp));
+    Press(TAction::VolumeUp);
+    Press(TAction::VolumeUp);
     EXPECT_EQ(128, game->SoundVolume);
     EXPECT_EQ(51, game->MusicVolume);
 }
@@ -859,8 +859,8 @@ TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
     };
     const TCase cases[] = {
         {"level won", false, winLevel},
-        {"select key", false, [&] { Press(KeyOf(TAction::Select)); }},
-        {"quit key", false, [&] { Press(KeyOf(TAction::Leave)); }},
+        {"select key", false, [&] { Press(TAction::Select); }},
+        {"quit key", false, [&] { Press(TAction::Leave); }},
         {"click", true, [&] { PushMouseButton(SDL_BUTTON_LEFT, true, 50, 50); }},
         {"pad button", true,
          [&] {
@@ -994,7 +994,7 @@ TEST_F(TessarilRules, EverySoundPlaysAtItsVolume) {
     };
     auto again = [&] { // the level dealt again and in play
         Settle();
-        Press(KeyOf(TAction::Select));
+        Press(TAction::Select);
         Settle();
         Played.clear();
     };
@@ -1005,10 +1005,10 @@ TEST_F(TessarilRules, EverySoundPlaysAtItsVolume) {
     game->CursorCol = 0;
     Press(SDLK_LEFT);
     expect({}, "no click where the cursor cannot move");
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     expect({{game->Media().SoundClick2, 70}}, "select");
 
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Arrange(TileKind);
     game->Board()->ChangeStone(0, 1, 1);
     Played.clear();
@@ -1084,7 +1084,7 @@ TEST_F(TessarilRules, NoMoveLeftCostsALifeAndTheLastOneEndsTheGame) {
     EXPECT_FALSE(Shown(game->Cursor()));
     EXPECT_TRUE(game->Board()->IsBusy()) << "the stones fall out";
     Settle();
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     ASSERT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ("Level 1: 3 stones of each of 6 colours in 60 seconds.", game->Announced());
     Settle();
@@ -1137,8 +1137,8 @@ TEST_F(TessarilRules, HintCostsTenSecondsDownToZeroAndTheLifeGoesAtTheNextCheck)
         return;
     // The relaxed game: a hint costs 100 points down to 0, and no clock runs out.
     game->SetState(TGameState::gsTitle);
-    Press(KeyOf(TAction::Relaxed));
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Relaxed);
+    Press(TAction::Select);
     Settle();
     game->Score = 150;
     for (int32_t score : {50, 0}) {
@@ -1195,24 +1195,24 @@ TEST_F(TessarilRules, LevelsDealtOnABusyBoardEndWithEveryStoneInItsCell) {
     ASSERT_EQ(TGameState::gsRetry, game->State());
     Frames(5);
     ASSERT_TRUE(game->Board()->IsBusy());
-    Press(KeyOf(TAction::Leave));
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Leave);
+    Press(TAction::Select);
     ASSERT_EQ(TGameState::gsReady, game->State());
     Settle();
     EXPECT_EQ(80, stonesOnEngine());
     EXPECT_TRUE(everyStoneInPlace());
 
     // A board file loaded while two stones are being exchanged.
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Settle();
     ASSERT_EQ(TGameState::gsPlaying, game->State());
     Arrange(TileKind);
     game->Board()->ChangeStone(8, 4, 2);
     game->Board()->ChangeStone(9, 4, 5);
     WriteFile("puzzle.txt", "0 0 9\n9 7 9\n");
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Press(SDLK_RIGHT);
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Frames(4);
     ASSERT_TRUE(game->Board()->IsBusy());
     Press(SDLK_l);
@@ -1265,7 +1265,7 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     game->Highscores()->AddScore("BOB", 1300, 1, 1);
     for (auto& entry : game->Highscores()->Entries)
         entry->Date = 45678.5; // 2025-01-22, whatever today is
-    Press(KeyOf(TAction::Highscores));
+    Press(TAction::Highscores);
     ASSERT_EQ(TGameState::gsHighscores, game->State());
     check("table");
     game->Highscores()->SaveError = "highscore.dat: No space left on device";
@@ -1274,23 +1274,23 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     if constexpr (!kHandheld) {
         game->RelaxedHighscores()->AddScore("CAROL", 0, 1, 1);
         game->RelaxedHighscores()->Entries[0]->Date = 45678.5;
-        Press(KeyOf(TAction::Relaxed));
+        Press(TAction::Relaxed);
         check("table-relaxed");
-        Press(KeyOf(TAction::Relaxed));
+        Press(TAction::Relaxed);
     }
     Press(SDLK_RETURN);
     Frame();
 
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Frames(20);
     check("ready-stones-falling");
     Settle();
     check("ready");
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Settle();
     HoldSecond();
     game->StoneRemoved(game->Board()->StoneAt(2, 2)); // a +25 marker
-    Press(KeyOf(TAction::Select));                    // the selection marker
+    Press(TAction::Select);                           // the selection marker
     Frames(3);
     check("selected"); // under the cursor, yet told from it
     Press(SDLK_RIGHT);
@@ -1303,10 +1303,10 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
         check("playing-relaxed");
         game->GameKind = TGameKind::Timed;
     }
-    Press(KeyOf(TAction::Pause));
+    Press(TAction::Pause);
     check("paused");
-    Press(KeyOf(TAction::Pause));
-    Press(KeyOf(TAction::Select)); // the selection dropped
+    Press(TAction::Pause);
+    Press(TAction::Select); // the selection dropped
 
     game->StartLevel(11);
     Settle();
@@ -1328,23 +1328,23 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     Settle();
     ASSERT_EQ(TGameState::gsLevelDone, game->State());
     check("level-done");
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Settle();
     Press(SDLK_r);
     check("retry"); // level 12 dealt again
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Settle();
     game->TimeLeft = 0;
     Frame();
     Settle();
     check("retry-out-of-time");
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Settle();
     Arrange([](int32_t c, int32_t r) { return 1 + c % 2 + 2 * (r % 2); }); // no move
     Frame();
     Settle();
     check("retry-no-moves");
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Settle();
     game->SetState(TGameState::gsGameOver);
     check("game-over");
@@ -1717,12 +1717,12 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
     Start();
     if constexpr (kHandheld) {
         StartPlaying();
-        Press(KeyOf(TAction::Leave));
+        Press(TAction::Leave);
         EXPECT_FALSE(PathExists(kSaveGameFile)) << "the handheld keeps no game";
         return;
     }
     auto play = [&] {
-        Press(KeyOf(TAction::Select));
+        Press(TAction::Select);
         Settle();
     };
     auto cascadeThenEnd = [&] {
@@ -1735,7 +1735,7 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         game->Board()->Swap(c1, r1, c2, r2);
         Frames(20); // stones cleared, their gaps open
         game->Score = 999;
-        Press(KeyOf(TAction::Pause));
+        Press(TAction::Pause);
         Press(SDLK_ESCAPE);
         Stop();
         Start(false);
@@ -1747,14 +1747,14 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         int32_t Level = 0, Lives = 0, Score = 0, Time = 0;
         int32_t Dealt = 0; // the score a restart of the continued level goes back to
     } const cases[] = {
-        {"X on the ready overlay", [&] { Press(KeyOf(TAction::Leave)); }, true, 1, 3, 0, 60},
+        {"X on the ready overlay", [&] { Press(TAction::Leave); }, true, 1, 3, 0, 60},
         {"Escape in pause", cascadeThenEnd, true, 1, 3, 450, 42},
         {"X on retry",
          [&] {
              play();
              game->TimeLeft = 0;
              Frame();
-             Press(KeyOf(TAction::Leave));
+             Press(TAction::Leave);
          },
          true, 1, 2, 0, 60},
         {"X on level done",
@@ -1762,14 +1762,14 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
              play();
              game->Goals.fill(0);
              Frame();
-             Press(KeyOf(TAction::Leave));
+             Press(TAction::Leave);
          },
          true, 2, 3, 250, 65, 250},
         {"X under autoplay",
          [&] {
              play();
              Press(SDLK_a);
-             Press(KeyOf(TAction::Leave));
+             Press(TAction::Leave);
          },
          false},
         {"the last life lost",
@@ -1784,7 +1784,7 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
     };
     for (const auto& c : cases) {
         game->SetState(TGameState::gsTitle);
-        Press(KeyOf(TAction::Select));
+        Press(TAction::Select);
         Settle();
         c.Leave();
         ASSERT_EQ(c.Kept, game->KeptGame.has_value()) << c.How;
@@ -1792,7 +1792,7 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         if (!c.Kept)
             continue;
         const TSavedGame kept = *game->KeptGame;
-        Press(KeyOf(TAction::Continue));
+        Press(TAction::Continue);
         EXPECT_EQ(TGameState::gsReady, game->State()) << c.How;
         EXPECT_FALSE(game->Board()->IsBusy()) << c.How;
         EXPECT_FALSE(PathExists(kSaveGameFile)) << c.How << ": continuing removes it";
@@ -1805,10 +1805,10 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         EXPECT_EQ(std::vector<int32_t>({c.Level, c.Lives, c.Score, c.Time}),
                   std::vector<int32_t>({game->Level, game->Lives, game->Score, game->TimeLeft}))
             << c.How;
-        Press(KeyOf(TAction::Select));
-        Press(KeyOf(TAction::Restart));
+        Press(TAction::Select);
+        Press(TAction::Restart);
         EXPECT_EQ(c.Dealt, game->Score) << c.How;
-        Press(KeyOf(TAction::Leave));
+        Press(TAction::Leave);
     }
 }
 
@@ -1916,7 +1916,7 @@ TEST_F(TessarilMusic, CompletedLevelFadesToTheOtherTrack) {
     Frame();
     ASSERT_EQ(TGameState::gsLevelDone, game->State());
     Settle();
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     ASSERT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ(MIX_FADING_OUT, Mix_FadingMusic());
     EndTrack(); // the fade's end, without waiting for it
@@ -1972,8 +1972,8 @@ TEST_F(TessarilMusic, EmptyFirstLineSilencesTheMusic) {
 TEST_F(TessarilStates, CursorAndMarkerSitOnTheirCellsAtTheBoardsPitch) {
     Start();
     StartPlaying();
-    Press(KeyOf(TAction::Select)); // the marker on (5, 4)
-    Press(SDLK_RIGHT);             // the cursor on (6, 4)
+    Press(TAction::Select); // the marker on (5, 4)
+    Press(SDLK_RIGHT);      // the cursor on (6, 4)
     for (auto [cell, pitch] : {std::pair{24, 26}, std::pair{30, 32}}) {
         SCOPED_TRACE(cell);
         game->Board()->SetCellSize(cell, cell);
@@ -2351,7 +2351,7 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
     Draw();
     EXPECT_EQ("", CompareWithReference(s, kHandheld ? "title" : "title-silent"));
     TSurface before = Copy(s);
-    Press(KeyOf(TAction::VolumeDown));
+    Press(TAction::VolumeDown);
     EXPECT_EQ(79, game->SoundVolume);
     Draw();
     EXPECT_EQ(kHandheld, DiffCount(s, before.get(), 250, 220, 70, 14) > 0) << "the volume line";
@@ -2370,7 +2370,7 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
     EXPECT_EQ(75 + 250, game->Score);
     ASSERT_EQ(TGameState::gsLevelDone, game->State());
     Settle();
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ(2, game->Level);
     Frames(30);
@@ -2421,7 +2421,7 @@ TEST_F(TessarilRest, TheTitleSleepsToTheNextSecondAndAKeyWakesItForOneFrame) {
             clock.Now += ms; // nothing came: slept through
         } else if (Rests.size() == 2) {
             idleAtSecond = game->IdleSeconds;
-            PushKeyDown(static_cast<SDLKey>(KeyOf(TAction::VolumeUp))); // a tap, mid-rest
+            PushKeyDown(ActionKey(TAction::VolumeUp)); // a tap, mid-rest
         } else
             game->Quit();
     };
@@ -2469,21 +2469,21 @@ TEST_F(TessarilRest, NoRestWhileAKeyIsHeldAnEventWaitsOrSomethingMoves) {
     EXPECT_TRUE(Rests.empty()) << "a track ended: the next frame starts the next one";
     EXPECT_NE(0u, FrameAndRest());
 
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     ASSERT_EQ(TGameState::gsReady, game->State());
     EXPECT_EQ(0u, FrameAndRest()) << "the stones fall in";
     Settle();
     Frame(); // the overlay over the settled board
     HoldSecond();
     EXPECT_EQ(toSecond, FrameAndRest()) << "the ready screen at rest";
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(0u, FrameAndRest()) << "play: the clock counts";
-    Press(KeyOf(TAction::Pause));
+    Press(TAction::Pause);
     ASSERT_EQ(TGameState::gsPaused, game->State());
     EXPECT_EQ(0u, FrameAndRest()) << "the frame that draws the pause screen";
     HoldSecond();
     EXPECT_EQ(toSecond, FrameAndRest()) << "the pause screen";
-    Press(KeyOf(TAction::Pause));
+    Press(TAction::Pause);
     game->TimeLeft = 0;
     Frame();
     ASSERT_EQ(TGameState::gsRetry, game->State());
