@@ -307,7 +307,7 @@ TEST_F(TessarilStates, TitleSelectDealsANewGameAndReadyWaitsForSelect) {
 
     Frames(5);
     EXPECT_EQ(TGameState::gsReady, game->State()) << "ready waits for the select key";
-    Press(SDLK_LEFT);
+    Press(TAction::Left);
     EXPECT_FALSE(Shown(game->Cursor())) << "any key in ready hides the cursor";
     Press(TAction::Select);
     EXPECT_EQ(TGameState::gsPlaying, game->State());
@@ -333,7 +333,7 @@ TEST_F(TessarilStates, PauseKeyTogglesPlayOnlyAndStopsTheClock) {
     Frames(130);
     EXPECT_LT(game->TimeLeft, time);
 
-    Press(SDLK_r);
+    Press(TAction::Restart);
     ASSERT_EQ(TGameState::gsRetry, game->State());
     Press(TAction::Pause);
     EXPECT_EQ(TGameState::gsRetry, game->State()) << "pause does nothing in retry";
@@ -359,19 +359,19 @@ TEST_F(TessarilStates, QuitKeyLeavesPlayForTheTitleAndEndsTheProgramThere) {
 TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
     Start();
     StartPlaying();
-    Press(SDLK_a);
+    Press(kHandheld ? TAction::Pause : TAction::AutoPlay);
     if constexpr (kHandheld) {
         // The A button is the handheld's pause key; that build has no switch.
         EXPECT_FALSE(game->AutoPlay);
         EXPECT_EQ(TGameState::gsPaused, game->State());
-        Press(SDLK_a);
+        Press(TAction::Pause);
         ASSERT_EQ(TGameState::gsPlaying, game->State());
         game->AutoPlay = true;
     } else {
         EXPECT_TRUE(game->AutoPlay);
-        Press(SDLK_a);
+        Press(TAction::AutoPlay);
         EXPECT_FALSE(game->AutoPlay);
-        Press(SDLK_a);
+        Press(TAction::AutoPlay);
         ASSERT_TRUE(game->AutoPlay);
     }
 
@@ -401,14 +401,14 @@ TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
 TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
     Start();
     if constexpr (kHandheld) { // the desktop's R starts a relaxed game there
-        Press(SDLK_r);
+        Press(TAction::Restart);
         EXPECT_EQ(TGameState::gsTitle, game->State()) << "no game to restart on the title";
     }
 
     Press(TAction::Select);
     Press(TAction::Select); // in play, stones still falling
     ASSERT_TRUE(game->Board()->IsBusy());
-    Press(SDLK_r);
+    Press(TAction::Restart);
     ASSERT_EQ(TGameState::gsRetry, game->State());
     Press(TAction::Select);
     EXPECT_EQ(TGameState::gsRetry, game->State()) << "select is ignored while the board is busy";
@@ -428,7 +428,7 @@ TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
     EXPECT_FALSE(Shown(game->Selection()));
     EXPECT_TRUE(game->Board()->IsBusy()) << "the level is dealt again";
     game->Score = 450; // this attempt's points
-    Press(SDLK_r);
+    Press(TAction::Restart);
     EXPECT_EQ(300, game->Score) << "a restart keeps the score the level was dealt with";
 }
 
@@ -484,7 +484,7 @@ TEST_F(TessarilStates, TableKeyShowsTheTableAndReturnGoesBackToAFreshIdleCount) 
     game->IdleSeconds = 7;
     Frames(120);
     EXPECT_EQ(7, game->IdleSeconds) << "the idle count runs on the title only";
-    Press(SDLK_RETURN);
+    Press(TAction::Confirm);
     Frame();
     EXPECT_EQ(TGameState::gsTitle, game->State());
     EXPECT_EQ(0, game->IdleSeconds) << "a return to the title starts it afresh";
@@ -500,22 +500,22 @@ TEST_F(TessarilStates, GameOverComesFirstAndTheNameEntryTakesOnlyKeysPressedOnIt
     game->Score = 500;
     game->Lives = 0;
     // The hint key and Up held as the game ends.
-    SetKeyDown(SDLK_y, true);
-    PushKeyDown(SDLK_y);
-    SetKeyDown(SDLK_UP, true);
+    SetKeyDown(ActionKey(TAction::Hint), true);
+    PushKeyDown(ActionKey(TAction::Hint));
+    SetKeyDown(ActionKey(TAction::Up), true);
     Frame();
     ASSERT_EQ(TGameState::gsGameOver, game->State()) << "\"GAME OVER\" before the name entry";
     Press(TAction::Select);
     EXPECT_EQ(TGameState::gsGameOver, game->State()) << "it takes no keys";
     PassGameOver();
     ASSERT_EQ(TGameState::gsEnterName, game->State());
-    Press(SDLK_RIGHT);
+    Press(TAction::Right);
     EXPECT_EQ("", game->NameEditor()->Name) << "Up, held from play, changes nothing";
     EXPECT_EQ(2, game->NameEditor()->CursorPos);
-    SetKeyDown(SDLK_UP, false);
-    SetKeyDown(SDLK_y, false);
+    SetKeyDown(ActionKey(TAction::Up), false);
+    SetKeyDown(ActionKey(TAction::Hint), false);
     Frame();
-    Press(SDLK_UP);
+    Press(TAction::Up);
     EXPECT_EQ(" A        ", game->NameEditor()->Name) << "pressed again, it does";
 }
 
@@ -529,11 +529,11 @@ TEST_F(TessarilStates, FinishedNameEntryAddsAndSavesTheEntryAndShowsTheTable) {
     ASSERT_EQ(TGameState::gsEnterName, game->State());
     EXPECT_EQ(500, game->NameEditor()->Score);
     EXPECT_FALSE(game->NameEditor()->Finished);
-    Press(SDLK_UP);
-    Press(SDLK_UP);
+    Press(TAction::Up);
+    Press(TAction::Up);
     const std::string name = game->NameEditor()->Name;
     EXPECT_FALSE(name.empty());
-    Press(SDLK_RETURN);
+    Press(TAction::Confirm);
     Frame();
     ASSERT_EQ(TGameState::gsHighscores, game->State());
     ASSERT_EQ(1u, game->Highscores()->Entries.size());
@@ -544,7 +544,7 @@ TEST_F(TessarilStates, FinishedNameEntryAddsAndSavesTheEntryAndShowsTheTable) {
     EXPECT_FALSE(game->Highscores()->Finished);
 
     // The next entry starts from the name last entered.
-    Press(SDLK_RETURN);
+    Press(TAction::Confirm);
     Frame();
     ASSERT_EQ(TGameState::gsTitle, game->State());
     StartPlaying();
@@ -565,7 +565,7 @@ TEST_F(TessarilStates, QuitKeyInTheNameEntryDropsTheEntryUnsaved) {
     Frame();
     PassGameOver();
     ASSERT_EQ(TGameState::gsEnterName, game->State());
-    Press(kHandheld ? KeyOf(TAction::Leave) : SDLK_ESCAPE);
+    Press(kHandheld ? TAction::Leave : TAction::Cancel);
     EXPECT_EQ(TGameState::gsTitle, game->State());
     EXPECT_FALSE(game->Terminated);
     EXPECT_TRUE(game->Highscores()->Entries.empty());
@@ -617,7 +617,7 @@ TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
         EXPECT_EQ(c.Cursor, game->NameEditor()->CursorPos);
         EXPECT_EQ(80, game->SoundVolume) << "1 types a 1 here";
         if (c.End == byReturn) {
-            Press(SDLK_RETURN);
+            Press(TAction::Confirm);
             Frame();
         } else if (c.End == byClose) {
             PushQuit();
@@ -651,14 +651,14 @@ TEST_F(TessarilStates, APageHiddenOnTheNameEntryStoresItsScoreInOneRow) {
         game->GameOver();
         PassGameOver();
         game->PageHidden();
-        Press(SDLK_UP);
+        Press(TAction::Up);
         game->PageHidden();
         EXPECT_EQ(TGameState::gsEnterName, game->State());
         THighscoreManager stored(nullptr);
         stored.LoadFromFile("highscore.dat");
         ASSERT_EQ(1u, stored.Entries.size());
         EXPECT_EQ(game->NameEditor()->Name, stored.Entries[0]->Name);
-        Press(saved ? SDLK_RETURN : kHandheld ? KeyOf(TAction::Leave) : SDLK_ESCAPE);
+        Press(saved ? TAction::Confirm : kHandheld ? TAction::Leave : TAction::Cancel);
         Frame();
         EXPECT_EQ(saved ? 1u : 0u, game->Highscores()->Entries.size());
         // A save reads the file's rows back: the file goes too.
@@ -687,37 +687,37 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     ASSERT_TRUE(Shown(game->Selection()));
     EXPECT_EQ(5, game->SelCol);
     EXPECT_EQ(4, game->SelRow);
-    Press(SDLK_RIGHT);
+    Press(TAction::Right);
     EXPECT_TRUE(cursorAt(6, 4));
-    Press(SDLK_RIGHT);
+    Press(TAction::Right);
     EXPECT_TRUE(cursorAt(6, 4)) << "two cells away";
-    Press(SDLK_DOWN);
+    Press(TAction::Down);
     EXPECT_TRUE(cursorAt(6, 4)) << "diagonal to the selection";
-    Press(SDLK_LEFT);
-    Press(SDLK_LEFT);
+    Press(TAction::Left);
+    Press(TAction::Left);
     EXPECT_TRUE(cursorAt(4, 4));
-    Press(SDLK_UP);
+    Press(TAction::Up);
     EXPECT_TRUE(cursorAt(4, 4));
-    Press(SDLK_RIGHT);
-    Press(SDLK_UP);
+    Press(TAction::Right);
+    Press(TAction::Up);
     EXPECT_TRUE(cursorAt(5, 3));
-    Press(SDLK_UP);
+    Press(TAction::Up);
     EXPECT_TRUE(cursorAt(5, 3));
-    Press(SDLK_DOWN);
+    Press(TAction::Down);
     ASSERT_TRUE(cursorAt(5, 4));
 
     Press(TAction::Select);
     EXPECT_FALSE(Shown(game->Selection())) << "select on the selected cell drops it";
     EXPECT_FALSE(game->Board()->IsBusy());
-    Press(SDLK_RIGHT);
-    Press(SDLK_RIGHT);
+    Press(TAction::Right);
+    Press(TAction::Right);
     EXPECT_TRUE(cursorAt(7, 4)) << "free again without a selection";
-    Press(SDLK_LEFT);
-    Press(SDLK_LEFT);
+    Press(TAction::Left);
+    Press(TAction::Left);
 
     // A neighbour without a run: out and back, the marker gone.
     Press(TAction::Select);
-    Press(SDLK_DOWN);
+    Press(TAction::Down);
     ASSERT_TRUE(cursorAt(5, 5));
     Press(TAction::Select);
     EXPECT_FALSE(Shown(game->Selection()));
@@ -729,9 +729,9 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     ASSERT_EQ(TGameState::gsPlaying, game->State());
 
     // A neighbour with a run: exchanged and cleared, the marker gone.
-    Press(SDLK_UP);
+    Press(TAction::Up);
     Press(TAction::Select);
-    Press(SDLK_RIGHT);
+    Press(TAction::Right);
     ASSERT_TRUE(cursorAt(6, 4));
     Press(TAction::Select);
     EXPECT_FALSE(Shown(game->Selection()));
@@ -902,7 +902,7 @@ TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
     if constexpr (kHandheld)
         game->AutoPlay = true;
     else
-        Press(SDLK_a);
+        Press(TAction::AutoPlay);
     ASSERT_TRUE(game->AutoPlay);
     for (int k = 1; k <= game->Colours; ++k)
         game->Goals[k] = 0;
@@ -999,11 +999,11 @@ TEST_F(TessarilRules, EverySoundPlaysAtItsVolume) {
         Played.clear();
     };
     Played.clear();
-    for (SDLKey arrow : {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN})
+    for (TAction arrow : {TAction::Left, TAction::Right, TAction::Up, TAction::Down})
         Press(arrow);
     expect(std::vector<TPlayed>(4, {game->Media().SoundClick1, 70}), "a click per cursor move");
     game->CursorCol = 0;
-    Press(SDLK_LEFT);
+    Press(TAction::Left);
     expect({}, "no click where the cursor cannot move");
     Press(TAction::Select);
     expect({{game->Media().SoundClick2, 70}}, "select");
@@ -1118,14 +1118,14 @@ TEST_F(TessarilRules, HintCostsTenSecondsDownToZeroAndTheLifeGoesAtTheNextCheck)
     int32_t c1 = -1, r1 = -1, c2 = -1, r2 = -1;
     ASSERT_TRUE(game->Board()->FindMove(1, c1, r1, c2, r2));
     game->TimeLeft = 25;
-    Press(SDLK_y);
+    Press(TAction::Hint);
     EXPECT_EQ(15, game->TimeLeft);
     EXPECT_GT(game->Board()->StoneAt(c1, r1)->BlinkCycles, 0);
     EXPECT_GT(game->Board()->StoneAt(c2, r2)->BlinkCycles, 0);
 
     HoldSecond();
     game->TimeLeft = 7;
-    Press(SDLK_y);
+    Press(TAction::Hint);
     EXPECT_EQ(0, game->TimeLeft);
     EXPECT_EQ(3, game->Lives) << "taken at the next check, not in the key's frame";
     EXPECT_EQ(TGameState::gsPlaying, game->State());
@@ -1142,7 +1142,7 @@ TEST_F(TessarilRules, HintCostsTenSecondsDownToZeroAndTheLifeGoesAtTheNextCheck)
     Settle();
     game->Score = 150;
     for (int32_t score : {50, 0}) {
-        Press(SDLK_y);
+        Press(TAction::Hint);
         EXPECT_EQ(score, game->Score);
     }
     Tick();
@@ -1211,11 +1211,11 @@ TEST_F(TessarilRules, LevelsDealtOnABusyBoardEndWithEveryStoneInItsCell) {
     game->Board()->ChangeStone(9, 4, 5);
     WriteFile("puzzle.txt", "0 0 9\n9 7 9\n");
     Press(TAction::Select);
-    Press(SDLK_RIGHT);
+    Press(TAction::Right);
     Press(TAction::Select);
     Frames(4);
     ASSERT_TRUE(game->Board()->IsBusy());
-    Press(SDLK_l);
+    Press(TAction::LoadBoard);
     Settle();
     EXPECT_EQ(80, stonesOnEngine());
     EXPECT_TRUE(everyStoneInPlace());
@@ -1274,11 +1274,11 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     if constexpr (!kHandheld) {
         game->RelaxedHighscores()->AddScore("CAROL", 0, 1, 1);
         game->RelaxedHighscores()->Entries[0]->Date = 45678.5;
-        Press(TAction::Relaxed);
+        Press(TAction::OtherTable);
         check("table-relaxed");
-        Press(TAction::Relaxed);
+        Press(TAction::OtherTable);
     }
-    Press(SDLK_RETURN);
+    Press(TAction::Confirm);
     Frame();
 
     Press(TAction::Select);
@@ -1293,7 +1293,7 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     Press(TAction::Select);                           // the selection marker
     Frames(3);
     check("selected"); // under the cursor, yet told from it
-    Press(SDLK_RIGHT);
+    Press(TAction::Right);
     Frames(3);
     game->Score = 123450;
     game->TimeLeft = 65;
@@ -1330,7 +1330,7 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     check("level-done");
     Press(TAction::Select);
     Settle();
-    Press(SDLK_r);
+    Press(TAction::Restart);
     check("retry"); // level 12 dealt again
     Press(TAction::Select);
     Settle();
@@ -1356,7 +1356,7 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     check("game-over-before-name"); // the score enters the table a second later
     PassGameOver();
     ASSERT_EQ(TGameState::gsEnterName, game->State());
-    Press(SDLK_UP);
+    Press(TAction::Up);
     check("name-entry");
 }
 
@@ -1492,7 +1492,7 @@ using TessarilBoardFiles = TessarilGame;
 TEST_F(TessarilBoardFiles, SaveWritesEveryStoneInColumnOrder) {
     Start();
     StartPlaying();
-    Press(SDLK_s);
+    Press(TAction::SaveBoard);
     const std::string text = ReadFile("puzzle1.txt");
     std::string expected;
     for (int32_t c = 0; c < 10; ++c)
@@ -1513,14 +1513,14 @@ TEST_F(TessarilBoardFiles, OneLineChangesOneStone) {
     Start();
     StartPlaying();
     const std::vector<int32_t> before = Kinds();
-    Press(SDLK_l); // no puzzle.txt: nothing at all
+    Press(TAction::LoadBoard); // no puzzle.txt: nothing at all
     EXPECT_FALSE(game->Board()->IsBusy());
     EXPECT_EQ(before, Kinds());
 
     WriteFile("puzzle.txt", "4 3 7\n");
     game->TimeLeft = 12;
     game->Score = 100;
-    Press(SDLK_l);
+    Press(TAction::LoadBoard);
     EXPECT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ(60, game->TimeLeft) << "the level starts again";
     EXPECT_EQ(100, game->Score);
@@ -1538,13 +1538,13 @@ TEST_F(TessarilBoardFiles, SavedBoardLoadsBackCellByCell) {
     Start();
     StartPlaying();
     const std::vector<int32_t> saved = Kinds();
-    Press(SDLK_s);
+    Press(TAction::SaveBoard);
     fs::copy_file("puzzle1.txt", "puzzle.txt");
     game->Board()->FixSeed(kSeed + 77);
     game->StartLevel(1);
     Settle();
     ASSERT_NE(saved, Kinds());
-    Press(SDLK_l);
+    Press(TAction::LoadBoard);
     EXPECT_EQ(saved, Kinds());
     Settle();
     EXPECT_EQ(saved, Kinds());
@@ -1573,7 +1573,7 @@ TEST_F(TessarilBoardFiles, MalformedFilesKeepTheGameRunning) {
         Settle();
         WriteFile("puzzle.txt", c.text);
         const int lines = LogLines();
-        Press(SDLK_l);
+        Press(TAction::LoadBoard);
         EXPECT_EQ(c.logLines, LogLines() - lines) << '"' << c.text << '"';
         EXPECT_EQ(7, KindAt(0, 0)) << '"' << c.text << '"';
         if (c.secondApplied) {
@@ -1591,7 +1591,7 @@ TEST_F(TessarilBoardFiles, AFailedSaveIsLoggedAndPlayGoesOn) {
     ASSERT_EQ(0, mkdir("puzzle1.txt", 0755)); // cannot be opened for writing
     const int lines = LogLines();
     testing::internal::CaptureStderr();
-    Press(SDLK_s);
+    Press(TAction::SaveBoard);
     EXPECT_EQ("tessaril: puzzle1.txt: Is a directory (the board could not be saved)\n",
               testing::internal::GetCapturedStderr());
     EXPECT_EQ(1, LogLines() - lines);
@@ -1641,13 +1641,13 @@ TEST_F(TessarilBoardFiles, SavesIntoAFullDiskAreReportedAndTheGameGoesOn) {
     std::remove(kSaveGameFile); // its end at game over would make room
     FillDisk();
     testing::internal::CaptureStderr();
-    Press(SDLK_s);
+    Press(TAction::SaveBoard);
     game->Score = 500;
     game->Lives = 0;
     Frame();
     PassGameOver();
     ASSERT_EQ(TGameState::gsEnterName, game->State());
-    Press(SDLK_RETURN);
+    Press(TAction::Confirm);
     Frame();
     EXPECT_EQ("tessaril: puzzle1.txt: No space left on device (the board could not be saved)\n"
               "tessaril: highscore.dat: No space left on device (the high scores could not be "
@@ -1657,7 +1657,7 @@ TEST_F(TessarilBoardFiles, SavesIntoAFullDiskAreReportedAndTheGameGoesOn) {
     EXPECT_EQ(2u, game->Highscores()->Entries.size()) << "the table shows the new entry";
     EXPECT_EQ("highscore.dat: No space left on device", game->Highscores()->SaveError);
     EXPECT_EQ(oldTable, ReadFile("highscore.dat"));
-    Press(SDLK_RETURN);
+    Press(TAction::Confirm);
     Frame();
     EXPECT_EQ(TGameState::gsTitle, game->State());
     Stop();
@@ -1768,7 +1768,7 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         {"X under autoplay",
          [&] {
              play();
-             Press(SDLK_a);
+             Press(TAction::AutoPlay);
              Press(TAction::Leave);
          },
          false},
@@ -1973,7 +1973,7 @@ TEST_F(TessarilStates, CursorAndMarkerSitOnTheirCellsAtTheBoardsPitch) {
     Start();
     StartPlaying();
     Press(TAction::Select); // the marker on (5, 4)
-    Press(SDLK_RIGHT);      // the cursor on (6, 4)
+    Press(TAction::Right);  // the cursor on (6, 4)
     for (auto [cell, pitch] : {std::pair{24, 26}, std::pair{30, 32}}) {
         SCOPED_TRACE(cell);
         game->Board()->SetCellSize(cell, cell);

@@ -350,8 +350,7 @@ TEST_F(DesktopPointerPad, AClickIsEachScreensConfirmKey) {
     ClickAt(160, 120);
     Settle();
     ClickAt(160, 120);
-    PushKeyDown(SDLK_r);
-    Frame();
+    Press(TAction::Restart);
     ASSERT_EQ(TGameState::gsRetry, game->State());
     Settle();
     ClickAt(160, 120);
