@@ -151,8 +151,8 @@ protected:
             Frame();
     }
 
-    // The key goes down as SDL sees it (key state and event) for one frame and
-    // is let go when the game waits for that (Taken) or else after the frame.
+    // The key (or the action's key) goes down as SDL sees it (key state and event) for one
+    // frame and is let go when the game waits for that (Taken) or else after the frame.
     void Press(int32_t key) {
         Taken = false;
         SetKeyDown(static_cast<SDLKey>(key), true);
@@ -160,6 +160,13 @@ protected:
         held_.push_back(static_cast<SDLKey>(key));
         Frame();
         ReleaseHeld();
+    }
+    void Press(TAction action) { Press(ActionKey(action)); }
+
+    // The action's key in this configuration's binding table; none there fails the test.
+    static SDLKey ActionKey(TAction action) {
+        EXPECT_GE(KeyOf(action), 0) << "no key here for action " << ActionId(action);
+        return KeyOf(action) < 0 ? SDLK_UNKNOWN : static_cast<SDLKey>(KeyOf(action));
     }
 
     void ReleaseHeld() {

@@ -297,7 +297,7 @@ TEST_F(TessarilStates, TitleSelectDealsANewGameAndReadyWaitsForSelect) {
     game->Score = 900; // left over from a last game
     game->Lives = 0;
     game->Level = 4;
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(TGameState::gsReady, game->State());
     EXPECT_EQ(1, game->Level);
     EXPECT_EQ(3, game->Lives);
@@ -307,35 +307,35 @@ TEST_F(TessarilStates, TitleSelectDealsANewGameAndReadyWaitsForSelect) {
 
     Frames(5);
     EXPECT_EQ(TGameState::gsReady, game->State()) << "ready waits for the select key";
-    Press(SDLK_LEFT);
+    Press(TAction::Left);
     EXPECT_FALSE(Shown(game->Cursor())) << "any key in ready hides the cursor";
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_TRUE(Shown(game->Cursor()));
 }
 
 TEST_F(TessarilStates, PauseKeyTogglesPlayOnlyAndStopsTheClock) {
     Start();
-    Press(KeyOf(TAction::Select));
-    Press(KeyOf(TAction::Pause));
+    Press(TAction::Select);
+    Press(TAction::Pause);
     EXPECT_EQ(TGameState::gsReady, game->State()) << "pause does nothing in ready";
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Settle();
     ASSERT_EQ(TGameState::gsPlaying, game->State());
 
-    Press(KeyOf(TAction::Pause));
+    Press(TAction::Pause);
     ASSERT_EQ(TGameState::gsPaused, game->State());
     const int32_t time = game->TimeLeft;
     Frames(130); // more than two seconds
     EXPECT_EQ(time, game->TimeLeft) << "the clock stands while paused";
-    Press(KeyOf(TAction::Pause));
+    Press(TAction::Pause);
     EXPECT_EQ(TGameState::gsPlaying, game->State());
     Frames(130);
     EXPECT_LT(game->TimeLeft, time);
 
-    Press(SDLK_r);
+    Press(TAction::Restart);
     ASSERT_EQ(TGameState::gsRetry, game->State());
-    Press(KeyOf(TAction::Pause));
+    Press(TAction::Pause);
     EXPECT_EQ(TGameState::gsRetry, game->State()) << "pause does nothing in retry";
 }
 
@@ -345,33 +345,33 @@ TEST_F(TessarilStates, QuitKeyLeavesPlayForTheTitleAndEndsTheProgramThere) {
     game->Score = 475;
     Frames(60); // a second of play
     game->IdleSeconds = 4;
-    Press(KeyOf(TAction::Leave));
+    Press(TAction::Leave);
     EXPECT_EQ(TGameState::gsTitle, game->State());
     EXPECT_EQ(0, game->IdleSeconds);
     EXPECT_FALSE(game->Terminated);
     EXPECT_TRUE(game->Highscores()->Entries.empty()) << "a dropped game enters no score";
     EXPECT_EQ(475, game->Score) << "kept for the title's last-score line";
 
-    Press(KeyOf(TAction::Leave));
+    Press(TAction::Leave);
     EXPECT_TRUE(game->Terminated);
 }
 
 TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
     Start();
     StartPlaying();
-    Press(SDLK_a);
+    Press(kHandheld ? TAction::Pause : TAction::AutoPlay);
     if constexpr (kHandheld) {
         // The A button is the handheld's pause key; that build has no switch.
         EXPECT_FALSE(game->AutoPlay);
         EXPECT_EQ(TGameState::gsPaused, game->State());
-        Press(SDLK_a);
+        Press(TAction::Pause);
         ASSERT_EQ(TGameState::gsPlaying, game->State());
         game->AutoPlay = true;
     } else {
         EXPECT_TRUE(game->AutoPlay);
-        Press(SDLK_a);
+        Press(TAction::AutoPlay);
         EXPECT_FALSE(game->AutoPlay);
-        Press(SDLK_a);
+        Press(TAction::AutoPlay);
         ASSERT_TRUE(game->AutoPlay);
     }
 
@@ -387,7 +387,7 @@ TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
     game->AutoPlay = false;
     Settle();
     game->AutoPlay = true;
-    Press(KeyOf(TAction::VolumeUp));
+    Press(TAction::VolumeUp);
     EXPECT_EQ(TGameState::gsLevelDone, game->State())
         << "no no-key step in a frame where a key went down";
     Frame();
@@ -401,16 +401,16 @@ TEST_F(TessarilStates, AutoplaySwitchAndAnAutoplayedLevelEnd) {
 TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
     Start();
     if constexpr (kHandheld) { // the desktop's R starts a relaxed game there
-        Press(SDLK_r);
+        Press(TAction::Restart);
         EXPECT_EQ(TGameState::gsTitle, game->State()) << "no game to restart on the title";
     }
 
-    Press(KeyOf(TAction::Select));
-    Press(KeyOf(TAction::Select)); // in play, stones still falling
+    Press(TAction::Select);
+    Press(TAction::Select); // in play, stones still falling
     ASSERT_TRUE(game->Board()->IsBusy());
-    Press(SDLK_r);
+    Press(TAction::Restart);
     ASSERT_EQ(TGameState::gsRetry, game->State());
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(TGameState::gsRetry, game->State()) << "select is ignored while the board is busy";
     Settle();
     HoldSecond();
@@ -418,7 +418,7 @@ TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
     game->Lives = 2;
     game->TimeLeft = 12;
     game->Goals[1] = 0;
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ(60, game->TimeLeft);
     EXPECT_EQ(3, game->Goals[1]);
@@ -428,7 +428,7 @@ TEST_F(TessarilStates, RestartKeyAndRetryWaitingForAnIdleBoard) {
     EXPECT_FALSE(Shown(game->Selection()));
     EXPECT_TRUE(game->Board()->IsBusy()) << "the level is dealt again";
     game->Score = 450; // this attempt's points
-    Press(SDLK_r);
+    Press(TAction::Restart);
     EXPECT_EQ(300, game->Score) << "a restart keeps the score the level was dealt with";
 }
 
@@ -443,14 +443,14 @@ TEST_F(TessarilStates, LevelDoneWaitsForSelectThenStartsTheNextLevel) {
     ASSERT_EQ(TGameState::gsLevelDone, game->State());
     EXPECT_FALSE(Shown(game->Cursor()));
     EXPECT_TRUE(game->Board()->IsBusy()) << "the stones fall out";
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(TGameState::gsLevelDone, game->State()) << "ignored while the stones fall";
     EXPECT_EQ(56, Settle()) << "57 frames of falling";
     EXPECT_EQ(topY + 224, top->Y) << "the top row ends below the board";
-    Press(KeyOf(TAction::Pause));
+    Press(TAction::Pause);
     EXPECT_EQ(TGameState::gsLevelDone, game->State()) << "pause does nothing in level done";
     const bool musicPlayed = Mix_PlayingMusic() != 0;
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ(2, game->Level);
     EXPECT_EQ(65, game->TimeLeft);
@@ -471,20 +471,20 @@ TEST_F(TessarilStates, GameOverReturnsToTheTitleBySelect) {
     ASSERT_EQ(TGameState::gsGameOver, game->State());
     Frames(3);
     EXPECT_EQ(TGameState::gsGameOver, game->State());
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(TGameState::gsTitle, game->State());
 }
 
 TEST_F(TessarilStates, TableKeyShowsTheTableAndReturnGoesBackToAFreshIdleCount) {
     Start();
     game->IdleSeconds = 7;
-    Press(KeyOf(TAction::Highscores));
+    Press(TAction::Highscores);
     ASSERT_EQ(TGameState::gsHighscores, game->State());
     EXPECT_FALSE(game->Highscores()->Finished);
     game->IdleSeconds = 7;
     Frames(120);
     EXPECT_EQ(7, game->IdleSeconds) << "the idle count runs on the title only";
-    Press(SDLK_RETURN);
+    Press(TAction::Confirm);
     Frame();
     EXPECT_EQ(TGameState::gsTitle, game->State());
     EXPECT_EQ(0, game->IdleSeconds) << "a return to the title starts it afresh";
@@ -500,22 +500,22 @@ TEST_F(TessarilStates, GameOverComesFirstAndTheNameEntryTakesOnlyKeysPressedOnIt
     game->Score = 500;
     game->Lives = 0;
     // The hint key and Up held as the game ends.
-    SetKeyDown(SDLK_y, true);
-    PushKeyDown(SDLK_y);
-    SetKeyDown(SDLK_UP, true);
+    SetKeyDown(ActionKey(TAction::Hint), true);
+    PushKeyDown(ActionKey(TAction::Hint));
+    SetKeyDown(ActionKey(TAction::Up), true);
     Frame();
     ASSERT_EQ(TGameState::gsGameOver, game->State()) << "\"GAME OVER\" before the name entry";
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(TGameState::gsGameOver, game->State()) << "it takes no keys";
     PassGameOver();
     ASSERT_EQ(TGameState::gsEnterName, game->State());
-    Press(SDLK_RIGHT);
+    Press(TAction::Right);
     EXPECT_EQ("", game->NameEditor()->Name) << "Up, held from play, changes nothing";
     EXPECT_EQ(2, game->NameEditor()->CursorPos);
-    SetKeyDown(SDLK_UP, false);
-    SetKeyDown(SDLK_y, false);
+    SetKeyDown(ActionKey(TAction::Up), false);
+    SetKeyDown(ActionKey(TAction::Hint), false);
     Frame();
-    Press(SDLK_UP);
+    Press(TAction::Up);
     EXPECT_EQ(" A        ", game->NameEditor()->Name) << "pressed again, it does";
 }
 
@@ -529,11 +529,11 @@ TEST_F(TessarilStates, FinishedNameEntryAddsAndSavesTheEntryAndShowsTheTable) {
     ASSERT_EQ(TGameState::gsEnterName, game->State());
     EXPECT_EQ(500, game->NameEditor()->Score);
     EXPECT_FALSE(game->NameEditor()->Finished);
-    Press(SDLK_UP);
-    Press(SDLK_UP);
+    Press(TAction::Up);
+    Press(TAction::Up);
     const std::string name = game->NameEditor()->Name;
     EXPECT_FALSE(name.empty());
-    Press(SDLK_RETURN);
+    Press(TAction::Confirm);
     Frame();
     ASSERT_EQ(TGameState::gsHighscores, game->State());
     ASSERT_EQ(1u, game->Highscores()->Entries.size());
@@ -544,7 +544,7 @@ TEST_F(TessarilStates, FinishedNameEntryAddsAndSavesTheEntryAndShowsTheTable) {
     EXPECT_FALSE(game->Highscores()->Finished);
 
     // The next entry starts from the name last entered.
-    Press(SDLK_RETURN);
+    Press(TAction::Confirm);
     Frame();
     ASSERT_EQ(TGameState::gsTitle, game->State());
     StartPlaying();
@@ -565,7 +565,7 @@ TEST_F(TessarilStates, QuitKeyInTheNameEntryDropsTheEntryUnsaved) {
     Frame();
     PassGameOver();
     ASSERT_EQ(TGameState::gsEnterName, game->State());
-    Press(kHandheld ? KeyOf(TAction::Leave) : SDLK_ESCAPE);
+    Press(kHandheld ? TAction::Leave : TAction::Cancel);
     EXPECT_EQ(TGameState::gsTitle, game->State());
     EXPECT_FALSE(game->Terminated);
     EXPECT_TRUE(game->Highscores()->Entries.empty());
@@ -618,7 +618,7 @@ TEST_F(TessarilStates, TypedNamesAreStoredAlsoWhenTheProgramEnds) {
         EXPECT_EQ(c.Cursor, game->NameEditor()->CursorPos);
         EXPECT_EQ(80, game->SoundVolume) << "1 types a 1 here";
         if (c.End == byReturn) {
-            Press(SDLK_RETURN);
+            Press(TAction::Confirm);
             Frame();
         } else if (c.End == byClose) {
             PushQuit();
@@ -652,14 +652,14 @@ TEST_F(TessarilStates, APageHiddenOnTheNameEntryStoresItsScoreInOneRow) {
         game->GameOver();
         PassGameOver();
         game->PageHidden();
-        Press(SDLK_UP);
+        Press(TAction::Up);
         game->PageHidden();
         EXPECT_EQ(TGameState::gsEnterName, game->State());
         THighscoreManager stored(nullptr);
         stored.LoadFromFile("highscore.dat");
         ASSERT_EQ(1u, stored.Entries.size());
         EXPECT_EQ(game->NameEditor()->Name, stored.Entries[0]->Name);
-        Press(saved ? SDLK_RETURN : kHandheld ? KeyOf(TAction::Leave) : SDLK_ESCAPE);
+        Press(saved ? TAction::Confirm : kHandheld ? TAction::Leave : TAction::Cancel);
         Frame();
         EXPECT_EQ(saved ? 1u : 0u, game->Highscores()->Entries.size());
         // A save reads the file's rows back: the file goes too.
@@ -684,43 +684,43 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     auto cursorAt = [&](int32_t col, int32_t row) {
         return game->CursorCol == col && game->CursorRow == row;
     };
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     ASSERT_TRUE(Shown(game->Selection()));
     EXPECT_EQ(5, game->SelCol);
     EXPECT_EQ(4, game->SelRow);
-    Press(SDLK_RIGHT);
+    Press(TAction::Right);
     EXPECT_TRUE(cursorAt(6, 4));
-    Press(SDLK_RIGHT);
+    Press(TAction::Right);
     EXPECT_TRUE(cursorAt(6, 4)) << "two cells away";
-    Press(SDLK_DOWN);
+    Press(TAction::Down);
     EXPECT_TRUE(cursorAt(6, 4)) << "diagonal to the selection";
-    Press(SDLK_LEFT);
-    Press(SDLK_LEFT);
+    Press(TAction::Left);
+    Press(TAction::Left);
     EXPECT_TRUE(cursorAt(4, 4));
-    Press(SDLK_UP);
+    Press(TAction::Up);
     EXPECT_TRUE(cursorAt(4, 4));
-    Press(SDLK_RIGHT);
-    Press(SDLK_UP);
+    Press(TAction::Right);
+    Press(TAction::Up);
     EXPECT_TRUE(cursorAt(5, 3));
-    Press(SDLK_UP);
+    Press(TAction::Up);
     EXPECT_TRUE(cursorAt(5, 3));
-    Press(SDLK_DOWN);
+    Press(TAction::Down);
     ASSERT_TRUE(cursorAt(5, 4));
 
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_FALSE(Shown(game->Selection())) << "select on the selected cell drops it";
     EXPECT_FALSE(game->Board()->IsBusy());
-    Press(SDLK_RIGHT);
-    Press(SDLK_RIGHT);
+    Press(TAction::Right);
+    Press(TAction::Right);
     EXPECT_TRUE(cursorAt(7, 4)) << "free again without a selection";
-    Press(SDLK_LEFT);
-    Press(SDLK_LEFT);
+    Press(TAction::Left);
+    Press(TAction::Left);
 
     // A neighbour without a run: out and back, the marker gone.
-    Press(KeyOf(TAction::Select));
-    Press(SDLK_DOWN);
+    Press(TAction::Select);
+    Press(TAction::Down);
     ASSERT_TRUE(cursorAt(5, 5));
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_FALSE(Shown(game->Selection()));
     EXPECT_TRUE(game->Board()->IsBusy());
     Settle();
@@ -730,22 +730,22 @@ TEST_F(TessarilStates, CursorStaysWithinTheSelectedCellAndItsNeighbours) {
     ASSERT_EQ(TGameState::gsPlaying, game->State());
 
     // A neighbour with a run: exchanged and cleared, the marker gone.
-    Press(SDLK_UP);
-    Press(KeyOf(TAction::Select));
-    Press(SDLK_RIGHT);
+    Press(TAction::Up);
+    Press(TAction::Select);
+    Press(TAction::Right);
     ASSERT_TRUE(cursorAt(6, 4));
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_FALSE(Shown(game->Selection()));
     ASSERT_TRUE(game->Board()->IsBusy());
 
     // A select key going down while the board is busy is lost, also when it
     // is still held once the board is idle.
-    SetKeyDown(static_cast<SDLKey>(KeyOf(TAction::Select)), true);
-    PushKeyDown(static_cast<SDLKey>(KeyOf(TAction::Select)));
+    SetKeyDown(ActionKey(TAction::Select), true);
+    PushKeyDown(ActionKey(TAction::Select));
     Frame();
     Settle();
     Frames(2);
-    SetKeyDown(static_cast<SDLKey>(KeyOf(TAction::Select)), false);
+    SetKeyDown(ActionKey(TAction::Select), false);
     Frame();
     EXPECT_FALSE(Shown(game->Selection()));
     EXPECT_GE(game->Score, 75);
@@ -756,31 +756,31 @@ TEST_F(TessarilStates, VolumeKeysMoveBothVolumesTogetherWithin0And128) {
     EXPECT_EQ(80, game->SoundVolume);
     EXPECT_EQ(kHandheld ? 40 : 60, game->MusicVolume);
     game->MusicVolume = 60;
-    Press(KeyOf(TAction::VolumeDown));
+    Press(TAction::VolumeDown);
     EXPECT_EQ(79, game->SoundVolume);
     EXPECT_EQ(59, game->MusicVolume);
     EXPECT_EQ(59, Mix_VolumeMusic(-1));
     EXPECT_EQ(79, Mix_Volume(0, -1));
-    Press(KeyOf(TAction::VolumeUp));
+    Press(TAction::VolumeUp);
     EXPECT_EQ(80, game->SoundVolume);
     EXPECT_EQ(60, game->MusicVolume);
 
     game->SoundVolume = 0;
-    Press(KeyOf(TAction::VolumeDown));
+    Press(TAction::VolumeDown);
     EXPECT_EQ(0, game->SoundVolume);
     EXPECT_EQ(60, game->MusicVolume) << "the volumes move together or not at all";
     EXPECT_EQ(0, Mix_Volume(0, -1));
 
     game->SoundVolume = 5;
     game->MusicVolume = 128;
-    Press(KeyOf(TAction::VolumeUp));
+    Press(TAction::VolumeUp);
     EXPECT_EQ(5, game->SoundVolume);
     EXPECT_EQ(128, game->MusicVolume);
 
     game->SoundVolume = 127;
     game->MusicVolume = 50;
-    Press(KeyOf(TAction::VolumeUp));
-    Press(KeyOf(TAction::VolumeUp));
+    Press(TAction::VolumeUp);
+    Press(TAction::VolumeUp);
     EXPECT_EQ(128, game->SoundVolume);
     EXPECT_EQ(51, game->MusicVolume);
 }
@@ -860,8 +860,8 @@ TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
     };
     const TCase cases[] = {
         {"level won", false, winLevel},
-        {"select key", false, [&] { Press(KeyOf(TAction::Select)); }},
-        {"quit key", false, [&] { Press(KeyOf(TAction::Leave)); }},
+        {"select key", false, [&] { Press(TAction::Select); }},
+        {"quit key", false, [&] { Press(TAction::Leave); }},
         {"click", true, [&] { PushMouseButton(SDL_BUTTON_LEFT, true, 50, 50); }},
         {"pad button", true,
          [&] {
@@ -903,7 +903,7 @@ TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
     if constexpr (kHandheld)
         game->AutoPlay = true;
     else
-        Press(SDLK_a);
+        Press(TAction::AutoPlay);
     ASSERT_TRUE(game->AutoPlay);
     for (int k = 1; k <= game->Colours; ++k)
         game->Goals[k] = 0;
@@ -995,21 +995,21 @@ TEST_F(TessarilRules, EverySoundPlaysAtItsVolume) {
     };
     auto again = [&] { // the level dealt again and in play
         Settle();
-        Press(KeyOf(TAction::Select));
+        Press(TAction::Select);
         Settle();
         Played.clear();
     };
     Played.clear();
-    for (SDLKey arrow : {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN})
+    for (TAction arrow : {TAction::Left, TAction::Right, TAction::Up, TAction::Down})
         Press(arrow);
     expect(std::vector<TPlayed>(4, {game->Media().SoundClick1, 70}), "a click per cursor move");
     game->CursorCol = 0;
-    Press(SDLK_LEFT);
+    Press(TAction::Left);
     expect({}, "no click where the cursor cannot move");
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     expect({{game->Media().SoundClick2, 70}}, "select");
 
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Arrange(TileKind);
     game->Board()->ChangeStone(0, 1, 1);
     Played.clear();
@@ -1085,7 +1085,7 @@ TEST_F(TessarilRules, NoMoveLeftCostsALifeAndTheLastOneEndsTheGame) {
     EXPECT_FALSE(Shown(game->Cursor()));
     EXPECT_TRUE(game->Board()->IsBusy()) << "the stones fall out";
     Settle();
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     ASSERT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ("Level 1: 3 stones of each of 6 colours in 60 seconds.", game->Announced());
     Settle();
@@ -1119,14 +1119,14 @@ TEST_F(TessarilRules, HintCostsTenSecondsDownToZeroAndTheLifeGoesAtTheNextCheck)
     int32_t c1 = -1, r1 = -1, c2 = -1, r2 = -1;
     ASSERT_TRUE(game->Board()->FindMove(1, c1, r1, c2, r2));
     game->TimeLeft = 25;
-    Press(SDLK_y);
+    Press(TAction::Hint);
     EXPECT_EQ(15, game->TimeLeft);
     EXPECT_GT(game->Board()->StoneAt(c1, r1)->BlinkCycles, 0);
     EXPECT_GT(game->Board()->StoneAt(c2, r2)->BlinkCycles, 0);
 
     HoldSecond();
     game->TimeLeft = 7;
-    Press(SDLK_y);
+    Press(TAction::Hint);
     EXPECT_EQ(0, game->TimeLeft);
     EXPECT_EQ(3, game->Lives) << "taken at the next check, not in the key's frame";
     EXPECT_EQ(TGameState::gsPlaying, game->State());
@@ -1138,12 +1138,12 @@ TEST_F(TessarilRules, HintCostsTenSecondsDownToZeroAndTheLifeGoesAtTheNextCheck)
         return;
     // The relaxed game: a hint costs 100 points down to 0, and no clock runs out.
     game->SetState(TGameState::gsTitle);
-    Press(KeyOf(TAction::Relaxed));
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Relaxed);
+    Press(TAction::Select);
     Settle();
     game->Score = 150;
     for (int32_t score : {50, 0}) {
-        Press(SDLK_y);
+        Press(TAction::Hint);
         EXPECT_EQ(score, game->Score);
     }
     Tick();
@@ -1196,27 +1196,27 @@ TEST_F(TessarilRules, LevelsDealtOnABusyBoardEndWithEveryStoneInItsCell) {
     ASSERT_EQ(TGameState::gsRetry, game->State());
     Frames(5);
     ASSERT_TRUE(game->Board()->IsBusy());
-    Press(KeyOf(TAction::Leave));
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Leave);
+    Press(TAction::Select);
     ASSERT_EQ(TGameState::gsReady, game->State());
     Settle();
     EXPECT_EQ(80, stonesOnEngine());
     EXPECT_TRUE(everyStoneInPlace());
 
     // A board file loaded while two stones are being exchanged.
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Settle();
     ASSERT_EQ(TGameState::gsPlaying, game->State());
     Arrange(TileKind);
     game->Board()->ChangeStone(8, 4, 2);
     game->Board()->ChangeStone(9, 4, 5);
     WriteFile("puzzle.txt", "0 0 9\n9 7 9\n");
-    Press(KeyOf(TAction::Select));
-    Press(SDLK_RIGHT);
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
+    Press(TAction::Right);
+    Press(TAction::Select);
     Frames(4);
     ASSERT_TRUE(game->Board()->IsBusy());
-    Press(SDLK_l);
+    Press(TAction::LoadBoard);
     Settle();
     EXPECT_EQ(80, stonesOnEngine());
     EXPECT_TRUE(everyStoneInPlace());
@@ -1266,7 +1266,7 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     game->Highscores()->AddScore("BOB", 1300, 1, 1);
     for (auto& entry : game->Highscores()->Entries)
         entry->Date = 45678.5; // 2025-01-22, whatever today is
-    Press(KeyOf(TAction::Highscores));
+    Press(TAction::Highscores);
     ASSERT_EQ(TGameState::gsHighscores, game->State());
     check("table");
     game->Highscores()->SaveError = "highscore.dat: No space left on device";
@@ -1275,26 +1275,26 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     if constexpr (!kHandheld) {
         game->RelaxedHighscores()->AddScore("CAROL", 0, 1, 1);
         game->RelaxedHighscores()->Entries[0]->Date = 45678.5;
-        Press(KeyOf(TAction::Relaxed));
+        Press(TAction::OtherTable);
         check("table-relaxed");
-        Press(KeyOf(TAction::Relaxed));
+        Press(TAction::OtherTable);
     }
-    Press(SDLK_RETURN);
+    Press(TAction::Confirm);
     Frame();
 
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Frames(20);
     check("ready-stones-falling");
     Settle();
     check("ready");
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Settle();
     HoldSecond();
     game->StoneRemoved(game->Board()->StoneAt(2, 2)); // a +25 marker
-    Press(KeyOf(TAction::Select));                    // the selection marker
+    Press(TAction::Select);                           // the selection marker
     Frames(3);
     check("selected"); // under the cursor, yet told from it
-    Press(SDLK_RIGHT);
+    Press(TAction::Right);
     Frames(3);
     game->Score = 123450;
     game->TimeLeft = 65;
@@ -1304,10 +1304,10 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
         check("playing-relaxed");
         game->GameKind = TGameKind::Timed;
     }
-    Press(KeyOf(TAction::Pause));
+    Press(TAction::Pause);
     check("paused");
-    Press(KeyOf(TAction::Pause));
-    Press(KeyOf(TAction::Select)); // the selection dropped
+    Press(TAction::Pause);
+    Press(TAction::Select); // the selection dropped
 
     game->StartLevel(11);
     Settle();
@@ -1329,23 +1329,23 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     Settle();
     ASSERT_EQ(TGameState::gsLevelDone, game->State());
     check("level-done");
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Settle();
-    Press(SDLK_r);
+    Press(TAction::Restart);
     check("retry"); // level 12 dealt again
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Settle();
     game->TimeLeft = 0;
     Frame();
     Settle();
     check("retry-out-of-time");
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Settle();
     Arrange([](int32_t c, int32_t r) { return 1 + c % 2 + 2 * (r % 2); }); // no move
     Frame();
     Settle();
     check("retry-no-moves");
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     Settle();
     game->SetState(TGameState::gsGameOver);
     check("game-over");
@@ -1357,7 +1357,7 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     check("game-over-before-name"); // the score enters the table a second later
     PassGameOver();
     ASSERT_EQ(TGameState::gsEnterName, game->State());
-    Press(SDLK_UP);
+    Press(TAction::Up);
     check("name-entry");
 }
 
@@ -1493,7 +1493,7 @@ using TessarilBoardFiles = TessarilGame;
 TEST_F(TessarilBoardFiles, SaveWritesEveryStoneInColumnOrder) {
     Start();
     StartPlaying();
-    Press(SDLK_s);
+    Press(TAction::SaveBoard);
     const std::string text = ReadFile("puzzle1.txt");
     std::string expected;
     for (int32_t c = 0; c < 10; ++c)
@@ -1514,14 +1514,14 @@ TEST_F(TessarilBoardFiles, OneLineChangesOneStone) {
     Start();
     StartPlaying();
     const std::vector<int32_t> before = Kinds();
-    Press(SDLK_l); // no puzzle.txt: nothing at all
+    Press(TAction::LoadBoard); // no puzzle.txt: nothing at all
     EXPECT_FALSE(game->Board()->IsBusy());
     EXPECT_EQ(before, Kinds());
 
     WriteFile("puzzle.txt", "4 3 7\n");
     game->TimeLeft = 12;
     game->Score = 100;
-    Press(SDLK_l);
+    Press(TAction::LoadBoard);
     EXPECT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ(60, game->TimeLeft) << "the level starts again";
     EXPECT_EQ(100, game->Score);
@@ -1539,13 +1539,13 @@ TEST_F(TessarilBoardFiles, SavedBoardLoadsBackCellByCell) {
     Start();
     StartPlaying();
     const std::vector<int32_t> saved = Kinds();
-    Press(SDLK_s);
+    Press(TAction::SaveBoard);
     fs::copy_file("puzzle1.txt", "puzzle.txt");
     game->Board()->FixSeed(kSeed + 77);
     game->StartLevel(1);
     Settle();
     ASSERT_NE(saved, Kinds());
-    Press(SDLK_l);
+    Press(TAction::LoadBoard);
     EXPECT_EQ(saved, Kinds());
     Settle();
     EXPECT_EQ(saved, Kinds());
@@ -1574,7 +1574,7 @@ TEST_F(TessarilBoardFiles, MalformedFilesKeepTheGameRunning) {
         Settle();
         WriteFile("puzzle.txt", c.text);
         const int lines = LogLines();
-        Press(SDLK_l);
+        Press(TAction::LoadBoard);
         EXPECT_EQ(c.logLines, LogLines() - lines) << '"' << c.text << '"';
         EXPECT_EQ(7, KindAt(0, 0)) << '"' << c.text << '"';
         if (c.secondApplied) {
@@ -1592,7 +1592,7 @@ TEST_F(TessarilBoardFiles, AFailedSaveIsLoggedAndPlayGoesOn) {
     ASSERT_EQ(0, mkdir("puzzle1.txt", 0755)); // cannot be opened for writing
     const int lines = LogLines();
     testing::internal::CaptureStderr();
-    Press(SDLK_s);
+    Press(TAction::SaveBoard);
     EXPECT_EQ("tessaril: puzzle1.txt: Is a directory (the board could not be saved)\n",
               testing::internal::GetCapturedStderr());
     EXPECT_EQ(1, LogLines() - lines);
@@ -1642,13 +1642,13 @@ TEST_F(TessarilBoardFiles, SavesIntoAFullDiskAreReportedAndTheGameGoesOn) {
     std::remove(kSaveGameFile); // its end at game over would make room
     FillDisk();
     testing::internal::CaptureStderr();
-    Press(SDLK_s);
+    Press(TAction::SaveBoard);
     game->Score = 500;
     game->Lives = 0;
     Frame();
     PassGameOver();
     ASSERT_EQ(TGameState::gsEnterName, game->State());
-    Press(SDLK_RETURN);
+    Press(TAction::Confirm);
     Frame();
     EXPECT_EQ("tessaril: puzzle1.txt: No space left on device (the board could not be saved)\n"
               "tessaril: highscore.dat: No space left on device (the high scores could not be "
@@ -1658,7 +1658,7 @@ TEST_F(TessarilBoardFiles, SavesIntoAFullDiskAreReportedAndTheGameGoesOn) {
     EXPECT_EQ(2u, game->Highscores()->Entries.size()) << "the table shows the new entry";
     EXPECT_EQ("highscore.dat: No space left on device", game->Highscores()->SaveError);
     EXPECT_EQ(oldTable, ReadFile("highscore.dat"));
-    Press(SDLK_RETURN);
+    Press(TAction::Confirm);
     Frame();
     EXPECT_EQ(TGameState::gsTitle, game->State());
     Stop();
@@ -1718,12 +1718,12 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
     Start();
     if constexpr (kHandheld) {
         StartPlaying();
-        Press(KeyOf(TAction::Leave));
+        Press(TAction::Leave);
         EXPECT_FALSE(PathExists(kSaveGameFile)) << "the handheld keeps no game";
         return;
     }
     auto play = [&] {
-        Press(KeyOf(TAction::Select));
+        Press(TAction::Select);
         Settle();
     };
     auto cascadeThenEnd = [&] {
@@ -1736,7 +1736,7 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         game->Board()->Swap(c1, r1, c2, r2);
         Frames(20); // stones cleared, their gaps open
         game->Score = 999;
-        Press(KeyOf(TAction::Pause));
+        Press(TAction::Pause);
         Press(SDLK_ESCAPE);
         Stop();
         Start(false);
@@ -1748,14 +1748,14 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         int32_t Level = 0, Lives = 0, Score = 0, Time = 0;
         int32_t Dealt = 0; // the score a restart of the continued level goes back to
     } const cases[] = {
-        {"X on the ready overlay", [&] { Press(KeyOf(TAction::Leave)); }, true, 1, 3, 0, 60},
+        {"X on the ready overlay", [&] { Press(TAction::Leave); }, true, 1, 3, 0, 60},
         {"Escape in pause", cascadeThenEnd, true, 1, 3, 450, 42},
         {"X on retry",
          [&] {
              play();
              game->TimeLeft = 0;
              Frame();
-             Press(KeyOf(TAction::Leave));
+             Press(TAction::Leave);
          },
          true, 1, 2, 0, 60},
         {"X on level done",
@@ -1763,14 +1763,14 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
              play();
              game->Goals.fill(0);
              Frame();
-             Press(KeyOf(TAction::Leave));
+             Press(TAction::Leave);
          },
          true, 2, 3, 250, 65, 250},
         {"X under autoplay",
          [&] {
              play();
-             Press(SDLK_a);
-             Press(KeyOf(TAction::Leave));
+             Press(TAction::AutoPlay);
+             Press(TAction::Leave);
          },
          false},
         {"the last life lost",
@@ -1785,7 +1785,7 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
     };
     for (const auto& c : cases) {
         game->SetState(TGameState::gsTitle);
-        Press(KeyOf(TAction::Select));
+        Press(TAction::Select);
         Settle();
         c.Leave();
         ASSERT_EQ(c.Kept, game->KeptGame.has_value()) << c.How;
@@ -1793,7 +1793,7 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         if (!c.Kept)
             continue;
         const TSavedGame kept = *game->KeptGame;
-        Press(KeyOf(TAction::Continue));
+        Press(TAction::Continue);
         EXPECT_EQ(TGameState::gsReady, game->State()) << c.How;
         EXPECT_FALSE(game->Board()->IsBusy()) << c.How;
         EXPECT_FALSE(PathExists(kSaveGameFile)) << c.How << ": continuing removes it";
@@ -1806,10 +1806,10 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
         EXPECT_EQ(std::vector<int32_t>({c.Level, c.Lives, c.Score, c.Time}),
                   std::vector<int32_t>({game->Level, game->Lives, game->Score, game->TimeLeft}))
             << c.How;
-        Press(KeyOf(TAction::Select));
-        Press(KeyOf(TAction::Restart));
+        Press(TAction::Select);
+        Press(TAction::Restart);
         EXPECT_EQ(c.Dealt, game->Score) << c.How;
-        Press(KeyOf(TAction::Leave));
+        Press(TAction::Leave);
     }
 }
 
@@ -1917,7 +1917,7 @@ TEST_F(TessarilMusic, CompletedLevelFadesToTheOtherTrack) {
     Frame();
     ASSERT_EQ(TGameState::gsLevelDone, game->State());
     Settle();
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     ASSERT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ(MIX_FADING_OUT, Mix_FadingMusic());
     EndTrack(); // the fade's end, without waiting for it
@@ -1973,8 +1973,8 @@ TEST_F(TessarilMusic, EmptyFirstLineSilencesTheMusic) {
 TEST_F(TessarilStates, CursorAndMarkerSitOnTheirCellsAtTheBoardsPitch) {
     Start();
     StartPlaying();
-    Press(KeyOf(TAction::Select)); // the marker on (5, 4)
-    Press(SDLK_RIGHT);             // the cursor on (6, 4)
+    Press(TAction::Select); // the marker on (5, 4)
+    Press(TAction::Right);  // the cursor on (6, 4)
     for (auto [cell, pitch] : {std::pair{24, 26}, std::pair{30, 32}}) {
         SCOPED_TRACE(cell);
         game->Board()->SetCellSize(cell, cell);
@@ -2352,7 +2352,7 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
     Draw();
     EXPECT_EQ("", CompareWithReference(s, kHandheld ? "title" : "title-silent"));
     TSurface before = Copy(s);
-    Press(KeyOf(TAction::VolumeDown));
+    Press(TAction::VolumeDown);
     EXPECT_EQ(79, game->SoundVolume);
     Draw();
     EXPECT_EQ(kHandheld, DiffCount(s, before.get(), 250, 220, 70, 14) > 0) << "the volume line";
@@ -2371,7 +2371,7 @@ TEST_F(TessarilStartup, WithoutASoundDeviceAGameIsPlayedSilentAfterOneLogLine) {
     EXPECT_EQ(75 + 250, game->Score);
     ASSERT_EQ(TGameState::gsLevelDone, game->State());
     Settle();
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(TGameState::gsPlaying, game->State());
     EXPECT_EQ(2, game->Level);
     Frames(30);
@@ -2422,7 +2422,7 @@ TEST_F(TessarilRest, TheTitleSleepsToTheNextSecondAndAKeyWakesItForOneFrame) {
             clock.Now += ms; // nothing came: slept through
         } else if (Rests.size() == 2) {
             idleAtSecond = game->IdleSeconds;
-            PushKeyDown(static_cast<SDLKey>(KeyOf(TAction::VolumeUp))); // a tap, mid-rest
+            PushKeyDown(ActionKey(TAction::VolumeUp)); // a tap, mid-rest
         } else
             game->Quit();
     };
@@ -2470,21 +2470,21 @@ TEST_F(TessarilRest, NoRestWhileAKeyIsHeldAnEventWaitsOrSomethingMoves) {
     EXPECT_TRUE(Rests.empty()) << "a track ended: the next frame starts the next one";
     EXPECT_NE(0u, FrameAndRest());
 
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     ASSERT_EQ(TGameState::gsReady, game->State());
     EXPECT_EQ(0u, FrameAndRest()) << "the stones fall in";
     Settle();
     Frame(); // the overlay over the settled board
     HoldSecond();
     EXPECT_EQ(toSecond, FrameAndRest()) << "the ready screen at rest";
-    Press(KeyOf(TAction::Select));
+    Press(TAction::Select);
     EXPECT_EQ(0u, FrameAndRest()) << "play: the clock counts";
-    Press(KeyOf(TAction::Pause));
+    Press(TAction::Pause);
     ASSERT_EQ(TGameState::gsPaused, game->State());
     EXPECT_EQ(0u, FrameAndRest()) << "the frame that draws the pause screen";
     HoldSecond();
     EXPECT_EQ(toSecond, FrameAndRest()) << "the pause screen";
-    Press(KeyOf(TAction::Pause));
+    Press(TAction::Pause);
     game->TimeLeft = 0;
     Frame();
     ASSERT_EQ(TGameState::gsRetry, game->State());

@@ -250,7 +250,7 @@ TEST_F(DesktopPointerPad, AFingerActsWhenItLiftsAndOneHeldStillGivesTheHint) {
             ExpectSwapScored();
         else
             EXPECT_TRUE(Unchanged());
-        Press(KeyOf(TAction::Leave)); // back to the title for the next row
+        Press(TAction::Leave); // back to the title for the next row
         Settle();
     }
 }
@@ -350,8 +350,7 @@ TEST_F(DesktopPointerPad, AClickIsEachScreensConfirmKey) {
     ClickAt(160, 120);
     Settle();
     ClickAt(160, 120);
-    PushKeyDown(SDLK_r);
-    Frame();
+    Press(TAction::Restart);
     ASSERT_EQ(TGameState::gsRetry, game->State());
     Settle();
     ClickAt(160, 120);
@@ -429,14 +428,14 @@ TEST_F(DesktopPointerPad, EveryScreensClickTargets) {
         game->NameEditor()->CursorPos = 1;
         if (row.Kept) {
             StartPlaying();
-            Press(KeyOf(TAction::Leave));
+            Press(TAction::Leave);
         }
         if (row.From == S::gsHighscores)
-            Press(KeyOf(TAction::Highscores));
+            Press(TAction::Highscores);
         else if (row.From != S::gsTitle)
             StartPlaying();
         if (row.From == S::gsPaused)
-            Press(KeyOf(TAction::Pause));
+            Press(TAction::Pause);
         if (row.From == S::gsEnterName) {
             game->Lives = 0;
             Frame(); // no table file: every score enters

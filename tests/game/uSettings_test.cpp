@@ -48,7 +48,7 @@ TEST_F(TessarilSettings, AFileFromANewerVersionIsRestoredAndItsUnknownNamesKept)
     Tick();
     EXPECT_EQ(before, ReadFile("settings.txt"));
     // A change is written at the next tick, not before, in the file's order.
-    Press(KeyOf(TAction::VolumeUp));
+    Press(TAction::VolumeUp);
     EXPECT_EQ(before, ReadFile("settings.txt"));
     Tick();
     EXPECT_EQ("future=x\nsound_volume=71\nmusic_volume=31\nfullscreen=1\nscale=2\n"
@@ -80,8 +80,8 @@ TEST_F(TessarilSettings, BadValuesAreLoggedAndTheDefaultsKept) {
 
 TEST_F(TessarilSettings, AVolumeChangedIsFoundAgainAfterARestart) {
     Start();
-    Press(KeyOf(TAction::VolumeDown));
-    Press(KeyOf(TAction::VolumeDown));
+    Press(TAction::VolumeDown);
+    Press(TAction::VolumeDown);
     game->LastName = "ANN   "; // as a name entry leaves it
     Stop();                    // the end writes what changed since the last tick
     EXPECT_EQ("sound_volume=78\nmusic_volume=58\nlast_name=ANN   \n", ReadFile("settings.txt"));
@@ -90,10 +90,10 @@ TEST_F(TessarilSettings, AVolumeChangedIsFoundAgainAfterARestart) {
     EXPECT_EQ(58, game->MusicVolume);
     EXPECT_EQ("ANN   ", game->LastName);
     // Changed, written, and changed back to the run's first value: written again.
-    Press(KeyOf(TAction::VolumeUp));
+    Press(TAction::VolumeUp);
     Tick();
     EXPECT_EQ("sound_volume=79\nmusic_volume=59\nlast_name=ANN   \n", ReadFile("settings.txt"));
-    Press(KeyOf(TAction::VolumeDown));
+    Press(TAction::VolumeDown);
     game->ToggleFullscreen();
     Tick();
     EXPECT_EQ("sound_volume=78\nmusic_volume=58\nlast_name=ANN   \nfullscreen=1\n",
@@ -106,7 +106,7 @@ TEST_F(TessarilSettings, CommandLineValuesHoldForTheRunAndAreNotWritten) {
     Start();
     EXPECT_EQ(3, game->WindowScale);
     EXPECT_TRUE(game->Fullscreen);
-    Press(KeyOf(TAction::VolumeUp));
+    Press(TAction::VolumeUp);
     Tick();
     EXPECT_EQ("scale=2\nsound_volume=81\nmusic_volume=61\n", ReadFile("settings.txt"));
     // A window resized by the player is the player's scale.

@@ -55,10 +55,10 @@ void TGameHarness::Frame() {
     ++Frames;
 }
 
-void TGameHarness::Press(SDLKey key) {
+void TGameHarness::Press(TAction action) {
     // An event alone: SDL's key-state array stays up (the dummy driver never
     // sets it), so the key counts 1 in the next frame and 0 after it.
-    PushKeyDown(key);
+    PushKeyDown(static_cast<SDLKey>(KeyOf(action)));
 }
 
 long ResidentKilobytes() {

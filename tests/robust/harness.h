@@ -27,8 +27,8 @@ public:
     // One main-loop iteration without the padding: keys, events, frame; then
     // the clock moves on by kFrameMs.
     void Frame();
-    // A key that goes down in the next frame and is up again after it.
-    void Press(SDLKey key);
+    // The action's key from the binding table: down in the next frame, up again after it.
+    void Press(TAction action);
 
     static constexpr uint32_t kFrameMs = kfwFramePeriodMs;
     uint32_t Now = 1000; // ms, the game's clock

@@ -76,22 +76,22 @@ public:
             // the others wait for the idle demo, brought a few seconds nearer.
             if (titleVisits_ % 3 == 1) {
                 if (Every(inState, 30))
-                    h.Press(SDLKey(KeyOf(TAction::Select)));
+                    h.Press(TAction::Select);
             } else if (titleVisits_ % 3 == 2) {
                 if (Every(inState, 30))
-                    h.Press(SDLKey(KeyOf(TAction::Highscores)));
+                    h.Press(TAction::Highscores);
             } else if (g.IdleSeconds() < 9) {
                 g.Context().Mode.IdleSeconds = 9;
             }
             break;
         case TGameState::gsReady:
             if (Every(inState, 20))
-                h.Press(SDLKey(KeyOf(TAction::Select)));
+                h.Press(TAction::Select);
             break;
         case TGameState::gsPlaying:
             if (g.DemoMode()) {
                 if (Chance(300))
-                    h.Press(Pick({SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN}));
+                    h.Press(Pick({TAction::Left, TAction::Right, TAction::Up, TAction::Down}));
                 break;
             }
             if (!g.AutoPlay() && inState > 30 && Chance(10)) {
@@ -99,14 +99,14 @@ public:
                 if constexpr (kHandheld)
                     g.Context().Mode.AutoPlay = true;
                 else
-                    h.Press(SDLK_a);
+                    h.Press(TAction::AutoPlay);
                 break;
             }
             // From level 2 on, hints (ten seconds each, asked for whenever
             // the board is idle) make the game lose against the clock;
             // level 1 is left to be won.
             if (g.Level() >= 2 && !g.Board()->IsBusy() && Chance(6)) {
-                h.Press(SDLK_y);
+                h.Press(TAction::Hint);
                 ++counters.Hints;
                 break;
             }
@@ -115,24 +115,25 @@ public:
             break;
         case TGameState::gsPaused:
             if (Every(inState, 25))
-                h.Press(SDLKey(KeyOf(TAction::Pause)));
+                h.Press(TAction::Pause);
             break;
         case TGameState::gsRetry:
         case TGameState::gsLevelDone:
         case TGameState::gsGameOver:
             // Ignored while the stones still drop: pressed again until it works.
             if (Every(inState, 40))
-                h.Press(SDLKey(KeyOf(TAction::Select)));
+                h.Press(TAction::Select);
             break;
         case TGameState::gsEnterName:
             if (inState < 60 && Chance(6))
-                h.Press(Pick({SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_UP}));
+                h.Press(
+                    Pick({TAction::Up, TAction::Down, TAction::Left, TAction::Right, TAction::Up}));
             else if (inState >= 60 && Every(inState, 20))
-                h.Press(SDLK_RETURN);
+                h.Press(TAction::Confirm);
             break;
         case TGameState::gsHighscores:
             if (Every(inState, 40))
-                h.Press(SDLK_RETURN);
+                h.Press(TAction::Confirm);
             break;
         default:
             break;
@@ -145,45 +146,39 @@ private:
 
     bool Chance(int oneIn) { return std::uniform_int_distribution<int>(1, oneIn)(rng_) == 1; }
 
-    SDLKey Pick(std::initializer_list<SDLKey> keys) {
-        const int i = std::uniform_int_distribution<int>(0, int(keys.size()) - 1)(rng_);
-        return *(keys.begin() + i);
+    TAction Pick(std::initializer_list<TAction> actions) {
+        const int i = std::uniform_int_distribution<int>(0, int(actions.size()) - 1)(rng_);
+        return *(actions.begin() + i);
     }
 
     void PressInPlay(TGameHarness& h, TCounters& counters) {
         struct TChoice {
-            SDLKey Key;
+            TAction Action;
             int Weight;
         };
         // Restarting the level, loading and saving the board are rare: each
         // deals a new board with a full clock.
         if (Chance(120)) {
-            const SDLKey key = Pick({SDLK_r, SDLK_l, SDLK_s});
-            h.Press(key);
-            if (key == SDLK_l)
+            const TAction action = Pick({TAction::Restart, TAction::LoadBoard, TAction::SaveBoard});
+            h.Press(action);
+            if (action == TAction::LoadBoard)
                 ++counters.BoardLoads;
-            else if (key == SDLK_s)
+            else if (action == TAction::SaveBoard)
                 ++counters.BoardSaves;
             return;
         }
-        const TChoice choices[] = {
-            {SDLK_LEFT, 2},
-            {SDLK_RIGHT, 2},
-            {SDLK_UP, 2},
-            {SDLK_DOWN, 2},
-            {SDLKey(KeyOf(TAction::Select)), 2},
-            {SDLKey(KeyOf(TAction::Pause)), 1},
-            {SDLK_1, 1},
-            {SDLK_2, 1},
-        };
+        const TChoice choices[] = {{TAction::Left, 2},       {TAction::Right, 2},
+                                   {TAction::Up, 2},         {TAction::Down, 2},
+                                   {TAction::Select, 2},     {TAction::Pause, 1},
+                                   {TAction::VolumeDown, 1}, {TAction::VolumeUp, 1}};
         int total = 0;
         for (const TChoice& c : choices)
             total += c.Weight;
         int at = std::uniform_int_distribution<int>(0, total - 1)(rng_);
         for (const TChoice& c : choices) {
             if (at < c.Weight) {
-                h.Press(c.Key);
-                if (c.Key == KeyOf(TAction::Pause))
+                h.Press(c.Action);
+                if (c.Action == TAction::Pause)
                     ++counters.Pauses;
                 return;
             }
