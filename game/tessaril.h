@@ -51,6 +51,7 @@ public:
 
     // What the screens see: the session, the board and the game's services.
     TScreenContext& Context() { return context_; }
+    const TScreenContext& Context() const { return context_; }
     // The game being played or last played.
     TGameSession& Session() { return session_; }
     const TGameSession& Session() const { return session_; }

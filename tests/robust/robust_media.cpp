@@ -167,10 +167,11 @@ int PlayDemo() {
     while (demoFrames < 2000 && h.Frames < 6000) {
         // The idle demo, started on the next second and again each time it
         // has returned to the title.
-        if (game.State() == TGameState::gsTitle && !game.DemoMode() && game.IdleSeconds() < 10)
+        if (game.State() == TGameState::gsTitle && !game.Context().Mode.Demo &&
+            game.Context().Mode.IdleSeconds < 10)
             game.Context().Mode.IdleSeconds = 10;
         h.Frame();
-        if (game.DemoMode())
+        if (game.Context().Mode.Demo)
             ++demoFrames;
         if (game.Terminated)
             return 3;

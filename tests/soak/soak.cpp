@@ -70,7 +70,7 @@ public:
         const uint64_t inState = h.Frames - since_;
         switch (g.State()) {
         case TGameState::gsTitle:
-            if (g.DemoMode())
+            if (g.Context().Mode.Demo)
                 break;
             // Every third visit starts a game, every third shows the table;
             // the others wait for the idle demo, brought a few seconds nearer.
@@ -80,7 +80,7 @@ public:
             } else if (titleVisits_ % 3 == 2) {
                 if (Every(inState, 30))
                     h.Press(TAction::Highscores);
-            } else if (g.IdleSeconds() < 9) {
+            } else if (g.Context().Mode.IdleSeconds < 9) {
                 g.Context().Mode.IdleSeconds = 9;
             }
             break;
@@ -89,12 +89,12 @@ public:
                 h.Press(TAction::Select);
             break;
         case TGameState::gsPlaying:
-            if (g.DemoMode()) {
+            if (g.Context().Mode.Demo) {
                 if (Chance(300))
                     h.Press(Pick({TAction::Left, TAction::Right, TAction::Up, TAction::Down}));
                 break;
             }
-            if (!g.AutoPlay() && inState > 30 && Chance(10)) {
+            if (!g.Context().Mode.AutoPlay && inState > 30 && Chance(10)) {
                 // The handheld has no autoplay key (A pauses there).
                 if constexpr (kHandheld)
                     g.Context().Mode.AutoPlay = true;
@@ -105,7 +105,7 @@ public:
             // From level 2 on, hints (ten seconds each, asked for whenever
             // the board is idle) make the game lose against the clock;
             // level 1 is left to be won.
-            if (g.Level() >= 2 && !g.Board()->IsBusy() && Chance(6)) {
+            if (g.Session().Level >= 2 && !g.Board()->IsBusy() && Chance(6)) {
                 h.Press(TAction::Hint);
                 ++counters.Hints;
                 break;
@@ -196,9 +196,9 @@ private:
 class TSoakObserver {
 public:
     void Look(const TMiniGame& g, TCounters& c) {
-        if (g.DemoMode() && !demo_)
+        if (g.Context().Mode.Demo && !demo_)
             ++c.Demos;
-        demo_ = g.DemoMode();
+        demo_ = g.Context().Mode.Demo;
         if (g.State() != state_) {
             if (g.State() == TGameState::gsLevelDone)
                 ++c.LevelsWon;
@@ -211,24 +211,24 @@ public:
                 ++c.TablesShown;
             state_ = g.State();
         }
-        if (g.Lives() < lives_)
+        if (g.Session().Lives < lives_)
             ++c.LivesLost;
-        lives_ = g.Lives();
+        lives_ = g.Session().Lives;
         // Every new board starts the level's clock afresh.
-        if (g.TimeLeft() > timeLeft_)
+        if (g.Session().TimeLeft > timeLeft_)
             ++c.BoardsDealt;
-        timeLeft_ = g.TimeLeft();
+        timeLeft_ = g.Session().TimeLeft;
         if (g.Music() != nullptr && g.Music()->FileName != track_) {
             if (!track_.empty())
                 ++c.TrackChanges;
             track_ = g.Music()->FileName;
         }
         int markers = 0;
-        const int children = g.Engine()->ChildCount();
+        const int children = g.Context().View.Engine->ChildCount();
         for (int i = 0; i < children; ++i) {
-            TfwWorldObject* child = g.Engine()->GetChild(i);
-            if (dynamic_cast<TButtonSprite*>(child) == nullptr && child != g.Cursor() &&
-                child != g.Selection())
+            TfwWorldObject* child = g.Context().View.Engine->GetChild(i);
+            if (dynamic_cast<TButtonSprite*>(child) == nullptr &&
+                child != g.Context().View.Cursor && child != g.Context().View.Selection)
                 ++markers;
         }
         c.MaxMarkers = std::max(c.MaxMarkers, markers);
@@ -246,15 +246,15 @@ private:
 // Invariants of the board and the game that must hold between any two frames.
 std::string CheckInvariants(const TMiniGame& g) {
     const TGameGrid& board = *g.Board();
-    if (g.Lives() < 0 || g.Lives() > 3)
-        return "lives " + std::to_string(g.Lives());
-    if (g.TimeLeft() < -1)
-        return "time left " + std::to_string(g.TimeLeft());
-    if (g.CursorCol() < 0 || g.CursorCol() >= board.Width || g.CursorRow() < 0 ||
-        g.CursorRow() >= board.Height)
+    if (g.Session().Lives < 0 || g.Session().Lives > 3)
+        return "lives " + std::to_string(g.Session().Lives);
+    if (g.Session().TimeLeft < -1)
+        return "time left " + std::to_string(g.Session().TimeLeft);
+    if (g.Session().CursorCol < 0 || g.Session().CursorCol >= board.Width ||
+        g.Session().CursorRow < 0 || g.Session().CursorRow >= board.Height)
         return "cursor off the board";
-    if (g.SoundVolume() < 0 || g.SoundVolume() > 128 || g.MusicVolume() < 0 ||
-        g.MusicVolume() > 128)
+    if (g.Context().Sounds.Effects < 0 || g.Context().Sounds.Effects > 128 ||
+        g.Context().Sounds.Music < 0 || g.Context().Sounds.Music > 128)
         return "volume out of range";
     if (!board.IsBusy()) {
         // An idle board: no stone in two cells, every stone a live child of
@@ -274,8 +274,8 @@ std::string CheckInvariants(const TMiniGame& g) {
             }
         for (const TfwWorldObject* s : seen) {
             bool live = false;
-            for (int i = 0; i < g.Engine()->ChildCount() && !live; ++i)
-                live = g.Engine()->GetChild(i) == s;
+            for (int i = 0; i < g.Context().View.Engine->ChildCount() && !live; ++i)
+                live = g.Context().View.Engine->GetChild(i) == s;
             if (!live)
                 return "a cell holds a freed stone";
         }
@@ -360,7 +360,7 @@ int main(int argc, char** argv) {
             if (frame % 20000 == 0)
                 std::printf("soak: frame %llu, state %d, level %d, score %d\n",
                             static_cast<unsigned long long>(frame), static_cast<int>(game.State()),
-                            game.Level(), game.Score());
+                            game.Session().Level, game.Session().Score);
         }
         rssEnd = ResidentKilobytes();
         heapEnd = HeapInUseKilobytes();

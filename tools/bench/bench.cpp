@@ -136,18 +136,15 @@ struct TPlayCounts {
 
 void StartDemo(TBenchGame& game) {
     // As the idle timer of the title starts it.
-    game.NewGame();
-    game.SetState(TGameState::gsPlaying);
-    game.Context().Mode.AutoPlay = true;
-    game.Context().Mode.Demo = true;
+    game.Context().Moves.StartDemo();
 }
 
 // Keeps the demo in play: a level completed (the demo returns to the title), a
 // life lost or a game over leads straight back into play once the board has
 // come to rest, so that the stones go on exploding and falling.
 void KeepPlaying(TBenchGame& game, TPlayCounts& counts) {
-    counts.Points += std::max(game.Score() - counts.Score, 0);
-    counts.Score = game.Score();
+    counts.Points += std::max(game.Session().Score - counts.Score, 0);
+    counts.Score = game.Session().Score;
     switch (game.State()) {
     case TGameState::gsPlaying:
         game.Context().Mode.AutoPlay = true;
@@ -160,8 +157,7 @@ void KeepPlaying(TBenchGame& game, TPlayCounts& counts) {
         if (game.Board()->IsBusy())
             break;
         ++counts.Retries;
-        game.StartLevel(game.Level());
-        game.SetState(TGameState::gsPlaying);
+        game.Context().Moves.DealAgain();
         game.Context().Mode.AutoPlay = true;
         break;
     case TGameState::gsGameOver:
@@ -169,13 +165,13 @@ void KeepPlaying(TBenchGame& game, TPlayCounts& counts) {
         if (game.Board()->IsBusy())
             break;
         ++counts.GamesOver;
-        game.NameEditor()->Deactivate();
+        game.Context().Tables.Editor()->Deactivate();
         StartDemo(game);
         break;
     default:
         break;
     }
-    counts.Score = game.Score();
+    counts.Score = game.Session().Score;
 }
 
 void PrintRow(const char* name, const TFrames& frames, const TStats& s) {
@@ -278,18 +274,19 @@ int main(int argc, char** argv) {
             RunFrame(game, play);
             KeepPlaying(game, counts);
         }
-        const int32_t levelReached = game.Level();
+        const int32_t levelReached = game.Session().Level;
 
         // The high score table with ten entries.
         game.Context().Mode.AutoPlay = false;
         game.Context().Mode.Demo = false;
-        game.Highscores()->Entries.clear();
+        game.Context().Tables.Timed()->Entries.clear();
         static const char* const kNames[10] = {"ANNA",  "BERT", "CARLA",      "DORIAN", "EMIL",
                                                "FRIDA", "GUS",  "HELENA LIN", "IVO",    "JUNE"};
         for (int i = 0; i < 10; ++i)
-            game.Highscores()->AddScore(kNames[i], static_cast<uint32_t>(25000 - i * 1975), 1, 1);
-        game.Highscores()->Activate();
-        TMiniGameTestAccess::State(game) = TGameState::gsHighscores;
+            game.Context().Tables.Timed()->AddScore(kNames[i],
+                                                    static_cast<uint32_t>(25000 - i * 1975), 1, 1);
+        game.Context().Tables.Timed()->Activate();
+        game.Context().States.Set(TGameState::gsHighscores);
         TFrames table;
         for (int i = 0; i < tableFrames; ++i) {
             game.Context().Mode.IdleSeconds = 0;
