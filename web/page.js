@@ -189,7 +189,9 @@ var Module = (function() {
     }));
   }
 
+  // Once a failure is told, its sentence stays: a file still arriving tells nothing.
   function showProgress(loaded, total) {
+    if (failed) return;
     var mb = function(bytes) { return (bytes / MEGABYTE).toFixed(1); };
     if (total > 0) {
       progress.max = total;

@@ -492,6 +492,8 @@ async function checkUpdate(page, url, server) {
 async function checkFailures(browser, url) {
   const cases = [['tessaril.wasm', 200, 'Tessaril stopped after an error: please reload the page to play again.'],
                  ['tessaril.js', 404,
+                  'Tessaril could not be downloaded: please check the connection and reload the page.'],
+                 ['tessaril.data', 404,
                   'Tessaril could not be downloaded: please check the connection and reload the page.']];
   for (const [file, code, sentence] of cases) {
     const context = await browser.createBrowserContext();
