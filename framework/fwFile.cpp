@@ -15,13 +15,14 @@ struct TFileClose {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// Writes content and flushes it to the disk; 0 or the errno of the failure.
-int WriteAll(std::FILE* file, const std::string& content) {
+// Writes content and, when flushed, flushes it to the disk; 0 or the errno
+// of the failure.
+int WriteAll(std::FILE* file, const std::string& content, bool flushed) {
     if (std::fwrite(content.data(), 1, content.size(), file) != content.size())
         return errno != 0 ? errno : EIO;
     if (std::fflush(file) != 0)
         return errno;
-    if (fsync(fileno(file)) != 0)
+    if (flushed && fsync(fileno(file)) != 0)
         return errno;
     return 0;
 }
@@ -40,13 +41,13 @@ void SyncFolderOf(const std::string& fileName) {
 
 } // namespace
 
-int fwSaveFile(const std::string& fileName, const std::string& content,
-               const TfwStoredFunc& stored) {
+int fwSaveFile(const std::string& fileName, const std::string& content, const TfwStoredFunc& stored,
+               bool flushed) {
     const std::string tempName = fileName + ".tmp";
     std::unique_ptr<std::FILE, TFileClose> file(std::fopen(tempName.c_str(), "wb"));
     if (file == nullptr)
         return errno != 0 ? errno : EIO;
-    int error = WriteAll(file.get(), content);
+    int error = WriteAll(file.get(), content, flushed);
     if (std::fclose(file.release()) != 0 && error == 0)
         error = errno;
     if (error == 0 && std::rename(tempName.c_str(), fileName.c_str()) != 0)
@@ -56,7 +57,8 @@ int fwSaveFile(const std::string& fileName, const std::string& content,
         return error;
     }
     // Make the rename itself durable; the file is already complete either way.
-    SyncFolderOf(fileName);
+    if (flushed)
+        SyncFolderOf(fileName);
     if constexpr (kWeb)
         fwWebFileSaved(fileName, stored);
     return 0;

@@ -15,8 +15,10 @@ using TfwStoredFunc = std::function<void(int error)>;
 // the errno value of the first failure. In the web build the save is done only
 // when the browser's storage holds it as well, which it confirms later:
 // stored then hears the outcome (never on the desktop, nor after a failure).
+// Without flushed the bytes and the rename stay in the operating system's
+// cache: a crash of the program loses nothing, a power cut may.
 int fwSaveFile(const std::string& fileName, const std::string& content,
-               const TfwStoredFunc& stored = {});
+               const TfwStoredFunc& stored = {}, bool flushed = true);
 
 // Removes fileName; a missing file counts as removed. Answers 0, or the errno
 // value of the failure. In the web build the browser's storage drops it as

@@ -144,7 +144,7 @@ void TMiniGame::UseLoadedMedia() {
     editor.NameFont = media_.F3;
     editor.ScoreFont = media_.F2;
     editor.HelpFont = media_.F1;
-    kept_.Load(board_->Width, board_->Height);
+    kept_.Read(board_->Width, board_->Height);
 }
 
 void TMiniGame::RequirePictures() const {

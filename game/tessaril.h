@@ -116,7 +116,7 @@ public:
 private:
     // The moves the screens make (uGameServices.h).
     void NewGameOf(TGameKind kind) override;
-    void ContinueGame() override;
+    void ContinueGame(const TKeptOffer& offer) override;
     void LeaveForTitle() override;
     void StartNextLevel() override;
     void RestartLevel() override;
@@ -174,9 +174,12 @@ private:
     // The kept game (desktop and web).
     // The board at rest in play: the point a kept game returns to.
     void RememberRestPoint();
-    void KeepLevelStart();
+    // The game as it stands written and flushed: a level's start, a lost
+    // life. Only a player's own game.
+    void KeepNow();
     // A player's game being left from ready, play, pause, retry or level
-    // done: written for the title to offer. Left on retry it is kept as that
+    // done (or the program ending, the page hidden): written and flushed for
+    // the title to offer. Left on retry it is kept as that
     // level dealt again, on level done as the next level's start, both on
     // their ready overlay. Nothing from the demo; an autoplayed game drops it.
     void KeepGame();

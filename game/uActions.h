@@ -27,7 +27,8 @@ enum class TAction : int32_t {
     VolumeDown, // both volumes one step
     VolumeUp,
     Confirm,    // the high score screens: done
-    Continue,   // the title: the kept game (desktop and web)
+    Continue,   // the title: the newest kept game (desktop and web)
+    KeptGames,  // the title: the list of the kept games (desktop and web)
     Relaxed,    // the title: a relaxed game (desktop and web)
     OtherTable, // the high score table: the other kind of game's (desktop and web)
     Highscores, // the title: the high score table

@@ -30,6 +30,7 @@ const std::vector<TKeyBinding> kDesktopKeys = {
     {A::VolumeUp, SDLK_2, "2"},
     {A::Confirm, SDLK_RETURN, "Return"},
     {A::Continue, SDLK_c, "C"},
+    {A::KeptGames, SDLK_k, "K"},
     {A::Relaxed, SDLK_r, "R"},
     {A::OtherTable, SDLK_r, "R"},
     {A::Highscores, SDLK_h, "H"},

@@ -84,8 +84,10 @@ bool TMiniGame::PlayRules() {
         NoMoveLeft();
         return false;
     }
-    if (mode_.KeepsGame())
+    if (mode_.KeepsGame()) {
         RememberRestPoint();
+        kept_.WriteAtRest(fwGetTicks());
+    }
     if (mode_.AutoPlay)
         AutoPlayMove();
     return true;
@@ -104,6 +106,7 @@ void TMiniGame::NoMoveLeft() {
     session_.LifeLost = TLifeLost::NoMoves;
     if (!LoseLife())
         return;
+    KeepNow(); // never a lost life given back
     DropAllStones();
     sounds_.Play(media_.SoundNoMoves, sounds_.Loud());
     states_.Set(TGameState::gsRetry);
@@ -114,6 +117,7 @@ bool TMiniGame::TimeUp() {
     session_.LifeLost = TLifeLost::OutOfTime;
     if (!LoseLife())
         return false;
+    KeepNow(); // never a lost life given back
     sounds_.Play(media_.SoundRestart, kRestartVolume);
     DropAllStones();
     states_.Set(TGameState::gsRetry);
@@ -196,7 +200,7 @@ void TMiniGame::StartLevel(int32_t n) {
     if (session_.Kind == TGameKind::Timed)
         goal += " in " + std::to_string(session_.TimeLeft) + " seconds";
     Announce(goal + ".");
-    KeepLevelStart();
+    KeepNow();
 }
 
 void TMiniGame::BeginLevel(int32_t n) {
@@ -256,7 +260,7 @@ void TMiniGame::ShowHint() {
 
 void TMiniGame::GameOver() {
     // A score the table takes goes on to the name entry from there, a second later.
-    kept_.Drop();
+    kept_.End();
     states_.Set(TGameState::gsGameOver);
     sounds_.Play(media_.SoundGameOver, sounds_.Loud());
     Announce("Game over. Score " + std::to_string(session_.Score) + ".");

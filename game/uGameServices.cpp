@@ -1,5 +1,5 @@
-// The game's services: the sounds and volumes, the high score tables and the
-// kept game (see uGameServices.h).
+// The game's services: the sounds and volumes and the high score tables
+// (see uGameServices.h).
 #include "uGameServices.h"
 
 #include "fwGameApp.h"
@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr const char* kKeptTag = "TMiniGame::LoadKeptGame";
 // The category pair the game's scores go under.
 constexpr int32_t kScoreCategory = 1;
 constexpr int32_t kScoreSubCategory = 1;
@@ -65,39 +64,4 @@ bool TScoreTables::Takes(TGameKind kind, int32_t score) const {
     const THighscoreManager* table = Of(kind);
     return table != nullptr &&
            table->IsHighscore(static_cast<uint32_t>(score), kScoreCategory, kScoreSubCategory);
-}
-
-void TKeptGame::Load(int32_t width, int32_t height) {
-    Offered.reset();
-    if (kHandheld)
-        return;
-    TSavedGame game;
-    std::string why;
-    if (ReadSavedGame(width, height, game, why)) {
-        Offered = game;
-        return;
-    }
-    if (why.empty())
-        return; // none kept
-    // Not ours to read: kept for the player to look at, out of the game's way.
-    const std::string aside = SetSavedGameAside();
-    Log().Write(kKeptTag,
-                std::string(kSaveGameFile) + ": " + why + "; " +
-                    (aside.empty() ? "it could not be set aside" : "set aside as " + aside));
-}
-
-void TKeptGame::KeepRestPoint() {
-    WriteRestPoint();
-    Offered = RestPoint;
-}
-
-void TKeptGame::WriteRestPoint() const {
-    WriteSavedGame(RestPoint);
-}
-
-void TKeptGame::Drop() {
-    if (kHandheld)
-        return;
-    Offered.reset();
-    RemoveSavedGame();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "fwConfig.h"
+#include "uKeptGames.h"
 #include "uSaveGame.h"
 
 #include <cstdint>
@@ -70,24 +71,6 @@ private:
     std::unique_ptr<THighscoreEditor> editor_;
 };
 
-// The kept game (desktop and web): the player's unfinished game that the title
-// offers, in savegame.txt, and the player's game as it stood the last time
-// its board was at rest.
-class TKeptGame {
-public:
-    std::optional<TSavedGame> Offered; // none on the handheld
-    TSavedGame RestPoint;
-
-    // Reads savegame.txt for a board of width x height; a file that is no
-    // kept game is named in the log and set aside.
-    void Load(int32_t width, int32_t height);
-    // The rest point written and offered; WriteRestPoint only writes it.
-    void KeepRestPoint();
-    void WriteRestPoint() const;
-    // Nothing kept any more, the file removed.
-    void Drop();
-};
-
 // Who plays the game being played, and the title's idle count.
 struct TPlayMode {
     bool Demo = false;     // the idle title's demo, which plays itself
@@ -112,10 +95,10 @@ struct TBoardView {
 class TGameMoves {
 public:
     virtual ~TGameMoves() = default;
-    // From the title: a new game of the kind, dropping the kept one; the kept
-    // game continued on its ready overlay, its stones at rest.
+    // From the title: a new game of the kind, kept beside the kept ones; a
+    // kept game continued on its ready overlay, its stones at rest.
     virtual void NewGameOf(TGameKind kind) = 0;
-    virtual void ContinueGame() = 0;
+    virtual void ContinueGame(const TKeptOffer& offer) = 0;
     // Leaving a game, the demo's or the player's, for the title: a player's
     // game is kept, autoplay and the demo end, the idle count starts again,
     // and the title shows the player's last score.

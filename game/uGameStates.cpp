@@ -130,6 +130,7 @@ void TMiniGame::DealAgain() {
 
 void TMiniGame::LeaveForTitle() {
     KeepGame();
+    kept_.Release(); // another copy may go on with it now
     if (mode_.Demo)
         session_.Score = scoreBeforeDemo_; // the title's last score is the player's
     mode_.IdleSeconds = 0;

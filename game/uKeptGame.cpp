@@ -1,7 +1,6 @@
-// The kept game and the two kinds of game: a player's unfinished game written
-// to savegame.txt when it is left and at every level start, offered by the
-// title and continued on its ready overlay; the timed and the relaxed game
-// with a table each.
+// The kept game and the two kinds of game: a player's game written as it is
+// played (uKeptGames.h) and continued from the title on its ready overlay;
+// the timed and the relaxed game with a table each.
 #include "fwConfig.h"
 #include "fwSprite.h"
 #include "tessaril.h"
@@ -20,18 +19,18 @@ void TMiniGame::RememberRestPoint() {
                 g.Kinds[static_cast<size_t>(row)][static_cast<size_t>(col)] = stone->Kind;
 }
 
-void TMiniGame::KeepLevelStart() {
+void TMiniGame::KeepNow() {
     if (!mode_.KeepsGame())
         return;
     RememberRestPoint();
-    kept_.WriteRestPoint();
+    kept_.Write(TfwDurability::Flushed, fwGetTicks());
 }
 
 void TMiniGame::KeepGame() {
     if (!mode_.KeepsGame()) {
         // The demo keeps nothing; an autoplayed game is no longer the player's.
         if (!kHandheld && !mode_.Demo && mode_.AutoPlay && InGame())
-            kept_.Drop();
+            kept_.End();
         return;
     }
     switch (states_.Screen().KeptAs()) {
@@ -44,12 +43,11 @@ void TMiniGame::KeepGame() {
         states_.Set(TGameState::gsReady);
         break;
     case TScreen::TKept::AsItStands:
-        kept_.WriteRestPoint();
+        kept_.Write(TfwDurability::Flushed, fwGetTicks());
         break;
     case TScreen::TKept::No:
-        return;
+        break;
     }
-    kept_.Offered = kept_.RestPoint;
 }
 
 bool TMiniGame::InGame() const {
@@ -57,16 +55,16 @@ bool TMiniGame::InGame() const {
 }
 
 void TMiniGame::NewGameOf(TGameKind kind) {
-    kept_.Drop();
+    kept_.StartNew();
     NewGame(kind);
     states_.Set(TGameState::gsReady);
 }
 
-void TMiniGame::ContinueGame() {
-    if (!kept_.Offered)
+void TMiniGame::ContinueGame(const TKeptOffer& offer) {
+    // Another copy may have taken it since the title was read.
+    const TSavedGame g = offer.Game; // the offers go with the title
+    if (!kept_.Continue(offer.File))
         return;
-    const TSavedGame g = *kept_.Offered;
-    kept_.Drop();
     mode_.AutoPlay = false;
     BeginLevel(g.Session.Level);
     session_ = g.Session;
@@ -75,5 +73,10 @@ void TMiniGame::ContinueGame() {
     board_->SpawnCount = g.SpawnCount;
     board_->Rand.Restore(g.RandomState);
     kept_.RestPoint = g;
+    // A game kept as its life was lost goes on as retry would deal it.
+    if (session_.OutOfTime() || !board_->HasMoves())
+        StartLevel(session_.Level);
+    else
+        kept_.Write(TfwDurability::Flushed, fwGetTicks());
     states_.Set(TGameState::gsReady);
 }

@@ -228,12 +228,13 @@ std::string ParseSavedGame(const std::string& content, int32_t width, int32_t he
     return in.Failure;
 }
 
-bool ReadSavedGame(int32_t width, int32_t height, TSavedGame& game, std::string& why) {
+bool ReadSavedGame(const std::string& file, int32_t width, int32_t height, TSavedGame& game,
+                   std::string& why) {
     why.clear();
-    if (!PathExists(kSaveGameFile))
+    if (!PathExists(file))
         return false;
     std::string content;
-    if (!ReadWholeFile(kSaveGameFile, content)) {
+    if (!ReadWholeFile(file, content)) {
         why = std::strerror(errno);
         return false;
     }
@@ -241,23 +242,13 @@ bool ReadSavedGame(int32_t width, int32_t height, TSavedGame& game, std::string&
     return why.empty();
 }
 
-bool WriteSavedGame(const TSavedGame& game) {
-    return WriteFileSafely(kSaveGameFile, FormatSavedGame(game), kTag);
-}
-
-void RemoveSavedGame() {
-    if (const int error = fwRemoveFile(kSaveGameFile))
-        Log().Write(kTag, std::string(kSaveGameFile) + ": " + std::strerror(error));
-}
-
-std::string SetSavedGameAside() {
+std::string SetSavedGameAside(const std::string& file) {
     for (int i = 1; i <= kAsideTries; ++i) {
-        std::string name =
-            std::string(kSaveGameFile) + kAsideSuffix + (i > 1 ? std::to_string(i) : std::string());
+        std::string name = file + kAsideSuffix + (i > 1 ? std::to_string(i) : std::string());
         if (PathExists(name))
             continue;
-        if (const int error = fwRenameFile(kSaveGameFile, name)) {
-            Log().Write(kTag, std::string(kSaveGameFile) + ": " + std::strerror(error));
+        if (const int error = fwRenameFile(file, name)) {
+            Log().Write(kTag, file + ": " + std::strerror(error));
             return "";
         }
         return name;

@@ -46,14 +46,11 @@ std::string FormatSavedGame(const TSavedGame& game);
 std::string ParseSavedGame(const std::string& content, int32_t width, int32_t height,
                            TSavedGame& game);
 
-// The kept game in the working folder. Read answers false, with why, when
-// there is none (why empty) or it cannot be taken (why names the fault).
-bool ReadSavedGame(int32_t width, int32_t height, TSavedGame& game, std::string& why);
-// Written crash-safely; a failure writes one log line and answers false.
-bool WriteSavedGame(const TSavedGame& game);
-// Removes the kept game (nothing when there is none).
-void RemoveSavedGame();
+// A kept game's file. Read answers false, with why, when there is none (why
+// empty) or it cannot be taken (why names the fault).
+bool ReadSavedGame(const std::string& file, int32_t width, int32_t height, TSavedGame& game,
+                   std::string& why);
 // Moves a file that cannot be read as a kept game out of the way, to the first
-// free name of savegame.txt.bad, savegame.txt.bad2, ...; answers that name
-// ("" when it could not be moved).
-std::string SetSavedGameAside();
+// free name of file.bad, file.bad2, ...; answers that name ("" when it could
+// not be moved).
+std::string SetSavedGameAside(const std::string& file);

@@ -24,6 +24,7 @@ TScreenList MakeScreens(TScreenContext& context) {
         {TGameState::gsGameOver, &MakeScreen<TGameState::gsGameOver>},
         {TGameState::gsHighscores, &MakeScreen<TGameState::gsHighscores>},
         {TGameState::gsEnterName, &MakeScreen<TGameState::gsEnterName>},
+        {TGameState::gsKeptGames, &MakeScreen<TGameState::gsKeptGames>},
     };
     TScreenList screens;
     for (const auto& [state, make] : kScreens)

@@ -34,6 +34,7 @@ enum class TGameState : uint8_t {
     gsGameOver = 9,    // the game has ended
     gsHighscores = 10, // the table scene is active
     gsEnterName = 11,  // the name entry scene is active
+    gsKeptGames = 12,  // the list of the kept games (desktop and web)
 };
 
 // The screen of every state, in the order of the screen table.
@@ -218,11 +219,12 @@ std::vector<std::string> TitleHelpLines(bool touch = false);
 // The desktop title's further lines: the keys and the mouse in play, or the
 // taps, swipes and held fingers of play by touch.
 std::vector<std::string> TitleKeyLines(bool touch = false);
-enum TTitleEntry : int32_t { teContinue, teStart, teRelaxed, teHighscores, teQuit };
+enum TTitleEntry : int32_t { teContinue, teMore, teStart, teRelaxed, teHighscores, teQuit };
 struct TTitleLine {
     int32_t Entry; // a TTitleEntry; the handheld's lines are none (-1)
     std::string Text;
 };
 // The title's lines as drawn now, top to bottom: on the desktop and the web
-// the kept game's entry first when there is one, then the help lines.
-std::vector<TTitleLine> TitleLines(const std::optional<TSavedGame>& kept, bool touch);
+// the newest kept game's entry first when there is one, the list's when
+// there are more, then the help lines.
+std::vector<TTitleLine> TitleLines(const std::vector<TKeptOffer>& kept, bool touch);

@@ -27,8 +27,10 @@ constexpr int32_t kKeptEntriesTop = 118;
 constexpr int32_t kHelpLineHeight = 14;
 constexpr int32_t kLastScoreTop = 154;
 // A kept game: beside the start entry, what starting does to it.
-constexpr const char* kDropsKeptGame = "(ends the kept game)";
-constexpr int32_t kNoteGap = 6;
+// What the title tells of keeping games: bottom left, left of the volume line.
+constexpr int32_t kKeptNoticeLeft = 5;
+constexpr int32_t kKeptNoticeTop = 224;
+constexpr int32_t kKeptNoticeGap = 8;
 constexpr int32_t kKeyLinesLeft = 180;
 constexpr int32_t kKeyLinesTop = 150;
 constexpr int32_t kKeyLineHeight = 13;
@@ -60,16 +62,19 @@ bool SoundWaits() {
 // Everything the title's picture depends on: the numbers it shows and the
 // pictures and faces it draws, down to what a reload or a new alpha changes.
 TfwPictureCache::TKey TitleKey(const TScreenContext& game) {
-    const std::optional<TSavedGame>& kept = game.Kept.Offered;
+    const std::vector<TKeptOffer>& kept = game.Kept.Offers;
+    const TGameSession* newest = kept.empty() ? nullptr : &kept.front().Game.Session;
     TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.Sounds.Effects),
                                  static_cast<uintptr_t>(game.Session.Score),
                                  game.App.Silent,
                                  SoundWaits(),
                                  game.App.TouchPlayer,
                                  game.App.FilesKept(),
-                                 kept.has_value(),
-                                 kept ? static_cast<uintptr_t>(kept->Session.Level) : 0,
-                                 kept ? static_cast<uintptr_t>(kept->Session.Score) : 0};
+                                 kept.size(),
+                                 newest ? static_cast<uintptr_t>(newest->Level) : 0,
+                                 newest ? static_cast<uintptr_t>(newest->Score) : 0,
+                                 newest ? static_cast<uintptr_t>(newest->Kind) : 0,
+                                 std::hash<std::string>{}(game.Kept.Notice)};
     for (const TfwSDLImage* image : {game.Media.Splash, game.Media.Logo}) {
         const SDL_Surface* s = image != nullptr ? image->Surface : nullptr;
         key.insert(key.end(), {reinterpret_cast<uintptr_t>(image), reinterpret_cast<uintptr_t>(s),
@@ -91,6 +96,8 @@ public:
         Ctx.View.Cursor->Hide();
         Ctx.View.Selection->Hide();
         Ctx.Mode.IdleSeconds = 0;
+        // What another copy kept or ended meanwhile shows too.
+        Ctx.Kept.Read(Ctx.View.Board->Width, Ctx.View.Board->Height);
     }
 
     bool Step() override {
@@ -108,8 +115,10 @@ public:
             Ctx.Moves.NewGameOf(TGameKind::Timed);
         } else if (Pressed(TAction::Relaxed, true)) {
             Ctx.Moves.NewGameOf(TGameKind::Relaxed);
-        } else if (Ctx.Kept.Offered && Pressed(TAction::Continue, true)) {
-            Ctx.Moves.ContinueGame();
+        } else if (!Ctx.Kept.Offers.empty() && Pressed(TAction::Continue, true)) {
+            Ctx.Moves.ContinueGame(Ctx.Kept.Offers.front());
+        } else if (Ctx.Kept.Offers.size() > 1 && Pressed(TAction::KeptGames, true)) {
+            Ctx.States.Set(TGameState::gsKeptGames);
         } else if (Pressed(TAction::Highscores, true)) {
             Ctx.Tables.Shown = Ctx.Session.Kind;
             Ctx.Tables.ShownTable()->Activate();
@@ -118,13 +127,16 @@ public:
     }
 
     // A click on an entry is its key; the start entry's answers anywhere else
-    // too, unless that would drop a kept game.
+    // too, unless a kept game is offered.
     void PointerPressed(const TfwPointerEvent& e) override {
         if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture)
             return;
         switch (EntryAt(e.X, e.Y)) {
         case teContinue:
             Start(TAction::Continue);
+            break;
+        case teMore:
+            Start(TAction::KeptGames);
             break;
         case teRelaxed:
             Start(TAction::Relaxed);
@@ -139,7 +151,7 @@ public:
             Start(TAction::Select);
             break;
         default:
-            if (!Ctx.Kept.Offered)
+            if (Ctx.Kept.Offers.empty())
                 Start(TAction::Select);
             break;
         }
@@ -158,14 +170,14 @@ public:
     }
 
 private:
-    int32_t HelpTop() const { return Ctx.Kept.Offered ? kKeptEntriesTop : kHelpTop; }
+    int32_t HelpTop() const { return Ctx.Kept.Offers.empty() ? kHelpTop : kKeptEntriesTop; }
 
     // The entry drawn at picture pixel (x, y); -1 for none (and on the handheld).
     int32_t EntryAt(int32_t x, int32_t y) const {
         if (kHandheld || Ctx.Media.F2 == nullptr || y < HelpTop())
             return -1;
         const auto line = static_cast<size_t>((y - HelpTop()) / kHelpLineHeight);
-        const auto lines = TitleLines(Ctx.Kept.Offered, Ctx.App.TouchPlayer);
+        const auto lines = TitleLines(Ctx.Kept.Offers, Ctx.App.TouchPlayer);
         if (line >= lines.size())
             return -1;
         const int32_t right = kHelpLeft + Ctx.Media.F2->TextWidth(lines[line].Text);
@@ -179,10 +191,11 @@ private:
         if (!Ctx.App.FilesKept())
             Text(surface, Ctx.Media.F1, kNotKeptLeft,
                  NoticeOnHeading() ? kNotKeptHeadingTop : kNotKeptTop, kNotKeptNotice);
-        if (Ctx.Session.Score > 0 && !Ctx.Kept.Offered)
+        if (Ctx.Session.Score > 0 && Ctx.Kept.Offers.empty())
             Text(surface, Ctx.Media.F2, kHelpLeft, kLastScoreTop,
                  "Last Score: " + std::to_string(Ctx.Session.Score));
         DrawEntries(surface);
+        DrawKeptNotice(surface);
         const auto keys = TitleKeyLines(Ctx.App.TouchPlayer);
         for (size_t i = 0; i < keys.size(); ++i)
             Text(surface, Ctx.Media.F1, kKeyLinesLeft,
@@ -197,7 +210,7 @@ private:
 
     // The storage notice takes the credits' heading when a kept game's
     // entries stand in the credits' place.
-    bool NoticeOnHeading() const { return Ctx.Kept.Offered && !Ctx.App.FilesKept(); }
+    bool NoticeOnHeading() const { return !Ctx.Kept.Offers.empty() && !Ctx.App.FilesKept(); }
 
     void DrawCredits(SDL_Surface* surface) const {
         const TGameMedia& m = Ctx.Media;
@@ -206,7 +219,7 @@ private:
             Text(surface, m.F3, 5, 64, "Written by ");
         Text(surface, m.F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
         Text(surface, m.F3, 15, 100, "Mabel Quorne (Programming / Art)");
-        if (!Ctx.Kept.Offered)
+        if (Ctx.Kept.Offers.empty())
             Text(surface, m.F3, 15, 118, "The Internet (Sound)");
     }
 
@@ -223,15 +236,22 @@ private:
     }
 
     void DrawEntries(SDL_Surface* surface) const {
-        const auto lines = TitleLines(Ctx.Kept.Offered, Ctx.App.TouchPlayer);
-        for (size_t i = 0; i < lines.size(); ++i) {
-            const int32_t y = HelpTop() + static_cast<int32_t>(i) * kHelpLineHeight;
-            Text(surface, Ctx.Media.F2, kHelpLeft, y, lines[i].Text);
-            if (Ctx.Kept.Offered && lines[i].Entry == teStart && Ctx.Media.F2 != nullptr)
-                Text(surface, Ctx.Media.F1,
-                     kHelpLeft + Ctx.Media.F2->TextWidth(lines[i].Text) + kNoteGap, y + 1,
-                     kDropsKeptGame);
-        }
+        const auto lines = TitleLines(Ctx.Kept.Offers, Ctx.App.TouchPlayer);
+        for (size_t i = 0; i < lines.size(); ++i)
+            Text(surface, Ctx.Media.F2, kHelpLeft,
+                 HelpTop() + static_cast<int32_t>(i) * kHelpLineHeight, lines[i].Text);
+    }
+
+    // Cut to end before the volume line; the whole sentence went to standard error.
+    void DrawKeptNotice(SDL_Surface* surface) const {
+        TfwFont* font = Ctx.Media.F1;
+        if (Ctx.Kept.Notice.empty() || font == nullptr)
+            return;
+        std::string text = Ctx.Kept.Notice;
+        const int32_t room = kVolumeLeft - kKeptNoticeGap - kKeptNoticeLeft;
+        while (text.size() > 3 && font->TextWidth(text) > room)
+            text = text.substr(0, text.size() - 4) + "...";
+        Text(surface, font, kKeptNoticeLeft, kKeptNoticeTop, text);
     }
 };
 
@@ -274,13 +294,20 @@ std::vector<std::string> TitleHelpLines(bool touch) {
             Capitals(KeyName(TAction::Leave)) + " - Quit"};
 }
 
-std::vector<TTitleLine> TitleLines(const std::optional<TSavedGame>& kept, bool touch) {
+std::vector<TTitleLine> TitleLines(const std::vector<TKeptOffer>& kept, bool touch) {
     std::vector<TTitleLine> lines;
-    if (kept)
+    if (!kept.empty()) {
+        const TGameSession& s = kept.front().Game.Session;
         lines.push_back(
             {teContinue, (touch ? std::string("Tap here") : Capitals(KeyName(TAction::Continue))) +
-                             " - Continue level " + std::to_string(kept->Session.Level) +
-                             " (score " + std::to_string(kept->Session.Score) + ")"});
+                             " - Continue level " + std::to_string(s.Level) + ", " +
+                             (s.Kind == TGameKind::Relaxed ? "relaxed" : "timed") + " (score " +
+                             std::to_string(s.Score) + ")"});
+    }
+    if (kept.size() > 1)
+        lines.push_back(
+            {teMore, (touch ? std::string("Tap here") : Capitals(KeyName(TAction::KeptGames))) +
+                         " - and " + std::to_string(kept.size() - 1) + " more"});
     int32_t entry = kHandheld ? -1 : teStart;
     for (const std::string& line : TitleHelpLines(touch))
         lines.push_back({kHandheld ? -1 : entry++, line});

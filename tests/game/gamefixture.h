@@ -50,7 +50,7 @@ public:
     TScreenContext& Ctx = Context();
     TGameKind& GameKind = Session().Kind;
     TGameKind& TableShown = Ctx.Tables.Shown;
-    std::optional<TSavedGame>& KeptGame = Ctx.Kept.Offered;
+    std::vector<TKeptOffer>& Kept = Ctx.Kept.Offers;
     int32_t& Score = Session().Score;
     int32_t& Lives = Session().Lives;
     int32_t& Level = Session().Level;
@@ -242,6 +242,16 @@ protected:
             for (int32_t r = 0; r < game->Board()->Height; ++r)
                 kinds.push_back(KindAt(c, r));
         return kinds;
+    }
+
+    // A kept game in file as the game writes it: level and score, a timed
+    // game's clock, a board of one kind.
+    static void KeepFile(const std::string& file, int32_t level, int32_t score) {
+        TSavedGame kept;
+        kept.Session.Score = score;
+        kept.Session.BeginLevel(level, 10, 8);
+        kept.Kinds.assign(8, std::vector<int32_t>(10, 1));
+        WriteFile(file, FormatSavedGame(kept));
     }
 
     // A table of ten scores that nothing below 1000000 enters.

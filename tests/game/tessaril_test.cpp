@@ -276,6 +276,8 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
             game->CursorCol = 5;
             game->TimeLeft = 60;
             game->Level = 1;
+            for (int32_t slot = 0; slot < kKeptGameSlots; ++slot)
+                std::remove(KeptGameFile(slot).c_str()); // the title offers no kept game
             game->SetState(row.State);
             HoldSecond();
             const auto before = snapshot();
@@ -838,10 +840,10 @@ TEST_F(TessarilStates, LeavingTheWindowPausesAPlayersGameInPlayAndNothingElse) {
 // seconds again, and a player's autoplay later is the player's game.
 TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
     Start();
-    game->Score = 1250; // the player's last game
-    if constexpr (!kHandheld)
-        game->KeptGame = TSavedGame(); // kept by the player, untouched by the demo
-    auto winLevel = [&] {              // goals of one stone each
+    game->Score = 1250;       // the player's last game
+    if constexpr (!kHandheld) // kept by the player, untouched by the demo
+        KeepFile(KeptGameFile(2), 4, 900);
+    auto winLevel = [&] { // goals of one stone each
         for (int k = 1; k <= 32; ++k)
             game->Goals[k] = 1;
         int32_t levelScore = 0;
@@ -892,7 +894,7 @@ TEST_F(TessarilStates, EveryEndOfTheDemoReturnsToTheTitleAndLeavesNoTrace) {
         EXPECT_FALSE(Shown(game->Cursor()));
         EXPECT_FALSE(Shown(game->Selection()));
         EXPECT_EQ(1250, game->Score);
-        EXPECT_EQ(!kHandheld, game->KeptGame.has_value());
+        EXPECT_EQ(!kHandheld, !game->Kept.empty());
         EXPECT_FALSE(PathExists(kSaveGameFile)) << "the demo writes no game";
         EXPECT_EQ(1, game->Level);
         EXPECT_TRUE(game->Highscores()->Entries.empty());
@@ -1255,11 +1257,24 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     game->Score = 1250;
     check("title-last-score");
     if constexpr (!kHandheld) { // the kept game's entry takes the last credit's place
-        game->KeptGame = TSavedGame();
-        game->KeptGame->Session.Level = 7;
-        game->KeptGame->Session.Score = 4200;
+        game->Kept = {TKeptOffer{}};
+        game->Kept[0].Game.Session.Level = 7;
+        game->Kept[0].Game.Session.Score = 4200;
         check("title-continue");
-        game->KeptGame.reset();
+        // Three kept games, the list of them, and a game that could not be kept.
+        game->Kept.resize(3);
+        game->Kept[1].Game.Session.Kind = TGameKind::Relaxed;
+        for (TKeptOffer& offer : game->Kept)
+            offer.WrittenNs = 1796817600LL * 1000000000; // noon, 2026-12-09 (UTC)
+        game->Ctx.Kept.Notice = "Game not kept: No space left on device";
+        check("title-kept-more");
+        game->Ctx.Kept.Notice.clear();
+        game->SetState(TGameState::gsKeptGames);
+        Frame();
+        check("kept-games");
+        game->SetState(TGameState::gsTitle);
+        Frame();
+        game->Kept.clear();
     }
 
     game->Highscores()->AddScore("ALICE", 4200, 1, 1);
@@ -1784,19 +1799,22 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
          false},
     };
     for (const auto& c : cases) {
+        for (int32_t slot = 0; slot < kKeptGameSlots; ++slot)
+            std::remove(KeptGameFile(slot).c_str()); // the case before kept its game again
         game->SetState(TGameState::gsTitle);
+        Frame();
         Press(TAction::Select);
         Settle();
         c.Leave();
-        ASSERT_EQ(c.Kept, game->KeptGame.has_value()) << c.How;
+        ASSERT_EQ(c.Kept, !game->Kept.empty()) << c.How;
         EXPECT_EQ(c.Kept, PathExists(kSaveGameFile)) << c.How;
         if (!c.Kept)
             continue;
-        const TSavedGame kept = *game->KeptGame;
+        const TSavedGame kept = game->Kept.front().Game;
         Press(TAction::Continue);
         EXPECT_EQ(TGameState::gsReady, game->State()) << c.How;
         EXPECT_FALSE(game->Board()->IsBusy()) << c.How;
-        EXPECT_FALSE(PathExists(kSaveGameFile)) << c.How << ": continuing removes it";
+        EXPECT_TRUE(PathExists(kSaveGameFile)) << c.How << ": kept while it is played";
         std::vector<int32_t> kinds;
         for (int32_t col = 0; col < 10; ++col)
             for (int32_t row = 0; row < 8; ++row)
@@ -1822,7 +1840,7 @@ TEST_F(TessarilKeptGame, AFileThatIsNoKeptGameIsSetAside) {
     const std::string foreign = "sound_volume=80\r\nscale=3\r\n";
     WriteFile(kSaveGameFile, foreign);
     Start();
-    EXPECT_FALSE(game->KeptGame);
+    EXPECT_TRUE(game->Kept.empty());
     EXPECT_FALSE(PathExists(kSaveGameFile));
     EXPECT_EQ("older", ReadFile("savegame.txt.bad"));
     EXPECT_EQ(foreign, ReadFile("savegame.txt.bad2"));
@@ -2096,8 +2114,7 @@ TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
         const std::set<int32_t> relaxed{KeyOf(TAction::Relaxed)}, goOn{KeyOf(TAction::Continue)};
         texts.insert(texts.end(),
                      {{help[0], select}, {help[1], relaxed}, {help[2], table}, {help[3], quit}});
-        game->KeptGame = TSavedGame();
-        texts.emplace_back(TitleLines(game->KeptGame, game->TouchPlayer)[0].Text, goOn);
+        texts.emplace_back(TitleLines({TKeptOffer{}}, game->TouchPlayer)[0].Text, goOn);
         const std::set<int32_t> expected[] = {select, cursor, pause, hint, fullscreen};
         ASSERT_EQ(std::size(expected), keyLines.size());
         for (size_t i = 0; i < keyLines.size(); ++i)

@@ -423,7 +423,8 @@ TEST_F(DesktopPointerPad, EveryScreensClickTargets) {
         SCOPED_TRACE(testing::Message() << "row " << &row - rows);
         Stop();
         std::remove("settings.txt"); // the last row's name is not offered again
-        std::remove(kSaveGameFile);  // the game kept by the row before
+        for (int32_t slot = 0; slot < kKeptGameSlots; ++slot)
+            std::remove(KeptGameFile(slot).c_str()); // the games kept by the rows before
         Start(false);
         game->NameEditor()->CursorPos = 1;
         if (row.Kept) {
@@ -446,7 +447,7 @@ TEST_F(DesktopPointerPad, EveryScreensClickTargets) {
         Frame(); // the high score scenes' results are taken in the next frame
         EXPECT_EQ(row.To, game->State());
         EXPECT_EQ(row.Quits, game->Terminated);
-        EXPECT_EQ(row.Kept && row.To == S::gsTitle, game->KeptGame.has_value());
+        EXPECT_EQ(row.Kept && row.To == S::gsTitle, !game->Kept.empty());
         if (row.To == S::gsEnterName) {
             EXPECT_EQ(row.Cursor, game->NameEditor()->CursorPos);
             EXPECT_EQ(row.Name, game->NameEditor()->Name);

@@ -1,0 +1,121 @@
+// The player's shared files and claims on a desktop's or a handheld's
+// folder: flock(2) locks, which the kernel drops with the process that held
+// them, so a copy killed mid-change or mid-game blocks no other.
+#include "fwStore.h"
+
+#include "fwFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+// The lock file's suffix of a change's lock, and of a claim.
+constexpr const char* kChangeLock = ".lock";
+constexpr const char* kClaimLock = ".play";
+
+// An exclusive lock on a file of its own, held while the object lives. Where
+// the lock file cannot be made (a read-only folder) there is nothing to
+// guard: the write that follows fails there anyway and says why.
+class TLock {
+public:
+    explicit TLock(const std::string& lockName) {
+        fd_ = open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd_ < 0)
+            return;
+        while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~TLock() {
+        if (fd_ >= 0)
+            close(fd_); // releases the lock
+    }
+    TLock(const TLock&) = delete;
+    TLock& operator=(const TLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+// A handle holding name's claim lock, or -1 when another holds it (or it
+// cannot be made).
+int TryClaim(const std::string& name) {
+    const int fd = open((name + kClaimLock).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return -1;
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return fd;
+    close(fd);
+    return -1;
+}
+
+} // namespace
+
+std::optional<std::string> fwReadStoredFile(const std::string& fileName, int& error) {
+    error = 0;
+    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    if (file == nullptr) {
+        if (errno != ENOENT)
+            error = errno;
+        return std::nullopt;
+    }
+    std::string content;
+    char buffer[4096];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        content.append(buffer, got);
+    if (std::ferror(file))
+        error = errno != 0 ? errno : EIO;
+    std::fclose(file); // read-only: nothing can be lost on close
+    if (error != 0)
+        return std::nullopt;
+    return content;
+}
+
+int fwChangeFile(const std::string& fileName, const TfwFileChange& change, TfwDurability durability,
+                 std::optional<std::string>* now) {
+    const TLock lock(fileName + kChangeLock);
+    int error = 0;
+    const std::optional<std::string> stored = fwReadStoredFile(fileName, error);
+    if (error != 0)
+        return error;
+    const std::optional<std::string> next = change(stored);
+    if (next != stored) {
+        const bool flushed = durability == TfwDurability::Flushed;
+        error = next ? fwSaveFile(fileName, *next, {}, flushed) : fwRemoveFile(fileName);
+    }
+    if (now != nullptr)
+        *now = error == 0 ? next : stored;
+    return error;
+}
+
+bool TfwClaim::Take(const std::string& name) {
+    if (name == name_ && handle_ >= 0)
+        return true;
+    Release();
+    handle_ = TryClaim(name);
+    if (handle_ < 0)
+        return false;
+    name_ = name;
+    return true;
+}
+
+void TfwClaim::Release() {
+    if (handle_ >= 0)
+        close(handle_);
+    handle_ = -1;
+    name_.clear();
+}
+
+bool fwClaimedElsewhere(const std::string& name) {
+    if (access((name + kClaimLock).c_str(), F_OK) != 0)
+        return false; // never claimed
+    const int fd = TryClaim(name);
+    if (fd < 0)
+        return true;
+    close(fd);
+    return false;
+}
