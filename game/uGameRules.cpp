@@ -260,6 +260,13 @@ void TMiniGame::ShowHint() {
 
 void TMiniGame::GameOver() {
     // A score the table takes goes on to the name entry from there, a second later.
+    // The score's row is stored under the name the entry will offer before
+    // the kept game goes: a kill from here on loses neither. The handheld
+    // stores it once its name is entered.
+    if (!kHandheld && tables_.Takes(session_.Kind, session_.Score) &&
+        !tables_.StoreRow(session_.Kind, tables_.LastName, session_.Score))
+        ReportToPlayer(tables_.Of(session_.Kind)->SaveError +
+                       " (the high scores could not be saved)");
     kept_.End();
     states_.Set(TGameState::gsGameOver);
     sounds_.Play(media_.SoundGameOver, sounds_.Loud());

@@ -65,3 +65,25 @@ bool TScoreTables::Takes(TGameKind kind, int32_t score) const {
     return table != nullptr &&
            table->IsHighscore(static_cast<uint32_t>(score), kScoreCategory, kScoreSubCategory);
 }
+
+bool TScoreTables::StoreRow(TGameKind kind, const std::string& name, int32_t score) {
+    THighscoreManager& table = *Of(kind);
+    // The stored row gives way to one with the new name and its date: the
+    // table's save would read the old one back from the file otherwise.
+    const THScoreItem* old = row_;
+    const double date = old != nullptr ? old->Date : 0;
+    table.Withdraw(old);
+    row_ = table.AddScore(name, static_cast<uint32_t>(score), kScoreCategory, kScoreSubCategory);
+    if (old != nullptr)
+        row_->Date = date;
+    return table.Save();
+}
+
+void TScoreTables::WithdrawRow(TGameKind kind) {
+    if (row_ == nullptr)
+        return;
+    THighscoreManager& table = *Of(kind);
+    table.Withdraw(row_);
+    row_ = nullptr;
+    table.Save();
+}

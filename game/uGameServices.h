@@ -20,6 +20,7 @@ class TfwSpriteEngine;
 class TGameGrid;
 class THighscoreEditor;
 class THighscoreManager;
+class THScoreItem;
 
 // The effects the game plays and the two volumes, each 0 .. 128.
 class TGameSounds {
@@ -61,6 +62,17 @@ public:
     THighscoreEditor* Editor() const { return editor_.get(); }
     // Would the table of kind take score?
     bool Takes(TGameKind kind, int32_t score) const;
+    // The row of the game that has just ended, in the table of kind, under
+    // name, saved: a new row the first time, the same row (its name changed,
+    // its date kept) after. False when the save failed (the table's
+    // SaveError says why).
+    bool StoreRow(TGameKind kind, const std::string& name, int32_t score);
+    // That row taken out of its table again, saved (the name entry left
+    // without a name).
+    void WithdrawRow(TGameKind kind);
+    // The row stays as stored; the next game's row is a new one.
+    void FinishRow() { row_ = nullptr; }
+    bool RowStored() const { return row_ != nullptr; }
 
     TGameKind Shown = TGameKind::Timed;
     std::string LastName; // offered by the name entry; kept in settings.txt on the desktop
@@ -69,6 +81,7 @@ private:
     std::unique_ptr<THighscoreManager> timed_;
     std::unique_ptr<THighscoreManager> relaxed_;
     std::unique_ptr<THighscoreEditor> editor_;
+    THScoreItem* row_ = nullptr; // StoreRow's row, owned by its table; nullptr: none
 };
 
 // Who plays the game being played, and the title's idle count.

@@ -193,6 +193,7 @@ bool THighscoreManager::IsHighscore(uint32_t score, int32_t category, int32_t su
 THScoreItem* THighscoreManager::AddScore(const std::string& name, uint32_t score, int32_t category,
                                          int32_t subCategory) {
     auto item = ItemClass(name, score, category, subCategory);
+    item->Own = true;
     THScoreItem* row = item.get();
     InsertEntry(std::move(item));
     return row;
@@ -304,13 +305,15 @@ bool THighscoreManager::Reload() {
         }
     }
     for (auto& item : own) {
-        // Each record of the file stands for one entry of ours at most.
+        // Each record of the file stands for one entry of ours at most. A row
+        // read from the file that the file no longer holds was withdrawn or
+        // renamed by another copy: it does not come back.
         size_t i = 0;
         while (i < records.size() && (matched[i] || !SameRecord(records[i], *item)))
             ++i;
         if (i < records.size())
             matched[i] = true;
-        else
+        else if (item->Own)
             InsertEntry(std::move(item));
     }
     return true;
@@ -360,6 +363,8 @@ bool THighscoreManager::Save() {
     if (!SaveToFile(FileName))
         return false;
     withdrawn_.clear();
+    for (const auto& entry : Entries)
+        entry->Own = false; // the file holds them now
     return true;
 }
 

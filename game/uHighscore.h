@@ -28,6 +28,9 @@ public:
     std::string Name;
     uint32_t Score;
     double Date; // days since 1899-12-30, time of day as the fraction, local time
+    // Made by this copy (AddScore) and not yet saved: the only rows a save
+    // puts into the file from memory. Rows read from the file are the file's.
+    bool Own = false;
 };
 
 // The fields of one highscore.dat record.

@@ -13,7 +13,9 @@ public:
     using TBoardScreen::TBoardScreen;
 
     void Enter() override {
-        entryDue_ = Ctx.Tables.Takes(Ctx.Session.Kind, Ctx.Session.Score);
+        // The row stored at the game's end, or on the handheld a score the
+        // table would take.
+        entryDue_ = Ctx.Tables.RowStored() || Ctx.Tables.Takes(Ctx.Session.Kind, Ctx.Session.Score);
         shownAt_ = fwGetTicks();
     }
 

@@ -23,7 +23,6 @@ public:
     // Keys and pad buttons still held from play count only once let go and
     // pressed again; the clicks and characters of earlier frames are gone.
     void Enter() override {
-        stored_ = nullptr;
         Ctx.App.IgnoreHeldKeys();
         if constexpr (kWeb)
             fwWebTakeTyping(true);
@@ -32,12 +31,8 @@ public:
     void Leave() override {
         if constexpr (kWeb)
             fwWebTakeTyping(false);
-        THighscoreManager* table = Ctx.Tables.Of(Ctx.Session.Kind);
-        if (stored_ == nullptr || table == nullptr)
-            return;
-        table->Withdraw(stored_);
-        stored_ = nullptr;
-        table->Save();
+        // Left without a name (Escape): the row stored for it goes again.
+        Ctx.Tables.WithdrawRow(Ctx.Session.Kind);
     }
 
     bool Step() override {
@@ -99,24 +94,11 @@ public:
     }
 
 private:
-    // The row this entry stored already (the page went out of sight), owned
-    // by the table; nullptr while it stored none.
-    THScoreItem* stored_ = nullptr;
-
-    // The entry's score in the table of its kind of game under name, saved:
-    // a new row the first time, the same row (its name changed) after. False
-    // when the save failed.
+    // The entry's score in the table of its kind of game under name: the
+    // row the game's end stored, renamed, or a new one. False when the save
+    // failed.
     bool Store(const std::string& name) {
-        THighscoreManager& table = *Ctx.Tables.Of(Ctx.Session.Kind);
-        // The stored row gives way to one with the new name and its date: the
-        // table's save would read the old one back from the file otherwise.
-        const THScoreItem* old = stored_;
-        const double date = old != nullptr ? old->Date : 0;
-        table.Withdraw(old);
-        stored_ = table.AddScore(name, static_cast<uint32_t>(Ctx.Tables.Editor()->Score), 1, 1);
-        if (old != nullptr)
-            stored_->Date = date;
-        return table.Save();
+        return Ctx.Tables.StoreRow(Ctx.Session.Kind, name, Ctx.Tables.Editor()->Score);
     }
 
     // The entry goes into the table of its kind of game, which is shown with
@@ -132,7 +114,7 @@ private:
         // there and on standard error (the log may sit on the same full disk).
         if (!Store(editor.Name))
             ReportToPlayer(table->SaveError + " (the high scores could not be saved)");
-        stored_ = nullptr;
+        Ctx.Tables.FinishRow();
         table->Activate();
         Ctx.Tables.LastName = editor.Name;
     }

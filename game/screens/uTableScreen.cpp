@@ -24,6 +24,9 @@ class TTableScreen : public TScreen {
 public:
     using TScreen::TScreen;
 
+    // What another copy (or tab) stored meanwhile shows too.
+    void Enter() override { Ctx.Tables.ShownTable()->Reload(); }
+
     // The table's own way out (Return) ends it here.
     bool Step() override {
         THighscoreManager* table = Ctx.Tables.ShownTable();
@@ -39,6 +42,7 @@ public:
             Ctx.Tables.ShownTable()->Deactivate();
             Ctx.Tables.Shown =
                 Ctx.Tables.Shown == TGameKind::Timed ? TGameKind::Relaxed : TGameKind::Timed;
+            Ctx.Tables.ShownTable()->Reload();
             Ctx.Tables.ShownTable()->Activate();
             return;
         }

@@ -390,6 +390,13 @@ TEST(HighscoreTable, TwoCopiesInOneFolderKeepEachOthersScores) {
     EXPECT_EQ(Scores(disk), (std::vector<uint32_t>{700, 500, 300, 300, 100}));
     EXPECT_EQ(disk.Entries[2]->Name, "AAA");
     EXPECT_EQ(Scores(b), Scores(disk)) << "the table shown is the merged one";
+    // A row one copy withdraws does not come back from the other's memory.
+    a.Withdraw(a.Entries[1].get()); // AAA, its own
+    ASSERT_TRUE(a.Save());
+    b.AddScore("DDD", 50, 1, 1);
+    ASSERT_TRUE(b.Save());
+    EXPECT_EQ(Scores(b), (std::vector<uint32_t>{700, 500, 300, 100, 50}));
+    EXPECT_EQ(b.Entries[2]->Name, "BBB");
 }
 
 TEST(HighscoreTable, OddRecordsSurviveALoadAndSaveByteExact) {
