@@ -2,8 +2,8 @@
 
 #include "fwGameApp.h"
 
-TfwFrameLoop::TfwFrameLoop(TfwGameApp& app) : app_(app) {
-    app_.WaitInFrame = false;
+TfwFrameLoop::TfwFrameLoop(TfwGameApp& app, TfwLoopHost host) : app_(app), host_(host) {
+    app_.WaitInFrame = host_ == TfwLoopHost::Waiting;
 }
 
 void TfwFrameLoop::Continue() {
@@ -17,6 +17,22 @@ void TfwFrameLoop::Continue() {
         }
         RunStage();
     }
+}
+
+void TfwFrameLoop::RunIterations() {
+    while (stage_ != TStage::Done && stage_ != TStage::Ended) {
+        RunStage();
+        if (pause_ > 0) {
+            const uint32_t ms = pause_;
+            pause_ = 0;
+            fwDelay(ms);
+        }
+    }
+}
+
+void TfwFrameLoop::End() {
+    if (stage_ == TStage::Done)
+        RunStage();
 }
 
 void TfwFrameLoop::AnimationFrame() {
@@ -35,34 +51,20 @@ bool TfwFrameLoop::RunStage() {
     case TStage::Start:
         return Start();
     case TStage::Begin:
-        if (!Granted) {
-            const uint32_t now = fwGetTicks();
-            if (scheduled_ && static_cast<int32_t>(now - due_) < 0)
-                return false; // not due yet
-            // A gap longer than a period (a hidden page, a slow frame):
-            // the schedule starts again from now.
-            if (!scheduled_ || now - due_ > kfwFramePeriodMs)
-                due_ = now;
-            due_ += kfwFramePeriodMs;
-            scheduled_ = true;
-        }
-        Begin();
-        return true;
+        return Begin();
     case TStage::Hold:
-        if (!app_.AwaitsRelease()) {
-            stage_ = TStage::Show;
-            return true;
-        }
-        pause_ = 1;
-        return false; // polled again after a pause, or in the next animation frame
+        return Hold();
     case TStage::Show:
         app_.ShowFrame();
-        pause_ = 1; // DoFrame's pause
+        pause_ = 1; // DoFrame's yield
         stage_ = TStage::Count;
         return true;
     case TStage::Count:
         Finish();
         return false;
+    case TStage::Rest:
+        Rest();
+        return true;
     case TStage::Done:
         app_.DoneGame();
         stage_ = TStage::Ended;
@@ -78,32 +80,64 @@ bool TfwFrameLoop::Start() {
         pause_ = *shown;
         return false; // one step per animation frame
     }
-    // Run's start of the loop.
-    app_.Terminated = false;
-    app_.FrameCount = 0;
-    app_.SecondMark = fwGetTicks();
-    app_.FrameTime = 0;
+    app_.StartLoop();
     stage_ = TStage::Begin;
     return true;
 }
 
-void TfwFrameLoop::Begin() {
-    frameStart_ = fwGetTicks();
-    app_.UpdateKeys();
-    app_.PollEvents();
-    // What a frame's input changes shows in the next frame: it is no rest yet.
-    input_ = app_.AnyKeyPressed() || !app_.PointerEvents.empty() || !app_.TypedChars.empty();
+bool TfwFrameLoop::Begin() {
+    if (OnPageClock()) {
+        const uint32_t now = fwGetTicks();
+        if (scheduled_ && static_cast<int32_t>(now - due_) < 0)
+            return false; // not due yet
+        // A gap longer than a period (a hidden page, a slow frame): the
+        // schedule starts again from now.
+        if (!scheduled_ || now - due_ > kfwFramePeriodMs)
+            due_ = now;
+        due_ += kfwFramePeriodMs;
+        scheduled_ = true;
+    }
+    if (host_ == TfwLoopHost::Waiting) {
+        app_.RunIteration(); // the whole frame: its waits happen inside
+        Pad();
+        return true;
+    }
+    app_.BeginIteration();
     pictureSent_ = false;
     app_.ComputeFrame();
     stage_ = TStage::Hold;
+    return true;
+}
+
+bool TfwFrameLoop::Hold() {
+    if (!app_.AwaitsRelease()) {
+        stage_ = TStage::Show;
+        return true;
+    }
+    pause_ = 1;
+    return false; // polled again after a pause, or in the next animation frame
 }
 
 void TfwFrameLoop::Finish() {
     app_.CountFrame();
-    app_.EndIteration(frameStart_);
-    pause_ = app_.FrameTime < kfwFramePeriodMs ? kfwFramePeriodMs - app_.FrameTime : 0;
-    stage_ = app_.Terminated ? TStage::Done : TStage::Begin;
+    app_.EndIteration();
+    Pad();
     rest_ = 0;
-    if (!Granted && stage_ == TStage::Begin && !input_ && !pictureSent_)
+    if (OnPageClock() && !app_.Terminated && app_.QuietFrame() && !pictureSent_)
         rest_ = app_.QuietFor(fwGetTicks());
+}
+
+// The pause that pads the iteration to a frame period; a slow frame is not
+// made up for.
+void TfwFrameLoop::Pad() {
+    pause_ = app_.FrameTime < kfwFramePeriodMs ? kfwFramePeriodMs - app_.FrameTime : 0;
+    stage_ = TStage::Rest;
+}
+
+void TfwFrameLoop::Rest() {
+    if (host_ == TfwLoopHost::Waiting) {
+        app_.PaceAudio();
+        app_.Rest();
+    }
+    stage_ = app_.Terminated ? TStage::Done : TStage::Begin;
 }

@@ -3,6 +3,7 @@
 #include "fwAnimation.h"
 #include "fwConfig.h"
 #include "fwFont.h"
+#include "fwFrameLoop.h"
 #include "fwImage.h"
 #include "fwLog.h"
 #include "fwRest.h"
@@ -591,17 +592,10 @@ void TfwGameApp::Rest() {
     if constexpr (kHandheld || kWeb)
         return;
     // The pad gives no file descriptor to wait on: it is polled every frame.
-    if (!quietFrame_ || Terminated || terminateRequested != 0 || Joystick != nullptr)
+    if (!quietFrame_ || Joystick != nullptr)
         return;
-    for (uint8_t k : Keys)
-        if (k != 0)
-            return; // a held key counts every frame
     const uint32_t now = fwGetTicks();
-    const uint32_t sinceMark = now - SecondMark;
-    if (sinceMark >= kSecondMs)
-        return;
-    // The once-a-second hook keeps its pace: the game's clock and idle count.
-    const uint32_t ms = std::min(UntilNextChange(now), kSecondMs - sinceMark);
+    const uint32_t ms = QuietFor(now);
     if (ms == 0)
         return;
     // Events SDL has read already would never wake the wait.
@@ -621,6 +615,7 @@ uint32_t TfwGameApp::QuietFor(uint32_t now) const {
     const uint32_t sinceMark = now - SecondMark;
     if (sinceMark >= kSecondMs)
         return 0;
+    // The once-a-second hook keeps its pace: the game's clock and idle count.
     return std::min(UntilNextChange(now), kSecondMs - sinceMark);
 }
 
@@ -749,10 +744,7 @@ void TfwGameApp::Run() {
         fwRunOnPage(*this); // the page's animation frames run it from here on
         return;
     }
-    Terminated = false;
-    FrameCount = 0;
-    SecondMark = fwGetTicks();
-    FrameTime = 0;
+    TfwFrameLoop loop(*this, TfwLoopHost::Waiting);
     terminateRequested = 0;
     if constexpr (!kHandheld && !kWeb)
         fwOpenWake();
@@ -761,34 +753,39 @@ void TfwGameApp::Run() {
     void (*previous[kEndSignalCount])(int) = {};
     for (size_t i = 0; i < kEndSignalCount; ++i)
         previous[i] = std::signal(kEndSignals[i], OnTerminateSignal);
-    while (!Terminated) {
-        RunIteration();
-        if (FrameTime < kfwFramePeriodMs)
-            fwDelay(kfwFramePeriodMs - FrameTime); // a slow frame is not made up for
-        PaceAudio();
-        Rest();
-    }
+    loop.RunIterations();
     for (size_t i = 0; i < kEndSignalCount; ++i)
         std::signal(kEndSignals[i], previous[i]);
-    DoneGame();
+    loop.End();
     if (!Silent)
         Mix_CloseAudio();
 }
 
+void TfwGameApp::StartLoop() {
+    Terminated = false;
+    FrameCount = 0;
+    SecondMark = fwGetTicks();
+    FrameTime = 0;
+}
+
 void TfwGameApp::RunIteration() {
-    const uint32_t t0 = fwGetTicks();
+    BeginIteration();
+    DoFrame();
+    EndIteration();
+}
+
+void TfwGameApp::BeginIteration() {
+    iterationStart_ = fwGetTicks();
     UpdateKeys();
     PollEvents();
     // What a frame's input changes shows in the next frame: it is no rest yet.
-    const bool input = AnyKeyPressed() || !PointerEvents.empty() || !TypedChars.empty();
+    iterationInput_ = AnyKeyPressed() || !PointerEvents.empty() || !TypedChars.empty();
     pictureSent_ = false;
-    DoFrame();
-    quietFrame_ = !input && !pictureSent_;
-    EndIteration(t0);
 }
 
-void TfwGameApp::EndIteration(uint32_t start) {
-    FrameTime = fwGetTicks() - start;
+void TfwGameApp::EndIteration() {
+    FrameTime = fwGetTicks() - iterationStart_;
+    quietFrame_ = !iterationInput_ && !pictureSent_;
     if ((KeyPressed(SDLK_ESCAPE, false) && EscapeEndsProgram()) || terminateRequested != 0)
         Quit();
 }

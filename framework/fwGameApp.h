@@ -228,6 +228,8 @@ public:
     virtual void ClearScreen();
     virtual void Flip();
     virtual void SecondElapsed(uint32_t elapsed) { (void)elapsed; }
+    // One frame where calls may wait: ComputeFrame, ShowFrame, the frame's
+    // 1 ms yield (fwDelay), CountFrame.
     virtual void DoFrame();
     // Called last in every frame, after its count, by DoFrame and by the
     // page's loop alike.
@@ -276,16 +278,18 @@ public:
     // Escape ends the program after the frame in which it goes down, unless
     // the game answers false here at that moment: then Escape is the game's key.
     virtual bool EscapeEndsProgram() const { return true; }
-    // Loops RunIteration, each padded to at least kfwFramePeriodMs and
-    // followed by Rest, until Terminated; SIGTERM (on the desktop SIGINT and
-    // SIGHUP as well) meanwhile ends it as the window's close button does.
-    // Then DoneGame, which every way of ending passes through. In the web
-    // build it hands the application to the page's loop (fwRunOnPage) and returns.
+    // The main loop (TfwFrameLoop): the start-up's steps left, then
+    // iterations, each padded to at least kfwFramePeriodMs and followed by
+    // PaceAudio and Rest, until Terminated; SIGTERM (on the desktop SIGINT
+    // and SIGHUP as well) meanwhile ends it as the window's close button
+    // does. Then DoneGame, which every way of ending passes through, and the
+    // sound closes. In the web build it hands the application to the page's
+    // loop (fwRunOnPage) and returns.
     virtual void Run();
     // Desktop: sleeps (fwRest) while nothing can change: the last frame took
     // no input and showed nothing new, no key or pad held, no event waiting in
-    // SDL, and UntilNextChange not 0; at most to the next once-a-second hook. Elsewhere, and with a
-    // pad open, it returns at once.
+    // SDL, and UntilNextChange not 0; at most to the next once-a-second hook.
+    // Elsewhere, and with a pad open, it returns at once.
     void Rest();
     // After a quiet frame (no input, no changed picture): ms from now (the
     // clock's reading) the game may go without frames: until UntilNextChange
@@ -293,6 +297,8 @@ public:
     // once the second is due, or when the program is to end. The page's loop
     // rests on it (TfwFrameLoop::RestMs).
     uint32_t QuietFor(uint32_t now) const;
+    // Did the last iteration take no input and send no changed picture?
+    bool QuietFrame() const { return quietFrame_; }
     // Desktop: leaves a sound device that takes sound faster than it plays
     // it for SDL's dummy device (one log line); a device that paces itself is kept.
     void PaceAudio();
@@ -301,13 +307,20 @@ public:
     std::atomic<uint64_t> AudioMixed{0};
     uint32_t AudioOpenedAt = 0;
     bool AudioPaced = false; // the device was left for SDL's dummy one
-    // One iteration of Run's loop without its padding: the key counters, the
-    // pending events, one frame, then the Escape and signal test. FrameTime holds the ms
-    // of work. The test harnesses and the benchmark drive the game with it.
+    // One iteration of the main loop without its padding, as a host where
+    // calls may wait runs it: BeginIteration, DoFrame, EndIteration.
+    // FrameTime holds the ms of work. The test harnesses and the benchmark
+    // drive the game with it.
     void RunIteration();
-    // The end of an iteration that began at start (ms): FrameTime, then the
+    // The main loop's start, once the start-up's steps are done: not
+    // Terminated, the frame count and FrameTime at 0, the second's mark now.
+    void StartLoop();
+    // An iteration's start: its clock reading, the key counters and the
+    // pending events.
+    void BeginIteration();
+    // An iteration's end: FrameTime, whether the frame was quiet, then the
     // Escape and SIGTERM test.
-    void EndIteration(uint32_t start);
+    void EndIteration();
     // DoFrame's parts, in its order, for a loop that pauses between them:
     // UpdateFrame, DrawFrame and ProcessFrame; dropping the frame's pointer
     // events and typed characters and Flip; the frame count, SecondElapsed
@@ -316,8 +329,8 @@ public:
     void ShowFrame();
     void CountFrame();
     // KeyPressed(key, true) waits inside the frame for the key's release. A
-    // loop that cannot wait there (the page's, TfwFrameLoop) clears it: the
-    // key then answers at once, and the loop waits with AwaitsRelease.
+    // loop that cannot wait there (a page's TfwFrameLoop) clears it: the key
+    // then answers at once, and the loop waits with AwaitsRelease.
     bool WaitInFrame = true;
     // Polls the keys and events once, as KeyPressed's wait does, and answers
     // whether a key taken with KeyPressed(key, true) is still held. False,
@@ -386,6 +399,8 @@ public:
 private:
     std::vector<Uint16> Presented;      // the picture as last sent to the window
     bool PresentAll = true;             // send everything once: new mode or expose
+    uint32_t iterationStart_ = 0;       // the running iteration's start (ms)
+    bool iterationInput_ = false;       // the running iteration took input
     bool pictureSent_ = false;          // the frame sent a changed picture
     bool quietFrame_ = false;           // the last frame took no input and changed no picture
     bool TakenKeys[kfwKeyLimit] = {};   // toggle keys held since the frame took them
