@@ -3,24 +3,20 @@
 #include "fwAnimation.h"
 #include "fwConfig.h"
 #include "fwFont.h"
-#include "fwFrameLoop.h"
 #include "fwImage.h"
 #include "fwLog.h"
+#include "fwPlatform.h"
 #include "fwRest.h"
 #include "fwSound.h"
-#include "fwWindowPlace.h"
-#include "web/fwWeb.h"
 
 #include <SDL_image.h>
 #include <SDL_mixer.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
 #include <utility>
 
 namespace {
@@ -186,6 +182,7 @@ TfwGameApp::TfwGameApp(TfwCommandLine commandLine) : CommandLine(std::move(comma
     if (instance != nullptr)
         throw EfwError("SDLApp already exists");
     instance = this;
+    platform_ = fwMakePlatform();
     Resources = std::make_unique<TfwResourceManager>(true);
 }
 
@@ -242,20 +239,9 @@ bool ChooseVideoDriver(bool& forced) {
     return true;
 }
 
-// The signals that ask the program to end: SIGTERM, and on the desktop also
-// SIGINT (Ctrl+C) and SIGHUP (its terminal closed). Their one handler only
-// raises this flag, which the main loop reads once an iteration, and wakes a rest.
-volatile std::sig_atomic_t terminateRequested = 0;
-constexpr int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP};
-constexpr size_t kEndSignalCount = kHandheld ? 1 : std::size(kEndSignals);
-
-extern "C" void OnTerminateSignal(int) {
-    terminateRequested = 1;
-    fwWake();
-}
-
-// Counts what the mixer hands the device, on the audio thread (desktop only).
-[[maybe_unused]] void CountMixed(void* app, Uint8* stream, int bytes) {
+// Counts what the mixer hands the device, on the audio thread (where the
+// device may outrun time).
+void CountMixed(void* app, Uint8* stream, int bytes) {
     (void)stream;
     static_cast<TfwGameApp*>(app)->AudioMixed += static_cast<uint64_t>(bytes);
 }
@@ -264,11 +250,11 @@ extern "C" void OnTerminateSignal(int) {
 
 void TfwGameApp::InitSDL() {
     // Audio starts on its own below: a machine without a sound device plays
-    // silent. The web page reports its gamepad itself, as joystick 0's events.
+    // silent.
     bool forcedDriver = false;
     if (!ChooseVideoDriver(forcedDriver))
         FailInit("SDLApp::InitSDL", "InitSDL failed", kNoDisplay);
-    const int started = SDL_Init(SDL_INIT_VIDEO | (kWeb ? 0 : SDL_INIT_JOYSTICK));
+    const int started = SDL_Init(platform_->InitFlags());
     if (forcedDriver)
         unsetenv("SDL_VIDEODRIVER"); // the environment as the player gave it
     if (started < 0)
@@ -310,8 +296,7 @@ void TfwGameApp::InitSDL() {
     }
     // A key held from one screen into the next must not read as pressed
     // anew there (X held on leaving play would end the program on the title).
-    if constexpr (!kHandheld && !kWeb)
-        fwHoldKeysWithoutRepeats();
+    platform_->HoldKeysWithoutRepeats();
     // The desktop is played with the mouse too; the handheld has none.
     SDL_ShowCursor(kHandheld ? SDL_DISABLE : SDL_ENABLE);
     Log().Write("SDLApp::InitSDL", "Done");
@@ -362,7 +347,7 @@ void TfwGameApp::FitScaleToDesktop() {
 void TfwGameApp::ShowTitleAndIcon() {
     if (!WindowTitle.empty())
         SDL_WM_SetCaption(WindowTitle.c_str(), WindowTitle.c_str());
-    if (WindowIconFile.empty())
+    if (WindowIconFile.empty() || !platform_->ShowsWindowIcon())
         return;
     std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> icon(IMG_Load(WindowIconFile.c_str()),
                                                               SDL_FreeSurface);
@@ -425,7 +410,7 @@ void TfwGameApp::SetVideoMode() {
 // converts whole on every update, most of what a moving picture costs: the
 // window takes the desktop's depth, and the scaling writes its pixels.
 int TfwGameApp::WindowDepth() const {
-    if (!kWeb && (DesktopDepth == kDeepDesktop24 || DesktopDepth == kDeepDesktop32))
+    if (kDesktopDepthWindow && (DesktopDepth == kDeepDesktop24 || DesktopDepth == kDeepDesktop32))
         return DesktopDepth;
     return kPictureDepth;
 }
@@ -461,18 +446,14 @@ bool TfwGameApp::MapWindowPixels() {
 }
 
 void TfwGameApp::ToggleFullscreen() {
-    // The window's place is the desktop build's (Xlib); the page's fullscreen
-    // is the browser's.
-    if constexpr (!kHandheld && !kWeb) {
-        if (Screen == nullptr)
-            return;
-        if (!Fullscreen)
-            PlaceKnown = fwGetWindowPlace(PlaceX, PlaceY);
-        ChangeVideoMode("ToggleFullscreen", [this] { Fullscreen = !Fullscreen; });
-        // SDL 1.2 opens the window again wherever the window manager likes.
-        if (!Fullscreen && PlaceKnown)
-            fwSetWindowPlace(PlaceX, PlaceY);
-    }
+    if (!platform_->SwitchesFullscreen() || Screen == nullptr)
+        return;
+    if (!Fullscreen)
+        PlaceKnown = platform_->WindowPlace(PlaceX, PlaceY);
+    ChangeVideoMode("ToggleFullscreen", [this] { Fullscreen = !Fullscreen; });
+    // SDL 1.2 opens the window again wherever the window manager likes.
+    if (!Fullscreen && PlaceKnown)
+        platform_->PlaceWindow(PlaceX, PlaceY);
 }
 
 void TfwGameApp::ResizeWindow(int32_t width, int32_t height) {
@@ -522,15 +503,12 @@ bool TfwGameApp::WindowToPicture(int32_t wx, int32_t wy, int32_t& px, int32_t& p
 
 bool TfwGameApp::OpenAudio() {
     const int chunkSize = kHandheld ? 1024 : 2048;
-    // In the page SDL_mixer plays through the page's audio, not SDL's
-    // (web/fwWebAudio.cpp), and SDL's audio subsystem stays closed.
-    if ((!kWeb && SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) ||
-        Mix_OpenAudio(22050, AUDIO_S16LSB, 2, chunkSize) == -1)
+    if (!platform_->OpenAudioSubsystem() || Mix_OpenAudio(22050, AUDIO_S16LSB, 2, chunkSize) == -1)
         return false;
     Mix_VolumeMusic(25);
     Mix_Volume(-1, 37);
     Mix_HookMusicFinished(OnMusicFinished);
-    if constexpr (!kHandheld && !kWeb) {
+    if (platform_->AudioMayOutrunTime()) {
         AudioOpenedAt = SDL_GetTicks();
         AudioMixed = 0;
         Mix_SetPostMix(CountMixed, this);
@@ -549,7 +527,7 @@ bool fwAudioOutrunsTime(uint64_t mixedBytes, uint32_t elapsedMs) {
 // SDL's dummy one, which takes sound at the pace it plays: silent, as that
 // device was, and every sound and the music go on as before.
 void TfwGameApp::PaceAudio() {
-    if constexpr (kHandheld || kWeb)
+    if (!platform_->AudioMayOutrunTime())
         return;
     if (Silent || AudioPaced || !fwAudioOutrunsTime(AudioMixed, SDL_GetTicks() - AudioOpenedAt))
         return;
@@ -589,7 +567,7 @@ void TfwGameApp::PaceAudio() {
 }
 
 void TfwGameApp::Rest() {
-    if constexpr (kHandheld || kWeb)
+    if constexpr (kHandheld)
         return;
     // The pad gives no file descriptor to wait on: it is polled every frame.
     if (!quietFrame_ || Joystick != nullptr)
@@ -607,7 +585,7 @@ void TfwGameApp::Rest() {
 }
 
 uint32_t TfwGameApp::QuietFor(uint32_t now) const {
-    if (Terminated || terminateRequested != 0)
+    if (Terminated || fwEndRequested())
         return 0;
     for (uint8_t k : Keys)
         if (k != 0)
@@ -623,6 +601,18 @@ void TfwGameApp::Init(bool doInitSDL) {
     if (doInitSDL)
         InitSDL();
     InitGame();
+}
+
+void TfwGameApp::FinishStart() {
+    if (!platform_->CallsMayWait())
+        return;
+    while (const auto shown = StartStep())
+        fwDelay(*shown);
+}
+
+void TfwGameApp::Quit() {
+    if (platform_->ProgramEnds())
+        Terminated = true;
 }
 
 void TfwGameApp::ClearScreen() {
@@ -740,23 +730,10 @@ void TfwGameApp::PollEvents() {
 }
 
 void TfwGameApp::Run() {
-    if constexpr (kWeb) {
-        fwRunOnPage(*this); // the page's animation frames run it from here on
-        return;
-    }
-    TfwFrameLoop loop(*this, TfwLoopHost::Waiting);
-    terminateRequested = 0;
-    if constexpr (!kHandheld && !kWeb)
-        fwOpenWake();
-    // SDL's own SIGINT handler would only post a quit event; ours ends the
-    // run the same way for all three.
-    void (*previous[kEndSignalCount])(int) = {};
-    for (size_t i = 0; i < kEndSignalCount; ++i)
-        previous[i] = std::signal(kEndSignals[i], OnTerminateSignal);
-    loop.RunIterations();
-    for (size_t i = 0; i < kEndSignalCount; ++i)
-        std::signal(kEndSignals[i], previous[i]);
-    loop.End();
+    platform_->Run(*this);
+}
+
+void TfwGameApp::CloseAudio() {
     if (!Silent)
         Mix_CloseAudio();
 }
@@ -786,7 +763,7 @@ void TfwGameApp::BeginIteration() {
 void TfwGameApp::EndIteration() {
     FrameTime = fwGetTicks() - iterationStart_;
     quietFrame_ = !iterationInput_ && !pictureSent_;
-    if ((KeyPressed(SDLK_ESCAPE, false) && EscapeEndsProgram()) || terminateRequested != 0)
+    if ((KeyPressed(SDLK_ESCAPE, false) && EscapeEndsProgram()) || fwEndRequested())
         Quit();
 }
 
@@ -1057,10 +1034,7 @@ bool TfwGameApp::TakeToggleKey(const SDL_keysym& key) {
 }
 
 bool TfwGameApp::FilesKept() const {
-    if constexpr (kWeb)
-        return fwWebFilesKept();
-    else
-        return true;
+    return platform_->FilesKept();
 }
 
 bool TfwGameApp::KeyPressed(uint16_t key, bool waitRelease) {

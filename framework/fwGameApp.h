@@ -4,6 +4,7 @@
 
 #include "fwCommandLine.h"
 #include "fwConfig.h"
+#include "fwPlatform.h"
 #include "fwResource.h"
 #include "fwRest.h"
 
@@ -252,14 +253,14 @@ public:
     // Desktop: the window lost the keyboard focus or was minimised. Web: the
     // browser's window lost the focus, or the page went out of sight.
     virtual void WindowDeactivated() {}
-    // Web: the page went out of sight (another tab, the window minimised, the
-    // screen off) or is being closed or reloaded. The game stores what must
-    // not be lost now: the page may never run again. It runs on when the page
-    // is back, on the screen it was on.
+    // The host may end the program without another word: a page went out of
+    // sight (another tab, the window minimised, the screen off) or is being
+    // closed or reloaded. The game stores what must not be lost now: the page
+    // may never run again. It runs on when the page is back, on the screen it
+    // was on.
     virtual void PageHidden() {}
-    // Are the files the program saves kept for its next run? Always on the
-    // desktop and the handheld; in a web page, false once the browser's
-    // storage could not be read or refused a save.
+    // Are the files the program saves kept for its next run? The platform's
+    // answer (TfwPlatform::FilesKept).
     virtual bool FilesKept() const;
     // Hands the window's icon to the window manager (SDL_WM_SetIcon); the
     // picture stays the caller's.
@@ -268,28 +269,31 @@ public:
     // The start-up's work left after InitGame, one step at a time (the
     // loading bar): does the next step and answers how long (ms) its picture
     // stands before the next, or nothing once the start is complete. The
-    // page's loop runs one step per animation frame, before the first frame.
+    // main loop runs the steps left before its first frame (on a page one
+    // per animation frame).
     virtual std::optional<uint32_t> StartStep() { return std::nullopt; }
-    // Ends the main loop. A web page has no program to end: there it does nothing.
-    virtual void Quit() {
-        if constexpr (!kWeb)
-            Terminated = true;
-    }
+    // Where calls may wait (TfwPlatform::CallsMayWait): runs the start-up's
+    // steps now, one after another, each picture standing its time (fwDelay).
+    // Elsewhere nothing: the page's loop runs them.
+    void FinishStart();
+    // Ends the main loop, where the program ends (TfwPlatform::ProgramEnds):
+    // a page has no program to end, and there it does nothing.
+    virtual void Quit();
     // Escape ends the program after the frame in which it goes down, unless
     // the game answers false here at that moment: then Escape is the game's key.
     virtual bool EscapeEndsProgram() const { return true; }
-    // The main loop (TfwFrameLoop): the start-up's steps left, then
-    // iterations, each padded to at least kfwFramePeriodMs and followed by
-    // PaceAudio and Rest, until Terminated; SIGTERM (on the desktop SIGINT
-    // and SIGHUP as well) meanwhile ends it as the window's close button
-    // does. Then DoneGame, which every way of ending passes through, and the
-    // sound closes. In the web build it hands the application to the page's
-    // loop (fwRunOnPage) and returns.
+    // The main loop (TfwFrameLoop), as the platform runs it
+    // (TfwPlatform::Run): the start-up's steps left, then iterations, each
+    // padded to at least kfwFramePeriodMs and followed by PaceAudio and
+    // Rest, until Terminated; SIGTERM (on the desktop SIGINT and SIGHUP as
+    // well) meanwhile ends it as the window's close button does. Then
+    // DoneGame, which every way of ending passes through, and the sound
+    // closes. In a page it hands the application to the page's loop and returns.
     virtual void Run();
     // Desktop: sleeps (fwRest) while nothing can change: the last frame took
     // no input and showed nothing new, no key or pad held, no event waiting in
     // SDL, and UntilNextChange not 0; at most to the next once-a-second hook.
-    // Elsewhere, and with a pad open, it returns at once.
+    // On the handheld, and with a pad open, it returns at once.
     void Rest();
     // After a quiet frame (no input, no changed picture): ms from now (the
     // clock's reading) the game may go without frames: until UntilNextChange
@@ -299,11 +303,14 @@ public:
     uint32_t QuietFor(uint32_t now) const;
     // Did the last iteration take no input and send no changed picture?
     bool QuietFrame() const { return quietFrame_; }
-    // Desktop: leaves a sound device that takes sound faster than it plays
-    // it for SDL's dummy device (one log line); a device that paces itself is kept.
+    // Where the sound device may outrun time (TfwPlatform::AudioMayOutrunTime):
+    // leaves a device that takes sound faster than it plays it for SDL's
+    // dummy device (one log line); a device that paces itself is kept.
     void PaceAudio();
+    // Closes the sound device at the end of the main loop (none when Silent).
+    void CloseAudio();
     // Bytes the mixer has handed the device since it opened (audio thread),
-    // and when it opened (SDL_GetTicks); desktop only.
+    // and when it opened (SDL_GetTicks); where it may outrun time only.
     std::atomic<uint64_t> AudioMixed{0};
     uint32_t AudioOpenedAt = 0;
     bool AudioPaced = false; // the device was left for SDL's dummy one
@@ -383,6 +390,9 @@ public:
     // held n updates.
     uint8_t PadCounts[kfwPadControls] = {};
 
+    // The host's services (the platform the build was made for).
+    TfwPlatform& Platform() const { return *platform_; }
+
     // The game's bindings, which the action counts read from now on.
     void SetBindings(std::vector<TfwBinding> bindings);
     // An action's count, as a key's: 0 while none of its keys and controls
@@ -397,18 +407,19 @@ public:
     void StartAction(int32_t action);
 
 private:
-    std::vector<Uint16> Presented;      // the picture as last sent to the window
-    bool PresentAll = true;             // send everything once: new mode or expose
-    uint32_t iterationStart_ = 0;       // the running iteration's start (ms)
-    bool iterationInput_ = false;       // the running iteration took input
-    bool pictureSent_ = false;          // the frame sent a changed picture
-    bool quietFrame_ = false;           // the last frame took no input and changed no picture
-    bool TakenKeys[kfwKeyLimit] = {};   // toggle keys held since the frame took them
-    TfwKeySet AwaitedKeys;              // web: keys taken until released (AwaitsRelease)
-    TfwPadSet AwaitedPad;               // web: pad controls taken until released
-    bool IgnoredKeys[kfwKeyLimit] = {}; // keys held since IgnoreHeldKeys
-    TfwPadSet IgnoredPad;               // pad controls held since IgnoreHeldKeys
-    std::vector<TfwBinding> bindings_;  // the game's, in its order
+    std::unique_ptr<TfwPlatform> platform_; // this build's host
+    std::vector<Uint16> Presented;          // the picture as last sent to the window
+    bool PresentAll = true;                 // send everything once: new mode or expose
+    uint32_t iterationStart_ = 0;           // the running iteration's start (ms)
+    bool iterationInput_ = false;           // the running iteration took input
+    bool pictureSent_ = false;              // the frame sent a changed picture
+    bool quietFrame_ = false;               // the last frame took no input and changed no picture
+    bool TakenKeys[kfwKeyLimit] = {};       // toggle keys held since the frame took them
+    TfwKeySet AwaitedKeys;                  // web: keys taken until released (AwaitsRelease)
+    TfwPadSet AwaitedPad;                   // web: pad controls taken until released
+    bool IgnoredKeys[kfwKeyLimit] = {};     // keys held since IgnoreHeldKeys
+    TfwPadSet IgnoredPad;                   // pad controls held since IgnoreHeldKeys
+    std::vector<TfwBinding> bindings_;      // the game's, in its order
     std::bitset<kfwActionLimit> startedActions_; // by StartAction, until the next update
     std::vector<Uint32> WindowPixel;             // back buffer pixel -> window pixel, per mode
     bool PlaceKnown = false;                     // where the window stood before fullscreen
@@ -438,17 +449,14 @@ private:
     void HandleTouchMotion(const SDL_MouseMotionEvent& motion);
 };
 
-// Web build: the page's loop takes app over and runs it on the browser's
-// animation frames (defined with the page, fwWeb.cpp).
-void fwRunOnPage(TfwGameApp& app);
-
 // Builds the application of class T, initialises and runs it, and frees it in
-// every case; an exception passes on after the object is gone. In the web
-// build the page's loop keeps it once Run has handed it over: a page has no end.
+// every case; an exception passes on after the object is gone. Where the
+// program has no end (a page), the page's loop keeps it once Run has handed
+// it over.
 template <class T> void RunApp(const TfwCommandLine& commandLine = {}) {
     auto app = std::make_unique<T>(commandLine);
     app->Init(true);
     app->Run();
-    if constexpr (kWeb)
+    if (!app->Platform().ProgramEnds())
         static_cast<void>(app.release());
 }
