@@ -8,7 +8,6 @@
 #include "fwConfig.h"
 #include "uHighscore.h"
 #include "uScreen.h"
-#include "web/fwWeb.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -25,13 +24,11 @@ public:
     void Enter() override {
         stored_ = nullptr;
         Game.IgnoreHeldKeys();
-        if constexpr (kWeb)
-            fwWebTakeTyping(true);
+        Game.Platform().TakeTyping(true);
     }
 
     void Leave() override {
-        if constexpr (kWeb)
-            fwWebTakeTyping(false);
+        Game.Platform().TakeTyping(false);
         THighscoreManager* table = Game.TableOf(Game.GameKind());
         if (stored_ == nullptr || table == nullptr)
             return;

@@ -9,7 +9,6 @@
 #include "fwSprite.h"
 #include "uHighscore.h"
 #include "uScreen.h"
-#include "web/fwWeb.h"
 
 #include <cctype>
 #include <string>
@@ -48,14 +47,6 @@ constexpr int32_t kNotKeptHeadingTop = 68;
 constexpr const char* kNotKeptNotice = "Scores are not kept in this browser";
 constexpr int32_t kIdleSecondsBeforeDemo = 10; // the demo starts at the tick after
 
-// Does the page's sound wait for the player's first key, click or touch?
-bool SoundWaits() {
-    if constexpr (kWeb)
-        return fwWebSoundWaits();
-    else
-        return false;
-}
-
 // Everything the title's picture depends on: the numbers it shows and the
 // pictures and faces it draws, down to what a reload or a new alpha changes.
 TfwPictureCache::TKey TitleKey(const TMiniGame& game) {
@@ -63,7 +54,7 @@ TfwPictureCache::TKey TitleKey(const TMiniGame& game) {
     TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.SoundVolume()),
                                  static_cast<uintptr_t>(game.Score()),
                                  game.Silent,
-                                 SoundWaits(),
+                                 game.Platform().SoundWaits(),
                                  game.TouchPlayer,
                                  game.FilesKept(),
                                  kept.has_value(),
@@ -190,7 +181,7 @@ private:
         text(Game.Media().F1, kVolumeLeft, kVolumeTop,
              Game.Silent && !kHandheld ? std::string("Sound: off")
                                        : "Volume: " + std::to_string(Game.SoundVolume()));
-        if (!Game.Silent && SoundWaits() && Game.Media().F1 != nullptr)
+        if (!Game.Silent && Game.Platform().SoundWaits() && Game.Media().F1 != nullptr)
             text(Game.Media().F1,
                  kVolumeLeft - kSoundHintGap - Game.Media().F1->TextWidth(kSoundHint), kVolumeTop,
                  kSoundHint);
