@@ -1,6 +1,139 @@
 #include "fwFrameLoop.h"
 
+#include "fwConfig.h"
 #include "fwGameApp.h"
+#include "fwPlatform.h"
+#include "fwRest.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+TfwTicksFunc ticksFunc;
+TfwDelayFunc delayFunc;
+
+// The once-a-second hook's period.
+constexpr uint32_t kSecondMs = 1000;
+
+} // namespace
+
+uint32_t fwGetTicks() {
+    return ticksFunc ? ticksFunc() : SDL_GetTicks();
+}
+
+void fwDelay(uint32_t ms) {
+    if (delayFunc)
+        delayFunc(ms);
+    else
+        SDL_Delay(ms);
+}
+
+void fwSetClock(TfwTicksFunc ticks, TfwDelayFunc delay) {
+    ticksFunc = std::move(ticks);
+    delayFunc = std::move(delay);
+}
+
+// --- The application's side of the loop ---
+
+void TfwGameApp::Run() {
+    platform_->Run(*this);
+}
+
+void TfwGameApp::StartLoop() {
+    Terminated = false;
+    FrameCount = 0;
+    SecondMark = fwGetTicks();
+    FrameTime = 0;
+}
+
+void TfwGameApp::RunIteration() {
+    BeginIteration();
+    DoFrame();
+    EndIteration();
+}
+
+void TfwGameApp::BeginIteration() {
+    iterationStart_ = fwGetTicks();
+    UpdateKeys();
+    PollEvents();
+    // What a frame's input changes shows in the next frame: it is no rest yet.
+    iterationInput_ = AnyKeyPressed() || !PointerEvents.empty() || !TypedChars.empty();
+    pictureSent_ = false;
+}
+
+void TfwGameApp::EndIteration() {
+    FrameTime = fwGetTicks() - iterationStart_;
+    quietFrame_ = !iterationInput_ && !pictureSent_;
+    if ((KeyPressed(SDLK_ESCAPE, false) && EscapeEndsProgram()) || fwEndRequested())
+        Quit();
+}
+
+void TfwGameApp::DoFrame() {
+    ComputeFrame();
+    ShowFrame();
+    fwDelay(1); // give the processor away once per frame
+    CountFrame();
+}
+
+void TfwGameApp::ComputeFrame() {
+    SDL_Surface* s = GetSurface();
+    UpdateFrame(s);
+    DrawFrame(s);
+    ProcessFrame(s);
+}
+
+void TfwGameApp::ShowFrame() {
+    PointerEvents.clear();
+    TypedChars.clear();
+    Flip();
+}
+
+void TfwGameApp::CountFrame() {
+    ++FrameCount;
+    uint32_t elapsed = fwGetTicks() - SecondMark;
+    if (elapsed >= kSecondMs) {
+        FPS = static_cast<float>(FrameCount) * 1000.0f / static_cast<float>(elapsed);
+        FrameCount = 0;
+        // A fresh reading: lateness is not carried into the next interval.
+        SecondMark = fwGetTicks();
+        SecondElapsed(elapsed);
+    }
+    EndFrame();
+}
+
+void TfwGameApp::Rest() {
+    if constexpr (kHandheld)
+        return;
+    // The pad gives no file descriptor to wait on: it is polled every frame.
+    if (!quietFrame_ || Joystick != nullptr)
+        return;
+    const uint32_t now = fwGetTicks();
+    const uint32_t ms = QuietFor(now);
+    if (ms == 0)
+        return;
+    // Events SDL has read already would never wake the wait.
+    SDL_Event event;
+    SDL_PumpEvents();
+    if (SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) > 0)
+        return;
+    fwRest(ms);
+}
+
+uint32_t TfwGameApp::QuietFor(uint32_t now) const {
+    if (Terminated || fwEndRequested())
+        return 0;
+    for (uint8_t k : Keys)
+        if (k != 0)
+            return 0; // a held key counts every frame
+    const uint32_t sinceMark = now - SecondMark;
+    if (sinceMark >= kSecondMs)
+        return 0;
+    // The once-a-second hook keeps its pace: the game's clock and idle count.
+    return std::min(UntilNextChange(now), kSecondMs - sinceMark);
+}
+
+// --- The loop ---
 
 TfwFrameLoop::TfwFrameLoop(TfwGameApp& app, TfwLoopHost host) : app_(app), host_(host) {
     app_.WaitInFrame = host_ == TfwLoopHost::Waiting;

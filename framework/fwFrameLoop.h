@@ -1,11 +1,25 @@
 // The main loop, the one body every host runs: the start-up's steps, then
-// iterations of input, a frame and a pause padding it to a frame period.
+// iterations of input, a frame and a pause padding it to a frame period; and
+// the clock it runs on.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 
 class TfwGameApp;
+
+// The millisecond clock (SDL_GetTicks) and sleep (SDL_Delay) that the main loop
+// and the sprite animations use. Tests put a stepped clock in their place; an
+// empty function restores SDL's.
+using TfwTicksFunc = std::function<uint32_t()>;
+using TfwDelayFunc = std::function<void(uint32_t ms)>;
+uint32_t fwGetTicks();
+void fwDelay(uint32_t ms);
+void fwSetClock(TfwTicksFunc ticks, TfwDelayFunc delay);
+
+// Every iteration of the main loop lasts at least this long, in ms (about 55
+// frames a second); the test harnesses and the benchmark step their clocks by it.
+inline constexpr uint32_t kfwFramePeriodMs = 18;
 
 // What the host lets the loop do while it runs.
 enum class TfwLoopHost {

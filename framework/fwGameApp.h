@@ -1,16 +1,22 @@
-// The application frame: SDL start-up, the fixed-rate main loop with its frame
-// hooks, the per-frame key counters, the media factories and the one instance.
+// The application frame: the one application object, SDL's start-up and the
+// hooks of every frame, the window and its presentation (fwVideo.cpp), the
+// player's input (fwInput.cpp), the sound device (fwAudio.cpp), the main loop
+// (fwFrameLoop.cpp) and the media factories; what differs between the hosts
+// it runs on is its platform's (fwPlatform.h).
 #pragma once
 
+#include "fwAudio.h"
 #include "fwCommandLine.h"
 #include "fwConfig.h"
+#include "fwFrameLoop.h"
+#include "fwInput.h"
 #include "fwPlatform.h"
 #include "fwResource.h"
 #include "fwRest.h"
+#include "fwVideo.h"
 
 #include <SDL.h>
 
-#include <atomic>
 #include <bitset>
 #include <cstdint>
 #include <functional>
@@ -25,116 +31,11 @@ class TfwSDLImages;
 class TfwSDLMusic;
 class TfwSDLSound;
 
-// The millisecond clock (SDL_GetTicks) and sleep (SDL_Delay) that the main loop
-// and the sprite animations use. Tests put a stepped clock in their place; an
-// empty function restores SDL's.
-using TfwTicksFunc = std::function<uint32_t()>;
-using TfwDelayFunc = std::function<void(uint32_t ms)>;
-uint32_t fwGetTicks();
-void fwDelay(uint32_t ms);
-void fwSetClock(TfwTicksFunc ticks, TfwDelayFunc delay);
-
-// The pixel format every picture is drawn in and every image is converted to:
-// the application's back buffer, else the video surface's; nullptr before a
-// video mode is set.
-SDL_PixelFormat* fwPictureFormat();
-
-// Sends rectangles of the window surface to the display (SDL_UpdateRects).
-// Tests put an observer in its place; an empty function restores SDL's.
-using TfwUpdateRectsFunc = std::function<void(SDL_Surface* screen, int count, SDL_Rect* rects)>;
-void fwSetUpdateRects(TfwUpdateRectsFunc update);
-
-// Every iteration of the main loop lasts at least this long, in ms (about 55
-// frames a second); the test harnesses and the benchmark step their clocks by it.
-inline constexpr uint32_t kfwFramePeriodMs = 18;
-// Keys are SDL 1.2 key symbols below this limit (SDLK_LAST is 323): the key
-// counters, key sets and the page's keys hold this many.
-inline constexpr int kfwKeyLimit = 512;
-
-// The picture the game draws, in pixels, in both builds.
-inline constexpr int32_t kPictureWidth = 320;
-inline constexpr int32_t kPictureHeight = 240;
-// Window scales an option may ask for: up to an 8K window.
-inline constexpr int32_t kfwMaxScale = 16;
-// "N" with 1 <= N <= kfwMaxScale, in decimal digits alone; false otherwise.
-bool fwParseScale(const std::string& text, int32_t& scale);
-// A whole number of at most maxDigits decimal digits (nothing else, no sign);
-// false otherwise. maxDigits is at most 18.
-bool fwParseWhole(const std::string& text, size_t maxDigits, int64_t& value);
-
-// The mixer's output: 22050 frames a second of two 16-bit samples.
-inline constexpr uint64_t kfwAudioBytesPerMs = 22050 * 4 / 1000;
-// A device that has taken this much more sound than the time since it opened
-// could play (a real device buffers a fraction of it), and a tenth of that
-// time more besides (clocks drift: SDL's dummy device runs 1 % fast), does
-// not pace itself.
-inline constexpr uint32_t kfwAudioLeadLimitMs = 2000;
-inline constexpr uint32_t kfwAudioDriftDivisor = 10;
-// Has a device that took mixedBytes in elapsedMs since it opened run ahead of time?
-bool fwAudioOutrunsTime(uint64_t mixedBytes, uint32_t elapsedMs);
-
-// Handheld buttons: the keys a button of the GP2X Wiz stands for. The pad is
-// buttons 0..7 from up clockwise, so a diagonal holds two arrows.
-struct TfwButtonKey {
-    SDLKey Key;
-    std::vector<int> Buttons;
-};
-const std::vector<TfwButtonKey>& fwButtonKeys();
-// Marks every key of the table up in state, then down where one of its buttons
-// is pressed. state has count entries (SDL's key-state array).
-void fwApplyButtons(const bool (&buttons)[32], uint8_t* state, int count);
-
 // A start-up failure of SDL: the fixed message, and SDL's own error text.
 class EfwSDLError : public EfwError {
 public:
     EfwSDLError(const std::string& message, std::string reason);
     std::string Reason; // SDL_GetError at the failure
-};
-
-// Desktop gamepad: joystick 0's buttons 0 .. 31 are the pad's controls of
-// the same numbers; the four directions of its first hat and of its first two
-// axes (0 left-right, 1 up-down) are the controls after them. What a control
-// does is the game's binding table's to say.
-inline constexpr int kfwPadButtons = 32;
-enum TfwPadDirection : int { kfwPadLeft = kfwPadButtons, kfwPadRight, kfwPadUp, kfwPadDown };
-inline constexpr int kfwPadControls = kfwPadDown + 1;
-using TfwPadSet = std::bitset<kfwPadControls>;
-// An axis further than this from its centre (of -32768 .. 32767) holds a direction.
-inline constexpr int32_t kfwAxisDeadZone = 32768 / 3;
-using TfwKeySet = std::bitset<kfwKeyLimit>;
-// The controls the desktop pad holds: its buttons, and the directions of its
-// first hat and of its first two axes.
-TfwPadSet fwPadHeld(const bool (&buttons)[32], uint8_t hat, const int16_t (&axes)[2]);
-
-// Actions: the game's own numbers, below kfwActionLimit, for what a player
-// asks for; a binding starts one from a key of the keyboard (an SDL key
-// symbol below kfwKeyLimit, which on the handheld its buttons hold) or from a
-// control of the desktop pad. One key or control may start several actions.
-inline constexpr int32_t kfwActionLimit = 64;
-struct TfwBinding {
-    int32_t Action = 0;
-    int32_t Key = -1;        // -1: none
-    int32_t PadControl = -1; // -1: none
-};
-
-// The character TypedChars holds for Backspace.
-inline constexpr uint16_t kfwBackspace = 8;
-
-// The device number of the touch screen, and of the keyboard a phone shows
-// for it, in SDL's mouse and key events (the web page's fingers and its text
-// field); the mouse and the keyboard are device 0.
-inline constexpr uint8_t kfwTouchDevice = 1;
-
-// A mouse button going down or up over the window, as the picture sees it,
-// or a finger that holds the button moving (Moved, Button 0).
-struct TfwPointerEvent {
-    uint8_t Button = 0; // SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, ...
-    bool Down = false;
-    bool Moved = false;     // a held finger moved
-    bool Touch = false;     // from the touch screen: a finger is the left button
-    bool OnPicture = false; // false on the fullscreen border or off the picture
-    int32_t X = 0;          // picture pixel, when OnPicture
-    int32_t Y = 0;
 };
 
 class TfwGameApp {
@@ -309,11 +210,6 @@ public:
     void PaceAudio();
     // Closes the sound device at the end of the main loop (none when Silent).
     void CloseAudio();
-    // Bytes the mixer has handed the device since it opened (audio thread),
-    // and when it opened (SDL_GetTicks); where it may outrun time only.
-    std::atomic<uint64_t> AudioMixed{0};
-    uint32_t AudioOpenedAt = 0;
-    bool AudioPaced = false; // the device was left for SDL's dummy one
     // One iteration of the main loop without its padding, as a host where
     // calls may wait runs it: BeginIteration, DoFrame, EndIteration.
     // FrameTime holds the ms of work. The test harnesses and the benchmark
@@ -408,6 +304,7 @@ public:
 
 private:
     std::unique_ptr<TfwPlatform> platform_; // this build's host
+    std::unique_ptr<TfwAudio> audio_;       // the sound device
     std::vector<Uint16> Presented;          // the picture as last sent to the window
     bool PresentAll = true;                 // send everything once: new mode or expose
     uint32_t iterationStart_ = 0;           // the running iteration's start (ms)
@@ -425,6 +322,11 @@ private:
     bool PlaceKnown = false;                     // where the window stood before fullscreen
     int32_t PlaceX = 0, PlaceY = 0;
 
+    // InitSDL's parts: SDL with its video driver, then the pad and the sound
+    // device, then the screen.
+    void StartSDL();
+    void OpenJoystickAndAudio();
+    void OpenScreen();
     void ReadVideoOptions();
     void FitScaleToDesktop();
     void ShowTitleAndIcon();
@@ -441,9 +343,7 @@ private:
     void ScaleIntoWindow(std::vector<SDL_Rect>& rects);
     bool TakeToggleKey(const SDL_keysym& key);
     void QueueTyped(const SDL_keysym& key);
-    // The audio subsystem, the mixer's device and its start volumes; false
-    // (SDL's error set) when there is no device to open.
-    bool OpenAudio();
+    void HandleKeyDown(const SDL_KeyboardEvent& key);
     void HandleJoystick(const SDL_Event& event);
     void HandleMouseButton(const SDL_MouseButtonEvent& button);
     void HandleTouchMotion(const SDL_MouseMotionEvent& motion);
