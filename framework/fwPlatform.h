@@ -2,10 +2,10 @@
 // of the desktop's or the handheld's operating system and a browser page,
 // asked alike by the generic framework and by the game. One implementation a
 // host, the one its configuration compiles: fwPlatformNative.cpp for the
-// desktop and the handheld, web/fwWebPlatform.cpp for the page. The
-// application owns its platform (TfwGameApp::Platform); what the program's
-// entry, the file functions and the main loop's signal test need without an
-// application are the free functions below, defined with it.
+// desktop and the handheld, fwWebPlatform.cpp in framework/web/ for the
+// page. The application owns its platform (TfwGameApp::Platform); what the
+// program's entry, the file functions and the main loop's signal test need
+// without an application are the free functions below, defined with it.
 #pragma once
 
 #include "fwFile.h"
@@ -50,7 +50,7 @@ public:
     // --- Sound ---
     // Readies SDL's side of the sound device before the mixer opens it; false
     // (SDL's error set) when there is none. A page's mixer plays through the
-    // page's audio (web/fwWebAudio.cpp) and SDL's audio subsystem stays closed.
+    // page's audio (fwWebAudio.cpp) and SDL's audio subsystem stays closed.
     virtual bool OpenAudioSubsystem() = 0;
     // May the sound device take sound faster than it plays it (the desktop's
     // null devices)? Then the mixer's output is counted, and such a device is

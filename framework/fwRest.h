@@ -26,5 +26,5 @@ void fwWake();
 // Waits on the X connection of SDL's window and on wakeFd (-1: none) at most
 // ms milliseconds; at once when Xlib holds events already. False, at once,
 // when SDL's window is no X11 one, as a page's never is (there it is the web
-// platform's, web/fwWebPlatform.cpp). The handheld's build has none.
+// platform's, fwWebPlatform.cpp). The handheld's build has none.
 bool fwWaitOnWindow(int wakeFd, uint32_t ms);
