@@ -37,13 +37,14 @@ test-desktop: build-desktop
 test-handheld: build-handheld
 	cd build-handheld && ctest -j$(JOBS) --output-on-failure
 
-# The unit suites of the desktop and handheld configurations, the format check, clang-tidy, the
-# real game played under a private X server (skipped with a notice where none
-# starts), and the web build played in headless Chromium.
+# The unit suites of the desktop and handheld configurations, the format and
+# layout checks, clang-tidy, the real game played under a private X server
+# (skipped with a notice where none starts), and the web build played in
+# headless Chromium.
 test: deps e2e-deps
 	$(MAKE) build
 	$(MAKE) test-desktop test-handheld
-	$(MAKE) format-check
+	$(MAKE) format-check layout-check
 	$(MAKE) tidy
 	$(MAKE) test-e2e
 	$(MAKE) test-install

@@ -1,7 +1,5 @@
 #include "fwCommandLine.h"
 
-#include "fwGameApp.h"
-
 #include <cstdint>
 
 namespace {
@@ -77,4 +75,20 @@ TfwCommandLine fwParseCommandLine(const std::vector<std::string>& args) {
         }
     }
     return line;
+}
+
+bool fwParseScale(const std::string& text, int32_t& scale) {
+    int64_t n = 0;
+    if (!fwParseWhole(text, 2, n) || n < 1 || n > kfwMaxScale)
+        return false;
+    scale = static_cast<int32_t>(n);
+    return true;
+}
+
+bool fwParseWhole(const std::string& text, size_t maxDigits, int64_t& value) {
+    if (text.empty() || text.size() > maxDigits ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    value = std::stoll(text);
+    return true;
 }

@@ -4,12 +4,20 @@
 // refuses a line with an Error; nothing reads the arguments again.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 // The largest seed an option may give (seeds are 32-bit).
 inline constexpr int64_t kfwMaxSeed = UINT32_MAX;
+// Window scales an option may ask for: up to an 8K window.
+inline constexpr int32_t kfwMaxScale = 16;
+// "N" with 1 <= N <= kfwMaxScale, in decimal digits alone; false otherwise.
+bool fwParseScale(const std::string& text, int32_t& scale);
+// A whole number of at most maxDigits decimal digits (nothing else, no sign);
+// false otherwise. maxDigits is at most 18.
+bool fwParseWhole(const std::string& text, size_t maxDigits, int64_t& value);
 
 struct TfwCommandLine {
     bool Help = false;      // --help or -h: print the usage and end

@@ -1,7 +1,6 @@
 #include "fwFile.h"
 
-#include "fwConfig.h"
-#include "web/fwWeb.h"
+#include "fwPlatform.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -59,8 +58,7 @@ int fwSaveFile(const std::string& fileName, const std::string& content, const Tf
     // Make the rename itself durable; the file is already complete either way.
     if (flushed)
         SyncFolderOf(fileName);
-    if constexpr (kWeb)
-        fwWebFileSaved(fileName, stored);
+    fwPlatformStore(fileName, stored);
     return 0;
 }
 
@@ -68,8 +66,7 @@ int fwRemoveFile(const std::string& fileName, const TfwStoredFunc& stored) {
     if (unlink(fileName.c_str()) != 0 && errno != ENOENT)
         return errno;
     SyncFolderOf(fileName);
-    if constexpr (kWeb)
-        fwWebFileRemoved(fileName, stored);
+    fwPlatformUnstore(fileName, stored);
     return 0;
 }
 
@@ -77,18 +74,21 @@ int fwRenameFile(const std::string& from, const std::string& to, const TfwStored
     if (std::rename(from.c_str(), to.c_str()) != 0)
         return errno;
     SyncFolderOf(to);
-    if constexpr (kWeb) {
-        // Both changes are handed to the browser now (a page being left may
-        // not run again); stored hears once, when both have answered.
-        auto answers = std::make_shared<std::pair<int, int>>(0, 0); // answered, first error
-        auto heard = [answers, stored](int error) {
-            if (answers->second == 0)
-                answers->second = error;
-            if (++answers->first == 2 && stored)
-                stored(answers->second);
-        };
-        fwWebFileSaved(to, heard);
-        fwWebFileRemoved(from, heard);
-    }
+    // Both changes are handed to the host's storage now (a page being left
+    // may not run again); stored hears once, when both have answered.
+    auto answers = std::make_shared<std::pair<int, int>>(0, 0); // answered, first error
+    auto heard = [answers, stored](int error) {
+        if (answers->second == 0)
+            answers->second = error;
+        if (++answers->first == 2 && stored)
+            stored(answers->second);
+    };
+    fwPlatformStore(to, heard);
+    fwPlatformUnstore(from, heard);
     return 0;
+}
+
+TfwFileLock::~TfwFileLock() {
+    if (fd_ >= 0)
+        close(fd_); // releases the lock
 }

@@ -1,15 +1,22 @@
-// The application frame: SDL start-up, the fixed-rate main loop with its frame
-// hooks, the per-frame key counters, the media factories and the one instance.
+// The application frame: the one application object, SDL's start-up and the
+// hooks of every frame, the window and its presentation (fwVideo.cpp), the
+// player's input (fwInput.cpp), the sound device (fwAudio.cpp), the main loop
+// (fwFrameLoop.cpp) and the media factories; what differs between the hosts
+// it runs on is its platform's (fwPlatform.h).
 #pragma once
 
+#include "fwAudio.h"
 #include "fwCommandLine.h"
 #include "fwConfig.h"
+#include "fwFrameLoop.h"
+#include "fwInput.h"
+#include "fwPlatform.h"
 #include "fwResource.h"
 #include "fwRest.h"
+#include "fwVideo.h"
 
 #include <SDL.h>
 
-#include <atomic>
 #include <bitset>
 #include <cstdint>
 #include <functional>
@@ -24,116 +31,11 @@ class TfwSDLImages;
 class TfwSDLMusic;
 class TfwSDLSound;
 
-// The millisecond clock (SDL_GetTicks) and sleep (SDL_Delay) that the main loop
-// and the sprite animations use. Tests put a stepped clock in their place; an
-// empty function restores SDL's.
-using TfwTicksFunc = std::function<uint32_t()>;
-using TfwDelayFunc = std::function<void(uint32_t ms)>;
-uint32_t fwGetTicks();
-void fwDelay(uint32_t ms);
-void fwSetClock(TfwTicksFunc ticks, TfwDelayFunc delay);
-
-// The pixel format every picture is drawn in and every image is converted to:
-// the application's back buffer, else the video surface's; nullptr before a
-// video mode is set.
-SDL_PixelFormat* fwPictureFormat();
-
-// Sends rectangles of the window surface to the display (SDL_UpdateRects).
-// Tests put an observer in its place; an empty function restores SDL's.
-using TfwUpdateRectsFunc = std::function<void(SDL_Surface* screen, int count, SDL_Rect* rects)>;
-void fwSetUpdateRects(TfwUpdateRectsFunc update);
-
-// Every iteration of the main loop lasts at least this long, in ms (about 55
-// frames a second); the test harnesses and the benchmark step their clocks by it.
-inline constexpr uint32_t kfwFramePeriodMs = 18;
-// Keys are SDL 1.2 key symbols below this limit (SDLK_LAST is 323): the key
-// counters, key sets and the page's keys hold this many.
-inline constexpr int kfwKeyLimit = 512;
-
-// The picture the game draws, in pixels, in both builds.
-inline constexpr int32_t kPictureWidth = 320;
-inline constexpr int32_t kPictureHeight = 240;
-// Window scales an option may ask for: up to an 8K window.
-inline constexpr int32_t kfwMaxScale = 16;
-// "N" with 1 <= N <= kfwMaxScale, in decimal digits alone; false otherwise.
-bool fwParseScale(const std::string& text, int32_t& scale);
-// A whole number of at most maxDigits decimal digits (nothing else, no sign);
-// false otherwise. maxDigits is at most 18.
-bool fwParseWhole(const std::string& text, size_t maxDigits, int64_t& value);
-
-// The mixer's output: 22050 frames a second of two 16-bit samples.
-inline constexpr uint64_t kfwAudioBytesPerMs = 22050 * 4 / 1000;
-// A device that has taken this much more sound than the time since it opened
-// could play (a real device buffers a fraction of it), and a tenth of that
-// time more besides (clocks drift: SDL's dummy device runs 1 % fast), does
-// not pace itself.
-inline constexpr uint32_t kfwAudioLeadLimitMs = 2000;
-inline constexpr uint32_t kfwAudioDriftDivisor = 10;
-// Has a device that took mixedBytes in elapsedMs since it opened run ahead of time?
-bool fwAudioOutrunsTime(uint64_t mixedBytes, uint32_t elapsedMs);
-
-// Handheld buttons: the keys a button of the GP2X Wiz stands for. The pad is
-// buttons 0..7 from up clockwise, so a diagonal holds two arrows.
-struct TfwButtonKey {
-    SDLKey Key;
-    std::vector<int> Buttons;
-};
-const std::vector<TfwButtonKey>& fwButtonKeys();
-// Marks every key of the table up in state, then down where one of its buttons
-// is pressed. state has count entries (SDL's key-state array).
-void fwApplyButtons(const bool (&buttons)[32], uint8_t* state, int count);
-
 // A start-up failure of SDL: the fixed message, and SDL's own error text.
 class EfwSDLError : public EfwError {
 public:
     EfwSDLError(const std::string& message, std::string reason);
     std::string Reason; // SDL_GetError at the failure
-};
-
-// Desktop gamepad: joystick 0's buttons 0 .. 31 are the pad's controls of
-// the same numbers; the four directions of its first hat and of its first two
-// axes (0 left-right, 1 up-down) are the controls after them. What a control
-// does is the game's binding table's to say.
-inline constexpr int kfwPadButtons = 32;
-enum TfwPadDirection : int { kfwPadLeft = kfwPadButtons, kfwPadRight, kfwPadUp, kfwPadDown };
-inline constexpr int kfwPadControls = kfwPadDown + 1;
-using TfwPadSet = std::bitset<kfwPadControls>;
-// An axis further than this from its centre (of -32768 .. 32767) holds a direction.
-inline constexpr int32_t kfwAxisDeadZone = 32768 / 3;
-using TfwKeySet = std::bitset<kfwKeyLimit>;
-// The controls the desktop pad holds: its buttons, and the directions of its
-// first hat and of its first two axes.
-TfwPadSet fwPadHeld(const bool (&buttons)[32], uint8_t hat, const int16_t (&axes)[2]);
-
-// Actions: the game's own numbers, below kfwActionLimit, for what a player
-// asks for; a binding starts one from a key of the keyboard (an SDL key
-// symbol below kfwKeyLimit, which on the handheld its buttons hold) or from a
-// control of the desktop pad. One key or control may start several actions.
-inline constexpr int32_t kfwActionLimit = 64;
-struct TfwBinding {
-    int32_t Action = 0;
-    int32_t Key = -1;        // -1: none
-    int32_t PadControl = -1; // -1: none
-};
-
-// The character TypedChars holds for Backspace.
-inline constexpr uint16_t kfwBackspace = 8;
-
-// The device number of the touch screen, and of the keyboard a phone shows
-// for it, in SDL's mouse and key events (the web page's fingers and its text
-// field); the mouse and the keyboard are device 0.
-inline constexpr uint8_t kfwTouchDevice = 1;
-
-// A mouse button going down or up over the window, as the picture sees it,
-// or a finger that holds the button moving (Moved, Button 0).
-struct TfwPointerEvent {
-    uint8_t Button = 0; // SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, ...
-    bool Down = false;
-    bool Moved = false;     // a held finger moved
-    bool Touch = false;     // from the touch screen: a finger is the left button
-    bool OnPicture = false; // false on the fullscreen border or off the picture
-    int32_t X = 0;          // picture pixel, when OnPicture
-    int32_t Y = 0;
 };
 
 class TfwGameApp {
@@ -228,6 +130,8 @@ public:
     virtual void ClearScreen();
     virtual void Flip();
     virtual void SecondElapsed(uint32_t elapsed) { (void)elapsed; }
+    // One frame where calls may wait: ComputeFrame, ShowFrame, the frame's
+    // 1 ms yield (fwDelay), CountFrame.
     virtual void DoFrame();
     // Called last in every frame, after its count, by DoFrame and by the
     // page's loop alike.
@@ -250,14 +154,14 @@ public:
     // Desktop: the window lost the keyboard focus or was minimised. Web: the
     // browser's window lost the focus, or the page went out of sight.
     virtual void WindowDeactivated() {}
-    // Web: the page went out of sight (another tab, the window minimised, the
-    // screen off) or is being closed or reloaded. The game stores what must
-    // not be lost now: the page may never run again. It runs on when the page
-    // is back, on the screen it was on.
+    // The host may end the program without another word: a page went out of
+    // sight (another tab, the window minimised, the screen off) or is being
+    // closed or reloaded. The game stores what must not be lost now: the page
+    // may never run again. It runs on when the page is back, on the screen it
+    // was on.
     virtual void PageHidden() {}
-    // Are the files the program saves kept for its next run? Always on the
-    // desktop and the handheld; in a web page, false once the browser's
-    // storage could not be read or refused a save.
+    // Are the files the program saves kept for its next run? The platform's
+    // answer (TfwPlatform::FilesKept).
     virtual bool FilesKept() const;
     // Hands the window's icon to the window manager (SDL_WM_SetIcon); the
     // picture stays the caller's.
@@ -266,26 +170,31 @@ public:
     // The start-up's work left after InitGame, one step at a time (the
     // loading bar): does the next step and answers how long (ms) its picture
     // stands before the next, or nothing once the start is complete. The
-    // page's loop runs one step per animation frame, before the first frame.
+    // main loop runs the steps left before its first frame (on a page one
+    // per animation frame).
     virtual std::optional<uint32_t> StartStep() { return std::nullopt; }
-    // Ends the main loop. A web page has no program to end: there it does nothing.
-    virtual void Quit() {
-        if constexpr (!kWeb)
-            Terminated = true;
-    }
+    // Where calls may wait (TfwPlatform::CallsMayWait): runs the start-up's
+    // steps now, one after another, each picture standing its time (fwDelay).
+    // Elsewhere nothing: the page's loop runs them.
+    void FinishStart();
+    // Ends the main loop, where the program ends (TfwPlatform::ProgramEnds):
+    // a page has no program to end, and there it does nothing.
+    virtual void Quit();
     // Escape ends the program after the frame in which it goes down, unless
     // the game answers false here at that moment: then Escape is the game's key.
     virtual bool EscapeEndsProgram() const { return true; }
-    // Loops RunIteration, each padded to at least kfwFramePeriodMs and
-    // followed by Rest, until Terminated; SIGTERM (on the desktop SIGINT and
-    // SIGHUP as well) meanwhile ends it as the window's close button does.
-    // Then DoneGame, which every way of ending passes through. In the web
-    // build it hands the application to the page's loop (fwRunOnPage) and returns.
+    // The main loop (TfwFrameLoop), as the platform runs it
+    // (TfwPlatform::Run): the start-up's steps left, then iterations, each
+    // padded to at least kfwFramePeriodMs and followed by PaceAudio and
+    // Rest, until Terminated; SIGTERM (on the desktop SIGINT and SIGHUP as
+    // well) meanwhile ends it as the window's close button does. Then
+    // DoneGame, which every way of ending passes through, and the sound
+    // closes. In a page it hands the application to the page's loop and returns.
     virtual void Run();
     // Desktop: sleeps (fwRest) while nothing can change: the last frame took
     // no input and showed nothing new, no key or pad held, no event waiting in
-    // SDL, and UntilNextChange not 0; at most to the next once-a-second hook. Elsewhere, and with a
-    // pad open, it returns at once.
+    // SDL, and UntilNextChange not 0; at most to the next once-a-second hook.
+    // On the handheld, and with a pad open, it returns at once.
     void Rest();
     // After a quiet frame (no input, no changed picture): ms from now (the
     // clock's reading) the game may go without frames: until UntilNextChange
@@ -293,21 +202,28 @@ public:
     // once the second is due, or when the program is to end. The page's loop
     // rests on it (TfwFrameLoop::RestMs).
     uint32_t QuietFor(uint32_t now) const;
-    // Desktop: leaves a sound device that takes sound faster than it plays
-    // it for SDL's dummy device (one log line); a device that paces itself is kept.
+    // Did the last iteration take no input and send no changed picture?
+    bool QuietFrame() const { return quietFrame_; }
+    // Where the sound device may outrun time (TfwPlatform::AudioMayOutrunTime):
+    // leaves a device that takes sound faster than it plays it for SDL's
+    // dummy device (one log line); a device that paces itself is kept.
     void PaceAudio();
-    // Bytes the mixer has handed the device since it opened (audio thread),
-    // and when it opened (SDL_GetTicks); desktop only.
-    std::atomic<uint64_t> AudioMixed{0};
-    uint32_t AudioOpenedAt = 0;
-    bool AudioPaced = false; // the device was left for SDL's dummy one
-    // One iteration of Run's loop without its padding: the key counters, the
-    // pending events, one frame, then the Escape and signal test. FrameTime holds the ms
-    // of work. The test harnesses and the benchmark drive the game with it.
+    // Closes the sound device at the end of the main loop (none when Silent).
+    void CloseAudio();
+    // One iteration of the main loop without its padding, as a host where
+    // calls may wait runs it: BeginIteration, DoFrame, EndIteration.
+    // FrameTime holds the ms of work. The test harnesses and the benchmark
+    // drive the game with it.
     void RunIteration();
-    // The end of an iteration that began at start (ms): FrameTime, then the
+    // The main loop's start, once the start-up's steps are done: not
+    // Terminated, the frame count and FrameTime at 0, the second's mark now.
+    void StartLoop();
+    // An iteration's start: its clock reading, the key counters and the
+    // pending events.
+    void BeginIteration();
+    // An iteration's end: FrameTime, whether the frame was quiet, then the
     // Escape and SIGTERM test.
-    void EndIteration(uint32_t start);
+    void EndIteration();
     // DoFrame's parts, in its order, for a loop that pauses between them:
     // UpdateFrame, DrawFrame and ProcessFrame; dropping the frame's pointer
     // events and typed characters and Flip; the frame count, SecondElapsed
@@ -316,8 +232,8 @@ public:
     void ShowFrame();
     void CountFrame();
     // KeyPressed(key, true) waits inside the frame for the key's release. A
-    // loop that cannot wait there (the page's, TfwFrameLoop) clears it: the
-    // key then answers at once, and the loop waits with AwaitsRelease.
+    // loop that cannot wait there (a page's TfwFrameLoop) clears it: the key
+    // then answers at once, and the loop waits with AwaitsRelease.
     bool WaitInFrame = true;
     // Polls the keys and events once, as KeyPressed's wait does, and answers
     // whether a key taken with KeyPressed(key, true) is still held. False,
@@ -370,6 +286,9 @@ public:
     // held n updates.
     uint8_t PadCounts[kfwPadControls] = {};
 
+    // The host's services (the platform the build was made for).
+    TfwPlatform& Platform() const { return *platform_; }
+
     // The game's bindings, which the action counts read from now on.
     void SetBindings(std::vector<TfwBinding> bindings);
     // An action's count, as a key's: 0 while none of its keys and controls
@@ -384,21 +303,30 @@ public:
     void StartAction(int32_t action);
 
 private:
-    std::vector<Uint16> Presented;      // the picture as last sent to the window
-    bool PresentAll = true;             // send everything once: new mode or expose
-    bool pictureSent_ = false;          // the frame sent a changed picture
-    bool quietFrame_ = false;           // the last frame took no input and changed no picture
-    bool TakenKeys[kfwKeyLimit] = {};   // toggle keys held since the frame took them
-    TfwKeySet AwaitedKeys;              // web: keys taken until released (AwaitsRelease)
-    TfwPadSet AwaitedPad;               // web: pad controls taken until released
-    bool IgnoredKeys[kfwKeyLimit] = {}; // keys held since IgnoreHeldKeys
-    TfwPadSet IgnoredPad;               // pad controls held since IgnoreHeldKeys
-    std::vector<TfwBinding> bindings_;  // the game's, in its order
+    std::unique_ptr<TfwPlatform> platform_; // this build's host
+    std::unique_ptr<TfwAudio> audio_;       // the sound device
+    std::vector<Uint16> Presented;          // the picture as last sent to the window
+    bool PresentAll = true;                 // send everything once: new mode or expose
+    uint32_t iterationStart_ = 0;           // the running iteration's start (ms)
+    bool iterationInput_ = false;           // the running iteration took input
+    bool pictureSent_ = false;              // the frame sent a changed picture
+    bool quietFrame_ = false;               // the last frame took no input and changed no picture
+    bool TakenKeys[kfwKeyLimit] = {};       // toggle keys held since the frame took them
+    TfwKeySet AwaitedKeys;                  // web: keys taken until released (AwaitsRelease)
+    TfwPadSet AwaitedPad;                   // web: pad controls taken until released
+    bool IgnoredKeys[kfwKeyLimit] = {};     // keys held since IgnoreHeldKeys
+    TfwPadSet IgnoredPad;                   // pad controls held since IgnoreHeldKeys
+    std::vector<TfwBinding> bindings_;      // the game's, in its order
     std::bitset<kfwActionLimit> startedActions_; // by StartAction, until the next update
     std::vector<Uint32> WindowPixel;             // back buffer pixel -> window pixel, per mode
     bool PlaceKnown = false;                     // where the window stood before fullscreen
     int32_t PlaceX = 0, PlaceY = 0;
 
+    // InitSDL's parts: SDL with its video driver, then the pad and the sound
+    // device, then the screen.
+    void StartSDL();
+    void OpenJoystickAndAudio();
+    void OpenScreen();
     void ReadVideoOptions();
     void FitScaleToDesktop();
     void ShowTitleAndIcon();
@@ -415,25 +343,20 @@ private:
     void ScaleIntoWindow(std::vector<SDL_Rect>& rects);
     bool TakeToggleKey(const SDL_keysym& key);
     void QueueTyped(const SDL_keysym& key);
-    // The audio subsystem, the mixer's device and its start volumes; false
-    // (SDL's error set) when there is no device to open.
-    bool OpenAudio();
+    void HandleKeyDown(const SDL_KeyboardEvent& key);
     void HandleJoystick(const SDL_Event& event);
     void HandleMouseButton(const SDL_MouseButtonEvent& button);
     void HandleTouchMotion(const SDL_MouseMotionEvent& motion);
 };
 
-// Web build: the page's loop takes app over and runs it on the browser's
-// animation frames (defined with the page, fwWeb.cpp).
-void fwRunOnPage(TfwGameApp& app);
-
 // Builds the application of class T, initialises and runs it, and frees it in
-// every case; an exception passes on after the object is gone. In the web
-// build the page's loop keeps it once Run has handed it over: a page has no end.
+// every case; an exception passes on after the object is gone. Where the
+// program has no end (a page), the page's loop keeps it once Run has handed
+// it over.
 template <class T> void RunApp(const TfwCommandLine& commandLine = {}) {
     auto app = std::make_unique<T>(commandLine);
     app->Init(true);
     app->Run();
-    if constexpr (kWeb)
+    if (!app->Platform().ProgramEnds())
         static_cast<void>(app.release());
 }

@@ -356,7 +356,7 @@ int BlendBlit(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dest, SDL_Rect* 
 // does not share: SDL_DisplayFormat's conversion (its flags kept) with the
 // picture's format in place of the window's.
 SDL_Surface* ToPictureFormat(SDL_Surface* decoded) {
-    if constexpr (kHandheld || kWeb)
+    if constexpr (!kDesktopDepthWindow)
         return SDL_DisplayFormat(decoded);
     constexpr Uint32 kKeptFlags = SDL_SRCCOLORKEY | SDL_SRCALPHA | SDL_RLEACCELOK;
     return SDL_ConvertSurface(decoded, fwPictureFormat(),

@@ -56,7 +56,7 @@ void fwRest(uint32_t ms) {
         restFunc(ms);
         return;
     }
-    if constexpr (!kHandheld && !kWeb) {
+    if constexpr (!kHandheld) {
         // Read only after the wait: a wake that came before it ends it at once.
         if (fwWaitOnWindow(wakeRead, ms) && wakeRead >= 0)
             DrainWakes();

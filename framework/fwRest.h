@@ -23,7 +23,8 @@ void fwOpenWake();
 // and on any thread.
 void fwWake();
 
-// Desktop build only (Xlib): waits on the X connection of SDL's window and on
-// wakeFd (-1: none) at most ms milliseconds; at once when Xlib holds events
-// already. False, at once, when SDL's window is no X11 one.
+// Waits on the X connection of SDL's window and on wakeFd (-1: none) at most
+// ms milliseconds; at once when Xlib holds events already. False, at once,
+// when SDL's window is no X11 one, as a page's never is (there it is the web
+// platform's, fwWebPlatform.cpp). The handheld's build has none.
 bool fwWaitOnWindow(int wakeFd, uint32_t ms);

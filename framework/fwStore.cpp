@@ -17,29 +17,6 @@ namespace {
 constexpr const char* kChangeLock = ".lock";
 constexpr const char* kClaimLock = ".play";
 
-// An exclusive lock on a file of its own, held while the object lives. Where
-// the lock file cannot be made (a read-only folder) there is nothing to
-// guard: the write that follows fails there anyway and says why.
-class TLock {
-public:
-    explicit TLock(const std::string& lockName) {
-        fd_ = open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd_ < 0)
-            return;
-        while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-        }
-    }
-    ~TLock() {
-        if (fd_ >= 0)
-            close(fd_); // releases the lock
-    }
-    TLock(const TLock&) = delete;
-    TLock& operator=(const TLock&) = delete;
-
-private:
-    int fd_ = -1;
-};
-
 // A handle holding name's claim lock, or -1 when another holds it (or it
 // cannot be made).
 int TryClaim(const std::string& name) {
@@ -77,7 +54,7 @@ std::optional<std::string> fwReadStoredFile(const std::string& fileName, int& er
 
 int fwChangeFile(const std::string& fileName, const TfwFileChange& change, TfwDurability durability,
                  std::optional<std::string>* now) {
-    const TLock lock(fileName + kChangeLock);
+    const TfwFileLock lock(fileName + kChangeLock);
     int error = 0;
     const std::optional<std::string> stored = fwReadStoredFile(fileName, error);
     if (error != 0)

@@ -39,18 +39,6 @@ constexpr uint8_t kSplashAlpha = 160;
 // The window's icon: the desktop entry's icon, copied into the media tree.
 constexpr const char* kWindowIcon = "data/images/icon.png";
 
-// The page downloads its sound effects compressed, as Ogg Vorbis under the
-// same name (data-web/ laid over data/); elsewhere they are the WAV files.
-std::string SoundFile(const std::string& wavFile) {
-    if constexpr (!kWeb)
-        return wavFile;
-    const std::string ext = ".wav";
-    if (wavFile.size() < ext.size() ||
-        wavFile.compare(wavFile.size() - ext.size(), ext.size(), ext) != 0)
-        return wavFile;
-    return wavFile.substr(0, wavFile.size() - ext.size()) + ".ogg";
-}
-
 } // namespace
 
 TMiniGame::TMiniGame(const TfwCommandLine& commandLine) : TfwGameApp(commandLine) {
@@ -60,8 +48,7 @@ TMiniGame::TMiniGame(const TfwCommandLine& commandLine) : TfwGameApp(commandLine
     states_.SetScreens(MakeScreens(context_), std::make_unique<TScreen>(context_));
     SetBindings(FrameBindings());
     WindowTitle = "Tessaril";
-    if constexpr (!kWeb) // a page's icon is the page's own
-        WindowIconFile = kWindowIcon;
+    WindowIconFile = kWindowIcon;
     LoadSettings();
 }
 
@@ -107,10 +94,7 @@ void TMiniGame::InitGame() {
     if (!Silent)
         Mix_Volume(-1, sounds_.Effects);
     QueueMedia();
-    // The page's loop runs the steps one per animation frame instead.
-    if constexpr (!kWeb)
-        while (const auto shown = StartStep())
-            fwDelay(*shown);
+    FinishStart();
 }
 
 void TMiniGame::MakeBoard() {
@@ -201,7 +185,7 @@ void TMiniGame::QueueMedia() {
 TfwResource* TMiniGame::AddMedia(TfwResourceLoader& loader, const TMediaItem& item) {
     switch (item.Kind) {
     case TMediaKind::Sound:
-        return loader.Add(CreateSound(0), item.Name, SoundFile(item.File));
+        return loader.Add(CreateSound(0), item.Name, Platform().SoundFile(item.File));
     case TMediaKind::Font:
         return loader.Add(CreateFont(item.FontSize, 0), item.Name, item.File);
     case TMediaKind::Image:

@@ -1,7 +1,6 @@
 // The rules of a game: starting games and levels, points, goals, time and
 // lives, the end of a level and of a game, autoplay and the idle demo, in the
 // order the per-frame and per-second hooks apply them.
-#include "fwConfig.h"
 #include "fwImage.h"
 #include "fwSound.h"
 #include "fwSprite.h"
@@ -9,7 +8,6 @@
 #include "uHighscore.h"
 #include "uLevelRules.h"
 #include "uScreen.h"
-#include "web/fwWeb.h"
 
 #include <algorithm>
 #include <string>
@@ -284,6 +282,5 @@ void TMiniGame::Announce(const std::string& text) {
     if (mode_.Demo)
         return;
     announced_ = text;
-    if constexpr (kWeb)
-        fwWebAnnounce(text);
+    Platform().Announce(text);
 }

@@ -1,6 +1,7 @@
 #include "uHighscore.h"
 
 #include "fwConfig.h"
+#include "fwFile.h"
 #include "fwFont.h"
 #include "fwGameApp.h"
 #include "fwLog.h"
@@ -15,9 +16,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace {
 
@@ -241,31 +239,6 @@ bool SameRecord(const THScoreRecord& record, const THScoreItem& item) {
            record.Name == item.Name && record.Score == item.Score && recordDate == itemDate;
 }
 
-// An exclusive lock on a file of its own, held while the object lives. Where
-// the lock file cannot be made (a read-only folder) there is nothing to
-// guard: the save that follows fails there anyway and says why.
-class THScoreLock {
-public:
-    explicit THScoreLock(const std::string& lockName) {
-        if constexpr (kWeb)
-            return; // a page has its own copy of the folder: no other copy shares it
-        fd_ = open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd_ < 0)
-            return;
-        while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-        }
-    }
-    ~THScoreLock() {
-        if (fd_ >= 0)
-            close(fd_); // releases the lock
-    }
-    THScoreLock(const THScoreLock&) = delete;
-    THScoreLock& operator=(const THScoreLock&) = delete;
-
-private:
-    int fd_ = -1;
-};
-
 } // namespace
 
 bool THighscoreManager::LoadFromFile(const std::string& fileName) {
@@ -358,7 +331,7 @@ bool THighscoreManager::Save() {
     // Held from the re-read to the rename: another copy's save waits for it,
     // then reads this one's table in turn. A table that cannot be read again
     // is written as this copy holds it.
-    const THScoreLock lock(FileName + ".lock");
+    const TfwFileLock lock(FileName + ".lock");
     Reload();
     if (!SaveToFile(FileName))
         return false;

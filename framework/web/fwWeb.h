@@ -1,10 +1,13 @@
 // The web build's page: the program runs in a browser tab, drawing into the
 // page's canvas, reading the page's keys, mouse and gamepad, and keeping the
-// player's files in the browser's storage. Defined in the web build only;
-// every call is behind kWeb.
+// player's files in the browser's storage. Defined in the web build only and
+// called by its platform (fwWebPlatform.cpp), which the rest of the program
+// asks (fwPlatform.h).
 #pragma once
 
 #include "fwFile.h"
+
+class TfwGameApp;
 
 #include <functional>
 #include <string>
@@ -33,6 +36,10 @@ using TfwWebGuard = std::function<int(const std::function<void()>& work)>;
 // losing the focus calls WindowDeactivated alone. The storage is asked to keep
 // the player's files.
 void fwWebStart(const std::vector<std::string>& args, TfwWebProgram program, TfwWebGuard guard);
+
+// The page's loop (TfwFrameLoop on the animation frames) takes app over and
+// runs it from the next animation frame on; app must stay.
+void fwRunOnPage(TfwGameApp& app);
 
 // After fileName (in the working folder) was saved crash-safely: copies it
 // into the browser's storage and returns; stored hears 0 once the storage

@@ -8,7 +8,6 @@
 #include "fwConfig.h"
 #include "uHighscore.h"
 #include "uScreen.h"
-#include "web/fwWeb.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -24,13 +23,11 @@ public:
     // pressed again; the clicks and characters of earlier frames are gone.
     void Enter() override {
         Ctx.App.IgnoreHeldKeys();
-        if constexpr (kWeb)
-            fwWebTakeTyping(true);
+        Ctx.App.Platform().TakeTyping(true);
     }
 
     void Leave() override {
-        if constexpr (kWeb)
-            fwWebTakeTyping(false);
+        Ctx.App.Platform().TakeTyping(false);
         // Left without a name (Escape): the row stored for it goes again.
         Ctx.Tables.WithdrawRow(Ctx.Session.Kind);
     }

@@ -10,7 +10,6 @@
 #include "fwSprite.h"
 #include "uHighscore.h"
 #include "uScreen.h"
-#include "web/fwWeb.h"
 
 #include <cctype>
 #include <string>
@@ -51,14 +50,6 @@ constexpr int32_t kNotKeptHeadingTop = 68;
 constexpr const char* kNotKeptNotice = "Scores are not kept in this browser";
 constexpr int32_t kIdleSecondsBeforeDemo = 10; // the demo starts at the tick after
 
-// Does the page's sound wait for the player's first key, click or touch?
-bool SoundWaits() {
-    if constexpr (kWeb)
-        return fwWebSoundWaits();
-    else
-        return false;
-}
-
 // Everything the title's picture depends on: the numbers it shows and the
 // pictures and faces it draws, down to what a reload or a new alpha changes.
 TfwPictureCache::TKey TitleKey(const TScreenContext& game) {
@@ -67,7 +58,7 @@ TfwPictureCache::TKey TitleKey(const TScreenContext& game) {
     TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.Sounds.Effects),
                                  static_cast<uintptr_t>(game.Session.Score),
                                  game.App.Silent,
-                                 SoundWaits(),
+                                 game.App.Platform().SoundWaits(),
                                  game.App.TouchPlayer,
                                  game.App.FilesKept(),
                                  kept.size(),
@@ -230,7 +221,8 @@ private:
         Text(surface, font, kVolumeLeft, kVolumeTop,
              Ctx.App.Silent && !kHandheld ? std::string("Sound: off")
                                           : "Volume: " + std::to_string(Ctx.Sounds.Effects));
-        if (!Ctx.App.Silent && SoundWaits() && font != nullptr)
+        // Does the page's sound wait for the player's first key, click or touch?
+        if (!Ctx.App.Silent && Ctx.App.Platform().SoundWaits() && font != nullptr)
             Text(surface, font, kVolumeLeft - kSoundHintGap - font->TextWidth(kSoundHint),
                  kVolumeTop, kSoundHint);
     }
