@@ -5,11 +5,13 @@
 #include "fwConfig.h"
 #include "fwGameApp.h"
 #include "fwLog.h"
+#include "fwStore.h"
 #include "tessaril.h"
 #include "uHighscore.h"
 #include "uTextFile.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -45,7 +47,7 @@ void TSettings::Parse(const std::string& content, const std::string& fileName) {
         ++lineNumber;
         const size_t eq = line.find('=');
         if (eq == std::string::npos || eq == 0) {
-            if (!line.empty())
+            if (!line.empty() && !fileName.empty())
                 Log().Write(kTag, fileName + " line " + std::to_string(lineNumber) +
                                       ": expected name=value");
             continue;
@@ -165,5 +167,16 @@ void TMiniGame::SaveSettings() {
         return;
     // Failed or not, the same text is not tried again: one log line, not one a second.
     settingsWritten_ = text;
-    WriteFileSafely(kSettingsFile, text, kTag);
+    // Only what this copy changed goes into the file as it stands now: what
+    // another copy wrote meanwhile stays.
+    const auto change = [this, &now](const std::optional<std::string>& stored) {
+        TSettings file;
+        file.Parse(stored.value_or(""), "");
+        for (int i = 0; i < kSettingCount; ++i)
+            if (settingsChanged_[static_cast<size_t>(i)])
+                file.Set(kSettingNames[i], now[static_cast<size_t>(i)]);
+        return std::optional<std::string>(file.Format());
+    };
+    if (const int error = fwChangeFile(kSettingsFile, change, TfwDurability::Flushed))
+        Log().Write(kTag, std::string(kSettingsFile) + ": " + std::strerror(error));
 }

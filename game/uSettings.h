@@ -14,7 +14,8 @@ class TSettings {
 public:
     // Takes the lines of a settings file, in order; a later line of the same
     // name replaces the earlier value. A line without "=" or without a name
-    // is written to the log as one line naming it, and left out.
+    // is written to the log as one line naming it (fileName; none when
+    // empty), and left out.
     void Parse(const std::string& content, const std::string& fileName);
     // Every setting as "name=value" lines, in the order first seen or set.
     std::string Format() const;

@@ -93,10 +93,12 @@ TEST_F(TessarilSettings, AVolumeChangedIsFoundAgainAfterARestart) {
     Press(TAction::VolumeUp);
     Tick();
     EXPECT_EQ("sound_volume=79\nmusic_volume=59\nlast_name=ANN   \n", ReadFile("settings.txt"));
+    // Another copy's name, written meanwhile, stays: only this copy's changes go in.
+    WriteFile("settings.txt", "sound_volume=79\nmusic_volume=59\nlast_name=BEA\n");
     Press(TAction::VolumeDown);
     game->ToggleFullscreen();
     Tick();
-    EXPECT_EQ("sound_volume=78\nmusic_volume=58\nlast_name=ANN   \nfullscreen=1\n",
+    EXPECT_EQ("sound_volume=78\nmusic_volume=58\nlast_name=BEA\nfullscreen=1\n",
               ReadFile("settings.txt"));
 }
 
