@@ -85,8 +85,11 @@ bool TKeptGame::StartNew() {
     for (const TKeptOffer& offer : offers)
         if (oldest == nullptr || offer.WrittenNs < oldest->WrittenNs)
             oldest = &offer;
-    if (oldest == nullptr || !claim_.Take(oldest->File))
+    if (oldest == nullptr || !claim_.Take(oldest->File)) {
+        // A folder that takes no lock file takes no game either.
+        Notice = "Game not kept: no room in the player's folder";
         return false;
+    }
     Notice = "The oldest kept game made room";
     return true;
 }
