@@ -1665,11 +1665,12 @@ TEST_F(TessarilBoardFiles, SavesIntoAFullDiskAreReportedAndTheGameGoesOn) {
     ASSERT_EQ(TGameState::gsEnterName, game->State());
     Press(TAction::Confirm);
     Frame();
-    // The row is stored at the game's end and again under the entered name.
+    // The row is stored at the game's end and again under the entered name
+    // (the handheld stores it once, when the name has been entered).
     const std::string tableFull =
         "tessaril: highscore.dat: No space left on device (the high scores could not be saved)\n";
     EXPECT_EQ("tessaril: puzzle1.txt: No space left on device (the board could not be saved)\n" +
-                  tableFull + tableFull,
+                  tableFull + (kHandheld ? "" : tableFull),
               testing::internal::GetCapturedStderr());
     ASSERT_EQ(TGameState::gsHighscores, game->State());
     EXPECT_EQ(2u, game->Highscores()->Entries.size()) << "the table shows the new entry";
