@@ -23,7 +23,7 @@ using TGoals = std::array<int32_t, kGoalKinds + 1>;
 struct TGameSession {
     TGameKind Kind = TGameKind::Timed;
     int32_t Level = 1;
-    int32_t Score = 0; // stops at INT32_MAX, never wraps
+    int32_t Score = 0;       // stops at INT32_MAX, never wraps
     int32_t ScoreAtDeal = 0; // Score when the level was last dealt
     int32_t Lives = kStartLives;
     int32_t TimeLeft = LevelSeconds(1); // seconds; the relaxed game's stands still
