@@ -72,7 +72,7 @@ public:
         switch (g.State()) {
         case TGameState::gsTitle:
             c.Mode.IdleSeconds = 0; // no demo: it keeps nothing
-            if (inState % 5 != 4)
+            if (inState % 3 != 2)
                 break;
             Say("T\n");
             if (!c.Kept.Offers.empty() && Chance(6) > 0)
@@ -91,7 +91,7 @@ public:
         case TGameState::gsRetry:
         case TGameState::gsLevelDone:
         case TGameState::gsGameOver:
-            if (inState % 8 == 7)
+            if (inState % 4 == 3)
                 h.Press(TAction::Select);
             break;
         case TGameState::gsPaused:
@@ -128,10 +128,15 @@ public:
             return; // the media still loading
         if (told_.empty())
             Say("R\n");
-        std::string file;
-        for (int32_t slot = 0; slot < kKeptGameSlots && file.empty(); ++slot)
-            if (fwClaimedElsewhere(KeptGameFile(slot))) // this copy is the only one
-                file = KeptGameFile(slot);
+        // The game's file is taken and let go only as the state changes.
+        if (g.State() != toldState_) {
+            file_.clear();
+            for (int32_t slot = 0; slot < kKeptGameSlots && file_.empty(); ++slot)
+                if (fwClaimedElsewhere(KeptGameFile(slot))) // this copy is the only one
+                    file_ = KeptGameFile(slot);
+            toldState_ = g.State();
+        }
+        const std::string& file = file_;
         const TGameSession& s = g.Session();
         const std::string line = "P " + std::to_string(static_cast<int>(g.State())) + " " +
                                  (file.empty() ? "-" : file) + " " + std::to_string(s.Lives) + " " +
@@ -175,13 +180,13 @@ private:
             }
             return;
         }
-        if (board.IsBusy() || Chance(3) != 0)
+        if (board.IsBusy() || Chance(2) != 0)
             return;
         const int roll = Chance(100);
         int32_t c1 = 0, r1 = 0, c2 = 0, r2 = 0;
-        if (roll < 40 && board.FindMove(1, c1, r1, c2, r2))
+        if (roll < 25 && board.FindMove(1, c1, r1, c2, r2))
             plan_ = {{c1, r1}, {c2, r2}};
-        else if (roll < 92)
+        else if (roll < 93)
             h.Press(TAction::Hint);
         else if (roll < 94)
             h.Press(TAction::Restart);
@@ -199,6 +204,8 @@ private:
     uint64_t since_ = 0;
     std::vector<std::pair<int32_t, int32_t>> plan_; // cells to select in turn
     std::string told_;
+    TGameState toldState_{};
+    std::string file_; // the kept game this copy plays
     bool stored_ = false;
 };
 
@@ -323,9 +330,9 @@ int main(int argc, char** argv) {
             Child(seed * 7919u + static_cast<uint32_t>(round));
         // On the title (the media loaded), then from at once to a few hundred
         // frames in; now and then while it still loads.
-        for (int i = 0; i < 10000 && round % 10 != 9 && !ReadProgress().Ready; ++i)
-            SleepMicroseconds(1000);
-        SleepMicroseconds(std::uniform_int_distribution<long>(0, 100000)(rng));
+        for (int i = 0; i < 2000 && round % 10 != 9 && !ReadProgress().Ready; ++i)
+            SleepMicroseconds(5000);
+        SleepMicroseconds(std::uniform_int_distribution<long>(0, 120000)(rng));
         kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);
