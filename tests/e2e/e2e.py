@@ -1439,8 +1439,9 @@ def sc_b_other_copy(game, st):
         wait_name_entry(other, timeout=15.0)
         other.type_text("aaa")
         other.key("Return")
+        # After this copy's row, stored as its game ended.
         wait_file(other, "highscore.dat", "the second copy's record",
-                  lambda d: len(d) == 32 and d[8:12] == b"AAA ")
+                  lambda d: len(d) == 64 and d[40:44] == b"AAA ")
     finally:
         other.stop()
     st["others"] = ["AAA"]
