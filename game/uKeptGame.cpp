@@ -6,9 +6,14 @@
 #include "tessaril.h"
 #include "uScreen.h"
 
+#include <algorithm>
+
 void TMiniGame::RememberRestPoint() {
     TSavedGame& g = kept_.RestPoint;
     g.Session = session_;
+    // The clock may have run past 0 while stones still fell: kept as out of
+    // time all the same, in the range the file takes.
+    g.Session.TimeLeft = std::max(g.Session.TimeLeft, 0);
     g.SpawnCount = board_->SpawnCount;
     g.RandomState = board_->Rand.State();
     g.Kinds.assign(static_cast<size_t>(board_->Height),

@@ -1246,7 +1246,7 @@ CONTINUE_BOX = (15, 118, 250, 133)
 def sc_keep_and_continue(game, st):
     """Paused, the program ended by Escape keeps the game; started again, the
     title offers it first and C brings it back on its ready overlay with the
-    same score, lives, level, time and stones; savegame.txt is then gone."""
+    same score, lives, level, time and stones, still kept in savegame.txt."""
     game.key("p")
     s, _ = game.wait_for("the paused overlay after P", lambda s: overlay_shown(
         game.media, s, game.media.paused), timeout=3.0)
@@ -1268,11 +1268,38 @@ def sc_keep_and_continue(game, st):
     for field in ("score", "lives", "level", "time"):
         expect(now[field] == before[field], f"continued, the {field} reads {now[field]}, "
                                             f"it read {before[field]} when the game was left")
-    expect(game.read("savegame.txt") is None, "savegame.txt is still there after C")
+    data = game.read("savegame.txt")
+    expect(data is not None and data.startswith(b"tessaril savegame 1\r\n"),
+           f"savegame.txt after C holds {data!r}: the continued game is no longer kept")
     game.key("space")
     board, _ = wait_board_settled(game, "play after Space on the continued game's overlay")
     expect(board == st["board"], "continued, the stones are not the same:\nnow\n"
            f"{fmt_board(board)}\nleft\n{fmt_board(st['board'])}")
+
+
+def restart_offers_kept(game, what):
+    """Started again, the title offers a kept game in the last credit's place."""
+    game.start()
+    game.wait_for(f"the title offering the game kept {what}",
+                         lambda s: on_title(s) and s.count(CONTINUE_BOX, is_orange) >= 100,
+                         timeout=15.0)
+
+
+def sc_kill_after_continue(game, st):
+    """Killed (SIGKILL) in the continued game, it is still kept: started
+    again, the title offers it, and C and Space play it on."""
+    before = game.hud()
+    game.stop()
+    restart_offers_kept(game, "over a kill")
+    game.key("c")
+    s, _ = game.wait_for("the ready overlay after C on the title",
+                         lambda s: overlay_shown(game.media, s, game.media.presskey), timeout=5.0)
+    now = hud(game.media, s)
+    expect((now["lives"], now["level"]) == (before["lives"], before["level"]),
+           f"continued after the kill: lives {now['lives']}, level {now['level']}; they were "
+           f"{before['lives']}, {before['level']}")
+    game.key("space")
+    wait_board_settled(game, "play after Space on the continued game's overlay")
 
 
 def sc_quit_to_title(game, st):
@@ -1412,11 +1439,55 @@ def sc_b_other_copy(game, st):
         wait_name_entry(other, timeout=15.0)
         other.type_text("aaa")
         other.key("Return")
+        # After this copy's row, stored as its game ended.
         wait_file(other, "highscore.dat", "the second copy's record",
-                  lambda d: len(d) == 32 and d[8:12] == b"AAA ")
+                  lambda d: len(d) == 64 and d[40:44] == b"AAA ")
     finally:
         other.stop()
     st["others"] = ["AAA"]
+
+
+def sc_k_kill_name(game, st):
+    """Killed (SIGKILL) on the name entry, the score is kept: highscore.dat
+    holds its row, and still does once the game is started again."""
+    game.stop()
+    for when in ("after the kill", "after the restart"):
+        data = game.read("highscore.dat") or b""
+        scores = [struct.unpack("<I", data[i + 20:i + 24])[0] for i in range(0, len(data), 32)]
+        expect(scores == [st["score"]], f"{when}, highscore.dat holds the scores {scores}, "
+                                        f"expected the game's {st['score']}")
+        if when == "after the kill":
+            game.start()
+            game.wait_for("the title after the restart", on_title, timeout=15.0)
+
+
+def deal_and_leave(game, file, what):
+    """Space deals a game, kept in file from the level's start; X leaves it."""
+    game.key("space")
+    wait_file(game, file, f"{what}'s game dealt",
+              lambda d: d.startswith(b"tessaril savegame 1\r\n"), timeout=15.0)
+    game.key("x")
+    game.wait_for(f"{what}'s title after X", on_title, timeout=5.0)
+
+
+def sc_k_two_copies(game, st):
+    """Two copies in one folder each keep their game: this one deals a game
+    and leaves it, a second one started meanwhile does the same; both are
+    kept, in savegame.txt and savegame-2.txt."""
+    deal_and_leave(game, "savegame.txt", "this copy")
+    other = Game(game.binary, st["spare_screen"], game.rec, game.media, "k2", 1, None,
+                 ["-scale=1"])
+    shutil.rmtree(other.dir, ignore_errors=True)
+    other.dir = game.dir
+    try:
+        other.start()
+        other.wait_for("the second copy's title", on_title, timeout=15.0)
+        deal_and_leave(other, "savegame-2.txt", "the second copy")
+    finally:
+        other.stop()
+    data = game.read("savegame.txt")
+    expect(data is not None and data.startswith(b"tessaril savegame 1\r\n"),
+           f"savegame.txt holds {data!r} after the second copy's game, expected the first's")
 
 
 def wait_name_entry(game, timeout=6.0):
@@ -1761,6 +1832,7 @@ RUNS = [
         ("mouse clicks swap and score", sc_mouse_swap),
         ("pause hides the board", sc_pause),
         ("paused, Escape; started again, C continues", sc_keep_and_continue),
+        ("killed after the continue; started again, C continues", sc_kill_after_continue),
         ("quit key back to the title", sc_quit_to_title),
         ("idle demo starts and scores", sc_demo),
         ("Escape: exit code 0, clean log", sc_exit_a),
@@ -1771,6 +1843,14 @@ RUNS = [
         ("three lives lost on boards without moves", sc_b_lives),
         ("a second copy in the same folder stores its score", sc_b_other_copy),
         ("name entry stored as the right record, the other copy's kept", sc_b_name),
+        ("Escape: exit code 0, clean log", sc_exit_b),
+    ]),
+    ("k", [
+        ("fresh start without a table into play", sc_b_start),
+        ("loaded puzzle.txt: run cleared, score rising", sc_b_load_runs),
+        ("three lives lost on boards without moves", sc_b_lives),
+        ("killed on the name entry: the score kept", sc_k_kill_name),
+        ("two copies in one folder each keep a game", sc_k_two_copies),
         ("Escape: exit code 0, clean log", sc_exit_b),
     ]),
     ("r", [

@@ -1836,6 +1836,21 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
 
 // A file that is no kept game is named in the log and set aside under a
 // name not yet taken; the title offers nothing.
+TEST_F(TessarilKeptGame, TheClockRunPastZeroKeepsAGameThatCanBeRead) {
+    if constexpr (kHandheld)
+        return;
+    Start();
+    StartPlaying();
+    game->TimeLeft = -1; // a second ticked while the stones still fell
+    Frame();             // at rest: out of time, the life lost kept at once
+    ASSERT_EQ(TGameState::gsRetry, game->State());
+    TSavedGame kept;
+    std::string why;
+    ASSERT_TRUE(ReadSavedGame(kSaveGameFile, 10, 8, kept, why)) << why;
+    EXPECT_EQ(2, kept.Session.Lives);
+    EXPECT_EQ(0, kept.Session.TimeLeft);
+}
+
 TEST_F(TessarilKeptGame, AFileThatIsNoKeptGameIsSetAside) {
     if constexpr (kHandheld)
         GTEST_SKIP() << "the handheld reads no kept game";
