@@ -58,9 +58,10 @@ void TKeptGame::Read(int32_t width, int32_t height) {
             continue; // none kept there
         // Not ours to read: kept for the player to look at, out of the game's way.
         const std::string aside = SetSavedGameAside(file);
-        Log().Write(kTag,
-                    file + ": " + why + "; " +
-                        (aside.empty() ? "it could not be set aside" : "set aside as " + aside));
+        std::string line = file;
+        line += ": " + why + "; ";
+        line += aside.empty() ? "it could not be set aside" : "set aside as " + aside;
+        Log().Write(kTag, line);
         Notice = aside.empty() ? "Unreadable: " + file : "Unreadable, set aside: " + aside;
     }
     std::stable_sort(Offers.begin(), Offers.end(), [](const TKeptOffer& a, const TKeptOffer& b) {
@@ -106,8 +107,10 @@ bool TKeptGame::Write(TfwDurability durability, uint32_t now) {
     if (!Playing())
         return false;
     const std::string text = FormatSavedGame(RestPoint);
-    const int error = fwChangeFile(
-        claim_.Name(), [&text](const std::optional<std::string>&) { return text; }, durability);
+    const auto whole = [&text](const std::optional<std::string>&) {
+        return std::optional<std::string>(text); // the game replaces what was kept
+    };
+    const int error = fwChangeFile(claim_.Name(), whole, durability);
     written_ = RestPoint;
     writtenAt_ = now;
     if (error != 0) {
