@@ -345,14 +345,17 @@ int main(int argc, char** argv) {
         ++killsIn[StateName(told.State)];
         const std::string at =
             "round " + std::to_string(round) + " (killed in " + StateName(told.State) + "): ";
+        const auto fail = [&failures, &at](const std::string& what) {
+            failures.push_back(at + what);
+        };
         for (int32_t slot = 0; slot < kKeptGameSlots; ++slot) {
             const std::string file = KeptGameFile(slot);
             const bool played =
                 file == told.File && InGameState(static_cast<TGameState>(told.State));
             if (access(file.c_str(), F_OK) != 0) {
                 if (played && told.Lives > 1)
-                    failures.push_back(at + "the game played in " + file + " with " +
-                                       std::to_string(told.Lives) + " lives is not kept");
+                    fail("the game played in " + file + " with " + std::to_string(told.Lives) +
+                         " lives is not kept");
                 lives.erase(file);
                 continue;
             }
@@ -361,7 +364,9 @@ int main(int argc, char** argv) {
             const std::string text = ReadFile(file);
             const std::string why = ParseSavedGame(text, 10, 8, game);
             if (!why.empty()) {
-                failures.push_back(at + file + " is no kept game: " + why + "\n" + text);
+                std::string what = file;
+                what += " is no kept game: " + why + "\n";
+                fail(what + text);
                 continue;
             }
             const TGameSession& s = game.Session;
@@ -371,12 +376,11 @@ int main(int argc, char** argv) {
             const bool known = lives.count(file) > 0;
             ++livesChecked;
             if (!(known && s.Lives <= lives[file]) && !(told.MayStart && fresh))
-                failures.push_back(at + file + " holds " + std::to_string(s.Lives) +
-                                   " lives, the game had " +
-                                   (known ? std::to_string(lives[file]) : "none told"));
+                fail(file + " holds " + std::to_string(s.Lives) + " lives, the game had " +
+                     (known ? std::to_string(lives[file]) : "none told"));
             if (played && s.Level < told.Level)
-                failures.push_back(at + file + " holds level " + std::to_string(s.Level) +
-                                   ", the game was at level " + std::to_string(told.Level));
+                fail(file + " holds level " + std::to_string(s.Level) + ", the game was at level " +
+                     std::to_string(told.Level));
             lives[file] = s.Lives; // the next round goes on from what is kept
         }
 
@@ -395,8 +399,7 @@ int main(int argc, char** argv) {
             if (found)
                 ++rowsFound;
             else if (better < table.MaxEntries)
-                failures.push_back(at + "the stored score " + std::to_string(score) +
-                                   " is not in highscore.dat");
+                fail("the stored score " + std::to_string(score) + " is not in highscore.dat");
         }
     }
 
