@@ -174,6 +174,9 @@ private:
     // The kept game (desktop and web).
     // The board at rest in play: the point a kept game returns to.
     void RememberRestPoint();
+    // At a rest of the board in play: a player's game written when it
+    // changed; a game the player handed to autoplay no longer kept.
+    void KeepAtRest();
     // The game as it stands written and flushed: a level's start, a lost
     // life. Only a player's own game.
     void KeepNow();

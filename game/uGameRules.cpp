@@ -82,13 +82,22 @@ bool TMiniGame::PlayRules() {
         NoMoveLeft();
         return false;
     }
-    if (mode_.KeepsGame()) {
-        RememberRestPoint();
-        kept_.WriteAtRest(fwGetTicks());
-    }
+    KeepAtRest();
     if (mode_.AutoPlay)
         AutoPlayMove();
     return true;
+}
+
+void TMiniGame::KeepAtRest() {
+    if (mode_.KeepsGame()) {
+        // Back from autoplay, the game is the player's again: kept anew.
+        if (!kept_.Playing())
+            kept_.StartNew();
+        RememberRestPoint();
+        kept_.WriteAtRest(fwGetTicks());
+    } else if (!mode_.Demo && kept_.Playing()) {
+        kept_.End(); // autoplay's game is no longer the player's: nothing of it is kept
+    }
 }
 
 void TMiniGame::LevelComplete() {
