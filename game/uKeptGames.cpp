@@ -104,7 +104,7 @@ bool TKeptGame::Write(TfwDurability durability, uint32_t now) {
         return false;
     const std::string text = FormatSavedGame(RestPoint);
     const int error = fwChangeFile(
-        claim_.Name(), [&text](const std::optional<std::string>&) { return text; }, durability);
+        claim_.Name(), [text](const std::optional<std::string>&) { return text; }, durability);
     written_ = RestPoint;
     writtenAt_ = now;
     if (error != 0) {
