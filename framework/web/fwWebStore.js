@@ -16,6 +16,7 @@ mergeInto(LibraryManager.library, {
     // or deleted; once committed, this tab's folders hold the result and the
     // other tabs hear of it.
     changeStored: function(name, ticket) {
+      if (fwWeb.away) return fwWebStore.keepLeaving(name, ticket);
       var path = fwWeb.storedPath(name);
       var result;
       var done = fwWeb.pend(name, function(error) {
@@ -49,6 +50,18 @@ mergeInto(LibraryManager.library, {
         };
         return true;
       }, done);
+    },
+
+    // The page is out of sight and may be leaving: its read of the stored
+    // entry might never be answered, so this tab's copy (its change applied)
+    // is put at once, as a save is.
+    keepLeaving: function(name, ticket) {
+      var answer = function(error) {
+        if (error) fwWeb.lose(error);
+        setTimeout(function() { _fwWebChangeDone(ticket, error ? 0 : 1); }, 0);
+      };
+      if (FS.analyzePath(name).exists) fwWeb.keep(name, answer);
+      else fwWeb.drop(name, answer);
     },
 
     // A stored entry (as IDBFS writes one: timestamp, mode, contents; null:
