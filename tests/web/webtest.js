@@ -10,8 +10,9 @@
 // line; the page reloaded with the network cut must reach the title from its
 // service worker; a served copy with one file changed must replace the kept
 // one at the next start; a module that cannot load must leave its sentence on
-// the page; two tabs dealing a game each must keep both; a reload in the GAME
-// OVER second must keep the score; and the console must have shown no error.
+// the page; two tabs dealing a game each must keep both, and two tabs naming a
+// score each both rows; a reload in the GAME OVER second must keep the score;
+// and the console must have shown no error.
 //   node webtest.js SITE SCENARIO ORACLE REFERENCES FAILUREDIR [bench]
 // ORACLE holds NAME.ppm. A failing run keeps the page's pictures and a
 // difference picture (differing pixels white) in FAILUREDIR. With "bench" it
@@ -440,6 +441,54 @@ async function twoTabsKeep(browser, url) {
   }
 }
 
+// From the title, a game of one swap (the scenario's second game) until its
+// time has run out three times and GAME OVER stored its row.
+async function playToGameOver(page) {
+  const rows = (await readTable(page)).length;
+  const play = 'press Space,run 1800,press Space,run 1800,press ArrowUp,run 36,press Space,run 36,' +
+               'press ArrowRight,run 36,press Space,run 4000,run 56000,press Space,run 1800,press Space,' +
+               'run 62000,press Space,run 1800,press Space,run 55000';
+  for (const [verb, ...words] of play.split(',').map(s => s.split(' '))) await VERBS[verb](page, ...words);
+  for (let i = 0; i < 200 && (await readTable(page)).length === rows; i++) await step(page, 50);
+}
+
+// Two tabs, both on the title, each playing a game to its end in turn and
+// naming its score (AAA, then BBB), keep both rows: in the storage and in
+// each tab's own table.
+async function twoTabsScore(browser, url) {
+  const context = await browser.createBrowserContext();
+  try {
+    const tabs = [await context.newPage(), await context.newPage()];
+    for (const tab of tabs) {
+      await tab.bringToFront();
+      await open(tab, url);
+      await step(tab, 1500);
+    }
+    for (const [i, tab] of tabs.entries()) {
+      await tab.bringToFront();
+      await waitFor(tab, () => document.visibilityState === 'visible');
+      await playToGameOver(tab);
+      await step(tab, 1100);
+      await tab.keyboard.type(['AAA', 'BBB'][i]);
+      await VERBS.press(tab, 'Enter');
+      await step(tab, 54);
+    }
+    await tabs[0].bringToFront();
+    await step(tabs[0], 36);
+    const stored = await quietly(tabs[0], () => new Promise(resolve => IDBFS.getDB('/storage', (e, db) => {
+      const get = db.transaction(['FILE_DATA']).objectStore('FILE_DATA').get('/storage/highscore.dat');
+      get.onsuccess = () => resolve(Array.from(get.result ? get.result.contents : []));
+    })));
+    for (const [what, bytes] of [['the storage', stored], ['the first tab', await readTable(tabs[0])],
+                                 ['the second tab', await readTable(tabs[1])]]) {
+      const text = Buffer.from(bytes).toString('latin1');
+      if (!text.includes('AAA') || !text.includes('BBB')) failures.push(`${what} keeps the table ${JSON.stringify(text)}`);
+    }
+  } finally {
+    await context.close();
+  }
+}
+
 // A reload in the GAME OVER second keeps the score the game stored as it
 // ended: a game of one swap (the scenario's second game) in a fresh profile,
 // its time run out three times, the page reloaded as soon as GAME OVER
@@ -450,12 +499,7 @@ async function reloadAtGameOver(browser, url) {
     const page = await context.newPage();
     await open(page, url);
     await step(page, 1500);
-    const play = 'press Space,run 1800,press Space,run 1800,press ArrowUp,run 36,press Space,run 36,' +
-                 'press ArrowRight,run 36,press Space,run 4000,run 56000,press Space,run 1800,press Space,' +
-                 'run 62000,press Space,run 1800,press Space,run 55000';
-    for (const [verb, ...words] of play.split(',').map(s => s.split(' '))) await VERBS[verb](page, ...words);
-    // The game ends within the next seconds: the row is stored then.
-    for (let i = 0; i < 200 && !(await readTable(page)).length; i++) await step(page, 50);
+    await playToGameOver(page);
     const stored = await readTable(page);
     await open(page, url);
     await step(page, 1500);
@@ -614,6 +658,7 @@ async function test(page, url, server) {
   await checkFailures(page.browser(), url);
   await twoTabsKeep(page.browser(), url);
   await reloadAtGameOver(page.browser(), url);
+  await twoTabsScore(page.browser(), url);
   // Last, as the game it keeps changes the title from then on.
   await open(page, url);
   await step(page, 1500);
