@@ -31,10 +31,11 @@ set(TESSARIL_WEB_FILES "${PROJECT_SOURCE_DIR}/web/files" CACHE PATH
 
 function(tessaril_web_page target)
   set(library ${PROJECT_SOURCE_DIR}/framework/web/fwWeb.js)
+  set(store_library ${PROJECT_SOURCE_DIR}/framework/web/fwWebStore.js)
   target_link_options(${target} PRIVATE
     -Os -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=33554432 -sENVIRONMENT=web
     -sEXIT_RUNTIME=0 -sFORCE_FILESYSTEM -sEXPORTED_RUNTIME_METHODS=[FS] -lidbfs.js
-    --js-library ${library}
+    "SHELL:--js-library ${library}" "SHELL:--js-library ${store_library}"
     # The media without what the page never reads (the window's icon) or
     # reads compressed: the sound effects as Ogg Vorbis from data-web/.
     "SHELL:--exclude-file *.wav" "SHELL:--exclude-file *.png"
@@ -43,7 +44,7 @@ function(tessaril_web_page target)
   if(IS_DIRECTORY ${TESSARIL_WEB_FILES})
     target_link_options(${target} PRIVATE "SHELL:--preload-file ${TESSARIL_WEB_FILES}@/tessaril")
   endif()
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${library})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${library} ${store_library})
   set_target_properties(${target} PROPERTIES SUFFIX ".js"
     RUNTIME_OUTPUT_DIRECTORY ${TESSARIL_WEB_SITE})
   # The page's own files, the licences of what it bundles and the service

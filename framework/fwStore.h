@@ -17,7 +17,9 @@ enum class TfwDurability { Cached, Flushed };
 
 // What a change makes of a stored file: given what is stored now (nullopt:
 // there is no such file), the new content (nullopt: the file is removed). It
-// may be asked more than once, and must apply only its own change.
+// may be asked more than once, also after fwChangeFile returned (a page asks
+// it again of the browser's storage), so it holds copies of what it uses,
+// and must apply only its own change.
 using TfwFileChange =
     std::function<std::optional<std::string>(const std::optional<std::string>& stored)>;
 

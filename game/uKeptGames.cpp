@@ -107,7 +107,8 @@ bool TKeptGame::Write(TfwDurability durability, uint32_t now) {
     if (!Playing())
         return false;
     const std::string text = FormatSavedGame(RestPoint);
-    const auto whole = [&text](const std::optional<std::string>&) {
+    // A copy: the page applies the change again once its storage answers.
+    const auto whole = [text](const std::optional<std::string>&) {
         return std::optional<std::string>(text); // the game replaces what was kept
     };
     const int error = fwChangeFile(claim_.Name(), whole, durability);

@@ -32,6 +32,7 @@ mergeInto(LibraryManager.library, {
     storageLoaded: false, // the player's files are read from the storage
     padConnected: false, // a gamepad is connected: it is polled every animation frame
     restTimer: null,   // the program rests: the timer that ends its rest
+    channel: null,     // the BroadcastChannel the page's tabs tell each other on
 
     // SDL 1.2's keys for the named keys of the page; printable keys are
     // their character (letters in lower case), as SDL's are.
@@ -274,21 +275,44 @@ mergeInto(LibraryManager.library, {
     // may not run again). done(error) once the write is committed or refused.
     keep: function(name, done) {
       var path = fwWeb.storedPath(name);
+      done = fwWeb.pend(name, done);
       fwWeb.commit(function() { FS.writeFile(path, FS.readFile(name)); }, function(store) {
         IDBFS.loadLocalEntry(path, function(error, entry) {
           if (error) throw error;
           store.put(entry, path);
         });
-      }, done);
+      }, function(error) {
+        if (!error) fwWeb.tell(name);
+        done(error);
+      });
     },
 
     // Takes the removed file out of the storage's folder and its entry out of
     // the browser's database, at once as keep does; done(error) as keep's.
     drop: function(name, done) {
       var path = fwWeb.storedPath(name);
+      done = fwWeb.pend(name, done);
       fwWeb.commit(function() {
         if (FS.analyzePath(path).exists) FS.unlink(path);
-      }, function(store) { store.delete(path); }, done);
+      }, function(store) { store.delete(path); }, function(error) {
+        if (!error) fwWeb.tell(name);
+        done(error);
+      });
+    },
+
+    // This tab's changes of the storage not yet committed, by file name: a
+    // stored entry read meanwhile may be older than this tab's copy.
+    pending: {},
+
+    // Counts a change of the file name as pending until done(error) hears
+    // of it; answers the done to hand the storage.
+    pend: function(name, done) {
+      var base = name.substring(name.lastIndexOf('/') + 1);
+      fwWeb.pending[base] = (fwWeb.pending[base] || 0) + 1;
+      return function(error) {
+        if (--fwWeb.pending[base] === 0) delete fwWeb.pending[base];
+        done(error);
+      };
     },
 
     // The storage folder's path of a file of the working folder.
@@ -297,7 +321,8 @@ mergeInto(LibraryManager.library, {
     },
 
     // One change of the storage: local() on the storage's folder, then
-    // change(objectStore) in one transaction of the browser's database;
+    // change(objectStore) in one transaction of the browser's database,
+    // committed at once unless change answers true;
     // done(error) once, when it is committed or refused.
     commit: function(local, change, done) {
       var finished = false;
@@ -318,12 +343,19 @@ mergeInto(LibraryManager.library, {
           var transaction = db.transaction([IDBFS.DB_STORE_NAME], 'readwrite');
           transaction.oncomplete = function() { finish(null); };
           transaction.onabort = function() { finish(transaction.error || new Error('write aborted')); };
-          change(transaction.objectStore(IDBFS.DB_STORE_NAME));
-          if (transaction.commit) transaction.commit();
+          // A change that asks more of the store once its reads answer
+          // (changeStored) lets the transaction end by itself.
+          var more = change(transaction.objectStore(IDBFS.DB_STORE_NAME));
+          if (!more && transaction.commit) transaction.commit();
         } catch (e) {
           finish(e);
         }
       });
+    },
+
+    // Other tabs hear that the file name was stored (or removed).
+    tell: function(name) {
+      if (fwWeb.channel) fwWeb.channel.postMessage({file: name.substring(name.lastIndexOf('/') + 1)});
     },
 
     // The storage's answer to the change with that ticket, for
@@ -453,7 +485,7 @@ mergeInto(LibraryManager.library, {
   // fwWebStorageLoaded tells when that is done (also when the browser keeps
   // no storage: the game starts without them, and the reason goes to the
   // console).
-  fwWebLoadStorage__deps: ['$fwWeb', '$FS', '$IDBFS'],
+  fwWebLoadStorage__deps: ['$fwWeb', '$FS', '$IDBFS', '$fwWebStore'],
   fwWebLoadStorage: function() {
     var failed = function(e) {
       fwWeb.lose(e);
@@ -469,10 +501,15 @@ mergeInto(LibraryManager.library, {
       if (error) return failed(error);
       FS.readdir(fwWeb.store).forEach(function(name) {
         var from = fwWeb.store + '/' + name;
-        if (FS.isFile(FS.stat(from).mode))
-          FS.writeFile(fwWeb.home + '/' + name, FS.readFile(from));
+        var stat = FS.stat(from);
+        if (!FS.isFile(stat.mode)) return;
+        var to = fwWeb.home + '/' + name;
+        FS.writeFile(to, FS.readFile(from));
+        var ms = new Date(stat.mtime).getTime();
+        FS.utime(to, ms, ms);
       });
       fwWeb.persist();
+      fwWebStore.listenTabs();
       fwWeb.storageLoaded = true;
     });
   },
@@ -565,6 +602,8 @@ mergeInto(LibraryManager.library, {
   // The page may set Module.tessarilShown, called once the first picture is
   // drawn. The module's own functions that JavaScript calls are
   // fwWebFileStored (fwWeb.cpp: the storage's answer to a save),
+  // fwWebStoredBytes, fwWebApplyStored, fwWebChangedBytes and fwWebChangeDone
+  // (fwWebStore.cpp: a shared file's change applied to the stored entry),
   // fwWebLeavePage, fwWebPageBack and fwWebWindowBlurred (fwWeb.cpp: the page
   // out of sight, back, and the window's focus lost), fwWebAudioPull and
   // fwWebMusicPlaying (fwWebAudio.h).

@@ -10,7 +10,9 @@
 // line; the page reloaded with the network cut must reach the title from its
 // service worker; a served copy with one file changed must replace the kept
 // one at the next start; a module that cannot load must leave its sentence on
-// the page; and the console must have shown no error.
+// the page; two tabs dealing a game each must keep both, and two tabs naming a
+// score each both rows; a reload in the GAME OVER second must keep the score;
+// and the console must have shown no error.
 //   node webtest.js SITE SCENARIO ORACLE REFERENCES FAILUREDIR [bench]
 // ORACLE holds NAME.ppm. A failing run keeps the page's pictures and a
 // difference picture (differing pixels white) in FAILUREDIR. With "bench" it
@@ -124,9 +126,12 @@ function serve(root) {
   return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
-// The test's one DevTools session with the page (it outlives reloads).
-let session = null;
-const devtools = async page => session || (session = await page.createCDPSession());
+// The test's DevTools session with each page (it outlives reloads).
+const sessions = new Map();
+const devtools = async page => {
+  if (!sessions.has(page)) sessions.set(page, await page.createCDPSession());
+  return sessions.get(page);
+};
 
 // Runs fn(...args) in the page like page.evaluate, but as no user gesture:
 // puppeteer's evaluate is one, which would lift the browser's rule that a
@@ -400,6 +405,112 @@ async function continueAfterReload(page, url) {
     failures.push('the continued game was not kept as it stood over a reload');
 }
 
+// The names of the files the browser's storage holds.
+const storedNames = page => quietly(page, () => new Promise((resolve, reject) => {
+  const open = indexedDB.open('/storage');
+  open.onerror = () => reject(open.error);
+  open.onsuccess = () => {
+    const keys = open.result.transaction(['FILE_DATA']).objectStore('FILE_DATA').getAllKeys();
+    keys.onsuccess = () => resolve(keys.result.map(String).sort());
+  };
+}));
+
+// Two tabs of one browser, both on the title, each dealing a game by Space
+// in turn, keep both games: the second tab hears of the first's kept and
+// claimed game, and takes the next place.
+async function twoTabsKeep(browser, url) {
+  const context = await browser.createBrowserContext();
+  try {
+    const tabs = [await context.newPage(), await context.newPage()];
+    for (const tab of tabs) {
+      await tab.bringToFront();
+      await open(tab, url);
+      await step(tab, 1500);
+    }
+    for (const tab of tabs) {
+      await tab.bringToFront();
+      await waitFor(tab, () => document.visibilityState === 'visible');
+      await VERBS.press(tab, 'Space');
+      await step(tab, 1800);
+    }
+    const stored = await storedNames(tabs[1]);
+    if (!stored.includes('/storage/savegame.txt') || !stored.includes('/storage/savegame-2.txt'))
+      failures.push(`two tabs dealing a game each kept ${stored.filter(n => n.includes('savegame'))}`);
+  } finally {
+    await context.close();
+  }
+}
+
+// From the title, a game of one swap (the scenario's second game) until its
+// time has run out three times and GAME OVER stored its row.
+async function playToGameOver(page) {
+  const rows = (await readTable(page)).length;
+  const play = 'press Space,run 1800,press Space,run 1800,press ArrowUp,run 36,press Space,run 36,' +
+               'press ArrowRight,run 36,press Space,run 4000,run 56000,press Space,run 1800,press Space,' +
+               'run 62000,press Space,run 1800,press Space,run 55000';
+  for (const [verb, ...words] of play.split(',').map(s => s.split(' '))) await VERBS[verb](page, ...words);
+  for (let i = 0; i < 200 && (await readTable(page)).length === rows; i++) await step(page, 50);
+}
+
+// Two tabs, both on the title, each playing a game to its end in turn and
+// naming its score (AAA, then BBB), keep both rows: in the storage and in
+// each tab's own table.
+async function twoTabsScore(browser, url) {
+  const context = await browser.createBrowserContext();
+  try {
+    const tabs = [await context.newPage(), await context.newPage()];
+    for (const tab of tabs) {
+      await tab.bringToFront();
+      await open(tab, url);
+      await step(tab, 1500);
+    }
+    for (const [i, tab] of tabs.entries()) {
+      await tab.bringToFront();
+      await waitFor(tab, () => document.visibilityState === 'visible');
+      await playToGameOver(tab);
+      await step(tab, 1100);
+      await tab.keyboard.type(['AAA', 'BBB'][i]);
+      await VERBS.press(tab, 'Enter');
+      await step(tab, 54);
+    }
+    await tabs[0].bringToFront();
+    await step(tabs[0], 36);
+    const stored = await quietly(tabs[0], () => new Promise(resolve => IDBFS.getDB('/storage', (e, db) => {
+      const get = db.transaction(['FILE_DATA']).objectStore('FILE_DATA').get('/storage/highscore.dat');
+      get.onsuccess = () => resolve(Array.from(get.result ? get.result.contents : []));
+    })));
+    for (const [what, bytes] of [['the storage', stored], ['the first tab', await readTable(tabs[0])],
+                                 ['the second tab', await readTable(tabs[1])]]) {
+      const text = Buffer.from(bytes).toString('latin1');
+      if (!text.includes('AAA') || !text.includes('BBB')) failures.push(`${what} keeps the table ${JSON.stringify(text)}`);
+    }
+  } finally {
+    await context.close();
+  }
+}
+
+// A reload in the GAME OVER second keeps the score the game stored as it
+// ended: a game of one swap (the scenario's second game) in a fresh profile,
+// its time run out three times, the page reloaded as soon as GAME OVER
+// stored the row.
+async function reloadAtGameOver(browser, url) {
+  const context = await browser.createBrowserContext();
+  try {
+    const page = await context.newPage();
+    await open(page, url);
+    await step(page, 1500);
+    await playToGameOver(page);
+    const stored = await readTable(page);
+    await open(page, url);
+    await step(page, 1500);
+    if (stored.length === 0 || String(await readTable(page)) !== String(stored))
+      failures.push(`a reload in the GAME OVER second kept ${(await readTable(page)).length} of ` +
+                    `${stored.length} bytes of the table`);
+  } finally {
+    await context.close();
+  }
+}
+
 // The page's controls that show, and those of them over the picture.
 const controlsShown = page => page.evaluate(() => {
   const picture = document.getElementById('screen').getBoundingClientRect();
@@ -545,6 +656,9 @@ async function test(page, url, server) {
   await checkOffline(page, url, server);
   await checkUpdate(page, url, server);
   await checkFailures(page.browser(), url);
+  await twoTabsKeep(page.browser(), url);
+  await reloadAtGameOver(page.browser(), url);
+  await twoTabsScore(page.browser(), url);
   // Last, as the game it keeps changes the title from then on.
   await open(page, url);
   await step(page, 1500);
