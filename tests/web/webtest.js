@@ -398,7 +398,7 @@ async function continueAfterReload(page, url) {
   await VERBS.press(page, 'c');
   await step(page, 36);
   check('ready', await canvasRGB(page));
-  if ((await readFile(page, 'savegame.txt')).length) failures.push('C left savegame.txt');
+  if (!(await readFile(page, 'savegame.txt')).length) failures.push('C dropped savegame.txt: a game is kept while it is played');
   await open(page, url);
   await step(page, 1500);
   if (String(await readFile(page, 'savegame.txt')) !== String(kept))
