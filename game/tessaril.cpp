@@ -148,7 +148,7 @@ void TMiniGame::WindowDeactivated() {
 void TMiniGame::PageHidden() {
     // The page may not come back: the game is kept as if left, and plays on
     // from there when it does.
-    KeepGame();
+    KeepGame(true);
     states_.Screen().PageHidden();
 }
 

@@ -185,7 +185,7 @@ private:
     // the title to offer. Left on retry it is kept as that
     // level dealt again, on level done as the next level's start, both on
     // their ready overlay. Nothing from the demo; an autoplayed game drops it.
-    void KeepGame();
+    void KeepGame(bool pageHidden = false);
     // In one of the states a player's game is left from.
     bool InGame() const;
 

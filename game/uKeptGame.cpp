@@ -31,7 +31,7 @@ void TMiniGame::KeepNow() {
     kept_.Write(TfwDurability::Flushed, fwGetTicks());
 }
 
-void TMiniGame::KeepGame() {
+void TMiniGame::KeepGame(bool pageHidden) {
     if (!mode_.KeepsGame()) {
         // The demo keeps nothing; an autoplayed game is no longer the player's.
         if (!kHandheld && !mode_.Demo && mode_.AutoPlay && InGame())
@@ -48,7 +48,10 @@ void TMiniGame::KeepGame() {
         states_.Set(TGameState::gsReady);
         break;
     case TScreen::TKept::AsItStands:
-        kept_.Write(TfwDurability::Flushed, fwGetTicks());
+        if (pageHidden)
+            kept_.WriteIfChanged(fwGetTicks());
+        else
+            kept_.Write(TfwDurability::Flushed, fwGetTicks());
         break;
     case TScreen::TKept::No:
         break;

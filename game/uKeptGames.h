@@ -14,6 +14,8 @@
 #include "uSaveGame.h"
 
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +61,9 @@ public:
     // At a rest of the board: written when it changed since the last write,
     // or when only its clock did and kKeptClockMs have passed (now: ms).
     void WriteAtRest(uint32_t now);
+    // Written only when it changed since the last write (the page going out
+    // of sight: what is written is in the browser's storage already).
+    void WriteIfChanged(uint32_t now);
     // The game ended with its score stored: its file removed, its slot let go.
     void End();
     // The game left for the title: its slot let go, its file kept.
@@ -67,8 +72,13 @@ public:
     bool Playing() const { return !claim_.Name().empty(); }
 
 private:
-    TfwClaim claim_;         // this copy's slot while it plays a kept game
-    TSavedGame written_;     // what was last written into it
+    TfwClaim claim_;     // this copy's slot while it plays a kept game
+    TSavedGame written_; // what was last written into it
+    // When this copy ended the game of a file (ns since 1970): a copy of it
+    // written before that is stale.
+    std::map<std::string, int64_t> endedNs_;
+
+    bool Stale(const TKeptOffer& offer) const;
     uint32_t writtenAt_ = 0; // when (ms)
 
     // A game that could not be written into file: told on the title and on

@@ -4,6 +4,7 @@
 // and, read from the working folder, be set aside whole under another name.
 
 #include "fuzz_util.h"
+#include "fwFile.h"
 #include "uGameGrid.h"
 #include "uLevelRules.h"
 #include "uSaveGame.h"
@@ -37,12 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     FUZZ_CHECK(WriteBytes(kSaveGameFile, data, size), "cannot write the input");
     std::string reason;
-    FUZZ_CHECK(ReadSavedGame(10, 8, again, reason) == why.empty() && reason == why,
+    FUZZ_CHECK(ReadSavedGame(kSaveGameFile, 10, 8, again, reason) == why.empty() && reason == why,
                "the file read otherwise than the text");
     if (why.empty()) {
-        RemoveSavedGame();
+        fwRemoveFile(kSaveGameFile);
     } else {
-        const std::string aside = SetSavedGameAside();
+        const std::string aside = SetSavedGameAside(kSaveGameFile);
         FUZZ_CHECK(!aside.empty() && ReadBytes(aside) == text, "not set aside whole");
         std::remove(aside.c_str());
     }
