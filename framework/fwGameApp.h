@@ -270,6 +270,9 @@ public:
     // Switches between the window and fullscreen and shows the picture again;
     // the window comes back where it stood.
     void ToggleFullscreen();
+    // The window at scale (cut to 1 .. kfwMaxScale and to the desktop); in
+    // fullscreen the window takes it when it comes back.
+    void SetWindowScale(int32_t scale);
     // The player resized the window to width x height: the largest whole
     // scale that fits, centred on black. Ignored in fullscreen.
     void ResizeWindow(int32_t width, int32_t height);

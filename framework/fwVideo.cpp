@@ -247,6 +247,19 @@ void TfwGameApp::ToggleFullscreen() {
         platform_->PlaceWindow(PlaceX, PlaceY);
 }
 
+void TfwGameApp::SetWindowScale(int32_t scale) {
+    scale = CutToDesktop(std::clamp(scale, 1, kfwMaxScale), DesktopWidth, DesktopHeight);
+    if (kHandheld || Screen == nullptr || Fullscreen) {
+        WindowScale = scale;
+        WindowWidth = WindowHeight = 0;
+        return;
+    }
+    ChangeVideoMode("SetWindowScale", [this, scale] {
+        WindowScale = scale;
+        WindowWidth = WindowHeight = 0;
+    });
+}
+
 void TfwGameApp::ResizeWindow(int32_t width, int32_t height) {
     if (kHandheld || Screen == nullptr || Fullscreen)
         return;

@@ -46,10 +46,10 @@ TMiniGame::TMiniGame(const TfwCommandLine& commandLine) : TfwGameApp(commandLine
     engine_ = std::make_unique<TfwSpriteEngine>(this);
     view_.Engine = engine_.get();
     states_.SetScreens(MakeScreens(context_), std::make_unique<TScreen>(context_));
-    SetBindings(FrameBindings());
     WindowTitle = "Tessaril";
     WindowIconFile = kWindowIcon;
     LoadSettings();
+    SetBindings(prefs_.Controls.FrameBindings());
 }
 
 TMiniGame::~TMiniGame() {
@@ -143,6 +143,12 @@ void TMiniGame::RequirePictures() const {
 
 void TMiniGame::WindowDeactivated() {
     states_.Screen().WindowDeactivated();
+}
+
+void TMiniGame::PreferencesChanged() {
+    SetBindings(prefs_.Controls.FrameBindings());
+    sounds_.Apply();
+    SaveSettings();
 }
 
 void TMiniGame::PageHidden() {
@@ -281,11 +287,12 @@ int TessarilMain(const std::vector<std::string>& args) {
     if constexpr (!kHandheld) {
         line = fwParseCommandLine(args);
         if (!line.Error.empty()) {
-            std::fprintf(stderr, "tessaril: %s\n%s", line.Error.c_str(), UsageText().c_str());
+            std::fprintf(stderr, "tessaril: %s\n%s", line.Error.c_str(),
+                         UsageText(StoredControls()).c_str());
             return kExitUsage;
         }
         if (line.Help) {
-            std::fputs(UsageText().c_str(), stdout);
+            std::fputs(UsageText(StoredControls()).c_str(), stdout);
             return kExitNormal;
         }
     }

@@ -129,6 +129,7 @@ private:
     void SaveBoardFile() override;
     void LoadBoardFile() override;
     bool InputThisFrame() const override;
+    void PreferencesChanged() override;
 
     // Start-up.
     void LoadLoadingScreen();
@@ -216,11 +217,12 @@ private:
     TGameSounds sounds_{*this};
     TScoreTables tables_{this};
     TKeptGame kept_;
+    TPreferences prefs_;
     TPlayMode mode_;
     TBoardView view_;
     TGameStates states_;
-    TScreenContext context_{*this,   media_,  session_, view_, mode_,        states_,
-                            sounds_, tables_, kept_,    *this, titlePicture_};
+    TScreenContext context_{*this,   media_,  session_, view_,  mode_, states_,
+                            sounds_, tables_, kept_,    prefs_, *this, titlePicture_};
     int32_t trackIndex_ = -1;
     std::string announced_;
     std::vector<std::unique_ptr<TfwSDLImage>> images_; // every picture the game loaded
@@ -231,6 +233,8 @@ private:
     std::string settingsWritten_; // the settings file's text as last read or written
     std::array<std::string, kSettingCount> settingsAtStart_; // SettingValues when play began
     std::array<bool, kSettingCount> settingsChanged_{};      // changed at some moment of the run
+    TControls controlsAtStart_;    // the bindings as the settings gave them
+    bool controlsChanged_ = false; // the player changed a binding in this run
 };
 
 // The program body's guard: runs body; an EfwError or any other std::exception

@@ -26,12 +26,26 @@ enum class TAction : int32_t {
     Cancel,     // the desktop's name entry: leave without saving
     VolumeDown, // both volumes one step
     VolumeUp,
-    Confirm,    // the high score screens: done
-    Continue,   // the title: the newest kept game (desktop and web)
-    KeptGames,  // the title: the list of the kept games (desktop and web)
-    Relaxed,    // the title: a relaxed game (desktop and web)
-    OtherTable, // the high score table: the other kind of game's (desktop and web)
-    Highscores, // the title: the high score table
+    Confirm,       // the high score screens: done
+    Continue,      // the title: the newest kept game (desktop and web)
+    KeptGames,     // the title: the list of the kept games (desktop and web)
+    Relaxed,       // the title: a relaxed game (desktop and web)
+    OtherTable,    // the high score table: the other kind of game's (desktop and web)
+    Highscores,    // the title: the high score table
+    NewGame,       // the title's menu: a timed game (desktop and web)
+    Options,       // the title's menu: the options screen (desktop and web)
+    HowToPlay,     // the title's menu: the pages on how to play (desktop and web)
+    Quit,          // the title's menu: the program's end (desktop)
+    PausedOptions, // the pause screen: the options screen (desktop and web)
+    // The menus' own moves, the same whatever the player's bindings: the
+    // arrows, Return or Space, Escape; the pad's stick and d-pad, its south
+    // and back buttons. The name entry's too.
+    MenuUp,
+    MenuDown,
+    MenuLeft,
+    MenuRight,
+    MenuTake,
+    MenuBack,
     // Type a character: carried by the frame's typed characters
     // (TfwGameApp::TypedChars), which the name entry reads, not by a binding.
     Type,
@@ -42,31 +56,3 @@ enum class TAction : int32_t {
 constexpr int32_t ActionId(TAction action) {
     return static_cast<int32_t>(action);
 }
-
-// A key of the keyboard, or on the handheld the key one of its buttons holds,
-// that starts an action; Name is how the help texts name it.
-struct TKeyBinding {
-    TAction Action;
-    int32_t Key; // an SDL key symbol
-    const char* Name;
-};
-
-// A control of the desktop's pad (TfwPadDirection or a button number) that
-// starts an action.
-struct TPadBinding {
-    TAction Action;
-    int32_t Control;
-};
-
-// This configuration's keys: the desktop's and the web's keyboard, or the
-// handheld's buttons.
-const std::vector<TKeyBinding>& KeyBindings();
-// The desktop's and the web's pad; none on the handheld.
-const std::vector<TPadBinding>& PadBindings();
-// Both tables, for the application frame's action counters.
-std::vector<TfwBinding> FrameBindings();
-// The name of the first key of an action in this configuration ("" for none).
-std::string KeyName(TAction action);
-// The keys of an action in this configuration; the first of them, -1 for none.
-std::vector<int32_t> KeysOf(TAction action);
-int32_t KeyOf(TAction action);

@@ -2,7 +2,7 @@
 
 #include "fwCommandLine.h"
 #include "fwGameApp.h"
-#include "uActions.h"
+#include "uControls.h"
 
 #include <algorithm>
 
@@ -18,35 +18,39 @@ std::string KeyLine(const std::string& keys, const std::string& text) {
     return line + text + "\n";
 }
 
-std::string KeysText() {
+std::string KeysText(const TControls& c) {
     const std::string ahead(kKeyColumn, ' ');
-    std::string text = "Keys:\n";
-    text += KeyLine(KeyName(TAction::Select),
-                    "start a game, select and swap a stone (or the left mouse button)");
-    text += KeyLine(KeyName(TAction::Up), "move the cursor");
-    text += KeyLine(KeyName(TAction::Pause), "pause and go on");
-    text += KeyLine(KeyName(TAction::Hint),
+    const auto key = [&c](TAction a) { return c.KeyLabel(a); };
+    std::string text = "Keys (with the bindings of settings.txt):\n";
+    text += KeyLine(key(TAction::Select), "select and swap a stone (or the left mouse button)");
+    text += KeyLine(c.MovesLabel(), "move the cursor");
+    text += KeyLine(key(TAction::Pause), "pause and go on");
+    text += KeyLine(key(TAction::Hint),
                     "hint (costs 10 seconds, in a relaxed game 100 points; or the\n" + ahead +
                         "right mouse button)");
-    text += KeyLine(KeyName(TAction::Highscores), "the high score table (on the title)");
-    text += KeyLine(KeyName(TAction::Leave),
-                    "back to the title (a game left there is kept); on the title, quit");
-    text += KeyLine(KeyName(TAction::Continue), "continue the kept game (on the title)");
-    text += KeyLine(KeyName(TAction::Restart),
-                    "restart the level; on the title a relaxed game (no clock); on\n" + ahead +
-                        "the high score table the other table (timed / relaxed)");
-    text += KeyLine(KeyName(TAction::VolumeDown) + " / " + KeyName(TAction::VolumeUp),
-                    "volume down / up");
-    text += KeyLine(KeyName(TAction::Confirm), "confirm on the high score screens");
+    text += KeyLine(key(TAction::Restart), "restart the level");
+    text += KeyLine(key(TAction::Leave), "back to the title (a game left there is kept)");
+    text += KeyLine(key(TAction::VolumeDown) + " / " + key(TAction::VolumeUp), "volume down / up");
+    text += "On the title's menu (arrows, Return or Space choose too):\n";
+    text += KeyLine(key(TAction::Continue), "continue the newest kept game");
+    text += KeyLine(key(TAction::KeptGames), "the list of the kept games");
+    text += KeyLine(key(TAction::NewGame), "a new game");
+    text += KeyLine(key(TAction::Relaxed), "a relaxed game (no clock)");
+    text += KeyLine(key(TAction::Highscores), "the high score table");
+    text += KeyLine(key(TAction::Options), "the options: volumes, window, controls");
+    text += KeyLine(key(TAction::HowToPlay), "how to play");
+    text += KeyLine(key(TAction::Quit), "quit");
+    text += KeyLine(key(TAction::OtherTable), "the other table (timed / relaxed), on the table");
+    text += KeyLine("Return", "confirm on the high score screens");
     // The window's own keys, which the game never sees.
     text += KeyLine("F11, Alt+Return", "fullscreen on / off");
-    text += KeyLine("Escape, Alt+F4", "end the program");
+    text += KeyLine("Escape, Alt+F4", "end the program (Escape: back, on the menus)");
     return text;
 }
 
 } // namespace
 
-std::string UsageText() {
+std::string UsageText(const TControls& controls) {
     std::string text = "Usage: tessaril [options]\n\nOptions:\n";
     text += "  --scale N          a window N times " + std::to_string(kPictureWidth) + " x " +
             std::to_string(kPictureHeight) + " (N from 1 to " + std::to_string(kfwMaxScale) +
@@ -58,5 +62,5 @@ std::string UsageText() {
             "Options take one or two dashes; a value follows = or a blank.\n"
             "A value given here holds for this run and is not kept in settings.txt.\n"
             "\n";
-    return text + KeysText();
+    return text + KeysText(controls);
 }

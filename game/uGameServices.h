@@ -4,6 +4,7 @@
 #pragma once
 
 #include "fwConfig.h"
+#include "uControls.h"
 #include "uKeptGames.h"
 #include "uSaveGame.h"
 
@@ -103,6 +104,13 @@ struct TBoardView {
     TfwSprite* Selection = nullptr;
 };
 
+// The player's choices the options screen makes, kept with the settings
+// (desktop and web; the handheld keeps its defaults).
+struct TPreferences {
+    TControls Controls;
+    bool PauseWhenAway = true; // the window losing the focus pauses a game in play
+};
+
 // The moves of the game that the screens make: the game's answers to a
 // player's choices, each a rule of more than the session alone.
 class TGameMoves {
@@ -137,4 +145,7 @@ public:
     virtual void LoadBoardFile() = 0;
     // A key, a pad button or a mouse button went down in this frame.
     virtual bool InputThisFrame() const = 0;
+    // The preferences, the volumes or the window changed: the bindings follow
+    // at once, and the settings are written.
+    virtual void PreferencesChanged() = 0;
 };

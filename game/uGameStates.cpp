@@ -12,6 +12,28 @@
 #include <algorithm>
 
 void TGameStates::Set(TGameState state) {
+    openers_.clear();
+    Change(state);
+}
+
+void TGameStates::Open(TGameState state) {
+    if (state == state_)
+        return;
+    openers_.push_back(state_);
+    Change(state);
+}
+
+void TGameStates::Back() {
+    if (openers_.empty()) {
+        Change(TGameState::gsTitle);
+        return;
+    }
+    const TGameState to = openers_.back();
+    openers_.pop_back();
+    Change(to);
+}
+
+void TGameStates::Change(TGameState state) {
     if (state == state_)
         return;
     if (!changedFrom_)

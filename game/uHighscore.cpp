@@ -435,8 +435,8 @@ bool THighscoreEditor::HandleInput() {
         return false;
     // CursorPos is a public field: keep it on the name whatever was stored.
     CursorPos = std::max(1, std::min(kNameLength, CursorPos));
-    const bool up = App->ActionPressed(ActionId(TAction::Up), false);
-    const bool down = App->ActionPressed(ActionId(TAction::Down), false);
+    const bool up = App->ActionPressed(ActionId(TAction::MenuUp), false);
+    const bool down = App->ActionPressed(ActionId(TAction::MenuDown), false);
     if (up || down) {
         PadName();
         char& c = Name[static_cast<size_t>(CursorPos - 1)];
@@ -452,10 +452,10 @@ bool THighscoreEditor::HandleInput() {
         if (i > kCharsetLength)
             i = 1;
         c = Charset[i - 1];
-    } else if (App->ActionPressed(ActionId(TAction::Left), false)) {
+    } else if (App->ActionPressed(ActionId(TAction::MenuLeft), false)) {
         if (CursorPos > 1)
             --CursorPos;
-    } else if (App->ActionPressed(ActionId(TAction::Right), false)) {
+    } else if (App->ActionPressed(ActionId(TAction::MenuRight), false)) {
         if (CursorPos < kNameLength)
             ++CursorPos;
     } else if (App->ActionPressed(ActionId(TAction::Confirm), false)) {

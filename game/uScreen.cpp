@@ -25,6 +25,9 @@ TScreenList MakeScreens(TScreenContext& context) {
         {TGameState::gsHighscores, &MakeScreen<TGameState::gsHighscores>},
         {TGameState::gsEnterName, &MakeScreen<TGameState::gsEnterName>},
         {TGameState::gsKeptGames, &MakeScreen<TGameState::gsKeptGames>},
+        {TGameState::gsOptions, &MakeScreen<TGameState::gsOptions>},
+        {TGameState::gsControls, &MakeScreen<TGameState::gsControls>},
+        {TGameState::gsHowToPlay, &MakeScreen<TGameState::gsHowToPlay>},
     };
     TScreenList screens;
     for (const auto& [state, make] : kScreens)

@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+class TfwFont;
 class TfwPictureCache;
 class TScreen;
 
@@ -35,6 +36,9 @@ enum class TGameState : uint8_t {
     gsHighscores = 10, // the table scene is active
     gsEnterName = 11,  // the name entry scene is active
     gsKeptGames = 12,  // the list of the kept games (desktop and web)
+    gsOptions = 13,    // the options, from the title or the pause screen (desktop and web)
+    gsControls = 14,   // the keys and pad buttons of each action (desktop and web)
+    gsHowToPlay = 15,  // the pages on how to play (desktop and web)
 };
 
 // The screen of every state, in the order of the screen table.
@@ -48,6 +52,13 @@ class TGameStates {
 public:
     TGameState State() const { return state_; }
     void Set(TGameState state);
+    // A screen opened over the current one (the options, the controls, how
+    // to play), and the way back to the one it was opened from; Back with
+    // nothing opened goes to the title. Set forgets every opener.
+    void Open(TGameState state);
+    void Back();
+    // The state the shown screen was opened from; the state itself when none.
+    TGameState Opener() const { return openers_.empty() ? state_ : openers_.back(); }
     TScreen& ScreenOf(TGameState state) const;
     TScreen& Screen() const { return ScreenOf(state_); }
     // The screens, and the one of a state without a screen (it takes
@@ -58,9 +69,12 @@ public:
     bool ChangeScreen(bool live);
 
 private:
+    void Change(TGameState state);
+
     TGameState state_ = TGameState::gsTitle; // the first state: no transition
     // The state the frame began with, once Set changed it; empty: no change.
     std::optional<TGameState> changedFrom_;
+    std::vector<TGameState> openers_; // innermost last
     TScreenList screens_;
     std::unique_ptr<TScreen> none_;
 };
@@ -77,6 +91,7 @@ struct TScreenContext {
     TGameSounds& Sounds;
     TScoreTables& Tables;
     TKeptGame& Kept;
+    TPreferences& Prefs;
     TGameMoves& Moves;
     TfwPictureCache& TitlePicture; // the title at rest, drawn again only when it changes
 };
@@ -208,23 +223,41 @@ void DrawGame(SDL_Surface* surface, const TScreenContext& context, bool boardSho
 // characters below "0" leave a gap.
 void DrawDigits(SDL_Surface* surface, TfwSDLImage* strip, const TDigitCells& cells, int32_t x,
                 int32_t y, const std::string& text);
+// The heads-up row of a session, and with goals its goals column, as play
+// draws them (for pages that show them).
+void DrawHeadsUpOf(SDL_Surface* surface, const TGameMedia& media, const TGameSession& session,
+                   bool goals);
+// text cut into lines no wider than width pixels in font, at its blanks (a
+// word wider than width stands alone).
+std::vector<std::string> WrapText(const TfwFont* font, const std::string& text, int32_t width);
 // One line on standard error, "tessaril: text", beside the log's.
 void ReportToPlayer(const std::string& text);
 
 // The title's lines (uTitleScreen.cpp).
-// The help lines of the title screen in this build; on the desktop they are
-// the title's entries from teStart on (TTitleEntry order) that answer a
-// click. touch: the words for a player by touch, who taps instead.
-std::vector<std::string> TitleHelpLines(bool touch = false);
-// The desktop title's further lines: the keys and the mouse in play, or the
-// taps, swipes and held fingers of play by touch.
-std::vector<std::string> TitleKeyLines(bool touch = false);
-enum TTitleEntry : int32_t { teContinue, teMore, teStart, teRelaxed, teHighscores, teQuit };
-struct TTitleLine {
-    int32_t Entry; // a TTitleEntry; the handheld's lines are none (-1)
+// The title menu's entries (desktop and web), in the menu's order, and the
+// menu as it stands: Continue while a game is kept, Kept games while several
+// are, Quit where the program ends (not in a page). A line starts with its
+// shortcut's name ("C - Continue level 7, timed (score 4200)"), except for a
+// player by touch, who taps it.
+enum class TMenuEntry : uint8_t {
+    Continue,
+    KeptGames,
+    NewGame,
+    Relaxed,
+    Highscores,
+    Options,
+    HowToPlay,
+    Quit
+};
+struct TMenuLine {
+    TMenuEntry Entry;
+    TAction Shortcut;
     std::string Text;
 };
-// The title's lines as drawn now, top to bottom: on the desktop and the web
-// the newest kept game's entry first when there is one, the list's when
-// there are more, then the help lines.
-std::vector<TTitleLine> TitleLines(const std::vector<TKeptOffer>& kept, bool touch);
+std::vector<TMenuLine> TitleMenu(const std::vector<TKeptOffer>& kept, const TControls& controls,
+                                 bool quits, bool touch);
+// The handheld title's help lines (it has no menu).
+std::vector<std::string> TitleHelpLines(const TControls& controls);
+// The desktop title's key lines for play, or the taps, swipes and held
+// fingers of play by touch.
+std::vector<std::string> TitleKeyLines(const TControls& controls, bool touch);

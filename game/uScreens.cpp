@@ -8,6 +8,7 @@
 #include "tessaril.h"
 #include "uScreen.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -133,4 +134,34 @@ void TMiniGame::DrawFrame(SDL_Surface* surface) {
     TScreen& screen = states_.Screen();
     screen.Draw(surface);
     screen.DrawOverlay(surface);
+}
+
+void DrawHeadsUpOf(SDL_Surface* surface, const TGameMedia& media, const TGameSession& session,
+                   bool goals) {
+    if (media.F3 == nullptr)
+        return;
+    DrawHeadsUp(surface, media, session);
+    if (goals)
+        DrawGoals(surface, media, session);
+}
+
+std::vector<std::string> WrapText(const TfwFont* font, const std::string& text, int32_t width) {
+    std::vector<std::string> lines;
+    std::string line;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t end = std::min(text.find(' ', at), text.size());
+        const std::string word = text.substr(at, end - at);
+        const std::string longer = line.empty() ? word : line + " " + word;
+        if (!line.empty() && font != nullptr && font->TextWidth(longer) > width) {
+            lines.push_back(line);
+            line = word;
+        } else {
+            line = longer;
+        }
+        at = end + 1;
+    }
+    if (!line.empty())
+        lines.push_back(line);
+    return lines;
 }

@@ -20,9 +20,16 @@ constexpr const char* kTag = "TMiniGame::Settings";
 constexpr int32_t kMaxVolume = 128; // SDL_mixer's loudest
 
 // The settings the game keeps, in the order SettingValues lists them.
-enum TSettingIndex { siSoundVolume, siMusicVolume, siFullscreen, siScale, siLastName };
-constexpr const char* kSettingNames[kSettingCount] = {"sound_volume", "music_volume", "fullscreen",
-                                                      "scale", "last_name"};
+enum TSettingIndex {
+    siSoundVolume,
+    siMusicVolume,
+    siFullscreen,
+    siScale,
+    siLastName,
+    siPauseWhenAway
+};
+constexpr const char* kSettingNames[kSettingCount] = {
+    "sound_volume", "music_volume", "fullscreen", "scale", "last_name", "pause_when_away"};
 
 // A name the name entry could have made: up to its length, of its characters.
 bool IsEnterableName(const std::string& name) {
@@ -87,6 +94,17 @@ void TSettings::Remove(const std::string& name) {
                    entries_.end());
 }
 
+TControls StoredControls() {
+    TControls controls;
+    std::string content;
+    if (!kHandheld && PathExists(kSettingsFile) && ReadWholeFile(kSettingsFile, content)) {
+        TSettings settings;
+        settings.Parse(content, "");
+        controls.Read(settings, kSettingsFile);
+    }
+    return controls;
+}
+
 // A setting the file holds, checked; a bad value is logged, left out of the
 // file and answers false.
 bool TMiniGame::SettingNumber(int index, int32_t low, int32_t high, int32_t& value) {
@@ -121,6 +139,10 @@ void TMiniGame::LoadSettings() {
     // The volumes are checked now, and taken by InitGame.
     SettingNumber(siSoundVolume, 0, kMaxVolume, value);
     SettingNumber(siMusicVolume, 0, kMaxVolume, value);
+    if (SettingNumber(siPauseWhenAway, 0, 1, value))
+        prefs_.PauseWhenAway = value == 1;
+    prefs_.Controls.Read(settings_, kSettingsFile);
+    controlsAtStart_ = prefs_.Controls;
     std::string name;
     if (settings_.Get(kSettingNames[siLastName], name)) {
         if (IsEnterableName(name)) {
@@ -146,8 +168,12 @@ void TMiniGame::RestoreVolumes() {
 }
 
 std::array<std::string, kSettingCount> TMiniGame::SettingValues() const {
-    return {std::to_string(sounds_.Effects), std::to_string(sounds_.Music), Fullscreen ? "1" : "0",
-            std::to_string(WindowScale), tables_.LastName};
+    return {std::to_string(sounds_.Effects),
+            std::to_string(sounds_.Music),
+            Fullscreen ? "1" : "0",
+            std::to_string(WindowScale),
+            tables_.LastName,
+            prefs_.PauseWhenAway ? "1" : "0"};
 }
 
 void TMiniGame::SaveSettings() {
@@ -162,6 +188,9 @@ void TMiniGame::SaveSettings() {
         if (settingsChanged_[i])
             settings_.Set(kSettingNames[i], now[i]);
     }
+    controlsChanged_ = controlsChanged_ || prefs_.Controls != controlsAtStart_;
+    if (controlsChanged_)
+        prefs_.Controls.Write(settings_);
     const std::string text = settings_.Format();
     if (text == settingsWritten_)
         return;
@@ -175,6 +204,8 @@ void TMiniGame::SaveSettings() {
         for (int i = 0; i < kSettingCount; ++i)
             if (settingsChanged_[static_cast<size_t>(i)])
                 file.Set(kSettingNames[i], now[static_cast<size_t>(i)]);
+        if (controlsChanged_)
+            prefs_.Controls.Write(file);
         return std::optional<std::string>(file.Format());
     };
     if (const int error = fwChangeFile(kSettingsFile, change, TfwDurability::Flushed))

@@ -2,9 +2,12 @@
 // not know (from a newer version, say) are kept and written back unchanged.
 #pragma once
 
-// The settings settings.txt keeps: the two volumes, fullscreen, the window's
-// scale and the last name entered.
-inline constexpr int kSettingCount = 5;
+// The settings settings.txt keeps beside the bindings: the two volumes,
+// fullscreen, the window's scale, the last name entered and whether leaving
+// the window pauses.
+inline constexpr int kSettingCount = 6;
+
+#include "uControls.h"
 
 #include <string>
 #include <utility>
@@ -27,3 +30,7 @@ public:
 private:
     std::vector<std::pair<std::string, std::string>> entries_;
 };
+
+// The bindings settings.txt in the working folder holds (the defaults where
+// it holds none), for the usage text.
+TControls StoredControls();

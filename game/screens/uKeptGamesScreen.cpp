@@ -43,16 +43,16 @@ public:
 
     void Keys() override {
         const auto count = static_cast<int32_t>(Ctx.Kept.Offers.size());
-        if (count == 0 || Pressed(TAction::Cancel, true) || Pressed(TAction::Leave, true)) {
+        if (count == 0 || Pressed(TAction::MenuBack, true) || Pressed(TAction::Leave, true)) {
             Ctx.States.Set(TGameState::gsTitle);
             return;
         }
-        if (Pressed(TAction::Up, false))
+        if (Pressed(TAction::MenuUp, false))
             choice_ = (choice_ + count - 1) % count;
-        if (Pressed(TAction::Down, false))
+        if (Pressed(TAction::MenuDown, false))
             choice_ = (choice_ + 1) % count;
         choice_ = std::min(choice_, count - 1);
-        if (Pressed(TAction::Select, true) || Pressed(TAction::Confirm, true))
+        if (Pressed(TAction::MenuTake, true))
             Ctx.Moves.ContinueGame(Ctx.Kept.Offers[static_cast<size_t>(choice_)]);
     }
 
@@ -61,11 +61,11 @@ public:
             return;
         const int32_t row = e.Y >= kRowsTop ? (e.Y - kRowsTop) / kRowHeight : -1;
         if (row < 0 || row >= static_cast<int32_t>(Ctx.Kept.Offers.size())) {
-            Start(TAction::Cancel);
+            Start(TAction::MenuBack);
             return;
         }
         choice_ = row;
-        Start(TAction::Confirm);
+        Start(TAction::MenuTake);
     }
 
     void Draw(SDL_Surface* surface) override {

@@ -59,7 +59,7 @@ public:
 
     void PointerPressed(const TfwPointerEvent& e) override {
         if (e.Button == SDL_BUTTON_WHEELUP || e.Button == SDL_BUTTON_WHEELDOWN) {
-            Start(e.Button == SDL_BUTTON_WHEELUP ? TAction::Up : TAction::Down);
+            Start(e.Button == SDL_BUTTON_WHEELUP ? TAction::MenuUp : TAction::MenuDown);
             return;
         }
         if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture || !Ctx.Tables.Editor())

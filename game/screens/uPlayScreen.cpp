@@ -130,9 +130,10 @@ public:
         return 0;
     }
 
-    // Only the demo plays itself; a player's game waits for its player.
+    // Only the demo plays itself; a player's game waits for its player,
+    // unless the player would rather it ran on.
     void WindowDeactivated() override {
-        if (!(Ctx.Mode.Demo && Ctx.Mode.AutoPlay))
+        if (Ctx.Prefs.PauseWhenAway && !(Ctx.Mode.Demo && Ctx.Mode.AutoPlay))
             Ctx.States.Set(TGameState::gsPaused);
     }
 

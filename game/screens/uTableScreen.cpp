@@ -1,6 +1,7 @@
 // The high score table: Return, a click or the quit key goes back to the
-// title. On the desktop and the web R, or a click on the last line, shows the
-// other kind of game's table.
+// title. On the desktop and the web the other table's key (R unless the
+// player bound another), or a click on the last line, shows the other kind
+// of game's table.
 #include "fwConfig.h"
 #include "fwFont.h"
 #include "uHighscore.h"
@@ -10,8 +11,7 @@ namespace {
 
 // The desktop table's other table and way out, below its ten lines; and its
 // heading, the kind of game, above the dates. Words for keys, or for taps.
-constexpr const char* kTableHelp[] = {"Click or R - relaxed, Return - back to the title",
-                                      "Click or R - timed, Return - back to the title"};
+constexpr const char* kOtherKind[] = {"relaxed", "timed"};
 constexpr const char* kTableTouchHelp[] = {"Tap here - relaxed, elsewhere - back to the title",
                                            "Tap here - timed, elsewhere - back to the title"};
 constexpr const char* kTableHeading[] = {"Timed", "Relaxed"};
@@ -70,9 +70,12 @@ public:
         if (kHandheld || Ctx.Media.F1 == nullptr || Ctx.Media.F2 == nullptr)
             return;
         const auto kind = static_cast<size_t>(Ctx.Tables.Shown == TGameKind::Relaxed);
-        Ctx.Media.F1->DrawText(surface, 50, kTableHelpY,
-                               Ctx.App.TouchPlayer ? kTableTouchHelp[kind] : kTableHelp[kind],
-                               kTextColour);
+        Ctx.Media.F1->DrawText(
+            surface, 50, kTableHelpY,
+            Ctx.App.TouchPlayer ? std::string(kTableTouchHelp[kind])
+                                : "Click or " + Ctx.Prefs.Controls.KeyLabel(TAction::OtherTable) +
+                                      " - " + kOtherKind[kind] + ", Return - back to the title",
+            kTextColour);
         Ctx.Media.F2->DrawText(surface, kTableHeadingX, kTableHeadingY, kTableHeading[kind],
                                kTextColour);
     }

@@ -1,40 +1,48 @@
-// The title: credits, the volume, the last score and the help lines, which on
-// the desktop are entries a click chooses: a kept game's first, then a new
-// game, a relaxed one, the table and the end. Idle for long enough, it starts
-// the demo; the idle count starts afresh on every return to the title and on
-// every key, click or pad button there.
+// The title: the logo, the version line, the credits, the volume and the last
+// score; on the desktop and the page a menu (a kept game's entries first,
+// then a new game, a relaxed one, the table, the options, how to play and
+// the end), chosen by the menus' keys, the pad, the wheel, a click or a tap,
+// or by each entry's shortcut; on the handheld its help lines and keys as
+// they always were. Idle for long enough, it starts the demo; the idle count
+// starts afresh on every return to the title and on every key, click or pad
+// button there.
 #include "fwConfig.h"
 #include "fwFont.h"
 #include "fwImage.h"
 #include "fwPictureCache.h"
 #include "fwSprite.h"
 #include "uHighscore.h"
+#include "uMenu.h"
 #include "uScreen.h"
 
-#include <cctype>
 #include <string>
 
 namespace {
 
-// The title's help lines, kHelpLineHeight apart from kHelpTop, the last score
-// above them; the desktop's key lines in a column of their own to the right.
-// With a kept game the entries begin in the last credit's place, and the kept
-// game's entry shows the score.
+// The handheld's title: help lines kHelpLineHeight apart from kHelpTop, the
+// last score above them, the credits in their column.
 constexpr int32_t kHelpLeft = 15;
 constexpr int32_t kHelpTop = 172;
-constexpr int32_t kKeptEntriesTop = 118;
 constexpr int32_t kHelpLineHeight = 14;
 constexpr int32_t kLastScoreTop = 154;
-// A kept game: beside the start entry, what starting does to it.
+// The desktop's and the page's title: the menu under the version line, the
+// key lines for play and the last score in a column to its right, the
+// credits under the menu.
+constexpr int32_t kMenuLeft = 15;
+constexpr int32_t kMenuTop = 60;
+constexpr int32_t kMenuLineHeight = 14;
+constexpr int32_t kMenuShown = 8;
+constexpr int32_t kSideLeft = 190;
+constexpr int32_t kSideScoreTop = 62;
+constexpr int32_t kKeyLinesTop = 92;
+constexpr int32_t kKeyLineHeight = 13;
+constexpr int32_t kCreditsLeft = 5;
+constexpr int32_t kCreditsTop = 178;
+constexpr int32_t kCreditsLineHeight = 11;
 // What the title tells of keeping games: bottom left, left of the volume line.
 constexpr int32_t kKeptNoticeLeft = 5;
 constexpr int32_t kKeptNoticeTop = 224;
 constexpr int32_t kKeptNoticeGap = 8;
-constexpr int32_t kKeyLinesLeft = 180;
-constexpr int32_t kKeyLinesTop = 150;
-constexpr int32_t kKeyLineHeight = 13;
-// A click counts for an entry this far left and right of its text.
-constexpr int32_t kEntrySlack = 5;
 // The volume line; in the page, the line that asks for the gesture that
 // starts its sound ends this far left of it.
 constexpr int32_t kVolumeLeft = 250;
@@ -42,30 +50,35 @@ constexpr int32_t kVolumeTop = 220;
 constexpr int32_t kSoundHintGap = 12;
 constexpr const char* kSoundHint = "Press a key or click for sound";
 // Where the title says that the player's scores are not kept (a browser
-// that keeps no storage for the page): under the credits, or with a kept
-// game's entries there, in place of the credits' heading.
-constexpr int32_t kNotKeptLeft = 15;
-constexpr int32_t kNotKeptTop = 137;
-constexpr int32_t kNotKeptHeadingTop = 68;
+// that keeps no storage for the page): over the kept games' notice.
+constexpr int32_t kNotKeptLeft = 5;
+constexpr int32_t kNotKeptTop = 206;
 constexpr const char* kNotKeptNotice = "Scores are not kept in this browser";
 constexpr int32_t kIdleSecondsBeforeDemo = 10; // the demo starts at the tick after
 
-// Everything the title's picture depends on: the numbers it shows and the
-// pictures and faces it draws, down to what a reload or a new alpha changes.
-TfwPictureCache::TKey TitleKey(const TScreenContext& game) {
-    const std::vector<TKeptOffer>& kept = game.Kept.Offers;
-    const TGameSession* newest = kept.empty() ? nullptr : &kept.front().Game.Session;
+std::vector<std::string> Texts(const std::vector<TMenuLine>& menu) {
+    std::vector<std::string> texts;
+    for (const TMenuLine& line : menu)
+        texts.push_back(line.Text);
+    return texts;
+}
+
+// Everything the title's picture depends on: the numbers and texts it shows
+// and the pictures and faces it draws, down to what a reload or a new alpha
+// changes.
+TfwPictureCache::TKey TitleKey(const TScreenContext& game, const std::vector<std::string>& texts,
+                               int32_t choice) {
+    std::string joined = game.Kept.Notice;
+    for (const std::string& t : texts)
+        joined.append("\n").append(t);
     TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.Sounds.Effects),
                                  static_cast<uintptr_t>(game.Session.Score),
                                  game.App.Silent,
                                  game.App.Platform().SoundWaits(),
-                                 game.App.TouchPlayer,
                                  game.App.FilesKept(),
-                                 kept.size(),
-                                 newest ? static_cast<uintptr_t>(newest->Level) : 0,
-                                 newest ? static_cast<uintptr_t>(newest->Score) : 0,
-                                 newest ? static_cast<uintptr_t>(newest->Kind) : 0,
-                                 std::hash<std::string>{}(game.Kept.Notice)};
+                                 game.Kept.Offers.size(),
+                                 static_cast<uintptr_t>(choice),
+                                 std::hash<std::string>{}(joined)};
     for (const TfwSDLImage* image : {game.Media.Splash, game.Media.Logo}) {
         const SDL_Surface* s = image != nullptr ? image->Surface : nullptr;
         key.insert(key.end(), {reinterpret_cast<uintptr_t>(image), reinterpret_cast<uintptr_t>(s),
@@ -79,6 +92,11 @@ TfwPictureCache::TKey TitleKey(const TScreenContext& game) {
     return key;
 }
 
+void Text(SDL_Surface* surface, TfwFont* font, int32_t x, int32_t y, const std::string& s) {
+    if (font != nullptr)
+        font->DrawText(surface, x, y, s, kTextColour);
+}
+
 class TTitleScreen : public TScreen {
 public:
     using TScreen::TScreen;
@@ -89,6 +107,10 @@ public:
         Ctx.Mode.IdleSeconds = 0;
         // What another copy kept or ended meanwhile shows too.
         Ctx.Kept.Read(Ctx.View.Board->Width, Ctx.View.Board->Height);
+        // Back from the options or how to play, the choice stays where it was.
+        if (!returning_)
+            menu_.Choose(0, static_cast<int32_t>(Menu().size()));
+        returning_ = false;
     }
 
     bool Step() override {
@@ -98,54 +120,38 @@ public:
     }
 
     void Keys() override {
-        if (Pressed(TAction::Leave, true)) {
-            Ctx.App.Quit();
+        if constexpr (kHandheld) {
+            HandheldKeys();
             return;
         }
-        if (Pressed(TAction::Select, true)) {
-            Ctx.Moves.NewGameOf(TGameKind::Timed);
-        } else if (Pressed(TAction::Relaxed, true)) {
-            Ctx.Moves.NewGameOf(TGameKind::Relaxed);
-        } else if (!Ctx.Kept.Offers.empty() && Pressed(TAction::Continue, true)) {
-            Ctx.Moves.ContinueGame(Ctx.Kept.Offers.front());
-        } else if (Ctx.Kept.Offers.size() > 1 && Pressed(TAction::KeptGames, true)) {
-            Ctx.States.Set(TGameState::gsKeptGames);
-        } else if (Pressed(TAction::Highscores, true)) {
-            Ctx.Tables.Shown = Ctx.Session.Kind;
-            Ctx.Tables.ShownTable()->Activate();
-            Ctx.States.Set(TGameState::gsHighscores);
+        const std::vector<TMenuLine> menu = Menu();
+        const auto count = static_cast<int32_t>(menu.size());
+        menu_.Choose(menu_.Choice(), count);
+        if (menu_.Move(Ctx.App, count))
+            return;
+        if (Pressed(TAction::MenuTake, true)) {
+            Take(menu[static_cast<size_t>(menu_.Choice())].Entry);
+            return;
         }
+        for (const TMenuLine& line : menu)
+            if (Pressed(line.Shortcut, true)) {
+                Take(line.Entry);
+                return;
+            }
     }
 
-    // A click on an entry is its key; the start entry's answers anywhere else
-    // too, unless a kept game is offered.
+    // A click or a tap on an entry takes it; elsewhere it does nothing.
     void PointerPressed(const TfwPointerEvent& e) override {
-        if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture)
+        if (kHandheld || !e.OnPicture)
             return;
-        switch (EntryAt(e.X, e.Y)) {
-        case teContinue:
-            Start(TAction::Continue);
-            break;
-        case teMore:
-            Start(TAction::KeptGames);
-            break;
-        case teRelaxed:
-            Start(TAction::Relaxed);
-            break;
-        case teHighscores:
-            Start(TAction::Highscores);
-            break;
-        case teQuit:
-            Start(TAction::Leave);
-            break;
-        case teStart:
-            Start(TAction::Select);
-            break;
-        default:
-            if (Ctx.Kept.Offers.empty())
-                Start(TAction::Select);
-            break;
-        }
+        const std::vector<TMenuLine> menu = Menu();
+        if (menu_.Wheel(e, static_cast<int32_t>(menu.size())) || e.Button != SDL_BUTTON_LEFT)
+            return;
+        const int32_t line = menu_.LineAt(Ctx.Media.F2, Texts(menu), e.X, e.Y);
+        if (line < 0)
+            return;
+        menu_.Choose(line, static_cast<int32_t>(menu.size()));
+        Start(TAction::MenuTake);
     }
 
     void SecondElapsed() override {
@@ -157,61 +163,109 @@ public:
     }
 
     void Draw(SDL_Surface* surface) override {
-        Ctx.TitlePicture.Draw(surface, TitleKey(Ctx), [this](SDL_Surface* s) { DrawTitle(s); });
+        std::vector<std::string> texts =
+            kHandheld ? TitleHelpLines(Ctx.Prefs.Controls) : Texts(Menu());
+        for (const std::string& line : TitleKeyLines(Ctx.Prefs.Controls, Ctx.App.TouchPlayer))
+            texts.push_back(line);
+        Ctx.TitlePicture.Draw(surface, TitleKey(Ctx, texts, menu_.Choice()),
+                              [this](SDL_Surface* s) { DrawTitle(s); });
     }
 
 private:
-    int32_t HelpTop() const { return Ctx.Kept.Offers.empty() ? kHelpTop : kKeptEntriesTop; }
+    TMenu menu_{kMenuLeft, kMenuTop, kMenuLineHeight, kMenuShown};
+    bool returning_ = false; // the title comes back from a screen it opened
 
-    // The entry drawn at picture pixel (x, y); -1 for none (and on the handheld).
-    int32_t EntryAt(int32_t x, int32_t y) const {
-        if (kHandheld || Ctx.Media.F2 == nullptr || y < HelpTop())
-            return -1;
-        const auto line = static_cast<size_t>((y - HelpTop()) / kHelpLineHeight);
-        const auto lines = TitleLines(Ctx.Kept.Offers, Ctx.App.TouchPlayer);
-        if (line >= lines.size())
-            return -1;
-        const int32_t right = kHelpLeft + Ctx.Media.F2->TextWidth(lines[line].Text);
-        return x >= kHelpLeft - kEntrySlack && x < right + kEntrySlack ? lines[line].Entry : -1;
+    std::vector<TMenuLine> Menu() const {
+        return TitleMenu(Ctx.Kept.Offers, Ctx.Prefs.Controls, Ctx.App.Platform().ProgramEnds(),
+                         Ctx.App.TouchPlayer);
+    }
+
+    void HandheldKeys() {
+        if (Pressed(TAction::Leave, true))
+            Ctx.App.Quit();
+        else if (Pressed(TAction::Select, true))
+            Ctx.Moves.NewGameOf(TGameKind::Timed);
+        else if (Pressed(TAction::Highscores, true))
+            ShowTable();
+    }
+
+    void ShowTable() {
+        Ctx.Tables.Shown = Ctx.Session.Kind;
+        Ctx.Tables.ShownTable()->Activate();
+        Ctx.States.Set(TGameState::gsHighscores);
+    }
+
+    void Take(TMenuEntry entry) {
+        switch (entry) {
+        case TMenuEntry::Continue:
+            Ctx.Moves.ContinueGame(Ctx.Kept.Offers.front());
+            break;
+        case TMenuEntry::KeptGames:
+            Ctx.States.Set(TGameState::gsKeptGames);
+            break;
+        case TMenuEntry::NewGame:
+            Ctx.Moves.NewGameOf(TGameKind::Timed);
+            break;
+        case TMenuEntry::Relaxed:
+            Ctx.Moves.NewGameOf(TGameKind::Relaxed);
+            break;
+        case TMenuEntry::Highscores:
+            ShowTable();
+            break;
+        case TMenuEntry::Options:
+        case TMenuEntry::HowToPlay:
+            returning_ = true;
+            Ctx.States.Open(entry == TMenuEntry::Options ? TGameState::gsOptions
+                                                         : TGameState::gsHowToPlay);
+            break;
+        case TMenuEntry::Quit:
+            Ctx.App.Quit();
+            break;
+        }
     }
 
     void DrawTitle(SDL_Surface* surface) {
         DrawBackground(surface, Ctx.Media);
-        DrawCredits(surface);
+        Text(surface, Ctx.Media.F1, 5, 44, "Tessaril - Version " TESSARIL_VERSION);
         DrawVolume(surface);
-        if (!Ctx.App.FilesKept())
-            Text(surface, Ctx.Media.F1, kNotKeptLeft,
-                 NoticeOnHeading() ? kNotKeptHeadingTop : kNotKeptTop, kNotKeptNotice);
-        if (Ctx.Session.Score > 0 && Ctx.Kept.Offers.empty())
-            Text(surface, Ctx.Media.F2, kHelpLeft, kLastScoreTop,
-                 "Last Score: " + std::to_string(Ctx.Session.Score));
-        DrawEntries(surface);
-        DrawKeptNotice(surface);
-        const auto keys = TitleKeyLines(Ctx.App.TouchPlayer);
-        for (size_t i = 0; i < keys.size(); ++i)
-            Text(surface, Ctx.Media.F1, kKeyLinesLeft,
-                 kKeyLinesTop + static_cast<int32_t>(i) * kKeyLineHeight, keys[i]);
+        if constexpr (kHandheld)
+            DrawHandheld(surface);
+        else
+            DrawMenu(surface);
     }
 
-    static void Text(SDL_Surface* surface, TfwFont* font, int32_t x, int32_t y,
-                     const std::string& s) {
-        if (font != nullptr)
-            font->DrawText(surface, x, y, s, kTextColour);
-    }
-
-    // The storage notice takes the credits' heading when a kept game's
-    // entries stand in the credits' place.
-    bool NoticeOnHeading() const { return !Ctx.Kept.Offers.empty() && !Ctx.App.FilesKept(); }
-
-    void DrawCredits(SDL_Surface* surface) const {
+    void DrawHandheld(SDL_Surface* surface) const {
         const TGameMedia& m = Ctx.Media;
-        Text(surface, m.F1, 5, 44, "Tessaril - Version " TESSARIL_VERSION);
-        if (!NoticeOnHeading())
-            Text(surface, m.F3, 5, 64, "Written by ");
+        Text(surface, m.F3, 5, 64, "Written by ");
         Text(surface, m.F3, 15, 82, "Orvin Tasker (Programming / GP2XWIZ)");
         Text(surface, m.F3, 15, 100, "Mabel Quorne (Programming / Art)");
-        if (Ctx.Kept.Offers.empty())
-            Text(surface, m.F3, 15, 118, "The Internet (Sound)");
+        Text(surface, m.F3, 15, 118, "The Internet (Sound)");
+        if (Ctx.Session.Score > 0)
+            Text(surface, m.F2, kHelpLeft, kLastScoreTop,
+                 "Last Score: " + std::to_string(Ctx.Session.Score));
+        const auto lines = TitleHelpLines(Ctx.Prefs.Controls);
+        for (size_t i = 0; i < lines.size(); ++i)
+            Text(surface, m.F2, kHelpLeft, kHelpTop + static_cast<int32_t>(i) * kHelpLineHeight,
+                 lines[i]);
+    }
+
+    void DrawMenu(SDL_Surface* surface) const {
+        const TGameMedia& m = Ctx.Media;
+        menu_.Draw(surface, m.F2, Texts(Menu()), kTextColour);
+        if (Ctx.Session.Score > 0 && Ctx.Kept.Offers.empty())
+            Text(surface, m.F2, kSideLeft, kSideScoreTop,
+                 "Last Score: " + std::to_string(Ctx.Session.Score));
+        const auto keys = TitleKeyLines(Ctx.Prefs.Controls, Ctx.App.TouchPlayer);
+        for (size_t i = 0; i < keys.size(); ++i)
+            Text(surface, m.F1, kSideLeft, kKeyLinesTop + static_cast<int32_t>(i) * kKeyLineHeight,
+                 keys[i]);
+        Text(surface, m.F1, kCreditsLeft, kCreditsTop,
+             "Written by Orvin Tasker (Programming / GP2XWIZ),");
+        Text(surface, m.F1, kCreditsLeft, kCreditsTop + kCreditsLineHeight,
+             "Mabel Quorne (Programming / Art); sound: The Internet");
+        if (!Ctx.App.FilesKept())
+            Text(surface, m.F1, kNotKeptLeft, kNotKeptTop, kNotKeptNotice);
+        DrawKeptNotice(surface);
     }
 
     // Without a sound device the desktop has no volume to tell; the handheld
@@ -225,13 +279,6 @@ private:
         if (!Ctx.App.Silent && Ctx.App.Platform().SoundWaits() && font != nullptr)
             Text(surface, font, kVolumeLeft - kSoundHintGap - font->TextWidth(kSoundHint),
                  kVolumeTop, kSoundHint);
-    }
-
-    void DrawEntries(SDL_Surface* surface) const {
-        const auto lines = TitleLines(Ctx.Kept.Offers, Ctx.App.TouchPlayer);
-        for (size_t i = 0; i < lines.size(); ++i)
-            Text(surface, Ctx.Media.F2, kHelpLeft,
-                 HelpTop() + static_cast<int32_t>(i) * kHelpLineHeight, lines[i].Text);
     }
 
     // Cut to end before the volume line; the whole sentence went to standard error.
@@ -255,66 +302,52 @@ template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsTitle>(TScreenCont
 
 namespace {
 
-// A key's name as the title writes it: in capitals ("SPACE"), or with its
-// first letter a capital at the start of a line ("Arrow keys").
-std::string Capitals(std::string name) {
-    for (char& c : name)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return name;
-}
-
-std::string Capitalised(std::string name) {
-    if (!name.empty())
-        name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
-    return name;
+std::string KeptLine(const TGameSession& s) {
+    return "Continue level " + std::to_string(s.Level) + ", " +
+           (s.Kind == TGameKind::Relaxed ? "relaxed" : "timed") + " (score " +
+           std::to_string(s.Score) + ")";
 }
 
 } // namespace
 
-std::vector<std::string> TitleHelpLines(bool touch) {
-    if constexpr (kHandheld)
-        return {"'" + KeyName(TAction::Select) + "'  - Start game / select stone",
-                Capitalised(KeyName(TAction::Up)) + " - move cursor",
-                "'" + KeyName(TAction::Leave) + "' - Quit game"};
-    // the title's entries from teStart on, in the order of TTitleEntry
-    if (touch)
-        return {"Tap here - Start", "Tap here - Relaxed game", "Tap here - High scores",
-                "Tap here - Quit"};
-    return {Capitals(KeyName(TAction::Select)) + " or click - Start",
-            Capitals(KeyName(TAction::Relaxed)) + " - Relaxed game",
-            Capitals(KeyName(TAction::Highscores)) + " - High scores",
-            Capitals(KeyName(TAction::Leave)) + " - Quit"};
-}
-
-std::vector<TTitleLine> TitleLines(const std::vector<TKeptOffer>& kept, bool touch) {
-    std::vector<TTitleLine> lines;
-    if (!kept.empty()) {
-        const TGameSession& s = kept.front().Game.Session;
-        lines.push_back(
-            {teContinue, (touch ? std::string("Tap here") : Capitals(KeyName(TAction::Continue))) +
-                             " - Continue level " + std::to_string(s.Level) + ", " +
-                             (s.Kind == TGameKind::Relaxed ? "relaxed" : "timed") + " (score " +
-                             std::to_string(s.Score) + ")"});
-    }
+std::vector<TMenuLine> TitleMenu(const std::vector<TKeptOffer>& kept, const TControls& controls,
+                                 bool quits, bool touch) {
+    using E = TMenuEntry;
+    std::vector<TMenuLine> menu;
+    const auto add = [&](E entry, TAction shortcut, const std::string& text) {
+        menu.push_back(
+            {entry, shortcut, touch ? text : controls.KeyLabel(shortcut) + " - " + text});
+    };
+    if (!kept.empty())
+        add(E::Continue, TAction::Continue, KeptLine(kept.front().Game.Session));
     if (kept.size() > 1)
-        lines.push_back(
-            {teMore, (touch ? std::string("Tap here") : Capitals(KeyName(TAction::KeptGames))) +
-                         " - and " + std::to_string(kept.size() - 1) + " more"});
-    int32_t entry = kHandheld ? -1 : teStart;
-    for (const std::string& line : TitleHelpLines(touch))
-        lines.push_back({kHandheld ? -1 : entry++, line});
-    return lines;
+        add(E::KeptGames, TAction::KeptGames,
+            "Kept games (" + std::to_string(kept.size() - 1) + " more)");
+    add(E::NewGame, TAction::NewGame, "New game");
+    add(E::Relaxed, TAction::Relaxed, "Relaxed game");
+    add(E::Highscores, TAction::Highscores, "High scores");
+    add(E::Options, TAction::Options, "Options");
+    add(E::HowToPlay, TAction::HowToPlay, "How to play");
+    if (quits)
+        add(E::Quit, TAction::Quit, "Quit");
+    return menu;
 }
 
-std::vector<std::string> TitleKeyLines(bool touch) {
+std::vector<std::string> TitleHelpLines(const TControls& controls) {
+    return {"'" + controls.KeyLabel(TAction::Select) + "'  - Start game / select stone",
+            controls.MovesLabel() + " - move cursor",
+            "'" + controls.KeyLabel(TAction::Leave) + "' - Quit game"};
+}
+
+std::vector<std::string> TitleKeyLines(const TControls& controls, bool touch) {
     if constexpr (kHandheld)
         return {};
     if (touch)
         return {"Tap two stones - swap", "Swipe a stone - swap", "Tap II - pause",
                 "Hold a stone - hint"};
     // Fullscreen is the window's own key, not the game's.
-    return {"Click or " + Capitals(KeyName(TAction::Select)) + " - swap",
-            Capitalised(KeyName(TAction::Up)) + " - move",
-            Capitals(KeyName(TAction::Pause)) + " or click II - pause",
-            Capitals(KeyName(TAction::Hint)) + " or right click - hint", "F11 - fullscreen"};
+    return {"Click or " + controls.KeyLabel(TAction::Select) + " - swap",
+            controls.MovesLabel() + " - move",
+            controls.KeyLabel(TAction::Pause) + " or click II - pause",
+            controls.KeyLabel(TAction::Hint) + " or right click - hint", "F11 - fullscreen"};
 }

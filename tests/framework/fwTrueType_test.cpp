@@ -57,7 +57,7 @@ std::vector<std::string> GameTexts() {
         "0", "25", "9875", "2147483647", "1899-12-30", "2024-02-29", "9999-12-31", "----------",
         // Beyond ASCII (Latin-1 bytes), and nothing at all.
         "\xe9t\xe9 \xfc\xdf", ""};
-    for (const std::string& line : TitleHelpLines())
+    for (const std::string& line : TitleHelpLines(TControls()))
         texts.emplace_back(line);
     for (int volume = 0; volume <= MIX_MAX_VOLUME; ++volume)
         texts.push_back("Volume: " + std::to_string(volume));

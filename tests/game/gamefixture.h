@@ -11,6 +11,7 @@
 #include "fwSound.h"
 #include "fwSprite.h"
 #include "testutil.h"
+#include "uControls.h"
 #include "uHighscore.h"
 
 #include <SDL_mixer.h>
@@ -163,6 +164,13 @@ protected:
     }
     void Press(TAction action) { Press(ActionKey(action)); }
 
+    // The action's first key in this configuration's default bindings; -1 for none.
+    static int32_t KeyOf(TAction action) {
+        for (const TfwBinding& b : TControls().FrameBindings())
+            if (b.Action == ActionId(action) && b.Key >= 0)
+                return b.Key;
+        return -1;
+    }
     // The action's key in this configuration's binding table; none there fails the test.
     static SDLKey ActionKey(TAction action) {
         EXPECT_GE(KeyOf(action), 0) << "no key here for action " << ActionId(action);
@@ -214,9 +222,10 @@ protected:
         return ticks;
     }
 
-    // Title, select, select: a game in play on a settled board.
+    // Title, new game (the handheld's select), select: a game in play on a
+    // settled board.
     void StartPlaying() {
-        Press(KeyOf(TAction::Select));
+        Press(kHandheld ? TAction::Select : TAction::NewGame);
         ASSERT_EQ(TGameState::gsReady, game->State());
         Press(KeyOf(TAction::Select));
         ASSERT_EQ(TGameState::gsPlaying, game->State());

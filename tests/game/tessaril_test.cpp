@@ -213,9 +213,10 @@ TEST_F(TessarilStates, EveryKeyInEveryStateIsTakenOrHeld) {
     const char* const nameEntry = kHandheld ? ".e .e Tt He .e .e .e .e .e .e He He He .e .e .e"
                                             : "He He He He He He He He He He He He Tt He .e He";
     // On the desktop R starts a relaxed game on the title and shows the other
-    // table on the table screen; the handheld has neither.
+    // table on the table screen; the handheld has neither. The desktop's
+    // title is a menu: Space and Return take its first entry, a new game.
     const char* const title = kHandheld ? "Tr .t Tt Ht Th .t .t .t .t .t .t .t Ht .t .t .t"
-                                        : "Tr .t Tt Ht Th Tr .t .t .t .t .t .t Ht .t .t .t";
+                                        : "Tr .t Tt Ht Th Tr .t .t .t .t .t Tr Ht .t .t .t";
     const char* const table = kHandheld ? ".h .h Tt Hh .h .h .h .h .h .h .h Hh Hh .h .h .h"
                                         : ".h .h Tt Hh .h Th .h .h .h .h .h Hh Hh .h .h .h";
     //  select pause quit volume table restart load save autoplay hint left return escape k w
@@ -1376,6 +1377,37 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     check("name-entry");
 }
 
+// The menus' screens (desktop and web): the options, the controls list
+// waiting for the pause key's new key, and every page of how to play.
+TEST_F(TessarilScreens, MenuScreensMatchTheirReferencePictures) {
+    if constexpr (kHandheld)
+        GTEST_SKIP() << "the handheld has no menus";
+    Start();
+    SDL_Surface* s = Surface();
+    auto check = [&](const std::string& name) {
+        Draw();
+        EXPECT_EQ("", CompareWithReference(s, name.c_str())) << name;
+    };
+    Press(TAction::Options);
+    ASSERT_EQ(TGameState::gsOptions, game->State());
+    check("options");
+    game->Ctx.States.Open(TGameState::gsControls);
+    Frame();
+    for (int row = 0; row < 6; ++row)
+        Press(TAction::MenuDown);
+    Press(TAction::MenuTake);
+    check("controls-waiting");
+    Press(SDLK_ESCAPE);
+    game->SetState(TGameState::gsTitle);
+    Frame();
+    Press(TAction::HowToPlay);
+    for (int page = 1; page <= 7; ++page) {
+        check("how-to-play-" + std::to_string(page));
+        Press(TAction::MenuRight);
+    }
+    EXPECT_EQ(TGameState::gsTitle, game->State()) << "past the last page";
+}
+
 // ---------------------------------------------------------------------------
 // Start-up
 
@@ -1806,7 +1838,7 @@ TEST_F(TessarilKeptGame, EachWayOfLeavingKeepsWhatContinuingNeeds) {
             std::remove(KeptGameFile(slot).c_str()); // the case before kept its game again
         game->SetState(TGameState::gsTitle);
         Frame();
-        Press(TAction::Select);
+        Press(kHandheld ? TAction::Select : TAction::NewGame);
         Settle();
         c.Leave();
         ASSERT_EQ(c.Kept, !game->Kept.empty()) << c.How;
@@ -2107,8 +2139,9 @@ bool BuildHasKey(int32_t key) {
 TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
     Start();
     const auto& overlays = kHandheld ? kHandheldOverlays : kDesktopOverlays;
-    const auto help = TitleHelpLines();
-    const auto keyLines = TitleKeyLines();
+    const TControls controls;
+    const auto help = TitleHelpLines(controls);
+    const auto keyLines = TitleKeyLines(controls, false);
     const std::set<int32_t> none, select{KeyOf(TAction::Select)}, pause{KeyOf(TAction::Pause)},
         quit{KeyOf(TAction::Leave)}, table{KeyOf(TAction::Highscores)}, hint{SDLK_y},
         fullscreen{SDLK_F11}, cursor{SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT};
@@ -2127,12 +2160,11 @@ TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
     }
     if constexpr (kHandheld) {
         texts.insert(texts.end(), {{help[0], select}, {help[1], cursor}, {help[2], quit}});
+        (void)table;
         EXPECT_TRUE(keyLines.empty());
     } else {
-        const std::set<int32_t> relaxed{KeyOf(TAction::Relaxed)}, goOn{KeyOf(TAction::Continue)};
-        texts.insert(texts.end(),
-                     {{help[0], select}, {help[1], relaxed}, {help[2], table}, {help[3], quit}});
-        texts.emplace_back(TitleLines({TKeptOffer{}}, game->TouchPlayer)[0].Text, goOn);
+        for (const TMenuLine& line : TitleMenu({TKeptOffer{}, TKeptOffer{}}, controls, true, false))
+            texts.emplace_back(line.Text, std::set<int32_t>{controls.Key(line.Shortcut)});
         const std::set<int32_t> expected[] = {select, cursor, pause, hint, fullscreen};
         ASSERT_EQ(std::size(expected), keyLines.size());
         for (size_t i = 0; i < keyLines.size(); ++i)

@@ -1,3 +1,4 @@
+#include "uControls.h"
 #include "uHighscore.h"
 
 #include "fwConfig.h"
@@ -572,7 +573,7 @@ TEST(HighscoreTable, DrawTableLaysOutNamesScoresAndDates) {
 
 TEST(HighscoreTable, ReturnFinishesTheScene) {
     TfwGameApp app;
-    app.SetBindings(FrameBindings());
+    app.SetBindings(TControls().FrameBindings());
     THighscoreManager table(&app);
     table.Activate();
     app.Keys[SDLK_SPACE] = 1;
@@ -626,7 +627,7 @@ class EditorTest : public ::testing::Test {
 protected:
     TfwGameApp app;
     THighscoreEditor editor{&app};
-    void SetUp() override { app.SetBindings(FrameBindings()); }
+    void SetUp() override { app.SetBindings(TControls().FrameBindings()); }
     void Press(std::initializer_list<SDLKey> keys) {
         std::memset(app.Keys, 0, sizeof app.Keys);
         for (SDLKey k : keys)

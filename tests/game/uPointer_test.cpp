@@ -179,7 +179,9 @@ TEST_F(DesktopPointerPad, ClicksMapThroughScale3AndTheFullscreenBorder) {
     PushMouseButton(SDL_BUTTON_LEFT, true, 100, 300); // on the border
     Frame();
     EXPECT_EQ(TGameState::gsTitle, game->State());
-    ClickAt(319, 239);
+    ClickAt(319, 239); // off the menu's entries
+    EXPECT_EQ(TGameState::gsTitle, game->State());
+    ClickAt(20, 64); // its new game
     EXPECT_EQ(TGameState::gsReady, game->State());
     Settle();
     ClickAt(0, 0);
@@ -327,7 +329,7 @@ TEST_F(DesktopPointerPad, PadButtonsStartPauseAndConfirm) {
 }
 
 TEST_F(DesktopPointerPad, AClickIsEachScreensConfirmKey) {
-    ClickAt(160, 120);
+    ClickAt(20, 64); // the title's new game
     ASSERT_EQ(TGameState::gsReady, game->State()) << "the title starts a game";
     Settle();
     ClickAt(160, 120);
@@ -347,7 +349,7 @@ TEST_F(DesktopPointerPad, AClickIsEachScreensConfirmKey) {
     Frame();
     ASSERT_EQ(TGameState::gsTitle, game->State()) << "the table takes a click as Return";
 
-    ClickAt(160, 120);
+    ClickAt(20, 64); // the title's new game
     Settle();
     ClickAt(160, 120);
     Press(TAction::Restart);
@@ -393,16 +395,18 @@ TEST_F(DesktopPointerPad, EveryScreensClickTargets) {
     };
     constexpr uint8_t L = SDL_BUTTON_LEFT, Up = SDL_BUTTON_WHEELUP, Dn = SDL_BUTTON_WHEELDOWN;
     const TRow rows[] = {
-        {S::gsTitle, 160, 120, L, S::gsReady},             // anywhere
-        {S::gsTitle, 20, 178, L, S::gsReady},              // the start entry
-        {S::gsTitle, 60, 192, L, S::gsReady},              // the relaxed entry
-        {S::gsTitle, 110, 206, L, S::gsHighscores},        // the high scores entry
-        {S::gsTitle, 12, 220, L, S::gsTitle, 1, "", true}, // the quit entry
-        {S::gsTitle, 90, 220, L, S::gsReady},              // right of it
+        {S::gsTitle, 160, 120, L, S::gsTitle},             // off the entries: nothing
+        {S::gsTitle, 20, 64, L, S::gsReady},               // the new game entry
+        {S::gsTitle, 60, 78, L, S::gsReady},               // the relaxed entry
+        {S::gsTitle, 20, 92, L, S::gsHighscores},          // the high scores entry
+        {S::gsTitle, 20, 106, L, S::gsOptions},            // the options
+        {S::gsTitle, 20, 120, L, S::gsHowToPlay},          // how to play
+        {S::gsTitle, 12, 134, L, S::gsTitle, 1, "", true}, // the quit entry
+        {S::gsTitle, 90, 134, L, S::gsTitle},              // right of it
         {S::gsTitle, 160, 120, Up, S::gsTitle},
         {S::gsTitle, 160, 100, L, S::gsTitle, 1, "", false, true}, // off the entries: nothing
-        {S::gsTitle, 20, 124, L, S::gsReady, 1, "", false, true},  // the continue entry
-        {S::gsTitle, 20, 138, L, S::gsReady, 1, "", false, true},  // the start entry below it
+        {S::gsTitle, 20, 64, L, S::gsReady, 1, "", false, true},   // the continue entry
+        {S::gsTitle, 20, 78, L, S::gsReady, 1, "", false, true},   // new game below it
         {S::gsPlaying, 307, 8, L, S::gsPaused},                    // the pause symbol
         {S::gsPlaying, 319, 16, L, S::gsPaused},                   // the corner of its area
         {S::gsPlaying, 286, 8, L, S::gsPlaying},                   // left of it
@@ -410,6 +414,7 @@ TEST_F(DesktopPointerPad, EveryScreensClickTargets) {
         {S::gsPaused, 160, 120, L, S::gsPlaying},
         {S::gsPaused, 307, 8, L, S::gsPlaying},
         {S::gsPaused, 160, 120, Dn, S::gsPaused},
+        {S::gsPaused, 160, 176, L, S::gsOptions}, // its options line
         {S::gsHighscores, 160, 120, L, S::gsTitle},
         {S::gsHighscores, 100, 222, L, S::gsHighscores}, // the last line: the other table
         {S::gsEnterName, 160, 60, Up, S::gsEnterName, 1, "A         "},

@@ -1,0 +1,184 @@
+// The controls (desktop and web): each action the player can bind with its
+// key and its pad button. Choosing one waits for the new key or button
+// (Escape cancels the wait); a key another action of the same screens has
+// passes to it the chosen action's old one. "Reset to defaults" restores
+// every binding; Escape, the pad's back button or Back go back to the
+// options. Every change holds at once and is written with the settings.
+#include "fwFont.h"
+#include "fwKeyNames.h"
+#include "uMenu.h"
+#include "uScreen.h"
+
+#include <optional>
+#include <string>
+
+namespace {
+
+constexpr int32_t kHeadingX = 15;
+constexpr int32_t kHeadingY = 44;
+constexpr int32_t kRowsLeft = 15;
+constexpr int32_t kRowsTop = 66;
+constexpr int32_t kRowHeight = 12;
+constexpr int32_t kRowsShown = 12;
+constexpr int32_t kKeyX = 150;
+constexpr int32_t kPadX = 255;
+constexpr int32_t kHelpX = 15;
+constexpr int32_t kHelpY = 216;
+constexpr const char* kResetLine = "Reset to defaults";
+constexpr const char* kBackLine = "Back";
+
+std::string PadName(int32_t button) {
+    return button == TControls::kNone ? "-" : "Pad " + std::to_string(button);
+}
+
+const char* GroupName(uint8_t groups) {
+    if (groups == cgEvery)
+        return "Controls - every screen";
+    if (groups & cgTitle)
+        return "Controls - the title menu";
+    if (groups & cgTable)
+        return "Controls - the high score table";
+    return "Controls - play";
+}
+
+class TControlsScreen : public TScreen {
+public:
+    using TScreen::TScreen;
+
+    void Enter() override {
+        menu_.Choose(0, RowCount());
+        waiting_ = false;
+        said_.clear();
+    }
+    void Leave() override { Ctx.Moves.PreferencesChanged(); }
+    TKept KeptAs() const override { return Ctx.States.ScreenOf(Ctx.States.Opener()).KeptAs(); }
+    bool TakesEveryKey() const override { return true; }
+
+    void Keys() override {
+        if (waiting_) {
+            TakeNewControl();
+            return;
+        }
+        if (Pressed(TAction::MenuBack, true)) {
+            Ctx.States.Back();
+            return;
+        }
+        if (menu_.Move(Ctx.App, RowCount())) {
+            said_.clear();
+            return;
+        }
+        if (Pressed(TAction::MenuTake, true))
+            TakeRow(menu_.Choice());
+    }
+
+    void PointerPressed(const TfwPointerEvent& e) override {
+        if (!e.OnPicture || waiting_ || menu_.Wheel(e, RowCount()) || e.Button != SDL_BUTTON_LEFT)
+            return;
+        const int32_t row = menu_.LineAt(Ctx.Media.F1, WideLabels(), e.X, e.Y);
+        if (row < 0)
+            return;
+        menu_.Choose(row, RowCount());
+        TakeRow(row);
+    }
+
+    void Draw(SDL_Surface* surface) override {
+        DrawBackground(surface, Ctx.Media);
+        TfwFont* font = Ctx.Media.F1;
+        const auto& list = ControlList();
+        const auto chosen = static_cast<size_t>(menu_.Choice());
+        if (Ctx.Media.F3 != nullptr)
+            Ctx.Media.F3->DrawText(
+                surface, kHeadingX, kHeadingY,
+                chosen < list.size() ? GroupName(list[chosen].Groups) : "Controls", kTextColour);
+        std::vector<std::string> labels, keys, pads;
+        for (size_t i = 0; i < list.size(); ++i) {
+            const bool asking = waiting_ && i == chosen;
+            labels.push_back(list[i].Label);
+            keys.push_back(asking ? "Press a key" : Ctx.Prefs.Controls.KeyLabel(list[i].Action));
+            pads.push_back(asking ? "or button" : PadName(Ctx.Prefs.Controls.Pad(list[i].Action)));
+        }
+        labels.insert(labels.end(), {kResetLine, kBackLine});
+        menu_.Draw(surface, font, labels, kTextColour, {{kKeyX, keys}, {kPadX, pads}});
+        if (font != nullptr)
+            font->DrawText(surface, kHelpX, kHelpY, HelpLine(), kTextColour);
+    }
+
+private:
+    TMenu menu_{kRowsLeft, kRowsTop, kRowHeight, kRowsShown};
+    bool waiting_ = false;
+    std::string said_; // why the last key was refused; shown in the help line
+
+    static int32_t RowCount() { return static_cast<int32_t>(ControlList().size()) + 2; }
+
+    // The rows' texts as wide as they are drawn, the key and pad columns
+    // included, for the clicks.
+    std::vector<std::string> WideLabels() const {
+        std::vector<std::string> labels;
+        for (const TControlInfo& c : ControlList())
+            labels.push_back(c.Label + std::string(40, ' '));
+        labels.insert(labels.end(), {kResetLine, kBackLine});
+        return labels;
+    }
+
+    std::string HelpLine() const {
+        if (!said_.empty())
+            return said_;
+        if (waiting_)
+            return "Press the new key or pad button; Escape cancels";
+        return "Return - change, Escape - back";
+    }
+
+    void TakeRow(int32_t row) {
+        const auto count = static_cast<int32_t>(ControlList().size());
+        said_.clear();
+        if (row < count) {
+            waiting_ = true;
+        } else if (row == count) {
+            Ctx.Prefs.Controls.Reset();
+            Ctx.Moves.PreferencesChanged();
+        } else {
+            Ctx.States.Back();
+        }
+    }
+
+    void TakeNewControl();
+};
+
+// The first key or pad button that went down in this frame binds the chosen
+// action; Escape ends the wait with nothing bound, and so do the window's
+// own Alt+Return and Alt+F4.
+void TControlsScreen::TakeNewControl() {
+    TfwGameApp& app = Ctx.App;
+    const TAction action = ControlList()[static_cast<size_t>(menu_.Choice())].Action;
+    const bool alt = app.Keys[SDLK_LALT] != 0 || app.Keys[SDLK_RALT] != 0;
+    std::optional<TControls::TBind> result;
+    if (app.Keys[SDLK_ESCAPE] == 1) {
+        waiting_ = false;
+        return;
+    }
+    for (int32_t key : fwNamedKeys())
+        if (app.Keys[key] == 1 && !(alt && (key == SDLK_RETURN || key == SDLK_F4))) {
+            result = Ctx.Prefs.Controls.BindKey(action, key);
+            break;
+        }
+    for (int32_t b = 0; !result && b < kfwPadButtons; ++b)
+        if (app.PadCounts[b] == 1)
+            result = Ctx.Prefs.Controls.BindPad(action, b);
+    if (!result)
+        return;
+    waiting_ = false;
+    app.IgnoreHeldKeys();
+    if (*result == TControls::TBind::Bound)
+        Ctx.Moves.PreferencesChanged();
+    else
+        said_ =
+            *result == TControls::TBind::Reserved
+                ? "That key cannot be bound here (Escape, Return, F11; menus keep arrows, Space)"
+                : "That key would take another action's; choose another";
+}
+
+} // namespace
+
+template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsControls>(TScreenContext& context) {
+    return std::make_unique<TControlsScreen>(context);
+}

@@ -1,0 +1,241 @@
+// How to play (desktop and web): seven pages, one a topic, each drawn with
+// the game's own pictures and naming the player's keys. Left and Right (the
+// pad's d-pad or stick, the wheel, Return or Space for the next) turn the
+// pages, a click or a tap on the right half turns forward and on the left
+// half back; Escape or the pad's back button go back to where the pages
+// were opened from.
+#include "fwFont.h"
+#include "fwImage.h"
+#include "uScreen.h"
+
+#include <string>
+
+namespace {
+
+constexpr int32_t kHeadingX = 15;
+constexpr int32_t kHeadingY = 44;
+constexpr int32_t kTextLeft = 15;
+constexpr int32_t kTextWidth = 270; // clear of the goals column
+constexpr int32_t kTextTop = 128;
+constexpr int32_t kLineHeight = 11;
+constexpr int32_t kPictureTop = 66;
+constexpr int32_t kFooterY = 222;
+constexpr int32_t kStonePitch = 28;
+
+// Stone kinds as the stone pictures number them (entry k - 1 is kind k).
+enum TStoneKind : int32_t { skFirst = 1, skSecond = 2, skThird = 3, skHourglass = 10, skBomb = 11 };
+
+void DrawStone(SDL_Surface* s, const TGameMedia& m, int32_t kind, int32_t x, int32_t y) {
+    if (TfwSDLImage* image = m.StoneImages[static_cast<size_t>(kind - 1)])
+        image->Draw(s, x, y);
+}
+
+void DrawStones(SDL_Surface* s, const TGameMedia& m, const std::vector<int32_t>& kinds, int32_t x,
+                int32_t y) {
+    for (size_t i = 0; i < kinds.size(); ++i)
+        DrawStone(s, m, kinds[i], x + static_cast<int32_t>(i) * kStonePitch, y);
+}
+
+void Arrow(SDL_Surface* s, const TGameMedia& m, int32_t x, int32_t y) {
+    if (m.F3 != nullptr)
+        m.F3->DrawText(s, x, y, "->", kTextColour);
+}
+
+// The cursor picture's first frame over a stone.
+void DrawCursor(SDL_Surface* s, const TGameMedia& m, int32_t x, int32_t y) {
+    if (m.CursorImage != nullptr)
+        m.CursorImage->Draw(s, x - 1, y - 1, 0, 0, kStonePitch, kStonePitch);
+}
+
+// A swap that makes a run: red red blue red becomes red red red blue.
+void SwapPicture(SDL_Surface* s, const TGameMedia& m) {
+    DrawStones(s, m, {skFirst, skFirst, skThird, skFirst}, 30, kPictureTop + 10);
+    DrawCursor(s, m, 30 + 2 * kStonePitch, kPictureTop + 10);
+    Arrow(s, m, 150, kPictureTop + 14);
+    DrawStones(s, m, {skFirst, skFirst, skFirst, skThird}, 180, kPictureTop + 10);
+}
+
+TGameSession SampleSession() {
+    TGameSession s;
+    s.Level = 3;
+    s.Score = 1250;
+    s.Lives = 2;
+    s.TimeLeft = 65;
+    s.Colours = 6;
+    for (int32_t k = 1; k <= s.Colours; ++k)
+        s.Goals[static_cast<size_t>(k)] = k % 3 == 0 ? 0 : 5 - k % 3;
+    return s;
+}
+
+void GoalsPicture(SDL_Surface* s, const TGameMedia& m) {
+    DrawHeadsUpOf(s, m, SampleSession(), true);
+}
+
+void HeadsUpPicture(SDL_Surface* s, const TGameMedia& m) {
+    DrawHeadsUpOf(s, m, SampleSession(), false);
+    DrawStones(s, m, {skSecond, skSecond, skSecond}, 100, kPictureTop + 10);
+}
+
+void HintPicture(SDL_Surface* s, const TGameMedia& m) {
+    DrawStones(s, m, {skSecond, skThird, skSecond, skSecond}, 100, kPictureTop + 10);
+    if (m.MarkerImage != nullptr)
+        m.MarkerImage->Draw(s, 100 + kStonePitch, kPictureTop + 10 - m.MarkerImage->Height());
+    DrawCursor(s, m, 100 + kStonePitch, kPictureTop + 10);
+}
+
+void SpecialPicture(SDL_Surface* s, const TGameMedia& m) {
+    DrawStones(s, m, {skHourglass, skHourglass, skHourglass}, 40, kPictureTop + 10);
+    DrawStones(s, m, {skBomb, skBomb, skBomb}, 190, kPictureTop + 10);
+}
+
+void RelaxedPicture(SDL_Surface* s, const TGameMedia& m) {
+    TGameSession relaxed = SampleSession();
+    relaxed.Kind = TGameKind::Relaxed;
+    DrawHeadsUpOf(s, m, relaxed, false);
+    DrawStones(s, m, {skThird, skThird, skThird}, 100, kPictureTop + 10);
+}
+
+void ContinuePicture(SDL_Surface* s, const TGameMedia& m) {
+    if (m.F2 != nullptr)
+        m.F2->DrawText(s, 30, kPictureTop + 14, "Continue level 3, timed (score 1250)",
+                       kTextColour);
+}
+
+struct TPage {
+    const char* Heading;
+    bool Logo; // false: the page shows the heads-up row where the logo stands
+    void (*Picture)(SDL_Surface*, const TGameMedia&);
+    std::string (*Text)(const TControls&, bool touch);
+};
+
+std::string K(const TControls& c, TAction a) {
+    return c.KeyLabel(a);
+}
+
+const TPage kPages[] = {
+    {"The board", true, SwapPicture,
+     [](const TControls& c, bool touch) {
+         return std::string(touch ? "Tap a stone, then a neighbour (or swipe it)"
+                                  : "Move the cursor (" + c.MovesLabel() + "), select a stone (" +
+                                        K(c, TAction::Select) + " or a click) and a neighbour") +
+                ": the swap stays only when it makes a line of three or more equal stones. "
+                "Every line clears at once, 25 points a stone; the stones above fall, new "
+                "ones drop in, and chains clear by themselves.";
+     }},
+    {"The goals", false, GoalsPicture,
+     [](const TControls&, bool) {
+         return std::string(
+             "The column at the right counts the stones of each colour the level still asks "
+             "for: level + 2 of each. Meet every goal and the level is complete. Level 6 "
+             "brings a seventh colour, level 11 an eighth.");
+     }},
+    {"Clock, lives and bonus", false, HeadsUpPicture,
+     [](const TControls&, bool) {
+         return std::string(
+             "Level n gives (n - 1) x 5 + 60 seconds. Running out of time, or a board "
+             "without a move, costs one of three lives and deals the level again. A "
+             "completed level n brings 250 x n points. With no life left the game is over.");
+     }},
+    {"The hint", true, HintPicture,
+     [](const TControls& c, bool touch) {
+         return (touch ? std::string("Hold a finger on a stone")
+                       : K(c, TAction::Hint) + " or a right click") +
+                " shows a swap that works. It costs 10 seconds of the clock in a timed game, "
+                "and 100 points (never below zero) in a relaxed one.";
+     }},
+    {"Special stones", true, SpecialPicture,
+     [](const TControls&, bool) {
+         return std::string(
+             "Every 30th new stone is special: an hourglass, or a bomb when an hourglass is "
+             "on the board already. It matches only its own kind, and no goal asks for it.");
+     }},
+    {"The relaxed game", false, RelaxedPicture,
+     [](const TControls&, bool) {
+         return std::string(
+             "The relaxed game is the same game without the clock: a level ends when its "
+             "goals are met, a hint costs 100 points, a board without moves costs a life. Its "
+             "scores have a table of their own.");
+     }},
+    {"Continue", true, ContinuePicture,
+     [](const TControls& c, bool touch) {
+         return (touch ? std::string("Leave a game")
+                       : "Leave a game (" + K(c, TAction::Leave) + ")") +
+                ", or close the program, and it is kept: the title offers to continue it. Up "
+                "to three games are kept, newest first, beside each other; Kept games lists "
+                "them. A game ends with GAME OVER, once its score is stored.";
+     }},
+};
+constexpr int32_t kPageCount = static_cast<int32_t>(std::size(kPages));
+
+class THowToPlayScreen : public TScreen {
+public:
+    using TScreen::TScreen;
+
+    void Enter() override { page_ = 0; }
+    TKept KeptAs() const override { return Ctx.States.ScreenOf(Ctx.States.Opener()).KeptAs(); }
+    bool TakesEveryKey() const override { return true; }
+
+    void Keys() override {
+        if (Pressed(TAction::MenuBack, true))
+            Ctx.States.Back();
+        else if (Pressed(TAction::MenuLeft, false) || Pressed(TAction::MenuUp, false))
+            Turn(-1);
+        else if (Pressed(TAction::MenuRight, false) || Pressed(TAction::MenuDown, false) ||
+                 Pressed(TAction::MenuTake, true))
+            Turn(1);
+    }
+
+    void PointerPressed(const TfwPointerEvent& e) override {
+        if (!e.OnPicture)
+            return;
+        if (e.Button == SDL_BUTTON_WHEELUP || e.Button == SDL_BUTTON_WHEELDOWN)
+            Turn(e.Button == SDL_BUTTON_WHEELUP ? -1 : 1);
+        else if (e.Button == SDL_BUTTON_LEFT)
+            Turn(e.X < kPictureWidth / 2 ? -1 : 1);
+    }
+
+    void Draw(SDL_Surface* surface) override {
+        const TPage& page = kPages[page_];
+        if (page.Logo)
+            DrawBackground(surface, Ctx.Media);
+        else if (Ctx.Media.Splash != nullptr)
+            Ctx.Media.Splash->Draw(surface, 0, 0);
+        page.Picture(surface, Ctx.Media);
+        TfwFont* f1 = Ctx.Media.F1;
+        if (Ctx.Media.F3 != nullptr)
+            Ctx.Media.F3->DrawText(surface, kHeadingX, kHeadingY, page.Heading, kTextColour);
+        if (f1 == nullptr)
+            return;
+        const auto lines =
+            WrapText(f1, page.Text(Ctx.Prefs.Controls, Ctx.App.TouchPlayer), kTextWidth);
+        for (size_t i = 0; i < lines.size(); ++i)
+            f1->DrawText(surface, kTextLeft, kTextTop + static_cast<int32_t>(i) * kLineHeight,
+                         lines[i], kTextColour);
+        f1->DrawText(surface, kTextLeft, kFooterY, Footer(), kTextColour);
+    }
+
+private:
+    int32_t page_ = 0;
+
+    std::string Footer() const {
+        const std::string number =
+            "Page " + std::to_string(page_ + 1) + " / " + std::to_string(kPageCount);
+        return number + (Ctx.App.TouchPlayer ? " - tap right: next, left: back"
+                                             : " - Left / Right: turn, Escape: back");
+    }
+
+    // Past the last page the pages close; before the first nothing happens.
+    void Turn(int32_t step) {
+        if (page_ + step >= kPageCount) {
+            Ctx.States.Back();
+            return;
+        }
+        page_ = std::max(0, page_ + step);
+    }
+};
+
+} // namespace
+
+template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsHowToPlay>(TScreenContext& context) {
+    return std::make_unique<THowToPlayScreen>(context);
+}

@@ -1,0 +1,202 @@
+// The options (desktop and web), from the title or the pause screen: the
+// music's and the effects' volumes, fullscreen and the window's scale (where
+// the program has a window of its own), whether leaving the window pauses,
+// and the controls. Up and Down choose, Left and Right (or a click left or
+// right of a value) change it, Return, Space or a click takes a switch or a
+// further screen; Escape, the pad's back button or Back go back to where the
+// options were opened from, and the settings are written then.
+#include "fwFont.h"
+#include "uMenu.h"
+#include "uScreen.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+constexpr int32_t kHeadingX = 15;
+constexpr int32_t kHeadingY = 48;
+constexpr int32_t kRowsLeft = 20;
+constexpr int32_t kRowsTop = 74;
+constexpr int32_t kRowHeight = 16;
+constexpr int32_t kValueX = 230;
+constexpr int32_t kValueWidth = 60; // the value's band: its left half lowers, its right raises
+constexpr int32_t kHelpX = 15;
+constexpr int32_t kHelpY = 216;
+// The volumes go in 16 steps of 8, from 0 to SDL_mixer's loudest.
+constexpr int32_t kVolumeStep = 8;
+constexpr int32_t kVolumeMax = 128;
+
+enum class TOption : uint8_t { Music, Effects, Fullscreen, Scale, PauseWhenAway, Controls, Back };
+
+// The next volume a step up or down, on the steps of 8.
+int32_t SteppedVolume(int32_t volume, int32_t direction) {
+    const int32_t step =
+        direction > 0 ? volume / kVolumeStep + 1 : (volume + kVolumeStep - 1) / kVolumeStep - 1;
+    return std::clamp(step * kVolumeStep, 0, kVolumeMax);
+}
+
+class TOptionsScreen : public TScreen {
+public:
+    using TScreen::TScreen;
+
+    void Enter() override {
+        if (!returning_)
+            menu_.Choose(0, static_cast<int32_t>(Options().size()));
+        returning_ = false;
+    }
+    void Leave() override { Ctx.Moves.PreferencesChanged(); }
+    TKept KeptAs() const override { return Ctx.States.ScreenOf(Ctx.States.Opener()).KeptAs(); }
+    bool TakesEveryKey() const override { return true; }
+
+    void Keys() override {
+        const auto options = Options();
+        const auto count = static_cast<int32_t>(options.size());
+        if (Pressed(TAction::MenuBack, true)) {
+            Ctx.States.Back();
+            return;
+        }
+        if (menu_.Move(Ctx.App, count))
+            return;
+        const TOption chosen = options[static_cast<size_t>(menu_.Choice())];
+        if (Pressed(TAction::MenuLeft, false))
+            Change(chosen, -1);
+        else if (Pressed(TAction::MenuRight, false))
+            Change(chosen, 1);
+        else if (Pressed(TAction::MenuTake, true))
+            Take(chosen);
+    }
+
+    void PointerPressed(const TfwPointerEvent& e) override {
+        const auto options = Options();
+        if (!e.OnPicture || menu_.Wheel(e, static_cast<int32_t>(options.size())) ||
+            e.Button != SDL_BUTTON_LEFT)
+            return;
+        const int32_t row = e.Y >= kRowsTop ? (e.Y - kRowsTop) / kRowHeight : -1;
+        if (row < 0 || row >= static_cast<int32_t>(options.size()))
+            return;
+        menu_.Choose(row, static_cast<int32_t>(options.size()));
+        const TOption chosen = options[static_cast<size_t>(row)];
+        if (HasValue(chosen) && e.X >= kValueX)
+            Change(chosen, e.X < kValueX + kValueWidth / 2 ? -1 : 1);
+        else
+            Take(chosen);
+    }
+
+    void Draw(SDL_Surface* surface) override {
+        DrawBackground(surface, Ctx.Media);
+        TfwFont* font = Ctx.Media.F2;
+        if (Ctx.Media.F3 != nullptr)
+            Ctx.Media.F3->DrawText(surface, kHeadingX, kHeadingY, "Options", kTextColour);
+        std::vector<std::string> labels, values;
+        for (TOption o : Options()) {
+            labels.push_back(Label(o));
+            values.push_back(Value(o));
+        }
+        menu_.Draw(surface, font, labels, kTextColour, {{kValueX, values}});
+        if (Ctx.Media.F1 != nullptr)
+            Ctx.Media.F1->DrawText(surface, kHelpX, kHelpY,
+                                   Ctx.App.TouchPlayer
+                                       ? "Tap a value's left or right half to change it"
+                                       : "Left / Right - change, Escape - back",
+                                   kTextColour);
+    }
+
+private:
+    TMenu menu_{kRowsLeft, kRowsTop, kRowHeight, 8};
+    bool returning_ = false; // back from the controls, the choice stays
+
+    // The window's rows only where the program has a window of its own.
+    std::vector<TOption> Options() const {
+        std::vector<TOption> options = {TOption::Music, TOption::Effects};
+        if (Ctx.App.Platform().SwitchesFullscreen())
+            options.insert(options.end(), {TOption::Fullscreen, TOption::Scale});
+        options.insert(options.end(), {TOption::PauseWhenAway, TOption::Controls, TOption::Back});
+        return options;
+    }
+
+    static bool HasValue(TOption o) { return o != TOption::Controls && o != TOption::Back; }
+
+    static std::string Label(TOption o) {
+        switch (o) {
+        case TOption::Music:
+            return "Music volume";
+        case TOption::Effects:
+            return "Effects volume";
+        case TOption::Fullscreen:
+            return "Fullscreen";
+        case TOption::Scale:
+            return "Window scale";
+        case TOption::PauseWhenAway:
+            return "Pause when the window is left";
+        case TOption::Controls:
+            return "Controls";
+        case TOption::Back:
+            break;
+        }
+        return "Back";
+    }
+
+    std::string Value(TOption o) const {
+        const auto onOff = [](bool on) { return std::string(on ? "< on >" : "< off >"); };
+        switch (o) {
+        case TOption::Music:
+            return "< " + std::to_string(Ctx.Sounds.Music / kVolumeStep) + " >";
+        case TOption::Effects:
+            return "< " + std::to_string(Ctx.Sounds.Effects / kVolumeStep) + " >";
+        case TOption::Fullscreen:
+            return onOff(Ctx.App.Fullscreen);
+        case TOption::Scale:
+            return "< " + std::to_string(Ctx.App.WindowScale) + " >";
+        case TOption::PauseWhenAway:
+            return onOff(Ctx.Prefs.PauseWhenAway);
+        default:
+            return "";
+        }
+    }
+
+    void Change(TOption o, int32_t direction) {
+        switch (o) {
+        case TOption::Music:
+            Ctx.Sounds.Music = SteppedVolume(Ctx.Sounds.Music, direction);
+            Ctx.Sounds.Apply();
+            break;
+        case TOption::Effects:
+            Ctx.Sounds.Effects = SteppedVolume(Ctx.Sounds.Effects, direction);
+            Ctx.Sounds.Apply();
+            break;
+        case TOption::Scale:
+            Ctx.App.SetWindowScale(Ctx.App.WindowScale + direction);
+            break;
+        default:
+            Take(o);
+            break;
+        }
+    }
+
+    void Take(TOption o) {
+        switch (o) {
+        case TOption::Fullscreen:
+            Ctx.App.ToggleFullscreen();
+            break;
+        case TOption::PauseWhenAway:
+            Ctx.Prefs.PauseWhenAway = !Ctx.Prefs.PauseWhenAway;
+            break;
+        case TOption::Controls:
+            returning_ = true;
+            Ctx.States.Open(TGameState::gsControls);
+            break;
+        case TOption::Back:
+            Ctx.States.Back();
+            break;
+        default:
+            break;
+        }
+    }
+};
+
+} // namespace
+
+template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsOptions>(TScreenContext& context) {
+    return std::make_unique<TOptionsScreen>(context);
+}
