@@ -118,3 +118,79 @@ TEST_F(TessarilSettings, CommandLineValuesHoldForTheRunAndAreNotWritten) {
     EXPECT_EQ("scale=4\nsound_volume=81\nmusic_volume=61\nfullscreen=0\n",
               ReadFile("settings.txt"));
 }
+
+// The player's bindings: a key another action of the same screens has is
+// swapped, keys no action may have are refused, and every action keeps a key.
+TEST(Controls, RebindingSwapsWithinAGroupAndRefusesTheWindowsAndTheMenusKeys) {
+    if constexpr (kHandheld)
+        GTEST_SKIP() << "the handheld keeps its buttons";
+    using A = TAction;
+    using B = TControls::TBind;
+    TControls c;
+    struct TRow {
+        A Action;
+        int32_t Key;
+        B Result;
+        A Other;          // an action whose key the row checks
+        int32_t OtherKey; // ...after the row
+    };
+    const TRow rows[] = {
+        {A::Pause, SDLK_j, B::Bound, A::Pause, SDLK_j},
+        {A::Pause, SDLK_y, B::Bound, A::Hint, SDLK_j},             // the hint takes the old key
+        {A::Options, SDLK_p, B::Bound, A::Restart, SDLK_r},        // the title's own group
+        {A::Options, SDLK_n, B::Bound, A::NewGame, SDLK_p},        // swapped on the title
+        {A::VolumeUp, SDLK_c, B::Bound, A::Continue, SDLK_2},      // the volumes count everywhere
+        {A::Select, SDLK_UP, B::Bound, A::Up, SDLK_SPACE},         // play may take the arrows
+        {A::NewGame, SDLK_SPACE, B::Reserved, A::NewGame, SDLK_p}, // the menus keep them
+        {A::Quit, SDLK_ESCAPE, B::Reserved, A::Quit, SDLK_x},
+        {A::Hint, SDLK_RETURN, B::Reserved, A::Hint, SDLK_j},
+        {A::Hint, SDLK_F11, B::Reserved, A::Hint, SDLK_j},
+        {A::Cancel, SDLK_q, B::Reserved, A::Cancel, TControls::kNone}, // not the player's
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(testing::Message()
+                     << "action " << ActionId(row.Action) << ", key " << row.Key);
+        EXPECT_EQ(row.Result, c.BindKey(row.Action, row.Key));
+        EXPECT_EQ(row.OtherKey, c.Key(row.Other));
+        for (const TControlInfo& a : ControlList()) {
+            EXPECT_NE(TControls::kNone, c.Key(a.Action)) << a.Setting << " has no key";
+            for (const TControlInfo& b : ControlList())
+                if (a.Action != b.Action && (a.Groups & b.Groups))
+                    EXPECT_NE(c.Key(a.Action), c.Key(b.Action)) << a.Setting << ", " << b.Setting;
+        }
+    }
+    EXPECT_EQ("Space Down Left Right", c.MovesLabel());
+    EXPECT_EQ(B::Bound, c.BindPad(A::Pause, 0));
+    EXPECT_EQ(7, c.Pad(A::Select)) << "the pad swaps as the keys do";
+    EXPECT_EQ(B::Reserved, c.BindPad(A::Pause, kfwPadButtons)) << "the stick is no button";
+    c.Reset();
+    EXPECT_TRUE(c.IsDefault());
+    EXPECT_EQ("Arrow keys", c.MovesLabel());
+}
+
+// settings.txt's key_ and pad_ lines: broken ones are logged, left out of the
+// file and keep the default; only bindings that differ are written.
+TEST(Controls, SettingsLinesKeepOnlyWhatDiffersAndDropWhatIsBroken) {
+    if constexpr (kHandheld)
+        GTEST_SKIP() << "the handheld keeps its buttons";
+    TSettings settings;
+    settings.Parse("key_pause=J\npad_hint=5\nkey_hint=no such key\npad_select=99\n"
+                   "key_quit=escape\nkey_select=space\nvolume=3\n",
+                   "");
+    const int before = Log().LinesWritten();
+    TControls c;
+    c.Read(settings, "settings.txt");
+    EXPECT_EQ(3, Log().LinesWritten() - before);
+    EXPECT_EQ("TMiniGame::Settings: settings.txt: key_quit=escape cannot be bound; the default "
+              "holds",
+              Log().LastLine());
+    EXPECT_EQ(SDLK_j, c.Key(TAction::Pause));
+    EXPECT_EQ(SDLK_y, c.Key(TAction::Hint));
+    EXPECT_EQ(5, c.Pad(TAction::Hint));
+    EXPECT_EQ(2, c.Pad(TAction::VolumeUp)) << "swapped with the hint's old button";
+    c.Write(settings);
+    EXPECT_EQ("key_pause=j\npad_hint=5\nvolume=3\npad_volume_up=2\n", settings.Format());
+    TControls again;
+    again.Read(settings, "settings.txt");
+    EXPECT_EQ(c, again);
+}
