@@ -57,8 +57,9 @@ public:
     // nothing opened goes to the title. Set forgets every opener.
     void Open(TGameState state);
     void Back();
-    // The state the shown screen was opened from; the state itself when none.
-    TGameState Opener() const { return openers_.empty() ? state_ : openers_.back(); }
+    // The state the first of the opened screens was opened from (the title,
+    // the pause screen); the state itself when none is open.
+    TGameState Root() const { return openers_.empty() ? state_ : openers_.front(); }
     TScreen& ScreenOf(TGameState state) const;
     TScreen& Screen() const { return ScreenOf(state_); }
     // The screens, and the one of a state without a screen (it takes

@@ -172,7 +172,7 @@ public:
     using TScreen::TScreen;
 
     void Enter() override { page_ = 0; }
-    TKept KeptAs() const override { return Ctx.States.ScreenOf(Ctx.States.Opener()).KeptAs(); }
+    TKept KeptAs() const override { return Ctx.States.ScreenOf(Ctx.States.Root()).KeptAs(); }
     bool TakesEveryKey() const override { return true; }
 
     void Keys() override {

@@ -46,7 +46,7 @@ public:
         returning_ = false;
     }
     void Leave() override { Ctx.Moves.PreferencesChanged(); }
-    TKept KeptAs() const override { return Ctx.States.ScreenOf(Ctx.States.Opener()).KeptAs(); }
+    TKept KeptAs() const override { return Ctx.States.ScreenOf(Ctx.States.Root()).KeptAs(); }
     bool TakesEveryKey() const override { return true; }
 
     void Keys() override {

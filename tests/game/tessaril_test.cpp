@@ -1377,6 +1377,27 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
     check("name-entry");
 }
 
+// The options opened from the pause screen, and the controls from there:
+// the game is kept as the pause screen keeps it, and Escape goes back step
+// by step to the pause screen.
+TEST_F(TessarilStates, OptionsFromThePauseScreenKeepTheGameAndGoBackToIt) {
+    if constexpr (kHandheld)
+        GTEST_SKIP() << "the handheld has no options";
+    Start();
+    StartPlaying();
+    Press(TAction::Pause);
+    Press(TAction::PausedOptions);
+    ASSERT_EQ(TGameState::gsOptions, game->State());
+    game->Ctx.States.Open(TGameState::gsControls);
+    Frame();
+    EXPECT_EQ(TScreen::TKept::AsItStands, game->Ctx.States.Screen().KeptAs());
+    Press(TAction::MenuBack);
+    EXPECT_EQ(TGameState::gsOptions, game->State());
+    Press(TAction::MenuBack);
+    EXPECT_EQ(TGameState::gsPaused, game->State());
+    EXPECT_FALSE(game->Terminated) << "Escape goes back, and ends nothing";
+}
+
 // The menus' screens (desktop and web): the options, the controls list
 // waiting for the pause key's new key, and every page of how to play.
 TEST_F(TessarilScreens, MenuScreensMatchTheirReferencePictures) {
