@@ -26,3 +26,18 @@ std::optional<std::string> fwReadStoredFile(const std::string& fileName, int& er
         return std::nullopt;
     return content;
 }
+
+int fwApplyFileChange(const std::string& fileName, const TfwFileChange& change,
+                      std::optional<std::string>* now,
+                      const std::function<int(const std::optional<std::string>& next)>& write) {
+    int error = 0;
+    const std::optional<std::string> stored = fwReadStoredFile(fileName, error);
+    if (error != 0)
+        return error;
+    const std::optional<std::string> next = change(stored);
+    if (next != stored)
+        error = write(next);
+    if (now != nullptr)
+        *now = error == 0 ? next : stored;
+    return error;
+}

@@ -23,13 +23,26 @@ enum class TfwDurability { Cached, Flushed };
 using TfwFileChange =
     std::function<std::optional<std::string>(const std::optional<std::string>& stored)>;
 
+// Hears whether the page's storage took a change: 0, or EIO (never on the
+// desktop, nor after a failure fwChangeFile answered).
+using TfwChangeStoredFunc = std::function<void(int error)>;
+
 // Reads fileName again under its lock (fileName + ".lock"), applies change
 // and, when that changes anything, writes the result whole and crash-safely
 // (a temporary file renamed over it) or removes the file. Answers 0, or the
 // errno of the first failure (nothing is changed then). now, when given,
-// receives what is stored afterwards.
+// receives what is stored afterwards. A page's storage answers later: stored
+// hears it then.
 int fwChangeFile(const std::string& fileName, const TfwFileChange& change, TfwDurability durability,
-                 std::optional<std::string>* now = nullptr);
+                 std::optional<std::string>* now = nullptr, const TfwChangeStoredFunc& stored = {});
+
+// What every host's fwChangeFile does between its lock and its storage:
+// reads fileName, applies change and, when that changes anything, hands the
+// result to write (nullopt: remove the file), which answers 0 or an errno.
+// Answers 0 or the errno of the read or of write; now as fwChangeFile's.
+int fwApplyFileChange(const std::string& fileName, const TfwFileChange& change,
+                      std::optional<std::string>* now,
+                      const std::function<int(const std::optional<std::string>& next)>& write);
 
 // Reads fileName whole: nullopt when there is none; error gets 0, or the
 // errno of a failure to read one that exists (then nullopt too).

@@ -32,20 +32,12 @@ int TryClaim(const std::string& name) {
 } // namespace
 
 int fwChangeFile(const std::string& fileName, const TfwFileChange& change, TfwDurability durability,
-                 std::optional<std::string>* now) {
+                 std::optional<std::string>* now, const TfwChangeStoredFunc& /*stored*/) {
     const TfwFileLock lock(fileName + kChangeLock);
-    int error = 0;
-    const std::optional<std::string> stored = fwReadStoredFile(fileName, error);
-    if (error != 0)
-        return error;
-    const std::optional<std::string> next = change(stored);
-    if (next != stored) {
-        const bool flushed = durability == TfwDurability::Flushed;
-        error = next ? fwSaveFile(fileName, *next, {}, flushed) : fwRemoveFile(fileName);
-    }
-    if (now != nullptr)
-        *now = error == 0 ? next : stored;
-    return error;
+    const bool flushed = durability == TfwDurability::Flushed;
+    return fwApplyFileChange(fileName, change, now, [&](const std::optional<std::string>& next) {
+        return next ? fwSaveFile(fileName, *next, {}, flushed) : fwRemoveFile(fileName);
+    });
 }
 
 bool TfwClaim::Take(const std::string& name) {

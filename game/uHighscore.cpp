@@ -5,6 +5,7 @@
 #include "fwFont.h"
 #include "fwGameApp.h"
 #include "fwLog.h"
+#include "fwStore.h"
 #include "uActions.h"
 #include "uTextFile.h"
 
@@ -199,47 +200,100 @@ THScoreItem* THighscoreManager::AddScore(const std::string& name, uint32_t score
 
 namespace {
 
-// The whole records of a table file in file order (a trailing partial record
-// is dropped). A missing file gives none; a read error writes one log line
-// under tag, keeps what was read and answers false.
-bool ReadHScoreRecords(const std::string& fileName, const char* tag,
-                       std::vector<THScoreRecord>& records) {
-    std::FILE* file = std::fopen(fileName.c_str(), "rb");
-    if (file == nullptr) {
-        // A missing table is the normal first start: the next save creates it.
-        if (errno == ENOENT)
-            return true;
-        Log().Write(tag, fileName + ": " + ErrorText(errno));
-        return false;
+constexpr const char* kSaveTag = "THighscoreManager::Save";
+
+// The whole records of a table file's bytes, in file order (a trailing
+// partial record is dropped).
+std::vector<THScoreRecord> DecodeHScoreFile(const std::string& bytes) {
+    std::vector<THScoreRecord> records;
+    uint8_t record[kHScoreRecordSize];
+    for (size_t at = 0; at + sizeof record <= bytes.size(); at += sizeof record) {
+        std::memcpy(record, bytes.data() + at, sizeof record);
+        records.push_back(DecodeHScoreRecord(record));
     }
-    bool ok = true;
-    uint8_t bytes[kHScoreRecordSize];
-    for (;;) {
-        const size_t got = std::fread(bytes, 1, sizeof bytes, file);
-        if (got < sizeof bytes) {
-            // A short read is either the end or an error.
-            if (std::ferror(file)) {
-                Log().Write(tag, fileName + ": " + ErrorText(errno));
-                ok = false;
-            }
-            break;
-        }
-        records.push_back(DecodeHScoreRecord(bytes));
-    }
-    std::fclose(file); // read-only: nothing can be lost on close
-    return ok;
+    return records;
 }
 
-bool SameRecord(const THScoreRecord& record, const THScoreItem& item) {
+// The first rows records (none for rows <= 0) as a table file's bytes.
+std::string EncodeHScoreFile(const std::vector<THScoreRecord>& records, int32_t rows) {
+    const size_t count = rows > 0 ? std::min(records.size(), static_cast<size_t>(rows)) : 0;
+    std::string bytes;
+    for (size_t i = 0; i < count; ++i) {
+        uint8_t encoded[kHScoreRecordSize];
+        EncodeHScoreRecord(records[i], encoded);
+        bytes.append(reinterpret_cast<const char*>(encoded), sizeof encoded);
+    }
+    return bytes;
+}
+
+// The whole records of a table file in file order. A missing file gives
+// none; a read error writes one log line under tag and answers false.
+bool ReadHScoreRecords(const std::string& fileName, const char* tag,
+                       std::vector<THScoreRecord>& records) {
+    int error = 0;
+    const std::optional<std::string> bytes = fwReadStoredFile(fileName, error);
+    if (error != 0) {
+        Log().Write(tag, fileName + ": " + ErrorText(error));
+        return false;
+    }
+    // A missing table is the normal first start: the next save creates it.
+    records = DecodeHScoreFile(bytes.value_or(std::string()));
+    return true;
+}
+
+bool SameRecord(const THScoreRecord& a, const THScoreRecord& b) {
     // The date by its bits: a NaN read from a file equals itself here.
-    uint64_t recordDate = 0, itemDate = 0;
-    std::memcpy(&recordDate, &record.Date, sizeof recordDate);
-    std::memcpy(&itemDate, &item.Date, sizeof itemDate);
-    return record.Category == item.Category && record.SubCategory == item.SubCategory &&
-           record.Name == item.Name && record.Score == item.Score && recordDate == itemDate;
+    uint64_t aDate = 0, bDate = 0;
+    std::memcpy(&aDate, &a.Date, sizeof aDate);
+    std::memcpy(&bDate, &b.Date, sizeof bDate);
+    return a.Category == b.Category && a.SubCategory == b.SubCategory && a.Name == b.Name &&
+           a.Score == b.Score && aDate == bDate;
+}
+
+THScoreRecord RecordOf(const THScoreItem& item) {
+    return {item.Category, item.SubCategory, item.Name, item.Score, item.Date};
+}
+
+// Before the first record with a lower score: among equal scores the older stay ahead.
+void InsertRecord(std::vector<THScoreRecord>& records, const THScoreRecord& record) {
+    auto at = records.begin();
+    while (at != records.end() && at->Score >= record.Score)
+        ++at;
+    records.insert(at, record);
 }
 
 } // namespace
+
+std::vector<THScoreRecord> ApplyOwnHScoreRows(const std::vector<THScoreRecord>& stored,
+                                              const std::vector<THScoreRecord>& own,
+                                              const std::vector<THScoreRecord>& withdrawn) {
+    std::vector<THScoreRecord> rows;
+    std::vector<bool> matched(stored.size(), false);
+    std::vector<bool> gone(withdrawn.size(), false);
+    for (size_t r = 0; r < stored.size(); ++r) {
+        // Each withdrawn row takes its one record with it; an own row equal
+        // to it is still ours.
+        size_t w = 0;
+        while (w < withdrawn.size() && (gone[w] || !SameRecord(stored[r], withdrawn[w])))
+            ++w;
+        if (w < withdrawn.size())
+            gone[w] = matched[r] = true;
+        else
+            rows.push_back(stored[r]);
+    }
+    for (const THScoreRecord& row : own) {
+        // Each stored record stands for one own row at most: one stored already
+        // (the change asked again) is not added twice.
+        size_t i = 0;
+        while (i < stored.size() && (matched[i] || !SameRecord(stored[i], row)))
+            ++i;
+        if (i < stored.size())
+            matched[i] = true;
+        else
+            InsertRecord(rows, row);
+    }
+    return rows;
+}
 
 bool THighscoreManager::LoadFromFile(const std::string& fileName) {
     FileName = fileName;
@@ -256,39 +310,43 @@ std::unique_ptr<THScoreItem> THighscoreManager::ItemOf(const THScoreRecord& reco
     return item;
 }
 
+std::vector<THScoreRecord> THighscoreManager::OwnRecords() const {
+    std::vector<THScoreRecord> own;
+    for (const auto& entry : Entries)
+        if (entry->Own)
+            own.push_back(RecordOf(*entry));
+    return own;
+}
+
+std::vector<THScoreRecord> THighscoreManager::WithdrawnRecords() const {
+    std::vector<THScoreRecord> withdrawn;
+    for (const auto& entry : withdrawn_)
+        withdrawn.push_back(RecordOf(*entry));
+    return withdrawn;
+}
+
+void THighscoreManager::Adopt(const std::vector<THScoreRecord>& records) {
+    // An entry equal to a record stays the same object: the game may hold
+    // it (the row just stored).
+    std::vector<std::unique_ptr<THScoreItem>> old = std::move(Entries);
+    Entries.clear();
+    for (const THScoreRecord& record : records) {
+        const auto same = std::find_if(old.begin(), old.end(), [&record](const auto& e) {
+            return e != nullptr && SameRecord(record, RecordOf(*e));
+        });
+        Entries.push_back(same != old.end() ? std::move(*same) : ItemOf(record));
+    }
+    // An own row the table did not take stays, below the rows that count.
+    for (auto& item : old)
+        if (item != nullptr && item->Own)
+            InsertEntry(std::move(item));
+}
+
 bool THighscoreManager::Reload() {
     std::vector<THScoreRecord> records;
     if (!ReadHScoreRecords(FileName, "THighscoreManager::Reload", records))
         return false;
-    std::vector<std::unique_ptr<THScoreItem>> own = std::move(Entries);
-    Entries.clear();
-    std::vector<bool> matched(records.size(), false);
-    std::vector<bool> gone(withdrawn_.size(), false);
-    for (size_t r = 0; r < records.size(); ++r) {
-        // Each withdrawn entry takes its one record of the file with it; an
-        // entry of ours equal to it is still ours.
-        size_t w = 0;
-        while (w < withdrawn_.size() && (gone[w] || !SameRecord(records[r], *withdrawn_[w])))
-            ++w;
-        if (w < withdrawn_.size()) {
-            gone[w] = true;
-            matched[r] = true;
-        } else {
-            Entries.push_back(ItemOf(records[r]));
-        }
-    }
-    for (auto& item : own) {
-        // Each record of the file stands for one entry of ours at most. A row
-        // read from the file that the file no longer holds was withdrawn or
-        // renamed by another copy: it does not come back.
-        size_t i = 0;
-        while (i < records.size() && (matched[i] || !SameRecord(records[i], *item)))
-            ++i;
-        if (i < records.size())
-            matched[i] = true;
-        else if (item->Own)
-            InsertEntry(std::move(item));
-    }
+    Adopt(ApplyOwnHScoreRows(records, OwnRecords(), WithdrawnRecords()));
     return true;
 }
 
@@ -302,23 +360,12 @@ void THighscoreManager::InsertEntry(std::unique_ptr<THScoreItem> item) {
 bool THighscoreManager::SaveToFile(const std::string& fileName) {
     // The new table replaces the old one in one rename (WriteFileSafely), so a
     // crash, a kill or a full disk never leaves a truncated table.
-    const size_t count =
-        MaxEntries > 0 ? std::min(Entries.size(), static_cast<size_t>(MaxEntries)) : 0;
-    std::string bytes;
-    for (size_t i = 0; i < count; ++i) {
-        const THScoreItem& entry = *Entries[i];
-        THScoreRecord record;
-        record.Category = entry.Category;
-        record.SubCategory = entry.SubCategory;
-        record.Name = entry.Name;
-        record.Score = entry.Score;
-        record.Date = entry.Date;
-        uint8_t encoded[kHScoreRecordSize];
-        EncodeHScoreRecord(record, encoded);
-        bytes.append(reinterpret_cast<const char*>(encoded), sizeof encoded);
-    }
+    std::vector<THScoreRecord> records;
+    for (const auto& entry : Entries)
+        records.push_back(RecordOf(*entry));
     // The page's storage may refuse the table later: the table says so then.
-    if (!WriteFileSafely(fileName, bytes, "THighscoreManager::SaveToFile", &SaveError,
+    if (!WriteFileSafely(fileName, EncodeHScoreFile(records, MaxEntries),
+                         "THighscoreManager::SaveToFile", &SaveError,
                          [this](const std::string& failure) { SaveError = failure; }))
         return false;
     SaveError.clear();
@@ -328,16 +375,34 @@ bool THighscoreManager::SaveToFile(const std::string& fileName) {
 bool THighscoreManager::Save() {
     if (FileName.empty())
         return true;
-    // Held from the re-read to the rename: another copy's save waits for it,
-    // then reads this one's table in turn. A table that cannot be read again
-    // is written as this copy holds it.
-    const TfwFileLock lock(FileName + ".lock");
-    Reload();
-    if (!SaveToFile(FileName))
+    // Copies: the page applies the change again to what its storage holds
+    // once that answers, maybe after another copy's change.
+    const std::vector<THScoreRecord> own = OwnRecords();
+    const std::vector<THScoreRecord> withdrawn = WithdrawnRecords();
+    const int32_t rows = MaxEntries;
+    const auto change = [own, withdrawn, rows](const std::optional<std::string>& stored) {
+        const std::vector<THScoreRecord> table =
+            ApplyOwnHScoreRows(DecodeHScoreFile(stored.value_or(std::string())), own, withdrawn);
+        if (!stored && table.empty())
+            return stored; // nothing to keep, nothing to make
+        return std::optional<std::string>(EncodeHScoreFile(table, rows));
+    };
+    const std::string fileName = FileName;
+    const auto refused = [this, fileName](int error) {
+        if (error != 0)
+            SaveError = fileName + ": " + ErrorText(error);
+    };
+    std::optional<std::string> now;
+    if (const int error = fwChangeFile(FileName, change, TfwDurability::Flushed, &now, refused)) {
+        SaveError = FileName + ": " + ErrorText(error);
+        Log().Write(kSaveTag, SaveError);
         return false;
+    }
     withdrawn_.clear();
+    Adopt(DecodeHScoreFile(now.value_or(std::string())));
     for (const auto& entry : Entries)
-        entry->Own = false; // the file holds them now
+        entry->Own = false; // the file holds them now, or the table did not take them
+    SaveError.clear();
     return true;
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,14 @@ void EncodeHScoreRecord(const THScoreRecord& record, uint8_t (&bytes)[kHScoreRec
 // bits are taken as they are (NaN included).
 THScoreRecord DecodeHScoreRecord(const uint8_t (&bytes)[kHScoreRecordSize]);
 
+// What a copy's changes make of a stored table (records in file order): one
+// record taken out per withdrawn row, then each own row the stored records do
+// not hold placed before the first lower score (among equal scores the older
+// stay ahead). Nothing else of the copy's memory goes in.
+std::vector<THScoreRecord> ApplyOwnHScoreRows(const std::vector<THScoreRecord>& stored,
+                                              const std::vector<THScoreRecord>& own,
+                                              const std::vector<THScoreRecord>& withdrawn);
+
 // "yyyy-mm-dd" of the day a date falls on; "----------" for a value that is no
 // calendar day from 1899-12-30 to 9999-12-31 (negative, NaN, infinite, too large).
 std::string FormatHScoreDate(double date);
@@ -95,7 +104,7 @@ public:
 
     // Remembers fileName and appends the file's whole records in file order (a
     // trailing partial record is ignored). A missing file adds nothing. A read
-    // error writes one log line and keeps what was read; false then.
+    // error writes one log line and adds nothing; false then.
     bool LoadFromFile(const std::string& fileName);
     // Writes the first MaxEntries entries through a temporary file in the same
     // folder that then replaces fileName, so the file on disk is always the old
@@ -103,16 +112,21 @@ public:
     // as it was, sets SaveError and answers false.
     bool SaveToFile(const std::string& fileName);
     // Takes in what another copy of the game saved to FileName since this
-    // table was read: the file's records in file order, then every entry of
-    // this table that the file does not hold (all fields equal, the date's
-    // bits too), each placed as AddScore places it. A missing file keeps this
-    // table's entries alone. False, the table unchanged, when the file cannot
-    // be read (one log line).
+    // table was read: the table becomes the file's records with this table's
+    // own changes not yet saved applied (ApplyOwnHScoreRows); rows the file
+    // no longer holds go. A missing file keeps this table's own rows alone.
+    // False, the table unchanged, when the file cannot be read (one log line).
     bool Reload();
-    // With FileName set: under an exclusive lock on FileName + ".lock", held
-    // from the re-read to the rename, Reload and then SaveToFile(FileName), so
-    // two copies of the game in one folder keep each other's scores. True
-    // when nothing was to do.
+    // With FileName set: one change of the stored table (fwChangeFile: read
+    // again under its lock, in a page one transaction of the browser's
+    // storage) that applies only this table's own changes: its rows not yet
+    // saved added, its withdrawn rows taken out (ApplyOwnHScoreRows), the
+    // first MaxEntries kept. Rows read from the file are never written back
+    // from memory, so two copies of the game (two tabs) keep each other's
+    // scores and a row another withdrew or renamed stays gone. The table is
+    // then what was stored. True when nothing was to do; false with
+    // SaveError and one log line on failure (a page's storage refusing later
+    // sets SaveError then).
     bool Save();
 
     // Per entry from topY down by lineHeight: the name at nameX in TextColour,
@@ -131,6 +145,12 @@ public:
 private:
     // Entries taken out since the last Save: Reload drops their records.
     std::vector<std::unique_ptr<THScoreItem>> withdrawn_;
+
+    std::vector<THScoreRecord> OwnRecords() const;
+    std::vector<THScoreRecord> WithdrawnRecords() const;
+    // Entries become records, in order; an entry equal to one is kept as the
+    // same object, and an own entry equal to none stays after them.
+    void Adopt(const std::vector<THScoreRecord>& records);
 
     // A new entry of ItemClass holding the record's fields, its date included.
     std::unique_ptr<THScoreItem> ItemOf(const THScoreRecord& record) const;

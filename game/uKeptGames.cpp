@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -29,18 +28,7 @@ bool SameButClock(TSavedGame a, const TSavedGame& b) {
     return a == b;
 }
 
-// The wall clock, ns since 1970, as file times count.
-int64_t NowNs() {
-    using namespace std::chrono;
-    return duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
-}
-
 } // namespace
-
-bool TKeptGame::Stale(const TKeptOffer& offer) const {
-    const auto ended = endedNs_.find(offer.File);
-    return ended != endedNs_.end() && offer.WrittenNs <= ended->second;
-}
 
 std::string KeptGameFile(int32_t slot) {
     return slot == 0 ? std::string(kSaveGameFile) : "savegame-" + std::to_string(slot + 1) + ".txt";
@@ -63,8 +51,7 @@ void TKeptGame::Read(int32_t width, int32_t height) {
         TKeptOffer offer{file, {}, WrittenNs(file)};
         std::string why;
         if (ReadSavedGame(file, width, height, offer.Game, why)) {
-            if (!Stale(offer))
-                Offers.push_back(offer);
+            Offers.push_back(offer);
             continue;
         }
         if (why.empty())
@@ -92,8 +79,7 @@ bool TKeptGame::StartNew() {
     for (int32_t slot = 0; slot < kKeptGameSlots; ++slot) {
         const std::string file = KeptGameFile(slot);
         int error = 0;
-        const bool kept = (fwReadStoredFile(file, error).has_value() || error != 0) &&
-                          !Stale({file, {}, WrittenNs(file)});
+        const bool kept = fwReadStoredFile(file, error).has_value() || error != 0;
         if (!kept && claim_.Take(file))
             return true;
     }
@@ -150,9 +136,6 @@ void TKeptGame::WriteIfChanged(uint32_t now) {
 void TKeptGame::End() {
     if (!Playing())
         return;
-    // A storage still catching up (the page's) may bring back a copy
-    // written before this end: none of it is offered again.
-    endedNs_[claim_.Name()] = NowNs();
     const int error = fwChangeFile(
         claim_.Name(), [](const std::optional<std::string>&) { return std::nullopt; },
         TfwDurability::Flushed);

@@ -14,7 +14,6 @@
 #include "uSaveGame.h"
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -72,13 +71,8 @@ public:
     bool Playing() const { return !claim_.Name().empty(); }
 
 private:
-    TfwClaim claim_;     // this copy's slot while it plays a kept game
-    TSavedGame written_; // what was last written into it
-    // When this copy ended the game of a file (ns since 1970): a copy of it
-    // written before that is stale.
-    std::map<std::string, int64_t> endedNs_;
-
-    bool Stale(const TKeptOffer& offer) const;
+    TfwClaim claim_;         // this copy's slot while it plays a kept game
+    TSavedGame written_;     // what was last written into it
     uint32_t writtenAt_ = 0; // when (ms)
 
     // A game that could not be written into file: told on the title and on

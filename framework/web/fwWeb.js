@@ -469,6 +469,21 @@ mergeInto(LibraryManager.library, {
   fwWebPrepareFiles__deps: ['$fwWeb', '$FS'],
   fwWebPrepareFiles: function() {
     if (!FS.analyzePath(fwWeb.home).exists) FS.mkdir(fwWeb.home);
+    // Emscripten's FS.rename over an existing file leaves the file it
+    // replaced in FS's name cache, where the next unlink of that name
+    // uncovers it again: every save made as a temporary file renamed over
+    // the old one left such a copy, and removing the file (a kept game
+    // ended) brought back the one before. The replaced file leaves the
+    // cache with the rename.
+    var rename = FS.rename;
+    FS.rename = function(from, to) {
+      var replaced = null;
+      try {
+        replaced = FS.lookupPath(to).node;
+      } catch (e) {} // nothing there yet
+      rename(from, to);
+      if (replaced && replaced !== FS.lookupPath(to).node) FS.hashRemoveNode(replaced);
+    };
     FS.createDevice(fwWeb.home, 'log.txt', null, function(byte) {
       if (byte === 10) {
         console.log(new TextDecoder().decode(new Uint8Array(fwWeb.line)));

@@ -34,6 +34,7 @@ struct TStoredChange {
     std::string Name;
     TfwFileChange Change;
     std::string Bytes;
+    TfwChangeStoredFunc Stored; // hears the storage's answer
 };
 
 struct TStoreState {
@@ -65,27 +66,20 @@ int WriteHere(const std::string& fileName, const std::string& content) {
 } // namespace
 
 int fwChangeFile(const std::string& fileName, const TfwFileChange& change, TfwDurability durability,
-                 std::optional<std::string>* now) {
+                 std::optional<std::string>* now, const TfwChangeStoredFunc& stored) {
     (void)durability; // the browser's database commits every change whole
-    int error = 0;
-    const std::optional<std::string> stored = fwReadStoredFile(fileName, error);
-    if (error != 0)
-        return error;
-    const std::optional<std::string> next = change(stored);
-    if (next != stored) {
-        if (next)
-            error = WriteHere(fileName, *next);
-        else if (std::remove(fileName.c_str()) != 0 && errno != ENOENT)
-            error = errno;
-    }
-    if (now != nullptr)
-        *now = error == 0 ? next : stored;
+    const int error =
+        fwApplyFileChange(fileName, change, now, [&](const std::optional<std::string>& next) {
+            if (next)
+                return WriteHere(fileName, *next);
+            return std::remove(fileName.c_str()) != 0 && errno != ENOENT ? errno : 0;
+        });
     if (error != 0)
         return error;
     // Also when nothing changed here: this tab's copy may be behind the storage's.
     TStoreState& s = Store();
     const int ticket = s.NextTicket++;
-    s.Changes[ticket] = {fileName, change, {}};
+    s.Changes[ticket] = {fileName, change, {}, stored};
     fwWebChangeStored(fileName.c_str(), ticket);
     return 0;
 }
@@ -149,14 +143,17 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* fwWebChangedBytes(int ticket) {
 }
 
 // The storage's transaction of that change ended: committed (ok), or refused
-// (a log line); the change is let go.
+// (a log line); the change is let go, and its caller told.
 EMSCRIPTEN_KEEPALIVE void fwWebChangeDone(int ticket, int ok) {
     const auto found = Store().Changes.find(ticket);
     if (found == Store().Changes.end())
         return;
+    const TfwChangeStoredFunc stored = std::move(found->second.Stored);
     if (ok == 0)
         Log().Write("fwChangeFile", found->second.Name + ": the browser's storage refused it");
     Store().Changes.erase(found);
+    if (stored)
+        stored(ok != 0 ? 0 : EIO);
 }
 
 } // extern "C"

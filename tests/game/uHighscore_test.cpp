@@ -400,6 +400,29 @@ TEST(HighscoreTable, TwoCopiesInOneFolderKeepEachOthersScores) {
     EXPECT_EQ(b.Entries[2]->Name, "BBB");
 }
 
+// A save's change, as a page applies it again to whatever its storage holds
+// by then: only this copy's own rows go in or out, and applied twice it
+// changes nothing more.
+TEST(HighscoreTable, ASavesChangeAppliesOnlyItsOwnRows) {
+    const THScoreRecord mine = Record("ME", 200, 3.0);
+    const THScoreRecord renamed = Record("MEG", 200, 3.0);
+    const THScoreRecord other = Record("OTHER", 300, 1.0);
+    const std::vector<THScoreRecord> own{renamed}, withdrawn{mine};
+    const auto names = [](const std::vector<THScoreRecord>& rows) {
+        std::string all;
+        for (const THScoreRecord& r : rows)
+            all += r.Name + " ";
+        return all;
+    };
+    const std::vector<THScoreRecord> once =
+        ApplyOwnHScoreRows({other, mine, Record("LOW", 10, 2.0)}, own, withdrawn);
+    EXPECT_EQ(names(once), "OTHER MEG LOW ");
+    EXPECT_EQ(names(ApplyOwnHScoreRows(once, own, withdrawn)), "OTHER MEG LOW ");
+    // Another copy took OTHER out and put NEW in meanwhile: neither undone.
+    EXPECT_EQ(names(ApplyOwnHScoreRows({Record("NEW", 900, 4.0), mine}, own, withdrawn)),
+              "NEW MEG ");
+}
+
 TEST(HighscoreTable, OddRecordsSurviveALoadAndSaveByteExact) {
     TTempDir work;
     // A name with bytes outside ASCII and a NaN date are shown sanitised but
@@ -475,7 +498,9 @@ TEST(HighscoreTable, FailedSaveLeavesTheOldFileAndLogsOnce) {
     const int lines = Log().LinesWritten();
     EXPECT_FALSE(table.Save());
     EXPECT_EQ(Log().LinesWritten(), lines + 1);
-    EXPECT_EQ(Log().LastLine().rfind("THighscoreManager::SaveToFile: ", 0), 0u) << Log().LastLine();
+    EXPECT_EQ(Log().LastLine().rfind("THighscoreManager::Save: ro/highscore.dat: ", 0), 0u)
+        << Log().LastLine();
+    EXPECT_EQ(table.SaveError.rfind("ro/highscore.dat: ", 0), 0u) << table.SaveError;
     EXPECT_EQ(ReadFile("ro/highscore.dat"), old);
     EXPECT_EQ(table.Entries.size(), 2u); // the game keeps its table in memory
     chmod("ro", 0755);

@@ -415,10 +415,9 @@ const storedNames = page => quietly(page, () => new Promise((resolve, reject) =>
   };
 }));
 
-// Two tabs of one browser, both on the title, each dealing a game by Space
-// in turn, keep both games: the second tab hears of the first's kept and
-// claimed game, and takes the next place.
-async function twoTabsKeep(browser, url) {
+// Two tabs of one browser (a profile of their own), both opened on the
+// title; then play(tab, i) in each in turn, that tab in front, and look(tabs).
+async function inTwoTabs(browser, url, play, look) {
   const context = await browser.createBrowserContext();
   try {
     const tabs = [await context.newPage(), await context.newPage()];
@@ -427,19 +426,27 @@ async function twoTabsKeep(browser, url) {
       await open(tab, url);
       await step(tab, 1500);
     }
-    for (const tab of tabs) {
+    for (const [i, tab] of tabs.entries()) {
       await tab.bringToFront();
       await waitFor(tab, () => document.visibilityState === 'visible');
-      await VERBS.press(tab, 'Space');
-      await step(tab, 1800);
+      await play(tab, i);
     }
-    const stored = await storedNames(tabs[1]);
-    if (!stored.includes('/storage/savegame.txt') || !stored.includes('/storage/savegame-2.txt'))
-      failures.push(`two tabs dealing a game each kept ${stored.filter(n => n.includes('savegame'))}`);
+    await look(tabs);
   } finally {
     await context.close();
   }
 }
+
+// Two tabs dealing a game by Space in turn keep both games: the second tab
+// hears of the first's kept and claimed game, and takes the next place.
+const twoTabsKeep = (browser, url) => inTwoTabs(browser, url, async tab => {
+  await VERBS.press(tab, 'Space');
+  await step(tab, 1800);
+}, async tabs => {
+  const stored = await storedNames(tabs[1]);
+  if (!stored.includes('/storage/savegame.txt') || !stored.includes('/storage/savegame-2.txt'))
+    failures.push(`two tabs dealing a game each kept ${stored.filter(n => n.includes('savegame'))}`);
+});
 
 // From the title, a game of one swap (the scenario's second game) until its
 // time has run out three times and GAME OVER stored its row.
@@ -452,42 +459,31 @@ async function playToGameOver(page) {
   for (let i = 0; i < 200 && (await readTable(page)).length === rows; i++) await step(page, 50);
 }
 
-// Two tabs, both on the title, each playing a game to its end in turn and
-// naming its score (AAA, then BBB), keep both rows: in the storage and in
-// each tab's own table.
-async function twoTabsScore(browser, url) {
-  const context = await browser.createBrowserContext();
-  try {
-    const tabs = [await context.newPage(), await context.newPage()];
-    for (const tab of tabs) {
-      await tab.bringToFront();
-      await open(tab, url);
-      await step(tab, 1500);
-    }
-    for (const [i, tab] of tabs.entries()) {
-      await tab.bringToFront();
-      await waitFor(tab, () => document.visibilityState === 'visible');
-      await playToGameOver(tab);
-      await step(tab, 1100);
-      await tab.keyboard.type(['AAA', 'BBB'][i]);
-      await VERBS.press(tab, 'Enter');
-      await step(tab, 54);
-    }
-    await tabs[0].bringToFront();
-    await step(tabs[0], 36);
-    const stored = await quietly(tabs[0], () => new Promise(resolve => IDBFS.getDB('/storage', (e, db) => {
-      const get = db.transaction(['FILE_DATA']).objectStore('FILE_DATA').get('/storage/highscore.dat');
-      get.onsuccess = () => resolve(Array.from(get.result ? get.result.contents : []));
-    })));
-    for (const [what, bytes] of [['the storage', stored], ['the first tab', await readTable(tabs[0])],
-                                 ['the second tab', await readTable(tabs[1])]]) {
-      const text = Buffer.from(bytes).toString('latin1');
-      if (!text.includes('AAA') || !text.includes('BBB')) failures.push(`${what} keeps the table ${JSON.stringify(text)}`);
-    }
-  } finally {
-    await context.close();
+// Two tabs each playing a game to its end in turn and naming its score (AAA,
+// then BBB) keep both rows: in the storage and in each tab's own table.
+const twoTabsScore = (browser, url) => inTwoTabs(browser, url, async (tab, i) => {
+  await playToGameOver(tab);
+  await step(tab, 1100);
+  await tab.keyboard.type(['AAA', 'BBB'][i]);
+  await VERBS.press(tab, 'Enter');
+  await step(tab, 54);
+}, async tabs => {
+  await tabs[0].bringToFront();
+  await step(tabs[0], 36);
+  const stored = await quietly(tabs[0], () => new Promise(resolve => IDBFS.getDB('/storage', (e, db) => {
+    const get = db.transaction(['FILE_DATA']).objectStore('FILE_DATA').get('/storage/highscore.dat');
+    get.onsuccess = () => resolve(Array.from(get.result ? get.result.contents : []));
+  })));
+  for (const [what, bytes] of [['the storage', stored], ['the first tab', await readTable(tabs[0])],
+                               ['the second tab', await readTable(tabs[1])]]) {
+    const text = Buffer.from(bytes).toString('latin1');
+    if (!text.includes('AAA') || !text.includes('BBB')) failures.push(`${what} keeps the table ${JSON.stringify(text)}`);
   }
-}
+  // Both games ended: neither tab's folder holds a copy of one.
+  for (const [i, tab] of tabs.entries())
+    for (const file of ['savegame.txt', 'savegame-2.txt'])
+      if ((await readFile(tab, file)).length) failures.push(`tab ${i + 1} keeps ${file} of an ended game`);
+});
 
 // A reload in the GAME OVER second keeps the score the game stored as it
 // ended: a game of one swap (the scenario's second game) in a fresh profile,
@@ -506,6 +502,8 @@ async function reloadAtGameOver(browser, url) {
     if (stored.length === 0 || String(await readTable(page)) !== String(stored))
       failures.push(`a reload in the GAME OVER second kept ${(await readTable(page)).length} of ` +
                     `${stored.length} bytes of the table`);
+    const games = (await storedNames(page)).filter(n => n.includes('savegame'));
+    if (games.length) failures.push(`the game ended in the GAME OVER second came back after a reload: ${games}`);
   } finally {
     await context.close();
   }
