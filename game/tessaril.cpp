@@ -208,6 +208,16 @@ void TMiniGame::UseMedia(const std::array<TfwResource*, kMediaCount>& media) {
     media_.F1 = font(miFontSmall);
     media_.F2 = font(miFontMedium);
     media_.F3 = font(miFontLarge);
+    media_.FontBanner = font(miFontBanner);
+    media_.FontLine = font(miFontLine);
+    media_.FontLabel = font(miFontLabel);
+    media_.FontTiny = font(miFontTiny);
+    if constexpr (!kHandheld) {
+        lettering_ = std::make_unique<TLettering>(
+            std::vector<TfwFont*>{media_.FontBanner, media_.F3, media_.F2, media_.F1,
+                                  media_.FontLine, media_.FontLabel, media_.FontTiny});
+        media_.Lettering = lettering_.get();
+    }
     media_.Steps = image(miSteps);
     media_.Digits = image(miDigits);
     media_.TimeLabel = image(miTimeLabel);
