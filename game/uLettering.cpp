@@ -46,8 +46,8 @@ TPlane Coverage(const SDL_Surface& glyphs, int32_t w, int32_t h, int32_t dx, int
     TPlane p{w, h, std::vector<int32_t>(static_cast<size_t>(w * h), 0)};
     const SDL_PixelFormat& f = *glyphs.format;
     for (int32_t y = 0; y < glyphs.h; ++y) {
-        const auto* row =
-            reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(glyphs.pixels) + y * glyphs.pitch);
+        const auto* row = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(glyphs.pixels) +
+                                                          y * glyphs.pitch);
         for (int32_t x = 0; x < glyphs.w; ++x)
             p.V[static_cast<size_t>((y + dy) * w + x + dx)] =
                 static_cast<int32_t>((row[x] & f.Amask) >> f.Ashift);
@@ -102,9 +102,8 @@ TfwFont* TLettering::FontFor(const std::string& text, int32_t points, int32_t ro
     for (TfwFont* font : fonts_)
         if (font != nullptr && font->Opened && font->Font != nullptr && font->Size <= points)
             open.push_back(font);
-    std::sort(open.begin(), open.end(), [](const TfwFont* a, const TfwFont* b) {
-        return a->Size > b->Size;
-    });
+    std::sort(open.begin(), open.end(),
+              [](const TfwFont* a, const TfwFont* b) { return a->Size > b->Size; });
     for (TfwFont* font : open)
         if (Width(*font, text, style) <= room)
             return font;
@@ -191,6 +190,7 @@ void TLettering::Draw(SDL_Surface* dest, int32_t x, int32_t capTop, TfwFont& fon
         TSurface line = Compose(font, text, style);
         if (line == nullptr)
             return;
+        ++composed_;
         if (kept_.size() >= kKeptLines)
             kept_.clear();
         found = kept_.emplace(key, std::move(line)).first;

@@ -30,10 +30,8 @@ struct TLetteringStyle {
 };
 
 // The overlays' big lettering: gold, and red for a life lost or the game over.
-inline constexpr TLetteringStyle kGoldLettering = {0xFFFAAA, 0xFF8200, 0x321400,
-                                                   0x0A0514, 2,        true};
-inline constexpr TLetteringStyle kRedLettering = {0xFFDCAA, 0xE62814, 0x320000,
-                                                  0x0A0514, 2,        true};
+inline constexpr TLetteringStyle kGoldLettering = {0xFFFAAA, 0xFF8200, 0x321400, 0x0A0514, 2, true};
+inline constexpr TLetteringStyle kRedLettering = {0xFFDCAA, 0xE62814, 0x320000, 0x0A0514, 2, true};
 // The overlays' second line, and the heads-up row's labels.
 inline constexpr TLetteringStyle kLineLettering = {0xFFFFFF, 0xBEDCFF, 0x0A0A28, 0, 0, false};
 inline constexpr TLetteringStyle kLabelLettering = {0xD2F0FF, 0x5AAAFF, 0x0A1432, 0, 0, false};
@@ -66,6 +64,9 @@ public:
     // is needed (the game letters a handful of lines at a time).
     static constexpr size_t kKeptLines = 32;
     size_t KeptLines() const { return kept_.size(); }
+    // Lines composed since the lettering was made (a line drawn again from
+    // the kept ones is not counted).
+    size_t Composed() const { return composed_; }
 
 private:
     struct TSurfaceFree {
@@ -80,4 +81,5 @@ private:
     std::map<const TfwFont*, std::pair<int32_t, int32_t>> capRows_;
     using TKey = std::pair<std::array<uint32_t, 7>, std::string>;
     std::map<TKey, TSurface> kept_;
+    size_t composed_ = 0;
 };
