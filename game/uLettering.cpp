@@ -7,6 +7,8 @@
 #include "fwFont.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <type_traits>
 
 namespace {
 
@@ -31,26 +33,36 @@ TRgb Mix(TRgb a, TRgb b, int32_t num, int32_t den) {
             a.B + (b.B - a.B) * num / den};
 }
 
+// Pixel (x, y) of a row-major plane w pixels wide.
+size_t Index(int32_t x, int32_t y, int32_t w) {
+    return static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+}
+
+// Row y of a surface's pixels, of 32 bits each.
+template <typename TPixels> TPixels* Row(TPixels* pixels, const SDL_Surface& s, int32_t y) {
+    using TByte = std::conditional_t<std::is_const_v<TPixels>, const Uint8, Uint8>;
+    return reinterpret_cast<TPixels*>(reinterpret_cast<TByte*>(pixels) +
+                                      static_cast<ptrdiff_t>(y) * s.pitch);
+}
+
 // A plane of coverage (0 to 255) in the composed line's coordinates.
 struct TPlane {
     int32_t W = 0, H = 0;
     std::vector<int32_t> V;
     int32_t At(int32_t x, int32_t y) const {
-        return x < 0 || y < 0 || x >= W || y >= H ? 0 : V[static_cast<size_t>(y * W + x)];
+        return x < 0 || y < 0 || x >= W || y >= H ? 0 : V[Index(x, y, W)];
     }
 };
 
 // The coverage of a rendered line (32 bits a pixel with alpha), placed at
 // (dx, dy) of a w x h plane.
 TPlane Coverage(const SDL_Surface& glyphs, int32_t w, int32_t h, int32_t dx, int32_t dy) {
-    TPlane p{w, h, std::vector<int32_t>(static_cast<size_t>(w * h), 0)};
+    TPlane p{w, h, std::vector<int32_t>(Index(0, h, w), 0)};
     const SDL_PixelFormat& f = *glyphs.format;
     for (int32_t y = 0; y < glyphs.h; ++y) {
-        const auto* row = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(glyphs.pixels) +
-                                                          y * glyphs.pitch);
+        const Uint32* row = Row(static_cast<const Uint32*>(glyphs.pixels), glyphs, y);
         for (int32_t x = 0; x < glyphs.w; ++x)
-            p.V[static_cast<size_t>((y + dy) * w + x + dx)] =
-                static_cast<int32_t>((row[x] & f.Amask) >> f.Ashift);
+            p.V[Index(x + dx, y + dy, w)] = static_cast<int32_t>((row[x] & f.Amask) >> f.Ashift);
     }
     return p;
 }
@@ -65,7 +77,7 @@ TPlane Grown(const TPlane& p) {
             for (int32_t oy = -kOutlineWidth; oy <= kOutlineWidth; ++oy)
                 for (int32_t ox = -kOutlineWidth; ox <= kOutlineWidth; ++ox)
                     most = std::max(most, p.At(x + ox, y + oy));
-            g.V[static_cast<size_t>(y * p.W + x)] = most;
+            g.V[Index(x, y, p.W)] = most;
         }
     return g;
 }
@@ -155,7 +167,7 @@ TLettering::TSurface TLettering::Compose(TfwFont& font, const std::string& text,
     const int32_t top = capTop + kOutlineWidth, span = std::max(1, baseline - capTop);
     const TRgb white{255, 255, 255}, black{0, 0, 0};
     for (int32_t y = 0; y < h; ++y) {
-        auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(line->pixels) + y * line->pitch);
+        Uint32* row = Row(static_cast<Uint32*>(line->pixels), *line, y);
         const TRgb fillColour =
             Mix(Rgb(style.Top), Rgb(style.Bottom), std::clamp(y - top, 0, span), span);
         for (int32_t x = 0; x < w; ++x) {
