@@ -194,9 +194,31 @@ TfwResource* TMiniGame::AddMedia(TfwResourceLoader& loader, const TMediaItem& it
     return nullptr;
 }
 
+namespace {
+
+// The fonts of the media list, and on the desktop and the web the lettering
+// in them (the handheld's pictures carry their words).
+void UseFonts(const std::array<TfwResource*, kMediaCount>& media, TGameMedia& out,
+              std::unique_ptr<TLettering>& lettering) {
+    auto font = [&media](TMediaId id) { return static_cast<TfwFont*>(media[id]); };
+    out.F1 = font(miFontSmall);
+    out.F2 = font(miFontMedium);
+    out.F3 = font(miFontLarge);
+    out.FontBanner = font(miFontBanner);
+    out.FontLine = font(miFontLine);
+    out.FontLabel = font(miFontLabel);
+    out.FontTiny = font(miFontTiny);
+    if constexpr (!kHandheld) {
+        lettering = std::make_unique<TLettering>(std::vector<TfwFont*>{
+            out.FontBanner, out.F3, out.F2, out.F1, out.FontLine, out.FontLabel, out.FontTiny});
+        out.Lettering = lettering.get();
+    }
+}
+
+} // namespace
+
 void TMiniGame::UseMedia(const std::array<TfwResource*, kMediaCount>& media) {
     auto sound = [&media](TMediaId id) { return static_cast<TfwSDLSound*>(media[id]); };
-    auto font = [&media](TMediaId id) { return static_cast<TfwFont*>(media[id]); };
     auto image = [&media](TMediaId id) { return static_cast<TfwSDLImage*>(media[id]); };
     media_.SoundExplode = sound(miSoundExplode);
     media_.SoundGameOver = sound(miSoundGameOver);
@@ -205,19 +227,7 @@ void TMiniGame::UseMedia(const std::array<TfwResource*, kMediaCount>& media) {
     media_.SoundRestart = sound(miSoundRestart);
     media_.SoundClick1 = sound(miSoundClick1);
     media_.SoundClick2 = sound(miSoundClick2);
-    media_.F1 = font(miFontSmall);
-    media_.F2 = font(miFontMedium);
-    media_.F3 = font(miFontLarge);
-    media_.FontBanner = font(miFontBanner);
-    media_.FontLine = font(miFontLine);
-    media_.FontLabel = font(miFontLabel);
-    media_.FontTiny = font(miFontTiny);
-    if constexpr (!kHandheld) {
-        lettering_ = std::make_unique<TLettering>(
-            std::vector<TfwFont*>{media_.FontBanner, media_.F3, media_.F2, media_.F1,
-                                  media_.FontLine, media_.FontLabel, media_.FontTiny});
-        media_.Lettering = lettering_.get();
-    }
+    UseFonts(media, media_, lettering_);
     media_.Steps = image(miSteps);
     media_.Digits = image(miDigits);
     media_.TimeLabel = image(miTimeLabel);
