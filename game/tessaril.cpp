@@ -183,8 +183,12 @@ void TMiniGame::QueueMedia() {
     mediaLoader_ = std::make_unique<TfwResourceLoader>();
     media_.StoneImages.fill(nullptr);
     std::array<TfwResource*, kMediaCount> media{};
-    for (const TMediaItem& item : kMediaList)
-        media[item.Id] = AddMedia(*mediaLoader_, item);
+    for (const TMediaItem& item : kMediaList) {
+        // The handheld's pictures carry their words: it letters nothing.
+        const bool lettering = item.Id >= miFontBanner && item.Id <= miFontTiny;
+        if (!(kHandheld && lettering))
+            media[item.Id] = AddMedia(*mediaLoader_, item);
+    }
     UseMedia(media);
 }
 
@@ -200,9 +204,31 @@ TfwResource* TMiniGame::AddMedia(TfwResourceLoader& loader, const TMediaItem& it
     return nullptr;
 }
 
+namespace {
+
+// The fonts of the media list, and on the desktop and the web the lettering
+// in them (the handheld's pictures carry their words).
+void UseFonts(const std::array<TfwResource*, kMediaCount>& media, TGameMedia& out,
+              std::unique_ptr<TLettering>& lettering) {
+    auto font = [&media](TMediaId id) { return static_cast<TfwFont*>(media[id]); };
+    out.F1 = font(miFontSmall);
+    out.F2 = font(miFontMedium);
+    out.F3 = font(miFontLarge);
+    out.FontBanner = font(miFontBanner);
+    out.FontLine = font(miFontLine);
+    out.FontLabel = font(miFontLabel);
+    out.FontTiny = font(miFontTiny);
+    if constexpr (!kHandheld) {
+        lettering = std::make_unique<TLettering>(std::vector<TfwFont*>{
+            out.FontBanner, out.F3, out.F2, out.F1, out.FontLine, out.FontLabel, out.FontTiny});
+        out.Lettering = lettering.get();
+    }
+}
+
+} // namespace
+
 void TMiniGame::UseMedia(const std::array<TfwResource*, kMediaCount>& media) {
     auto sound = [&media](TMediaId id) { return static_cast<TfwSDLSound*>(media[id]); };
-    auto font = [&media](TMediaId id) { return static_cast<TfwFont*>(media[id]); };
     auto image = [&media](TMediaId id) { return static_cast<TfwSDLImage*>(media[id]); };
     media_.SoundExplode = sound(miSoundExplode);
     media_.SoundGameOver = sound(miSoundGameOver);
@@ -211,9 +237,7 @@ void TMiniGame::UseMedia(const std::array<TfwResource*, kMediaCount>& media) {
     media_.SoundRestart = sound(miSoundRestart);
     media_.SoundClick1 = sound(miSoundClick1);
     media_.SoundClick2 = sound(miSoundClick2);
-    media_.F1 = font(miFontSmall);
-    media_.F2 = font(miFontMedium);
-    media_.F3 = font(miFontLarge);
+    UseFonts(media, media_, lettering_);
     media_.Steps = image(miSteps);
     media_.Digits = image(miDigits);
     media_.TimeLabel = image(miTimeLabel);

@@ -17,6 +17,7 @@
 #include "uGameMedia.h"
 #include "uGameServices.h"
 #include "uGameSession.h"
+#include "uLettering.h"
 #include "uMediaList.h"
 #include "uPlayList.h"
 #include "uSaveGame.h"
@@ -211,7 +212,8 @@ private:
     TSettings settings_;
     std::unique_ptr<TGameGrid> board_;
     std::unique_ptr<TfwAnimSequences> cursorAnimations_;
-    TfwSDLMusic* music_ = nullptr; // the registry's
+    TfwSDLMusic* music_ = nullptr;          // the registry's
+    std::unique_ptr<TLettering> lettering_; // desktop and web: lettering in media_'s fonts
     TGameMedia media_;
     TGameSession session_;
     TGameSounds sounds_{*this};

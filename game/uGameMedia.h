@@ -6,6 +6,7 @@
 #include <cstdint>
 
 class TfwFont;
+class TLettering;
 class TfwSDLImage;
 class TfwSDLSound;
 
@@ -47,4 +48,13 @@ struct TGameMedia {
     TfwFont* F1 = nullptr;                 // 12 points
     TfwFont* F2 = nullptr;                 // 14 points
     TfwFont* F3 = nullptr;                 // 16 points
+    TfwFont* FontBanner = nullptr;         // 22 points: the overlays' big line
+    TfwFont* FontLine = nullptr;           // 11 points: the overlays' second line
+    TfwFont* FontLabel = nullptr;          // 10 points: the heads-up labels
+    TfwFont* FontTiny = nullptr;           // 9 points: the smallest a line shrinks to
+
+    // The run-time lettering of the overlays and the heads-up labels in the
+    // fonts above (the game's); nullptr on the handheld, whose pictures
+    // carry their words.
+    TLettering* Lettering = nullptr;
 };

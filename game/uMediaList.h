@@ -23,6 +23,10 @@ enum TMediaId : uint8_t {
     miFontSmall,
     miFontMedium,
     miFontLarge,
+    miFontBanner,
+    miFontLine,
+    miFontLabel,
+    miFontTiny,
     miSteps,
     miDigits,
     miTimeLabel,
@@ -75,6 +79,13 @@ inline constexpr std::array<TMediaItem, kMediaCount> kMediaList = {{
     {miFontSmall, TMediaKind::Font, "F1", "data/fonts/orangefizz.ttf", 12},
     {miFontMedium, TMediaKind::Font, "F2", "data/fonts/orangefizz.ttf", 14},
     {miFontLarge, TMediaKind::Font, "F3", "data/fonts/orangefizz.ttf", 16},
+    // The run-time lettering's (desktop and web): the overlays' big line and
+    // second line, the heads-up labels, and the last size a line too long
+    // for its room shrinks to.
+    {miFontBanner, TMediaKind::Font, "F4", "data/fonts/orangefizz.ttf", 22},
+    {miFontLine, TMediaKind::Font, "F5", "data/fonts/orangefizz.ttf", 11},
+    {miFontLabel, TMediaKind::Font, "F6", "data/fonts/orangefizz.ttf", 10},
+    {miFontTiny, TMediaKind::Font, "F7", "data/fonts/orangefizz.ttf", 9},
     {miSteps, TMediaKind::Image, "S1", "data/images/steps.bmp"},
     {miDigits, TMediaKind::Image, "Z1", "data/images/zahlen.bmp"},
     {miTimeLabel, TMediaKind::Image, "T1", "data/images/time.bmp"},
@@ -148,7 +159,8 @@ inline constexpr int32_t kPauseSymbolHeight = 15;
 // level, the lives left): its first digit cell's top left corner is
 // (NumberX, NumberY) of the picture, the text before it ends just left of
 // it, the text after it starts one small digit cell right of it. Overlays
-// without a number have NumberX 0.
+// without a number have NumberX 0. An overlay with no words is a wordless
+// panel that the game letters at run time (game/uWords.h).
 struct TOverlayLettering {
     TMediaId Id;
     const char* Big;
@@ -157,21 +169,24 @@ struct TOverlayLettering {
     int32_t NumberY = 0;
 };
 
-// Overlay pictures are 250 x 50 pixels.
+// Overlay pictures are 250 x 50 pixels; their lettering keeps this far clear
+// of the gems at both ends.
 inline constexpr int32_t kOverlayWidth = 250;
 inline constexpr int32_t kOverlayHeight = 50;
+inline constexpr int32_t kOverlayLetteringMargin = 28;
 
-// The overlays name the build's own keys: the desktop's keyboard and mouse,
-// the handheld's buttons. Both builds read the same file names; the
+// The handheld's overlays name its buttons in their pictures; the desktop's
+// and the web's are wordless, lettered by the game in its font, so that they
+// name the player's own keys. Both builds read the same file names; the
 // handheld's pictures are laid over the desktop's in its media tree.
 using TOverlaySet = std::array<TOverlayLettering, 6>;
 inline constexpr TOverlaySet kDesktopOverlays = {{
-    {miPressKey, "LEVEL #", "PRESS SPACE OR CLICK TO PLAY", 150, 7},
-    {miLevelDoneImage, "LEVEL COMPLETE", "SPACE OR CLICK: NEXT LEVEL"},
-    {miOutOfTimeImage, "OUT OF TIME", "LIVES LEFT: # - SPACE OR CLICK", 106, 32},
-    {miNoMovesImage, "NO MOVES LEFT", "LIVES LEFT: # - SPACE OR CLICK", 106, 31},
-    {miPaused, "GAME PAUSED", "PRESS P OR CLICK TO GO ON"},
-    {miGameOverImage, "GAME OVER", "PRESS SPACE OR CLICK"},
+    {miPressKey, "", ""},
+    {miLevelDoneImage, "", ""},
+    {miOutOfTimeImage, "", ""},
+    {miNoMovesImage, "", ""},
+    {miPaused, "", ""},
+    {miGameOverImage, "", ""},
 }};
 inline constexpr TOverlaySet kHandheldOverlays = {{
     {miPressKey, "LEVEL #", "PRESS B TO PLAY", 150, 7},

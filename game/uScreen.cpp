@@ -6,6 +6,8 @@
 #include "fwImage.h"
 #include "fwSprite.h"
 #include "uGameGrid.h"
+#include "uLettering.h"
+#include "uWords.h"
 
 #include <algorithm>
 #include <string>
@@ -99,6 +101,35 @@ const TOverlayLettering* LetteringOf(TMediaId id) {
     return nullptr;
 }
 
+// Rows between the big line's baseline and the second line's capitals.
+constexpr int32_t kOverlayLineGap = 5;
+
+// The words of the overlay, lettered over its wordless panel: both lines
+// centred, the pair in the middle of the panel, each line in the largest
+// size up to its own that fits between the gems.
+void LetterOverlay(SDL_Surface* surface, const TGameMedia& media, TMediaId id, int32_t number,
+                   const TControls& controls) {
+    TLettering& lettering = *media.Lettering;
+    const TOverlayWords words =
+        OverlayWords(id, number, [&controls](TAction a) { return controls.KeyLabel(a); });
+    const bool warning = id == miOutOfTimeImage || id == miNoMovesImage || id == miGameOverImage;
+    const TLetteringStyle& bigStyle = warning ? kRedLettering : kGoldLettering;
+    const int32_t room = kOverlayWidth - 2 * kOverlayLetteringMargin;
+    TfwFont* big = lettering.FontFor(words.Big, kMediaList[miFontBanner].FontSize, room, bigStyle);
+    TfwFont* small =
+        lettering.FontFor(words.Small, kMediaList[miFontLine].FontSize, room, kLineLettering);
+    if (big == nullptr || small == nullptr)
+        return;
+    const int32_t bigCaps = lettering.CapHeight(*big);
+    const int32_t top =
+        kOverlayY + (kOverlayHeight - bigCaps - kOverlayLineGap - lettering.CapHeight(*small)) / 2;
+    const int32_t centre = kOverlayX + kOverlayWidth / 2;
+    lettering.Draw(surface, centre - TLettering::Width(*big, words.Big, bigStyle) / 2, top, *big,
+                   words.Big, bigStyle);
+    lettering.Draw(surface, centre - TLettering::Width(*small, words.Small, kLineLettering) / 2,
+                   top + bigCaps + kOverlayLineGap, *small, words.Small, kLineLettering);
+}
+
 } // namespace
 
 void TBoardScreen::DrawOverlay(SDL_Surface* surface) {
@@ -108,6 +139,10 @@ void TBoardScreen::DrawOverlay(SDL_Surface* surface) {
     if (overlay.Image == nullptr)
         return;
     overlay.Image->Draw(surface, kOverlayX, kOverlayY);
+    if (Ctx.Media.Lettering != nullptr) {
+        LetterOverlay(surface, Ctx.Media, overlay.Id, overlay.Number, Ctx.Prefs.Controls);
+        return;
+    }
     // The number goes where the picture's lettering left room for it, in the
     // digits of its line.
     const TOverlayLettering* lettering = LetteringOf(overlay.Id);

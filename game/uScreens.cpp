@@ -6,7 +6,9 @@
 #include "fwImage.h"
 #include "fwSprite.h"
 #include "tessaril.h"
+#include "uLettering.h"
 #include "uScreen.h"
+#include "uWords.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -49,20 +51,49 @@ void DrawNumber(SDL_Surface* surface, const TGameMedia& media, int32_t x, int32_
                shown);
 }
 
-void DrawHeadsUp(SDL_Surface* surface, const TGameMedia& media, const TGameSession& session) {
-    auto label = [&](TfwSDLImage* image, int32_t x) {
+// A heads-up label before its number at numberX: its picture at (x, 3) on
+// the handheld; elsewhere its word lettered with the baseline on row 12, as
+// the pictures have it, in the largest size up to the labels' that fits from
+// x to the number, its outline starting at x or as much further left (at most
+// kLabelGap pixels) as keeps it kLabelGap pixels clear of the number.
+void DrawLabel(SDL_Surface* surface, const TGameMedia& media, TMediaId id, int32_t x,
+               int32_t numberX) {
+    constexpr int32_t kLabelBaseline = 12;
+    constexpr int32_t kLabelGap = 2;
+    if (media.Lettering == nullptr) {
+        TfwSDLImage* image = media.PointsLabel;
+        if (id == miLivesLabel)
+            image = media.LivesLabel;
+        else if (id == miLevelLabel)
+            image = media.LevelLabel;
+        else if (id == miTimeLabel)
+            image = media.TimeLabel;
         if (image != nullptr)
             image->Draw(surface, x, 3);
-    };
-    label(media.PointsLabel, 5);
+        return;
+    }
+    const std::string word = LabelWord(id);
+    TLettering& lettering = *media.Lettering;
+    TfwFont* font =
+        lettering.FontFor(word, kMediaList[miFontLabel].FontSize, numberX - x, kLabelLettering);
+    if (font == nullptr)
+        return;
+    const int32_t width = TLettering::Width(*font, word, kLabelLettering);
+    const int32_t left = std::max(x - kLabelGap, std::min(x, numberX - kLabelGap - width));
+    lettering.Draw(surface, left, kLabelBaseline + 1 - lettering.CapHeight(*font), *font, word,
+                   kLabelLettering);
+}
+
+void DrawHeadsUp(SDL_Surface* surface, const TGameMedia& media, const TGameSession& session) {
+    DrawLabel(surface, media, miPointsLabel, 5, 49); // where a six-digit score starts
     DrawNumber(surface, media, 85, 2, std::to_string(session.Score), true);
-    label(media.LivesLabel, 100);
+    DrawLabel(surface, media, miLivesLabel, 100, 130);
     DrawNumber(surface, media, 130, 2, std::to_string(session.Lives), false);
-    label(media.LevelLabel, 150);
+    DrawLabel(surface, media, miLevelLabel, 150, 180);
     DrawNumber(surface, media, 180, 2, std::to_string(session.Level), false);
     if (session.Kind == TGameKind::Relaxed)
-        return; // no clock: nothing where it stands
-    label(media.TimeLabel, 200);
+        return;                                       // no clock: nothing where it stands
+    DrawLabel(surface, media, miTimeLabel, 200, 230); // the clock's first digit
     char time[32];
     std::snprintf(time, sizeof time, "%2d:%.2d", session.TimeLeft / 60, session.TimeLeft % 60);
     DrawNumber(surface, media, 260, 2, time, true);

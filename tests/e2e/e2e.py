@@ -7,10 +7,11 @@ real mouse through XTEST (xdotool) and reads the screen (ImageMagick's import) a
 writes. It stops at the first thing a player would not expect, names it, and
 keeps the recent screenshots in build/e2e-failure/.
 
-The screen is read against the game's own media: the stone, label, overlay and
+The screen is read against the game's own media: the stone, overlay banner and
 digit pictures under data/images/ are the templates, so the heads-up numbers,
-the board and the overlays are read exactly; text drawn with the TrueType font
-is judged by counting orange pixels in its region.
+the board and the banners are read exactly; text drawn with the TrueType font
+(the overlays' words and the heads-up labels among it) is judged by the colour
+and the extent of its pixels in its region.
 
 Usage: e2e.py [--game PATH] [--if-possible] [--keep]
   --if-possible  print "e2e: skipped (...)" and exit 0 when no X server can be
@@ -255,15 +256,15 @@ class Media:
         self.leveldone = img("leveldone")
         self.outoftime = img("outoftime")
         self.nomoves = img("nomoves")
-        # Where the game draws a number into an overlay (the level, the lives
-        # left; game/uMediaList.h), as (x, y, w, h) of the picture.
-        self.number_boxes = {id(self.presskey): (148, 5, 102, 31),
-                             id(self.outoftime): (104, 30, 12, 12),
-                             id(self.nomoves): (104, 29, 12, 12)}
-        self.points = img("points")
-        self.lives = img("lives")
-        self.level = img("level")
-        self.time = img("time")
+        # The desktop letters the overlays' words at run time over these
+        # wordless banners (game/uWords.cpp): the big line's colour and the
+        # range of its width in pixels tell the banners of one colour apart.
+        self.big_lines = {id(self.presskey): ("gold", 60, 110),
+                          id(self.leveldone): ("gold", 150, 194),
+                          id(self.paused): ("gold", 120, 165),
+                          id(self.outoftime): ("red", 95, 136),
+                          id(self.nomoves): ("red", 137, 180),
+                          id(self.gameover): ("red", 95, 136)}
         self.stones = {k: img(f) for k, f in self.STONE_FILES.items()}
         self.stone_sigs = {k: signature(p, 0, 0) for k, p in self.stones.items()}
         # Digit glyphs 0-9 and ':' as 6 x 14 cells, transparent drawn black.
@@ -341,23 +342,58 @@ def hud(media, screen):
     return out
 
 
+def label_shown(screen, x):
+    """A heads-up label lettered in its light blue at x of the top row: most of
+    its letters' pixels are there (the desktop letters the labels in its font)."""
+    lit = 0
+    for y in range(3, 15):
+        for i in range(-2, 30):
+            r, g, b = screen.px(x + i, y)
+            if b >= 150 and b > r + 30:
+                lit += 1
+    return lit >= 30
+
+
 def hud_visible(media, screen, clock=True):
-    """The four label images of the heads-up display are on the screen (the
-    first three alone with clock False: the relaxed game has no clock)."""
-    return (
-        match_fraction(screen, media.points, 5, 3) > 0.9
-        and match_fraction(screen, media.lives, 100, 3) > 0.9
-        and match_fraction(screen, media.level, 150, 3) > 0.9
-        and (not clock or match_fraction(screen, media.time, 200, 3) > 0.9)
-    )
+    """The four labels of the heads-up display are on the screen (the first
+    three alone with clock False: the relaxed game has no clock)."""
+    return (label_shown(screen, 5) and label_shown(screen, 100) and label_shown(screen, 150)
+            and (not clock or label_shown(screen, 200)))
+
+
+# The words' room in an overlay banner (x, y, w, h of the picture): all but
+# the gems at both ends and the frame.
+LETTERING_BOX = (26, 3, 198, 44)
+
+
+def big_line(screen):
+    """The overlay's big line as the screen shows it: "red" or "gold" (the
+    colour most of its letters have) and its width in pixels."""
+    red = gold = 0
+    cols = set()
+    x0, y0 = OVERLAY_AT
+    for y in range(y0 + 6, y0 + 28):
+        for x in range(x0 + 28, x0 + 222):
+            r, g, b = screen.px(x, y)
+            if r > 180 and g < 120 and b < 100:
+                red += 1
+                cols.add(x)
+            elif r > 200 and g > 140 and b < 130:
+                gold += 1
+                cols.add(x)
+    return ("red" if red > gold else "gold"), (max(cols) - min(cols) if cols else 0)
 
 
 def overlay_shown(media, screen, pic):
-    # The three overlays share their frame (the paused one matches the
-    # press-key picture to 80 %); a shown overlay matches its own fully.
-    # The number drawn into it is left out.
-    return match_fraction(screen, pic, OVERLAY_AT[0], OVERLAY_AT[1], step=2,
-                          skip=media.number_boxes.get(id(pic))) > 0.97
+    # The banners of one colour share their picture (the paused one matches
+    # the press-key picture to 80 %); a shown overlay matches its own outside
+    # the words, and its big line has their colour and width.
+    if match_fraction(screen, pic, OVERLAY_AT[0], OVERLAY_AT[1], step=2,
+                      skip=LETTERING_BOX) <= 0.97:
+        return False
+    colour, width = big_line(screen)
+    want, low, high = media.big_lines[id(pic)]
+    return colour == want and low <= width <= high
 
 
 def cell_origin(col, row):

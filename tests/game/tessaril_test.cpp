@@ -13,8 +13,10 @@
 #include "game/gamefixture.h"
 #include "testutil.h"
 #include "uHighscore.h"
+#include "uLettering.h"
 #include "uSaveGame.h"
 #include "uTextFile.h"
+#include "uWords.h"
 
 #include <SDL_image.h>
 #include <SDL_mixer.h>
@@ -34,6 +36,7 @@
 #include <strings.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -1427,6 +1430,13 @@ TEST_F(TessarilScreens, MenuScreensMatchTheirReferencePictures) {
         Press(TAction::MenuRight);
     }
     EXPECT_EQ(TGameState::gsTitle, game->State()) << "past the last page";
+    // The pause key bound to J: the pause screen's overlay names it.
+    ASSERT_EQ(TControls::TBind::Bound, game->Ctx.Prefs.Controls.BindKey(TAction::Pause, SDLK_j));
+    game->Ctx.Moves.PreferencesChanged();
+    StartPlaying();
+    Press(SDLK_j);
+    ASSERT_EQ(TGameState::gsPaused, game->State());
+    check("paused-pause-on-j");
 }
 
 // ---------------------------------------------------------------------------
@@ -2159,8 +2169,17 @@ bool BuildHasKey(int32_t key) {
 // table, and that key is one the build has.
 TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
     Start();
-    const auto& overlays = kHandheld ? kHandheldOverlays : kDesktopOverlays;
     const TControls controls;
+    // The handheld's overlays carry their words; the others' are lettered.
+    std::vector<TOverlayLettering> overlays(kHandheldOverlays.begin(), kHandheldOverlays.end());
+    std::vector<TOverlayWords> lettered;
+    for (const TOverlayLettering& o : kDesktopOverlays)
+        lettered.push_back(
+            OverlayWords(o.Id, 2, [&controls](TAction a) { return controls.KeyLabel(a); }));
+    if constexpr (!kHandheld)
+        for (size_t i = 0; i < overlays.size(); ++i)
+            overlays[i] = {kDesktopOverlays[i].Id, lettered[i].Big.c_str(),
+                           lettered[i].Small.c_str()};
     const auto help = TitleHelpLines(controls);
     const auto keyLines = TitleKeyLines(controls, false);
     const std::set<int32_t> none, select{KeyOf(TAction::Select)}, pause{KeyOf(TAction::Pause)},
@@ -2197,6 +2216,70 @@ TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
         for (int32_t key : named)
             EXPECT_TRUE(BuildHasKey(key)) << '"' << text << "\" names a key this build lacks";
     }
+}
+
+// The lettered overlays (desktop and web): each line of each overlay fits
+// between the gems even naming a long key (shrunk to a smaller size if need
+// be), and with this build's keys keeps its own size.
+TEST_F(TessarilScreens, OverlayLinesFitBetweenTheGems) {
+    Start();
+    if constexpr (kHandheld) {
+        EXPECT_EQ(nullptr, game->Media().Lettering); // its pictures carry their words
+        return;
+    }
+    TLettering& lettering = *game->Media().Lettering;
+    const int32_t room = kOverlayWidth - 2 * kOverlayLetteringMargin;
+    const int32_t bigSize = kMediaList[miFontBanner].FontSize;
+    const int32_t lineSize = kMediaList[miFontLine].FontSize;
+    const TKeyNamer longKey = [](TAction) { return std::string("left shift"); };
+    for (const TOverlayLettering& o : kDesktopOverlays) {
+        const TOverlayWords own =
+            OverlayWords(o.Id, 3, [](TAction a) { return TControls().KeyLabel(a); });
+        const TOverlayWords longest = OverlayWords(o.Id, 99, longKey);
+        EXPECT_NE(std::string::npos, longest.Small.find("LEFT SHIFT")) << longest.Small;
+        for (const auto& [text, size, style, shrinks] :
+             {std::tuple{own.Big, bigSize, kGoldLettering, false},
+              {own.Small, lineSize, kLineLettering, false},
+              {longest.Big, bigSize, kGoldLettering, true},
+              {longest.Small, lineSize, kLineLettering, true}}) {
+            TfwFont* font = lettering.FontFor(text, size, room, style);
+            ASSERT_NE(nullptr, font) << text;
+            EXPECT_LE(TLettering::Width(*font, text, style), room) << text;
+            if (!shrinks) {
+                EXPECT_EQ(size, font->Size) << text;
+            }
+        }
+    }
+    // A line too long for every size: the smallest.
+    const std::string endless(80, 'W');
+    EXPECT_EQ(kMediaList[miFontTiny].FontSize,
+              lettering.FontFor(endless, bigSize, room, kGoldLettering)->Size);
+}
+
+// The lettering is composed when its words change, not every frame: the
+// pause overlay and the heads-up labels drawn again compose nothing; the next
+// level's ready overlay composes its two lines once.
+TEST_F(TessarilScreens, LetteringIsComposedOncePerChange) {
+    if constexpr (kHandheld)
+        GTEST_SKIP() << "the handheld's overlays carry their words";
+    Start();
+    StartPlaying();
+    Press(TAction::Pause);
+    ASSERT_EQ(TGameState::gsPaused, game->State());
+    Draw();
+    const TLettering& lettering = *game->Media().Lettering;
+    const size_t composed = lettering.Composed();
+    EXPECT_GE(composed, 6u); // four labels, two lines
+    Draw();
+    Draw();
+    EXPECT_EQ(composed, lettering.Composed());
+    Press(TAction::Pause);
+    game->StartLevel(2);
+    game->SetState(TGameState::gsReady);
+    Settle();
+    Draw();
+    Draw();
+    EXPECT_EQ(composed + 2, lettering.Composed()); // LEVEL 2, and the ready line
 }
 
 TEST_F(TessarilScreens, InPlayWithOnlyTheCursorAnimatingOnlyItsRectangleIsSent) {

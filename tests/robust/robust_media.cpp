@@ -10,7 +10,7 @@
 //
 // How the failed loads are counted: a picture, a sound and a music file give
 // one line for each load; frame.bmp is loaded twice (two stone kinds), the
-// font three times (three sizes), so they give two and three lines. A music
+// font seven times (seven sizes), so they give two and seven lines. A music
 // file that fails gives its load line and the line of the play that follows
 // it, after which the music stays silent. A missing music folder is no
 // failure: no music, no line. A truncated Ogg file still loads and plays
@@ -90,7 +90,7 @@ std::vector<TMedium> MediaList() {
                                   "restart", "click1",   "click2"};
     for (const char* name : sounds)
         list.push_back({std::string("sounds/") + name + ".wav", 1, kSoundTag});
-    list.push_back({"fonts/orangefizz.ttf", 3, kFontLine, true});
+    list.push_back({"fonts/orangefizz.ttf", 7, kFontLine, true});
     return list;
 }
 

@@ -55,8 +55,7 @@ Image makeDigits() {
 namespace {
 
 constexpr int kBannerRadius = 7;
-// The lettering keeps clear of the gems at both ends.
-constexpr int kLetteringMargin = 28;
+constexpr int kLetteringMargin = kOverlayLetteringMargin;
 constexpr double kBigScale = 3.0;
 // Space between text and a run-time number: a space of the line's font.
 constexpr int kBigNumberGap = 6;
@@ -167,6 +166,8 @@ Image makeBanner(const TOverlayLettering& lettering, const TextStyle& bigStyle, 
                  RGB panelBottom) {
     Image im(kOverlayWidth, kOverlayHeight);
     drawPanel(im, panelTop, panelBottom);
+    if (lettering.Big[0] == '\0' && lettering.Small[0] == '\0')
+        return im; // wordless: the game letters it
     const std::string big = lettering.Big, small = lettering.Small;
     const double scale = bigScaleFor(big, im.w, bigStyle);
     auto bigLine = [&](const std::string& s) { return bigMask(s, scale, bigStyle); };
