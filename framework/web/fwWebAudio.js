@@ -8,7 +8,8 @@
 // in one GainNode before the speakers. Nothing of the page runs while the
 // sound plays: the browser's audio thread plays it all, and a channel is busy
 // until its sound's end on the audio clock. The AudioContext is suspended
-// until the player's first key, click or touch, and while the page is away.
+// until the player's first key, click or touch, while the page is away, and
+// while nothing plays.
 //
 // For the page's test, Module.tessarilSound is null until the audio is
 // opened, then {context, out, effects, music, nearEnd(seconds)}: the context,
@@ -27,6 +28,8 @@ mergeInto(LibraryManager.library, {
     // suspended (Escape is no gesture; a phone may suspend it again).
     gestures: ['keydown', 'mousedown', 'touchend'],
     held: false,    // the page went away while the sound ran: it goes on when the page is back
+    idle: false,    // suspended as nothing plays: the next sound's start resumes it
+    quiet: 0,       // the timer for the moment the last effect ends
     CHANNELS: 8,    // SDL_mixer's
     FULL: 128,      // SDL_mixer's loudest volume
 
@@ -50,7 +53,34 @@ mergeInto(LibraryManager.library, {
     },
 
     resume: function() {
-      if (fwWebSound.context.state === 'suspended') fwWebSound.context.resume();
+      if (fwWebSound.context.state === 'suspended' && !fwWebSound.idle) fwWebSound.context.resume();
+    },
+
+    // Once nothing plays (no music, every effect over), the context is
+    // suspended until the next start (wake): the audio thread rests too.
+    rest: function() {
+      var S = fwWebSound;
+      clearTimeout(S.quiet);
+      var context = S.context;
+      if (!context || context.state !== 'running' || S.music.playing) return;
+      var now = context.currentTime;
+      var last = now;
+      S.channels.forEach(function(c) {
+        if (c.source && c.ends > last) last = c.ends;
+      });
+      if (last === Infinity) return;
+      if (last > now) {
+        S.quiet = setTimeout(S.rest, (last - now) * 1000 + 20);
+        return;
+      }
+      S.idle = true;
+      context.suspend();
+    },
+
+    wake: function() {
+      if (!fwWebSound.idle) return;
+      fwWebSound.idle = false;
+      fwWebSound.context.resume();
     },
 
     // The page away: the context stops, so every sound waits where it is.
@@ -66,7 +96,9 @@ mergeInto(LibraryManager.library, {
       var context = fwWebSound.context;
       if (!fwWebSound.held) return;
       context.resume().then(function() {
-        if (context.state === 'running') fwWebSound.held = false;
+        if (context.state !== 'running') return;
+        fwWebSound.held = false;
+        fwWebSound.rest();
       });
     },
 
@@ -143,6 +175,7 @@ mergeInto(LibraryManager.library, {
         m.playing = false;
         m.fading = false;
         _fwWebAudioMusicEnded();
+        fwWebSound.rest();
       };
       source.connect(m.fade);
       source.start(now, offset || 0);
@@ -265,6 +298,7 @@ mergeInto(LibraryManager.library, {
       if (channel === S.CHANNELS) return -1;
     }
     var c = S.channels[channel];
+    S.wake();
     S.stopChannel(c);
     c.sound = number;
     S.setGain(channel);
@@ -281,6 +315,7 @@ mergeInto(LibraryManager.library, {
     if (c.ends !== Infinity) source.stop(c.ends);
     c.source = source;
     S.effects++;
+    S.rest(); // at the sound's end, unless something else plays by then
     return channel;
   },
 
@@ -317,6 +352,7 @@ mergeInto(LibraryManager.library, {
     var S = fwWebSound;
     var m = S.music;
     S.haltMusic();
+    S.wake();
     m.playing = true;
     m.times = times;
     m.fadeInMs = fadeInMs;
@@ -336,7 +372,10 @@ mergeInto(LibraryManager.library, {
     if (m.fading) return 1;
     if (!m.source) {
       S.haltMusic();
-      Promise.resolve().then(function() { _fwWebAudioMusicEnded(); });
+      Promise.resolve().then(function() {
+        _fwWebAudioMusicEnded();
+        S.rest();
+      });
       return 1;
     }
     m.fading = true;
@@ -352,6 +391,7 @@ mergeInto(LibraryManager.library, {
   fwWebAudioMusicHalt__deps: ['$fwWebSound'],
   fwWebAudioMusicHalt: function() {
     fwWebSound.haltMusic();
+    fwWebSound.rest();
   },
 
   fwWebAudioMusicPlaying__deps: ['$fwWebSound'],
@@ -368,7 +408,7 @@ mergeInto(LibraryManager.library, {
   fwWebAudioWaits__deps: ['$fwWebSound'],
   fwWebAudioWaits: function() {
     var context = fwWebSound.context;
-    return context && context.state !== 'running' && !fwWebSound.held ? 1 : 0;
+    return context && context.state !== 'running' && !fwWebSound.held && !fwWebSound.idle ? 1 : 0;
   },
 
   // The title has been shown: the tracks may be fetched. Resolves once the
@@ -377,7 +417,8 @@ mergeInto(LibraryManager.library, {
   $fwWebAudioAllowTracks: function() {
     var S = fwWebSound;
     if (!S.allowed) return Promise.resolve();
-    S.allow();
+    // From the next animation frame on: the title's own is painted first.
+    requestAnimationFrame(function() { S.allow(); });
     return S.music.file ? S.track(S.music.file).then(function() {}, function() {}) : Promise.resolve();
   },
 });

@@ -367,7 +367,8 @@ async function heardThroughout(page, what) {
 // arrived (the server holds it): nothing sounds. "sound arrives": the track's
 // answer let go, the music sounds. "sound running": the context runs, and a
 // second of its output is heard throughout. "sound ends": the track jumped
-// to its last half second is played out. "sound next": the play list's next
+// to its last half second is played out, and with nothing playing the
+// context is suspended. "sound next": the play list's next
 // track sounds and is heard. "sound mark", then "sound effect": an effect's
 // node has started since the mark.
 const SOUND = {
@@ -397,6 +398,9 @@ const SOUND = {
     await quietly(page, () => Module.tessarilSound.nearEnd(0.5));
     if (!(await waitFor(page, () => !Module.tessarilSound.music.playing)))
       failures.push(`the music does not end: ${JSON.stringify(await musicState(page))}`);
+    // Nothing plays until the game's next frame: the audio rests.
+    else if (!(await waitFor(page, () => Module.tessarilSound.context.state === 'suspended')))
+      failures.push(`with nothing playing the page's sound is ${await soundState(page)}`);
     SOUND.ended = before.file;
   },
   async next(page) {
@@ -781,11 +785,13 @@ async function bench(page, url) {
   await page.goto(url);
   const [ms, titleAt] = await page.evaluate(() => window.tessarilTitleAt);
   const beforeTitle = sentBytes(titleAt);
+  if (process.env.TESSARIL_BENCH_SENT) console.log(JSON.stringify(server.sent.map(s => [s.at - titleAt, s.name, s.bytes])));
   const sizes = siteSizes();
   await page.keyboard.press('q');
   const music = await waitFor(page, () => Module.tessarilSound && Module.tessarilSound.music.sounding);
   const kept = await waitFor(page, () => !!navigator.serviceWorker.controller);
   const visit = sentBytes();
+  if (process.env.TESSARIL_BENCH_SENT) console.log(JSON.stringify(server.sent.map(s => [s.at - titleAt, s.name, s.bytes])));
   await new Promise(resolve => setTimeout(resolve, 1000));
   const rest = music ? await mainThreadPercent(page, BENCH_SECONDS) : 'no music';
   const other = await page.browser().newPage();
