@@ -35,6 +35,8 @@ set(TESSARIL_WEB_FILES "${PROJECT_SOURCE_DIR}/web/files" CACHE PATH
 # The tracks stay out of tessaril.data: in their place it holds an empty file
 # of each name, so that the play list finds them in the working folder.
 file(GLOB TESSARIL_WEB_TRACKS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/musics/*.ogg)
+# The tracks' MP3 copies, for a browser without Ogg Vorbis.
+file(GLOB TESSARIL_WEB_MP3_TRACKS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data-web/musics/*.mp3)
 set(TESSARIL_WEB_TRACK_NAMES ${CMAKE_BINARY_DIR}/track-names)
 file(MAKE_DIRECTORY ${TESSARIL_WEB_TRACK_NAMES})
 foreach(track ${TESSARIL_WEB_TRACKS})
@@ -52,8 +54,9 @@ function(tessaril_web_page target)
     "SHELL:--js-library ${library}" "SHELL:--js-library ${store_library}"
     "SHELL:--js-library ${audio_library}"
     # The media without what the page never reads (the window's icon), reads
-    # compressed (the sound effects as Ogg Vorbis from data-web/) or fetches
-    # after the title (the tracks, only their names packaged).
+    # compressed (the sound effects as Ogg Vorbis from data-web/, with their
+    # MP3 copies) or fetches after the title (the tracks, only their names
+    # packaged).
     "SHELL:--exclude-file *.wav" "SHELL:--exclude-file *.png"
     "SHELL:--exclude-file ${PROJECT_SOURCE_DIR}/data/musics/*"
     "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/data@/tessaril/data"
@@ -70,7 +73,8 @@ function(tessaril_web_page target)
   # worker (its hash over every file of the folder), after every build.
   add_custom_target(${target}_site ALL
     COMMAND ${CMAKE_COMMAND} -E make_directory ${TESSARIL_WEB_SITE}/data/musics
-    COMMAND ${CMAKE_COMMAND} -E copy ${TESSARIL_WEB_TRACKS} ${TESSARIL_WEB_SITE}/data/musics/
+    COMMAND ${CMAKE_COMMAND} -E copy ${TESSARIL_WEB_TRACKS} ${TESSARIL_WEB_MP3_TRACKS}
+            ${TESSARIL_WEB_SITE}/data/musics/
     COMMAND ${PROJECT_SOURCE_DIR}/tools/web-site.sh ${TESSARIL_WEB_SITE} ${TESSARIL_WEB_DEPS}
     COMMENT "The page, its licences and its service worker in ${TESSARIL_WEB_SITE}")
   add_dependencies(${target}_site ${target})

@@ -20,7 +20,8 @@ namespace {
 std::string ClassName(const TfwObject& object) {
     const std::string mangled = typeid(object).name();
     size_t digits = 0;
-    while (digits < mangled.size() && std::isdigit(static_cast<unsigned char>(mangled[digits])) != 0)
+    while (digits < mangled.size() &&
+           std::isdigit(static_cast<unsigned char>(mangled[digits])) != 0)
         ++digits;
     const std::string name = mangled.substr(digits);
     const bool plain = digits > 0 && std::strtoul(mangled.c_str(), nullptr, 10) == name.size();

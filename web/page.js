@@ -130,6 +130,11 @@ var Module = (function() {
 
   // --- starting: the worker, the download, the module
 
+  // The service worker keeps the music in the format this browser plays (the
+  // MP3 copies where it decodes no Ogg Vorbis, as fwWebAudio.js chooses).
+  var ogg = document.createElement('audio').canPlayType('audio/ogg; codecs="vorbis"') !== '';
+  var WORKER = 'sw.js?music=' + (ogg ? 'ogg' : 'mp3');
+
   // Resolves when the game may start. Under a worker (every start after the
   // first) it first asks the server for a newer build; a newer worker keeps
   // every file of its build before it takes over, and the page then reloads
@@ -140,7 +145,7 @@ var Module = (function() {
     var workers = navigator.serviceWorker;
     if (!workers || !/^https?:$/.test(location.protocol) || !workers.controller)
       return Promise.resolve();
-    return workers.register('sw.js').then(function(registration) {
+    return workers.register(WORKER).then(function(registration) {
       // A newer worker that takes over while the game starts brings its
       // whole build: the page loads again from it.
       var reload = function() { location.reload(); };
@@ -167,7 +172,7 @@ var Module = (function() {
   function keepForOffline(tracks) {
     var workers = navigator.serviceWorker;
     if (!workers || !/^https?:$/.test(location.protocol) || workers.controller) return;
-    tracks.then(function() { return workers.register('sw.js'); }).catch(function() {});
+    tracks.then(function() { return workers.register(WORKER); }).catch(function() {});
   }
 
   // The named files' contents, reporting the bytes read so far and the

@@ -13,6 +13,10 @@
 const BUILD = '@BUILD@';
 const FILES = []; // the page's files as [name, SHA-256 in hex], filled in by the build
 const PREFIX = 'tessaril-';
+// The music's format the page plays (its registration's ?music=ogg or mp3):
+// only those tracks are kept.
+const MUSIC = new URL(self.location.href).searchParams.get('music') === 'mp3' ? '.mp3' : '.ogg';
+const KEPT = FILES.filter(([name]) => !name.startsWith('data/musics/') || name.endsWith(MUSIC));
 const CACHE = PREFIX + BUILD;
 
 // The response when its body is the file of this build, else an error.
@@ -37,7 +41,7 @@ function keep(cache, [name, sum]) {
 
 self.addEventListener('install', event => {
   event.waitUntil(caches.open(CACHE)
-    .then(cache => Promise.all(FILES.map(file => keep(cache, file))))
+    .then(cache => Promise.all(KEPT.map(file => keep(cache, file))))
     .then(() => self.skipWaiting(),
           error => caches.delete(CACHE).then(() => { throw error; })));
 });

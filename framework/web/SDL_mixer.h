@@ -4,7 +4,8 @@
 // sound is decoded once by the browser and played by it on its audio thread.
 // Eight channels as SDL_mixer's; a chunk's volume times its channel's is the
 // gain it plays at. The music is a file the page fetches from beside itself,
-// under the name it has in the working folder (data/musics/track1.ogg).
+// under the name it has in the working folder (data/musics/track1.ogg), or
+// its MP3 copy beside it (track1.mp3) where the browser decodes no Ogg Vorbis.
 #pragma once
 
 #include <SDL.h>
@@ -28,7 +29,7 @@ extern "C" {
 
 // Opens the page's audio, suspended until the player's first key, click or
 // touch; 0, or -1 with SDL's error set (already open, no Web Audio, or a
-// browser that cannot decode Ogg Vorbis). The format asked for is the
+// browser that decodes neither Ogg Vorbis nor MP3). The format asked for is the
 // browser's business: it plays at its own rate.
 int Mix_OpenAudio(int frequency, Uint16 format, int channels, int chunkSize);
 // Halts every sound and the music and closes the page's audio.

@@ -77,7 +77,7 @@ struct TWebState {
     TfwWebProgram Start;           // runs once the storage is read
     TfwWebGuard Guard;             // runs every animation frame's work
     bool Started = false;
-    bool TitleShown = false; // the started game's first frame was presented
+    bool TitleShown = false;            // the started game's first frame was presented
     std::unique_ptr<TfwFrameLoop> Loop; // the application's, once it runs
     int NextTicket = 0;
     // Changes of the storage the browser has yet to confirm.

@@ -21,6 +21,7 @@ struct _Mix_Music {
 namespace {
 
 constexpr int kAllChannels = -1;
+constexpr int kMp3Format = 2; // fwWebAudioFormat's
 constexpr int kFirstFreeChannel = -1;
 constexpr int kForEver = -1;
 
@@ -64,8 +65,9 @@ int Mix_OpenAudio(int frequency, Uint16 format, int channels, int chunkSize) {
     }
     const int opened = fwWebAudioOpen();
     if (opened <= 0) {
-        SDL_SetError(opened < 0 ? "This browser cannot decode Ogg Vorbis: the sound is off"
-                                : "The browser has no Web Audio");
+        SDL_SetError(opened < 0
+                         ? "This browser decodes neither Ogg Vorbis nor MP3: the sound is off"
+                         : "The browser has no Web Audio");
         return -1;
     }
     m = TMixer{};
@@ -156,7 +158,8 @@ void Mix_FreeChunk(Mix_Chunk* chunk) {
 
 int Mix_PlayChannelTimed(int channel, Mix_Chunk* chunk, int loops, int ticks) {
     if (chunk == nullptr || !Mixer().Open) {
-        SDL_SetError(chunk == nullptr ? "Tried to play a NULL chunk" : "Audio device hasn't been opened");
+        SDL_SetError(chunk == nullptr ? "Tried to play a NULL chunk"
+                                      : "Audio device hasn't been opened");
         return -1;
     }
     if (channel != kFirstFreeChannel && (channel < 0 || channel >= MIX_CHANNELS)) {
@@ -199,7 +202,8 @@ void Mix_FreeMusic(Mix_Music* music) {
 int Mix_FadeInMusic(Mix_Music* music, int loops, int ms) {
     TMixer& m = Mixer();
     if (music == nullptr || !m.Open) {
-        SDL_SetError(music == nullptr ? "music parameter was NULL" : "Audio device hasn't been opened");
+        SDL_SetError(music == nullptr ? "music parameter was NULL"
+                                      : "Audio device hasn't been opened");
         return -1;
     }
     Mix_HaltMusic();
@@ -253,4 +257,8 @@ EMSCRIPTEN_KEEPALIVE void fwWebAudioMusicEnded() {
 
 bool fwWebSoundWaits() {
     return fwWebAudioWaits() != 0;
+}
+
+bool fwWebSoundIsMp3() {
+    return fwWebAudioFormat() == kMp3Format;
 }

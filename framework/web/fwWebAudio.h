@@ -5,9 +5,12 @@
 
 extern "C" {
 
+// The format of the sounds the browser decodes: 1 Ogg Vorbis, 2 MP3 (the
+// media's copies for a browser without Ogg Vorbis), 0 neither.
+int fwWebAudioFormat();
 // Opens the page's AudioContext, suspended until the first key, click or
-// touch: 1, 0 where the browser has no Web Audio, -1 where it cannot decode
-// Ogg Vorbis (the media's format).
+// touch: 1, 0 where the browser has no Web Audio, -1 where it decodes neither
+// format.
 int fwWebAudioOpen();
 void fwWebAudioClose();
 // A new sound from a copy of the file's bytes, decoded by the browser in the
@@ -20,8 +23,9 @@ int fwWebAudioPlay(int sound, int channel, int loops, int ticks);
 int fwWebAudioPlaying(int channel);
 void fwWebAudioChannelVolume(int channel, int volume);
 void fwWebAudioSoundVolume(int sound, int volume);
-// The music: file names the track, fetched from beside the page once the
-// title has been shown; Start plays it from its
+// The music: file names the track (its .ogg name; a browser without Ogg
+// Vorbis fetches the .mp3 copy beside it), fetched from beside the page once
+// the title has been shown; Start plays it from its
 // beginning (times: 0 for ever), Fade ends it over ms.
 void fwWebAudioMusicFile(const char* file);
 void fwWebAudioMusicStart(int times, int fadeInMs);

@@ -3,7 +3,8 @@
 // (decodeAudioData) and started as an AudioBufferSourceNode into its
 // channel's GainNode (the channel's volume times the sound's, as SDL_mixer
 // multiplies them); the music is one track at a time, its bytes fetched from
-// beside the page once the title has been shown, decoded, and played by a
+// beside the page once the title has been shown (the .mp3 copy of the .ogg
+// where the browser decodes no Ogg Vorbis), decoded, and played by a
 // source node through a fade GainNode and a volume GainNode. Everything meets
 // in one GainNode before the speakers. Nothing of the page runs while the
 // sound plays: the browser's audio thread plays it all, and a channel is busy
@@ -12,9 +13,9 @@
 // while nothing plays.
 //
 // For the page's test, Module.tessarilSound is null until the audio is
-// opened, then {context, out, effects, music, nearEnd(seconds)}: the context,
-// the node all sound passes through, how many effect nodes were started, the
-// music's state ({file, playing, sounding, starts}) and a jump of the
+// opened, then {context, out, effects, decoded, music, nearEnd(seconds)}: the
+// context, the node all sound passes through, how many effect nodes were
+// started, how many sounds are decoded, the music's state ({file, playing, sounding, starts}) and a jump of the
 // sounding track to seconds before its end.
 mergeInto(LibraryManager.library, {
   $fwWebSound: {
@@ -23,6 +24,7 @@ mergeInto(LibraryManager.library, {
     channels: [],   // {gain, volume (0 .. 128), sound, source, ends (audio clock s)}
     sounds: [],     // by number: {buffer (null until decoded), volume (0 .. 128)}
     effects: 0,     // effect nodes started, for the test
+    mp3: false,     // the browser decodes no Ogg Vorbis: the media's MP3 copies play
     // The browser starts a page's audio only after a user gesture: the first
     // key, click or touch resumes it. Every one tries while the context is
     // suspended (Escape is no gesture; a phone may suspend it again).
@@ -133,8 +135,9 @@ mergeInto(LibraryManager.library, {
     track: function(file) {
       var tracks = fwWebSound.tracks;
       if (!tracks[file]) {
+        var url = fwWebSound.mp3 ? file.replace(/\.ogg$/, '.mp3') : file;
         tracks[file] = fwWebSound.allowed.then(function() {
-          return fetch(file);
+          return fetch(url);
         }).then(function(response) {
           if (!response.ok) throw new Error(file + ': ' + response.status);
           return response.arrayBuffer();
@@ -204,6 +207,7 @@ mergeInto(LibraryManager.library, {
         context: fwWebSound.context,
         out: fwWebSound.out,
         effects: fwWebSound.effects,
+        decoded: fwWebSound.sounds.filter(function(s) { return s && s.buffer; }).length,
         music: {file: m.file, playing: m.playing, sounding: !!m.source, starts: m.starts},
         nearEnd: function(seconds) {
           if (!m.source) return false;
@@ -219,14 +223,24 @@ mergeInto(LibraryManager.library, {
     },
   },
 
+  // 1 where the browser decodes Ogg Vorbis, 2 where it decodes MP3 only, 0
+  // where neither (as its media element says).
+  fwWebAudioFormat: function() {
+    var probe = document.createElement('audio');
+    if (!probe.canPlayType) return 0;
+    if (probe.canPlayType('audio/ogg; codecs="vorbis"') !== '') return 1;
+    return probe.canPlayType('audio/mpeg') !== '' ? 2 : 0;
+  },
+
   // Opens the graph, suspended; 1, 0 without Web Audio, -1 where the browser
-  // cannot decode Ogg Vorbis.
-  fwWebAudioOpen__deps: ['$fwWebSound', '$fwWeb'],
+  // decodes neither format.
+  fwWebAudioOpen__deps: ['$fwWebSound', '$fwWeb', 'fwWebAudioFormat'],
   fwWebAudioOpen: function() {
     var Context = window.AudioContext || window.webkitAudioContext;
     if (!Context) return 0;
-    var probe = document.createElement('audio');
-    if (!probe.canPlayType || probe.canPlayType('audio/ogg; codecs="vorbis"') === '') return -1;
+    var format = _fwWebAudioFormat();
+    if (format === 0) return -1;
+    fwWebSound.mp3 = format === 2;
     var context;
     try {
       context = new Context();

@@ -114,7 +114,7 @@ function check(name, shown, as = name) {
 // request came (ms since the epoch), its path and the bytes sent.
 function serve(root) {
   const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                 '.data': 'application/octet-stream', '.png': 'image/png', '.ogg': 'audio/ogg',
+                 '.data': 'application/octet-stream', '.png': 'image/png', '.ogg': 'audio/ogg', '.mp3': 'audio/mpeg',
                  '.webmanifest': 'application/manifest+json', '.txt': 'text/plain'};
   const answer = (req, res, at) => {
     const name = decodeURIComponent(new URL(req.url, 'http://x').pathname).replace(/\/$/, '/index.html');
@@ -676,6 +676,36 @@ async function checkFailures(browser, url) {
   }
 }
 
+// A browser that decodes no Ogg Vorbis (its canPlayType says so) plays the
+// MP3 copies: the seven effects decoded, the first track fetched as MP3 and
+// sounding after the first key; no Ogg track is asked for, by the page nor
+// by its service worker.
+async function checkMp3(browser, url) {
+  const context = await browser.createBrowserContext();
+  try {
+    const page = await context.newPage();
+    await page.evaluateOnNewDocument(() => {
+      const canPlay = HTMLMediaElement.prototype.canPlayType;
+      HTMLMediaElement.prototype.canPlayType = function(type) {
+        return /ogg/.test(type) ? '' : canPlay.call(this, type);
+      };
+    });
+    const from = server.sent.length;
+    await open(page, url);
+    await step(page, 1500);
+    await VERBS.press(page, 'q');
+    if (!(await waitFor(page, () => Module.tessarilSound.music.sounding)))
+      failures.push(`without Ogg Vorbis the music is ${JSON.stringify(await musicState(page))}`);
+    const decoded = await quietly(page, () => Module.tessarilSound.decoded);
+    const tracks = server.sent.slice(from).map(s => s.name).filter(n => n.startsWith('/data/musics/'));
+    console.log(`without Ogg Vorbis: ${decoded} effects decoded, tracks fetched ${tracks}`);
+    if (decoded !== 7 || !tracks.includes('/data/musics/track1.mp3') || tracks.some(n => n.endsWith('.ogg')))
+      failures.push(`without Ogg Vorbis ${decoded} effects were decoded and the tracks fetched were ${tracks}`);
+  } finally {
+    await context.close();
+  }
+}
+
 async function test(page, url, server) {
   await page.evaluateOnNewDocument(fakePad);
   await open(page, url);
@@ -710,6 +740,7 @@ async function test(page, url, server) {
   await checkOffline(page, url, server);
   await checkUpdate(page, url, server);
   await checkFailures(page.browser(), url);
+  await checkMp3(page.browser(), url);
   await twoTabsKeep(page.browser(), url);
   await reloadAtGameOver(page.browser(), url);
   await twoTabsScore(page.browser(), url);
