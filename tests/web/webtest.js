@@ -10,7 +10,8 @@
 // line; the page reloaded with the network cut must reach the title from its
 // service worker; a served copy with one file changed must replace the kept
 // one at the next start; a module that cannot load must leave its sentence on
-// the page; two tabs dealing a game each must keep both, and two tabs naming a
+// the page; a browser that decodes no Ogg Vorbis must play the MP3 copies;
+// two tabs dealing a game each must keep both, and two tabs naming a
 // score each both rows; a reload in the GAME OVER second must keep the score;
 // and the console must have shown no error.
 //   node webtest.js SITE SCENARIO ORACLE REFERENCES FAILUREDIR [bench]
