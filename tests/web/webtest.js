@@ -610,10 +610,17 @@ async function checkPage(page) {
 }
 
 // The page reloaded with the network cut, after one visit, plays the kept
-// build: its title, after the first key, is the scenario's.
+// build: its title, after the first key, is the scenario's. By then the
+// code, the media and the tracks were sent once.
 async function checkOffline(page, url, server) {
   if (!(await waitFor(page, () => !!navigator.serviceWorker.controller)))
     return failures.push('no service worker keeps the page');
+  // The worker kept what the page had downloaded: neither the code, the
+  // media nor a track was sent twice (the browser itself asks for the page,
+  // its icon and sw.js again at later starts).
+  const sent = server.sent.map(s => s.name).filter(n => /^\/(tessaril\.|page\.js|data\/)/.test(n));
+  const twice = sent.filter((name, i) => sent.indexOf(name) !== i);
+  if (twice.length) failures.push(`sent again for the service worker: ${[...new Set(twice)]}`);
   server.down = true;
   try {
     await open(page, url);
