@@ -15,8 +15,9 @@
 // For the page's test, Module.tessarilSound is null until the audio is
 // opened, then {context, out, effects, decoded, music, nearEnd(seconds)}: the
 // context, the node all sound passes through, how many effect nodes were
-// started, how many sounds are decoded, the music's state ({file, playing, sounding, starts}) and a jump of the
-// sounding track to seconds before its end.
+// started, how many sounds are decoded, the music's state ({file, playing,
+// sounding, starts}) and a jump of the sounding track to seconds before its
+// end.
 mergeInto(LibraryManager.library, {
   $fwWebSound: {
     context: null,
