@@ -78,6 +78,8 @@ public:
     void End();
     // The game ended (Terminated): DoneGame has run and nothing runs any more.
     bool Ended() const { return stage_ == TStage::Ended; }
+    // The start-up's steps (the loading bar) are done: the game's frames run.
+    bool Started() const { return stage_ != TStage::Start; }
     // The presenter's report: the running frame sent a changed picture.
     void PictureSent() { pictureSent_ = true; }
     // After AnimationFrame: ms the page may let pass before the next one

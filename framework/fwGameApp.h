@@ -140,7 +140,8 @@ public:
     virtual void UpdateFrame(SDL_Surface* surface) { (void)surface; }
     virtual void DrawFrame(SDL_Surface* surface) { (void)surface; }
     virtual void ProcessFrame(SDL_Surface* surface) { (void)surface; }
-    // Called on SDL_mixer's audio thread when a piece of music has ended.
+    // Called on SDL_mixer's audio thread when a piece of music has ended (on
+    // a page between its animation frames).
     virtual void MusicFinished() {}
     // Milliseconds from now (fwGetTicks) until the picture or the rules next
     // change by themselves: 0 while something moves or counts every frame,

@@ -49,8 +49,9 @@ public:
 
     // --- Sound ---
     // Readies SDL's side of the sound device before the mixer opens it; false
-    // (SDL's error set) when there is none. A page's mixer plays through the
-    // page's audio (fwWebAudio.cpp) and SDL's audio subsystem stays closed.
+    // (SDL's error set) when there is none. A page's mixer calls are played
+    // by the browser's own audio (fwWebAudio.cpp): SDL's audio subsystem
+    // stays closed.
     virtual bool OpenAudioSubsystem() = 0;
     // May the sound device take sound faster than it plays it (the desktop's
     // null devices)? Then the mixer's output is counted, and such a device is

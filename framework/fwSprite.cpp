@@ -3,9 +3,8 @@
 #include "fwGameApp.h"
 #include "fwImage.h"
 
-#include <cxxabi.h>
-
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <string>
 #include <typeinfo>
@@ -14,13 +13,19 @@
 namespace {
 
 // A readable class name for error messages ("TfwSDLImage", not "11TfwSDLImage").
+// A class at namespace scope is mangled as its name's length and the name;
+// any other (nested, in a namespace, a template) keeps its mangled name. The
+// library's demangler is left out on purpose: it would be the web build's
+// largest piece of code after FreeType's interpreter, for one error message.
 std::string ClassName(const TfwObject& object) {
-    const char* mangled = typeid(object).name();
-    int status = 0;
-    char* demangled = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
-    std::string result = (status == 0 && demangled != nullptr) ? demangled : mangled;
-    std::free(demangled);
-    return result;
+    const std::string mangled = typeid(object).name();
+    size_t digits = 0;
+    while (digits < mangled.size() &&
+           std::isdigit(static_cast<unsigned char>(mangled[digits])) != 0)
+        ++digits;
+    const std::string name = mangled.substr(digits);
+    const bool plain = digits > 0 && std::strtoul(mangled.c_str(), nullptr, 10) == name.size();
+    return plain ? name : mangled;
 }
 
 TfwRect Shifted(const TfwRect& r, int32_t dx, int32_t dy) {

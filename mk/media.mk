@@ -4,7 +4,7 @@
 #                    the desktop icons under dist/icons/ again (all committed)
 # The generator is a target of the desktop build (tessaril_mkmedia), so make
 # build and make test compile it and it cannot rot.
-MEDIA_PACKAGES := g++ pkg-config libsdl1.2-dev vorbis-tools fonts-dejavu-core \
+MEDIA_PACKAGES := g++ pkg-config libsdl1.2-dev vorbis-tools lame fonts-dejavu-core \
                   fonts-dejavu-extra imagemagick python3-fonttools
 
 .PHONY: media-deps

@@ -1,12 +1,14 @@
 # The web configuration: the game in a browser page, built with Debian's
-# emscripten against SDL 1.2, SDL_mixer, Ogg Vorbis and FreeType built from
-# Debian's source packages (tools/web-deps.sh, cached outside the clone).
+# emscripten against SDL 1.2 and FreeType built from Debian's source packages
+# (tools/web-deps.sh, cached outside the clone); the browser decodes and plays
+# the sound.
 #   make web        build-web/: the page (index.html, page.js, its manifest, icons,
 #                   service worker sw.js), tessaril.js, .wasm, .data, licences/,
 #                   and a gzip copy (.gz) beside each file of the page's folder
 #   make web-play   the same, served on localhost (the address is printed)
 #   make test-web   the page played in headless Chromium against the desktop
-#   make bench-web  the time from page load to the first title frame
+#   make bench-web  the time from page load to the first title frame beside the
+#                   desktop game's, the bytes sent before it, the main thread at rest
 # The work (CMake, the fetched sources) lives in build-web-work/.
 
 WEB_SITE ?= build-web
@@ -51,7 +53,8 @@ test-web: web web-test-deps
 	cmake --build build -j$(JOBS) --target tessaril_webshots
 	tests/web/run.sh $(WEB_SITE) $(WEB_WORK)/test build/tests/tessaril_webshots
 
-bench-web: web web-test-deps
+# The desktop game (build/tessaril) is timed under Xvfb beside the page.
+bench-web: web web-test-deps bench-deps
 	cmake -S . -B build -DTESSARIL_HANDHELD=OFF
-	cmake --build build -j$(JOBS) --target tessaril_webshots
+	cmake --build build -j$(JOBS) --target tessaril_webshots tessaril
 	tests/web/run.sh $(WEB_SITE) $(WEB_WORK)/bench build/tests/tessaril_webshots bench

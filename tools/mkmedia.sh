@@ -4,7 +4,7 @@
 # effects data-web/, the desktop icons under dist/icons/ and the web page's
 # under web/icons/. Run from anywhere: tools/mkmedia.sh (or make media, which
 # installs what it needs first).
-# Needs g++, the SDL 1.2 development files, oggenc (vorbis-tools), convert
+# Needs g++, the SDL 1.2 development files, oggenc (vorbis-tools), lame, convert
 # (imagemagick), the DejaVu fonts (fonts-dejavu-core, fonts-dejavu-extra) and
 # pyftsubset (python3-fonttools).
 set -eu
@@ -27,6 +27,13 @@ echo "encoding the music"
 oggenc -Q -q 2 -s 20101 -o data/musics/track1.ogg "$WORK/track1.wav"
 oggenc -Q -q 2 -s 20102 -o data/musics/track2.ogg "$WORK/track2.wav"
 ls -l data/musics/*.ogg
+# The web build's copies for browsers that cannot decode Ogg Vorbis (Safari's
+# Web Audio): MP3 at a fixed rate, the same bytes every run.
+mkdir -p data-web/musics
+for N in 1 2; do
+    lame --quiet -b 48 --noreplaygain "$WORK/track$N.wav" "data-web/musics/track$N.mp3"
+done
+ls -l data-web/musics/*.mp3
 
 echo "converting the icons"
 # colour and alpha pictures into one PNG; no time stamps, so every run gives
@@ -55,17 +62,19 @@ cp dist/icons/hicolor/64x64/apps/tessaril.png data/images/icon.png
 echo "  data/images/icon.png"
 
 echo "encoding the web build's sound effects"
-# The page downloads its media: Ogg Vorbis there, the plain WAV everywhere
-# else (the handheld decodes nothing it need not). Fixed serial numbers, so
+# The page downloads its media: Ogg Vorbis there (and MP3 for a browser
+# without Ogg Vorbis), the plain WAV everywhere else (the handheld decodes
+# nothing it need not). Fixed serial numbers, so
 # every run gives the same files.
 mkdir -p data-web/sounds
 SERIAL=20201
 for WAV in data/sounds/*.wav; do
     NAME=$(basename "$WAV" .wav)
     oggenc -Q -q 3 -s $SERIAL -o "data-web/sounds/$NAME.ogg" "$WAV"
+    lame --quiet -b 48 --noreplaygain "$WAV" "data-web/sounds/$NAME.mp3"
     SERIAL=$((SERIAL + 1))
 done
-ls -l data-web/sounds/*.ogg
+ls -l data-web/sounds/*.ogg data-web/sounds/*.mp3
 
 echo "cutting the font"
 FONT=/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf

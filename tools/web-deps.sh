@@ -4,9 +4,8 @@
 #   tools/web-deps.sh BUILDDIR
 # prints the install prefix (include/, lib/, lib/pkgconfig/) on its last line.
 #
-# libogg, libvorbis, SDL 1.2 (dummy video and audio drivers, no threads, no
-# joystick), SDL_mixer 1.2 (Ogg Vorbis through libvorbis only) and FreeType,
-# each pinned to its upstream version; whatever Debian revision the mirror
+# SDL 1.2 (dummy video and audio drivers, no threads, no joystick) and
+# FreeType, each pinned to its upstream version; whatever Debian revision the mirror
 # serves is taken and recorded in the prefix's manifest.txt. The sources are
 # fetched with apt-get source by an apt of its own under BUILDDIR/apt
 # (tools/private-apt.sh), unpacked with Debian's patches applied, and built
@@ -32,10 +31,7 @@ export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 SUITE=${WEB_DEPS_SUITE:-bookworm}
 
 # Source package, upstream version, in build order.
-SOURCES="libogg 1.3.5
-libvorbis 1.3.7
-libsdl1.2 1.2.15
-sdl-mixer1.2 1.2.12
+SOURCES="libsdl1.2 1.2.15
 freetype 2.12.1"
 
 # Small code first: the page downloads every byte of it.
@@ -51,18 +47,6 @@ SDL_FLAGS="--disable-shared --enable-static --disable-threads --disable-joystick
 --disable-nasm --disable-altivec --disable-ipod --disable-input-events --disable-input-tslib
 --disable-pth --disable-rpath --disable-assembly --disable-loadso --disable-stdio-redirect
 --disable-esd-shared --disable-pulseaudio-shared --disable-x11-shared"
-MIXER_FLAGS="--disable-shared --enable-static --disable-music-cmd --disable-music-mod
---disable-music-midi --disable-music-timidity-midi --disable-music-native-midi
---disable-music-fluidsynth-midi --enable-music-ogg --disable-music-ogg-tremor
---disable-music-ogg-shared --disable-music-wave --disable-music-flac --disable-music-mp3 --disable-music-mp3-mad-gpl
---disable-music-mod-shared --disable-sdltest --disable-smpegtest"
-# SDL 1.2 without threads opens no audio device (SDL_OpenAudio starts a thread
-# for every driver that is not interrupt driven). SDL_mixer's calls of the
-# audio device go instead to the web module's own, declared in
-# framework/web/fwWebAudio.h with SDL's contract: they keep the mixer's
-# callback and let the page's Web Audio pull its samples.
-MIXER_CPPFLAGS="-DSDL_OpenAudio=fwWebOpenAudio -DSDL_CloseAudio=fwWebCloseAudio
--DSDL_PauseAudio=fwWebPauseAudio -DSDL_LockAudio=fwWebLockAudio -DSDL_UnlockAudio=fwWebUnlockAudio"
 # FreeType with only what draws the game's TrueType font: the TrueType driver
 # with its bytecode hinter, the sfnt tables and the smooth renderer. The font
 # carries its own hinting, so the auto-hinter is never asked for; its glyphs
@@ -80,8 +64,7 @@ FREETYPE_FLAGS="-DBUILD_SHARED_LIBS=OFF -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=
 -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON"
 
 EMCC_VERSION=$(emcc --version | head -n 1)
-KEY=$(printf '%s\n' "$SOURCES" "$CFLAGS_WEB" "$SDL_FLAGS" "$MIXER_FLAGS" "$MIXER_CPPFLAGS" "$FREETYPE_MODULES" \
-    "$FREETYPE_OFF" "$FREETYPE_FLAGS" \
+KEY=$(printf '%s\n' "$SOURCES" "$CFLAGS_WEB" "$SDL_FLAGS" "$FREETYPE_MODULES" "$FREETYPE_OFF" "$FREETYPE_FLAGS" \
     "$EMCC_VERSION" "$SUITE" | cat - "$0" | grep -v '^[[:space:]]*#' | sha256sum | cut -c1-16)
 CACHE=${XDG_CACHE_HOME:-$HOME/.cache}/tessaril/web-deps
 PREFIX=$CACHE/$KEY
@@ -140,22 +123,16 @@ fetch_sources() {
 # missing by their tests.
 HOST=i686-pc-linux-gnu
 
-# configure-based build of source package $1 with the given flags. Set for
-# one package: EXTRA_CPPFLAGS, added to the preprocessor's; MAKE_TARGETS and
-# INSTALL_TARGETS, make's targets instead of all and install.
-EXTRA_CPPFLAGS=""
-MAKE_TARGETS=""
-INSTALL_TARGETS=install
+# configure-based build of source package $1 with the given flags.
 build_autoconf() {
     name=$1
     shift
     log "building $name"
     dir="$BUILD/src/$name"
-    # shellcheck disable=SC2086
     (cd "$dir" &&
-        CFLAGS="$CFLAGS_WEB" CPPFLAGS="-I$STAGE/include $EXTRA_CPPFLAGS" LDFLAGS="-L$STAGE/lib" \
+        CFLAGS="$CFLAGS_WEB" CPPFLAGS="-I$STAGE/include" LDFLAGS="-L$STAGE/lib" \
             EM_PKG_CONFIG_PATH="$STAGE/lib/pkgconfig" emconfigure ./configure --host="$HOST" --prefix="$STAGE" "$@" >&2 &&
-        emmake make -j"$JOBS" $MAKE_TARGETS >&2 && emmake make $INSTALL_TARGETS >&2)
+        emmake make -j"$JOBS" >&2 && emmake make install >&2)
 }
 
 build_freetype() {
@@ -185,33 +162,8 @@ fetch_sources
 STAGE=$PREFIX
 rm -rf "$STAGE"
 mkdir -p "$STAGE"
-build_autoconf libogg --disable-shared --enable-static
-# Its x86 Linux flags include one that clang does not know.
-sed -i 's/ -mno-ieee-fp//' "$BUILD/src/libvorbis/configure"
-build_autoconf libvorbis --disable-shared --enable-static --disable-docs --disable-examples \
-    --disable-oggtest --with-ogg="$STAGE"
 # shellcheck disable=SC2086
 build_autoconf libsdl1.2 $SDL_FLAGS
-# The library alone (into build/, which only make's "all" creates): its
-# example players would call the audio device that only the game's web
-# module provides.
-mkdir -p "$BUILD/src/sdl-mixer1.2/build"
-EXTRA_CPPFLAGS=$(echo "$MIXER_CPPFLAGS" | tr '\n' ' ')
-MAKE_TARGETS=build/libSDL_mixer.la
-INSTALL_TARGETS="install-hdrs install-lib"
-# shellcheck disable=SC2086
-build_autoconf sdl-mixer1.2 $MIXER_FLAGS --with-sdl-prefix="$STAGE"
-if ! grep -q -- '-DOGG_MUSIC' "$BUILD/src/sdl-mixer1.2/Makefile"; then
-    log "SDL_mixer was configured without Ogg Vorbis music"
-    exit 1
-fi
-if ! grep -q -a fwWebOpenAudio "$STAGE/lib/libSDL_mixer.a"; then
-    log "SDL_mixer still calls SDL's own audio device"
-    exit 1
-fi
-EXTRA_CPPFLAGS=""
-MAKE_TARGETS=""
-INSTALL_TARGETS=install
 build_freetype
 # Every package's notices, for the page to publish beside the code built
 # from it: Debian's copyright file and the upstream licence texts.

@@ -12,7 +12,8 @@
 # licences/ beside the page holds Tessaril's own licence, the font's and, for
 # every bundled library, its Debian copyright file and upstream licence texts,
 # with licences/index.html naming each and where its source comes from. sw.js
-# is web/sw.js with the build's hash over every other file and their list:
+# is web/sw.js with the build's hash over every other file and their list
+# with each one's SHA-256:
 # written last, so that any changed file of the folder makes a new worker.
 set -eu
 
@@ -23,7 +24,10 @@ worker() {
     site=$1
     files=$(cd "$site" && find . -type f ! -name sw.js ! -name '*.gz' | sed 's|^\./||' | LC_ALL=C sort)
     build=$(cd "$site" && for f in $files; do echo "$f"; sha256sum <"$f"; done | sha256sum | cut -c1-16)
-    list=$(printf '%s\n' './' $files | sed 's/.*/  "&",/')
+    list=$(cd "$site" && for f in ./ $files; do
+        [ "$f" = ./ ] && body=index.html || body=$f
+        echo "  [\"$f\", \"$(sha256sum <"$body" | cut -c1-64)\"],"
+    done)
     {
         sed -n '1,/^const FILES = /p' "$ROOT/web/sw.js" | sed '$d' | sed "s/@BUILD@/$build/"
         printf 'const FILES = [\n%s\n];\n' "$list"

@@ -5,8 +5,9 @@
 // zoom by pinching; the options the page knows taken from its address
 // (?seed=1234 becomes -seed=1234), every other query pair (what shared links
 // carry) ignored; the log's lines in the console. It starts the game:
-// the service worker first (sw.js: the build kept for offline play, a newer
-// one taken whole), then the download of the module with its progress shown,
+// the service worker first on every start after the first (sw.js: the build
+// kept for offline play, a newer one taken whole; the first start registers
+// it after the title), then the download of the module with its progress shown,
 // and one readable sentence instead of a black page when the browser lacks
 // WebAssembly, a download fails or the module stops with an error.
 'use strict';
@@ -129,16 +130,22 @@ var Module = (function() {
 
   // --- starting: the worker, the download, the module
 
+  // The service worker keeps the music in the format this browser plays (the
+  // MP3 copies where it decodes no Ogg Vorbis, as fwWebAudio.js chooses).
+  var ogg = document.createElement('audio').canPlayType('audio/ogg; codecs="vorbis"') !== '';
+  var WORKER = 'sw.js?music=' + (ogg ? 'ogg' : 'mp3');
+
   // Resolves when the game may start. Under a worker (every start after the
   // first) it first asks the server for a newer build; a newer worker keeps
   // every file of its build before it takes over, and the page then reloads
   // from it, so the game never runs one build's page with another's module.
-  // Offline, or where the update fails, the cached build plays.
+  // Offline, or where the update fails, the cached build plays. The first
+  // start registers no worker here (keepForOffline does, after the title).
   function readyWorker() {
     var workers = navigator.serviceWorker;
-    if (!workers || !/^https?:$/.test(location.protocol)) return Promise.resolve();
-    return workers.register('sw.js').then(function(registration) {
-      if (!workers.controller) return null; // the first start: this build from the network
+    if (!workers || !/^https?:$/.test(location.protocol) || !workers.controller)
+      return Promise.resolve();
+    return workers.register(WORKER).then(function(registration) {
       // A newer worker that takes over while the game starts brings its
       // whole build: the page loads again from it.
       var reload = function() { location.reload(); };
@@ -156,6 +163,16 @@ var Module = (function() {
         });
       }, play);
     }).catch(function() { return null; });
+  }
+
+  // The first start's worker, registered once the title is shown and the
+  // music's first track has arrived: it keeps what the page has downloaded
+  // (from the browser's cache) and fetches the rest of the build, the other
+  // tracks included, for offline play. Nothing of it delays the title.
+  function keepForOffline(tracks) {
+    var workers = navigator.serviceWorker;
+    if (!workers || !/^https?:$/.test(location.protocol) || workers.controller) return;
+    tracks.then(function() { return workers.register(WORKER); }).catch(function() {});
   }
 
   // The named files' contents, reporting the bytes read so far and the
@@ -212,6 +229,8 @@ var Module = (function() {
     // Called by the module with its first picture: the game's own loading
     // bar takes over from the page's progress.
     tessarilShown: function() { if (!failed) status.hidden = true; },
+    // Called with the title's first frame (fwWeb.js).
+    tessarilTitleShown: keepForOffline,
   };
 
   function start() {

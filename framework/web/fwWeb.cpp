@@ -31,6 +31,7 @@ void fwWebListen(const int32_t* kinds, int kindCount, int fields, int stepped,
 int fwWebTakeStep(uint32_t ms);
 int fwWebNextEvent(int32_t* event);
 void fwWebPresent(const uint32_t* rgba, int x, int y, int w, int h);
+void fwWebTitleShown();
 void fwWebSetTyping(int on);
 void fwWebSay(const char* text);
 void fwWebRunFrames();
@@ -76,6 +77,7 @@ struct TWebState {
     TfwWebProgram Start;           // runs once the storage is read
     TfwWebGuard Guard;             // runs every animation frame's work
     bool Started = false;
+    bool TitleShown = false;            // the started game's first frame was presented
     std::unique_ptr<TfwFrameLoop> Loop; // the application's, once it runs
     int NextTicket = 0;
     // Changes of the storage the browser has yet to confirm.
@@ -230,13 +232,17 @@ void PresentRects(SDL_Surface* screen, int count, SDL_Rect* rects) {
     }
     if (s.Loop && count > 0)
         s.Loop->PictureSent();
+    if (s.Loop && count > 0 && !s.TitleShown && s.Loop->Started()) {
+        s.TitleShown = true;
+        fwWebTitleShown();
+    }
 }
 
 } // namespace
 
 void fwWebStart(const std::vector<std::string>& args, TfwWebProgram program, TfwWebGuard guard) {
-    // SDL draws into memory and mixes for no device: the page shows the
-    // picture, and the browser's audio is not SDL's.
+    // SDL draws into memory and opens no audio device: the page shows the
+    // picture, and the browser plays the sound (fwWebAudio.cpp).
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     TWebState& s = State();

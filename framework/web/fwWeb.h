@@ -68,3 +68,5 @@ bool fwWebFilesKept();
 // The browser starts a page's audio only after one; false once it runs, and
 // when the page has no sound at all.
 bool fwWebSoundWaits();
+// Does the page play MP3 copies of the sounds, the browser decoding no Ogg Vorbis?
+bool fwWebSoundIsMp3();

@@ -2,9 +2,8 @@
 // working folder and the browser's storage, the canvas, the page's keys,
 // mouse, touches and gamepad queued until the program asks for them between
 // frames, the page going out of sight and back, the phone's text field for
-// typing and the screen readers' live region; the page's Web Audio, which
-// pulls SDL_mixer's samples (fwWebAudio.cpp); and, in $fwWebCalls, every
-// function the page and its test may call.
+// typing and the screen readers' live region; and, in $fwWebCalls, every
+// function the page and its test may call. The sound is fwWebAudio.js's.
 mergeInto(LibraryManager.library, {
   $fwWeb__deps: ['$FS', '$IDBFS', '$fwWebSound'],
   $fwWeb: {
@@ -603,11 +602,7 @@ mergeInto(LibraryManager.library, {
   //   tessarilStep(ms)       with the stepped clock only: grants the clock ms
   //                          more; resolves once the program's animation
   //                          frames have spent the grant and wait for the next
-  //   tessarilSound          null until the page's audio is opened, then
-  //                          {context, node, pull(frames), musicPlaying()}:
-  //                          the AudioContext, its source node, the mixer's
-  //                          next frames as [left, right], and whether the
-  //                          mixer plays music
+  //   tessarilSound          the page's sound, for the test (fwWebAudio.js)
   //   tessarilRefuseStorage()  the test's hook: from now on the storage
   //                          refuses every save, as a full one or a private
   //                          window's does
@@ -615,14 +610,16 @@ mergeInto(LibraryManager.library, {
   //                          while it is in sight, 'waiting' once an animation
   //                          frame found it away and ran nothing, 'told' before
   // The page may set Module.tessarilShown, called once the first picture is
-  // drawn. The module's own functions that JavaScript calls are
+  // drawn, and Module.tessarilTitleShown(tracks), once the first frame of the
+  // started game (the title) is, with a promise that settles once the music's
+  // first track has arrived or could not. The module's own functions that JavaScript calls are
   // fwWebFileStored (fwWeb.cpp: the storage's answer to a save),
   // fwWebStoredBytes, fwWebApplyStored, fwWebChangedBytes and fwWebChangeDone
   // (fwWebStore.cpp: a shared file's change applied to the stored entry),
   // fwWebLeavePage, fwWebPageBack and fwWebWindowBlurred (fwWeb.cpp: the page
-  // out of sight, back, and the window's focus lost), fwWebAudioPull and
-  // fwWebMusicPlaying (fwWebAudio.h).
-  $fwWebCalls__deps: ['$fwWeb', '$fwWebSound'],
+  // out of sight, back, and the window's focus lost) and fwWebAudioMusicEnded
+  // (fwWebAudio.h).
+  $fwWebCalls__deps: ['$fwWeb'],
   $fwWebCalls: function(stepped, framePeriodMs) {
     Module.tessarilFullscreen = fwWeb.fullscreen;
     Module.tessarilFocus = fwWeb.focus;
@@ -639,21 +636,6 @@ mergeInto(LibraryManager.library, {
         });
       };
     }
-    Object.defineProperty(Module, 'tessarilSound', {
-      configurable: true,
-      get: function() {
-        if (!fwWebSound.context) return null;
-        return {
-          context: fwWebSound.context,
-          node: fwWebSound.node,
-          pull: function(frames) {
-            var at = _fwWebAudioPull(frames) >> 2;
-            return [HEAPF32.slice(at, at + frames), HEAPF32.slice(at + frames, at + 2 * frames)];
-          },
-          musicPlaying: function() { return _fwWebMusicPlaying() !== 0; },
-        };
-      },
-    });
   },
 
   // 1 when the stepped clock may move on by ms (taken from the grant), else
@@ -697,6 +679,15 @@ mergeInto(LibraryManager.library, {
     fwWeb.context.putImageData(new ImageData(bytes, w, h), x, y);
   },
 
+  // The started game's first frame (the title) is shown: the music's tracks
+  // may be fetched now that the title's own files are in, and the page goes
+  // on with its own work (the service worker).
+  fwWebTitleShown__deps: ['$fwWebAudioAllowTracks'],
+  fwWebTitleShown: function() {
+    var tracks = fwWebAudioAllowTracks();
+    if (Module.tessarilTitleShown) Module.tessarilTitleShown(tracks);
+  },
+
   // Whether the game takes typing (its name entry shows): the phone's
   // keyboard is opened for a player who touched the page, and closed after.
   fwWebSetTyping__deps: ['$fwWeb'],
@@ -714,82 +705,5 @@ mergeInto(LibraryManager.library, {
   fwWebSay: function(text) {
     var region = document.getElementById('announce');
     if (region) region.textContent = UTF8ToString(text);
-  },
-
-  // --- Sound: the page's Web Audio pulls SDL_mixer's samples (fwWeb.cpp).
-  $fwWebSound: {
-    context: null, // the AudioContext, at the mixer's rate; suspended until a gesture
-    node: null,    // the source of its sound: runs the mixer for every buffer it plays
-    // The browser starts a page's audio only after a user gesture: the first
-    // key, click or touch resumes it. Every one tries while the context is
-    // suspended (Escape is no gesture; a phone may suspend it again).
-    gestures: ['keydown', 'mousedown', 'touchend'],
-
-    held: false,   // the page went away while the sound ran: it goes on when the page is back
-
-    resume: function() {
-      if (fwWebSound.context.state === 'suspended') fwWebSound.context.resume();
-    },
-
-    // The page away: the context stops pulling the mixer, so the music waits
-    // where it is. Held until it runs again (resuming takes a moment).
-    pause: function() {
-      var context = fwWebSound.context;
-      if (!context || (context.state !== 'running' && !fwWebSound.held)) return;
-      fwWebSound.held = true;
-      context.suspend();
-    },
-
-    unpause: function() {
-      var context = fwWebSound.context;
-      if (!fwWebSound.held) return;
-      context.resume().then(function() {
-        if (context.state === 'running') fwWebSound.held = false;
-      });
-    },
-
-    // Plays the buffer's frames from the mixer.
-    play: function(e) {
-      var out = e.outputBuffer;
-      var frames = out.length;
-      var playing = _fwWebMusicPlaying();
-      var at = _fwWebAudioPull(frames) >> 2;
-      // A track ended: the game starts the next in its next frame.
-      if (playing && !_fwWebMusicPlaying()) fwWeb.wake();
-      out.getChannelData(0).set(HEAPF32.subarray(at, at + frames));
-      out.getChannelData(1).set(HEAPF32.subarray(at + frames, at + 2 * frames));
-    },
-  },
-
-  // Opens the page's audio at rate Hz, stereo, in buffers of frames; 1 when
-  // the browser has Web Audio, else 0.
-  fwWebAudioStart__deps: ['$fwWebSound', '$fwWeb'],
-  fwWebAudioStart: function(rate, frames) {
-    var Context = window.AudioContext || window.webkitAudioContext;
-    if (!Context) return 0;
-    var context;
-    try {
-      context = new Context({sampleRate: rate});
-    } catch (e) {
-      return 0;
-    }
-    var node = context.createScriptProcessor(frames, 0, 2);
-    node.onaudioprocess = fwWebSound.play;
-    // A gesture's resume comes after its frame: the game shows it in another.
-    context.onstatechange = fwWeb.wake;
-    node.connect(context.destination);
-    fwWebSound.context = context;
-    fwWebSound.node = node;
-    fwWebSound.gestures.forEach(function(type) {
-      window.addEventListener(type, fwWebSound.resume, true);
-    });
-    return 1;
-  },
-
-  // 1 while the page's audio waits for the player's first gesture.
-  fwWebAudioWaits__deps: ['$fwWebSound'],
-  fwWebAudioWaits: function() {
-    var context = fwWebSound.context;
-    return context && context.state !== 'running' && !fwWebSound.held ? 1 : 0;
   },
 });

@@ -1,32 +1,41 @@
-// The audio device SDL_mixer is built against in the web build. SDL 1.2
-// without threads opens no audio device, so tools/web-deps.sh builds SDL_mixer
-// with SDL's five audio device calls renamed to these (-DSDL_OpenAudio=
-// fwWebOpenAudio, ...); each keeps SDL's contract. The page's Web Audio pulls
-// the mixer's samples through the module's fwWebAudioPull.
+// The page's side of the web build's SDL_mixer (SDL_mixer.h, fwWebAudio.cpp):
+// the Web Audio graph in fwWebAudio.js. Sounds and the music are numbered by
+// the page; volumes are SDL_mixer's, 0 .. 128.
 #pragma once
-
-#include <SDL.h>
 
 extern "C" {
 
-// As SDL_OpenAudio: keeps desired's callback; the page plays 16-bit stereo at
-// desired->freq in buffers of desired->samples frames. Opens paused. 0, or -1
-// with SDL's error set (already open, another format, no Web Audio).
-int fwWebOpenAudio(SDL_AudioSpec* desired, SDL_AudioSpec* obtained);
-// As SDL_CloseAudio: the callback is dropped; the page hears silence.
-void fwWebCloseAudio();
-// As SDL_PauseAudio: silence while pauseOn is not 0.
-void fwWebPauseAudio(int pauseOn);
-// As SDL_LockAudio / SDL_UnlockAudio: nothing to do, the page pulls only
-// between the program's animation frames.
-void fwWebLockAudio();
-void fwWebUnlockAudio();
+// The format of the sounds the browser decodes: 1 Ogg Vorbis, 2 MP3 (the
+// media's copies for a browser without Ogg Vorbis), 0 neither.
+int fwWebAudioFormat();
+// Opens the page's AudioContext, suspended until the first key, click or
+// touch: 1, 0 where the browser has no Web Audio, -1 where it decodes neither
+// format.
+int fwWebAudioOpen();
+void fwWebAudioClose();
+// A new sound from a copy of the file's bytes, decoded by the browser in the
+// background (a start before it is decoded is silent); its number.
+int fwWebAudioSound(const unsigned char* bytes, int size);
+void fwWebAudioFreeSound(int sound);
+// As Mix_PlayChannelTimed, Mix_Playing, Mix_Volume (one channel, or -1 for all)
+// and Mix_VolumeChunk on the page's sounds.
+int fwWebAudioPlay(int sound, int channel, int loops, int ticks);
+int fwWebAudioPlaying(int channel);
+void fwWebAudioChannelVolume(int channel, int volume);
+void fwWebAudioSoundVolume(int sound, int volume);
+// The music: file names the track (its .ogg name; a browser without Ogg
+// Vorbis fetches the .mp3 copy beside it), fetched from beside the page once
+// the title has been shown; Start plays it from its
+// beginning (times: 0 for ever), Fade ends it over ms.
+void fwWebAudioMusicFile(const char* file);
+void fwWebAudioMusicStart(int times, int fadeInMs);
+int fwWebAudioMusicFade(int ms);
+void fwWebAudioMusicHalt();
+int fwWebAudioMusicPlaying();
+void fwWebAudioMusicVolume(int volume);
+// 1 while the page's audio waits for the player's first gesture.
+int fwWebAudioWaits();
 
-// Called by the page's JavaScript (fwWeb.js), which lists every call the
-// page makes. The next frames of sound (as many as asked) as float samples:
-// frames left ones, then frames right ones, valid until the next call;
-// silence while the device is closed or paused.
-float* fwWebAudioPull(int frames);
-// Does the mixer play music? 1 or 0; for the page's test, which plays a track out.
-int fwWebMusicPlaying();
+// Called by the page: the music has played out or faded out.
+void fwWebAudioMusicEnded();
 }

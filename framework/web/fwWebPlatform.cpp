@@ -12,10 +12,12 @@
 
 namespace {
 
-// The page downloads its sound effects compressed, as Ogg Vorbis under the
-// same name (data-web/ laid over data/).
+// The page downloads its sound effects compressed under the same name
+// (data-web/ laid over data/): Ogg Vorbis, and MP3 for a browser that cannot
+// decode Ogg Vorbis.
 constexpr const char* kWavExtension = ".wav";
 constexpr const char* kOggExtension = ".ogg";
+constexpr const char* kMp3Extension = ".mp3";
 
 class TWebPlatform : public TfwPlatform {
 public:
@@ -52,7 +54,8 @@ std::string TWebPlatform::SoundFile(const std::string& wavFile) const {
     if (wavFile.size() < ext.size() ||
         wavFile.compare(wavFile.size() - ext.size(), ext.size(), ext) != 0)
         return wavFile;
-    return wavFile.substr(0, wavFile.size() - ext.size()) + kOggExtension;
+    return wavFile.substr(0, wavFile.size() - ext.size()) +
+           (fwWebSoundIsMp3() ? kMp3Extension : kOggExtension);
 }
 
 } // namespace
