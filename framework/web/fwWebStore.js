@@ -103,7 +103,19 @@ mergeInto(LibraryManager.library, {
     listenTabs: function() {
       if (typeof BroadcastChannel !== 'undefined') {
         fwWeb.channel = new BroadcastChannel('tessaril');
-        fwWeb.channel.onmessage = function(e) { fwWebStore.heard(e.data && e.data.file); };
+        fwWeb.channel.onmessage = function(e) {
+          var data = e.data || {};
+          if (typeof data.claim === 'string') {
+            // Another tab claimed it a moment ago: taken here at once, before
+            // the locks' own answer could tell.
+            fwWebStore.claimed[data.claim] = true;
+            fwWeb.wake();
+          } else if (typeof data.unclaim === 'string') {
+            fwWebStore.refreshClaims();
+          } else {
+            fwWebStore.heard(data.file);
+          }
+        };
       }
       document.addEventListener('visibilitychange', fwWebStore.refreshClaims);
       fwWebStore.refreshClaims();
@@ -142,6 +154,7 @@ mergeInto(LibraryManager.library, {
       var holder = {release: null};
       fwWebStore.claims[lock] = holder;
       fwWebStore.claimed[lock] = true;
+      if (fwWeb.channel) fwWeb.channel.postMessage({claim: lock});
       var hold = function(granted) {
         if (fwWebStore.claims[lock] !== holder) return; // let go before it was granted
         if (!granted) {
@@ -172,6 +185,7 @@ mergeInto(LibraryManager.library, {
       // Until its request settles, queries may still name the lock.
       fwWebStore.released[lock] = true;
       if (holder.release) holder.release();
+      if (fwWeb.channel) fwWeb.channel.postMessage({unclaim: lock});
     }
   },
 
