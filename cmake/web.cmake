@@ -40,7 +40,10 @@ function(tessaril_web_page target)
     # reads compressed: the sound effects as Ogg Vorbis from data-web/.
     "SHELL:--exclude-file *.wav" "SHELL:--exclude-file *.png"
     "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/data@/tessaril/data"
-    "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/data-web/sounds@/tessaril/data/sounds")
+    "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/data-web/sounds@/tessaril/data/sounds"
+    # The catalogues: data/po links to po/, whose template and README the game never reads.
+    "SHELL:--exclude-file *.pot" "SHELL:--exclude-file README.md"
+    "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/po@/tessaril/data/po")
   if(IS_DIRECTORY ${TESSARIL_WEB_FILES})
     target_link_options(${target} PRIVATE "SHELL:--preload-file ${TESSARIL_WEB_FILES}@/tessaril")
   endif()

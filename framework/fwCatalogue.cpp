@@ -621,3 +621,21 @@ std::string TfwCatalogue::Header(const std::string& field) const {
             return value;
     return "";
 }
+
+std::string fwSubstitute(const std::string& text, const std::vector<std::string>& values) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char next = i + 1 < text.size() ? text[i + 1] : 0;
+        if (text[i] == '%' && next == '%') {
+            out += '%';
+            ++i;
+        } else if (text[i] == '%' && next >= '1' && next <= '9' &&
+                   static_cast<size_t>(next - '1') < values.size()) {
+            out += values[static_cast<size_t>(next - '1')];
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}

@@ -105,3 +105,14 @@ private:
 bool fwReadPoString(const std::string& line, size_t pos, std::string& out);
 // Whether text is well-formed UTF-8 (no overlong forms, no surrogates).
 bool fwIsUtf8(const std::string& text);
+
+// text with each of %1 to %9 replaced by values[0] to values[8] (a place
+// whose value is not given is left as it is; "%%" gives "%"): a translation
+// may put the values in its own order.
+std::string fwSubstitute(const std::string& text, const std::vector<std::string>& values);
+
+// Marks a message for the template without translating it, where the text
+// must be a constant (a table's entry) and is translated where it is used.
+constexpr const char* N_(const char* msgid) {
+    return msgid;
+}

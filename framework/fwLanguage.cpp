@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 namespace {
 
@@ -87,4 +88,44 @@ std::string fwChooseLanguage(const std::string& chosen, const std::vector<std::s
             return language;
     }
     return kfwEnglish;
+}
+
+std::vector<std::string> fwReadLinguas(const std::string& text) {
+    std::vector<std::string> names;
+    std::string name;
+    bool comment = false;
+    for (const char c : text + "\n") {
+        if (c == '\n')
+            comment = false;
+        else if (c == '#')
+            comment = true;
+        if (!comment && c != '#' && !std::isspace(static_cast<unsigned char>(c))) {
+            name += c;
+        } else if (!name.empty()) {
+            names.push_back(name);
+            name.clear();
+        }
+    }
+    return names;
+}
+
+std::string fwLoadLanguage(const std::string& chosen, const std::vector<std::string>& preferred,
+                           const std::string& folder, TfwCatalogue& catalogue,
+                           std::vector<std::string>& problems) {
+    catalogue.Clear();
+    std::string linguas;
+    if (std::FILE* file = std::fopen((folder + "/LINGUAS").c_str(), "rb")) {
+        char buffer[1024];
+        size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+            linguas.append(buffer, got);
+        std::fclose(file);
+    }
+    const std::string language = fwChooseLanguage(chosen, preferred, fwReadLinguas(linguas));
+    if (language == kfwEnglish)
+        return language;
+    if (!catalogue.LoadFromFile(folder + "/" + language + ".po", problems) &&
+        catalogue.Size() == 0)
+        return kfwEnglish;
+    return language;
 }

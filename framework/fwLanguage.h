@@ -6,6 +6,8 @@
 // program's own texts, is kfwEnglish and needs no catalogue.
 #pragma once
 
+#include "fwCatalogue.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -34,3 +36,21 @@ fwDesktopLanguages(const std::function<const char*(const char*)>& variable);
 // available lists the catalogues' names.
 std::string fwChooseLanguage(const std::string& chosen, const std::vector<std::string>& preferred,
                              const std::vector<std::string>& available);
+
+// Where the catalogues are at run time, beside the media: one <name>.po a
+// language and LINGUAS, the list of their names.
+inline constexpr const char* kfwCatalogueFolder = "data/po";
+
+// The names a LINGUAS file lists: blank-separated, any number a line, '#'
+// starting a comment to the line's end.
+std::vector<std::string> fwReadLinguas(const std::string& text);
+
+// Loads into catalogue the language fwChooseLanguage picks from chosen,
+// preferred and the catalogues folder's LINGUAS lists, and answers its name.
+// English needs no file: catalogue is left empty, so that every message is
+// its own English. A catalogue that cannot be read leaves English too; its
+// problems (and a malformed entry's, whose message stays English) are added
+// to problems.
+std::string fwLoadLanguage(const std::string& chosen, const std::vector<std::string>& preferred,
+                           const std::string& folder, TfwCatalogue& catalogue,
+                           std::vector<std::string>& problems);

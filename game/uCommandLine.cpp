@@ -2,6 +2,8 @@
 
 #include "fwCommandLine.h"
 #include "fwGameApp.h"
+#include "fwLanguage.h"
+#include "fwPlatform.h"
 #include "uActions.h"
 
 #include <algorithm>
@@ -10,53 +12,81 @@ namespace {
 
 // The usage text's key lines: the key's name in a column of this width, then
 // what it does.
-constexpr size_t kKeyColumn = 21; // from the line's start
+constexpr size_t kKeyColumn = 21; // characters from the line's start
 
-std::string KeyLine(const std::string& keys, const std::string& text) {
-    std::string line = "  " + keys;
-    line.resize(std::max(line.size() + 1, kKeyColumn), ' ');
-    return line + text + "\n";
+// How many characters the UTF-8 text shows in a terminal (one a code point).
+size_t Columns(const std::string& text) {
+    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
 }
 
-std::string KeysText() {
+// A key line; a line break in text goes on under the column.
+std::string KeyLine(const std::string& keys, const std::string& text) {
+    std::string line = "  " + keys;
+    line.append(std::max<size_t>(1, kKeyColumn - std::min(kKeyColumn, Columns(line))), ' ');
     const std::string ahead(kKeyColumn, ' ');
-    std::string text = "Keys:\n";
+    for (const char c : text)
+        line += c == '\n' ? "\n" + ahead : std::string(1, c);
+    return line + "\n";
+}
+
+std::string KeysText(const TfwCatalogue& t) {
+    // TRANSLATORS: --help in a terminal. Every line of it, the key column
+    // (21 characters) included, under 80 characters; a \n in a key's text
+    // starts a line under its column.
+    std::string text = t.Translate("Keys:") + "\n";
     text += KeyLine(KeyName(TAction::Select),
-                    "start a game, select and swap a stone (or the left mouse button)");
-    text += KeyLine(KeyName(TAction::Up), "move the cursor");
-    text += KeyLine(KeyName(TAction::Pause), "pause and go on");
+                    t.Translate("start a game, select and swap a stone (or the left mouse button)"));
+    text += KeyLine(KeyName(TAction::Up), t.Translate("move the cursor"));
+    text += KeyLine(KeyName(TAction::Pause), t.Translate("pause and go on"));
     text += KeyLine(KeyName(TAction::Hint),
-                    "hint (costs 10 seconds, in a relaxed game 100 points; or the\n" + ahead +
-                        "right mouse button)");
-    text += KeyLine(KeyName(TAction::Highscores), "the high score table (on the title)");
+                    t.Translate("hint (costs 10 seconds, in a relaxed game 100 points; or the\n"
+                                "right mouse button)"));
+    text += KeyLine(KeyName(TAction::Highscores), t.Translate("the high score table (on the title)"));
     text += KeyLine(KeyName(TAction::Leave),
-                    "back to the title (a game left there is kept); on the title, quit");
-    text += KeyLine(KeyName(TAction::Continue), "continue the kept game (on the title)");
+                    t.Translate("back to the title (a game left there is kept); on the title, quit"));
+    text += KeyLine(KeyName(TAction::Continue), t.Translate("continue the kept game (on the title)"));
     text += KeyLine(KeyName(TAction::Restart),
-                    "restart the level; on the title a relaxed game (no clock); on\n" + ahead +
-                        "the high score table the other table (timed / relaxed)");
+                    t.Translate("restart the level; on the title a relaxed game (no clock); on\n"
+                                "the high score table the other table (timed / relaxed)"));
     text += KeyLine(KeyName(TAction::VolumeDown) + " / " + KeyName(TAction::VolumeUp),
-                    "volume down / up");
-    text += KeyLine(KeyName(TAction::Confirm), "confirm on the high score screens");
+                    t.Translate("volume down / up"));
+    text += KeyLine(KeyName(TAction::Confirm), t.Translate("confirm on the high score screens"));
     // The window's own keys, which the game never sees.
-    text += KeyLine("F11, Alt+Return", "fullscreen on / off");
-    text += KeyLine("Escape, Alt+F4", "end the program");
+    text += KeyLine("F11, Alt+Return", t.Translate("fullscreen on / off"));
+    text += KeyLine("Escape, Alt+F4", t.Translate("end the program"));
     return text;
 }
 
 } // namespace
 
-std::string UsageText() {
-    std::string text = "Usage: tessaril [options]\n\nOptions:\n";
-    text += "  --scale N          a window N times " + std::to_string(kPictureWidth) + " x " +
-            std::to_string(kPictureHeight) + " (N from 1 to " + std::to_string(kfwMaxScale) +
-            ", cut to the desktop)\n";
-    text += "  --fullscreen[=1|0] start in fullscreen (=0: in a window)\n";
-    text += "  --seed N           deal every board from the seed N (0 to " +
-            std::to_string(kfwMaxSeed) + ")\n";
-    text += "  -h, --help         print this and end\n"
-            "Options take one or two dashes; a value follows = or a blank.\n"
-            "A value given here holds for this run and is not kept in settings.txt.\n"
+std::string UsageText(const TfwCatalogue& t) {
+    // TRANSLATORS: --help; the options' names stay as they are, their text
+    // starts in column 21 and every line stays under 80 characters.
+    std::string text = t.Translate("Usage: tessaril [options]") + "\n\n" + t.Translate("Options:") +
+                       "\n";
+    const std::string size = std::to_string(kPictureWidth) + " x " + std::to_string(kPictureHeight);
+    text += "  --scale N          " +
+            fwSubstitute(t.Translate("a window N times %1 (N from 1 to %2, cut to the desktop)"),
+                         {size, std::to_string(kfwMaxScale)}) +
             "\n";
-    return text + KeysText();
+    text += "  --fullscreen[=1|0] " + t.Translate("start in fullscreen (=0: in a window)") + "\n";
+    text += "  --seed N           " +
+            fwSubstitute(t.Translate("deal every board from the seed N (0 to %1)"),
+                         {std::to_string(kfwMaxSeed)}) +
+            "\n";
+    text += "  -h, --help         " + t.Translate("print this and end") + "\n";
+    text += t.Translate("Options take one or two dashes; a value follows = or a blank.") + "\n";
+    text += t.Translate("A value given here holds for this run and is not kept in settings.txt.") +
+            "\n\n";
+    return text + KeysText(t);
+}
+
+std::string UsageText() {
+    TfwCatalogue catalogue;
+    std::vector<std::string> problems; // a broken catalogue's lines are English
+    fwLoadLanguage("", fwMakePlatform()->PreferredLanguages(), kfwCatalogueFolder, catalogue,
+                   problems);
+    return UsageText(catalogue);
 }

@@ -2,8 +2,14 @@
 // framework's fwParseCommandLine) and the keys.
 #pragma once
 
+#include "fwCatalogue.h"
+
 #include <string>
 
 // The options, with the limits the command line holds them to, and the keys;
-// for --help and after a refused command line.
+// for --help and after a refused command line. Its sentences are catalogue's
+// translations (English where it has none); the key names stay as the
+// keyboard prints them.
+std::string UsageText(const TfwCatalogue& catalogue);
+// The same in the language the host's settings ask for (fwLoadLanguage).
 std::string UsageText();
