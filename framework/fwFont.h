@@ -1,5 +1,5 @@
 // TrueType text: one font file opened at one point size, measuring, rendering
-// and drawing texts, integers and reals. SDL_ttf starts with the first load and
+// and drawing texts (UTF-8, as the catalogues give them), integers and reals. SDL_ttf starts with the first load and
 // shuts down at program end.
 #pragma once
 
