@@ -15,7 +15,7 @@ namespace {
 // gettext's separator between a message's context and its msgid.
 constexpr char kContextEnd = '\x04';
 constexpr uint64_t kMaxNumber = 1000000000; // larger literals are refused
-constexpr char kNotEqual = 'N';               // the operator letter of "!="
+constexpr char kNotEqual = 'N';             // the operator letter of "!="
 
 // --- The plural expression: a recursive descent over C's precedence.
 
@@ -94,8 +94,7 @@ private:
         return left;
     }
     bool TakeLevelOperator(int level, char& op, char& op2) {
-        static const char* const kOps[kLevels] = {"||", "&&", "== !=", "<= >= < >", "+ -",
-                                                  "* / %"};
+        static const char* const kOps[kLevels] = {"||", "&&", "== !=", "<= >= < >", "+ -", "* / %"};
         const char* p = kOps[level];
         while (*p) {
             const char a = p[0];
@@ -386,8 +385,7 @@ TPoLine Classify(const std::string& line) {
     }
     if (line[first] == '"')
         return TPoLine::Continuation;
-    return std::islower(static_cast<unsigned char>(line[first])) ? TPoLine::Keyword
-                                                                  : TPoLine::Bad;
+    return std::islower(static_cast<unsigned char>(line[first])) ? TPoLine::Keyword : TPoLine::Bad;
 }
 
 } // namespace
@@ -409,8 +407,7 @@ bool SplitKeyword(const std::string& line, std::string& keyword, size_t& quote) 
 int FormNumber(const std::string& keyword) {
     int64_t n = -1;
     if (!StartsWith(keyword, "msgstr[") || keyword.back() != ']' ||
-        !fwParseWhole(keyword.substr(7, keyword.size() - 8), 1, n) ||
-        n >= TfwPluralRule::kMaxForms)
+        !fwParseWhole(keyword.substr(7, keyword.size() - 8), 1, n) || n >= TfwPluralRule::kMaxForms)
         return -1;
     return static_cast<int>(n);
 }
@@ -477,7 +474,8 @@ void TfwCatalogue::ReadLine(const std::string& line, int number, TEntry& entry,
         if (!SplitKeyword(line, keyword, quote))
             return refuse("a keyword without its string");
         // A new message's first keyword ends the one before.
-        if ((keyword == "msgctxt" || keyword == "msgid") && (!entry.Strings.empty() || entry.Broken))
+        if ((keyword == "msgctxt" || keyword == "msgid") &&
+            (!entry.Strings.empty() || entry.Broken))
             Finish(entry, problems);
         if (entry.FirstLine == 0)
             entry.FirstLine = number;
@@ -585,7 +583,7 @@ void TfwCatalogue::KeepHeader(const std::string& text, const std::string& at,
 }
 
 const TfwCatalogue::TForms* TfwCatalogue::Find(const std::string& context,
-                                                const std::string& msgid) const {
+                                               const std::string& msgid) const {
     const auto found = messages_.find(context + kContextEnd + msgid);
     return found == messages_.end() ? nullptr : &found->second;
 }

@@ -31,8 +31,8 @@ public:
 
     // One operator of the expression; its operands are indices into nodes_.
     struct TNode {
-        char Op;   // 'n', '#' (a number), '!', '?', 'N' (!=), or the operator's first letter
-        char Op2;  // the second letter of a two-letter operator ('=' of "<="), or 0
+        char Op;  // 'n', '#' (a number), '!', '?', 'N' (!=), or the operator's first letter
+        char Op2; // the second letter of a two-letter operator ('=' of "<="), or 0
         int A, B, C;
         uint64_t Value;
     };

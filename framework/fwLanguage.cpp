@@ -124,8 +124,7 @@ std::string fwLoadLanguage(const std::string& chosen, const std::vector<std::str
     const std::string language = fwChooseLanguage(chosen, preferred, fwReadLinguas(linguas));
     if (language == kfwEnglish)
         return language;
-    if (!catalogue.LoadFromFile(folder + "/" + language + ".po", problems) &&
-        catalogue.Size() == 0)
+    if (!catalogue.LoadFromFile(folder + "/" + language + ".po", problems) && catalogue.Size() == 0)
         return kfwEnglish;
     return language;
 }

@@ -12,8 +12,8 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <cstddef>
+#include <cstdlib>
 #include <fcntl.h>
 #include <iterator>
 #include <sys/file.h>

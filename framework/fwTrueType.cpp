@@ -75,8 +75,8 @@ struct TTrueTypeFont {
     int Style = 0;
     int Outline = 0;
     int Kerning = 1;
-    FT_Int32 LoadFlags = 0; // the hinting mode as FreeType load flags
-    int Overhang = 0;       // pixels the bold smear adds
+    FT_Int32 LoadFlags = 0;                      // the hinting mode as FreeType load flags
+    int Overhang = 0;                            // pixels the bold smear adds
     std::unordered_map<uint32_t, TGlyph> Glyphs; // by character (Unicode code point)
 
     // Bold is smeared here only when the face is not bold itself.
@@ -512,10 +512,10 @@ SDL_Surface* RenderBlended(TTrueTypeFont* font, const std::vector<uint32_t>& tex
     const Uint32 colour = static_cast<Uint32>(fg.r) << 16 | static_cast<Uint32>(fg.g) << 8 | fg.b;
     SDL_FillRect(surface.get(), nullptr, colour);
     auto* pixels = static_cast<Uint32*>(surface->pixels);
-    const bool placed = PlaceGlyphs(*font, text, surface->pitch / 4, surface->h, [&](long at, Uint8 coverage) {
-                                        pixels[at] |= colour | static_cast<Uint32>(coverage)
-                                                                   << kAlphaShift;
-                                    });
+    const bool placed =
+        PlaceGlyphs(*font, text, surface->pitch / 4, surface->h, [&](long at, Uint8 coverage) {
+            pixels[at] |= colour | static_cast<Uint32>(coverage) << kAlphaShift;
+        });
     return placed ? surface.release() : nullptr;
 }
 
@@ -536,9 +536,8 @@ SDL_Surface* RenderShaded(TTrueTypeFont* font, const std::vector<uint32_t>& text
         colours[i].b = static_cast<Uint8>(bg.b + i * (fg.b - bg.b) / kFullCoverage);
     }
     auto* pixels = static_cast<Uint8*>(surface->pixels);
-    const bool placed =
-        PlaceGlyphs(*font, text, surface->pitch, surface->h,
-                    [&](long at, Uint8 coverage) { pixels[at] |= coverage; });
+    const bool placed = PlaceGlyphs(*font, text, surface->pitch, surface->h,
+                                    [&](long at, Uint8 coverage) { pixels[at] |= coverage; });
     return placed ? surface.release() : nullptr;
 }
 

@@ -36,17 +36,21 @@ std::string KeysText(const TfwCatalogue& t) {
     // (21 characters) included, under 80 characters; a \n in a key's text
     // starts a line under its column.
     std::string text = t.Translate("Keys:") + "\n";
-    text += KeyLine(KeyName(TAction::Select),
-                    t.Translate("start a game, select and swap a stone (or the left mouse button)"));
+    text +=
+        KeyLine(KeyName(TAction::Select),
+                t.Translate("start a game, select and swap a stone (or the left mouse button)"));
     text += KeyLine(KeyName(TAction::Up), t.Translate("move the cursor"));
     text += KeyLine(KeyName(TAction::Pause), t.Translate("pause and go on"));
     text += KeyLine(KeyName(TAction::Hint),
                     t.Translate("hint (costs 10 seconds, in a relaxed game 100 points; or the\n"
                                 "right mouse button)"));
-    text += KeyLine(KeyName(TAction::Highscores), t.Translate("the high score table (on the title)"));
-    text += KeyLine(KeyName(TAction::Leave),
-                    t.Translate("back to the title (a game left there is kept); on the title, quit"));
-    text += KeyLine(KeyName(TAction::Continue), t.Translate("continue the kept game (on the title)"));
+    text +=
+        KeyLine(KeyName(TAction::Highscores), t.Translate("the high score table (on the title)"));
+    text +=
+        KeyLine(KeyName(TAction::Leave),
+                t.Translate("back to the title (a game left there is kept); on the title, quit"));
+    text +=
+        KeyLine(KeyName(TAction::Continue), t.Translate("continue the kept game (on the title)"));
     text += KeyLine(KeyName(TAction::Restart),
                     t.Translate("restart the level; on the title a relaxed game (no clock); on\n"
                                 "the high score table the other table (timed / relaxed)"));
@@ -64,8 +68,8 @@ std::string KeysText(const TfwCatalogue& t) {
 std::string UsageText(const TfwCatalogue& t) {
     // TRANSLATORS: --help; the options' names stay as they are, their text
     // starts in column 21 and every line stays under 80 characters.
-    std::string text = t.Translate("Usage: tessaril [options]") + "\n\n" + t.Translate("Options:") +
-                       "\n";
+    std::string text =
+        t.Translate("Usage: tessaril [options]") + "\n\n" + t.Translate("Options:") + "\n";
     const std::string size = std::to_string(kPictureWidth) + " x " + std::to_string(kPictureHeight);
     text += "  --scale N          " +
             fwSubstitute(t.Translate("a window N times %1 (N from 1 to %2, cut to the desktop)"),

@@ -55,9 +55,9 @@ TEST(Catalogue, PluralExpressionsAndRefusals) {
         {"nplurals=1; plural=0;", true, 7, 0},
         {"nplurals=3; plural=n/10%3;", true, 25, 2},
         {"nplurals=3; plural=!(n<=1) + (n>=5);", true, 7, 2},
-        {"nplurals=2; plural=n%0;", true, 3, 0},       // no division by zero
-        {"nplurals=2; plural=n*1000;", true, 3, 0},    // past the last form: the first
-        {"nplurals=3; plural=n-5;", true, 1, 0},       // unsigned wrap, past the forms
+        {"nplurals=2; plural=n%0;", true, 3, 0},         // no division by zero
+        {"nplurals=2; plural=n*1000;", true, 3, 0},      // past the last form: the first
+        {"nplurals=3; plural=n-5;", true, 1, 0},         // unsigned wrap, past the forms
         {" nplurals = 2 ; plural = n==0 ;", true, 0, 1}, // blanks anywhere
         {"nplurals=INTEGER; plural=EXPRESSION;", false, 0, 0},
         {"nplurals=2; plural=(n != 1;", false, 0, 0},
@@ -199,10 +199,8 @@ TEST(Catalogue, ShippedCataloguesReadWithoutProblems) {
         EXPECT_TRUE(catalogue.LoadFromFile(file, problems))
             << (problems.empty() ? "" : problems.front());
         EXPECT_EQ(catalogue.Header("Language"), language);
-        EXPECT_EQ(catalogue.PluralRule().Forms(), language == std::string("pl") ||
-                                                          language == std::string("ru")
-                                                      ? 3
-                                                      : 2);
+        EXPECT_EQ(catalogue.PluralRule().Forms(),
+                  language == std::string("pl") || language == std::string("ru") ? 3 : 2);
         EXPECT_GT(catalogue.Size(), 0u) << language;
     }
     TfwCatalogue missing;

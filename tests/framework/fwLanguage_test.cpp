@@ -11,8 +11,8 @@
 TEST(Language, ChoiceFromTheVariablesTheBrowserAndTheSettings) {
     struct TCase {
         std::map<std::string, std::string> Variables; // the desktop's; unset when absent
-        std::vector<std::string> Browser;            // navigator.languages, when not empty
-        const char* Chosen;                          // the settings' choice ("" = automatic)
+        std::vector<std::string> Browser;             // navigator.languages, when not empty
+        const char* Chosen;                           // the settings' choice ("" = automatic)
         const char* Language;
     };
     const TCase cases[] = {
@@ -33,8 +33,8 @@ TEST(Language, ChoiceFromTheVariablesTheBrowserAndTheSettings) {
         {{{"LANGUAGE", ":::"}, {"LANG", "es_MX"}}, {}, "", "es"},
         {{{"LANG", "es_MX"}}, {}, "de", "de"},
         {{{"LANG", "es_MX"}}, {}, "en", "en"},
-        {{{"LANG", "es_MX"}}, {}, "xx", "es"}, // a choice without a catalogue
-        {{{"LANG", "de_CH"}}, {}, "", "de_CH"},   // a region's own catalogue first
+        {{{"LANG", "es_MX"}}, {}, "xx", "es"},  // a choice without a catalogue
+        {{{"LANG", "de_CH"}}, {}, "", "de_CH"}, // a region's own catalogue first
         {{{"LANG", "de_LI"}}, {}, "", "de"},
         {{}, {"sv-SE", "fr-CA", "de"}, "", "fr"},
         {{}, {"DE-at"}, "", "de"},

@@ -214,16 +214,18 @@ TEST_F(TrueTypeTest, RendersAndMeasuresEveryGameTextAsSDLTtf) {
 // catalogue (Latin Extended-A, Cyrillic, typographic punctuation), in both
 // render modes at the game's sizes, measured and drawn alike.
 TEST_F(TrueTypeTest, DrawsUTF8AsSDLTtf) {
-    std::vector<std::string> texts = {"\xEF\xBB\xBFBOM", "\xC5\x82\xC4\x99\xC5\x9B",
+    std::vector<std::string> texts = {"\xEF\xBB\xBF"
+                                      "BOM",
+                                      "\xC5\x82\xC4\x99\xC5\x9B",
                                       "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9"};
     for (const char* language : {"de", "fr", "es", "pl", "ru"}) {
         TfwCatalogue catalogue;
         std::vector<std::string> problems;
-        ASSERT_TRUE(catalogue.LoadFromFile(SourcePath(std::string("po/") + language + ".po"),
-                                           problems));
-        for (const char* msgid : {"Loading Tessaril\xE2\x80\xA6", "Fullscreen (F11)", "Keys:",
-                                  "the high score table (on the title)", "volume down / up",
-                                  "%1: the game starts without it."})
+        ASSERT_TRUE(
+            catalogue.LoadFromFile(SourcePath(std::string("po/") + language + ".po"), problems));
+        for (const char* msgid : {"Loading Tessaril\xE2\x80\xA6", "Fullscreen (F11)",
+                                  "Keys:", "the high score table (on the title)",
+                                  "volume down / up", "%1: the game starts without it."})
             texts.push_back(catalogue.Translate(msgid));
     }
     std::vector<std::string> faults;
