@@ -42,7 +42,7 @@ function(tessaril_web_page target)
     "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/data@/tessaril/data"
     "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/data-web/sounds@/tessaril/data/sounds"
     # The catalogues: data/po links to po/, whose template and README the game never reads.
-    "SHELL:--exclude-file *.pot" "SHELL:--exclude-file README.md"
+    "SHELL:--exclude-file *.pot" "SHELL:--exclude-file */po/README.md"
     "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/po@/tessaril/data/po")
   if(IS_DIRECTORY ${TESSARIL_WEB_FILES})
     target_link_options(${target} PRIVATE "SHELL:--preload-file ${TESSARIL_WEB_FILES}@/tessaril")
