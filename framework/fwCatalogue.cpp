@@ -49,7 +49,7 @@ private:
         Blanks();
         if (pos_ >= text_.size() || text_[pos_] != op)
             return false;
-        const char next = pos_ + 1 < text_.size() ? text_[pos_ + 1] : 0;
+        const char next = pos_ + 1 < text_.size() ? text_[pos_ + 1] : '\0';
         if (op2 != 0 ? next != op2 : (next == '=' && op != '?' && op != ':'))
             return false;
         pos_ += op2 != 0 ? 2 : 1;
@@ -98,7 +98,7 @@ private:
         const char* p = kOps[level];
         while (*p) {
             const char a = p[0];
-            const char b = p[1] != ' ' && p[1] != 0 ? p[1] : 0;
+            const char b = p[1] != ' ' && p[1] != '\0' ? p[1] : '\0';
             if (Take(a, b)) {
                 op = a;
                 op2 = b;
@@ -529,8 +529,10 @@ bool TfwCatalogue::LoadFromFile(const std::string& fileName, std::vector<std::st
     }
     std::vector<std::string> found;
     const bool ok = Parse(text, found);
-    for (const std::string& problem : found)
-        problems.push_back(fileName + " " + problem);
+    for (const std::string& problem : found) {
+        problems.push_back(fileName + " ");
+        problems.back() += problem;
+    }
     return ok;
 }
 
@@ -623,7 +625,7 @@ std::string TfwCatalogue::Header(const std::string& field) const {
 std::string fwSubstitute(const std::string& text, const std::vector<std::string>& values) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
-        const char next = i + 1 < text.size() ? text[i + 1] : 0;
+        const char next = i + 1 < text.size() ? text[i + 1] : '\0';
         if (text[i] == '%' && next == '%') {
             out += '%';
             ++i;

@@ -74,12 +74,12 @@ fwDesktopLanguages(const std::function<const char*(const char*)>& variable) {
 
 std::string fwChooseLanguage(const std::string& chosen, const std::vector<std::string>& preferred,
                              const std::vector<std::string>& available) {
-    const std::string picked = fwLanguageCode(chosen);
+    std::string picked = fwLanguageCode(chosen);
     if (picked == kfwEnglish || Has(available, picked))
         return picked;
     for (const std::string& tag : preferred) {
-        const std::string code = fwLanguageCode(tag);
-        const std::string language = code.substr(0, code.find('_'));
+        std::string code = fwLanguageCode(tag);
+        std::string language = code.substr(0, code.find('_'));
         if (language == kfwEnglish)
             return kfwEnglish;
         if (!code.empty() && Has(available, code))
@@ -121,7 +121,7 @@ std::string fwLoadLanguage(const std::string& chosen, const std::vector<std::str
             linguas.append(buffer, got);
         std::fclose(file);
     }
-    const std::string language = fwChooseLanguage(chosen, preferred, fwReadLinguas(linguas));
+    std::string language = fwChooseLanguage(chosen, preferred, fwReadLinguas(linguas));
     if (language == kfwEnglish)
         return language;
     if (!catalogue.LoadFromFile(folder + "/" + language + ".po", problems) && catalogue.Size() == 0)

@@ -7,9 +7,9 @@
 #include <string>
 
 // The options, with the limits the command line holds them to, and the keys;
-// for --help and after a refused command line. Its sentences are catalogue's
-// translations (English where it has none); the key names stay as the
+// for --help and after a refused command line. Its sentences are
+// t's translations (English where it has none); the key names stay as the
 // keyboard prints them.
-std::string UsageText(const TfwCatalogue& catalogue);
+std::string UsageText(const TfwCatalogue& t);
 // The same in the language the host's settings ask for (fwLoadLanguage).
 std::string UsageText();

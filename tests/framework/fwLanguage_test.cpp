@@ -53,7 +53,7 @@ TEST(Language, ChoiceFromTheVariablesTheBrowserAndTheSettings) {
             c.Browser.empty() ? fwDesktopLanguages(variable) : c.Browser;
         std::string told;
         for (const auto& [name, value] : c.Variables)
-            told += name + "=" + value + " ";
+            told.append(name).append("=").append(value).append(" ");
         for (const std::string& tag : c.Browser)
             told += tag + " ";
         EXPECT_EQ(fwChooseLanguage(c.Chosen, preferred, available), c.Language)
