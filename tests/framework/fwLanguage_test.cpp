@@ -1,6 +1,7 @@
 // The language choice: the desktop's variables, a page's tags and the
 // player's own choice, against the catalogues there are.
 #include "fwLanguage.h"
+#include "testutil.h"
 
 #include <gtest/gtest.h>
 
@@ -58,5 +59,34 @@ TEST(Language, ChoiceFromTheVariablesTheBrowserAndTheSettings) {
             told += tag + " ";
         EXPECT_EQ(fwChooseLanguage(c.Chosen, preferred, available), c.Language)
             << told << "chosen '" << c.Chosen << "'";
+    }
+}
+
+// The catalogue loaded for a choice, from the shipped folder and LINGUAS: the
+// chosen one, else the host's, else English with no messages; a folder
+// without catalogues leaves English.
+TEST(Language, LoadsTheChosenCatalogue) {
+    struct TCase {
+        const char* Folder;
+        const char* Chosen;
+        std::vector<std::string> Preferred;
+        const char* Language;
+        const char* Keys; // "Keys:" in that language
+    };
+    const std::string po = SourcePath("po");
+    const TCase cases[] = {
+        {po.c_str(), "pl", {"ru_RU.UTF-8"}, "pl", "Klawisze:"},
+        {po.c_str(), "", {"ru_RU.UTF-8"}, "ru", "Клавиши:"},
+        {po.c_str(), "xx", {"sv", "de-CH"}, "de", "Tasten:"},
+        {po.c_str(), "", {"C"}, "en", "Keys:"},
+        {"no-such-folder", "de", {"fr"}, "en", "Keys:"},
+    };
+    for (const TCase& c : cases) {
+        TfwCatalogue catalogue;
+        std::vector<std::string> problems;
+        EXPECT_EQ(fwLoadLanguage(c.Chosen, c.Preferred, c.Folder, catalogue, problems), c.Language)
+            << c.Chosen;
+        EXPECT_EQ(catalogue.Translate("Keys:"), c.Keys) << c.Chosen;
+        EXPECT_TRUE(problems.empty()) << problems.front();
     }
 }
