@@ -38,13 +38,14 @@ test-handheld: build-handheld
 	cd build-handheld && ctest -j$(JOBS) --output-on-failure
 
 # The unit suites of the desktop and handheld configurations, the format and
-# layout checks, clang-tidy, the real game played under a private X server
+# layout checks, the translations' check (the template current, every
+# catalogue through msgfmt -c, fuzzy and untranslated messages listed), clang-tidy, the real game played under a private X server
 # (skipped with a notice where none starts), and the web build played in
 # headless Chromium.
 test: deps e2e-deps
 	$(MAKE) build
 	$(MAKE) test-desktop test-handheld
-	$(MAKE) format-check layout-check
+	$(MAKE) format-check layout-check po-check
 	$(MAKE) tidy
 	$(MAKE) test-e2e
 	$(MAKE) test-install

@@ -61,7 +61,10 @@ function(tessaril_web_page target)
     "SHELL:--exclude-file ${PROJECT_SOURCE_DIR}/data/musics/*"
     "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/data@/tessaril/data"
     "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/data-web/sounds@/tessaril/data/sounds"
-    "SHELL:--preload-file ${TESSARIL_WEB_TRACK_NAMES}@/tessaril/data/musics")
+    "SHELL:--preload-file ${TESSARIL_WEB_TRACK_NAMES}@/tessaril/data/musics"
+    # The catalogues: data/po links to po/, whose template and README the game never reads.
+    "SHELL:--exclude-file *.pot" "SHELL:--exclude-file */po/README.md"
+    "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/po@/tessaril/data/po")
   if(IS_DIRECTORY ${TESSARIL_WEB_FILES})
     target_link_options(${target} PRIVATE "SHELL:--preload-file ${TESSARIL_WEB_FILES}@/tessaril")
   endif()

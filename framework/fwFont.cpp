@@ -81,7 +81,7 @@ int32_t TfwFont::TextWidth(const std::string& text) const {
     TTextBuffer buffer(text);
     int w = 0;
     int h = 0;
-    if (TTF_SizeText(Font, buffer.Data, &w, &h) != 0)
+    if (TTF_SizeUTF8(Font, buffer.Data, &w, &h) != 0)
         return 0;
     return w;
 }
@@ -97,8 +97,8 @@ SDL_Surface* TfwFont::RenderText(const std::string& text, uint32_t color) {
     foreground.unused = 255;
     TTextBuffer buffer(text);
     if (Blended)
-        return TTF_RenderText_Blended(Font, buffer.Data, foreground);
-    return TTF_RenderText_Shaded(Font, buffer.Data, foreground, Background);
+        return TTF_RenderUTF8_Blended(Font, buffer.Data, foreground);
+    return TTF_RenderUTF8_Shaded(Font, buffer.Data, foreground, Background);
 }
 
 void TfwFont::DrawText(SDL_Surface* dest, int32_t x, int32_t y, const std::string& text,

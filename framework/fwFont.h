@@ -1,6 +1,6 @@
 // TrueType text: one font file opened at one point size, measuring, rendering
-// and drawing texts, integers and reals. SDL_ttf starts with the first load and
-// shuts down at program end.
+// and drawing texts (UTF-8, as the catalogues give them), integers and reals. SDL_ttf starts with
+// the first load and shuts down at program end.
 #pragma once
 
 #include "fwResource.h"

@@ -195,3 +195,15 @@ TfwSDLSound* TfwGameApp::CreateSound(int32_t tag) {
         return nullptr;
     return Resources->Adopt(std::make_unique<TfwSDLSound>(tag));
 }
+
+void TfwGameApp::SpeakLanguage(const std::string& chosen) {
+    Catalogue.Clear();
+    Language = kfwEnglish;
+    if constexpr (kHandheld)
+        return;
+    std::vector<std::string> problems;
+    Language = fwLoadLanguage(chosen, Platform().PreferredLanguages(), kfwCatalogueFolder,
+                              Catalogue, problems);
+    for (const std::string& problem : problems)
+        Log().Write("TfwGameApp::SpeakLanguage", problem);
+}

@@ -10,6 +10,7 @@
 #include "fwConfig.h"
 #include "fwFrameLoop.h"
 #include "fwInput.h"
+#include "fwLanguage.h"
 #include "fwPlatform.h"
 #include "fwResource.h"
 #include "fwRest.h"
@@ -292,6 +293,15 @@ public:
 
     // The host's services (the platform the build was made for).
     TfwPlatform& Platform() const { return *platform_; }
+
+    // The language spoken: its name (fwLanguage.h) and its messages, empty
+    // for English. SpeakLanguage loads the one chosen ("" = automatic: the
+    // host's preferred languages) from kfwCatalogueFolder, English where it
+    // has no catalogue; a catalogue's problems go to the log. The handheld
+    // speaks English whatever is chosen.
+    std::string Language = kfwEnglish;
+    TfwCatalogue Catalogue;
+    void SpeakLanguage(const std::string& chosen);
 
     // The game's bindings, which the action counts read from now on.
     void SetBindings(std::vector<TfwBinding> bindings);

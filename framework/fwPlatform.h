@@ -91,6 +91,11 @@ public:
     // the phone's own keyboard for it, for a player who has touched the page;
     // elsewhere the keyboard types anyway.
     virtual void TakeTyping(bool on) = 0;
+    // The player's languages, most wanted first, as the host names them
+    // (locale names such as "de_AT.UTF-8", web tags such as "de-AT"; see
+    // fwChooseLanguage): the desktop's locale variables, a page's
+    // navigator.languages; none on the handheld, which speaks English.
+    virtual std::vector<std::string> PreferredLanguages() const = 0;
 };
 
 // The platform of the configuration built.

@@ -6,12 +6,14 @@
 #include "fwConfig.h"
 #include "fwFrameLoop.h"
 #include "fwGameApp.h"
+#include "fwLanguage.h"
 #include "fwRest.h"
 #include "fwWindowPlace.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstddef>
+#include <cstdlib>
 #include <fcntl.h>
 #include <iterator>
 #include <sys/file.h>
@@ -87,6 +89,13 @@ public:
     bool FilesKept() const override { return true; }
     void Announce(const std::string& text) override { (void)text; }
     void TakeTyping(bool on) override { (void)on; }
+    // The handheld speaks English alone.
+    std::vector<std::string> PreferredLanguages() const override {
+        if constexpr (kHandheld)
+            return {};
+        else
+            return fwDesktopLanguages([](const char* name) { return std::getenv(name); });
+    }
 };
 
 void TNativePlatform::Run(TfwGameApp& app) {

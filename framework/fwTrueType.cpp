@@ -5,10 +5,10 @@
 #include FT_TRUETYPE_IDS_H
 
 #include <algorithm>
-#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -16,8 +16,6 @@ namespace {
 // Coverage runs over 256 grey levels, 0 (none) to 255 (full).
 constexpr int kGrayLevels = 256;
 constexpr int kFullCoverage = kGrayLevels - 1;
-// Latin-1: one glyph slot per byte value.
-constexpr size_t kLatin1Glyphs = 256;
 // FreeType's 26.6 fixed point.
 constexpr FT_Pos kUnit = 64;
 constexpr int kFractionBits = 6;
@@ -77,19 +75,16 @@ struct TTrueTypeFont {
     int Style = 0;
     int Outline = 0;
     int Kerning = 1;
-    FT_Int32 LoadFlags = 0; // the hinting mode as FreeType load flags
-    int Overhang = 0;       // pixels the bold smear adds
-    std::array<TGlyph, kLatin1Glyphs> Glyphs;
+    FT_Int32 LoadFlags = 0;                      // the hinting mode as FreeType load flags
+    int Overhang = 0;                            // pixels the bold smear adds
+    std::unordered_map<uint32_t, TGlyph> Glyphs; // by character (Unicode code point)
 
     // Bold is smeared here only when the face is not bold itself.
     bool SmearsBold() const {
         return (Style & kTrueTypeStyleBold) != 0 && (FaceStyle & kTrueTypeStyleBold) == 0;
     }
     bool UsesKerning() const { return FT_HAS_KERNING(Face) && Kerning != 0; }
-    void ForgetGlyphs() {
-        for (TGlyph& g : Glyphs)
-            g = TGlyph();
-    }
+    void ForgetGlyphs() { Glyphs.clear(); }
 };
 
 namespace {
@@ -187,7 +182,7 @@ void SmearBold(const TTrueTypeFont& font, TGlyph& g) {
 }
 
 // Loads and renders the glyph of character ch into g; false with SDL's error set.
-bool LoadGlyph(TTrueTypeFont& font, unsigned char ch, TGlyph& g) {
+bool LoadGlyph(TTrueTypeFont& font, uint32_t ch, TGlyph& g) {
     FT_Face face = font.Face;
     g.Index = FT_Get_Char_Index(face, ch);
     if (FT_Load_Glyph(face, g.Index, FT_LOAD_DEFAULT | font.LoadFlags) != 0) {
@@ -224,13 +219,42 @@ bool LoadGlyph(TTrueTypeFont& font, unsigned char ch, TGlyph& g) {
     return true;
 }
 
-const TGlyph* FindGlyph(TTrueTypeFont& font, unsigned char ch) {
+const TGlyph* FindGlyph(TTrueTypeFont& font, uint32_t ch) {
     TGlyph& g = font.Glyphs[ch];
     if (!g.Loaded && !LoadGlyph(font, ch, g)) {
-        g = TGlyph();
+        font.Glyphs.erase(ch);
         return nullptr;
     }
     return &g;
+}
+
+// A text's characters: Latin-1 bytes, or UTF-8 decoded as SDL_ttf 2.0.11
+// decodes it (a lead byte takes its continuation bytes without checking
+// them, up to the text's end, and the result is cut to 16 bits); its byte
+// order marks (U+FEFF, U+FFFE) are skipped, as SDL_ttf's UNICODE calls do.
+std::vector<uint32_t> Characters(const char* text, bool utf8) {
+    std::vector<uint32_t> out;
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    while (*p != 0) {
+        uint32_t ch = *p++;
+        int more = 0;
+        if (utf8 && ch >= 0xF0) {
+            ch &= 0x07;
+            more = 3;
+        } else if (utf8 && ch >= 0xE0) {
+            ch &= 0x0F;
+            more = 2;
+        } else if (utf8 && ch >= 0xC0) {
+            ch &= 0x1F;
+            more = 1;
+        }
+        for (; more > 0 && *p != 0; --more)
+            ch = ch << 6 | (*p++ & 0x3F);
+        ch &= 0xFFFF;
+        if (!utf8 || (ch != 0xFEFF && ch != 0xFFFE))
+            out.push_back(ch);
+    }
+    return out;
 }
 
 // Pixels the pen moves between two glyphs; 0 where either has no index.
@@ -248,12 +272,13 @@ int KerningBetween(const TTrueTypeFont& font, FT_UInt previous, FT_UInt index) {
 // on into the next row, and pixels past the last row are dropped, as in
 // SDL_ttf; pixels before the first are dropped too. False when a glyph fails.
 template <typename Plot>
-bool PlaceGlyphs(TTrueTypeFont& font, const unsigned char* text, int pitch, int rows, Plot plot) {
+bool PlaceGlyphs(TTrueTypeFont& font, const std::vector<uint32_t>& text, int pitch, int rows,
+                 Plot plot) {
     const long end = static_cast<long>(pitch) * rows;
     int x = 0;
     FT_UInt previous = 0;
-    for (const unsigned char* ch = text; *ch != 0; ++ch) {
-        const TGlyph* g = FindGlyph(font, *ch);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const TGlyph* g = FindGlyph(font, text[i]);
         if (g == nullptr)
             return false;
         // FreeType may hand a bitmap wider than the glyph's box.
@@ -262,7 +287,7 @@ bool PlaceGlyphs(TTrueTypeFont& font, const unsigned char* text, int pitch, int 
             width = std::min(width, g->MaxX - g->MinX);
         x += KerningBetween(font, previous, g->Index);
         // A first glyph reaching left of the pen is moved right into the surface.
-        if (ch == text && g->MinX < 0)
+        if (i == 0 && g->MinX < 0)
             x -= g->MinX;
         for (int row = 0; row < g->Rows; ++row) {
             const int y = row + g->YOffset;
@@ -295,9 +320,11 @@ bool Ready(const TTrueTypeFont* font) {
     return true;
 }
 
+int SizeCharacters(TTrueTypeFont* font, const std::vector<uint32_t>& text, int* w, int* h);
+
 // The rendered size, or nullptr-worthy false with "Text has zero width".
-bool RenderSize(TTrueTypeFont* font, const char* text, int& w, int& h) {
-    if (TrueTypeSizeText(font, text, &w, &h) < 0 || w == 0) {
+bool RenderSize(TTrueTypeFont* font, const std::vector<uint32_t>& text, int& w, int& h) {
+    if (SizeCharacters(font, text, &w, &h) < 0 || w == 0) {
         SDL_SetError("Text has zero width");
         return false;
     }
@@ -441,7 +468,9 @@ void TrueTypeSetFontKerning(TTrueTypeFont* font, int allowed) {
     font->Kerning = allowed;
 }
 
-int TrueTypeSizeText(TTrueTypeFont* font, const char* text, int* w, int* h) {
+namespace {
+
+int SizeCharacters(TTrueTypeFont* font, const std::vector<uint32_t>& text, int* w, int* h) {
     if (!Ready(font))
         return -1;
     // The box runs from the leftmost ink (or the pen's start) to the furthest
@@ -449,8 +478,8 @@ int TrueTypeSizeText(TTrueTypeFont* font, const char* text, int* w, int* h) {
     int minX = 0, maxX = 0, minY = 0;
     int x = 0;
     FT_UInt previous = 0;
-    for (const auto* ch = reinterpret_cast<const unsigned char*>(text); *ch != 0; ++ch) {
-        const TGlyph* g = FindGlyph(*font, *ch);
+    for (const uint32_t ch : text) {
+        const TGlyph* g = FindGlyph(*font, ch);
         if (g == nullptr)
             return -1;
         x += KerningBetween(*font, previous, g->Index);
@@ -470,7 +499,7 @@ int TrueTypeSizeText(TTrueTypeFont* font, const char* text, int* w, int* h) {
     return 0;
 }
 
-SDL_Surface* TrueTypeRenderTextBlended(TTrueTypeFont* font, const char* text, SDL_Color fg) {
+SDL_Surface* RenderBlended(TTrueTypeFont* font, const std::vector<uint32_t>& text, SDL_Color fg) {
     int w = 0, h = 0;
     if (!RenderSize(font, text, w, h))
         return nullptr;
@@ -483,16 +512,15 @@ SDL_Surface* TrueTypeRenderTextBlended(TTrueTypeFont* font, const char* text, SD
     const Uint32 colour = static_cast<Uint32>(fg.r) << 16 | static_cast<Uint32>(fg.g) << 8 | fg.b;
     SDL_FillRect(surface.get(), nullptr, colour);
     auto* pixels = static_cast<Uint32*>(surface->pixels);
-    const bool placed = PlaceGlyphs(*font, reinterpret_cast<const unsigned char*>(text),
-                                    surface->pitch / 4, surface->h, [&](long at, Uint8 coverage) {
-                                        pixels[at] |= colour | static_cast<Uint32>(coverage)
-                                                                   << kAlphaShift;
-                                    });
+    const bool placed =
+        PlaceGlyphs(*font, text, surface->pitch / 4, surface->h, [&](long at, Uint8 coverage) {
+            pixels[at] |= colour | static_cast<Uint32>(coverage) << kAlphaShift;
+        });
     return placed ? surface.release() : nullptr;
 }
 
-SDL_Surface* TrueTypeRenderTextShaded(TTrueTypeFont* font, const char* text, SDL_Color fg,
-                                      SDL_Color bg) {
+SDL_Surface* RenderShaded(TTrueTypeFont* font, const std::vector<uint32_t>& text, SDL_Color fg,
+                          SDL_Color bg) {
     int w = 0, h = 0;
     if (!RenderSize(font, text, w, h))
         return nullptr;
@@ -508,8 +536,35 @@ SDL_Surface* TrueTypeRenderTextShaded(TTrueTypeFont* font, const char* text, SDL
         colours[i].b = static_cast<Uint8>(bg.b + i * (fg.b - bg.b) / kFullCoverage);
     }
     auto* pixels = static_cast<Uint8*>(surface->pixels);
-    const bool placed =
-        PlaceGlyphs(*font, reinterpret_cast<const unsigned char*>(text), surface->pitch, surface->h,
-                    [&](long at, Uint8 coverage) { pixels[at] |= coverage; });
+    const bool placed = PlaceGlyphs(*font, text, surface->pitch, surface->h,
+                                    [&](long at, Uint8 coverage) { pixels[at] |= coverage; });
     return placed ? surface.release() : nullptr;
+}
+
+} // namespace
+
+int TrueTypeSizeText(TTrueTypeFont* font, const char* text, int* w, int* h) {
+    return SizeCharacters(font, Characters(text, false), w, h);
+}
+
+int TrueTypeSizeUTF8(TTrueTypeFont* font, const char* text, int* w, int* h) {
+    return SizeCharacters(font, Characters(text, true), w, h);
+}
+
+SDL_Surface* TrueTypeRenderTextBlended(TTrueTypeFont* font, const char* text, SDL_Color fg) {
+    return RenderBlended(font, Characters(text, false), fg);
+}
+
+SDL_Surface* TrueTypeRenderUTF8Blended(TTrueTypeFont* font, const char* text, SDL_Color fg) {
+    return RenderBlended(font, Characters(text, true), fg);
+}
+
+SDL_Surface* TrueTypeRenderTextShaded(TTrueTypeFont* font, const char* text, SDL_Color fg,
+                                      SDL_Color bg) {
+    return RenderShaded(font, Characters(text, false), fg, bg);
+}
+
+SDL_Surface* TrueTypeRenderUTF8Shaded(TTrueTypeFont* font, const char* text, SDL_Color fg,
+                                      SDL_Color bg) {
+    return RenderShaded(font, Characters(text, true), fg, bg);
 }

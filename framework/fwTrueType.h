@@ -5,7 +5,9 @@
 // A build without SDL_ttf maps SDL_ttf's names onto these; the desktop keeps
 // SDL_ttf and builds this beside it (no name is shared) to compare the two.
 //
-// Texts are Latin-1, one byte a character, as SDL_ttf's *Text calls take them.
+// Texts are Latin-1, one byte a character, as SDL_ttf's *Text calls take
+// them, or UTF-8 for the *UTF8 calls (characters of the Basic Multilingual
+// Plane, as SDL_ttf 2.0 draws them).
 // Drawn: the normal and the bold style (bold smeared as SDL_ttf does when the
 // face itself is not bold). Italic, underline, strikethrough and outlines are
 // kept and answered but not drawn; bitmap-only fonts are not opened.
@@ -67,4 +69,9 @@ SDL_Surface* TrueTypeRenderTextBlended(TTrueTypeFont* font, const char* text, SD
 // A new 8-bit surface whose 256-colour palette runs from bg (index 0) to fg
 // (255); the pixels are the glyph coverage. nullptr as above.
 SDL_Surface* TrueTypeRenderTextShaded(TTrueTypeFont* font, const char* text, SDL_Color fg,
+                                      SDL_Color bg);
+// The same three for UTF-8 text.
+int TrueTypeSizeUTF8(TTrueTypeFont* font, const char* text, int* w, int* h);
+SDL_Surface* TrueTypeRenderUTF8Blended(TTrueTypeFont* font, const char* text, SDL_Color fg);
+SDL_Surface* TrueTypeRenderUTF8Shaded(TTrueTypeFont* font, const char* text, SDL_Color fg,
                                       SDL_Color bg);

@@ -2,10 +2,15 @@
 // framework's fwParseCommandLine) and the keys.
 #pragma once
 
+#include "fwCatalogue.h"
 #include "uControls.h"
 
 #include <string>
 
 // The options, with the limits the command line holds them to, and the keys
-// as controls binds them; for --help and after a refused command line.
+// as controls binds them; for --help and after a refused command line. Its
+// sentences are t's translations (English where it has none); the key names
+// stay as the keyboard prints them.
+std::string UsageText(const TfwCatalogue& t, const TControls& controls);
+// The same in the language the host's settings ask for (fwLoadLanguage).
 std::string UsageText(const TControls& controls = TControls());

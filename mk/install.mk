@@ -6,7 +6,7 @@
 #                      game installed into a temporary DESTDIR and played there
 #                      through its launcher (skipped where no X server starts)
 
-INSTALL_PACKAGES := desktop-file-utils appstream man-db dpkg-dev
+INSTALL_PACKAGES := desktop-file-utils appstream man-db dpkg-dev gettext
 DEB_PACKAGES := debhelper dpkg-dev fakeroot lintian
 
 PREFIX ?= /usr/local
@@ -44,14 +44,22 @@ install-files:
 	install -d $(DESTDIR)$(DATADIR)/tessaril/data
 	cd data && find . -type f ! -name 'LICENSE*' -exec install -D -m 644 {} \
 	    $(DESTDIR)$(DATADIR)/tessaril/data/{} \;
+	@# The catalogues (data/po links to po/), read by the game from data/po.
+	install -D -m 644 -t $(DESTDIR)$(DATADIR)/tessaril/data/po po/LINGUAS \
+	    $(patsubst %,po/%.po,$(shell cat po/LINGUAS))
 	install -D -m 644 data/fonts/LICENSE-orangefizz.txt \
 	    $(DESTDIR)$(DATADIR)/doc/tessaril/LICENSE-orangefizz.txt
 	install -d $(DESTDIR)$(BINDIR)
 	sed -e 's|@GAME@|$(LIBEXECDIR)/tessaril|' -e 's|@MEDIA@|$(DATADIR)/tessaril/data|' \
 	    dist/tessaril.in > $(DESTDIR)$(BINDIR)/tessaril
 	chmod 755 $(DESTDIR)$(BINDIR)/tessaril
-	install -D -m 644 dist/tessaril.desktop $(DESTDIR)$(DATADIR)/applications/tessaril.desktop
-	install -D -m 644 dist/$(METAINFO) $(DESTDIR)$(DATADIR)/metainfo/$(METAINFO)
+	@# The desktop entry and the metainfo with every catalogue's translations.
+	install -d $(DESTDIR)$(DATADIR)/applications $(DESTDIR)$(DATADIR)/metainfo
+	msgfmt --desktop --template=dist/tessaril.desktop -d po \
+	    -o $(DESTDIR)$(DATADIR)/applications/tessaril.desktop
+	msgfmt --xml --template=dist/$(METAINFO) -d po -o $(DESTDIR)$(DATADIR)/metainfo/$(METAINFO)
+	chmod 644 $(DESTDIR)$(DATADIR)/applications/tessaril.desktop \
+	    $(DESTDIR)$(DATADIR)/metainfo/$(METAINFO)
 	install -D -m 644 dist/tessaril.6 $(DESTDIR)$(MANDIR)/man6/tessaril.6
 	for n in $(ICON_SIZES); do \
 	    install -D -m 644 dist/icons/hicolor/$${n}x$${n}/apps/tessaril.png \
@@ -78,7 +86,7 @@ deb: deb-deps
 	$(MAKE) check-version
 	rm -rf build-deb
 	mkdir -p build-deb/src
-	git ls-files -z | xargs -0 cp --parents -t build-deb/src
+	git ls-files -z | xargs -0 cp -P --parents -t build-deb/src
 	cd build-deb/src && dpkg-buildpackage -us -uc -b
 	lintian --fail-on error,warning build-deb/tessaril_$(VERSION)_*.deb
 	@ls build-deb/*.deb
@@ -86,8 +94,11 @@ deb: deb-deps
 # make test runs this.
 test-install: install-deps
 	$(MAKE) check-version
-	desktop-file-validate dist/tessaril.desktop
-	appstreamcli validate --no-net dist/$(METAINFO)
+	rm -rf build/merged && mkdir -p build/merged
+	msgfmt --desktop --template=dist/tessaril.desktop -d po -o build/merged/tessaril.desktop
+	msgfmt --xml --template=dist/$(METAINFO) -d po -o build/merged/$(METAINFO)
+	desktop-file-validate build/merged/tessaril.desktop
+	appstreamcli validate --no-net build/merged/$(METAINFO)
 	@out=$$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l dist/tessaril.6 2>&1 >/dev/null); \
 	    [ -z "$$out" ] || { echo "$$out" >&2; exit 1; }
 	tests/e2e/installed.py --if-possible --game-build $(GAME_BUILD)

@@ -1,5 +1,5 @@
 # Robustness, beside the two main commands:
-#   make fuzz       the file readers (highscore.dat, board files, play list)
+#   make fuzz       the file readers (highscore.dat, board files, play list, catalogues)
 #                   under libFuzzer with ASan and UBSan, FUZZ_SECONDS each
 #   make sanitize   the desktop build with ASan and UBSan (build-asan/): the
 #                   unit suite, a kill during high score saves, KILL_ROUNDS

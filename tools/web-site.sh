@@ -99,6 +99,8 @@ if [ ! -f "$DEPS/manifest.txt" ] || [ ! -d "$DEPS/licences" ]; then
     exit 1
 fi
 cp "$ROOT/web/index.html" "$ROOT/web/page.js" "$ROOT/web/manifest.webmanifest" "$SITE/"
+# The page's words in every language (page.js picks one).
+python3 "$ROOT/tools/page-texts.py" "$ROOT/po" "$SITE/texts.js"
 mkdir -p "$SITE/icons"
 cp "$ROOT"/web/icons/*.png "$SITE/icons/"
 licences "$SITE" "$DEPS"

@@ -9,10 +9,43 @@
 // kept for offline play, a newer one taken whole; the first start registers
 // it after the title), then the download of the module with its progress shown,
 // and one readable sentence instead of a black page when the browser lacks
-// WebAssembly, a download fails or the module stops with an error.
+// WebAssembly, a download fails or the module stops with an error. Its
+// words are in the first of the browser's languages that has a catalogue
+// (texts.js, made from po/ by the build), English otherwise.
 'use strict';
 
 var Module = (function() {
+  // The page's language: the first of navigator.languages with a catalogue,
+  // a region without one of its own falling back to its language (de-AT to
+  // de), English ending the search, as the game chooses (fwChooseLanguage).
+  var catalogues = window.tessarilTexts || {};
+  function pageLanguage() {
+    var tags = navigator.languages && navigator.languages.length ? navigator.languages
+                                                                 : [navigator.language || 'en'];
+    for (var i = 0; i < tags.length; i++) {
+      var parts = String(tags[i]).split(/[-_]/);
+      var language = parts[0].toLowerCase();
+      var code = parts.length > 1 ? language + '_' + parts[1].toUpperCase() : language;
+      if (language === 'en') return 'en';
+      if (catalogues.hasOwnProperty(code)) return code;
+      if (catalogues.hasOwnProperty(language)) return language;
+    }
+    return 'en';
+  }
+  var language = pageLanguage();
+  var texts = catalogues[language] || {};
+  // The page's text for msgid: its translation, or the English itself.
+  function pageText(msgid) {
+    return texts.hasOwnProperty(msgid) && texts[msgid] ? texts[msgid] : msgid;
+  }
+  // msgid's %1, %2... replaced by the values given after it.
+  function pageFormat(msgid) {
+    var values = Array.prototype.slice.call(arguments, 1);
+    return pageText(msgid).replace(/%(\d)/g, function(all, i) {
+      return values[i - 1] !== undefined ? values[i - 1] : all;
+    });
+  }
+
   var canvas = document.getElementById('screen');
   var width = canvas.width;
   var height = canvas.height;
@@ -25,11 +58,23 @@ var Module = (function() {
   var MEGABYTE = 1024 * 1024;
 
   var SENTENCES = {
-    noWasm: 'Tessaril needs WebAssembly, which this browser does not offer or has switched off: ' +
-            'please try a current Firefox, Chromium, Chrome or Safari.',
-    download: 'Tessaril could not be downloaded: please check the connection and reload the page.',
-    crash: 'Tessaril stopped after an error: please reload the page to play again.',
+    noWasm: pageText('Tessaril needs WebAssembly, which this browser does not offer or has ' +
+                     'switched off: please try a current Firefox, Chromium, Chrome or Safari.'),
+    download: pageText('Tessaril could not be downloaded: please check the connection and ' +
+                       'reload the page.'),
+    crash: pageText('Tessaril stopped after an error: please reload the page to play again.'),
   };
+
+  // The page's own words in its language.
+  document.documentElement.lang = language.replace('_', '-');
+  message.textContent = pageText('Loading Tessaril…');
+  fullscreenButton.textContent = pageText('Fullscreen');
+  fullscreenButton.title = pageText('Fullscreen (F11)');
+  document.getElementById('licences').textContent = pageText('Licences');
+  // TRANSLATORS: the game's picture as a screen reader names it
+  canvas.setAttribute('aria-label', pageText('Tessaril, a match-three game'));
+  // TRANSLATORS: the phone keyboard's text field for the name entry, as a screen reader names it
+  document.getElementById('typing').setAttribute('aria-label', pageText('Name'));
   var failed = false;
 
   // One sentence in place of the progress; the first failure is the one told.
@@ -101,7 +146,7 @@ var Module = (function() {
   // seed (as the game's -seed) and the test's stepped clock.
   var options = {
     seed: {valid: function(v) { return /^\d{1,10}$/.test(v) && +v <= 4294967295; },
-           range: 'a whole number from 0 to 4294967295'},
+           range: pageText('a whole number from 0 to 4294967295')},
     clock: {valid: function(v) { return v === 'step'; }, range: '"step"'},
   };
   var args = [];
@@ -110,12 +155,14 @@ var Module = (function() {
     var option = options.hasOwnProperty(name) ? options[name] : null;
     if (!option) return;
     if (option.valid(value)) args.push('-' + name + '=' + value);
-    else refused.push('the link\'s ' + name + ' "' + value + '" is not ' + option.range);
+    // TRANSLATORS: %1 an option's name (seed), %2 its value, %3 the values it takes
+    else refused.push(pageFormat('the link\'s %1 "%2" is not %3', name, value, option.range));
   });
   // A bad value is named in one line over the game, which starts without it.
   if (refused.length) {
     var notice = document.getElementById('notice');
-    notice.textContent = refused.join('; ') + ': the game starts without it.';
+    // TRANSLATORS: %1 what is wrong with the page's address
+    notice.textContent = pageFormat('%1: the game starts without it.', refused.join('; '));
     notice.hidden = false;
     console.warn(notice.textContent);
   }
@@ -154,7 +201,7 @@ var Module = (function() {
       return registration.update().then(function() {
         var next = registration.installing || registration.waiting;
         if (!next) return play();
-        message.textContent = 'Updating Tessaril…';
+        message.textContent = pageText('Updating Tessaril…');
         return new Promise(function(resolve) {
           next.addEventListener('statechange', function() {
             if (next.state === 'redundant') resolve(play()); // its files did not all arrive
@@ -209,14 +256,19 @@ var Module = (function() {
   // Once a failure is told, its sentence stays: a file still arriving tells nothing.
   function showProgress(loaded, total) {
     if (failed) return;
-    var mb = function(bytes) { return (bytes / MEGABYTE).toFixed(1); };
+    var mb = function(bytes) {
+      return (bytes / MEGABYTE).toLocaleString(language.replace('_', '-'),
+                                                {minimumFractionDigits: 1, maximumFractionDigits: 1});
+    };
     if (total > 0) {
       progress.max = total;
       progress.value = Math.min(loaded, total);
-      message.textContent = 'Loading Tessaril… ' + mb(loaded) + ' of ' + mb(total) + ' MB';
+      // TRANSLATORS: %1 megabytes loaded, %2 of how many
+      message.textContent = pageFormat('Loading Tessaril… %1 of %2 MB', mb(loaded), mb(total));
     } else {
       progress.removeAttribute('value');
-      message.textContent = 'Loading Tessaril… ' + mb(loaded) + ' MB';
+      // TRANSLATORS: %1 megabytes loaded so far
+      message.textContent = pageFormat('Loading Tessaril… %1 MB', mb(loaded));
     }
   }
 

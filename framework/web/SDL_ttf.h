@@ -17,6 +17,9 @@ inline constexpr int TTF_STYLE_NORMAL = kTrueTypeStyleNormal;
 #define TTF_SizeText TrueTypeSizeText
 #define TTF_RenderText_Blended TrueTypeRenderTextBlended
 #define TTF_RenderText_Shaded TrueTypeRenderTextShaded
+#define TTF_SizeUTF8 TrueTypeSizeUTF8
+#define TTF_RenderUTF8_Blended TrueTypeRenderUTF8Blended
+#define TTF_RenderUTF8_Shaded TrueTypeRenderUTF8Shaded
 #define TTF_GetFontStyle TrueTypeGetFontStyle
 #define TTF_GetFontOutline TrueTypeGetFontOutline
 #define TTF_GetFontHinting TrueTypeGetFontHinting

@@ -7,6 +7,7 @@
 #include <SDL.h>
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -34,6 +35,7 @@ void fwWebPresent(const uint32_t* rgba, int x, int y, int w, int h);
 void fwWebTitleShown();
 void fwWebSetTyping(int on);
 void fwWebSay(const char* text);
+void fwWebReadLanguages(char* buffer, int size);
 void fwWebRunFrames();
 }
 
@@ -312,6 +314,22 @@ void fwWebTakeTyping(bool on) {
 
 void fwWebAnnounce(const std::string& text) {
     fwWebSay(text.c_str());
+}
+
+std::vector<std::string> fwWebPreferredLanguages() {
+    constexpr size_t kLanguagesBytes = 512; // tags beyond are left out
+    char buffer[kLanguagesBytes] = {};
+    fwWebReadLanguages(buffer, static_cast<int>(sizeof buffer));
+    std::vector<std::string> list;
+    const std::string text = buffer;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = std::min(text.find(',', start), text.size());
+        if (end > start)
+            list.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return list;
 }
 
 bool fwWebFilesKept() {

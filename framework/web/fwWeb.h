@@ -60,6 +60,9 @@ void fwWebTakeTyping(bool on);
 
 // Hands text to screen readers: the page's polite live region reads it out.
 void fwWebAnnounce(const std::string& text);
+// The browser's preferred languages (navigator.languages), most wanted
+// first, as tags such as "de-AT".
+std::vector<std::string> fwWebPreferredLanguages();
 // Does the browser keep the player's files? False once its storage could not
 // be read or refused a save (the browser's console names the reason).
 bool fwWebFilesKept();

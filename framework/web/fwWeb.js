@@ -702,6 +702,14 @@ mergeInto(LibraryManager.library, {
   },
 
   // The text for screen readers, read out politely by the page's live region.
+  // navigator.languages, the whole list (or the one navigator.language),
+  // written into buffer as one comma-separated text cut to size bytes.
+  fwWebReadLanguages: function(buffer, size) {
+    var list = navigator.languages && navigator.languages.length ? navigator.languages
+                                                                 : [navigator.language || ''];
+    stringToUTF8(list.join(','), buffer, size);
+  },
+
   fwWebSay: function(text) {
     var region = document.getElementById('announce');
     if (region) region.textContent = UTF8ToString(text);

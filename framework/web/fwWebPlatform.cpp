@@ -47,6 +47,9 @@ public:
     bool FilesKept() const override { return fwWebFilesKept(); }
     void Announce(const std::string& text) override { fwWebAnnounce(text); }
     void TakeTyping(bool on) override { fwWebTakeTyping(on); }
+    std::vector<std::string> PreferredLanguages() const override {
+        return fwWebPreferredLanguages();
+    }
 };
 
 std::string TWebPlatform::SoundFile(const std::string& wavFile) const {

@@ -104,6 +104,19 @@ def check_no_display(launcher, home):
     log("ok   [installed] no display: exit code 1, the reason on standard error")
 
 
+def check_help_language(launcher, home):
+    """The installed game finds its catalogues through the player's data
+    link: --help speaks the language of LANGUAGE, English for "C"."""
+    env = {k: v for k, v in os.environ.items() if k not in ("XDG_DATA_HOME", "LC_ALL")}
+    for language, first in (("ru", "Использование: tessaril"), ("C", "Usage: tessaril")):
+        env.update(HOME=home, LANGUAGE=language)
+        r = subprocess.run([launcher, "--help"], env=env, capture_output=True, text=True,
+                           timeout=30)
+        expect(r.returncode == 0 and r.stdout.startswith(first),
+               f"--help with LANGUAGE={language} began {r.stdout[:40]!r}, not {first!r}")
+    log("ok   [installed] --help in Russian and in English")
+
+
 def check_launcher_cases(launcher, media, tmp):
     """Each way the player's folder can be wrong ends the launcher with exit
     code 1 and one line saying what is wrong; a read-only home that already
@@ -179,6 +192,7 @@ def main():
         for want in ("bin/tessaril", "libexec/tessaril/tessaril",
                      "share/tessaril/data/fonts/orangefizz.ttf",
                      "share/applications/tessaril.desktop", "share/man/man6/tessaril.6",
+                     "share/tessaril/data/po/LINGUAS", "share/tessaril/data/po/ru.po",
                      "share/icons/hicolor/256x256/apps/tessaril.png"):
             expect(want in files, f"make install did not install {want}")
         with open(os.path.join(staged, "bin", "tessaril")) as f:
@@ -189,6 +203,7 @@ def main():
         home = os.path.join(tmp, "home")
         os.mkdir(home)
         check_no_display(launcher, home)
+        check_help_language(launcher, home)
         check_launcher_cases(launcher, os.path.join(prefix, "share", "tessaril", "data"), tmp)
 
         if [t for t in ("Xvfb", "xdotool", "import", "convert") if shutil.which(t) is None]:

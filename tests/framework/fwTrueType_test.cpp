@@ -1,6 +1,7 @@
 // The FreeType text module against SDL_ttf itself: every text the game draws,
 // at every size the game opens its font, in both render modes with the game's
 // colours, must come out as the same surface and the same size answers.
+#include "fwCatalogue.h"
 #include "fwTrueType.h"
 #include "tessaril.h"
 #include "uHighscore.h"
@@ -207,6 +208,54 @@ TEST_F(TrueTypeTest, RendersAndMeasuresEveryGameTextAsSDLTtf) {
     for (size_t i = 0; i < faults.size() && i < kShown; ++i)
         shown += faults[i] + "\n";
     EXPECT_TRUE(faults.empty()) << faults.size() << " differences, the first:\n" << shown;
+}
+
+// UTF-8 text as SDL_ttf draws it: every translation of every shipped
+// catalogue (Latin Extended-A, Cyrillic, typographic punctuation), in both
+// render modes at the game's sizes, measured and drawn alike.
+TEST_F(TrueTypeTest, DrawsUTF8AsSDLTtf) {
+    std::vector<std::string> texts = {"\xEF\xBB\xBF"
+                                      "BOM",
+                                      "\xC5\x82\xC4\x99\xC5\x9B",
+                                      "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9"};
+    for (const char* language : {"de", "fr", "es", "pl", "ru"}) {
+        TfwCatalogue catalogue;
+        std::vector<std::string> problems;
+        ASSERT_TRUE(
+            catalogue.LoadFromFile(SourcePath(std::string("po/") + language + ".po"), problems));
+        for (const char* msgid : {"Loading Tessaril\xE2\x80\xA6", "Fullscreen (F11)",
+                                  "Keys:", "the high score table (on the title)",
+                                  "volume down / up", "%1: the game starts without it."})
+            texts.push_back(catalogue.Translate(msgid));
+    }
+    std::vector<std::string> faults;
+    for (int size : kGameSizes) {
+        TFonts fonts(size);
+        ASSERT_NE(fonts.Own, nullptr);
+        for (const std::string& text : texts) {
+            const std::string where = std::to_string(size) + " pt \"" + text + "\": ";
+            int rw = -1, rh = -1, ow = -2, oh = -2;
+            TTF_SizeUTF8(fonts.Real, text.c_str(), &rw, &rh);
+            TrueTypeSizeUTF8(fonts.Own, text.c_str(), &ow, &oh);
+            if (rw != ow || rh != oh)
+                faults.push_back(where + "measured " + std::to_string(ow) + " wide, SDL_ttf " +
+                                 std::to_string(rw));
+            const TRendering realBlended =
+                Rendered(TTF_RenderUTF8_Blended(fonts.Real, text.c_str(), kOrange));
+            const TRendering ownBlended =
+                Rendered(TrueTypeRenderUTF8Blended(fonts.Own, text.c_str(), kOrange));
+            const TRendering realShaded =
+                Rendered(TTF_RenderUTF8_Shaded(fonts.Real, text.c_str(), kWhite, kBlack));
+            const TRendering ownShaded =
+                Rendered(TrueTypeRenderUTF8Shaded(fonts.Own, text.c_str(), kWhite, kBlack));
+            for (const std::string& difference :
+                 {Difference(ownBlended.Surface, realBlended.Surface),
+                  Difference(ownShaded.Surface, realShaded.Surface)})
+                if (!difference.empty())
+                    faults.push_back(where + difference);
+        }
+    }
+    EXPECT_TRUE(faults.empty()) << faults.size() << " differences, the first: " << faults.front();
 }
 
 // A font that cannot be had answers nullptr with SDL_ttf's error; the counted

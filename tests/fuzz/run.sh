@@ -11,7 +11,7 @@ seeds=$(cd "$(dirname "$0")" && pwd)/corpus
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 status=0
-for target in highscore boardfile playlist savegame; do
+for target in highscore boardfile playlist savegame catalogue; do
   mkdir -p "$build/corpus/$target" "$build/artifacts"
   log="$build/fuzz_$target.log"
   "$build/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 \

@@ -661,21 +661,32 @@ async function checkUpdate(page, url, server) {
 // A module that cannot load leaves one sentence on the page: its file
 // answered broken or missing, in a fresh profile without the kept build.
 async function checkFailures(browser, url) {
+  // The last: a browser asking for Austrian German first gets the page's German.
   const cases = [['tessaril.wasm', 200, 'Tessaril stopped after an error: please reload the page to play again.'],
                  ['tessaril.js', 404,
                   'Tessaril could not be downloaded: please check the connection and reload the page.'],
                  ['tessaril.data', 404,
-                  'Tessaril could not be downloaded: please check the connection and reload the page.']];
-  for (const [file, code, sentence] of cases) {
+                  'Tessaril could not be downloaded: please check the connection and reload the page.'],
+                 ['tessaril.data', 404,
+                  'Tessaril konnte nicht geladen werden: Bitte prüfe die Verbindung und lade die Seite neu.',
+                  ['de-AT', 'en-US']]];
+  for (const [file, code, sentence, languages] of cases) {
     const context = await browser.createBrowserContext();
     try {
       const page = await context.newPage();
+      if (languages) {
+        await page.evaluateOnNewDocument(list => {
+          Object.defineProperty(navigator, 'languages', {get: () => list});
+        }, languages);
+      }
       await page.setRequestInterception(true);
       page.on('request', r => (r.url().endsWith('/' + file) ? r.respond({status: code, body: 'broken'}) : r.continue()));
       await page.goto(url);
       const shown = await waitFor(page, s => document.getElementById('message').textContent === s &&
                                              !document.getElementById('status').hidden, sentence);
       if (!shown) failures.push(`with ${file} answered ${code} the page says "${await pageMessage(page)}"`);
+      const lang = await page.evaluate(() => document.documentElement.lang);
+      if (languages && lang !== 'de') failures.push(`the page asked for ${languages} is in "${lang}"`);
     } finally {
       await context.close();
     }
