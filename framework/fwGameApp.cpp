@@ -176,6 +176,14 @@ bool TfwGameApp::FilesKept() const {
     return platform_->FilesKept();
 }
 
+bool TfwGameApp::PlayerMayQuit() const {
+    return platform_->ProgramEnds();
+}
+
+bool TfwGameApp::PlayerMaySwitchFullscreen() const {
+    return platform_->SwitchesFullscreen();
+}
+
 TfwFont* TfwGameApp::CreateFont(int32_t size, int32_t tag) {
     return Resources->Adopt(std::make_unique<TfwFont>(size, tag));
 }

@@ -165,6 +165,12 @@ public:
     // Are the files the program saves kept for its next run? The platform's
     // answer (TfwPlatform::FilesKept).
     virtual bool FilesKept() const;
+    // May the player end the program (a page has no end), and does it switch
+    // its window to fullscreen itself? The platform's answers
+    // (TfwPlatform::ProgramEnds, SwitchesFullscreen), asked by the menus
+    // that offer them.
+    virtual bool PlayerMayQuit() const;
+    virtual bool PlayerMaySwitchFullscreen() const;
     // Hands the window's icon to the window manager (SDL_WM_SetIcon); the
     // picture stays the caller's.
     virtual void SetWindowIcon(SDL_Surface* icon);

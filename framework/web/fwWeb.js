@@ -33,16 +33,30 @@ mergeInto(LibraryManager.library, {
     restTimer: null,   // the program rests: the timer that ends its rest
     channel: null,     // the BroadcastChannel the page's tabs tell each other on
 
-    // SDL 1.2's keys for the named keys of the page; printable keys are
-    // their character (letters in lower case), as SDL's are.
+    // SDL 1.2's keys (as its X11 driver reports them) for the page's named
+    // keys (KeyboardEvent.key); printable keys are their character (letters
+    // in lower case), as SDL's are. F11 stays the page's fullscreen key.
     named: {
-      Backspace: 8, Tab: 9, Enter: 13, Pause: 19, Escape: 27, Delete: 127,
+      Backspace: 8, Tab: 9, Clear: 12, Enter: 13, Pause: 19, Escape: 27, Delete: 127,
       ArrowUp: 273, ArrowDown: 274, ArrowRight: 275, ArrowLeft: 276,
       Insert: 277, Home: 278, End: 279, PageUp: 280, PageDown: 281,
       F1: 282, F2: 283, F3: 284, F4: 285, F5: 286, F6: 287, F7: 288, F8: 289,
-      F9: 290, F10: 291, F12: 293,
+      F9: 290, F10: 291, F12: 293, F13: 294, F14: 295, F15: 296,
+      NumLock: 300, CapsLock: 301, ScrollLock: 302, AltGraph: 313, Compose: 314,
+      Help: 315, PrintScreen: 316, Cancel: 318, ContextMenu: 319, Power: 320, Undo: 322,
+      '\u20ac': 321,
+    },
+
+    // Keys told apart by where they are (KeyboardEvent.code): the keypad,
+    // whatever Num Lock makes it type, and the left and right modifiers. The
+    // system key is X11's Super.
+    located: {
+      Numpad0: 256, Numpad1: 257, Numpad2: 258, Numpad3: 259, Numpad4: 260,
+      Numpad5: 261, Numpad6: 262, Numpad7: 263, Numpad8: 264, Numpad9: 265,
+      NumpadDecimal: 266, NumpadDivide: 267, NumpadMultiply: 268, NumpadSubtract: 269,
+      NumpadAdd: 270, NumpadEnter: 271, NumpadEqual: 272,
       ShiftRight: 303, ShiftLeft: 304, ControlRight: 305, ControlLeft: 306,
-      AltRight: 307, AltLeft: 308,
+      AltRight: 307, AltLeft: 308, MetaLeft: 311, OSLeft: 311, MetaRight: 312, OSRight: 312,
     },
 
     // Queues page input (one event or more) and wakes a resting program.
@@ -91,12 +105,15 @@ mergeInto(LibraryManager.library, {
       fwWeb.padConnected = any();
     },
 
+    // The SDL key of a key event; 0 for a key SDL 1.2 has no symbol for.
+    // AltGr, on the right Alt's place, is SDL's mode key.
     sym: function(e) {
+      if (e.key !== 'AltGraph' && fwWeb.located[e.code]) return fwWeb.located[e.code];
       if (e.key.length === 1) {
         var c = e.key.toLowerCase().charCodeAt(0);
-        return c < 128 ? c : 0;
+        if (c < 128) return c;
       }
-      return fwWeb.named[e.key] || fwWeb.named[e.code] || 0;
+      return fwWeb.named[e.key] || 0;
     },
 
     mod: function(e) {
@@ -165,8 +182,10 @@ mergeInto(LibraryManager.library, {
     },
 
     key: function(e, down) {
-      // The browser's own shortcuts (Ctrl, the system key) stay the browser's.
-      if (e.ctrlKey || e.metaKey) return;
+      // The browser's own shortcuts (Ctrl, the system key) stay the browser's;
+      // those keys alone are the game's.
+      var modifier = /^(Control|Meta|OS)(Left|Right)$/.test(e.code);
+      if ((e.ctrlKey || e.metaKey) && !modifier) return;
       if (e.key === 'F11' || (down && e.altKey && e.key === 'Enter')) {
         if (down) fwWeb.fullscreen();
         e.preventDefault();

@@ -109,7 +109,7 @@ private:
     // The window's rows only where the program has a window of its own.
     std::vector<TOption> Options() const {
         std::vector<TOption> options = {TOption::Music, TOption::Effects};
-        if (Ctx.App.Platform().SwitchesFullscreen())
+        if (Ctx.App.PlayerMaySwitchFullscreen())
             options.insert(options.end(), {TOption::Fullscreen, TOption::Scale});
         options.insert(options.end(), {TOption::PauseWhenAway, TOption::Controls, TOption::Back});
         return options;

@@ -176,7 +176,7 @@ private:
     bool returning_ = false; // the title comes back from a screen it opened
 
     std::vector<TMenuLine> Menu() const {
-        return TitleMenu(Ctx.Kept.Offers, Ctx.Prefs.Controls, Ctx.App.Platform().ProgramEnds(),
+        return TitleMenu(Ctx.Kept.Offers, Ctx.Prefs.Controls, Ctx.App.PlayerMayQuit(),
                          Ctx.App.TouchPlayer);
     }
 

@@ -13,10 +13,11 @@ the board and the banners are read exactly; text drawn with the TrueType font
 (the overlays' words and the heads-up labels among it) is judged by the colour
 and the extent of its pixels in its region.
 
-Usage: e2e.py [--game PATH] [--if-possible] [--keep]
+Usage: e2e.py [--game PATH] [--if-possible] [--keep] [--runs a,b,...]
   --if-possible  print "e2e: skipped (...)" and exit 0 when no X server can be
                  started (Xvfb, xdotool or import missing, or Xvfb failing)
   --keep         keep the working folders (printed) even when all passes
+  --runs         play only the runs named (a, b, k, r, c, m, x3, ..., wm)
 Exit code: 0 all passed (or skipped), 1 a scenario failed, 2 set-up failed.
 """
 
@@ -853,19 +854,56 @@ def expect(cond, msg):
         raise Failure(msg)
 
 
+# The title's menu: entries at x 15 from y 60, 14 pixels apart, orange; the
+# chosen one white on a dark bar. The desktop's menu without a kept game:
+# New game, Relaxed game, High scores, Options, How to play, Quit.
+MENU_LEFT, MENU_TOP, MENU_LINE = 15, 60, 14
+MENU_MAX = 8
+MENU_ENTRIES = 6
+
+
+def menu_box(i):
+    return (MENU_LEFT, MENU_TOP + MENU_LINE * i, 185, MENU_TOP + MENU_LINE * (i + 1))
+
+
+def menu_lines(s):
+    """(orange, white) pixels of each of the menu's eight places."""
+    return [(s.count(menu_box(i), is_orange), s.count(menu_box(i), is_white))
+            for i in range(MENU_MAX)]
+
+
+def title_menu(s):
+    """The title's menu as drawn: (entries, the chosen one), or None where
+    the places do not read as a menu (a run of entries from the top, each
+    orange but the chosen one, white alone, and nothing below them)."""
+    lines = menu_lines(s)
+    entries = 0
+    while entries < MENU_MAX and sum(lines[entries]) >= 40:
+        entries += 1
+    if entries == 0 or any(sum(l) > 5 for l in lines[entries:]):
+        return None
+    chosen = [i for i, (orange, white) in enumerate(lines[:entries]) if white >= 100 and orange < 10]
+    plain = all(white < 10 for i, (orange, white) in enumerate(lines[:entries]) if i not in chosen)
+    return (entries, chosen[0]) if len(chosen) == 1 and plain else None
+
+
 def title_regions(s):
     return {
         "version": s.count((5, 44, 200, 58), is_orange),
-        "credits": s.count((5, 64, 315, 136), is_orange),
-        "lastscore": s.count((15, 154, 170, 168), is_orange),  # the key lines right of it
-        "help": s.count((15, 172, 315, 214), is_orange),
+        "lastscore": s.count((190, 62, 315, 76), is_orange),  # right of the menu
+        "keys": s.count((190, 92, 315, 160), is_orange),  # the key lines for play
+        "credits": s.count((5, 178, 315, 200), is_orange),
         "volume": s.count((250, 220, 320, 234), is_orange),
     }
 
 
-def on_title(s):
+def on_title(s, entries=None):
+    """The title, its menu of `entries` entries (any number when None) with
+    the first one chosen, as the title starts."""
     t = title_regions(s)
-    return t["version"] >= 40 and t["help"] >= 200 and t["credits"] >= 200
+    menu = title_menu(s)
+    return (t["version"] >= 40 and t["keys"] >= 300 and t["credits"] >= 300
+            and menu is not None and menu[1] == 0 and (entries is None or menu[0] == entries))
 
 
 def board_idle_full(game, screen):
@@ -992,10 +1030,14 @@ def into_play(game, st, deal, go_on, how):
     st["score"] = hud(game.media, s)["score"]
 
 
-def pause_and_go_on(game, st, pause, go_on):
-    """pause = (how, action) shows the paused overlay alone in the board area,
-    the heads-up row still drawn and its clock stopped; go_on likewise shows
-    the same board and score again."""
+# "O - Options" under the paused overlay, centred.
+PAUSED_OPTIONS_LINE = (100, 170, 220, 190)
+
+
+def pause_and_go_on(game, st, pause, go_on, clock=True):
+    """pause = (how, action) shows the paused overlay alone in the board area
+    but for the options line under it, the heads-up row still drawn and its
+    clock stopped; go_on likewise shows the same board and score again."""
     before = game.hud()
     pause[1](game)
     s, _ = game.wait_for(f"the paused overlay after {pause[0]}",
@@ -1004,9 +1046,12 @@ def pause_and_go_on(game, st, pause, go_on):
     ox, oy = OVERLAY_AT
     p = game.media.paused
     lit = (s.lit((x0, y0, x1, oy)) + s.lit((x0, oy + p.h, x1, y1)) + s.lit((x0, oy, ox, oy + p.h))
-           + s.lit((ox + p.w, oy, x1, oy + p.h)))
-    expect(lit == 0, f"paused, the board area outside the overlay still has {lit} lit pixels")
-    expect(hud_visible(game.media, s), "paused, the heads-up display is gone")
+           + s.lit((ox + p.w, oy, x1, oy + p.h)) - s.lit(PAUSED_OPTIONS_LINE))
+    expect(lit == 0, f"paused, the board area outside the overlay and its options line still "
+                     f"has {lit} lit pixels")
+    line = s.count(PAUSED_OPTIONS_LINE, is_orange)
+    expect(line >= 60, f"paused, no options line at y 172 under the overlay ({line} orange pixels)")
+    expect(hud_visible(game.media, s, clock), "paused, the heads-up display is gone")
     t1 = hud(game.media, s)["time"]
     time.sleep(1.5)
     t2 = game.hud()["time"]
@@ -1035,17 +1080,17 @@ def record_bytes(name, score, date, cat=1, sub=1):
 
 
 def sc_start_title(game, st):
-    """The title after start-up: version line, credits, help, no last score."""
+    """The title after start-up: version line, the menu of six entries with
+    the first chosen, key lines, credits, volume, no last score."""
     game.write("highscore.dat", b"".join(record_bytes(*r) for r in KNOWN_RECORDS))
     game.start()
-    s, _ = game.wait_for("the title screen (orange version line, credits and help)", on_title,
-                         timeout=15.0)
+    s, _ = game.wait_for("the title screen (orange version line, menu, key lines, credits)",
+                         lambda s: on_title(s, MENU_ENTRIES), timeout=15.0)
     t = title_regions(s)
     expect(t["version"] >= 40, f"version line region y 44..58 has {t['version']} orange pixels")
-    expect(t["help"] >= 200, f"help region y 172..214 has {t['help']} orange pixels")
     expect(t["volume"] >= 20, f"no volume line at (250, 220) ({t['volume']} orange pixels)")
     expect(t["lastscore"] < 10, f"a 'Last Score' line is shown with no game played "
-                                f"({t['lastscore']} orange pixels at y 154..168)")
+                                f"({t['lastscore']} orange pixels at (190, 62))")
     st["title"] = s
     st["title_at"] = time.monotonic()
     REFERENCE[None] = s
@@ -1074,16 +1119,17 @@ def sc_table(game, st):
     expect(rows[0][0] > rows[1][0] and rows[0][1] > rows[1][1],
            f"the rows are not in the file's order (ALICEMAYER 5000, BO 10): {rows[:2]}")
     expect(sum(rows[2]) < 5, f"table row 3 shows something ({rows[2]}), the file has two records")
-    # The help text of the title is gone; the splash alone stays behind it.
-    help_now = s.count((15, 172, 315, 214), is_orange)
-    expect(help_now < title_regions(st["title"])["help"] / 4,
-           f"the title's help is still drawn on the table screen ({help_now} orange pixels)")
+    # The title's key lines are gone; the splash alone stays behind the table.
+    keys_now = title_regions(s)["keys"]
+    expect(keys_now < title_regions(st["title"])["keys"] / 4,
+           f"the title's key lines are still drawn on the table screen ({keys_now} orange pixels)")
     game.key("Return")
     game.wait_for("the title after Return on the table", on_title, timeout=3.0)
 
 
 def sc_new_game_ready(game, st):
-    """Space deals a game: the stones fall in, then the press-key overlay."""
+    """Space takes the menu's first entry, New game, with no game kept: the
+    stones fall in, then the press-key overlay."""
     expect(time.monotonic() - st["title_at"] < 9.0, "too slow on the title: the demo would start")
     game.key("space")
     s, waited = game.wait_for(
@@ -1275,8 +1321,16 @@ def sc_pause(game, st):
 
 # The clock's place in the heads-up row: its label and its digits.
 CLOCK_BOX = (200, 0, 262, 17)
-# The kept game's entry on the title, in the last credit's place.
-CONTINUE_BOX = (15, 118, 250, 133)
+
+
+def offers_kept(s, kept=1):
+    """The title offers kept games (one, or with None one or more): its menu
+    has the Continue entry first (and Kept games second, with several),
+    chosen, a longer line than New game's."""
+    menu = title_menu(s)
+    entries = [MENU_ENTRIES + min(kept, 2)] if kept else [MENU_ENTRIES + 1, MENU_ENTRIES + 2]
+    return (on_title(s) and menu is not None and menu[0] in entries
+            and menu_lines(s)[0][1] >= 250)
 
 
 def sc_keep_and_continue(game, st):
@@ -1292,11 +1346,8 @@ def sc_keep_and_continue(game, st):
     expect(data is not None and data.startswith(b"tessaril savegame 1\r\n"),
            f"savegame.txt after Escape holds {data!r}, expected the kept game")
     game.start()
-    s, _ = game.wait_for("the title with the kept game's entry in the last credit's place",
-                         lambda s: on_title(s) and s.diff(st["title"], CONTINUE_BOX) > 100,
-                         timeout=15.0)
-    expect(s.count(CONTINUE_BOX, is_orange) >= 100,
-           f"no continue entry at y 118 ({s.count(CONTINUE_BOX, is_orange)} orange pixels)")
+    game.wait_for("the title's menu with the kept game's Continue entry first, chosen",
+                  offers_kept, timeout=15.0)
     game.key("c")
     s, _ = game.wait_for("the ready overlay after C on the title",
                          lambda s: overlay_shown(game.media, s, game.media.presskey), timeout=5.0)
@@ -1314,21 +1365,20 @@ def sc_keep_and_continue(game, st):
 
 
 def restart_offers_kept(game, what):
-    """Started again, the title offers a kept game in the last credit's place."""
+    """Started again, the title's menu offers a kept game first."""
     game.start()
-    game.wait_for(f"the title offering the game kept {what}",
-                         lambda s: on_title(s) and s.count(CONTINUE_BOX, is_orange) >= 100,
-                         timeout=15.0)
+    game.wait_for(f"the title offering the game kept {what}", offers_kept, timeout=15.0)
 
 
 def sc_kill_after_continue(game, st):
     """Killed (SIGKILL) in the continued game, it is still kept: started
-    again, the title offers it, and C and Space play it on."""
+    again, the title offers it, chosen, and Return (the chosen entry) and
+    Space play it on."""
     before = game.hud()
     game.stop()
     restart_offers_kept(game, "over a kill")
-    game.key("c")
-    s, _ = game.wait_for("the ready overlay after C on the title",
+    game.key("Return")
+    s, _ = game.wait_for("the ready overlay after Return on the title's Continue entry",
                          lambda s: overlay_shown(game.media, s, game.media.presskey), timeout=5.0)
     now = hud(game.media, s)
     expect((now["lives"], now["level"]) == (before["lives"], before["level"]),
@@ -1339,13 +1389,15 @@ def sc_kill_after_continue(game, st):
 
 
 def sc_quit_to_title(game, st):
-    """X leaves the game for the title, which now shows the last score."""
+    """X leaves the game for the title, which offers it (its Continue entry
+    first, chosen) instead of a last score."""
     game.key("x")
-    s, _ = game.wait_for("the title after X in play", on_title, timeout=3.0)
+    s, _ = game.wait_for("the title offering the game left by X in play", offers_kept,
+                         timeout=3.0)
     st["title_at"] = time.monotonic()
     t = title_regions(s)
-    expect(t["lastscore"] >= 30, f"no 'Last Score' line at y 154 after a game with score "
-                                 f"{st['score']} ({t['lastscore']} orange pixels)")
+    expect(t["lastscore"] < 10, f"a 'Last Score' line at (190, 62) beside a kept game "
+                                f"({t['lastscore']} orange pixels)")
 
 
 def sc_demo(game, st):
@@ -1463,7 +1515,7 @@ def sc_b_other_copy(game, st):
     try:
         other.start()
         other.wait_for("the second copy's title", on_title, timeout=15.0)
-        into_play(other, {}, press("space"), press("space"), "Space")
+        into_play(other, {}, press("n"), press("space"), "N")
         for lives in (2, 1, 0):
             other.key("l")  # puzzle.txt: the board without moves
             if lives:
@@ -1498,12 +1550,14 @@ def sc_k_kill_name(game, st):
 
 
 def deal_and_leave(game, file, what):
-    """Space deals a game, kept in file from the level's start; X leaves it."""
-    game.key("space")
+    """N deals a new game (another copy's kept game may stand first in the
+    menu), kept in file from the level's start; X leaves it."""
+    game.key("n")
     wait_file(game, file, f"{what}'s game dealt",
               lambda d: d.startswith(b"tessaril savegame 1\r\n"), timeout=15.0)
     game.key("x")
-    game.wait_for(f"{what}'s title after X", on_title, timeout=5.0)
+    game.wait_for(f"{what}'s title offering its game after X",
+                  lambda s: offers_kept(s, None), timeout=5.0)
 
 
 def sc_k_two_copies(game, st):
@@ -1642,7 +1696,9 @@ def sc_m_name(game, st):
 
 def sc_r_relaxed(game, st):
     """R on the title deals a relaxed game: nothing where the clock stands,
-    and nothing there a moment later."""
+    and nothing there a moment later. (settings.txt moves the pause key to J,
+    for the next scenario.)"""
+    game.write("settings.txt", b"key_pause=j\n")
     game.start()
     game.wait_for("the title screen", on_title, timeout=15.0)
     into_play(game, st, press("r"), press("space"), "R")
@@ -1652,6 +1708,23 @@ def sc_r_relaxed(game, st):
         lit = s.lit(CLOCK_BOX)
         expect(lit == 0, f"the relaxed game draws {lit} pixels where the clock stands {moment}")
         time.sleep(1.5)
+
+
+def paused_after(game, how):
+    return game.wait_for(f"the paused overlay after {how}",
+                         lambda s: overlay_shown(game.media, s, game.media.paused), timeout=3.0)
+
+
+def sc_r_pause_key(game, st):
+    """With key_pause=j in settings.txt J pauses and goes on; P does nothing
+    in play: after P, then J, the game is paused."""
+    pause_and_go_on(game, st, ("J", press("j")), ("the second J", press("j")), clock=False)
+    game.key("p")
+    game.key("j")
+    paused_after(game, "P (nothing), then J (pause)")
+    game.key("j")
+    game.wait_for("the board shown again after J", lambda s: board_idle_full(game, s) is not None
+                  and not overlay_shown(game.media, s, game.media.paused), timeout=3.0)
 
 
 def sc_r_table(game, st):
@@ -1669,18 +1742,85 @@ def sc_r_table(game, st):
     expect(game.read("highscore.dat") is None, "a relaxed game made highscore.dat")
 
 
+# --- A key bound on the options screen ---------------------------------------
+
+# The options' rows (x 20, from y 74, 16 apart; Controls is the sixth on the
+# desktop) and the controls list's (x 15, from y 66, 12 apart; Pause is the
+# seventh, its key at x 150): the chosen row white, the others orange.
+OPTIONS_ROWS = [(20, 74 + 16 * i, 300, 90 + 16 * i) for i in range(7)]
+CONTROLS_ROWS = [(15, 66 + 12 * i, 300, 78 + 12 * i) for i in range(12)]
+OPTIONS_CONTROLS, CONTROLS_PAUSE = 5, 6
+PAUSE_KEY_BOX = (150, 138, 250, 150)
+
+
+def row_chosen(rows, i):
+    """Row i of rows white (chosen), no other row white (a letter of the
+    chosen one may reach into the next)."""
+    def shown(s):
+        white = [s.count(r, is_white) for r in rows]
+        return white[i] >= 40 and all(w < 20 for j, w in enumerate(white) if j != i)
+    return shown
+
+
+def choose_row(game, rows, frm, to, what):
+    for i in range(frm + 1, to + 1):
+        game.key("Down")
+        game.wait_for(f"{what}: row {i + 1} chosen after Down", row_chosen(rows, i), timeout=3.0)
+
+
+def sc_c_bind(game, st):
+    """The title's O opens the options, Controls the list; Pause chosen waits
+    for a key ("Press a key"), J binds it; Escape twice goes back to the
+    title; the program ended, settings.txt holds key_pause=j."""
+    game.start()
+    game.wait_for("the title screen", lambda s: on_title(s, MENU_ENTRIES), timeout=15.0)
+    game.key("o")
+    game.wait_for("the options after O, the first row chosen",
+                  lambda s: title_menu(s) is None and row_chosen(OPTIONS_ROWS, 0)(s), timeout=3.0)
+    choose_row(game, OPTIONS_ROWS, 0, OPTIONS_CONTROLS, "the options")
+    game.key("Return")
+    game.wait_for("the controls list after Return on Controls", row_chosen(CONTROLS_ROWS, 0),
+                  timeout=3.0)
+    choose_row(game, CONTROLS_ROWS, 0, CONTROLS_PAUSE, "the controls")
+    game.key("Return")
+    game.wait_for("'Press a key' in Pause's key column",
+                  lambda s: s.count(PAUSE_KEY_BOX, is_white) >= 80, timeout=3.0)
+    game.key("j")
+    game.wait_for("the wait over after J: one letter in Pause's key column",
+                  lambda s: 5 <= s.count(PAUSE_KEY_BOX, is_white) < 40
+                  and row_chosen(CONTROLS_ROWS, CONTROLS_PAUSE)(s), timeout=3.0)
+    game.key("Escape")
+    game.wait_for("the options after Escape, Controls still chosen",
+                  row_chosen(OPTIONS_ROWS, OPTIONS_CONTROLS), timeout=3.0)
+    game.key("Escape")
+    game.wait_for("the title after Escape, the choice where it was",
+                  lambda s: on_title(s, MENU_ENTRIES), timeout=3.0)
+    check_exit(game, "Escape on the title")
+    data = game.read("settings.txt") or b""
+    expect(b"key_pause=j" in data.splitlines(),
+           f"settings.txt holds {data!r}, expected a line key_pause=j")
+
+
+def sc_c_restart(game, st):
+    """Started again, the bound key holds: J pauses in play and goes on."""
+    game.start()
+    game.wait_for("the title screen", lambda s: on_title(s, MENU_ENTRIES), timeout=15.0)
+    into_play(game, st, press("space"), press("space"), "Space")
+    pause_and_go_on(game, st, ("J", press("j")), ("the second J", press("j")))
+
+
 # --- A game by mouse alone ----------------------------------------------------
 
 PAUSE_SYMBOL = (307, 8)  # its centre, right of the clock
-START_ENTRY = (20, 178)  # "SPACE or click - Start" on the title
+NEW_GAME_ENTRY = (40, 66)  # "N - New game", the first entry with no game kept
 
 
 def sc_m_start(game, st):
-    """The title's start entry deals a game; a click on the ready overlay
-    starts play."""
+    """A click on the title's New game entry deals a game; a click on the
+    ready overlay starts play."""
     game.start()
-    game.wait_for("the title screen", on_title, timeout=15.0)
-    into_play(game, st, click_at(*START_ENTRY), click_at(160, 60), "a click")
+    game.wait_for("the title screen", lambda s: on_title(s, MENU_ENTRIES), timeout=15.0)
+    into_play(game, st, click_at(*NEW_GAME_ENTRY), click_at(160, 60), "a click on New game")
 
 
 def sc_m_pause(game, st):
@@ -1857,9 +1997,9 @@ COMPAT_DIR = "/usr/lib/x86_64-linux-gnu/sdl12-compat"
 
 RUNS = [
     ("a", [
-        ("title: version line and help", sc_start_title),
+        ("title: version line, menu, key lines", sc_start_title),
         ("table file shown by H, Return back", sc_table),
-        ("new game: ready overlay after the fall", sc_new_game_ready),
+        ("Space on New game: ready overlay after the fall", sc_new_game_ready),
         ("into play: overlay gone, HUD on top", sc_play),
         ("clock running", sc_clock),
         ("save key: puzzle1.txt", sc_save),
@@ -1868,8 +2008,8 @@ RUNS = [
         ("mouse clicks swap and score", sc_mouse_swap),
         ("pause hides the board", sc_pause),
         ("paused, Escape; started again, C continues", sc_keep_and_continue),
-        ("killed after the continue; started again, C continues", sc_kill_after_continue),
-        ("quit key back to the title", sc_quit_to_title),
+        ("killed after the continue; started again, Return continues", sc_kill_after_continue),
+        ("quit key back to the title offering the game", sc_quit_to_title),
         ("idle demo starts and scores", sc_demo),
         ("Escape: exit code 0, clean log", sc_exit_a),
     ]),
@@ -1891,12 +2031,18 @@ RUNS = [
     ]),
     ("r", [
         ("relaxed game: no clock", sc_r_relaxed),
+        ("key_pause=j in settings.txt: J pauses, P not", sc_r_pause_key),
         ("three lives lost on boards without moves", sc_b_lives),
         ("relaxed table and its file alone", sc_r_table),
         ("Escape: exit code 0, clean log", sc_exit_b),
     ]),
+    ("c", [
+        ("options, controls: Pause bound to J, kept in settings.txt", sc_c_bind),
+        ("started again: J pauses", sc_c_restart),
+        ("Escape: exit code 0, clean log", sc_exit_b),
+    ]),
     ("m", [
-        ("by mouse: the start entry, the ready overlay", sc_m_start),
+        ("by mouse: the New game entry, the ready overlay", sc_m_start),
         ("by mouse: a swap", sc_mouse_swap),
         ("by mouse: pause and go on by the pause symbol", sc_m_pause),
         ("by mouse: another swap", sc_mouse_swap),
@@ -1938,6 +2084,7 @@ def main():
     ap.add_argument("--game", default=os.path.join(REPO, "build", "tessaril"))
     ap.add_argument("--if-possible", action="store_true")
     ap.add_argument("--keep", action="store_true")
+    ap.add_argument("--runs", help="the runs to play, by name, comma-separated")
     args = ap.parse_args()
     args.game = os.path.abspath(args.game)
 
@@ -1975,6 +2122,8 @@ def main():
              for name, scenarios, scale, lib in LARGE_RUNS]
     runs += [(name, scenarios, "wm", scale, None, [f"--scale={scale}"])
              for name, scenarios, scale in MANAGED_RUNS]
+    if args.runs:
+        runs = [r for r in runs if r[0] in args.runs.split(",")]
     wm = None
 
     media = Media(os.path.join(REPO, "data"))

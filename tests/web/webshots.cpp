@@ -47,6 +47,10 @@ public:
     using TMiniGame::TMiniGame;
     static inline bool Kept = true;
     bool FilesKept() const override { return Kept; }
+    // A page has no end and leaves fullscreen to the browser: no Quit entry
+    // on the title, no window rows in the options.
+    bool PlayerMayQuit() const override { return false; }
+    bool PlayerMaySwitchFullscreen() const override { return false; }
 };
 
 // The page going out of sight, as the page tells the game.
@@ -62,10 +66,15 @@ void LeavePage() {
 // the keyboard, or (device kfwTouchDevice) from the phone's keyboard.
 std::function<void()> KeyInput(const std::string& name, bool down, uint8_t device = 0) {
     static const std::map<std::string, std::pair<SDLKey, Uint16>> named = {
-        {"Space", {SDLK_SPACE, ' '}},    {"Enter", {SDLK_RETURN, '\r'}},
-        {"Escape", {SDLK_ESCAPE, 0x1B}}, {"Backspace", {SDLK_BACKSPACE, '\b'}},
-        {"ArrowUp", {SDLK_UP, 0}},       {"ArrowDown", {SDLK_DOWN, 0}},
-        {"ArrowLeft", {SDLK_LEFT, 0}},   {"ArrowRight", {SDLK_RIGHT, 0}},
+        {"Space", {SDLK_SPACE, ' '}},
+        {"Enter", {SDLK_RETURN, '\r'}},
+        {"Escape", {SDLK_ESCAPE, 0x1B}},
+        {"Backspace", {SDLK_BACKSPACE, '\b'}},
+        {"ArrowUp", {SDLK_UP, 0}},
+        {"ArrowDown", {SDLK_DOWN, 0}},
+        {"ArrowLeft", {SDLK_LEFT, 0}},
+        {"ArrowRight", {SDLK_RIGHT, 0}},
+        {"F1", {SDLK_F1, 0}},
     };
     std::pair<SDLKey, Uint16> key;
     const auto c = static_cast<unsigned char>(name.empty() ? 0 : name[0]);
@@ -89,11 +98,20 @@ std::function<void()> KeyInput(const std::string& name, bool down, uint8_t devic
     };
 }
 
-// A gamepad button the scenario names, as SDL numbers a desktop pad's.
+// A gamepad button the scenario names, as SDL numbers a desktop pad's; the
+// cross's directions as hat 0, centred again when let go.
 std::function<void()> PadInput(const std::string& name, bool down) {
     static const std::map<std::string, uint8_t> buttons = {
         {"south", 0}, {"east", 1}, {"west", 2}, {"north", 3}, {"back", 6}, {"start", 7},
     };
+    static const std::map<std::string, uint8_t> cross = {
+        {"up", SDL_HAT_UP},
+        {"right", SDL_HAT_RIGHT},
+        {"down", SDL_HAT_DOWN},
+        {"left", SDL_HAT_LEFT},
+    };
+    if (cross.count(name) != 0)
+        return [hat = cross.at(name), down] { PushJoyHat(down ? hat : SDL_HAT_CENTERED); };
     if (buttons.count(name) == 0)
         throw std::runtime_error("unknown pad button " + name);
     return [button = buttons.at(name), down] { PushJoyButton(button, down); };

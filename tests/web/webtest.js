@@ -79,13 +79,32 @@ function differ(a, b) {
   return {count, diff};
 }
 
+// The page's own reference pictures, beside the desktop's: where the page
+// draws a screen its own way (no Quit entry on its title) or where the
+// scenario keeps one (a shot marked "reference").
+const webReferences = path.join(path.dirname(references), 'web');
+const referencePath = name => [webReferences, references].map(dir => path.join(dir, name + '.png'))
+    .find(file => fs.existsSync(file));
+
 // The pictures a shot must equal: the oracle's, and the reference picture of
-// that name where there is one.
+// that name where there is one, the page's own first.
 function expectedPictures(name) {
   const against = [['desktop', readPPM(path.join(oracle, name + '.ppm'))]];
-  const reference = path.join(references, name + '.png');
-  if (fs.existsSync(reference)) against.push([name + ' reference', readPNG(reference)]);
+  const reference = referencePath(name);
+  if (reference) against.push([name + ' reference', readPNG(reference)]);
   return against;
+}
+
+// A shot marked "reference" has the page's own reference picture; with
+// TESSARIL_UPDATE_SCREENS=1 the page's picture becomes it.
+function keepReference(name, shown) {
+  const file = path.join(webReferences, name + '.png');
+  if (process.env.TESSARIL_UPDATE_SCREENS) {
+    fs.mkdirSync(webReferences, {recursive: true});
+    writePNG(file, shown);
+  } else if (!fs.existsSync(file)) {
+    failures.push(`${name}: no reference picture ${file} (TESSARIL_UPDATE_SCREENS=1 make test-web draws it)`);
+  }
 }
 
 function check(name, shown, as = name) {
@@ -227,8 +246,10 @@ async function hold(page, down, up) {
   await up();
 }
 
-// A gamepad in the browser's standard layout, whose buttons the test holds.
-const PAD_BUTTONS = {south: 0, east: 1, west: 2, north: 3, back: 8, start: 9};
+// A gamepad in the browser's standard layout, whose buttons (the cross's
+// directions among them) the test holds.
+const PAD_BUTTONS = {south: 0, east: 1, west: 2, north: 3, back: 8, start: 9, up: 12, down: 13, left: 14,
+                     right: 15};
 const fakePad = () => {
   window.tessarilPad = {buttons: Array.from({length: 17}, () => ({pressed: false})), axes: [0, 0, 0, 0]};
   navigator.getGamepads = () => [window.tessarilPad];
@@ -301,7 +322,12 @@ const VERBS = {
     const said = await page.$eval('#announce', e => e.textContent);
     if (said !== words.join(' ')) failures.push(`the live region says "${said}", not "${words.join(' ')}"`);
   },
-  shot: async (page, name) => check(name, await canvasRGB(page)),
+  shot: async (page, name, mark) => {
+    const shown = await canvasRGB(page);
+    if (mark === 'reference') keepReference(name, shown);
+    else if (mark) throw new Error(`unknown shot mark ${mark}`);
+    check(name, shown);
+  },
   // The game must stop making frames until the page is back.
   hide: async page => {
     await setHidden(page, true);
@@ -439,7 +465,7 @@ const readTable = page => readFile(page, 'highscore.dat');
 // browser's storage too, until the page is left again: a reload then keeps
 // the continued game as it stood.
 async function continueAfterReload(page, url) {
-  await VERBS.press(page, 'Space');
+  await VERBS.press(page, 'n');
   await step(page, 1800);
   const kept = await readFile(page, 'savegame.txt');
   await open(page, url);
@@ -489,10 +515,10 @@ async function inTwoTabs(browser, url, play, look) {
   }
 }
 
-// Two tabs dealing a game by Space in turn keep both games: the second tab
-// hears of the first's kept and claimed game, and takes the next place.
+// Two tabs dealing a game by N (New game) in turn keep both games: the
+// second tab hears of the first's kept and claimed game, and takes the next place.
 const twoTabsKeep = (browser, url) => inTwoTabs(browser, url, async tab => {
-  await VERBS.press(tab, 'Space');
+  await VERBS.press(tab, 'n');
   await step(tab, 1800);
 }, async tabs => {
   const stored = await storedNames(tabs[1]);
@@ -504,7 +530,7 @@ const twoTabsKeep = (browser, url) => inTwoTabs(browser, url, async tab => {
 // time has run out three times and GAME OVER stored its row.
 async function playToGameOver(page) {
   const rows = (await readTable(page)).length;
-  const play = 'press Space,run 1800,press Space,run 1800,press ArrowUp,run 36,press Space,run 36,' +
+  const play = 'press n,run 1800,press Space,run 1800,press ArrowUp,run 36,press Space,run 36,' +
                'press ArrowRight,run 36,press Space,run 4000,run 56000,press Space,run 1800,press Space,' +
                'run 62000,press Space,run 1800,press Space,run 55000';
   for (const [verb, ...words] of play.split(',').map(s => s.split(' '))) await VERBS[verb](page, ...words);
@@ -559,6 +585,77 @@ async function reloadAtGameOver(browser, url) {
   } finally {
     await context.close();
   }
+}
+
+// The browser's key event (KeyboardEvent.key and .code) of each name of the
+// game's key-name table that is not a printable character (those are their
+// own key), and the table's keys no browser reports apart: X11's Meta (its
+// Alt shifted), the system request (Alt with Print Screen) and F11, the
+// page's fullscreen.
+const KEY_EVENTS = {
+  backspace: ['Backspace', 'Backspace'], tab: ['Tab', 'Tab'], clear: ['Clear', ''],
+  return: ['Enter', 'Enter'], pause: ['Pause', 'Pause'], escape: ['Escape', 'Escape'],
+  space: [' ', 'Space'], delete: ['Delete', 'Delete'],
+  ...Object.fromEntries([...'0123456789'].map(d => [`[${d}]`, [d, 'Numpad' + d]])),
+  '[.]': ['.', 'NumpadDecimal'], '[/]': ['/', 'NumpadDivide'], '[*]': ['*', 'NumpadMultiply'],
+  '[-]': ['-', 'NumpadSubtract'], '[+]': ['+', 'NumpadAdd'], enter: ['Enter', 'NumpadEnter'],
+  equals: ['=', 'NumpadEqual'], up: ['ArrowUp', 'ArrowUp'], down: ['ArrowDown', 'ArrowDown'],
+  right: ['ArrowRight', 'ArrowRight'], left: ['ArrowLeft', 'ArrowLeft'], insert: ['Insert', 'Insert'],
+  home: ['Home', 'Home'], end: ['End', 'End'], 'page up': ['PageUp', 'PageUp'],
+  'page down': ['PageDown', 'PageDown'],
+  ...Object.fromEntries([1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14, 15].map(n => [`f${n}`, [`F${n}`, `F${n}`]])),
+  numlock: ['NumLock', 'NumLock'], 'caps lock': ['CapsLock', 'CapsLock'],
+  'scroll lock': ['ScrollLock', 'ScrollLock'], 'right shift': ['Shift', 'ShiftRight'],
+  'left shift': ['Shift', 'ShiftLeft'], 'right ctrl': ['Control', 'ControlRight'],
+  'left ctrl': ['Control', 'ControlLeft'], 'right alt': ['Alt', 'AltRight'], 'left alt': ['Alt', 'AltLeft'],
+  'left super': ['Meta', 'MetaLeft'], 'right super': ['Meta', 'MetaRight'], 'alt gr': ['AltGraph', 'AltRight'],
+  compose: ['Compose', ''], help: ['Help', 'Help'], 'print screen': ['PrintScreen', 'PrintScreen'],
+  break: ['Cancel', 'Pause'], menu: ['ContextMenu', 'ContextMenu'], power: ['Power', 'Power'],
+  euro: ['\u20ac', 'KeyE'], undo: ['Undo', 'Undo'],
+  // The keypad without Num Lock is the keypad still.
+  '[4] (Num Lock off)': ['ArrowLeft', 'Numpad4'], '[.] (Num Lock off)': ['Delete', 'NumpadDecimal'],
+};
+const NO_BROWSER_KEY = ['left meta', 'right meta', 'sys req', 'f11'];
+
+// The game's key-name table (framework/fwKeyNames.cpp) with SDL 1.2's
+// symbols (SDL_keysym.h, where sdl-config finds it): name -> symbol.
+function keyNameTable() {
+  const include = execFileSync('sdl-config', ['--cflags'], {encoding: 'utf8'}).match(/-I(\S+)/)[1];
+  const symbols = {};
+  for (const [, name, value] of fs.readFileSync(path.join(include, 'SDL_keysym.h'), 'utf8')
+      .matchAll(/\b(SDLK_\w+)\s*=\s*(\d+)/g)) symbols[name] = +value;
+  const table = {};
+  const source = fs.readFileSync(path.join(__dirname, '../../framework/fwKeyNames.cpp'), 'utf8');
+  for (const [, sdlk, name] of source.matchAll(/\{(SDLK_\w+), ("(?:[^"\\]|\\.)*")\}/g))
+    table[JSON.parse(name)] = symbols[sdlk];
+  return table;
+}
+
+// Every key of the table reaches the game as its SDL 1.2 symbol: the page's
+// mapping of each name's key event, and Numpad4, F13 and the left Shift
+// pressed on the page's keyboard through to the key events the page posts.
+async function checkKeyNames(page) {
+  const table = keyNameTable();
+  const events = Object.entries(table).filter(([name]) => !NO_BROWSER_KEY.includes(name))
+      .map(([name, sym]) => [name, sym, KEY_EVENTS[name] || [name, '']]);
+  for (const [name, event] of Object.entries(KEY_EVENTS))
+    if (!(name in table)) events.push([name, table[name.replace(/ \(.*/, '')], event]);
+  const got = await quietly(page, events => events.map(([, , [key, code]]) => fwWeb.sym({key, code})), events);
+  events.forEach(([name, sym, [key, code]], i) => {
+    if (got[i] !== sym) failures.push(`the page maps the key "${key}" (${code}) to ${got[i]}, SDL names ${sym} "${name}"`);
+  });
+  await quietly(page, () => {
+    window.tessarilKeysSent = [];
+    const post = fwWeb.post;
+    fwWeb.post = (...events) => {
+      tessarilKeysSent.push(...events.filter(e => e[0] === fwWeb.kind.key && e[1] === 1).map(e => e[2]));
+      return post(...events);
+    };
+  });
+  for (const key of ['Numpad4', 'F13', 'ShiftLeft']) await VERBS.press(page, key);
+  const sent = await quietly(page, () => tessarilKeysSent);
+  const want = [table['[4]'], table.f13, table['left shift']];
+  if (String(sent) !== String(want)) failures.push(`Numpad4, F13 and ShiftLeft pressed sent the keys ${sent}, not ${want}`);
 }
 
 // The page's controls that show, and those of them over the picture.
@@ -754,6 +851,7 @@ async function test(page, url, server) {
   // The console's lines reach the test after the page's step.
   for (let tries = 0; tries < 40 && !refused(); tries++) await new Promise(resolve => setTimeout(resolve, 50));
   if (!refused()) failures.push('page input of an unknown kind was not refused with a console line');
+  await checkKeyNames(page);
   await checkOffline(page, url, server);
   await checkUpdate(page, url, server);
   await checkFailures(page.browser(), url);
@@ -815,7 +913,7 @@ async function mainThreadPercent(page, seconds) {
 // rest on the title; then hidden behind another tab.
 async function bench(page, url) {
   const desktop = desktopTitle();
-  const titles = ['title', 'title-silent'].map(n => readPNG(path.join(references, n + '.png')))
+  const titles = ['title', 'title-silent'].map(n => readPNG(referencePath(n)))
       .map(rgb => Array.from({length: W * TITLE_ROWS}, (_, i) => pixel565(rgb, i)));
   await page.evaluateOnNewDocument(`window.pixel565 = ${pixel565}`);
   await page.evaluateOnNewDocument((titles, w, h) => {
