@@ -62,6 +62,10 @@ public:
     bool Take(const std::string& name);
     void Release();
     const std::string& Name() const { return name_; } // empty while none is held
+    // Did another running copy win the name after Take answered (a page's
+    // tabs learn it only later)? The name is not this copy's then: the
+    // caller gives it up with Release, writing nothing more.
+    bool Lost() const;
 
 private:
     std::string name_;

@@ -58,6 +58,11 @@ void TfwClaim::Release() {
     name_.clear();
 }
 
+// The lock is taken or refused at once: a claim taken is never lost.
+bool TfwClaim::Lost() const {
+    return false;
+}
+
 bool fwClaimedElsewhere(const std::string& name) {
     if (access((name + kClaimLock).c_str(), F_OK) != 0)
         return false; // never claimed

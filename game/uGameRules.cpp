@@ -58,6 +58,12 @@ void TMiniGame::ProcessFrame(SDL_Surface* surface) {
         LeaveForTitle();
         return;
     }
+    // Another tab took this game first: it is that tab's to keep now.
+    if (kept_.Lost()) {
+        kept_.GiveUp();
+        LeaveForTitle();
+        return;
+    }
     if (!states_.Screen().Step())
         return;
     HandlePointer();

@@ -147,3 +147,9 @@ void TKeptGame::End() {
 void TKeptGame::Release() {
     claim_.Release();
 }
+
+void TKeptGame::GiveUp() {
+    claim_.Release();
+    Notice = "Game left: another tab is playing it";
+    Log().Write(kTag, Notice);
+}

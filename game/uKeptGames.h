@@ -69,6 +69,10 @@ public:
     void Release();
     // This copy plays a game it keeps.
     bool Playing() const { return !claim_.Name().empty(); }
+    // Another tab took the game this one plays a moment before this one
+    // could hear of it: GiveUp lets it go unwritten, and Notice says why.
+    bool Lost() const { return Playing() && claim_.Lost(); }
+    void GiveUp();
 
 private:
     TfwClaim claim_;         // this copy's slot while it plays a kept game

@@ -24,6 +24,7 @@ void fwWebChangeStored(const char* name, int ticket);
 int fwWebClaim(const char* name);
 void fwWebUnclaim(const char* name);
 int fwWebClaimed(const char* name);
+int fwWebClaimLost(const char* name);
 }
 
 namespace {
@@ -100,6 +101,10 @@ void TfwClaim::Release() {
         fwWebUnclaim(name_.c_str());
     handle_ = -1;
     name_.clear();
+}
+
+bool TfwClaim::Lost() const {
+    return handle_ >= 0 && fwWebClaimLost(name_.c_str()) != 0;
 }
 
 bool fwClaimedElsewhere(const std::string& name) {

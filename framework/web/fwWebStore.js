@@ -8,6 +8,7 @@ mergeInto(LibraryManager.library, {
     claimed: {},       // Web Locks held by any tab, as last asked (lock name -> true)
     claims: {},        // this tab's claims: lock name -> {release}
     released: {},      // this tab's claims let go, their locks maybe not yet
+    lost: {},          // this tab's claims another tab's lock won: lock name -> true
 
     // A change of a shared file (fwWebStore.cpp), applied by this tab to its
     // own copy already: in one transaction of the browser's database the
@@ -152,16 +153,23 @@ mergeInto(LibraryManager.library, {
       if (!locks) return true;
       if (fwWebStore.isClaimed(lock)) return false;
       var holder = {release: null};
+      var ownLetGo = !!fwWebStore.released[lock]; // this tab's own lock, on its way out
       fwWebStore.claims[lock] = holder;
       fwWebStore.claimed[lock] = true;
       if (fwWeb.channel) fwWeb.channel.postMessage({claim: lock});
       var hold = function(granted) {
         if (fwWebStore.claims[lock] !== holder) return; // let go before it was granted
-        if (!granted) {
-          // This tab's own claim let go a moment ago, or another tab's won
-          // the race: the lock is waited for.
-          console.log(name + ': claimed by another holder, waited for');
+        if (!granted && ownLetGo) {
+          // This tab's own claim let go a moment ago: its lock is waited for.
           return locks.request(lock, hold);
+        }
+        if (!granted) {
+          // Another tab claimed it first, before this one could hear of it:
+          // the claim is lost, and the game gives the game up (fwWebClaimLost).
+          console.log(name + ': claimed by another tab first');
+          fwWebStore.lost[lock] = true;
+          fwWeb.wake();
+          return;
         }
         return new Promise(function(resolve) {
           holder.release = resolve;
@@ -181,6 +189,7 @@ mergeInto(LibraryManager.library, {
       var holder = fwWebStore.claims[lock];
       delete fwWebStore.claims[lock];
       delete fwWebStore.claimed[lock];
+      delete fwWebStore.lost[lock];
       if (!holder) return;
       // Until its request settles, queries may still name the lock.
       fwWebStore.released[lock] = true;
@@ -205,6 +214,10 @@ mergeInto(LibraryManager.library, {
   fwWebUnclaim__deps: ['$fwWebStore'],
   fwWebUnclaim: function(namePtr) {
     fwWebStore.unclaim(UTF8ToString(namePtr));
+  },
+  fwWebClaimLost__deps: ['$fwWebStore'],
+  fwWebClaimLost: function(namePtr) {
+    return fwWebStore.lost[fwWebStore.lockName(UTF8ToString(namePtr))] ? 1 : 0;
   },
   fwWebClaimed__deps: ['$fwWebStore'],
   fwWebClaimed: function(namePtr) {

@@ -526,6 +526,32 @@ const twoTabsKeep = (browser, url) => inTwoTabs(browser, url, async tab => {
     failures.push(`two tabs dealing a game each kept ${stored.filter(n => n.includes('savegame'))}`);
 });
 
+// A tab that continues a kept game another tab claimed a moment before it
+// could hear of it (its known claims emptied, the other's lock taken by
+// hand) gives the game up: back to the title, nothing written, the file kept.
+const lostClaim = (browser, url) => inTwoTabs(browser, url, async (tab, i) => {
+  if (i === 0) {
+    await VERBS.press(tab, 'n');
+    await step(tab, 1800);
+    await VERBS.press(tab, 'x');
+    await step(tab, 36);
+    return;
+  }
+  await tab.evaluate(() => { navigator.locks.request('tessaril:savegame.txt', () => new Promise(() => {})); });
+}, async tabs => {
+  const tab = tabs[0];
+  await tab.bringToFront();
+  await step(tab, 200);
+  const kept = await readFile(tab, 'savegame.txt');
+  await tab.evaluate(() => { fwWebStore.claimed = {}; });
+  await VERBS.press(tab, 'c');
+  const logText = async () => Buffer.from(await readFile(tab, 'log.txt')).toString('latin1');
+  for (let n = 0; n < 40 && !(await logText()).includes('Game left'); n++) await step(tab, 36);
+  const log = await logText();
+  if (!log.includes('Game left: another tab is playing it')) failures.push(`a claim lost to another tab was not given up: ${log}`);
+  if (String(await readFile(tab, 'savegame.txt')) !== String(kept)) failures.push('a game given up to another tab was written or removed');
+});
+
 // From the title, a game of one swap (the scenario's second game) until its
 // time has run out three times and GAME OVER stored its row.
 async function playToGameOver(page) {
@@ -857,6 +883,7 @@ async function test(page, url, server) {
   await checkFailures(page.browser(), url);
   await checkMp3(page.browser(), url);
   await twoTabsKeep(page.browser(), url);
+  await lostClaim(page.browser(), url);
   await reloadAtGameOver(page.browser(), url);
   await twoTabsScore(page.browser(), url);
   // Last, as the game it keeps changes the title from then on.
