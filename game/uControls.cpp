@@ -214,10 +214,12 @@ namespace {
 constexpr const char* kKeyPrefix = "key_";
 constexpr const char* kPadPrefix = "pad_";
 
-void Refuse(TSettings& settings, const std::string& fileName, const std::string& line,
-            const std::string& why) {
-    Log().Write(kTag, fileName + ": " + line + " " + why + "; the default holds");
-    settings.Remove(line.substr(0, line.find('=')));
+void Refuse(TSettings& settings, const std::string& fileName, const std::string& name,
+            const std::string& value, const std::string& why) {
+    std::string line = fileName;
+    line.append(": ").append(name).append("=").append(value).append(" ");
+    Log().Write(kTag, line + why + "; the default holds");
+    settings.Remove(name);
 }
 
 } // namespace
@@ -230,9 +232,9 @@ void TControls::Read(TSettings& settings, const std::string& fileName) {
         if (settings.Get(keyName, value)) {
             const int32_t key = fwKeyOfName(value);
             if (key < 0)
-                Refuse(settings, fileName, keyName + "=" + value, "names no key");
+                Refuse(settings, fileName, keyName, value, "names no key");
             else if (BindKey(c.Action, key) != TBind::Bound)
-                Refuse(settings, fileName, keyName + "=" + value, "cannot be bound");
+                Refuse(settings, fileName, keyName, value, "cannot be bound");
         }
         int64_t button = 0;
         if (!settings.Get(padName, value))
@@ -241,7 +243,7 @@ void TControls::Read(TSettings& settings, const std::string& fileName) {
             pads_[Index(c.Action)] = kNone;
         else if (!fwParseWhole(value, 2, button) ||
                  BindPad(c.Action, static_cast<int32_t>(button)) != TBind::Bound)
-            Refuse(settings, fileName, padName + "=" + value,
+            Refuse(settings, fileName, padName, value,
                    "is no pad button from 0 to " + std::to_string(kfwPadButtons - 1));
     }
 }

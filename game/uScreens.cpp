@@ -183,7 +183,10 @@ std::vector<std::string> WrapText(const TfwFont* font, const std::string& text, 
     while (at < text.size()) {
         const size_t end = std::min(text.find(' ', at), text.size());
         const std::string word = text.substr(at, end - at);
-        const std::string longer = line.empty() ? word : line + " " + word;
+        std::string longer = line;
+        if (!longer.empty())
+            longer += ' ';
+        longer += word;
         if (!line.empty() && font != nullptr && font->TextWidth(longer) > width) {
             lines.push_back(line);
             line = word;

@@ -93,7 +93,7 @@ public:
         std::vector<std::string> labels, keys, pads;
         for (size_t i = 0; i < list.size(); ++i) {
             const bool asking = waiting_ && i == chosen;
-            labels.push_back(list[i].Label);
+            labels.emplace_back(list[i].Label);
             keys.push_back(asking ? "Press a key" : Ctx.Prefs.Controls.KeyLabel(list[i].Action));
             pads.push_back(asking ? "or button" : PadName(Ctx.Prefs.Controls.Pad(list[i].Action)));
         }

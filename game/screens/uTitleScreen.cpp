@@ -58,6 +58,7 @@ constexpr int32_t kIdleSecondsBeforeDemo = 10; // the demo starts at the tick af
 
 std::vector<std::string> Texts(const std::vector<TMenuLine>& menu) {
     std::vector<std::string> texts;
+    texts.reserve(menu.size());
     for (const TMenuLine& line : menu)
         texts.push_back(line.Text);
     return texts;

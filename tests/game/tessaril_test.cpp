@@ -1410,7 +1410,7 @@ TEST_F(TessarilScreens, MenuScreensMatchTheirReferencePictures) {
     SDL_Surface* s = Surface();
     auto check = [&](const std::string& name) {
         Draw();
-        EXPECT_EQ("", CompareWithReference(s, name.c_str())) << name;
+        EXPECT_EQ("", CompareWithReference(s, name)) << name;
     };
     Press(TAction::Options);
     ASSERT_EQ(TGameState::gsOptions, game->State());

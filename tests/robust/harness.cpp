@@ -58,7 +58,11 @@ void TGameHarness::Frame() {
 void TGameHarness::Press(TAction action) {
     // An event alone: SDL's key-state array stays up (the dummy driver never
     // sets it), so the key counts 1 in the next frame and 0 after it.
-    PushKeyDown(static_cast<SDLKey>(KeyOf(action)));
+    for (const TfwBinding& b : TControls().FrameBindings())
+        if (b.Action == ActionId(action) && b.Key >= 0) {
+            PushKeyDown(static_cast<SDLKey>(b.Key));
+            return;
+        }
 }
 
 long ResidentKilobytes() {
