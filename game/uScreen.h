@@ -255,10 +255,12 @@ struct TMenuLine {
     TAction Shortcut;
     std::string Text;
 };
-std::vector<TMenuLine> TitleMenu(const std::vector<TKeptOffer>& kept, const TControls& controls,
-                                 bool quits, bool touch);
+// Its texts are t's translations.
+std::vector<TMenuLine> TitleMenu(const TfwCatalogue& t, const std::vector<TKeptOffer>& kept,
+                                 const TControls& controls, bool quits, bool touch);
 // The handheld title's help lines (it has no menu).
 std::vector<std::string> TitleHelpLines(const TControls& controls);
 // The desktop title's key lines for play, or the taps, swipes and held
 // fingers of play by touch.
-std::vector<std::string> TitleKeyLines(const TControls& controls, bool touch);
+std::vector<std::string> TitleKeyLines(const TfwCatalogue& t, const TControls& controls,
+                                       bool touch);

@@ -4,6 +4,7 @@
 
 #include "fwConfig.h"
 #include "fwGameApp.h"
+#include "fwLanguage.h"
 #include "fwLog.h"
 #include "fwStore.h"
 #include "tessaril.h"
@@ -26,10 +27,11 @@ enum TSettingIndex {
     siFullscreen,
     siScale,
     siLastName,
-    siPauseWhenAway
+    siPauseWhenAway,
+    siLanguage
 };
 constexpr const char* kSettingNames[kSettingCount] = {
-    "sound_volume", "music_volume", "fullscreen", "scale", "last_name", "pause_when_away"};
+    "sound_volume", "music_volume", "fullscreen", "scale", "last_name", "pause_when_away", "language"};
 
 // A name the name entry could have made: up to its length, of its characters.
 bool IsEnterableName(const std::string& name) {
@@ -44,6 +46,12 @@ bool ReadNumber(const std::string& text, int32_t low, int32_t high, int32_t& val
         return false;
     value = static_cast<int32_t>(n);
     return true;
+}
+
+// A language's name as fwLanguageCode writes it ("de", "pt_BR"), or "" for
+// automatic; whether a catalogue of that name exists is the loader's question.
+bool IsLanguageName(const std::string& name) {
+    return name.empty() || fwLanguageCode(name) == name;
 }
 
 } // namespace
@@ -105,6 +113,17 @@ TControls StoredControls() {
     return controls;
 }
 
+std::string StoredLanguage() {
+    std::string content, language;
+    if (!kHandheld && PathExists(kSettingsFile) && ReadWholeFile(kSettingsFile, content)) {
+        TSettings settings;
+        settings.Parse(content, "");
+        if (settings.Get(kSettingNames[siLanguage], language) && !IsLanguageName(language))
+            language.clear();
+    }
+    return language;
+}
+
 // A setting the file holds, checked; a bad value is logged, left out of the
 // file and answers false.
 bool TMiniGame::SettingNumber(int index, int32_t low, int32_t high, int32_t& value) {
@@ -144,6 +163,15 @@ void TMiniGame::LoadSettings() {
     prefs_.Controls.Read(settings_, kSettingsFile);
     controlsAtStart_ = prefs_.Controls;
     std::string name;
+    if (settings_.Get(kSettingNames[siLanguage], name)) {
+        if (IsLanguageName(name)) {
+            prefs_.Language = name;
+        } else {
+            Log().Write(kTag, std::string(kSettingsFile) + ": " + kSettingNames[siLanguage] + "=" +
+                                  name + " is no language's name");
+            settings_.Remove(kSettingNames[siLanguage]);
+        }
+    }
     if (settings_.Get(kSettingNames[siLastName], name)) {
         if (IsEnterableName(name)) {
             tables_.LastName = name; // the name entry offers it from the first game on
@@ -173,7 +201,8 @@ std::array<std::string, kSettingCount> TMiniGame::SettingValues() const {
             Fullscreen ? "1" : "0",
             std::to_string(WindowScale),
             tables_.LastName,
-            prefs_.PauseWhenAway ? "1" : "0"};
+            prefs_.PauseWhenAway ? "1" : "0",
+            prefs_.Language};
 }
 
 void TMiniGame::SaveSettings() {
