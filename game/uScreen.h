@@ -226,8 +226,8 @@ void DrawDigits(SDL_Surface* surface, TfwSDLImage* strip, const TDigitCells& cel
                 int32_t y, const std::string& text);
 // The heads-up row of a session, and with goals its goals column, as play
 // draws them (for pages that show them).
-void DrawHeadsUpOf(SDL_Surface* surface, const TGameMedia& media, const TGameSession& session,
-                   bool goals);
+void DrawHeadsUpOf(SDL_Surface* surface, const TGameMedia& media, const TfwCatalogue& t,
+                   const TGameSession& session, bool goals);
 // text cut into lines no wider than width pixels in font, at its blanks (a
 // word wider than width stands alone).
 std::vector<std::string> WrapText(const TfwFont* font, const std::string& text, int32_t width);

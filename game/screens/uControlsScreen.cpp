@@ -30,10 +30,10 @@ constexpr const char* kResetLine = N_("Reset to defaults");
 constexpr const char* kBackLine = N_("Back");
 
 std::string PadName(const TfwCatalogue& t, int32_t button) {
-    // TRANSLATORS: box 60x12 (the pad column of the controls list, font 12);
-    // %1 is the button's number
-    return button == TControls::kNone ? "-"
-                                      : fwSubstitute(t.Translate("Pad %1"), {std::to_string(button)});
+    if (button == TControls::kNone)
+        return "-";
+    // TRANSLATORS: box 60x12 (the pad column of the controls list, font 12); %1 the button's number
+    return fwSubstitute(t.Translate("Pad %1"), {std::to_string(button)});
 }
 
 std::string GroupName(const TfwCatalogue& t, uint8_t groups) {

@@ -67,12 +67,12 @@ TGameSession SampleSession() {
     return s;
 }
 
-void GoalsPicture(SDL_Surface* s, const TGameMedia& m) {
-    DrawHeadsUpOf(s, m, SampleSession(), true);
+void GoalsPicture(SDL_Surface* s, const TGameMedia& m, const TfwCatalogue& t) {
+    DrawHeadsUpOf(s, m, t, SampleSession(), true);
 }
 
-void HeadsUpPicture(SDL_Surface* s, const TGameMedia& m) {
-    DrawHeadsUpOf(s, m, SampleSession(), false);
+void HeadsUpPicture(SDL_Surface* s, const TGameMedia& m, const TfwCatalogue& t) {
+    DrawHeadsUpOf(s, m, t, SampleSession(), false);
     DrawStones(s, m, {skSecond, skSecond, skSecond}, 100, kPictureTop + 10);
 }
 
@@ -88,19 +88,19 @@ void SpecialPicture(SDL_Surface* s, const TGameMedia& m) {
     DrawStones(s, m, {skBomb, skBomb, skBomb}, 190, kPictureTop + 10);
 }
 
-void RelaxedPicture(SDL_Surface* s, const TGameMedia& m) {
+void RelaxedPicture(SDL_Surface* s, const TGameMedia& m, const TfwCatalogue& t) {
     TGameSession relaxed = SampleSession();
     relaxed.Kind = TGameKind::Relaxed;
-    DrawHeadsUpOf(s, m, relaxed, false);
+    DrawHeadsUpOf(s, m, t, relaxed, false);
     DrawStones(s, m, {skThird, skThird, skThird}, 100, kPictureTop + 10);
 }
 
 void ContinuePicture(SDL_Surface* s, const TGameMedia& m, const TfwCatalogue& t) {
     if (m.F2 != nullptr)
-        m.F2->DrawText(s, 30, kPictureTop + 14,
-                       fwSubstitute(t.Translate("Continue level %1, timed (score %2)"),
-                                    {"3", "1250"}),
-                       kTextColour);
+        m.F2->DrawText(
+            s, 30, kPictureTop + 14,
+            fwSubstitute(t.Translate("Continue level %1, timed (score %2)"), {"3", "1250"}),
+            kTextColour);
 }
 
 // A page: its heading (English, translated where drawn), its picture and
@@ -130,9 +130,11 @@ const TPage kPages[] = {
      [](const TfwCatalogue& t, const TControls& c, bool touch) {
          return (touch
                      // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
-                     ? t.Translate("Tap a stone, then a neighbour (or swipe it): the swap stays only "
-                                   "when it makes a line of three or more equal stones.")
-                     // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11); %1 names the arrows, %2 a key
+                     ? t.Translate(
+                           "Tap a stone, then a neighbour (or swipe it): the swap stays only "
+                           "when it makes a line of three or more equal stones.")
+                     // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11);
+                     // %1 names the arrows, %2 a key
                      : fwSubstitute(t.Translate("Move the cursor (%1), select a stone (%2 or a "
                                                 "click) and a neighbour: the swap stays only when "
                                                 "it makes a line of three or more equal stones."),
@@ -143,19 +145,19 @@ const TPage kPages[] = {
                             "new ones drop in, and chains clear by themselves.");
      }},
     // TRANSLATORS: box 290x20 (a how-to-play page's heading, font 16)
-    {N_("The goals"), false, Plain<GoalsPicture>,
+    {N_("The goals"), false, GoalsPicture,
      [](const TfwCatalogue& t, const TControls&, bool) {
-         // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
          return t.Translate(
+             // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
              "The column at the right counts the stones of each colour the level still asks "
              "for: level + 2 of each. Meet every goal and the level is complete. Level 6 "
              "brings a seventh colour, level 11 an eighth.");
      }},
     // TRANSLATORS: box 290x20 (a how-to-play page's heading, font 16)
-    {N_("Clock, lives and bonus"), false, Plain<HeadsUpPicture>,
+    {N_("Clock, lives and bonus"), false, HeadsUpPicture,
      [](const TfwCatalogue& t, const TControls&, bool) {
-         // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
          return t.Translate(
+             // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
              "Level n gives (n - 1) x 5 + 60 seconds. Running out of time, or a board "
              "without a move, costs one of three lives and deals the level again. A "
              "completed level n brings 250 x n points. With no life left the game is over.");
@@ -166,7 +168,8 @@ const TPage kPages[] = {
          return (touch
                      // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
                      ? t.Translate("Hold a finger on a stone shows a swap that works.")
-                     // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11); %1 is a key
+                     // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11);
+                     // %1 is a key
                      : fwSubstitute(t.Translate("%1 or a right click shows a swap that works."),
                                     {K(c, TAction::Hint)})) +
                 " " +
@@ -177,16 +180,16 @@ const TPage kPages[] = {
     // TRANSLATORS: box 290x20 (a how-to-play page's heading, font 16)
     {N_("Special stones"), true, Plain<SpecialPicture>,
      [](const TfwCatalogue& t, const TControls&, bool) {
-         // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
          return t.Translate(
+             // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
              "Every 30th new stone is special: an hourglass, or a bomb when an hourglass is "
              "on the board already. It matches only its own kind, and no goal asks for it.");
      }},
     // TRANSLATORS: box 290x20 (a how-to-play page's heading, font 16)
-    {N_("The relaxed game"), false, Plain<RelaxedPicture>,
+    {N_("The relaxed game"), false, RelaxedPicture,
      [](const TfwCatalogue& t, const TControls&, bool) {
-         // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
          return t.Translate(
+             // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
              "The relaxed game is the same game without the clock: a level ends when its "
              "goals are met, a hint costs 100 points, a board without moves costs a life. Its "
              "scores have a table of their own.");
@@ -198,7 +201,8 @@ const TPage kPages[] = {
                      // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
                      ? t.Translate("Leave a game, or close the program, and it is kept: the title "
                                    "offers to continue it.")
-                     // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11); %1 is a key
+                     // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11);
+                     // %1 is a key
                      : fwSubstitute(t.Translate("Leave a game (%1), or close the program, and "
                                                 "it is kept: the title offers to continue it."),
                                     {K(c, TAction::Leave)})) +

@@ -1,10 +1,10 @@
 // The options (desktop and web), from the title or the pause screen: the
 // music's and the effects' volumes, fullscreen and the window's scale (where
 // the program has a window of its own), whether leaving the window pauses,
-// the language (spoken at once) and the controls. Up and Down choose, Left and Right (or a click left or
-// right of a value) change it, Return, Space or a click takes a switch or a
-// further screen; Escape, the pad's back button or Back go back to where the
-// options were opened from, and the settings are written then.
+// the language (spoken at once) and the controls. Up and Down choose, Left and Right (or a click
+// left or right of a value) change it, Return, Space or a click takes a switch or a further screen;
+// Escape, the pad's back button or Back go back to where the options were opened from, and the
+// settings are written then.
 #include "fwFont.h"
 #include "uMenu.h"
 #include "uScreen.h"
@@ -20,7 +20,7 @@ constexpr int32_t kHeadingY = 48;
 constexpr int32_t kRowsLeft = 20;
 constexpr int32_t kRowsTop = 74;
 constexpr int32_t kRowHeight = 16;
-constexpr int32_t kValueX = 230;
+constexpr int32_t kValueX = 224;
 constexpr int32_t kValueWidth = 60; // the value's band: its left half lowers, its right raises
 constexpr int32_t kHelpX = 15;
 constexpr int32_t kHelpY = 216;
@@ -45,9 +45,8 @@ struct TLanguageChoice {
     const char* Code;
     const char* Name;
 };
-constexpr TLanguageChoice kLanguages[] = {{"", nullptr},         {"de", "Deutsch"},
-                                          {"en", "English"},     {"es", "Español"},
-                                          {"fr", "Français"},    {"pl", "Polski"},
+constexpr TLanguageChoice kLanguages[] = {{"", nullptr},     {"de", "Deutsch"},  {"en", "English"},
+                                          {"es", "Español"}, {"fr", "Français"}, {"pl", "Polski"},
                                           {"ru", "Русский"}};
 constexpr int32_t kLanguageCount = static_cast<int32_t>(std::size(kLanguages));
 
@@ -150,8 +149,8 @@ private:
         std::vector<TOption> options = {TOption::Music, TOption::Effects};
         if (Ctx.App.PlayerMaySwitchFullscreen())
             options.insert(options.end(), {TOption::Fullscreen, TOption::Scale});
-        options.insert(options.end(), {TOption::PauseWhenAway, TOption::Language,
-                                       TOption::Controls, TOption::Back});
+        options.insert(options.end(), {TOption::PauseWhenAway, TOption::Language, TOption::Controls,
+                                       TOption::Back});
         return options;
     }
 
@@ -161,39 +160,39 @@ private:
         const TfwCatalogue& t = Ctx.App.Catalogue;
         switch (o) {
         case TOption::Music:
-            // TRANSLATORS: box 206x16 (an option's label, font 14)
+            // TRANSLATORS: box 200x16 (an option's label, font 14)
             return t.Translate("Music volume");
         case TOption::Effects:
-            // TRANSLATORS: box 206x16 (an option's label, font 14)
+            // TRANSLATORS: box 200x16 (an option's label, font 14)
             return t.Translate("Effects volume");
         case TOption::Fullscreen:
-            // TRANSLATORS: box 206x16 (an option's label, font 14)
+            // TRANSLATORS: box 200x16 (an option's label, font 14)
             return t.Translate("Fullscreen");
         case TOption::Scale:
-            // TRANSLATORS: box 206x16 (an option's label, font 14)
+            // TRANSLATORS: box 200x16 (an option's label, font 14)
             return t.Translate("Window scale");
         case TOption::PauseWhenAway:
-            // TRANSLATORS: box 206x16 (an option's label, font 14)
+            // TRANSLATORS: box 200x16 (an option's label, font 14)
             return t.Translate("Pause when the window is left");
         case TOption::Language:
-            // TRANSLATORS: box 206x16 (an option's label, font 14)
+            // TRANSLATORS: box 200x16 (an option's label, font 14)
             return t.Translate("Language");
         case TOption::Controls:
-            // TRANSLATORS: box 206x16 (an option's label, font 14)
+            // TRANSLATORS: box 200x16 (an option's label, font 14)
             return t.Translate("Controls");
         case TOption::Back:
             break;
         }
-        // TRANSLATORS: box 206x16 (an option's label, font 14)
+        // TRANSLATORS: box 200x16 (an option's label, font 14)
         return t.Translate("Back");
     }
 
     std::string Value(TOption o) const {
         const TfwCatalogue& t = Ctx.App.Catalogue;
         const auto onOff = [&t](bool on) {
-            // TRANSLATORS: box 90x16 (an option's value, font 14; the arrows stay)
+            // TRANSLATORS: box 96x16 (an option's value, font 14; the arrows stay)
             return on ? t.Translate("< on >")
-                      // TRANSLATORS: box 90x16 (an option's value, font 14; the arrows stay)
+                      // TRANSLATORS: box 96x16 (an option's value, font 14; the arrows stay)
                       : t.Translate("< off >");
         };
         switch (o) {
@@ -237,10 +236,11 @@ private:
     }
 
     static std::string LanguageName(const TfwCatalogue& t, int32_t index) {
-        // TRANSLATORS: box 74x16 (the language option's value between its
-        // arrows, font 14): the language the computer or the browser asks for
-        return kLanguages[index].Name != nullptr ? kLanguages[index].Name
-                                                 : t.Translate("Automatic");
+        if (kLanguages[index].Name != nullptr)
+            return kLanguages[index].Name;
+        // TRANSLATORS: box 68x16 (the language option's value between its arrows, font 14):
+        // the language the computer or the browser asks for
+        return t.Translate("Automatic");
     }
 
     // The next or the previous language, wrapping, spoken from now on.

@@ -66,7 +66,8 @@ std::vector<std::string> Texts(const std::vector<TMenuLine>& menu) {
 // changes.
 TfwPictureCache::TKey TitleKey(const TScreenContext& game, const std::vector<std::string>& texts,
                                int32_t choice) {
-    std::string joined = game.App.Language + "\n" + game.Kept.Notice;
+    std::string joined =
+        game.App.Language + "\n" + game.Kept.Notice + "\n" + game.Kept.NoticeDetail;
     for (const std::string& t : texts)
         joined.append("\n").append(t);
     TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.Sounds.Effects),
@@ -225,10 +226,10 @@ private:
 
     void DrawTitle(SDL_Surface* surface) {
         DrawBackground(surface, Ctx.Media);
-        // TRANSLATORS: box 300x14 (the title's version line, font 12)
-        Text(surface, Ctx.Media.F1, 5, 44,
-             fwSubstitute(Ctx.App.Catalogue.Translate("Tessaril - Version %1"),
-                          {TESSARIL_VERSION}));
+        Text(
+            surface, Ctx.Media.F1, 5, 44,
+            // TRANSLATORS: box 300x14 (the title's version line, font 12)
+            fwSubstitute(Ctx.App.Catalogue.Translate("Tessaril - Version %1"), {TESSARIL_VERSION}));
         DrawVolume(surface);
         if constexpr (kHandheld)
             DrawHandheld(surface);
@@ -256,22 +257,23 @@ private:
         const TfwCatalogue& t = Ctx.App.Catalogue;
         menu_.Draw(surface, m.F2, Texts(Menu()), kTextColour);
         if (Ctx.Session.Score > 0 && Ctx.Kept.Offers.empty())
-            // TRANSLATORS: box 128x16 (the title's last score, font 14)
             Text(surface, m.F2, kSideLeft, kSideScoreTop,
-                 fwSubstitute(t.Translate("Last score: %1"), {std::to_string(Ctx.Session.Score)}));
+                 // TRANSLATORS: box 128x16 (the title's last score, font 14)
+                 fwSubstitute(t.Translate("Last Score: %1"), {std::to_string(Ctx.Session.Score)}));
         const auto keys = TitleKeyLines(t, Ctx.Prefs.Controls, Ctx.App.TouchPlayer);
         for (size_t i = 0; i < keys.size(); ++i)
             Text(surface, m.F1, kSideLeft, kKeyLinesTop + static_cast<int32_t>(i) * kKeyLineHeight,
                  keys[i]);
-        // TRANSLATORS: box 310x14 (the credits' first line, font 12)
         Text(surface, m.F1, kCreditsLeft, kCreditsTop,
+             // TRANSLATORS: box 310x14 (the credits' first line, font 12)
              t.Translate("Written by Orvin Tasker (Programming / GP2XWIZ),"));
-        // TRANSLATORS: box 310x14 (the credits' second line, font 12)
         Text(surface, m.F1, kCreditsLeft, kCreditsTop + kCreditsLineHeight,
+             // TRANSLATORS: box 310x14 (the credits' second line, font 12)
              t.Translate("Mabel Quorne (Programming / Art); sound: The Internet"));
         if (!Ctx.App.FilesKept())
-            // TRANSLATORS: box 310x14 (the title's notice in a browser that keeps nothing, font 12)
             Text(surface, m.F1, kNotKeptLeft, kNotKeptTop,
+                 // TRANSLATORS: box 310x14 (the title's notice in a browser that keeps
+                 // nothing, font 12)
                  t.Translate("Scores are not kept in this browser"));
         DrawKeptNotice(surface);
     }
@@ -281,11 +283,11 @@ private:
     void DrawVolume(SDL_Surface* surface) const {
         TfwFont* font = Ctx.Media.F1;
         const TfwCatalogue& t = Ctx.App.Catalogue;
-        // TRANSLATORS: box 68x14 (the title's volume line, font 12)
         Text(surface, font, kVolumeLeft, kVolumeTop,
              Ctx.App.Silent && !kHandheld
                  // TRANSLATORS: box 68x14 (the title's volume line, font 12)
                  ? t.Translate("Sound: off")
+                 // TRANSLATORS: box 68x14 (the title's volume line, font 12); %1 from 0 to 128
                  : fwSubstitute(t.Translate("Volume: %1"), {std::to_string(Ctx.Sounds.Effects)}));
         // Does the page's sound wait for the player's first key, click or touch?
         // TRANSLATORS: box 230x14 (the page's title, left of the volume line, font 12)
@@ -300,10 +302,21 @@ private:
         TfwFont* font = Ctx.Media.F1;
         if (Ctx.Kept.Notice.empty() || font == nullptr)
             return;
-        std::string text = Ctx.Kept.Notice;
+        std::string text =
+            fwSubstitute(Ctx.App.Catalogue.Translate(Ctx.Kept.Notice), {Ctx.Kept.NoticeDetail});
         const int32_t room = kVolumeLeft - kKeptNoticeGap - kKeptNoticeLeft;
-        while (text.size() > 3 && font->TextWidth(text) > room)
-            text = text.substr(0, text.size() - 4) + "...";
+        if (font->TextWidth(text) > room) {
+            // One character at a time (a UTF-8 sequence whole) until the dots fit too.
+            const auto continuation = [](char c) {
+                return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+            };
+            while (!text.empty() && font->TextWidth(text + "...") > room) {
+                while (text.size() > 1 && continuation(text.back()))
+                    text.pop_back();
+                text.pop_back();
+            }
+            text += "...";
+        }
         Text(surface, font, kKeptNoticeLeft, kKeptNoticeTop, text);
     }
 };
@@ -338,8 +351,9 @@ std::vector<TMenuLine> TitleMenu(const TfwCatalogue& t, const std::vector<TKeptO
     if (!kept.empty())
         add(E::Continue, TAction::Continue, KeptLine(t, kept.front().Game.Session));
     if (kept.size() > 1)
-        // TRANSLATORS: box 270x16 (a title menu entry after "K - ", font 14)
         add(E::KeptGames, TAction::KeptGames,
+            // TRANSLATORS: box 270x16 (a title menu entry after "K - ", font 14); %1 is a
+            // number from 1
             fwSubstitute(t.Plural("Kept games (%1 more)", "Kept games (%1 more)", kept.size() - 1),
                          {std::to_string(kept.size() - 1)}));
     // TRANSLATORS: box 150x16 (a title menu entry after "N - ", font 14)
@@ -369,20 +383,20 @@ std::vector<std::string> TitleKeyLines(const TfwCatalogue& t, const TControls& c
     if constexpr (kHandheld)
         return {};
     if (touch)
-        return {
-        // TRANSLATORS: box 128x13 (a key line of the title's right column, font 12)
-            t.Translate("Tap two stones - swap"),
-        // TRANSLATORS: box 128x13 (a key line of the title's right column, font 12)
-            t.Translate("Swipe a stone - swap"),
-        // TRANSLATORS: box 128x13 (a key line of the title's right column, font 12)
-            t.Translate("Tap II - pause"),
-        // TRANSLATORS: box 128x13 (a key line of the title's right column, font 12)
-            t.Translate("Hold a stone - hint")};
+        return {// TRANSLATORS: box 128x13 (a key line of the title's right column, font 12)
+                t.Translate("Tap two stones - swap"),
+                // TRANSLATORS: box 128x13 (a key line of the title's right column, font 12)
+                t.Translate("Swipe a stone - swap"),
+                // TRANSLATORS: box 128x13 (a key line of the title's right column, font 12)
+                t.Translate("Tap II - pause"),
+                // TRANSLATORS: box 128x13 (a key line of the title's right column, font 12)
+                t.Translate("Hold a stone - hint")};
     // Fullscreen is the window's own key, not the game's.
     return {
         // TRANSLATORS: box 128x13 (a key line of the title's right column, font 12); %1 is a key
         fwSubstitute(t.Translate("Click or %1 - swap"), {controls.KeyLabel(TAction::Select)}),
-        // TRANSLATORS: box 128x13 (a key line of the title's right column, font 12); %1 names the arrows
+        // TRANSLATORS: box 128x13 (a key line of the title's right column, font 12); %1 names the
+        // arrows
         fwSubstitute(t.Translate("%1 - move"), {t.Translate(controls.MovesLabel())}),
         // TRANSLATORS: box 128x13 (a key line of the title's right column, font 12); %1 is a key
         fwSubstitute(t.Translate("%1 or click II - pause"), {controls.KeyLabel(TAction::Pause)}),

@@ -2174,14 +2174,14 @@ TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
     std::vector<TOverlayLettering> overlays(kHandheldOverlays.begin(), kHandheldOverlays.end());
     std::vector<TOverlayWords> lettered;
     for (const TOverlayLettering& o : kDesktopOverlays)
-        lettered.push_back(
-            OverlayWords(o.Id, 2, [&controls](TAction a) { return controls.KeyLabel(a); }));
+        lettered.push_back(OverlayWords(TfwCatalogue(), o.Id, 2,
+                                        [&controls](TAction a) { return controls.KeyLabel(a); }));
     if constexpr (!kHandheld)
         for (size_t i = 0; i < overlays.size(); ++i)
             overlays[i] = {kDesktopOverlays[i].Id, lettered[i].Big.c_str(),
                            lettered[i].Small.c_str()};
     const auto help = TitleHelpLines(controls);
-    const auto keyLines = TitleKeyLines(controls, false);
+    const auto keyLines = TitleKeyLines(TfwCatalogue(), controls, false);
     const std::set<int32_t> none, select{KeyOf(TAction::Select)}, pause{KeyOf(TAction::Pause)},
         quit{KeyOf(TAction::Leave)}, table{KeyOf(TAction::Highscores)}, hint{SDLK_y},
         fullscreen{SDLK_F11}, cursor{SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT};
@@ -2203,7 +2203,8 @@ TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
         (void)table;
         EXPECT_TRUE(keyLines.empty());
     } else {
-        for (const TMenuLine& line : TitleMenu({TKeptOffer{}, TKeptOffer{}}, controls, true, false))
+        for (const TMenuLine& line :
+             TitleMenu(TfwCatalogue(), {TKeptOffer{}, TKeptOffer{}}, controls, true, false))
             texts.emplace_back(line.Text, std::set<int32_t>{controls.Key(line.Shortcut)});
         const std::set<int32_t> expected[] = {select, cursor, pause, hint, fullscreen};
         ASSERT_EQ(std::size(expected), keyLines.size());
@@ -2233,9 +2234,9 @@ TEST_F(TessarilScreens, OverlayLinesFitBetweenTheGems) {
     const int32_t lineSize = kMediaList[miFontLine].FontSize;
     const TKeyNamer longKey = [](TAction) { return std::string("left shift"); };
     for (const TOverlayLettering& o : kDesktopOverlays) {
-        const TOverlayWords own =
-            OverlayWords(o.Id, 3, [](TAction a) { return TControls().KeyLabel(a); });
-        const TOverlayWords longest = OverlayWords(o.Id, 99, longKey);
+        const TOverlayWords own = OverlayWords(TfwCatalogue(), o.Id, 3,
+                                               [](TAction a) { return TControls().KeyLabel(a); });
+        const TOverlayWords longest = OverlayWords(TfwCatalogue(), o.Id, 99, longKey);
         EXPECT_NE(std::string::npos, longest.Small.find("LEFT SHIFT")) << longest.Small;
         for (const auto& [text, size, style, shrinks] :
              {std::tuple{own.Big, bigSize, kGoldLettering, false},
