@@ -99,7 +99,7 @@ bool TKeptGame::StartNew() {
     if (oldest == nullptr || !claim_.Take(oldest->File)) {
         // A folder that takes no lock file takes no game either.
         // TRANSLATORS: box 237x14 (the title's bottom line, font 12)
-        Notice = N_("Game not kept: no room in the player's folder");
+        Notice = N_("Game not kept: the folder is full");
         return false;
     }
     // TRANSLATORS: box 237x14 (the title's bottom line, font 12)

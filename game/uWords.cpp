@@ -15,10 +15,10 @@ std::string Capitals(std::string text) {
 
 TOverlayWords OverlayWords(const TfwCatalogue& t, TMediaId id, int32_t number,
                            const TKeyNamer& keyName) {
-    // TRANSLATORS: box 194x14 (an overlay's second line, in capitals, font 9 at the least;
-    // larger where it fits); %1 is a key's name
-    const std::string goOn =
-        fwSubstitute(t.Translate("%1 OR CLICK"), {Capitals(keyName(TAction::Select))});
+    const std::string goOn = fwSubstitute(
+        // TRANSLATORS: box 194x14 (an overlay's second line, in capitals, font 9 at the
+        // least; larger where it fits); %1 is a key's name
+        t.Translate("%1 OR CLICK"), {Capitals(keyName(TAction::Select))});
     const std::string shown = number >= 0 ? std::to_string(number) : std::string();
     switch (id) {
     case miPressKey:

@@ -191,7 +191,7 @@ void TControlsScreen::TakeNewControl() {
         Ctx.Moves.PreferencesChanged();
     else if (*result == TControls::TBind::Reserved)
         // TRANSLATORS: box 300x14 (the controls' help line, font 12)
-        said_ = N_("That key cannot be bound here (Escape, Return, F11; menus keep arrows, Space)");
+        said_ = N_("Reserved: Escape, Return, F11, menu arrows, Space");
     else
         // TRANSLATORS: box 300x14 (the controls' help line, font 12)
         said_ = N_("That key would take another action's; choose another");

@@ -129,8 +129,9 @@ const TPage kPages[] = {
     {N_("The board"), true, Plain<SwapPicture>,
      [](const TfwCatalogue& t, const TControls& c, bool touch) {
          return (touch
-                     // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
                      ? t.Translate(
+                           // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines
+                           // of 11)
                            "Tap a stone, then a neighbour (or swipe it): the swap stays only "
                            "when it makes a line of three or more equal stones.")
                      // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11);

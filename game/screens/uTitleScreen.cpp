@@ -285,9 +285,9 @@ private:
         const TfwCatalogue& t = Ctx.App.Catalogue;
         Text(surface, font, kVolumeLeft, kVolumeTop,
              Ctx.App.Silent && !kHandheld
-                 // TRANSLATORS: box 68x14 (the title's volume line, font 12)
+                 // TRANSLATORS: box 70x14 (the title's volume line, font 12)
                  ? t.Translate("Sound: off")
-                 // TRANSLATORS: box 68x14 (the title's volume line, font 12); %1 from 0 to 128
+                 // TRANSLATORS: box 70x14 (the title's volume line, font 12); %1 up to 128
                  : fwSubstitute(t.Translate("Volume: %1"), {std::to_string(Ctx.Sounds.Effects)}));
         // Does the page's sound wait for the player's first key, click or touch?
         // TRANSLATORS: box 230x14 (the page's title, left of the volume line, font 12)
@@ -332,9 +332,9 @@ namespace {
 std::string KeptLine(const TfwCatalogue& t, const TGameSession& s) {
     const std::vector<std::string> values = {std::to_string(s.Level), std::to_string(s.Score)};
     return s.Kind == TGameKind::Relaxed
-               // TRANSLATORS: box 270x16 (the title's first menu entry after "C - ", font 14)
+               // TRANSLATORS: box 284x16 (the title's first menu entry after "C - ", font 14)
                ? fwSubstitute(t.Translate("Continue level %1, relaxed (score %2)"), values)
-               // TRANSLATORS: box 270x16 (the title's first menu entry after "C - ", font 14)
+               // TRANSLATORS: box 284x16 (the title's first menu entry after "C - ", font 14)
                : fwSubstitute(t.Translate("Continue level %1, timed (score %2)"), values);
 }
 
@@ -383,25 +383,25 @@ std::vector<std::string> TitleKeyLines(const TfwCatalogue& t, const TControls& c
     if constexpr (kHandheld)
         return {};
     if (touch)
-        return {// TRANSLATORS: box 128x13 (a key line of the title's right column, font 12)
+        return {// TRANSLATORS: box 130x13 (a key line of the title's right column, font 12)
                 t.Translate("Tap two stones - swap"),
-                // TRANSLATORS: box 128x13 (a key line of the title's right column, font 12)
+                // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12)
                 t.Translate("Swipe a stone - swap"),
-                // TRANSLATORS: box 128x13 (a key line of the title's right column, font 12)
+                // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12)
                 t.Translate("Tap II - pause"),
-                // TRANSLATORS: box 128x13 (a key line of the title's right column, font 12)
+                // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12)
                 t.Translate("Hold a stone - hint")};
     // Fullscreen is the window's own key, not the game's.
     return {
-        // TRANSLATORS: box 128x13 (a key line of the title's right column, font 12); %1 is a key
+        // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12); %1 is a key
         fwSubstitute(t.Translate("Click or %1 - swap"), {controls.KeyLabel(TAction::Select)}),
-        // TRANSLATORS: box 128x13 (a key line of the title's right column, font 12); %1 names the
+        // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12); %1 names the
         // arrows
         fwSubstitute(t.Translate("%1 - move"), {t.Translate(controls.MovesLabel())}),
-        // TRANSLATORS: box 128x13 (a key line of the title's right column, font 12); %1 is a key
+        // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12); %1 is a key
         fwSubstitute(t.Translate("%1 or click II - pause"), {controls.KeyLabel(TAction::Pause)}),
-        // TRANSLATORS: box 128x13 (a key line of the title's right column, font 12); %1 is a key
+        // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12); %1 is a key
         fwSubstitute(t.Translate("%1 or right click - hint"), {controls.KeyLabel(TAction::Hint)}),
-        // TRANSLATORS: box 128x13 (a key line of the title's right column, font 12)
+        // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12)
         t.Translate("F11 - fullscreen")};
 }
