@@ -65,19 +65,19 @@ TOverlayWords OverlayWords(const TfwCatalogue& t, TMediaId id, int32_t number,
 std::string LabelWord(const TfwCatalogue& t, TMediaId id) {
     switch (id) {
     case miPointsLabel:
-        // TRANSLATORS: box 46x12 (the heads-up row's label left of the score, in capitals,
+        // TRANSLATORS: box 42x12 (the heads-up row's label left of the score, in capitals,
         // font 9 at the least)
         return t.Translate("SCORE");
     case miLivesLabel:
-        // TRANSLATORS: box 32x12 (the heads-up row's label left of the lives, in capitals,
+        // TRANSLATORS: box 28x12 (the heads-up row's label left of the lives, in capitals,
         // font 9 at the least)
         return t.Translate("LIVES");
     case miLevelLabel:
-        // TRANSLATORS: box 32x12 (the heads-up row's label left of the level, in capitals,
+        // TRANSLATORS: box 28x12 (the heads-up row's label left of the level, in capitals,
         // font 9 at the least)
         return t.Translate("LEVEL");
     case miTimeLabel:
-        // TRANSLATORS: box 32x12 (the heads-up row's label left of the clock, in capitals,
+        // TRANSLATORS: box 28x12 (the heads-up row's label left of the clock, in capitals,
         // font 9 at the least)
         return t.Translate("TIME");
     default:

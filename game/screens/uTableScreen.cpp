@@ -12,14 +12,14 @@ namespace {
 // The desktop table's other table and way out, below its ten lines; and its
 // heading, the kind of game, above the dates. Words for keys, or for taps.
 constexpr const char* kTableTouchHelp[] = {
-    // TRANSLATORS: box 265x14 (the table's last line, font 12)
+    // TRANSLATORS: box 270x14 (the table's last line, font 12)
     N_("Tap here - relaxed, elsewhere - back to the title"),
-    // TRANSLATORS: box 265x14 (the table's last line, font 12)
+    // TRANSLATORS: box 270x14 (the table's last line, font 12)
     N_("Tap here - timed, elsewhere - back to the title")};
 constexpr const char* kTableKeyHelp[] = {
-    // TRANSLATORS: box 265x14 (the table's last line, font 12); %1 is a key's name
+    // TRANSLATORS: box 270x14 (the table's last line, font 12); %1 is a key's name
     N_("Click or %1 - relaxed, Return - back to the title"),
-    // TRANSLATORS: box 265x14 (the table's last line, font 12); %1 is a key's name
+    // TRANSLATORS: box 270x14 (the table's last line, font 12); %1 is a key's name
     N_("Click or %1 - timed, Return - back to the title")};
 constexpr const char* kTableHeading[] = {
     // TRANSLATORS: box 85x16 (the table's heading, the kind of game, font 14)

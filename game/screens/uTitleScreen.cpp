@@ -332,9 +332,11 @@ namespace {
 std::string KeptLine(const TfwCatalogue& t, const TGameSession& s) {
     const std::vector<std::string> values = {std::to_string(s.Level), std::to_string(s.Score)};
     return s.Kind == TGameKind::Relaxed
-               // TRANSLATORS: box 284x16 (the title's first menu entry after "C - ", font 14)
+               // TRANSLATORS: box 284x16 (the title's first menu entry after "C - ", font 14); %1
+               // and %2 up to 9999
                ? fwSubstitute(t.Translate("Continue level %1, relaxed (score %2)"), values)
-               // TRANSLATORS: box 284x16 (the title's first menu entry after "C - ", font 14)
+               // TRANSLATORS: box 284x16 (the title's first menu entry after "C - ", font 14); %1
+               // and %2 up to 9999
                : fwSubstitute(t.Translate("Continue level %1, timed (score %2)"), values);
 }
 
@@ -393,14 +395,17 @@ std::vector<std::string> TitleKeyLines(const TfwCatalogue& t, const TControls& c
                 t.Translate("Hold a stone - hint")};
     // Fullscreen is the window's own key, not the game's.
     return {
-        // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12); %1 is a key
+        // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12); %1 up to Tab
+        // (a key)
         fwSubstitute(t.Translate("Click or %1 - swap"), {controls.KeyLabel(TAction::Select)}),
         // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12); %1 names the
         // arrows
         fwSubstitute(t.Translate("%1 - move"), {t.Translate(controls.MovesLabel())}),
-        // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12); %1 is a key
+        // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12); %1 up to Tab
+        // (a key)
         fwSubstitute(t.Translate("%1 or click II - pause"), {controls.KeyLabel(TAction::Pause)}),
-        // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12); %1 is a key
+        // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12); %1 up to Tab
+        // (a key)
         fwSubstitute(t.Translate("%1 or right click - hint"), {controls.KeyLabel(TAction::Hint)}),
         // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12)
         t.Translate("F11 - fullscreen")};

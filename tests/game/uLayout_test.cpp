@@ -28,8 +28,8 @@ struct TBox {
     std::string Sample;     // what fills a place: "%1 up to 128", else kSample
 };
 
-// A place's value by default: as wide as a four-digit number or a key's name.
-const char* const kSample = "8888";
+// A place's value by default: as wide as a key's usual name (wider than four digits).
+const char* const kSample = "Space";
 
 struct TMessage {
     std::string Id, Plural;
