@@ -14,5 +14,4 @@
 std::string UsageText(const TfwCatalogue& t, const TControls& controls);
 // The same in the language chosen ("" = automatic: the host's settings ask
 // for it), as fwLoadLanguage finds it.
-std::string UsageText(const std::string& language = "",
-                      const TControls& controls = TControls());
+std::string UsageText(const std::string& language = "", const TControls& controls = TControls());

@@ -31,7 +31,8 @@ enum TSettingIndex {
     siLanguage
 };
 constexpr const char* kSettingNames[kSettingCount] = {
-    "sound_volume", "music_volume", "fullscreen", "scale", "last_name", "pause_when_away", "language"};
+    "sound_volume", "music_volume",    "fullscreen", "scale",
+    "last_name",    "pause_when_away", "language"};
 
 // A name the name entry could have made: up to its length, of its characters.
 bool IsEnterableName(const std::string& name) {
@@ -52,6 +53,21 @@ bool ReadNumber(const std::string& text, int32_t low, int32_t high, int32_t& val
 // automatic; whether a catalogue of that name exists is the loader's question.
 bool IsLanguageName(const std::string& name) {
     return name.empty() || fwLanguageCode(name) == name;
+}
+
+// The language the settings name into language; a malformed name is
+// logged and left out of the file.
+void ReadLanguage(TSettings& settings, std::string& language) {
+    std::string name;
+    if (!settings.Get(kSettingNames[siLanguage], name))
+        return;
+    if (IsLanguageName(name)) {
+        language = name;
+        return;
+    }
+    Log().Write(kTag, std::string(kSettingsFile) + ": " + kSettingNames[siLanguage] + "=" + name +
+                          " is no language's name");
+    settings.Remove(kSettingNames[siLanguage]);
 }
 
 } // namespace
@@ -162,16 +178,8 @@ void TMiniGame::LoadSettings() {
         prefs_.PauseWhenAway = value == 1;
     prefs_.Controls.Read(settings_, kSettingsFile);
     controlsAtStart_ = prefs_.Controls;
+    ReadLanguage(settings_, prefs_.Language);
     std::string name;
-    if (settings_.Get(kSettingNames[siLanguage], name)) {
-        if (IsLanguageName(name)) {
-            prefs_.Language = name;
-        } else {
-            Log().Write(kTag, std::string(kSettingsFile) + ": " + kSettingNames[siLanguage] + "=" +
-                                  name + " is no language's name");
-            settings_.Remove(kSettingNames[siLanguage]);
-        }
-    }
     if (settings_.Get(kSettingNames[siLastName], name)) {
         if (IsEnterableName(name)) {
             tables_.LastName = name; // the name entry offers it from the first game on

@@ -13,6 +13,68 @@ std::string Capitals(std::string text) {
 
 } // namespace
 
+namespace {
+
+// An overlay's big line; "" for an id that is no overlay.
+std::string BigLine(const TfwCatalogue& t, TMediaId id, const std::string& shown) {
+    switch (id) {
+    case miPressKey:
+        // TRANSLATORS: box 194x22 (an overlay's big line, in capitals, font 16 at the least;
+        // larger where it fits); %1 is the level's number
+        return fwSubstitute(t.Translate("LEVEL %1"), {shown});
+    case miLevelDoneImage:
+        // TRANSLATORS: box 194x22 (an overlay's big line, in capitals, font 16 at the least)
+        return t.Translate("LEVEL COMPLETE");
+    case miOutOfTimeImage:
+        // TRANSLATORS: box 194x22 (an overlay's big line, in capitals, font 16 at the least)
+        return t.Translate("OUT OF TIME");
+    case miNoMovesImage:
+        // TRANSLATORS: box 194x22 (an overlay's big line, in capitals, font 16 at the least)
+        return t.Translate("NO MOVES LEFT");
+    case miPaused:
+        // TRANSLATORS: box 194x22 (an overlay's big line, in capitals, font 16 at the least)
+        return t.Translate("GAME PAUSED");
+    case miGameOverImage:
+        // TRANSLATORS: box 194x22 (an overlay's big line, in capitals, font 16 at the least)
+        return t.Translate("GAME OVER");
+    default:
+        return "";
+    }
+}
+
+// An overlay's second line: goOn names the select key's way on, pauseKey
+// the pause key.
+std::string SmallLine(const TfwCatalogue& t, TMediaId id, const std::string& shown,
+                      const std::string& goOn, const std::string& pauseKey) {
+    switch (id) {
+    case miPressKey:
+        // TRANSLATORS: box 194x14 (an overlay's second line, in capitals, font 9 at the
+        // least); %1 is "SPACE OR CLICK" in the player's keys
+        return fwSubstitute(t.Translate("PRESS %1 TO PLAY"), {goOn});
+    case miLevelDoneImage:
+        // TRANSLATORS: box 194x14 (an overlay's second line, in capitals, font 9 at the
+        // least); %1 is "SPACE OR CLICK" in the player's keys
+        return fwSubstitute(t.Translate("%1: NEXT LEVEL"), {goOn});
+    case miOutOfTimeImage:
+    case miNoMovesImage:
+        // TRANSLATORS: box 194x14 (an overlay's second line, in capitals, font 9 at the
+        // least); %1 the lives left, %2 "SPACE OR CLICK" in the player's keys
+        return fwSubstitute(t.Translate("LIVES LEFT: %1 - %2"), {shown, goOn});
+    case miPaused:
+        // TRANSLATORS: box 194x14 (an overlay's second line, in capitals, font 9 at the
+        // least); %1 is a key's name
+        return fwSubstitute(t.Translate("PRESS %1 OR CLICK TO GO ON"), {pauseKey});
+    case miGameOverImage:
+        // TRANSLATORS: box 194x14 (an overlay's second line, in capitals, font 9 at the
+        // least); %1 is "SPACE OR CLICK" in the player's keys
+        return fwSubstitute(t.Translate("PRESS %1"), {goOn});
+    default:
+        return "";
+    }
+}
+
+} // namespace
+
 TOverlayWords OverlayWords(const TfwCatalogue& t, TMediaId id, int32_t number,
                            const TKeyNamer& keyName) {
     const std::string goOn = fwSubstitute(
@@ -20,46 +82,8 @@ TOverlayWords OverlayWords(const TfwCatalogue& t, TMediaId id, int32_t number,
         // least; larger where it fits); %1 is a key's name
         t.Translate("%1 OR CLICK"), {Capitals(keyName(TAction::Select))});
     const std::string shown = number >= 0 ? std::to_string(number) : std::string();
-    switch (id) {
-    case miPressKey:
-        // TRANSLATORS: box 194x22 (an overlay's big line, in capitals, font 16 at the least;
-        // larger where it fits); %1 is the level's number
-        return {fwSubstitute(t.Translate("LEVEL %1"), {shown}),
-                // TRANSLATORS: box 194x14 (an overlay's second line, in capitals, font 9 at
-                // the least); %1 is "SPACE OR CLICK" in the player's keys
-                fwSubstitute(t.Translate("PRESS %1 TO PLAY"), {goOn})};
-    case miLevelDoneImage:
-        // TRANSLATORS: box 194x22 (an overlay's big line, in capitals, font 16 at the least)
-        return {t.Translate("LEVEL COMPLETE"),
-                // TRANSLATORS: box 194x14 (an overlay's second line, in capitals, font 9 at
-                // the least); %1 is "SPACE OR CLICK" in the player's keys
-                fwSubstitute(t.Translate("%1: NEXT LEVEL"), {goOn})};
-    case miOutOfTimeImage:
-        // TRANSLATORS: box 194x22 (an overlay's big line, in capitals, font 16 at the least)
-        return {t.Translate("OUT OF TIME"),
-                // TRANSLATORS: box 194x14 (an overlay's second line, in capitals, font 9 at
-                // the least); %1 the lives left, %2 "SPACE OR CLICK" in the player's keys
-                fwSubstitute(t.Translate("LIVES LEFT: %1 - %2"), {shown, goOn})};
-    case miNoMovesImage:
-        // TRANSLATORS: box 194x22 (an overlay's big line, in capitals, font 16 at the least)
-        return {t.Translate("NO MOVES LEFT"),
-                fwSubstitute(t.Translate("LIVES LEFT: %1 - %2"), {shown, goOn})};
-    case miPaused:
-        // TRANSLATORS: box 194x22 (an overlay's big line, in capitals, font 16 at the least)
-        return {t.Translate("GAME PAUSED"),
-                // TRANSLATORS: box 194x14 (an overlay's second line, in capitals, font 9 at
-                // the least); %1 is a key's name
-                fwSubstitute(t.Translate("PRESS %1 OR CLICK TO GO ON"),
-                             {Capitals(keyName(TAction::Pause))})};
-    case miGameOverImage:
-        // TRANSLATORS: box 194x22 (an overlay's big line, in capitals, font 16 at the least)
-        return {t.Translate("GAME OVER"),
-                // TRANSLATORS: box 194x14 (an overlay's second line, in capitals, font 9 at
-                // the least); %1 is "SPACE OR CLICK" in the player's keys
-                fwSubstitute(t.Translate("PRESS %1"), {goOn})};
-    default:
-        return {};
-    }
+    return {BigLine(t, id, shown),
+            SmallLine(t, id, shown, goOn, Capitals(keyName(TAction::Pause)))};
 }
 
 std::string LabelWord(const TfwCatalogue& t, TMediaId id) {
