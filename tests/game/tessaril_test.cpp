@@ -1419,7 +1419,7 @@ TEST_F(TessarilScreens, ScreensInOtherLanguagesMatchTheirReferencePictures) {
         ASSERT_EQ(language, game->Language);
         const auto check = [&](const std::string& name) {
             Draw();
-            EXPECT_EQ("", CompareWithReference(s, (name + "-" + language).c_str())) << name;
+            EXPECT_EQ("", CompareWithReference(s, name + "-" + language)) << name;
         };
         game->Kept = {TKeptOffer{}, TKeptOffer{}};
         game->Kept[0].Game.Session.Level = 7;
