@@ -49,6 +49,7 @@ TMiniGame::TMiniGame(const TfwCommandLine& commandLine) : TfwGameApp(commandLine
     WindowTitle = "Tessaril";
     WindowIconFile = kWindowIcon;
     LoadSettings();
+    SpeakLanguage(prefs_.Language);
     SetBindings(prefs_.Controls.FrameBindings());
 }
 
@@ -312,11 +313,11 @@ int TessarilMain(const std::vector<std::string>& args) {
         line = fwParseCommandLine(args);
         if (!line.Error.empty()) {
             std::fprintf(stderr, "tessaril: %s\n%s", line.Error.c_str(),
-                         UsageText(StoredControls()).c_str());
+                         UsageText(StoredLanguage(), StoredControls()).c_str());
             return kExitUsage;
         }
         if (line.Help) {
-            std::fputs(UsageText(StoredControls()).c_str(), stdout);
+            std::fputs(UsageText(StoredLanguage(), StoredControls()).c_str(), stdout);
             return kExitNormal;
         }
     }

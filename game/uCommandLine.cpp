@@ -90,10 +90,10 @@ std::string UsageText(const TfwCatalogue& t, const TControls& controls) {
     return text + KeysText(t, controls);
 }
 
-std::string UsageText(const TControls& controls) {
+std::string UsageText(const std::string& language, const TControls& controls) {
     TfwCatalogue catalogue;
     std::vector<std::string> problems; // a broken catalogue's lines are English
-    fwLoadLanguage("", fwMakePlatform()->PreferredLanguages(), kfwCatalogueFolder, catalogue,
+    fwLoadLanguage(language, fwMakePlatform()->PreferredLanguages(), kfwCatalogueFolder, catalogue,
                    problems);
     return UsageText(catalogue, controls);
 }

@@ -12,5 +12,6 @@
 // sentences are t's translations (English where it has none); the key names
 // stay as the keyboard prints them.
 std::string UsageText(const TfwCatalogue& t, const TControls& controls);
-// The same in the language the host's settings ask for (fwLoadLanguage).
-std::string UsageText(const TControls& controls = TControls());
+// The same in the language chosen ("" = automatic: the host's settings ask
+// for it), as fwLoadLanguage finds it.
+std::string UsageText(const std::string& language = "", const TControls& controls = TControls());

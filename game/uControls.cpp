@@ -3,6 +3,7 @@
 // that names key codes.
 #include "uControls.h"
 
+#include "fwCatalogue.h"
 #include "fwCommandLine.h"
 #include "fwConfig.h"
 #include "fwKeyNames.h"
@@ -19,30 +20,54 @@ constexpr const char* kTag = "TMiniGame::Settings";
 // The bindable actions: play's (with the pause screen and the overlays), the
 // title menu's shortcuts, the table's.
 const std::vector<TControlInfo> kControlList = {
-    {A::Up, cgPlay, "up", "Move up"},
-    {A::Down, cgPlay, "down", "Move down"},
-    {A::Left, cgPlay, "left", "Move left"},
-    {A::Right, cgPlay, "right", "Move right"},
-    {A::Select, cgPlay, "select", "Select / swap"},
-    {A::Hint, cgPlay, "hint", "Hint"},
-    {A::Pause, cgPlay, "pause", "Pause"},
-    {A::Restart, cgPlay, "restart", "Restart the level"},
-    {A::AutoPlay, cgPlay, "autoplay", "Autoplay"},
-    {A::Leave, cgPlayAndTable, "leave", "Leave the game"},
-    {A::SaveBoard, cgPlay, "save_board", "Save the board"},
-    {A::LoadBoard, cgPlay, "load_board", "Load a board"},
-    {A::PausedOptions, cgPlay, "paused_options", "Options (paused)"},
-    {A::VolumeDown, cgEvery, "volume_down", "Volume down"},
-    {A::VolumeUp, cgEvery, "volume_up", "Volume up"},
-    {A::Continue, cgTitle, "continue", "Continue"},
-    {A::KeptGames, cgTitle, "kept_games", "Kept games"},
-    {A::NewGame, cgTitle, "new_game", "New game"},
-    {A::Relaxed, cgTitle, "relaxed", "Relaxed game"},
-    {A::Highscores, cgTitle, "high_scores", "High scores"},
-    {A::Options, cgTitle, "options", "Options"},
-    {A::HowToPlay, cgTitle, "how_to_play", "How to play"},
-    {A::Quit, cgTitle, "quit", "Quit"},
-    {A::OtherTable, cgTable, "other_table", "Other table"},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::Up, cgPlay, "up", N_("Move up")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::Down, cgPlay, "down", N_("Move down")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::Left, cgPlay, "left", N_("Move left")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::Right, cgPlay, "right", N_("Move right")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::Select, cgPlay, "select", N_("Select / swap")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::Hint, cgPlay, "hint", N_("Hint")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::Pause, cgPlay, "pause", N_("Pause")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::Restart, cgPlay, "restart", N_("Restart the level")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::AutoPlay, cgPlay, "autoplay", N_("Autoplay")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::Leave, cgPlayAndTable, "leave", N_("Leave the game")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::SaveBoard, cgPlay, "save_board", N_("Save the board")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::LoadBoard, cgPlay, "load_board", N_("Load a board")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::PausedOptions, cgPlay, "paused_options", N_("Options (paused)")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::VolumeDown, cgEvery, "volume_down", N_("Volume down")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::VolumeUp, cgEvery, "volume_up", N_("Volume up")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::Continue, cgTitle, "continue", N_("Continue")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::KeptGames, cgTitle, "kept_games", N_("Kept games")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::NewGame, cgTitle, "new_game", N_("New game")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::Relaxed, cgTitle, "relaxed", N_("Relaxed game")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::Highscores, cgTitle, "high_scores", N_("High scores")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::Options, cgTitle, "options", N_("Options")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::HowToPlay, cgTitle, "how_to_play", N_("How to play")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::Quit, cgTitle, "quit", N_("Quit")},
+    // TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+    {A::OtherTable, cgTable, "other_table", N_("Other table")},
 };
 
 struct TDefault {
@@ -156,7 +181,8 @@ std::string TControls::MovesLabel() const {
     const TControls defaults;
     if (std::all_of(std::begin(moves), std::end(moves),
                     [&](TAction a) { return Key(a) == defaults.Key(a); }))
-        return kHandheld ? "Cursor keys" : "Arrow keys";
+        // TRANSLATORS: box 100x13 (the arrows' name on the title, font 12)
+        return kHandheld ? "Cursor keys" : N_("Arrow keys");
     std::string text;
     for (TAction a : moves)
         text += (text.empty() ? "" : " ") + KeyLabel(a);

@@ -31,7 +31,7 @@ struct TControlInfo {
     TAction Action;
     uint8_t Groups;
     const char* Setting; // "pause": key_pause=, pad_pause=
-    const char* Label;   // "Pause"
+    const char* Label;   // "Pause", English: translated where it is drawn
 };
 
 // The actions the player can bind, in the controls list's order; none on the handheld.

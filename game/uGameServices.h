@@ -109,6 +109,7 @@ struct TBoardView {
 struct TPreferences {
     TControls Controls;
     bool PauseWhenAway = true; // the window losing the focus pauses a game in play
+    std::string Language;      // the language chosen (fwLanguage.h's names), "" = automatic
 };
 
 // The moves of the game that the screens make: the game's answers to a

@@ -567,7 +567,10 @@ bool THighscoreEditor::OnConfirmLine(int32_t x, int32_t y) {
 void THighscoreEditor::Draw(SDL_Surface* surface) {
     const uint32_t colour = RGBOf(TextColour);
     if (ScoreFont != nullptr) {
-        ScoreFont->DrawText(surface, 65, 70, std::string("Your Score:"), colour);
+        const TfwCatalogue english;
+        // TRANSLATORS: box 100x16 (the name entry, left of the score, font 14)
+        ScoreFont->DrawText(surface, 65, 70, (Words ? *Words : english).Translate("Your Score:"),
+                            colour);
         const std::string score = std::to_string(Score);
         ScoreFont->DrawText(surface, 215 - ScoreFont->TextWidth(score), 70, score, colour);
     }
@@ -587,16 +590,28 @@ void THighscoreEditor::Draw(SDL_Surface* surface) {
 }
 
 void THighscoreEditor::DrawHelp(SDL_Surface* surface, uint32_t colour) {
+    const TfwCatalogue english;
+    const TfwCatalogue& t = Words != nullptr ? *Words : english;
     std::vector<std::string> lines;
     if (TouchWords) // the first line stays the one a tap saves by
-        lines = {"Enter or tap here - save score", "Keyboard - type the name",
-                 "Tap a place - move the cursor"};
-    else // the desktop names its mouse too; its X types an X, Escape leaves there
-        lines = {std::string(kHandheld ? "Enter" : "Enter or click here") + " - save score",
-                 std::string(kHandheld ? "X" : "Esc") + " - Quit without saving score",
-                 std::string(kHandheld ? "Up/Down" : "Up/Down or wheel") + " - Change characters",
-                 std::string(kHandheld ? "Left/Right" : "Left/Right or click") +
-                     " - Change character position"};
+        lines = {   // TRANSLATORS: box 250x15 (a help line of the name entry, font 12)
+                 t.Translate("Enter or tap here - save score"),
+                 // TRANSLATORS: box 250x15 (a help line of the name entry, font 12)
+                 t.Translate("Keyboard - type the name"),
+                 // TRANSLATORS: box 250x15 (a help line of the name entry, font 12)
+                 t.Translate("Tap a place - move the cursor")};
+    else if (kHandheld)
+        lines = {"Enter - save score", "X - Quit without saving score",
+                 "Up/Down - Change characters", "Left/Right - Change character position"};
+    else         // the desktop names its mouse too; its X types an X, Escape leaves there
+        lines = {// TRANSLATORS: box 250x15 (a help line of the name entry, font 12)
+                 t.Translate("Enter or click here - save score"),
+                 // TRANSLATORS: box 250x15 (a help line of the name entry, font 12)
+                 t.Translate("Esc - Quit without saving score"),
+                 // TRANSLATORS: box 250x15 (a help line of the name entry, font 12)
+                 t.Translate("Up/Down or wheel - Change characters"),
+                 // TRANSLATORS: box 250x15 (a help line of the name entry, font 12)
+                 t.Translate("Left/Right or click - Change character position")};
     for (size_t i = 0; i < lines.size(); ++i)
         HelpFont->DrawText(surface, kHelpLeft,
                            kConfirmTop + static_cast<int32_t>(i) * kHelpLineHeight, lines[i],

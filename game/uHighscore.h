@@ -2,6 +2,7 @@
 // drawing, and the scene in which a player enters a name for a new entry.
 #pragma once
 
+#include "fwCatalogue.h"
 #include "fwScene.h"
 
 #include <SDL.h>
@@ -182,6 +183,8 @@ public:
     int32_t TextColour = -1;      // 0xRRGGBB, top byte ignored; -1 is white
     // The help lines name taps and the phone's keyboard (a player by touch).
     bool TouchWords = false;
+    // The words' language; nullptr: English (the handheld's). Not owned.
+    const TfwCatalogue* Words = nullptr;
 
     // Starts an editing with this name and score; CursorPos stays.
     void SetEntry(const std::string& name, int32_t score);

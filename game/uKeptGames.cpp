@@ -1,6 +1,7 @@
 // The kept games: see uKeptGames.h.
 #include "uKeptGames.h"
 
+#include "fwCatalogue.h"
 #include "fwConfig.h"
 #include "fwLog.h"
 
@@ -35,7 +36,10 @@ std::string KeptGameFile(int32_t slot) {
 }
 
 void TKeptGame::Say(const std::string& file, int error) {
-    Notice = std::string("Game not kept: ") + std::strerror(error);
+    // TRANSLATORS: box 237x14 (the title's bottom line, font 12; cut with "..." where
+    // longer); %1 is the system's reason, in English
+    Notice = N_("Game not kept: %1");
+    NoticeDetail = std::strerror(error);
     std::fprintf(stderr, "tessaril: %s: %s (the game could not be kept)\n", file.c_str(),
                  std::strerror(error));
 }
@@ -62,7 +66,13 @@ void TKeptGame::Read(int32_t width, int32_t height) {
         line += ": " + why + "; ";
         line += aside.empty() ? "it could not be set aside" : "set aside as " + aside;
         Log().Write(kTag, line);
-        Notice = aside.empty() ? "Unreadable: " + file : "Unreadable, set aside: " + aside;
+        // TRANSLATORS: box 237x14 (the title's bottom line, font 12; cut with "..." where
+        // longer); %1 is a file's name
+        Notice = aside.empty() ? N_("Unreadable: %1")
+                               // TRANSLATORS: box 237x14 (the title's bottom line, font 12;
+                               // cut with "..." where longer); %1 is a file's name
+                               : N_("Unreadable, set aside: %1");
+        NoticeDetail = aside.empty() ? file : aside;
     }
     std::stable_sort(Offers.begin(), Offers.end(), [](const TKeptOffer& a, const TKeptOffer& b) {
         return a.WrittenNs > b.WrittenNs;
@@ -88,10 +98,12 @@ bool TKeptGame::StartNew() {
             oldest = &offer;
     if (oldest == nullptr || !claim_.Take(oldest->File)) {
         // A folder that takes no lock file takes no game either.
-        Notice = "Game not kept: no room in the player's folder";
+        // TRANSLATORS: box 237x14 (the title's bottom line, font 12)
+        Notice = N_("Game not kept: the folder is full");
         return false;
     }
-    Notice = "The oldest kept game made room";
+    // TRANSLATORS: box 237x14 (the title's bottom line, font 12)
+    Notice = N_("The oldest kept game made room");
     return true;
 }
 

@@ -40,8 +40,11 @@ public:
     // What the title tells the player of keeping games, until the next
     // reading: a game that could not be written (and why), a file that could
     // not be read (and where it was set aside), the oldest game dropped to
-    // keep a new one. Empty: nothing to tell.
+    // keep a new one. Empty: nothing to tell. In English, its place %1 for
+    // NoticeDetail (a file's name, the system's reason): the title
+    // translates it.
     std::string Notice;
+    std::string NoticeDetail;
     // The player's game as it stood the last time its board was at rest.
     TSavedGame RestPoint;
 

@@ -107,11 +107,11 @@ constexpr int32_t kOverlayLineGap = 5;
 // The words of the overlay, lettered over its wordless panel: both lines
 // centred, the pair in the middle of the panel, each line in the largest
 // size up to its own that fits between the gems.
-void LetterOverlay(SDL_Surface* surface, const TGameMedia& media, TMediaId id, int32_t number,
-                   const TControls& controls) {
+void LetterOverlay(SDL_Surface* surface, const TGameMedia& media, const TfwCatalogue& t,
+                   TMediaId id, int32_t number, const TControls& controls) {
     TLettering& lettering = *media.Lettering;
     const TOverlayWords words =
-        OverlayWords(id, number, [&controls](TAction a) { return controls.KeyLabel(a); });
+        OverlayWords(t, id, number, [&controls](TAction a) { return controls.KeyLabel(a); });
     const bool warning = id == miOutOfTimeImage || id == miNoMovesImage || id == miGameOverImage;
     const TLetteringStyle& bigStyle = warning ? kRedLettering : kGoldLettering;
     const int32_t room = kOverlayWidth - 2 * kOverlayLetteringMargin;
@@ -140,7 +140,8 @@ void TBoardScreen::DrawOverlay(SDL_Surface* surface) {
         return;
     overlay.Image->Draw(surface, kOverlayX, kOverlayY);
     if (Ctx.Media.Lettering != nullptr) {
-        LetterOverlay(surface, Ctx.Media, overlay.Id, overlay.Number, Ctx.Prefs.Controls);
+        LetterOverlay(surface, Ctx.Media, Ctx.App.Catalogue, overlay.Id, overlay.Number,
+                      Ctx.Prefs.Controls);
         return;
     }
     // The number goes where the picture's lettering left room for it, in the

@@ -226,8 +226,8 @@ void DrawDigits(SDL_Surface* surface, TfwSDLImage* strip, const TDigitCells& cel
                 int32_t y, const std::string& text);
 // The heads-up row of a session, and with goals its goals column, as play
 // draws them (for pages that show them).
-void DrawHeadsUpOf(SDL_Surface* surface, const TGameMedia& media, const TGameSession& session,
-                   bool goals);
+void DrawHeadsUpOf(SDL_Surface* surface, const TGameMedia& media, const TfwCatalogue& t,
+                   const TGameSession& session, bool goals);
 // text cut into lines no wider than width pixels in font, at its blanks (a
 // word wider than width stands alone).
 std::vector<std::string> WrapText(const TfwFont* font, const std::string& text, int32_t width);
@@ -255,10 +255,12 @@ struct TMenuLine {
     TAction Shortcut;
     std::string Text;
 };
-std::vector<TMenuLine> TitleMenu(const std::vector<TKeptOffer>& kept, const TControls& controls,
-                                 bool quits, bool touch);
+// Its texts are t's translations.
+std::vector<TMenuLine> TitleMenu(const TfwCatalogue& t, const std::vector<TKeptOffer>& kept,
+                                 const TControls& controls, bool quits, bool touch);
 // The handheld title's help lines (it has no menu).
 std::vector<std::string> TitleHelpLines(const TControls& controls);
 // The desktop title's key lines for play, or the taps, swipes and held
 // fingers of play by touch.
-std::vector<std::string> TitleKeyLines(const TControls& controls, bool touch);
+std::vector<std::string> TitleKeyLines(const TfwCatalogue& t, const TControls& controls,
+                                       bool touch);

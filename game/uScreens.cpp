@@ -56,8 +56,8 @@ void DrawNumber(SDL_Surface* surface, const TGameMedia& media, int32_t x, int32_
 // the pictures have it, in the largest size up to the labels' that fits from
 // x to the number, its outline starting at x or as much further left (at most
 // kLabelGap pixels) as keeps it kLabelGap pixels clear of the number.
-void DrawLabel(SDL_Surface* surface, const TGameMedia& media, TMediaId id, int32_t x,
-               int32_t numberX) {
+void DrawLabel(SDL_Surface* surface, const TGameMedia& media, const TfwCatalogue& t, TMediaId id,
+               int32_t x, int32_t numberX) {
     constexpr int32_t kLabelBaseline = 12;
     constexpr int32_t kLabelGap = 2;
     if (media.Lettering == nullptr) {
@@ -72,7 +72,7 @@ void DrawLabel(SDL_Surface* surface, const TGameMedia& media, TMediaId id, int32
             image->Draw(surface, x, 3);
         return;
     }
-    const std::string word = LabelWord(id);
+    const std::string word = LabelWord(t, id);
     TLettering& lettering = *media.Lettering;
     TfwFont* font =
         lettering.FontFor(word, kMediaList[miFontLabel].FontSize, numberX - x, kLabelLettering);
@@ -84,16 +84,17 @@ void DrawLabel(SDL_Surface* surface, const TGameMedia& media, TMediaId id, int32
                    kLabelLettering);
 }
 
-void DrawHeadsUp(SDL_Surface* surface, const TGameMedia& media, const TGameSession& session) {
-    DrawLabel(surface, media, miPointsLabel, 5, 49); // where a six-digit score starts
+void DrawHeadsUp(SDL_Surface* surface, const TGameMedia& media, const TfwCatalogue& t,
+                 const TGameSession& session) {
+    DrawLabel(surface, media, t, miPointsLabel, 5, 49); // where a six-digit score starts
     DrawNumber(surface, media, 85, 2, std::to_string(session.Score), true);
-    DrawLabel(surface, media, miLivesLabel, 100, 130);
+    DrawLabel(surface, media, t, miLivesLabel, 100, 130);
     DrawNumber(surface, media, 130, 2, std::to_string(session.Lives), false);
-    DrawLabel(surface, media, miLevelLabel, 150, 180);
+    DrawLabel(surface, media, t, miLevelLabel, 150, 180);
     DrawNumber(surface, media, 180, 2, std::to_string(session.Level), false);
     if (session.Kind == TGameKind::Relaxed)
-        return;                                       // no clock: nothing where it stands
-    DrawLabel(surface, media, miTimeLabel, 200, 230); // the clock's first digit
+        return;                                          // no clock: nothing where it stands
+    DrawLabel(surface, media, t, miTimeLabel, 200, 230); // the clock's first digit
     char time[32];
     std::snprintf(time, sizeof time, "%2d:%.2d", session.TimeLeft / 60, session.TimeLeft % 60);
     DrawNumber(surface, media, 260, 2, time, true);
@@ -148,7 +149,7 @@ void DrawBackground(SDL_Surface* surface, const TGameMedia& media) {
 void DrawGame(SDL_Surface* surface, const TScreenContext& context, bool boardShown,
               TPauseSymbol symbol) {
     if (context.Media.F3 != nullptr) {
-        DrawHeadsUp(surface, context.Media, context.Session);
+        DrawHeadsUp(surface, context.Media, context.App.Catalogue, context.Session);
         DrawGoals(surface, context.Media, context.Session);
         DrawPauseSymbol(surface, context, symbol);
     }
@@ -167,11 +168,11 @@ void TMiniGame::DrawFrame(SDL_Surface* surface) {
     screen.DrawOverlay(surface);
 }
 
-void DrawHeadsUpOf(SDL_Surface* surface, const TGameMedia& media, const TGameSession& session,
-                   bool goals) {
+void DrawHeadsUpOf(SDL_Surface* surface, const TGameMedia& media, const TfwCatalogue& t,
+                   const TGameSession& session, bool goals) {
     if (media.F3 == nullptr)
         return;
-    DrawHeadsUp(surface, media, session);
+    DrawHeadsUp(surface, media, t, session);
     if (goals)
         DrawGoals(surface, media, session);
 }

@@ -4,6 +4,7 @@
 
 #include "fwConfig.h"
 #include "fwGameApp.h"
+#include "fwLanguage.h"
 #include "fwLog.h"
 #include "fwStore.h"
 #include "tessaril.h"
@@ -26,10 +27,12 @@ enum TSettingIndex {
     siFullscreen,
     siScale,
     siLastName,
-    siPauseWhenAway
+    siPauseWhenAway,
+    siLanguage
 };
 constexpr const char* kSettingNames[kSettingCount] = {
-    "sound_volume", "music_volume", "fullscreen", "scale", "last_name", "pause_when_away"};
+    "sound_volume", "music_volume",    "fullscreen", "scale",
+    "last_name",    "pause_when_away", "language"};
 
 // A name the name entry could have made: up to its length, of its characters.
 bool IsEnterableName(const std::string& name) {
@@ -44,6 +47,27 @@ bool ReadNumber(const std::string& text, int32_t low, int32_t high, int32_t& val
         return false;
     value = static_cast<int32_t>(n);
     return true;
+}
+
+// A language's name as fwLanguageCode writes it ("de", "pt_BR"), or "" for
+// automatic; whether a catalogue of that name exists is the loader's question.
+bool IsLanguageName(const std::string& name) {
+    return name.empty() || fwLanguageCode(name) == name;
+}
+
+// The language the settings name into language; a malformed name is
+// logged and left out of the file.
+void ReadLanguage(TSettings& settings, std::string& language) {
+    std::string name;
+    if (!settings.Get(kSettingNames[siLanguage], name))
+        return;
+    if (IsLanguageName(name)) {
+        language = name;
+        return;
+    }
+    Log().Write(kTag, std::string(kSettingsFile) + ": " + kSettingNames[siLanguage] + "=" + name +
+                          " is no language's name");
+    settings.Remove(kSettingNames[siLanguage]);
 }
 
 } // namespace
@@ -105,6 +129,17 @@ TControls StoredControls() {
     return controls;
 }
 
+std::string StoredLanguage() {
+    std::string content, language;
+    if (!kHandheld && PathExists(kSettingsFile) && ReadWholeFile(kSettingsFile, content)) {
+        TSettings settings;
+        settings.Parse(content, "");
+        if (settings.Get(kSettingNames[siLanguage], language) && !IsLanguageName(language))
+            language.clear();
+    }
+    return language;
+}
+
 // A setting the file holds, checked; a bad value is logged, left out of the
 // file and answers false.
 bool TMiniGame::SettingNumber(int index, int32_t low, int32_t high, int32_t& value) {
@@ -143,6 +178,7 @@ void TMiniGame::LoadSettings() {
         prefs_.PauseWhenAway = value == 1;
     prefs_.Controls.Read(settings_, kSettingsFile);
     controlsAtStart_ = prefs_.Controls;
+    ReadLanguage(settings_, prefs_.Language);
     std::string name;
     if (settings_.Get(kSettingNames[siLastName], name)) {
         if (IsEnterableName(name)) {
@@ -173,7 +209,8 @@ std::array<std::string, kSettingCount> TMiniGame::SettingValues() const {
             Fullscreen ? "1" : "0",
             std::to_string(WindowScale),
             tables_.LastName,
-            prefs_.PauseWhenAway ? "1" : "0"};
+            prefs_.PauseWhenAway ? "1" : "0",
+            prefs_.Language};
 }
 
 void TMiniGame::SaveSettings() {

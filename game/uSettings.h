@@ -3,9 +3,9 @@
 #pragma once
 
 // The settings settings.txt keeps beside the bindings: the two volumes,
-// fullscreen, the window's scale, the last name entered and whether leaving
-// the window pauses.
-inline constexpr int kSettingCount = 6;
+// fullscreen, the window's scale, the last name entered, whether leaving
+// the window pauses and the language chosen.
+inline constexpr int kSettingCount = 7;
 
 #include "uControls.h"
 
@@ -34,3 +34,6 @@ private:
 // The bindings settings.txt in the working folder holds (the defaults where
 // it holds none), for the usage text.
 TControls StoredControls();
+// The language settings.txt in the working folder names ("" = automatic),
+// for the usage text.
+std::string StoredLanguage();

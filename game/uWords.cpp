@@ -13,37 +13,97 @@ std::string Capitals(std::string text) {
 
 } // namespace
 
-TOverlayWords OverlayWords(TMediaId id, int32_t number, const TKeyNamer& keyName) {
-    const std::string goOn = Capitals(keyName(TAction::Select)) + " OR CLICK";
-    const std::string shown = number >= 0 ? std::to_string(number) : std::string();
+namespace {
+
+// An overlay's big line; "" for an id that is no overlay.
+std::string BigLine(const TfwCatalogue& t, TMediaId id, const std::string& shown) {
     switch (id) {
     case miPressKey:
-        return {"LEVEL " + shown, "PRESS " + goOn + " TO PLAY"};
+        // TRANSLATORS: box 194x22 (an overlay's big line, in capitals, font 16 at the least;
+        // larger where it fits); %1 is the level's number
+        return fwSubstitute(t.Translate("LEVEL %1"), {shown});
     case miLevelDoneImage:
-        return {"LEVEL COMPLETE", goOn + ": NEXT LEVEL"};
+        // TRANSLATORS: box 194x22 (an overlay's big line, in capitals, font 16 at the least)
+        return t.Translate("LEVEL COMPLETE");
     case miOutOfTimeImage:
-        return {"OUT OF TIME", "LIVES LEFT: " + shown + " - " + goOn};
+        // TRANSLATORS: box 194x22 (an overlay's big line, in capitals, font 16 at the least)
+        return t.Translate("OUT OF TIME");
     case miNoMovesImage:
-        return {"NO MOVES LEFT", "LIVES LEFT: " + shown + " - " + goOn};
+        // TRANSLATORS: box 194x22 (an overlay's big line, in capitals, font 16 at the least)
+        return t.Translate("NO MOVES LEFT");
     case miPaused:
-        return {"GAME PAUSED", "PRESS " + Capitals(keyName(TAction::Pause)) + " OR CLICK TO GO ON"};
+        // TRANSLATORS: box 194x22 (an overlay's big line, in capitals, font 16 at the least)
+        return t.Translate("GAME PAUSED");
     case miGameOverImage:
-        return {"GAME OVER", "PRESS " + goOn};
+        // TRANSLATORS: box 194x22 (an overlay's big line, in capitals, font 16 at the least)
+        return t.Translate("GAME OVER");
     default:
-        return {};
+        return "";
     }
 }
 
-std::string LabelWord(TMediaId id) {
+// An overlay's second line: goOn names the select key's way on, pauseKey
+// the pause key.
+std::string SmallLine(const TfwCatalogue& t, TMediaId id, const std::string& shown,
+                      const std::string& goOn, const std::string& pauseKey) {
+    switch (id) {
+    case miPressKey:
+        // TRANSLATORS: box 194x14 (an overlay's second line, in capitals, font 9 at the
+        // least); %1 is "SPACE OR CLICK" in the player's keys
+        return fwSubstitute(t.Translate("PRESS %1 TO PLAY"), {goOn});
+    case miLevelDoneImage:
+        // TRANSLATORS: box 194x14 (an overlay's second line, in capitals, font 9 at the
+        // least); %1 is "SPACE OR CLICK" in the player's keys
+        return fwSubstitute(t.Translate("%1: NEXT LEVEL"), {goOn});
+    case miOutOfTimeImage:
+    case miNoMovesImage:
+        // TRANSLATORS: box 194x14 (an overlay's second line, in capitals, font 9 at the
+        // least); %1 the lives left, %2 "SPACE OR CLICK" in the player's keys
+        return fwSubstitute(t.Translate("LIVES LEFT: %1 - %2"), {shown, goOn});
+    case miPaused:
+        // TRANSLATORS: box 194x14 (an overlay's second line, in capitals, font 9 at the
+        // least); %1 is a key's name
+        return fwSubstitute(t.Translate("PRESS %1 OR CLICK TO GO ON"), {pauseKey});
+    case miGameOverImage:
+        // TRANSLATORS: box 194x14 (an overlay's second line, in capitals, font 9 at the
+        // least); %1 is "SPACE OR CLICK" in the player's keys
+        return fwSubstitute(t.Translate("PRESS %1"), {goOn});
+    default:
+        return "";
+    }
+}
+
+} // namespace
+
+TOverlayWords OverlayWords(const TfwCatalogue& t, TMediaId id, int32_t number,
+                           const TKeyNamer& keyName) {
+    const std::string goOn = fwSubstitute(
+        // TRANSLATORS: box 194x14 (an overlay's second line, in capitals, font 9 at the
+        // least; larger where it fits); %1 is a key's name
+        t.Translate("%1 OR CLICK"), {Capitals(keyName(TAction::Select))});
+    const std::string shown = number >= 0 ? std::to_string(number) : std::string();
+    return {BigLine(t, id, shown),
+            SmallLine(t, id, shown, goOn, Capitals(keyName(TAction::Pause)))};
+}
+
+std::string LabelWord(const TfwCatalogue& t, TMediaId id) {
     switch (id) {
     case miPointsLabel:
-        return "SCORE";
+        // TRANSLATORS: box 42x12 (the heads-up row's label left of the score, in capitals,
+        // font 9 at the least)
+        return t.Translate("SCORE");
     case miLivesLabel:
-        return "LIVES";
+        // TRANSLATORS: box 28x12 (the heads-up row's label left of the lives, in capitals,
+        // font 9 at the least)
+        return t.Translate("LIVES");
     case miLevelLabel:
-        return "LEVEL";
+        // TRANSLATORS: box 28x12 (the heads-up row's label left of the level, in capitals,
+        // font 9 at the least)
+        return t.Translate("LEVEL");
     case miTimeLabel:
-        return "TIME";
+        // TRANSLATORS: box 28x12 (the heads-up row's label left of the clock, in capitals,
+        // font 9 at the least)
+        return t.Translate("TIME");
     default:
         return "";
     }

@@ -4,6 +4,7 @@
 // are named as the player has them bound.
 #pragma once
 
+#include "fwCatalogue.h"
 #include "uActions.h"
 #include "uMediaList.h"
 
@@ -23,9 +24,11 @@ using TKeyNamer = std::function<std::string(TAction action)>;
 
 // The words of the overlay picture id, with number (the level, the lives
 // left; -1 for none) where the overlay says it and keys named by keyName, in
-// capitals. Both lines are empty for an id that is no overlay.
-TOverlayWords OverlayWords(TMediaId id, int32_t number, const TKeyNamer& keyName);
+// capitals, as t translates them (its translations are capitals too). Both
+// lines are empty for an id that is no overlay.
+TOverlayWords OverlayWords(const TfwCatalogue& t, TMediaId id, int32_t number,
+                           const TKeyNamer& keyName);
 
 // The word of a heads-up label picture id (miPointsLabel ... miTimeLabel);
-// "" for any other id.
-std::string LabelWord(TMediaId id);
+// "" for any other id; t's translation.
+std::string LabelWord(const TfwCatalogue& t, TMediaId id);

@@ -24,21 +24,30 @@ constexpr int32_t kKeyX = 150;
 constexpr int32_t kPadX = 255;
 constexpr int32_t kHelpX = 15;
 constexpr int32_t kHelpY = 216;
-constexpr const char* kResetLine = "Reset to defaults";
-constexpr const char* kBackLine = "Back";
+// TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+constexpr const char* kResetLine = N_("Reset to defaults");
+// TRANSLATORS: box 130x12 (a row of the controls list, font 12)
+constexpr const char* kBackLine = N_("Back");
 
-std::string PadName(int32_t button) {
-    return button == TControls::kNone ? "-" : "Pad " + std::to_string(button);
+std::string PadName(const TfwCatalogue& t, int32_t button) {
+    if (button == TControls::kNone)
+        return "-";
+    // TRANSLATORS: box 60x12 (the pad column of the controls list, font 12); %1 the button's number
+    return fwSubstitute(t.Translate("Pad %1"), {std::to_string(button)});
 }
 
-const char* GroupName(uint8_t groups) {
+std::string GroupName(const TfwCatalogue& t, uint8_t groups) {
     if (groups == cgEvery)
-        return "Controls - every screen";
+        // TRANSLATORS: box 300x20 (the controls' heading, font 16)
+        return t.Translate("Controls - every screen");
     if (groups & cgTitle)
-        return "Controls - the title menu";
+        // TRANSLATORS: box 300x20 (the controls' heading, font 16)
+        return t.Translate("Controls - the title menu");
     if (groups & cgTable)
-        return "Controls - the high score table";
-    return "Controls - play";
+        // TRANSLATORS: box 300x20 (the controls' heading, font 16)
+        return t.Translate("Controls - the high score table");
+    // TRANSLATORS: box 300x20 (the controls' heading, font 16)
+    return t.Translate("Controls - play");
 }
 
 class TControlsScreen : public TScreen {
@@ -86,18 +95,24 @@ public:
         TfwFont* font = Ctx.Media.F1;
         const auto& list = ControlList();
         const auto chosen = static_cast<size_t>(menu_.Choice());
+        const TfwCatalogue& t = Ctx.App.Catalogue;
         if (Ctx.Media.F3 != nullptr)
-            Ctx.Media.F3->DrawText(
-                surface, kHeadingX, kHeadingY,
-                chosen < list.size() ? GroupName(list[chosen].Groups) : "Controls", kTextColour);
+            Ctx.Media.F3->DrawText(surface, kHeadingX, kHeadingY,
+                                   chosen < list.size() ? GroupName(t, list[chosen].Groups)
+                                                        : t.Translate("Controls"),
+                                   kTextColour);
         std::vector<std::string> labels, keys, pads;
         for (size_t i = 0; i < list.size(); ++i) {
             const bool asking = waiting_ && i == chosen;
-            labels.emplace_back(list[i].Label);
-            keys.push_back(asking ? "Press a key" : Ctx.Prefs.Controls.KeyLabel(list[i].Action));
-            pads.push_back(asking ? "or button" : PadName(Ctx.Prefs.Controls.Pad(list[i].Action)));
+            labels.push_back(t.Translate(list[i].Label));
+            // TRANSLATORS: box 100x12 (the key column of the controls list, font 12)
+            keys.push_back(asking ? t.Translate("Press a key")
+                                  : Ctx.Prefs.Controls.KeyLabel(list[i].Action));
+            // TRANSLATORS: box 60x12 (the pad column of the controls list, font 12)
+            pads.push_back(asking ? t.Translate("or button")
+                                  : PadName(t, Ctx.Prefs.Controls.Pad(list[i].Action)));
         }
-        labels.insert(labels.end(), {kResetLine, kBackLine});
+        labels.insert(labels.end(), {t.Translate(kResetLine), t.Translate(kBackLine)});
         menu_.Draw(surface, font, labels, kTextColour, {{kKeyX, keys}, {kPadX, pads}});
         if (font != nullptr)
             font->DrawText(surface, kHelpX, kHelpY, HelpLine(), kTextColour);
@@ -106,7 +121,7 @@ public:
 private:
     TMenu menu_{kRowsLeft, kRowsTop, kRowHeight, kRowsShown};
     bool waiting_ = false;
-    std::string said_; // why the last key was refused; shown in the help line
+    std::string said_; // why the last key was refused, English; shown in the help line
 
     static int32_t RowCount() { return static_cast<int32_t>(ControlList().size()) + 2; }
 
@@ -114,18 +129,22 @@ private:
     // included, for the clicks.
     std::vector<std::string> WideLabels() const {
         std::vector<std::string> labels;
+        const TfwCatalogue& t = Ctx.App.Catalogue;
         for (const TControlInfo& c : ControlList())
-            labels.push_back(c.Label + std::string(40, ' '));
-        labels.insert(labels.end(), {kResetLine, kBackLine});
+            labels.push_back(t.Translate(c.Label) + std::string(40, ' '));
+        labels.insert(labels.end(), {t.Translate(kResetLine), t.Translate(kBackLine)});
         return labels;
     }
 
     std::string HelpLine() const {
+        const TfwCatalogue& t = Ctx.App.Catalogue;
         if (!said_.empty())
-            return said_;
+            return t.Translate(said_);
         if (waiting_)
-            return "Press the new key or pad button; Escape cancels";
-        return "Return - change, Escape - back";
+            // TRANSLATORS: box 300x14 (the controls' help line, font 12)
+            return t.Translate("Press the new key or pad button; Escape cancels");
+        // TRANSLATORS: box 300x14 (the controls' help line, font 12)
+        return t.Translate("Return - change, Escape - back");
     }
 
     void TakeRow(int32_t row) {
@@ -170,11 +189,12 @@ void TControlsScreen::TakeNewControl() {
     app.IgnoreHeldKeys();
     if (*result == TControls::TBind::Bound)
         Ctx.Moves.PreferencesChanged();
+    else if (*result == TControls::TBind::Reserved)
+        // TRANSLATORS: box 300x14 (the controls' help line, font 12)
+        said_ = N_("Reserved: Escape, Return, F11, menu arrows, Space");
     else
-        said_ =
-            *result == TControls::TBind::Reserved
-                ? "That key cannot be bound here (Escape, Return, F11; menus keep arrows, Space)"
-                : "That key would take another action's; choose another";
+        // TRANSLATORS: box 300x14 (the controls' help line, font 12)
+        said_ = N_("That key would take another action's; choose another");
 }
 
 } // namespace

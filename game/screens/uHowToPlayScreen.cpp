@@ -67,12 +67,12 @@ TGameSession SampleSession() {
     return s;
 }
 
-void GoalsPicture(SDL_Surface* s, const TGameMedia& m) {
-    DrawHeadsUpOf(s, m, SampleSession(), true);
+void GoalsPicture(SDL_Surface* s, const TGameMedia& m, const TfwCatalogue& t) {
+    DrawHeadsUpOf(s, m, t, SampleSession(), true);
 }
 
-void HeadsUpPicture(SDL_Surface* s, const TGameMedia& m) {
-    DrawHeadsUpOf(s, m, SampleSession(), false);
+void HeadsUpPicture(SDL_Surface* s, const TGameMedia& m, const TfwCatalogue& t) {
+    DrawHeadsUpOf(s, m, t, SampleSession(), false);
     DrawStones(s, m, {skSecond, skSecond, skSecond}, 100, kPictureTop + 10);
 }
 
@@ -88,81 +88,130 @@ void SpecialPicture(SDL_Surface* s, const TGameMedia& m) {
     DrawStones(s, m, {skBomb, skBomb, skBomb}, 190, kPictureTop + 10);
 }
 
-void RelaxedPicture(SDL_Surface* s, const TGameMedia& m) {
+void RelaxedPicture(SDL_Surface* s, const TGameMedia& m, const TfwCatalogue& t) {
     TGameSession relaxed = SampleSession();
     relaxed.Kind = TGameKind::Relaxed;
-    DrawHeadsUpOf(s, m, relaxed, false);
+    DrawHeadsUpOf(s, m, t, relaxed, false);
     DrawStones(s, m, {skThird, skThird, skThird}, 100, kPictureTop + 10);
 }
 
-void ContinuePicture(SDL_Surface* s, const TGameMedia& m) {
+void ContinuePicture(SDL_Surface* s, const TGameMedia& m, const TfwCatalogue& t) {
     if (m.F2 != nullptr)
-        m.F2->DrawText(s, 30, kPictureTop + 14, "Continue level 3, timed (score 1250)",
-                       kTextColour);
+        m.F2->DrawText(
+            s, 30, kPictureTop + 14,
+            fwSubstitute(t.Translate("Continue level %1, timed (score %2)"), {"3", "1250"}),
+            kTextColour);
 }
 
+// A page: its heading (English, translated where drawn), its picture and
+// its text, the player's keys named in it.
 struct TPage {
     const char* Heading;
     bool Logo; // false: the page shows the heads-up row where the logo stands
-    void (*Picture)(SDL_Surface*, const TGameMedia&);
-    std::string (*Text)(const TControls&, bool touch);
+    void (*Picture)(SDL_Surface*, const TGameMedia&, const TfwCatalogue&);
+    std::string (*Text)(const TfwCatalogue&, const TControls&, bool touch);
 };
 
 std::string K(const TControls& c, TAction a) {
     return c.KeyLabel(a);
 }
 
+// The pictures that need no words.
+template <void (*Draw)(SDL_Surface*, const TGameMedia&)>
+void Plain(SDL_Surface* s, const TGameMedia& m, const TfwCatalogue&) {
+    Draw(s, m);
+}
+
+// Each page's text is one paragraph; where it differs for a player by touch,
+// the sentences that differ are messages of their own.
 const TPage kPages[] = {
-    {"The board", true, SwapPicture,
-     [](const TControls& c, bool touch) {
-         return std::string(touch ? "Tap a stone, then a neighbour (or swipe it)"
-                                  : "Move the cursor (" + c.MovesLabel() + "), select a stone (" +
-                                        K(c, TAction::Select) + " or a click) and a neighbour") +
-                ": the swap stays only when it makes a line of three or more equal stones. "
-                "Every line clears at once, 25 points a stone; the stones above fall, new "
-                "ones drop in, and chains clear by themselves.";
+    // TRANSLATORS: box 290x20 (a how-to-play page's heading, font 16)
+    {N_("The board"), true, Plain<SwapPicture>,
+     [](const TfwCatalogue& t, const TControls& c, bool touch) {
+         return (touch
+                     ? t.Translate(
+                           // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines
+                           // of 11)
+                           "Tap a stone, then a neighbour (or swipe it): the swap stays only "
+                           "when it makes a line of three or more equal stones.")
+                     // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11);
+                     // %1 names the arrows, %2 a key
+                     : fwSubstitute(t.Translate("Move the cursor (%1), select a stone (%2 or a "
+                                                "click) and a neighbour: the swap stays only when "
+                                                "it makes a line of three or more equal stones."),
+                                    {t.Translate(c.MovesLabel()), K(c, TAction::Select)})) +
+                " " +
+                // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
+                t.Translate("Every line clears at once, 25 points a stone; the stones above fall, "
+                            "new ones drop in, and chains clear by themselves.");
      }},
-    {"The goals", false, GoalsPicture,
-     [](const TControls&, bool) {
-         return std::string(
+    // TRANSLATORS: box 290x20 (a how-to-play page's heading, font 16)
+    {N_("The goals"), false, GoalsPicture,
+     [](const TfwCatalogue& t, const TControls&, bool) {
+         return t.Translate(
+             // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
              "The column at the right counts the stones of each colour the level still asks "
              "for: level + 2 of each. Meet every goal and the level is complete. Level 6 "
              "brings a seventh colour, level 11 an eighth.");
      }},
-    {"Clock, lives and bonus", false, HeadsUpPicture,
-     [](const TControls&, bool) {
-         return std::string(
+    // TRANSLATORS: box 290x20 (a how-to-play page's heading, font 16)
+    {N_("Clock, lives and bonus"), false, HeadsUpPicture,
+     [](const TfwCatalogue& t, const TControls&, bool) {
+         return t.Translate(
+             // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
              "Level n gives (n - 1) x 5 + 60 seconds. Running out of time, or a board "
              "without a move, costs one of three lives and deals the level again. A "
              "completed level n brings 250 x n points. With no life left the game is over.");
      }},
-    {"The hint", true, HintPicture,
-     [](const TControls& c, bool touch) {
-         return (touch ? std::string("Hold a finger on a stone")
-                       : K(c, TAction::Hint) + " or a right click") +
-                " shows a swap that works. It costs 10 seconds of the clock in a timed game, "
-                "and 100 points (never below zero) in a relaxed one.";
+    // TRANSLATORS: box 290x20 (a how-to-play page's heading, font 16)
+    {N_("The hint"), true, Plain<HintPicture>,
+     [](const TfwCatalogue& t, const TControls& c, bool touch) {
+         return (touch
+                     // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
+                     ? t.Translate("Hold a finger on a stone shows a swap that works.")
+                     // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11);
+                     // %1 is a key
+                     : fwSubstitute(t.Translate("%1 or a right click shows a swap that works."),
+                                    {K(c, TAction::Hint)})) +
+                " " +
+                // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
+                t.Translate("It costs 10 seconds of the clock in a timed game, and 100 points "
+                            "(never below zero) in a relaxed one.");
      }},
-    {"Special stones", true, SpecialPicture,
-     [](const TControls&, bool) {
-         return std::string(
+    // TRANSLATORS: box 290x20 (a how-to-play page's heading, font 16)
+    {N_("Special stones"), true, Plain<SpecialPicture>,
+     [](const TfwCatalogue& t, const TControls&, bool) {
+         return t.Translate(
+             // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
              "Every 30th new stone is special: an hourglass, or a bomb when an hourglass is "
              "on the board already. It matches only its own kind, and no goal asks for it.");
      }},
-    {"The relaxed game", false, RelaxedPicture,
-     [](const TControls&, bool) {
-         return std::string(
+    // TRANSLATORS: box 290x20 (a how-to-play page's heading, font 16)
+    {N_("The relaxed game"), false, RelaxedPicture,
+     [](const TfwCatalogue& t, const TControls&, bool) {
+         return t.Translate(
+             // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
              "The relaxed game is the same game without the clock: a level ends when its "
              "goals are met, a hint costs 100 points, a board without moves costs a life. Its "
              "scores have a table of their own.");
      }},
-    {"Continue", true, ContinuePicture,
-     [](const TControls& c, bool touch) {
-         return (touch ? std::string("Leave a game")
-                       : "Leave a game (" + K(c, TAction::Leave) + ")") +
-                ", or close the program, and it is kept: the title offers to continue it. Up "
-                "to three games are kept, newest first, beside each other; Kept games lists "
-                "them. A game ends with GAME OVER, once its score is stored.";
+    // TRANSLATORS: box 290x20 (a how-to-play page's heading, font 16)
+    {N_("Continue"), true, ContinuePicture,
+     [](const TfwCatalogue& t, const TControls& c, bool touch) {
+         return (touch
+                     // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
+                     ? t.Translate("Leave a game, or close the program, and it is kept: the title "
+                                   "offers to continue it.")
+                     // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11);
+                     // %1 is a key
+                     : fwSubstitute(t.Translate("Leave a game (%1), or close the program, and "
+                                                "it is kept: the title offers to continue it."),
+                                    {K(c, TAction::Leave)})) +
+                " " +
+                // TRANSLATORS: box 270x88 (a how-to-play page's text, font 12, lines of 11)
+                t.Translate("Up to three games are kept, newest first, beside each other; Kept "
+                            "games lists them. A game ends with GAME OVER, once its score is "
+                            "stored.");
      }},
 };
 constexpr int32_t kPageCount = static_cast<int32_t>(std::size(kPages));
@@ -200,14 +249,16 @@ public:
             DrawBackground(surface, Ctx.Media);
         else if (Ctx.Media.Splash != nullptr)
             Ctx.Media.Splash->Draw(surface, 0, 0);
-        page.Picture(surface, Ctx.Media);
+        const TfwCatalogue& t = Ctx.App.Catalogue;
+        page.Picture(surface, Ctx.Media, t);
         TfwFont* f1 = Ctx.Media.F1;
         if (Ctx.Media.F3 != nullptr)
-            Ctx.Media.F3->DrawText(surface, kHeadingX, kHeadingY, page.Heading, kTextColour);
+            Ctx.Media.F3->DrawText(surface, kHeadingX, kHeadingY, t.Translate(page.Heading),
+                                   kTextColour);
         if (f1 == nullptr)
             return;
         const auto lines =
-            WrapText(f1, page.Text(Ctx.Prefs.Controls, Ctx.App.TouchPlayer), kTextWidth);
+            WrapText(f1, page.Text(t, Ctx.Prefs.Controls, Ctx.App.TouchPlayer), kTextWidth);
         for (size_t i = 0; i < lines.size(); ++i)
             f1->DrawText(surface, kTextLeft, kTextTop + static_cast<int32_t>(i) * kLineHeight,
                          lines[i], kTextColour);
@@ -218,10 +269,15 @@ private:
     int32_t page_ = 0;
 
     std::string Footer() const {
-        const std::string number =
-            "Page " + std::to_string(page_ + 1) + " / " + std::to_string(kPageCount);
-        return number + (Ctx.App.TouchPlayer ? " - tap right: next, left: back"
-                                             : " - Left / Right: turn, Escape: back");
+        const TfwCatalogue& t = Ctx.App.Catalogue;
+        const std::vector<std::string> numbers = {std::to_string(page_ + 1),
+                                                  std::to_string(kPageCount)};
+        return fwSubstitute(Ctx.App.TouchPlayer
+                                // TRANSLATORS: box 300x14 (how to play's last line, font 12)
+                                ? t.Translate("Page %1 / %2 - tap right: next, left: back")
+                                // TRANSLATORS: box 300x14 (how to play's last line, font 12)
+                                : t.Translate("Page %1 / %2 - Left / Right: turn, Escape: back"),
+                            numbers);
     }
 
     // Past the last page the pages close; before the first nothing happens.

@@ -17,19 +17,28 @@ constexpr int32_t kRowsLeft = 15;
 constexpr int32_t kRowsTop = 90;
 constexpr int32_t kRowHeight = 16;
 constexpr int32_t kHelpX = 50;
-constexpr const char* kHelp = "Return - continue, Escape - back to the title";
-constexpr const char* kTouchHelp = "Tap a game - continue, elsewhere - back";
+// TRANSLATORS: box 265x14 (the kept games' last line, font 12)
+constexpr const char* kHelp = N_("Return - continue, Escape - back to the title");
+// TRANSLATORS: box 265x14 (the kept games' last line, font 12)
+constexpr const char* kTouchHelp = N_("Tap a game - continue, elsewhere - back");
 
 // "Timed, level 7, score 4200, 2026-12-09": one kept game's row, its date as
 // the table writes dates.
-std::string RowText(const TKeptOffer& offer) {
+std::string RowText(const TfwCatalogue& t, const TKeptOffer& offer) {
     const TGameSession& s = offer.Game.Session;
     const std::time_t written = static_cast<std::time_t>(offer.WrittenNs / 1000000000);
     char when[32] = "";
     if (const std::tm* local = std::localtime(&written))
         std::strftime(when, sizeof when, "%Y-%m-%d", local);
-    return std::string(s.Kind == TGameKind::Relaxed ? "Relaxed" : "Timed") + ", level " +
-           std::to_string(s.Level) + ", score " + std::to_string(s.Score) + ", " + when;
+    const std::vector<std::string> values = {std::to_string(s.Level), std::to_string(s.Score),
+                                             when};
+    return s.Kind == TGameKind::Relaxed
+               // TRANSLATORS: box 290x16 (a row of the kept games' list, font 12); %1 the
+               // level, %2 the score, %3 the date as 2026-12-09
+               ? fwSubstitute(t.Translate("Relaxed, level %1, score %2, %3"), values)
+               // TRANSLATORS: box 290x16 (a row of the kept games' list, font 12); %1 the
+               // level, %2 the score, %3 the date as 2026-12-09
+               : fwSubstitute(t.Translate("Timed, level %1, score %2, %3"), values);
 }
 
 class TKeptGamesScreen : public TScreen {
@@ -74,14 +83,16 @@ public:
         TfwFont* f3 = Ctx.Media.F3;
         if (f1 == nullptr || f3 == nullptr)
             return;
-        f3->DrawText(surface, kHeadingX, kHeadingY, "Kept games", kTextColour);
+        const TfwCatalogue& t = Ctx.App.Catalogue;
+        // TRANSLATORS: box 290x20 (the kept games' heading, font 16)
+        f3->DrawText(surface, kHeadingX, kHeadingY, t.Translate("Kept games"), kTextColour);
         for (size_t i = 0; i < Ctx.Kept.Offers.size(); ++i)
             f1->DrawText(surface, kRowsLeft, kRowsTop + static_cast<int32_t>(i) * kRowHeight,
                          (static_cast<int32_t>(i) == choice_ ? "> " : "   ") +
-                             RowText(Ctx.Kept.Offers[i]),
+                             RowText(t, Ctx.Kept.Offers[i]),
                          kTextColour);
-        f1->DrawText(surface, kHelpX, kTableHelpY, Ctx.App.TouchPlayer ? kTouchHelp : kHelp,
-                     kTextColour);
+        f1->DrawText(surface, kHelpX, kTableHelpY,
+                     t.Translate(Ctx.App.TouchPlayer ? kTouchHelp : kHelp), kTextColour);
     }
 
 private:

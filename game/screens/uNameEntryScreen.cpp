@@ -86,6 +86,7 @@ public:
         DrawBackground(surface, Ctx.Media);
         if (Ctx.Tables.Editor() && Ctx.View.Engine) {
             Ctx.Tables.Editor()->TouchWords = Ctx.App.TouchPlayer;
+            Ctx.Tables.Editor()->Words = &Ctx.App.Catalogue;
             Ctx.Tables.Editor()->Draw(surface);
         }
     }

@@ -1,15 +1,16 @@
 // The options (desktop and web), from the title or the pause screen: the
 // music's and the effects' volumes, fullscreen and the window's scale (where
 // the program has a window of its own), whether leaving the window pauses,
-// and the controls. Up and Down choose, Left and Right (or a click left or
-// right of a value) change it, Return, Space or a click takes a switch or a
-// further screen; Escape, the pad's back button or Back go back to where the
-// options were opened from, and the settings are written then.
+// the language (spoken at once) and the controls. Up and Down choose, Left and Right (or a click
+// left or right of a value) change it, Return, Space or a click takes a switch or a further screen;
+// Escape, the pad's back button or Back go back to where the options were opened from, and the
+// settings are written then.
 #include "fwFont.h"
 #include "uMenu.h"
 #include "uScreen.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -19,7 +20,7 @@ constexpr int32_t kHeadingY = 48;
 constexpr int32_t kRowsLeft = 20;
 constexpr int32_t kRowsTop = 74;
 constexpr int32_t kRowHeight = 16;
-constexpr int32_t kValueX = 230;
+constexpr int32_t kValueX = 224;
 constexpr int32_t kValueWidth = 60; // the value's band: its left half lowers, its right raises
 constexpr int32_t kHelpX = 15;
 constexpr int32_t kHelpY = 216;
@@ -27,7 +28,34 @@ constexpr int32_t kHelpY = 216;
 constexpr int32_t kVolumeStep = 8;
 constexpr int32_t kVolumeMax = 128;
 
-enum class TOption : uint8_t { Music, Effects, Fullscreen, Scale, PauseWhenAway, Controls, Back };
+enum class TOption : uint8_t {
+    Music,
+    Effects,
+    Fullscreen,
+    Scale,
+    PauseWhenAway,
+    Language,
+    Controls,
+    Back
+};
+
+// The languages the player may choose, each by its own name ("" first:
+// the host's choice, named in the language spoken).
+struct TLanguageChoice {
+    const char* Code;
+    const char* Name;
+};
+constexpr TLanguageChoice kLanguages[] = {{"", nullptr},     {"de", "Deutsch"},  {"en", "English"},
+                                          {"es", "Español"}, {"fr", "Français"}, {"pl", "Polski"},
+                                          {"ru", "Русский"}};
+constexpr int32_t kLanguageCount = static_cast<int32_t>(std::size(kLanguages));
+
+int32_t LanguageIndex(const std::string& code) {
+    for (int32_t i = 0; i < kLanguageCount; ++i)
+        if (code == kLanguages[i].Code)
+            return i;
+    return 0;
+}
 
 // The next volume a step up or down, on the steps of 8.
 int32_t SteppedVolume(int32_t volume, int32_t direction) {
@@ -86,8 +114,9 @@ public:
     void Draw(SDL_Surface* surface) override {
         DrawBackground(surface, Ctx.Media);
         TfwFont* font = Ctx.Media.F2;
+        const TfwCatalogue& t = Ctx.App.Catalogue;
         if (Ctx.Media.F3 != nullptr)
-            Ctx.Media.F3->DrawText(surface, kHeadingX, kHeadingY, "Options", kTextColour);
+            Ctx.Media.F3->DrawText(surface, kHeadingX, kHeadingY, Heading(t), kTextColour);
         std::vector<std::string> labels, values;
         for (TOption o : Options()) {
             labels.push_back(Label(o));
@@ -95,11 +124,20 @@ public:
         }
         menu_.Draw(surface, font, labels, kTextColour, {{kValueX, values}});
         if (Ctx.Media.F1 != nullptr)
-            Ctx.Media.F1->DrawText(surface, kHelpX, kHelpY,
-                                   Ctx.App.TouchPlayer
-                                       ? "Tap a value's left or right half to change it"
-                                       : "Left / Right - change, Escape - back",
+            Ctx.Media.F1->DrawText(surface, kHelpX, kHelpY, HelpLine(t, Ctx.App.TouchPlayer),
                                    kTextColour);
+    }
+
+    static std::string Heading(const TfwCatalogue& t) {
+        // TRANSLATORS: box 290x20 (the options' heading, font 16)
+        return t.Translate("Options");
+    }
+
+    static std::string HelpLine(const TfwCatalogue& t, bool touch) {
+        // TRANSLATORS: box 300x14 (the options' help line, font 12)
+        return touch ? t.Translate("Tap a value's left or right half to change it")
+                     // TRANSLATORS: box 300x14 (the options' help line, font 12)
+                     : t.Translate("Left / Right - change, Escape - back");
     }
 
 private:
@@ -111,34 +149,52 @@ private:
         std::vector<TOption> options = {TOption::Music, TOption::Effects};
         if (Ctx.App.PlayerMaySwitchFullscreen())
             options.insert(options.end(), {TOption::Fullscreen, TOption::Scale});
-        options.insert(options.end(), {TOption::PauseWhenAway, TOption::Controls, TOption::Back});
+        options.insert(options.end(), {TOption::PauseWhenAway, TOption::Language, TOption::Controls,
+                                       TOption::Back});
         return options;
     }
 
     static bool HasValue(TOption o) { return o != TOption::Controls && o != TOption::Back; }
 
-    static std::string Label(TOption o) {
+    std::string Label(TOption o) const {
+        const TfwCatalogue& t = Ctx.App.Catalogue;
         switch (o) {
         case TOption::Music:
-            return "Music volume";
+            // TRANSLATORS: box 200x16 (an option's label, font 14)
+            return t.Translate("Music volume");
         case TOption::Effects:
-            return "Effects volume";
+            // TRANSLATORS: box 200x16 (an option's label, font 14)
+            return t.Translate("Effects volume");
         case TOption::Fullscreen:
-            return "Fullscreen";
+            // TRANSLATORS: box 200x16 (an option's label, font 14)
+            return t.Translate("Fullscreen");
         case TOption::Scale:
-            return "Window scale";
+            // TRANSLATORS: box 200x16 (an option's label, font 14)
+            return t.Translate("Window scale");
         case TOption::PauseWhenAway:
-            return "Pause when the window is left";
+            // TRANSLATORS: box 200x16 (an option's label, font 14)
+            return t.Translate("Pause when the window is left");
+        case TOption::Language:
+            // TRANSLATORS: box 200x16 (an option's label, font 14)
+            return t.Translate("Language");
         case TOption::Controls:
-            return "Controls";
+            // TRANSLATORS: box 200x16 (an option's label, font 14)
+            return t.Translate("Controls");
         case TOption::Back:
             break;
         }
-        return "Back";
+        // TRANSLATORS: box 200x16 (an option's label, font 14)
+        return t.Translate("Back");
     }
 
     std::string Value(TOption o) const {
-        const auto onOff = [](bool on) { return std::string(on ? "< on >" : "< off >"); };
+        const TfwCatalogue& t = Ctx.App.Catalogue;
+        const auto onOff = [&t](bool on) {
+            // TRANSLATORS: box 96x16 (an option's value, font 14; the arrows stay)
+            return on ? t.Translate("< on >")
+                      // TRANSLATORS: box 96x16 (an option's value, font 14; the arrows stay)
+                      : t.Translate("< off >");
+        };
         switch (o) {
         case TOption::Music:
             return "< " + std::to_string(Ctx.Sounds.Music / kVolumeStep) + " >";
@@ -150,6 +206,8 @@ private:
             return "< " + std::to_string(Ctx.App.WindowScale) + " >";
         case TOption::PauseWhenAway:
             return onOff(Ctx.Prefs.PauseWhenAway);
+        case TOption::Language:
+            return "< " + LanguageName(t, LanguageIndex(Ctx.Prefs.Language)) + " >";
         default:
             return "";
         }
@@ -168,10 +226,29 @@ private:
         case TOption::Scale:
             Ctx.App.SetWindowScale(Ctx.App.WindowScale + direction);
             break;
+        case TOption::Language:
+            ChooseLanguage(direction);
+            break;
         default:
             Take(o);
             break;
         }
+    }
+
+    static std::string LanguageName(const TfwCatalogue& t, int32_t index) {
+        if (kLanguages[index].Name != nullptr)
+            return kLanguages[index].Name;
+        // TRANSLATORS: box 68x16 (the language option's value between its arrows, font 14):
+        // the language the computer or the browser asks for
+        return t.Translate("Automatic");
+    }
+
+    // The next or the previous language, wrapping, spoken from now on.
+    void ChooseLanguage(int32_t direction) {
+        const int32_t index =
+            (LanguageIndex(Ctx.Prefs.Language) + direction + kLanguageCount) % kLanguageCount;
+        Ctx.Prefs.Language = kLanguages[index].Code;
+        Ctx.App.SpeakLanguage(Ctx.Prefs.Language);
     }
 
     void Take(TOption o) {
@@ -181,6 +258,9 @@ private:
             break;
         case TOption::PauseWhenAway:
             Ctx.Prefs.PauseWhenAway = !Ctx.Prefs.PauseWhenAway;
+            break;
+        case TOption::Language:
+            ChooseLanguage(1);
             break;
         case TOption::Controls:
             returning_ = true;

@@ -8,7 +8,8 @@
 
 namespace {
 
-constexpr const char* kOptionsLine = "Options";
+// TRANSLATORS: box 150x16 (the pause screen's line after "O - ", font 14)
+constexpr const char* kOptionsLine = N_("Options");
 constexpr int32_t kOptionsTop = 172;
 constexpr int32_t kOptionsHeight = 16; // the band that answers a click
 constexpr int32_t kOptionsSlack = 8;
@@ -51,9 +52,9 @@ protected:
 
 private:
     std::string LineText() const {
-        return Ctx.App.TouchPlayer
-                   ? std::string(kOptionsLine)
-                   : Ctx.Prefs.Controls.KeyLabel(TAction::PausedOptions) + " - " + kOptionsLine;
+        return Ctx.App.TouchPlayer ? Ctx.App.Catalogue.Translate(kOptionsLine)
+                                   : Ctx.Prefs.Controls.KeyLabel(TAction::PausedOptions) + " - " +
+                                         Ctx.App.Catalogue.Translate(kOptionsLine);
     }
 
     bool OnOptionsLine(int32_t x, int32_t y) const {

@@ -11,10 +11,21 @@ namespace {
 
 // The desktop table's other table and way out, below its ten lines; and its
 // heading, the kind of game, above the dates. Words for keys, or for taps.
-constexpr const char* kOtherKind[] = {"relaxed", "timed"};
-constexpr const char* kTableTouchHelp[] = {"Tap here - relaxed, elsewhere - back to the title",
-                                           "Tap here - timed, elsewhere - back to the title"};
-constexpr const char* kTableHeading[] = {"Timed", "Relaxed"};
+constexpr const char* kTableTouchHelp[] = {
+    // TRANSLATORS: box 270x14 (the table's last line, font 12)
+    N_("Tap here - relaxed, elsewhere - back to the title"),
+    // TRANSLATORS: box 270x14 (the table's last line, font 12)
+    N_("Tap here - timed, elsewhere - back to the title")};
+constexpr const char* kTableKeyHelp[] = {
+    // TRANSLATORS: box 270x14 (the table's last line, font 12); %1 is a key's name
+    N_("Click or %1 - relaxed, Return - back to the title"),
+    // TRANSLATORS: box 270x14 (the table's last line, font 12); %1 is a key's name
+    N_("Click or %1 - timed, Return - back to the title")};
+constexpr const char* kTableHeading[] = {
+    // TRANSLATORS: box 85x16 (the table's heading, the kind of game, font 14)
+    N_("Timed"),
+    // TRANSLATORS: box 85x16 (the table's heading, the kind of game, font 14)
+    N_("Relaxed")};
 constexpr int32_t kTableHeadingX = 230;
 constexpr int32_t kTableHeadingY = 41;
 // The table screen's notice of a failed save: the line above the table.
@@ -63,21 +74,24 @@ public:
         const THighscoreManager* table = Ctx.Tables.ShownTable();
         if (table && Ctx.View.Engine)
             table->DrawTable(surface, Ctx.Media.F1, 50, 230, 60, 15);
+        const TfwCatalogue& t = Ctx.App.Catalogue;
         if (table && !table->SaveError.empty() && Ctx.Media.F1 != nullptr)
-            Ctx.Media.F1->DrawText(surface, 50, kUnsavedNoticeY, "The scores could not be saved!",
-                                   kTextColour);
+            Ctx.Media.F1->DrawText(surface, 50, kUnsavedNoticeY,
+                                   // TRANSLATORS: box 175x14 (over the table, left of its
+                                   // heading, font 12)
+                                   t.Translate("The scores could not be saved!"), kTextColour);
         // The handheld has one table, and its menu button is named nowhere.
         if (kHandheld || Ctx.Media.F1 == nullptr || Ctx.Media.F2 == nullptr)
             return;
         const auto kind = static_cast<size_t>(Ctx.Tables.Shown == TGameKind::Relaxed);
         Ctx.Media.F1->DrawText(
             surface, 50, kTableHelpY,
-            Ctx.App.TouchPlayer ? std::string(kTableTouchHelp[kind])
-                                : "Click or " + Ctx.Prefs.Controls.KeyLabel(TAction::OtherTable) +
-                                      " - " + kOtherKind[kind] + ", Return - back to the title",
+            Ctx.App.TouchPlayer ? t.Translate(kTableTouchHelp[kind])
+                                : fwSubstitute(t.Translate(kTableKeyHelp[kind]),
+                                               {Ctx.Prefs.Controls.KeyLabel(TAction::OtherTable)}),
             kTextColour);
-        Ctx.Media.F2->DrawText(surface, kTableHeadingX, kTableHeadingY, kTableHeading[kind],
-                               kTextColour);
+        Ctx.Media.F2->DrawText(surface, kTableHeadingX, kTableHeadingY,
+                               t.Translate(kTableHeading[kind]), kTextColour);
     }
 };
 

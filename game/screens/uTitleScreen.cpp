@@ -48,12 +48,10 @@ constexpr int32_t kKeptNoticeGap = 8;
 constexpr int32_t kVolumeLeft = 250;
 constexpr int32_t kVolumeTop = 220;
 constexpr int32_t kSoundHintGap = 12;
-constexpr const char* kSoundHint = "Press a key or click for sound";
 // Where the title says that the player's scores are not kept (a browser
 // that keeps no storage for the page): over the kept games' notice.
 constexpr int32_t kNotKeptLeft = 5;
 constexpr int32_t kNotKeptTop = 206;
-constexpr const char* kNotKeptNotice = "Scores are not kept in this browser";
 constexpr int32_t kIdleSecondsBeforeDemo = 10; // the demo starts at the tick after
 
 std::vector<std::string> Texts(const std::vector<TMenuLine>& menu) {
@@ -69,7 +67,8 @@ std::vector<std::string> Texts(const std::vector<TMenuLine>& menu) {
 // changes.
 TfwPictureCache::TKey TitleKey(const TScreenContext& game, const std::vector<std::string>& texts,
                                int32_t choice) {
-    std::string joined = game.Kept.Notice;
+    std::string joined =
+        game.App.Language + "\n" + game.Kept.Notice + "\n" + game.Kept.NoticeDetail;
     for (const std::string& t : texts)
         joined.append("\n").append(t);
     TfwPictureCache::TKey key = {static_cast<uintptr_t>(game.Sounds.Effects),
@@ -166,7 +165,8 @@ public:
     void Draw(SDL_Surface* surface) override {
         std::vector<std::string> texts =
             kHandheld ? TitleHelpLines(Ctx.Prefs.Controls) : Texts(Menu());
-        for (const std::string& line : TitleKeyLines(Ctx.Prefs.Controls, Ctx.App.TouchPlayer))
+        for (const std::string& line :
+             TitleKeyLines(Ctx.App.Catalogue, Ctx.Prefs.Controls, Ctx.App.TouchPlayer))
             texts.push_back(line);
         Ctx.TitlePicture.Draw(surface, TitleKey(Ctx, texts, menu_.Choice()),
                               [this](SDL_Surface* s) { DrawTitle(s); });
@@ -177,8 +177,8 @@ private:
     bool returning_ = false; // the title comes back from a screen it opened
 
     std::vector<TMenuLine> Menu() const {
-        return TitleMenu(Ctx.Kept.Offers, Ctx.Prefs.Controls, Ctx.App.PlayerMayQuit(),
-                         Ctx.App.TouchPlayer);
+        return TitleMenu(Ctx.App.Catalogue, Ctx.Kept.Offers, Ctx.Prefs.Controls,
+                         Ctx.App.PlayerMayQuit(), Ctx.App.TouchPlayer);
     }
 
     void HandheldKeys() {
@@ -227,7 +227,10 @@ private:
 
     void DrawTitle(SDL_Surface* surface) {
         DrawBackground(surface, Ctx.Media);
-        Text(surface, Ctx.Media.F1, 5, 44, "Tessaril - Version " TESSARIL_VERSION);
+        Text(
+            surface, Ctx.Media.F1, 5, 44,
+            // TRANSLATORS: box 300x14 (the title's version line, font 12)
+            fwSubstitute(Ctx.App.Catalogue.Translate("Tessaril - Version %1"), {TESSARIL_VERSION}));
         DrawVolume(surface);
         if constexpr (kHandheld)
             DrawHandheld(surface);
@@ -252,20 +255,27 @@ private:
 
     void DrawMenu(SDL_Surface* surface) const {
         const TGameMedia& m = Ctx.Media;
+        const TfwCatalogue& t = Ctx.App.Catalogue;
         menu_.Draw(surface, m.F2, Texts(Menu()), kTextColour);
         if (Ctx.Session.Score > 0 && Ctx.Kept.Offers.empty())
             Text(surface, m.F2, kSideLeft, kSideScoreTop,
-                 "Last Score: " + std::to_string(Ctx.Session.Score));
-        const auto keys = TitleKeyLines(Ctx.Prefs.Controls, Ctx.App.TouchPlayer);
+                 // TRANSLATORS: box 128x16 (the title's last score, font 14)
+                 fwSubstitute(t.Translate("Last Score: %1"), {std::to_string(Ctx.Session.Score)}));
+        const auto keys = TitleKeyLines(t, Ctx.Prefs.Controls, Ctx.App.TouchPlayer);
         for (size_t i = 0; i < keys.size(); ++i)
             Text(surface, m.F1, kSideLeft, kKeyLinesTop + static_cast<int32_t>(i) * kKeyLineHeight,
                  keys[i]);
         Text(surface, m.F1, kCreditsLeft, kCreditsTop,
-             "Written by Orvin Tasker (Programming / GP2XWIZ),");
+             // TRANSLATORS: box 310x14 (the credits' first line, font 12)
+             t.Translate("Written by Orvin Tasker (Programming / GP2XWIZ),"));
         Text(surface, m.F1, kCreditsLeft, kCreditsTop + kCreditsLineHeight,
-             "Mabel Quorne (Programming / Art); sound: The Internet");
+             // TRANSLATORS: box 310x14 (the credits' second line, font 12)
+             t.Translate("Mabel Quorne (Programming / Art); sound: The Internet"));
         if (!Ctx.App.FilesKept())
-            Text(surface, m.F1, kNotKeptLeft, kNotKeptTop, kNotKeptNotice);
+            Text(surface, m.F1, kNotKeptLeft, kNotKeptTop,
+                 // TRANSLATORS: box 310x14 (the title's notice in a browser that keeps
+                 // nothing, font 12)
+                 t.Translate("Scores are not kept in this browser"));
         DrawKeptNotice(surface);
     }
 
@@ -273,13 +283,19 @@ private:
     // keeps its volume line.
     void DrawVolume(SDL_Surface* surface) const {
         TfwFont* font = Ctx.Media.F1;
+        const TfwCatalogue& t = Ctx.App.Catalogue;
         Text(surface, font, kVolumeLeft, kVolumeTop,
-             Ctx.App.Silent && !kHandheld ? std::string("Sound: off")
-                                          : "Volume: " + std::to_string(Ctx.Sounds.Effects));
+             Ctx.App.Silent && !kHandheld
+                 // TRANSLATORS: box 70x14 (the title's volume line, font 12)
+                 ? t.Translate("Sound: off")
+                 // TRANSLATORS: box 70x14 (the title's volume line, font 12); %1 up to 128
+                 : fwSubstitute(t.Translate("Volume: %1"), {std::to_string(Ctx.Sounds.Effects)}));
         // Does the page's sound wait for the player's first key, click or touch?
+        // TRANSLATORS: box 230x14 (the page's title, left of the volume line, font 12)
+        const std::string hint = t.Translate("Press a key or click for sound");
         if (!Ctx.App.Silent && Ctx.App.Platform().SoundWaits() && font != nullptr)
-            Text(surface, font, kVolumeLeft - kSoundHintGap - font->TextWidth(kSoundHint),
-                 kVolumeTop, kSoundHint);
+            Text(surface, font, kVolumeLeft - kSoundHintGap - font->TextWidth(hint), kVolumeTop,
+                 hint);
     }
 
     // Cut to end before the volume line; the whole sentence went to standard error.
@@ -287,10 +303,21 @@ private:
         TfwFont* font = Ctx.Media.F1;
         if (Ctx.Kept.Notice.empty() || font == nullptr)
             return;
-        std::string text = Ctx.Kept.Notice;
+        std::string text =
+            fwSubstitute(Ctx.App.Catalogue.Translate(Ctx.Kept.Notice), {Ctx.Kept.NoticeDetail});
         const int32_t room = kVolumeLeft - kKeptNoticeGap - kKeptNoticeLeft;
-        while (text.size() > 3 && font->TextWidth(text) > room)
-            text = text.substr(0, text.size() - 4) + "...";
+        if (font->TextWidth(text) > room) {
+            // One character at a time (a UTF-8 sequence whole) until the dots fit too.
+            const auto continuation = [](char c) {
+                return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+            };
+            while (!text.empty() && font->TextWidth(text + "...") > room) {
+                while (text.size() > 1 && continuation(text.back()))
+                    text.pop_back();
+                text.pop_back();
+            }
+            text += "...";
+        }
         Text(surface, font, kKeptNoticeLeft, kKeptNoticeTop, text);
     }
 };
@@ -303,16 +330,21 @@ template <> std::unique_ptr<TScreen> MakeScreen<TGameState::gsTitle>(TScreenCont
 
 namespace {
 
-std::string KeptLine(const TGameSession& s) {
-    return "Continue level " + std::to_string(s.Level) + ", " +
-           (s.Kind == TGameKind::Relaxed ? "relaxed" : "timed") + " (score " +
-           std::to_string(s.Score) + ")";
+std::string KeptLine(const TfwCatalogue& t, const TGameSession& s) {
+    const std::vector<std::string> values = {std::to_string(s.Level), std::to_string(s.Score)};
+    return s.Kind == TGameKind::Relaxed
+               // TRANSLATORS: box 284x16 (the title's first menu entry after "C - ", font 14); %1
+               // and %2 up to 9999
+               ? fwSubstitute(t.Translate("Continue level %1, relaxed (score %2)"), values)
+               // TRANSLATORS: box 284x16 (the title's first menu entry after "C - ", font 14); %1
+               // and %2 up to 9999
+               : fwSubstitute(t.Translate("Continue level %1, timed (score %2)"), values);
 }
 
 } // namespace
 
-std::vector<TMenuLine> TitleMenu(const std::vector<TKeptOffer>& kept, const TControls& controls,
-                                 bool quits, bool touch) {
+std::vector<TMenuLine> TitleMenu(const TfwCatalogue& t, const std::vector<TKeptOffer>& kept,
+                                 const TControls& controls, bool quits, bool touch) {
     using E = TMenuEntry;
     std::vector<TMenuLine> menu;
     const auto add = [&](E entry, TAction shortcut, const std::string& text) {
@@ -320,17 +352,26 @@ std::vector<TMenuLine> TitleMenu(const std::vector<TKeptOffer>& kept, const TCon
             {entry, shortcut, touch ? text : controls.KeyLabel(shortcut) + " - " + text});
     };
     if (!kept.empty())
-        add(E::Continue, TAction::Continue, KeptLine(kept.front().Game.Session));
+        add(E::Continue, TAction::Continue, KeptLine(t, kept.front().Game.Session));
     if (kept.size() > 1)
         add(E::KeptGames, TAction::KeptGames,
-            "Kept games (" + std::to_string(kept.size() - 1) + " more)");
-    add(E::NewGame, TAction::NewGame, "New game");
-    add(E::Relaxed, TAction::Relaxed, "Relaxed game");
-    add(E::Highscores, TAction::Highscores, "High scores");
-    add(E::Options, TAction::Options, "Options");
-    add(E::HowToPlay, TAction::HowToPlay, "How to play");
+            // TRANSLATORS: box 270x16 (a title menu entry after "K - ", font 14); %1 is a
+            // number from 1
+            fwSubstitute(t.Plural("Kept games (%1 more)", "Kept games (%1 more)", kept.size() - 1),
+                         {std::to_string(kept.size() - 1)}));
+    // TRANSLATORS: box 150x16 (a title menu entry after "N - ", font 14)
+    add(E::NewGame, TAction::NewGame, t.Translate("New game"));
+    // TRANSLATORS: box 150x16 (a title menu entry after "R - ", font 14)
+    add(E::Relaxed, TAction::Relaxed, t.Translate("Relaxed game"));
+    // TRANSLATORS: box 150x16 (a title menu entry after "H - ", font 14)
+    add(E::Highscores, TAction::Highscores, t.Translate("High scores"));
+    // TRANSLATORS: box 150x16 (a title menu entry after "O - ", font 14)
+    add(E::Options, TAction::Options, t.Translate("Options"));
+    // TRANSLATORS: box 150x16 (a title menu entry after "I - ", font 14)
+    add(E::HowToPlay, TAction::HowToPlay, t.Translate("How to play"));
     if (quits)
-        add(E::Quit, TAction::Quit, "Quit");
+        // TRANSLATORS: box 150x16 (a title menu entry after "Q - ", font 14)
+        add(E::Quit, TAction::Quit, t.Translate("Quit"));
     return menu;
 }
 
@@ -340,15 +381,33 @@ std::vector<std::string> TitleHelpLines(const TControls& controls) {
             "'" + controls.KeyLabel(TAction::Leave) + "' - Quit game"};
 }
 
-std::vector<std::string> TitleKeyLines(const TControls& controls, bool touch) {
+std::vector<std::string> TitleKeyLines(const TfwCatalogue& t, const TControls& controls,
+                                       bool touch) {
     if constexpr (kHandheld)
         return {};
     if (touch)
-        return {"Tap two stones - swap", "Swipe a stone - swap", "Tap II - pause",
-                "Hold a stone - hint"};
+        return {// TRANSLATORS: box 130x13 (a key line of the title's right column, font 12)
+                t.Translate("Tap two stones - swap"),
+                // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12)
+                t.Translate("Swipe a stone - swap"),
+                // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12)
+                t.Translate("Tap II - pause"),
+                // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12)
+                t.Translate("Hold a stone - hint")};
     // Fullscreen is the window's own key, not the game's.
-    return {"Click or " + controls.KeyLabel(TAction::Select) + " - swap",
-            controls.MovesLabel() + " - move",
-            controls.KeyLabel(TAction::Pause) + " or click II - pause",
-            controls.KeyLabel(TAction::Hint) + " or right click - hint", "F11 - fullscreen"};
+    return {
+        // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12); %1 up to Tab
+        // (a key)
+        fwSubstitute(t.Translate("Click or %1 - swap"), {controls.KeyLabel(TAction::Select)}),
+        // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12); %1 names the
+        // arrows
+        fwSubstitute(t.Translate("%1 - move"), {t.Translate(controls.MovesLabel())}),
+        // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12); %1 up to Tab
+        // (a key)
+        fwSubstitute(t.Translate("%1 or click II - pause"), {controls.KeyLabel(TAction::Pause)}),
+        // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12); %1 up to Tab
+        // (a key)
+        fwSubstitute(t.Translate("%1 or right click - hint"), {controls.KeyLabel(TAction::Hint)}),
+        // TRANSLATORS: box 130x13 (a key line of the title's right column, font 12)
+        t.Translate("F11 - fullscreen")};
 }

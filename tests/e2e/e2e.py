@@ -1744,12 +1744,12 @@ def sc_r_table(game, st):
 
 # --- A key bound on the options screen ---------------------------------------
 
-# The options' rows (x 20, from y 74, 16 apart; Controls is the sixth on the
-# desktop) and the controls list's (x 15, from y 66, 12 apart; Pause is the
+# The options' rows (x 20, from y 74, 16 apart; Controls is the seventh on
+# the desktop, after Language) and the controls list's (x 15, from y 66, 12 apart; Pause is the
 # seventh, its key at x 150): the chosen row white, the others orange.
-OPTIONS_ROWS = [(20, 74 + 16 * i, 300, 90 + 16 * i) for i in range(7)]
+OPTIONS_ROWS = [(20, 74 + 16 * i, 300, 90 + 16 * i) for i in range(8)]
 CONTROLS_ROWS = [(15, 66 + 12 * i, 300, 78 + 12 * i) for i in range(12)]
-OPTIONS_CONTROLS, CONTROLS_PAUSE = 5, 6
+OPTIONS_CONTROLS, CONTROLS_PAUSE = 6, 6
 PAUSE_KEY_BOX = (150, 138, 250, 150)
 
 

@@ -71,22 +71,22 @@ TEST(Language, LoadsTheChosenCatalogue) {
         const char* Chosen;
         std::vector<std::string> Preferred;
         const char* Language;
-        const char* Keys; // "Keys:" in that language
+        const char* Keys; // --help's "Keys (as settings.txt binds them):" in that language
     };
     const std::string po = SourcePath("po");
     const TCase cases[] = {
-        {po.c_str(), "pl", {"ru_RU.UTF-8"}, "pl", "Klawisze:"},
-        {po.c_str(), "", {"ru_RU.UTF-8"}, "ru", "Клавиши:"},
-        {po.c_str(), "xx", {"sv", "de-CH"}, "de", "Tasten:"},
-        {po.c_str(), "", {"C"}, "en", "Keys:"},
-        {"no-such-folder", "de", {"fr"}, "en", "Keys:"},
+        {po.c_str(), "pl", {"ru_RU.UTF-8"}, "pl", "Klawisze (według settings.txt):"},
+        {po.c_str(), "", {"ru_RU.UTF-8"}, "ru", "Клавиши (как задано в settings.txt):"},
+        {po.c_str(), "xx", {"sv", "de-CH"}, "de", "Tasten (wie settings.txt sie belegt):"},
+        {po.c_str(), "", {"C"}, "en", "Keys (as settings.txt binds them):"},
+        {"no-such-folder", "de", {"fr"}, "en", "Keys (as settings.txt binds them):"},
     };
     for (const TCase& c : cases) {
         TfwCatalogue catalogue;
         std::vector<std::string> problems;
         EXPECT_EQ(fwLoadLanguage(c.Chosen, c.Preferred, c.Folder, catalogue, problems), c.Language)
             << c.Chosen;
-        EXPECT_EQ(catalogue.Translate("Keys:"), c.Keys) << c.Chosen;
+        EXPECT_EQ(catalogue.Translate("Keys (as settings.txt binds them):"), c.Keys) << c.Chosen;
         EXPECT_TRUE(problems.empty()) << problems.front();
     }
 }

@@ -224,8 +224,8 @@ TEST_F(TrueTypeTest, DrawsUTF8AsSDLTtf) {
         ASSERT_TRUE(
             catalogue.LoadFromFile(SourcePath(std::string("po/") + language + ".po"), problems));
         for (const char* msgid : {"Loading Tessaril\xE2\x80\xA6", "Fullscreen (F11)",
-                                  "Keys:", "the high score table (on the title)",
-                                  "volume down / up", "%1: the game starts without it."})
+                                  "Keys (as settings.txt binds them):", "High scores",
+                                  "Volume down", "GAME OVER", "%1: the game starts without it."})
             texts.push_back(catalogue.Translate(msgid));
     }
     std::vector<std::string> faults;

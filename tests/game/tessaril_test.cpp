@@ -15,6 +15,7 @@
 #include "uHighscore.h"
 #include "uLettering.h"
 #include "uSaveGame.h"
+#include "uSettings.h"
 #include "uTextFile.h"
 #include "uWords.h"
 
@@ -1270,7 +1271,8 @@ TEST_F(TessarilScreens, EveryScreenMatchesItsReferencePicture) {
         game->Kept[1].Game.Session.Kind = TGameKind::Relaxed;
         for (TKeptOffer& offer : game->Kept)
             offer.WrittenNs = 1796817600LL * 1000000000; // noon, 2026-12-09 (UTC)
-        game->Ctx.Kept.Notice = "Game not kept: No space left on device";
+        game->Ctx.Kept.Notice = "Game not kept: %1";
+        game->Ctx.Kept.NoticeDetail = "No space left on device";
         check("title-kept-more");
         game->Ctx.Kept.Notice.clear();
         game->SetState(TGameState::gsKeptGames);
@@ -1399,6 +1401,72 @@ TEST_F(TessarilStates, OptionsFromThePauseScreenKeepTheGameAndGoBackToIt) {
     Press(TAction::MenuBack);
     EXPECT_EQ(TGameState::gsPaused, game->State());
     EXPECT_FALSE(game->Terminated) << "Escape goes back, and ends nothing";
+}
+
+// The title, a game under its ready overlay and the table in German, Polish
+// and Russian (desktop and web): the longer words and the Cyrillic letters
+// stay inside the picture and clear of each other.
+TEST_F(TessarilScreens, ScreensInOtherLanguagesMatchTheirReferencePictures) {
+    if constexpr (kHandheld)
+        GTEST_SKIP() << "the handheld speaks English";
+    Start();
+    SDL_Surface* s = Surface();
+    game->Highscores()->AddScore("ALICE", 4200, 1, 1);
+    for (auto& entry : game->Highscores()->Entries)
+        entry->Date = 45678.5;
+    for (const char* language : {"de", "pl", "ru"}) {
+        game->SpeakLanguage(language);
+        ASSERT_EQ(language, game->Language);
+        const auto check = [&](const std::string& name) {
+            Draw();
+            EXPECT_EQ("", CompareWithReference(s, name + "-" + language)) << name;
+        };
+        game->Kept = {TKeptOffer{}, TKeptOffer{}};
+        game->Kept[0].Game.Session.Level = 7;
+        game->Kept[0].Game.Session.Score = 4200;
+        check("title");
+        game->Kept.clear();
+        Press(TAction::Highscores);
+        ASSERT_EQ(TGameState::gsHighscores, game->State());
+        check("table");
+        Press(TAction::Confirm);
+        Frame();
+        Press(TAction::Select);
+        Settle();
+        ASSERT_EQ(TGameState::gsReady, game->State());
+        check("ready");
+        Press(TAction::Leave);
+        Frame();
+        ASSERT_EQ(TGameState::gsTitle, game->State());
+    }
+}
+
+// The language option (desktop and web): Automatic, then each language by
+// its own name; a step speaks the next at once, and settings.txt keeps it.
+TEST_F(TessarilGame, TheLanguageOptionSpeaksAtOnceAndIsKept) {
+    if constexpr (kHandheld)
+        GTEST_SKIP() << "the handheld has no options";
+    Start();
+    EXPECT_EQ(kfwEnglish, game->Language);
+    Press(TAction::Options);
+    ASSERT_EQ(TGameState::gsOptions, game->State());
+    for (int i = 0; i < 3; ++i) // up from the first row: Back, Controls, Language
+        Press(TAction::MenuUp);
+    Press(TAction::MenuRight); // Automatic -> Deutsch
+    EXPECT_EQ("de", game->Language);
+    EXPECT_EQ("Optionen", game->Catalogue.Translate("Options"));
+    Press(TAction::MenuLeft);
+    Press(TAction::MenuLeft); // past Automatic to the last, Русский
+    EXPECT_EQ("ru", game->Language);
+    Press(TAction::MenuBack);
+    std::string settings;
+    ASSERT_TRUE(ReadWholeFile("settings.txt", settings));
+    EXPECT_NE(std::string::npos, settings.find("language=ru\n")) << settings;
+    Stop();
+    // The next start speaks it, and --help too.
+    Start(false);
+    EXPECT_EQ("ru", game->Language);
+    EXPECT_EQ("ru", StoredLanguage());
 }
 
 // The menus' screens (desktop and web): the options, the controls list
@@ -2174,14 +2242,14 @@ TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
     std::vector<TOverlayLettering> overlays(kHandheldOverlays.begin(), kHandheldOverlays.end());
     std::vector<TOverlayWords> lettered;
     for (const TOverlayLettering& o : kDesktopOverlays)
-        lettered.push_back(
-            OverlayWords(o.Id, 2, [&controls](TAction a) { return controls.KeyLabel(a); }));
+        lettered.push_back(OverlayWords(TfwCatalogue(), o.Id, 2,
+                                        [&controls](TAction a) { return controls.KeyLabel(a); }));
     if constexpr (!kHandheld)
         for (size_t i = 0; i < overlays.size(); ++i)
             overlays[i] = {kDesktopOverlays[i].Id, lettered[i].Big.c_str(),
                            lettered[i].Small.c_str()};
     const auto help = TitleHelpLines(controls);
-    const auto keyLines = TitleKeyLines(controls, false);
+    const auto keyLines = TitleKeyLines(TfwCatalogue(), controls, false);
     const std::set<int32_t> none, select{KeyOf(TAction::Select)}, pause{KeyOf(TAction::Pause)},
         quit{KeyOf(TAction::Leave)}, table{KeyOf(TAction::Highscores)}, hint{SDLK_y},
         fullscreen{SDLK_F11}, cursor{SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT};
@@ -2203,7 +2271,8 @@ TEST_F(TessarilScreens, ScreensNameOnlyTheKeysOfThisBuild) {
         (void)table;
         EXPECT_TRUE(keyLines.empty());
     } else {
-        for (const TMenuLine& line : TitleMenu({TKeptOffer{}, TKeptOffer{}}, controls, true, false))
+        for (const TMenuLine& line :
+             TitleMenu(TfwCatalogue(), {TKeptOffer{}, TKeptOffer{}}, controls, true, false))
             texts.emplace_back(line.Text, std::set<int32_t>{controls.Key(line.Shortcut)});
         const std::set<int32_t> expected[] = {select, cursor, pause, hint, fullscreen};
         ASSERT_EQ(std::size(expected), keyLines.size());
@@ -2233,9 +2302,9 @@ TEST_F(TessarilScreens, OverlayLinesFitBetweenTheGems) {
     const int32_t lineSize = kMediaList[miFontLine].FontSize;
     const TKeyNamer longKey = [](TAction) { return std::string("left shift"); };
     for (const TOverlayLettering& o : kDesktopOverlays) {
-        const TOverlayWords own =
-            OverlayWords(o.Id, 3, [](TAction a) { return TControls().KeyLabel(a); });
-        const TOverlayWords longest = OverlayWords(o.Id, 99, longKey);
+        const TOverlayWords own = OverlayWords(TfwCatalogue(), o.Id, 3,
+                                               [](TAction a) { return TControls().KeyLabel(a); });
+        const TOverlayWords longest = OverlayWords(TfwCatalogue(), o.Id, 99, longKey);
         EXPECT_NE(std::string::npos, longest.Small.find("LEFT SHIFT")) << longest.Small;
         for (const auto& [text, size, style, shrinks] :
              {std::tuple{own.Big, bigSize, kGoldLettering, false},

@@ -817,6 +817,32 @@ async function checkFailures(browser, url) {
   }
 }
 
+// A browser asking for Austrian German first plays in German: the title
+// against the page's own reference picture of it.
+async function checkGermanTitle(browser, url) {
+  const context = await browser.createBrowserContext();
+  try {
+    const page = await context.newPage();
+    await page.evaluateOnNewDocument(list => {
+      Object.defineProperty(navigator, 'languages', {get: () => list});
+    }, ['de-AT', 'en-US']);
+    await open(page, url);
+    await step(page, 1500);
+    const shown = await canvasRGB(page);
+    keepReference('title-de', shown);
+    const {count, diff} = differ(shown, readPNG(referencePath('title-de')));
+    console.log(`title-de: ${count} pixels differ from the title-de reference picture`);
+    if (count > 0) {
+      fs.mkdirSync(failureDir, {recursive: true});
+      writePNG(path.join(failureDir, 'title-de-page.png'), shown);
+      writePNG(path.join(failureDir, 'title-de-diff.png'), diff);
+      failures.push(`the title asked for de-AT differs from its German reference (${failureDir})`);
+    }
+  } finally {
+    await context.close();
+  }
+}
+
 // A browser that decodes no Ogg Vorbis (its canPlayType says so) plays the
 // MP3 copies: the seven effects decoded, the first track fetched as MP3 and
 // sounding after the first key; no Ogg track is asked for, by the page nor
@@ -882,6 +908,7 @@ async function test(page, url, server) {
   await checkOffline(page, url, server);
   await checkUpdate(page, url, server);
   await checkFailures(page.browser(), url);
+  await checkGermanTitle(page.browser(), url);
   await checkMp3(page.browser(), url);
   await twoTabsKeep(page.browser(), url);
   await lostClaim(page.browser(), url);
