@@ -155,8 +155,9 @@ TEST(Controls, RebindingSwapsWithinAGroupAndRefusesTheWindowsAndTheMenusKeys) {
         for (const TControlInfo& a : ControlList()) {
             EXPECT_NE(TControls::kNone, c.Key(a.Action)) << a.Setting << " has no key";
             for (const TControlInfo& b : ControlList())
-                if (a.Action != b.Action && (a.Groups & b.Groups))
+                if (a.Action != b.Action && (a.Groups & b.Groups)) {
                     EXPECT_NE(c.Key(a.Action), c.Key(b.Action)) << a.Setting << ", " << b.Setting;
+                }
         }
     }
     EXPECT_EQ("Space Down Left Right", c.MovesLabel());
