@@ -11,10 +11,6 @@ std::string Capitals(std::string text) {
     return text;
 }
 
-} // namespace
-
-namespace {
-
 // An overlay's big line; "" for an id that is no overlay.
 std::string BigLine(const TfwCatalogue& t, TMediaId id, const std::string& shown) {
     switch (id) {

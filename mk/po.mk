@@ -23,7 +23,9 @@ PO_DESKTOP := dist/tessaril.desktop dist/io.github.tessaril.Tessaril.metainfo.xm
 PO_KEYWORDS := --keyword=Translate:1,1t --keyword=Translate:1c,2,2t \
                --keyword=Plural:1,2,3t --keyword=Plural:1c,2,3,4t --keyword=N_:1 \
                --keyword=pageText:1 --keyword=pageFormat:1
+# Locations name files only, so that moving code leaves the template as it is.
 XGETTEXT := xgettext --from-code=UTF-8 --add-comments=TRANSLATORS: --sort-by-file \
+            --add-location=file \
             --package-name=Tessaril --package-version=$(shell cat VERSION) \
             --msgid-bugs-address=https://github.com/tessaril/tessaril/issues
 

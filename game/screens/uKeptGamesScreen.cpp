@@ -1,11 +1,12 @@
 // The list of the kept games (desktop and web): each with its kind, level,
-// score and when it was last played, newest first. Up and Down choose, the
-// select key, Return or a click on a game continues it; Escape, the quit key
-// or a click elsewhere goes back to the title.
+// score and when it was last played, newest first, the chosen one on the
+// menus' bar. Up and Down or the wheel choose, Return, Space or a click on a
+// game continues it; Escape, the quit key or a click elsewhere goes back to
+// the title.
 #include "fwFont.h"
+#include "uMenu.h"
 #include "uScreen.h"
 
-#include <algorithm>
 #include <ctime>
 #include <string>
 
@@ -13,7 +14,7 @@ namespace {
 
 constexpr int32_t kHeadingX = 15;
 constexpr int32_t kHeadingY = 64;
-constexpr int32_t kRowsLeft = 15;
+constexpr int32_t kRowsLeft = 20;
 constexpr int32_t kRowsTop = 90;
 constexpr int32_t kRowHeight = 16;
 constexpr int32_t kHelpX = 50;
@@ -45,35 +46,33 @@ class TKeptGamesScreen : public TScreen {
 public:
     using TScreen::TScreen;
 
-    void Enter() override { choice_ = 0; }
+    void Enter() override { menu_.Choose(0, Count()); }
 
     // Escape is the list's own way back, not the program's end.
     bool TakesEveryKey() const override { return true; }
 
     void Keys() override {
-        const auto count = static_cast<int32_t>(Ctx.Kept.Offers.size());
+        const int32_t count = Count();
         if (count == 0 || Pressed(TAction::MenuBack, true) || Pressed(TAction::Leave, true)) {
             Ctx.States.Set(TGameState::gsTitle);
             return;
         }
-        if (Pressed(TAction::MenuUp, false))
-            choice_ = (choice_ + count - 1) % count;
-        if (Pressed(TAction::MenuDown, false))
-            choice_ = (choice_ + 1) % count;
-        choice_ = std::min(choice_, count - 1);
+        menu_.Choose(menu_.Choice(), count);
+        if (menu_.Move(Ctx.App, count))
+            return;
         if (Pressed(TAction::MenuTake, true))
-            Ctx.Moves.ContinueGame(Ctx.Kept.Offers[static_cast<size_t>(choice_)]);
+            Ctx.Moves.ContinueGame(Ctx.Kept.Offers[static_cast<size_t>(menu_.Choice())]);
     }
 
     void PointerPressed(const TfwPointerEvent& e) override {
-        if (e.Button != SDL_BUTTON_LEFT || !e.OnPicture)
+        if (!e.OnPicture || menu_.Wheel(e, Count()) || e.Button != SDL_BUTTON_LEFT)
             return;
-        const int32_t row = e.Y >= kRowsTop ? (e.Y - kRowsTop) / kRowHeight : -1;
-        if (row < 0 || row >= static_cast<int32_t>(Ctx.Kept.Offers.size())) {
+        const int32_t row = menu_.LineAt(Ctx.Media.F1, Rows(), e.X, e.Y);
+        if (row < 0) {
             Start(TAction::MenuBack);
             return;
         }
-        choice_ = row;
+        menu_.Choose(row, Count());
         Start(TAction::MenuTake);
     }
 
@@ -86,17 +85,22 @@ public:
         const TfwCatalogue& t = Ctx.App.Catalogue;
         // TRANSLATORS: box 290x20 (the kept games' heading, font 16)
         f3->DrawText(surface, kHeadingX, kHeadingY, t.Translate("Kept games"), kTextColour);
-        for (size_t i = 0; i < Ctx.Kept.Offers.size(); ++i)
-            f1->DrawText(surface, kRowsLeft, kRowsTop + static_cast<int32_t>(i) * kRowHeight,
-                         (static_cast<int32_t>(i) == choice_ ? "> " : "   ") +
-                             RowText(t, Ctx.Kept.Offers[i]),
-                         kTextColour);
+        menu_.Draw(surface, f1, Rows(), kTextColour);
         f1->DrawText(surface, kHelpX, kTableHelpY,
                      t.Translate(Ctx.App.TouchPlayer ? kTouchHelp : kHelp), kTextColour);
     }
 
 private:
-    int32_t choice_ = 0; // the chosen game's row
+    TMenu menu_{kRowsLeft, kRowsTop, kRowHeight, kKeptGameSlots};
+
+    int32_t Count() const { return static_cast<int32_t>(Ctx.Kept.Offers.size()); }
+
+    std::vector<std::string> Rows() const {
+        std::vector<std::string> rows;
+        for (const TKeptOffer& offer : Ctx.Kept.Offers)
+            rows.push_back(RowText(Ctx.App.Catalogue, offer));
+        return rows;
+    }
 };
 
 } // namespace

@@ -404,13 +404,16 @@ TEST_F(DesktopPointerPad, EveryScreensClickTargets) {
         {S::gsTitle, 12, 134, L, S::gsTitle, 1, "", true}, // the quit entry
         {S::gsTitle, 90, 134, L, S::gsTitle},              // right of it
         {S::gsTitle, 160, 120, Up, S::gsTitle},
-        {S::gsTitle, 160, 100, L, S::gsTitle, 1, "", false, true}, // off the entries: nothing
-        {S::gsTitle, 20, 64, L, S::gsReady, 1, "", false, true},   // the continue entry
-        {S::gsTitle, 20, 78, L, S::gsReady, 1, "", false, true},   // new game below it
-        {S::gsPlaying, 307, 8, L, S::gsPaused},                    // the pause symbol
-        {S::gsPlaying, 319, 16, L, S::gsPaused},                   // the corner of its area
-        {S::gsPlaying, 286, 8, L, S::gsPlaying},                   // left of it
-        {S::gsPlaying, 307, 20, L, S::gsPlaying},                  // below it
+        {S::gsTitle, 160, 100, L, S::gsTitle, 1, "", false, true},    // off the entries: nothing
+        {S::gsTitle, 20, 64, L, S::gsReady, 1, "", false, true},      // the continue entry
+        {S::gsTitle, 20, 78, L, S::gsReady, 1, "", false, true},      // new game below it
+        {S::gsKeptGames, 40, 96, L, S::gsReady, 1, "", false, true},  // the kept game's row
+        {S::gsKeptGames, 300, 96, L, S::gsTitle, 1, "", false, true}, // right of its text
+        {S::gsKeptGames, 40, 96, Dn, S::gsKeptGames, 1, "", false, true}, // the wheel: no take
+        {S::gsPlaying, 307, 8, L, S::gsPaused},                           // the pause symbol
+        {S::gsPlaying, 319, 16, L, S::gsPaused},                          // the corner of its area
+        {S::gsPlaying, 286, 8, L, S::gsPlaying},                          // left of it
+        {S::gsPlaying, 307, 20, L, S::gsPlaying},                         // below it
         {S::gsPaused, 160, 120, L, S::gsPlaying},
         {S::gsPaused, 307, 8, L, S::gsPlaying},
         {S::gsPaused, 160, 120, Dn, S::gsPaused},
@@ -438,6 +441,8 @@ TEST_F(DesktopPointerPad, EveryScreensClickTargets) {
         }
         if (row.From == S::gsHighscores)
             Press(TAction::Highscores);
+        else if (row.From == S::gsKeptGames)
+            game->SetState(S::gsKeptGames);
         else if (row.From != S::gsTitle)
             StartPlaying();
         if (row.From == S::gsPaused)
@@ -452,7 +457,8 @@ TEST_F(DesktopPointerPad, EveryScreensClickTargets) {
         Frame(); // the high score scenes' results are taken in the next frame
         EXPECT_EQ(row.To, game->State());
         EXPECT_EQ(row.Quits, game->Terminated);
-        EXPECT_EQ(row.Kept && row.To == S::gsTitle, !game->Kept.empty());
+        const bool offered = row.To == S::gsTitle || row.To == S::gsKeptGames;
+        EXPECT_EQ(row.Kept && offered, !game->Kept.empty());
         if (row.To == S::gsEnterName) {
             EXPECT_EQ(row.Cursor, game->NameEditor()->CursorPos);
             EXPECT_EQ(row.Name, game->NameEditor()->Name);
