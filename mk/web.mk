@@ -47,8 +47,10 @@ web-clean:
 web-test-deps:
 	@tools/install-missing.sh $(WEB_TEST_PACKAGES) $(WEB_NODE)
 
-# The oracle is the desktop build's tessaril_webshots.
+# The page's mixer on a stand-in audio graph first (node alone, quick); then
+# the page in the browser, its oracle the desktop build's tessaril_webshots.
 test-web: web web-test-deps
+	node tests/web/audio_test.js
 	cmake -S . -B build -DTESSARIL_HANDHELD=OFF
 	cmake --build build -j$(JOBS) --target tessaril_webshots
 	tests/web/run.sh $(WEB_SITE) $(WEB_WORK)/test build/tests/tessaril_webshots
