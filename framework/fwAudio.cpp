@@ -44,7 +44,7 @@ TfwAudio::TfwAudio(TfwGameApp& app) : app_(app) {}
 
 void TfwAudio::CountMixed(void* audio, Uint8* stream, int bytes) {
     (void)stream;
-    static_cast<TfwAudio*>(audio)->mixed_ += static_cast<uint64_t>(bytes);
+    static_cast<TfwAudio*>(audio)->newlyMixed_ += static_cast<uint32_t>(bytes);
 }
 
 bool TfwAudio::Open() {
@@ -57,6 +57,7 @@ bool TfwAudio::Open() {
     if (app_.Platform().AudioMayOutrunTime()) {
         openedAt_ = SDL_GetTicks();
         mixed_ = 0;
+        newlyMixed_ = 0;
         Mix_SetPostMix(CountMixed, this);
     }
     return true;
@@ -74,7 +75,10 @@ void TfwAudio::Close() {
 void TfwAudio::Pace() {
     if (!app_.Platform().AudioMayOutrunTime())
         return;
-    if (app_.Silent || paced_ || !fwAudioOutrunsTime(mixed_, SDL_GetTicks() - openedAt_))
+    if (app_.Silent || paced_)
+        return;
+    mixed_ += newlyMixed_.exchange(0);
+    if (!fwAudioOutrunsTime(mixed_, SDL_GetTicks() - openedAt_))
         return;
     paced_ = true;
     char name[32] = "";

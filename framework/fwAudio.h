@@ -43,9 +43,13 @@ public:
 
 private:
     TfwGameApp& app_;
-    std::atomic<uint64_t> mixed_{0}; // bytes handed to the device since it opened (audio thread)
-    uint32_t openedAt_ = 0;          // when it opened (SDL_GetTicks)
-    bool paced_ = false;             // the device was left for SDL's dummy one
+    // Bytes handed to the device since Pace last looked (audio thread). 32
+    // bits: the handheld's ARMv5 has no 64-bit atomics, and Pace, every
+    // frame, empties it long before it could wrap.
+    std::atomic<uint32_t> newlyMixed_{0};
+    uint64_t mixed_ = 0;    // bytes handed to the device since it opened (main thread)
+    uint32_t openedAt_ = 0; // when it opened (SDL_GetTicks)
+    bool paced_ = false;    // the device was left for SDL's dummy one
 
     // The mixer's post-mix hook (audio thread): counts what the device takes.
     static void CountMixed(void* audio, Uint8* stream, int bytes);
