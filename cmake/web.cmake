@@ -11,6 +11,10 @@ if(NOT EXISTS "${TESSARIL_WEB_DEPS}/lib/libSDL.a")
   message(FATAL_ERROR "TESSARIL_WEB_DEPS (${TESSARIL_WEB_DEPS}) holds no libSDL.a: run tools/web-deps.sh")
 endif()
 
+# Built for size: -Oz and link-time optimisation over the game's code keep
+# the module within its download budget.
+add_compile_options(-Oz -flto)
+
 add_library(tessaril_web_sdl INTERFACE)
 target_include_directories(tessaril_web_sdl SYSTEM INTERFACE
   ${TESSARIL_WEB_DEPS}/include/SDL ${TESSARIL_WEB_DEPS}/include/freetype2
@@ -24,8 +28,8 @@ set(TESSARIL_SDL tessaril_web_sdl)
 # The published folder: the page (index.html, page.js, its manifest and icons,
 # the service worker sw.js), tessaril.js, tessaril.wasm and tessaril.data (the
 # media, read from /tessaril/data), the music's tracks under their names in
-# the working folder (data/musics/, fetched by the page after the title), and
-# licences/.
+# the working folder (data/musics/, fetched by the page after the title), the
+# effects' MP3 copies (data/sounds/), and licences/.
 set(TESSARIL_WEB_SITE "${CMAKE_BINARY_DIR}/site" CACHE PATH "The web build's page folder")
 # Files packaged into the game's working folder when the folder exists: a
 # puzzle.txt for the load key, a playlist.txt.
@@ -37,6 +41,8 @@ set(TESSARIL_WEB_FILES "${PROJECT_SOURCE_DIR}/web/files" CACHE PATH
 file(GLOB TESSARIL_WEB_TRACKS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/musics/*.ogg)
 # The tracks' MP3 copies, for a browser without Ogg Vorbis.
 file(GLOB TESSARIL_WEB_MP3_TRACKS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data-web/musics/*.mp3)
+# The effects' MP3 copies, fetched by such a browser from data/sounds/.
+file(GLOB TESSARIL_WEB_MP3_SOUNDS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data-web/sounds/*.mp3)
 set(TESSARIL_WEB_TRACK_NAMES ${CMAKE_BINARY_DIR}/track-names)
 file(MAKE_DIRECTORY ${TESSARIL_WEB_TRACK_NAMES})
 foreach(track ${TESSARIL_WEB_TRACKS})
@@ -49,15 +55,15 @@ function(tessaril_web_page target)
   set(store_library ${PROJECT_SOURCE_DIR}/framework/web/fwWebStore.js)
   set(audio_library ${PROJECT_SOURCE_DIR}/framework/web/fwWebAudio.js)
   target_link_options(${target} PRIVATE
-    -Os -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=33554432 -sENVIRONMENT=web
+    -Oz -flto -sMALLOC=emmalloc -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=33554432 -sENVIRONMENT=web
     -sEXIT_RUNTIME=0 -sFORCE_FILESYSTEM -sEXPORTED_RUNTIME_METHODS=[FS] -lidbfs.js
     "SHELL:--js-library ${library}" "SHELL:--js-library ${store_library}"
     "SHELL:--js-library ${audio_library}"
     # The media without what the page never reads (the window's icon), reads
-    # compressed (the sound effects as Ogg Vorbis from data-web/, with their
-    # MP3 copies) or fetches after the title (the tracks, only their names
-    # packaged).
-    "SHELL:--exclude-file *.wav" "SHELL:--exclude-file *.png"
+    # compressed (the sound effects as Ogg Vorbis from data-web/) or fetches
+    # itself: the tracks after the title (only their names packaged), the
+    # effects' MP3 copies only where the browser has no Ogg Vorbis.
+    "SHELL:--exclude-file *.wav" "SHELL:--exclude-file *.png" "SHELL:--exclude-file *.mp3"
     "SHELL:--exclude-file ${PROJECT_SOURCE_DIR}/data/musics/*"
     "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/data@/tessaril/data"
     "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/data-web/sounds@/tessaril/data/sounds"
@@ -78,6 +84,8 @@ function(tessaril_web_page target)
     COMMAND ${CMAKE_COMMAND} -E make_directory ${TESSARIL_WEB_SITE}/data/musics
     COMMAND ${CMAKE_COMMAND} -E copy ${TESSARIL_WEB_TRACKS} ${TESSARIL_WEB_MP3_TRACKS}
             ${TESSARIL_WEB_SITE}/data/musics/
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${TESSARIL_WEB_SITE}/data/sounds
+    COMMAND ${CMAKE_COMMAND} -E copy ${TESSARIL_WEB_MP3_SOUNDS} ${TESSARIL_WEB_SITE}/data/sounds/
     COMMAND ${PROJECT_SOURCE_DIR}/tools/web-site.sh ${TESSARIL_WEB_SITE} ${TESSARIL_WEB_DEPS}
     COMMENT "The page, its licences and its service worker in ${TESSARIL_WEB_SITE}")
   add_dependencies(${target}_site ${target})

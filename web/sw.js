@@ -13,10 +13,12 @@
 const BUILD = '@BUILD@';
 const FILES = []; // the page's files as [name, SHA-256 in hex], filled in by the build
 const PREFIX = 'tessaril-';
-// The music's format the page plays (its registration's ?music=ogg or mp3):
-// only those tracks are kept.
+// The sound's format the page plays (its registration's ?music=ogg or mp3):
+// only those tracks and fetched effects are kept (the packaged effects are
+// Ogg Vorbis, their MP3 copies beside the page).
 const MUSIC = new URL(self.location.href).searchParams.get('music') === 'mp3' ? '.mp3' : '.ogg';
-const KEPT = FILES.filter(([name]) => !name.startsWith('data/musics/') || name.endsWith(MUSIC));
+const FETCHED = ['data/musics/', 'data/sounds/'];
+const KEPT = FILES.filter(([name]) => !FETCHED.some(folder => name.startsWith(folder)) || name.endsWith(MUSIC));
 const CACHE = PREFIX + BUILD;
 
 // The response when its body is the file of this build, else an error.

@@ -3,6 +3,7 @@
 #include "fwFrameLoop.h"
 #include "fwGameApp.h"
 #include "fwLog.h"
+#include "fwWebAudio.h"
 
 #include <SDL.h>
 #include <emscripten.h>
@@ -257,7 +258,8 @@ void fwWebStart(const std::vector<std::string>& args, TfwWebProgram program, Tfw
     s.Start = std::move(program);
     s.Guard = std::move(guard);
     fwWebPrepareFiles();
-    fwWebLoadStorage(); // a failure shows in fwWebFilesKept
+    fwWebAudioFetchEffects("data/sounds"); // only a browser without Ogg Vorbis
+    fwWebLoadStorage();                    // a failure shows in fwWebFilesKept
     fwWebListen(kEventKinds, static_cast<int>(std::size(kEventKinds)), kEventFields,
                 s.Stepped ? 1 : 0, kfwFramePeriodMs);
     fwSetClock(PageTicks, PageDelay);
@@ -347,7 +349,7 @@ EMSCRIPTEN_KEEPALIVE int fwWebAnimationFrame() {
     constexpr int kEnd = -1;
     TWebState& s = State();
     if (!s.Started) {
-        if (fwWebStorageLoaded() == 0)
+        if (fwWebStorageLoaded() == 0 || fwWebAudioEffectsReady() == 0)
             return 0;
         s.Started = true;
         s.Start(s.Args);

@@ -8,6 +8,12 @@ extern "C" {
 // The format of the sounds the browser decodes: 1 Ogg Vorbis, 2 MP3 (the
 // media's copies for a browser without Ogg Vorbis), 0 neither.
 int fwWebAudioFormat();
+// Where the browser decodes MP3 only, fetches the effects' MP3 copies from
+// beside the page into folder (the packaged sounds' folder) in the
+// background; fwWebAudioEffectsReady is 1 once they are there (at once for
+// a browser that plays the packaged Ogg Vorbis ones).
+void fwWebAudioFetchEffects(const char* folder);
+int fwWebAudioEffectsReady();
 // Opens the page's AudioContext, suspended until the first key, click or
 // touch: 1, 0 where the browser has no Web Audio, -1 where it decodes neither
 // format.

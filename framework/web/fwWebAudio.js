@@ -26,6 +26,7 @@ mergeInto(LibraryManager.library, {
     sounds: [],     // by number: {buffer (null until decoded), volume (0 .. 128)}
     effects: 0,     // effect nodes started, for the test
     mp3: false,     // the browser decodes no Ogg Vorbis: the media's MP3 copies play
+    effectsReady: false, // the effects this browser plays are in the media folder
     // The browser starts a page's audio only after a user gesture: the first
     // key, click or touch resumes it. Every one tries while the context is
     // suspended (Escape is no gesture; a phone may suspend it again).
@@ -424,6 +425,37 @@ mergeInto(LibraryManager.library, {
   fwWebAudioWaits: function() {
     var context = fwWebSound.context;
     return context && context.state !== 'running' && !fwWebSound.held && !fwWebSound.idle ? 1 : 0;
+  },
+
+  // A browser without Ogg Vorbis plays the effects' MP3 copies, which stay
+  // out of tessaril.data (every other browser would download them for
+  // nothing): they are fetched from beside the page (data/sounds/NAME.mp3,
+  // one for each packaged NAME.ogg) into the media folder before the game
+  // starts; fwWebAudioEffectsReady says when. One that cannot be fetched is
+  // missing, as a missing file is on the desktop.
+  fwWebAudioFetchEffects__deps: ['$fwWebSound', '$FS', 'fwWebAudioFormat'],
+  fwWebAudioFetchEffects: function(folderPtr) {
+    var S = fwWebSound;
+    var folder = UTF8ToString(folderPtr);
+    S.effectsReady = _fwWebAudioFormat() !== 2;
+    if (S.effectsReady) return;
+    var names = FS.readdir(folder).filter(function(name) { return /\.ogg$/.test(name); });
+    Promise.all(names.map(function(name) {
+      var mp3 = name.replace(/\.ogg$/, '.mp3');
+      return fetch('data/sounds/' + mp3).then(function(response) {
+        if (!response.ok) throw new Error(response.status);
+        return response.arrayBuffer();
+      }).then(function(bytes) {
+        FS.writeFile(folder + '/' + mp3, new Uint8Array(bytes));
+      }).catch(function(e) {
+        console.warn('the sound ' + mp3 + ' could not be fetched: ' + e);
+      });
+    })).then(function() { S.effectsReady = true; });
+  },
+
+  fwWebAudioEffectsReady__deps: ['$fwWebSound'],
+  fwWebAudioEffectsReady: function() {
+    return fwWebSound.effectsReady ? 1 : 0;
   },
 
   // The title has been shown: the tracks may be fetched. Resolves once the
