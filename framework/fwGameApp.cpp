@@ -214,4 +214,5 @@ void TfwGameApp::SpeakLanguage(const std::string& chosen) {
                               Catalogue, problems);
     for (const std::string& problem : problems)
         Log().Write("TfwGameApp::SpeakLanguage", problem);
+    Platform().LanguageSpoken(Language);
 }

@@ -96,6 +96,10 @@ public:
     // fwChooseLanguage): the desktop's locale variables, a page's
     // navigator.languages; none on the handheld, which speaks English.
     virtual std::vector<std::string> PreferredLanguages() const = 0;
+    // The game speaks language from now on (a catalogue's code such as "pl",
+    // or "en"): a page's own words (its controls, its screen reader labels,
+    // its error sentences) follow; nothing else has words of its own.
+    virtual void LanguageSpoken(const std::string& language) = 0;
 };
 
 // The platform of the configuration built.

@@ -88,6 +88,7 @@ public:
 
     bool FilesKept() const override { return true; }
     void Announce(const std::string& text) override { (void)text; }
+    void LanguageSpoken(const std::string& language) override { (void)language; }
     void TakeTyping(bool on) override { (void)on; }
     // The handheld speaks English alone.
     std::vector<std::string> PreferredLanguages() const override {

@@ -11,7 +11,8 @@
 // and one readable sentence instead of a black page when the browser lacks
 // WebAssembly, a download fails or the module stops with an error. Its
 // words are in the first of the browser's languages that has a catalogue
-// (texts.js, made from po/ by the build), English otherwise.
+// (texts.js, made from po/ by the build), English otherwise, and follow the
+// game's language once it speaks one.
 'use strict';
 
 var Module = (function() {
@@ -57,24 +58,39 @@ var Module = (function() {
   var CONTROL_GAP = 8; // CSS pixels between a control and the page's edge or the picture
   var MEGABYTE = 1024 * 1024;
 
+  // In the language spoken when one is told.
   var SENTENCES = {
-    noWasm: pageText('Tessaril needs WebAssembly, which this browser does not offer or has ' +
-                     'switched off: please try a current Firefox, Chromium, Chrome or Safari.'),
-    download: pageText('Tessaril could not be downloaded: please check the connection and ' +
-                       'reload the page.'),
-    crash: pageText('Tessaril stopped after an error: please reload the page to play again.'),
+    noWasm: function() {
+      return pageText('Tessaril needs WebAssembly, which this browser does not offer or has ' +
+                      'switched off: please try a current Firefox, Chromium, Chrome or Safari.');
+    },
+    download: function() {
+      return pageText('Tessaril could not be downloaded: please check the connection and ' +
+                      'reload the page.');
+    },
+    crash: function() {
+      return pageText('Tessaril stopped after an error: please reload the page to play again.');
+    },
   };
 
-  // The page's own words in its language.
-  document.documentElement.lang = language.replace('_', '-');
+  // The page's own words in language (a catalogue's code, or 'en'): at the
+  // start in the browser's, and again whenever the game speaks another (its
+  // options' Language entry, the settings' language).
+  function speak(code) {
+    language = catalogues.hasOwnProperty(code) ? code : 'en';
+    texts = catalogues[language] || {};
+    document.documentElement.lang = language.replace('_', '-');
+    fullscreenButton.textContent = pageText('Fullscreen');
+    fullscreenButton.title = pageText('Fullscreen (F11)');
+    document.getElementById('licences').textContent = pageText('Licences');
+    // TRANSLATORS: the game's picture as a screen reader names it
+    canvas.setAttribute('aria-label', pageText('Tessaril, a match-three game'));
+    // TRANSLATORS: the phone keyboard's text field for the name entry, as a screen reader names it
+    document.getElementById('typing').setAttribute('aria-label', pageText('Name'));
+    placeControls(); // the words' widths changed
+  }
+  speak(language);
   message.textContent = pageText('Loading Tessaril…');
-  fullscreenButton.textContent = pageText('Fullscreen');
-  fullscreenButton.title = pageText('Fullscreen (F11)');
-  document.getElementById('licences').textContent = pageText('Licences');
-  // TRANSLATORS: the game's picture as a screen reader names it
-  canvas.setAttribute('aria-label', pageText('Tessaril, a match-three game'));
-  // TRANSLATORS: the phone keyboard's text field for the name entry, as a screen reader names it
-  document.getElementById('typing').setAttribute('aria-label', pageText('Name'));
   var failed = false;
 
   // One sentence in place of the progress; the first failure is the one told.
@@ -277,31 +293,33 @@ var Module = (function() {
     arguments: args,
     print: function(text) { console.log(text); },
     printErr: function(text) { console.error(text); },
-    onAbort: function() { fail(SENTENCES.crash); },
+    onAbort: function() { fail(SENTENCES.crash()); },
     // Called by the module with its first picture: the game's own loading
     // bar takes over from the page's progress.
     tessarilShown: function() { if (!failed) status.hidden = true; },
     // Called with the title's first frame (fwWeb.js).
     tessarilTitleShown: keepForOffline,
+    // Called whenever the game speaks a language (fwWeb.js).
+    tessarilSpeak: speak,
   };
 
   function start() {
     if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'function')
-      return fail(SENTENCES.noWasm);
+      return fail(SENTENCES.noWasm());
     readyWorker().then(function() {
       return download(['tessaril.wasm', 'tessaril.data'], showProgress);
     }).then(function(files) {
       module.wasmBinary = files[0];
       module.getPreloadedPackage = function() { return files[1]; };
       // Any error the module leaves uncaught from here on ends the game.
-      window.addEventListener('error', function() { fail(SENTENCES.crash); });
-      window.addEventListener('unhandledrejection', function() { fail(SENTENCES.crash); });
+      window.addEventListener('error', function() { fail(SENTENCES.crash()); });
+      window.addEventListener('unhandledrejection', function() { fail(SENTENCES.crash()); });
       var script = document.createElement('script');
       script.src = 'tessaril.js';
-      script.onerror = function() { fail(SENTENCES.download); };
+      script.onerror = function() { fail(SENTENCES.download()); };
       document.body.appendChild(script);
     }, function() {
-      fail(SENTENCES.download);
+      fail(SENTENCES.download());
     });
   }
   start();

@@ -36,6 +36,7 @@ void fwWebPresent(const uint32_t* rgba, int x, int y, int w, int h);
 void fwWebTitleShown();
 void fwWebSetTyping(int on);
 void fwWebSay(const char* text);
+void fwWebSpeakLanguage(const char* language);
 void fwWebReadLanguages(char* buffer, int size);
 void fwWebRunFrames();
 }
@@ -316,6 +317,10 @@ void fwWebTakeTyping(bool on) {
 
 void fwWebAnnounce(const std::string& text) {
     fwWebSay(text.c_str());
+}
+
+void fwWebSpeak(const std::string& language) {
+    fwWebSpeakLanguage(language.c_str());
 }
 
 std::vector<std::string> fwWebPreferredLanguages() {

@@ -60,6 +60,8 @@ void fwWebTakeTyping(bool on);
 
 // Hands text to screen readers: the page's polite live region reads it out.
 void fwWebAnnounce(const std::string& text);
+// The page's own words in language from now on (a catalogue's code, or "en").
+void fwWebSpeak(const std::string& language);
 // The browser's preferred languages (navigator.languages), most wanted
 // first, as tags such as "de-AT".
 std::vector<std::string> fwWebPreferredLanguages();

@@ -720,7 +720,6 @@ mergeInto(LibraryManager.library, {
     else if (document.activeElement === field) Module.canvas.focus();
   },
 
-  // The text for screen readers, read out politely by the page's live region.
   // navigator.languages, the whole list (or the one navigator.language),
   // written into buffer as one comma-separated text cut to size bytes.
   fwWebReadLanguages: function(buffer, size) {
@@ -729,6 +728,12 @@ mergeInto(LibraryManager.library, {
     stringToUTF8(list.join(','), buffer, size);
   },
 
+  // The page's own words in the game's language (page.js).
+  fwWebSpeakLanguage: function(language) {
+    if (Module.tessarilSpeak) Module.tessarilSpeak(UTF8ToString(language));
+  },
+
+  // The text for screen readers, read out politely by the page's live region.
   fwWebSay: function(text) {
     var region = document.getElementById('announce');
     if (region) region.textContent = UTF8ToString(text);

@@ -46,6 +46,7 @@ public:
 
     bool FilesKept() const override { return fwWebFilesKept(); }
     void Announce(const std::string& text) override { fwWebAnnounce(text); }
+    void LanguageSpoken(const std::string& language) override { fwWebSpeak(language); }
     void TakeTyping(bool on) override { fwWebTakeTyping(on); }
     std::vector<std::string> PreferredLanguages() const override {
         return fwWebPreferredLanguages();

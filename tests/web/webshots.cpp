@@ -156,8 +156,8 @@ std::function<void()> PhoneInput(const std::string& text) {
 }
 
 // The scenario's lines as steps; "press", "pad", "click", "tap" and "swipe"
-// hold their input for one frame, "hold" for the time it names. "sound" and
-// "said" are the page's alone.
+// hold their input for one frame, "hold" for the time it names. "sound",
+// "said" and "speaks" are the page's alone.
 std::vector<TStep> ReadScenario(const std::string& path) {
     std::ifstream in(path);
     if (!in)
@@ -173,7 +173,7 @@ std::vector<TStep> ReadScenario(const std::string& path) {
         std::istringstream words(line.substr(0, line.find('#')));
         std::string verb, name;
         int32_t x = 0, y = 0, x2 = 0, y2 = 0, ms = 0;
-        if (!(words >> verb) || verb == "sound" || verb == "said")
+        if (!(words >> verb) || verb == "sound" || verb == "said" || verb == "speaks")
             continue;
         if (verb == "run" && words >> ms)
             steps.push_back({static_cast<uint32_t>(ms), nullptr, ""});

@@ -318,6 +318,14 @@ const VERBS = {
   swipe: (page, x, y, x2, y2) => swipe(page, x, y, x2, y2),
   hold: (page, x, y, ms) => swipe(page, x, y, x, y, ms),
   type: typeOnPhone,
+  // The page's own words follow the game's language: its lang, and its
+  // Fullscreen button as that language's catalogue words it.
+  speaks: async (page, code) => {
+    const [shown, want] = await page.evaluate(code => [
+      [document.documentElement.lang, document.getElementById('fullscreen').textContent],
+      [code, ((window.tessarilTexts || {})[code] || {})['Fullscreen'] || 'Fullscreen']], code);
+    if (String(shown) !== String(want)) failures.push(`the page speaks ${shown}, not ${want}`);
+  },
   said: async (page, ...words) => {
     const said = await page.$eval('#announce', e => e.textContent);
     if (said !== words.join(' ')) failures.push(`the live region says "${said}", not "${words.join(' ')}"`);
