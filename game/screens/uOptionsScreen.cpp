@@ -39,6 +39,32 @@ enum class TOption : uint8_t {
     Back
 };
 
+// The options in their order on the screen, each with its label. The
+// window's rows show only where the program has a window of its own.
+struct TOptionRow {
+    TOption Option;
+    const char* Label; // untranslated
+    bool WindowOnly = false;
+};
+constexpr TOptionRow kOptionRows[] = {
+    // TRANSLATORS: box 200x16 (an option's label, font 14)
+    {TOption::Music, N_("Music volume")},
+    // TRANSLATORS: box 200x16 (an option's label, font 14)
+    {TOption::Effects, N_("Effects volume")},
+    // TRANSLATORS: box 200x16 (an option's label, font 14)
+    {TOption::Fullscreen, N_("Fullscreen"), true},
+    // TRANSLATORS: box 200x16 (an option's label, font 14)
+    {TOption::Scale, N_("Window scale"), true},
+    // TRANSLATORS: box 200x16 (an option's label, font 14)
+    {TOption::PauseWhenAway, N_("Pause when the window is left")},
+    // TRANSLATORS: box 200x16 (an option's label, font 14)
+    {TOption::Language, N_("Language")},
+    // TRANSLATORS: box 200x16 (an option's label, font 14)
+    {TOption::Controls, N_("Controls")},
+    // TRANSLATORS: box 200x16 (an option's label, font 14)
+    {TOption::Back, N_("Back")},
+};
+
 // The languages the player may choose, each by its own name ("" first:
 // the host's choice, named in the language spoken).
 struct TLanguageChoice {
@@ -70,7 +96,7 @@ public:
 
     void Enter() override {
         if (!returning_)
-            menu_.Choose(0, static_cast<int32_t>(Options().size()));
+            menu_.Choose(0, static_cast<int32_t>(Rows().size()));
         returning_ = false;
     }
     void Leave() override { Ctx.Moves.PreferencesChanged(); }
@@ -78,15 +104,15 @@ public:
     bool TakesEveryKey() const override { return true; }
 
     void Keys() override {
-        const auto options = Options();
-        const auto count = static_cast<int32_t>(options.size());
+        const auto rows = Rows();
+        const auto count = static_cast<int32_t>(rows.size());
         if (Pressed(TAction::MenuBack, true)) {
             Ctx.States.Back();
             return;
         }
         if (menu_.Move(Ctx.App, count))
             return;
-        const TOption chosen = options[static_cast<size_t>(menu_.Choice())];
+        const TOption chosen = rows[static_cast<size_t>(menu_.Choice())]->Option;
         if (Pressed(TAction::MenuLeft, false))
             Change(chosen, -1);
         else if (Pressed(TAction::MenuRight, false))
@@ -96,15 +122,15 @@ public:
     }
 
     void PointerPressed(const TfwPointerEvent& e) override {
-        const auto options = Options();
-        if (!e.OnPicture || menu_.Wheel(e, static_cast<int32_t>(options.size())) ||
-            e.Button != SDL_BUTTON_LEFT)
+        const auto rows = Rows();
+        const auto count = static_cast<int32_t>(rows.size());
+        if (!e.OnPicture || menu_.Wheel(e, count) || e.Button != SDL_BUTTON_LEFT)
             return;
         const int32_t row = e.Y >= kRowsTop ? (e.Y - kRowsTop) / kRowHeight : -1;
-        if (row < 0 || row >= static_cast<int32_t>(options.size()))
+        if (row < 0 || row >= count)
             return;
-        menu_.Choose(row, static_cast<int32_t>(options.size()));
-        const TOption chosen = options[static_cast<size_t>(row)];
+        menu_.Choose(row, count);
+        const TOption chosen = rows[static_cast<size_t>(row)]->Option;
         if (HasValue(chosen) && e.X >= kValueX)
             Change(chosen, e.X < kValueX + kValueWidth / 2 ? -1 : 1);
         else
@@ -118,9 +144,9 @@ public:
         if (Ctx.Media.F3 != nullptr)
             Ctx.Media.F3->DrawText(surface, kHeadingX, kHeadingY, Heading(t), kTextColour);
         std::vector<std::string> labels, values;
-        for (TOption o : Options()) {
-            labels.push_back(Label(o));
-            values.push_back(Value(o));
+        for (const TOptionRow* row : Rows()) {
+            labels.push_back(t.Translate(row->Label));
+            values.push_back(Value(row->Option));
         }
         menu_.Draw(surface, font, labels, kTextColour, {{kValueX, values}});
         if (Ctx.Media.F1 != nullptr)
@@ -144,48 +170,16 @@ private:
     TMenu menu_{kRowsLeft, kRowsTop, kRowHeight, 8};
     bool returning_ = false; // back from the controls, the choice stays
 
-    // The window's rows only where the program has a window of its own.
-    std::vector<TOption> Options() const {
-        std::vector<TOption> options = {TOption::Music, TOption::Effects};
-        if (Ctx.App.PlayerMaySwitchFullscreen())
-            options.insert(options.end(), {TOption::Fullscreen, TOption::Scale});
-        options.insert(options.end(), {TOption::PauseWhenAway, TOption::Language, TOption::Controls,
-                                       TOption::Back});
-        return options;
+    // The rows shown: the window's only where the program has a window of its own.
+    std::vector<const TOptionRow*> Rows() const {
+        std::vector<const TOptionRow*> rows;
+        for (const TOptionRow& row : kOptionRows)
+            if (!row.WindowOnly || Ctx.App.PlayerMaySwitchFullscreen())
+                rows.push_back(&row);
+        return rows;
     }
 
     static bool HasValue(TOption o) { return o != TOption::Controls && o != TOption::Back; }
-
-    std::string Label(TOption o) const {
-        const TfwCatalogue& t = Ctx.App.Catalogue;
-        switch (o) {
-        case TOption::Music:
-            // TRANSLATORS: box 200x16 (an option's label, font 14)
-            return t.Translate("Music volume");
-        case TOption::Effects:
-            // TRANSLATORS: box 200x16 (an option's label, font 14)
-            return t.Translate("Effects volume");
-        case TOption::Fullscreen:
-            // TRANSLATORS: box 200x16 (an option's label, font 14)
-            return t.Translate("Fullscreen");
-        case TOption::Scale:
-            // TRANSLATORS: box 200x16 (an option's label, font 14)
-            return t.Translate("Window scale");
-        case TOption::PauseWhenAway:
-            // TRANSLATORS: box 200x16 (an option's label, font 14)
-            return t.Translate("Pause when the window is left");
-        case TOption::Language:
-            // TRANSLATORS: box 200x16 (an option's label, font 14)
-            return t.Translate("Language");
-        case TOption::Controls:
-            // TRANSLATORS: box 200x16 (an option's label, font 14)
-            return t.Translate("Controls");
-        case TOption::Back:
-            break;
-        }
-        // TRANSLATORS: box 200x16 (an option's label, font 14)
-        return t.Translate("Back");
-    }
 
     std::string Value(TOption o) const {
         const TfwCatalogue& t = Ctx.App.Catalogue;
