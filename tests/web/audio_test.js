@@ -15,34 +15,19 @@ class Param {
   linearRampToValueAtTime(v, t) { this.events.push({kind: 'ramp', v, t}); }
 }
 
-class Node {
-  connect(to) { this.to = to; }
-  disconnect() { this.to = null; }
-}
+// Nodes keep what they were told: their gain's events, when they stop.
+const node = fields => Object.assign({connect() {}, disconnect() {}}, fields);
 
 class Context {
-  constructor() {
-    this.state = 'running';
-    this.currentTime = 0;
-    this.destination = new Node();
-    this.sources = [];
-  }
-  createGain() {
-    const node = new Node();
-    node.gain = new Param(1);
-    return node;
-  }
+  constructor() { Object.assign(this, {state: 'running', currentTime: 0, destination: node()}); }
+  createGain() { return node({gain: new Param(1)}); }
   createBufferSource() {
-    const context = this;
-    const node = new Node();
-    node.start = (t, offset) => { node.started = {t, offset}; };
-    node.stop = t => { node.stopped = t === undefined ? context.currentTime : t; };
-    this.sources.push(node);
-    return node;
+    const source = node({start() {}, stop: t => { source.stopped = t === undefined ? this.currentTime : t; }});
+    return source;
   }
   resume() { this.state = 'running'; return Promise.resolve(); }
   suspend() { this.state = 'suspended'; return Promise.resolve(); }
-  decodeAudioData(bytes, ok) { ok({duration: 2}); }
+  decodeAudioData(bytes, ok) { ok({duration: 2}); } // every sound lasts 2 s
 }
 
 // The module loaded as emscripten links it: each $name a global, each other
@@ -50,28 +35,16 @@ class Context {
 function load(answer) {
   const lib = {};
   const world = {
-    console: {warn: () => {}},
-    Promise,
-    // The quiet moment's timer never fires: the test moves the audio clock.
-    setTimeout: () => 0,
-    clearTimeout: () => {},
-    LibraryManager: {library: lib},
+    console: {warn() {}}, Promise, LibraryManager: {library: lib}, Module: {}, fwWeb: {wake() {}},
+    setTimeout: () => 0, clearTimeout() {}, // the quiet moment never comes: the test moves the clock
     mergeInto: (into, functions) => Object.assign(into, functions),
     window: {AudioContext: Context, addEventListener() {}, removeEventListener() {}},
     document: {createElement: () => ({canPlayType: type => (/ogg/.test(type) ? 'probably' : '')})},
-    Module: {},
-    fwWeb: {wake() {}},
-    HEAPU8: new Uint8Array(16),
-    UTF8ToString: s => s,
-    requestAnimationFrame: f => f(),
-    fetches: [],
-    ended: 0,
+    HEAPU8: new Uint8Array(16), UTF8ToString: s => s, requestAnimationFrame: f => f(),
+    fetches: [], ended: 0,
+    fetch: url => world.fetches.push(url) && answer(url),
+    _fwWebAudioMusicEnded: () => world.ended++,
   };
-  world.fetch = url => {
-    world.fetches.push(url);
-    return answer(url);
-  };
-  world._fwWebAudioMusicEnded = () => world.ended++;
   vm.createContext(world);
   vm.runInContext(fs.readFileSync(path.join(__dirname, '../../framework/web/fwWebAudio.js'), 'utf8'), world);
   for (const [name, value] of Object.entries(lib))

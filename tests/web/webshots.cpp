@@ -181,9 +181,13 @@ std::vector<TStep> ReadScenario(const std::string& path) {
             steps.push_back({0, nullptr, name});
         else if ((verb == "down" || verb == "up") && words >> name)
             steps.push_back({0, KeyInput(name, verb == "down"), ""});
-        else if (verb == "press" && words >> name)
-            hold(KeyInput(name, true), KeyInput(name, false));
-        else if (verb == "pad" && words >> name)
+        else if (verb == "press" && words >> name) {
+            int32_t times = 1;
+            if (!(words >> times))
+                times = 1;
+            for (int32_t i = 0; i < times; ++i)
+                hold(KeyInput(name, true), KeyInput(name, false));
+        } else if (verb == "pad" && words >> name)
             hold(PadInput(name, true), PadInput(name, false));
         else if (verb == "click" && words >> x >> y)
             hold(MouseInput(x, y, true), MouseInput(x, y, false));

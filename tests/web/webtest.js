@@ -88,8 +88,8 @@ const referencePath = name => [webReferences, references].map(dir => path.join(d
 
 // The pictures a shot must equal: the oracle's, and the reference picture of
 // that name where there is one, the page's own first.
-function expectedPictures(name) {
-  const against = [['desktop', readPPM(path.join(oracle, name + '.ppm'))]];
+function expectedPictures(name, desktop) {
+  const against = desktop ? [['desktop', readPPM(path.join(oracle, name + '.ppm'))]] : [];
   const reference = referencePath(name);
   if (reference) against.push([name + ' reference', readPNG(reference)]);
   return against;
@@ -107,13 +107,13 @@ function keepReference(name, shown) {
   }
 }
 
-function check(name, shown, as = name) {
+function check(name, shown, as = name, desktop = true) {
   const keep = (what, rgb) => {
     fs.mkdirSync(failureDir, {recursive: true});
     writePNG(path.join(failureDir, `${name}-${what}.png`), rgb);
   };
   if (process.env.TESSARIL_WEB_KEEP) keep('page', shown);
-  for (const [what, expected] of expectedPictures(as)) {
+  for (const [what, expected] of expectedPictures(as, desktop)) {
     const {count, diff} = differ(shown, expected);
     const result = `${name}: ${count} pixels differ from the ${what} picture`;
     console.log(result);
@@ -308,7 +308,9 @@ const VERBS = {
   run: (page, ms) => step(page, +ms),
   down: (page, key) => page.keyboard.down(key),
   up: (page, key) => page.keyboard.up(key),
-  press: (page, key) => hold(page, () => page.keyboard.down(key), () => page.keyboard.up(key)),
+  press: async (page, key, times = 1) => {
+    for (let i = 0; i < +times; i++) await hold(page, () => page.keyboard.down(key), () => page.keyboard.up(key));
+  },
   pad: (page, b) => hold(page, () => padButton(page, b, true), () => padButton(page, b, false)),
   click: async (page, x, y) => {
     await page.mouse.move(...await pagePoint(page, x, y));
@@ -501,6 +503,23 @@ const storedNames = page => quietly(page, () => new Promise((resolve, reject) =>
   };
 }));
 
+// run(page) on a new page of a profile of its own, whose browser asks for
+// languages first where they are given.
+async function inFreshProfile(browser, run, languages) {
+  const context = await browser.createBrowserContext();
+  try {
+    const page = await context.newPage();
+    if (languages) {
+      await page.evaluateOnNewDocument(list => {
+        Object.defineProperty(navigator, 'languages', {get: () => list});
+      }, languages);
+    }
+    return await run(page);
+  } finally {
+    await context.close();
+  }
+}
+
 // Two tabs of one browser (a profile of their own), both opened on the
 // title; then play(tab, i) in each in turn, that tab in front, and look(tabs).
 async function inTwoTabs(browser, url, play, look) {
@@ -602,25 +621,19 @@ const twoTabsScore = (browser, url) => inTwoTabs(browser, url, async (tab, i) =>
 // ended: a game of one swap (the scenario's second game) in a fresh profile,
 // its time run out three times, the page reloaded as soon as GAME OVER
 // stored the row.
-async function reloadAtGameOver(browser, url) {
-  const context = await browser.createBrowserContext();
-  try {
-    const page = await context.newPage();
-    await open(page, url);
-    await step(page, 1500);
-    await playToGameOver(page);
-    const stored = await readTable(page);
-    await open(page, url);
-    await step(page, 1500);
-    if (stored.length === 0 || String(await readTable(page)) !== String(stored))
-      failures.push(`a reload in the GAME OVER second kept ${(await readTable(page)).length} of ` +
-                    `${stored.length} bytes of the table`);
-    const games = (await storedNames(page)).filter(n => n.includes('savegame'));
-    if (games.length) failures.push(`the game ended in the GAME OVER second came back after a reload: ${games}`);
-  } finally {
-    await context.close();
-  }
-}
+const reloadAtGameOver = (browser, url) => inFreshProfile(browser, async page => {
+  await open(page, url);
+  await step(page, 1500);
+  await playToGameOver(page);
+  const stored = await readTable(page);
+  await open(page, url);
+  await step(page, 1500);
+  if (stored.length === 0 || String(await readTable(page)) !== String(stored))
+    failures.push(`a reload in the GAME OVER second kept ${(await readTable(page)).length} of ` +
+                  `${stored.length} bytes of the table`);
+  const games = (await storedNames(page)).filter(n => n.includes('savegame'));
+  if (games.length) failures.push(`the game ended in the GAME OVER second came back after a reload: ${games}`);
+});
 
 // The browser's key event (KeyboardEvent.key and .code) of each name of the
 // game's key-name table that is not a printable character (those are their
@@ -810,14 +823,7 @@ async function checkFailures(browser, url) {
                   'Tessaril konnte nicht geladen werden: Bitte prüfe die Verbindung und lade die Seite neu.',
                   ['de-AT', 'en-US']]];
   for (const [file, code, sentence, languages] of cases) {
-    const context = await browser.createBrowserContext();
-    try {
-      const page = await context.newPage();
-      if (languages) {
-        await page.evaluateOnNewDocument(list => {
-          Object.defineProperty(navigator, 'languages', {get: () => list});
-        }, languages);
-      }
+    await inFreshProfile(browser, async page => {
       await page.setRequestInterception(true);
       page.on('request', r => (r.url().endsWith('/' + file) ? r.respond({status: code, body: 'broken'}) : r.continue()));
       await page.goto(url);
@@ -826,71 +832,47 @@ async function checkFailures(browser, url) {
       if (!shown) failures.push(`with ${file} answered ${code} the page says "${await pageMessage(page)}"`);
       const lang = await page.evaluate(() => document.documentElement.lang);
       if (languages && lang !== 'de') failures.push(`the page asked for ${languages} is in "${lang}"`);
-    } finally {
-      await context.close();
-    }
+    }, languages);
   }
 }
 
 // A browser asking for Austrian German first plays in German: the title
 // against the page's own reference picture of it.
-async function checkGermanTitle(browser, url) {
-  const context = await browser.createBrowserContext();
-  try {
-    const page = await context.newPage();
-    await page.evaluateOnNewDocument(list => {
-      Object.defineProperty(navigator, 'languages', {get: () => list});
-    }, ['de-AT', 'en-US']);
-    await open(page, url);
-    await step(page, 1500);
-    const shown = await canvasRGB(page);
-    keepReference('title-de', shown);
-    const {count, diff} = differ(shown, readPNG(referencePath('title-de')));
-    console.log(`title-de: ${count} pixels differ from the title-de reference picture`);
-    if (count > 0) {
-      fs.mkdirSync(failureDir, {recursive: true});
-      writePNG(path.join(failureDir, 'title-de-page.png'), shown);
-      writePNG(path.join(failureDir, 'title-de-diff.png'), diff);
-      failures.push(`the title asked for de-AT differs from its German reference (${failureDir})`);
-    }
-  } finally {
-    await context.close();
-  }
-}
+const checkGermanTitle = (browser, url) => inFreshProfile(browser, async page => {
+  await open(page, url);
+  await step(page, 1500);
+  const shown = await canvasRGB(page);
+  keepReference('title-de', shown);
+  check('title-de', shown, 'title-de', false);
+}, ['de-AT', 'en-US']);
 
 // A browser that decodes no Ogg Vorbis (its canPlayType says so) plays the
 // MP3 copies: the seven effects decoded, the first track fetched as MP3 and
 // sounding after the first key; no Ogg track is asked for, by the page nor
 // by its service worker.
-async function checkMp3(browser, url) {
-  const context = await browser.createBrowserContext();
-  try {
-    const page = await context.newPage();
-    await page.evaluateOnNewDocument(() => {
-      const canPlay = HTMLMediaElement.prototype.canPlayType;
-      HTMLMediaElement.prototype.canPlayType = function(type) {
-        return /ogg/.test(type) ? '' : canPlay.call(this, type);
-      };
-    });
-    const from = server.sent.length;
-    await open(page, url);
-    await step(page, 1500);
-    await VERBS.press(page, 'q');
-    if (!(await waitFor(page, () => Module.tessarilSound.music.sounding)))
-      failures.push(`without Ogg Vorbis the music is ${JSON.stringify(await musicState(page))}`);
-    const decoded = await quietly(page, () => Module.tessarilSound.decoded);
-    const sent = server.sent.slice(from).map(s => s.name);
-    const tracks = sent.filter(n => n.startsWith('/data/musics/'));
-    const effects = sent.filter(n => n.startsWith('/data/sounds/'));
-    console.log(`without Ogg Vorbis: ${decoded} effects decoded (${effects.length} fetched), tracks fetched ${tracks}`);
-    if (decoded !== 7 || !tracks.includes('/data/musics/track1.mp3') || tracks.some(n => n.endsWith('.ogg')))
-      failures.push(`without Ogg Vorbis ${decoded} effects were decoded and the tracks fetched were ${tracks}`);
-    if (new Set(effects).size !== 7 || effects.some(n => !n.endsWith('.mp3')))
-      failures.push(`without Ogg Vorbis the effects fetched were ${effects}`);
-  } finally {
-    await context.close();
-  }
-}
+const checkMp3 = (browser, url) => inFreshProfile(browser, async page => {
+  await page.evaluateOnNewDocument(() => {
+    const canPlay = HTMLMediaElement.prototype.canPlayType;
+    HTMLMediaElement.prototype.canPlayType = function(type) {
+      return /ogg/.test(type) ? '' : canPlay.call(this, type);
+    };
+  });
+  const from = server.sent.length;
+  await open(page, url);
+  await step(page, 1500);
+  await VERBS.press(page, 'q');
+  if (!(await waitFor(page, () => Module.tessarilSound.music.sounding)))
+    failures.push(`without Ogg Vorbis the music is ${JSON.stringify(await musicState(page))}`);
+  const decoded = await quietly(page, () => Module.tessarilSound.decoded);
+  const sent = server.sent.slice(from).map(s => s.name);
+  const tracks = sent.filter(n => n.startsWith('/data/musics/'));
+  const effects = sent.filter(n => n.startsWith('/data/sounds/'));
+  console.log(`without Ogg Vorbis: ${decoded} effects decoded (${effects.length} fetched), tracks fetched ${tracks}`);
+  if (decoded !== 7 || !tracks.includes('/data/musics/track1.mp3') || tracks.some(n => n.endsWith('.ogg')))
+    failures.push(`without Ogg Vorbis ${decoded} effects were decoded and the tracks fetched were ${tracks}`);
+  if (new Set(effects).size !== 7 || effects.some(n => !n.endsWith('.mp3')))
+    failures.push(`without Ogg Vorbis the effects fetched were ${effects}`);
+});
 
 async function test(page, url, server) {
   await page.evaluateOnNewDocument(fakePad);
