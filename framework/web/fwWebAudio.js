@@ -132,6 +132,15 @@ mergeInto(LibraryManager.library, {
       c.source = null;
     },
 
+    // The bytes of the file at url beside the page; an answer other than
+    // OK rejects.
+    fetchBytes: function(url) {
+      return fetch(url).then(function(response) {
+        if (!response.ok) throw new Error(url + ': ' + response.status);
+        return response.arrayBuffer();
+      });
+    },
+
     // The bytes of the track, fetched once the title has been shown; a
     // failed fetch is tried again at the track's next start.
     track: function(file) {
@@ -139,10 +148,7 @@ mergeInto(LibraryManager.library, {
       if (!tracks[file]) {
         var url = fwWebSound.mp3 ? file.replace(/\.ogg$/, '.mp3') : file;
         tracks[file] = fwWebSound.allowed.then(function() {
-          return fetch(url);
-        }).then(function(response) {
-          if (!response.ok) throw new Error(file + ': ' + response.status);
-          return response.arrayBuffer();
+          return fwWebSound.fetchBytes(url);
         });
         tracks[file].catch(function(e) {
           console.warn('the music ' + file + ' could not be fetched: ' + e);
@@ -442,10 +448,7 @@ mergeInto(LibraryManager.library, {
     var names = FS.readdir(folder).filter(function(name) { return /\.ogg$/.test(name); });
     Promise.all(names.map(function(name) {
       var mp3 = name.replace(/\.ogg$/, '.mp3');
-      return fetch('data/sounds/' + mp3).then(function(response) {
-        if (!response.ok) throw new Error(response.status);
-        return response.arrayBuffer();
-      }).then(function(bytes) {
+      return S.fetchBytes('data/sounds/' + mp3).then(function(bytes) {
         FS.writeFile(folder + '/' + mp3, new Uint8Array(bytes));
       }).catch(function(e) {
         console.warn('the sound ' + mp3 + ' could not be fetched: ' + e);
